@@ -1,0 +1,36 @@
+# Shared settings for every target of the project.
+
+set(TAVRO_WARNINGS -Wall -Wextra -Wshadow -Wnon-virtual-dtor -Werror)
+
+if(TAVRO_SANITIZE STREQUAL "address")
+  set(TAVRO_SANITIZER_FLAGS -fsanitize=address,undefined -fno-sanitize-recover=undefined -fno-omit-frame-pointer)
+elseif(TAVRO_SANITIZE STREQUAL "thread")
+  set(TAVRO_SANITIZER_FLAGS -fsanitize=thread -fno-omit-frame-pointer)
+else()
+  set(TAVRO_SANITIZER_FLAGS "")
+endif()
+if(TAVRO_SANITIZER_FLAGS)
+  add_compile_options(${TAVRO_SANITIZER_FLAGS})
+  add_link_options(${TAVRO_SANITIZER_FLAGS})
+endif()
+
+# tavro_library(name SOURCES ... DEPS ...): one static library per folder.
+function(tavro_library name)
+  cmake_parse_arguments(ARG "" "" "SOURCES;DEPS" ${ARGN})
+  add_library(${name} STATIC ${ARG_SOURCES})
+  target_compile_options(${name} PRIVATE ${TAVRO_WARNINGS})
+  target_include_directories(${name} PUBLIC ${CMAKE_SOURCE_DIR})
+  target_link_libraries(${name} PUBLIC ${ARG_DEPS})
+endfunction()
+
+# tavro_test(name LABELS ... SOURCES ... DEPS ...): one GoogleTest binary per folder,
+# registered with CTest under the folder's label (and "threads" when asked).
+function(tavro_test name)
+  cmake_parse_arguments(ARG "" "" "SOURCES;DEPS;LABELS" ${ARGN})
+  add_executable(${name} ${ARG_SOURCES})
+  target_compile_options(${name} PRIVATE ${TAVRO_WARNINGS})
+  target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR})
+  target_link_libraries(${name} PRIVATE ${ARG_DEPS} GTest::gtest GTest::gtest_main Threads::Threads)
+  include(GoogleTest)
+  gtest_discover_tests(${name} PROPERTIES LABELS "${ARG_LABELS}" TIMEOUT 120 DISCOVERY_TIMEOUT 60)
+endfunction()

@@ -1,0 +1,54 @@
+#pragma once
+// File locations and file operations the application uses. Locations live under the
+// user's home folder, which a test may override (setHomeDirectory, or the TAVRO_HOME
+// environment variable), mirroring the Mac layout:
+//   Documents            <home>/Documents
+//   Application Support  <home>/Library/Application Support
+//   Caches               <home>/Library/Caches
+//   Preferences          <home>/Library/Preferences
+// Thread-safe; failures are reported as Error results, never exceptions.
+
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string>
+#include <variant>
+
+#include "platform/foundation/Error.h"
+#include "platform/foundation/Value.h"
+
+namespace platform::foundation {
+
+std::string homeDirectory();
+void setHomeDirectory(std::string path);  // empty: back to TAVRO_HOME or $HOME
+std::string documentsDirectory();
+std::string applicationSupportDirectory();
+std::string cachesDirectory();
+std::string preferencesDirectory();
+std::string temporaryDirectory();
+
+// "a/b" + "c" = "a/b/c", without doubling the separator.
+std::string appendPathComponent(const std::string& path, const std::string& component);
+std::string lastPathComponent(const std::string& path);
+std::string deletingLastPathComponent(const std::string& path);
+
+enum class FileType { Regular, Directory, Other };
+
+struct FileAttributes {
+    uint64_t size = 0;
+    FileType type = FileType::Other;
+    Date modificationDate;
+};
+
+bool fileExists(const std::string& path);
+bool isDirectory(const std::string& path);
+std::optional<Error> createDirectory(const std::string& path, bool withIntermediates);
+std::variant<FileAttributes, Error> attributesOfItem(const std::string& path);
+std::optional<Error> removeItem(const std::string& path);  // files and whole folders
+std::optional<Error> appendToFile(const std::string& path, std::span<const uint8_t> bytes);
+// Writes the whole file through a temporary file in the same folder and a rename, so a
+// reader sees the old or the new content, never a part.
+std::optional<Error> writeFileAtomically(const std::string& path, std::span<const uint8_t> bytes);
+std::variant<Bytes, Error> readFile(const std::string& path);
+
+}  // namespace platform::foundation

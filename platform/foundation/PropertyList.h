@@ -1,0 +1,20 @@
+#pragma once
+// XML property lists (the platform's plist format) to and from Value. Pure functions,
+// thread-safe. Parsing never crashes on bad bytes: it returns an error instead.
+//
+// Kinds: dict, array, string, integer, real (read as double), true/false, data (Base64),
+// date (ISO 8601, UTC). Null and object references cannot be written.
+
+#include <span>
+#include <string>
+#include <variant>
+
+#include "platform/foundation/Error.h"
+#include "platform/foundation/Value.h"
+
+namespace platform::foundation {
+
+std::variant<Value, Error> parsePropertyList(std::span<const uint8_t> bytes);
+std::variant<std::string, Error> serializePropertyList(const Value& root);
+
+}  // namespace platform::foundation
