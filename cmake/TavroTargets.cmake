@@ -34,3 +34,8 @@ function(tavro_test name)
   include(GoogleTest)
   gtest_discover_tests(${name} PROPERTIES LABELS "${ARG_LABELS}" TIMEOUT 120 DISCOVERY_TIMEOUT 60)
 endfunction()
+
+# Fuzz builds instrument every library for coverage; the fuzz targets link libFuzzer.
+if(TAVRO_BUILD_FUZZ)
+  add_compile_options(-fsanitize=fuzzer-no-link)
+endif()
