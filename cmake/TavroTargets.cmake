@@ -21,6 +21,7 @@ function(tavro_library name)
   target_compile_options(${name} PRIVATE ${TAVRO_WARNINGS})
   target_include_directories(${name} PUBLIC ${CMAKE_SOURCE_DIR})
   target_link_libraries(${name} PUBLIC ${ARG_DEPS})
+  set_property(GLOBAL APPEND PROPERTY TAVRO_LIBRARIES ${name})
 endfunction()
 
 # tavro_test(name LABELS ... SOURCES ... DEPS ...): one GoogleTest binary per folder,
