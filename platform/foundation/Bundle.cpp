@@ -115,7 +115,7 @@ Bundle& Bundle::main() {
 }
 
 void Bundle::setMainBundlePath(const std::string& path) {
-    auto bundle = std::make_shared<Bundle>(path);
+    auto bundle = std::make_shared<Bundle>(path.empty() ? findMainBundlePath() : path);
     MainBundleHolder& holder = mainHolder();
     std::lock_guard lock(holder.mutex);
     if (holder.current) holder.retired.push_back(std::move(holder.current));
