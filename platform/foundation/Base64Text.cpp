@@ -19,7 +19,9 @@ constexpr std::array<int8_t, 256> makeReverse() {
 
 constexpr std::array<int8_t, 256> kReverse = makeReverse();
 
-bool isSpace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f' || c == '\v'; }
+bool isSpace(char c) {
+    return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f' || c == '\v';
+}
 
 }  // namespace
 

@@ -59,7 +59,8 @@ std::string findMainBundlePath() {
     char buffer[4096];
     const ssize_t length = ::readlink("/proc/self/exe", buffer, sizeof buffer - 1);
     if (length <= 0) return {};
-    std::string folder = deletingLastPathComponent(std::string(buffer, static_cast<size_t>(length)));
+    std::string folder =
+        deletingLastPathComponent(std::string(buffer, static_cast<size_t>(length)));
     for (int level = 0; level < 6 && !folder.empty(); ++level) {
         const std::string candidate = appendPathComponent(folder, "resources");
         if (fileExists(appendPathComponent(candidate, "Info.json"))) return candidate;
@@ -134,7 +135,9 @@ std::shared_ptr<Bundle> Bundle::withPath(const std::string& path) {
     return bundle;
 }
 
-const ValueDictionary& Bundle::infoDictionary() const { return state_->info; }
+const ValueDictionary& Bundle::infoDictionary() const {
+    return state_->info;
+}
 
 Value Bundle::objectForInfoDictionaryKey(const std::string& key) const {
     auto found = state_->info.find(key);
@@ -150,13 +153,15 @@ std::optional<std::string> Bundle::pathForResource(const std::string& name, cons
     if (path_.empty() || name.empty()) return std::nullopt;
     std::string file = name;
     if (!type.empty()) file += type.front() == '.' ? type : "." + type;
-    const std::string relative = subdirectory.empty() ? file : appendPathComponent(subdirectory, file);
+    const std::string relative =
+        subdirectory.empty() ? file : appendPathComponent(subdirectory, file);
     std::string candidate = appendPathComponent(path_, relative);
     if (fileExists(candidate)) return candidate;
     // Then in the chosen localisation, as the platform looks in the .lproj folder too.
     const std::string localization = preferredLocalization();
     if (!localization.empty() && !lastPathComponent(path_).ends_with(kLprojSuffix)) {
-        candidate = appendPathComponent(path_, localization + std::string(kLprojSuffix) + "/" + relative);
+        candidate =
+            appendPathComponent(path_, localization + std::string(kLprojSuffix) + "/" + relative);
         if (fileExists(candidate)) return candidate;
     }
     return std::nullopt;
@@ -203,8 +208,8 @@ std::string Bundle::standardLocalizedStringForKey(const std::string& key, const 
     if (!localization.empty() && !lastPathComponent(path_).ends_with(kLprojSuffix)) {
         folder = appendPathComponent(path_, localization + std::string(kLprojSuffix));
     }
-    const std::string file =
-        appendPathComponent(folder, (table.empty() ? std::string("Localizable") : table) + ".strings");
+    const std::string file = appendPathComponent(
+        folder, (table.empty() ? std::string("Localizable") : table) + ".strings");
 
     std::shared_ptr<const StringsTable> strings;
     {
@@ -222,14 +227,15 @@ std::string Bundle::standardLocalizedStringForKey(const std::string& key, const 
             if (auto* parsedTable = std::get_if<StringsTable>(&parsed)) {
                 loaded = std::move(*parsedTable);
             } else {
-                systemLog("Bundle: ignoring " + file + ": " + std::get<Error>(parsed).localizedDescription);
+                systemLog("Bundle: ignoring " + file + ": " +
+                          std::get<Error>(parsed).localizedDescription);
             }
         }
         std::lock_guard lock(state_->mutex);
         // Another thread may have loaded it meanwhile; the first one stored is kept.
-        strings = state_->tables
-                      .emplace(file, std::make_shared<const StringsTable>(std::move(loaded)))
-                      .first->second;
+        strings =
+            state_->tables.emplace(file, std::make_shared<const StringsTable>(std::move(loaded)))
+                .first->second;
     }
     auto found = strings->find(key);
     return found == strings->end() ? fallback : found->second;

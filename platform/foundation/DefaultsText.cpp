@@ -8,8 +8,9 @@ namespace platform::foundation::defaultstext {
 namespace {
 
 std::string_view skipBlanks(std::string_view text) {
-    while (!text.empty() && (text.front() == ' ' || text.front() == '\t' || text.front() == '\n' ||
-                             text.front() == '\r' || text.front() == '\f' || text.front() == '\v')) {
+    while (!text.empty() &&
+           (text.front() == ' ' || text.front() == '\t' || text.front() == '\n' ||
+            text.front() == '\r' || text.front() == '\f' || text.front() == '\v')) {
         text.remove_prefix(1);
     }
     return text;
@@ -64,8 +65,8 @@ double textDouble(std::string_view text) {
     if (!text.empty() && text.front() == '+') text.remove_prefix(1);
     if (!text.empty() && text.front() == '-') negative = true;
     double result = 0;
-    auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), result,
-                                     std::chars_format::general);
+    auto [end, ec] =
+        std::from_chars(text.data(), text.data() + text.size(), result, std::chars_format::general);
     if (ec == std::errc::invalid_argument) return 0;
     if (ec == std::errc::result_out_of_range) {
         // Beyond double: a negative exponent underflows to zero, anything else overflows.
@@ -81,11 +82,16 @@ double textDouble(std::string_view text) {
 
 std::string numberText(const Value& number) {
     switch (number.kind()) {
-        case Value::Kind::Boolean: return number.asBool() ? "1" : "0";
-        case Value::Kind::Integer: return std::to_string(number.asInt64());
-        case Value::Kind::Float: return shortest(number.asFloat());
-        case Value::Kind::Double: return shortest(number.asDouble());
-        default: return "0";
+        case Value::Kind::Boolean:
+            return number.asBool() ? "1" : "0";
+        case Value::Kind::Integer:
+            return std::to_string(number.asInt64());
+        case Value::Kind::Float:
+            return shortest(number.asFloat());
+        case Value::Kind::Double:
+            return shortest(number.asDouble());
+        default:
+            return "0";
     }
 }
 

@@ -2,11 +2,12 @@
 // process-wide, so it is guarded; the mutex is never destroyed because other objects'
 // destructors (the standard user defaults) may still ask for a location at exit.
 
+#include <pwd.h>
+#include <unistd.h>
+
 #include <cstdlib>
 #include <filesystem>
 #include <mutex>
-#include <pwd.h>
-#include <unistd.h>
 
 #include "platform/foundation/FileSystem.h"
 
@@ -42,7 +43,8 @@ std::string homeDirectory() {
         std::lock_guard lock(state.mutex);
         if (!state.path.empty()) return state.path;
     }
-    if (std::string home = environment("TAVRO_HOME"); !home.empty()) return stripTrailingSlashes(home);
+    if (std::string home = environment("TAVRO_HOME"); !home.empty())
+        return stripTrailingSlashes(home);
     if (std::string home = environment("HOME"); !home.empty()) return stripTrailingSlashes(home);
     // Last resort for a process started without an environment.
     if (const passwd* entry = getpwuid(getuid()); entry && entry->pw_dir) return entry->pw_dir;
@@ -55,13 +57,17 @@ void setHomeDirectory(std::string path) {
     state.path = stripTrailingSlashes(std::move(path));
 }
 
-std::string documentsDirectory() { return appendPathComponent(homeDirectory(), "Documents"); }
+std::string documentsDirectory() {
+    return appendPathComponent(homeDirectory(), "Documents");
+}
 
 std::string applicationSupportDirectory() {
     return appendPathComponent(homeDirectory(), "Library/Application Support");
 }
 
-std::string cachesDirectory() { return appendPathComponent(homeDirectory(), "Library/Caches"); }
+std::string cachesDirectory() {
+    return appendPathComponent(homeDirectory(), "Library/Caches");
+}
 
 std::string preferencesDirectory() {
     return appendPathComponent(homeDirectory(), "Library/Preferences");

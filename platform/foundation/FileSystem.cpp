@@ -3,11 +3,11 @@
 
 #include "platform/foundation/FileSystem.h"
 
-#include <cerrno>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <filesystem>
 
 #include "platform/foundation/PosixError.h"
@@ -18,7 +18,7 @@ namespace {
 
 // Closes the descriptor on every way out of a function.
 class FileDescriptor {
-public:
+  public:
     explicit FileDescriptor(int fd) : fd_(fd) {}
     ~FileDescriptor() { close(); }
     FileDescriptor(const FileDescriptor&) = delete;
@@ -33,7 +33,7 @@ public:
         return result;
     }
 
-private:
+  private:
     int fd_;
 };
 
@@ -89,7 +89,8 @@ std::optional<Error> createDirectory(const std::string& path, bool withIntermedi
 
 std::variant<FileAttributes, Error> attributesOfItem(const std::string& path) {
     struct stat info {};
-    if (::stat(path.c_str(), &info) != 0) return posixError(errno, "cannot read attributes of " + path);
+    if (::stat(path.c_str(), &info) != 0)
+        return posixError(errno, "cannot read attributes of " + path);
     FileAttributes attributes;
     attributes.size = static_cast<uint64_t>(info.st_size);
     attributes.type = S_ISREG(info.st_mode)   ? FileType::Regular
@@ -121,7 +122,8 @@ std::optional<Error> writeFileAtomically(const std::string& path, std::span<cons
     const std::string folder = deletingLastPathComponent(path);
     const std::string name = lastPathComponent(path);
     // Hidden and beside the target, so the rename stays on one file system.
-    std::string temporary = appendPathComponent(folder.empty() ? "." : folder, "." + name + ".XXXXXX");
+    std::string temporary =
+        appendPathComponent(folder.empty() ? "." : folder, "." + name + ".XXXXXX");
     FileDescriptor fd(::mkostemp(temporary.data(), O_CLOEXEC));
     if (!fd.valid()) return posixError(errno, "cannot create a temporary file for " + path);
 
@@ -141,7 +143,8 @@ std::optional<Error> writeFileAtomically(const std::string& path, std::span<cons
     if (::rename(temporary.c_str(), path.c_str()) != 0) return fail(errno, "cannot replace ");
 
     // Makes the rename itself durable; a failure here does not undo the write.
-    FileDescriptor directory(openRetrying(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY));
+    FileDescriptor directory(
+        openRetrying(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY));
     if (directory.valid()) ::fsync(directory.get());
     return std::nullopt;
 }

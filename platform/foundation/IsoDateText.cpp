@@ -38,7 +38,9 @@ Civil civilFromDays(int64_t days) {
     return {static_cast<int64_t>(yearOfEra) + era * 400 + (month <= 2), month, day};
 }
 
-bool isLeap(int64_t year) { return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0; }
+bool isLeap(int64_t year) {
+    return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
+}
 
 unsigned daysInMonth(int64_t year, unsigned month) {
     static constexpr unsigned kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
@@ -68,7 +70,8 @@ bool expect(std::string_view text, size_t& pos, char c) {
 
 std::string format(Date date) {
     static const double kFirst = static_cast<double>(daysFromCivil(1, 1, 1)) * 86400.0;
-    static const double kLast = static_cast<double>(daysFromCivil(9999, 12, 31)) * 86400.0 + 86399.0;
+    static const double kLast =
+        static_cast<double>(daysFromCivil(9999, 12, 31)) * 86400.0 + 86399.0;
     double seconds = std::isnan(date.secondsSince1970) ? 0.0 : std::floor(date.secondsSince1970);
     if (seconds < kFirst) seconds = kFirst;
     if (seconds > kLast) seconds = kLast;

@@ -10,7 +10,8 @@ std::string normalized(const std::string& tag) {
     std::string out;
     out.reserve(tag.size());
     for (char c : tag) {
-        out.push_back(c == '_' ? '-' : static_cast<char>(std::tolower(static_cast<unsigned char>(c))));
+        out.push_back(c == '_' ? '-'
+                               : static_cast<char>(std::tolower(static_cast<unsigned char>(c))));
     }
     return out;
 }

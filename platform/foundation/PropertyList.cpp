@@ -20,7 +20,9 @@ namespace {
 
 constexpr int kMaxDepth = 256;
 
-bool isXmlSpace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; }
+bool isXmlSpace(char c) {
+    return c == ' ' || c == '\t' || c == '\n' || c == '\r';
+}
 
 std::string_view trim(std::string_view text) {
     while (!text.empty() && isXmlSpace(text.front())) text.remove_prefix(1);
@@ -28,7 +30,9 @@ std::string_view trim(std::string_view text) {
     return text;
 }
 
-bool isBlank(std::string_view text) { return trim(text).empty(); }
+bool isBlank(std::string_view text) {
+    return trim(text).empty();
+}
 
 // from_chars leaves the number alone when it is beyond double: overflow reads as infinity
 // and underflow as zero, keeping the sign, as strtod would give.
@@ -46,9 +50,11 @@ double outOfRangeReal(std::string_view text) {
 }
 
 class Reader {
-public:
+  public:
     std::variant<Value, Error> read(const pugi::xml_node& node, int depth) {
-        if (depth > kMaxDepth) return plistError(kPlistTooDeep, "nesting deeper than " + std::to_string(kMaxDepth) + " levels");
+        if (depth > kMaxDepth)
+            return plistError(kPlistTooDeep,
+                              "nesting deeper than " + std::to_string(kMaxDepth) + " levels");
         const std::string_view name = node.name();
         if (name == "dict") return readDict(node, depth);
         if (name == "array") return readArray(node, depth);
@@ -66,13 +72,15 @@ public:
         }
         if (name == "date") {
             auto date = isodate::parse(trim(text.value));
-            if (!date) return plistError(kPlistBadValue, "<date> is not an ISO 8601 UTC date: " + quoteShort(text.value));
+            if (!date)
+                return plistError(kPlistBadValue,
+                                  "<date> is not an ISO 8601 UTC date: " + quoteShort(text.value));
             return Value(*date);
         }
         return plistError(kPlistBadValue, "unknown element <" + std::string(name) + ">");
     }
 
-private:
+  private:
     struct Text {
         std::string value;
         std::optional<Error> error;
@@ -86,7 +94,9 @@ private:
             if (child.type() == pugi::node_pcdata || child.type() == pugi::node_cdata) {
                 result.value += child.value();
             } else if (child.type() == pugi::node_element) {
-                result.error = plistError(kPlistBadValue, "unexpected <" + std::string(child.name()) + "> inside <" + node.name() + ">");
+                result.error =
+                    plistError(kPlistBadValue, "unexpected <" + std::string(child.name()) +
+                                                   "> inside <" + node.name() + ">");
                 return result;
             }
         }
@@ -95,8 +105,10 @@ private:
 
     // Containers may hold whitespace between their elements, but no other text.
     static std::optional<Error> checkStray(const pugi::xml_node& child, const char* container) {
-        if ((child.type() == pugi::node_pcdata || child.type() == pugi::node_cdata) && !isBlank(child.value())) {
-            return plistError(kPlistBadValue, std::string("stray text inside <") + container + ">: " + quoteShort(child.value()));
+        if ((child.type() == pugi::node_pcdata || child.type() == pugi::node_cdata) &&
+            !isBlank(child.value())) {
+            return plistError(kPlistBadValue, std::string("stray text inside <") + container +
+                                                  ">: " + quoteShort(child.value()));
         }
         return std::nullopt;
     }
@@ -125,7 +137,8 @@ private:
             }
             if (!key) {
                 if (std::string_view(child.name()) != "key") {
-                    return plistError(kPlistBadValue, "expected <key> in <dict>, found <" + std::string(child.name()) + ">");
+                    return plistError(kPlistBadValue, "expected <key> in <dict>, found <" +
+                                                          std::string(child.name()) + ">");
                 }
                 auto text = textOf(child);
                 if (!text) return *text.error;
@@ -138,7 +151,8 @@ private:
             dict.insert_or_assign(std::move(*key), std::move(std::get<Value>(element)));
             key.reset();
         }
-        if (key) return plistError(kPlistBadValue, "<key>" + quoteShort(*key) + "</key> has no value");
+        if (key)
+            return plistError(kPlistBadValue, "<key>" + quoteShort(*key) + "</key> has no value");
         return Value(std::move(dict));
     }
 
@@ -161,7 +175,8 @@ private:
         }
         constexpr uint64_t kMaxPositive = std::numeric_limits<int64_t>::max();
         if (ec == std::errc::result_out_of_range || magnitude > kMaxPositive + (negative ? 1 : 0)) {
-            return plistError(kPlistOutOfRange, "<integer> outside the 64-bit signed range: " + quoteShort(raw));
+            return plistError(kPlistOutOfRange,
+                              "<integer> outside the 64-bit signed range: " + quoteShort(raw));
         }
         if (negative) return Value(static_cast<int64_t>(0 - magnitude));
         return Value(static_cast<int64_t>(magnitude));
@@ -193,17 +208,19 @@ std::variant<Value, Error> parsePropertyList(std::span<const uint8_t> bytes) {
             document.load_buffer(bytes.data(), bytes.size(), options, pugi::encoding_auto);
         if (!result) {
             return plistError(kPlistNotXml, std::string("not well-formed XML at byte ") +
-                                                 std::to_string(result.offset) + ": " +
-                                                 result.description());
+                                                std::to_string(result.offset) + ": " +
+                                                result.description());
         }
         pugi::xml_node root = document.document_element();
         if (std::string_view(root.name()) == "plist") {
             pugi::xml_node content;
             for (const pugi::xml_node& child : root.children()) {
                 if (child.type() == pugi::node_element) {
-                    if (content) return plistError(kPlistBadValue, "<plist> holds more than one value");
+                    if (content)
+                        return plistError(kPlistBadValue, "<plist> holds more than one value");
                     content = child;
-                } else if ((child.type() == pugi::node_pcdata || child.type() == pugi::node_cdata) &&
+                } else if ((child.type() == pugi::node_pcdata ||
+                            child.type() == pugi::node_cdata) &&
                            !isBlank(child.value())) {
                     return plistError(kPlistBadValue, "stray text inside <plist>");
                 }

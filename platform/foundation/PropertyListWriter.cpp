@@ -25,13 +25,22 @@ constexpr std::string_view kHeader =
 void appendEscaped(std::string& out, std::string_view text) {
     for (char c : text) {
         switch (c) {
-            case '&': out += "&amp;"; break;
-            case '<': out += "&lt;"; break;
-            case '>': out += "&gt;"; break;
+            case '&':
+                out += "&amp;";
+                break;
+            case '<':
+                out += "&lt;";
+                break;
+            case '>':
+                out += "&gt;";
+                break;
             // A bare carriage return would come back as a line feed (XML end-of-line
             // handling), so it is written as a character reference.
-            case '\r': out += "&#13;"; break;
-            default: out.push_back(c);
+            case '\r':
+                out += "&#13;";
+                break;
+            default:
+                out.push_back(c);
         }
     }
 }
@@ -49,10 +58,11 @@ std::string realText(Number number) {
 }
 
 class Writer {
-public:
+  public:
     std::optional<Error> write(const Value& value, int depth) {
         if (depth > kMaxDepth) {
-            return plistError(kPlistTooDeep, "nesting deeper than " + std::to_string(kMaxDepth) + " levels");
+            return plistError(kPlistTooDeep,
+                              "nesting deeper than " + std::to_string(kMaxDepth) + " levels");
         }
         switch (value.kind()) {
             case Value::Kind::Null:
@@ -90,7 +100,7 @@ public:
 
     std::string take() { return std::move(out_); }
 
-private:
+  private:
     std::optional<Error> writeArray(const ValueArray& array, int depth) {
         if (array.empty()) {
             line(depth, "<array/>");

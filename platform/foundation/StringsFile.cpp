@@ -39,7 +39,7 @@ std::string describeChar(char c) {
 }
 
 class Parser {
-public:
+  public:
     explicit Parser(std::string_view text) : text_(text) {}
 
     std::variant<StringsTable, Error> run() {
@@ -60,7 +60,8 @@ public:
                 if (!read) return *error_;
                 value = std::move(*read);
                 if (!skipTrivia()) return *error_;
-                if (peek() != ';') return fail("expected ';' after the value of \"" + shortKey(*key) + "\"");
+                if (peek() != ';')
+                    return fail("expected ';' after the value of \"" + shortKey(*key) + "\"");
             } else {
                 return fail("expected '=' or ';' after the key \"" + shortKey(*key) + "\"");
             }
@@ -69,7 +70,7 @@ public:
         }
     }
 
-private:
+  private:
     bool atEnd() const { return pos_ >= text_.size(); }
     char peek() const { return atEnd() ? '\0' : text_[pos_]; }
     char peekAt(size_t offset) const {
@@ -82,7 +83,8 @@ private:
     }
 
     Error fail(const std::string& message) {
-        error_ = Error{kStringsFileErrorDomain, 1, "line " + std::to_string(line_) + ": " + message};
+        error_ =
+            Error{kStringsFileErrorDomain, 1, "line " + std::to_string(line_) + ": " + message};
         return *error_;
     }
 
@@ -153,16 +155,32 @@ private:
     bool readEscape(std::string& out) {
         char c = advance();
         switch (c) {
-            case 'n': out.push_back('\n'); return true;
-            case 't': out.push_back('\t'); return true;
-            case 'r': out.push_back('\r'); return true;
-            case 'a': out.push_back('\a'); return true;
-            case 'b': out.push_back('\b'); return true;
-            case 'f': out.push_back('\f'); return true;
-            case 'v': out.push_back('\v'); return true;
+            case 'n':
+                out.push_back('\n');
+                return true;
+            case 't':
+                out.push_back('\t');
+                return true;
+            case 'r':
+                out.push_back('\r');
+                return true;
+            case 'a':
+                out.push_back('\a');
+                return true;
+            case 'b':
+                out.push_back('\b');
+                return true;
+            case 'f':
+                out.push_back('\f');
+                return true;
+            case 'v':
+                out.push_back('\v');
+                return true;
             case 'U':
-            case 'u': return readUnicodeEscape(out);
-            default: break;
+            case 'u':
+                return readUnicodeEscape(out);
+            default:
+                break;
         }
         if (c >= '0' && c <= '7') {
             // Octal, up to three digits: "\0" is the NUL character.
@@ -201,7 +219,8 @@ private:
             pos_ += 2;
             auto low = readHexUnit();
             if (low && *low >= 0xDC00 && *low <= 0xDFFF) {
-                utf8text::appendCodePoint(out, 0x10000 + ((*unit - 0xD800) << 10) + (*low - 0xDC00));
+                utf8text::appendCodePoint(out,
+                                          0x10000 + ((*unit - 0xD800) << 10) + (*low - 0xDC00));
                 return true;
             }
             pos_ = save;  // not a pair: the next escape is read on its own

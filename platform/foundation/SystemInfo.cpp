@@ -67,7 +67,8 @@ std::optional<std::string> localeFromEnvironment() {
 // does, so that "zh_CN" finds a "zh-Hans" localisation.
 std::string languageTag(const std::string& locale) {
     std::string language = locale.substr(0, locale.find('_'));
-    std::string region = locale.find('_') == std::string::npos ? "" : locale.substr(locale.find('_') + 1);
+    std::string region =
+        locale.find('_') == std::string::npos ? "" : locale.substr(locale.find('_') + 1);
     if (language == "zh") {
         const bool traditional = region == "TW" || region == "HK" || region == "MO";
         language += traditional ? "-Hant" : "-Hans";
@@ -177,8 +178,12 @@ std::string uuidString() {
     return text;
 }
 
-void systemLog(const std::string& message) { writeLine(stderr, message); }
+void systemLog(const std::string& message) {
+    writeLine(stderr, message);
+}
 
-void standardOutputLine(const std::string& line) { writeLine(stdout, line); }
+void standardOutputLine(const std::string& line) {
+    writeLine(stdout, line);
+}
 
 }  // namespace platform::foundation

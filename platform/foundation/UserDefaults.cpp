@@ -116,12 +116,15 @@ UserDefaults::UserDefaults(std::string plistPath) : state_(std::make_unique<Stat
     if (!state_->path.empty()) state_->values = loadFile(state_->path);
 }
 
-UserDefaults::~UserDefaults() { synchronize(); }
+UserDefaults::~UserDefaults() {
+    synchronize();
+}
 
 Value UserDefaults::objectForKey(const std::string& key) const {
     {
         std::lock_guard lock(state_->mutex);
-        if (auto found = state_->values.find(key); found != state_->values.end()) return found->second;
+        if (auto found = state_->values.find(key); found != state_->values.end())
+            return found->second;
     }
     return globalValue(key);
 }
@@ -207,7 +210,8 @@ bool UserDefaults::synchronize() {
     }
     auto text = serializePropertyList(Value(std::move(snapshot)));
     if (auto* error = std::get_if<Error>(&text)) {
-        systemLog("UserDefaults: cannot encode " + state_->path + ": " + error->localizedDescription);
+        systemLog("UserDefaults: cannot encode " + state_->path + ": " +
+                  error->localizedDescription);
         return false;
     }
     const std::string& contents = std::get<std::string>(text);

@@ -4,8 +4,12 @@ namespace platform::foundation::utf8text {
 
 namespace {
 constexpr uint32_t kReplacement = 0xFFFD;
-bool isHighSurrogate(uint32_t unit) { return unit >= 0xD800 && unit <= 0xDBFF; }
-bool isLowSurrogate(uint32_t unit) { return unit >= 0xDC00 && unit <= 0xDFFF; }
+bool isHighSurrogate(uint32_t unit) {
+    return unit >= 0xD800 && unit <= 0xDBFF;
+}
+bool isLowSurrogate(uint32_t unit) {
+    return unit >= 0xDC00 && unit <= 0xDFFF;
+}
 }  // namespace
 
 void appendCodePoint(std::string& out, uint32_t codePoint) {

@@ -1,11 +1,10 @@
-#include "platform/foundation/Bundle.h"
-
 #include <gtest/gtest.h>
 
 #include <atomic>
 #include <thread>
 
 #include "StorageTestSupport.h"
+#include "platform/foundation/Bundle.h"
 #include "platform/foundation/SystemInfo.h"
 
 namespace platform::foundation {
@@ -17,12 +16,13 @@ using storagetest::writeText;
 // A bundle of its own in a temporary folder, with the machine's languages under the
 // test's control.
 class BundleTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         writeText(folder_.file("Info.json"),
                   R"({"CFBundleIdentifier": "com.example.test", "CFBundleDevelopmentRegion": "de",
                       "count": 3, "ratio": 1.5, "nested": {"list": [1, "two"]}})");
-        addStrings("en.lproj", "Localizable", "\"连接\" = \"Connect\";\n\"仅英文\" = \"English only\";");
+        addStrings("en.lproj", "Localizable",
+                   "\"连接\" = \"Connect\";\n\"仅英文\" = \"English only\";");
         addStrings("zh-Hans.lproj", "Localizable", "\"连接\" = \"连接眼镜\";");
         addStrings("de.lproj", "Localizable", "\"连接\" = \"Verbinden\";");
         addStrings("en.lproj", "Menu", "\"退出\" = \"Quit\";");
@@ -155,9 +155,8 @@ TEST_F(BundleTest, LookupsWhileTheRouteIsSwappedStayConsistent) {
         });
     }
     for (int i = 0; i < 500; ++i) {
-        bundle.setLookupRoute([](const Bundle&, const std::string&, const std::string&, const std::string&) {
-            return std::string("Route");
-        });
+        bundle.setLookupRoute([](const Bundle&, const std::string&, const std::string&,
+                                 const std::string&) { return std::string("Route"); });
         bundle.setLookupRoute(nullptr);
     }
     stop = true;
@@ -180,7 +179,8 @@ TEST(MainBundleTest, TheApplicationsResourcesAreFound) {
     EXPECT_EQ(main.bundleIdentifier(), "com.tavro.Tavro3D") << "looked in " << main.bundlePath();
     EXPECT_EQ(main.objectForInfoDictionaryKey("CFBundleDevelopmentRegion").text(), "zh-Hans");
     const auto localizations = main.localizations();
-    EXPECT_NE(std::find(localizations.begin(), localizations.end(), "zh-Hans"), localizations.end());
+    EXPECT_NE(std::find(localizations.begin(), localizations.end(), "zh-Hans"),
+              localizations.end());
     EXPECT_NE(std::find(localizations.begin(), localizations.end(), "en"), localizations.end());
 }
 

@@ -1,5 +1,3 @@
-#include "platform/foundation/FileSystem.h"
-
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
@@ -8,6 +6,7 @@
 #include <cstdlib>
 
 #include "StorageTestSupport.h"
+#include "platform/foundation/FileSystem.h"
 
 namespace platform::foundation {
 namespace {
@@ -49,7 +48,8 @@ TEST(FileSystemTest, LocationsFollowTheHomeOverrideThenTheEnvironment) {
     ::setenv("TAVRO_HOME", "/from/environment", 1);
     EXPECT_EQ(homeDirectory(), "/from/environment");
     ::unsetenv("TAVRO_HOME");
-    EXPECT_EQ(homeDirectory(), std::getenv("HOME") ? std::string(std::getenv("HOME")) : homeDirectory());
+    EXPECT_EQ(homeDirectory(),
+              std::getenv("HOME") ? std::string(std::getenv("HOME")) : homeDirectory());
     if (!saved.empty()) ::setenv("TAVRO_HOME", saved.c_str(), 1);
     EXPECT_FALSE(temporaryDirectory().empty());
 }
@@ -79,7 +79,8 @@ TEST(FileSystemTest, AtomicWriteReplacesWholeFilesAndLeavesNoTemporaries) {
     EXPECT_EQ(error->domain, "NSPOSIXErrorDomain");
     EXPECT_TRUE(isDirectory(occupied));
     EXPECT_EQ(readText(appendPathComponent(occupied, "inside")), "x");
-    EXPECT_EQ(folderEntries(folder.path()), (std::vector<std::string>{"occupied", "settings.plist"}));
+    EXPECT_EQ(folderEntries(folder.path()),
+              (std::vector<std::string>{"occupied", "settings.plist"}));
 
     // A missing folder is not created.
     error = writeFileAtomically(folder.file("missing/file"), bytesOf("x"));
@@ -91,8 +92,8 @@ TEST(FileSystemTest, AtomicWriteReplacesWholeFilesAndLeavesNoTemporaries) {
 TEST(FileSystemTest, AppendCreatesThenExtendsAndAttributesDescribeTheFile) {
     TemporaryFolder folder;
     const std::string path = folder.file("log.txt");
-    const double before = std::chrono::duration<double>(
-                              std::chrono::system_clock::now().time_since_epoch()).count();
+    const double before =
+        std::chrono::duration<double>(std::chrono::system_clock::now().time_since_epoch()).count();
     ASSERT_FALSE(appendToFile(path, bytesOf("one\n")));
     ASSERT_FALSE(appendToFile(path, bytesOf("two\n")));
     EXPECT_EQ(readText(path), "one\ntwo\n");

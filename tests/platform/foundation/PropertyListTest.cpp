@@ -1,18 +1,19 @@
-#include "platform/foundation/PropertyList.h"
-
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <limits>
 
 #include "StorageTestSupport.h"
+#include "platform/foundation/PropertyList.h"
 
 namespace platform::foundation {
 namespace {
 
 using storagetest::bytesOf;
 
-std::variant<Value, Error> parseText(std::string_view text) { return parsePropertyList(bytesOf(text)); }
+std::variant<Value, Error> parseText(std::string_view text) {
+    return parsePropertyList(bytesOf(text));
+}
 
 Value parseOk(std::string_view text) {
     auto result = parseText(text);
@@ -24,14 +25,15 @@ Value parseOk(std::string_view text) {
 }
 
 std::string plist(std::string_view body) {
-    return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<plist version=\"1.0\">" + std::string(body) +
-           "</plist>";
+    return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<plist version=\"1.0\">" +
+           std::string(body) + "</plist>";
 }
 
 TEST(PropertyListTest, EveryKindSurvivesWritingAndReading) {
-    ValueDictionary nested{{"empty array", Value(ValueArray{})},
-                           {"empty dict", Value(ValueDictionary{})},
-                           {"list", Value(ValueArray{Value(1), Value("two"), Value(ValueArray{Value(3.5)})})}};
+    ValueDictionary nested{
+        {"empty array", Value(ValueArray{})},
+        {"empty dict", Value(ValueDictionary{})},
+        {"list", Value(ValueArray{Value(1), Value("two"), Value(ValueArray{Value(3.5)})})}};
     ValueDictionary root{
         {"text", Value("a < b && c > d \"quoted\" 'single'")},
         {"unicode", Value("显示器 — ü 😀")},
@@ -54,7 +56,8 @@ TEST(PropertyListTest, EveryKindSurvivesWritingAndReading) {
     const std::string& text = std::get<std::string>(written);
     EXPECT_NE(text.find("<string>a &lt; b &amp;&amp; c &gt; d"), std::string::npos);
     EXPECT_NE(text.find("<date>2026-12-06T17:00:00Z</date>"), std::string::npos);
-    EXPECT_NE(text.find("<real>0.1</real>"), std::string::npos) << "a float keeps its own precision";
+    EXPECT_NE(text.find("<real>0.1</real>"), std::string::npos)
+        << "a float keeps its own precision";
 
     Value back = parseOk(text);
     ASSERT_TRUE(back.isDictionary());
@@ -110,7 +113,8 @@ TEST(PropertyListTest, ReadsWhatOtherWritersProduce) {
 
     // A bare value without the <plist> wrapper, and UTF-16 input.
     EXPECT_EQ(parseOk("<array><string>x</string></array>"), Value(ValueArray{Value("x")}));
-    const std::string utf16 = std::string("\xFF\xFE<\0s\0t\0r\0i\0n\0g\0>\0\x2D\x4E<\0/\0s\0t\0r\0i\0n\0g\0>\0", 38);
+    const std::string utf16 =
+        std::string("\xFF\xFE<\0s\0t\0r\0i\0n\0g\0>\0\x2D\x4E<\0/\0s\0t\0r\0i\0n\0g\0>\0", 38);
     EXPECT_EQ(parseOk(utf16).text(), "中");
 }
 

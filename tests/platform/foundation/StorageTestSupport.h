@@ -16,7 +16,7 @@
 namespace storagetest {
 
 class TemporaryFolder {
-public:
+  public:
     TemporaryFolder() {
         std::string pattern = platform::foundation::temporaryDirectory() + "/tavro-test-XXXXXX";
         if (char* made = ::mkdtemp(pattern.data())) path_ = made;
@@ -32,7 +32,7 @@ public:
         return platform::foundation::appendPathComponent(path_, name);
     }
 
-private:
+  private:
     std::string path_;
 };
 

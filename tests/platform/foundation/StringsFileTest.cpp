@@ -1,8 +1,7 @@
-#include "platform/foundation/StringsFile.h"
-
 #include <gtest/gtest.h>
 
 #include "StorageTestSupport.h"
+#include "platform/foundation/StringsFile.h"
 
 namespace platform::foundation {
 namespace {
@@ -80,16 +79,18 @@ mixed = "quoted";
 TEST(StringsFileTest, AcceptsByteOrderMarksAndEmptyFiles) {
     EXPECT_EQ(parseOk("\xEF\xBB\xBF\"a\" = \"b\";")["a"], "b");
     for (bool bigEndian : {false, true}) {
-        StringsTable table = parseOk(utf16("\"key\" = \"value\"; /* c */ \"x\" = \"\\U00FC\";", bigEndian));
+        StringsTable table =
+            parseOk(utf16("\"key\" = \"value\"; /* c */ \"x\" = \"\\U00FC\";", bigEndian));
         EXPECT_EQ(table["key"], "value") << bigEndian;
         EXPECT_EQ(table["x"], "ü") << bigEndian;
     }
     // A character beyond the basic plane written directly in UTF-16 (a surrogate pair).
-    const std::string pair = std::string("\xFF\xFE\"\0k\0\"\0;\0", 10) + std::string("\x3D\xD8\x00\xDE", 4);
+    const std::string pair =
+        std::string("\xFF\xFE\"\0k\0\"\0;\0", 10) + std::string("\x3D\xD8\x00\xDE", 4);
     EXPECT_TRUE(std::holds_alternative<Error>(parseStringsFile(bytesOf(pair))))
         << "the pair sits outside quotes, which is an error, but must be read without a crash";
-    const std::string quotedPair = std::string("\xFF\xFE\"\0", 4) + std::string("\x3D\xD8\x00\xDE", 4) +
-                                   std::string("\"\0;\0", 4);
+    const std::string quotedPair = std::string("\xFF\xFE\"\0", 4) +
+                                   std::string("\x3D\xD8\x00\xDE", 4) + std::string("\"\0;\0", 4);
     EXPECT_EQ(parseOk(quotedPair).begin()->first, "\xF0\x9F\x98\x80");
 
     EXPECT_TRUE(parseOk("").empty());
@@ -101,9 +102,12 @@ TEST(StringsFileTest, BadInputReportsTheLine) {
     EXPECT_EQ(errorOf("\"a\" = \"b\";\n\"c\" = \"d\"\n\"e\" = \"f\";"),
               "line 3: expected ';' after the value of \"c\"");
     EXPECT_EQ(errorOf("\"a\" \"b\";"), "line 1: expected '=' or ';' after the key \"a\"");
-    EXPECT_EQ(errorOf("\n\n\"a\" = \"never closed;\n\n"), "line 3: text opened here has no closing quote");
-    EXPECT_EQ(errorOf("\"a\" = \"b\";\n/* open\n\n"), "line 2: comment opened here is never closed");
-    EXPECT_EQ(errorOf("\"a\" = \"\\U12G4\";"), "line 1: \\U must be followed by four hexadecimal digits");
+    EXPECT_EQ(errorOf("\n\n\"a\" = \"never closed;\n\n"),
+              "line 3: text opened here has no closing quote");
+    EXPECT_EQ(errorOf("\"a\" = \"b\";\n/* open\n\n"),
+              "line 2: comment opened here is never closed");
+    EXPECT_EQ(errorOf("\"a\" = \"\\U12G4\";"),
+              "line 1: \\U must be followed by four hexadecimal digits");
     EXPECT_EQ(errorOf("\"a\" = ;"), "line 1: expected a value after '=', found ';'");
     EXPECT_EQ(errorOf("\"a\" ="), "line 1: expected a value after '=', found the end of the file");
     EXPECT_EQ(errorOf("\n{ \"a\" = \"b\"; }"), "line 2: expected a key, found '{'");

@@ -1,5 +1,3 @@
-#include "platform/foundation/SystemInfo.h"
-
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -10,13 +8,14 @@
 #include <thread>
 
 #include "StorageTestSupport.h"
+#include "platform/foundation/SystemInfo.h"
 
 namespace platform::foundation {
 namespace {
 
 // Restores LANG and the machine values however a test ends.
 class SystemInfoTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         const char* lang = std::getenv("LANG");
         hadLang_ = lang != nullptr;
@@ -31,7 +30,7 @@ protected:
         }
     }
 
-private:
+  private:
     bool hadLang_ = false;
     std::string savedLang_;
 };
@@ -69,15 +68,18 @@ TEST_F(SystemInfoTest, MachineValuesReplaceThisMachinesOwn) {
 TEST_F(SystemInfoTest, WithoutMachineValuesTheLocaleComesFromLang) {
     clearMachineValues();
     const std::pair<const char*, std::optional<std::string>> locales[] = {
-        {"en_US.UTF-8", "en_US"}, {"de_DE@euro", "de_DE"}, {"fr", "fr"}, {"C", std::nullopt},
-        {"POSIX", std::nullopt},  {"", std::nullopt},
+        {"en_US.UTF-8", "en_US"}, {"de_DE@euro", "de_DE"}, {"fr", "fr"},
+        {"C", std::nullopt},      {"POSIX", std::nullopt}, {"", std::nullopt},
     };
     for (const auto& [lang, expected] : locales) {
         ::setenv("LANG", lang, 1);
         EXPECT_EQ(appleLocale(), expected) << lang;
     }
     const std::pair<const char*, std::string> languages[] = {
-        {"en_US.UTF-8", "en-US"}, {"fr", "fr"}, {"zh_CN.UTF-8", "zh-Hans-CN"}, {"zh_TW", "zh-Hant-TW"},
+        {"en_US.UTF-8", "en-US"},
+        {"fr", "fr"},
+        {"zh_CN.UTF-8", "zh-Hans-CN"},
+        {"zh_TW", "zh-Hant-TW"},
     };
     for (const auto& [lang, expected] : languages) {
         ::setenv("LANG", lang, 1);
@@ -97,7 +99,8 @@ TEST_F(SystemInfoTest, UuidsAreUpperCaseVersionFourAndDistinct) {
             if (j == 8 || j == 13 || j == 18 || j == 23) {
                 ASSERT_EQ(uuid[j], '-') << uuid;
             } else {
-                ASSERT_TRUE(std::isdigit(static_cast<unsigned char>(uuid[j])) || (uuid[j] >= 'A' && uuid[j] <= 'F'))
+                ASSERT_TRUE(std::isdigit(static_cast<unsigned char>(uuid[j])) ||
+                            (uuid[j] >= 'A' && uuid[j] <= 'F'))
                     << uuid;
             }
         }

@@ -1,5 +1,3 @@
-#include "platform/foundation/UserDefaults.h"
-
 #include <gtest/gtest.h>
 
 #include <thread>
@@ -8,6 +6,7 @@
 #include "platform/foundation/Bundle.h"
 #include "platform/foundation/PropertyList.h"
 #include "platform/foundation/SystemInfo.h"
+#include "platform/foundation/UserDefaults.h"
 
 namespace platform::foundation {
 namespace {
@@ -18,7 +17,7 @@ using storagetest::TemporaryFolder;
 using storagetest::writeText;
 
 class UserDefaultsTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         MachineValues values;
         values.appleLocale = "zh_CN";
@@ -33,7 +32,8 @@ protected:
 };
 
 TEST_F(UserDefaultsTest, EveryKindComesBackFromTheFile) {
-    const ValueDictionary nested{{"list", Value(ValueArray{Value(1), Value("b"), Value(ValueDictionary{})})}};
+    const ValueDictionary nested{
+        {"list", Value(ValueArray{Value(1), Value("b"), Value(ValueDictionary{})})}};
     {
         UserDefaults defaults(plistPath());
         defaults.setBool(true, "bool");
@@ -110,7 +110,8 @@ TEST_F(UserDefaultsTest, ObjectReferencesAndNullsInsideValuesAreRefused) {
     defaults.setInteger(5, "kept");
     EXPECT_FALSE(defaults.setObject(device, "kept"));
     EXPECT_FALSE(defaults.setObject(Value(ValueArray{Value(1), device}), "kept"));
-    EXPECT_FALSE(defaults.setObject(Value(ValueDictionary{{"a", Value(ValueArray{device})}}), "kept"));
+    EXPECT_FALSE(
+        defaults.setObject(Value(ValueDictionary{{"a", Value(ValueArray{device})}}), "kept"));
     EXPECT_FALSE(defaults.setObject(Value(ValueArray{Value()}), "kept"));
     EXPECT_EQ(defaults.integerForKey("kept"), 5);
 
@@ -121,7 +122,8 @@ TEST_F(UserDefaultsTest, ObjectReferencesAndNullsInsideValuesAreRefused) {
 TEST_F(UserDefaultsTest, TheGlobalDomainIsReadOnlyAndShadowedByTheApplication) {
     UserDefaults defaults(plistPath());
     EXPECT_EQ(defaults.stringForKey("AppleLocale"), "zh_CN");
-    EXPECT_EQ(defaults.arrayForKey("AppleLanguages"), (ValueArray{Value("zh-Hans-CN"), Value("en-US")}));
+    EXPECT_EQ(defaults.arrayForKey("AppleLanguages"),
+              (ValueArray{Value("zh-Hans-CN"), Value("en-US")}));
     EXPECT_TRUE(defaults.dictionaryRepresentation().empty());
 
     defaults.setObject(Value(ValueArray{Value("en")}), "AppleLanguages");
@@ -176,7 +178,8 @@ TEST_F(UserDefaultsTest, AFailedWriteKeepsTheLastGoodFile) {
     const std::string folder = folder_.file("Preferences");
     createDirectory(folder, true);
     const std::string path = appendPathComponent(folder, std::string(243, 'p') + ".plist");
-    writeText(path, R"(<plist version="1.0"><dict><key>volume</key><integer>7</integer></dict></plist>)");
+    writeText(path,
+              R"(<plist version="1.0"><dict><key>volume</key><integer>7</integer></dict></plist>)");
     const std::string before = readText(path);
     {
         UserDefaults defaults(path);
