@@ -7,7 +7,7 @@ namespace platform::ui {
 
 bool Control::sendAction() {
     if (!enabled_ || !action_) return false;
-    auto self = shared_from_this();  // the action may drop the control's last other owner
+    auto self = weak_from_this().lock();  // the action may drop the control's last other owner
     Action action = action_;
     action(*this);
     return true;

@@ -20,7 +20,7 @@ void GestureRecognizer::setState(GestureState state) {
     state_ = state;
     if (state == GestureState::Possible || state == GestureState::Failed) return;
     if (action_ && enabled_) {
-        auto self = shared_from_this();  // the action may drop the last other owner
+        auto self = weak_from_this().lock();  // the action may drop the last other owner
         action_(*this);
     }
 }

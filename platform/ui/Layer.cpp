@@ -121,7 +121,7 @@ void Layer::insertSublayer(const LayerPtr& layer, size_t index) {
 void Layer::removeFromSuperlayer() {
     if (!superlayer_) return;
     auto& siblings = superlayer_->sublayers_;
-    auto self = shared_from_this();  // keep alive while the superlayer lets go
+    auto self = weak_from_this().lock();  // keep alive while the superlayer lets go
     superlayer_ = nullptr;
     siblings.erase(std::remove(siblings.begin(), siblings.end(), self), siblings.end());
 }
@@ -131,7 +131,9 @@ void Layer::drawInContext(GraphicsContext&) {}
 // --- animations ---------------------------------------------------------------------------
 
 void Layer::addAnimation(const AnimationPtr& animation, const std::string& key) {
-    if (!animation || animation->keyPath.empty()) return;
+    auto self = weak_from_this().lock();
+    // Only layers owned by shared pointers can be ticked by the engine.
+    if (!self || !animation || animation->keyPath.empty()) return;
     auto copy = std::make_shared<Animation>(*animation);
     double now = currentMediaTime();
     Running running;
@@ -151,7 +153,7 @@ void Layer::addAnimation(const AnimationPtr& animation, const std::string& key) 
         }
     }
     animations_.push_back(std::move(running));
-    AnimationEngine::shared().track(shared_from_this());
+    AnimationEngine::shared().track(self);
     for (const Running& old : replaced) {
         if (old.animation->delegate) old.animation->delegate->animationDidStop(*old.animation, false);
     }
@@ -219,7 +221,7 @@ std::optional<AnimatableValue> Layer::presentationValue(const std::string& keyPa
 }
 
 bool Layer::advanceAnimations(double now) {
-    auto self = shared_from_this();
+    auto self = weak_from_this().lock();  // delegates may drop the layer's last owner
     struct Event {
         AnimationPtr animation;
         bool start;

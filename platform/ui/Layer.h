@@ -104,7 +104,7 @@ public:
     void setViewLayer(bool viewLayer) { viewLayer_ = viewLayer; }
 
     // Explicit animations, by key; an animation added under a key in use replaces the old
-    // one (which stops, not finished).
+    // one (which stops, not finished). Only a layer owned by a shared pointer animates.
     void addAnimation(const AnimationPtr& animation, const std::string& key);
     void removeAnimation(const std::string& key);
     void removeAllAnimations();

@@ -56,7 +56,7 @@ void Popover::showRelativeToRect(const Rect& rect, View& view, RectEdge preferre
     content_->view()->setFrame({0, 0, size.width, size.height});
     shown_ = true;
     window_->makeKeyAndOrderFront();
-    Application::shared().popoverShown(shared_from_this());
+    if (auto self = weak_from_this().lock()) Application::shared().popoverShown(self);
 }
 
 void Popover::close() {

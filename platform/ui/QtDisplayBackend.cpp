@@ -50,7 +50,13 @@ public:
         if (window.styleMask() == WindowStyleBorderless) flags |= Qt::FramelessWindowHint;
         if (window.level() >= WindowLevelFloating) flags |= Qt::WindowStaysOnTopHint;
         if (window.level() >= WindowLevelStatusBar) flags |= Qt::Tool;
-        if (flags != windowFlags()) setWindowFlags(flags);
+        if (flags != appliedFlags_) {
+            // Changing flags re-creates the native window hidden; show it again if it was up.
+            bool wasVisible = isVisible();
+            appliedFlags_ = flags;
+            setWindowFlags(flags);
+            if (wasVisible) show();
+        }
         setAttribute(Qt::WA_TranslucentBackground, !window.isOpaque() || window.backgroundColor().alpha < 1);
         setWindowTitle(qt::toQString(window.title()));
         const Rect& f = window.frame();
@@ -101,6 +107,7 @@ private:
     }
 
     std::weak_ptr<Window> window_;
+    Qt::WindowFlags appliedFlags_;
 };
 
 class QtDisplayBackend final : public DisplayBackend {

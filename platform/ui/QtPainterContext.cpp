@@ -22,7 +22,8 @@ QTransform toQTransform(const AffineTransform& t) { return QTransform(t.a, t.b, 
 QPainterPath toQPath(const Path& path, FillRule rule) {
     QPainterPath q;
     q.setFillRule(rule == FillRule::NonZero ? Qt::WindingFill : Qt::OddEvenFill);
-    for (const PathElement& e : path.flattened().elements()) {
+    const Path flat = path.flattened();  // kept alive for the loop
+    for (const PathElement& e : flat.elements()) {
         switch (e.kind) {
         case PathElement::Kind::MoveTo: q.moveTo(e.point.x, e.point.y); break;
         case PathElement::Kind::LineTo: q.lineTo(e.point.x, e.point.y); break;

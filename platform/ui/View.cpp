@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "platform/ui/LayoutConstraint.h"
 #include "platform/ui/Window.h"
 
 namespace platform::ui {
@@ -217,12 +218,16 @@ void View::removeTrackingArea(const TrackingAreaPtr& area) {
 
 void View::addGestureRecognizer(const GestureRecognizerPtr& recognizer) {
     if (!recognizer) return;
-    recognizer->attach(sharedView());
+    recognizer->attach(sharedView());  // a view no shared pointer owns is never hit anyway
     recognizers_.push_back(recognizer);
 }
 
 void View::removeGestureRecognizer(const GestureRecognizerPtr& recognizer) {
     recognizers_.erase(std::remove(recognizers_.begin(), recognizers_.end(), recognizer), recognizers_.end());
+}
+
+void View::addConstraint(const std::shared_ptr<LayoutConstraint>& constraint) {
+    if (constraint) constraints_.push_back(constraint);
 }
 
 // --- events -------------------------------------------------------------------------------

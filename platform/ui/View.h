@@ -19,6 +19,7 @@
 namespace platform::ui {
 
 class GraphicsContext;
+class LayoutConstraint;
 class Window;
 class View;
 using ViewPtr = std::shared_ptr<View>;
@@ -44,7 +45,8 @@ public:
     static std::shared_ptr<T> create(Args&&... args) {
         return std::make_shared<T>(std::forward<Args>(args)...);
     }
-    ViewPtr sharedView() { return std::static_pointer_cast<View>(shared_from_this()); }
+    // Null for a view that no shared pointer owns.
+    ViewPtr sharedView() { return std::static_pointer_cast<View>(weak_from_this().lock()); }
     virtual std::string className() const { return "View"; }
 
     // Geometry.
@@ -138,6 +140,10 @@ public:
     virtual bool becomeFirstResponder() { return true; }
     virtual bool resignFirstResponder() { return true; }
 
+    // Constraints belong to the view they were added to (they place it or its subviews).
+    void addConstraint(const std::shared_ptr<LayoutConstraint>& constraint);
+    const std::vector<std::shared_ptr<LayoutConstraint>>& constraints() const { return constraints_; }
+
     // Used by Window when the view becomes or stops being part of a window.
     void setWindow(Window* window);
 
@@ -163,6 +169,7 @@ private:
     Window* window_ = nullptr;
     std::vector<TrackingAreaPtr> trackingAreas_;
     std::vector<GestureRecognizerPtr> recognizers_;
+    std::vector<std::shared_ptr<LayoutConstraint>> constraints_;
 };
 
 }  // namespace platform::ui

@@ -455,6 +455,7 @@ void Loader::addConstraints(const ViewPtr& view, Props& props) {
         auto constraint = std::make_shared<LayoutConstraint>(view, it->second, *constant);
         bindOutlet(c, constraint);
         c.finish();
+        view->addConstraint(constraint);
         constraints_.push_back(constraint);
     }
 }

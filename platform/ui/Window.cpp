@@ -48,7 +48,7 @@ void Window::setContentSize(Size size) {
 
 void Window::setLevel(int level) {
     level_ = level;
-    if (visible_) Application::shared().windowOrderedFront(shared_from_this(), isKeyWindow());
+    if (auto self = weak_from_this().lock(); self && visible_) Application::shared().windowOrderedFront(self, isKeyWindow());
     changed();
 }
 
@@ -90,21 +90,25 @@ void Window::setContentViewController(std::shared_ptr<ViewController> controller
 bool Window::isKeyWindow() const { return Application::shared().keyWindow().get() == this; }
 
 void Window::makeKeyAndOrderFront() {
+    auto self = weak_from_this().lock();
+    if (!self) return;  // only windows made by make() go on screen
     bool wasVisible = visible_;
     visible_ = true;
-    Application::shared().windowOrderedFront(shared_from_this(), true);
+    Application::shared().windowOrderedFront(self, true);
     if (auto& backend = Application::shared().backend(); backend && !wasVisible) backend->windowShown(*this);
     changed();
 }
 
 void Window::makeKeyWindow() {
-    if (visible_) Application::shared().setKeyWindow(shared_from_this());
+    if (auto self = weak_from_this().lock(); self && visible_) Application::shared().setKeyWindow(self);
 }
 
 void Window::orderFront() {
+    auto self = weak_from_this().lock();
+    if (!self) return;
     bool wasVisible = visible_;
     visible_ = true;
-    Application::shared().windowOrderedFront(shared_from_this(), false);
+    Application::shared().windowOrderedFront(self, false);
     if (auto& backend = Application::shared().backend(); backend && !wasVisible) backend->windowShown(*this);
     changed();
 }
@@ -202,7 +206,7 @@ void Window::runRecognizers(View* hit, const Event& event) {
 }
 
 void Window::dispatchMouse(const Event& event) {
-    auto self = shared_from_this();  // handlers may close and drop the window
+    auto self = weak_from_this().lock();  // handlers may close and drop the window
     switch (event.type) {
     case EventType::LeftMouseDown:
     case EventType::RightMouseDown: {
