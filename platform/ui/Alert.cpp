@@ -42,13 +42,17 @@ int Alert::runModal() {
     // An alert without buttons has the platform's one "OK" button.
     if (buttons_.empty()) addButtonWithTitle("OK");
     int last = kAlertFirstButtonReturn + static_cast<int>(buttons_.size()) - 1;
-    auto valid = [&](int response) { return response >= kAlertFirstButtonReturn && response <= last; };
+    auto valid = [&](int response) {
+        return response >= kAlertFirstButtonReturn && response <= last;
+    };
     if (auto& backend = Application::shared().backend()) {
-        if (auto response = backend->runAlert(*this)) return valid(*response) ? *response : kAlertNotAnswered;
+        if (auto response = backend->runAlert(*this))
+            return valid(*response) ? *response : kAlertNotAnswered;
     }
     auto response = askResponder(*this);
     if (!response) {
-        std::fprintf(stderr, "alert not answered (no display, no responder): %s\n", message_.c_str());
+        std::fprintf(stderr, "alert not answered (no display, no responder): %s\n",
+                     message_.c_str());
         return kAlertNotAnswered;
     }
     return valid(*response) ? *response : kAlertNotAnswered;

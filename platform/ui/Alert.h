@@ -24,7 +24,7 @@ constexpr int kAlertThirdButtonReturn = 1002;
 constexpr int kAlertNotAnswered = -1001;
 
 class Alert {
-public:
+  public:
     AlertStyle alertStyle() const { return style_; }
     void setAlertStyle(AlertStyle style) { style_ = style; }
     const std::string& messageText() const { return message_; }
@@ -44,7 +44,7 @@ public:
     // The responder's answer to `alert`; none when no responder is set.
     static std::optional<int> askResponder(const Alert& alert);
 
-private:
+  private:
     AlertStyle style_ = AlertStyle::Warning;
     std::string message_;
     std::string informative_;

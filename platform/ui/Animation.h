@@ -29,14 +29,14 @@ enum class FillMode { Removed, Forwards, Backwards, Both };
 class Animation;
 
 class AnimationDelegate {
-public:
+  public:
     virtual ~AnimationDelegate() = default;
     virtual void animationDidStart(const Animation&) {}
     virtual void animationDidStop(const Animation&, bool /*finished*/) {}
 };
 
 class Animation {
-public:
+  public:
     static std::shared_ptr<Animation> basic(std::string keyPath) {
         auto animation = std::make_shared<Animation>();
         animation->keyPath = std::move(keyPath);

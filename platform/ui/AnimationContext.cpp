@@ -30,8 +30,9 @@ std::vector<AnimationContext*>& stack() {
 }
 
 class GroupMember final : public AnimationDelegate {
-public:
-    explicit GroupMember(std::shared_ptr<AnimationContext::Group> group) : group_(std::move(group)) {}
+  public:
+    explicit GroupMember(std::shared_ptr<AnimationContext::Group> group)
+        : group_(std::move(group)) {}
     void animationDidStop(const Animation&, bool) override {
         if (stopped_) return;
         stopped_ = true;
@@ -39,7 +40,7 @@ public:
         group_->maybeComplete();
     }
 
-private:
+  private:
     std::shared_ptr<AnimationContext::Group> group_;
     bool stopped_ = false;
 };
@@ -58,7 +59,9 @@ void AnimationContext::runAnimationGroup(const std::function<void(AnimationConte
     context.group_->maybeComplete();
 }
 
-AnimationContext* AnimationContext::current() { return stack().empty() ? nullptr : stack().back(); }
+AnimationContext* AnimationContext::current() {
+    return stack().empty() ? nullptr : stack().back();
+}
 
 void AnimationContext::track(Animation& animation) {
     ++group_->pending;

@@ -15,7 +15,7 @@ namespace platform::ui {
 class View;
 
 class AnimationContext {
-public:
+  public:
     static void runAnimationGroup(const std::function<void(AnimationContext&)>& changes,
                                   std::function<void()> completion = {});
     // The group whose changes are running, or null.
@@ -29,20 +29,22 @@ public:
 
     struct Group;
 
-private:
+  private:
     std::shared_ptr<Group> group_;
 };
 
 // Animated changes of a view's properties.
 class ViewAnimator {
-public:
+  public:
     explicit ViewAnimator(View& view) : view_(view) {}
     void setAlphaValue(double alpha);
 
-private:
+  private:
     View& view_;
 };
 
-inline ViewAnimator animator(View& view) { return ViewAnimator(view); }
+inline ViewAnimator animator(View& view) {
+    return ViewAnimator(view);
+}
 
 }  // namespace platform::ui

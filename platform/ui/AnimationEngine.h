@@ -15,7 +15,7 @@ namespace platform::ui {
 class Layer;
 
 class AnimationEngine {
-public:
+  public:
     static AnimationEngine& shared();
 
     // Starts ticking for `layer` (held weakly: a layer that goes away stops its animations
@@ -25,7 +25,7 @@ public:
     void tick();
     size_t trackedCount() const { return layers_.size(); }
 
-private:
+  private:
     void startTimer();
     std::vector<std::weak_ptr<Layer>> layers_;
     std::shared_ptr<platform::foundation::DispatchTimer> timer_;

@@ -13,28 +13,34 @@ Application& Application::shared() {
     return *application;
 }
 
-std::vector<std::shared_ptr<Window>> Application::orderedWindows() const { return windows_; }
+std::vector<std::shared_ptr<Window>> Application::orderedWindows() const {
+    return windows_;
+}
 
 std::shared_ptr<Window> Application::keyWindow() const {
     auto key = key_.lock();
     return key && key->isVisible() ? key : nullptr;
 }
 
-void Application::setKeyWindow(const std::shared_ptr<Window>& window) { key_ = window; }
+void Application::setKeyWindow(const std::shared_ptr<Window>& window) {
+    key_ = window;
+}
 
 void Application::windowOrderedFront(const std::shared_ptr<Window>& window, bool makeKey) {
     windows_.erase(std::remove(windows_.begin(), windows_.end(), window), windows_.end());
     // In front of every window of its level or lower.
-    auto at = std::find_if(windows_.begin(), windows_.end(),
-                           [&](const std::shared_ptr<Window>& w) { return w->level() <= window->level(); });
+    auto at = std::find_if(windows_.begin(), windows_.end(), [&](const std::shared_ptr<Window>& w) {
+        return w->level() <= window->level();
+    });
     windows_.insert(at, window);
     if (makeKey) key_ = window;
 }
 
 void Application::windowOrderedOut(Window* window) {
-    windows_.erase(std::remove_if(windows_.begin(), windows_.end(),
-                                  [&](const std::shared_ptr<Window>& w) { return w.get() == window; }),
-                   windows_.end());
+    windows_.erase(
+        std::remove_if(windows_.begin(), windows_.end(),
+                       [&](const std::shared_ptr<Window>& w) { return w.get() == window; }),
+        windows_.end());
     if (key_.lock().get() == window) key_.reset();
 }
 
@@ -56,7 +62,8 @@ void Application::closeTransientPopovers(const Window* clickedWindow) {
     auto shown = popovers_;
     for (auto& weak : shown) {
         auto popover = weak.lock();
-        if (!popover || !popover->isShown() || popover->behavior() != PopoverBehavior::Transient) continue;
+        if (!popover || !popover->isShown() || popover->behavior() != PopoverBehavior::Transient)
+            continue;
         if (clickedWindow && popover->window().get() == clickedWindow) continue;
         popover->close();
     }
@@ -64,7 +71,8 @@ void Application::closeTransientPopovers(const Window* clickedWindow) {
 
 namespace {
 bool isMouseDown(EventType type) {
-    return type == EventType::LeftMouseDown || type == EventType::RightMouseDown || type == EventType::OtherMouseDown;
+    return type == EventType::LeftMouseDown || type == EventType::RightMouseDown ||
+           type == EventType::OtherMouseDown;
 }
 }  // namespace
 

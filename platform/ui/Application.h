@@ -25,7 +25,7 @@ class Window;
 using MonitorToken = uint64_t;
 
 class Application {
-public:
+  public:
     static Application& shared();
 
     std::vector<std::shared_ptr<Window>> orderedWindows() const;
@@ -50,7 +50,9 @@ public:
     size_t monitorCount() const;
 
     // What terminate() runs; set by the application shell.
-    void setTerminateHandler(std::function<void()> handler) { terminateHandler_ = std::move(handler); }
+    void setTerminateHandler(std::function<void()> handler) {
+        terminateHandler_ = std::move(handler);
+    }
     void terminate();
     bool terminateRequested() const { return terminateRequested_; }
 
@@ -67,7 +69,7 @@ public:
     // Tests: forgets windows, monitors, popovers, the current event and the terminate state.
     void reset();
 
-private:
+  private:
     Application() = default;
     void closeTransientPopovers(const Window* clickedWindow);
 

@@ -6,8 +6,8 @@
 namespace platform::ui {
 
 bool Button::flipsState() const {
-    return type_ == ButtonType::PushOnPushOff || type_ == ButtonType::Toggle || type_ == ButtonType::Switch ||
-           type_ == ButtonType::Radio;
+    return type_ == ButtonType::PushOnPushOff || type_ == ButtonType::Toggle ||
+           type_ == ButtonType::Switch || type_ == ButtonType::Radio;
 }
 
 bool Button::containsWindowPoint(Point pointInWindow) const {
@@ -64,7 +64,8 @@ void Button::drawRect(const Rect&, GraphicsContext& context) {
     Rect area = bounds();
     bool hasLayerLook = layer().backgroundColor().has_value();
     if (bordered_ && !hasLayerLook) {
-        Path bezel = Path::roundedRect(area.insetBy(0.5, 0.5), std::min(5.0, std::min(area.width(), area.height()) / 2));
+        Path bezel = Path::roundedRect(area.insetBy(0.5, 0.5),
+                                       std::min(5.0, std::min(area.width(), area.height()) / 2));
         context.saveGState();
         context.setFillColor(highlighted_ ? Color::withWhite(0.82, 1) : Color::withWhite(0.96, 1));
         context.fill(bezel);
@@ -79,7 +80,8 @@ void Button::drawRect(const Rect&, GraphicsContext& context) {
     double imageWidth = 0;
     if (shown) {
         Size s = shown->size();
-        double scale = std::min({1.0, area.width() / std::max(s.width, 1.0), area.height() / std::max(s.height, 1.0)});
+        double scale = std::min(
+            {1.0, area.width() / std::max(s.width, 1.0), area.height() / std::max(s.height, 1.0)});
         Size drawn{s.width * scale, s.height * scale};
         imageWidth = drawn.width;
         double x = area.midX() - (drawn.width + gap + textSize.width) / 2;
@@ -92,9 +94,12 @@ void Button::drawRect(const Rect&, GraphicsContext& context) {
         Color tint = tint_.value_or(Color::blackColor());
         attributes.foregroundColor = isEnabled() ? tint : tint.withAlpha(tint.alpha * 0.4);
         attributes.paragraphStyle = ParagraphStyle{0, TextAlignment::Center};
-        double left = shown ? area.midX() - (imageWidth + gap + textSize.width) / 2 + imageWidth + gap : area.minX();
+        double left = shown
+                          ? area.midX() - (imageWidth + gap + textSize.width) / 2 + imageWidth + gap
+                          : area.minX();
         Rect textRect = shown ? Rect{left, area.minY(), textSize.width + 1, area.height()} : area;
-        drawTextCentredVertically(context, AttributedString(title_, attributes), textRect, isFlipped());
+        drawTextCentredVertically(context, AttributedString(title_, attributes), textRect,
+                                  isFlipped());
     }
 }
 

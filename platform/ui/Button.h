@@ -13,24 +13,42 @@ enum class ButtonType { MomentaryPushIn, PushOnPushOff, Toggle, Switch, Radio, M
 enum ControlState : int { StateOff = 0, StateOn = 1, StateMixed = -1 };
 
 class Button : public Control {
-public:
+  public:
     explicit Button(Rect frame = {}) : Control(frame) { setAlignment(TextAlignment::Center); }
     std::string className() const override { return "Button"; }
 
     const std::string& title() const { return title_; }
-    void setTitle(std::string title) { title_ = std::move(title); setNeedsDisplay(); }
+    void setTitle(std::string title) {
+        title_ = std::move(title);
+        setNeedsDisplay();
+    }
     const ImagePtr& image() const { return image_; }
-    void setImage(ImagePtr image) { image_ = std::move(image); setNeedsDisplay(); }
+    void setImage(ImagePtr image) {
+        image_ = std::move(image);
+        setNeedsDisplay();
+    }
     const ImagePtr& alternateImage() const { return alternateImage_; }
-    void setAlternateImage(ImagePtr image) { alternateImage_ = std::move(image); setNeedsDisplay(); }
+    void setAlternateImage(ImagePtr image) {
+        alternateImage_ = std::move(image);
+        setNeedsDisplay();
+    }
     int state() const { return state_; }
-    void setState(int state) { state_ = state; setNeedsDisplay(); }
+    void setState(int state) {
+        state_ = state;
+        setNeedsDisplay();
+    }
     ButtonType buttonType() const { return type_; }
     void setButtonType(ButtonType type) { type_ = type; }
     bool isBordered() const { return bordered_; }
-    void setBordered(bool bordered) { bordered_ = bordered; setNeedsDisplay(); }
+    void setBordered(bool bordered) {
+        bordered_ = bordered;
+        setNeedsDisplay();
+    }
     const std::optional<Color>& contentTintColor() const { return tint_; }
-    void setContentTintColor(std::optional<Color> color) { tint_ = color; setNeedsDisplay(); }
+    void setContentTintColor(std::optional<Color> color) {
+        tint_ = color;
+        setNeedsDisplay();
+    }
     bool isHighlighted() const { return highlighted_; }
 
     // A click in code: flips a toggle's state and sends the action.
@@ -43,7 +61,7 @@ public:
     void rightMouseDown(const Event& event) override;
     void rightMouseUp(const Event& event) override;
 
-private:
+  private:
     bool flipsState() const;
     bool containsWindowPoint(Point pointInWindow) const;
 

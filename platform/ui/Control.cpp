@@ -13,14 +13,16 @@ bool Control::sendAction() {
     return true;
 }
 
-void drawTextCentredVertically(GraphicsContext& context, const AttributedString& text, const Rect& rect,
-                               bool flipped) {
+void drawTextCentredVertically(GraphicsContext& context, const AttributedString& text,
+                               const Rect& rect, bool flipped) {
     if (text.string.empty() || rect.isEmpty()) return;
-    Rect needed = boundingRectOfText(text.string, rect.size, UsesLineFragmentOrigin, text.attributes);
+    Rect needed =
+        boundingRectOfText(text.string, rect.size, UsesLineFragmentOrigin, text.attributes);
     double height = std::min(needed.height(), rect.height());
     double inset = (rect.height() - height) / 2;
     // The text rectangle, of the text's height, in the middle of `rect`.
-    Rect area{rect.minX(), flipped ? rect.minY() + inset : rect.minY() + inset, rect.width(), height};
+    Rect area{rect.minX(), flipped ? rect.minY() + inset : rect.minY() + inset, rect.width(),
+              height};
     context.drawText(text, area);
 }
 

@@ -11,20 +11,29 @@
 namespace platform::ui {
 
 class Control : public View {
-public:
+  public:
     using Action = std::function<void(Control& sender)>;
 
     explicit Control(Rect frame = {}) : View(frame) {}
     std::string className() const override { return "Control"; }
 
     bool isEnabled() const { return enabled_; }
-    void setEnabled(bool enabled) { enabled_ = enabled; setNeedsDisplay(); }
+    void setEnabled(bool enabled) {
+        enabled_ = enabled;
+        setNeedsDisplay();
+    }
     int tag() const override { return tag_; }
     void setTag(int tag) { tag_ = tag; }
     const Font& font() const { return font_; }
-    void setFont(const Font& font) { font_ = font; setNeedsDisplay(); }
+    void setFont(const Font& font) {
+        font_ = font;
+        setNeedsDisplay();
+    }
     TextAlignment alignment() const { return alignment_; }
-    void setAlignment(TextAlignment alignment) { alignment_ = alignment; setNeedsDisplay(); }
+    void setAlignment(TextAlignment alignment) {
+        alignment_ = alignment;
+        setNeedsDisplay();
+    }
 
     void setAction(Action action) { action_ = std::move(action); }
     bool hasAction() const { return static_cast<bool>(action_); }
@@ -34,7 +43,7 @@ public:
     // Sends the action now (when the control is enabled); answers whether one was sent.
     bool sendAction();
 
-private:
+  private:
     bool enabled_ = true;
     int tag_ = 0;
     Font font_ = Font::systemFont(13);
@@ -45,7 +54,7 @@ private:
 
 // Draws `text` inside `rect`, vertically centred when it is one line shorter than the
 // rectangle, else from the top; shared by the text-showing controls.
-void drawTextCentredVertically(GraphicsContext& context, const AttributedString& text, const Rect& rect,
-                               bool flipped);
+void drawTextCentredVertically(GraphicsContext& context, const AttributedString& text,
+                               const Rect& rect, bool flipped);
 
 }  // namespace platform::ui

@@ -15,7 +15,7 @@
 namespace platform::ui {
 
 class DescriptionOwner {
-public:
+  public:
     virtual ~DescriptionOwner() = default;
     // The name used in error messages (a controller's class name).
     virtual std::string ownerName() const = 0;
@@ -26,11 +26,12 @@ public:
     bool hasOutlet(const std::string& name) const { return outlets_.count(name) != 0; }
     // Binds `object` to the outlet; false (with the expected type in `expected`) when the
     // object is not of the outlet's type.
-    bool bindOutlet(const std::string& name, const std::shared_ptr<UiObject>& object, std::string* expected);
+    bool bindOutlet(const std::string& name, const std::shared_ptr<UiObject>& object,
+                    std::string* expected);
     std::vector<std::string> outletNames() const;
     const Action* actionNamed(const std::string& name) const;
 
-protected:
+  protected:
     template <class T>
     void declareOutlet(const std::string& name, std::weak_ptr<T>* slot) {
         outlets_[name] = {[slot](const std::shared_ptr<UiObject>& object) {
@@ -41,9 +42,11 @@ protected:
                           },
                           typeid(T).name()};
     }
-    void declareAction(const std::string& name, Action action) { actions_[name] = std::move(action); }
+    void declareAction(const std::string& name, Action action) {
+        actions_[name] = std::move(action);
+    }
 
-private:
+  private:
     struct Outlet {
         std::function<bool(const std::shared_ptr<UiObject>&)> bind;
         std::string typeName;

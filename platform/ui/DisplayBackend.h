@@ -20,7 +20,7 @@ class StatusItem;
 class Window;
 
 class DisplayBackend {
-public:
+  public:
     virtual ~DisplayBackend() = default;
 
     virtual void windowShown(Window& window) = 0;

@@ -27,7 +27,8 @@ Event Event::mouse(EventType type, Point locationInWindow, const std::shared_ptr
     return event;
 }
 
-Event Event::key(EventType type, std::string characters, uint16_t keyCode, const std::shared_ptr<Window>& window) {
+Event Event::key(EventType type, std::string characters, uint16_t keyCode,
+                 const std::shared_ptr<Window>& window) {
     Event event;
     event.type = type;
     event.characters = std::move(characters);

@@ -34,26 +34,29 @@ enum class EventType : int {
 };
 
 using EventMask = uint64_t;
-constexpr EventMask eventMask(EventType type) { return EventMask{1} << static_cast<int>(type); }
+constexpr EventMask eventMask(EventType type) {
+    return EventMask{1} << static_cast<int>(type);
+}
 constexpr EventMask kAnyEventMask = ~EventMask{0};
 
 struct Event {
     EventType type = EventType::MouseMoved;
-    Point locationInWindow;             // in the window's base coordinates
-    std::weak_ptr<Window> window;       // none for events of other applications
-    double timestamp = 0;               // seconds of Clock::current()
+    Point locationInWindow;        // in the window's base coordinates
+    std::weak_ptr<Window> window;  // none for events of other applications
+    double timestamp = 0;          // seconds of Clock::current()
     uint64_t modifierFlags = 0;
     std::string characters;
     uint16_t keyCode = 0;
     int clickCount = 1;
     int16_t subtype = 0;
-    int64_t data1 = 0;                  // system-defined events
+    int64_t data1 = 0;  // system-defined events
     int64_t data2 = 0;
 
     std::shared_ptr<Window> windowPtr() const { return window.lock(); }
 
     // A mouse event at a point of a window (none: a point on the screen).
-    static Event mouse(EventType type, Point locationInWindow, const std::shared_ptr<Window>& window = nullptr);
+    static Event mouse(EventType type, Point locationInWindow,
+                       const std::shared_ptr<Window>& window = nullptr);
     static Event key(EventType type, std::string characters, uint16_t keyCode = 0,
                      const std::shared_ptr<Window>& window = nullptr);
     static Event systemDefined(int16_t subtype, int64_t data1);

@@ -2,8 +2,12 @@
 
 namespace platform::ui {
 
-const char* Font::systemFamily() { return "DejaVu Sans"; }
+const char* Font::systemFamily() {
+    return "DejaVu Sans";
+}
 
-Font Font::systemFont(double size, FontWeight weight) { return {systemFamily(), size, weight}; }
+Font Font::systemFont(double size, FontWeight weight) {
+    return {systemFamily(), size, weight};
+}
 
 }  // namespace platform::ui

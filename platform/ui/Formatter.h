@@ -8,11 +8,12 @@
 namespace platform::ui {
 
 class Formatter {
-public:
+  public:
     virtual ~Formatter() = default;
     // Whether `partial` may become the field's text. A formatter may propose a replacement
     // (`newEditingString`) or describe the problem (`errorDescription`); both may be null.
-    virtual bool isPartialStringValid(const std::string& /*partial*/, std::string* /*newEditingString*/,
+    virtual bool isPartialStringValid(const std::string& /*partial*/,
+                                      std::string* /*newEditingString*/,
                                       std::string* /*errorDescription*/) {
         return true;
     }

@@ -42,7 +42,9 @@ struct Rect {
     bool contains(Point p) const {
         return !isEmpty() && p.x >= minX() && p.x < maxX() && p.y >= minY() && p.y < maxY();
     }
-    Rect offsetBy(double dx, double dy) const { return {origin.x + dx, origin.y + dy, size.width, size.height}; }
+    Rect offsetBy(double dx, double dy) const {
+        return {origin.x + dx, origin.y + dy, size.width, size.height};
+    }
     Rect insetBy(double dx, double dy) const {
         return {origin.x + dx, origin.y + dy, size.width - 2 * dx, size.height - 2 * dy};
     }
@@ -76,7 +78,8 @@ inline Rect Rect::unionWith(const Rect& other) const {
 // rectangle and the bottom edge does not; in a flipped space it is the other way round.
 inline bool mouseInRect(Point p, const Rect& rect, bool flipped) {
     if (rect.isEmpty() || p.x < rect.minX() || p.x >= rect.maxX()) return false;
-    return flipped ? (p.y >= rect.minY() && p.y < rect.maxY()) : (p.y > rect.minY() && p.y <= rect.maxY());
+    return flipped ? (p.y >= rect.minY() && p.y < rect.maxY())
+                   : (p.y > rect.minY() && p.y <= rect.maxY());
 }
 
 // x' = a*x + c*y + tx, y' = b*x + d*y + ty.

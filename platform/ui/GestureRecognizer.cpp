@@ -33,7 +33,8 @@ bool movedBeyond(Point a, Point b, double threshold) {
 
 void ClickGestureRecognizer::mouseDragged(const Event& event) {
     lastInWindow_ = event.locationInWindow;
-    if (state() == GestureState::Possible && movedBeyond(startInWindow_, lastInWindow_, kDragThreshold)) {
+    if (state() == GestureState::Possible &&
+        movedBeyond(startInWindow_, lastInWindow_, kDragThreshold)) {
         setState(GestureState::Failed);
     }
 }
@@ -46,7 +47,8 @@ void ClickGestureRecognizer::mouseUp(const Event& event) {
 void PanGestureRecognizer::mouseDragged(const Event& event) {
     lastInWindow_ = event.locationInWindow;
     if (state() == GestureState::Possible) {
-        if (movedBeyond(startInWindow_, lastInWindow_, kDragThreshold)) setState(GestureState::Began);
+        if (movedBeyond(startInWindow_, lastInWindow_, kDragThreshold))
+            setState(GestureState::Began);
     } else if (state() == GestureState::Began || state() == GestureState::Changed) {
         setState(GestureState::Changed);
     }
@@ -54,12 +56,15 @@ void PanGestureRecognizer::mouseDragged(const Event& event) {
 
 void PanGestureRecognizer::mouseUp(const Event& event) {
     lastInWindow_ = event.locationInWindow;
-    if (state() == GestureState::Began || state() == GestureState::Changed) setState(GestureState::Ended);
-    else setState(GestureState::Failed);
+    if (state() == GestureState::Began || state() == GestureState::Changed)
+        setState(GestureState::Ended);
+    else
+        setState(GestureState::Failed);
 }
 
 void PanGestureRecognizer::cancel() {
-    if (state() == GestureState::Began || state() == GestureState::Changed) setState(GestureState::Cancelled);
+    if (state() == GestureState::Began || state() == GestureState::Changed)
+        setState(GestureState::Cancelled);
 }
 
 Point PanGestureRecognizer::translationInView(const View* view) const {

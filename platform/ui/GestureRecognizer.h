@@ -15,10 +15,17 @@ namespace platform::ui {
 
 class View;
 
-enum class GestureState : int { Possible = 0, Began = 1, Changed = 2, Ended = 3, Cancelled = 4, Failed = 5 };
+enum class GestureState : int {
+    Possible = 0,
+    Began = 1,
+    Changed = 2,
+    Ended = 3,
+    Cancelled = 4,
+    Failed = 5
+};
 
 class GestureRecognizer : public UiObject {
-public:
+  public:
     using Action = std::function<void(GestureRecognizer&)>;
 
     void setAction(Action action) { action_ = std::move(action); }
@@ -38,7 +45,7 @@ public:
 
     void attach(const std::shared_ptr<View>& view) { view_ = view; }
 
-protected:
+  protected:
     // Sets the state and calls the action for the states that report.
     void setState(GestureState state);
     Point startInWindow_;
@@ -46,7 +53,7 @@ protected:
 
     static constexpr double kDragThreshold = 3.0;
 
-private:
+  private:
     Action action_;
     GestureState state_ = GestureState::Possible;
     bool enabled_ = true;
@@ -54,13 +61,13 @@ private:
 };
 
 class ClickGestureRecognizer final : public GestureRecognizer {
-public:
+  public:
     void mouseDragged(const Event& event) override;
     void mouseUp(const Event& event) override;
 };
 
 class PanGestureRecognizer final : public GestureRecognizer {
-public:
+  public:
     void mouseDragged(const Event& event) override;
     void mouseUp(const Event& event) override;
     // Movement since the gesture began, in `view`'s coordinates.

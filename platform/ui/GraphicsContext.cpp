@@ -2,7 +2,9 @@
 
 namespace platform::ui {
 
-void GraphicsContext::saveGState() { saved_.push_back(state_); }
+void GraphicsContext::saveGState() {
+    saved_.push_back(state_);
+}
 
 void GraphicsContext::restoreGState() {
     if (saved_.empty()) return;
@@ -14,9 +16,13 @@ void GraphicsContext::translate(double dx, double dy) {
     concat(AffineTransform::translation(dx, dy));
 }
 
-void GraphicsContext::scale(double sx, double sy) { concat(AffineTransform::scale(sx, sy)); }
+void GraphicsContext::scale(double sx, double sy) {
+    concat(AffineTransform::scale(sx, sy));
+}
 
-void GraphicsContext::rotate(double radians) { concat(AffineTransform::rotation(radians)); }
+void GraphicsContext::rotate(double radians) {
+    concat(AffineTransform::rotation(radians));
+}
 
 void GraphicsContext::concat(const AffineTransform& transform) {
     // A new transform acts on user space first, then on what the context had.

@@ -21,8 +21,18 @@ class Image;
 enum class LineCap { Butt, Round, Square };
 enum class FillRule { NonZero, EvenOdd };
 enum class CompositingOperation {
-    Clear, Copy, SourceOver, SourceIn, SourceOut, SourceAtop,
-    DestinationOver, DestinationIn, DestinationOut, DestinationAtop, Xor, PlusLighter
+    Clear,
+    Copy,
+    SourceOver,
+    SourceIn,
+    SourceOut,
+    SourceAtop,
+    DestinationOver,
+    DestinationIn,
+    DestinationOut,
+    DestinationAtop,
+    Xor,
+    PlusLighter
 };
 
 struct GraphicsState {
@@ -38,7 +48,7 @@ struct GraphicsState {
 };
 
 class GraphicsContext {
-public:
+  public:
     virtual ~GraphicsContext() = default;
 
     void saveGState();
@@ -90,14 +100,14 @@ public:
         doDrawImage(image, rect, alpha);
     }
 
-protected:
+  protected:
     virtual void doFill(const Path& path, FillRule rule) = 0;
     virtual void doStroke(const Path& path) = 0;
     virtual void doFillRect(const Rect& rect, CompositingOperation op) = 0;
     virtual void doDrawText(const AttributedString& text, const Rect& rect) = 0;
     virtual void doDrawImage(const Image& image, const Rect& rect, double alpha) = 0;
 
-private:
+  private:
     GraphicsState state_;
     std::vector<GraphicsState> saved_;
     Path path_;

@@ -33,7 +33,8 @@ std::optional<std::string> findInBundle(const std::string& name) {
 
 std::shared_ptr<Image> Image::named(const std::string& rawName) {
     std::string name = rawName;
-    if (name.size() > 4 && name.compare(name.size() - 4, 4, ".png") == 0) name.resize(name.size() - 4);
+    if (name.size() > 4 && name.compare(name.size() - 4, 4, ".png") == 0)
+        name.resize(name.size() - 4);
     if (name.empty()) return nullptr;
     {
         std::lock_guard lock(cacheMutex());

@@ -13,7 +13,7 @@
 namespace platform::ui {
 
 class Image {
-public:
+  public:
     // The bundle's picture "name" (".png" optional), looked for at the top of the main
     // bundle, then in its "images" and "ui" folders; null when there is none or it cannot
     // be read.
@@ -32,7 +32,7 @@ public:
     Image(PixelBuffer pixels, std::string name, double scale)
         : pixels_(std::move(pixels)), name_(std::move(name)), scale_(scale) {}
 
-private:
+  private:
     PixelBuffer pixels_;
     std::string name_;
     double scale_ = 1.0;

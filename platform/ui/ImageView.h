@@ -10,20 +10,26 @@ namespace platform::ui {
 enum class ImageScaling { ProportionallyDown, AxesIndependently, None, ProportionallyUpOrDown };
 
 class ImageView : public View {
-public:
+  public:
     explicit ImageView(Rect frame = {}) : View(frame) {}
     std::string className() const override { return "ImageView"; }
 
     const ImagePtr& image() const { return image_; }
-    void setImage(ImagePtr image) { image_ = std::move(image); setNeedsDisplay(); }
+    void setImage(ImagePtr image) {
+        image_ = std::move(image);
+        setNeedsDisplay();
+    }
     ImageScaling imageScaling() const { return scaling_; }
-    void setImageScaling(ImageScaling scaling) { scaling_ = scaling; setNeedsDisplay(); }
+    void setImageScaling(ImageScaling scaling) {
+        scaling_ = scaling;
+        setNeedsDisplay();
+    }
 
     // Where the image is drawn, in bounds coordinates.
     Rect imageRect() const;
     void drawRect(const Rect& dirtyRect, GraphicsContext& context) override;
 
-private:
+  private:
     ImagePtr image_;
     ImageScaling scaling_ = ImageScaling::ProportionallyDown;
 };

@@ -21,17 +21,27 @@ double Layer::currentMediaTime() {
 // --- model values -----------------------------------------------------------------------
 
 bool Layer::setOn(LayerAppearance& a, const std::string& key, const AnimatableValue& value) {
-    if (key == "opacity" && std::holds_alternative<double>(value)) a.opacity = std::get<double>(value);
-    else if (key == "cornerRadius" && std::holds_alternative<double>(value)) a.cornerRadius = std::get<double>(value);
-    else if (key == "position" && std::holds_alternative<Point>(value)) a.position = std::get<Point>(value);
-    else if (key == "anchorPoint" && std::holds_alternative<Point>(value)) a.anchorPoint = std::get<Point>(value);
-    else if (key == "bounds" && std::holds_alternative<Rect>(value)) a.bounds = std::get<Rect>(value);
-    else if (key == "bounds.size" && std::holds_alternative<Size>(value)) a.bounds.size = std::get<Size>(value);
-    else if (key == "backgroundColor" && std::holds_alternative<Color>(value)) a.backgroundColor = std::get<Color>(value);
-    else if (key == "transform" && std::holds_alternative<AffineTransform>(value)) a.transform = std::get<AffineTransform>(value);
-    else if ((key == "transform.rotation.z" || key == "transform.rotation") && std::holds_alternative<double>(value))
+    if (key == "opacity" && std::holds_alternative<double>(value))
+        a.opacity = std::get<double>(value);
+    else if (key == "cornerRadius" && std::holds_alternative<double>(value))
+        a.cornerRadius = std::get<double>(value);
+    else if (key == "position" && std::holds_alternative<Point>(value))
+        a.position = std::get<Point>(value);
+    else if (key == "anchorPoint" && std::holds_alternative<Point>(value))
+        a.anchorPoint = std::get<Point>(value);
+    else if (key == "bounds" && std::holds_alternative<Rect>(value))
+        a.bounds = std::get<Rect>(value);
+    else if (key == "bounds.size" && std::holds_alternative<Size>(value))
+        a.bounds.size = std::get<Size>(value);
+    else if (key == "backgroundColor" && std::holds_alternative<Color>(value))
+        a.backgroundColor = std::get<Color>(value);
+    else if (key == "transform" && std::holds_alternative<AffineTransform>(value))
+        a.transform = std::get<AffineTransform>(value);
+    else if ((key == "transform.rotation.z" || key == "transform.rotation") &&
+             std::holds_alternative<double>(value))
         a.transform = AffineTransform::rotation(std::get<double>(value));
-    else return false;
+    else
+        return false;
     return true;
 }
 
@@ -44,7 +54,8 @@ std::optional<AnimatableValue> Layer::getFrom(const LayerAppearance& a, const st
     if (key == "bounds.size") return a.bounds.size;
     if (key == "backgroundColor") return a.backgroundColor.value_or(Color::clearColor());
     if (key == "transform") return a.transform;
-    if (key == "transform.rotation.z" || key == "transform.rotation") return a.transform.rotationAngle();
+    if (key == "transform.rotation.z" || key == "transform.rotation")
+        return a.transform.rotationAngle();
     return std::nullopt;
 }
 
@@ -59,12 +70,24 @@ bool Layer::setValueForKeyPath(const std::string& keyPath, const AnimatableValue
     return true;
 }
 
-void Layer::setBounds(const Rect& bounds) { setValueForKeyPath("bounds", bounds); }
-void Layer::setPosition(Point position) { setValueForKeyPath("position", position); }
-void Layer::setAnchorPoint(Point anchor) { setValueForKeyPath("anchorPoint", anchor); }
-void Layer::setTransform(const AffineTransform& transform) { setValueForKeyPath("transform", transform); }
-void Layer::setOpacity(double opacity) { setValueForKeyPath("opacity", opacity); }
-void Layer::setCornerRadius(double radius) { setValueForKeyPath("cornerRadius", radius); }
+void Layer::setBounds(const Rect& bounds) {
+    setValueForKeyPath("bounds", bounds);
+}
+void Layer::setPosition(Point position) {
+    setValueForKeyPath("position", position);
+}
+void Layer::setAnchorPoint(Point anchor) {
+    setValueForKeyPath("anchorPoint", anchor);
+}
+void Layer::setTransform(const AffineTransform& transform) {
+    setValueForKeyPath("transform", transform);
+}
+void Layer::setOpacity(double opacity) {
+    setValueForKeyPath("opacity", opacity);
+}
+void Layer::setCornerRadius(double radius) {
+    setValueForKeyPath("cornerRadius", radius);
+}
 
 void Layer::setBackgroundColor(std::optional<Color> color) {
     if (!color) {
@@ -107,7 +130,9 @@ void Layer::changed(const std::string& keyPath, const AnimatableValue& oldValue)
 
 // --- tree ---------------------------------------------------------------------------------
 
-void Layer::addSublayer(const LayerPtr& layer) { insertSublayer(layer, sublayers_.size()); }
+void Layer::addSublayer(const LayerPtr& layer) {
+    insertSublayer(layer, sublayers_.size());
+}
 
 void Layer::insertSublayer(const LayerPtr& layer, size_t index) {
     if (!layer || layer.get() == this) return;
@@ -155,7 +180,8 @@ void Layer::addAnimation(const AnimationPtr& animation, const std::string& key) 
     animations_.push_back(std::move(running));
     AnimationEngine::shared().track(self);
     for (const Running& old : replaced) {
-        if (old.animation->delegate) old.animation->delegate->animationDidStop(*old.animation, false);
+        if (old.animation->delegate)
+            old.animation->delegate->animationDidStop(*old.animation, false);
     }
 }
 
@@ -165,14 +191,16 @@ void Layer::removeAnimation(const std::string& key) {
     if (it == animations_.end()) return;
     Running old = *it;
     animations_.erase(it);
-    if (old.animation->delegate && !old.finished) old.animation->delegate->animationDidStop(*old.animation, false);
+    if (old.animation->delegate && !old.finished)
+        old.animation->delegate->animationDidStop(*old.animation, false);
 }
 
 void Layer::removeAllAnimations() {
     auto old = std::move(animations_);
     animations_.clear();
     for (const Running& r : old) {
-        if (r.animation->delegate && !r.finished) r.animation->delegate->animationDidStop(*r.animation, false);
+        if (r.animation->delegate && !r.finished)
+            r.animation->delegate->animationDidStop(*r.animation, false);
     }
 }
 
@@ -211,7 +239,8 @@ LayerAppearance Layer::presentation() const {
     LayerAppearance shown = model_;
     double now = currentMediaTime();
     for (const Running& r : animations_) {
-        if (auto value = animatedValue(r, now)) applyPresentation(shown, r.animation->keyPath, *value);
+        if (auto value = animatedValue(r, now))
+            applyPresentation(shown, r.animation->keyPath, *value);
     }
     return shown;
 }
@@ -245,15 +274,18 @@ bool Layer::advanceAnimations(double now) {
                       animations_.end());
     for (const Event& e : events) {
         if (!e.animation->delegate) continue;
-        if (e.start) e.animation->delegate->animationDidStart(*e.animation);
-        else e.animation->delegate->animationDidStop(*e.animation, true);
+        if (e.start)
+            e.animation->delegate->animationDidStart(*e.animation);
+        else
+            e.animation->delegate->animationDidStop(*e.animation, true);
     }
     return hasRunningAnimations();
 }
 
 bool Layer::hasRunningAnimations() const {
     // Finished animations that stay attached need no more ticks.
-    return std::any_of(animations_.begin(), animations_.end(), [](const Running& r) { return !r.finished; });
+    return std::any_of(animations_.begin(), animations_.end(),
+                       [](const Running& r) { return !r.finished; });
 }
 
 }  // namespace platform::ui

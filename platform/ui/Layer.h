@@ -37,7 +37,7 @@ struct LayerAppearance {
 };
 
 class Layer : public std::enable_shared_from_this<Layer> {
-public:
+  public:
     static LayerPtr make() { return std::make_shared<Layer>(); }
     Layer() = default;
     virtual ~Layer();
@@ -126,7 +126,7 @@ public:
     // whether animations remain. Called by the AnimationEngine.
     bool advanceAnimations(double now);
 
-private:
+  private:
     struct Running {
         std::string key;
         AnimationPtr animation;  // the layer's own copy

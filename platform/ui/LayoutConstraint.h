@@ -15,7 +15,7 @@ class View;
 enum class LayoutAttribute { Leading, Trailing, Top, Bottom, Width, Height, CenterX, CenterY };
 
 class LayoutConstraint : public UiObject {
-public:
+  public:
     LayoutConstraint(std::weak_ptr<View> item, LayoutAttribute attribute, double constant)
         : item_(std::move(item)), attribute_(attribute), constant_(constant) {}
 
@@ -29,7 +29,7 @@ public:
     // Places the view by the constant (relative to its superview's bounds).
     void apply() const;
 
-private:
+  private:
     std::weak_ptr<View> item_;
     LayoutAttribute attribute_;
     double constant_;

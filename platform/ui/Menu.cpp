@@ -25,8 +25,10 @@ void Menu::addItem(MenuItemPtr item) {
     if (item) items_.push_back(std::move(item));
 }
 
-MenuItemPtr Menu::addItemWithTitle(std::string title, MenuItem::Action action, std::string keyEquivalent) {
-    auto item = std::make_shared<MenuItem>(std::move(title), std::move(action), std::move(keyEquivalent));
+MenuItemPtr Menu::addItemWithTitle(std::string title, MenuItem::Action action,
+                                   std::string keyEquivalent) {
+    auto item =
+        std::make_shared<MenuItem>(std::move(title), std::move(action), std::move(keyEquivalent));
     items_.push_back(item);
     return item;
 }
@@ -48,7 +50,8 @@ std::string lower(std::string text) {
 bool Menu::performKeyEquivalent(const Event& event) {
     if (event.type != EventType::KeyDown || event.characters.empty()) return false;
     for (const auto& item : items_) {
-        if (!item->keyEquivalent().empty() && lower(item->keyEquivalent()) == lower(event.characters)) {
+        if (!item->keyEquivalent().empty() &&
+            lower(item->keyEquivalent()) == lower(event.characters)) {
             if (item->perform()) {
                 close();
                 return true;

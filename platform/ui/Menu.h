@@ -16,10 +16,12 @@ namespace platform::ui {
 class Menu;
 
 class MenuItem {
-public:
+  public:
     using Action = std::function<void(MenuItem&)>;
     MenuItem(std::string title, Action action, std::string keyEquivalent)
-        : title_(std::move(title)), action_(std::move(action)), keyEquivalent_(std::move(keyEquivalent)) {}
+        : title_(std::move(title)),
+          action_(std::move(action)),
+          keyEquivalent_(std::move(keyEquivalent)) {}
     static std::shared_ptr<MenuItem> separator();
 
     const std::string& title() const { return title_; }
@@ -35,7 +37,7 @@ public:
     // Runs the action when the item is enabled; answers whether it ran.
     bool perform();
 
-private:
+  private:
     std::string title_;
     Action action_;
     std::string keyEquivalent_;
@@ -47,20 +49,23 @@ private:
 using MenuItemPtr = std::shared_ptr<MenuItem>;
 
 class MenuDelegate {
-public:
+  public:
     virtual ~MenuDelegate() = default;
     virtual void menuWillOpen(Menu&) {}
     virtual void menuDidClose(Menu&) {}
 };
 
 class Menu : public std::enable_shared_from_this<Menu> {
-public:
+  public:
     explicit Menu(std::string title = {}) : title_(std::move(title)) {}
-    static std::shared_ptr<Menu> make(std::string title = {}) { return std::make_shared<Menu>(std::move(title)); }
+    static std::shared_ptr<Menu> make(std::string title = {}) {
+        return std::make_shared<Menu>(std::move(title));
+    }
 
     const std::string& title() const { return title_; }
     void addItem(MenuItemPtr item);
-    MenuItemPtr addItemWithTitle(std::string title, MenuItem::Action action, std::string keyEquivalent = {});
+    MenuItemPtr addItemWithTitle(std::string title, MenuItem::Action action,
+                                 std::string keyEquivalent = {});
     void removeAllItems() { items_.clear(); }
     const std::vector<MenuItemPtr>& items() const { return items_; }
     MenuItemPtr itemWithTitle(const std::string& title) const;
@@ -78,7 +83,7 @@ public:
     void close();
     bool isOpen() const { return open_; }
 
-private:
+  private:
     std::string title_;
     std::vector<MenuItemPtr> items_;
     MenuDelegate* delegate_ = nullptr;

@@ -10,7 +10,7 @@
 namespace platform::ui {
 
 class PainterContext final : public GraphicsContext {
-public:
+  public:
     explicit PainterContext(Size size, double scale = 1.0);
     ~PainterContext() override;
     PainterContext(const PainterContext&) = delete;
@@ -20,14 +20,14 @@ public:
     double scale() const { return scale_; }
     PixelBuffer pixels() const;
 
-protected:
+  protected:
     void doFill(const Path& path, FillRule rule) override;
     void doStroke(const Path& path) override;
     void doFillRect(const Rect& rect, CompositingOperation op) override;
     void doDrawText(const AttributedString& text, const Rect& rect) override;
     void doDrawImage(const Image& image, const Rect& rect, double alpha) override;
 
-private:
+  private:
     struct Impl;
     std::unique_ptr<Impl> impl_;
     Size size_;

@@ -60,8 +60,7 @@ void Path::curveTo(Point control1, Point control2, Point end) {
     current_ = end;
 }
 
-void Path::addArc(Point center, double radius, double startAngle, double endAngle,
-                  bool clockwise) {
+void Path::addArc(Point center, double radius, double startAngle, double endAngle, bool clockwise) {
     PathElement arc{.kind = PathElement::Kind::Arc,
                     .center = center,
                     .radius = radius,
@@ -127,52 +126,65 @@ Path Path::flattened() const {
     Path out;
     for (const PathElement& e : elements_) {
         switch (e.kind) {
-        case PathElement::Kind::MoveTo: out.moveTo(e.point); break;
-        case PathElement::Kind::LineTo: out.lineTo(e.point); break;
-        case PathElement::Kind::QuadTo: {
-            Point p0 = out.currentPoint().value_or(e.control1);
-            Point c1{p0.x + 2.0 / 3.0 * (e.control1.x - p0.x), p0.y + 2.0 / 3.0 * (e.control1.y - p0.y)};
-            Point c2{e.point.x + 2.0 / 3.0 * (e.control1.x - e.point.x),
-                     e.point.y + 2.0 / 3.0 * (e.control1.y - e.point.y)};
-            out.curveTo(c1, c2, e.point);
-            break;
-        }
-        case PathElement::Kind::CurveTo: out.curveTo(e.control1, e.control2, e.point); break;
-        case PathElement::Kind::Arc: {
-            Point start = arcPoint(e.center, e.radius, e.startAngle);
-            if (out.currentPoint()) out.lineTo(start);
-            else out.moveTo(start);
-            double sweep = arcSweep(e.startAngle, e.endAngle, e.clockwise);
-            if (sweep != 0) appendArcCurves(out, e.center, e.radius, e.startAngle, sweep);
-            break;
-        }
-        case PathElement::Kind::Ellipse: {
-            // Starts at the right-hand side and runs counter-clockwise (y-up), as the
-            // platform's ellipse paths do.
-            Point c{e.rect.midX(), e.rect.midY()};
-            double rx = e.rect.width() / 2, ry = e.rect.height() / 2;
-            if (rx <= 0 || ry <= 0) break;
-            Path unit;
-            unit.moveTo({1, 0});
-            appendArcCurves(unit, {0, 0}, 1, 0, kTwoPi);
-            for (const PathElement& u : unit.elements_) {
-                auto map = [&](Point p) { return Point{c.x + p.x * rx, c.y + p.y * ry}; };
-                if (u.kind == PathElement::Kind::MoveTo) out.moveTo(map(u.point));
-                else out.curveTo(map(u.control1), map(u.control2), map(u.point));
+            case PathElement::Kind::MoveTo:
+                out.moveTo(e.point);
+                break;
+            case PathElement::Kind::LineTo:
+                out.lineTo(e.point);
+                break;
+            case PathElement::Kind::QuadTo: {
+                Point p0 = out.currentPoint().value_or(e.control1);
+                Point c1{p0.x + 2.0 / 3.0 * (e.control1.x - p0.x),
+                         p0.y + 2.0 / 3.0 * (e.control1.y - p0.y)};
+                Point c2{e.point.x + 2.0 / 3.0 * (e.control1.x - e.point.x),
+                         e.point.y + 2.0 / 3.0 * (e.control1.y - e.point.y)};
+                out.curveTo(c1, c2, e.point);
+                break;
             }
-            out.closeSubpath();
-            break;
-        }
-        case PathElement::Kind::Rectangle: {
-            const Rect& r = e.rect;
-            out.moveTo({r.minX(), r.minY()});
-            out.lineTo({r.maxX(), r.minY()});
-            out.lineTo({r.maxX(), r.maxY()});
-            out.lineTo({r.minX(), r.maxY()});
-            out.closeSubpath();
-            break;
-        }
-        case PathElement::Kind::Close: out.closeSubpath(); break;
+            case PathElement::Kind::CurveTo:
+                out.curveTo(e.control1, e.control2, e.point);
+                break;
+            case PathElement::Kind::Arc: {
+                Point start = arcPoint(e.center, e.radius, e.startAngle);
+                if (out.currentPoint())
+                    out.lineTo(start);
+                else
+                    out.moveTo(start);
+                double sweep = arcSweep(e.startAngle, e.endAngle, e.clockwise);
+                if (sweep != 0) appendArcCurves(out, e.center, e.radius, e.startAngle, sweep);
+                break;
+            }
+            case PathElement::Kind::Ellipse: {
+                // Starts at the right-hand side and runs counter-clockwise (y-up), as the
+                // platform's ellipse paths do.
+                Point c{e.rect.midX(), e.rect.midY()};
+                double rx = e.rect.width() / 2, ry = e.rect.height() / 2;
+                if (rx <= 0 || ry <= 0) break;
+                Path unit;
+                unit.moveTo({1, 0});
+                appendArcCurves(unit, {0, 0}, 1, 0, kTwoPi);
+                for (const PathElement& u : unit.elements_) {
+                    auto map = [&](Point p) { return Point{c.x + p.x * rx, c.y + p.y * ry}; };
+                    if (u.kind == PathElement::Kind::MoveTo)
+                        out.moveTo(map(u.point));
+                    else
+                        out.curveTo(map(u.control1), map(u.control2), map(u.point));
+                }
+                out.closeSubpath();
+                break;
+            }
+            case PathElement::Kind::Rectangle: {
+                const Rect& r = e.rect;
+                out.moveTo({r.minX(), r.minY()});
+                out.lineTo({r.maxX(), r.minY()});
+                out.lineTo({r.maxX(), r.maxY()});
+                out.lineTo({r.minX(), r.maxY()});
+                out.closeSubpath();
+                break;
+            }
+            case PathElement::Kind::Close:
+                out.closeSubpath();
+                break;
         }
     }
     return out;

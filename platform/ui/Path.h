@@ -14,21 +14,21 @@ namespace platform::ui {
 struct PathElement {
     enum class Kind { MoveTo, LineTo, QuadTo, CurveTo, Arc, Ellipse, Rectangle, Close };
     Kind kind = Kind::MoveTo;
-    Point point{};          // end point (MoveTo, LineTo, QuadTo, CurveTo)
-    Point control1{};       // QuadTo, CurveTo
-    Point control2{};       // CurveTo
-    Point center{};         // Arc
-    double radius = 0;    // Arc
+    Point point{};      // end point (MoveTo, LineTo, QuadTo, CurveTo)
+    Point control1{};   // QuadTo, CurveTo
+    Point control2{};   // CurveTo
+    Point center{};     // Arc
+    double radius = 0;  // Arc
     double startAngle = 0;
     double endAngle = 0;
     bool clockwise = false;
-    Rect rect{};            // Ellipse, Rectangle
+    Rect rect{};  // Ellipse, Rectangle
 
     bool operator==(const PathElement&) const = default;
 };
 
 class Path {
-public:
+  public:
     void moveTo(Point p);
     void lineTo(Point p);
     void quadTo(Point control, Point end);
@@ -58,7 +58,7 @@ public:
 
     bool operator==(const Path&) const = default;
 
-private:
+  private:
     std::vector<PathElement> elements_;
     std::optional<Point> current_;
     std::optional<Point> subpathStart_;

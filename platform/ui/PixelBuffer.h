@@ -30,9 +30,17 @@ struct PixelBuffer {
 };
 
 // Channel helpers for checking pixels.
-inline int alphaOf(uint32_t argb) { return static_cast<int>(argb >> 24 & 0xFF); }
-inline int redOf(uint32_t argb) { return static_cast<int>(argb >> 16 & 0xFF); }
-inline int greenOf(uint32_t argb) { return static_cast<int>(argb >> 8 & 0xFF); }
-inline int blueOf(uint32_t argb) { return static_cast<int>(argb & 0xFF); }
+inline int alphaOf(uint32_t argb) {
+    return static_cast<int>(argb >> 24 & 0xFF);
+}
+inline int redOf(uint32_t argb) {
+    return static_cast<int>(argb >> 16 & 0xFF);
+}
+inline int greenOf(uint32_t argb) {
+    return static_cast<int>(argb >> 8 & 0xFF);
+}
+inline int blueOf(uint32_t argb) {
+    return static_cast<int>(argb & 0xFF);
+}
 
 }  // namespace platform::ui

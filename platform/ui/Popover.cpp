@@ -12,8 +12,10 @@ void Popover::setContentViewController(ViewControllerPtr controller) {
     content_ = std::move(controller);
     if (content_ && contentSize_ == Size{}) contentSize_ = content_->view()->frame().size;
     if (shown_ && window_) {
-        if (content_) window_->setContentView(content_->view());
-        else close();
+        if (content_)
+            window_->setContentView(content_->view());
+        else
+            close();
     }
 }
 
@@ -30,22 +32,27 @@ void Popover::showRelativeToRect(const Rect& rect, View& view, RectEdge preferre
     constexpr double gap = 2;
     Point origin;
     switch (preferredEdge) {
-    case RectEdge::MaxY:
-    case RectEdge::MinY: {
-        double above = anchor.maxY() + gap;
-        double below = anchor.minY() - gap - size.height;
-        bool wantAbove = preferredEdge == RectEdge::MaxY;
-        bool fitsAbove = screenArea.isEmpty() || above + size.height <= screenArea.maxY();
-        bool fitsBelow = screenArea.isEmpty() || below >= screenArea.minY();
-        bool useAbove = wantAbove ? (fitsAbove || !fitsBelow) : !(fitsBelow || !fitsAbove);
-        origin = {anchor.midX() - size.width / 2, useAbove ? above : below};
-        break;
-    }
-    case RectEdge::MaxX: origin = {anchor.maxX() + gap, anchor.midY() - size.height / 2}; break;
-    case RectEdge::MinX: origin = {anchor.minX() - gap - size.width, anchor.midY() - size.height / 2}; break;
+        case RectEdge::MaxY:
+        case RectEdge::MinY: {
+            double above = anchor.maxY() + gap;
+            double below = anchor.minY() - gap - size.height;
+            bool wantAbove = preferredEdge == RectEdge::MaxY;
+            bool fitsAbove = screenArea.isEmpty() || above + size.height <= screenArea.maxY();
+            bool fitsBelow = screenArea.isEmpty() || below >= screenArea.minY();
+            bool useAbove = wantAbove ? (fitsAbove || !fitsBelow) : !(fitsBelow || !fitsAbove);
+            origin = {anchor.midX() - size.width / 2, useAbove ? above : below};
+            break;
+        }
+        case RectEdge::MaxX:
+            origin = {anchor.maxX() + gap, anchor.midY() - size.height / 2};
+            break;
+        case RectEdge::MinX:
+            origin = {anchor.minX() - gap - size.width, anchor.midY() - size.height / 2};
+            break;
     }
     if (!screenArea.isEmpty()) {
-        origin.x = std::clamp(origin.x, screenArea.minX(), std::max(screenArea.minX(), screenArea.maxX() - size.width));
+        origin.x = std::clamp(origin.x, screenArea.minX(),
+                              std::max(screenArea.minX(), screenArea.maxX() - size.width));
     }
     if (!window_) {
         window_ = Window::make({origin, size}, WindowStyleBorderless);

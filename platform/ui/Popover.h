@@ -17,7 +17,7 @@ enum class PopoverBehavior { ApplicationDefined = 0, Transient = 1, Semitransien
 enum class RectEdge { MinX = 0, MinY = 1, MaxX = 2, MaxY = 3 };
 
 class Popover : public std::enable_shared_from_this<Popover> {
-public:
+  public:
     static std::shared_ptr<Popover> make() { return std::make_shared<Popover>(); }
     ~Popover();
 
@@ -40,7 +40,7 @@ public:
     // The window the popover shows its content in (null until first shown).
     const WindowPtr& window() const { return window_; }
 
-private:
+  private:
     ViewControllerPtr content_;
     Size contentSize_;
     PopoverBehavior behavior_ = PopoverBehavior::ApplicationDefined;

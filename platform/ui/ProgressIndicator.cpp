@@ -19,11 +19,14 @@ double ProgressIndicator::fraction() const {
 }
 
 void ProgressIndicator::drawRect(const Rect&, GraphicsContext& context) {
-    if (!animating_ && !displayedWhenStopped_ && (indeterminate_ || style_ == ProgressIndicatorStyle::Spinning)) return;
-    if (style_ == ProgressIndicatorStyle::Bar) drawBar(context);
-    else drawSpinner(context);
+    if (!animating_ && !displayedWhenStopped_ &&
+        (indeterminate_ || style_ == ProgressIndicatorStyle::Spinning))
+        return;
+    if (style_ == ProgressIndicatorStyle::Bar)
+        drawBar(context);
+    else
+        drawSpinner(context);
 }
-
 
 void ProgressIndicator::drawBar(GraphicsContext& context) {
     Rect track = bounds();
@@ -35,7 +38,8 @@ void ProgressIndicator::drawBar(GraphicsContext& context) {
     double share = indeterminate_ ? 1.0 : fraction();
     if (share > 0) {
         context.setFillColor(indeterminate_ ? tint_.withAlpha(0.4) : tint_);
-        context.fill(Path::roundedRect({track.minX(), track.minY(), track.width() * share, track.height()}, height / 2));
+        context.fill(Path::roundedRect(
+            {track.minX(), track.minY(), track.width() * share, track.height()}, height / 2));
     }
     context.restoreGState();
 }
@@ -65,7 +69,8 @@ void ProgressIndicator::drawSpinner(GraphicsContext& context) {
         return;
     }
     constexpr int fins = 12;
-    int lit = animating_ ? static_cast<int>(std::floor(Layer::currentMediaTime() / 0.08)) % fins : 0;
+    int lit =
+        animating_ ? static_cast<int>(std::floor(Layer::currentMediaTime() / 0.08)) % fins : 0;
     context.setLineCap(LineCap::Round);
     context.setLineWidth(std::max(1.0, side * 0.09));
     for (int i = 0; i < fins; ++i) {
@@ -73,8 +78,10 @@ void ProgressIndicator::drawSpinner(GraphicsContext& context) {
         int age = ((lit - i) % fins + fins) % fins;
         context.setStrokeColor(Color::withWhite(0.2, animating_ ? 1.0 - age * 0.07 : 0.4));
         Path fin;
-        fin.moveTo({centre.x + std::cos(angle) * side * 0.22, centre.y + std::sin(angle) * side * 0.22});
-        fin.lineTo({centre.x + std::cos(angle) * side * 0.45, centre.y + std::sin(angle) * side * 0.45});
+        fin.moveTo(
+            {centre.x + std::cos(angle) * side * 0.22, centre.y + std::sin(angle) * side * 0.22});
+        fin.lineTo(
+            {centre.x + std::cos(angle) * side * 0.45, centre.y + std::sin(angle) * side * 0.45});
         context.stroke(fin);
     }
     context.restoreGState();

@@ -2,8 +2,6 @@
 // window's render and turns Qt's mouse and key events into the application's, a tray icon
 // per status item, and alerts as message boxes. Qt's own events are pumped from the main
 // loop; while a message box runs its modal loop, the main queue is drained from it.
-#include <map>
-
 #include <QApplication>
 #include <QMessageBox>
 #include <QMouseEvent>
@@ -14,6 +12,7 @@
 #include <QTimer>
 #include <QWidget>
 #include <QWindow>
+#include <map>
 
 #include "platform/foundation/Dispatch.h"
 #include "platform/ui/Alert.h"
@@ -38,7 +37,7 @@ double displayHeight() {
 }
 
 class WindowWidget final : public QWidget {
-public:
+  public:
     explicit WindowWidget(const std::shared_ptr<Window>& window) : window_(window) {
         setMouseTracking(true);
         setFocusPolicy(Qt::StrongFocus);
@@ -57,7 +56,8 @@ public:
             setWindowFlags(flags);
             if (wasVisible) show();
         }
-        setAttribute(Qt::WA_TranslucentBackground, !window.isOpaque() || window.backgroundColor().alpha < 1);
+        setAttribute(Qt::WA_TranslucentBackground,
+                     !window.isOpaque() || window.backgroundColor().alpha < 1);
         setWindowTitle(qt::toQString(window.title()));
         const Rect& f = window.frame();
         setGeometry(static_cast<int>(f.origin.x), static_cast<int>(displayHeight() - f.maxY()),
@@ -65,7 +65,7 @@ public:
         update();
     }
 
-protected:
+  protected:
     void paintEvent(QPaintEvent*) override {
         auto window = window_.lock();
         if (!window) return;
@@ -77,7 +77,8 @@ protected:
         painter.drawImage(0, 0, image);
     }
     void mousePressEvent(QMouseEvent* e) override {
-        send(e->button() == Qt::RightButton ? EventType::RightMouseDown : EventType::LeftMouseDown, e);
+        send(e->button() == Qt::RightButton ? EventType::RightMouseDown : EventType::LeftMouseDown,
+             e);
     }
     void mouseReleaseEvent(QMouseEvent* e) override {
         send(e->button() == Qt::RightButton ? EventType::RightMouseUp : EventType::LeftMouseUp, e);
@@ -91,17 +92,19 @@ protected:
     void keyPressEvent(QKeyEvent* e) override {
         auto window = window_.lock();
         if (!window) return;
-        Event event = Event::key(EventType::KeyDown, e->text().toStdString(), static_cast<uint16_t>(e->nativeScanCode()), window);
+        Event event = Event::key(EventType::KeyDown, e->text().toStdString(),
+                                 static_cast<uint16_t>(e->nativeScanCode()), window);
         Application::shared().sendEvent(event);
     }
 
-private:
+  private:
     void send(EventType type, QMouseEvent* e) {
         auto window = window_.lock();
         if (!window) return;
         Point location{e->position().x(), height() - e->position().y()};
         Event event = Event::mouse(type, location, window);
-        event.clickCount = type == EventType::LeftMouseDown || type == EventType::RightMouseDown ? 1 : 0;
+        event.clickCount =
+            type == EventType::LeftMouseDown || type == EventType::RightMouseDown ? 1 : 0;
         Application::shared().sendEvent(event);
         update();
     }
@@ -111,7 +114,7 @@ private:
 };
 
 class QtDisplayBackend final : public DisplayBackend {
-public:
+  public:
     QtDisplayBackend() {
         repaint_.setInterval(33);
         QObject::connect(&repaint_, &QTimer::timeout, [this] {
@@ -138,10 +141,12 @@ public:
         if (window.isKeyWindow()) widget->raise();
     }
     void windowHidden(Window& window) override {
-        if (auto it = widgets_.find(window.windowNumber()); it != widgets_.end()) it->second->hide();
+        if (auto it = widgets_.find(window.windowNumber()); it != widgets_.end())
+            it->second->hide();
     }
     void windowChanged(Window& window) override {
-        if (auto it = widgets_.find(window.windowNumber()); it != widgets_.end()) it->second->sync(window);
+        if (auto it = widgets_.find(window.windowNumber()); it != widgets_.end())
+            it->second->sync(window);
     }
     void windowDestroyed(int windowNumber) override {
         if (auto it = widgets_.find(windowNumber); it != widgets_.end()) {
@@ -155,17 +160,20 @@ public:
         if (!icon) {
             icon = new QSystemTrayIcon();
             std::weak_ptr<StatusItem> weak = item.shared_from_this();
-            QObject::connect(icon, &QSystemTrayIcon::activated, [weak](QSystemTrayIcon::ActivationReason reason) {
-                auto live = weak.lock();
-                if (!live) return;
-                bool right = reason == QSystemTrayIcon::Context;
-                auto window = live->window();
-                Point centre{live->button()->frame().midX(), live->button()->frame().midY()};
-                Application::shared().sendEvent(
-                    Event::mouse(right ? EventType::RightMouseDown : EventType::LeftMouseDown, centre, window));
-                Application::shared().sendEvent(
-                    Event::mouse(right ? EventType::RightMouseUp : EventType::LeftMouseUp, centre, window));
-            });
+            QObject::connect(
+                icon, &QSystemTrayIcon::activated,
+                [weak](QSystemTrayIcon::ActivationReason reason) {
+                    auto live = weak.lock();
+                    if (!live) return;
+                    bool right = reason == QSystemTrayIcon::Context;
+                    auto window = live->window();
+                    Point centre{live->button()->frame().midX(), live->button()->frame().midY()};
+                    Application::shared().sendEvent(
+                        Event::mouse(right ? EventType::RightMouseDown : EventType::LeftMouseDown,
+                                     centre, window));
+                    Application::shared().sendEvent(Event::mouse(
+                        right ? EventType::RightMouseUp : EventType::LeftMouseUp, centre, window));
+                });
         }
         auto pixels = renderView(*item.button(), 2.0);
         icon->setIcon(QIcon(QPixmap::fromImage(qt::toQImage(pixels))));
@@ -207,7 +215,8 @@ public:
         answer.start();
         box.exec();
         for (size_t i = 0; i < buttons.size(); ++i) {
-            if (box.clickedButton() == buttons[i]) return kAlertFirstButtonReturn + static_cast<int>(i);
+            if (box.clickedButton() == buttons[i])
+                return kAlertFirstButtonReturn + static_cast<int>(i);
         }
         return kAlertNotAnswered;
     }
@@ -231,20 +240,22 @@ public:
         return qt::toPixelBuffer(screen->grabWindow(0).toImage());
     }
     bool clickOnDisplay(Point screenPoint, bool rightButton) override {
-        QPoint global(static_cast<int>(screenPoint.x), static_cast<int>(displayHeight() - screenPoint.y));
+        QPoint global(static_cast<int>(screenPoint.x),
+                      static_cast<int>(displayHeight() - screenPoint.y));
         QWidget* target = QApplication::widgetAt(global);
         if (!target) return false;
         QPointF local = target->mapFromGlobal(QPointF(global));
         Qt::MouseButton button = rightButton ? Qt::RightButton : Qt::LeftButton;
-        QMouseEvent press(QEvent::MouseButtonPress, local, QPointF(global), button, button, Qt::NoModifier);
-        QMouseEvent release(QEvent::MouseButtonRelease, local, QPointF(global), button, Qt::NoButton, Qt::NoModifier);
+        QMouseEvent press(QEvent::MouseButtonPress, local, QPointF(global), button, button,
+                          Qt::NoModifier);
+        QMouseEvent release(QEvent::MouseButtonRelease, local, QPointF(global), button,
+                            Qt::NoButton, Qt::NoModifier);
         QCoreApplication::sendEvent(target, &press);
         QCoreApplication::sendEvent(target, &release);
         return true;
     }
 
-
-private:
+  private:
     std::map<int, WindowWidget*> widgets_;
     std::map<StatusItem*, QSystemTrayIcon*> trays_;
     QTimer repaint_;

@@ -17,7 +17,9 @@ struct PainterContext::Impl {
 
 namespace {
 
-QTransform toQTransform(const AffineTransform& t) { return QTransform(t.a, t.b, t.c, t.d, t.tx, t.ty); }
+QTransform toQTransform(const AffineTransform& t) {
+    return QTransform(t.a, t.b, t.c, t.d, t.tx, t.ty);
+}
 
 QPainterPath toQPath(const Path& path, FillRule rule) {
     QPainterPath q;
@@ -25,13 +27,21 @@ QPainterPath toQPath(const Path& path, FillRule rule) {
     const Path flat = path.flattened();  // kept alive for the loop
     for (const PathElement& e : flat.elements()) {
         switch (e.kind) {
-        case PathElement::Kind::MoveTo: q.moveTo(e.point.x, e.point.y); break;
-        case PathElement::Kind::LineTo: q.lineTo(e.point.x, e.point.y); break;
-        case PathElement::Kind::CurveTo:
-            q.cubicTo(e.control1.x, e.control1.y, e.control2.x, e.control2.y, e.point.x, e.point.y);
-            break;
-        case PathElement::Kind::Close: q.closeSubpath(); break;
-        default: break;  // flattened() leaves no other kinds
+            case PathElement::Kind::MoveTo:
+                q.moveTo(e.point.x, e.point.y);
+                break;
+            case PathElement::Kind::LineTo:
+                q.lineTo(e.point.x, e.point.y);
+                break;
+            case PathElement::Kind::CurveTo:
+                q.cubicTo(e.control1.x, e.control1.y, e.control2.x, e.control2.y, e.point.x,
+                          e.point.y);
+                break;
+            case PathElement::Kind::Close:
+                q.closeSubpath();
+                break;
+            default:
+                break;  // flattened() leaves no other kinds
         }
     }
     return q;
@@ -39,18 +49,30 @@ QPainterPath toQPath(const Path& path, FillRule rule) {
 
 QPainter::CompositionMode toQMode(CompositingOperation op) {
     switch (op) {
-    case CompositingOperation::Clear: return QPainter::CompositionMode_Clear;
-    case CompositingOperation::Copy: return QPainter::CompositionMode_Source;
-    case CompositingOperation::SourceOver: return QPainter::CompositionMode_SourceOver;
-    case CompositingOperation::SourceIn: return QPainter::CompositionMode_SourceIn;
-    case CompositingOperation::SourceOut: return QPainter::CompositionMode_SourceOut;
-    case CompositingOperation::SourceAtop: return QPainter::CompositionMode_SourceAtop;
-    case CompositingOperation::DestinationOver: return QPainter::CompositionMode_DestinationOver;
-    case CompositingOperation::DestinationIn: return QPainter::CompositionMode_DestinationIn;
-    case CompositingOperation::DestinationOut: return QPainter::CompositionMode_DestinationOut;
-    case CompositingOperation::DestinationAtop: return QPainter::CompositionMode_DestinationAtop;
-    case CompositingOperation::Xor: return QPainter::CompositionMode_Xor;
-    case CompositingOperation::PlusLighter: return QPainter::CompositionMode_Plus;
+        case CompositingOperation::Clear:
+            return QPainter::CompositionMode_Clear;
+        case CompositingOperation::Copy:
+            return QPainter::CompositionMode_Source;
+        case CompositingOperation::SourceOver:
+            return QPainter::CompositionMode_SourceOver;
+        case CompositingOperation::SourceIn:
+            return QPainter::CompositionMode_SourceIn;
+        case CompositingOperation::SourceOut:
+            return QPainter::CompositionMode_SourceOut;
+        case CompositingOperation::SourceAtop:
+            return QPainter::CompositionMode_SourceAtop;
+        case CompositingOperation::DestinationOver:
+            return QPainter::CompositionMode_DestinationOver;
+        case CompositingOperation::DestinationIn:
+            return QPainter::CompositionMode_DestinationIn;
+        case CompositingOperation::DestinationOut:
+            return QPainter::CompositionMode_DestinationOut;
+        case CompositingOperation::DestinationAtop:
+            return QPainter::CompositionMode_DestinationAtop;
+        case CompositingOperation::Xor:
+            return QPainter::CompositionMode_Xor;
+        case CompositingOperation::PlusLighter:
+            return QPainter::CompositionMode_Plus;
     }
     return QPainter::CompositionMode_SourceOver;
 }
@@ -89,9 +111,13 @@ PainterContext::PainterContext(Size size, double scale)
     impl_->base = QTransform(scale_, 0, 0, -scale_, 0, impl_->canvas.height());
 }
 
-PainterContext::~PainterContext() { impl_->painter.end(); }
+PainterContext::~PainterContext() {
+    impl_->painter.end();
+}
 
-PixelBuffer PainterContext::pixels() const { return qt::toPixelBuffer(impl_->canvas); }
+PixelBuffer PainterContext::pixels() const {
+    return qt::toPixelBuffer(impl_->canvas);
+}
 
 void PainterContext::doFill(const Path& path, FillRule rule) {
     applyState(impl_->painter, impl_->base, state());
@@ -123,7 +149,8 @@ void PainterContext::doDrawText(const AttributedString& text, const Rect& rect) 
     const TextAttributes& a = text.attributes;
     QFont font = qt::toQFont(a.font.value_or(Font::systemFont(12)));
     double spacing = a.paragraphStyle ? a.paragraphStyle->lineSpacing : 0;
-    TextAlignment alignment = a.paragraphStyle ? a.paragraphStyle->alignment : TextAlignment::Natural;
+    TextAlignment alignment =
+        a.paragraphStyle ? a.paragraphStyle->alignment : TextAlignment::Natural;
     double lineHeight = qt::lineHeight(font, false);
     auto lines = qt::layoutLines(qt::toQString(text.string), font, rect.width());
     // Work in a y-down space whose origin is the rectangle's top-left corner.
@@ -131,19 +158,23 @@ void PainterContext::doDrawText(const AttributedString& text, const Rect& rect) 
         QTransform down(1, 0, 0, -1, rect.minX(), rect.maxY());
         painter.setTransform(down * painter.transform());
     } else {
-        painter.setTransform(QTransform::fromTranslate(rect.minX(), rect.minY()) * painter.transform());
+        painter.setTransform(QTransform::fromTranslate(rect.minX(), rect.minY()) *
+                             painter.transform());
     }
     painter.setFont(font);
     QFontMetricsF metrics(font, &impl_->canvas);
     if (a.backgroundColor && a.backgroundColor->alpha > 0) {
-        painter.fillRect(QRectF(0, 0, rect.width(), rect.height()), qt::toQColor(*a.backgroundColor));
+        painter.fillRect(QRectF(0, 0, rect.width(), rect.height()),
+                         qt::toQColor(*a.backgroundColor));
     }
     painter.setPen(qt::toQColor(a.foregroundColor.value_or(Color::blackColor())));
     double y = 0;
     for (const auto& line : lines) {
         double x = 0;
-        if (alignment == TextAlignment::Center) x = (rect.width() - line.width) / 2;
-        else if (alignment == TextAlignment::Right) x = rect.width() - line.width;
+        if (alignment == TextAlignment::Center)
+            x = (rect.width() - line.width) / 2;
+        else if (alignment == TextAlignment::Right)
+            x = rect.width() - line.width;
         painter.drawText(QPointF(x, y + metrics.ascent()), line.text);
         y += lineHeight + spacing;
     }

@@ -17,7 +17,9 @@ std::optional<PixelBuffer> PixelBuffer::readPng(const std::string& path,
     QImageReader reader(qt::toQString(path), "png");
     QImage image = reader.read();
     if (image.isNull()) {
-        if (error) *error = {"UIImageErrorDomain", 1, "cannot read " + path + ": " + reader.errorString().toStdString()};
+        if (error)
+            *error = {"UIImageErrorDomain", 1,
+                      "cannot read " + path + ": " + reader.errorString().toStdString()};
         return std::nullopt;
     }
     return qt::toPixelBuffer(image);
@@ -26,7 +28,9 @@ std::optional<PixelBuffer> PixelBuffer::readPng(const std::string& path,
 bool PixelBuffer::writePng(const std::string& path, platform::foundation::Error* error) const {
     QImageWriter writer(qt::toQString(path), "png");
     if (isEmpty() || !writer.write(qt::toQImage(*this))) {
-        if (error) *error = {"UIImageErrorDomain", 2, "cannot write " + path + ": " + writer.errorString().toStdString()};
+        if (error)
+            *error = {"UIImageErrorDomain", 2,
+                      "cannot write " + path + ": " + writer.errorString().toStdString()};
         return false;
     }
     return true;

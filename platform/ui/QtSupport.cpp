@@ -1,13 +1,12 @@
 #include "platform/ui/QtSupport.h"
 
-#include <cstdlib>
-#include <filesystem>
-#include <mutex>
-
 #include <QApplication>
 #include <QFontDatabase>
 #include <QFontMetricsF>
 #include <QTextLayout>
+#include <cstdlib>
+#include <filesystem>
+#include <mutex>
 
 namespace platform::ui::qt {
 
@@ -21,8 +20,8 @@ bool xServerReachable() {
     std::string name(display);
     // Local displays (":N" or ":N.S") have a socket; a remote one is trusted as given.
     if (name[0] != ':') return true;
-    std::string number = name.substr(1, name.find('.') == std::string::npos ? std::string::npos
-                                                                             : name.find('.') - 1);
+    std::string number = name.substr(
+        1, name.find('.') == std::string::npos ? std::string::npos : name.find('.') - 1);
     return std::filesystem::exists("/tmp/.X11-unix/X" + number);
 }
 
@@ -31,7 +30,8 @@ void loadSystemFonts() {
     std::filesystem::path folder = dir && *dir ? dir : "/usr/share/fonts/truetype/dejavu";
     for (const char* file : {"DejaVuSans.ttf", "DejaVuSans-Bold.ttf"}) {
         auto path = folder / file;
-        if (std::filesystem::exists(path)) QFontDatabase::addApplicationFont(QString::fromStdString(path.string()));
+        if (std::filesystem::exists(path))
+            QFontDatabase::addApplicationFont(QString::fromStdString(path.string()));
     }
 }
 
@@ -77,8 +77,8 @@ QFont toQFont(const Font& font) {
     ensureApplication();
     QFont q(QString::fromStdString(font.family.empty() ? Font::systemFamily() : font.family));
     q.setPointSizeF(font.pointSize > 0 ? font.pointSize : 13);
-    static const QFont::Weight weights[] = {QFont::ExtraLight, QFont::Thin,     QFont::Light,
-                                            QFont::Normal,     QFont::Medium,   QFont::DemiBold,
+    static const QFont::Weight weights[] = {QFont::ExtraLight, QFont::Thin,      QFont::Light,
+                                            QFont::Normal,     QFont::Medium,    QFont::DemiBold,
                                             QFont::Bold,       QFont::ExtraBold, QFont::Black};
     q.setWeight(weights[static_cast<int>(font.weight)]);
     q.setHintingPreference(QFont::PreferNoHinting);
@@ -95,7 +95,9 @@ QColor toQColor(const Color& color) {
     return q;
 }
 
-QString toQString(const std::string& text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
+QString toQString(const std::string& text) {
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
 
 QImage makeCanvas(int width, int height) {
     QImage image(std::max(width, 1), std::max(height, 1), QImage::Format_ARGB32_Premultiplied);

@@ -3,13 +3,12 @@
 // converting fonts and colours, and laying text out in lines. The only header of the
 // project that includes Qt. Main thread only.
 
-#include <string>
-#include <vector>
-
 #include <QColor>
 #include <QFont>
 #include <QImage>
 #include <QString>
+#include <string>
+#include <vector>
 
 #include "platform/ui/AttributedString.h"
 #include "platform/ui/Color.h"

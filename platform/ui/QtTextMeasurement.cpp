@@ -9,7 +9,8 @@ namespace platform::ui {
 FontMetrics metricsOf(const Font& font) {
     QImage device = qt::makeCanvas(1, 1);
     QFontMetricsF metrics(qt::toQFont(font), &device);
-    return {metrics.ascent(), metrics.descent(), std::max(0.0, metrics.leading()), metrics.height()};
+    return {metrics.ascent(), metrics.descent(), std::max(0.0, metrics.leading()),
+            metrics.height()};
 }
 
 Size sizeOfText(const std::string& text, const Font& font) {
@@ -39,8 +40,10 @@ Rect boundingRectOfText(const std::string& text, Size size, unsigned options,
                     spacing * static_cast<double>(lines.size() - 1);
     if (wraps && (options & TruncatesLastVisibleLine) && size.height > 0 && height > size.height) {
         // Only whole lines that fit stay.
-        auto fitting = static_cast<size_t>(std::max(1.0, std::floor((size.height + spacing) / (lineHeight + spacing))));
-        height = lineHeight * static_cast<double>(fitting) + spacing * static_cast<double>(fitting - 1);
+        auto fitting = static_cast<size_t>(
+            std::max(1.0, std::floor((size.height + spacing) / (lineHeight + spacing))));
+        height =
+            lineHeight * static_cast<double>(fitting) + spacing * static_cast<double>(fitting - 1);
     }
     return {0, 0, width, height};
 }

@@ -5,7 +5,8 @@
 namespace platform::ui {
 
 void RecordingContext::doFill(const Path& path, FillRule rule) {
-    operations_.push_back({.kind = DrawOperation::Kind::Fill, .path = path, .rule = rule, .state = state()});
+    operations_.push_back(
+        {.kind = DrawOperation::Kind::Fill, .path = path, .rule = rule, .state = state()});
 }
 
 void RecordingContext::doStroke(const Path& path) {

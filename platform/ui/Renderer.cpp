@@ -10,7 +10,8 @@ namespace platform::ui {
 
 namespace {
 
-void paintLooks(GraphicsContext& context, const Layer& layer, const LayerAppearance& shown, const Rect& area) {
+void paintLooks(GraphicsContext& context, const Layer& layer, const LayerAppearance& shown,
+                const Rect& area) {
     if (shown.backgroundColor && shown.backgroundColor->alpha > 0) {
         context.setFillColor(*shown.backgroundColor);
         context.fill(Path::roundedRect(area, shown.cornerRadius));
@@ -18,12 +19,14 @@ void paintLooks(GraphicsContext& context, const Layer& layer, const LayerAppeara
     if (layer.contents()) context.drawImage(*layer.contents(), area);
 }
 
-void paintBorder(GraphicsContext& context, const Layer& layer, const LayerAppearance& shown, const Rect& area) {
+void paintBorder(GraphicsContext& context, const Layer& layer, const LayerAppearance& shown,
+                 const Rect& area) {
     if (layer.borderWidth() <= 0 || !layer.borderColor()) return;
     context.setStrokeColor(*layer.borderColor());
     context.setLineWidth(layer.borderWidth());
     double inset = layer.borderWidth() / 2;
-    context.stroke(Path::roundedRect(area.insetBy(inset, inset), std::max(0.0, shown.cornerRadius - inset)));
+    context.stroke(
+        Path::roundedRect(area.insetBy(inset, inset), std::max(0.0, shown.cornerRadius - inset)));
 }
 
 // How a subview's bounds space sits in its superview's bounds space.
@@ -111,7 +114,8 @@ PixelBuffer renderWindow(Window& window, double scale) {
     return context.pixels();
 }
 
-bool writeWindowPng(Window& window, const std::string& path, double scale, platform::foundation::Error* error) {
+bool writeWindowPng(Window& window, const std::string& path, double scale,
+                    platform::foundation::Error* error) {
     return renderWindow(window, scale).writePng(path, error);
 }
 

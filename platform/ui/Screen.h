@@ -30,7 +30,7 @@ struct Screen {
 };
 
 class ScreenSource {
-public:
+  public:
     virtual ~ScreenSource() = default;
     virtual std::vector<Screen> screens() const = 0;
 };
@@ -40,11 +40,11 @@ void setScreenSource(std::shared_ptr<ScreenSource> source);
 
 // A fixed list, for tests and for machines without a display server.
 class FixedScreenSource final : public ScreenSource {
-public:
+  public:
     explicit FixedScreenSource(std::vector<Screen> screens) : screens_(std::move(screens)) {}
     std::vector<Screen> screens() const override { return screens_; }
 
-private:
+  private:
     std::vector<Screen> screens_;
 };
 

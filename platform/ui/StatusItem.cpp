@@ -30,12 +30,16 @@ StatusItem::StatusItem(double length) : length_(length) {
     window_->contentView()->addSubview(button_);
 }
 
-StatusItem::~StatusItem() { window_->orderOut(); }
+StatusItem::~StatusItem() {
+    window_->orderOut();
+}
 
 void StatusItem::setVisible(bool visible) {
     visible_ = visible;
-    if (visible) window_->orderFront();
-    else window_->orderOut();
+    if (visible)
+        window_->orderFront();
+    else
+        window_->orderOut();
     changed();
 }
 
@@ -43,7 +47,8 @@ void StatusItem::place(double offsetFromRight) {
     auto screen = Screen::screens();
     Rect frame = screen.empty() ? Rect{0, 0, 1440, 900} : screen.front().frame;
     Size size = window_->frame().size;
-    window_->setFrame({frame.maxX() - offsetFromRight - size.width, frame.maxY() - size.height, size.width, size.height});
+    window_->setFrame({frame.maxX() - offsetFromRight - size.width, frame.maxY() - size.height,
+                       size.width, size.height});
 }
 
 void StatusItem::changed() {

@@ -17,21 +17,26 @@ class StatusItem;
 
 // The status item's button: a click opens the item's menu when it has one.
 class StatusBarButton final : public Button {
-public:
-    explicit StatusBarButton(StatusItem* item, Rect frame) : Button(frame), item_(item) { setBordered(false); }
+  public:
+    explicit StatusBarButton(StatusItem* item, Rect frame) : Button(frame), item_(item) {
+        setBordered(false);
+    }
     std::string className() const override { return "StatusBarButton"; }
     void mouseDown(const Event& event) override;
     void rightMouseDown(const Event& event) override;
 
-private:
+  private:
     bool openMenu();
     StatusItem* item_;
 };
 
-enum StatusItemBehavior : unsigned { StatusItemRemovalAllowed = 1u << 1, StatusItemTerminationOnRemoval = 1u << 2 };
+enum StatusItemBehavior : unsigned {
+    StatusItemRemovalAllowed = 1u << 1,
+    StatusItemTerminationOnRemoval = 1u << 2
+};
 
 class StatusItem : public std::enable_shared_from_this<StatusItem> {
-public:
+  public:
     explicit StatusItem(double length);
     ~StatusItem();
 
@@ -50,7 +55,7 @@ public:
     // The image or anything else of the button changed; tells the display.
     void changed();
 
-private:
+  private:
     double length_;
     unsigned behavior_ = 0;
     bool visible_ = true;
@@ -62,7 +67,7 @@ private:
 using StatusItemPtr = std::shared_ptr<StatusItem>;
 
 class StatusBar {
-public:
+  public:
     static constexpr double kVariableLength = -1;
     static constexpr double kSquareLength = -2;
 
@@ -72,7 +77,7 @@ public:
     void removeStatusItem(const StatusItemPtr& item);
     const std::vector<StatusItemPtr>& items() const { return items_; }
 
-private:
+  private:
     void layout();
     std::vector<StatusItemPtr> items_;
 };

@@ -13,7 +13,9 @@ AttributedString Text::attributedString() const {
     return AttributedString(string_, attributes);
 }
 
-void Text::sizeToFit() { setFrameSize(string_.empty() ? Size{} : sizeOfText(string_, font_)); }
+void Text::sizeToFit() {
+    setFrameSize(string_.empty() ? Size{} : sizeOfText(string_, font_));
+}
 
 void Text::drawRect(const Rect&, GraphicsContext& context) {
     if (drawsBackground_ && backgroundColor_ && backgroundColor_->alpha > 0) {

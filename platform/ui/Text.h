@@ -8,22 +8,37 @@
 namespace platform::ui {
 
 class Text : public View {
-public:
+  public:
     explicit Text(Rect frame = {}) : View(frame) {}
     std::string className() const override { return "Text"; }
 
     const std::string& string() const { return string_; }
-    void setString(std::string text) { string_ = std::move(text); setNeedsDisplay(); }
+    void setString(std::string text) {
+        string_ = std::move(text);
+        setNeedsDisplay();
+    }
     const Font& font() const { return font_; }
-    void setFont(const Font& font) { font_ = font; setNeedsDisplay(); }
+    void setFont(const Font& font) {
+        font_ = font;
+        setNeedsDisplay();
+    }
     const Color& textColor() const { return textColor_; }
-    void setTextColor(const Color& color) { textColor_ = color; setNeedsDisplay(); }
+    void setTextColor(const Color& color) {
+        textColor_ = color;
+        setNeedsDisplay();
+    }
     const std::optional<Color>& backgroundColor() const { return backgroundColor_; }
-    void setBackgroundColor(std::optional<Color> color) { backgroundColor_ = color; setNeedsDisplay(); }
+    void setBackgroundColor(std::optional<Color> color) {
+        backgroundColor_ = color;
+        setNeedsDisplay();
+    }
     bool drawsBackground() const { return drawsBackground_; }
     void setDrawsBackground(bool draws) { drawsBackground_ = draws; }
     TextAlignment alignment() const { return alignment_; }
-    void setAlignment(TextAlignment alignment) { alignment_ = alignment; setNeedsDisplay(); }
+    void setAlignment(TextAlignment alignment) {
+        alignment_ = alignment;
+        setNeedsDisplay();
+    }
     bool isEditable() const { return editable_; }
     void setEditable(bool editable) { editable_ = editable; }
     bool isSelectable() const { return selectable_; }
@@ -33,7 +48,7 @@ public:
     void sizeToFit();
     void drawRect(const Rect& dirtyRect, GraphicsContext& context) override;
 
-private:
+  private:
     std::string string_;
     Font font_ = Font::systemFont(12);
     Color textColor_ = Color::blackColor();

@@ -42,9 +42,11 @@ AttributedString TextField::displayedString() const {
 
 void TextField::sizeToFit() {
     AttributedString shown = displayedString();
-    Rect needed = boundingRectOfText(shown.string, {1e6, 1e6}, UsesLineFragmentOrigin, shown.attributes);
+    Rect needed =
+        boundingRectOfText(shown.string, {1e6, 1e6}, UsesLineFragmentOrigin, shown.attributes);
     double border = bordered_ ? 2 : 0;
-    setFrameSize({std::ceil(needed.width() + 2 * kMargin + 2 * border), std::ceil(needed.height() + 2 * border)});
+    setFrameSize({std::ceil(needed.width() + 2 * kMargin + 2 * border),
+                  std::ceil(needed.height() + 2 * border)});
 }
 
 void TextField::drawRect(const Rect&, GraphicsContext& context) {
@@ -84,7 +86,8 @@ void TextField::keyDown(const Event& event) {
     }
     if (event.characters == "\x7f" || event.characters == "\b") {
         // Drop one UTF-8 character.
-        while (!candidate.empty() && (static_cast<unsigned char>(candidate.back()) & 0xC0) == 0x80) candidate.pop_back();
+        while (!candidate.empty() && (static_cast<unsigned char>(candidate.back()) & 0xC0) == 0x80)
+            candidate.pop_back();
         if (!candidate.empty()) candidate.pop_back();
     } else {
         candidate += event.characters;

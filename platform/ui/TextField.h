@@ -14,7 +14,7 @@
 namespace platform::ui {
 
 class TextField : public Control {
-public:
+  public:
     explicit TextField(Rect frame = {}) : Control(frame) {}
     // A non-editable, background-free field: what interfaces use as labels.
     static std::shared_ptr<TextField> label(std::string text, Rect frame = {});
@@ -29,17 +29,29 @@ public:
     AttributedString displayedString() const;
 
     const Color& textColor() const { return textColor_; }
-    void setTextColor(const Color& color) { textColor_ = color; setNeedsDisplay(); }
+    void setTextColor(const Color& color) {
+        textColor_ = color;
+        setNeedsDisplay();
+    }
     const Color& backgroundColor() const { return backgroundColor_; }
-    void setBackgroundColor(const Color& color) { backgroundColor_ = color; setNeedsDisplay(); }
+    void setBackgroundColor(const Color& color) {
+        backgroundColor_ = color;
+        setNeedsDisplay();
+    }
     bool drawsBackground() const { return drawsBackground_; }
-    void setDrawsBackground(bool draws) { drawsBackground_ = draws; setNeedsDisplay(); }
+    void setDrawsBackground(bool draws) {
+        drawsBackground_ = draws;
+        setNeedsDisplay();
+    }
     bool isEditable() const { return editable_; }
     void setEditable(bool editable) { editable_ = editable; }
     bool isSelectable() const { return selectable_ || editable_; }
     void setSelectable(bool selectable) { selectable_ = selectable; }
     bool isBordered() const { return bordered_; }
-    void setBordered(bool bordered) { bordered_ = bordered; setNeedsDisplay(); }
+    void setBordered(bool bordered) {
+        bordered_ = bordered;
+        setNeedsDisplay();
+    }
     const std::string& placeholderString() const { return placeholder_; }
     void setPlaceholderString(std::string text) { placeholder_ = std::move(text); }
     const std::shared_ptr<Formatter>& formatter() const { return formatter_; }
@@ -52,7 +64,7 @@ public:
     bool acceptsFirstResponder() const override { return isSelectable(); }
     void keyDown(const Event& event) override;
 
-private:
+  private:
     static constexpr double kMargin = 2;
     std::string string_;
     std::optional<AttributedString> attributed_;

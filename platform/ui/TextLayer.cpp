@@ -16,7 +16,8 @@ void TextLayer::drawInContext(GraphicsContext& context) {
     if (string_.empty()) return;
     Rect area = bounds();
     if (!wrapped_) area.size.width = std::max(area.size.width, 1e6);  // one line per line break
-    if (!wrapped_ && alignment_ != TextAlignment::Left && alignment_ != TextAlignment::Natural) area = bounds();
+    if (!wrapped_ && alignment_ != TextAlignment::Left && alignment_ != TextAlignment::Natural)
+        area = bounds();
     context.drawText(attributedString(), area);
 }
 

@@ -10,28 +10,46 @@
 namespace platform::ui {
 
 class TextLayer : public Layer {
-public:
+  public:
     static std::shared_ptr<TextLayer> make() { return std::make_shared<TextLayer>(); }
 
     const std::string& string() const { return string_; }
-    void setString(std::string text) { string_ = std::move(text); setNeedsDisplay(); }
+    void setString(std::string text) {
+        string_ = std::move(text);
+        setNeedsDisplay();
+    }
     // The family and weight come from the font; the size from fontSize.
     const Font& font() const { return font_; }
-    void setFont(const Font& font) { font_ = font; setNeedsDisplay(); }
+    void setFont(const Font& font) {
+        font_ = font;
+        setNeedsDisplay();
+    }
     double fontSize() const { return fontSize_; }
-    void setFontSize(double size) { fontSize_ = size; setNeedsDisplay(); }
+    void setFontSize(double size) {
+        fontSize_ = size;
+        setNeedsDisplay();
+    }
     TextAlignment alignmentMode() const { return alignment_; }
-    void setAlignmentMode(TextAlignment alignment) { alignment_ = alignment; setNeedsDisplay(); }
+    void setAlignmentMode(TextAlignment alignment) {
+        alignment_ = alignment;
+        setNeedsDisplay();
+    }
     const Color& foregroundColor() const { return foreground_; }
-    void setForegroundColor(const Color& color) { foreground_ = color; setNeedsDisplay(); }
+    void setForegroundColor(const Color& color) {
+        foreground_ = color;
+        setNeedsDisplay();
+    }
     bool isWrapped() const { return wrapped_; }
-    void setWrapped(bool wrapped) { wrapped_ = wrapped; setNeedsDisplay(); }
+    void setWrapped(bool wrapped) {
+        wrapped_ = wrapped;
+        setNeedsDisplay();
+    }
 
     // The text with the layer's attributes, as drawn.
     AttributedString attributedString() const;
     void drawInContext(GraphicsContext& context) override;
 
-private:
+  private:
     std::string string_;
     Font font_ = Font::systemFont(36);
     double fontSize_ = 36;

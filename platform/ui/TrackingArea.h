@@ -26,7 +26,7 @@ enum TrackingAreaOptions : uint32_t {
 };
 
 class TrackingArea {
-public:
+  public:
     TrackingArea(Rect rect, uint32_t options, std::weak_ptr<View> owner,
                  platform::foundation::Value userInfo = {})
         : mouseInside((options & TrackingAssumeInside) != 0),
@@ -43,7 +43,7 @@ public:
     // Whether the mouse was inside at the last event the window dispatched.
     bool mouseInside;
 
-private:
+  private:
     Rect rect_;
     uint32_t options_;
     std::weak_ptr<View> owner_;

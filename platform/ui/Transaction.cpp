@@ -19,7 +19,9 @@ std::vector<Frame>& stack() {
 
 }  // namespace
 
-void Transaction::begin() { stack().push_back({}); }
+void Transaction::begin() {
+    stack().push_back({});
+}
 
 void Transaction::commit() {
     if (!stack().empty()) stack().pop_back();

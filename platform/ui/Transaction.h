@@ -7,7 +7,7 @@
 namespace platform::ui {
 
 class Transaction {
-public:
+  public:
     static void begin();
     // Ends the innermost transaction; a commit without a begin changes nothing.
     static void commit();
@@ -19,7 +19,7 @@ public:
 
 // begin() on construction, commit() on destruction, with actions disabled when asked.
 class ScopedTransaction {
-public:
+  public:
     explicit ScopedTransaction(bool disableActions = true) {
         Transaction::begin();
         Transaction::setDisableActions(disableActions);

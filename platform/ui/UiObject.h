@@ -7,7 +7,7 @@
 namespace platform::ui {
 
 class UiObject : public std::enable_shared_from_this<UiObject> {
-public:
+  public:
     virtual ~UiObject() = default;
 };
 

@@ -40,14 +40,16 @@ void View::resizeSubviews(Size oldSize) {
         unsigned mask = sub->autoresizingMask_;
         if (mask == ViewNotSizable) continue;
         Rect f = sub->frame_;
-        auto share = [](double delta, bool minFlex, bool sizeFlex, bool maxFlex, double& origin, double& size) {
+        auto share = [](double delta, bool minFlex, bool sizeFlex, bool maxFlex, double& origin,
+                        double& size) {
             int parts = int(minFlex) + int(sizeFlex) + int(maxFlex);
             if (parts == 0) return;
             double each = delta / parts;
             if (minFlex) origin += each;
             if (sizeFlex) size += each;
         };
-        share(dw, mask & ViewMinXMargin, mask & ViewWidthSizable, mask & ViewMaxXMargin, f.origin.x, f.size.width);
+        share(dw, mask & ViewMinXMargin, mask & ViewWidthSizable, mask & ViewMaxXMargin, f.origin.x,
+              f.size.width);
         // In a flipped view the top margin is the minimum-y one.
         bool minY = isFlipped() ? (mask & ViewMaxYMargin) : (mask & ViewMinYMargin);
         bool maxY = isFlipped() ? (mask & ViewMinYMargin) : (mask & ViewMaxYMargin);
@@ -74,7 +76,9 @@ void View::drawRect(const Rect&, GraphicsContext&) {}
 
 // --- tree -------------------------------------------------------------------------------
 
-void View::addSubview(const ViewPtr& view) { insertSubview(view, subviews_.size()); }
+void View::addSubview(const ViewPtr& view) {
+    insertSubview(view, subviews_.size());
+}
 
 void View::insertSubview(const ViewPtr& view, size_t index) {
     if (!view || view.get() == this || isDescendantOf(view.get())) return;
@@ -88,7 +92,8 @@ void View::insertSubview(const ViewPtr& view, size_t index) {
     }
     keep->viewWillMoveToSuperview(this);
     keep->removeFromSuperview();
-    subviews_.insert(subviews_.begin() + static_cast<ptrdiff_t>(std::min(index, subviews_.size())), keep);
+    subviews_.insert(subviews_.begin() + static_cast<ptrdiff_t>(std::min(index, subviews_.size())),
+                     keep);
     keep->superview_ = this;
     keep->setWindow(window_);
     keep->viewDidMoveToSuperview();
@@ -136,9 +141,11 @@ View* View::viewWithIdentifier(const std::string& identifier) {
 
 Point View::toSuperview(Point p) const {
     double ux = p.x - bounds_.origin.x;
-    double uy = isFlipped() ? bounds_.size.height - (p.y - bounds_.origin.y) : p.y - bounds_.origin.y;
+    double uy =
+        isFlipped() ? bounds_.size.height - (p.y - bounds_.origin.y) : p.y - bounds_.origin.y;
     bool superFlipped = superview_ && superview_->isFlipped();
-    return {frame_.origin.x + ux, superFlipped ? frame_.origin.y + frame_.size.height - uy : frame_.origin.y + uy};
+    return {frame_.origin.x + ux,
+            superFlipped ? frame_.origin.y + frame_.size.height - uy : frame_.origin.y + uy};
 }
 
 Point View::fromSuperview(Point q) const {
@@ -213,7 +220,8 @@ void View::addTrackingArea(const TrackingAreaPtr& area) {
 }
 
 void View::removeTrackingArea(const TrackingAreaPtr& area) {
-    trackingAreas_.erase(std::remove(trackingAreas_.begin(), trackingAreas_.end(), area), trackingAreas_.end());
+    trackingAreas_.erase(std::remove(trackingAreas_.begin(), trackingAreas_.end(), area),
+                         trackingAreas_.end());
 }
 
 void View::addGestureRecognizer(const GestureRecognizerPtr& recognizer) {
@@ -223,7 +231,8 @@ void View::addGestureRecognizer(const GestureRecognizerPtr& recognizer) {
 }
 
 void View::removeGestureRecognizer(const GestureRecognizerPtr& recognizer) {
-    recognizers_.erase(std::remove(recognizers_.begin(), recognizers_.end(), recognizer), recognizers_.end());
+    recognizers_.erase(std::remove(recognizers_.begin(), recognizers_.end(), recognizer),
+                       recognizers_.end());
 }
 
 void View::addConstraint(const std::shared_ptr<LayoutConstraint>& constraint) {

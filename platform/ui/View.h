@@ -35,7 +35,7 @@ enum AutoresizingMask : unsigned {
 };
 
 class View : public UiObject {
-public:
+  public:
     explicit View(Rect frame = {});
     ~View() override;
     View(const View&) = delete;
@@ -55,7 +55,10 @@ public:
     void setFrameOrigin(Point origin) { setFrame({origin, frame_.size}); }
     void setFrameSize(Size size) { setFrame({frame_.origin, size}); }
     const Rect& bounds() const { return bounds_; }
-    void setBoundsOrigin(Point origin) { bounds_.origin = origin; setNeedsDisplay(); }
+    void setBoundsOrigin(Point origin) {
+        bounds_.origin = origin;
+        setNeedsDisplay();
+    }
     virtual bool isFlipped() const { return flipped_; }
     void setFlipped(bool flipped) { flipped_ = flipped; }
     unsigned autoresizingMask() const { return autoresizingMask_; }
@@ -104,7 +107,9 @@ public:
 
     // The deepest visible view under `point` (in the superview's coordinates), or null.
     virtual View* hitTest(Point pointInSuperview);
-    bool mouseInRect(Point point, const Rect& rect) const { return platform::ui::mouseInRect(point, rect, isFlipped()); }
+    bool mouseInRect(Point point, const Rect& rect) const {
+        return platform::ui::mouseInRect(point, rect, isFlipped());
+    }
 
     // Conversion; a null view means the window's base coordinates.
     Point convertPointToView(Point point, const View* view) const;
@@ -142,12 +147,14 @@ public:
 
     // Constraints belong to the view they were added to (they place it or its subviews).
     void addConstraint(const std::shared_ptr<LayoutConstraint>& constraint);
-    const std::vector<std::shared_ptr<LayoutConstraint>>& constraints() const { return constraints_; }
+    const std::vector<std::shared_ptr<LayoutConstraint>>& constraints() const {
+        return constraints_;
+    }
 
     // Used by Window when the view becomes or stops being part of a window.
     void setWindow(Window* window);
 
-private:
+  private:
     // One step up or down the tree, in bounds coordinates.
     Point toSuperview(Point point) const;
     Point fromSuperview(Point point) const;

@@ -6,7 +6,8 @@
 
 namespace platform::ui {
 
-ViewController::ViewController(std::string descriptionName) : descriptionName_(std::move(descriptionName)) {}
+ViewController::ViewController(std::string descriptionName)
+    : descriptionName_(std::move(descriptionName)) {}
 
 const ViewPtr& ViewController::view() {
     if (!view_ && !loading_) {

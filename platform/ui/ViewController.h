@@ -14,7 +14,7 @@
 namespace platform::ui {
 
 class ViewController : public UiObject, public DescriptionOwner {
-public:
+  public:
     // `descriptionName` names the view description; empty: the class name.
     explicit ViewController(std::string descriptionName = {});
 
@@ -27,12 +27,12 @@ public:
     void setView(ViewPtr view) { view_ = std::move(view); }
     const std::optional<platform::foundation::Error>& loadError() const { return loadError_; }
 
-protected:
+  protected:
     // Builds the view; by default from the description.
     virtual void loadView();
     virtual void viewDidLoad() {}
 
-private:
+  private:
     std::string descriptionName_;
     ViewPtr view_;
     std::optional<platform::foundation::Error> loadError_;

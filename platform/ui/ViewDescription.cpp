@@ -2,10 +2,9 @@
 
 #include <fstream>
 #include <map>
+#include <nlohmann/json.hpp>
 #include <set>
 #include <sstream>
-
-#include <nlohmann/json.hpp>
 
 #include "platform/foundation/Bundle.h"
 #include "platform/ui/Button.h"
@@ -38,16 +37,17 @@ std::optional<Color> parseColor(const json& value) {
     }
     if (!value.is_string()) return std::nullopt;
     std::string text = value.get<std::string>();
-    if (text.empty() || text[0] != '#' || (text.size() != 7 && text.size() != 9)) return std::nullopt;
+    if (text.empty() || text[0] != '#' || (text.size() != 7 && text.size() != 9))
+        return std::nullopt;
     uint32_t parts[4] = {0, 0, 0, 255};
     for (size_t i = 0; i + 1 < text.size(); i += 2) {
         unsigned byte = 0;
         for (size_t k = 1; k <= 2; ++k) {
             char ch = text[i + k];
             int digit = std::isdigit(static_cast<unsigned char>(ch)) ? ch - '0'
-                        : (ch >= 'a' && ch <= 'f')                  ? ch - 'a' + 10
-                        : (ch >= 'A' && ch <= 'F')                  ? ch - 'A' + 10
-                                                                    : -1;
+                        : (ch >= 'a' && ch <= 'f')                   ? ch - 'a' + 10
+                        : (ch >= 'A' && ch <= 'F')                   ? ch - 'A' + 10
+                                                                     : -1;
             if (digit < 0) return std::nullopt;
             byte = byte * 16 + static_cast<unsigned>(digit);
         }
@@ -58,8 +58,10 @@ std::optional<Color> parseColor(const json& value) {
 
 std::optional<TextAlignment> parseAlignment(const std::string& text) {
     static const std::map<std::string, TextAlignment> names = {
-        {"left", TextAlignment::Left},       {"right", TextAlignment::Right},
-        {"center", TextAlignment::Center},   {"justified", TextAlignment::Justified},
+        {"left", TextAlignment::Left},
+        {"right", TextAlignment::Right},
+        {"center", TextAlignment::Center},
+        {"justified", TextAlignment::Justified},
         {"natural", TextAlignment::Natural}};
     auto it = names.find(text);
     if (it == names.end()) return std::nullopt;
@@ -67,10 +69,15 @@ std::optional<TextAlignment> parseAlignment(const std::string& text) {
 }
 
 std::optional<FontWeight> parseWeight(const std::string& text) {
-    static const std::map<std::string, FontWeight> names = {
-        {"ultralight", FontWeight::UltraLight}, {"thin", FontWeight::Thin},     {"light", FontWeight::Light},
-        {"regular", FontWeight::Regular},       {"medium", FontWeight::Medium}, {"semibold", FontWeight::Semibold},
-        {"bold", FontWeight::Bold},             {"heavy", FontWeight::Heavy},   {"black", FontWeight::Black}};
+    static const std::map<std::string, FontWeight> names = {{"ultralight", FontWeight::UltraLight},
+                                                            {"thin", FontWeight::Thin},
+                                                            {"light", FontWeight::Light},
+                                                            {"regular", FontWeight::Regular},
+                                                            {"medium", FontWeight::Medium},
+                                                            {"semibold", FontWeight::Semibold},
+                                                            {"bold", FontWeight::Bold},
+                                                            {"heavy", FontWeight::Heavy},
+                                                            {"black", FontWeight::Black}};
     auto it = names.find(text);
     if (it == names.end()) return std::nullopt;
     return it->second;
@@ -80,8 +87,9 @@ class Loader;
 
 // One element's properties; remembers which were read so that unknown ones are reported.
 class Props {
-public:
-    Props(const json& node, std::string path, Loader& loader) : node_(node), path_(std::move(path)), loader_(loader) {}
+  public:
+    Props(const json& node, std::string path, Loader& loader)
+        : node_(node), path_(std::move(path)), loader_(loader) {}
     const std::string& path() const { return path_; }
     bool has(const std::string& key) {
         used_.insert(key);
@@ -101,7 +109,7 @@ public:
     // Reports every property that no reader asked for.
     void finish();
 
-private:
+  private:
     bool wrong(const std::string& key, const char* expected);
     const json& node_;
     std::string path_;
@@ -110,11 +118,13 @@ private:
 };
 
 class Loader {
-public:
+  public:
     Loader(std::string name, DescriptionOwner* owner) : name_(std::move(name)), owner_(owner) {}
 
     bool fail(const std::string& path, const std::string& message) {
-        if (error_.empty()) error_ = "view description " + name_ + ": " + (path.empty() ? "" : path + ": ") + message;
+        if (error_.empty())
+            error_ =
+                "view description " + name_ + ": " + (path.empty() ? "" : path + ": ") + message;
         return false;
     }
     bool failed() const { return !error_.empty(); }
@@ -123,7 +133,7 @@ public:
     ViewPtr build(const json& node, const std::string& path, const ViewPtr& existing);
     bool finish();
 
-private:
+  private:
     ViewPtr make(Props& props, const ViewPtr& existing);
     void applyView(View& view, Props& props);
     void applyControl(Control& control, Props& props);
@@ -174,9 +184,11 @@ std::optional<std::string> Props::text(const std::string& key) {
 std::optional<Rect> Props::rect(const std::string& key) {
     if (!has(key)) return std::nullopt;
     const json& v = node_.at(key);
-    if (!v.is_array() || v.size() != 4 || !v[0].is_number() || !v[1].is_number() || !v[2].is_number() ||
-        !v[3].is_number() || v[2].get<double>() < 0 || v[3].get<double>() < 0) {
-        return wrong(key, "[x, y, width, height] with a width and height not below 0"), std::nullopt;
+    if (!v.is_array() || v.size() != 4 || !v[0].is_number() || !v[1].is_number() ||
+        !v[2].is_number() || !v[3].is_number() || v[2].get<double>() < 0 ||
+        v[3].get<double>() < 0) {
+        return wrong(key, "[x, y, width, height] with a width and height not below 0"),
+               std::nullopt;
     }
     return Rect{v[0].get<double>(), v[1].get<double>(), v[2].get<double>(), v[3].get<double>()};
 }
@@ -184,7 +196,8 @@ std::optional<Rect> Props::rect(const std::string& key) {
 std::optional<Color> Props::color(const std::string& key) {
     if (!has(key)) return std::nullopt;
     auto color = parseColor(node_.at(key));
-    if (!color) return wrong(key, "a colour (\"#RRGGBB\", \"#RRGGBBAA\" or [r, g, b, a])"), std::nullopt;
+    if (!color)
+        return wrong(key, "a colour (\"#RRGGBB\", \"#RRGGBBAA\" or [r, g, b, a])"), std::nullopt;
     return color;
 }
 
@@ -192,7 +205,8 @@ std::optional<Font> Props::font(const std::string& key) {
     if (!has(key)) return std::nullopt;
     const json& v = node_.at(key);
     const char* expected = "{\"size\": number, \"weight\": text}";
-    if (!v.is_object() || !v.contains("size") || !v["size"].is_number() || v["size"].get<double>() <= 0) {
+    if (!v.is_object() || !v.contains("size") || !v["size"].is_number() ||
+        v["size"].get<double>() <= 0) {
         return wrong(key, expected), std::nullopt;
     }
     Font font = Font::systemFont(v["size"].get<double>());
@@ -227,7 +241,8 @@ ViewPtr Loader::make(Props& props, const ViewPtr& existing) {
     auto className = props.text("class");
     if (existing) {
         if (className && *className != existing->className()) {
-            fail(props.path(), "describes a " + *className + " but the view is a " + existing->className());
+            fail(props.path(),
+                 "describes a " + *className + " but the view is a " + existing->className());
             return nullptr;
         }
         return existing;
@@ -268,7 +283,8 @@ void Loader::applyView(View& view, Props& props) {
     if (auto alpha = props.number("alpha")) view.setAlphaValue(std::clamp(*alpha, 0.0, 1.0));
     if (auto flipped = props.boolean("flipped")) view.setFlipped(*flipped);
     if (auto wants = props.boolean("wantsLayer")) view.setWantsLayer(*wants);
-    if (auto mask = props.number("autoresizingMask")) view.setAutoresizingMask(static_cast<unsigned>(*mask) & 63u);
+    if (auto mask = props.number("autoresizingMask"))
+        view.setAutoresizingMask(static_cast<unsigned>(*mask) & 63u);
     if (props.has("layer")) {
         const json& l = props.raw("layer");
         if (!l.is_object()) {
@@ -291,7 +307,8 @@ const DescriptionOwner::Action* Loader::action(Props& props) {
     if (!name) return nullptr;
     const DescriptionOwner::Action* found = owner_ ? owner_->actionNamed(*name) : nullptr;
     if (!found) {
-        fail(props.path(), "action '" + *name + "' is not an action of " + (owner_ ? owner_->ownerName() : "any owner"));
+        fail(props.path(), "action '" + *name + "' is not an action of " +
+                               (owner_ ? owner_->ownerName() : "any owner"));
     }
     return found;
 }
@@ -316,18 +333,24 @@ void Loader::applyButton(Button& button, Props& props) {
     if (auto tint = props.color("contentTintColor")) button.setContentTintColor(*tint);
     if (auto type = props.text("buttonType")) {
         static const std::map<std::string, ButtonType> types = {
-            {"momentaryPushIn", ButtonType::MomentaryPushIn}, {"pushOnPushOff", ButtonType::PushOnPushOff},
-            {"toggle", ButtonType::Toggle},                   {"switch", ButtonType::Switch},
-            {"radio", ButtonType::Radio},                     {"momentaryChange", ButtonType::MomentaryChange}};
+            {"momentaryPushIn", ButtonType::MomentaryPushIn},
+            {"pushOnPushOff", ButtonType::PushOnPushOff},
+            {"toggle", ButtonType::Toggle},
+            {"switch", ButtonType::Switch},
+            {"radio", ButtonType::Radio},
+            {"momentaryChange", ButtonType::MomentaryChange}};
         auto it = types.find(*type);
-        if (it == types.end()) fail(props.path(), "unknown buttonType '" + *type + "'");
-        else button.setButtonType(it->second);
+        if (it == types.end())
+            fail(props.path(), "unknown buttonType '" + *type + "'");
+        else
+            button.setButtonType(it->second);
     }
 }
 
 void Loader::applyTextField(TextField& field, Props& props) {
     if (auto text = props.text("text")) field.setStringValue(fdn::localizedString(*text));
-    if (auto placeholder = props.text("placeholder")) field.setPlaceholderString(fdn::localizedString(*placeholder));
+    if (auto placeholder = props.text("placeholder"))
+        field.setPlaceholderString(fdn::localizedString(*placeholder));
     if (auto color = props.color("textColor")) field.setTextColor(*color);
     if (auto color = props.color("backgroundColor")) field.setBackgroundColor(*color);
     if (auto draws = props.boolean("drawsBackground")) field.setDrawsBackground(*draws);
@@ -354,18 +377,24 @@ void Loader::applyImageView(ImageView& view, Props& props) {
             {"none", ImageScaling::None},
             {"proportionallyUpOrDown", ImageScaling::ProportionallyUpOrDown}};
         auto it = names.find(*scaling);
-        if (it == names.end()) fail(props.path(), "unknown imageScaling '" + *scaling + "'");
-        else view.setImageScaling(it->second);
+        if (it == names.end())
+            fail(props.path(), "unknown imageScaling '" + *scaling + "'");
+        else
+            view.setImageScaling(it->second);
     }
 }
 
 void Loader::applyProgress(ProgressIndicator& progress, Props& props) {
     if (auto style = props.text("style")) {
-        if (*style == "bar") progress.setStyle(ProgressIndicatorStyle::Bar);
-        else if (*style == "spinning") progress.setStyle(ProgressIndicatorStyle::Spinning);
-        else fail(props.path(), "property 'style' must be bar or spinning");
+        if (*style == "bar")
+            progress.setStyle(ProgressIndicatorStyle::Bar);
+        else if (*style == "spinning")
+            progress.setStyle(ProgressIndicatorStyle::Spinning);
+        else
+            fail(props.path(), "property 'style' must be bar or spinning");
     }
-    if (auto indeterminate = props.boolean("indeterminate")) progress.setIndeterminate(*indeterminate);
+    if (auto indeterminate = props.boolean("indeterminate"))
+        progress.setIndeterminate(*indeterminate);
     if (auto min = props.number("minValue")) progress.setMinValue(*min);
     if (auto max = props.number("maxValue")) progress.setMaxValue(*max);
     if (auto value = props.number("value")) progress.setDoubleValue(*value);
@@ -388,8 +417,8 @@ void Loader::bindOutlet(Props& props, const std::shared_ptr<UiObject>& object) {
     }
     std::string expected;
     if (!owner_->bindOutlet(*name, object, &expected)) {
-        fail(props.path(), "outlet '" + *name + "' of " + owner_->ownerName() + " cannot hold this element (" +
-                               expected + " expected)");
+        fail(props.path(), "outlet '" + *name + "' of " + owner_->ownerName() +
+                               " cannot hold this element (" + expected + " expected)");
     }
 }
 
@@ -409,8 +438,10 @@ void Loader::addRecognizers(View& view, Props& props) {
         Props r(list[i], path, *this);
         auto className = r.text("class");
         GestureRecognizerPtr recognizer;
-        if (className == "ClickGestureRecognizer") recognizer = std::make_shared<ClickGestureRecognizer>();
-        else if (className == "PanGestureRecognizer") recognizer = std::make_shared<PanGestureRecognizer>();
+        if (className == "ClickGestureRecognizer")
+            recognizer = std::make_shared<ClickGestureRecognizer>();
+        else if (className == "PanGestureRecognizer")
+            recognizer = std::make_shared<PanGestureRecognizer>();
         else {
             fail(path, "unknown gesture recogniser class '" + className.value_or("") + "'");
             return;
@@ -474,7 +505,8 @@ ViewPtr Loader::build(const json& node, const std::string& path, const ViewPtr& 
     if (auto* field = dynamic_cast<TextField*>(view.get())) applyTextField(*field, props);
     if (auto* text = dynamic_cast<Text*>(view.get())) applyText(*text, props);
     if (auto* image = dynamic_cast<ImageView*>(view.get())) applyImageView(*image, props);
-    if (auto* progress = dynamic_cast<ProgressIndicator*>(view.get())) applyProgress(*progress, props);
+    if (auto* progress = dynamic_cast<ProgressIndicator*>(view.get()))
+        applyProgress(*progress, props);
     bindOutlet(props, view);
     if (props.has("subviews")) {
         const json& subs = props.raw("subviews");
@@ -498,7 +530,9 @@ bool Loader::finish() {
     if (failed()) return false;
     if (owner_) {
         for (const std::string& name : owner_->outletNames()) {
-            if (!bound_.count(name)) return fail("", "outlet '" + name + "' of " + owner_->ownerName() + " is not connected");
+            if (!bound_.count(name))
+                return fail(
+                    "", "outlet '" + name + "' of " + owner_->ownerName() + " is not connected");
         }
     }
     for (const auto& constraint : constraints_) constraint->apply();
@@ -516,25 +550,30 @@ ViewDescription::Result ViewDescription::fromJson(std::string_view text, const s
                                                   DescriptionOwner* owner, const ViewPtr& root) {
     json document = json::parse(text, nullptr, false);
     if (document.is_discarded()) {
-        return fdn::Error{"UIViewDescriptionErrorDomain", 2, "view description " + name + ": not valid JSON"};
+        return fdn::Error{"UIViewDescriptionErrorDomain", 2,
+                          "view description " + name + ": not valid JSON"};
     }
     Loader loader(name, owner);
     ViewPtr view = loader.build(document, "root", root);
-    if (!view || !loader.finish()) return fdn::Error{"UIViewDescriptionErrorDomain", 3, loader.error()};
+    if (!view || !loader.finish())
+        return fdn::Error{"UIViewDescriptionErrorDomain", 3, loader.error()};
     return view;
 }
 
-ViewDescription::Result ViewDescription::load(const std::string& name, DescriptionOwner* owner, const ViewPtr& root) {
+ViewDescription::Result ViewDescription::load(const std::string& name, DescriptionOwner* owner,
+                                              const ViewPtr& root) {
     auto path = fdn::Bundle::main().pathForResource(name, "json", "ui");
     if (!path) {
-        return fdn::Error{"UIViewDescriptionErrorDomain", 1, "view description " + name + ": ui/" + name +
-                                                                 ".json is not in the bundle"};
+        return fdn::Error{
+            "UIViewDescriptionErrorDomain", 1,
+            "view description " + name + ": ui/" + name + ".json is not in the bundle"};
     }
     std::ifstream file(*path, std::ios::binary);
     std::stringstream content;
     content << file.rdbuf();
     if (!file.good() && !file.eof()) {
-        return fdn::Error{"UIViewDescriptionErrorDomain", 1, "view description " + name + ": cannot read " + *path};
+        return fdn::Error{"UIViewDescriptionErrorDomain", 1,
+                          "view description " + name + ": cannot read " + *path};
     }
     return fromJson(content.str(), name, owner, root);
 }

@@ -21,12 +21,13 @@
 namespace platform::ui {
 
 class ViewDescription {
-public:
+  public:
     using Result = std::variant<ViewPtr, platform::foundation::Error>;
 
     // Loads "ui/<name>.json" of the main bundle. With a `root`, the top element describes
     // that existing view instead of making a new one.
-    static Result load(const std::string& name, DescriptionOwner* owner, const ViewPtr& root = nullptr);
+    static Result load(const std::string& name, DescriptionOwner* owner,
+                       const ViewPtr& root = nullptr);
     static Result fromJson(std::string_view json, const std::string& name, DescriptionOwner* owner,
                            const ViewPtr& root = nullptr);
 

@@ -16,16 +16,22 @@ namespace {
 std::atomic<int> nextWindowNumber{1};
 }
 
-std::shared_ptr<Window> Window::make(const Rect& contentRect, unsigned styleMask, std::optional<Screen> screen) {
+std::shared_ptr<Window> Window::make(const Rect& contentRect, unsigned styleMask,
+                                     std::optional<Screen> screen) {
     return std::make_shared<Window>(contentRect, styleMask, std::move(screen));
 }
 
 Window::Window(const Rect& contentRect, unsigned styleMask, std::optional<Screen> screen)
-    : number_(nextWindowNumber++), frame_(contentRect), styleMask_(styleMask), intendedScreen_(std::move(screen)) {
+    : number_(nextWindowNumber++),
+      frame_(contentRect),
+      styleMask_(styleMask),
+      intendedScreen_(std::move(screen)) {
     if (styleMask & WindowStyleTitled) {
-        for (int i = 0; i < 3; ++i) titleButtons_.push_back(std::make_shared<Button>(Rect{0, 0, 14, 16}));
+        for (int i = 0; i < 3; ++i)
+            titleButtons_.push_back(std::make_shared<Button>(Rect{0, 0, 14, 16}));
     }
-    setContentView(std::make_shared<View>(Rect{0, 0, contentRect.size.width, contentRect.size.height}));
+    setContentView(
+        std::make_shared<View>(Rect{0, 0, contentRect.size.width, contentRect.size.height}));
 }
 
 Window::~Window() {
@@ -33,7 +39,9 @@ Window::~Window() {
     if (auto& backend = Application::shared().backend()) backend->windowDestroyed(number_);
 }
 
-void Window::changed() { Application::shared().windowChanged(*this); }
+void Window::changed() {
+    Application::shared().windowChanged(*this);
+}
 
 void Window::setFrame(const Rect& frame) {
     frame_ = frame;
@@ -48,7 +56,8 @@ void Window::setContentSize(Size size) {
 
 void Window::setLevel(int level) {
     level_ = level;
-    if (auto self = weak_from_this().lock(); self && visible_) Application::shared().windowOrderedFront(self, isKeyWindow());
+    if (auto self = weak_from_this().lock(); self && visible_)
+        Application::shared().windowOrderedFront(self, isKeyWindow());
     changed();
 }
 
@@ -87,7 +96,9 @@ void Window::setContentViewController(std::shared_ptr<ViewController> controller
     setContentView(view);
 }
 
-bool Window::isKeyWindow() const { return Application::shared().keyWindow().get() == this; }
+bool Window::isKeyWindow() const {
+    return Application::shared().keyWindow().get() == this;
+}
 
 void Window::makeKeyAndOrderFront() {
     auto self = weak_from_this().lock();
@@ -95,12 +106,14 @@ void Window::makeKeyAndOrderFront() {
     bool wasVisible = visible_;
     visible_ = true;
     Application::shared().windowOrderedFront(self, true);
-    if (auto& backend = Application::shared().backend(); backend && !wasVisible) backend->windowShown(*this);
+    if (auto& backend = Application::shared().backend(); backend && !wasVisible)
+        backend->windowShown(*this);
     changed();
 }
 
 void Window::makeKeyWindow() {
-    if (auto self = weak_from_this().lock(); self && visible_) Application::shared().setKeyWindow(self);
+    if (auto self = weak_from_this().lock(); self && visible_)
+        Application::shared().setKeyWindow(self);
 }
 
 void Window::orderFront() {
@@ -109,7 +122,8 @@ void Window::orderFront() {
     bool wasVisible = visible_;
     visible_ = true;
     Application::shared().windowOrderedFront(self, false);
-    if (auto& backend = Application::shared().backend(); backend && !wasVisible) backend->windowShown(*this);
+    if (auto& backend = Application::shared().backend(); backend && !wasVisible)
+        backend->windowShown(*this);
     changed();
 }
 
@@ -120,13 +134,16 @@ void Window::orderOut() {
     if (auto& backend = Application::shared().backend()) backend->windowHidden(*this);
 }
 
-void Window::close() { orderOut(); }
+void Window::close() {
+    orderOut();
+}
 
 void Window::center() {
     auto where = screen();
     if (!where) return;
     const Rect& area = where->visibleFrame;
-    setFrameOrigin({std::round(area.midX() - frame_.size.width / 2), std::round(area.midY() - frame_.size.height / 2)});
+    setFrameOrigin({std::round(area.midX() - frame_.size.width / 2),
+                    std::round(area.midY() - frame_.size.height / 2)});
 }
 
 std::optional<Screen> Window::screen() const {
@@ -161,7 +178,8 @@ bool Window::makeFirstResponder(View* view) {
         firstResponder_.reset();
         return true;
     }
-    if (view->window() != this || !view->acceptsFirstResponder() || !view->becomeFirstResponder()) return false;
+    if (view->window() != this || !view->acceptsFirstResponder() || !view->becomeFirstResponder())
+        return false;
     firstResponder_ = view->sharedView();
     return true;
 }
@@ -198,9 +216,12 @@ void Window::runRecognizers(View* hit, const Event& event) {
     for (auto& weak : active) {
         auto r = weak.lock();
         if (!r) continue;
-        if (event.type == EventType::LeftMouseDown) r->mouseDown(event);
-        else if (event.type == EventType::LeftMouseDragged) r->mouseDragged(event);
-        else if (event.type == EventType::LeftMouseUp) r->mouseUp(event);
+        if (event.type == EventType::LeftMouseDown)
+            r->mouseDown(event);
+        else if (event.type == EventType::LeftMouseDragged)
+            r->mouseDragged(event);
+        else if (event.type == EventType::LeftMouseUp)
+            r->mouseUp(event);
     }
     if (event.type == EventType::LeftMouseUp) activeRecognizers_.clear();
 }
@@ -208,39 +229,44 @@ void Window::runRecognizers(View* hit, const Event& event) {
 void Window::dispatchMouse(const Event& event) {
     auto self = weak_from_this().lock();  // handlers may close and drop the window
     switch (event.type) {
-    case EventType::LeftMouseDown:
-    case EventType::RightMouseDown: {
-        View* hit = contentView_ ? contentView_->hitTest(event.locationInWindow) : nullptr;
-        mouseDownView_ = hit ? hit->sharedView() : nullptr;
-        if (!hit) return;
-        auto keep = hit->sharedView();
-        if (event.type == EventType::LeftMouseDown) {
-            if (hit->acceptsFirstResponder()) makeFirstResponder(hit);
-            runRecognizers(hit, event);
-            hit->mouseDown(event);
-        } else {
-            hit->rightMouseDown(event);
+        case EventType::LeftMouseDown:
+        case EventType::RightMouseDown: {
+            View* hit = contentView_ ? contentView_->hitTest(event.locationInWindow) : nullptr;
+            mouseDownView_ = hit ? hit->sharedView() : nullptr;
+            if (!hit) return;
+            auto keep = hit->sharedView();
+            if (event.type == EventType::LeftMouseDown) {
+                if (hit->acceptsFirstResponder()) makeFirstResponder(hit);
+                runRecognizers(hit, event);
+                hit->mouseDown(event);
+            } else {
+                hit->rightMouseDown(event);
+            }
+            return;
         }
-        return;
-    }
-    case EventType::LeftMouseDragged:
-    case EventType::RightMouseDragged: {
-        if (event.type == EventType::LeftMouseDragged) runRecognizers(nullptr, event);
-        if (auto target = mouseDownView_.lock()) target->mouseDragged(event);
-        return;
-    }
-    case EventType::LeftMouseUp:
-    case EventType::RightMouseUp: {
-        if (event.type == EventType::LeftMouseUp) runRecognizers(nullptr, event);
-        auto target = mouseDownView_.lock();
-        mouseDownView_.reset();
-        if (!target) return;
-        if (event.type == EventType::LeftMouseUp) target->mouseUp(event);
-        else target->rightMouseUp(event);
-        return;
-    }
-    case EventType::MouseMoved: updateTracking(event); return;
-    default: return;
+        case EventType::LeftMouseDragged:
+        case EventType::RightMouseDragged: {
+            if (event.type == EventType::LeftMouseDragged) runRecognizers(nullptr, event);
+            if (auto target = mouseDownView_.lock()) target->mouseDragged(event);
+            return;
+        }
+        case EventType::LeftMouseUp:
+        case EventType::RightMouseUp: {
+            if (event.type == EventType::LeftMouseUp) runRecognizers(nullptr, event);
+            auto target = mouseDownView_.lock();
+            mouseDownView_.reset();
+            if (!target) return;
+            if (event.type == EventType::LeftMouseUp)
+                target->mouseUp(event);
+            else
+                target->rightMouseUp(event);
+            return;
+        }
+        case EventType::MouseMoved:
+            updateTracking(event);
+            return;
+        default:
+            return;
     }
 }
 

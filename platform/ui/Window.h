@@ -44,7 +44,7 @@ enum WindowLevel : int {
 enum class WindowButton { Close = 0, Miniaturize = 1, Zoom = 2 };
 
 class Window : public std::enable_shared_from_this<Window> {
-public:
+  public:
     // A window whose content rectangle is `contentRect` (global coordinates); the screen
     // only records where it was meant to be, as the platform's initialiser does.
     static std::shared_ptr<Window> make(const Rect& contentRect, unsigned styleMask,
@@ -60,15 +60,24 @@ public:
     void setFrameOrigin(Point origin) { setFrame({origin, frame_.size}); }
     void setContentSize(Size size);
     unsigned styleMask() const { return styleMask_; }
-    void setStyleMask(unsigned mask) { styleMask_ = mask; changed(); }
+    void setStyleMask(unsigned mask) {
+        styleMask_ = mask;
+        changed();
+    }
     int level() const { return level_; }
     void setLevel(int level);
     const Color& backgroundColor() const { return background_; }
-    void setBackgroundColor(const Color& color) { background_ = color; changed(); }
+    void setBackgroundColor(const Color& color) {
+        background_ = color;
+        changed();
+    }
     bool isOpaque() const { return opaque_; }
     void setOpaque(bool opaque) { opaque_ = opaque; }
     const std::string& title() const { return title_; }
-    void setTitle(std::string title) { title_ = std::move(title); changed(); }
+    void setTitle(std::string title) {
+        title_ = std::move(title);
+        changed();
+    }
     bool titlebarAppearsTransparent() const { return titlebarTransparent_; }
     void setTitlebarAppearsTransparent(bool transparent) { titlebarTransparent_ = transparent; }
     bool isReleasedWhenClosed() const { return releasedWhenClosed_; }
@@ -85,7 +94,9 @@ public:
     // Content.
     const std::shared_ptr<View>& contentView() const { return contentView_; }
     void setContentView(std::shared_ptr<View> view);
-    const std::shared_ptr<ViewController>& contentViewController() const { return contentViewController_; }
+    const std::shared_ptr<ViewController>& contentViewController() const {
+        return contentViewController_;
+    }
     // Shows the controller's view (loading it first) and sizes the window to it.
     void setContentViewController(std::shared_ptr<ViewController> controller);
 
@@ -103,9 +114,15 @@ public:
     std::optional<Screen> screen() const;
 
     // Coordinates: the window's base space has its origin at the content's bottom left.
-    Point convertPointToScreen(Point point) const { return {point.x + frame_.origin.x, point.y + frame_.origin.y}; }
-    Point convertPointFromScreen(Point point) const { return {point.x - frame_.origin.x, point.y - frame_.origin.y}; }
-    Rect convertRectToScreen(const Rect& rect) const { return rect.offsetBy(frame_.origin.x, frame_.origin.y); }
+    Point convertPointToScreen(Point point) const {
+        return {point.x + frame_.origin.x, point.y + frame_.origin.y};
+    }
+    Point convertPointFromScreen(Point point) const {
+        return {point.x - frame_.origin.x, point.y - frame_.origin.y};
+    }
+    Rect convertRectToScreen(const Rect& rect) const {
+        return rect.offsetBy(frame_.origin.x, frame_.origin.y);
+    }
 
     // Events.
     void sendEvent(const Event& event);
@@ -115,7 +132,7 @@ public:
     // Called by View when a subtree leaves this window.
     void viewWillLeave(View* view);
 
-private:
+  private:
     void changed();
     void dispatchMouse(const Event& event);
     void updateTracking(const Event& event);

@@ -8,7 +8,7 @@
 namespace platform::ui {
 
 class WindowController {
-public:
+  public:
     explicit WindowController(WindowPtr window) : window_(std::move(window)) {}
     const WindowPtr& window() const { return window_; }
     void setWindow(WindowPtr window) { window_ = std::move(window); }
@@ -20,7 +20,7 @@ public:
         if (window_) window_->close();
     }
 
-private:
+  private:
     WindowPtr window_;
 };
 

@@ -1,11 +1,12 @@
 // On a real X display (a private Xvfb): a window, the status item and an alert appear for
 // real, and a click on the display reaches the view tree. Runs as the ctest "ui_display"
 // (labelled display); skipped when Xvfb is missing or when not asked for.
+#include <spawn.h>
+#include <sys/wait.h>
+
 #include <csignal>
 #include <cstdlib>
 #include <filesystem>
-#include <spawn.h>
-#include <sys/wait.h>
 
 #include "UiTestSupport.h"
 #include "platform/ui/Button.h"
@@ -28,18 +29,20 @@ std::string findXvfb() {
 }
 
 class XvfbServer {
-public:
+  public:
     bool start(const std::string& binary) {
         for (int number = 91; number < 120; ++number) {
             std::string socket = "/tmp/.X11-unix/X" + std::to_string(number);
             std::string lock = "/tmp/.X" + std::to_string(number) + "-lock";
             if (std::filesystem::exists(socket) || std::filesystem::exists(lock)) continue;
             display_ = ":" + std::to_string(number);
-            std::vector<std::string> args = {binary, display_, "-screen", "0", "1280x800x24", "-br", "-nolisten", "tcp"};
+            std::vector<std::string> args = {binary,        display_, "-screen",   "0",
+                                             "1280x800x24", "-br",    "-nolisten", "tcp"};
             std::vector<char*> argv;
             for (auto& a : args) argv.push_back(a.data());
             argv.push_back(nullptr);
-            if (posix_spawn(&pid_, binary.c_str(), nullptr, nullptr, argv.data(), environ) != 0) return false;
+            if (posix_spawn(&pid_, binary.c_str(), nullptr, nullptr, argv.data(), environ) != 0)
+                return false;
             for (int i = 0; i < 200 && !std::filesystem::exists(socket); ++i) usleep(20000);
             return std::filesystem::exists(socket);
         }
@@ -53,7 +56,7 @@ public:
     }
     const std::string& display() const { return display_; }
 
-private:
+  private:
     pid_t pid_ = -1;
     std::string display_;
 };

@@ -16,7 +16,7 @@ constexpr double kPi = std::numbers::pi;
 class DrawingTest : public UiTest {};
 
 TEST_F(DrawingTest, ArcSweepFollowsDirectionAndWraps) {
-    EXPECT_DOUBLE_EQ(Path::arcSweep(kPi / 2, kPi / 2 - kPi, true), -kPi);          // half, clockwise
+    EXPECT_DOUBLE_EQ(Path::arcSweep(kPi / 2, kPi / 2 - kPi, true), -kPi);  // half, clockwise
     EXPECT_DOUBLE_EQ(Path::arcSweep(kPi / 2, kPi / 2 - 2 * kPi, true), -2 * kPi);  // a full turn
     EXPECT_DOUBLE_EQ(Path::arcSweep(0, kPi / 2, true), -1.5 * kPi);  // the long way round
     EXPECT_DOUBLE_EQ(Path::arcSweep(0, kPi / 2, false), kPi / 2);
@@ -65,7 +65,8 @@ TEST_F(DrawingTest, FlattenedArcsStayOnTheCircle) {
     Path flat = path.flattened();
     ASSERT_EQ(flat.elements().front().kind, PathElement::Kind::MoveTo);
     EXPECT_EQ(flat.elements().size(), 4u);  // 4 rad needs three curves of at most a quarter turn
-    for (const PathElement& e : flat.elements()) EXPECT_NEAR(std::hypot(e.point.x, e.point.y), 10, 1e-9);
+    for (const PathElement& e : flat.elements())
+        EXPECT_NEAR(std::hypot(e.point.x, e.point.y), 10, 1e-9);
     // An arc after a point joins it with a line.
     Path joined;
     joined.moveTo({0, 0});
@@ -92,7 +93,9 @@ TEST_F(DrawingTest, StateIsSavedAndRestoredAndExtraRestoresAreHarmless) {
     EXPECT_TRUE(state.ctm.isIdentity());
 }
 
-uint32_t at(const PixelBuffer& pixels, int x, int y) { return pixels.pixelFromBottom(x, y); }
+uint32_t at(const PixelBuffer& pixels, int x, int y) {
+    return pixels.pixelFromBottom(x, y);
+}
 
 TEST_F(DrawingTest, NonZeroFillKeepsTheHoleOfAnOppositeSubpath) {
     PainterContext context({100, 100});
@@ -136,8 +139,8 @@ TEST_F(DrawingTest, StrokeCapsAndCompositingPaintWhereExpected) {
     context.stroke(capped);
     PixelBuffer pixels = context.pixels();
     EXPECT_EQ(at(pixels, 50, 10), 0xFFFF0000u);
-    EXPECT_EQ(at(pixels, 17, 10), 0u);            // butt caps end at the end point
-    EXPECT_EQ(at(pixels, 17, 30), 0xFFFF0000u);   // round caps reach past it
+    EXPECT_EQ(at(pixels, 17, 10), 0u);           // butt caps end at the end point
+    EXPECT_EQ(at(pixels, 17, 30), 0xFFFF0000u);  // round caps reach past it
 
     context.setFillColor(Color::rgb(0, 1, 0, 0.5));
     context.fillRect({40, 0, 20, 40}, CompositingOperation::Copy);

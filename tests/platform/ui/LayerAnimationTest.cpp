@@ -20,7 +20,10 @@ class LayerAnimationTest : public UiTest {};
 
 struct Recorder : AnimationDelegate {
     std::vector<std::string> events;
-    Recorder* log(std::vector<std::string>& into) { sink = &into; return this; }
+    Recorder* log(std::vector<std::string>& into) {
+        sink = &into;
+        return this;
+    }
     std::vector<std::string>* sink = nullptr;
     void animationDidStart(const Animation& a) override { note("start " + a.keyPath); }
     void animationDidStop(const Animation& a, bool finished) override {
@@ -32,7 +35,9 @@ struct Recorder : AnimationDelegate {
     }
 };
 
-double opacityShown(const Layer& layer) { return std::get<double>(*layer.presentationValue("opacity")); }
+double opacityShown(const Layer& layer) {
+    return std::get<double>(*layer.presentationValue("opacity"));
+}
 
 TEST_F(LayerAnimationTest, BasicAnimationFollowsTheClockExactly) {
     auto layer = Layer::make();
@@ -100,7 +105,8 @@ TEST_F(LayerAnimationTest, ReplacingOrRemovingAnAnimationStopsItUnfinished) {
     advance(0.05);
     layer->removeAnimation("k");
     advance(1.0);
-    EXPECT_EQ(log, (std::vector<std::string>{"start opacity", "cut opacity", "start cornerRadius", "cut cornerRadius"}));
+    EXPECT_EQ(log, (std::vector<std::string>{"start opacity", "cut opacity", "start cornerRadius",
+                                             "cut cornerRadius"}));
 }
 
 TEST_F(LayerAnimationTest, ImplicitActionsUseTheActionsTableAndTransactionsSwitchThemOff) {
@@ -222,11 +228,11 @@ TEST_F(LayerAnimationTest, DelegateStopsSafelyAfterItsViewLeftTheTree) {
     dropped.reset();
 
     advance(0.5);
-    kept->removeFromSuperview();                     // still owned by the test
+    kept->removeFromSuperview();                      // still owned by the test
     host->subviews().front()->removeFromSuperview();  // no owner left: it goes away
     EXPECT_TRUE(droppedWeak.expired());
     advance(2.0);
-    EXPECT_EQ(keptDelegate->stops, 1);    // stops at its time and finds no superview
+    EXPECT_EQ(keptDelegate->stops, 1);     // stops at its time and finds no superview
     EXPECT_EQ(droppedDelegate->stops, 0);  // its layer is gone, and so its animation
     EXPECT_EQ(kept->superview(), nullptr);
     EXPECT_TRUE(host->subviews().empty());

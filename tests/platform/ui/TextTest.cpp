@@ -43,8 +43,8 @@ TEST_F(TextTest, BoundingRectWrapsAtTheWidthAndAddsLineSpacing) {
     Rect oneLine = boundingRectOfText(text, {100, 1000}, 0, attributes);
     EXPECT_NEAR(oneLine.height(), line, 1e-9);
     EXPECT_GT(oneLine.width(), 100);
-    Rect wrapped = boundingRectOfText(text, {100, 3.4028234663852886e38}, UsesLineFragmentOrigin | UsesFontLeading,
-                                      attributes);
+    Rect wrapped = boundingRectOfText(text, {100, 3.4028234663852886e38},
+                                      UsesLineFragmentOrigin | UsesFontLeading, attributes);
     EXPECT_LE(wrapped.width(), 100);
     int lines = static_cast<int>(std::lround(wrapped.height() / line));
     EXPECT_GE(lines, 4);
@@ -52,7 +52,8 @@ TEST_F(TextTest, BoundingRectWrapsAtTheWidthAndAddsLineSpacing) {
     Rect spaced = boundingRectOfText(text, {100, 1e9}, UsesLineFragmentOrigin, attributes);
     EXPECT_NEAR(spaced.height(), wrapped.height() + 5 * (lines - 1), 1e-6);
     // A word longer than the width is broken rather than overflowing.
-    Rect longWord = boundingRectOfText("abcdefghijklmnopqrstuvwxyz", {40, 1e9}, UsesLineFragmentOrigin, attributes);
+    Rect longWord = boundingRectOfText("abcdefghijklmnopqrstuvwxyz", {40, 1e9},
+                                       UsesLineFragmentOrigin, attributes);
     EXPECT_LE(longWord.width(), 40);
 }
 
@@ -86,7 +87,8 @@ TEST_F(TextTest, SizeToFitTakesTheTextsSize) {
     auto field = TextField::label("Loading");
     field->setFont(Font::systemFont(15));
     field->sizeToFit();
-    EXPECT_DOUBLE_EQ(field->frame().size.width, std::ceil(sizeOfText("Loading", Font::systemFont(15)).width + 4));
+    EXPECT_DOUBLE_EQ(field->frame().size.width,
+                     std::ceil(sizeOfText("Loading", Font::systemFont(15)).width + 4));
 }
 
 TEST_F(TextTest, TextIsPaintedInsideItsView) {

@@ -2,10 +2,10 @@
 // Shared set-up of the user-interface tests: a manual clock, the test bundle, a clean
 // application (no windows, monitors or responder) and helpers to click and drag.
 
+#include <gtest/gtest.h>
+
 #include <memory>
 #include <optional>
-
-#include <gtest/gtest.h>
 
 #include "platform/foundation/Bundle.h"
 #include "platform/foundation/Clock.h"
@@ -19,7 +19,7 @@
 namespace platform::ui::testing {
 
 class UiTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         clock_ = std::make_shared<platform::foundation::ManualClock>();
         scopedClock_.emplace(clock_);

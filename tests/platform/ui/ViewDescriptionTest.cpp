@@ -22,12 +22,13 @@ namespace fdn = platform::foundation;
 class ViewDescriptionTest : public UiTest {};
 
 class OutletTestController : public ViewController {
-public:
+  public:
     explicit OutletTestController(bool declareExtra = false) {
         declareOutlet("label", &label);
         declareOutlet("button", &button);
         if (declareExtra) declareOutlet("missing", &missing);
-        declareAction("go:", [this](UiObject& sender) { senders.push_back(dynamic_cast<Button*>(&sender)); });
+        declareAction(
+            "go:", [this](UiObject& sender) { senders.push_back(dynamic_cast<Button*>(&sender)); });
     }
     std::string className() const override { return "OutletTestController"; }
     void viewDidLoad() override { ++loads; }
@@ -66,7 +67,8 @@ TEST_F(ViewDescriptionTest, MissingOrMismatchedOutletsAreClearErrors) {
     auto extra = std::make_shared<OutletTestController>(true);
     extra->view();
     ASSERT_TRUE(extra->loadError().has_value());
-    EXPECT_NE(extra->loadError()->localizedDescription.find("outlet 'missing' of OutletTestController is not connected"),
+    EXPECT_NE(extra->loadError()->localizedDescription.find(
+                  "outlet 'missing' of OutletTestController is not connected"),
               std::string::npos);
     EXPECT_EQ(extra->loads, 1);  // still loads once, with an empty view
     EXPECT_TRUE(extra->view()->subviews().empty());
@@ -75,18 +77,22 @@ TEST_F(ViewDescriptionTest, MissingOrMismatchedOutletsAreClearErrors) {
     // The description names an outlet the owner does not have.
     auto result = ViewDescription::fromJson(
         R"({"class": "View", "subviews": [{"class": "View", "outlet": "nope"}]})", "T", &owner);
-    EXPECT_NE(errorOf(result).find("root.subviews[0]: outlet 'nope' is not an outlet of OutletTestController"),
+    EXPECT_NE(errorOf(result).find(
+                  "root.subviews[0]: outlet 'nope' is not an outlet of OutletTestController"),
               std::string::npos);
     // An outlet of the wrong kind of element.
     result = ViewDescription::fromJson(
         R"({"class": "View", "subviews": [{"class": "ImageView", "outlet": "label"},
-            {"class": "Button", "outlet": "button"}]})", "T", &owner);
-    EXPECT_NE(errorOf(result).find("outlet 'label' of OutletTestController cannot hold this element"),
-              std::string::npos);
+            {"class": "Button", "outlet": "button"}]})",
+        "T", &owner);
+    EXPECT_NE(
+        errorOf(result).find("outlet 'label' of OutletTestController cannot hold this element"),
+        std::string::npos);
     // Bound twice.
     result = ViewDescription::fromJson(
-        R"({"class": "View", "subviews": [{"class": "Label", "outlet": "label"}, {"class": "Label", "outlet": "label"},
-            {"class": "Button", "outlet": "button"}]})", "T", &owner);
+        R"({"class": "View", "subviews": [{"class": "Label", "outlet": "label"},
+            {"class": "Label", "outlet": "label"}, {"class": "Button", "outlet": "button"}]})",
+        "T", &owner);
     EXPECT_NE(errorOf(result).find("outlet 'label' is bound twice"), std::string::npos);
 }
 
@@ -104,15 +110,20 @@ TEST_F(ViewDescriptionTest, BadDescriptionsGiveErrorsNamingTheProblem) {
         {R"({"class": "View", "frame": [0, 0, -1, 1]})", "property 'frame' must be"},
         {R"({"class": "View", "frame": "0 0 1 1"})", "property 'frame' must be"},
         {R"({"class": "View", "hidden": 1})", "property 'hidden' must be true or false"},
-        {R"({"class": "View", "layer": {"backgroundColor": "#12345"}})", "root.layer: property 'backgroundColor'"},
+        {R"({"class": "View", "layer": {"backgroundColor": "#12345"}})",
+         "root.layer: property 'backgroundColor'"},
         {R"({"class": "Button", "font": {"size": 0}})", "property 'font' must be"},
         {R"({"class": "Button", "font": {"size": 12, "weight": "fat"}})", "known weight"},
         {R"({"class": "Button", "action": "fly:"})", "action 'fly:' is not an action of any owner"},
-        {R"({"class": "ImageView", "image": "no-such-picture"})", "image 'no-such-picture' is not in the bundle"},
+        {R"({"class": "ImageView", "image": "no-such-picture"})",
+         "image 'no-such-picture' is not in the bundle"},
         {R"({"class": "View", "subviews": {}})", "property 'subviews' must be a list"},
-        {R"({"class": "View", "subviews": [{"class": "View", "subviews": [3]}]})", "root.subviews[0].subviews[0]"},
-        {R"({"class": "View", "gestureRecognizers": [{"class": "Swipe"}]})", "unknown gesture recogniser class"},
-        {R"({"class": "View", "constraints": [{"attribute": "diagonal", "constant": 1}]})", "known 'attribute'"},
+        {R"({"class": "View", "subviews": [{"class": "View", "subviews": [3]}]})",
+         "root.subviews[0].subviews[0]"},
+        {R"({"class": "View", "gestureRecognizers": [{"class": "Swipe"}]})",
+         "unknown gesture recogniser class"},
+        {R"({"class": "View", "constraints": [{"attribute": "diagonal", "constant": 1}]})",
+         "known 'attribute'"},
         {R"({"class": "View", "outlet": "x"})", "has no owner"},
     };
     for (const Case& c : cases) {
@@ -121,12 +132,13 @@ TEST_F(ViewDescriptionTest, BadDescriptionsGiveErrorsNamingTheProblem) {
         EXPECT_NE(error.find(c.expected), std::string::npos) << c.json << " gave: " << error;
         EXPECT_EQ(error.rfind("view description Broken", 0), 0u) << error;
     }
-    EXPECT_NE(errorOf(ViewDescription::load("NoSuchDescription", nullptr)).find("ui/NoSuchDescription.json"),
+    EXPECT_NE(errorOf(ViewDescription::load("NoSuchDescription", nullptr))
+                  .find("ui/NoSuchDescription.json"),
               std::string::npos);
 }
 
 class FlippedListView : public View, public DescriptionOwner {
-public:
+  public:
     FlippedListView() { declareOutlet("firstRow", &firstRow); }
     std::string className() const override { return "FlippedListView"; }
     std::string ownerName() const override { return className(); }
@@ -147,7 +159,7 @@ TEST_F(ViewDescriptionTest, AViewCanDescribeItselfAndOwnItsOutlets) {
 }
 
 class DemoViewController : public ViewController {
-public:
+  public:
     DemoViewController() {
         declareOutlet("titleView", &titleView);
         declareOutlet("cardView", &cardView);
@@ -161,8 +173,12 @@ public:
         declareOutlet("progress", &progress);
         declareOutlet("startButton", &startButton);
         declareOutlet("modeButton", &modeButton);
-        declareAction("startClicked:", [this](UiObject& sender) { tags.push_back(dynamic_cast<Control&>(sender).tag()); });
-        declareAction("modeClicked:", [this](UiObject& sender) { tags.push_back(dynamic_cast<Control&>(sender).tag()); });
+        declareAction("startClicked:", [this](UiObject& sender) {
+            tags.push_back(dynamic_cast<Control&>(sender).tag());
+        });
+        declareAction("modeClicked:", [this](UiObject& sender) {
+            tags.push_back(dynamic_cast<Control&>(sender).tag());
+        });
         declareAction("depthClicked:", [this](UiObject& sender) { gesture(sender); });
         declareAction("depthPanned:", [this](UiObject& sender) { gesture(sender); });
     }
@@ -189,15 +205,18 @@ public:
 };
 
 bool near(uint32_t argb, uint32_t expected, int tolerance = 2) {
-    return std::abs(redOf(argb) - redOf(expected)) <= tolerance && std::abs(greenOf(argb) - greenOf(expected)) <= tolerance &&
-           std::abs(blueOf(argb) - blueOf(expected)) <= tolerance && std::abs(alphaOf(argb) - alphaOf(expected)) <= tolerance;
+    return std::abs(redOf(argb) - redOf(expected)) <= tolerance &&
+           std::abs(greenOf(argb) - greenOf(expected)) <= tolerance &&
+           std::abs(blueOf(argb) - blueOf(expected)) <= tolerance &&
+           std::abs(alphaOf(argb) - alphaOf(expected)) <= tolerance;
 }
 
 TEST_F(ViewDescriptionTest, DemoPanelRendersWhatItDescribes) {
     auto controller = std::make_shared<DemoViewController>();
     auto window = Window::make({0, 0, 100, 100}, WindowStyleTitled | WindowStyleClosable);
     window->setContentViewController(controller);
-    ASSERT_FALSE(controller->loadError().has_value()) << controller->loadError()->localizedDescription;
+    ASSERT_FALSE(controller->loadError().has_value())
+        << controller->loadError()->localizedDescription;
     EXPECT_EQ(window->frame().size, (Size{420, 620}));
     // The constraint placed the knob in the middle of the 262-point bar.
     EXPECT_DOUBLE_EQ(controller->knobView.lock()->frame().origin.x, 119);
@@ -210,11 +229,11 @@ TEST_F(ViewDescriptionTest, DemoPanelRendersWhatItDescribes) {
     ASSERT_EQ(pixels->width, 420);
     ASSERT_EQ(pixels->height, 620);
     auto px = [&](int x, int y) { return pixels->pixelFromBottom(x, y); };
-    EXPECT_TRUE(near(px(5, 5), 0xFFECEDEE));       // panel background
-    EXPECT_TRUE(near(px(400, 600), 0xFFFFFFFF));   // title bar
-    EXPECT_TRUE(near(px(36, 590), 0xFF068EFF));    // the logo picture, upright in the title bar
-    EXPECT_TRUE(near(px(115, 160), 0xFF068EFF));   // start button's layer
-    EXPECT_TRUE(near(px(110, 120), 0xFFECEDEE, 6)); // its rounded corner lets the panel through
+    EXPECT_TRUE(near(px(5, 5), 0xFFECEDEE));         // panel background
+    EXPECT_TRUE(near(px(400, 600), 0xFFFFFFFF));     // title bar
+    EXPECT_TRUE(near(px(36, 590), 0xFF068EFF));      // the logo picture, upright in the title bar
+    EXPECT_TRUE(near(px(115, 160), 0xFF068EFF));     // start button's layer
+    EXPECT_TRUE(near(px(110, 120), 0xFFECEDEE, 6));  // its rounded corner lets the panel through
     // The card: white at 0.6 over the panel colour.
     EXPECT_TRUE(near(px(30, 310), 0xFFF7F8F8, 3));
     // Progress bar: the filled 40 % in the tint, the rest in the track colour.
@@ -249,7 +268,8 @@ TEST_F(ViewDescriptionTest, DemoPanelReactsToClicksAndDrags) {
     send(EventType::LeftMouseDragged, window, {40 + 400, 430});  // past the end
     send(EventType::LeftMouseUp, window, {40 + 400, 430});
     EXPECT_EQ(controller->states,
-              (std::vector<GestureState>{GestureState::Began, GestureState::Changed, GestureState::Ended}));
+              (std::vector<GestureState>{GestureState::Began, GestureState::Changed,
+                                         GestureState::Ended}));
     EXPECT_DOUBLE_EQ(controller->knobView.lock()->frame().origin.x, 262 - 12);
 }
 

@@ -12,9 +12,9 @@ class ViewGeometryTest : public UiTest {};
 
 struct Tree {
     WindowPtr window = Window::make({100, 200, 400, 300}, WindowStyleTitled);
-    ViewPtr outer = View::create(Rect{50, 40, 200, 150});    // y-up
-    ViewPtr flipped = View::create(Rect{20, 30, 100, 80});   // y-down, inside outer
-    ViewPtr inner = View::create(Rect{10, 10, 30, 20});      // y-up, inside flipped
+    ViewPtr outer = View::create(Rect{50, 40, 200, 150});   // y-up
+    ViewPtr flipped = View::create(Rect{20, 30, 100, 80});  // y-down, inside outer
+    ViewPtr inner = View::create(Rect{10, 10, 30, 20});     // y-up, inside flipped
     Tree() {
         flipped->setFlipped(true);
         window->contentView()->addSubview(outer);

@@ -57,13 +57,15 @@ TEST_F(WindowEventTest, MonitorsSeeTheirEventsAndLocalOnesMaySwallowThem) {
     Scene s;
     std::vector<EventType> local, global;
     bool swallow = true;
-    auto localToken = Application::shared().addLocalMonitor(eventMask(EventType::LeftMouseDown) | eventMask(EventType::LeftMouseUp),
-                                                            [&](const Event& e) -> std::optional<Event> {
-                                                                local.push_back(e.type);
-                                                                if (swallow) return std::nullopt;
-                                                                return e;
-                                                            });
-    Application::shared().addGlobalMonitor(eventMask(EventType::LeftMouseDown), [&](const Event& e) { global.push_back(e.type); });
+    auto localToken = Application::shared().addLocalMonitor(
+        eventMask(EventType::LeftMouseDown) | eventMask(EventType::LeftMouseUp),
+        [&](const Event& e) -> std::optional<Event> {
+            local.push_back(e.type);
+            if (swallow) return std::nullopt;
+            return e;
+        });
+    Application::shared().addGlobalMonitor(eventMask(EventType::LeftMouseDown),
+                                           [&](const Event& e) { global.push_back(e.type); });
     click(s.window, {50, 20});
     EXPECT_EQ(s.actions, 0);
     swallow = false;
@@ -80,11 +82,12 @@ TEST_F(WindowEventTest, MonitorsSeeTheirEventsAndLocalOnesMaySwallowThem) {
     EXPECT_EQ(local.size(), 4u);
     // System-defined events carry their data to the monitors unchanged.
     int64_t seen = 0;
-    Application::shared().addLocalMonitor(eventMask(EventType::KeyDown) | eventMask(EventType::SystemDefined),
-                                          [&](const Event& e) -> std::optional<Event> {
-                                              seen = e.data1;
-                                              return e;
-                                          });
+    Application::shared().addLocalMonitor(
+        eventMask(EventType::KeyDown) | eventMask(EventType::SystemDefined),
+        [&](const Event& e) -> std::optional<Event> {
+            seen = e.data1;
+            return e;
+        });
     EXPECT_EQ(eventMask(EventType::KeyDown) | eventMask(EventType::SystemDefined), 17408u);
     Application::shared().sendEvent(Event::systemDefined(8, 0x000A0B00));
     EXPECT_EQ(seen, 0x000A0B00);
@@ -95,12 +98,14 @@ TEST_F(WindowEventTest, MonitorsMayBeAddedFromOtherThreads) {
     for (int i = 0; i < 4; ++i) {
         threads.emplace_back([] {
             for (int k = 0; k < 50; ++k) {
-                auto token = Application::shared().addGlobalMonitor(kAnyEventMask, [](const Event&) {});
+                auto token =
+                    Application::shared().addGlobalMonitor(kAnyEventMask, [](const Event&) {});
                 if (k % 2) Application::shared().removeMonitor(token);
             }
         });
     }
-    for (int k = 0; k < 50; ++k) Application::shared().sendGlobalEvent(Event::mouse(EventType::MouseMoved, {1, 1}));
+    for (int k = 0; k < 50; ++k)
+        Application::shared().sendGlobalEvent(Event::mouse(EventType::MouseMoved, {1, 1}));
     for (auto& t : threads) t.join();
     EXPECT_EQ(Application::shared().monitorCount(), 100u);
 }
@@ -116,9 +121,11 @@ TEST_F(WindowEventTest, TrackingAreasReportEnteringMovingAndLeaving) {
     auto window = Window::make({0, 0, 200, 200}, WindowStyleBorderless);
     auto hover = View::create<Hover>(Rect{50, 50, 40, 40});
     window->contentView()->addSubview(hover);
-    hover->addTrackingArea(std::make_shared<TrackingArea>(
-        hover->bounds(), TrackingMouseEnteredAndExited | TrackingMouseMoved | TrackingActiveInActiveApp | TrackingInVisibleRect,
-        hover));
+    hover->addTrackingArea(
+        std::make_shared<TrackingArea>(hover->bounds(),
+                                       TrackingMouseEnteredAndExited | TrackingMouseMoved |
+                                           TrackingActiveInActiveApp | TrackingInVisibleRect,
+                                       hover));
     for (Point p : {Point{10, 10}, Point{60, 60}, Point{70, 70}, Point{150, 150}}) {
         send(EventType::MouseMoved, window, p);
     }
@@ -152,7 +159,7 @@ TEST_F(WindowEventTest, TypingIntoAFieldGoesThroughItsFormatter) {
 }
 
 class SizedController : public ViewController {
-public:
+  public:
     SizedController() { setView(View::create(Rect{0, 0, 120, 80})); }
 };
 
@@ -196,8 +203,10 @@ TEST_F(WindowEventTest, StatusItemButtonSendsItsActionUnlessAMenuIsSet) {
     } watcher;
     auto item = StatusBar::system().statusItemWithLength(StatusBar::kVariableLength);
     std::vector<EventType> clicks;
-    item->button()->sendActionOn(eventMask(EventType::LeftMouseUp) | eventMask(EventType::RightMouseUp));
-    item->button()->setAction([&](Control&) { clicks.push_back(Application::shared().currentEvent()->type); });
+    item->button()->sendActionOn(eventMask(EventType::LeftMouseUp) |
+                                 eventMask(EventType::RightMouseUp));
+    item->button()->setAction(
+        [&](Control&) { clicks.push_back(Application::shared().currentEvent()->type); });
     Point centre{item->button()->frame().midX(), item->button()->frame().midY()};
     click(item->window(), centre);
     send(EventType::RightMouseDown, item->window(), centre);
@@ -210,7 +219,8 @@ TEST_F(WindowEventTest, StatusItemButtonSendsItsActionUnlessAMenuIsSet) {
     int quits = 0;
     auto menu = Menu::make();
     menu->setDelegate(&watcher);
-    menu->addItemWithTitle("Quit", [&](MenuItem&) { ++quits; }, "Q");
+    menu->addItemWithTitle(
+        "Quit", [&](MenuItem&) { ++quits; }, "Q");
     item->setMenu(menu);
     click(item->window(), centre);
     EXPECT_EQ(clicks.size(), 2u);
