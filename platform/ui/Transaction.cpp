@@ -3,6 +3,8 @@
 #include <optional>
 #include <vector>
 
+#include "platform/foundation/Dispatch.h"
+
 namespace platform::ui {
 
 namespace {
@@ -10,11 +12,26 @@ namespace {
 struct Frame {
     std::optional<bool> disableActions;
     std::optional<double> duration;
+    bool implicit = false;
 };
 
 std::vector<Frame>& stack() {
     static std::vector<Frame> frames;
     return frames;
+}
+
+// Settings made outside any transaction go to an implicit one that ends when the main
+// loop next turns, as the platform's implicit transactions do.
+Frame& current() {
+    if (stack().empty()) {
+        Frame implicit;
+        implicit.implicit = true;
+        stack().push_back(implicit);
+        platform::foundation::mainQueue()->async([] {
+            if (!stack().empty() && stack().front().implicit) stack().erase(stack().begin());
+        });
+    }
+    return stack().back();
 }
 
 }  // namespace
@@ -24,12 +41,11 @@ void Transaction::begin() {
 }
 
 void Transaction::commit() {
-    if (!stack().empty()) stack().pop_back();
+    if (!stack().empty() && !stack().back().implicit) stack().pop_back();
 }
 
 void Transaction::setDisableActions(bool disable) {
-    if (stack().empty()) return;  // the implicit transaction always allows actions
-    stack().back().disableActions = disable;
+    current().disableActions = disable;
 }
 
 bool Transaction::disableActions() {
@@ -40,8 +56,7 @@ bool Transaction::disableActions() {
 }
 
 void Transaction::setAnimationDuration(double seconds) {
-    if (stack().empty()) return;
-    stack().back().duration = seconds;
+    current().duration = seconds;
 }
 
 double Transaction::animationDuration() {

@@ -2,7 +2,9 @@
 // Transactions group layer changes: inside a transaction whose actions are disabled, a
 // property change takes effect at once with no implicit animation; the animation duration
 // of the innermost transaction that set one applies to implicit animations. Changes are
-// applied when made; commit only ends the transaction. Transactions nest. Main thread only.
+// applied when made; commit only ends the transaction. Transactions nest; settings made
+// outside any go to an implicit transaction that ends when the main loop next turns.
+// Main thread only.
 
 namespace platform::ui {
 
