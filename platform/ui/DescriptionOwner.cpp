@@ -1,5 +1,9 @@
 #include "platform/ui/DescriptionOwner.h"
 
+#include <cxxabi.h>
+
+#include <cstdlib>
+
 namespace platform::ui {
 
 bool DescriptionOwner::bindOutlet(const std::string& name, const std::shared_ptr<UiObject>& object,
@@ -9,6 +13,16 @@ bool DescriptionOwner::bindOutlet(const std::string& name, const std::shared_ptr
     if (it->second.bind(object)) return true;
     if (expected) *expected = it->second.typeName;
     return false;
+}
+
+std::string DescriptionOwner::readableTypeName(const char* mangled) {
+    int status = 0;
+    char* demangled = abi::__cxa_demangle(mangled, nullptr, nullptr, &status);
+    std::string name = status == 0 && demangled ? demangled : mangled;
+    std::free(demangled);
+    const std::string prefix = "platform::ui::";
+    if (name.rfind(prefix, 0) == 0) name.erase(0, prefix.size());
+    return name;
 }
 
 std::vector<std::string> DescriptionOwner::outletNames() const {

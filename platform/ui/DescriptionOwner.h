@@ -40,13 +40,14 @@ class DescriptionOwner {
                               *slot = typed;
                               return true;
                           },
-                          typeid(T).name()};
+                          readableTypeName(typeid(T).name())};
     }
     void declareAction(const std::string& name, Action action) {
         actions_[name] = std::move(action);
     }
 
   private:
+    static std::string readableTypeName(const char* mangled);
     struct Outlet {
         std::function<bool(const std::shared_ptr<UiObject>&)> bind;
         std::string typeName;

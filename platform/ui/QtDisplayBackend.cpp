@@ -1,7 +1,8 @@
 // The Qt display backend: a top-level widget per window on screen that paints the
 // window's render and turns Qt's mouse and key events into the application's, a tray icon
 // per status item, and alerts as message boxes. Qt's own events are pumped from the main
-// loop; while a message box runs its modal loop, the main queue is drained from it.
+// loop (at Clock time, so a display runs with a real clock); while a message box runs its
+// modal loop, the main queue is drained from it.
 #include <QApplication>
 #include <QMessageBox>
 #include <QMouseEvent>

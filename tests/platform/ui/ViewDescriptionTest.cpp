@@ -86,7 +86,8 @@ TEST_F(ViewDescriptionTest, MissingOrMismatchedOutletsAreClearErrors) {
             {"class": "Button", "outlet": "button"}]})",
         "T", &owner);
     EXPECT_NE(
-        errorOf(result).find("outlet 'label' of OutletTestController cannot hold this element"),
+        errorOf(result).find(
+            "outlet 'label' of OutletTestController cannot hold this element (TextField expected)"),
         std::string::npos);
     // Bound twice.
     result = ViewDescription::fromJson(
