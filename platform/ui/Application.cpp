@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "platform/foundation/NotificationCenter.h"
 #include "platform/ui/DisplayBackend.h"
 #include "platform/ui/Popover.h"
 #include "platform/ui/Window.h"
@@ -143,6 +144,24 @@ size_t Application::monitorCount() const {
     return monitors_.size();
 }
 
+void Application::setActive(bool active) {
+    if (active == active_) return;
+    active_ = active;
+    platform::foundation::NotificationCenter::defaultCenter().post(
+        active ? kDidBecomeActiveNotification : kDidResignActiveNotification);
+}
+
+void Application::reopen() {
+    bool visible =
+        std::any_of(windows_.begin(), windows_.end(), [](const std::shared_ptr<Window>& w) {
+            return w->isVisible() && w->level() == WindowLevelNormal;
+        });
+    if (reopenHandler_) {
+        auto handler = reopenHandler_;
+        handler(visible);
+    }
+}
+
 void Application::terminate() {
     terminateRequested_ = true;
     if (terminateHandler_) terminateHandler_();
@@ -157,6 +176,8 @@ void Application::reset() {
     currentEvent_.reset();
     terminateRequested_ = false;
     terminateHandler_ = nullptr;
+    reopenHandler_ = nullptr;
+    active_ = true;
     std::lock_guard lock(monitorMutex_);
     monitors_.clear();
 }

@@ -31,8 +31,20 @@ class Application {
     std::vector<std::shared_ptr<Window>> orderedWindows() const;
     std::shared_ptr<Window> keyWindow() const;
     const std::optional<Event>& currentEvent() const { return currentEvent_; }
+    // Becoming active or inactive posts kDidBecomeActiveNotification or
+    // kDidResignActiveNotification on the default notification centre (once per change).
+    static constexpr const char* kDidBecomeActiveNotification = "ApplicationDidBecomeActive";
+    static constexpr const char* kDidResignActiveNotification = "ApplicationDidResignActive";
     bool isActive() const { return active_; }
-    void activate() { active_ = true; }
+    void activate() { setActive(true); }
+    void setActive(bool active);
+
+    // The user reopened the application (from the Dock): the handler hears whether any
+    // ordinary window is visible.
+    void setReopenHandler(std::function<void(bool hasVisibleWindows)> handler) {
+        reopenHandler_ = std::move(handler);
+    }
+    void reopen();
 
     // An event of this application: local monitors see it first (and may swallow it), then
     // its window gets it. A mouse-down outside a transient popover closes the popover.
@@ -86,6 +98,7 @@ class Application {
     bool active_ = true;
     std::vector<std::weak_ptr<Popover>> popovers_;
     std::function<void()> terminateHandler_;
+    std::function<void(bool)> reopenHandler_;
     bool terminateRequested_ = false;
     std::shared_ptr<DisplayBackend> backend_;
 

@@ -122,6 +122,10 @@ class QtDisplayBackend final : public DisplayBackend {
             for (auto& [number, widget] : widgets_) widget->update();
         });
         repaint_.start();
+        QObject::connect(qApp, &QGuiApplication::applicationStateChanged,
+                         [](Qt::ApplicationState state) {
+                             Application::shared().setActive(state == Qt::ApplicationActive);
+                         });
         pump_ = fdn::DispatchTimer::make(fdn::mainQueue());
         auto interval = fdn::Clock::fromSeconds(0.01);
         pump_->setTimer(interval, interval);

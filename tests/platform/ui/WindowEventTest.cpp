@@ -2,6 +2,7 @@
 // and global monitors, tracking areas, first responder typing with a formatter, popovers
 // (placement and transient closing), the status item and its menu, and alerts.
 #include "UiTestSupport.h"
+#include "platform/foundation/NotificationCenter.h"
 #include "platform/ui/Button.h"
 #include "platform/ui/Menu.h"
 #include "platform/ui/Popover.h"
@@ -270,6 +271,32 @@ TEST_F(WindowEventTest, WindowsOrderByLevelAndTrackTheKeyWindow) {
     EXPECT_FALSE(normal->isVisible());
     EXPECT_NE(normal->standardWindowButton(WindowButton::Zoom), nullptr);
     EXPECT_EQ(floating->standardWindowButton(WindowButton::Zoom), nullptr);
+}
+
+TEST_F(WindowEventTest, ActivationIsAnnouncedOncePerChangeAndReopenSeesVisibleWindows) {
+    namespace fdn = platform::foundation;
+    std::vector<std::string> seen;
+    auto token = fdn::NotificationCenter::defaultCenter().addObserver(
+        "", std::nullopt, nullptr, [&](const fdn::Notification& n) {
+            if (n.name.rfind("Application", 0) == 0) seen.push_back(n.name);
+        });
+    Application::shared().setActive(false);
+    Application::shared().setActive(false);
+    Application::shared().activate();
+    fdn::NotificationCenter::defaultCenter().removeObserver(token);
+    EXPECT_EQ(seen, (std::vector<std::string>{Application::kDidResignActiveNotification,
+                                              Application::kDidBecomeActiveNotification}));
+
+    std::vector<bool> reopened;
+    Application::shared().setReopenHandler([&](bool visible) { reopened.push_back(visible); });
+    auto window = Window::make({0, 0, 10, 10}, WindowStyleTitled);
+    auto panel = Window::make({0, 0, 10, 10}, WindowStyleBorderless);
+    panel->setLevel(WindowLevelStatusBar);
+    panel->orderFront();
+    Application::shared().reopen();
+    window->makeKeyAndOrderFront();
+    Application::shared().reopen();
+    EXPECT_EQ(reopened, (std::vector<bool>{false, true}));
 }
 
 TEST_F(WindowEventTest, WindowRendersItsBackgroundAndContent) {
