@@ -1,5 +1,6 @@
 #include "platform/ui/ViewDescription.h"
 
+#include <cmath>
 #include <fstream>
 #include <map>
 #include <nlohmann/json.hpp>
@@ -100,6 +101,8 @@ class Props {
         return node_.at(key);
     }
     std::optional<double> number(const std::string& key);
+    // A whole number within the range of int.
+    std::optional<int> integer(const std::string& key);
     std::optional<bool> boolean(const std::string& key);
     std::optional<std::string> text(const std::string& key);
     std::optional<Rect> rect(const std::string& key);
@@ -130,7 +133,9 @@ class Loader {
     bool failed() const { return !error_.empty(); }
     const std::string& error() const { return error_; }
 
-    ViewPtr build(const json& node, const std::string& path, const ViewPtr& existing);
+    static constexpr int kMaxDepth = 64;
+    ViewPtr build(const json& node, const std::string& path, const ViewPtr& existing,
+                  int depth = 0);
     bool finish();
 
   private:
@@ -165,6 +170,15 @@ std::optional<double> Props::number(const std::string& key) {
     const json& v = node_.at(key);
     if (!v.is_number()) return wrong(key, "a number"), std::nullopt;
     return v.get<double>();
+}
+
+std::optional<int> Props::integer(const std::string& key) {
+    auto value = number(key);
+    if (!value) return std::nullopt;
+    if (*value != std::floor(*value) || *value < -2147483648.0 || *value > 2147483647.0) {
+        return wrong(key, "a whole number"), std::nullopt;
+    }
+    return static_cast<int>(*value);
 }
 
 std::optional<bool> Props::boolean(const std::string& key) {
@@ -283,8 +297,12 @@ void Loader::applyView(View& view, Props& props) {
     if (auto alpha = props.number("alpha")) view.setAlphaValue(std::clamp(*alpha, 0.0, 1.0));
     if (auto flipped = props.boolean("flipped")) view.setFlipped(*flipped);
     if (auto wants = props.boolean("wantsLayer")) view.setWantsLayer(*wants);
-    if (auto mask = props.number("autoresizingMask"))
-        view.setAutoresizingMask(static_cast<unsigned>(*mask) & 63u);
+    if (auto mask = props.integer("autoresizingMask")) {
+        if (*mask < 0 || *mask > 63)
+            fail(props.path(), "property 'autoresizingMask' must be 0 to 63");
+        else
+            view.setAutoresizingMask(static_cast<unsigned>(*mask));
+    }
     if (props.has("layer")) {
         const json& l = props.raw("layer");
         if (!l.is_object()) {
@@ -314,7 +332,7 @@ const DescriptionOwner::Action* Loader::action(Props& props) {
 }
 
 void Loader::applyControl(Control& control, Props& props) {
-    if (auto tag = props.number("tag")) control.setTag(static_cast<int>(*tag));
+    if (auto tag = props.integer("tag")) control.setTag(*tag);
     if (auto enabled = props.boolean("enabled")) control.setEnabled(*enabled);
     if (auto font = props.font("font")) control.setFont(*font);
     if (auto alignment = props.alignment("alignment")) control.setAlignment(*alignment);
@@ -329,7 +347,7 @@ void Loader::applyButton(Button& button, Props& props) {
     if (props.has("image")) button.setImage(image(props, "image"));
     if (props.has("alternateImage")) button.setAlternateImage(image(props, "alternateImage"));
     if (auto bordered = props.boolean("bordered")) button.setBordered(*bordered);
-    if (auto state = props.number("state")) button.setState(static_cast<int>(*state));
+    if (auto state = props.integer("state")) button.setState(*state);
     if (auto tint = props.color("contentTintColor")) button.setContentTintColor(*tint);
     if (auto type = props.text("buttonType")) {
         static const std::map<std::string, ButtonType> types = {
@@ -491,7 +509,12 @@ void Loader::addConstraints(const ViewPtr& view, Props& props) {
     }
 }
 
-ViewPtr Loader::build(const json& node, const std::string& path, const ViewPtr& existing) {
+ViewPtr Loader::build(const json& node, const std::string& path, const ViewPtr& existing,
+                      int depth) {
+    if (depth > kMaxDepth) {
+        fail(path, "views nest deeper than " + std::to_string(kMaxDepth) + " levels");
+        return nullptr;
+    }
     if (!node.is_object()) {
         fail(path, "an element must be an object");
         return nullptr;
@@ -515,7 +538,8 @@ ViewPtr Loader::build(const json& node, const std::string& path, const ViewPtr& 
             return nullptr;
         }
         for (size_t i = 0; i < subs.size() && !failed(); ++i) {
-            auto sub = build(subs[i], path + ".subviews[" + std::to_string(i) + "]", nullptr);
+            auto sub =
+                build(subs[i], path + ".subviews[" + std::to_string(i) + "]", nullptr, depth + 1);
             if (sub) view->addSubview(sub);
         }
     }

@@ -126,7 +126,14 @@ TEST_F(ViewDescriptionTest, BadDescriptionsGiveErrorsNamingTheProblem) {
         {R"({"class": "View", "constraints": [{"attribute": "diagonal", "constant": 1}]})",
          "known 'attribute'"},
         {R"({"class": "View", "outlet": "x"})", "has no owner"},
+        {R"({"class": "Button", "tag": 1e300})", "property 'tag' must be a whole number"},
+        {R"({"class": "Button", "tag": 1.5})", "property 'tag' must be a whole number"},
+        {R"({"class": "View", "autoresizingMask": 64})", "must be 0 to 63"},
     };
+    std::string deep = R"({"class": "View"})";
+    for (int i = 0; i < 100; ++i) deep = R"({"class": "View", "subviews": [)" + deep + "]}";
+    EXPECT_NE(errorOf(ViewDescription::fromJson(deep, "Deep", nullptr)).find("nest deeper than 64"),
+              std::string::npos);
     for (const Case& c : cases) {
         auto result = ViewDescription::fromJson(c.json, "Broken", nullptr);
         std::string error = errorOf(result);
