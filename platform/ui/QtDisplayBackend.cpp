@@ -4,6 +4,7 @@
 // loop (at Clock time, so a display runs with a real clock); while a message box runs its
 // modal loop, the main queue is drained from it.
 #include <QApplication>
+#include <QMenu>
 #include <QMessageBox>
 #include <QMouseEvent>
 #include <QPainter>
@@ -226,7 +227,31 @@ class QtDisplayBackend final : public DisplayBackend {
         return kAlertNotAnswered;
     }
 
-    void menuOpened(Menu&) override {}
+    // The menu pops up at the mouse; choosing an item performs it, and the menu closes
+    // (telling its delegate) however it is dismissed.
+    void menuOpened(Menu& menu) override {
+        auto* popup = new QMenu();
+        popup->setAttribute(Qt::WA_DeleteOnClose);
+        std::weak_ptr<Menu> weak = menu.shared_from_this();
+        for (const auto& item : menu.items()) {
+            if (item->isSeparator()) {
+                popup->addSeparator();
+                continue;
+            }
+            QAction* action = popup->addAction(qt::toQString(item->title()));
+            action->setEnabled(item->isEnabled());
+            if (!item->keyEquivalent().empty())
+                action->setShortcut(QKeySequence(qt::toQString(item->keyEquivalent())));
+            std::weak_ptr<MenuItem> weakItem = item;
+            QObject::connect(action, &QAction::triggered, [weakItem] {
+                if (auto live = weakItem.lock()) live->perform();
+            });
+        }
+        QObject::connect(popup, &QMenu::aboutToHide, [weak] {
+            if (auto live = weak.lock()) live->close();
+        });
+        popup->popup(QCursor::pos());
+    }
 
     bool isOnDisplay(const Window& window) const override {
         auto it = widgets_.find(window.windowNumber());
