@@ -9,8 +9,26 @@ namespace platform::ui {
 namespace fdn = platform::foundation;
 
 AnimationEngine& AnimationEngine::shared() {
-    static AnimationEngine* engine = new AnimationEngine();
+    static AnimationEngine* engine = [] {
+        auto* made = new AnimationEngine();
+        // A new clock has its own time line: the ticks start again on it.
+        fdn::Clock::addChangeListener([] {
+            if (fdn::isMainThread())
+                AnimationEngine::shared().restartTimer();
+            else
+                fdn::mainQueue()->async([] { AnimationEngine::shared().restartTimer(); });
+        });
+        return made;
+    }();
     return *engine;
+}
+
+void AnimationEngine::restartTimer() {
+    if (timer_) {
+        timer_->cancel();
+        timer_.reset();
+    }
+    if (!layers_.empty()) startTimer();
 }
 
 void AnimationEngine::track(const std::shared_ptr<Layer>& layer) {

@@ -3,6 +3,7 @@
 // 1/60 s of Clock::current() time and brings every such layer to the clock's present,
 // running the animations' start and stop events in order. With a manual clock a test
 // advances the clock and drains the main loop (or calls tick()) to step animations exactly.
+// Installing another clock restarts the ticks on it.
 // Main thread only.
 
 #include <memory>
@@ -27,6 +28,7 @@ class AnimationEngine {
 
   private:
     void startTimer();
+    void restartTimer();
     std::vector<std::weak_ptr<Layer>> layers_;
     std::shared_ptr<platform::foundation::DispatchTimer> timer_;
     bool ticking_ = false;

@@ -180,7 +180,8 @@ void Layer::addAnimation(const AnimationPtr& animation, const std::string& key) 
     animations_.push_back(std::move(running));
     AnimationEngine::shared().track(self);
     for (const Running& old : replaced) {
-        if (old.animation->delegate)
+        // One that already finished (and stayed attached) has had its stop.
+        if (old.animation->delegate && !old.finished)
             old.animation->delegate->animationDidStop(*old.animation, false);
     }
 }

@@ -105,8 +105,16 @@ TEST_F(LayerAnimationTest, ReplacingOrRemovingAnAnimationStopsItUnfinished) {
     advance(0.05);
     layer->removeAnimation("k");
     advance(1.0);
+    // A finished animation that stayed attached has had its stop; replacing it adds none.
+    auto kept = Animation::basic("opacity");
+    kept->removedOnCompletion = false;
+    kept->delegate = first;
+    layer->addAnimation(kept, "k");
+    advance(1.0);
+    layer->addAnimation(Animation::basic("opacity"), "k");
+    layer->removeAllAnimations();
     EXPECT_EQ(log, (std::vector<std::string>{"start opacity", "cut opacity", "start cornerRadius",
-                                             "cut cornerRadius"}));
+                                             "cut cornerRadius", "start opacity", "stop opacity"}));
 }
 
 TEST_F(LayerAnimationTest, ImplicitActionsUseTheActionsTableAndTransactionsSwitchThemOff) {
