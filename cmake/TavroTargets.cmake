@@ -21,6 +21,7 @@ function(tavro_library name)
   target_compile_options(${name} PRIVATE ${TAVRO_WARNINGS})
   target_include_directories(${name} PUBLIC ${CMAKE_SOURCE_DIR})
   target_link_libraries(${name} PUBLIC ${ARG_DEPS})
+  set_property(GLOBAL APPEND PROPERTY TAVRO_LIBRARIES ${name})
 endfunction()
 
 # tavro_test(name LABELS ... SOURCES ... DEPS ...): one GoogleTest binary per folder,
@@ -34,3 +35,8 @@ function(tavro_test name)
   include(GoogleTest)
   gtest_discover_tests(${name} PROPERTIES LABELS "${ARG_LABELS}" TIMEOUT 120 DISCOVERY_TIMEOUT 60)
 endfunction()
+
+# Fuzz builds instrument every library for coverage; the fuzz targets link libFuzzer.
+if(TAVRO_BUILD_FUZZ)
+  add_compile_options(-fsanitize=fuzzer-no-link)
+endif()

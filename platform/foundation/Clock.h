@@ -36,11 +36,11 @@ public:
                            TimePoint deadline, const std::function<bool()>& done) = 0;
 
     // Blocks the calling thread for `duration` of clock time.
-    void sleepFor(Duration duration);
+    void sleepFor(Duration length);
     void sleepForSeconds(double seconds) { sleepFor(fromSeconds(seconds)); }
 
     static Duration fromSeconds(double seconds);
-    static double toSeconds(Duration duration);
+    static double toSeconds(Duration length);
 
     // The process-wide clock (the real clock at speed 1 until another is installed).
     static Clock& current();
@@ -52,8 +52,9 @@ public:
     static void addChangeListener(std::function<void()> listener);
 
 protected:
-    // Wakes every thread blocked in waitUntil on this clock.
-    virtual void wakeAll() = 0;
+    // A retired clock (one that is not current) wakes its waiters and lets no new wait
+    // block; installing it again revives it.
+    virtual void setRetired(bool retired) = 0;
 };
 
 // Real time, optionally scaled: at speed 10 a one-second sleep takes 0.1 s.
@@ -67,7 +68,7 @@ public:
     double speed() const { return speed_; }
 
 protected:
-    void wakeAll() override;
+    void setRetired(bool retired) override;
 
 private:
     std::chrono::steady_clock::time_point toSteady(TimePoint point) const;
@@ -98,7 +99,7 @@ public:
     int waiterCount() const;
 
 protected:
-    void wakeAll() override;
+    void setRetired(bool retired) override;
 
 private:
     struct Waiter {

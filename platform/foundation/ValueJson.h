@@ -1,0 +1,28 @@
+#pragma once
+// Value to and from JSON, with the rules of the platform's JSON serialiser: objects,
+// arrays, texts, numbers, Booleans and null convert; data, dates and object references do
+// not, and make the whole conversion fail. Pure functions, thread-safe; bad input gives an
+// Error, never a crash.
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <variant>
+
+#include <nlohmann/json.hpp>
+
+#include "platform/foundation/Error.h"
+#include "platform/foundation/Value.h"
+
+namespace platform::foundation {
+
+// Integers stay integers; other numbers become doubles.
+std::variant<Value, Error> valueFromJson(const nlohmann::json& json);
+std::optional<nlohmann::json> jsonFromValue(const Value& value);
+
+std::variant<Value, Error> parseJsonText(std::string_view text);
+// Compact JSON text (no blanks or line breaks), or nothing when `value` has a kind JSON
+// cannot carry.
+std::optional<std::string> jsonText(const Value& value);
+
+}  // namespace platform::foundation
