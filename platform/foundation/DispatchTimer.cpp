@@ -121,7 +121,7 @@ void DispatchTimer::State::cancel() {
 
 void DispatchTimer::State::arm() {
     if (!configured || !resumed || cancelled || firing || entry != 0) return;
-    entry = Scheduler::shared().at(firstDeadline, makeFire(generation));
+    entry = Scheduler::shared().at(firstDeadline, makeFire(generation), interval);
 }
 
 Scheduler::Fire DispatchTimer::State::makeFire(uint64_t armedGeneration) {

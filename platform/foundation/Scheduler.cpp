@@ -19,8 +19,12 @@ Scheduler& Scheduler::shared() {
 }
 
 Scheduler::Scheduler() {
+    // Moving the deadlines over right when the clock is replaced (listeners run on the
+    // replacing thread) keeps exactly the delays that remained at that moment.
     Clock::addChangeListener([this] {
+        auto clock = Clock::currentShared();
         std::lock_guard lock(mutex_);
+        adoptClock(clock);
         ++clockChanges_;
         wake_.notify_all();
     });
@@ -34,11 +38,12 @@ Scheduler::EntryId Scheduler::after(Clock::Duration delay, Fire fire) {
     return insert(clock_->now() + delay, Clock::Duration{0}, std::move(fire));
 }
 
-Scheduler::EntryId Scheduler::at(Clock::TimePoint deadline, Fire fire) {
+Scheduler::EntryId Scheduler::at(Clock::TimePoint deadline, Fire fire,
+                                 Clock::Duration interval) {
     auto clock = Clock::currentShared();
     std::lock_guard lock(mutex_);
     adoptClock(clock);
-    return insert(deadline, Clock::Duration{0}, std::move(fire));
+    return insert(deadline, interval, std::move(fire));
 }
 
 Scheduler::EntryId Scheduler::nextTick(Clock::TimePoint previous, Clock::Duration interval,

@@ -30,7 +30,8 @@ public:
     static Scheduler& shared();
 
     EntryId after(Clock::Duration delay, Fire fire);
-    EntryId at(Clock::TimePoint deadline, Fire fire);
+    // `interval`: the entry starts a repeating cadence (see Fire).
+    EntryId at(Clock::TimePoint deadline, Fire fire, Clock::Duration interval = {});
     // The next tick of a repeating cadence that last ticked at `previous`: previous +
     // interval, or, when that has already passed, the latest passed tick of the grid (so
     // it fires at once, once). Never further away than one interval from now (the clock
