@@ -75,7 +75,6 @@ private:
     EntryId nextId_ = 1;
     bool handing_ = false;  // the thread is handing due entries on
     uint64_t clockChanges_ = 0;
-    bool started_ = false;
 };
 
 }  // namespace platform::foundation::detail
