@@ -126,11 +126,12 @@ void RunLoop::stop() {
         MainLoop::stop();
         return;
     }
-    {
-        std::lock_guard lock(state_->mutex);
-        state_->stopRequested = true;
-    }
-    state_->wake.notify_all();
+    // Our own reference: once it sees the stop the loop's thread may end, and with it
+    // the RunLoop object and (without ours) the state.
+    const auto state = state_;
+    std::lock_guard lock(state->mutex);
+    state->stopRequested = true;
+    state->wake.notify_all();
 }
 
 bool RunLoop::isRunning() const {

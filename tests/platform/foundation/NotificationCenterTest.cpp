@@ -99,12 +99,13 @@ TEST(NotificationCenter, PostsFromManyThreadsReachMainQueueObserversBeforeTheyRe
     std::atomic<int> lateDelivery{0};
     std::vector<std::thread> posters;
     for (int t = 0; t < kThreads; ++t) {
-        posters.emplace_back([&] {
+        posters.emplace_back([&, t] {
             for (int i = 0; i < kPosts; ++i) {
+                const int id = t * kPosts + i;  // only this post carries this object
                 std::atomic<bool> handled{false};
-                auto token = center.addObserver("Tick", Value(i), OperationQueue::main(),
+                auto token = center.addObserver("Tick", Value(id), OperationQueue::main(),
                                                 [&](const Notification&) { handled = true; });
-                center.post("Tick", Value(i), ValueDictionary{{"n", Value(i)}});
+                center.post("Tick", Value(id), ValueDictionary{{"n", Value(id)}});
                 if (!handled) ++lateDelivery;  // the post returned before its observer ran
                 center.removeObserver(token);
                 ++returned;

@@ -18,11 +18,11 @@ inline constexpr auto kPatience = std::chrono::seconds(20);
 // Counts events from any thread; waitFor blocks until the count reaches a value.
 class Counter {
 public:
+    // Notifies under the lock: the waiter may destroy the counter as soon as it sees the
+    // new count.
     void increment() {
-        {
-            std::lock_guard lock(mutex_);
-            ++count_;
-        }
+        std::lock_guard lock(mutex_);
+        ++count_;
         changed_.notify_all();
     }
     int value() const {
@@ -44,10 +44,8 @@ private:
 class Gate {
 public:
     void open() {
-        {
-            std::lock_guard lock(mutex_);
-            open_ = true;
-        }
+        std::lock_guard lock(mutex_);
+        open_ = true;
         changed_.notify_all();
     }
     bool wait() const {
