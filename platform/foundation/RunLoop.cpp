@@ -19,8 +19,8 @@ namespace {
 constexpr auto kPollInterval = std::chrono::milliseconds(2);
 }  // namespace
 
-// Outlives the RunLoop object (other threads' performs and sources hold it), so work sent
-// to a thread that has ended is simply never run.
+// Owned by the thread's RunLoop object; performs and sources reach it weakly, so work sent
+// to a thread that has ended is dropped.
 struct RunLoop::State {
     std::mutex mutex;
     std::condition_variable wake;
@@ -71,7 +71,11 @@ RunLoop& RunLoop::main() {
 
 std::function<void(Task)> RunLoop::poster() const {
     if (isMain_) return [](Task task) { detail::MainQueue::shared().async(std::move(task)); };
-    return [state = state_](Task task) { state->push(std::move(task)); };
+    // Weak: queued work may own a source that owns this poster, and the state must end
+    // with its thread rather than keep itself alive through such a cycle.
+    return [weak = std::weak_ptr<State>(state_)](Task task) {
+        if (auto state = weak.lock()) state->push(std::move(task));
+    };
 }
 
 void RunLoop::run() {

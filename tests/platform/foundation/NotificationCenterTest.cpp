@@ -138,6 +138,7 @@ TEST(NotificationCenter, RemovalFromAnotherThreadKeepsAWaitingObserverFromRunnin
     center.removeObserver(token);
     busy.open();
     poster.join();
+    queue->waitUntilAllOperationsAreFinished();
     EXPECT_FALSE(called.load());
 }
 
