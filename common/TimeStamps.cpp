@@ -15,6 +15,12 @@ const std::string kSecondsPattern = "yyyy-MM-dd HH:mm:ss";
 const std::string kDayPattern = "yyyyMMdd";
 constexpr size_t kSecondsTimestampLength = 19;
 
+size_t characterCount(std::string_view text) {
+    size_t count = 0;
+    for (char c : text) count += (static_cast<unsigned char>(c) & 0xC0) != 0x80;
+    return count;
+}
+
 std::string nowWithUserLocale(const std::string& pattern) {
     return formatDate(secondsSince1970Now(), pattern, userLocaleIdentifier());
 }
@@ -48,8 +54,10 @@ std::string timestampFromEpoch(double secondsSince1970) {
 }
 
 double epochSecondsFromTimestamp(std::string_view timestamp) {
-    const auto& pattern =
-        timestamp.size() == kSecondsTimestampLength ? kSecondsPattern : kMillisecondsColonPattern;
+    // Characters, not bytes: a locale may write its digits outside ASCII.
+    const auto& pattern = characterCount(timestamp) == kSecondsTimestampLength
+                              ? kSecondsPattern
+                              : kMillisecondsColonPattern;
     return parseDate(timestamp, pattern, userLocaleIdentifier()).value_or(0);
 }
 

@@ -72,6 +72,13 @@ TEST(TimeStamps, ParsingGivesBackTheSameMomentAtTheTurnOfTheYear) {
     }
 }
 
+TEST(TimeStamps, ALocaleWithItsOwnDigitsReadsBackItsOwnStamps) {
+    MachineLocale machine("ar_EG");
+    auto text = timestampFromEpoch(kFriday2027_01_01);
+    EXPECT_GT(text.size(), 19u);  // not ASCII digits
+    EXPECT_EQ(epochSecondsFromTimestamp(text), kFriday2027_01_01) << text;
+}
+
 TEST(TimeStamps, TextsThatDoNotParseGiveZero) {
     for (const char* text :
          {"", "2024-13-01 00:00:00", "2024-02-30 10:00:00", "2024-01-01 10:00:00 trailing",
