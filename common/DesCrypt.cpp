@@ -1,5 +1,6 @@
 #include "common/DesCrypt.h"
 
+#include <exception>
 #include <span>
 #include <vector>
 

@@ -1,5 +1,7 @@
 #include "common/JsonDictionary.h"
 
+#include <exception>
+
 #include "platform/foundation/ValueJson.h"
 
 namespace common {

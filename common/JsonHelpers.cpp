@@ -1,5 +1,7 @@
 #include "common/JsonHelpers.h"
 
+#include <exception>
+
 #include "platform/foundation/ValueJson.h"
 
 namespace common {

@@ -6,6 +6,7 @@
 
 #include <cerrno>
 #include <memory>
+#include <new>
 #include <vector>
 
 #include "common/FileUrl.h"
