@@ -36,8 +36,10 @@ class XvfbServer {
             std::string lock = "/tmp/.X" + std::to_string(number) + "-lock";
             if (std::filesystem::exists(socket) || std::filesystem::exists(lock)) continue;
             display_ = ":" + std::to_string(number);
-            std::vector<std::string> args = {binary,        display_, "-screen",   "0",
-                                             "1280x800x24", "-br",    "-nolisten", "tcp"};
+            // -terminate: the server ends with its last client, also when this test is killed.
+            std::vector<std::string> args = {binary,      display_,      "-screen",
+                                             "0",         "1280x800x24", "-br",
+                                             "-nolisten", "tcp",         "-terminate"};
             std::vector<char*> argv;
             for (auto& a : args) argv.push_back(a.data());
             argv.push_back(nullptr);
