@@ -1,0 +1,8 @@
+#include "common/AppIdentifier.h"
+
+#include "platform/foundation/Bundle.h"
+
+const std::string& AppIdentifier() {
+    static const std::string identifier = platform::foundation::Bundle::main().bundleIdentifier();
+    return identifier;
+}

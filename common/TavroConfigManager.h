@@ -1,0 +1,12 @@
+#pragma once
+// Names the application's configuration property list. Holds only the file name; nothing
+// creates it yet. Not synchronised: owned by one thread.
+
+#include <string>
+
+class TavroConfigManager {
+public:
+    TavroConfigManager() = default;
+
+    std::string fileName = ".Tavro3DConfig.plist";
+};
