@@ -6,11 +6,11 @@
 #include <atomic>
 #include <condition_variable>
 #include <mutex>
-#include <thread>
 
 #include "glasses/GlassReport.h"
 #include "glasses/GlassReportParser.h"
 #include "glasses/HIDDeviceMonitor.h"
+#include "glasses/HIDMonitorThread.h"
 #include "platform/sim/SimUsbBus.h"
 #include "platform/sim/VirtualGlasses.h"
 
@@ -60,7 +60,7 @@ void BM_input_path_to_readCallBack(benchmark::State& state) {
         ++reads;
         changed.notify_all();
     });
-    std::thread thread([&] { monitor.start(); });
+    HIDMonitorThread thread(monitor);
 
     auto glasses = std::make_shared<platform::sim::VirtualGlasses>(
         platform::sim::VirtualGlasses::firstGeneration());
@@ -82,8 +82,7 @@ void BM_input_path_to_readCallBack(benchmark::State& state) {
     state.SetItemsProcessed(state.iterations() * batch);
 
     platform::sim::SimUsbBus::shared().unplug(glasses);
-    monitor.stop();
-    thread.join();
+    thread.stop();
 }
 BENCHMARK(BM_input_path_to_readCallBack)->Arg(1)->Arg(1000)->UseRealTime();
 

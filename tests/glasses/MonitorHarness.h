@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "glasses/HIDDeviceMonitor.h"
+#include "glasses/HIDMonitorThread.h"
 #include "platform/foundation/NotificationCenter.h"
 
 struct MonitorEvents {
@@ -52,12 +53,11 @@ public:
         monitor_.setReadCallBack([this](float a, float b, float c, float d) {
             record([&](MonitorEvents& events) { events.reads.push_back({a, b, c, d}); });
         });
-        thread_ = std::thread([this] { monitor_.start(); });
+        thread_ = std::make_unique<HIDMonitorThread>(monitor_);
     }
 
     ~MonitorHarness() {
-        monitor_.stop();
-        thread_.join();
+        thread_->stop();
         auto& center = platform::foundation::NotificationCenter::defaultCenter();
         for (auto token : tokens_) center.removeObserver(token);
     }
@@ -89,5 +89,5 @@ private:
     std::condition_variable changed_;
     MonitorEvents events_;
     std::vector<platform::foundation::ObserverToken> tokens_;
-    std::thread thread_;
+    std::unique_ptr<HIDMonitorThread> thread_;
 };
