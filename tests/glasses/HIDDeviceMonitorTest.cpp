@@ -40,8 +40,8 @@ protected:
         SimUsbBus::shared().plug(device);
         return device;
     }
-    std::shared_ptr<VirtualGlasses> plugGlasses(VirtualGlassesConfig config) {
-        return plug(std::make_shared<VirtualGlasses>(std::move(config)));
+    static std::shared_ptr<VirtualGlasses> makeGlasses(VirtualGlassesConfig config) {
+        return std::make_shared<VirtualGlasses>(std::move(config));
     }
 
     // Plugs the glasses and waits until the monitor has taken them; returns their handle.
@@ -167,7 +167,7 @@ TEST_F(HIDDeviceMonitorTest, VersionTextsAreAnnouncedUpperCasedOrPassedOnAsIMUVa
 }
 
 TEST_F(HIDDeviceMonitorTest, BiasTableFillsToEightEntriesFromTheGlasses) {
-    auto glasses = plugGlasses(VirtualGlasses::secondGeneration());
+    auto glasses = makeGlasses(VirtualGlasses::secondGeneration());
     DevicePtr handle = plugAndAwait(glasses);
     // Store two user entries first; the glasses keep them and hand them back.
     ASSERT_EQ(send(handle, [](std::span<uint8_t> f) {
@@ -198,7 +198,7 @@ TEST_F(HIDDeviceMonitorTest, BiasTableFillsToEightEntriesFromTheGlasses) {
 TEST_F(HIDDeviceMonitorTest, OffsetRequestStoresTheRecordWithNaNAsZero) {
     auto config = VirtualGlasses::secondGeneration();
     config.imuOffsets = {1, 2, 3, std::nanf(""), 5, 6};
-    DevicePtr handle = plugAndAwait(plugGlasses(config));
+    DevicePtr handle = plugAndAwait(makeGlasses(config));
     TavroLocalServer::shareManager().setOffsetDict({});
     send(handle, glass_cmd_get_imu_offset);
     ASSERT_TRUE(harness_.await([](const MonitorEvents& e) { return !e.reads.empty(); }));
@@ -207,7 +207,7 @@ TEST_F(HIDDeviceMonitorTest, OffsetRequestStoresTheRecordWithNaNAsZero) {
 }
 
 TEST_F(HIDDeviceMonitorTest, FirstGenerationStreamReachesReadCallBackUntilSwitchedOff) {
-    auto glasses = plugGlasses(VirtualGlasses::firstGeneration());
+    auto glasses = makeGlasses(VirtualGlasses::firstGeneration());
     DevicePtr handle = plugAndAwait(glasses);
     glasses->setImuRate(2000);
     ASSERT_TRUE(harness_.await([](const MonitorEvents& e) { return e.reads.size() >= 20; }));
@@ -223,7 +223,7 @@ TEST_F(HIDDeviceMonitorTest, FirstGenerationStreamReachesReadCallBackUntilSwitch
 }
 
 TEST_F(HIDDeviceMonitorTest, ShortAndMalformedReportsAreSurvived) {
-    auto glasses = plugGlasses(VirtualGlasses::secondGeneration());
+    auto glasses = makeGlasses(VirtualGlasses::secondGeneration());
     plugAndAwait(glasses);
     std::vector<std::vector<uint8_t>> reports = {{}, {0x40}, {0x40, 0x00, 1, 2, 3}};
     std::vector<uint8_t> hugeLength(64, 'a');  // version reply claiming 65535 bytes
@@ -254,7 +254,7 @@ struct ImmersionRecorder : VXServerInterface {
 TEST_F(HIDDeviceMonitorTest, ImmersionChangeOnTheGlassesReachesTheGlassesServer) {
     auto recorder = std::make_shared<ImmersionRecorder>();
     AppDelegate::shared().vxServer.set(recorder);
-    auto glasses = plugGlasses(VirtualGlasses::secondGenerationPro());
+    auto glasses = makeGlasses(VirtualGlasses::secondGenerationPro());
     plugAndAwait(glasses);
     glasses->reportImmersionChange(6);
     EXPECT_TRUE(harness_.await([&](const MonitorEvents&) { return recorder->received == 6; }) ||
