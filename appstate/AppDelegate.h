@@ -36,7 +36,7 @@ class TavroDepthCustomManager;
 class AppMonitor;
 
 class AppDelegate {
-public:
+  public:
     // The one delegate of the process, created with its initial values on first use.
     static AppDelegate& shared();
 

@@ -7,7 +7,7 @@
 
 template <class T>
 class Guarded {
-public:
+  public:
     Guarded() = default;
     explicit Guarded(T value) : value_(std::move(value)) {}
     Guarded(const Guarded&) = delete;
@@ -28,7 +28,7 @@ public:
         return value;
     }
 
-private:
+  private:
     mutable std::mutex mutex_;
     T value_{};
 };

@@ -6,7 +6,7 @@
 #include <cstdint>
 
 class VXServerInterface {
-public:
+  public:
     virtual ~VXServerInterface() = default;
     // Stores the glasses' immersion setting (and remembers it for the next plug-in).
     virtual void changeImmersion(int32_t value) = 0;

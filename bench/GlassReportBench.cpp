@@ -38,8 +38,12 @@ void parseReports(benchmark::State& state, int32_t mode) {
     state.SetItemsProcessed(state.iterations());
 }
 
-void BM_parse_glass_report_gen1(benchmark::State& state) { parseReports(state, 1); }
-void BM_parse_glass_report_gen2(benchmark::State& state) { parseReports(state, 2); }
+void BM_parse_glass_report_gen1(benchmark::State& state) {
+    parseReports(state, 1);
+}
+void BM_parse_glass_report_gen2(benchmark::State& state) {
+    parseReports(state, 2);
+}
 BENCHMARK(BM_parse_glass_report_gen1);
 BENCHMARK(BM_parse_glass_report_gen2);
 

@@ -5,7 +5,7 @@
 #include <string>
 
 class TavroConfigManager {
-public:
+  public:
     TavroConfigManager() = default;
 
     std::string fileName = ".Tavro3DConfig.plist";

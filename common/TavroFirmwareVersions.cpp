@@ -1,8 +1,8 @@
 #include "common/TavroFirmwareVersions.h"
 
 std::optional<FirmwareFamily> firmwareFamilyOfVersion(std::string_view version) {
-    for (const FirmwareFamily& family : {kFirmwareFamilyV1, kFirmwareFamilyV2,
-                                         kFirmwareFamilyV2Pro}) {
+    for (const FirmwareFamily& family :
+         {kFirmwareFamilyV1, kFirmwareFamilyV2, kFirmwareFamilyV2Pro}) {
         if (version.find(family.prefix) != std::string_view::npos) return family;
     }
     return std::nullopt;

@@ -57,7 +57,9 @@ TavroLog& TavroLog::shareManager() {
     return instance;
 }
 
-void TavroLog::logMessage(const std::string& message) { logMessage(message, "3D-Halvane"); }
+void TavroLog::logMessage(const std::string& message) {
+    logMessage(message, "3D-Halvane");
+}
 
 void TavroLog::logSunshineMessage(const std::string& message) {
     logMessage(message, "Sunshine");

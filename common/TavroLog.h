@@ -11,7 +11,7 @@
 #include <string>
 
 class TavroLog {
-public:
+  public:
     // Files above this size are deleted before the next line is written.
     static constexpr uint64_t kMaximumFileSize = 104'857'600;
 
@@ -30,6 +30,6 @@ public:
     static void createTavroSpaceDirectories();
     static std::string logDirectoryPath();
 
-private:
+  private:
     TavroLog() = default;
 };

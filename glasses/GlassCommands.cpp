@@ -12,7 +12,9 @@ namespace {
 constexpr int32_t kRefused = -1;
 constexpr int32_t kBuilt = static_cast<int32_t>(kFrameLength);
 
-bool fitsFrame(std::span<uint8_t> frame) { return frame.size() >= kFrameLength; }
+bool fitsFrame(std::span<uint8_t> frame) {
+    return frame.size() >= kFrameLength;
+}
 
 void writeHeader(std::span<uint8_t> frame, uint16_t command, uint16_t subcommand) {
     writeU16(frame, kKindOffset, kKindCommand);

@@ -49,7 +49,9 @@ static_assert(kVersionTextOffset + kVersionTextCapacity - 1 == kImuIdOffset);
 static_assert(kImuIdOffset < kReportSize);
 
 // The last byte a field of `width` bytes at `offset` occupies must lie in the report.
-constexpr bool fits(size_t offset, size_t width) { return offset + width <= kReportSize; }
+constexpr bool fits(size_t offset, size_t width) {
+    return offset + width <= kReportSize;
+}
 static_assert(fits(40, 4) && fits(48, 4));
 
 inline bool has(std::span<const uint8_t> bytes, size_t offset, size_t width) {

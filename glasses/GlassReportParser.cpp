@@ -28,7 +28,9 @@ std::string format(const char* pattern, Args... args) {
     return text;
 }
 
-float zeroIfNaN(float value) { return std::isnan(value) ? 0.0f : value; }
+float zeroIfNaN(float value) {
+    return std::isnan(value) ? 0.0f : value;
+}
 
 void parseVersion(Report report, std::span<uint8_t> versionText, uint32_t& versionLength) {
     if (!has(report, kVersionLengthOffset, 2)) return;
@@ -40,7 +42,8 @@ void parseVersion(Report report, std::span<uint8_t> versionText, uint32_t& versi
     versionLength = static_cast<uint32_t>(length);
 
     int64_t imuId = 0;
-    if (has(report, kImuIdOffset, 1) && (report[kImuIdOffset] == 'p' || report[kImuIdOffset] == 'C')) {
+    if (has(report, kImuIdOffset, 1) &&
+        (report[kImuIdOffset] == 'p' || report[kImuIdOffset] == 'C')) {
         imuId = report[kImuIdOffset];
     }
     TavroLocalServer::shareManager().setImu_id(imuId);
@@ -54,10 +57,9 @@ void parseOffsets(Report report) {
     for (float value : values) numbers.emplace_back(zeroIfNaN(value));
     TavroLocalServer::shareManager().setOffsetDict(
         ValueDictionary{{"type", 9998}, {"value", std::move(numbers)}});
-    TavroLog::logMessage(format("acc_x = %f,acc_y = %f,acc_z = %f",
-                                static_cast<double>(zeroIfNaN(values[3])),
-                                static_cast<double>(zeroIfNaN(values[4])),
-                                static_cast<double>(zeroIfNaN(values[5]))));
+    TavroLog::logMessage(format(
+        "acc_x = %f,acc_y = %f,acc_z = %f", static_cast<double>(zeroIfNaN(values[3])),
+        static_cast<double>(zeroIfNaN(values[4])), static_cast<double>(zeroIfNaN(values[5]))));
 }
 
 void parseBiasEntry(Report report) {
@@ -79,8 +81,8 @@ void parseBiasEntry(Report report) {
                                         static_cast<double>(temperature), static_cast<double>(x),
                                         static_cast<double>(y), static_cast<double>(z),
                                         server.biasCount()));
-            server.biasArray()->addObject(ValueArray{
-                int{type}, int{report[13]}, int{report[14]}, temperature, x, y, z, int{type}});
+            server.biasArray()->addObject(ValueArray{int{type}, int{report[13]}, int{report[14]},
+                                                     temperature, x, y, z, int{type}});
         }
     }
     if (server.biasCount() == 7) {
@@ -138,8 +140,7 @@ bool isQuaternionValid(float a, float b, float c, float d) {
 void parse_glass_report(int32_t mode, std::span<const uint8_t> report, float& quaternionA,
                         float& quaternionB, float& quaternionC, float& quaternionD,
                         std::span<int32_t, 3> imuAt34, std::span<int32_t, 3> imuAt28,
-                        int32_t& imuAt40, std::span<uint8_t> versionText,
-                        uint32_t& versionLength) {
+                        int32_t& imuAt40, std::span<uint8_t> versionText, uint32_t& versionLength) {
     glass_report_state::setLastMode(mode);
     if (!has(report, kKindOffset, 2)) return;
     const uint16_t kind = readU16(report, kKindOffset);

@@ -16,8 +16,7 @@
 void parse_glass_report(int32_t mode, std::span<const uint8_t> report, float& quaternionA,
                         float& quaternionB, float& quaternionC, float& quaternionD,
                         std::span<int32_t, 3> imuAt34, std::span<int32_t, 3> imuAt28,
-                        int32_t& imuAt40, std::span<uint8_t> versionText,
-                        uint32_t& versionLength);
+                        int32_t& imuAt40, std::span<uint8_t> versionText, uint32_t& versionLength);
 
 // False when any value is NaN; otherwise true when at least one is not zero.
 bool isQuaternionValid(float a, float b, float c, float d);

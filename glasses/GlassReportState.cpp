@@ -14,8 +14,12 @@ std::atomic<uint32_t> gWearThresholds{0};
 
 }  // namespace
 
-int32_t lastMode() { return gLastMode.load(std::memory_order_relaxed); }
-void setLastMode(int32_t mode) { gLastMode.store(mode, std::memory_order_relaxed); }
+int32_t lastMode() {
+    return gLastMode.load(std::memory_order_relaxed);
+}
+void setLastMode(int32_t mode) {
+    gLastMode.store(mode, std::memory_order_relaxed);
+}
 
 std::array<float, 4> lastOrientation() {
     std::lock_guard lock(gOrientationMutex);

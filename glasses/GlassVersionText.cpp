@@ -2,7 +2,9 @@
 
 namespace {
 
-bool isContinuation(uint8_t byte) { return (byte & 0xC0) == 0x80; }
+bool isContinuation(uint8_t byte) {
+    return (byte & 0xC0) == 0x80;
+}
 
 // Strict UTF-8: no overlong forms, no surrogates, nothing above U+10FFFF.
 bool isUtf8(std::span<const uint8_t> bytes) {

@@ -30,8 +30,8 @@ void HIDDeviceMonitor::start() {
 
     std::vector<Value> criteria;
     for (const HIDMonitorData& row : vp) {
-        criteria.emplace_back(ValueDictionary{{"ProductID", row.productId},
-                                              {"VendorID", row.vendorId}});
+        criteria.emplace_back(
+            ValueDictionary{{"ProductID", row.productId}, {"VendorID", row.vendorId}});
     }
     manager->setDeviceMatchingMultiple(std::move(criteria));
     manager->scheduleWithRunLoop(loop);
@@ -80,12 +80,11 @@ void HIDDeviceMonitor::handleDeviceRemoved(const DevicePtr& device) {
     inputBuffers_.erase(device.get());
 }
 
-void HIDDeviceMonitor::handleInputReport(const DevicePtr& device,
-                                         std::span<const uint8_t> report) {
+void HIDDeviceMonitor::handleInputReport(const DevicePtr& device, std::span<const uint8_t> report) {
     NotificationCenter::defaultCenter().post(
         kHIDDeviceDataReceived,
-        Value(ValueDictionary{{"data", Value(platform::foundation::Bytes(report.begin(),
-                                                                         report.end()))}}));
+        Value(ValueDictionary{
+            {"data", Value(platform::foundation::Bytes(report.begin(), report.end()))}}));
 
     HIDDevice info = hidDeviceFromIOHIDDevice(device);
     if (isWakeDevice(info.vendorId, info.productId)) return;
@@ -101,16 +100,17 @@ void HIDDeviceMonitor::handleInputReport(const DevicePtr& device,
                        quaternion[2], quaternion[3], imuAt34, imuAt28, imuAt40, versionBytes,
                        versionLength);
 
-    const std::string version = glassVersionText(
-        std::span<const uint8_t>(versionBytes).first(std::min<size_t>(versionLength,
-                                                                      versionBytes.size())));
+    const std::string version =
+        glassVersionText(std::span<const uint8_t>(versionBytes)
+                             .first(std::min<size_t>(versionLength, versionBytes.size())));
     if (!version.empty()) {
         if (generation == 1 || generation == 2) {
             NotificationCenter::defaultCenter().post(kGlassVersionNotification, Value(version));
         }
         return;
     }
-    if (auto read = readCallBack()) read(quaternion[0], quaternion[1], quaternion[2], quaternion[3]);
+    if (auto read = readCallBack())
+        read(quaternion[0], quaternion[1], quaternion[2], quaternion[3]);
 }
 
 HIDDeviceMonitor::DeviceCallback HIDDeviceMonitor::devicePlugIn() const {

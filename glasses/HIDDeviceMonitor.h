@@ -29,7 +29,7 @@ inline constexpr const char* kGlassVersionNotification =
     "get_tavro_glass_version_NSNotificationName";
 
 class HIDDeviceMonitor {
-public:
+  public:
     using DeviceCallback = std::function<void(const platform::hid::DevicePtr& device)>;
     using ReadCallback = std::function<void(float, float, float, float)>;
 
@@ -58,13 +58,13 @@ public:
     const std::vector<HIDMonitorData> vp;
     const int64_t reportSize;
 
-protected:
+  protected:
     virtual void handleInputReport(const platform::hid::DevicePtr& device,
                                    std::span<const uint8_t> report);
     virtual void handleDeviceMatched(const platform::hid::DevicePtr& device);
     virtual void handleDeviceRemoved(const platform::hid::DevicePtr& device);
 
-private:
+  private:
     mutable std::mutex mutex_;
     DeviceCallback devicePlugIn_;
     DeviceCallback devicePullOut_;

@@ -8,7 +8,7 @@
 #include "glasses/HIDDeviceMonitor.h"
 
 class HIDMonitorThread {
-public:
+  public:
     explicit HIDMonitorThread(HIDDeviceMonitor& monitor)
         : monitor_(monitor), thread_([this] { monitor_.start(); }) {}
     ~HIDMonitorThread() { stop(); }
@@ -21,7 +21,7 @@ public:
         thread_.join();
     }
 
-private:
+  private:
     HIDDeviceMonitor& monitor_;
     std::thread thread_;
 };

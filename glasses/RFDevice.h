@@ -9,7 +9,7 @@
 #include "glasses/HIDDevice.h"
 
 class RFDevice {
-public:
+  public:
     explicit RFDevice(HIDDevice info) : deviceInfo(std::move(info)) {}
     virtual ~RFDevice() = default;
 

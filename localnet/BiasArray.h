@@ -9,13 +9,13 @@
 #include "platform/foundation/Value.h"
 
 class BiasArray {
-public:
+  public:
     void addObject(platform::foundation::ValueArray entry);
     void removeAllObjects();
     size_t count() const;
     platform::foundation::ValueArray entries() const;
 
-private:
+  private:
     mutable std::mutex mutex_;
     platform::foundation::ValueArray entries_;
 };

@@ -13,7 +13,7 @@
 #include <thread>
 
 class LoopbackLineServer {
-public:
+  public:
     // Starts listening at once; port() is 0 when no port from `preferredPort` down was free.
     explicit LoopbackLineServer(uint16_t preferredPort);
     ~LoopbackLineServer();
@@ -28,7 +28,7 @@ public:
     // Output waiting for a client that does not read is bounded; beyond it, text is dropped.
     static constexpr size_t kMaximumPendingOutput = 4 * 1024 * 1024;
 
-private:
+  private:
     void listen(uint16_t preferredPort);
     void run();
     void acceptClient();

@@ -20,7 +20,7 @@
 #include "platform/foundation/Value.h"
 
 class TavroLocalServer {
-public:
+  public:
     // The process-wide server, listening from its first use on.
     static TavroLocalServer& shareManager();
     // "84999" taken as a number and masked to 16 bits: 19463.
@@ -63,7 +63,7 @@ public:
     // "Mac" when the identifier is unknown or cannot be read.
     static std::string getDeviceModel();
 
-private:
+  private:
     LoopbackLineServer socket_;
     std::shared_ptr<BiasArray> biasArray_ = std::make_shared<BiasArray>();
     std::atomic<int32_t> biasCount_{0};

@@ -21,7 +21,7 @@
 namespace platform::hid {
 
 class BusDevice : public std::enable_shared_from_this<BusDevice> {
-public:
+  public:
     virtual ~BusDevice() = default;
 
     // The property's value, or null when the device has no such property.
@@ -34,11 +34,11 @@ public:
     uint64_t addInputListener(InputListener listener);
     void removeInputListener(uint64_t id);
 
-protected:
+  protected:
     // Hands an input report to every listener, on the calling thread.
     void sendInputReport(uint8_t reportId, std::span<const uint8_t> report);
 
-private:
+  private:
     std::mutex listenersMutex_;
     std::map<uint64_t, InputListener> listeners_;
     uint64_t nextListenerId_ = 1;

@@ -21,8 +21,7 @@ int32_t Device::setReport(ReportType type, int64_t reportId, std::span<const uin
     return busDevice_->setReport(type, static_cast<uint8_t>(reportId & 0xFF), report);
 }
 
-void Device::registerInputReportCallback(std::span<uint8_t> buffer,
-                                         InputReportCallback callback) {
+void Device::registerInputReportCallback(std::span<uint8_t> buffer, InputReportCallback callback) {
     uint64_t previous = 0;
     {
         std::lock_guard lock(mutex_);

@@ -26,7 +26,7 @@ class Device;
 using DevicePtr = std::shared_ptr<Device>;
 
 class Device : public std::enable_shared_from_this<Device> {
-public:
+  public:
     Device(BusDevicePtr busDevice, std::shared_ptr<RunLoopDelivery> delivery);
     ~Device();
     Device(const Device&) = delete;
@@ -49,7 +49,7 @@ public:
     void markDetached();
     bool isAttached() const;
 
-private:
+  private:
     void deliverInputReport(uint8_t reportId, std::span<const uint8_t> bytes);
 
     const BusDevicePtr busDevice_;

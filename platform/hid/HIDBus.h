@@ -16,7 +16,7 @@
 namespace platform::hid {
 
 class HIDBus {
-public:
+  public:
     static HIDBus& system();
 
     // Attaching a device that is attached already, or detaching one that is not, does
@@ -32,7 +32,7 @@ public:
     uint64_t addListener(Listener listener);
     void removeListener(uint64_t id);
 
-private:
+  private:
     mutable std::recursive_mutex mutex_;
     std::vector<BusDevicePtr> devices_;
     std::map<uint64_t, Listener> listeners_;

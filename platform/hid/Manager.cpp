@@ -20,9 +20,13 @@ void Manager::setDeviceMatchingMultiple(std::optional<std::vector<foundation::Va
     criteria_ = std::move(criteria);
 }
 
-void Manager::scheduleWithRunLoop(foundation::RunLoop& loop) { delivery_->schedule(loop); }
+void Manager::scheduleWithRunLoop(foundation::RunLoop& loop) {
+    delivery_->schedule(loop);
+}
 
-void Manager::unscheduleFromRunLoop() { delivery_->unschedule(); }
+void Manager::unscheduleFromRunLoop() {
+    delivery_->unschedule();
+}
 
 int32_t Manager::open() {
     {
@@ -32,9 +36,8 @@ int32_t Manager::open() {
     }
     // The bus calls the listener under its own lock; the manager's lock is never held while
     // calling into the bus, so the two locks are always taken bus first.
-    uint64_t listener = bus_.addListener([this](const BusDevicePtr& device, bool attached) {
-        busChanged(device, attached);
-    });
+    uint64_t listener = bus_.addListener(
+        [this](const BusDevicePtr& device, bool attached) { busChanged(device, attached); });
     std::lock_guard lock(mutex_);
     busListener_ = listener;
     return kIOReturnSuccess;

@@ -23,7 +23,7 @@
 namespace platform::hid {
 
 class Manager : public std::enable_shared_from_this<Manager> {
-public:
+  public:
     static std::shared_ptr<Manager> create(HIDBus& bus = HIDBus::system());
     ~Manager();
     Manager(const Manager&) = delete;
@@ -44,7 +44,7 @@ public:
 
     std::vector<DevicePtr> copyDevices() const;
 
-private:
+  private:
     explicit Manager(HIDBus& bus);
     bool matches(const BusDevice& device) const;
     void busChanged(const BusDevicePtr& device, bool attached);

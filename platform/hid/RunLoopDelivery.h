@@ -12,12 +12,12 @@
 namespace platform::hid {
 
 class RunLoopDelivery {
-public:
+  public:
     void schedule(foundation::RunLoop& loop);
     void unschedule();
     void deliver(foundation::Task task);
 
-private:
+  private:
     std::mutex mutex_;
     std::unique_ptr<foundation::RunLoopSource> source_;
     std::vector<foundation::Task> waiting_;

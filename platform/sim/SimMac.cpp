@@ -28,11 +28,13 @@ SimMac::~SimMac() {
 
 std::shared_ptr<VirtualHidDevice> SimMac::makeDevice(const GlassesProfile& glasses) {
     if (glasses.kind == "wake") {
-        return makeWakeDevice(glasses.vendorId.value_or(0x0483), glasses.productId.value_or(0x6001));
+        return makeWakeDevice(glasses.vendorId.value_or(0x0483),
+                              glasses.productId.value_or(0x6001));
     }
-    VirtualGlassesConfig config = glasses.kind == "gen1"      ? VirtualGlasses::firstGeneration()
-                                  : glasses.kind == "gen2pro" ? VirtualGlasses::secondGenerationPro()
-                                                              : VirtualGlasses::secondGeneration();
+    VirtualGlassesConfig config = glasses.kind == "gen1" ? VirtualGlasses::firstGeneration()
+                                  : glasses.kind == "gen2pro"
+                                      ? VirtualGlasses::secondGenerationPro()
+                                      : VirtualGlasses::secondGeneration();
     if (glasses.vendorId) config.identity.vendorId = *glasses.vendorId;
     if (glasses.productId) config.identity.productId = *glasses.productId;
     if (glasses.firmware) config.firmwareVersion = *glasses.firmware;

@@ -15,7 +15,7 @@
 namespace platform::sim {
 
 class SimMac {
-public:
+  public:
     explicit SimMac(MachineProfile profile, SimUsbBus& bus = SimUsbBus::shared());
     ~SimMac();
     SimMac(const SimMac&) = delete;
@@ -32,7 +32,7 @@ public:
     // The devices plugged in from the profile, in its order.
     std::vector<std::shared_ptr<VirtualHidDevice>> profileDevices() const;
 
-private:
+  private:
     MachineProfile profile_;
     SimUsbBus& bus_;
     mutable std::mutex mutex_;

@@ -13,7 +13,7 @@
 namespace platform::sim {
 
 class SimUsbBus {
-public:
+  public:
     static SimUsbBus& shared();
     explicit SimUsbBus(hid::HIDBus& bus) : bus_(bus) {}
 
@@ -22,7 +22,7 @@ public:
     void unplug(const std::shared_ptr<VirtualHidDevice>& device);
     bool isPlugged(const VirtualHidDevice& device) const { return bus_.isAttached(&device); }
 
-private:
+  private:
     hid::HIDBus& bus_;
     std::mutex mutex_;
     int64_t nextLocation_ = 0x14100000;

@@ -223,9 +223,8 @@ void VirtualGlasses::streamImu() {
     auto next = Clock::current().now();
     while (!stopping_) {
         if (!streamOn_ || imuRate_ <= 0) {
-            Clock::current().waitUntil(lock, streamChanged_, Clock::current().now() + kIdleWait, [this] {
-                return stopping_ || (streamOn_ && imuRate_ > 0);
-            });
+            Clock::current().waitUntil(lock, streamChanged_, Clock::current().now() + kIdleWait,
+                                       [this] { return stopping_ || (streamOn_ && imuRate_ > 0); });
             next = Clock::current().now();
             continue;
         }

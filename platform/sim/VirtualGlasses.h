@@ -41,7 +41,7 @@ struct VirtualGlassesConfig {
 };
 
 class VirtualGlasses : public VirtualHidDevice {
-public:
+  public:
     static VirtualGlassesConfig firstGeneration();
     // Second-generation glasses with one of their product identifiers.
     static VirtualGlassesConfig secondGeneration(int64_t vendorId = 0x0483,
@@ -65,12 +65,12 @@ public:
     uint8_t immersion() const;
     BiasEntry userBiasEntry(size_t index) const;
 
-protected:
+  protected:
     void handleOutputReport(uint8_t reportId, std::span<const uint8_t> report) override;
     // The bootloader-entry command; the glasses stay on the bus here.
     virtual void enterBootloader() {}
 
-private:
+  private:
     void answerBiasRequest(std::span<const uint8_t> request);
     void sendReply(uint16_t command, uint16_t subcommand, std::array<uint8_t, 64>& reply);
     void streamImu();

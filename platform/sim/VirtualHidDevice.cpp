@@ -55,11 +55,9 @@ void VirtualHidDevice::clearOutputReports() {
     outputReports_.clear();
 }
 
-bool VirtualHidDevice::waitForOutputReports(size_t count,
-                                            std::chrono::milliseconds timeout) const {
+bool VirtualHidDevice::waitForOutputReports(size_t count, std::chrono::milliseconds timeout) const {
     std::unique_lock lock(mutex_);
-    return outputArrived_.wait_for(lock, timeout,
-                                   [&] { return outputReports_.size() >= count; });
+    return outputArrived_.wait_for(lock, timeout, [&] { return outputReports_.size() >= count; });
 }
 
 }  // namespace platform::sim

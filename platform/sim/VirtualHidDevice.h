@@ -34,7 +34,7 @@ struct RecordedReport {
 };
 
 class VirtualHidDevice : public hid::BusDevice {
-public:
+  public:
     explicit VirtualHidDevice(VirtualHidIdentity identity);
 
     foundation::Value property(const std::string& key) const override;
@@ -53,11 +53,11 @@ public:
     // Waits (real time) until at least `count` output reports have arrived.
     bool waitForOutputReports(size_t count, std::chrono::milliseconds timeout) const;
 
-protected:
+  protected:
     // Called for every output report after it is recorded, on the sender's thread.
     virtual void handleOutputReport(uint8_t reportId, std::span<const uint8_t> report);
 
-private:
+  private:
     const VirtualHidIdentity identity_;
     mutable std::mutex mutex_;
     mutable std::condition_variable outputArrived_;

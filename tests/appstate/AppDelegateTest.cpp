@@ -1,8 +1,8 @@
-#include "appstate/AppDelegate.h"
-
 #include <gtest/gtest.h>
 
 #include <thread>
+
+#include "appstate/AppDelegate.h"
 
 namespace {
 

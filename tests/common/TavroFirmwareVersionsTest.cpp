@@ -1,8 +1,7 @@
-#include "common/TavroFirmwareVersions.h"
-
 #include <gtest/gtest.h>
 
 #include "common/TavroConfigManager.h"
+#include "common/TavroFirmwareVersions.h"
 
 namespace {
 

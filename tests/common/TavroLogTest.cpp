@@ -1,5 +1,3 @@
-#include "common/TavroLog.h"
-
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -8,6 +6,7 @@
 #include <sstream>
 #include <thread>
 
+#include "common/TavroLog.h"
 #include "platform/foundation/FileSystem.h"
 
 namespace fs = std::filesystem;
@@ -15,7 +14,7 @@ namespace fs = std::filesystem;
 namespace {
 
 class TavroLogTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         home_ = fs::temp_directory_path() /
                 ("tavro-log-" + std::to_string(::getpid()) + "-" +
@@ -53,8 +52,8 @@ TEST_F(TavroLogTest, FirstLineCreatesFolderAndFileHoldingExactlyThatLine) {
         << content;
 
     TavroLog::logMessage("again");
-    EXPECT_TRUE(std::regex_match(read(logFile("3D-Halvane")),
-                                 std::regex(R"(.*: hello\n.*: again\n)")));
+    EXPECT_TRUE(
+        std::regex_match(read(logFile("3D-Halvane")), std::regex(R"(.*: hello\n.*: again\n)")));
 }
 
 TEST_F(TavroLogTest, EmptyMessageWritesNothingAndCreatesNoFolder) {

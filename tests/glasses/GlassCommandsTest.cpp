@@ -1,10 +1,9 @@
-#include "glasses/GlassCommands.h"
-
 #include <gtest/gtest.h>
 
 #include <array>
 #include <cstring>
 
+#include "glasses/GlassCommands.h"
 #include "glasses/GlassReport.h"
 #include "glasses/GlassReportState.h"
 

@@ -1,5 +1,3 @@
-#include "glasses/GlassReportParser.h"
-
 #include <gtest/gtest.h>
 
 #include <array>
@@ -10,6 +8,7 @@
 
 #include "common/AppIdentifier.h"
 #include "glasses/GlassReport.h"
+#include "glasses/GlassReportParser.h"
 #include "glasses/GlassReportState.h"
 #include "localnet/TavroLocalServer.h"
 #include "platform/foundation/NotificationCenter.h"
@@ -60,7 +59,7 @@ Parsed parse(int32_t mode, std::span<const uint8_t> report) {
 }
 
 class GlassReportParserTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override { resetServer(); }
     void TearDown() override { resetServer(); }
     static void resetServer() {
@@ -195,8 +194,8 @@ TEST_F(GlassReportParserTest, WearThresholdsAndDisplayStatus) {
     std::mutex mutex;
     std::optional<Value> status;
     auto& center = platform::foundation::NotificationCenter::defaultCenter();
-    auto token = center.addObserver(AppIdentifier() + ".GlassDisplayStatus", std::nullopt,
-                                    nullptr, [&](const platform::foundation::Notification& note) {
+    auto token = center.addObserver(AppIdentifier() + ".GlassDisplayStatus", std::nullopt, nullptr,
+                                    [&](const platform::foundation::Notification& note) {
                                         std::lock_guard lock(mutex);
                                         status = note.object;
                                     });

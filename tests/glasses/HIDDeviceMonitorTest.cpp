@@ -1,5 +1,3 @@
-#include "glasses/HIDDeviceMonitor.h"
-
 #include <gtest/gtest.h>
 
 #include <array>
@@ -9,6 +7,7 @@
 #include "glasses/GlassCommands.h"
 #include "glasses/GlassReport.h"
 #include "glasses/HIDDevice.h"
+#include "glasses/HIDDeviceMonitor.h"
 #include "glasses/RFDevice.h"
 #include "localnet/TavroLocalServer.h"
 #include "platform/sim/SimUsbBus.h"
@@ -25,7 +24,7 @@ using platform::sim::VirtualHidDevice;
 namespace {
 
 class HIDDeviceMonitorTest : public ::testing::Test {
-protected:
+  protected:
     void TearDown() override {
         for (auto& device : plugged_) SimUsbBus::shared().unplug(device);
         TavroLocalServer& server = TavroLocalServer::shareManager();
@@ -48,9 +47,8 @@ protected:
     DevicePtr plugAndAwait(const std::shared_ptr<VirtualHidDevice>& device) {
         const size_t before = harness_.events().pluggedIn.size();
         plug(device);
-        EXPECT_TRUE(harness_.await([&](const MonitorEvents& e) {
-            return e.pluggedIn.size() > before;
-        }));
+        EXPECT_TRUE(
+            harness_.await([&](const MonitorEvents& e) { return e.pluggedIn.size() > before; }));
         return harness_.events().pluggedIn.back();
     }
 
@@ -152,7 +150,8 @@ TEST_F(HIDDeviceMonitorTest, VersionTextsAreAnnouncedUpperCasedOrPassedOnAsIMUVa
 
         ASSERT_EQ(send(handle, glass_cmd_get_firmware_version), 0);
         ASSERT_TRUE(harness_.await([&](const MonitorEvents& e) {
-            return e.versions.size() + e.reads.size() > before.versions.size() + before.reads.size();
+            return e.versions.size() + e.reads.size() >
+                   before.versions.size() + before.reads.size();
         }));
         MonitorEvents after = harness_.events();
         if (each.announced.empty()) {
@@ -170,17 +169,23 @@ TEST_F(HIDDeviceMonitorTest, BiasTableFillsToEightEntriesFromTheGlasses) {
     auto glasses = makeGlasses(VirtualGlasses::secondGeneration());
     DevicePtr handle = plugAndAwait(glasses);
     // Store two user entries first; the glasses keep them and hand them back.
-    ASSERT_EQ(send(handle, [](std::span<uint8_t> f) {
-                  return glass_cmd_set_user_temp_bias(f, 0, 30, 0.5f, 0.25f, -0.5f);
-              }), 0);
-    ASSERT_EQ(send(handle, [](std::span<uint8_t> f) {
-                  return glass_cmd_set_user_temp_bias(f, 1, 35, 0.75f, 0.25f, -0.5f);
-              }), 0);
+    ASSERT_EQ(send(handle,
+                   [](std::span<uint8_t> f) {
+                       return glass_cmd_set_user_temp_bias(f, 0, 30, 0.5f, 0.25f, -0.5f);
+                   }),
+              0);
+    ASSERT_EQ(send(handle,
+                   [](std::span<uint8_t> f) {
+                       return glass_cmd_set_user_temp_bias(f, 1, 35, 0.75f, 0.25f, -0.5f);
+                   }),
+              0);
     for (uint32_t index = 0; index < 6; ++index) {
-        send(handle, [index](std::span<uint8_t> f) { return glass_cmd_get_temp_bias(f, index, 1); });
+        send(handle,
+             [index](std::span<uint8_t> f) { return glass_cmd_get_temp_bias(f, index, 1); });
     }
     for (uint32_t index = 0; index < 2; ++index) {
-        send(handle, [index](std::span<uint8_t> f) { return glass_cmd_get_temp_bias(f, index, 2); });
+        send(handle,
+             [index](std::span<uint8_t> f) { return glass_cmd_get_temp_bias(f, index, 2); });
     }
     TavroLocalServer& server = TavroLocalServer::shareManager();
     ASSERT_TRUE(harness_.await([&](const MonitorEvents&) { return server.biasCount() == 8; }) ||
@@ -191,8 +196,8 @@ TEST_F(HIDDeviceMonitorTest, BiasTableFillsToEightEntriesFromTheGlasses) {
     ASSERT_EQ(entries.count(), 8u);
     EXPECT_EQ(entries.at(0).at(0), Value(1));
     EXPECT_EQ(entries.at(1).at(1), Value(16));
-    EXPECT_EQ(entries.at(7), Value(platform::foundation::ValueArray{2, 20, 20, 35.0f, 0.75f,
-                                                                    0.25f, -0.5f, 2}));
+    EXPECT_EQ(entries.at(7),
+              Value(platform::foundation::ValueArray{2, 20, 20, 35.0f, 0.75f, 0.25f, -0.5f, 2}));
 }
 
 TEST_F(HIDDeviceMonitorTest, OffsetRequestStoresTheRecordWithNaNAsZero) {
@@ -236,9 +241,8 @@ TEST_F(HIDDeviceMonitorTest, ShortAndMalformedReportsAreSurvived) {
     reports.push_back(std::vector<uint8_t>(200, 0x40));  // longer than the buffer
     for (const auto& report : reports) glasses->sendInput(report);
 
-    ASSERT_TRUE(harness_.await([&](const MonitorEvents& e) {
-        return e.count(kHIDDeviceDataReceived) == reports.size();
-    }));
+    ASSERT_TRUE(harness_.await(
+        [&](const MonitorEvents& e) { return e.count(kHIDDeviceDataReceived) == reports.size(); }));
     MonitorEvents events = harness_.events();
     ASSERT_EQ(events.versions.size(), 2u);
     EXPECT_EQ(events.versions[0], std::string(38, 'A'));

@@ -28,7 +28,7 @@ struct MonitorEvents {
 };
 
 class MonitorHarness {
-public:
+  public:
     MonitorHarness() : monitor_({watchedHIDDevices.begin(), watchedHIDDevices.end()}, 64) {
         auto& center = platform::foundation::NotificationCenter::defaultCenter();
         for (const char* name : {kHIDDeviceConnected, kHIDDeviceDisconnected,
@@ -67,15 +67,14 @@ public:
     // Waits until `condition` holds for the recorded events (5 s at most).
     bool await(const std::function<bool(const MonitorEvents&)>& condition) {
         std::unique_lock lock(mutex_);
-        return changed_.wait_for(lock, std::chrono::seconds(5),
-                                 [&] { return condition(events_); });
+        return changed_.wait_for(lock, std::chrono::seconds(5), [&] { return condition(events_); });
     }
     MonitorEvents events() {
         std::lock_guard lock(mutex_);
         return events_;
     }
 
-private:
+  private:
     void record(const std::function<void(MonitorEvents&)>& change) {
         {
             std::lock_guard lock(mutex_);

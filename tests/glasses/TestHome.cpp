@@ -1,15 +1,15 @@
 // Every glasses test writes its log lines into a home folder of its own.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <filesystem>
-#include <unistd.h>
 
 #include "platform/foundation/FileSystem.h"
 
 namespace {
 
 class TemporaryHome : public ::testing::Environment {
-public:
+  public:
     void SetUp() override {
         home_ = std::filesystem::temp_directory_path() /
                 ("tavro-glasses-" + std::to_string(::getpid()));
@@ -21,7 +21,7 @@ public:
         std::filesystem::remove_all(home_);
     }
 
-private:
+  private:
     std::filesystem::path home_;
 };
 

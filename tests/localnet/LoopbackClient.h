@@ -14,7 +14,7 @@
 #include <thread>
 
 class LoopbackClient {
-public:
+  public:
     explicit LoopbackClient(uint16_t port) {
         fd_ = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
         sockaddr_in address{};
@@ -44,7 +44,8 @@ public:
     }
 
     // The next line including its CR LF; nothing on time-out or when the server closed.
-    std::optional<std::string> readLine(std::chrono::milliseconds timeout = std::chrono::seconds(5)) {
+    std::optional<std::string> readLine(
+        std::chrono::milliseconds timeout = std::chrono::seconds(5)) {
         auto deadline = std::chrono::steady_clock::now() + timeout;
         for (;;) {
             if (auto end = buffer_.find("\r\n"); end != std::string::npos) {
@@ -64,7 +65,7 @@ public:
         return closed_;
     }
 
-private:
+  private:
     bool receive(std::chrono::steady_clock::time_point deadline) {
         auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
             deadline - std::chrono::steady_clock::now());

@@ -1,11 +1,10 @@
-#include "localnet/TavroLocalServer.h"
-
 #include <gtest/gtest.h>
 
 #include <atomic>
 #include <random>
 
 #include "appstate/AppDelegate.h"
+#include "localnet/TavroLocalServer.h"
 #include "platform/foundation/SystemInfo.h"
 #include "tests/localnet/LoopbackClient.h"
 
@@ -29,7 +28,7 @@ uint16_t freshPort() {
 }
 
 class TavroLocalServerTest : public ::testing::Test {
-protected:
+  protected:
     void TearDown() override { AppDelegate::shared().glassStatus = false; }
     TavroLocalServer server{freshPort()};
 };
@@ -59,7 +58,7 @@ TEST_F(TavroLocalServerTest, SendsOneJsonObjectPerCrLfLine) {
     ASSERT_TRUE(eventually([&] { return server.hasClient(); }));
 
     server.sendTextMessageWithDict(ValueDictionary{{"type", 1}});
-    server.sendTextMessageWithDict(Value(ValueDictionary{}));  // empty: nothing
+    server.sendTextMessageWithDict(Value(ValueDictionary{}));                    // empty: nothing
     server.sendTextMessageWithDict(ValueDictionary{{"type", 5}, {"value", 1}});  // no glasses
     AppDelegate::shared().glassStatus = true;
     server.sendTextMessageWithDict(ValueDictionary{{"type", 7}, {"name", "镜"}});

@@ -1,10 +1,9 @@
-#include "platform/hid/Manager.h"
-
 #include <gtest/gtest.h>
 
 #include <condition_variable>
 #include <thread>
 
+#include "platform/hid/Manager.h"
 #include "platform/sim/VirtualHidDevice.h"
 
 using platform::foundation::RunLoop;
@@ -22,7 +21,7 @@ std::shared_ptr<platform::sim::VirtualHidDevice> device(int64_t vendor, int64_t 
 
 // A manager on a run loop of its own thread, recording what it delivers and where.
 class ManagerOnThread {
-public:
+  public:
     explicit ManagerOnThread(HIDBus& bus, std::optional<std::vector<Value>> criteria) {
         thread_ = std::thread([this, &bus, criteria] {
             RunLoop& loop = RunLoop::current();
@@ -32,16 +31,15 @@ public:
             manager_->open();
             manager_->registerDeviceMatchingCallback([this](int32_t, const DevicePtr& d) {
                 onLoopThread_ &= std::this_thread::get_id() == thread_.get_id();
-                d->registerInputReportCallback(buffer_, [this](int32_t, const DevicePtr&,
-                                                               ReportType, uint32_t id,
-                                                               std::span<uint8_t> report) {
-                    change([&] { reports_.emplace_back(id, report.size()); });
-                });
+                d->registerInputReportCallback(
+                    buffer_, [this](int32_t, const DevicePtr&, ReportType, uint32_t id,
+                                    std::span<uint8_t> report) {
+                        change([&] { reports_.emplace_back(id, report.size()); });
+                    });
                 change([&] { matched_.push_back(d); });
             });
-            manager_->registerDeviceRemovalCallback([this](int32_t, const DevicePtr& d) {
-                change([&] { removed_.push_back(d); });
-            });
+            manager_->registerDeviceRemovalCallback(
+                [this](int32_t, const DevicePtr& d) { change([&] { removed_.push_back(d); }); });
             {
                 std::lock_guard lock(mutex_);
                 loop_ = &loop;
@@ -71,7 +69,7 @@ public:
     bool onLoopThread_ = true;
     std::mutex mutex_;
 
-private:
+  private:
     void change(const std::function<void()>& what) {
         {
             std::lock_guard lock(mutex_);
@@ -93,9 +91,9 @@ TEST(HIDManager, MatchesPresentAndArrivingDevicesOnItsRunLoop) {
     auto other = device(0x0483, 0x9999);
     bus.attach(present);
     bus.attach(other);
-    ManagerOnThread watcher(bus, std::vector<Value>{
-                                     ValueDictionary{{"VendorID", 0x0483}, {"ProductID", 0x5750}},
-                                     ValueDictionary{{"VendorID", 0x1234}, {"ProductID", 0x5678}}});
+    ManagerOnThread watcher(
+        bus, std::vector<Value>{ValueDictionary{{"VendorID", 0x0483}, {"ProductID", 0x5750}},
+                                ValueDictionary{{"VendorID", 0x1234}, {"ProductID", 0x5678}}});
     ASSERT_TRUE(watcher.await([&] { return watcher.matched_.size() == 1; }));
 
     auto arriving = device(0x1234, 0x5678);

@@ -1,18 +1,17 @@
-#include "platform/sim/SimMac.h"
-
 #include <gtest/gtest.h>
 
 #include "platform/foundation/SystemInfo.h"
+#include "platform/sim/SimMac.h"
 
 using namespace platform::sim;
 
 namespace {
 
 TEST(MachineProfile, BadProfilesAreErrorsNotCrashes) {
-    for (const char* bad : {"", "[]", "{\"model\": 3}", "{\"glasses\": {}}",
-                            "{\"glasses\": [{\"kind\": \"gen9\"}]}",
-                            "{\"glasses\": [{\"productId\": \"x\"}]}",
-                            "{\"preferredLanguages\": [1]}", "{\"model\": \"Mac"}) {
+    for (const char* bad :
+         {"", "[]", "{\"model\": 3}", "{\"glasses\": {}}", "{\"glasses\": [{\"kind\": \"gen9\"}]}",
+          "{\"glasses\": [{\"productId\": \"x\"}]}", "{\"preferredLanguages\": [1]}",
+          "{\"model\": \"Mac"}) {
         auto parsed = parseMachineProfile(bad);
         EXPECT_TRUE(std::holds_alternative<platform::foundation::Error>(parsed)) << bad;
     }

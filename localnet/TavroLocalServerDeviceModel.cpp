@@ -1,8 +1,7 @@
-#include "localnet/TavroLocalServer.h"
-
 #include <array>
 #include <string_view>
 
+#include "localnet/TavroLocalServer.h"
 #include "platform/foundation/SystemInfo.h"
 
 namespace {
@@ -38,9 +37,12 @@ constexpr std::array kModelTable{
 // Older identifiers start with their family's name; longer names come first so that
 // "iMacPro" is not taken for "iMac".
 constexpr std::array kPrefixTable{
-    ModelFamily{"Macmini", "Mac mini"},      ModelFamily{"MacBookPro", "MacBook Pro"},
-    ModelFamily{"MacBookAir", "MacBook Air"}, ModelFamily{"iMacPro", "iMac Pro"},
-    ModelFamily{"iMac", "iMac"},             ModelFamily{"MacPro", "Mac Pro"},
+    ModelFamily{"Macmini", "Mac mini"},
+    ModelFamily{"MacBookPro", "MacBook Pro"},
+    ModelFamily{"MacBookAir", "MacBook Air"},
+    ModelFamily{"iMacPro", "iMac Pro"},
+    ModelFamily{"iMac", "iMac"},
+    ModelFamily{"MacPro", "Mac Pro"},
 };
 
 }  // namespace
