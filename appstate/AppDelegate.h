@@ -47,6 +47,9 @@ class AppDelegate {
     template <class T>
     using Object = Guarded<std::shared_ptr<T>>;
 
+    // The panels, the menu and the glasses server are created and stored by the application
+    // shell when it creates the delegate; here they start empty.
+
     Object<platform::ui::Window> window;
     Object<TavroHomeNewViewController> homeNewViewController;
     Object<TavroHomeStartViewController> homeStartViewController;
