@@ -33,7 +33,10 @@ function(tavro_test name)
   target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR})
   target_link_libraries(${name} PRIVATE ${ARG_DEPS} GTest::gtest GTest::gtest_main Threads::Threads)
   include(GoogleTest)
-  gtest_discover_tests(${name} PROPERTIES LABELS "${ARG_LABELS}" TIMEOUT 120 DISCOVERY_TIMEOUT 60)
+  # Labels go on the folder, which gives them to each of its tests: passed through
+  # gtest_discover_tests' PROPERTIES, a list of labels loses all but its first.
+  set_property(DIRECTORY APPEND PROPERTY LABELS ${ARG_LABELS})
+  gtest_discover_tests(${name} PROPERTIES TIMEOUT 120 DISCOVERY_TIMEOUT 60)
 endfunction()
 
 # Fuzz builds instrument every library for coverage; the fuzz targets link libFuzzer.

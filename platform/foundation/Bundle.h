@@ -57,7 +57,8 @@ public:
     // Replaces this bundle's lookup (empty route: back to the standard one).
     void setLookupRoute(LookupRoute route);
 
-    // Tests: point the main bundle at another folder.
+    // Tests: point the main bundle at another folder (empty: the one found as at start).
+    // References from main() stay valid.
     static void setMainBundlePath(const std::string& path);
 
     Bundle(const Bundle&) = delete;

@@ -34,6 +34,7 @@ std::string deletingLastPathComponent(const std::string& path);
 
 enum class FileType { Regular, Directory, Other };
 
+// Of the item itself, or of what it links to when it is a symbolic link.
 struct FileAttributes {
     uint64_t size = 0;
     FileType type = FileType::Other;

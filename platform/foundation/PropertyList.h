@@ -3,7 +3,9 @@
 // thread-safe. Parsing never crashes on bad bytes: it returns an error instead.
 //
 // Kinds: dict, array, string, integer, real (read as double), true/false, data (Base64),
-// date (ISO 8601, UTC). Null and object references cannot be written.
+// date (ISO 8601, UTC). Null and object references cannot be written. Integers outside the
+// 64-bit signed range and nesting deeper than 256 levels are errors; dates are written in
+// whole seconds; float and double are both written as real.
 
 #include <span>
 #include <string>

@@ -6,8 +6,9 @@
 //
 // Thread-safe. Writes change memory at once; synchronize() writes the file (atomically:
 // temporary file and rename), and so does the destruction of the standard defaults at
-// exit. A missing, empty or corrupt file starts empty defaults; a failed write never
-// destroys the last good file.
+// exit. A missing, empty or corrupt file starts empty defaults and is left as it is until
+// a change is saved (synchronize() writes only when something changed since the last
+// write); a failed write never destroys the last good file.
 
 #include <memory>
 #include <mutex>

@@ -1,0 +1,237 @@
+// User defaults of UserDefaults.h. Values live in memory under one mutex; synchronize()
+// serialises a copy and writes it outside that mutex (a second mutex orders the writes),
+// so readers are not held up by the disk.
+
+#include "platform/foundation/UserDefaults.h"
+
+#include "platform/foundation/Bundle.h"
+#include "platform/foundation/DefaultsText.h"
+#include "platform/foundation/FileSystem.h"
+#include "platform/foundation/PropertyList.h"
+#include "platform/foundation/SystemInfo.h"
+
+namespace platform::foundation {
+
+namespace {
+
+constexpr const char* kFallbackIdentifier = "com.tavro.Tavro3D";
+
+// Only what a property list can hold may be stored: no object references, and no nulls
+// inside containers (a null at the top means "remove").
+bool isStorable(const Value& value) {
+    switch (value.kind()) {
+        case Value::Kind::Null:
+        case Value::Kind::Object:
+            return false;
+        case Value::Kind::Array:
+            for (const Value& element : value.array()) {
+                if (!isStorable(element)) return false;
+            }
+            return true;
+        case Value::Kind::Dictionary:
+            for (const auto& [key, element] : value.dictionary()) {
+                if (!isStorable(element)) return false;
+            }
+            return true;
+        default:
+            return true;
+    }
+}
+
+ValueDictionary loadFile(const std::string& path) {
+    auto bytes = readFile(path);
+    auto* contents = std::get_if<Bytes>(&bytes);
+    if (!contents || contents->empty()) return {};
+    auto parsed = parsePropertyList(*contents);
+    if (auto* value = std::get_if<Value>(&parsed); value && value->isDictionary()) {
+        return value->dictionary();
+    }
+    const std::string reason = std::holds_alternative<Error>(parsed)
+                                   ? std::get<Error>(parsed).localizedDescription
+                                   : "the root is not a dictionary";
+    systemLog("UserDefaults: starting empty, " + path + " is unreadable: " + reason);
+    return {};
+}
+
+// The global domain, read-only, from the machine's settings.
+Value globalValue(const std::string& key) {
+    if (key == "AppleLocale") {
+        if (auto locale = appleLocale()) return Value(*locale);
+    } else if (key == "AppleLanguages") {
+        auto languages = preferredLanguages();
+        if (!languages.empty()) {
+            ValueArray array(languages.begin(), languages.end());
+            return Value(std::move(array));
+        }
+    }
+    return Value();
+}
+
+struct StandardHolder {
+    std::mutex mutex;
+    std::unique_ptr<UserDefaults> instance;
+};
+
+StandardHolder& standardHolder() {
+    // Destroyed at exit like any static, which saves the standard defaults then.
+    static StandardHolder holder;
+    return holder;
+}
+
+}  // namespace
+
+struct UserDefaults::State {
+    std::string path;
+    mutable std::mutex mutex;
+    ValueDictionary values;
+    uint64_t changes = 0;       // counts every change, so a write knows what it saved
+    uint64_t savedChanges = 0;  // the count the file holds
+    std::mutex writeMutex;
+};
+
+UserDefaults& UserDefaults::standard() {
+    StandardHolder& holder = standardHolder();
+    std::lock_guard lock(holder.mutex);
+    if (!holder.instance) {
+        std::string identifier = Bundle::main().bundleIdentifier();
+        if (identifier.empty()) identifier = kFallbackIdentifier;
+        holder.instance = std::make_unique<UserDefaults>(
+            appendPathComponent(preferencesDirectory(), identifier + ".plist"));
+    }
+    return *holder.instance;
+}
+
+void UserDefaults::resetStandard() {
+    std::unique_ptr<UserDefaults> old;
+    {
+        StandardHolder& holder = standardHolder();
+        std::lock_guard lock(holder.mutex);
+        old = std::move(holder.instance);
+    }
+    // Destroyed outside the holder's lock: saving may take a while.
+}
+
+UserDefaults::UserDefaults(std::string plistPath) : state_(std::make_unique<State>()) {
+    state_->path = std::move(plistPath);
+    if (!state_->path.empty()) state_->values = loadFile(state_->path);
+}
+
+UserDefaults::~UserDefaults() {
+    synchronize();
+}
+
+Value UserDefaults::objectForKey(const std::string& key) const {
+    {
+        std::lock_guard lock(state_->mutex);
+        if (auto found = state_->values.find(key); found != state_->values.end())
+            return found->second;
+    }
+    return globalValue(key);
+}
+
+bool UserDefaults::boolForKey(const std::string& key) const {
+    const Value value = objectForKey(key);
+    if (value.isText()) return defaultstext::textBool(value.text());
+    return value.asBool();
+}
+
+int64_t UserDefaults::integerForKey(const std::string& key) const {
+    const Value value = objectForKey(key);
+    if (value.isText()) return defaultstext::textInteger(value.text());
+    return value.asInt64();
+}
+
+float UserDefaults::floatForKey(const std::string& key) const {
+    const Value value = objectForKey(key);
+    if (value.isText()) return static_cast<float>(defaultstext::textDouble(value.text()));
+    return value.asFloat();
+}
+
+double UserDefaults::doubleForKey(const std::string& key) const {
+    const Value value = objectForKey(key);
+    if (value.isText()) return defaultstext::textDouble(value.text());
+    return value.asDouble();
+}
+
+std::optional<std::string> UserDefaults::stringForKey(const std::string& key) const {
+    const Value value = objectForKey(key);
+    if (value.isText()) return value.text();
+    if (value.isNumber()) return defaultstext::numberText(value);
+    return std::nullopt;
+}
+
+std::optional<Bytes> UserDefaults::dataForKey(const std::string& key) const {
+    const Value value = objectForKey(key);
+    if (!value.isData()) return std::nullopt;
+    return value.data();
+}
+
+std::optional<ValueArray> UserDefaults::arrayForKey(const std::string& key) const {
+    const Value value = objectForKey(key);
+    if (!value.isArray()) return std::nullopt;
+    return value.array();
+}
+
+std::optional<ValueDictionary> UserDefaults::dictionaryForKey(const std::string& key) const {
+    const Value value = objectForKey(key);
+    if (!value.isDictionary()) return std::nullopt;
+    return value.dictionary();
+}
+
+bool UserDefaults::setObject(const Value& value, const std::string& key) {
+    if (value.isNull()) {
+        removeObjectForKey(key);
+        return true;
+    }
+    if (!isStorable(value)) return false;
+    std::lock_guard lock(state_->mutex);
+    state_->values.insert_or_assign(key, value);
+    ++state_->changes;
+    return true;
+}
+
+void UserDefaults::removeObjectForKey(const std::string& key) {
+    std::lock_guard lock(state_->mutex);
+    if (state_->values.erase(key) > 0) ++state_->changes;
+}
+
+bool UserDefaults::synchronize() {
+    if (state_->path.empty()) return true;
+    std::lock_guard writeLock(state_->writeMutex);
+    ValueDictionary snapshot;
+    uint64_t snapshotChanges;
+    {
+        std::lock_guard lock(state_->mutex);
+        // Nothing changed since the last write: the file is left alone, even one that
+        // could not be read (it is replaced only once there is something to save).
+        if (state_->changes == state_->savedChanges) return true;
+        snapshot = state_->values;
+        snapshotChanges = state_->changes;
+    }
+    auto text = serializePropertyList(Value(std::move(snapshot)));
+    if (auto* error = std::get_if<Error>(&text)) {
+        systemLog("UserDefaults: cannot encode " + state_->path + ": " +
+                  error->localizedDescription);
+        return false;
+    }
+    const std::string& contents = std::get<std::string>(text);
+    if (auto error = createDirectory(deletingLastPathComponent(state_->path), true)) {
+        systemLog("UserDefaults: cannot save " + state_->path + ": " + error->localizedDescription);
+        return false;
+    }
+    auto bytes = std::span(reinterpret_cast<const uint8_t*>(contents.data()), contents.size());
+    if (auto error = writeFileAtomically(state_->path, bytes)) {
+        systemLog("UserDefaults: cannot save " + state_->path + ": " + error->localizedDescription);
+        return false;
+    }
+    std::lock_guard lock(state_->mutex);
+    state_->savedChanges = snapshotChanges;
+    return true;
+}
+
+ValueDictionary UserDefaults::dictionaryRepresentation() const {
+    std::lock_guard lock(state_->mutex);
+    return state_->values;
+}
+
+}  // namespace platform::foundation

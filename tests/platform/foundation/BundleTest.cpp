@@ -1,0 +1,188 @@
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <thread>
+
+#include "StorageTestSupport.h"
+#include "platform/foundation/Bundle.h"
+#include "platform/foundation/SystemInfo.h"
+
+namespace platform::foundation {
+namespace {
+
+using storagetest::TemporaryFolder;
+using storagetest::writeText;
+
+// A bundle of its own in a temporary folder, with the machine's languages under the
+// test's control.
+class BundleTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        writeText(folder_.file("Info.json"),
+                  R"({"CFBundleIdentifier": "com.example.test", "CFBundleDevelopmentRegion": "de",
+                      "count": 3, "ratio": 1.5, "nested": {"list": [1, "two"]}})");
+        addStrings("en.lproj", "Localizable",
+                   "\"连接\" = \"Connect\";\n\"仅英文\" = \"English only\";");
+        addStrings("zh-Hans.lproj", "Localizable", "\"连接\" = \"连接眼镜\";");
+        addStrings("de.lproj", "Localizable", "\"连接\" = \"Verbinden\";");
+        addStrings("en.lproj", "Menu", "\"退出\" = \"Quit\";");
+        createDirectory(folder_.file("images"), false);
+        writeText(folder_.file("images/logo.png"), "png");
+        writeText(folder_.file("en.lproj/help.html"), "html");
+        writeText(folder_.file("not-a-folder.lproj"), "");
+    }
+    void TearDown() override { clearMachineValues(); }
+
+    void addStrings(const std::string& lproj, const std::string& table, const std::string& text) {
+        createDirectory(folder_.file(lproj), true);
+        writeText(folder_.file(lproj + "/" + table + ".strings"), text);
+    }
+
+    static void setLanguages(std::vector<std::string> languages) {
+        MachineValues values;
+        values.preferredLanguages = std::move(languages);
+        setMachineValues(values);
+    }
+
+    TemporaryFolder folder_;
+};
+
+TEST_F(BundleTest, InfoAndResourcesAreFound) {
+    Bundle bundle(folder_.path());
+    EXPECT_EQ(bundle.bundleIdentifier(), "com.example.test");
+    EXPECT_TRUE(bundle.objectForInfoDictionaryKey("count").isInteger());
+    EXPECT_EQ(bundle.objectForInfoDictionaryKey("ratio").kind(), Value::Kind::Double);
+    EXPECT_EQ(bundle.objectForInfoDictionaryKey("nested")["list"].at(1).text(), "two");
+    EXPECT_TRUE(bundle.objectForInfoDictionaryKey("missing").isNull());
+    EXPECT_EQ(bundle.localizations(), (std::vector<std::string>{"de", "en", "zh-Hans"}));
+
+    setLanguages({"en"});
+    EXPECT_EQ(bundle.pathForResource("logo", "png", "images"), folder_.file("images/logo.png"));
+    EXPECT_EQ(bundle.pathForResource("logo.png", "", "images"), folder_.file("images/logo.png"));
+    EXPECT_EQ(bundle.pathForResource("Info", ".json"), folder_.file("Info.json"));
+    EXPECT_EQ(bundle.pathForResource("help", "html"), folder_.file("en.lproj/help.html"));
+    EXPECT_EQ(bundle.pathForResource("logo", "png"), std::nullopt);
+    EXPECT_EQ(bundle.pathForResource("", ""), std::nullopt);
+
+    EXPECT_EQ(Bundle::withPath(folder_.file("nothing")), nullptr);
+    EXPECT_EQ(Bundle::withPath(folder_.path()), Bundle::withPath(folder_.path()))
+        << "one folder, one bundle while in use";
+
+    writeText(folder_.file("Info.json"), "{ not json");
+    EXPECT_TRUE(Bundle(folder_.path()).infoDictionary().empty());
+    EXPECT_TRUE(Bundle(folder_.file("no-such-folder")).infoDictionary().empty());
+}
+
+TEST_F(BundleTest, TheFirstPreferredLanguageWithAFolderWins) {
+    Bundle bundle(folder_.path());
+    const std::pair<std::vector<std::string>, std::string> cases[] = {
+        {{"zh-Hans-CN", "en-US"}, "zh-Hans"},
+        {{"en-US", "zh-Hans-CN"}, "en"},
+        {{"fr-FR", "ja", "en-GB"}, "en"},
+        {{"zh-CN"}, "zh-Hans"},
+        {{"ZH_hans"}, "zh-Hans"},
+        {{"fr-FR"}, "de"},  // none matches: the development region
+        {{}, "de"},
+    };
+    for (const auto& [languages, expected] : cases) {
+        setLanguages(languages);
+        EXPECT_EQ(bundle.preferredLocalization(), expected) << ::testing::PrintToString(languages);
+    }
+    setLanguages({"zh-Hans-CN"});
+    EXPECT_EQ(bundle.localizedStringForKey("连接"), "连接眼镜");
+    setLanguages({"en-US"});
+    EXPECT_EQ(bundle.localizedStringForKey("连接"), "Connect");
+    EXPECT_EQ(bundle.localizedStringForKey("退出", "", "Menu"), "Quit");
+    EXPECT_EQ(bundle.localizedStringForKey("没有", "Fallback"), "Fallback");
+    EXPECT_EQ(bundle.localizedStringForKey("没有"), "没有");
+    EXPECT_EQ(bundle.localizedStringForKey("连接", "", "NoSuchTable"), "连接");
+
+    // Tables are read once: a later change of the file is not seen by this bundle.
+    writeText(folder_.file("en.lproj/Localizable.strings"), "\"连接\" = \"Changed\";");
+    EXPECT_EQ(bundle.localizedStringForKey("连接"), "Connect");
+    EXPECT_EQ(Bundle(folder_.path()).localizedStringForKey("连接"), "Changed");
+
+    // Without development region folder: "en", else the first folder.
+    writeText(folder_.file("Info.json"), "{}");
+    setLanguages({"fr"});
+    EXPECT_EQ(Bundle(folder_.path()).preferredLocalization(), "en");
+    removeItem(folder_.file("en.lproj"));
+    removeItem(folder_.file("de.lproj"));
+    EXPECT_EQ(Bundle(folder_.path()).preferredLocalization(), "zh-Hans");
+}
+
+TEST_F(BundleTest, AnLprojFolderIsItsOwnLocalization) {
+    setLanguages({"en-US"});
+    auto chinese = Bundle::withPath(folder_.file("zh-Hans.lproj"));
+    ASSERT_TRUE(chinese);
+    EXPECT_EQ(chinese->preferredLocalization(), "zh-Hans");
+    EXPECT_EQ(chinese->localizedStringForKey("连接"), "连接眼镜");
+    EXPECT_EQ(chinese->localizedStringForKey("仅英文"), "仅英文");
+}
+
+TEST_F(BundleTest, AReplacedRouteAnswersUntilItIsCleared) {
+    setLanguages({"en"});
+    Bundle bundle(folder_.path());
+    auto german = Bundle::withPath(folder_.file("de.lproj"));
+    bundle.setLookupRoute([german](const Bundle&, const std::string& key, const std::string& value,
+                                   const std::string& table) {
+        return german->localizedStringForKey(key, value, table);
+    });
+    EXPECT_EQ(bundle.localizedStringForKey("连接"), "Verbinden");
+    EXPECT_EQ(bundle.standardLocalizedStringForKey("连接", "", ""), "Connect");
+    // A route may call back into the bundle it replaces.
+    bundle.setLookupRoute([](const Bundle& self, const std::string& key, const std::string& value,
+                             const std::string& table) {
+        return "[" + self.standardLocalizedStringForKey(key, value, table) + "]";
+    });
+    EXPECT_EQ(bundle.localizedStringForKey("连接"), "[Connect]");
+    bundle.setLookupRoute(nullptr);
+    EXPECT_EQ(bundle.localizedStringForKey("连接"), "Connect");
+}
+
+TEST_F(BundleTest, LookupsWhileTheRouteIsSwappedStayConsistent) {
+    setLanguages({"en"});
+    Bundle bundle(folder_.path());
+    std::atomic<bool> stop{false};
+    std::atomic<int> bad{0};
+    std::vector<std::thread> readers;
+    for (int i = 0; i < 4; ++i) {
+        readers.emplace_back([&] {
+            while (!stop) {
+                const std::string text = bundle.localizedStringForKey("连接");
+                if (text != "Connect" && text != "Route") ++bad;
+            }
+        });
+    }
+    for (int i = 0; i < 500; ++i) {
+        bundle.setLookupRoute([](const Bundle&, const std::string&, const std::string&,
+                                 const std::string&) { return std::string("Route"); });
+        bundle.setLookupRoute(nullptr);
+    }
+    stop = true;
+    for (auto& reader : readers) reader.join();
+    EXPECT_EQ(bad, 0);
+}
+
+TEST_F(BundleTest, MainBundleCanBePointedElsewhereAndBack) {
+    setLanguages({"en"});
+    Bundle::setMainBundlePath(folder_.path());
+    EXPECT_EQ(Bundle::main().bundleIdentifier(), "com.example.test");
+    EXPECT_EQ(localizedString("连接"), "Connect");
+    EXPECT_EQ(localizedString("未知"), "未知");
+    Bundle::setMainBundlePath("");
+}
+
+TEST(MainBundleTest, TheApplicationsResourcesAreFound) {
+    Bundle::setMainBundlePath("");
+    const Bundle& main = Bundle::main();
+    EXPECT_EQ(main.bundleIdentifier(), "com.tavro.Tavro3D") << "looked in " << main.bundlePath();
+    EXPECT_EQ(main.objectForInfoDictionaryKey("CFBundleDevelopmentRegion").text(), "zh-Hans");
+    const auto localizations = main.localizations();
+    EXPECT_NE(std::find(localizations.begin(), localizations.end(), "zh-Hans"),
+              localizations.end());
+    EXPECT_NE(std::find(localizations.begin(), localizations.end(), "en"), localizations.end());
+}
+
+}  // namespace
+}  // namespace platform::foundation

@@ -1,0 +1,203 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+
+#include "StorageTestSupport.h"
+#include "platform/foundation/PropertyList.h"
+
+namespace platform::foundation {
+namespace {
+
+using storagetest::bytesOf;
+
+std::variant<Value, Error> parseText(std::string_view text) {
+    return parsePropertyList(bytesOf(text));
+}
+
+Value parseOk(std::string_view text) {
+    auto result = parseText(text);
+    if (auto* error = std::get_if<Error>(&result)) {
+        ADD_FAILURE() << "unexpected error: " << error->localizedDescription;
+        return Value();
+    }
+    return std::get<Value>(result);
+}
+
+std::string plist(std::string_view body) {
+    return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<plist version=\"1.0\">" +
+           std::string(body) + "</plist>";
+}
+
+TEST(PropertyListTest, EveryKindSurvivesWritingAndReading) {
+    ValueDictionary nested{
+        {"empty array", Value(ValueArray{})},
+        {"empty dict", Value(ValueDictionary{})},
+        {"list", Value(ValueArray{Value(1), Value("two"), Value(ValueArray{Value(3.5)})})}};
+    ValueDictionary root{
+        {"text", Value("a < b && c > d \"quoted\" 'single'")},
+        {"unicode", Value("显示器 — ü 😀")},
+        {"lines", Value("one\ntwo\r\nthree\r")},
+        {"blank", Value("   ")},
+        {"empty", Value("")},
+        {"min", Value(std::numeric_limits<int64_t>::min())},
+        {"max", Value(std::numeric_limits<int64_t>::max())},
+        {"real", Value(0.1)},
+        {"float", Value(0.1f)},
+        {"yes", Value(true)},
+        {"no", Value(false)},
+        {"data", Value(Bytes{0, 1, 2, 0xFE, 0xFF, '<', '&'})},
+        {"date", Value(Date{1796576400})},
+        {"nested", Value(nested)},
+        {"<&> key", Value(1)},
+    };
+    auto written = serializePropertyList(Value(root));
+    ASSERT_TRUE(std::holds_alternative<std::string>(written));
+    const std::string& text = std::get<std::string>(written);
+    EXPECT_NE(text.find("<string>a &lt; b &amp;&amp; c &gt; d"), std::string::npos);
+    EXPECT_NE(text.find("<date>2026-12-06T17:00:00Z</date>"), std::string::npos);
+    EXPECT_NE(text.find("<real>0.1</real>"), std::string::npos)
+        << "a float keeps its own precision";
+
+    Value back = parseOk(text);
+    ASSERT_TRUE(back.isDictionary());
+    EXPECT_EQ(back.count(), root.size());
+    for (const auto& [key, value] : root) {
+        if (key == "float") continue;
+        EXPECT_EQ(back[key], value) << key << ": " << back[key].description();
+    }
+    EXPECT_TRUE(back["real"].kind() == Value::Kind::Double);
+    EXPECT_FLOAT_EQ(back["float"].asFloat(), 0.1f);
+    EXPECT_TRUE(back["min"].isInteger());
+}
+
+TEST(PropertyListTest, ReadsWhatOtherWritersProduce) {
+    Value value = parseOk(plist(R"(
+        <!-- a comment between elements -->
+        <dict>
+            <key>data</key>
+            <data>
+                AAEC
+                /v8=
+            </data>
+            <key>unpadded</key><data>AAE</data>
+            <key>cdata</key><string>a<![CDATA[<b>&]]>c</string>
+            <key>entities</key><string>&#x4E2D;&#25991; &quot;&apos;</string>
+            <key>hex</key><integer>0x1F</integer>
+            <key>signed</key><integer> -42 </integer>
+            <key>date</key><date>2024-02-29T23:59:59Z</date>
+            <key>fraction</key><date>1970-01-01T00:00:00.5Z</date>
+            <key>inf</key><real>+infinity</real>
+            <key>huge</key><real>1e400</real>
+            <key>tiny</key><real>-1e-400</real>
+            <key>nan</key><real>nan</real>
+            <key>twice</key><integer>1</integer>
+            <key>twice</key><integer>2</integer>
+            <key>true</key><true></true>
+        </dict>)"));
+    EXPECT_EQ(value["data"].data(), (Bytes{0, 1, 2, 0xFE, 0xFF}));
+    EXPECT_EQ(value["unpadded"].data(), (Bytes{0, 1}));
+    EXPECT_EQ(value["cdata"].text(), "a<b>&c");
+    EXPECT_EQ(value["entities"].text(), "中文 \"'");
+    EXPECT_EQ(value["hex"].asInt64(), 31);
+    EXPECT_EQ(value["signed"].asInt64(), -42);
+    EXPECT_EQ(value["date"].date().secondsSince1970, 1709251199);
+    EXPECT_EQ(value["fraction"].date().secondsSince1970, 0.5);
+    EXPECT_TRUE(std::isinf(value["inf"].asDouble()) && value["inf"].asDouble() > 0);
+    EXPECT_TRUE(std::isinf(value["huge"].asDouble()));
+    EXPECT_EQ(value["tiny"].asDouble(), 0.0);
+    EXPECT_TRUE(std::signbit(value["tiny"].asDouble()));
+    EXPECT_TRUE(std::isnan(value["nan"].asDouble()));
+    EXPECT_EQ(value["twice"].asInt64(), 2);
+    EXPECT_TRUE(value["true"].asBool());
+
+    // A bare value without the <plist> wrapper, and UTF-16 input.
+    EXPECT_EQ(parseOk("<array><string>x</string></array>"), Value(ValueArray{Value("x")}));
+    const std::string utf16 =
+        std::string("\xFF\xFE<\0s\0t\0r\0i\0n\0g\0>\0\x2D\x4E<\0/\0s\0t\0r\0i\0n\0g\0>\0", 38);
+    EXPECT_EQ(parseOk(utf16).text(), "中");
+}
+
+TEST(PropertyListTest, BadInputGivesAnErrorNamingTheProblem) {
+    struct Case {
+        std::string input;
+        std::string expected;  // part of the description
+    };
+    const Case cases[] = {
+        {"", "XML"},
+        {"\xFF\x00\x13garbage", "XML"},
+        {plist("<dict><key>a</key>"), "XML"},
+        {plist("<dict><key>a</key></dict>"), "has no value"},
+        {plist("<dict><string>a</string></dict>"), "expected <key>"},
+        {plist("<dict>loose<key>a</key><true/></dict>"), "stray text"},
+        {plist("<set/>"), "unknown element <set>"},
+        {plist("<integer>12abc</integer>"), "not a number"},
+        {plist("<integer></integer>"), "not a number"},
+        {plist("<integer>9223372036854775808</integer>"), "64-bit"},
+        {plist("<integer>-9223372036854775809</integer>"), "64-bit"},
+        {plist("<integer>99999999999999999999999</integer>"), "64-bit"},
+        {plist("<real>1.5.5</real>"), "not a number"},
+        {plist("<real>+-1</real>"), "not a number"},
+        {plist("<data>AA=A</data>"), "Base64"},
+        {plist("<data>A</data>"), "Base64"},
+        {plist("<data>A*==</data>"), "Base64"},
+        {plist("<date>2026-02-30T00:00:00Z</date>"), "ISO 8601"},
+        {plist("<date>2026-12-06 17:00:00</date>"), "ISO 8601"},
+        {plist("<string>a<b/>c</string>"), "unexpected <b>"},
+        {plist(""), "empty"},
+        {plist("<true/><false/>"), "more than one"},
+    };
+    for (const Case& c : cases) {
+        auto result = parseText(c.input);
+        ASSERT_TRUE(std::holds_alternative<Error>(result)) << c.input;
+        const Error& error = std::get<Error>(result);
+        EXPECT_EQ(error.domain, "PropertyListErrorDomain");
+        EXPECT_NE(error.localizedDescription.find(c.expected), std::string::npos)
+            << c.input << " gave: " << error.localizedDescription;
+    }
+    EXPECT_EQ(parseOk(plist("<integer>-9223372036854775808</integer>")).asInt64(),
+              std::numeric_limits<int64_t>::min());
+}
+
+TEST(PropertyListTest, DeepNestingIsRefusedWithoutExhaustingTheStack) {
+    std::string deep;
+    for (int i = 0; i < 100000; ++i) deep += "<array>";
+    for (int i = 0; i < 100000; ++i) deep += "</array>";
+    auto result = parseText(plist(deep));
+    ASSERT_TRUE(std::holds_alternative<Error>(result));
+    EXPECT_NE(std::get<Error>(result).localizedDescription.find("nesting"), std::string::npos);
+
+    Value value = Value(ValueArray{});
+    for (int i = 0; i < 1000; ++i) value = Value(ValueArray{value});
+    EXPECT_TRUE(std::holds_alternative<Error>(serializePropertyList(value)));
+
+    Value fine = Value(ValueArray{});
+    for (int i = 0; i < 100; ++i) fine = Value(ValueArray{fine});
+    auto written = serializePropertyList(fine);
+    ASSERT_TRUE(std::holds_alternative<std::string>(written));
+    EXPECT_EQ(parseOk(std::get<std::string>(written)), fine);
+}
+
+TEST(PropertyListTest, KindsWithoutAPlistFormAreNotWritten) {
+    auto object = Value::object(std::make_shared<int>(7));
+    EXPECT_TRUE(std::holds_alternative<Error>(serializePropertyList(Value())));
+    EXPECT_TRUE(std::holds_alternative<Error>(serializePropertyList(object)));
+    auto nested = serializePropertyList(Value(ValueDictionary{{"device", object}}));
+    ASSERT_TRUE(std::holds_alternative<Error>(nested));
+    EXPECT_NE(std::get<Error>(nested).localizedDescription.find("device"), std::string::npos);
+}
+
+TEST(PropertyListTest, DatesOutsideTheWritableYearsAreClamped) {
+    for (double seconds : {-1e18, 1e18, std::nan("")}) {
+        auto written = serializePropertyList(Value(Date{seconds}));
+        ASSERT_TRUE(std::holds_alternative<std::string>(written));
+        EXPECT_TRUE(parseOk(std::get<std::string>(written)).isDate());
+    }
+    auto early = serializePropertyList(Value(Date{-62135596800.0 - 5}));  // before 0001-01-01
+    EXPECT_NE(std::get<std::string>(early).find("0001-01-01T00:00:00Z"), std::string::npos);
+    auto beforeEpoch = serializePropertyList(Value(Date{-0.5}));
+    EXPECT_NE(std::get<std::string>(beforeEpoch).find("1969-12-31T23:59:59Z"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace platform::foundation

@@ -1,0 +1,251 @@
+#include <gtest/gtest.h>
+
+#include <thread>
+
+#include "StorageTestSupport.h"
+#include "platform/foundation/Bundle.h"
+#include "platform/foundation/PropertyList.h"
+#include "platform/foundation/SystemInfo.h"
+#include "platform/foundation/UserDefaults.h"
+
+namespace platform::foundation {
+namespace {
+
+using storagetest::folderEntries;
+using storagetest::readText;
+using storagetest::TemporaryFolder;
+using storagetest::writeText;
+
+class UserDefaultsTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        MachineValues values;
+        values.appleLocale = "zh_CN";
+        values.preferredLanguages = {"zh-Hans-CN", "en-US"};
+        setMachineValues(values);
+    }
+    void TearDown() override { clearMachineValues(); }
+
+    std::string plistPath() const { return folder_.file("Preferences/com.example.test.plist"); }
+
+    TemporaryFolder folder_;
+};
+
+TEST_F(UserDefaultsTest, EveryKindComesBackFromTheFile) {
+    const ValueDictionary nested{
+        {"list", Value(ValueArray{Value(1), Value("b"), Value(ValueDictionary{})})}};
+    {
+        UserDefaults defaults(plistPath());
+        defaults.setBool(true, "bool");
+        defaults.setInteger(-1234567890123, "integer");
+        defaults.setFloat(0.3f, "float");
+        defaults.setDouble(2.718281828459045, "double");
+        EXPECT_TRUE(defaults.setObject(Value("文字 <&>"), "text"));
+        EXPECT_TRUE(defaults.setObject(Value(Bytes{0, 0xFF, 7}), "data"));
+        EXPECT_TRUE(defaults.setObject(Value(Date{1796576400}), "date"));
+        EXPECT_TRUE(defaults.setObject(Value(ValueArray{Value("x"), Value(2.5)}), "array"));
+        EXPECT_TRUE(defaults.setObject(Value(nested), "dictionary"));
+        EXPECT_TRUE(defaults.synchronize());
+    }
+    UserDefaults reread(plistPath());
+    EXPECT_TRUE(reread.boolForKey("bool"));
+    EXPECT_EQ(reread.integerForKey("integer"), -1234567890123);
+    EXPECT_FLOAT_EQ(reread.floatForKey("float"), 0.3f);
+    EXPECT_EQ(reread.doubleForKey("double"), 2.718281828459045);
+    EXPECT_EQ(reread.stringForKey("text"), "文字 <&>");
+    EXPECT_EQ(reread.dataForKey("data"), (Bytes{0, 0xFF, 7}));
+    EXPECT_EQ(reread.objectForKey("date"), Value(Date{1796576400}));
+    EXPECT_EQ(reread.arrayForKey("array"), (ValueArray{Value("x"), Value(2.5)}));
+    EXPECT_EQ(reread.dictionaryForKey("dictionary"), nested);
+    EXPECT_EQ(reread.dictionaryRepresentation().size(), 9u);
+}
+
+TEST_F(UserDefaultsTest, TypedReadsConvertAcrossKinds) {
+    UserDefaults defaults("");
+    defaults.setObject(Value("YES"), "yes");
+    defaults.setObject(Value("true"), "true");
+    defaults.setObject(Value("no"), "no");
+    defaults.setObject(Value("42"), "42");
+    defaults.setObject(Value(" -7.9 apples"), "-7.9");
+    defaults.setObject(Value("99999999999999999999"), "huge");
+    defaults.setInteger(0, "zero");
+    defaults.setDouble(1.75, "1.75");
+    defaults.setBool(true, "on");
+    defaults.setObject(Value(Bytes{1}), "data");
+
+    EXPECT_TRUE(defaults.boolForKey("yes"));
+    EXPECT_TRUE(defaults.boolForKey("true"));
+    EXPECT_FALSE(defaults.boolForKey("no"));
+    EXPECT_TRUE(defaults.boolForKey("42"));
+    EXPECT_FALSE(defaults.boolForKey("zero"));
+    EXPECT_TRUE(defaults.boolForKey("1.75"));
+    EXPECT_FALSE(defaults.boolForKey("data"));
+    EXPECT_FALSE(defaults.boolForKey("missing"));
+
+    EXPECT_EQ(defaults.integerForKey("42"), 42);
+    EXPECT_EQ(defaults.integerForKey("-7.9"), -7);
+    EXPECT_EQ(defaults.integerForKey("huge"), std::numeric_limits<int64_t>::max());
+    EXPECT_EQ(defaults.integerForKey("1.75"), 1);
+    EXPECT_EQ(defaults.integerForKey("on"), 1);
+    EXPECT_EQ(defaults.integerForKey("yes"), 0);
+    EXPECT_EQ(defaults.integerForKey("missing"), 0);
+
+    EXPECT_DOUBLE_EQ(defaults.doubleForKey("-7.9"), -7.9);
+    EXPECT_FLOAT_EQ(defaults.floatForKey("42"), 42.0f);
+    EXPECT_EQ(defaults.doubleForKey("on"), 1.0);
+
+    EXPECT_EQ(defaults.stringForKey("1.75"), "1.75");
+    EXPECT_EQ(defaults.stringForKey("zero"), "0");
+    EXPECT_EQ(defaults.stringForKey("on"), "1");
+    EXPECT_EQ(defaults.stringForKey("data"), std::nullopt);
+    EXPECT_EQ(defaults.stringForKey("missing"), std::nullopt);
+    EXPECT_EQ(defaults.dataForKey("42"), std::nullopt);
+    EXPECT_EQ(defaults.arrayForKey("42"), std::nullopt);
+    EXPECT_EQ(defaults.dictionaryForKey("42"), std::nullopt);
+}
+
+TEST_F(UserDefaultsTest, ObjectReferencesAndNullsInsideValuesAreRefused) {
+    UserDefaults defaults("");
+    auto device = Value::object(std::make_shared<int>(1));
+    defaults.setInteger(5, "kept");
+    EXPECT_FALSE(defaults.setObject(device, "kept"));
+    EXPECT_FALSE(defaults.setObject(Value(ValueArray{Value(1), device}), "kept"));
+    EXPECT_FALSE(
+        defaults.setObject(Value(ValueDictionary{{"a", Value(ValueArray{device})}}), "kept"));
+    EXPECT_FALSE(defaults.setObject(Value(ValueArray{Value()}), "kept"));
+    EXPECT_EQ(defaults.integerForKey("kept"), 5);
+
+    EXPECT_TRUE(defaults.setObject(Value(), "kept")) << "null removes";
+    EXPECT_TRUE(defaults.objectForKey("kept").isNull());
+}
+
+TEST_F(UserDefaultsTest, TheGlobalDomainIsReadOnlyAndShadowedByTheApplication) {
+    UserDefaults defaults(plistPath());
+    EXPECT_EQ(defaults.stringForKey("AppleLocale"), "zh_CN");
+    EXPECT_EQ(defaults.arrayForKey("AppleLanguages"),
+              (ValueArray{Value("zh-Hans-CN"), Value("en-US")}));
+    EXPECT_TRUE(defaults.dictionaryRepresentation().empty());
+
+    defaults.setObject(Value(ValueArray{Value("en")}), "AppleLanguages");
+    EXPECT_EQ(defaults.arrayForKey("AppleLanguages"), ValueArray{Value("en")});
+    EXPECT_EQ(preferredLanguages(), (std::vector<std::string>{"zh-Hans-CN", "en-US"}))
+        << "the machine's languages do not change";
+    defaults.removeObjectForKey("AppleLanguages");
+    EXPECT_EQ(defaults.arrayForKey("AppleLanguages")->size(), 2u);
+
+    defaults.setInteger(1, "own");
+    ASSERT_TRUE(defaults.synchronize());
+    EXPECT_EQ(readText(plistPath()).find("AppleLocale"), std::string::npos)
+        << "global values are not copied into the application's file";
+
+    setMachineValues(MachineValues{});
+    EXPECT_TRUE(defaults.objectForKey("AppleLocale").isNull());
+    EXPECT_EQ(defaults.arrayForKey("AppleLanguages"), std::nullopt);
+}
+
+TEST_F(UserDefaultsTest, AnUnreadableFileStartsEmptyAndStaysUntilTheNextSave) {
+    const std::string good = R"(<?xml version="1.0" encoding="UTF-8"?>
+<plist version="1.0"><dict><key>volume</key><integer>7</integer></dict></plist>)";
+    const std::string contents[] = {
+        "",
+        "garbage \x01\xFF",
+        good.substr(0, good.size() / 2),
+        R"(<plist version="1.0"><array><integer>1</integer></array></plist>)",
+    };
+    createDirectory(folder_.file("Preferences"), true);
+    for (const std::string& content : contents) {
+        writeText(plistPath(), content);
+        {
+            UserDefaults defaults(plistPath());
+            EXPECT_TRUE(defaults.dictionaryRepresentation().empty());
+            EXPECT_TRUE(defaults.synchronize());
+        }
+        EXPECT_EQ(readText(plistPath()), content) << "nothing to save: the file is left as it was";
+        {
+            UserDefaults defaults(plistPath());
+            defaults.setInteger(3, "volume");
+            EXPECT_TRUE(defaults.synchronize());
+        }
+        EXPECT_EQ(UserDefaults(plistPath()).integerForKey("volume"), 3);
+    }
+    removeItem(plistPath());
+    EXPECT_TRUE(UserDefaults(plistPath()).dictionaryRepresentation().empty());
+    EXPECT_FALSE(fileExists(plistPath())) << "a missing file is not created without a change";
+}
+
+TEST_F(UserDefaultsTest, AFailedWriteKeepsTheLastGoodFile) {
+    // A name so long that the temporary file beside it cannot be made.
+    const std::string folder = folder_.file("Preferences");
+    createDirectory(folder, true);
+    const std::string path = appendPathComponent(folder, std::string(243, 'p') + ".plist");
+    writeText(path,
+              R"(<plist version="1.0"><dict><key>volume</key><integer>7</integer></dict></plist>)");
+    const std::string before = readText(path);
+    {
+        UserDefaults defaults(path);
+        EXPECT_EQ(defaults.integerForKey("volume"), 7);
+        defaults.setInteger(9, "volume");
+        EXPECT_FALSE(defaults.synchronize());
+        EXPECT_EQ(defaults.integerForKey("volume"), 9) << "memory keeps the change";
+    }
+    EXPECT_EQ(readText(path), before);
+    EXPECT_EQ(folderEntries(folder).size(), 1u) << "no temporary file is left";
+
+    // The preferences folder is a file.
+    writeText(folder_.file("Blocked"), "a file");
+    UserDefaults blocked(folder_.file("Blocked/app.plist"));
+    blocked.setInteger(1, "x");
+    EXPECT_FALSE(blocked.synchronize());
+    EXPECT_EQ(readText(folder_.file("Blocked")), "a file");
+}
+
+TEST_F(UserDefaultsTest, StandardDefaultsUseTheBundleIdentifierAndSaveWhenDropped) {
+    TemporaryFolder bundle;
+    writeText(bundle.file("Info.json"), R"({"CFBundleIdentifier": "com.example.standard"})");
+    Bundle::setMainBundlePath(bundle.path());
+    setHomeDirectory(folder_.path());
+    UserDefaults::resetStandard();
+
+    UserDefaults::standard().setObject(Value("remembered"), "note");
+    UserDefaults::resetStandard();
+    const std::string expected = folder_.file("Library/Preferences/com.example.standard.plist");
+    EXPECT_NE(readText(expected).find("remembered"), std::string::npos);
+    EXPECT_EQ(UserDefaults::standard().stringForKey("note"), "remembered");
+
+    // A bundle without an identifier falls back to the application's own.
+    writeText(bundle.file("Info.json"), "{}");
+    Bundle::setMainBundlePath(bundle.path());
+    UserDefaults::resetStandard();
+    UserDefaults::standard().setBool(true, "flag");
+    UserDefaults::resetStandard();
+    EXPECT_TRUE(fileExists(folder_.file("Library/Preferences/com.tavro.Tavro3D.plist")));
+
+    setHomeDirectory("");
+    Bundle::setMainBundlePath("");
+}
+
+TEST_F(UserDefaultsTest, ConcurrentWritersAndSavesLoseNothing) {
+    {
+        UserDefaults defaults(plistPath());
+        std::vector<std::thread> threads;
+        for (int t = 0; t < 4; ++t) {
+            threads.emplace_back([&defaults, t] {
+                for (int i = 0; i < 50; ++i) {
+                    const std::string key = "k" + std::to_string(t) + "-" + std::to_string(i);
+                    defaults.setInteger(i, key);
+                    EXPECT_EQ(defaults.integerForKey(key), i);
+                    if (i % 10 == 0) {
+                        EXPECT_TRUE(defaults.synchronize());
+                    }
+                }
+            });
+        }
+        for (auto& thread : threads) thread.join();
+    }
+    UserDefaults reread(plistPath());
+    EXPECT_EQ(reread.dictionaryRepresentation().size(), 200u);
+    EXPECT_EQ(reread.integerForKey("k3-49"), 49);
+}
+
+}  // namespace
+}  // namespace platform::foundation
