@@ -1,0 +1,105 @@
+#pragma once
+// The application's shared state: whether glasses are connected, their firmware version and
+// the update targets, region, CPU class, screen mode and depth value, privacy-screen state,
+// the glasses and built-in display identifiers, and the long-lived objects (panels, glasses
+// server, display manager, depth and reporting managers). Every subsystem reaches it through
+// the one process-wide instance; the delegate's behaviour lives in the application shell.
+//
+// Fields are read and written from the main thread, the HID monitor thread, global queues
+// and timers: numbers and flags are atomic, texts and objects are guarded; each is written
+// whole.
+
+#include <atomic>
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "appstate/Guarded.h"
+#include "appstate/VXServerInterface.h"
+
+namespace platform::ui {
+class Window;
+class StatusItem;
+class Popover;
+class Menu;
+}  // namespace platform::ui
+
+class TavroHomeNewViewController;
+class TavroHomeStartViewController;
+class TavroDFUUpdateViewController;
+class TavroGlassConnectSuccessViewController;
+class TavroGlassConnectSuccessPopoverViewController;
+class tavroDisplayManager;
+class TavroUserBehaviorReporting;
+class TavroAppUpdateView;
+class TavroDepthCustomManager;
+class AppMonitor;
+
+class AppDelegate {
+  public:
+    // The one delegate of the process, created with its initial values on first use.
+    static AppDelegate& shared();
+
+    AppDelegate();
+    AppDelegate(const AppDelegate&) = delete;
+    AppDelegate& operator=(const AppDelegate&) = delete;
+
+    template <class T>
+    using Object = Guarded<std::shared_ptr<T>>;
+
+    // The panels, the menu and the glasses server are created and stored by the application
+    // shell when it creates the delegate; here they start empty.
+
+    Object<platform::ui::Window> window;
+    Object<TavroHomeNewViewController> homeNewViewController;
+    Object<TavroHomeStartViewController> homeStartViewController;
+    Object<TavroDFUUpdateViewController> dfuUpdateViewController;
+    Object<TavroGlassConnectSuccessViewController> glassConnectSuccessViewController;
+    Object<TavroGlassConnectSuccessPopoverViewController> glassConnectSuccessPopoverViewController;
+    Object<tavroDisplayManager> displayManager;
+    Object<TavroUserBehaviorReporting> userBehaviorReportingManager;
+    Object<VXServerInterface> vxServer;
+    Object<platform::ui::StatusItem> statusItem;
+    Object<platform::ui::Popover> firstPopover;
+    Object<platform::ui::Menu> appMenu;
+    std::atomic<int64_t> mouseClick{0};  // 1 left, 2 right
+    std::atomic<bool> glassStatus{false};
+    std::atomic<bool> isOpen3D{true};
+    std::atomic<bool> isCPUARM{false};
+    std::atomic<int64_t> modelType{0};  // 0 web, 1 game, 2 video
+    std::atomic<int64_t> volumeLevel{3};
+    std::atomic<float> volumeValue_V2{0};
+    std::atomic<bool> manuallyChangeVolumeValue_V2{false};
+    std::atomic<bool> isSoundOff{false};
+    Guarded<std::string> glassVersion;
+    std::atomic<uint32_t> glassDisplayID{0};
+    std::atomic<uint32_t> builtinDisplayID{0};
+    std::atomic<int64_t> glassDisplayStatus{1};
+    const std::string checkVolumeVersion_V1;
+    const std::string checkVolumeVersion_V2;
+    const std::string checkVolumeVersion_V2Pro;
+    const std::string dfuUpdateVersion_V2;
+    const std::string dfuUpdateVersion_V2Pro;
+    std::atomic<bool> isDfuUpdate{false};
+    std::atomic<bool> isDfuUpdateStart{false};
+    std::atomic<int64_t> privacyScreenLockButtonState{0};  // 1 on, 0 off
+    std::atomic<float> defaultBrightness{0};
+    std::atomic<bool> isCloseIMU{false};
+    std::atomic<bool> isExit{false};
+    std::atomic<int64_t> time{0};
+    Guarded<std::string> showHomeTimerIdentification;
+    Object<TavroAppUpdateView> appUpdateView;
+    std::atomic<bool> isOpenImmersion{true};
+    std::atomic<bool> isOpenAI3D{true};
+    Object<TavroDepthCustomManager> depthManager;
+    std::atomic<float> depthValue{0.01f};
+    std::atomic<float> depthMainValue{0};
+    std::atomic<float> depthMaxValue{0.015f};
+    std::atomic<bool> isOverseas{false};
+    std::atomic<bool> depthUseHigh{false};
+    std::atomic<bool> isDebug{false};
+    std::atomic<bool> isAppOpen{false};
+    Object<AppMonitor> appMonitor;
+    std::atomic<double> changeVolumeTime{0};  // milliseconds since 1970
+    Guarded<std::string> timerInv;
+};

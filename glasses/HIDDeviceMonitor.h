@@ -1,0 +1,79 @@
+#pragma once
+// Finds the glasses and their wake device among the machine's HID devices, tells its owner
+// (the glasses server) when one comes or goes, and turns every glasses input report into
+// either a firmware-version announcement ("get_tavro_glass_version_NSNotificationName") or
+// a call of readCallBack with the report's four IMU values. Every device change and report
+// is also announced ("HIDDeviceConnected", "HIDDeviceDisconnected", "HIDDeviceDataReceived").
+//
+// start() runs on a thread of the owner's making and stays in that thread's run loop; all
+// callbacks, the parser and the notification posts run there, one at a time. The callbacks
+// may be set from any thread (normally before start); glassGeneration may be read anywhere.
+
+#include <atomic>
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "glasses/HIDMonitorData.h"
+#include "platform/foundation/RunLoop.h"
+#include "platform/hid/Manager.h"
+
+inline constexpr const char* kHIDDeviceConnected = "HIDDeviceConnected";
+inline constexpr const char* kHIDDeviceDisconnected = "HIDDeviceDisconnected";
+inline constexpr const char* kHIDDeviceDataReceived = "HIDDeviceDataReceived";
+inline constexpr const char* kGlassVersionNotification =
+    "get_tavro_glass_version_NSNotificationName";
+
+class HIDDeviceMonitor {
+  public:
+    using DeviceCallback = std::function<void(const platform::hid::DevicePtr& device)>;
+    using ReadCallback = std::function<void(float, float, float, float)>;
+
+    HIDDeviceMonitor(std::vector<HIDMonitorData> vp, int64_t reportSize);
+    virtual ~HIDDeviceMonitor();
+    HIDDeviceMonitor(const HIDDeviceMonitor&) = delete;
+    HIDDeviceMonitor& operator=(const HIDDeviceMonitor&) = delete;
+
+    // Sets the HID manager up on the calling thread and runs that thread's run loop; it
+    // returns only after stop().
+    virtual void start();
+    // Makes start() return and closes the manager (orderly shutdown); callable from any
+    // thread, also before start().
+    void stop();
+
+    DeviceCallback devicePlugIn() const;
+    void setDevicePlugIn(DeviceCallback callback);
+    DeviceCallback devicePullOut() const;
+    void setDevicePullOut(DeviceCallback callback);
+    ReadCallback readCallBack() const;
+    void setReadCallBack(ReadCallback callback);
+
+    int64_t glassGeneration() const { return glassGeneration_.load(); }
+    void setGlassGeneration(int64_t generation) { glassGeneration_.store(generation); }
+
+    const std::vector<HIDMonitorData> vp;
+    const int64_t reportSize;
+
+  protected:
+    virtual void handleInputReport(const platform::hid::DevicePtr& device,
+                                   std::span<const uint8_t> report);
+    virtual void handleDeviceMatched(const platform::hid::DevicePtr& device);
+    virtual void handleDeviceRemoved(const platform::hid::DevicePtr& device);
+
+  private:
+    mutable std::mutex mutex_;
+    DeviceCallback devicePlugIn_;
+    DeviceCallback devicePullOut_;
+    ReadCallback readCallBack_;
+    platform::hid::ManagerPtr managerRef_;
+    platform::foundation::RunLoop* runLoop_ = nullptr;
+    bool stopRequested_ = false;
+
+    std::atomic<int64_t> glassGeneration_{1};
+    // Input buffers by device, touched on the monitor thread only.
+    std::map<platform::hid::Device*, std::vector<uint8_t>> inputBuffers_;
+};

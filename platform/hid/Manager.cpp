@@ -1,0 +1,136 @@
+#include "platform/hid/Manager.h"
+
+#include <algorithm>
+
+namespace platform::hid {
+
+std::shared_ptr<Manager> Manager::create(HIDBus& bus) {
+    return std::shared_ptr<Manager>(new Manager(bus));
+}
+
+Manager::Manager(HIDBus& bus) : bus_(bus) {}
+
+Manager::~Manager() {
+    close();
+    delivery_->unschedule();
+}
+
+void Manager::setDeviceMatchingMultiple(std::optional<std::vector<foundation::Value>> criteria) {
+    std::lock_guard lock(mutex_);
+    criteria_ = std::move(criteria);
+}
+
+void Manager::scheduleWithRunLoop(foundation::RunLoop& loop) {
+    delivery_->schedule(loop);
+}
+
+void Manager::unscheduleFromRunLoop() {
+    delivery_->unschedule();
+}
+
+int32_t Manager::open() {
+    {
+        std::lock_guard lock(mutex_);
+        if (open_) return kIOReturnSuccess;
+        open_ = true;
+    }
+    // The bus calls the listener under its own lock; the manager's lock is never held while
+    // calling into the bus, so the two locks are always taken bus first.
+    uint64_t listener = bus_.addListener(
+        [this](const BusDevicePtr& device, bool attached) { busChanged(device, attached); });
+    std::lock_guard lock(mutex_);
+    busListener_ = listener;
+    return kIOReturnSuccess;
+}
+
+void Manager::close() {
+    uint64_t listener = 0;
+    {
+        std::lock_guard lock(mutex_);
+        open_ = false;
+        std::swap(listener, busListener_);
+    }
+    if (listener != 0) bus_.removeListener(listener);
+    std::map<const BusDevice*, DevicePtr> devices;
+    {
+        std::lock_guard lock(mutex_);
+        devices.swap(devices_);
+    }
+    for (auto& [key, device] : devices) device->markDetached();
+}
+
+void Manager::registerDeviceMatchingCallback(DeviceCallback callback) {
+    std::lock_guard lock(mutex_);
+    matchingCallback_ = std::move(callback);
+}
+
+void Manager::registerDeviceRemovalCallback(DeviceCallback callback) {
+    std::lock_guard lock(mutex_);
+    removalCallback_ = std::move(callback);
+}
+
+std::vector<DevicePtr> Manager::copyDevices() const {
+    std::lock_guard lock(mutex_);
+    std::vector<DevicePtr> devices;
+    for (const auto& [key, device] : devices_) devices.push_back(device);
+    return devices;
+}
+
+bool Manager::matches(const BusDevice& device) const {
+    if (!criteria_) return true;
+    return std::any_of(criteria_->begin(), criteria_->end(), [&](const foundation::Value& rule) {
+        if (!rule.isDictionary()) return false;
+        for (const auto& [key, wanted] : rule.dictionary()) {
+            if (!(device.property(key) == wanted)) return false;
+        }
+        return true;
+    });
+}
+
+void Manager::busChanged(const BusDevicePtr& device, bool attached) {
+    if (attached) {
+        deviceAttached(device);
+    } else {
+        deviceDetached(device);
+    }
+}
+
+void Manager::deviceAttached(const BusDevicePtr& device) {
+    DevicePtr handle;
+    {
+        std::lock_guard lock(mutex_);
+        if (!open_ || devices_.count(device.get()) != 0 || !matches(*device)) return;
+        handle = std::make_shared<Device>(device, delivery_);
+        devices_.emplace(device.get(), handle);
+    }
+    announce(handle, true);
+}
+
+void Manager::deviceDetached(const BusDevicePtr& device) {
+    DevicePtr handle;
+    {
+        std::lock_guard lock(mutex_);
+        auto found = devices_.find(device.get());
+        if (found == devices_.end()) return;
+        handle = found->second;
+        devices_.erase(found);
+    }
+    handle->markDetached();
+    announce(handle, false);
+}
+
+void Manager::announce(const DevicePtr& device, bool matched) {
+    std::weak_ptr<Manager> weak = weak_from_this();
+    delivery_->deliver([weak, device, matched] {
+        auto manager = weak.lock();
+        if (!manager) return;
+        DeviceCallback callback;
+        {
+            std::lock_guard lock(manager->mutex_);
+            callback = matched ? manager->matchingCallback_ : manager->removalCallback_;
+        }
+        if (callback) callback(kIOReturnSuccess, device);
+    });
+}
+
+}  // namespace platform::hid

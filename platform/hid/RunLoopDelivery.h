@@ -1,0 +1,27 @@
+#pragma once
+// Carries a HID manager's callbacks to the run loop the manager is scheduled on. Work that
+// arrives before the manager is scheduled waits and is delivered, in order, once it is;
+// nothing is delivered after unscheduling. Thread-safe.
+
+#include <memory>
+#include <mutex>
+#include <vector>
+
+#include "platform/foundation/RunLoop.h"
+
+namespace platform::hid {
+
+class RunLoopDelivery {
+  public:
+    void schedule(foundation::RunLoop& loop);
+    void unschedule();
+    void deliver(foundation::Task task);
+
+  private:
+    std::mutex mutex_;
+    std::unique_ptr<foundation::RunLoopSource> source_;
+    std::vector<foundation::Task> waiting_;
+    bool unscheduled_ = false;
+};
+
+}  // namespace platform::hid

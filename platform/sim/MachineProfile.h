@@ -1,0 +1,37 @@
+#pragma once
+// The profile a simulated Mac is built from (JSON): model identifier, CPU brand, locale,
+// preferred languages and the glasses to plug in. Parsing is pure and never throws: a
+// profile that is not valid JSON or has a field of the wrong type is an Error.
+//
+//   {"model": "MacBookPro18,3", "cpuBrand": "Apple M1 Pro", "locale": "zh_CN",
+//    "preferredLanguages": ["zh-Hans-CN"],
+//    "glasses": [{"kind": "gen2", "productId": 32769, "firmware": "TAVRO2_FW_V1.65"}]}
+//
+// Glasses kinds: "gen1", "gen2", "gen2pro", "wake".
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <variant>
+#include <vector>
+
+#include "platform/foundation/Error.h"
+#include "platform/foundation/SystemInfo.h"
+
+namespace platform::sim {
+
+struct GlassesProfile {
+    std::string kind = "gen2";
+    std::optional<int64_t> vendorId;
+    std::optional<int64_t> productId;
+    std::optional<std::string> firmware;
+};
+
+struct MachineProfile {
+    foundation::MachineValues machine;
+    std::vector<GlassesProfile> glasses;
+};
+
+std::variant<MachineProfile, foundation::Error> parseMachineProfile(std::string_view json);
+
+}  // namespace platform::sim

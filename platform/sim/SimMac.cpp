@@ -1,0 +1,67 @@
+#include "platform/sim/SimMac.h"
+
+#include <algorithm>
+
+namespace platform::sim {
+
+SimMac::SimMac(MachineProfile profile, SimUsbBus& bus) : profile_(std::move(profile)), bus_(bus) {
+    foundation::setMachineValues(profile_.machine);
+    for (const auto& glasses : profile_.glasses) {
+        auto device = makeDevice(glasses);
+        {
+            std::lock_guard lock(mutex_);
+            profileDevices_.push_back(device);
+        }
+        plugDevice(device);
+    }
+}
+
+SimMac::~SimMac() {
+    std::vector<std::shared_ptr<VirtualHidDevice>> plugged;
+    {
+        std::lock_guard lock(mutex_);
+        plugged = plugged_;
+    }
+    for (const auto& device : plugged) unplugDevice(device);
+    foundation::clearMachineValues();
+}
+
+std::shared_ptr<VirtualHidDevice> SimMac::makeDevice(const GlassesProfile& glasses) {
+    if (glasses.kind == "wake") {
+        return makeWakeDevice(glasses.vendorId.value_or(0x0483),
+                              glasses.productId.value_or(0x6001));
+    }
+    VirtualGlassesConfig config = glasses.kind == "gen1" ? VirtualGlasses::firstGeneration()
+                                  : glasses.kind == "gen2pro"
+                                      ? VirtualGlasses::secondGenerationPro()
+                                      : VirtualGlasses::secondGeneration();
+    if (glasses.vendorId) config.identity.vendorId = *glasses.vendorId;
+    if (glasses.productId) config.identity.productId = *glasses.productId;
+    if (glasses.firmware) config.firmwareVersion = *glasses.firmware;
+    return std::make_shared<VirtualGlasses>(std::move(config));
+}
+
+void SimMac::plugDevice(const std::shared_ptr<VirtualHidDevice>& device) {
+    {
+        std::lock_guard lock(mutex_);
+        if (std::find(plugged_.begin(), plugged_.end(), device) == plugged_.end()) {
+            plugged_.push_back(device);
+        }
+    }
+    bus_.plug(device);
+}
+
+void SimMac::unplugDevice(const std::shared_ptr<VirtualHidDevice>& device) {
+    {
+        std::lock_guard lock(mutex_);
+        plugged_.erase(std::remove(plugged_.begin(), plugged_.end(), device), plugged_.end());
+    }
+    bus_.unplug(device);
+}
+
+std::vector<std::shared_ptr<VirtualHidDevice>> SimMac::profileDevices() const {
+    std::lock_guard lock(mutex_);
+    return profileDevices_;
+}
+
+}  // namespace platform::sim

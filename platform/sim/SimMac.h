@@ -1,0 +1,43 @@
+#pragma once
+// The simulated Mac: built from a machine profile, it installs the machine's system values
+// and plugs the profile's glasses into the simulated USB bus; tests and scenarios act on it
+// (plug and unplug devices). Leaving, it unplugs its devices and restores this machine's
+// own values. One SimMac at a time; its operations are thread-safe.
+
+#include <memory>
+#include <mutex>
+#include <vector>
+
+#include "platform/sim/MachineProfile.h"
+#include "platform/sim/SimUsbBus.h"
+#include "platform/sim/VirtualGlasses.h"
+
+namespace platform::sim {
+
+class SimMac {
+  public:
+    explicit SimMac(MachineProfile profile, SimUsbBus& bus = SimUsbBus::shared());
+    ~SimMac();
+    SimMac(const SimMac&) = delete;
+    SimMac& operator=(const SimMac&) = delete;
+
+    const MachineProfile& profile() const { return profile_; }
+    SimUsbBus& usbBus() { return bus_; }
+
+    // Builds the virtual device a glasses profile describes, unplugged.
+    static std::shared_ptr<VirtualHidDevice> makeDevice(const GlassesProfile& glasses);
+
+    void plugDevice(const std::shared_ptr<VirtualHidDevice>& device);
+    void unplugDevice(const std::shared_ptr<VirtualHidDevice>& device);
+    // The devices plugged in from the profile, in its order.
+    std::vector<std::shared_ptr<VirtualHidDevice>> profileDevices() const;
+
+  private:
+    MachineProfile profile_;
+    SimUsbBus& bus_;
+    mutable std::mutex mutex_;
+    std::vector<std::shared_ptr<VirtualHidDevice>> profileDevices_;
+    std::vector<std::shared_ptr<VirtualHidDevice>> plugged_;
+};
+
+}  // namespace platform::sim

@@ -1,0 +1,25 @@
+#include "platform/sim/SimUsbBus.h"
+
+namespace platform::sim {
+
+SimUsbBus& SimUsbBus::shared() {
+    static SimUsbBus bus(hid::HIDBus::system());
+    return bus;
+}
+
+void SimUsbBus::plug(const std::shared_ptr<VirtualHidDevice>& device) {
+    {
+        std::lock_guard lock(mutex_);
+        if (device->property("LocationID").isNull()) {
+            device->setProperty("LocationID", nextLocation_);
+            nextLocation_ += 0x10000;
+        }
+    }
+    bus_.attach(device);
+}
+
+void SimUsbBus::unplug(const std::shared_ptr<VirtualHidDevice>& device) {
+    bus_.detach(device);
+}
+
+}  // namespace platform::sim

@@ -1,0 +1,96 @@
+#pragma once
+// Virtual glasses on the simulated USB bus, command side: they answer the firmware-version
+// request with their tag and IMU identifier, the bias-entry requests with factory and user
+// entries, the offset request and the wear-threshold request; they keep the user entries
+// and immersion value sent to them; they report display-status and immersion changes on
+// demand; and they stream IMU samples at a chosen rate while the stream is on.
+//
+// Thread-safe: commands arrive on the sender's thread and are answered there; the IMU
+// stream runs on a thread of its own, paced by the platform clock.
+
+#include <array>
+#include <condition_variable>
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
+
+#include "platform/sim/VirtualHidDevice.h"
+
+namespace platform::sim {
+
+struct BiasEntry {
+    float temperature = 0;
+    float x = 0;
+    float y = 0;
+    float z = 0;
+};
+
+struct VirtualGlassesConfig {
+    VirtualHidIdentity identity;
+    int generation = 2;           // IMU sample format: 1 quaternion floats, 2 raw 16-bit values
+    std::string firmwareVersion;  // the bytes the glasses send as their version text
+    uint8_t imuId = 'p';
+    std::array<BiasEntry, 6> factoryBias{};
+    std::array<BiasEntry, 6> userBias{};
+    // In the order of the reply's fields at 16, 24, 32, 40, 44 and 48.
+    std::array<float, 6> imuOffsets{};
+    uint16_t wearThresholdFirst = 62;
+    uint16_t wearThresholdSecond = 68;
+};
+
+class VirtualGlasses : public VirtualHidDevice {
+  public:
+    static VirtualGlassesConfig firstGeneration();
+    // Second-generation glasses with one of their product identifiers.
+    static VirtualGlassesConfig secondGeneration(int64_t vendorId = 0x0483,
+                                                 int64_t productId = 0x8001);
+    static VirtualGlassesConfig secondGenerationPro();
+
+    explicit VirtualGlasses(VirtualGlassesConfig config);
+    ~VirtualGlasses() override;
+
+    const VirtualGlassesConfig& config() const { return config_; }
+
+    // Reports sent as the glasses would on their own.
+    void reportDisplayStatus(uint16_t status);
+    void reportImmersionChange(uint8_t value);
+
+    // IMU samples per second while the stream is on; 0 stops streaming.
+    void setImuRate(double samplesPerSecond);
+    bool imuStreamOn() const;
+    uint64_t imuSamplesSent() const;
+
+    uint8_t immersion() const;
+    BiasEntry userBiasEntry(size_t index) const;
+
+  protected:
+    void handleOutputReport(uint8_t reportId, std::span<const uint8_t> report) override;
+    // The bootloader-entry command; the glasses stay on the bus here.
+    virtual void enterBootloader() {}
+
+  private:
+    void answerBiasRequest(std::span<const uint8_t> request);
+    void sendReply(uint16_t command, uint16_t subcommand, std::array<uint8_t, 64>& reply);
+    void streamImu();
+    void sendImuSample(uint64_t index);
+
+    const VirtualGlassesConfig config_;
+    mutable std::mutex mutex_;
+    std::condition_variable streamChanged_;
+    std::array<BiasEntry, 6> userBias_;
+    uint8_t immersion_ = 0;
+    bool streamOn_ = true;
+    double imuRate_ = 0;
+    bool stopping_ = false;
+    uint64_t samplesSent_ = 0;
+    std::thread streamThread_;
+};
+
+// A wake device (0x0483:0x6001 or 0x1234:0x5678): it sends what it is told and answers
+// nothing.
+std::shared_ptr<VirtualHidDevice> makeWakeDevice(int64_t vendorId = 0x0483,
+                                                 int64_t productId = 0x6001);
+
+}  // namespace platform::sim

@@ -1,0 +1,152 @@
+#include <gtest/gtest.h>
+
+#include <condition_variable>
+#include <thread>
+
+#include "platform/hid/Manager.h"
+#include "platform/sim/VirtualHidDevice.h"
+
+using platform::foundation::RunLoop;
+using platform::foundation::Value;
+using platform::foundation::ValueDictionary;
+using namespace platform::hid;
+
+namespace {
+
+std::shared_ptr<platform::sim::VirtualHidDevice> device(int64_t vendor, int64_t product,
+                                                        int64_t reportSize = 64) {
+    return std::make_shared<platform::sim::VirtualHidDevice>(
+        platform::sim::VirtualHidIdentity{vendor, product, "Test", reportSize, 1});
+}
+
+// A manager on a run loop of its own thread, recording what it delivers and where.
+class ManagerOnThread {
+  public:
+    explicit ManagerOnThread(HIDBus& bus, std::optional<std::vector<Value>> criteria) {
+        thread_ = std::thread([this, &bus, criteria] {
+            loopThread_ = std::this_thread::get_id();
+            RunLoop& loop = RunLoop::current();
+            manager_ = Manager::create(bus);
+            manager_->setDeviceMatchingMultiple(criteria);
+            manager_->scheduleWithRunLoop(loop);
+            manager_->open();
+            manager_->registerDeviceMatchingCallback([this](int32_t, const DevicePtr& d) {
+                onLoopThread_ &= std::this_thread::get_id() == loopThread_;
+                d->registerInputReportCallback(
+                    buffer_, [this](int32_t, const DevicePtr&, ReportType, uint32_t id,
+                                    std::span<uint8_t> report) {
+                        change([&] { reports_.emplace_back(id, report.size()); });
+                    });
+                change([&] { matched_.push_back(d); });
+            });
+            manager_->registerDeviceRemovalCallback(
+                [this](int32_t, const DevicePtr& d) { change([&] { removed_.push_back(d); }); });
+            {
+                std::lock_guard lock(mutex_);
+                loop_ = &loop;
+            }
+            changed_.notify_all();
+            loop.run();
+            manager_.reset();
+        });
+        std::unique_lock lock(mutex_);
+        changed_.wait(lock, [this] { return loop_ != nullptr; });
+    }
+    ~ManagerOnThread() {
+        {
+            std::lock_guard lock(mutex_);
+            loop_->stop();
+        }
+        thread_.join();
+    }
+
+    bool await(const std::function<bool()>& condition) {
+        std::unique_lock lock(mutex_);
+        return changed_.wait_for(lock, std::chrono::seconds(5), condition);
+    }
+
+    std::vector<DevicePtr> matched_, removed_;
+    std::vector<std::pair<uint32_t, size_t>> reports_;
+    bool onLoopThread_ = true;
+    std::mutex mutex_;
+
+  private:
+    void change(const std::function<void()>& what) {
+        {
+            std::lock_guard lock(mutex_);
+            what();
+        }
+        changed_.notify_all();
+    }
+
+    std::condition_variable changed_;
+    RunLoop* loop_ = nullptr;
+    std::thread::id loopThread_;  // written by the loop thread before its first callback
+    ManagerPtr manager_;
+    std::array<uint8_t, 16> buffer_{};
+    std::thread thread_;
+};
+
+TEST(HIDManager, MatchesPresentAndArrivingDevicesOnItsRunLoop) {
+    HIDBus bus;
+    auto present = device(0x0483, 0x5750);
+    auto other = device(0x0483, 0x9999);
+    bus.attach(present);
+    bus.attach(other);
+    ManagerOnThread watcher(
+        bus, std::vector<Value>{ValueDictionary{{"VendorID", 0x0483}, {"ProductID", 0x5750}},
+                                ValueDictionary{{"VendorID", 0x1234}, {"ProductID", 0x5678}}});
+    ASSERT_TRUE(watcher.await([&] { return watcher.matched_.size() == 1; }));
+
+    auto arriving = device(0x1234, 0x5678);
+    bus.attach(arriving);
+    ASSERT_TRUE(watcher.await([&] { return watcher.matched_.size() == 2; }));
+    std::lock_guard lock(watcher.mutex_);
+    EXPECT_EQ(watcher.matched_[0]->getProperty("ProductID"), Value(0x5750));
+    EXPECT_EQ(watcher.matched_[1]->getProperty("VendorID"), Value(0x1234));
+    EXPECT_TRUE(watcher.onLoopThread_);
+}
+
+TEST(HIDManager, RemovalHandsBackTheSameHandleAndStopsItsReports) {
+    HIDBus bus;
+    auto glasses = device(1, 2);
+    ManagerOnThread watcher(bus, std::nullopt);
+    bus.attach(glasses);
+    ASSERT_TRUE(watcher.await([&] { return watcher.matched_.size() == 1; }));
+
+    std::array<uint8_t, 40> longReport{};
+    glasses->sendInput(longReport, 7);
+    ASSERT_TRUE(watcher.await([&] { return watcher.reports_.size() == 1; }));
+
+    DevicePtr handle;
+    {
+        std::lock_guard lock(watcher.mutex_);
+        handle = watcher.matched_[0];
+        EXPECT_EQ(watcher.reports_[0], (std::pair<uint32_t, size_t>{7, 16}));  // cut to buffer
+    }
+    std::array<uint8_t, 4> frame{1, 2, 3, 4};
+    EXPECT_EQ(handle->setReport(ReportType::Output, 0x102, frame), kIOReturnSuccess);
+    ASSERT_EQ(glasses->outputReports().back().reportId, 2);
+
+    bus.detach(glasses);
+    ASSERT_TRUE(watcher.await([&] { return watcher.removed_.size() == 1; }));
+    std::lock_guard lock(watcher.mutex_);
+    EXPECT_EQ(watcher.removed_[0], handle);
+    EXPECT_EQ(handle->setReport(ReportType::Output, 2, frame), kIOReturnNotAttached);
+    glasses->sendInput(longReport);  // nobody listens any more
+    EXPECT_EQ(watcher.reports_.size(), 1u);
+}
+
+TEST(HIDManager, EmptyCriteriaMatchNothing) {
+    HIDBus bus;
+    bus.attach(device(1, 2));
+    auto manager = Manager::create(bus);
+    manager->setDeviceMatchingMultiple(std::vector<Value>{});
+    manager->open();
+    EXPECT_TRUE(manager->copyDevices().empty());
+    manager->setDeviceMatchingMultiple(std::nullopt);
+    bus.attach(device(3, 4));
+    EXPECT_EQ(manager->copyDevices().size(), 1u);
+}
+
+}  // namespace
