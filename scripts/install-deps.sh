@@ -8,6 +8,7 @@ packages=(
   clang libclang-rt-14-dev
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   nlohmann-json3-dev libpugixml-dev
+  libssl-dev libicu-dev
 )
 
 missing=()

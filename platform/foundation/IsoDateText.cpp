@@ -83,7 +83,7 @@ std::string format(Date date) {
         --days;
     }
     const Civil civil = civilFromDays(days);
-    char buffer[32];
+    char buffer[96];
     std::snprintf(buffer, sizeof buffer, "%04lld-%02u-%02uT%02lld:%02lld:%02lldZ",
                   static_cast<long long>(civil.year), civil.month, civil.day,
                   static_cast<long long>(secondOfDay / 3600),

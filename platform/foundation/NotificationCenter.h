@@ -35,7 +35,8 @@ public:
     NotificationCenter();
     ~NotificationCenter();
 
-    // `name` empty: every name. `object` given: only posts whose object equals it.
+    // `name` empty: every name. `object` given: only posts whose object equals it (a null
+    // value counts as not given, as a nil object does for NSNotificationCenter).
     ObserverToken addObserver(std::string name, std::optional<Value> object,
                               OperationQueuePtr queue,
                               std::function<void(const Notification&)> block);

@@ -39,7 +39,11 @@ public:
     RunLoop& operator=(const RunLoop&) = delete;
 
 private:
+    friend class RunLoopSource;
     RunLoop();
+    // Hands a task to the loop's thread; usable after the loop's thread has ended (the
+    // task is then never run).
+    std::function<void(Task)> poster() const;
     struct State;
     std::shared_ptr<State> state_;
     bool isMain_ = false;
@@ -47,7 +51,9 @@ private:
 
 // A source scheduled on a run loop: events signalled from any thread are delivered on the
 // loop's thread, in order, until the source is invalidated. Delivery after invalidate()
-// returns never happens.
+// returns never happens: invalidate() from another thread waits for an event being
+// delivered at that moment (so do not call it holding a lock that the event takes);
+// from inside an event it returns at once. The destructor invalidates.
 class RunLoopSource {
 public:
     explicit RunLoopSource(RunLoop& loop);

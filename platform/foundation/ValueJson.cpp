@@ -122,11 +122,52 @@ std::variant<Value, Error> parseJsonText(std::string_view text) {
     return valueFromJson(json);
 }
 
-std::optional<std::string> jsonText(const Value& value) {
+namespace {
+
+std::optional<std::string> dumpJson(const Value& value, int indent) {
     auto json = jsonFromValue(value);
     if (!json) return std::nullopt;
     // Invalid UTF-8 in a text is replaced rather than thrown about.
-    return json->dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
+    return json->dump(indent, ' ', false, nlohmann::json::error_handler_t::replace);
+}
+
+bool isSerialisable(const Value& value, int depth) {
+    if (depth > kMaxDepth) return false;
+    switch (value.kind()) {
+        case Value::Kind::Null:
+        case Value::Kind::Boolean:
+        case Value::Kind::Integer:
+        case Value::Kind::Text:
+            return true;
+        case Value::Kind::Float:
+        case Value::Kind::Double:
+            return std::isfinite(value.asDouble());
+        case Value::Kind::Array:
+            for (const auto& element : value.array()) {
+                if (!isSerialisable(element, depth + 1)) return false;
+            }
+            return true;
+        case Value::Kind::Dictionary:
+            for (const auto& [key, element] : value.dictionary()) {
+                if (!isSerialisable(element, depth + 1)) return false;
+            }
+            return true;
+        case Value::Kind::Data:
+        case Value::Kind::Date:
+        case Value::Kind::Object:
+            return false;
+    }
+    return false;
+}
+
+}  // namespace
+
+std::optional<std::string> jsonText(const Value& value) { return dumpJson(value, -1); }
+
+std::optional<std::string> prettyJsonText(const Value& value) { return dumpJson(value, 2); }
+
+bool isValidJsonObject(const Value& value) {
+    return (value.isArray() || value.isDictionary()) && isSerialisable(value, 0);
 }
 
 }  // namespace platform::foundation

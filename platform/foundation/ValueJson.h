@@ -24,5 +24,11 @@ std::variant<Value, Error> parseJsonText(std::string_view text);
 // Compact JSON text (no blanks or line breaks), or nothing when `value` has a kind JSON
 // cannot carry.
 std::optional<std::string> jsonText(const Value& value);
+// The same JSON with line breaks and two blanks of indentation per level.
+std::optional<std::string> prettyJsonText(const Value& value);
+
+// The serialiser's validity test: the top level is an array or a dictionary, and every
+// value inside is null, a Boolean, a finite number, a text, an array or a dictionary.
+bool isValidJsonObject(const Value& value);
 
 }  // namespace platform::foundation

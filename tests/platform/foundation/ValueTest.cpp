@@ -104,3 +104,20 @@ TEST(ValueJson, BadTextIsAnErrorNotACrash) {
     std::string nested = std::string(600, '[') + std::string(600, ']');
     EXPECT_TRUE(std::holds_alternative<Error>(parseJsonText(nested)));
 }
+
+TEST(ValueJson, ValidityTestWantsAContainerOfSerialisableValues) {
+    EXPECT_TRUE(isValidJsonObject(Value(ValueArray{})));
+    EXPECT_TRUE(isValidJsonObject(Value(ValueDictionary{{"a", Value(ValueArray{1, "x", nullptr})}})));
+    EXPECT_FALSE(isValidJsonObject(Value("top-level text")));
+    EXPECT_FALSE(isValidJsonObject(Value(3)));
+    EXPECT_FALSE(isValidJsonObject(Value(ValueArray{Value(Date{1})})));
+    EXPECT_FALSE(isValidJsonObject(Value(ValueArray{Value(std::nan(""))})));
+    EXPECT_FALSE(isValidJsonObject(Value(ValueDictionary{{"f", Value(HUGE_VALF)}})));
+}
+
+TEST(ValueJson, PrettyTextIsTheCompactTextIndented) {
+    Value value(ValueDictionary{{"a", Value(ValueArray{1, 2})}, {"b", "x"}});
+    EXPECT_EQ(prettyJsonText(value), "{\n  \"a\": [\n    1,\n    2\n  ],\n  \"b\": \"x\"\n}");
+    EXPECT_EQ(jsonText(value), "{\"a\":[1,2],\"b\":\"x\"}");
+    EXPECT_FALSE(prettyJsonText(Value(ValueArray{Value(Bytes{})})));
+}

@@ -1,0 +1,157 @@
+#include "platform/foundation/Scheduler.h"
+
+#include <chrono>
+#include <utility>
+#include <vector>
+
+namespace platform::foundation::detail {
+
+namespace {
+// The thread re-reads the clock at least this often (in clock time) even with nothing
+// due, which keeps deadline arithmetic far from overflow.
+constexpr Clock::Duration kLongestWait = std::chrono::hours(1);
+}  // namespace
+
+Scheduler& Scheduler::shared() {
+    // Never destroyed: the thread runs until the process ends.
+    static Scheduler* scheduler = new Scheduler;
+    return *scheduler;
+}
+
+Scheduler::Scheduler() {
+    // Moving the deadlines over right when the clock is replaced (listeners run on the
+    // replacing thread) keeps exactly the delays that remained at that moment.
+    Clock::addChangeListener([this] {
+        auto clock = Clock::currentShared();
+        std::lock_guard lock(mutex_);
+        adoptClock(clock);
+        ++clockChanges_;
+        wake_.notify_all();
+    });
+    std::thread([this] { threadMain(); }).detach();
+}
+
+Scheduler::EntryId Scheduler::after(Clock::Duration delay, Fire fire) {
+    auto clock = Clock::currentShared();
+    std::lock_guard lock(mutex_);
+    adoptClock(clock);
+    return insert(clock_->now() + delay, Clock::Duration{0}, std::move(fire));
+}
+
+Scheduler::EntryId Scheduler::at(Clock::TimePoint deadline, Fire fire,
+                                 Clock::Duration interval) {
+    auto clock = Clock::currentShared();
+    std::lock_guard lock(mutex_);
+    adoptClock(clock);
+    return insert(deadline, interval, std::move(fire));
+}
+
+Scheduler::EntryId Scheduler::nextTick(Clock::TimePoint previous, Clock::Duration interval,
+                                       Fire fire) {
+    auto clock = Clock::currentShared();
+    std::lock_guard lock(mutex_);
+    adoptClock(clock);
+    const auto now = clock_->now();
+    auto next = previous + interval;
+    if (next <= now) {
+        next = previous + ((now - previous) / interval) * interval;
+    } else if (next > now + interval) {
+        next = now + interval;
+    }
+    return insert(next, interval, std::move(fire));
+}
+
+Scheduler::EntryId Scheduler::insert(Clock::TimePoint deadline, Clock::Duration interval,
+                                     Fire fire) {
+    const EntryId id = nextId_++;
+    const bool first = entries_.empty() || deadline < entries_.begin()->first.deadline;
+    entries_.emplace(Key{deadline, id}, Entry{interval, std::move(fire)});
+    deadlines_.emplace(id, deadline);
+    if (first) wake_.notify_all();
+    return id;
+}
+
+void Scheduler::cancel(EntryId id) {
+    Fire dropped;  // destroyed after the lock is released: it may own a timer
+    std::lock_guard lock(mutex_);
+    auto found = deadlines_.find(id);
+    if (found == deadlines_.end()) return;
+    auto entry = entries_.find(Key{found->second, id});
+    dropped = std::move(entry->second.fire);
+    entries_.erase(entry);
+    deadlines_.erase(found);
+}
+
+Clock::TimePoint Scheduler::now() {
+    auto clock = Clock::currentShared();
+    std::lock_guard lock(mutex_);
+    adoptClock(clock);
+    return clock_->now();
+}
+
+void Scheduler::adoptClock(const std::shared_ptr<Clock>& clock) {
+    if (clock_ == clock) return;
+    if (clock_ && !entries_.empty()) {
+        const auto shift = clock->now() - clock_->now();
+        std::map<Key, Entry> moved;
+        for (auto& [key, entry] : entries_) {
+            const Key shifted{key.deadline + shift, key.id};
+            moved.emplace_hint(moved.end(), shifted, std::move(entry));
+            deadlines_[key.id] = shifted.deadline;
+        }
+        entries_ = std::move(moved);
+    }
+    clock_ = clock;
+}
+
+void Scheduler::waitUntilIdle() {
+    auto clock = Clock::currentShared();
+    std::unique_lock lock(mutex_);
+    idle_.wait(lock, [&] {
+        return !handing_ && clock_ == clock &&
+               (entries_.empty() || entries_.begin()->first.deadline > clock_->now());
+    });
+}
+
+void Scheduler::threadMain() {
+    std::unique_lock lock(mutex_);
+    for (;;) {
+        lock.unlock();
+        auto clock = Clock::currentShared();
+        lock.lock();
+        adoptClock(clock);
+        const auto now = clock_->now();
+        if (!entries_.empty() && entries_.begin()->first.deadline <= now) {
+            std::vector<std::pair<Fire, Clock::TimePoint>> due;
+            while (!entries_.empty() && entries_.begin()->first.deadline <= now) {
+                auto node = entries_.extract(entries_.begin());
+                auto at = node.key().deadline;
+                const auto interval = node.mapped().interval;
+                if (interval > Clock::Duration{0}) at += ((now - at) / interval) * interval;
+                deadlines_.erase(node.key().id);
+                due.emplace_back(std::move(node.mapped().fire), at);
+            }
+            handing_ = true;
+            lock.unlock();
+            for (auto& [fire, at] : due) fire(at);
+            due.clear();
+            lock.lock();
+            handing_ = false;
+            continue;
+        }
+        idle_.notify_all();
+        auto deadline = now + kLongestWait;
+        if (!entries_.empty() && entries_.begin()->first.deadline < deadline) {
+            deadline = entries_.begin()->first.deadline;
+        }
+        const auto changes = clockChanges_;
+        // A local reference: another thread may install a newer clock in clock_ meanwhile.
+        const auto waitClock = clock_;
+        waitClock->waitUntil(lock, wake_, deadline, [&] {
+            return clockChanges_ != changes ||
+                   (!entries_.empty() && entries_.begin()->first.deadline < deadline);
+        });
+    }
+}
+
+}  // namespace platform::foundation::detail

@@ -1,0 +1,267 @@
+// Timer sources against a manual clock: exact firing counts, cancellation from every
+// side, no overlap and no drift.
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <thread>
+#include <vector>
+
+#include "ThreadTestSupport.h"
+#include "platform/foundation/Dispatch.h"
+
+namespace platform::foundation {
+namespace {
+
+using namespace std::chrono_literals;
+using testing::Counter;
+using testing::Gate;
+using testing::settle;
+
+class DispatchTimerTest : public ::testing::Test {
+protected:
+    std::shared_ptr<ManualClock> clock = std::make_shared<ManualClock>();
+    ScopedClock scoped{clock};
+    DispatchQueuePtr queue = makeSerialQueue("timer-test");
+
+    void advance(Clock::Duration by) {
+        clock->advance(by);
+        settle(queue);
+    }
+};
+
+TEST_F(DispatchTimerTest, RepeatingTimerFiresOncePerIntervalAndKeepsItsGrid) {
+    auto timer = DispatchTimer::make(queue);
+    std::vector<Clock::TimePoint> firedAt;  // only touched on the serial queue
+    timer->setEventHandler([&] { firedAt.push_back(Clock::current().now()); });
+    timer->setTimer(1s, 1s);
+    timer->resume();
+
+    advance(999ms);
+    queue->sync([&] { EXPECT_TRUE(firedAt.empty()); });
+    advance(1ms);
+    advance(1s);
+    advance(1s);
+    queue->sync([&] { EXPECT_EQ(firedAt.size(), 3u); });
+
+    // Off-grid steps: firings stay on start + k * interval, not on when they were noticed.
+    advance(1500ms);  // t = 4.5: the tick at 4 fires
+    advance(400ms);   // t = 4.9: nothing
+    advance(100ms);   // t = 5.0: the tick at 5 fires
+    timer->cancel();
+    queue->sync([&] {
+        ASSERT_EQ(firedAt.size(), 5u);
+        EXPECT_EQ(firedAt[3], Clock::TimePoint(4500ms));
+        EXPECT_EQ(firedAt[4], Clock::TimePoint(5s));
+    });
+}
+
+TEST_F(DispatchTimerTest, MissedTicksCoalesceIntoOneFiring) {
+    auto timer = DispatchTimer::make(queue);
+    std::atomic<int> fired{0};
+    timer->setEventHandler([&] { ++fired; });
+    timer->setTimer(1s, 1s);
+    timer->resume();
+
+    advance(10s);
+    EXPECT_EQ(fired.load(), 1);
+    advance(1s);
+    EXPECT_EQ(fired.load(), 2);
+    timer->cancel();
+}
+
+TEST_F(DispatchTimerTest, SlowHandlerGetsOneCatchUpFiringAndNeverOverlaps) {
+    // A concurrent queue: only the timer itself keeps its firings apart.
+    auto timer = DispatchTimer::make(globalQueue());
+    Gate release;
+    Counter entered;
+    std::atomic<int> inside{0};
+    std::atomic<int> overlaps{0};
+    timer->setEventHandler([&] {
+        if (++inside > 1) ++overlaps;
+        entered.increment();
+        if (entered.value() == 1) release.wait();
+        --inside;
+    });
+    timer->setTimer(1s, 1s);
+    timer->resume();
+
+    clock->advance(1s);
+    ASSERT_TRUE(entered.waitFor(1));
+    clock->advance(3s);  // three ticks pass while the first firing blocks
+    detail::Scheduler::shared().waitUntilIdle();
+    EXPECT_EQ(entered.value(), 1);
+    release.open();
+    ASSERT_TRUE(entered.waitFor(2));
+    detail::Scheduler::shared().waitUntilIdle();
+    clock->advance(1s);
+    ASSERT_TRUE(entered.waitFor(3));
+    timer->cancel();
+    EXPECT_EQ(overlaps.load(), 0);
+    EXPECT_EQ(entered.value(), 3);
+}
+
+TEST_F(DispatchTimerTest, OneShotFiresExactlyOnce) {
+    auto timer = DispatchTimer::make(queue);
+    std::atomic<int> fired{0};
+    timer->setEventHandler([&] { ++fired; });
+    timer->setTimer(2s, 0s);
+    timer->resume();
+    advance(1s);
+    EXPECT_EQ(fired.load(), 0);
+    advance(1s);
+    advance(10s);
+    EXPECT_EQ(fired.load(), 1);
+}
+
+TEST_F(DispatchTimerTest, NothingFiresBeforeResumeAndStartCountsFromSetTimer) {
+    auto timer = DispatchTimer::make(queue);
+    std::atomic<int> fired{0};
+    timer->setEventHandler([&] { ++fired; });
+    timer->setTimer(1s, 0s);
+    advance(5s);
+    EXPECT_EQ(fired.load(), 0);
+    timer->resume();  // the deadline passed while suspended: fires at once
+    settle(queue);
+    EXPECT_EQ(fired.load(), 1);
+}
+
+TEST_F(DispatchTimerTest, SetTimerAgainReplacesTheSchedule) {
+    auto timer = DispatchTimer::make(queue);
+    std::atomic<int> fired{0};
+    timer->setEventHandler([&] { ++fired; });
+    timer->setTimer(1s, 1s);
+    timer->resume();
+    advance(500ms);
+    timer->setTimer(3s, 0s);
+    advance(2s);
+    EXPECT_EQ(fired.load(), 0);
+    advance(1s);
+    advance(5s);
+    EXPECT_EQ(fired.load(), 1);
+    timer->cancel();
+}
+
+TEST_F(DispatchTimerTest, HandlerThatCancelsItsOwnTimerNeverRunsAgain) {
+    auto timer = DispatchTimer::make(queue);
+    std::atomic<int> fired{0};
+    Counter cancelled;
+    timer->setEventHandler([&] {
+        if (++fired == 2) timer->cancel();
+    });
+    timer->setCancelHandler([&] {
+        EXPECT_EQ(fired.load(), 2);  // after the event handler that cancelled
+        cancelled.increment();
+    });
+    timer->setTimer(1s, 1s);
+    timer->resume();
+    for (int i = 0; i < 5; ++i) advance(1s);
+    EXPECT_EQ(fired.load(), 2);
+    EXPECT_TRUE(timer->isCancelled());
+    EXPECT_EQ(cancelled.value(), 1);
+}
+
+TEST_F(DispatchTimerTest, CancelWhileAFiringIsQueuedDropsIt) {
+    auto timer = DispatchTimer::make(queue);
+    std::atomic<int> fired{0};
+    Counter cancelled;
+    timer->setEventHandler([&] { ++fired; });
+    timer->setCancelHandler([&] { cancelled.increment(); });
+    timer->setTimer(1s, 1s);
+    timer->resume();
+
+    Gate busy;
+    queue->async([&] { busy.wait(); });
+    clock->advance(1s);
+    detail::Scheduler::shared().waitUntilIdle();  // the firing now waits behind `busy`
+    std::thread other([&] { timer->cancel(); });
+    other.join();
+    busy.open();
+    settle(queue);
+    advance(5s);
+    EXPECT_EQ(fired.load(), 0);
+    EXPECT_EQ(cancelled.value(), 1);
+}
+
+TEST_F(DispatchTimerTest, CancelFromAnotherThreadRacingFirings) {
+    // Many short runs: whatever the interleaving, nothing runs after the cancel handler,
+    // and the cancel handler runs once.
+    for (int run = 0; run < 50; ++run) {
+        auto timer = DispatchTimer::make(globalQueue());
+        std::atomic<bool> cancelHandlerRan{false};
+        std::atomic<int> lateFirings{0};
+        Counter done;
+        timer->setEventHandler([&] {
+            if (cancelHandlerRan) ++lateFirings;
+        });
+        timer->setCancelHandler([&] {
+            cancelHandlerRan = true;
+            done.increment();
+        });
+        timer->setTimer(1ms, 1ms);
+        timer->resume();
+        std::thread canceller([&] { timer->cancel(); });
+        for (int i = 0; i < 5; ++i) clock->advance(1ms);
+        canceller.join();
+        ASSERT_TRUE(done.waitFor(1));
+        clock->advance(10ms);
+        detail::Scheduler::shared().waitUntilIdle();
+        EXPECT_EQ(lateFirings.load(), 0);
+        EXPECT_EQ(done.value(), 1);
+    }
+}
+
+TEST_F(DispatchTimerTest, ResumedTimerOutlivesItsLastReferenceUntilCancelled) {
+    std::atomic<int> fired{0};
+    // Nothing can cancel the first timer any more: it fires on for the life of the
+    // process, so it counts into storage that lives as long.
+    auto orphanFired = std::make_shared<std::atomic<int>>(0);
+    {
+        auto timer = DispatchTimer::make(queue);
+        timer->setEventHandler([orphanFired] { ++*orphanFired; });
+        timer->setTimer(1s, 1s);
+        timer->resume();
+    }
+    advance(1s);
+    advance(1s);
+    EXPECT_EQ(orphanFired->load(), 2);
+    // The caller's handle is gone; a handler that kept one could still cancel. A timer
+    // that captured itself is released by cancel (no cycle survives).
+    auto selfOwned = DispatchTimer::make(queue);
+    std::weak_ptr<DispatchTimer> selfWeak = selfOwned;
+    selfOwned->setEventHandler([selfOwned, &fired] {
+        ++fired;
+        selfOwned->cancel();
+    });
+    selfOwned->setTimer(1s, 1s);
+    selfOwned->resume();
+    selfOwned.reset();
+    advance(1s);
+    advance(1s);
+    EXPECT_EQ(orphanFired->load(), 4);
+    EXPECT_EQ(fired.load(), 1);
+    EXPECT_TRUE(selfWeak.expired());
+}
+
+TEST_F(DispatchTimerTest, PendingDeadlinesCarryOverToANewClock) {
+    auto timer = DispatchTimer::make(queue);
+    std::atomic<int> fired{0};
+    timer->setEventHandler([&] { ++fired; });
+    timer->setTimer(2s, 0s);
+    timer->resume();
+    advance(1s);
+    auto later = std::make_shared<ManualClock>();
+    later->advance(100s);
+    {
+        ScopedClock replaced(later);
+        later->advance(999ms);
+        settle(queue);
+        EXPECT_EQ(fired.load(), 0);
+        later->advance(1ms);
+        settle(queue);
+        EXPECT_EQ(fired.load(), 1);
+    }
+}
+
+}  // namespace
+}  // namespace platform::foundation

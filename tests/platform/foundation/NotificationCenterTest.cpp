@@ -1,0 +1,198 @@
+// Notification centres and the operation queues their observers use: filters, synchronous
+// delivery across threads, re-entrant posts, and observers added or removed mid-post.
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <thread>
+#include <vector>
+
+#include "ThreadTestSupport.h"
+#include "platform/foundation/NotificationCenter.h"
+
+namespace platform::foundation {
+namespace {
+
+using namespace std::chrono_literals;
+using testing::Counter;
+using testing::Gate;
+
+TEST(NotificationCenter, FiltersByNameAndObjectValue) {
+    NotificationCenter center;
+    std::vector<std::string> seen;
+    center.addObserver("Plugged", std::nullopt, nullptr,
+                       [&](const Notification& n) { seen.push_back("any:" + n.name); });
+    center.addObserver("Plugged", Value(7), nullptr,
+                       [&](const Notification& n) { seen.push_back("seven:" + n.name); });
+    center.addObserver("", Value("glasses"), nullptr,
+                       [&](const Notification& n) { seen.push_back("glasses:" + n.name); });
+    center.addObserver("Plugged", Value(), nullptr,  // a null object filters nothing
+                       [&](const Notification& n) { seen.push_back("null:" + n.name); });
+
+    center.post("Plugged", Value(7.0));  // numbers compare across kinds
+    center.post("Plugged", Value(8));
+    center.post("Unplugged", Value("glasses"), ValueDictionary{{"k", Value(1)}});
+    center.post("Other");
+    EXPECT_EQ(seen, (std::vector<std::string>{"any:Plugged", "seven:Plugged", "null:Plugged",
+                                              "any:Plugged", "null:Plugged",
+                                              "glasses:Unplugged"}));
+}
+
+TEST(NotificationCenter, RemovedObserversAndObserversAddedDuringAPost) {
+    NotificationCenter center;
+    std::vector<std::string> seen;
+    ObserverToken second = 0;
+    ObserverToken added = 0;
+    center.addObserver("N", std::nullopt, nullptr, [&](const Notification&) {
+        seen.push_back("first");
+        center.removeObserver(second);  // its turn has not come: it is not called
+        if (added == 0) {
+            added = center.addObserver("N", std::nullopt, nullptr,
+                                       [&](const Notification&) { seen.push_back("added"); });
+        }
+    });
+    second = center.addObserver("N", std::nullopt, nullptr,
+                                [&](const Notification&) { seen.push_back("second"); });
+    center.post("N");
+    EXPECT_EQ(seen, std::vector<std::string>{"first"});
+    center.post("N");
+    EXPECT_EQ(seen, (std::vector<std::string>{"first", "first", "added"}));
+    center.removeObserver(added);
+    center.removeObserver(added);  // twice is harmless
+    center.post("N");
+    EXPECT_EQ(seen.size(), 4u);
+}
+
+TEST(NotificationCenter, AnObserverMayPostInTurn) {
+    NotificationCenter center;
+    std::vector<std::string> seen;
+    center.addObserver("Outer", std::nullopt, OperationQueue::main(), [&](const Notification&) {
+        seen.push_back("outer");
+        center.post("Inner");
+    });
+    center.addObserver("Inner", std::nullopt, nullptr,
+                       [&](const Notification&) { seen.push_back("inner"); });
+    center.addObserver("Outer", std::nullopt, nullptr,
+                       [&](const Notification&) { seen.push_back("outer 2"); });
+    // From a worker: the main-queue observer runs on the main loop and posts from there.
+    std::atomic<bool> posted{false};
+    std::thread poster([&] {
+        center.post("Outer");
+        posted = true;
+    });
+    EXPECT_TRUE(MainLoop::runUntil([&] { return posted.load(); }, 20s));
+    poster.join();
+    EXPECT_EQ(seen, (std::vector<std::string>{"outer", "inner", "outer 2"}));
+}
+
+TEST(NotificationCenter, PostsFromManyThreadsReachMainQueueObserversBeforeTheyReturn) {
+    NotificationCenter center;
+    int received = 0;  // main thread only
+    center.addObserver("Tick", std::nullopt, OperationQueue::main(), [&](const Notification& n) {
+        EXPECT_TRUE(isMainThread());
+        ++received;
+        EXPECT_EQ(n.userInfo["n"].asInt64(), n.object.asInt64());
+    });
+    constexpr int kThreads = 4;
+    constexpr int kPosts = 100;
+    std::atomic<int> returned{0};
+    std::atomic<int> lateDelivery{0};
+    std::vector<std::thread> posters;
+    for (int t = 0; t < kThreads; ++t) {
+        posters.emplace_back([&, t] {
+            for (int i = 0; i < kPosts; ++i) {
+                const int id = t * kPosts + i;  // only this post carries this object
+                std::atomic<bool> handled{false};
+                auto token = center.addObserver("Tick", Value(id), OperationQueue::main(),
+                                                [&](const Notification&) { handled = true; });
+                center.post("Tick", Value(id), ValueDictionary{{"n", Value(id)}});
+                if (!handled) ++lateDelivery;  // the post returned before its observer ran
+                center.removeObserver(token);
+                ++returned;
+            }
+        });
+    }
+    EXPECT_TRUE(MainLoop::runUntil([&] { return returned == kThreads * kPosts; }, 60s));
+    for (auto& poster : posters) poster.join();
+    EXPECT_EQ(received, kThreads * kPosts);
+    EXPECT_EQ(lateDelivery.load(), 0);
+    // Posting from the main thread itself runs the main-queue observer inline.
+    center.post("Tick", Value(0), ValueDictionary{{"n", Value(0)}});
+    EXPECT_EQ(received, kThreads * kPosts + 1);
+}
+
+TEST(NotificationCenter, RemovalFromAnotherThreadKeepsAWaitingObserverFromRunning) {
+    NotificationCenter center;
+    auto queue = OperationQueue::make("observers");
+    Gate busy;
+    Gate queued;
+    queue->addOperation([&] {
+        queued.open();
+        busy.wait();
+    });
+    ASSERT_TRUE(queued.wait());
+    std::atomic<bool> called{false};
+    auto token = center.addObserver("N", std::nullopt, queue,
+                                    [&](const Notification&) { called = true; });
+    std::thread poster([&] { center.post("N"); });  // waits behind `busy`
+    center.removeObserver(token);
+    busy.open();
+    poster.join();
+    queue->waitUntilAllOperationsAreFinished();
+    EXPECT_FALSE(called.load());
+}
+
+TEST(OperationQueue, WaitsAndRunsInlineOnItself) {
+    auto queue = OperationQueue::make("ops");
+    std::atomic<int> done{0};
+    std::atomic<int> offQueue{0};
+    for (int i = 0; i < 50; ++i) {
+        queue->addOperation([&] {
+            if (!queue->isCurrent()) ++offQueue;
+            ++done;
+        });
+    }
+    queue->waitUntilAllOperationsAreFinished();
+    EXPECT_EQ(done.load(), 50);
+    EXPECT_EQ(offQueue.load(), 0);
+    EXPECT_FALSE(queue->isCurrent());
+
+    bool innerRan = false;
+    queue->addOperationAndWait([&] {
+        queue->addOperationAndWait([&] { innerRan = queue->isCurrent(); });
+    });
+    EXPECT_TRUE(innerRan);
+
+    auto wide = OperationQueue::make("wide", 4);
+    Counter both;
+    Gate meet;
+    // Two operations that need each other at the same time: only a concurrent queue
+    // finishes them.
+    wide->addOperation([&] {
+        both.increment();
+        meet.wait();
+    });
+    wide->addOperation([&] {
+        both.increment();
+        EXPECT_TRUE(both.waitFor(2));
+        meet.open();
+    });
+    wide->waitUntilAllOperationsAreFinished();
+    EXPECT_TRUE(meet.isOpen());
+}
+
+TEST(OperationQueue, MainQueueOperationsRunOnTheMainThread) {
+    auto main = OperationQueue::main();
+    EXPECT_TRUE(main->isCurrent());
+    std::atomic<int> onMain{0};
+    std::thread other([&] {
+        EXPECT_FALSE(main->isCurrent());
+        main->addOperation([&] { onMain += isMainThread() ? 1 : 100; });
+    });
+    other.join();
+    main->waitUntilAllOperationsAreFinished();  // runs the main loop meanwhile
+    EXPECT_EQ(onMain.load(), 1);
+}
+
+}  // namespace
+}  // namespace platform::foundation

@@ -1,0 +1,178 @@
+// Run loops on their own threads: perform, delayed perform, stop before run, and sources
+// that deliver in order and never after invalidate() has returned.
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <thread>
+#include <vector>
+
+#include "ThreadTestSupport.h"
+#include "platform/foundation/RunLoop.h"
+
+namespace platform::foundation {
+namespace {
+
+using namespace std::chrono_literals;
+using testing::Counter;
+using testing::Gate;
+
+// A thread that runs its run loop until told to stop, like the HID monitor's.
+class LoopThread {
+public:
+    LoopThread() {
+        thread_ = std::thread([this] {
+            RunLoop& loop = RunLoop::current();
+            {
+                std::lock_guard lock(mutex_);
+                loop_ = &loop;
+            }
+            ready_.open();
+            loop.run();
+        });
+        ready_.wait();
+    }
+    ~LoopThread() {
+        loop().stop();
+        thread_.join();
+    }
+    RunLoop& loop() {
+        std::lock_guard lock(mutex_);
+        return *loop_;
+    }
+    std::thread::id id() const { return thread_.get_id(); }
+
+private:
+    std::mutex mutex_;
+    RunLoop* loop_ = nullptr;
+    Gate ready_;
+    std::thread thread_;
+};
+
+TEST(RunLoop, PerformRunsOnTheLoopsThreadInOrder) {
+    LoopThread worker;
+    std::vector<int> order;  // only touched on the worker
+    Counter done;
+    for (int i = 0; i < 100; ++i) {
+        worker.loop().perform([&, i] {
+            EXPECT_EQ(std::this_thread::get_id(), worker.id());
+            order.push_back(i);
+            done.increment();
+        });
+    }
+    ASSERT_TRUE(done.waitFor(100));
+    for (int i = 0; i < 100; ++i) EXPECT_EQ(order[i], i);
+}
+
+TEST(RunLoop, StopBeforeRunMakesRunReturnAtOnceAndPerformWaitsForARun) {
+    std::atomic<int> ran{0};
+    std::thread worker([&] {
+        RunLoop& loop = RunLoop::current();
+        loop.perform([&] { ++ran; });
+        loop.stop();
+        loop.run();  // returns at once: the stop came first
+        EXPECT_EQ(ran.load(), 0);
+        EXPECT_TRUE(loop.runUntil([&] { return ran == 1; }, 20s));
+        EXPECT_FALSE(loop.isRunning());
+    });
+    worker.join();
+    EXPECT_EQ(ran.load(), 1);
+}
+
+TEST(RunLoop, PerformAfterWaitsForTheClock) {
+    auto clock = std::make_shared<ManualClock>();
+    ScopedClock scoped(clock);
+    LoopThread worker;
+    Counter ran;
+    worker.loop().performAfter(2s, [&] { ran.increment(); });
+    clock->advance(1s);
+    detail::Scheduler::shared().waitUntilIdle();
+    Counter barrier;
+    worker.loop().perform([&] { barrier.increment(); });
+    ASSERT_TRUE(barrier.waitFor(1));
+    EXPECT_EQ(ran.value(), 0);
+    clock->advance(1s);
+    EXPECT_TRUE(ran.waitFor(1));
+}
+
+TEST(RunLoop, MainLoopIsTheMainQueue) {
+    EXPECT_EQ(&RunLoop::current(), &RunLoop::main());
+    bool ran = false;
+    std::thread other([&] { RunLoop::main().perform([&] { ran = isMainThread(); }); });
+    other.join();
+    EXPECT_TRUE(RunLoop::main().runUntil([&] { return ran; }, 20s));
+}
+
+TEST(RunLoopSource, DeliversSignalsInOrderOnTheLoopsThread) {
+    LoopThread worker;
+    RunLoopSource source(worker.loop());
+    std::vector<int> order;  // only touched on the worker
+    Counter delivered;
+    std::thread signaller([&] {
+        for (int i = 0; i < 50; ++i) {
+            source.signal([&, i] {
+                EXPECT_EQ(std::this_thread::get_id(), worker.id());
+                order.push_back(i);
+                delivered.increment();
+            });
+        }
+    });
+    signaller.join();
+    ASSERT_TRUE(delivered.waitFor(50));
+    for (int i = 0; i < 50; ++i) EXPECT_EQ(order[i], i);
+}
+
+TEST(RunLoopSource, NothingIsDeliveredAfterInvalidateReturns) {
+    LoopThread worker;
+    auto source = std::make_unique<RunLoopSource>(worker.loop());
+    Gate inEvent;
+    Gate release;
+    std::atomic<bool> eventFinished{false};
+    std::atomic<int> late{0};
+    source->signal([&] {
+        inEvent.open();
+        release.wait();
+        eventFinished = true;
+    });
+    source->signal([&] { ++late; });  // queued behind the first
+    ASSERT_TRUE(inEvent.wait());
+
+    // Invalidate from here while the first event is being delivered: it waits for it.
+    std::thread releaser([&] { release.open(); });
+    source->invalidate();
+    EXPECT_TRUE(eventFinished.load());
+    releaser.join();
+    source->signal([&] { ++late; });
+    source.reset();
+
+    Counter barrier;
+    worker.loop().perform([&] { barrier.increment(); });
+    ASSERT_TRUE(barrier.waitFor(1));
+    EXPECT_EQ(late.load(), 0);
+}
+
+TEST(RunLoopSource, AnEventMayInvalidateItsOwnSource) {
+    LoopThread worker;
+    RunLoopSource source(worker.loop());
+    std::atomic<int> delivered{0};
+    source.signal([&] {
+        ++delivered;
+        source.invalidate();  // must not wait for itself
+    });
+    source.signal([&] { ++delivered; });
+    Counter barrier;
+    worker.loop().perform([&] { barrier.increment(); });
+    ASSERT_TRUE(barrier.waitFor(1));
+    EXPECT_EQ(delivered.load(), 1);
+}
+
+TEST(RunLoopSource, OutlivesTheThreadOfItsLoop) {
+    std::unique_ptr<RunLoopSource> source;
+    std::thread gone([&] { source = std::make_unique<RunLoopSource>(RunLoop::current()); });
+    gone.join();
+    source->signal([] { ADD_FAILURE() << "no thread runs this loop any more"; });
+    source.reset();
+}
+
+}  // namespace
+}  // namespace platform::foundation
