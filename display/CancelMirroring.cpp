@@ -44,9 +44,11 @@ bool cancelMirroring(bool requireSecondScreen, bool makeHostMain) {
         if (!isTavroGlassScreenName(screen.localizedName)) continue;
         auto id = displayNumberOf(screen);
         if (!id) continue;
-        if (screens::displayIsInMirrorSet(*id) && !unmirror(*id)) ok = false;
+        bool unmirrored = !screens::displayIsInMirrorSet(*id) || unmirror(*id);
+        if (!unmirrored) ok = false;
         if (!screens::displayIsMain(*id)) continue;
-        if (count < 2) return true;
+        // The glasses alone are fine as the main display, but not while still mirrored.
+        if (count < 2) return unmirrored;
         if (!makeHostMain) {
             ok = false;
             continue;
