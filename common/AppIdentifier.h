@@ -4,4 +4,8 @@
 
 #include <string>
 
+namespace common {
+
 const std::string& AppIdentifier();
+
+}  // namespace common

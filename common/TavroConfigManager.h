@@ -4,9 +4,13 @@
 
 #include <string>
 
+namespace common {
+
 class TavroConfigManager {
   public:
     TavroConfigManager() = default;
 
     std::string fileName = ".Tavro3DConfig.plist";
 };
+
+}  // namespace common

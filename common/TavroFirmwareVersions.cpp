@@ -1,5 +1,7 @@
 #include "common/TavroFirmwareVersions.h"
 
+namespace common {
+
 std::optional<FirmwareFamily> firmwareFamilyOfVersion(std::string_view version) {
     for (const FirmwareFamily& family :
          {kFirmwareFamilyV1, kFirmwareFamilyV2, kFirmwareFamilyV2Pro}) {
@@ -16,3 +18,5 @@ std::string_view glassVersionAfterUnplug(std::string_view version) {
     if (auto family = firmwareFamilyOfVersion(version)) return family->placeholder;
     return version;
 }
+
+}  // namespace common

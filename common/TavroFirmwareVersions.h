@@ -8,6 +8,8 @@
 #include <optional>
 #include <string_view>
 
+namespace common {
+
 // Held as the version while none is known; any text containing it counts as missing.
 inline constexpr std::string_view kGlassVersionMissing = "V-1.0";
 
@@ -38,3 +40,5 @@ bool isGlassVersionMissing(std::string_view version);
 // What the version becomes when the glasses go away: its family's placeholder, so the family
 // survives while the version is forgotten; a text of no family stays as it is.
 std::string_view glassVersionAfterUnplug(std::string_view version);
+
+}  // namespace common

@@ -10,6 +10,8 @@
 
 namespace fs = platform::foundation;
 
+namespace common {
+
 namespace {
 
 // One lock for every log name: two different files are written one after the other too.
@@ -101,3 +103,5 @@ void TavroLog::createTavroSpaceDirectories() {
         fs::systemLog("文件夹创建成功: " + folder);
     }
 }
+
+}  // namespace common

@@ -10,6 +10,8 @@
 #include <cstdint>
 #include <string>
 
+namespace common {
+
 class TavroLog {
   public:
     // Files above this size are deleted before the next line is written.
@@ -33,3 +35,5 @@ class TavroLog {
   private:
     TavroLog() = default;
 };
+
+}  // namespace common

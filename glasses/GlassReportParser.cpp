@@ -57,7 +57,7 @@ void parseOffsets(Report report) {
     for (float value : values) numbers.emplace_back(zeroIfNaN(value));
     TavroLocalServer::shareManager().setOffsetDict(
         ValueDictionary{{"type", 9998}, {"value", std::move(numbers)}});
-    TavroLog::logMessage(format(
+    common::TavroLog::logMessage(format(
         "acc_x = %f,acc_y = %f,acc_z = %f", static_cast<double>(zeroIfNaN(values[3])),
         static_cast<double>(zeroIfNaN(values[4])), static_cast<double>(zeroIfNaN(values[5]))));
 }
@@ -77,10 +77,10 @@ void parseBiasEntry(Report report) {
                 type == 1
                     ? "IMU bias = (type=%d,offset=%d,len=%d,temp=%f,x,y,z=%f,%f,%f) index = %d"
                     : "IMU User (type=%d,offset=%d,len=%d,temp=%f,x,y,z=%f,%f,%f) index = %d";
-            TavroLog::logMessage(format(pattern, type, report[13], report[14],
-                                        static_cast<double>(temperature), static_cast<double>(x),
-                                        static_cast<double>(y), static_cast<double>(z),
-                                        server.biasCount()));
+            common::TavroLog::logMessage(format(pattern, type, report[13], report[14],
+                                                static_cast<double>(temperature),
+                                                static_cast<double>(x), static_cast<double>(y),
+                                                static_cast<double>(z), server.biasCount()));
             server.biasArray()->addObject(ValueArray{int{type}, int{report[13]}, int{report[14]},
                                                      temperature, x, y, z, int{type}});
         }
@@ -122,7 +122,7 @@ void parseCommandReply(Report report, std::span<uint8_t> versionText, uint32_t& 
         case 0x0010'0007:
             if (has(report, 12, 2)) {
                 platform::foundation::NotificationCenter::defaultCenter().post(
-                    AppIdentifier() + ".GlassDisplayStatus", Value(readU16(report, 12)));
+                    common::AppIdentifier() + ".GlassDisplayStatus", Value(readU16(report, 12)));
             }
             break;
         default:

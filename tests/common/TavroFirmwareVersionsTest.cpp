@@ -5,6 +5,8 @@
 
 namespace {
 
+using namespace common;
+
 TEST(TavroFirmwareVersions, EachTagBelongsToExactlyOneFamily) {
     EXPECT_EQ(firmwareFamilyOfVersion("TAVRO2PRO_FW_V1.53")->prefix, "TAVRO2PRO_FW_V");
     EXPECT_EQ(firmwareFamilyOfVersion("TAVRO2_FW_V1.65")->prefix, "TAVRO2_FW_V");

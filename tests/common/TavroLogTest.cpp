@@ -13,6 +13,8 @@ namespace fs = std::filesystem;
 
 namespace {
 
+using namespace common;
+
 class TavroLogTest : public ::testing::Test {
   protected:
     void SetUp() override {

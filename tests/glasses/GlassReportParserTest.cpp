@@ -194,8 +194,8 @@ TEST_F(GlassReportParserTest, WearThresholdsAndDisplayStatus) {
     std::mutex mutex;
     std::optional<Value> status;
     auto& center = platform::foundation::NotificationCenter::defaultCenter();
-    auto token = center.addObserver(AppIdentifier() + ".GlassDisplayStatus", std::nullopt, nullptr,
-                                    [&](const platform::foundation::Notification& note) {
+    auto token = center.addObserver(common::AppIdentifier() + ".GlassDisplayStatus", std::nullopt,
+                                    nullptr, [&](const platform::foundation::Notification& note) {
                                         std::lock_guard lock(mutex);
                                         status = note.object;
                                     });

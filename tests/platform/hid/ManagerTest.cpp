@@ -24,13 +24,14 @@ class ManagerOnThread {
   public:
     explicit ManagerOnThread(HIDBus& bus, std::optional<std::vector<Value>> criteria) {
         thread_ = std::thread([this, &bus, criteria] {
+            loopThread_ = std::this_thread::get_id();
             RunLoop& loop = RunLoop::current();
             manager_ = Manager::create(bus);
             manager_->setDeviceMatchingMultiple(criteria);
             manager_->scheduleWithRunLoop(loop);
             manager_->open();
             manager_->registerDeviceMatchingCallback([this](int32_t, const DevicePtr& d) {
-                onLoopThread_ &= std::this_thread::get_id() == thread_.get_id();
+                onLoopThread_ &= std::this_thread::get_id() == loopThread_;
                 d->registerInputReportCallback(
                     buffer_, [this](int32_t, const DevicePtr&, ReportType, uint32_t id,
                                     std::span<uint8_t> report) {
@@ -80,6 +81,7 @@ class ManagerOnThread {
 
     std::condition_variable changed_;
     RunLoop* loop_ = nullptr;
+    std::thread::id loopThread_;  // written by the loop thread before its first callback
     ManagerPtr manager_;
     std::array<uint8_t, 16> buffer_{};
     std::thread thread_;
