@@ -64,6 +64,7 @@ std::variant<MachineProfile, foundation::Error> parseMachineProfile(std::string_
             profile.glasses.push_back(std::move(pair));
         }
     }
+    if (auto error = parseMachineDisplays(root, profile.displays)) return *error;
     return profile;
 }
 

@@ -17,6 +17,7 @@
 
 #include "platform/foundation/Error.h"
 #include "platform/foundation/SystemInfo.h"
+#include "platform/sim/DisplayProfile.h"
 
 namespace platform::sim {
 
@@ -30,6 +31,7 @@ struct GlassesProfile {
 struct MachineProfile {
     foundation::MachineValues machine;
     std::vector<GlassesProfile> glasses;
+    MachineDisplays displays;  // see DisplayProfile.h
 };
 
 std::variant<MachineProfile, foundation::Error> parseMachineProfile(std::string_view json);

@@ -2,10 +2,28 @@
 
 #include <algorithm>
 
+#include "platform/screens/DisplayServer.h"
+
 namespace platform::sim {
 
-SimMac::SimMac(MachineProfile profile, SimUsbBus& bus) : profile_(std::move(profile)), bus_(bus) {
+SimMac::SimMac(MachineProfile profile, SimUsbBus& bus)
+    : profile_(std::move(profile)),
+      bus_(bus),
+      displays_(std::make_shared<SimDisplayServer>(profile_.displays)) {
     foundation::setMachineValues(profile_.machine);
+    screens::installDisplayServer(displays_);
+    busListener_ = bus_.hidBus().addListener([this](const hid::BusDevicePtr& device, bool attached) {
+        if (!dynamic_cast<const VirtualGlasses*>(device.get())) return;
+        std::lock_guard lock(mutex_);
+        auto shown = glassesDisplays_.find(device.get());
+        if (attached && shown == glassesDisplays_.end()) {
+            glassesDisplays_[device.get()] = displays_->plugDisplay(
+                SimDisplayServer::glassesDisplay(), profile_.displays.glassesMirrored);
+        } else if (!attached && shown != glassesDisplays_.end()) {
+            displays_->unplugDisplay(shown->second);
+            glassesDisplays_.erase(shown);
+        }
+    });
     for (const auto& glasses : profile_.glasses) {
         auto device = makeDevice(glasses);
         {
@@ -23,6 +41,8 @@ SimMac::~SimMac() {
         plugged = plugged_;
     }
     for (const auto& device : plugged) unplugDevice(device);
+    bus_.hidBus().removeListener(busListener_);
+    if (screens::displayServer() == displays_) screens::installDisplayServer(nullptr);
     foundation::clearMachineValues();
 }
 

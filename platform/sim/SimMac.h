@@ -4,11 +4,13 @@
 // (plug and unplug devices). Leaving, it unplugs its devices and restores this machine's
 // own values. One SimMac at a time; its operations are thread-safe.
 
+#include <map>
 #include <memory>
 #include <mutex>
 #include <vector>
 
 #include "platform/sim/MachineProfile.h"
+#include "platform/sim/SimDisplayServer.h"
 #include "platform/sim/SimUsbBus.h"
 #include "platform/sim/VirtualGlasses.h"
 
@@ -23,6 +25,9 @@ class SimMac {
 
     const MachineProfile& profile() const { return profile_; }
     SimUsbBus& usbBus() { return bus_; }
+    // The machine's displays, installed as the display server while the SimMac lives;
+    // glasses on the bus bring their display.
+    SimDisplayServer& displays() { return *displays_; }
 
     // Builds the virtual device a glasses profile describes, unplugged.
     static std::shared_ptr<VirtualHidDevice> makeDevice(const GlassesProfile& glasses);
@@ -38,6 +43,9 @@ class SimMac {
     mutable std::mutex mutex_;
     std::vector<std::shared_ptr<VirtualHidDevice>> profileDevices_;
     std::vector<std::shared_ptr<VirtualHidDevice>> plugged_;
+    std::shared_ptr<SimDisplayServer> displays_;
+    std::map<const hid::BusDevice*, screens::DisplayId> glassesDisplays_;
+    uint64_t busListener_ = 0;
 };
 
 }  // namespace platform::sim

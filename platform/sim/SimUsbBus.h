@@ -21,6 +21,7 @@ class SimUsbBus {
     void plug(const std::shared_ptr<VirtualHidDevice>& device);
     void unplug(const std::shared_ptr<VirtualHidDevice>& device);
     bool isPlugged(const VirtualHidDevice& device) const { return bus_.isAttached(&device); }
+    hid::HIDBus& hidBus() { return bus_; }
 
   private:
     hid::HIDBus& bus_;

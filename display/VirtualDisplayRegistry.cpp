@@ -1,0 +1,42 @@
+#include "display/VirtualDisplayRegistry.h"
+
+#include <utility>
+
+VirtualDisplayRegistry& virtualDisplayRegistry() {
+    static VirtualDisplayRegistry registry;
+    return registry;
+}
+
+// Displays leave the registry before they are dropped, so that the platform's removal of
+// a display never runs under the registry's lock.
+void VirtualDisplayRegistry::store(uint32_t serial, DisplayPtr display) {
+    DisplayPtr previous;
+    std::lock_guard lock(mutex_);
+    previous = std::exchange(displays_[serial], std::move(display));
+}
+
+void VirtualDisplayRegistry::remove(uint32_t serial) {
+    DisplayPtr previous;
+    std::lock_guard lock(mutex_);
+    if (auto found = displays_.find(serial); found != displays_.end()) {
+        previous = std::move(found->second);
+        displays_.erase(found);
+    }
+}
+
+VirtualDisplayRegistry::DisplayPtr VirtualDisplayRegistry::find(uint32_t serial) const {
+    std::lock_guard lock(mutex_);
+    auto found = displays_.find(serial);
+    return found == displays_.end() ? nullptr : found->second;
+}
+
+size_t VirtualDisplayRegistry::count() const {
+    std::lock_guard lock(mutex_);
+    return displays_.size();
+}
+
+void VirtualDisplayRegistry::clear() {
+    std::map<uint32_t, DisplayPtr> dropped;
+    std::lock_guard lock(mutex_);
+    dropped.swap(displays_);
+}

@@ -1,0 +1,71 @@
+#pragma once
+// The simulated Mac's display server: the built-in panel and external displays of the
+// machine profile, the glasses' display while glasses are plugged in, and the virtual
+// displays the application makes. Configurations apply atomically; un-mirroring a display
+// places the freed displays to the right of the others; the display at (0, 0) is the main
+// display. Every change is announced to the reconfiguration callbacks (on the main queue).
+//
+// Tests act on it: plug and unplug displays, lock the screen, make completions fail.
+// Thread-safe.
+
+#include <mutex>
+#include <optional>
+#include <vector>
+
+#include "platform/screens/DisplayServer.h"
+#include "platform/sim/DisplayProfile.h"
+
+namespace platform::sim {
+
+class SimDisplayServer final : public screens::DisplayServer {
+  public:
+    explicit SimDisplayServer(const MachineDisplays& profile = {});
+
+    // The display the glasses bring: "TAVRO Glass", 1920 x 1080 and 3840 x 1080.
+    static DisplayProfile glassesDisplay();
+
+    // A physical display joins, mirroring the main display or extended to the right.
+    screens::DisplayId plugDisplay(const DisplayProfile& display, bool mirrored = false,
+                                   bool builtin = false);
+    void unplugDisplay(screens::DisplayId id);
+
+    void setScreenLocked(bool locked);
+    void setSessionAvailable(bool available);
+    // The next `count` completions fail and change nothing.
+    void failNextCompletions(int count);
+    int completedConfigurations() const;
+    screens::Point cursorPosition() const;
+
+    std::vector<screens::DisplayInfo> displays() const override;
+    screens::DisplayError applyConfiguration(
+        const std::vector<screens::ConfigurationChange>& changes) override;
+    screens::DisplayError setMode(screens::DisplayId display,
+                                  const screens::DisplayMode& mode) override;
+    bool supportsVirtualDisplays() const override { return virtualDisplays_; }
+    screens::DisplayId reserveDisplayId() override;
+    bool addVirtualDisplay(screens::DisplayId id, const screens::VirtualDisplaySpec& spec) override;
+    void removeVirtualDisplay(screens::DisplayId id) override;
+    std::optional<float> brightness(screens::DisplayId display) const override;
+    screens::DisplayError setBrightness(screens::DisplayId display, float value) override;
+    std::optional<foundation::ValueDictionary> sessionDictionary() const override;
+    screens::DisplayError moveCursor(screens::Point point) override;
+
+  private:
+    // Runs `change` on the display list under the lock and announces what it changed.
+    template <class Change>
+    auto mutate(Change change);
+    void remove(screens::DisplayId id);
+
+    const bool virtualDisplays_;
+    mutable std::mutex mutex_;
+    std::vector<screens::DisplayInfo> displays_;
+    std::vector<std::pair<screens::DisplayId, float>> brightness_;
+    screens::DisplayId nextId_ = 1;
+    bool locked_ = false;
+    bool sessionAvailable_ = true;
+    int failingCompletions_ = 0;
+    int completed_ = 0;
+    screens::Point cursor_;
+};
+
+}  // namespace platform::sim

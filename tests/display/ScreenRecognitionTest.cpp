@@ -1,0 +1,203 @@
+#include "tests/display/DisplayHarness.h"
+
+namespace screens = platform::screens;
+
+namespace {
+
+using ScreenRecognition = DisplayHarness;
+
+TEST(GlassesScreenRule, NeedsTavroWithoutMonitorInAnyCase) {
+    EXPECT_TRUE(isTavroGlassScreenName("TAVRO Glass"));
+    EXPECT_TRUE(isTavroGlassScreenName("tavro pro"));
+    EXPECT_FALSE(isTavroGlassScreenName("TAVRO Monitor"));
+    EXPECT_FALSE(isTavroGlassScreenName("DELL U2723QE"));
+    EXPECT_FALSE(isTavroGlassScreenName(""));
+}
+
+TEST_F(ScreenRecognition, NoScreensAtAll) {
+    bootJson(R"({"model": "Mac13,1"})");
+    EXPECT_FALSE(findHostScreen());
+    EXPECT_FALSE(findExternalHostScreen());
+    EXPECT_FALSE(screenNumber());
+    EXPECT_TRUE(cancelMirroring(false, true));
+    EXPECT_FALSE(cancelMirroring(true, true));
+    EXPECT_TRUE(needsVirtualMainDisplay());
+}
+
+TEST_F(ScreenRecognition, MacBookHostIsTheBuiltInPanel) {
+    boot("macbook");
+    plugGlasses();
+    auto host = findHostScreen();
+    ASSERT_TRUE(host);
+    EXPECT_EQ(host->localizedName, "Built-in Retina Display");
+    EXPECT_FALSE(findExternalHostScreen());
+    EXPECT_FALSE(screenNumber());
+    EXPECT_FALSE(needsVirtualMainDisplay());
+}
+
+TEST_F(ScreenRecognition, MacMiniNeedsAVirtualMainDisplayWhateverIsAttached) {
+    boot("macmini-monitor");
+    EXPECT_EQ(findExternalHostScreen()->localizedName, "DELL U2723QE");
+    EXPECT_TRUE(needsVirtualMainDisplay());
+}
+
+TEST_F(ScreenRecognition, DesktopWithAnExternalHost) {
+    bootJson(desktopWith("Studio Display"));
+    plugGlasses();
+    EXPECT_EQ(findHostScreen()->localizedName, "Studio Display");
+    EXPECT_EQ(findExternalHostScreen()->localizedName, "Studio Display");
+    EXPECT_EQ(screenNumber(), displayNumberOf(*findExternalHostScreen()));
+    EXPECT_FALSE(needsVirtualMainDisplay());
+}
+
+TEST_F(ScreenRecognition, DesktopWhoseOnlyDisplayIsCalledMonitorHasNoHost) {
+    bootJson(desktopWith("LG Monitor"));
+    plugGlasses();
+    EXPECT_FALSE(findHostScreen());
+    EXPECT_FALSE(findExternalHostScreen());
+    EXPECT_TRUE(needsVirtualMainDisplay());
+}
+
+TEST_F(ScreenRecognition, BuiltInScreenIsRememberedOnceFound) {
+    auto& mac = bootJson(R"({"model": "Mac13,1"})");
+    EXPECT_FALSE(builtinScreen());  // searched again on the next call
+    platform::sim::DisplayProfile panel{"Built-in Retina Display", 1552, 41240, 0,
+                                        {{1512, 982, 120}}, 0};
+    auto id = mac.displays().plugDisplay(panel, false, true);
+    auto found = builtinScreen();
+    ASSERT_TRUE(found);
+    mac.displays().unplugDisplay(id);  // lid closed
+    auto kept = builtinScreen();
+    ASSERT_TRUE(kept);
+    EXPECT_EQ(*kept, *found);
+}
+
+TEST_F(ScreenRecognition, SessionLockReadsOnlyABooleanEntry) {
+    auto& mac = boot("macbook");
+    EXPECT_FALSE(isScreenLocked());
+    mac.displays().setScreenLocked(true);
+    EXPECT_TRUE(isScreenLocked());
+    mac.displays().setSessionAvailable(false);
+    EXPECT_FALSE(isScreenLocked());
+}
+
+TEST_F(ScreenRecognition, GlassesMirroredOntoTheBuiltInPanel) {
+    auto& mac = boot("macbook");
+    uint32_t glasses = plugGlasses();
+    ASSERT_EQ(screenNames(), std::vector<std::string>{"Built-in Retina Display"});
+    EXPECT_FALSE(cancelMirroring(true, true));  // one screen was visible
+    EXPECT_EQ(info(glasses).mirrorOf, 0u);
+    EXPECT_EQ(screenNames().size(), 2u);
+    EXPECT_EQ(mac.displays().completedConfigurations(), 1);
+
+    unplugGlasses();
+    glasses = plugGlasses();
+    EXPECT_TRUE(cancelMirroring(false, true));
+    EXPECT_FALSE(screens::displayIsInMirrorSet(glasses));
+}
+
+TEST_F(ScreenRecognition, GlassesAsTheOnlyAndMainDisplay) {
+    boot("macmini");
+    uint32_t glasses = plugGlasses();
+    ASSERT_TRUE(screens::displayIsMain(glasses));
+    EXPECT_TRUE(cancelMirroring(true, false));
+    EXPECT_TRUE(cancelMirroring(true, true));
+}
+
+TEST_F(ScreenRecognition, GlassesAsMainBesideTheBuiltInPanel) {
+    boot("imac");
+    uint32_t glasses = plugGlasses();
+    auto host = *displayNumberOf(*builtinScreen());
+    AppDelegate::shared().displayManager.set(nullptr);  // the shared manager stands in
+
+    auto makeGlassesMain = [&] {
+        auto config = screens::DisplayConfigRef();
+        screens::beginDisplayConfiguration(config);
+        screens::configureDisplayOrigin(config, glasses, 0, 0);
+        screens::configureDisplayOrigin(config, host, 1920, 0);
+        ASSERT_EQ(screens::completeDisplayConfiguration(config, screens::kConfigurePermanently),
+                  screens::kDisplaySuccess);
+        ASSERT_TRUE(screens::displayIsMain(glasses));
+    };
+    makeGlassesMain();
+    EXPECT_FALSE(cancelMirroring(true, false));
+    EXPECT_TRUE(screens::displayIsMain(glasses));
+
+    double before = clockSeconds();
+    EXPECT_TRUE(cancelMirroring(true, true));
+    EXPECT_TRUE(screens::displayIsMain(host));
+    EXPECT_GE(clockSeconds() - before, 0.5);
+    EXPECT_EQ(info(glasses).origin, (screens::Point{4224, 0}));
+}
+
+TEST_F(ScreenRecognition, FailedCompletionIsCancelledAndReported) {
+    auto& mac = boot("macbook");
+    uint32_t glasses = plugGlasses();
+    auto host = *displayNumberOf(*builtinScreen());
+    // Make the glasses the master of the mirror set, so the glasses step un-mirrors them.
+    auto config = screens::DisplayConfigRef();
+    screens::beginDisplayConfiguration(config);
+    screens::configureDisplayMirrorOfDisplay(config, glasses, 0);
+    screens::configureDisplayMirrorOfDisplay(config, host, glasses);
+    ASSERT_EQ(screens::completeDisplayConfiguration(config, 2), screens::kDisplaySuccess);
+    ASSERT_EQ(screenNames(), std::vector<std::string>{"TAVRO Glass"});
+
+    mac.displays().failNextCompletions(1);
+    EXPECT_FALSE(cancelMirroring(false, true));
+    EXPECT_TRUE(screens::displayIsInMirrorSet(glasses));
+    EXPECT_TRUE(cancelMirroring(false, true));
+    EXPECT_FALSE(screens::displayIsInMirrorSet(glasses));
+}
+
+TEST_F(ScreenRecognition, SwitchDisplayResolution) {
+    auto& mac = boot("imac");
+    uint32_t glasses = plugGlasses();
+    int calls = 0;
+    bool result = false;
+    auto completion = [&](bool ok) {
+        ++calls;
+        result = ok;
+    };
+    int before = mac.displays().completedConfigurations();
+    switchDisplayResolution(glasses, 1920, 1080, completion);
+    EXPECT_EQ(calls, 1);
+    EXPECT_TRUE(result);
+
+    switchDisplayResolution(glasses, 3840, 1080, completion);
+    EXPECT_EQ(calls, 2);
+    EXPECT_TRUE(result);
+    EXPECT_EQ(info(glasses).mode(), (screens::DisplayMode{3840, 1080, 60}));
+
+    // Only the width chooses: 1920 wide is taken whatever height was asked for.
+    switchDisplayResolution(glasses, 1920, 1200, completion);
+    EXPECT_TRUE(result);
+    EXPECT_EQ(info(glasses).mode().width, 1920u);
+
+    switchDisplayResolution(glasses, 1280, 720, completion);
+    EXPECT_FALSE(result);
+    switchDisplayResolution(9999, 1920, 1080, completion);
+    EXPECT_FALSE(result);
+    EXPECT_EQ(calls, 5);
+    EXPECT_EQ(mac.displays().completedConfigurations(), before);
+}
+
+// Every shipped machine: glasses that come up mirrored end extended after un-mirroring.
+TEST_F(ScreenRecognition, CancelMirroringLeavesTheGlassesExtendedOnEveryMachine) {
+    for (const char* name : {"macbook", "macmini", "macmini-monitor", "imac"}) {
+        SCOPED_TRACE(name);
+        auto profile = platform::sim::machineProfileNamed(name);
+        ASSERT_TRUE(std::holds_alternative<platform::sim::MachineProfile>(profile));
+        auto machine = std::get<platform::sim::MachineProfile>(profile);
+        machine.displays.glassesMirrored = true;
+        display_detail::forgetBuiltinScreen();
+        bootProfile(machine);
+        uint32_t glasses = plugGlasses();
+        cancelMirroring(false, true);
+        EXPECT_FALSE(screens::displayIsInMirrorSet(glasses));
+        auto names = screenNames();
+        EXPECT_NE(std::find(names.begin(), names.end(), "TAVRO Glass"), names.end());
+        unplugGlasses();
+    }
+}
+
+}  // namespace

@@ -1,0 +1,163 @@
+#include <cmath>
+
+#include "display/CreateVirtualDisplay.h"
+#include "tests/display/DisplayHarness.h"
+#include "display/VirtualDisplayRegistry.h"
+#include "platform/screens/Reconfiguration.h"
+#include "display/tavroDisplayManager.h"
+
+namespace screens = platform::screens;
+
+namespace {
+
+using VirtualDisplays = DisplayHarness;
+
+DummyDefinition sixteenByNine() { return {16, 9, 2, 1, 1, {60.0}, "16:9 (HD/4K/5K/6K)", false}; }
+
+TEST(DummyDescriptor, MonitorAndSixteenByNineWorkedValues) {
+    auto monitor = dummyDescriptor(tavroDisplayManager::monitorDefinition(), "TAVRO Monitor", 7);
+    EXPECT_EQ(monitor.maxPixelsWide(), 1920u);
+    EXPECT_EQ(monitor.maxPixelsHigh(), 1080u);
+    EXPECT_NEAR(monitor.sizeInMillimeters().x, 531.31, 0.005);
+    EXPECT_NEAR(monitor.sizeInMillimeters().y, 298.86, 0.005);
+    EXPECT_EQ(monitor.productID(), 0xFFFFu);
+    EXPECT_EQ(monitor.vendorID(), 0xF0F0u);
+    EXPECT_EQ(monitor.serialNum(), 7u);
+
+    EXPECT_EQ(dummyDescriptor(sixteenByNine(), "x", 1).productID(), 0x0F08u);
+}
+
+TEST(DummyName, FirstWordOfTheDescription) {
+    EXPECT_EQ(Dummy(tavroDisplayManager::monitorDefinition(), 5, false).dummyName(),
+              "TAVRO Monitor");
+    EXPECT_EQ(Dummy(sixteenByNine(), 5, false).dummyName(), "TAVRO 16:9");
+}
+
+TEST_F(VirtualDisplays, DefinitionTableHasTwentyEntries) {
+    DummyManager::setupDummyDefinitions();
+    auto table = DummyManager::dummyDefinitions();
+    EXPECT_EQ(table.size(), 20u);
+    EXPECT_EQ(table.at(370).description, "14.3:10 (iPad Pro 11\")");
+    EXPECT_EQ(table.at(380).aspectWidth, 5760);
+    EXPECT_FALSE(table.count(0));
+}
+
+TEST_F(VirtualDisplays, AppearInAndLeaveTheScreenList) {
+    boot("macbook");
+    platform::foundation::MainLoop::drain();  // the machine's own displays coming up
+    std::vector<std::pair<uint32_t, uint32_t>> callbacks;
+    auto token = screens::registerReconfigurationCallback([&](uint32_t id, uint32_t flags) {
+        EXPECT_TRUE(platform::foundation::isMainThread());
+        callbacks.emplace_back(id, flags);
+    });
+
+    Dummy dummy(tavroDisplayManager::monitorDefinition(), tavroDisplayManager::kMonitorSerial,
+                true);
+    ASSERT_TRUE(dummy.isConnected);
+    auto shown = info(dummy.displayIdentifier);
+    EXPECT_EQ(shown.name, "TAVRO Monitor");
+    EXPECT_EQ(shown.vendor, 0xF0F0u);
+    EXPECT_EQ(shown.serial, tavroDisplayManager::kMonitorSerial);
+    EXPECT_EQ(shown.modes, (std::vector<screens::DisplayMode>{{1920, 1080, 60}}));
+    EXPECT_EQ(screenNames().size(), 2u);
+    // The virtual display is neither the glasses nor a host.
+    EXPECT_EQ(findHostScreen()->localizedName, "Built-in Retina Display");
+    EXPECT_TRUE(virtualDisplayRegistry().find(dummy.serialNum));
+
+    uint32_t id = dummy.displayIdentifier;
+    dummy.disconnect(false);
+    EXPECT_FALSE(dummy.isConnected);
+    EXPECT_EQ(screenNames().size(), 1u);
+    EXPECT_FALSE(virtualDisplayRegistry().find(dummy.serialNum));
+
+    ASSERT_TRUE(platform::foundation::MainLoop::runUntilSeconds(
+        [&] { return callbacks.size() >= 2; }, 5));
+    EXPECT_EQ(callbacks[0], std::make_pair(id, screens::kDisplayAddFlag));
+    EXPECT_EQ(callbacks[1], std::make_pair(id, screens::kDisplayRemoveFlag));
+    screens::removeReconfigurationCallback(token);
+}
+
+TEST_F(VirtualDisplays, ConnectAndSleepConnectRules) {
+    boot("macmini");
+    Dummy dummy(sixteenByNine(), 0, false);
+    EXPECT_NE(dummy.serialNum, 0u);  // drawn at random
+    EXPECT_FALSE(dummy.connect(true));
+    EXPECT_FALSE(dummy.isConnected);
+
+    dummy.disconnect(false);  // never connected: still fine
+    EXPECT_FALSE(dummy.isConnected);
+
+    ASSERT_TRUE(dummy.connect(false));
+    uint32_t first = dummy.displayIdentifier;
+    ASSERT_TRUE(dummy.connect(false));  // a connect cycle
+    EXPECT_EQ(info(first).id, 0u);
+    EXPECT_EQ(platform::screens::screens().size(), 1u);
+
+    dummy.disconnect(true);
+    EXPECT_TRUE(dummy.connect(true));
+    EXPECT_TRUE(dummy.isConnected);
+}
+
+TEST_F(VirtualDisplays, SameSerialKeepsOnlyTheLaterDisplayRegistered) {
+    boot("macmini");
+    Dummy first(sixteenByNine(), 42, true);
+    Dummy second(sixteenByNine(), 42, true);
+    EXPECT_TRUE(first == second);
+    EXPECT_EQ(virtualDisplayRegistry().find(42), second.virtualDisplay);
+    EXPECT_EQ(virtualDisplayRegistry().count(), 1u);
+}
+
+TEST_F(VirtualDisplays, FailWhereThePlatformCannotMakeThem) {
+    bootJson(R"({"model": "Macmini9,1", "virtualDisplays": false})");
+    Dummy dummy(tavroDisplayManager::monitorDefinition(), 9, true);
+    EXPECT_FALSE(dummy.isConnected);
+    EXPECT_FALSE(dummy.virtualDisplay);
+    EXPECT_EQ(virtualDisplayRegistry().count(), 0u);
+}
+
+TEST_F(VirtualDisplays, SetupCyclesConnectedDummiesAndKeepsUnknownDefinitions) {
+    boot("macmini");
+    DummyManager::createDummy(tavroDisplayManager::monitorDefinition(), 0, 11, true);
+    DummyDefinition stale{4, 3, 100, 1, 1, {60.0}, "Old", false};
+    DummyManager::createDummy(stale, 20, 12, false);
+    auto monitor = DummyManager::findDummyByDefinitionId(0);
+    auto before = monitor->virtualDisplay;
+
+    DummyManager::setupDummyDefinitions();
+    EXPECT_TRUE(monitor->isConnected);
+    EXPECT_NE(monitor->virtualDisplay, before);
+    EXPECT_EQ(monitor->dummyDefinition, tavroDisplayManager::monitorDefinition());
+    EXPECT_EQ(DummyManager::findDummyByDefinitionId(20)->dummyDefinition,
+              DummyManager::dummyDefinitions().at(20));
+}
+
+TEST_F(VirtualDisplays, StoreAndDiscard) {
+    boot("macmini");
+    auto& defaults = platform::foundation::UserDefaults::standard();
+    EXPECT_FALSE(DummyManager::findDummyByDefinitionId(0));
+    DummyManager::storeDummies();
+    EXPECT_EQ(defaults.objectForKey("numOfDummyDisplays"), platform::foundation::Value(0));
+    EXPECT_TRUE(defaults.objectForKey("serial1").isNull());
+
+    EXPECT_EQ(DummyManager::createDummy(tavroDisplayManager::monitorDefinition(), 0, 1624587166,
+                                        true),
+              1);
+    EXPECT_EQ(DummyManager::createDummy(sixteenByNine(), std::nullopt, 77, false), 2);
+    defaults.setInteger(5, "display2");
+    DummyManager::storeDummies();
+    EXPECT_EQ(defaults.integerForKey("numOfDummyDisplays"), 2);
+    EXPECT_EQ(defaults.objectForKey("display1"), platform::foundation::Value(0));
+    EXPECT_EQ(defaults.integerForKey("serial1"), 1624587166);
+    EXPECT_EQ(defaults.objectForKey("isConnected1"), platform::foundation::Value(true));
+    EXPECT_EQ(defaults.objectForKey("associatedDisplayName1"), platform::foundation::Value(""));
+    EXPECT_TRUE(defaults.objectForKey("display2").isNull());
+    EXPECT_EQ(defaults.objectForKey("isConnected2"), platform::foundation::Value(false));
+
+    DummyManager::discardDummies();
+    EXPECT_TRUE(DummyManager::dummies().empty());
+    EXPECT_EQ(DummyManager::dummyCounter(), 0);
+    EXPECT_EQ(virtualDisplayRegistry().count(), 0u);
+    EXPECT_TRUE(platform::screens::screens().empty());
+}
+
+}  // namespace

@@ -1,0 +1,198 @@
+#include <gtest/gtest.h>
+
+#include <variant>
+
+#include "platform/foundation/Dispatch.h"
+#include "platform/screens/DisplayServices.h"
+#include "platform/screens/Screen.h"
+#include "platform/screens/Reconfiguration.h"
+#include "platform/screens/VirtualDisplay.h"
+#include "platform/sim/SimMac.h"
+
+namespace screens = platform::screens;
+using platform::sim::DisplayProfile;
+using platform::sim::MachineProfile;
+using platform::sim::SimDisplayServer;
+
+namespace {
+
+const DisplayProfile kPanel{"Built-in Retina Display", 1552, 41240, 0,
+                            {{1512, 982, 120}, {1800, 1169, 120}}, 0};
+const DisplayProfile kDell{"DELL U2723QE", 4268, 41456, 80, {{2560, 1440, 60}}, 0};
+
+class DisplayServerTest : public ::testing::Test {
+  protected:
+    void SetUp() override { screens::installDisplayServer(server_); }
+    void TearDown() override {
+        screens::installDisplayServer(nullptr);
+        platform::foundation::MainLoop::drain();
+    }
+
+    std::shared_ptr<SimDisplayServer> server_ = std::make_shared<SimDisplayServer>();
+};
+
+TEST_F(DisplayServerTest, MirrorSetShowsAsOneScreenAndFramesGrowUpwards) {
+    auto panel = server_->plugDisplay(kPanel, false, true);
+    auto dell = server_->plugDisplay(kDell, true);
+    EXPECT_TRUE(screens::displayIsInMirrorSet(panel));
+    EXPECT_TRUE(screens::displayIsInMirrorSet(dell));
+    ASSERT_EQ(screens::screens().size(), 1u);
+    EXPECT_EQ(screens::screens()[0].localizedName, kPanel.name);
+
+    auto config = screens::DisplayConfigRef();
+    screens::beginDisplayConfiguration(config);
+    EXPECT_EQ(screens::configureDisplayMirrorOfDisplay(config, dell, 0), screens::kDisplaySuccess);
+    EXPECT_EQ(screens::configureDisplayOrigin(config, dell, 1512, -458), screens::kDisplaySuccess);
+    EXPECT_EQ(screens::screens().size(), 1u);  // nothing applies before the completion
+    ASSERT_EQ(screens::completeDisplayConfiguration(config, 2), screens::kDisplaySuccess);
+    EXPECT_NE(screens::configureDisplayOrigin(config, dell, 0, 0), screens::kDisplaySuccess);
+
+    auto list = screens::screens();
+    ASSERT_EQ(list.size(), 2u);
+    EXPECT_EQ(list[0].frame, (screens::Rect{0, 0, 1512, 982}));
+    EXPECT_EQ(list[1].frame, (screens::Rect{1512, 0, 2560, 1440}));
+    EXPECT_EQ(list[1].deviceDescription.at("NSScreenNumber"), platform::foundation::Value(dell));
+    EXPECT_EQ(screens::mainDisplayId(), panel);
+}
+
+TEST_F(DisplayServerTest, FailedCompletionChangesNothingAndCanBeCancelled) {
+    auto panel = server_->plugDisplay(kPanel, false, true);
+    auto dell = server_->plugDisplay(kDell);
+    auto before = server_->displays();
+    auto config = screens::DisplayConfigRef();
+    screens::beginDisplayConfiguration(config);
+    screens::configureDisplayOrigin(config, panel, 2560, 0);
+    screens::configureDisplayOrigin(config, dell, 0, 0);
+    EXPECT_EQ(screens::configureDisplayOrigin(config, 999, 0, 0), screens::kDisplayIllegalArgument);
+    server_->failNextCompletions(1);
+    EXPECT_NE(screens::completeDisplayConfiguration(config, 2), screens::kDisplaySuccess);
+    EXPECT_EQ(server_->displays(), before);
+    EXPECT_EQ(screens::cancelDisplayConfiguration(config), screens::kDisplaySuccess);
+    EXPECT_NE(screens::completeDisplayConfiguration(config, 2), screens::kDisplaySuccess);
+    EXPECT_EQ(server_->displays(), before);
+}
+
+TEST_F(DisplayServerTest, ReconfigurationCallbacksOnTheMainThread) {
+    auto panel = server_->plugDisplay(kPanel, false, true);
+    auto dell = server_->plugDisplay(kDell);
+    platform::foundation::MainLoop::drain();
+    std::vector<std::pair<uint32_t, uint32_t>> seen;
+    auto token = screens::registerReconfigurationCallback([&](uint32_t id, uint32_t flags) {
+        EXPECT_TRUE(platform::foundation::isMainThread());
+        seen.emplace_back(id, flags);
+    });
+
+    // Changes made on another thread still reach the callback on the main thread.
+    std::thread worker([&] {
+        auto config = screens::DisplayConfigRef();
+        screens::beginDisplayConfiguration(config);
+        screens::configureDisplayOrigin(config, panel, 2560, 0);
+        screens::configureDisplayOrigin(config, dell, 0, 0);
+        screens::completeDisplayConfiguration(config, 2);
+        screens::displaySetDisplayMode(panel, {1800, 1169, 120});
+    });
+    worker.join();
+    ASSERT_TRUE(platform::foundation::MainLoop::runUntilSeconds([&] { return seen.size() >= 2; },
+                                                                5));
+    EXPECT_EQ(seen[0], std::make_pair(dell, screens::kDisplaySetMainFlag));
+    EXPECT_EQ(seen[1], std::make_pair(panel, screens::kDisplaySetModeFlag));
+
+    screens::removeReconfigurationCallback(token);
+    server_->unplugDisplay(dell);
+    platform::foundation::MainLoop::drain();
+    EXPECT_EQ(seen.size(), 2u);
+    EXPECT_EQ(screens::mainDisplayId(), panel);  // the remaining display became main
+}
+
+TEST_F(DisplayServerTest, ModesBrightnessSessionCursorAndRegistry) {
+    auto panel = server_->plugDisplay(kPanel, false, true);
+    auto dell = server_->plugDisplay(kDell);
+    EXPECT_EQ(screens::displayCopyAllDisplayModes(panel)->size(), 2u);
+    EXPECT_FALSE(screens::displayCopyAllDisplayModes(999));
+    EXPECT_NE(screens::displaySetDisplayMode(dell, {1920, 1080, 60}), screens::kDisplaySuccess);
+
+    float value = 0;
+    EXPECT_EQ(screens::displayServicesSetBrightness(panel, 0.25f), screens::kDisplaySuccess);
+    EXPECT_EQ(screens::displayServicesGetBrightness(panel, value), screens::kDisplaySuccess);
+    EXPECT_FLOAT_EQ(value, 0.25f);
+    EXPECT_NE(screens::displayServicesGetBrightness(dell, value), screens::kDisplaySuccess);
+
+    EXPECT_FALSE(screens::sessionCopyCurrentDictionary()->count("CGSSessionScreenIsLocked"));
+    server_->setScreenLocked(true);
+    EXPECT_EQ(screens::sessionCopyCurrentDictionary()->at("CGSSessionScreenIsLocked"),
+              platform::foundation::Value(true));
+    screens::warpMouseCursorPosition({100, 200});
+    EXPECT_EQ(server_->cursorPosition(), (screens::Point{100, 200}));
+
+    std::vector<uint32_t> online;
+    screens::onlineDisplayList(1, online);
+    EXPECT_EQ(online, std::vector<uint32_t>{panel});
+
+    auto services = screens::displayConnectInfoDictionaries();
+    ASSERT_EQ(services->size(), 2u);
+    EXPECT_FALSE((*services)[0].count("DisplaySerialNumber"));  // the panel reports none
+    EXPECT_EQ((*services)[1].at("DisplaySerialNumber"), platform::foundation::Value(80));
+    EXPECT_EQ((*services)[1].at("DisplayProductName")["en_US"],
+              platform::foundation::Value("DELL U2723QE"));
+}
+
+TEST_F(DisplayServerTest, VirtualDisplayLivesAsLongAsItsLastReference) {
+    server_->plugDisplay(kPanel, false, true);
+    screens::VirtualDisplayDescriptor descriptor;
+    descriptor.setName("TAVRO Test");
+    descriptor.setVendorID(0xF0F0);
+    descriptor.setSerialNum(5);
+    descriptor.setMaxPixelsWide(1920);
+    descriptor.setMaxPixelsHigh(1080);
+    auto display = screens::VirtualDisplay::make(descriptor);
+    ASSERT_TRUE(display);
+    EXPECT_FALSE(display->applySettings({1, {{3840, 2160, 60}}}));  // beyond its maximum
+    EXPECT_EQ(screens::screens().size(), 1u);
+    ASSERT_TRUE(display->applySettings({1, {{1920, 1080, 60}}}));
+    EXPECT_EQ(screens::screens().size(), 2u);
+    EXPECT_EQ(screens::displayVendorNumber(display->displayID()), 0xF0F0u);
+    auto other = display;
+    display.reset();
+    EXPECT_EQ(screens::screens().size(), 2u);
+    other.reset();
+    EXPECT_EQ(screens::screens().size(), 1u);
+}
+
+TEST(DisplayProfileTest, BadDisplayFieldsAreErrors) {
+    for (const char* bad : {
+             R"({"builtinDisplay": 3})",
+             R"({"builtinDisplay": {"name": "x", "modes": []}})",
+             R"({"builtinDisplay": {"modes": [{"width": 1, "height": 1}]}})",
+             R"({"externalDisplays": [{"name": "x", "modes": [{"width": 0, "height": 9}]}]})",
+             R"({"externalDisplays": [{"name": "x", "vendorId": -1,
+                 "modes": [{"width": 1, "height": 1}]}]})",
+             R"({"externalDisplays": [{"name": "x", "currentMode": 1,
+                 "modes": [{"width": 1, "height": 1}]}]})",
+             R"({"glassesDisplay": "sideways"})", R"({"virtualDisplays": "yes"})"}) {
+        auto parsed = platform::sim::parseMachineProfile(bad);
+        EXPECT_TRUE(std::holds_alternative<platform::foundation::Error>(parsed)) << bad;
+    }
+}
+
+TEST(SimMacDisplays, GlassesBringTheirDisplayWhilePlugged) {
+    auto parsed = platform::sim::parseMachineProfile(R"({"model": "MacBookPro18,3",
+        "builtinDisplay": {"name": "Built-in Retina Display",
+                           "modes": [{"width": 1512, "height": 982, "refreshRate": 120}]},
+        "glassesDisplay": "extended"})");
+    ASSERT_TRUE(std::holds_alternative<MachineProfile>(parsed));
+    platform::sim::SimMac mac(std::get<MachineProfile>(parsed));
+    auto glasses = platform::sim::SimMac::makeDevice({});
+    mac.plugDevice(glasses);
+    auto list = screens::screens();
+    ASSERT_EQ(list.size(), 2u);
+    EXPECT_EQ(list[1].localizedName, "TAVRO Glass");
+    EXPECT_EQ(list[1].frame, (screens::Rect{1512, -98, 1920, 1080}));
+    uint32_t id = uint32_t(list[1].deviceDescription.at("NSScreenNumber").asInt64());
+    EXPECT_EQ(*screens::displayCopyAllDisplayModes(id),
+              (std::vector<screens::DisplayMode>{{1920, 1080, 60}, {3840, 1080, 60}}));
+    mac.unplugDevice(glasses);
+    EXPECT_EQ(screens::screens().size(), 1u);
+    platform::foundation::MainLoop::drain();
+}
+
+}  // namespace
