@@ -8,7 +8,7 @@ packages=(
   clang libclang-rt-14-dev
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   nlohmann-json3-dev libpugixml-dev
-  libssl-dev libicu-dev
+  libssl-dev libicu-dev libhidapi-dev
   qt6-base-dev xvfb xauth fonts-dejavu-core fonts-wqy-microhei
 )
 

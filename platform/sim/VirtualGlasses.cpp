@@ -65,11 +65,17 @@ VirtualGlassesConfig VirtualGlasses::secondGeneration(int64_t vendorId, int64_t 
 }
 
 VirtualGlassesConfig VirtualGlasses::secondGenerationPro() {
-    return glassesConfig(0x0483, 0x8001, 2, "TAVRO2PRO_FW_V1.53", 'p');
+    VirtualGlassesConfig config = glassesConfig(0x0483, 0x8001, 2, "TAVRO2PRO_FW_V1.53", 'p');
+    config.bootloaderModel = 2;
+    return config;
 }
 
 VirtualGlasses::VirtualGlasses(VirtualGlassesConfig config)
-    : VirtualHidDevice(config.identity), config_(std::move(config)), userBias_(config_.userBias) {
+    : VirtualHidDevice(config.identity),
+      config_(std::move(config)),
+      userBias_(config_.userBias),
+      firmwareVersion_(config_.firmwareVersion),
+      bootloader_(std::make_shared<VirtualBootloader>(config_.bootloaderModel)) {
     streamThread_ = std::thread([this] { streamImu(); });
 }
 
@@ -80,6 +86,7 @@ VirtualGlasses::~VirtualGlasses() {
     }
     streamChanged_.notify_all();
     streamThread_.join();
+    if (SimUsbBus::shared().isPlugged(*bootloader_)) SimUsbBus::shared().unplug(bootloader_);
 }
 
 void VirtualGlasses::handleOutputReport(uint8_t, std::span<const uint8_t> report) {
@@ -89,7 +96,7 @@ void VirtualGlasses::handleOutputReport(uint8_t, std::span<const uint8_t> report
     Frame reply{};
     switch (command << 16 | subcommand) {
         case 0x0008'0001: {
-            const std::string& version = config_.firmwareVersion;
+            const std::string version = firmwareVersion();
             const size_t length = std::min<size_t>(version.size(), 37);
             putU16(reply, 12, static_cast<uint16_t>(length));
             std::copy_n(version.begin(), length, reply.begin() + 14);

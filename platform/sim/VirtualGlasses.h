@@ -3,7 +3,10 @@
 // request with their tag and IMU identifier, the bias-entry requests with factory and user
 // entries, the offset request and the wear-threshold request; they keep the user entries
 // and immersion value sent to them; they report display-status and immersion changes on
-// demand; and they stream IMU samples at a chosen rate while the stream is on.
+// demand; and they stream IMU samples at a chosen rate while the stream is on. On the
+// bootloader-entry command they leave the bus and, after a short delay, their bootloader
+// joins it; when it runs a completely written image they come back with the version that
+// image carries.
 //
 // Thread-safe: commands arrive on the sender's thread and are answered there; the IMU
 // stream runs on a thread of its own, paced by the platform clock.
@@ -16,6 +19,7 @@
 #include <string>
 #include <thread>
 
+#include "platform/sim/VirtualBootloader.h"
 #include "platform/sim/VirtualHidDevice.h"
 
 namespace platform::sim {
@@ -38,6 +42,7 @@ struct VirtualGlassesConfig {
     std::array<float, 6> imuOffsets{};
     uint16_t wearThresholdFirst = 62;
     uint16_t wearThresholdSecond = 68;
+    uint8_t bootloaderModel = 1;  // what their bootloader answers to the version query
 };
 
 class VirtualGlasses : public VirtualHidDevice {
@@ -52,6 +57,13 @@ class VirtualGlasses : public VirtualHidDevice {
     ~VirtualGlasses() override;
 
     const VirtualGlassesConfig& config() const { return config_; }
+    // The configured version until a firmware update writes another.
+    std::string firmwareVersion() const;
+    // The bootloader they restart into (on the shared simulated bus); tests inject its
+    // faults before sending the entry command.
+    const std::shared_ptr<VirtualBootloader>& bootloader() const { return bootloader_; }
+    // Clock time between leaving the bus and the next device joining it.
+    static constexpr double kRestartSeconds = 0.5;
 
     // Reports sent as the glasses would on their own.
     void reportDisplayStatus(uint16_t status);
@@ -67,14 +79,15 @@ class VirtualGlasses : public VirtualHidDevice {
 
   protected:
     void handleOutputReport(uint8_t reportId, std::span<const uint8_t> report) override;
-    // The bootloader-entry command; the glasses stay on the bus here.
-    virtual void enterBootloader() {}
+    // The bootloader-entry command: the glasses leave the bus for their bootloader.
+    virtual void enterBootloader();
 
   private:
     void answerBiasRequest(std::span<const uint8_t> request);
     void sendReply(uint16_t command, uint16_t subcommand, std::array<uint8_t, 64>& reply);
     void streamImu();
     void sendImuSample(uint64_t index);
+    void restartFrom(const std::vector<uint8_t>& image);
 
     const VirtualGlassesConfig config_;
     mutable std::mutex mutex_;
@@ -86,6 +99,8 @@ class VirtualGlasses : public VirtualHidDevice {
     bool stopping_ = false;
     uint64_t samplesSent_ = 0;
     std::thread streamThread_;
+    std::string firmwareVersion_;
+    const std::shared_ptr<VirtualBootloader> bootloader_;
 };
 
 // A wake device (0x0483:0x6001 or 0x1234:0x5678): it sends what it is told and answers
