@@ -22,7 +22,7 @@ constexpr size_t kContinuationImageBytes = 56;
 constexpr size_t kReplyDataOffset = 9;
 constexpr size_t kShortReplyLength = 32;
 constexpr uint8_t kBootloaderVersion = 0x23;
-constexpr uint32_t kProductId = 0x00235100;
+constexpr uint32_t kChipProductId = 0x00235100;
 
 uint32_t u32At(std::span<const uint8_t> bytes, size_t offset) {
     uint32_t value = 0;
@@ -130,7 +130,7 @@ bool VirtualBootloader::perform(uint32_t command, std::span<const uint8_t> data,
             reply[kReplyDataOffset] = kBootloaderVersion;
             reply[kReplyDataOffset + 4] = model_;
             for (size_t i = 0; i < 4; ++i) {
-                reply[kReplyDataOffset + 5 + i] = static_cast<uint8_t>(kProductId >> (8 * i));
+                reply[kReplyDataOffset + 5 + i] = static_cast<uint8_t>(kChipProductId >> (8 * i));
             }
             return true;
         }
