@@ -1,0 +1,82 @@
+#include <gtest/gtest.h>
+#include <ifaddrs.h>
+#include <linux/if_packet.h>
+#include <sys/socket.h>
+
+#include <array>
+#include <regex>
+
+#include "glasses/BridgeFunctions.h"
+#include "glasses/GlassReportState.h"
+#include "headtracking/HeadTracker.h"
+
+namespace {
+
+struct FakeInterface {
+    sockaddr_ll link{};
+    ifaddrs entry{};
+    std::string name;
+};
+
+TEST(BridgeFunctions, HardwareAddressOfTheNamedLinkLayerEntry) {
+    std::array<FakeInterface, 3> list;
+    const std::array<std::array<uint8_t, 6>, 3> addresses = {{
+        {0x0A, 0xBC, 0x01, 0xFF, 0x00, 0x7E},
+        {0x11, 0x22, 0x33, 0x44, 0x55, 0x66},
+        {0xDE, 0xAD, 0xBE, 0xEF, 0x00, 0x01},
+    }};
+    const std::array<const char*, 3> names = {"lo", "en0", "en0"};
+    for (size_t i = 0; i < list.size(); ++i) {
+        list[i].name = names[i];
+        list[i].link.sll_family = AF_PACKET;
+        list[i].link.sll_halen = 6;
+        std::copy(addresses[i].begin(), addresses[i].end(), list[i].link.sll_addr);
+        list[i].entry.ifa_name = list[i].name.data();
+        list[i].entry.ifa_addr = reinterpret_cast<sockaddr*>(&list[i].link);
+        if (i + 1 < list.size()) list[i].entry.ifa_next = &list[i + 1].entry;
+    }
+    // The later "en0" entry wins.
+    EXPECT_EQ(linkLayerAddressOf(&list[0].entry, "en0"), "de:ad:be:ef:00:01");
+    // Leading zeros stay, letters are lower case.
+    EXPECT_EQ(linkLayerAddressOf(&list[0].entry, "lo"), "0a:bc:01:ff:00:7e");
+    EXPECT_EQ(linkLayerAddressOf(&list[0].entry, "en1"), "00:00:00:00:00:00");
+    list[2].link.sll_halen = 4;  // too short to be a hardware address
+    list[1].link.sll_family = AF_INET;
+    EXPECT_EQ(linkLayerAddressOf(&list[0].entry, "en0"), "00:00:00:00:00:00");
+    EXPECT_EQ(linkLayerAddressOf(nullptr, "en0"), "00:00:00:00:00:00");
+
+    EXPECT_TRUE(std::regex_match(en0MacAddress(), std::regex("([0-9a-f]{2}:){5}[0-9a-f]{2}")));
+    EXPECT_EQ(hex_byte_string(0x0A), "0a");
+    EXPECT_EQ(hex_byte_string(0x1FF), "1ff");
+}
+
+TEST(BridgeFunctions, QuaternionFollowsTheLastReportMode) {
+    std::array<float, 4> quat{9, 9, 9, 9};
+    glass_report_state::setLastMode(1);
+    glass_report_state::setLastOrientation({0, 0, 0, 0});
+    bridge_get_quaternion(quat);
+    EXPECT_EQ(quat, (std::array<float, 4>{0, 0, 0, 0}));
+    glass_report_state::setLastOrientation({0.5f, 0.25f, 0.125f, 1});
+    bridge_get_quaternion(quat);
+    EXPECT_EQ(quat, (std::array<float, 4>{0.5f, 0.25f, 0.125f, 1}));
+
+    glass_report_state::setLastMode(2);
+    quat = {9, 9, 9, 9};
+    bridge_get_quaternion(quat);  // no head tracker: untouched
+    EXPECT_EQ(quat, (std::array<float, 4>{9, 9, 9, 9}));
+    auto tracker = std::make_shared<headtracking::HeadTracker>();
+    tracker->setOrientation({0.1f, 0.2f, 0.3f, 0.9f});
+    headtracking::setCurrentHeadTracker(tracker);
+    bridge_get_quaternion(quat);
+    EXPECT_EQ(quat, (std::array<float, 4>{0.1f, 0.2f, 0.3f, 0.9f}));
+    headtracking::setCurrentHeadTracker(nullptr);
+
+    glass_report_state::setLastMode(3);
+    quat = {7, 7, 7, 7};
+    bridge_get_quaternion(quat);
+    EXPECT_EQ(quat, (std::array<float, 4>{7, 7, 7, 7}));
+    glass_report_state::setLastMode(1);
+    glass_report_state::setLastOrientation({0, 0, 0, 0});
+}
+
+}  // namespace

@@ -1,0 +1,96 @@
+#include <gtest/gtest.h>
+
+#include <random>
+
+#include "glasses/FirmwareFile.h"
+#include "glasses/FirmwareFileWriter.h"
+
+namespace {
+
+std::vector<uint8_t> image(size_t length) {
+    std::vector<uint8_t> bytes(length);
+    for (size_t i = 0; i < length; ++i) bytes[i] = static_cast<uint8_t>(0xF0 + i);
+    return bytes;
+}
+
+void putI32(std::vector<uint8_t>& file, size_t offset, int32_t value) {
+    for (int i = 0; i < 4; ++i) file[offset + i] = static_cast<uint8_t>(value >> (8 * i));
+}
+
+TEST(FirmwareFile, HeaderFieldsAndImageAreRead) {
+    const auto file = encodeFirmwareFile("TAVRO2_FW_V1.65", image(300));
+    const FirmwareFile parsed = parseFirmwareFile(file, true);
+    ASSERT_EQ(parsed.error, FirmwareFileError::None);
+    EXPECT_EQ(std::string(parsed.version.data()), "TAVRO2_FW_V1.65");
+    EXPECT_EQ(parsed.headerLength, 128);
+    EXPECT_EQ(parsed.imageLength, 300);
+    EXPECT_EQ(parsed.computedChecksum, firmwareChecksum(image(300)));
+    const auto body = parsed.image(file);
+    EXPECT_EQ(std::vector<uint8_t>(body.begin(), body.end()), image(300));
+
+    // Without the header the whole file is the image, expected to sum to 0.
+    EXPECT_EQ(parseFirmwareFile(file, false).error, FirmwareFileError::ChecksumMismatch);
+    EXPECT_EQ(parseFirmwareFile(std::vector<uint8_t>(10, 0), false).error,
+              FirmwareFileError::None);
+}
+
+TEST(FirmwareFile, SixtyFourByteVersionFillsTheFieldWithoutTerminator) {
+    const std::string version(64, 'V');
+    const FirmwareFile parsed = parseFirmwareFile(encodeFirmwareFile(version, image(10)), true);
+    ASSERT_EQ(parsed.error, FirmwareFileError::None);
+    EXPECT_EQ(std::string(parsed.version.begin(), parsed.version.end()), version);
+}
+
+TEST(FirmwareFile, LengthsBeyondTheFormatsLimitsOrTheBytesAreRefused) {
+    const auto good = encodeFirmwareFile("TAVRO2_FW_V1.65", image(100));
+    struct Case {
+        const char* what;
+        size_t offset;
+        int32_t value;
+        FirmwareFileError error;
+    };
+    const size_t tail = 8 + 15;
+    for (const Case& c : {
+             Case{"header above 512", 0, 513, FirmwareFileError::BadHeader},
+             Case{"negative header", 0, -1, FirmwareFileError::BadHeader},
+             Case{"header shorter than its fields", 0, 20, FirmwareFileError::BadHeader},
+             Case{"header beyond the file", 0, 512, FirmwareFileError::BadHeader},
+             Case{"version above 64", 4, 65, FirmwareFileError::BadHeader},
+             Case{"negative version", 4, -3, FirmwareFileError::BadHeader},
+             Case{"negative image", tail + 4, -1, FirmwareFileError::BadHeader},
+             Case{"image beyond the file", tail + 4, 101, FirmwareFileError::ShortImage},
+             Case{"huge image", tail + 4, 0x7FFFFFFF, FirmwareFileError::ShortImage},
+             Case{"wrong checksum", tail, 12345, FirmwareFileError::ChecksumMismatch},
+         }) {
+        SCOPED_TRACE(c.what);
+        auto file = good;
+        putI32(file, c.offset, c.value);
+        EXPECT_EQ(parseFirmwareFile(file, true).error, c.error);
+    }
+    for (size_t cut = 0; cut < 8; ++cut) {
+        EXPECT_EQ(parseFirmwareFile(std::span(good).first(cut), true).error,
+                  FirmwareFileError::BadHeader);
+    }
+}
+
+TEST(FirmwareFile, MangledFilesNeverParseOutsideTheirBytes) {
+    const auto good = encodeFirmwareFile("TAVRO2PRO_FW_V1.53", image(700));
+    std::mt19937 random(7);
+    for (int round = 0; round < 3000; ++round) {
+        auto file = good;
+        const int edits = 1 + static_cast<int>(random() % 4);
+        for (int i = 0; i < edits; ++i) {
+            const size_t at = random() % (round % 3 == 0 ? 40 : file.size());
+            file[at] = static_cast<uint8_t>(random());
+        }
+        file.resize(random() % (file.size() + 1));
+        // An exactly sized copy, so that sanitizers see any read past the end.
+        const std::vector<uint8_t> exact(file.begin(), file.end());
+        const FirmwareFile parsed = parseFirmwareFile(exact, true);
+        if (parsed.error != FirmwareFileError::None) continue;
+        ASSERT_LE(parsed.imageOffset + parsed.imageBytesPresent, exact.size());
+        ASSERT_EQ(firmwareChecksum(parsed.image(exact)), parsed.expectedChecksum);
+    }
+}
+
+}  // namespace
