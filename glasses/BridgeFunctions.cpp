@@ -35,7 +35,9 @@ std::span<float, 4> bridge_get_quaternion(std::span<float, 4> quat) {
     return quat;
 }
 
-int64_t bridge_create_virtual_displays(bool) { return -1; }
+int64_t bridge_create_virtual_displays(bool) {
+    return -1;
+}
 
 int64_t bridge_disconnect_virtual_displays() {
     return tavroDisplayManager::shared()->disconnectAllVirtualDisplays();

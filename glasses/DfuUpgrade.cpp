@@ -40,7 +40,9 @@ void post(const char* suffix, platform::foundation::Value object) {
     NotificationCenter::defaultCenter().post(common::AppIdentifier() + suffix, std::move(object));
 }
 
-void hidExit() { platform::hid::hidApiShared()->hid_exit(); }
+void hidExit() {
+    platform::hid::hidApiShared()->hid_exit();
+}
 
 void emptySlot(CurrentUpdate& slot) {
     if (slot.command) slot.command->closePort();
@@ -54,13 +56,17 @@ const char* imageFor(uint8_t model) {
 
 }  // namespace
 
-void DfuCallback::start() { std::printf("开始进行升级了..."); }
+void DfuCallback::start() {
+    std::printf("开始进行升级了...");
+}
 
 void DfuCallback::progress(float percent) {
     post(".dfuUpdate_progress", std::min(percent, 95.0f));
 }
 
-void DfuCallback::success() { std::printf("升级成功!"); }
+void DfuCallback::success() {
+    std::printf("升级成功!");
+}
 
 void DfuCallback::fail(int32_t code) {
     std::printf("升级失败 ret=%d！！！", code);

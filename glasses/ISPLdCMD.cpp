@@ -103,7 +103,9 @@ uint8_t ISPLdCMD::queryDeviceId(const char* trace, size_t firstByte, uint32_t* w
     return data[firstByte];
 }
 
-uint8_t ISPLdCMD::GetBlVersion() { return queryDeviceId("\n\nGetBlVersion...", 4, nullptr); }
+uint8_t ISPLdCMD::GetBlVersion() {
+    return queryDeviceId("\n\nGetBlVersion...", 4, nullptr);
+}
 
 uint8_t ISPLdCMD::GetProductId() {
     if (!transport_) {
@@ -147,7 +149,9 @@ bool ISPLdCMD::requestResend() {
            receive(nullptr, 0, kProgramTimeoutMs, false);
 }
 
-bool ISPLdCMD::runAprom() { return send(isp::kCmdRunAprom, nullptr, 0, kProgramTimeoutMs); }
+bool ISPLdCMD::runAprom() {
+    return send(isp::kCmdRunAprom, nullptr, 0, kProgramTimeoutMs);
+}
 
 void ISPLdCMD::setMemorySizes(uint32_t apromSize, uint32_t secondAprom, uint32_t dataFlash) {
     m_uAPROM_Size = apromSize;

@@ -4,6 +4,8 @@
 //
 // make_firmware_image <output file> <version tag> <image length>
 
+#include <unistd.h>
+
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
@@ -11,8 +13,6 @@
 #include <fstream>
 #include <string>
 #include <vector>
-
-#include <unistd.h>
 
 #include "glasses/FirmwareFileWriter.h"
 #include "platform/sim/FirmwareImageTag.h"
@@ -27,8 +27,8 @@ int main(int argc, char** argv) {
     const long length = std::strtol(argv[3], nullptr, 0);
     using platform::sim::kImageTagCapacity;
     using platform::sim::kImageTagOffset;
-    if (tag.size() >= kImageTagCapacity || length < static_cast<long>(kImageTagOffset +
-                                                                      kImageTagCapacity)) {
+    if (tag.size() >= kImageTagCapacity ||
+        length < static_cast<long>(kImageTagOffset + kImageTagCapacity)) {
         std::fprintf(stderr, "tag too long or image too short\n");
         return 2;
     }

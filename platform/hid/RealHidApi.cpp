@@ -98,6 +98,8 @@ class RealHidApi final : public HidApi {
 
 }  // namespace
 
-std::shared_ptr<HidApi> makeRealHidApi() { return std::make_shared<RealHidApi>(); }
+std::shared_ptr<HidApi> makeRealHidApi() {
+    return std::make_shared<RealHidApi>();
+}
 
 }  // namespace platform::hid

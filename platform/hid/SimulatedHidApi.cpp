@@ -27,8 +27,8 @@ std::string busPath(const BusDevice& device) {
 class SimDevice final : public HidDeviceHandle {
   public:
     SimDevice(HIDBus& bus, BusDevicePtr device) : bus_(bus), device_(std::move(device)) {
-        inputListener_ = device_->addInputListener(
-            [this](uint8_t reportId, std::span<const uint8_t> report) {
+        inputListener_ =
+            device_->addInputListener([this](uint8_t reportId, std::span<const uint8_t> report) {
                 std::vector<uint8_t> bytes;
                 if (reportId != 0) bytes.push_back(reportId);
                 bytes.insert(bytes.end(), report.begin(), report.end());
@@ -68,9 +68,9 @@ class SimDevice final : public HidDeviceHandle {
         const bool wait = !nonblocking_ && milliseconds != 0;
         if (wait && queue_.empty() && !gone_) {
             Clock& clock = Clock::current();
-            const Clock::Duration limit = milliseconds < 0
-                                              ? Clock::Duration(kNoLimit)
-                                              : Clock::Duration(std::chrono::milliseconds(milliseconds));
+            const Clock::Duration limit =
+                milliseconds < 0 ? Clock::Duration(kNoLimit)
+                                 : Clock::Duration(std::chrono::milliseconds(milliseconds));
             clock.waitUntil(lock, arrived_, clock.now() + limit,
                             [this] { return !queue_.empty() || gone_; });
         }
@@ -122,7 +122,8 @@ class SimulatedHidApi final : public HidApi {
             const foundation::Value name = device->property("Product");
             if (name.isText()) info->product_string = name.text();
             const foundation::Value interface = device->property("InterfaceNumber");
-            info->interface_number = interface.isNumber() ? static_cast<int>(interface.asInt64()) : 0;
+            info->interface_number =
+                interface.isNumber() ? static_cast<int>(interface.asInt64()) : 0;
             *tail = info;
             tail = &info->next;
         }

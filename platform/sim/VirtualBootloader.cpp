@@ -104,9 +104,9 @@ void VirtualBootloader::handleOutputReport(uint8_t, std::span<const uint8_t> rep
     const uint32_t number = u32At(report, 4);
     uint32_t checksum = 0;
     for (uint8_t byte : report) checksum += byte;
-    const std::span<const uint8_t> data =
-        report.size() > kRequestDataOffset ? report.subspan(kRequestDataOffset)
-                                           : std::span<const uint8_t>();
+    const std::span<const uint8_t> data = report.size() > kRequestDataOffset
+                                              ? report.subspan(kRequestDataOffset)
+                                              : std::span<const uint8_t>();
 
     const std::optional<BootloaderFault> fault = takeFault(command);
     if (fault == BootloaderFault::Unplug) {

@@ -19,7 +19,8 @@ struct Request {
 std::vector<Request> requests(const platform::sim::VirtualBootloader& bootloader) {
     std::vector<Request> out;
     for (const auto& report : bootloader.outputReports()) {
-        out.push_back({isp::u32At(report.bytes, 0), isp::u32At(report.bytes, 4),
+        out.push_back({isp::u32At(report.bytes, 0),
+                       isp::u32At(report.bytes, 4),
                        {report.bytes.begin() + 8, report.bytes.end()}});
     }
     return out;
@@ -27,7 +28,8 @@ std::vector<Request> requests(const platform::sim::VirtualBootloader& bootloader
 
 bool sent(const platform::sim::VirtualBootloader& bootloader, uint32_t command) {
     auto all = requests(bootloader);
-    return std::any_of(all.begin(), all.end(), [&](const Request& r) { return r.command == command; });
+    return std::any_of(all.begin(), all.end(),
+                       [&](const Request& r) { return r.command == command; });
 }
 
 class BootloaderLinkTest : public DfuTest {
@@ -64,8 +66,8 @@ TEST_F(BootloaderLinkTest, HundredByteImageGoesAsFirstPacketAndOneContinuation) 
     EXPECT_EQ(all[2].command, isp::kCmdContinuation);
     EXPECT_EQ(all[2].number, 5u);
     EXPECT_TRUE(std::equal(image.begin() + 48, image.end(), all[2].data.begin()));
-    EXPECT_TRUE(std::all_of(all[2].data.begin() + 52, all[2].data.end(),
-                            [](uint8_t b) { return b == 0; }));
+    EXPECT_TRUE(
+        std::all_of(all[2].data.begin() + 52, all[2].data.end(), [](uint8_t b) { return b == 0; }));
     EXPECT_EQ(all[3].command, isp::kCmdRunAprom);
     const auto aprom = bootloader->aprom();
     EXPECT_TRUE(std::equal(image.begin(), image.end(), aprom.begin()));
@@ -176,8 +178,8 @@ TEST_F(BootloaderLinkTest, RefusedFilesReportTheFileFailureAndMissingOnesNothing
 
     // A zero-length image loads, and programming refuses it as a file failure.
     callback_ = {};
-    EXPECT_TRUE(command.UpdateFileInfo(writeFile("empty.bin", encodeFirmwareFile("V", {})),
-                                       version, true));
+    EXPECT_TRUE(
+        command.UpdateFileInfo(writeFile("empty.bin", encodeFirmwareFile("V", {})), version, true));
     command.programAprom();
     EXPECT_EQ(callback_.failures, (std::vector<int32_t>{-1}));
 }

@@ -30,8 +30,7 @@ TEST(FirmwareFile, HeaderFieldsAndImageAreRead) {
 
     // Without the header the whole file is the image, expected to sum to 0.
     EXPECT_EQ(parseFirmwareFile(file, false).error, FirmwareFileError::ChecksumMismatch);
-    EXPECT_EQ(parseFirmwareFile(std::vector<uint8_t>(10, 0), false).error,
-              FirmwareFileError::None);
+    EXPECT_EQ(parseFirmwareFile(std::vector<uint8_t>(10, 0), false).error, FirmwareFileError::None);
 }
 
 TEST(FirmwareFile, SixtyFourByteVersionFillsTheFieldWithoutTerminator) {

@@ -72,8 +72,7 @@ TEST_F(FirmwareUpdateTest, NoAnswerToTheModelQueryPicksTheProImageAndFailsOnce) 
     EXPECT_EQ(run_glass_dfu_upgrade(), 0);
     EXPECT_EQ(notices_.of(".dfuUpdate_versionShow"),
               (std::vector<platform::foundation::Value>{int64_t{0}}));
-    EXPECT_EQ(notices_.of(".dfuUpdate_status"),
-              (std::vector<platform::foundation::Value>{false}));
+    EXPECT_EQ(notices_.of(".dfuUpdate_status"), (std::vector<platform::foundation::Value>{false}));
     EXPECT_TRUE(notices_.of(".dfuUpdate_progress").empty());
     EXPECT_EQ(bootloader->bytesProgrammed(), 0u);
 }
@@ -111,8 +110,7 @@ TEST_F(FirmwareUpdateTest, RefusedImageResourceReportsTheFailureAndProgramsNothi
     writeFile("tavro2-evb-v1.65-79-11-00-0e.bin", file);
     platform::foundation::Bundle::setMainBundlePath(folder_.string());
     EXPECT_EQ(run_glass_dfu_upgrade(), -1);
-    EXPECT_EQ(notices_.of(".dfuUpdate_status"),
-              (std::vector<platform::foundation::Value>{false}));
+    EXPECT_EQ(notices_.of(".dfuUpdate_status"), (std::vector<platform::foundation::Value>{false}));
     EXPECT_EQ(bootloader->bytesProgrammed(), 0u);
 }
 
