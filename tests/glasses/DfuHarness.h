@@ -78,20 +78,26 @@ class RecordingCallback final : public IProgramFlashCallback {
     std::vector<int32_t> failures;
 };
 
-// Waits, on a bus listener, until the device is (or is not) attached.
+// Waits, on a bus listener, until the device is (or is not) attached. The listener is
+// told at once of every device attached now, so its own record is the device's state.
 inline bool awaitAttached(const platform::hid::BusDevice* device, bool attached,
                           std::chrono::milliseconds timeout = std::chrono::seconds(10)) {
     auto& bus = platform::sim::SimUsbBus::shared().hidBus();
     std::mutex mutex;
     std::condition_variable changed;
-    const uint64_t listener = bus.addListener([&](const platform::hid::BusDevicePtr&, bool) {
-        std::lock_guard lock(mutex);
-        changed.notify_all();
-    });
-    std::unique_lock lock(mutex);
-    const bool reached =
-        changed.wait_for(lock, timeout, [&] { return bus.isAttached(device) == attached; });
-    lock.unlock();
+    bool present = false;
+    const uint64_t listener =
+        bus.addListener([&](const platform::hid::BusDevicePtr& which, bool nowAttached) {
+            if (which.get() != device) return;
+            std::lock_guard lock(mutex);
+            present = nowAttached;
+            changed.notify_all();
+        });
+    bool reached = false;
+    {
+        std::unique_lock lock(mutex);
+        reached = changed.wait_for(lock, timeout, [&] { return present == attached; });
+    }
     bus.removeListener(listener);
     return reached;
 }
