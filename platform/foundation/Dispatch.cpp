@@ -107,7 +107,11 @@ bool MainLoop::runUntil(const std::function<bool()>& done, Clock::Duration timeo
     return detail::MainQueue::shared().runUntil(done, timeout);
 }
 
-int MainLoop::drain() { return detail::MainQueue::shared().drain(); }
+int MainLoop::drain() {
+    // The scheduler thread hands due work on asynchronously; let it finish first.
+    detail::Scheduler::shared().waitUntilIdle();
+    return detail::MainQueue::shared().drain();
+}
 
 void MainLoop::stop() { detail::MainQueue::shared().stop(); }
 

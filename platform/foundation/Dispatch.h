@@ -73,7 +73,9 @@ public:
     static bool runUntilSeconds(const std::function<bool()>& done, double seconds) {
         return runUntil(done, Clock::fromSeconds(seconds));
     }
-    // Runs the main-queue work that is due now, without waiting; returns how many ran.
+    // Runs the main-queue work that is due now, without waiting for more; returns how many
+    // ran. Delayed work and timer firings whose clock time has come count as due (so a test
+    // that advances a manual clock and drains sees them run).
     static int drain();
     // Makes run() return after the item it is running; thread-safe.
     static void stop();

@@ -1,0 +1,60 @@
+#include "platform/ui/Event.h"
+
+#include <mutex>
+
+#include "platform/ui/Layer.h"
+#include "platform/ui/Window.h"
+
+namespace platform::ui {
+
+namespace {
+std::mutex& locationMutex() {
+    static std::mutex mutex;
+    return mutex;
+}
+Point& location() {
+    static Point point;
+    return point;
+}
+}  // namespace
+
+Event Event::mouse(EventType type, Point locationInWindow, const std::shared_ptr<Window>& window) {
+    Event event;
+    event.type = type;
+    event.locationInWindow = locationInWindow;
+    event.window = window;
+    event.timestamp = Layer::currentMediaTime();
+    return event;
+}
+
+Event Event::key(EventType type, std::string characters, uint16_t keyCode,
+                 const std::shared_ptr<Window>& window) {
+    Event event;
+    event.type = type;
+    event.characters = std::move(characters);
+    event.keyCode = keyCode;
+    event.window = window;
+    event.timestamp = Layer::currentMediaTime();
+    return event;
+}
+
+Event Event::systemDefined(int16_t subtype, int64_t data1) {
+    Event event;
+    event.type = EventType::SystemDefined;
+    event.subtype = subtype;
+    event.data1 = data1;
+    event.timestamp = Layer::currentMediaTime();
+    return event;
+}
+
+Point Event::mouseLocation() {
+    std::lock_guard lock(locationMutex());
+    return location();
+}
+
+void Event::setMouseLocation(Point point) {
+    std::lock_guard lock(locationMutex());
+    location() = point;
+}
+
+}  // namespace platform::ui

@@ -1,0 +1,37 @@
+#pragma once
+// A graphics context that paints pixels: a transparent canvas of a size in points at a
+// number of pixels per point, painted with Qt. Main thread only.
+
+#include <memory>
+
+#include "platform/ui/GraphicsContext.h"
+#include "platform/ui/PixelBuffer.h"
+
+namespace platform::ui {
+
+class PainterContext final : public GraphicsContext {
+  public:
+    explicit PainterContext(Size size, double scale = 1.0);
+    ~PainterContext() override;
+    PainterContext(const PainterContext&) = delete;
+    PainterContext& operator=(const PainterContext&) = delete;
+
+    Size size() const { return size_; }
+    double scale() const { return scale_; }
+    PixelBuffer pixels() const;
+
+  protected:
+    void doFill(const Path& path, FillRule rule) override;
+    void doStroke(const Path& path) override;
+    void doFillRect(const Rect& rect, CompositingOperation op) override;
+    void doDrawText(const AttributedString& text, const Rect& rect) override;
+    void doDrawImage(const Image& image, const Rect& rect, double alpha) override;
+
+  private:
+    struct Impl;
+    std::unique_ptr<Impl> impl_;
+    Size size_;
+    double scale_;
+};
+
+}  // namespace platform::ui

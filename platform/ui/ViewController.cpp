@@ -1,0 +1,35 @@
+#include "platform/ui/ViewController.h"
+
+#include <cstdio>
+
+#include "platform/ui/ViewDescription.h"
+
+namespace platform::ui {
+
+ViewController::ViewController(std::string descriptionName)
+    : descriptionName_(std::move(descriptionName)) {}
+
+const ViewPtr& ViewController::view() {
+    if (!view_ && !loading_) {
+        loading_ = true;
+        loadView();
+        if (!view_) view_ = std::make_shared<View>();
+        loading_ = false;
+        viewDidLoad();
+    }
+    return view_;
+}
+
+void ViewController::loadView() {
+    std::string name = descriptionName_.empty() ? className() : descriptionName_;
+    auto loaded = ViewDescription::load(name, this);
+    if (auto* error = std::get_if<platform::foundation::Error>(&loaded)) {
+        loadError_ = *error;
+        std::fprintf(stderr, "%s\n", error->localizedDescription.c_str());
+        view_ = std::make_shared<View>();
+        return;
+    }
+    view_ = std::get<ViewPtr>(loaded);
+}
+
+}  // namespace platform::ui

@@ -1,0 +1,119 @@
+// Controls and helpers: image scaling, progress values, constraint constants, window
+// content sizing, and views that leave the tree in the middle of an event sequence.
+#include "UiTestSupport.h"
+#include "platform/ui/Button.h"
+#include "platform/ui/ImageView.h"
+#include "platform/ui/LayoutConstraint.h"
+#include "platform/ui/ProgressIndicator.h"
+#include "platform/ui/ViewController.h"
+
+namespace platform::ui {
+namespace {
+
+using testing::UiTest;
+
+class ControlsTest : public UiTest {};
+
+TEST_F(ControlsTest, ImageViewScalesAsItsScalingSays) {
+    auto view = View::create<ImageView>(Rect{0, 0, 100, 50});
+    view->setImage(Image::named("demo-logo"));  // 32 x 32
+    EXPECT_EQ(view->imageRect(), (Rect{34, 9, 32, 32}));
+    view->setImageScaling(ImageScaling::ProportionallyUpOrDown);
+    EXPECT_EQ(view->imageRect(), (Rect{25, 0, 50, 50}));
+    view->setImageScaling(ImageScaling::AxesIndependently);
+    EXPECT_EQ(view->imageRect(), view->bounds());
+    view->setFrameSize({16, 16});
+    view->setImageScaling(ImageScaling::ProportionallyDown);
+    EXPECT_EQ(view->imageRect(), (Rect{0, 0, 16, 16}));
+    EXPECT_EQ(Image::named("demo-logo.png"), Image::named("demo-logo"));  // one cached picture
+    EXPECT_EQ(Image::named("no-such-picture"), nullptr);
+    EXPECT_EQ(Image::named(""), nullptr);
+}
+
+TEST_F(ControlsTest, ProgressValuesStayWithinTheRange) {
+    auto progress = View::create<ProgressIndicator>(Rect{0, 0, 100, 6});
+    progress->setIndeterminate(false);
+    progress->setDoubleValue(95);
+    EXPECT_DOUBLE_EQ(progress->fraction(), 0.95);
+    progress->setDoubleValue(250);
+    EXPECT_DOUBLE_EQ(progress->doubleValue(), 100);
+    progress->setDoubleValue(-3);
+    EXPECT_DOUBLE_EQ(progress->fraction(), 0);
+    progress->setMaxValue(0);  // an empty range shows nothing rather than dividing by zero
+    EXPECT_DOUBLE_EQ(progress->fraction(), 0);
+}
+
+TEST_F(ControlsTest, ConstraintConstantsPlaceTheViewInEitherSpace) {
+    for (bool flipped : {false, true}) {
+        auto parent = View::create(Rect{0, 0, 200, 100});
+        parent->setFlipped(flipped);
+        auto knob = View::create(Rect{0, 0, 20, 10});
+        parent->addSubview(knob);
+        LayoutConstraint leading(knob, LayoutAttribute::Leading, -7);
+        LayoutConstraint top(knob, LayoutAttribute::Top, 5);
+        leading.apply();
+        top.apply();
+        EXPECT_DOUBLE_EQ(knob->frame().origin.x, -7);
+        // The knob's top edge lies five points below the parent's, whichever way it counts.
+        EXPECT_EQ(knob->convertPointToView({0, 10}, parent.get()).y, flipped ? 5.0 : 95.0);
+        leading.setConstant(262 - 20 + 7);
+        EXPECT_DOUBLE_EQ(knob->frame().origin.x, 249);
+    }
+    // A constraint whose view is gone does nothing.
+    LayoutConstraint orphan(std::weak_ptr<View>(), LayoutAttribute::Width, 10);
+    orphan.setConstant(20);
+    EXPECT_EQ(orphan.item(), nullptr);
+}
+
+class TallController : public ViewController {
+  public:
+    TallController() { setView(View::create(Rect{0, 0, 420, 620})); }
+};
+
+TEST_F(ControlsTest, ContentViewControllerSizesTheWindowKeepingItsTopEdge) {
+    auto window = Window::make({100, 100, 200, 200}, WindowStyleTitled);
+    auto controller = std::make_shared<TallController>();
+    window->setContentViewController(controller);
+    EXPECT_EQ(window->frame(), (Rect{100, 300 - 620, 420, 620}));
+    EXPECT_EQ(window->contentView(), controller->view());
+    EXPECT_EQ(controller->view()->window(), window.get());
+    window->setContentViewController(nullptr);
+    EXPECT_EQ(controller->view()->window(), nullptr);
+}
+
+TEST_F(ControlsTest, ViewLeavingDuringAClickGetsNoMoreEvents) {
+    auto window = Window::make({0, 0, 100, 100}, WindowStyleTitled);
+    auto button = View::create<Button>(Rect{0, 0, 50, 50});
+    int actions = 0;
+    button->setAction([&](Control&) { ++actions; });
+    window->contentView()->addSubview(button);
+    send(EventType::LeftMouseDown, window, {10, 10});
+    std::weak_ptr<Button> weak = button;
+    button->removeFromSuperview();
+    button.reset();
+    EXPECT_TRUE(weak.expired());
+    send(EventType::LeftMouseDragged, window, {12, 12});
+    send(EventType::LeftMouseUp, window, {12, 12});
+    EXPECT_EQ(actions, 0);
+    // A key with no first responder goes nowhere.
+    Application::shared().sendEvent(Event::key(EventType::KeyDown, "a", 0, window));
+}
+
+TEST_F(ControlsTest, ActionsMayReleaseTheirOwnControl) {
+    auto window = Window::make({0, 0, 100, 100}, WindowStyleTitled);
+    auto button = View::create<Button>(Rect{0, 0, 50, 50});
+    window->contentView()->addSubview(button);
+    bool ran = false;
+    button->setAction([&](Control& sender) {
+        sender.removeFromSuperview();  // the window held the only reference
+        ran = true;
+    });
+    std::weak_ptr<Button> weak = button;
+    button.reset();
+    click(window, {10, 10});
+    EXPECT_TRUE(ran);
+    EXPECT_TRUE(weak.expired());
+}
+
+}  // namespace
+}  // namespace platform::ui

@@ -1,0 +1,170 @@
+// Drawing: paths and arcs checked exactly through the recording context, and pixels
+// painted by the Qt context (non-zero filling, strokes with caps, compositing, state).
+#include <cmath>
+#include <numbers>
+
+#include "UiTestSupport.h"
+#include "platform/ui/PainterContext.h"
+#include "platform/ui/RecordingContext.h"
+
+namespace platform::ui {
+namespace {
+
+using testing::UiTest;
+constexpr double kPi = std::numbers::pi;
+
+class DrawingTest : public UiTest {};
+
+TEST_F(DrawingTest, ArcSweepFollowsDirectionAndWraps) {
+    EXPECT_DOUBLE_EQ(Path::arcSweep(kPi / 2, kPi / 2 - kPi, true), -kPi);  // half, clockwise
+    EXPECT_DOUBLE_EQ(Path::arcSweep(kPi / 2, kPi / 2 - 2 * kPi, true), -2 * kPi);  // a full turn
+    EXPECT_DOUBLE_EQ(Path::arcSweep(0, kPi / 2, true), -1.5 * kPi);  // the long way round
+    EXPECT_DOUBLE_EQ(Path::arcSweep(0, kPi / 2, false), kPi / 2);
+    EXPECT_DOUBLE_EQ(Path::arcSweep(kPi, 0, false), kPi);
+    EXPECT_DOUBLE_EQ(Path::arcSweep(1, 1, false), 0);
+    EXPECT_DOUBLE_EQ(Path::arcSweep(0, 5 * kPi, false), 2 * kPi);
+}
+
+TEST_F(DrawingTest, RecordedPieKeepsItsGeometry) {
+    // A pie for a quarter done: from the top, clockwise, as progress rings draw it.
+    RecordingContext context;
+    Point centre{50, 50};
+    double r = 30;
+    context.setFillColor(Color::rgb(1, 0, 0));
+    context.beginPath();
+    context.moveTo(centre);
+    context.addLineTo({centre.x, centre.y + r});
+    context.addArc(centre, r, kPi / 2, kPi / 2 - 2 * kPi * 0.25, true);
+    context.closePath();
+    context.fillPath();
+
+    ASSERT_EQ(context.operations().size(), 1u);
+    const DrawOperation& op = context.operations()[0];
+    EXPECT_EQ(op.kind, DrawOperation::Kind::Fill);
+    EXPECT_EQ(op.rule, FillRule::NonZero);
+    EXPECT_EQ(op.state.fillColor, Color::rgb(1, 0, 0));
+    const auto& e = op.path.elements();
+    ASSERT_EQ(e.size(), 4u);
+    EXPECT_EQ(e[2].kind, PathElement::Kind::Arc);
+    EXPECT_EQ(e[2].center, centre);
+    EXPECT_DOUBLE_EQ(e[2].radius, 30);
+    EXPECT_TRUE(e[2].clockwise);
+    EXPECT_NEAR(e[2].point.x, 80, 1e-9);  // ends at three o'clock
+    EXPECT_NEAR(e[2].point.y, 50, 1e-9);
+    Rect box = op.path.boundingBox();
+    EXPECT_NEAR(box.minX(), 50, 1e-9);
+    EXPECT_NEAR(box.maxX(), 80, 0.01);
+    EXPECT_NEAR(box.minY(), 50, 1e-9);
+    EXPECT_NEAR(box.maxY(), 80, 0.01);
+    EXPECT_TRUE(context.currentPath().isEmpty());  // filling consumed the path
+}
+
+TEST_F(DrawingTest, FlattenedArcsStayOnTheCircle) {
+    Path path;
+    path.addArc({0, 0}, 10, 0.3, 0.3 + 4.0, false);
+    Path flat = path.flattened();
+    ASSERT_EQ(flat.elements().front().kind, PathElement::Kind::MoveTo);
+    EXPECT_EQ(flat.elements().size(), 4u);  // 4 rad needs three curves of at most a quarter turn
+    for (const PathElement& e : flat.elements())
+        EXPECT_NEAR(std::hypot(e.point.x, e.point.y), 10, 1e-9);
+    // An arc after a point joins it with a line.
+    Path joined;
+    joined.moveTo({0, 0});
+    joined.addArc({0, 0}, 5, 0, kPi, false);
+    EXPECT_EQ(joined.flattened().elements()[1].kind, PathElement::Kind::LineTo);
+}
+
+TEST_F(DrawingTest, StateIsSavedAndRestoredAndExtraRestoresAreHarmless) {
+    RecordingContext context;
+    context.setLineWidth(4);
+    context.setLineCap(LineCap::Round);
+    context.saveGState();
+    context.translate(10, 20);
+    context.setLineWidth(1);
+    context.restoreGState();
+    context.restoreGState();
+    Path line;
+    line.moveTo({0, 0});
+    line.lineTo({10, 0});
+    context.stroke(line);
+    const GraphicsState& state = context.operations().back().state;
+    EXPECT_DOUBLE_EQ(state.lineWidth, 4);
+    EXPECT_EQ(state.lineCap, LineCap::Round);
+    EXPECT_TRUE(state.ctm.isIdentity());
+}
+
+uint32_t at(const PixelBuffer& pixels, int x, int y) {
+    return pixels.pixelFromBottom(x, y);
+}
+
+TEST_F(DrawingTest, NonZeroFillKeepsTheHoleOfAnOppositeSubpath) {
+    PainterContext context({100, 100});
+    context.setFillColor(Color::rgb(0, 0, 1));
+    Path ring;
+    ring.addArc({50, 50}, 40, 0, 2 * kPi, false);
+    ring.closeSubpath();
+    ring.addArc({50, 50}, 20, 0, -2 * kPi, true);  // the other way round: a hole
+    ring.closeSubpath();
+    context.fill(ring);
+    PixelBuffer pixels = context.pixels();
+    EXPECT_EQ(at(pixels, 50, 50), 0u);
+    EXPECT_EQ(at(pixels, 50, 80), 0xFF0000FFu);
+    EXPECT_EQ(at(pixels, 5, 5), 0u);
+
+    Path same;  // both subpaths the same way: no hole with the non-zero rule
+    same.addEllipseInRect({10, 10, 80, 80});
+    same.addEllipseInRect({30, 30, 40, 40});
+    PainterContext second({100, 100});
+    second.setFillColor(Color::rgb(0, 0, 1));
+    second.fill(same);
+    EXPECT_EQ(at(second.pixels(), 50, 50), 0xFF0000FFu);
+    PainterContext third({100, 100});
+    third.setFillColor(Color::rgb(0, 0, 1));
+    third.fill(same, FillRule::EvenOdd);
+    EXPECT_EQ(at(third.pixels(), 50, 50), 0u);
+}
+
+TEST_F(DrawingTest, StrokeCapsAndCompositingPaintWhereExpected) {
+    PainterContext context({100, 40});
+    context.setStrokeColor(Color::rgb(1, 0, 0));
+    context.setLineWidth(10);
+    Path line;
+    line.moveTo({20, 10});
+    line.lineTo({80, 10});
+    context.stroke(line);
+    context.setLineCap(LineCap::Round);
+    Path capped;
+    capped.moveTo({20, 30});
+    capped.lineTo({80, 30});
+    context.stroke(capped);
+    PixelBuffer pixels = context.pixels();
+    EXPECT_EQ(at(pixels, 50, 10), 0xFFFF0000u);
+    EXPECT_EQ(at(pixels, 17, 10), 0u);           // butt caps end at the end point
+    EXPECT_EQ(at(pixels, 17, 30), 0xFFFF0000u);  // round caps reach past it
+
+    context.setFillColor(Color::rgb(0, 1, 0, 0.5));
+    context.fillRect({40, 0, 20, 40}, CompositingOperation::Copy);
+    EXPECT_NEAR(alphaOf(at(context.pixels(), 50, 10)), 128, 1);  // copied, not blended
+    context.clearRect({0, 0, 100, 40});
+    EXPECT_EQ(at(context.pixels(), 50, 10), 0u);
+}
+
+TEST_F(DrawingTest, ImagesAreDrawnUprightInBothSpaces) {
+    auto image = Image::named("two-tone");
+    ASSERT_NE(image, nullptr);
+    EXPECT_EQ(image->size(), (Size{4, 4}));
+    for (bool flipped : {false, true}) {
+        PainterContext context({4, 4});
+        if (flipped) {
+            context.concat({1, 0, 0, -1, 0, 4});
+            context.setFlipped(true);
+        }
+        context.drawImage(*image, {0, 0, 4, 4});
+        PixelBuffer pixels = context.pixels();
+        EXPECT_EQ(pixels.pixelFromTop(1, 0), 0xFFFF0000u) << flipped;     // red stays on top
+        EXPECT_EQ(pixels.pixelFromBottom(1, 0), 0xFF00FF00u) << flipped;  // green at the bottom
+    }
+}
+
+}  // namespace
+}  // namespace platform::ui

@@ -1,0 +1,296 @@
+// Layer animations stepped with a manual clock: timing, delegates, replacement, implicit
+// actions and the actions table, transactions, view animation groups, and delegates that
+// outlive their view's place in the tree.
+#include <cmath>
+#include <vector>
+
+#include "UiTestSupport.h"
+#include "platform/ui/AnimationContext.h"
+#include "platform/ui/AnimationEngine.h"
+#include "platform/ui/Layer.h"
+#include "platform/ui/Transaction.h"
+#include "platform/ui/View.h"
+
+namespace platform::ui {
+namespace {
+
+using testing::UiTest;
+
+class LayerAnimationTest : public UiTest {};
+
+struct Recorder : AnimationDelegate {
+    std::vector<std::string> events;
+    Recorder* log(std::vector<std::string>& into) {
+        sink = &into;
+        return this;
+    }
+    std::vector<std::string>* sink = nullptr;
+    void animationDidStart(const Animation& a) override { note("start " + a.keyPath); }
+    void animationDidStop(const Animation& a, bool finished) override {
+        note(std::string(finished ? "stop " : "cut ") + a.keyPath);
+    }
+    void note(const std::string& text) {
+        events.push_back(text);
+        if (sink) sink->push_back(text);
+    }
+};
+
+double opacityShown(const Layer& layer) {
+    return std::get<double>(*layer.presentationValue("opacity"));
+}
+
+TEST_F(LayerAnimationTest, BasicAnimationFollowsTheClockExactly) {
+    auto layer = Layer::make();
+    auto recorder = std::make_shared<Recorder>();
+    auto fade = Animation::basic("opacity");
+    fade->fromValue = 1.0;
+    fade->toValue = 0.0;
+    fade->beginTime = Layer::currentMediaTime() + 1.0;
+    fade->duration = 2.0;
+    fade->delegate = recorder;
+    layer->addAnimation(fade, "fade");
+    fade->duration = 100;  // the layer kept its own copy
+
+    EXPECT_DOUBLE_EQ(opacityShown(*layer), 1.0);  // before the begin time: the model value
+    advance(0.5);
+    EXPECT_TRUE(recorder->events.empty());
+    advance(0.5);
+    EXPECT_EQ(recorder->events, std::vector<std::string>{"start opacity"});
+    EXPECT_DOUBLE_EQ(opacityShown(*layer), 1.0);
+    advance(0.5);
+    EXPECT_DOUBLE_EQ(opacityShown(*layer), 0.75);
+    advance(1.0);
+    EXPECT_DOUBLE_EQ(opacityShown(*layer), 0.25);
+    EXPECT_EQ(recorder->events.size(), 1u);
+    advance(0.5);
+    EXPECT_EQ(recorder->events, (std::vector<std::string>{"start opacity", "stop opacity"}));
+    EXPECT_EQ(layer->animationForKey("fade"), nullptr);  // removed on completion
+    EXPECT_DOUBLE_EQ(opacityShown(*layer), 1.0);
+    EXPECT_DOUBLE_EQ(layer->opacity(), 1.0);
+}
+
+TEST_F(LayerAnimationTest, AnimationKeptAfterCompletionFillsForwardsOnlyWhenAsked) {
+    auto layer = Layer::make();
+    for (FillMode fill : {FillMode::Removed, FillMode::Forwards}) {
+        auto move = Animation::basic("position");
+        move->fromValue = Point{0, 0};
+        move->toValue = Point{100, 50};
+        move->duration = 1.0;
+        move->removedOnCompletion = false;
+        move->fillMode = fill;
+        layer->addAnimation(move, "move");
+        advance(2.0);
+        ASSERT_NE(layer->animationForKey("move"), nullptr);
+        Point shown = std::get<Point>(*layer->presentationValue("position"));
+        EXPECT_EQ(shown, fill == FillMode::Forwards ? (Point{100, 50}) : (Point{0, 0}));
+        layer->removeAllAnimations();
+    }
+}
+
+TEST_F(LayerAnimationTest, ReplacingOrRemovingAnAnimationStopsItUnfinished) {
+    auto layer = Layer::make();
+    std::vector<std::string> log;
+    auto first = std::make_shared<Recorder>();
+    auto second = std::make_shared<Recorder>();
+    auto a = Animation::basic("opacity");
+    a->delegate = first;
+    first->log(log);
+    second->log(log);
+    layer->addAnimation(a, "k");
+    advance(0.1);
+    auto b = Animation::basic("cornerRadius");
+    b->toValue = 8.0;
+    b->delegate = second;
+    layer->addAnimation(b, "k");
+    advance(0.05);
+    layer->removeAnimation("k");
+    advance(1.0);
+    // A finished animation that stayed attached has had its stop; replacing it adds none.
+    auto kept = Animation::basic("opacity");
+    kept->removedOnCompletion = false;
+    kept->delegate = first;
+    layer->addAnimation(kept, "k");
+    advance(1.0);
+    layer->addAnimation(Animation::basic("opacity"), "k");
+    layer->removeAllAnimations();
+    EXPECT_EQ(log, (std::vector<std::string>{"start opacity", "cut opacity", "start cornerRadius",
+                                             "cut cornerRadius", "start opacity", "stop opacity"}));
+}
+
+TEST_F(LayerAnimationTest, ImplicitActionsUseTheActionsTableAndTransactionsSwitchThemOff) {
+    auto parent = Layer::make();
+    auto fin = Layer::make();
+    parent->addSublayer(fin);
+    auto slowFade = Animation::basic("opacity");
+    slowFade->duration = 0.7;
+    fin->setActions({{"opacity", slowFade}, {"cornerRadius", nullptr}});
+
+    {
+        ScopedTransaction noActions;
+        fin->setOpacity(1.0);
+        fin->setPosition({5, 5});
+    }
+    EXPECT_TRUE(fin->animationKeys().empty());
+    fin->setOpacity(0.3);  // the table's 0.7 s animation, from the old model value
+    ASSERT_NE(fin->animationForKey("opacity"), nullptr);
+    EXPECT_DOUBLE_EQ(fin->animationForKey("opacity")->duration, 0.7);
+    EXPECT_DOUBLE_EQ(opacityShown(*fin), 1.0);
+    advance(0.35);
+    EXPECT_NEAR(opacityShown(*fin), 0.65, 1e-9);
+    fin->setCornerRadius(4);  // switched off by a null entry
+    EXPECT_EQ(fin->animationForKey("cornerRadius"), nullptr);
+    fin->setPosition({10, 10});  // no entry: the default action
+    ASSERT_NE(fin->animationForKey("position"), nullptr);
+    EXPECT_DOUBLE_EQ(fin->animationForKey("position")->duration, 0.25);
+    advance(1.0);
+    EXPECT_DOUBLE_EQ(opacityShown(*fin), 0.3);
+
+    // Layers outside a tree and a view's own layer do not animate implicitly.
+    auto loose = Layer::make();
+    loose->setOpacity(0.5);
+    EXPECT_TRUE(loose->animationKeys().empty());
+    auto view = View::create(Rect{0, 0, 10, 10});
+    view->setAlphaValue(0.5);
+    EXPECT_TRUE(view->layer().animationKeys().empty());
+}
+
+TEST_F(LayerAnimationTest, NestedTransactionsRestoreTheOuterSetting) {
+    Transaction::begin();
+    Transaction::setDisableActions(true);
+    Transaction::begin();
+    EXPECT_TRUE(Transaction::disableActions());
+    Transaction::setDisableActions(false);
+    EXPECT_FALSE(Transaction::disableActions());
+    Transaction::commit();
+    EXPECT_TRUE(Transaction::disableActions());
+    Transaction::commit();
+    EXPECT_FALSE(Transaction::disableActions());
+    Transaction::commit();  // one too many: harmless
+    EXPECT_FALSE(Transaction::disableActions());
+    // Outside any transaction the setting lasts until the main loop turns.
+    Transaction::setDisableActions(true);
+    Transaction::begin();
+    EXPECT_TRUE(Transaction::disableActions());
+    Transaction::commit();
+    EXPECT_TRUE(Transaction::disableActions());
+    advance(0);
+    EXPECT_FALSE(Transaction::disableActions());
+}
+
+TEST_F(LayerAnimationTest, RotationAnimatesThroughTheAngle) {
+    auto layer = Layer::make();
+    auto spin = Animation::basic("transform.rotation.z");
+    spin->fromValue = 0.0;
+    spin->toValue = M_PI;
+    spin->duration = 1.0;
+    layer->addAnimation(spin, "spin");
+    advance(0.25);
+    EXPECT_NEAR(layer->presentation().transform.rotationAngle(), M_PI / 4, 1e-9);
+}
+
+// A toast-like view: fades from 1 s to 2 s after it is shown; the delegate removes it.
+struct RemoveOnStop : AnimationDelegate {
+    std::weak_ptr<View> view;
+    int stops = 0;
+    void animationDidStart(const Animation&) override {
+        if (auto v = view.lock()) v->layer().setOpacity(0.0);
+    }
+    void animationDidStop(const Animation&, bool) override {
+        ++stops;
+        if (auto v = view.lock()) v->removeFromSuperview();
+        view.reset();
+    }
+};
+
+std::shared_ptr<RemoveOnStop> fadeOut(const ViewPtr& toast) {
+    auto delegate = std::make_shared<RemoveOnStop>();
+    delegate->view = toast;
+    auto fade = Animation::basic("opacity");
+    fade->fromValue = 1.0;
+    fade->toValue = 0.0;
+    fade->beginTime = toast->layer().convertTime(Layer::currentMediaTime(), nullptr) + 1.0;
+    fade->duration = 1.0;
+    fade->removedOnCompletion = false;
+    fade->delegate = delegate;
+    toast->layer().addAnimation(fade, "hide animation");
+    return delegate;
+}
+
+TEST_F(LayerAnimationTest, FadingViewIsRemovedWhenItsAnimationStops) {
+    auto host = View::create(Rect{0, 0, 300, 200});
+    auto toast = View::create(Rect{0, 0, 300, 200});
+    host->addSubview(toast);
+    auto delegate = fadeOut(toast);
+    std::weak_ptr<View> weak = toast;
+    toast.reset();
+    advance(1.5);
+    ASSERT_FALSE(weak.expired());
+    EXPECT_DOUBLE_EQ(opacityShown(weak.lock()->layer()), 0.5);
+    advance(0.6);
+    EXPECT_EQ(delegate->stops, 1);
+    EXPECT_TRUE(host->subviews().empty());
+    EXPECT_TRUE(weak.expired());
+}
+
+TEST_F(LayerAnimationTest, DelegateStopsSafelyAfterItsViewLeftTheTree) {
+    auto host = View::create(Rect{0, 0, 300, 200});
+    auto kept = View::create(Rect{0, 0, 300, 200});
+    host->addSubview(kept);
+    auto keptDelegate = fadeOut(kept);
+    auto dropped = View::create(Rect{0, 0, 300, 200});
+    host->addSubview(dropped);
+    auto droppedDelegate = fadeOut(dropped);
+    std::weak_ptr<View> droppedWeak = dropped;
+    dropped.reset();
+
+    advance(0.5);
+    kept->removeFromSuperview();                      // still owned by the test
+    host->subviews().front()->removeFromSuperview();  // no owner left: it goes away
+    EXPECT_TRUE(droppedWeak.expired());
+    advance(2.0);
+    EXPECT_EQ(keptDelegate->stops, 1);     // stops at its time and finds no superview
+    EXPECT_EQ(droppedDelegate->stops, 0);  // its layer is gone, and so its animation
+    EXPECT_EQ(kept->superview(), nullptr);
+    EXPECT_TRUE(host->subviews().empty());
+}
+
+TEST_F(LayerAnimationTest, AnimationGroupCompletesAfterItsAnimationsEnd) {
+    auto view = View::create(Rect{0, 0, 10, 10});
+    view->setAlphaValue(0.0);
+    bool done = false;
+    AnimationContext::runAnimationGroup(
+        [&](AnimationContext& context) {
+            context.duration = 0.2;
+            context.timing = TimingFunction::Linear;
+            animator(*view).setAlphaValue(1.0);
+        },
+        [&] { done = true; });
+    EXPECT_DOUBLE_EQ(view->alphaValue(), 1.0);  // the model value changes at once
+    advance(0.1);
+    EXPECT_DOUBLE_EQ(opacityShown(view->layer()), 0.5);
+    EXPECT_FALSE(done);
+    advance(0.1);
+    advance(0);  // the completion is queued on the main queue when the last one stops
+    EXPECT_TRUE(done);
+
+    bool emptyDone = false;
+    AnimationContext::runAnimationGroup([](AnimationContext&) {}, [&] { emptyDone = true; });
+    EXPECT_FALSE(emptyDone);  // completions run from the main queue
+    advance(0);
+    EXPECT_TRUE(emptyDone);
+}
+
+TEST_F(LayerAnimationTest, EngineStopsTickingWhenNothingRuns) {
+    auto layer = Layer::make();
+    auto a = Animation::basic("opacity");
+    a->toValue = 0.0;
+    a->duration = 0.1;
+    layer->addAnimation(a, "a");
+    EXPECT_GE(AnimationEngine::shared().trackedCount(), 1u);
+    advance(0.2);
+    AnimationEngine::shared().tick();
+    EXPECT_EQ(AnimationEngine::shared().trackedCount(), 0u);
+}
+
+}  // namespace
+}  // namespace platform::ui

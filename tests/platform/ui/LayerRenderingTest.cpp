@@ -1,0 +1,149 @@
+// What the renderer paints for layer trees: placement by position, anchor point and
+// rotation, text layers, clipping, flipped views, and animated values mid-flight.
+#include <cmath>
+#include <numbers>
+
+#include "UiTestSupport.h"
+#include "platform/ui/Layer.h"
+#include "platform/ui/PainterContext.h"
+#include "platform/ui/RecordingContext.h"
+#include "platform/ui/Renderer.h"
+#include "platform/ui/TextLayer.h"
+#include "platform/ui/Transaction.h"
+#include "platform/ui/View.h"
+
+namespace platform::ui {
+namespace {
+
+using testing::UiTest;
+
+class LayerRenderingTest : public UiTest {};
+
+bool isColour(uint32_t argb, int r, int g, int b) {
+    return std::abs(redOf(argb) - r) <= 2 && std::abs(greenOf(argb) - g) <= 2 &&
+           std::abs(blueOf(argb) - b) <= 2 && alphaOf(argb) >= 250;
+}
+
+TEST_F(LayerRenderingTest, FinsHangFromTheirAnchorAndTurnAboutTheCentre) {
+    // A 100 x 100 host with one fin of a spinner: 9.5 x 30, anchored below itself so that
+    // it stands above the centre, turned a quarter clockwise to point right.
+    auto host = View::create(Rect{0, 0, 100, 100});
+    auto fin = Layer::make();
+    ScopedTransaction quiet;
+    fin->setBounds({0, 0, 9.5, 30});
+    fin->setAnchorPoint({0.5, -0.63});
+    fin->setPosition({50, 50});
+    fin->setBackgroundColor(Color::rgb(1, 0, 0));
+    host->layer().addSublayer(fin);
+    PixelBuffer up = renderView(*host);
+    // Upright: the fin spans y = 50 + 0.63 * 30 ... 50 + 1.63 * 30 above the centre.
+    EXPECT_TRUE(isColour(up.pixelFromBottom(50, 75), 255, 0, 0));
+    EXPECT_EQ(alphaOf(up.pixelFromBottom(50, 60)), 0);
+    EXPECT_EQ(alphaOf(up.pixelFromBottom(75, 50)), 0);
+
+    fin->setTransform(AffineTransform::rotation(-std::numbers::pi / 2));
+    PixelBuffer turned = renderView(*host);
+    EXPECT_TRUE(isColour(turned.pixelFromBottom(75, 50), 255, 0, 0));
+    EXPECT_EQ(alphaOf(turned.pixelFromBottom(50, 75)), 0);
+    Rect frame = fin->frame();  // the transform does not change the frame
+    EXPECT_NEAR(frame.minX(), 45.25, 1e-9);
+    EXPECT_NEAR(frame.minY(), 68.9, 1e-9);
+}
+
+TEST_F(LayerRenderingTest, AnimatedOpacityIsPaintedAtItsCurrentValue) {
+    auto host = View::create(Rect{0, 0, 10, 10});
+    host->layer().setBackgroundColor(Color::rgb(0, 0, 1));
+    auto fade = Animation::basic("opacity");
+    fade->fromValue = 1.0;
+    fade->toValue = 0.0;
+    fade->duration = 1.0;
+    host->layer().addAnimation(fade, "fade");
+    advance(0.75);
+    EXPECT_NEAR(alphaOf(renderView(*host).pixelFromBottom(5, 5)), 64, 2);
+    advance(0.5);
+    EXPECT_EQ(alphaOf(renderView(*host).pixelFromBottom(5, 5)), 255);  // over: the model value
+}
+
+TEST_F(LayerRenderingTest, TextLayerDrawsItsStringCentredInItsColour) {
+    auto host = View::create(Rect{0, 0, 200, 40});
+    auto bubble = Layer::make();
+    bubble->setFrame({0, 0, 200, 40});
+    bubble->setBackgroundColor(Color::rgb(0x5C / 255.0, 0x5C / 255.0, 0x5C / 255.0));
+    bubble->setCornerRadius(20);
+    auto text = TextLayer::make();
+    text->setFrame({20, 10, 160, 20});
+    text->setString("WWWW");
+    text->setFontSize(16);
+    text->setAlignmentMode(TextAlignment::Center);
+    text->setForegroundColor(Color::whiteColor());
+    bubble->addSublayer(text);
+    host->layer().addSublayer(bubble);
+    PixelBuffer pixels = renderView(*host);
+    EXPECT_TRUE(isColour(pixels.pixelFromBottom(100, 3), 0x5C, 0x5C, 0x5C));
+    EXPECT_EQ(alphaOf(pixels.pixelFromBottom(1, 1)), 0);  // the rounded corner
+    int whiteLeft = 0, whiteRight = 0, whiteMiddle = 0;
+    for (int y = 10; y < 30; ++y) {
+        for (int x = 20; x < 180; ++x) {
+            bool white = redOf(pixels.pixelFromBottom(x, y)) > 200;
+            if (x < 60)
+                whiteLeft += white;
+            else if (x >= 140)
+                whiteRight += white;
+            else
+                whiteMiddle += white;
+        }
+    }
+    EXPECT_GT(whiteMiddle, 20);
+    EXPECT_EQ(whiteLeft, 0);  // four letters of about 16 points each stay in the middle
+    EXPECT_EQ(whiteRight, 0);
+}
+
+TEST_F(LayerRenderingTest, MasksToBoundsClipsSublayersAndSubviews) {
+    auto host = View::create(Rect{0, 0, 40, 40});
+    auto clip = View::create(Rect{10, 10, 20, 20});
+    auto overflow = View::create(Rect{-10, -10, 40, 40});
+    overflow->layer().setBackgroundColor(Color::rgb(0, 1, 0));
+    clip->addSubview(overflow);
+    host->addSubview(clip);
+    EXPECT_TRUE(isColour(renderView(*host).pixelFromBottom(5, 5), 0, 255, 0));
+    clip->layer().setMasksToBounds(true);
+    PixelBuffer clipped = renderView(*host);
+    EXPECT_EQ(alphaOf(clipped.pixelFromBottom(5, 5)), 0);
+    EXPECT_TRUE(isColour(clipped.pixelFromBottom(15, 15), 0, 255, 0));
+}
+
+TEST_F(LayerRenderingTest, FlippedViewsLaySubviewsFromTheTop) {
+    auto host = View::create(Rect{0, 0, 20, 20});
+    host->setFlipped(true);
+    auto top = View::create(Rect{0, 0, 20, 5});
+    top->layer().setBackgroundColor(Color::rgb(1, 0, 0));
+    host->addSubview(top);
+    PixelBuffer pixels = renderView(*host);
+    EXPECT_TRUE(isColour(pixels.pixelFromTop(10, 2), 255, 0, 0));
+    EXPECT_EQ(alphaOf(pixels.pixelFromBottom(10, 2)), 0);
+}
+
+TEST_F(LayerRenderingTest, RecordedViewDrawingRunsInTheViewsOwnSpace) {
+    struct Marker : View {
+        using View::View;
+        void drawRect(const Rect&, GraphicsContext& context) override {
+            context.fillRect({0, 0, 1, 1});
+        }
+    };
+    auto host = View::create(Rect{0, 0, 100, 100});
+    auto marker = View::create<Marker>(Rect{30, 40, 10, 10});
+    host->addSubview(marker);
+    RecordingContext context;
+    drawViewTree(*host, context);
+    ASSERT_EQ(context.operations().size(), 1u);
+    const DrawOperation& op = context.operations()[0];
+    Point corner = op.state.ctm.apply(op.rect.origin);
+    EXPECT_EQ(corner, (Point{30, 40}));
+    marker->setHidden(true);
+    RecordingContext none;
+    drawViewTree(*host, none);
+    EXPECT_TRUE(none.operations().empty());
+}
+
+}  // namespace
+}  // namespace platform::ui

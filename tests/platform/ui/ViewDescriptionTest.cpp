@@ -1,0 +1,285 @@
+// View descriptions: building trees, binding outlets, actions, recognisers and
+// constraints, clear errors for every kind of mistake, and the demo panel rendered to a
+// PNG and checked pixel by pixel.
+#include <filesystem>
+
+#include "UiTestSupport.h"
+#include "platform/ui/Button.h"
+#include "platform/ui/ImageView.h"
+#include "platform/ui/LayoutConstraint.h"
+#include "platform/ui/ProgressIndicator.h"
+#include "platform/ui/Renderer.h"
+#include "platform/ui/TextField.h"
+#include "platform/ui/ViewController.h"
+#include "platform/ui/ViewDescription.h"
+
+namespace platform::ui {
+namespace {
+
+using testing::UiTest;
+namespace fdn = platform::foundation;
+
+class ViewDescriptionTest : public UiTest {};
+
+class OutletTestController : public ViewController {
+  public:
+    explicit OutletTestController(bool declareExtra = false) {
+        declareOutlet("label", &label);
+        declareOutlet("button", &button);
+        if (declareExtra) declareOutlet("missing", &missing);
+        declareAction(
+            "go:", [this](UiObject& sender) { senders.push_back(dynamic_cast<Button*>(&sender)); });
+    }
+    std::string className() const override { return "OutletTestController"; }
+    void viewDidLoad() override { ++loads; }
+
+    std::weak_ptr<TextField> label;
+    std::weak_ptr<Button> button;
+    std::weak_ptr<View> missing;
+    std::vector<Button*> senders;
+    int loads = 0;
+};
+
+TEST_F(ViewDescriptionTest, ControllerLoadsItsViewOnceAndBindsOutletsAndActions) {
+    auto controller = std::make_shared<OutletTestController>();
+    EXPECT_FALSE(controller->isViewLoaded());
+    const ViewPtr& view = controller->view();
+    controller->view();
+    EXPECT_EQ(controller->loads, 1);
+    EXPECT_FALSE(controller->loadError().has_value());
+    EXPECT_EQ(view->frame(), (Rect{0, 0, 200, 100}));
+    ASSERT_TRUE(controller->label.lock());
+    EXPECT_EQ(controller->label.lock()->stringValue(), "Hello");
+    EXPECT_FALSE(controller->label.lock()->isEditable());
+    auto button = controller->button.lock();
+    ASSERT_TRUE(button);
+    button->performClick();
+    EXPECT_EQ(controller->senders, std::vector<Button*>{button.get()});
+}
+
+std::string errorOf(const ViewDescription::Result& result) {
+    if (auto* error = std::get_if<fdn::Error>(&result)) return error->localizedDescription;
+    return "";
+}
+
+TEST_F(ViewDescriptionTest, MissingOrMismatchedOutletsAreClearErrors) {
+    // The owner declares an outlet the description never connects.
+    auto extra = std::make_shared<OutletTestController>(true);
+    extra->view();
+    ASSERT_TRUE(extra->loadError().has_value());
+    EXPECT_NE(extra->loadError()->localizedDescription.find(
+                  "outlet 'missing' of OutletTestController is not connected"),
+              std::string::npos);
+    EXPECT_EQ(extra->loads, 1);  // still loads once, with an empty view
+    EXPECT_TRUE(extra->view()->subviews().empty());
+
+    OutletTestController owner;
+    // The description names an outlet the owner does not have.
+    auto result = ViewDescription::fromJson(
+        R"({"class": "View", "subviews": [{"class": "View", "outlet": "nope"}]})", "T", &owner);
+    EXPECT_NE(errorOf(result).find(
+                  "root.subviews[0]: outlet 'nope' is not an outlet of OutletTestController"),
+              std::string::npos);
+    // An outlet of the wrong kind of element.
+    result = ViewDescription::fromJson(
+        R"({"class": "View", "subviews": [{"class": "ImageView", "outlet": "label"},
+            {"class": "Button", "outlet": "button"}]})",
+        "T", &owner);
+    EXPECT_NE(
+        errorOf(result).find(
+            "outlet 'label' of OutletTestController cannot hold this element (TextField expected)"),
+        std::string::npos);
+    // Bound twice.
+    result = ViewDescription::fromJson(
+        R"({"class": "View", "subviews": [{"class": "Label", "outlet": "label"},
+            {"class": "Label", "outlet": "label"}, {"class": "Button", "outlet": "button"}]})",
+        "T", &owner);
+    EXPECT_NE(errorOf(result).find("outlet 'label' is bound twice"), std::string::npos);
+}
+
+TEST_F(ViewDescriptionTest, BadDescriptionsGiveErrorsNamingTheProblem) {
+    struct Case {
+        const char* json;
+        const char* expected;
+    };
+    const Case cases[] = {
+        {R"({"class": "View", )", "not valid JSON"},
+        {R"([1, 2])", "an element must be an object"},
+        {R"({"frame": [0, 0, 1, 1]})", "property 'class' is missing"},
+        {R"({"class": "Slider"})", "unknown class 'Slider'"},
+        {R"({"class": "View", "frme": [0, 0, 1, 1]})", "unknown property 'frme'"},
+        {R"({"class": "View", "frame": [0, 0, -1, 1]})", "property 'frame' must be"},
+        {R"({"class": "View", "frame": "0 0 1 1"})", "property 'frame' must be"},
+        {R"({"class": "View", "hidden": 1})", "property 'hidden' must be true or false"},
+        {R"({"class": "View", "layer": {"backgroundColor": "#12345"}})",
+         "root.layer: property 'backgroundColor'"},
+        {R"({"class": "Button", "font": {"size": 0}})", "property 'font' must be"},
+        {R"({"class": "Button", "font": {"size": 12, "weight": "fat"}})", "known weight"},
+        {R"({"class": "Button", "action": "fly:"})", "action 'fly:' is not an action of any owner"},
+        {R"({"class": "ImageView", "image": "no-such-picture"})",
+         "image 'no-such-picture' is not in the bundle"},
+        {R"({"class": "View", "subviews": {}})", "property 'subviews' must be a list"},
+        {R"({"class": "View", "subviews": [{"class": "View", "subviews": [3]}]})",
+         "root.subviews[0].subviews[0]"},
+        {R"({"class": "View", "gestureRecognizers": [{"class": "Swipe"}]})",
+         "unknown gesture recogniser class"},
+        {R"({"class": "View", "constraints": [{"attribute": "diagonal", "constant": 1}]})",
+         "known 'attribute'"},
+        {R"({"class": "View", "outlet": "x"})", "has no owner"},
+        {R"({"class": "Button", "tag": 1e300})", "property 'tag' must be a whole number"},
+        {R"({"class": "Button", "tag": 1.5})", "property 'tag' must be a whole number"},
+        {R"({"class": "View", "autoresizingMask": 64})", "must be 0 to 63"},
+    };
+    std::string deep = R"({"class": "View"})";
+    for (int i = 0; i < 100; ++i) deep = R"({"class": "View", "subviews": [)" + deep + "]}";
+    EXPECT_NE(errorOf(ViewDescription::fromJson(deep, "Deep", nullptr)).find("nest deeper than 64"),
+              std::string::npos);
+    for (const Case& c : cases) {
+        auto result = ViewDescription::fromJson(c.json, "Broken", nullptr);
+        std::string error = errorOf(result);
+        EXPECT_NE(error.find(c.expected), std::string::npos) << c.json << " gave: " << error;
+        EXPECT_EQ(error.rfind("view description Broken", 0), 0u) << error;
+    }
+    EXPECT_NE(errorOf(ViewDescription::load("NoSuchDescription", nullptr))
+                  .find("ui/NoSuchDescription.json"),
+              std::string::npos);
+}
+
+class FlippedListView : public View, public DescriptionOwner {
+  public:
+    FlippedListView() { declareOutlet("firstRow", &firstRow); }
+    std::string className() const override { return "FlippedListView"; }
+    std::string ownerName() const override { return className(); }
+    void awakeFromDescription() override { awake = true; }
+    std::weak_ptr<View> firstRow;
+    bool awake = false;
+};
+
+TEST_F(ViewDescriptionTest, AViewCanDescribeItselfAndOwnItsOutlets) {
+    auto view = View::create<FlippedListView>();
+    auto result = ViewDescription::load("FlippedListView", view.get(), view);
+    ASSERT_TRUE(std::holds_alternative<ViewPtr>(result)) << errorOf(result);
+    EXPECT_EQ(std::get<ViewPtr>(result), view);
+    EXPECT_TRUE(view->awake);
+    EXPECT_TRUE(view->isFlipped());
+    // In the flipped view, the row at y 0 is the top row: its bottom edge is 20 down.
+    EXPECT_EQ(view->firstRow.lock()->convertPointToView({0, 0}, nullptr), (Point{0, 80}));
+}
+
+class DemoViewController : public ViewController {
+  public:
+    DemoViewController() {
+        declareOutlet("titleView", &titleView);
+        declareOutlet("cardView", &cardView);
+        declareOutlet("depthView", &depthView);
+        declareOutlet("titleLabel", &titleLabel);
+        declareOutlet("statusLabel", &statusLabel);
+        declareOutlet("knobView", &knobView);
+        declareOutlet("knobLeading", &knobLeading);
+        declareOutlet("clickRecognizer", &clickRecognizer);
+        declareOutlet("panRecognizer", &panRecognizer);
+        declareOutlet("progress", &progress);
+        declareOutlet("startButton", &startButton);
+        declareOutlet("modeButton", &modeButton);
+        declareAction("startClicked:", [this](UiObject& sender) {
+            tags.push_back(dynamic_cast<Control&>(sender).tag());
+        });
+        declareAction("modeClicked:", [this](UiObject& sender) {
+            tags.push_back(dynamic_cast<Control&>(sender).tag());
+        });
+        declareAction("depthClicked:", [this](UiObject& sender) { gesture(sender); });
+        declareAction("depthPanned:", [this](UiObject& sender) { gesture(sender); });
+    }
+    std::string className() const override { return "DemoViewController"; }
+
+    void gesture(UiObject& sender) {
+        auto& recognizer = dynamic_cast<GestureRecognizer&>(sender);
+        auto bar = depthView.lock();
+        double x = std::clamp(recognizer.locationInView(bar.get()).x, 0.0, bar->frame().size.width);
+        states.push_back(recognizer.state());
+        knobLeading.lock()->setConstant(x - 12);
+    }
+
+    std::weak_ptr<View> titleView, cardView, depthView;
+    std::weak_ptr<TextField> titleLabel, statusLabel;
+    std::weak_ptr<ImageView> knobView;
+    std::weak_ptr<LayoutConstraint> knobLeading;
+    std::weak_ptr<ClickGestureRecognizer> clickRecognizer;
+    std::weak_ptr<PanGestureRecognizer> panRecognizer;
+    std::weak_ptr<ProgressIndicator> progress;
+    std::weak_ptr<Button> startButton, modeButton;
+    std::vector<int> tags;
+    std::vector<GestureState> states;
+};
+
+bool near(uint32_t argb, uint32_t expected, int tolerance = 2) {
+    return std::abs(redOf(argb) - redOf(expected)) <= tolerance &&
+           std::abs(greenOf(argb) - greenOf(expected)) <= tolerance &&
+           std::abs(blueOf(argb) - blueOf(expected)) <= tolerance &&
+           std::abs(alphaOf(argb) - alphaOf(expected)) <= tolerance;
+}
+
+TEST_F(ViewDescriptionTest, DemoPanelRendersWhatItDescribes) {
+    auto controller = std::make_shared<DemoViewController>();
+    auto window = Window::make({0, 0, 100, 100}, WindowStyleTitled | WindowStyleClosable);
+    window->setContentViewController(controller);
+    ASSERT_FALSE(controller->loadError().has_value())
+        << controller->loadError()->localizedDescription;
+    EXPECT_EQ(window->frame().size, (Size{420, 620}));
+    // The constraint placed the knob in the middle of the 262-point bar.
+    EXPECT_DOUBLE_EQ(controller->knobView.lock()->frame().origin.x, 119);
+
+    std::string path = std::string(UI_TEST_OUTPUT_DIR) + "/ui-demo.png";
+    fdn::Error error;
+    ASSERT_TRUE(writeWindowPng(*window, path, 1.0, &error)) << error.localizedDescription;
+    auto pixels = PixelBuffer::readPng(path);
+    ASSERT_TRUE(pixels);
+    ASSERT_EQ(pixels->width, 420);
+    ASSERT_EQ(pixels->height, 620);
+    auto px = [&](int x, int y) { return pixels->pixelFromBottom(x, y); };
+    EXPECT_TRUE(near(px(5, 5), 0xFFECEDEE));         // panel background
+    EXPECT_TRUE(near(px(400, 600), 0xFFFFFFFF));     // title bar
+    EXPECT_TRUE(near(px(36, 590), 0xFF068EFF));      // the logo picture, upright in the title bar
+    EXPECT_TRUE(near(px(115, 160), 0xFF068EFF));     // start button's layer
+    EXPECT_TRUE(near(px(110, 120), 0xFFECEDEE, 6));  // its rounded corner lets the panel through
+    // The card: white at 0.6 over the panel colour.
+    EXPECT_TRUE(near(px(30, 310), 0xFFF7F8F8, 3));
+    // Progress bar: the filled 40 % in the tint, the rest in the track colour.
+    EXPECT_TRUE(near(px(40 + 60, 365), 0xFF058FFF, 3));
+    EXPECT_TRUE(near(px(40 + 300, 365), 0xFFD9D9D9, 3));
+    // The knob: white centre, blue ring, at 119..143 of the bar.
+    EXPECT_TRUE(near(px(40 + 119 + 12, 300 + 110 + 20), 0xFFFFFFFF));
+    // White title text inside the blue button.
+    int white = 0;
+    for (int x = 130; x < 290; ++x) white += near(px(x, 142), 0xFFFFFFFF, 40);
+    EXPECT_GT(white, 5);
+}
+
+TEST_F(ViewDescriptionTest, DemoPanelReactsToClicksAndDrags) {
+    auto controller = std::make_shared<DemoViewController>();
+    auto window = Window::make({0, 0, 420, 620}, WindowStyleTitled);
+    window->setContentViewController(controller);
+    window->makeKeyAndOrderFront();
+    click(window, {210, 142});
+    click(window, {60, 56});
+    click(window, {60, 56});
+    EXPECT_EQ(controller->tags, (std::vector<int>{7, 1, 1}));
+    EXPECT_EQ(controller->modeButton.lock()->state(), StateOff);  // toggled on, then off
+
+    // A click on the bar recognises at once; a drag begins, changes and ends.
+    click(window, {40 + 50, 430});
+    EXPECT_DOUBLE_EQ(controller->knobView.lock()->frame().origin.x, 50 - 12);
+    controller->states.clear();
+    send(EventType::LeftMouseDown, window, {40 + 100, 430});
+    send(EventType::LeftMouseDragged, window, {40 + 101, 430});  // within the slop
+    send(EventType::LeftMouseDragged, window, {40 + 150, 430});
+    send(EventType::LeftMouseDragged, window, {40 + 400, 430});  // past the end
+    send(EventType::LeftMouseUp, window, {40 + 400, 430});
+    EXPECT_EQ(controller->states,
+              (std::vector<GestureState>{GestureState::Began, GestureState::Changed,
+                                         GestureState::Ended}));
+    EXPECT_DOUBLE_EQ(controller->knobView.lock()->frame().origin.x, 262 - 12);
+}
+
+}  // namespace
+}  // namespace platform::ui
