@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "platform/hid/SerialPorts.h"
 #include "platform/screens/DisplayServer.h"
 
 namespace platform::sim {
@@ -12,6 +13,7 @@ SimMac::SimMac(MachineProfile profile, SimUsbBus& bus)
       displays_(std::make_shared<SimDisplayServer>(profile_.displays)) {
     foundation::setMachineValues(profile_.machine);
     screens::installDisplayServer(displays_);
+    hid::installSerialPortSource(hid::registrySerialPorts(bus_.usbRegistry()));
     busListener_ = bus_.hidBus().addListener([this](const hid::BusDevicePtr& device, bool attached) {
         if (!dynamic_cast<const VirtualGlasses*>(device.get())) return;
         std::lock_guard lock(mutex_);
@@ -42,6 +44,7 @@ SimMac::~SimMac() {
     }
     for (const auto& device : plugged) unplugDevice(device);
     bus_.hidBus().removeListener(busListener_);
+    hid::installSerialPortSource(nullptr);
     if (screens::displayServer() == displays_) screens::installDisplayServer(nullptr);
     foundation::clearMachineValues();
 }
