@@ -81,11 +81,10 @@ void SerialDeviceMonitor::scan(const std::vector<platform::hid::SerialService>& 
     for (const auto& service : services) {
         const Value path = service.property(platform::hid::kIOCalloutDeviceKey);
         if (!path.isText()) continue;
-        found.push_back(SerialDevice{path.text(), textProperty(service, "USB Product Name"),
-                                     textProperty(service, "USB Vendor Name"),
-                                     textProperty(service, "USB Serial Number"),
-                                     integerProperty(service, "idVendor"),
-                                     integerProperty(service, "idProduct")});
+        found.push_back(SerialDevice{
+            path.text(), textProperty(service, "USB Product Name"),
+            textProperty(service, "USB Vendor Name"), textProperty(service, "USB Serial Number"),
+            integerProperty(service, "idVendor"), integerProperty(service, "idProduct")});
     }
     if (Filter filter = filterDevices()) found = filter(std::move(found));
 

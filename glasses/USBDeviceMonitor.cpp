@@ -1,6 +1,5 @@
 #include "glasses/USBDeviceMonitor.h"
 
-
 #include "glasses/USBDevice.h"
 #include "glasses/USBDeviceNotifications.h"
 #include "platform/foundation/NotificationCenter.h"
@@ -88,7 +87,8 @@ void USBDeviceMonitor::devicesAdded(UsbServiceIterator& iterator) {
         // Registry names are at most 127 characters.
         device->name = service->registryEntryName().substr(0, 127);
 
-        device->plugInInterfacePtrPtr = platform::hid::UsbPlugInInterface::createForService(*service);
+        device->plugInInterfacePtrPtr =
+            platform::hid::UsbPlugInInterface::createForService(*service);
         service->release();
         if (!device->plugInInterfacePtrPtr) continue;
         device->deviceInterfacePtrPtr = device->plugInInterfacePtrPtr->queryDeviceInterface();

@@ -67,9 +67,10 @@ class LinuxSerialPorts final : public SerialPortSource {
             auto usb = usbDeviceAbove(device);
             if (!usb) continue;
             const std::string path = "/dev/" + it->path().filename().string();
-            ports.emplace_back(ValueDictionary{{kIOCalloutDeviceKey, path},
-                                               {kIOSerialBSDTypeKey, std::string(kIOSerialBSDAllTypes)}},
-                               std::vector<ValueDictionary>{usbProperties(*usb)});
+            ports.emplace_back(
+                ValueDictionary{{kIOCalloutDeviceKey, path},
+                                {kIOSerialBSDTypeKey, std::string(kIOSerialBSDAllTypes)}},
+                std::vector<ValueDictionary>{usbProperties(*usb)});
         }
         return ports;
     }

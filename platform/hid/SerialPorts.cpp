@@ -46,7 +46,9 @@ class RegistrySerialPorts final : public SerialPortSource {
 
 }  // namespace
 
-Value SerialService::property(const std::string& key) const { return lookUp(own_, key); }
+Value SerialService::property(const std::string& key) const {
+    return lookUp(own_, key);
+}
 
 Value SerialService::searchProperty(const std::string& key) const {
     Value value = property(key);

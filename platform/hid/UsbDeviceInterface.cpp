@@ -6,7 +6,9 @@
 
 namespace platform::hid {
 
-UsbDeviceInterface::~UsbDeviceInterface() { close(); }
+UsbDeviceInterface::~UsbDeviceInterface() {
+    close();
+}
 
 int32_t UsbDeviceInterface::open() {
     std::lock_guard lock(mutex_);

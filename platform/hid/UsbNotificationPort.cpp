@@ -57,7 +57,9 @@ std::shared_ptr<UsbNotificationPort> UsbNotificationPort::create(UsbRegistry& re
     return std::shared_ptr<UsbNotificationPort>(new UsbNotificationPort(registry));
 }
 
-UsbNotificationPort::~UsbNotificationPort() { destroy(); }
+UsbNotificationPort::~UsbNotificationPort() {
+    destroy();
+}
 
 void UsbNotificationPort::setDispatchQueue(foundation::DispatchQueuePtr queue) {
     std::lock_guard lock(mutex_);
@@ -87,8 +89,8 @@ std::shared_ptr<UsbServiceIterator> UsbNotificationPort::addMatchingNotification
     // The registry tells a new listener of the devices present, synchronously: those are
     // the first-match iterator's initial contents and need no handler call.
     std::weak_ptr<Registration> weak = registration;
-    registration->listener = registry_.addListener(
-        [weak, queue](const UsbRegistryDevicePtr& device, bool attached) {
+    registration->listener =
+        registry_.addListener([weak, queue](const UsbRegistryDevicePtr& device, bool attached) {
             auto self = weak.lock();
             if (!self || !deviceMatches(*device, self->criteria)) return;
             const bool wanted = (self->notice == UsbNotice::FirstMatch) == attached;

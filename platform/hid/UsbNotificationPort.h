@@ -56,7 +56,8 @@ class UsbServiceIterator {
 
 class UsbNotificationPort : public std::enable_shared_from_this<UsbNotificationPort> {
   public:
-    static std::shared_ptr<UsbNotificationPort> create(UsbRegistry& registry = UsbRegistry::system());
+    static std::shared_ptr<UsbNotificationPort> create(
+        UsbRegistry& registry = UsbRegistry::system());
     ~UsbNotificationPort();
     UsbNotificationPort(const UsbNotificationPort&) = delete;
     UsbNotificationPort& operator=(const UsbNotificationPort&) = delete;

@@ -53,9 +53,9 @@ class SerialDeviceMonitorTest : public ::testing::Test {
     }
     bool awaitCount(const char* name, size_t count) {
         return recorder_.await([&](const std::vector<RecordedNotice>& notices) {
-            return std::count_if(notices.begin(), notices.end(),
-                                 [&](const RecordedNotice& n) { return n.name == name; }) >=
-                   static_cast<std::ptrdiff_t>(count);
+            return std::count_if(notices.begin(), notices.end(), [&](const RecordedNotice& n) {
+                       return n.name == name;
+                   }) >= static_cast<std::ptrdiff_t>(count);
         });
     }
 
@@ -131,7 +131,8 @@ TEST_F(SerialDeviceMonitorTest, FilterDecidesWhichPortsCountAndCanBeChangedWhile
     EXPECT_EQ(paths(kSerialDeviceAdded), (std::vector<std::string>{"/dev/cu.usbmodem1101"}));
 
     // An empty result makes every port seen before count as removed.
-    monitor_.setFilterDevices([](std::vector<SerialDevice>) { return std::vector<SerialDevice>{}; });
+    monitor_.setFilterDevices(
+        [](std::vector<SerialDevice>) { return std::vector<SerialDevice>{}; });
     ASSERT_TRUE(awaitCount(kSerialDeviceRemoved, 1));
     stop();
     EXPECT_EQ(paths(kSerialDeviceRemoved), (std::vector<std::string>{"/dev/cu.usbmodem1101"}));

@@ -19,7 +19,8 @@ namespace {
 
 std::shared_ptr<VirtualUsbDevice> usbDevice(int64_t vendor, int64_t product,
                                             const std::string& name) {
-    return std::make_shared<VirtualUsbDevice>(VirtualUsbIdentity{vendor, product, name, "", "", {}});
+    return std::make_shared<VirtualUsbDevice>(
+        VirtualUsbIdentity{vendor, product, name, "", "", {}});
 }
 
 class USBDeviceMonitorTest : public ::testing::Test {
@@ -43,9 +44,9 @@ class USBDeviceMonitorTest : public ::testing::Test {
     }
     bool awaitCount(const char* name, size_t count) {
         return recorder_.await([&](const std::vector<RecordedNotice>& notices) {
-            return std::count_if(notices.begin(), notices.end(),
-                                 [&](const RecordedNotice& n) { return n.name == name; }) >=
-                   static_cast<std::ptrdiff_t>(count);
+            return std::count_if(notices.begin(), notices.end(), [&](const RecordedNotice& n) {
+                       return n.name == name;
+                   }) >= static_cast<std::ptrdiff_t>(count);
         });
     }
     std::vector<uint64_t> disconnectedIds() {
@@ -138,8 +139,8 @@ TEST(IdleDeviceClasses, HoldTheirValues) {
     TavroSoundCard card;
     EXPECT_EQ(card.deviceID, 0u);
     EXPECT_EQ(card.deviceName, "TAVRO Audio Device");
-    EXPECT_EQ(card.componentDescription.componentType, 0x61756F75u);  // 'auou'
-    EXPECT_EQ(card.componentDescription.componentSubType, 0x64656620u);  // 'def '
+    EXPECT_EQ(card.componentDescription.componentType, 0x61756F75u);          // 'auou'
+    EXPECT_EQ(card.componentDescription.componentSubType, 0x64656620u);       // 'def '
     EXPECT_EQ(card.componentDescription.componentManufacturer, 0x6170706Cu);  // 'appl'
     EXPECT_EQ(card.audioComponent(), card.componentDescription);
 

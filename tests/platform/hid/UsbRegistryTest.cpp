@@ -82,12 +82,14 @@ TEST(UsbNotificationPort, FirstMatchStartsWithPresentDevicesAndHandlersRunOnTheQ
         return [&, kind](UsbServiceIterator& iterator) {
             if (!queue->isCurrent()) offQueue = true;
             std::lock_guard lock(mutex);
-            while (auto service = iterator.next()) seen.emplace_back(kind, service->registryEntryId());
+            while (auto service = iterator.next())
+                seen.emplace_back(kind, service->registryEntryId());
             changed.notify_all();
         };
     };
     auto added = port->addMatchingNotification(UsbNotice::FirstMatch, usbMatching(1), handler('+'));
-    auto removed = port->addMatchingNotification(UsbNotice::Terminate, usbMatching(1), handler('-'));
+    auto removed =
+        port->addMatchingNotification(UsbNotice::Terminate, usbMatching(1), handler('-'));
     ASSERT_TRUE(added && removed);
     auto initial = added->next();
     ASSERT_TRUE(initial);
@@ -102,7 +104,8 @@ TEST(UsbNotificationPort, FirstMatchStartsWithPresentDevicesAndHandlersRunOnTheQ
     registry.attach(again);
     {
         std::unique_lock lock(mutex);
-        ASSERT_TRUE(changed.wait_for(lock, std::chrono::seconds(20), [&] { return seen.size() >= 2; }));
+        ASSERT_TRUE(
+            changed.wait_for(lock, std::chrono::seconds(20), [&] { return seen.size() >= 2; }));
         EXPECT_EQ(seen, (std::vector<std::pair<char, uint64_t>>{{'-', 1}, {'+', 1}}));
     }
     EXPECT_FALSE(offQueue.load());
