@@ -43,8 +43,7 @@ Scheduler::EntryId Scheduler::after(Clock::Duration delay, Fire fire) {
     return insert(clock_->now() + delay, Clock::Duration{0}, std::move(fire));
 }
 
-Scheduler::EntryId Scheduler::at(Clock::TimePoint deadline, Fire fire,
-                                 Clock::Duration interval) {
+Scheduler::EntryId Scheduler::at(Clock::TimePoint deadline, Fire fire, Clock::Duration interval) {
     std::lock_guard lock(mutex_);
     return insert(deadline, interval, std::move(fire));
 }
