@@ -34,10 +34,12 @@ std::atomic<bool> gMuted{false};
 // The listeners' client data: any stable address that tells our listeners apart.
 int gClientData = 0;
 
-template <class... Args>
-void log(const char* format, Args... args) {
+void log(const char* line) { fd::systemLog(line); }
+
+template <class First, class... Rest>
+void log(const char* format, First first, Rest... rest) {
     char line[512];
-    std::snprintf(line, sizeof line, format, args...);
+    std::snprintf(line, sizeof line, format, first, rest...);
     fd::systemLog(line);
 }
 
