@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "platform/hid/SerialPorts.h"
 #include "platform/screens/DisplayServer.h"
 
 namespace platform::sim {
@@ -17,6 +18,7 @@ SimMac::SimMac(MachineProfile profile, SimUsbBus& bus)
     screens::installDisplayServer(displays_);
     audio::installAudioHardware(audio_);
     capture::installCaptureMachine(capture_);
+    hid::installSerialPortSource(hid::registrySerialPorts(bus_.usbRegistry()));
     busListener_ = bus_.hidBus().addListener([this](const hid::BusDevicePtr& device, bool attached) {
         if (!dynamic_cast<const VirtualGlasses*>(device.get())) return;
         std::lock_guard lock(mutex_);
@@ -54,6 +56,7 @@ SimMac::~SimMac() {
     }
     for (const auto& device : plugged) unplugDevice(device);
     bus_.hidBus().removeListener(busListener_);
+    hid::installSerialPortSource(nullptr);
     if (screens::displayServer() == displays_) screens::installDisplayServer(nullptr);
     if (audio::audioHardware() == audio_) audio::installAudioHardware(nullptr);
     if (capture::captureMachine() == capture_) capture::installCaptureMachine(nullptr);

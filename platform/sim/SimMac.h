@@ -1,6 +1,7 @@
 #pragma once
 // The simulated Mac: built from a machine profile, it installs the machine's system values
-// and plugs the profile's glasses into the simulated USB bus; tests and scenarios act on it
+// and plugs the profile's glasses into the simulated USB bus (whose devices with a serial
+// interface are then the machine's serial ports); tests and scenarios act on it
 // (plug and unplug devices). Leaving, it unplugs its devices and restores this machine's
 // own values. One SimMac at a time; its operations are thread-safe.
 
