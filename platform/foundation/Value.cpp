@@ -187,17 +187,10 @@ std::string Value::description() const {
         case Kind::Double:
             std::snprintf(buffer, sizeof buffer, "%.17g", asDouble());
             return buffer;
-        // Texts are built by appending: GCC 12 at -O3 misreads `"<" + text + ">"` as an
-        // overlapping copy (-Werror=restrict).
-        case Kind::Text: {
-            std::string out(1, '"');
-            out.append(text());
-            out.push_back('"');
-            return out;
-        }
+        case Kind::Text:
+            return "\"" + text() + "\"";
         case Kind::Data:
-            std::snprintf(buffer, sizeof buffer, "<%zu bytes>", data().size());
-            return buffer;
+            return "<" + std::to_string(data().size()) + " bytes>";
         case Kind::Date:
             std::snprintf(buffer, sizeof buffer, "date(%.3f)", date().secondsSince1970);
             return buffer;
