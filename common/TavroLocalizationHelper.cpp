@@ -41,18 +41,6 @@ LanguageBundleCache& languageBundleCache() {
     return *cache;
 }
 
-TavroLocalizationHelper* makeSharedHelper() {
-    const auto archived =
-        platform::foundation::UserDefaults::standard().dataForKey(kArchivedHelperKey);
-    if (archived) {
-        auto read = unarchiveLocalizationHelper(*archived);
-        if (auto* language = std::get_if<TavroLocalizationHelper::Language>(&read)) {
-            return new TavroLocalizationHelper(*language);
-        }
-    }
-    return new TavroLocalizationHelper();
-}
-
 }  // namespace
 
 std::string_view TavroLocalizationHelper::rawValue(Language language) {
@@ -70,8 +58,20 @@ TavroLocalizationHelper::TavroLocalizationHelper() : language_(startLanguage()) 
 
 TavroLocalizationHelper& TavroLocalizationHelper::shared() {
     // Never destroyed: lookups may still arrive from other threads while the process ends.
-    static TavroLocalizationHelper* helper = makeSharedHelper();
+    static TavroLocalizationHelper* helper =
+        fromUserDefaults(platform::foundation::UserDefaults::standard()).release();
     return *helper;
+}
+
+std::unique_ptr<TavroLocalizationHelper> TavroLocalizationHelper::fromUserDefaults(
+    const platform::foundation::UserDefaults& defaults) {
+    if (const auto archived = defaults.dataForKey(kArchivedHelperKey)) {
+        auto read = unarchiveLocalizationHelper(*archived);
+        if (auto* language = std::get_if<Language>(&read)) {
+            return std::make_unique<TavroLocalizationHelper>(*language);
+        }
+    }
+    return std::make_unique<TavroLocalizationHelper>();
 }
 
 std::shared_ptr<platform::foundation::Bundle> TavroLocalizationHelper::languageBundle(

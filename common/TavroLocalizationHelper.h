@@ -15,6 +15,7 @@
 
 namespace platform::foundation {
 class Bundle;
+class UserDefaults;
 }
 
 namespace common {
@@ -34,6 +35,9 @@ public:
     // The helper archived under "DefaultUserSettings" in the standard user defaults when
     // there is one, else a new helper; made on first use.
     static TavroLocalizationHelper& shared();
+    // What shared() makes from `defaults`: the archived helper, else a new one.
+    static std::unique_ptr<TavroLocalizationHelper> fromUserDefaults(
+        const platform::foundation::UserDefaults& defaults);
 
     Language language() const { return language_.load(); }
     void setLanguage(Language language) { language_.store(language); }
