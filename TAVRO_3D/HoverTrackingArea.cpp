@@ -13,5 +13,6 @@ void updateHoverTrackingArea(platform::ui::View& view) {
                                   TrackingCursorUpdate | TrackingActiveInActiveApp |
                                   TrackingAssumeInside | TrackingInVisibleRect;
     static_assert(kOptions == 0x347);
-    view.addTrackingArea(std::make_shared<TrackingArea>(view.bounds(), kOptions, view.sharedView()));
+    view.addTrackingArea(
+        std::make_shared<TrackingArea>(view.bounds(), kOptions, view.sharedView()));
 }

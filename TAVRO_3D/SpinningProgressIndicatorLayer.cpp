@@ -86,8 +86,8 @@ void SpinningProgressIndicatorLayer::drawInContext(GraphicsContext& context) {
         context.beginPath();
         context.moveTo(centre);
         context.addLineTo({centre.x, centre.y + inner});
-        context.addArc(centre, inner, start, start - 2 * std::numbers::pi * (_doubleValue / maxValue),
-                       true);
+        context.addArc(centre, inner, start,
+                       start - 2 * std::numbers::pi * (_doubleValue / maxValue), true);
         context.closePath();
         context.fillPath(FillRule::NonZero);
     }

@@ -15,7 +15,7 @@ class Bundle;
 namespace common {
 
 class Bundle {
-public:
+  public:
     // Routes every later lookup on the main bundle through localizedStringForKey.
     static void installOnMainBundle();
 

@@ -16,12 +16,12 @@
 namespace platform::foundation {
 class Bundle;
 class UserDefaults;
-}
+}  // namespace platform::foundation
 
 namespace common {
 
 class TavroLocalizationHelper {
-public:
+  public:
     enum class Language : uint8_t { Chinese, English };
 
     // "zh-Hans" and "en"; any other text is no language.
@@ -48,7 +48,7 @@ public:
     TavroLocalizationHelper(const TavroLocalizationHelper&) = delete;
     TavroLocalizationHelper& operator=(const TavroLocalizationHelper&) = delete;
 
-private:
+  private:
     std::atomic<Language> language_;
 };
 

@@ -37,9 +37,8 @@ bool namesHelperClass(const Value& name) {
     if (!name.isText()) return false;
     const std::string& text = name.text();
     // Classes of a module are archived as "<Module>.<Class>".
-    return text == kClassName ||
-           (text.size() > kClassName.size() && text.ends_with(kClassName) &&
-            text[text.size() - kClassName.size() - 1] == '.');
+    return text == kClassName || (text.size() > kClassName.size() && text.ends_with(kClassName) &&
+                                  text[text.size() - kClassName.size() - 1] == '.');
 }
 
 bool isHelperClass(const Value& classInfo) {

@@ -52,7 +52,8 @@ Size measure(const std::string& message) {
 
 void forget(const View* view) {
     auto& shown = *looks().shown;
-    std::erase_if(shown, [view](const std::shared_ptr<View>& entry) { return entry.get() == view; });
+    std::erase_if(shown,
+                  [view](const std::shared_ptr<View>& entry) { return entry.get() == view; });
 }
 
 }  // namespace

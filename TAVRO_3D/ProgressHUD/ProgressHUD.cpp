@@ -91,7 +91,8 @@ void ProgressHUD::setIndicator() {
             // A show from the hidden state always made the spinner; a HUD driven by hand
             // may not have been shown that way yet.
             if (!progressIndicator_) {
-                progressIndicator_ = ProgressIndicatorLayer::make(style.contentColor(), spinnerSize);
+                progressIndicator_ =
+                    ProgressIndicatorLayer::make(style.contentColor(), spinnerSize);
             }
             auto host = std::make_shared<View>(Rect{0, 0, spinnerSize, spinnerSize});
             host->setWantsLayer(true);

@@ -97,8 +97,8 @@ void ProgressHUD::drawInfoIcon(const Rect& rect, GraphicsContext& context) {
     context.setLineWidth(2);
     context.beginPath();
     context.addEllipseInRect({x0 + std::floor((rect.width() - kInfoCircle) / 2 + 0.5),
-                              y0 + std::floor((rect.height() - kInfoCircle) / 2 + 0.5),
-                              kInfoCircle, kInfoCircle});
+                              y0 + std::floor((rect.height() - kInfoCircle) / 2 + 0.5), kInfoCircle,
+                              kInfoCircle});
     context.strokePath();
 
     auto at = [&](double dx, double dy) { return Point{x0 + dx, yT + dy}; };
@@ -107,10 +107,14 @@ void ProgressHUD::drawInfoIcon(const Rect& rect, GraphicsContext& context) {
     constexpr double k = 0.5523;  // the cubic approximation of a quarter circle
     context.beginPath();
     context.moveTo(at(30.31, -10.28));
-    context.addCurveTo(at(30.31 + k * 2.46, -10.28), at(32.77, -12.75 + k * 2.47), at(32.77, -12.75));
-    context.addCurveTo(at(32.77, -12.75 - k * 2.49), at(30.31 + k * 2.46, -15.24), at(30.31, -15.24));
-    context.addCurveTo(at(30.31 - k * 2.50, -15.24), at(27.81, -12.75 - k * 2.49), at(27.81, -12.75));
-    context.addCurveTo(at(27.81, -12.75 + k * 2.47), at(30.31 - k * 2.50, -10.28), at(30.31, -10.28));
+    context.addCurveTo(at(30.31 + k * 2.46, -10.28), at(32.77, -12.75 + k * 2.47),
+                       at(32.77, -12.75));
+    context.addCurveTo(at(32.77, -12.75 - k * 2.49), at(30.31 + k * 2.46, -15.24),
+                       at(30.31, -15.24));
+    context.addCurveTo(at(30.31 - k * 2.50, -15.24), at(27.81, -12.75 - k * 2.49),
+                       at(27.81, -12.75));
+    context.addCurveTo(at(27.81, -12.75 + k * 2.47), at(30.31 - k * 2.50, -10.28),
+                       at(30.31, -10.28));
     context.closePath();
     context.fillPath(FillRule::NonZero);
 

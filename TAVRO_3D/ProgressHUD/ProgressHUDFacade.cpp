@@ -55,9 +55,8 @@ void ProgressHUD::hideFNHUD() {
     FNHUD::hide();
 }
 
-void ProgressHUD::showProgressLoading(const std::string& message,
-                                      const std::shared_ptr<View>& view, bool clickThrough,
-                                      double progressValue) {
+void ProgressHUD::showProgressLoading(const std::string& message, const std::shared_ptr<View>& view,
+                                      bool clickThrough, double progressValue) {
     onMain([view, clickThrough] {
         const auto& hud = shared();
         hud->style = ProgressHUDStyle::custom(Color::whiteColor(), fixedColor("#525252"));

@@ -48,8 +48,8 @@ void ProgressIndicatorLayer::createFins() {
     for (long i = 0; i < numFins_; ++i) {
         auto fin = Layer::make();
         layoutFin(*fin);
-        fin->setTransform(AffineTransform::rotation(-static_cast<double>(i) * 2 *
-                                                    std::numbers::pi / static_cast<double>(numFins_)));
+        fin->setTransform(AffineTransform::rotation(-static_cast<double>(i) * 2 * std::numbers::pi /
+                                                    static_cast<double>(numFins_)));
         fin->setBackgroundColor(color_);
         fin->setOpacity(fadeDownOpacity_);
         fin->setActions({{"opacity", fade}});

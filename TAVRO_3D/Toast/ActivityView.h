@@ -16,9 +16,7 @@ class ActivityView : public platform::ui::View {
     explicit ActivityView(Passkey);
     std::string className() const override { return "ActivityView"; }
 
-    const std::shared_ptr<platform::ui::ProgressIndicator>& indicator() const {
-        return _indicator;
-    }
+    const std::shared_ptr<platform::ui::ProgressIndicator>& indicator() const { return _indicator; }
     const Style& style() const { return style_; }
 
     void viewDidMoveToSuperview() override;

@@ -66,7 +66,8 @@ void addFade(View& view, double from, double to, double delay, double duration,
 
 // The activity overlays, by the view they cover.
 std::map<std::weak_ptr<View>, std::shared_ptr<View>, std::owner_less<>>& activityViews() {
-    static auto* views = new std::map<std::weak_ptr<View>, std::shared_ptr<View>, std::owner_less<>>;
+    static auto* views =
+        new std::map<std::weak_ptr<View>, std::shared_ptr<View>, std::owner_less<>>;
     // Covered views that have gone take their overlays with them.
     std::erase_if(*views, [](const auto& entry) { return entry.first.expired(); });
     return *views;

@@ -94,9 +94,9 @@ TEST_F(FacadeTest, FNHUDMessageBoxIsAtLeast160WideAndHidesAfterThreeSeconds) {
     FNHUD::showMessage("Hi", content_);
     ASSERT_EQ(FNHUD::shownViews().size(), 1u);
     auto hud = FNHUD::shownViews()[0];
-    const ui::Rect bounding = ui::boundingRectOfText(
-        "Hi", {320, 240}, ui::UsesLineFragmentOrigin | ui::UsesFontLeading,
-        {ui::Font::boldSystemFont(15), {}, {}, {}});
+    const ui::Rect bounding =
+        ui::boundingRectOfText("Hi", {320, 240}, ui::UsesLineFragmentOrigin | ui::UsesFontLeading,
+                               {ui::Font::boldSystemFont(15), {}, {}, {}});
     EXPECT_EQ(hud->frame().size, (ui::Size{160, bounding.height() + 40}));
     EXPECT_EQ(hud->frame().origin, (ui::Point{130, (620 - bounding.height() - 40) / 2}));
     EXPECT_EQ(hud->layer().cornerRadius(), 6);
@@ -118,10 +118,11 @@ TEST_F(FacadeTest, FNHUDShownTwiceReplacesTheFirst) {
     EXPECT_EQ(first->superview(), nullptr);
     EXPECT_EQ(FNHUD::shownViews(), std::vector<std::shared_ptr<ui::View>>{second});
     EXPECT_EQ(second->frame().size.height,
-              58 + 40 + ui::boundingRectOfText("Failed", {320, 240},
-                                               ui::UsesLineFragmentOrigin | ui::UsesFontLeading,
-                                               {ui::Font::boldSystemFont(15), {}, {}, {}})
-                           .height());
+              58 + 40 +
+                  ui::boundingRectOfText("Failed", {320, 240},
+                                         ui::UsesLineFragmentOrigin | ui::UsesFontLeading,
+                                         {ui::Font::boldSystemFont(15), {}, {}, {}})
+                      .height());
     FNHUD::showMessage("", content_);  // no message: nothing
     FNHUD::showMessage("Lost", nullptr);
     EXPECT_EQ(FNHUD::shownViews().size(), 1u);

@@ -67,9 +67,9 @@ TEST_F(ProgressHUDTest, SpinnerAboveTextPlacedForEachPosition) {
     const ui::Size text = textSize(status);
     const double bh = 40 + 4 + text.height + 4 + 36;
     const double lw = text.width + 10;
-    for (auto [position, offset] : {std::pair{ProgressHUDPosition::center, 0.0},
-                                    std::pair{ProgressHUDPosition::top, -124.0},
-                                    std::pair{ProgressHUDPosition::bottom, 124.0}}) {
+    for (auto [position, offset] :
+         {std::pair{ProgressHUDPosition::center, 0.0}, std::pair{ProgressHUDPosition::top, -124.0},
+          std::pair{ProgressHUDPosition::bottom, 124.0}}) {
         hud_->position = position;
         show(status, ProgressHUDMode::indeterminate());
         const double y0 = std::round((620 - bh) / 2) - offset;
@@ -104,8 +104,8 @@ TEST_F(ProgressHUDTest, IconModesReserveAnIconHighAreaAndABoxAtLeastAsWide) {
     }
     const ui::Size text = textSize("Uploading");
     show("Uploading", ProgressHUDMode::success());
-    EXPECT_EQ(hud_->size(), (ui::Size{36 + std::max(40.0, text.width + 10),
-                                      40 + 4 + text.height + 4 + 36}));
+    EXPECT_EQ(hud_->size(),
+              (ui::Size{36 + std::max(40.0, text.width + 10), 40 + 4 + text.height + 4 + 36}));
 }
 
 TEST_F(ProgressHUDTest, FreshHudDrawsAWhiteRoundedBoxWithoutMask) {
@@ -212,8 +212,10 @@ TEST_F(ProgressHUDTest, IconsAreDrawnIntoTheIconRectangle) {
     EXPECT_EQ(ops[1].state.lineWidth, 2);
     EXPECT_EQ(ops[1].path.elements()[0].rect, (Rect{icon.minX() - 9, icon.minY() - 9, 58, 58}));
     EXPECT_EQ(ops[2].kind, DrawOperation::Kind::Fill);
-    EXPECT_EQ(ops[2].path.elements()[0].point, (ui::Point{icon.minX() + 30.31, icon.maxY() - 10.28}));
-    EXPECT_EQ(ops[3].path.elements()[0].point, (ui::Point{icon.minX() + 32.33, icon.maxY() - 21.98}));
+    EXPECT_EQ(ops[2].path.elements()[0].point,
+              (ui::Point{icon.minX() + 30.31, icon.maxY() - 10.28}));
+    EXPECT_EQ(ops[3].path.elements()[0].point,
+              (ui::Point{icon.minX() + 32.33, icon.maxY() - 21.98}));
 }
 
 TEST_F(ProgressHUDTest, ShowAndHidePostTheirFourNotificationsInOrder) {

@@ -98,8 +98,9 @@ TEST_F(SpinnerLayersTest, DeterminateDrawingIsARingAndAPieFromTheTopClockwise) {
     const double inner = outer - 2 * lineWidth;
     EXPECT_EQ(pie[0].point, (ui::Point{50, 50}));
     EXPECT_EQ(pie[1].point, (ui::Point{50, 50 + inner}));
-    const auto arc = std::find_if(pie.begin(), pie.end(),
-                                  [](const PathElement& e) { return e.kind == PathElement::Kind::Arc; });
+    const auto arc = std::find_if(pie.begin(), pie.end(), [](const PathElement& e) {
+        return e.kind == PathElement::Kind::Arc;
+    });
     ASSERT_NE(arc, pie.end());
     EXPECT_DOUBLE_EQ(arc->radius, inner);
     EXPECT_DOUBLE_EQ(arc->startAngle, std::numbers::pi / 2);
@@ -137,10 +138,10 @@ TEST_F(SpinnerLayersTest, HudSpinnerHasTwelveRotatedFinsAboutItsCentre) {
     for (size_t i = 0; i < 12; ++i) {
         const auto& fin = *spinner->finLayers()[i];
         expectFin(fin, 3.8, 12, {20, 20});
-        EXPECT_NEAR(fin.transform().rotationAngle(),
-                    std::remainder(-static_cast<double>(i) * std::numbers::pi / 6,
-                                   2 * std::numbers::pi),
-                    1e-9);
+        EXPECT_NEAR(
+            fin.transform().rotationAngle(),
+            std::remainder(-static_cast<double>(i) * std::numbers::pi / 6, 2 * std::numbers::pi),
+            1e-9);
         EXPECT_EQ(fin.backgroundColor(), ui::Color::whiteColor());
         EXPECT_DOUBLE_EQ(fin.opacity(), 0.0);
         ASSERT_TRUE(fin.actions().count("opacity"));

@@ -90,9 +90,9 @@ TEST_F(AutoFittingLabelTest, ShrinksUntilTheMeasuredTextFitsTheHeight) {
     const double size = narrow->font().pointSize + 1;  // the last size measured
     const double width = 250 - 50;
     EXPECT_LT(size, 20);
-    EXPECT_LE(TavroAutoFittingTextFieldLabel::heightOfText(text_, ui::Font::systemFont(size),
-                                                           width, 0),
-              40);
+    EXPECT_LE(
+        TavroAutoFittingTextFieldLabel::heightOfText(text_, ui::Font::systemFont(size), width, 0),
+        40);
     EXPECT_GT(TavroAutoFittingTextFieldLabel::heightOfText(text_, ui::Font::systemFont(size + 1),
                                                            width, 0),
               40);

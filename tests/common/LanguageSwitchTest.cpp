@@ -4,9 +4,12 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <thread>
+#include <vector>
 
 #include "common/Bundle.h"
 #include "common/TavroLocalizationHelper.h"
@@ -50,7 +53,8 @@ std::string archive(const std::string& className, const std::string& language,
   <string>$null</string>
   <dict><key>$class</key>)" +
            uid(3) + "<key>language</key>" + uid(2) + R"(</dict>
-  <string>)" + language +
+  <string>)" +
+           language +
            R"(</string>
   <dict><key>$classname</key><string>)" +
            className + R"(</string>
@@ -74,8 +78,8 @@ class LanguageSwitchTest : public ::testing::Test {
         std::filesystem::remove_all(scratch_);
     }
 
-    std::string scratch_ = std::filesystem::temp_directory_path() / ("language-switch-" +
-                           std::to_string(::getpid()));
+    std::string scratch_ =
+        std::filesystem::temp_directory_path() / ("language-switch-" + std::to_string(::getpid()));
     Language saved_ = Language::English;
 };
 
@@ -103,20 +107,21 @@ TEST(LanguageValues, StartLanguageIsChineseOnlyForSimplifiedChineseFirst) {
 }
 
 TEST(KeyedArchive, ArchivedHelperGivesItsLanguage) {
-    EXPECT_EQ(std::get<Language>(read(archive("TavroLocalizationHelper", "en"))), Language::English);
+    EXPECT_EQ(std::get<Language>(read(archive("TavroLocalizationHelper", "en"))),
+              Language::English);
     EXPECT_EQ(std::get<Language>(read(archive("TAVRO_3D.TavroLocalizationHelper", "zh-Hans"))),
               Language::Chinese);
 }
 
 TEST(KeyedArchive, AnythingElseIsNotAHelper) {
     const std::vector<std::string> bad = {
-        archive("NSString", "en"),                      // another class
-        archive("NotTavroLocalizationHelper", "en"),    // a class merely ending alike
-        archive("TavroLocalizationHelper", "en-GB"),    // not a language
+        archive("NSString", "en"),                         // another class
+        archive("NotTavroLocalizationHelper", "en"),       // a class merely ending alike
+        archive("TavroLocalizationHelper", "en-GB"),       // not a language
         archive("TavroLocalizationHelper", "en", uid(9)),  // root out of range
         archive("TavroLocalizationHelper", "en", uid(-1)),
         archive("TavroLocalizationHelper", "en", "<string>1</string>"),
-        std::string("bplist00\xd1\x01\x02", 11),        // binary archives are refused
+        std::string("bplist00\xd1\x01\x02", 11),  // binary archives are refused
         "<plist><dict><key>$archiver</key><string>NSKeyedArchiver</string></dict></plist>",
         "not a property list at all",
         "",
@@ -183,4 +188,21 @@ TEST_F(LanguageSwitchTest, WithoutAnEnglishFolderTheSwitchFallsBackToTheStandard
     TavroLocalizationHelper::shared().setLanguage(Language::English);
     EXPECT_FALSE(TavroLocalizationHelper::shared().languageBundle(Language::English));
     EXPECT_EQ(fd::localizedString("确定"), "确定!");
+}
+
+TEST_F(LanguageSwitchTest, LookupsFromManyThreadsShareTheHelperAndTheCache) {
+    prefer({"zh-Hans-CN"}, "en_US");
+    common::Bundle::installOnMainBundle();
+    TavroLocalizationHelper::shared().setLanguage(Language::English);
+    std::atomic<int> wrong{0};
+    std::vector<std::thread> threads;
+    for (int index = 0; index < 4; ++index) {
+        threads.emplace_back([&wrong] {
+            for (int round = 0; round < 50; ++round) {
+                if (fd::localizedString("重试") != "Retry") ++wrong;
+            }
+        });
+    }
+    for (auto& thread : threads) thread.join();
+    EXPECT_EQ(wrong.load(), 0);
 }
