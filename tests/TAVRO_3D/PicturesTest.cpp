@@ -57,6 +57,7 @@ TEST_F(PicturesTest, HudInEachMode) {
         EXPECT_NE(centre, pixels.pixelFromBottom(10, 10)) << name;  // the box is drawn
     }
     hud->hideHUD(false);
+    hud->containerView = nullptr;
 }
 
 TEST_F(PicturesTest, ToastOverTheWindow) {

@@ -37,6 +37,12 @@ class ProgressHUDTest : public WidgetTest {
         hud_ = ProgressHUD::initWithFrame({});
         hud_->containerView = content_;
     }
+    void TearDown() override {
+        // A shown HUD and its container hold each other.
+        hud_->hideHUD(false);
+        hud_->containerView = nullptr;
+        WidgetTest::TearDown();
+    }
     void show(const std::string& status, const ProgressHUDMode& mode) {
         hud_->showStatus(status, mode);
         advance(0.3);
