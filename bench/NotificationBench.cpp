@@ -22,8 +22,8 @@ using platform::foundation::Value;
 void BM_PostToObserverOnPostingThread(benchmark::State& state) {
     NotificationCenter center;
     int64_t seen = 0;
-    auto token = center.addObserver("Bench", std::nullopt, nullptr,
-                                    [&](const Notification&) { ++seen; });
+    auto token =
+        center.addObserver("Bench", std::nullopt, nullptr, [&](const Notification&) { ++seen; });
     // Unrelated observers the post has to pass over, as in a busy centre.
     for (int i = 0; i < 8; ++i) {
         center.addObserver("Other" + std::to_string(i), std::nullopt, nullptr,

@@ -10,6 +10,7 @@
 
 #include "display/tavroDisplayManager.h"
 #include "glasses/GlassReportState.h"
+#include "glasses/TavroUSBServiceOC.h"
 #include "headtracking/HeadTracker.h"
 
 namespace {
@@ -18,6 +19,33 @@ constexpr const char* kNoAddress = "00:00:00:00:00:00";
 constexpr int kHardwareAddressLength = 6;
 
 }  // namespace
+
+int32_t bridge_start_service() {
+    TavroUSBServiceOC::shareManager().start();
+    return 0;
+}
+
+int64_t bridge_open_3d() {
+    return TavroUSBServiceOC::shareManager().open3D(true);
+}
+
+int64_t bridge_close_3d() {
+    return TavroUSBServiceOC::shareManager().open3D(false);
+}
+
+int32_t bridge_set_app_position_callback(BridgePositionCallback callback) {
+    TavroUSBServiceOC::shareManager().setUpdateAppPositionBlock(
+        [callback](const platform::foundation::Value& value) {
+            if (callback) callback(value);
+        });
+    return 0;
+}
+
+void bridge_set_log_callback(BridgeLogCallback callback) {
+    TavroUSBServiceOC::shareManager().setPrintLogOutputBlock([callback](const std::string& text) {
+        if (callback) callback(text.c_str());
+    });
+}
 
 std::span<float, 4> bridge_get_quaternion(std::span<float, 4> quat) {
     switch (glass_report_state::lastMode()) {

@@ -1,13 +1,28 @@
 #pragma once
-// Plain entry points for a host outside the application: the latest glasses orientation,
-// the virtual displays of the display manager, and the Mac's network hardware address.
-// Nothing in the application calls them. They run on the caller's thread.
+// Plain entry points for a host outside the application: the USB service object (start,
+// 3D switch, log and position callbacks), the latest glasses orientation, the virtual
+// displays of the display manager, and the Mac's network hardware address. Nothing in the
+// application calls them. They run on the caller's thread; the callbacks run on the
+// thread that hands the service its text or value.
 
 #include <cstdint>
 #include <span>
 #include <string>
 
+#include "platform/foundation/Value.h"
+
 struct ifaddrs;
+
+// Starts the service's own glasses server; 0. (The service has no shared virtual
+// displays to ask for.)
+int32_t bridge_start_service();
+int64_t bridge_open_3d();
+int64_t bridge_close_3d();
+// A null function makes the service's block do nothing.
+using BridgePositionCallback = void (*)(const platform::foundation::Value& value);
+int32_t bridge_set_app_position_callback(BridgePositionCallback callback);
+using BridgeLogCallback = void (*)(const char* text);
+void bridge_set_log_callback(BridgeLogCallback callback);
 
 // By the mode of the last glasses report: 2 fills `quat` from the head tracker, 1 copies
 // the orientation cached from the last first-generation report; any other mode leaves it.

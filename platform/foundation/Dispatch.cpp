@@ -34,8 +34,8 @@ public:
 
     void async(Task task) override {
         // Global queues live for the whole process, so the job may refer to this one.
-        detail::WorkerPool::shared().submit(
-            qos_, [this, task = std::move(task)] { runMarked(task); });
+        detail::WorkerPool::shared().submit(qos_,
+                                            [this, task = std::move(task)] { runMarked(task); });
     }
     // Concurrent: the work may run on the caller's thread right away (as GCD does).
     void sync(Task task) override { runMarked(task); }
@@ -47,7 +47,9 @@ private:
 
 }  // namespace
 
-bool isMainThread() { return std::this_thread::get_id() == gMainThread; }
+bool isMainThread() {
+    return std::this_thread::get_id() == gMainThread;
+}
 
 void DispatchQueue::runMarked(const Task& task) {
     const Mark mark{this, tlInnermost};
@@ -72,16 +74,18 @@ DispatchQueue* DispatchQueue::current() {
     return isMainThread() ? &detail::MainQueue::shared() : nullptr;
 }
 
-void DispatchQueue::sync(Task task) { runMarked(task); }
-
-void DispatchQueue::asyncAfter(Clock::Duration delay, Task task) {
-    detail::Scheduler::shared().after(
-        delay, [queue = shared_from_this(), task = std::move(task)](Clock::TimePoint) {
-            queue->async(task);
-        });
+void DispatchQueue::sync(Task task) {
+    runMarked(task);
 }
 
-DispatchQueuePtr mainQueue() { return detail::MainQueue::shared().shared_from_this(); }
+void DispatchQueue::asyncAfter(Clock::Duration delay, Task task) {
+    detail::Scheduler::shared().after(delay, [queue = shared_from_this(), task = std::move(task)](
+                                                 Clock::TimePoint) { queue->async(task); });
+}
+
+DispatchQueuePtr mainQueue() {
+    return detail::MainQueue::shared().shared_from_this();
+}
 
 DispatchQueuePtr globalQueue(QualityOfService qos) {
     static const auto* queues = new std::array<DispatchQueuePtr, 5>{
@@ -101,7 +105,9 @@ DispatchQueuePtr makeSerialQueue(std::string label) {
     return std::make_shared<detail::SerialQueue>(std::move(label));
 }
 
-void MainLoop::run() { detail::MainQueue::shared().run(); }
+void MainLoop::run() {
+    detail::MainQueue::shared().run();
+}
 
 bool MainLoop::runUntil(const std::function<bool()>& done, Clock::Duration timeout) {
     return detail::MainQueue::shared().runUntil(done, timeout);
@@ -113,6 +119,8 @@ int MainLoop::drain() {
     return detail::MainQueue::shared().drain();
 }
 
-void MainLoop::stop() { detail::MainQueue::shared().stop(); }
+void MainLoop::stop() {
+    detail::MainQueue::shared().stop();
+}
 
 }  // namespace platform::foundation

@@ -154,8 +154,8 @@ void DispatchTimer::State::runFiring(uint64_t armedGeneration, Clock::TimePoint 
     afterFiring(lock, armedGeneration, due);
 }
 
-void DispatchTimer::State::afterFiring(std::unique_lock<std::mutex>& lock,
-                                       uint64_t armedGeneration, Clock::TimePoint due) {
+void DispatchTimer::State::afterFiring(std::unique_lock<std::mutex>& lock, uint64_t armedGeneration,
+                                       Clock::TimePoint due) {
     firing = false;
     if (cancelled) {
         if (!cancelHandlerDue) return;
@@ -193,16 +193,24 @@ void DispatchTimer::setTimer(Clock::Duration start, Clock::Duration interval,
     state_->setTimer(start, interval);
 }
 
-void DispatchTimer::setEventHandler(Task handler) { state_->setEventHandler(std::move(handler)); }
+void DispatchTimer::setEventHandler(Task handler) {
+    state_->setEventHandler(std::move(handler));
+}
 
 void DispatchTimer::setCancelHandler(Task handler) {
     state_->setCancelHandler(std::move(handler));
 }
 
-void DispatchTimer::resume() { state_->resume(); }
+void DispatchTimer::resume() {
+    state_->resume();
+}
 
-void DispatchTimer::cancel() { state_->cancel(); }
+void DispatchTimer::cancel() {
+    state_->cancel();
+}
 
-bool DispatchTimer::isCancelled() const { return state_->cancelled.load(); }
+bool DispatchTimer::isCancelled() const {
+    return state_->cancelled.load();
+}
 
 }  // namespace platform::foundation

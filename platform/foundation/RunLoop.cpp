@@ -89,7 +89,8 @@ void RunLoop::run() {
         Task task;
         {
             std::unique_lock lock(state_->mutex);
-            state_->wake.wait(lock, [&] { return state_->stopRequested || !state_->tasks.empty(); });
+            state_->wake.wait(lock,
+                              [&] { return state_->stopRequested || !state_->tasks.empty(); });
             if (state_->stopRequested) {
                 state_->stopRequested = false;
                 break;
@@ -143,7 +144,9 @@ bool RunLoop::isRunning() const {
     return state_->running.load() > 0;
 }
 
-void RunLoop::perform(Task task) { poster()(std::move(task)); }
+void RunLoop::perform(Task task) {
+    poster()(std::move(task));
+}
 
 void RunLoop::performAfter(Clock::Duration delay, Task task) {
     detail::Scheduler::shared().after(
@@ -181,7 +184,9 @@ RunLoopSource::RunLoopSource(RunLoop& loop) : loop_(loop) {
     state_ = std::make_shared<State>(loop_.poster());
 }
 
-RunLoopSource::~RunLoopSource() { invalidate(); }
+RunLoopSource::~RunLoopSource() {
+    invalidate();
+}
 
 void RunLoopSource::signal(Task event) {
     {

@@ -19,8 +19,10 @@ Scheduler& Scheduler::shared() {
 }
 
 Scheduler::Scheduler() {
-    // Moving the deadlines over right when the clock is replaced (listeners run on the
-    // replacing thread) keeps exactly the delays that remained at that moment.
+    // Deadlines move to a new clock only here, right when it is installed (listeners run
+    // on the installing thread), keeping exactly the delays that remained at that moment.
+    // Adopting a clock anywhere else could adopt one that a concurrent install has just
+    // replaced, and then wait on the wrong clock.
     Clock::addChangeListener([this] {
         auto clock = Clock::currentShared();
         std::lock_guard lock(mutex_);
@@ -28,29 +30,27 @@ Scheduler::Scheduler() {
         ++clockChanges_;
         wake_.notify_all();
     });
+    {
+        auto clock = Clock::currentShared();
+        std::lock_guard lock(mutex_);
+        if (!clock_) clock_ = std::move(clock);
+    }
     std::thread([this] { threadMain(); }).detach();
 }
 
 Scheduler::EntryId Scheduler::after(Clock::Duration delay, Fire fire) {
-    auto clock = Clock::currentShared();
     std::lock_guard lock(mutex_);
-    adoptClock(clock);
     return insert(clock_->now() + delay, Clock::Duration{0}, std::move(fire));
 }
 
-Scheduler::EntryId Scheduler::at(Clock::TimePoint deadline, Fire fire,
-                                 Clock::Duration interval) {
-    auto clock = Clock::currentShared();
+Scheduler::EntryId Scheduler::at(Clock::TimePoint deadline, Fire fire, Clock::Duration interval) {
     std::lock_guard lock(mutex_);
-    adoptClock(clock);
     return insert(deadline, interval, std::move(fire));
 }
 
 Scheduler::EntryId Scheduler::nextTick(Clock::TimePoint previous, Clock::Duration interval,
                                        Fire fire) {
-    auto clock = Clock::currentShared();
     std::lock_guard lock(mutex_);
-    adoptClock(clock);
     const auto now = clock_->now();
     auto next = previous + interval;
     if (next <= now) {
@@ -83,9 +83,7 @@ void Scheduler::cancel(EntryId id) {
 }
 
 Clock::TimePoint Scheduler::now() {
-    auto clock = Clock::currentShared();
     std::lock_guard lock(mutex_);
-    adoptClock(clock);
     return clock_->now();
 }
 
@@ -105,21 +103,15 @@ void Scheduler::adoptClock(const std::shared_ptr<Clock>& clock) {
 }
 
 void Scheduler::waitUntilIdle() {
-    auto clock = Clock::currentShared();
     std::unique_lock lock(mutex_);
     idle_.wait(lock, [&] {
-        return !handing_ && clock_ == clock &&
-               (entries_.empty() || entries_.begin()->first.deadline > clock_->now());
+        return !handing_ && (entries_.empty() || entries_.begin()->first.deadline > clock_->now());
     });
 }
 
 void Scheduler::threadMain() {
     std::unique_lock lock(mutex_);
     for (;;) {
-        lock.unlock();
-        auto clock = Clock::currentShared();
-        lock.lock();
-        adoptClock(clock);
         const auto now = clock_->now();
         if (!entries_.empty() && entries_.begin()->first.deadline <= now) {
             std::vector<std::pair<Fire, Clock::TimePoint>> due;
@@ -140,17 +132,30 @@ void Scheduler::threadMain() {
             continue;
         }
         idle_.notify_all();
+        const auto changes = clockChanges_;
+        if (entries_.empty()) {
+            // Nothing timed: no need to sleep on the clock (where a test counting a manual
+            // clock's sleepers would count us too).
+            wake_.wait(lock, [&] { return !entries_.empty() || clockChanges_ != changes; });
+            continue;
+        }
         auto deadline = now + kLongestWait;
-        if (!entries_.empty() && entries_.begin()->first.deadline < deadline) {
+        if (entries_.begin()->first.deadline < deadline) {
             deadline = entries_.begin()->first.deadline;
         }
-        const auto changes = clockChanges_;
         // A local reference: another thread may install a newer clock in clock_ meanwhile.
         const auto waitClock = clock_;
-        waitClock->waitUntil(lock, wake_, deadline, [&] {
+        const bool woken = waitClock->waitUntil(lock, wake_, deadline, [&] {
             return clockChanges_ != changes ||
                    (!entries_.empty() && entries_.begin()->first.deadline < deadline);
         });
+        if (!woken && waitClock->now() < deadline) {
+            // The clock has been retired and returns at once; its replacement's listener
+            // needs our lock to move the deadlines over, so wait for it without the lock
+            // instead of spinning with it.
+            wake_.wait_for(lock, std::chrono::milliseconds(1),
+                           [&] { return clockChanges_ != changes; });
+        }
     }
 }
 

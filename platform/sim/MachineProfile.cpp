@@ -18,6 +18,14 @@ bool readText(const nlohmann::json& object, const char* key, std::optional<std::
     return true;
 }
 
+bool readBoolean(const nlohmann::json& object, const char* key, bool& out) {
+    auto found = object.find(key);
+    if (found == object.end()) return true;
+    if (!found->is_boolean()) return false;
+    out = found->get<bool>();
+    return true;
+}
+
 bool readInteger(const nlohmann::json& object, const char* key, std::optional<int64_t>& out) {
     auto found = object.find(key);
     if (found == object.end()) return true;
@@ -62,6 +70,13 @@ std::variant<MachineProfile, foundation::Error> parseMachineProfile(std::string_
                 return profileError("unknown glasses kind " + pair.kind);
             }
             profile.glasses.push_back(std::move(pair));
+        }
+    }
+    if (auto permissions = root.find("permissions"); permissions != root.end()) {
+        if (!permissions->is_object() ||
+            !readBoolean(*permissions, "screenRecording", profile.permissions.screenRecording) ||
+            !readBoolean(*permissions, "accessibility", profile.permissions.accessibility)) {
+            return profileError("permissions is an object of Booleans");
         }
     }
     if (auto error = parseMachineDisplays(root, profile.displays)) return *error;

@@ -5,7 +5,8 @@
 //
 //   {"model": "MacBookPro18,3", "cpuBrand": "Apple M1 Pro", "locale": "zh_CN",
 //    "preferredLanguages": ["zh-Hans-CN"],
-//    "glasses": [{"kind": "gen2", "productId": 32769, "firmware": "TAVRO2_FW_V1.65"}]}
+//    "glasses": [{"kind": "gen2", "productId": 32769, "firmware": "TAVRO2_FW_V1.65"}],
+//    "permissions": {"screenRecording": true, "accessibility": false}}
 //
 // Glasses kinds: "gen1", "gen2", "gen2pro", "wake".
 
@@ -28,8 +29,15 @@ struct GlassesProfile {
     std::optional<std::string> firmware;
 };
 
+// What the user has allowed the application (both granted when the profile is silent).
+struct Permissions {
+    bool screenRecording = true;
+    bool accessibility = true;
+};
+
 struct MachineProfile {
     foundation::MachineValues machine;
+    Permissions permissions;
     std::vector<GlassesProfile> glasses;
     MachineDisplays displays;  // see DisplayProfile.h
 };

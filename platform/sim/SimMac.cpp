@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "platform/hid/SerialPorts.h"
 #include "platform/screens/DisplayServer.h"
 
 namespace platform::sim {
@@ -9,9 +10,15 @@ namespace platform::sim {
 SimMac::SimMac(MachineProfile profile, SimUsbBus& bus)
     : profile_(std::move(profile)),
       bus_(bus),
-      displays_(std::make_shared<SimDisplayServer>(profile_.displays)) {
+      displays_(std::make_shared<SimDisplayServer>(profile_.displays)),
+      audio_(std::make_shared<audio::AudioHardware>()),
+      capture_(std::make_shared<capture::CaptureMachine>(profile_.permissions.screenRecording,
+                                                         profile_.permissions.accessibility)) {
     foundation::setMachineValues(profile_.machine);
     screens::installDisplayServer(displays_);
+    audio::installAudioHardware(audio_);
+    capture::installCaptureMachine(capture_);
+    hid::installSerialPortSource(hid::registrySerialPorts(bus_.usbRegistry()));
     busListener_ = bus_.hidBus().addListener([this](const hid::BusDevicePtr& device, bool attached) {
         if (!dynamic_cast<const VirtualGlasses*>(device.get())) return;
         std::lock_guard lock(mutex_);
@@ -22,6 +29,13 @@ SimMac::SimMac(MachineProfile profile, SimUsbBus& bus)
         } else if (!attached && shown != glassesDisplays_.end()) {
             displays_->unplugDisplay(shown->second);
             glassesDisplays_.erase(shown);
+        }
+        auto sound = glassesAudio_.find(device.get());
+        if (attached && sound == glassesAudio_.end()) {
+            glassesAudio_[device.get()] = audio_->addDevice({"TAVRO Glass", 1, 0, 0.5f, false});
+        } else if (!attached && sound != glassesAudio_.end()) {
+            audio_->removeDevice(sound->second);
+            glassesAudio_.erase(sound);
         }
     });
     for (const auto& glasses : profile_.glasses) {
@@ -42,7 +56,10 @@ SimMac::~SimMac() {
     }
     for (const auto& device : plugged) unplugDevice(device);
     bus_.hidBus().removeListener(busListener_);
+    hid::installSerialPortSource(nullptr);
     if (screens::displayServer() == displays_) screens::installDisplayServer(nullptr);
+    if (audio::audioHardware() == audio_) audio::installAudioHardware(nullptr);
+    if (capture::captureMachine() == capture_) capture::installCaptureMachine(nullptr);
     foundation::clearMachineValues();
 }
 
@@ -77,6 +94,12 @@ void SimMac::unplugDevice(const std::shared_ptr<VirtualHidDevice>& device) {
         plugged_.erase(std::remove(plugged_.begin(), plugged_.end(), device), plugged_.end());
     }
     bus_.unplug(device);
+}
+
+audio::AudioObjectId SimMac::audioDeviceOf(const std::shared_ptr<VirtualHidDevice>& device) const {
+    std::lock_guard lock(mutex_);
+    auto found = glassesAudio_.find(device.get());
+    return found == glassesAudio_.end() ? 0 : found->second;
 }
 
 std::vector<std::shared_ptr<VirtualHidDevice>> SimMac::profileDevices() const {

@@ -1,6 +1,7 @@
 #pragma once
 // The simulated Mac: built from a machine profile, it installs the machine's system values
-// and plugs the profile's glasses into the simulated USB bus; tests and scenarios act on it
+// and plugs the profile's glasses into the simulated USB bus (whose devices with a serial
+// interface are then the machine's serial ports); tests and scenarios act on it
 // (plug and unplug devices). Leaving, it unplugs its devices and restores this machine's
 // own values. One SimMac at a time; its operations are thread-safe.
 
@@ -9,6 +10,8 @@
 #include <mutex>
 #include <vector>
 
+#include "platform/audio/AudioHardware.h"
+#include "platform/capture/CaptureServices.h"
 #include "platform/sim/MachineProfile.h"
 #include "platform/sim/SimDisplayServer.h"
 #include "platform/sim/SimUsbBus.h"
@@ -28,6 +31,14 @@ class SimMac {
     // The machine's displays, installed as the display server while the SimMac lives;
     // glasses on the bus bring their display.
     SimDisplayServer& displays() { return *displays_; }
+    // The machine's audio hardware, installed while the SimMac lives; glasses on the bus
+    // bring their audio output device ("TAVRO Glass").
+    audio::AudioHardware& audio() { return *audio_; }
+    // The audio device of plugged glasses, 0 when they have none (or are not plugged).
+    audio::AudioObjectId audioDeviceOf(const std::shared_ptr<VirtualHidDevice>& device) const;
+    // Screen-recording permission, accessibility trust and the events the application
+    // posted, installed while the SimMac lives.
+    capture::CaptureMachine& capture() { return *capture_; }
 
     // Builds the virtual device a glasses profile describes, unplugged.
     static std::shared_ptr<VirtualHidDevice> makeDevice(const GlassesProfile& glasses);
@@ -45,6 +56,9 @@ class SimMac {
     std::vector<std::shared_ptr<VirtualHidDevice>> plugged_;
     std::shared_ptr<SimDisplayServer> displays_;
     std::map<const hid::BusDevice*, screens::DisplayId> glassesDisplays_;
+    std::shared_ptr<audio::AudioHardware> audio_;
+    std::map<const hid::BusDevice*, audio::AudioObjectId> glassesAudio_;
+    std::shared_ptr<capture::CaptureMachine> capture_;
     uint64_t busListener_ = 0;
 };
 

@@ -22,4 +22,16 @@ void SimUsbBus::unplug(const std::shared_ptr<VirtualHidDevice>& device) {
     bus_.detach(device);
 }
 
+void SimUsbBus::plugUsb(const std::shared_ptr<VirtualUsbDevice>& device) {
+    {
+        std::lock_guard lock(mutex_);
+        if (device->registryEntryId() == 0) device->setRegistryEntryId(nextEntryId_++);
+    }
+    registry_.attach(device);
+}
+
+void SimUsbBus::unplugUsb(const std::shared_ptr<VirtualUsbDevice>& device) {
+    registry_.detach(device);
+}
+
 }  // namespace platform::sim

@@ -170,9 +170,7 @@ TEST(AsyncAfter, RunsInDeadlineOrderThenSubmissionOrderWhenTheClockPasses) {
     queue->sync([&] { EXPECT_EQ(order, std::vector<std::string>{"d@0"}); });
     clock->advance(5s);
     settle(queue);
-    queue->sync([&] {
-        EXPECT_EQ(order, (std::vector<std::string>{"d@0", "b@1", "c@1", "a@2"}));
-    });
+    queue->sync([&] { EXPECT_EQ(order, (std::vector<std::string>{"d@0", "b@1", "c@1", "a@2"})); });
 }
 
 TEST(AsyncAfter, ReachesTheMainQueueAndARealClockWaitEnds) {

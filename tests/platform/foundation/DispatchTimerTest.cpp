@@ -83,6 +83,8 @@ TEST_F(DispatchTimerTest, SlowHandlerGetsOneCatchUpFiringAndNeverOverlaps) {
         if (entered.value() == 1) release.wait();
         --inside;
     });
+    Counter cancelled;  // runs after the last handler has returned
+    timer->setCancelHandler([&] { cancelled.increment(); });
     timer->setTimer(1s, 1s);
     timer->resume();
 
@@ -97,6 +99,7 @@ TEST_F(DispatchTimerTest, SlowHandlerGetsOneCatchUpFiringAndNeverOverlaps) {
     clock->advance(1s);
     ASSERT_TRUE(entered.waitFor(3));
     timer->cancel();
+    ASSERT_TRUE(cancelled.waitFor(1));
     EXPECT_EQ(overlaps.load(), 0);
     EXPECT_EQ(entered.value(), 3);
 }
@@ -212,34 +215,29 @@ TEST_F(DispatchTimerTest, CancelFromAnotherThreadRacingFirings) {
 }
 
 TEST_F(DispatchTimerTest, ResumedTimerOutlivesItsLastReferenceUntilCancelled) {
-    std::atomic<int> fired{0};
-    // Nothing can cancel the first timer any more: it fires on for the life of the
-    // process, so it counts into storage that lives as long.
-    auto orphanFired = std::make_shared<std::atomic<int>>(0);
+    std::atomic<int> oneShot{0};
     {
         auto timer = DispatchTimer::make(queue);
-        timer->setEventHandler([orphanFired] { ++*orphanFired; });
-        timer->setTimer(1s, 1s);
+        timer->setEventHandler([&] { ++oneShot; });
+        timer->setTimer(1s, 0s);
         timer->resume();
     }
     advance(1s);
-    advance(1s);
-    EXPECT_EQ(orphanFired->load(), 2);
-    // The caller's handle is gone; a handler that kept one could still cancel. A timer
-    // that captured itself is released by cancel (no cycle survives).
+    EXPECT_EQ(oneShot.load(), 1);
+
+    // A repeating timer whose only owner is its own handler: it goes on firing until it
+    // cancels itself, and cancel releases the handler, so nothing is left behind.
+    std::atomic<int> repeating{0};
     auto selfOwned = DispatchTimer::make(queue);
     std::weak_ptr<DispatchTimer> selfWeak = selfOwned;
-    selfOwned->setEventHandler([selfOwned, &fired] {
-        ++fired;
-        selfOwned->cancel();
+    selfOwned->setEventHandler([selfOwned, &repeating] {
+        if (++repeating == 3) selfOwned->cancel();
     });
     selfOwned->setTimer(1s, 1s);
     selfOwned->resume();
     selfOwned.reset();
-    advance(1s);
-    advance(1s);
-    EXPECT_EQ(orphanFired->load(), 4);
-    EXPECT_EQ(fired.load(), 1);
+    for (int i = 0; i < 5; ++i) advance(1s);
+    EXPECT_EQ(repeating.load(), 3);
     EXPECT_TRUE(selfWeak.expired());
 }
 

@@ -34,8 +34,7 @@ TEST(NotificationCenter, FiltersByNameAndObjectValue) {
     center.post("Unplugged", Value("glasses"), ValueDictionary{{"k", Value(1)}});
     center.post("Other");
     EXPECT_EQ(seen, (std::vector<std::string>{"any:Plugged", "seven:Plugged", "null:Plugged",
-                                              "any:Plugged", "null:Plugged",
-                                              "glasses:Unplugged"}));
+                                              "any:Plugged", "null:Plugged", "glasses:Unplugged"}));
 }
 
 TEST(NotificationCenter, RemovedObserversAndObserversAddedDuringAPost) {
@@ -132,8 +131,8 @@ TEST(NotificationCenter, RemovalFromAnotherThreadKeepsAWaitingObserverFromRunnin
     });
     ASSERT_TRUE(queued.wait());
     std::atomic<bool> called{false};
-    auto token = center.addObserver("N", std::nullopt, queue,
-                                    [&](const Notification&) { called = true; });
+    auto token =
+        center.addObserver("N", std::nullopt, queue, [&](const Notification&) { called = true; });
     std::thread poster([&] { center.post("N"); });  // waits behind `busy`
     center.removeObserver(token);
     busy.open();
@@ -158,9 +157,8 @@ TEST(OperationQueue, WaitsAndRunsInlineOnItself) {
     EXPECT_FALSE(queue->isCurrent());
 
     bool innerRan = false;
-    queue->addOperationAndWait([&] {
-        queue->addOperationAndWait([&] { innerRan = queue->isCurrent(); });
-    });
+    queue->addOperationAndWait(
+        [&] { queue->addOperationAndWait([&] { innerRan = queue->isCurrent(); }); });
     EXPECT_TRUE(innerRan);
 
     auto wide = OperationQueue::make("wide", 4);

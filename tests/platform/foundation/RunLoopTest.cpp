@@ -122,33 +122,41 @@ TEST(RunLoopSource, DeliversSignalsInOrderOnTheLoopsThread) {
     for (int i = 0; i < 50; ++i) EXPECT_EQ(order[i], i);
 }
 
-TEST(RunLoopSource, NothingIsDeliveredAfterInvalidateReturns) {
+TEST(RunLoopSource, EventsStillQueuedAtInvalidateAreDropped) {
     LoopThread worker;
     auto source = std::make_unique<RunLoopSource>(worker.loop());
-    Gate inEvent;
-    Gate release;
-    std::atomic<bool> eventFinished{false};
+    Gate busy;
+    worker.loop().perform([&] { busy.wait(); });
     std::atomic<int> late{0};
-    source->signal([&] {
-        inEvent.open();
-        release.wait();
-        eventFinished = true;
-    });
-    source->signal([&] { ++late; });  // queued behind the first
-    ASSERT_TRUE(inEvent.wait());
-
-    // Invalidate from here while the first event is being delivered: it waits for it.
-    std::thread releaser([&] { release.open(); });
+    source->signal([&] { ++late; });  // queued behind `busy`
     source->invalidate();
-    EXPECT_TRUE(eventFinished.load());
-    releaser.join();
     source->signal([&] { ++late; });
+    busy.open();
     source.reset();
-
     Counter barrier;
     worker.loop().perform([&] { barrier.increment(); });
     ASSERT_TRUE(barrier.waitFor(1));
     EXPECT_EQ(late.load(), 0);
+}
+
+TEST(RunLoopSource, InvalidateFromAnotherThreadWaitsForTheEventBeingDelivered) {
+    LoopThread worker;
+    RunLoopSource source(worker.loop());
+    Gate inEvent;
+    Gate release;
+    std::atomic<bool> eventFinished{false};
+    source.signal([&] {
+        inEvent.open();
+        release.wait();
+        eventFinished = true;
+    });
+    ASSERT_TRUE(inEvent.wait());
+    // Whether the release comes before or during invalidate(), the event has finished
+    // when invalidate() returns.
+    std::thread releaser([&] { release.open(); });
+    source.invalidate();
+    EXPECT_TRUE(eventFinished.load());
+    releaser.join();
 }
 
 TEST(RunLoopSource, AnEventMayInvalidateItsOwnSource) {

@@ -1,0 +1,122 @@
+#include "glasses/SerialDeviceMonitor.h"
+
+#include <algorithm>
+#include <cmath>
+#include <memory>
+#include <unordered_set>
+
+#include "platform/foundation/Clock.h"
+#include "platform/foundation/NotificationCenter.h"
+
+using platform::foundation::Clock;
+using platform::foundation::NotificationCenter;
+using platform::foundation::Value;
+using platform::foundation::ValueDictionary;
+
+namespace {
+
+std::optional<std::string> textProperty(const platform::hid::SerialService& service,
+                                        const char* key) {
+    const Value value = service.searchProperty(key);
+    if (!value.isText()) return std::nullopt;
+    return value.text();
+}
+
+std::optional<int64_t> integerProperty(const platform::hid::SerialService& service,
+                                       const char* key) {
+    const Value value = service.searchProperty(key);
+    if (value.kind() != Value::Kind::Integer) return std::nullopt;
+    return value.asInt64();
+}
+
+std::unordered_set<std::string> pathsOf(const std::vector<SerialDevice>& devices) {
+    std::unordered_set<std::string> paths;
+    for (const auto& device : devices) paths.insert(device.path);
+    return paths;
+}
+
+// Posts `name` once for each port of `from` whose path `other` lacks; a path listed twice
+// is one port.
+void postMissing(const char* name, const std::vector<SerialDevice>& from,
+                 const std::unordered_set<std::string>& other) {
+    std::unordered_set<std::string> posted;
+    for (const auto& device : from) {
+        if (other.count(device.path) || !posted.insert(device.path).second) continue;
+        NotificationCenter::defaultCenter().post(
+            name, Value(ValueDictionary{
+                      {"device", Value::object(std::make_shared<SerialDevice>(device))}}));
+    }
+}
+
+}  // namespace
+
+void SerialDeviceMonitor::start() {
+    Clock& clock = Clock::current();
+    std::unique_lock lock(mutex_);
+    while (!stopRequested_) {
+        lock.unlock();
+        auto matching = platform::hid::serviceMatching(platform::hid::kIOSerialBSDServiceValue);
+        ValueDictionary criteria = matching.dictionary();
+        criteria[platform::hid::kIOSerialBSDTypeKey] =
+            std::string(platform::hid::kIOSerialBSDAllTypes);
+        if (auto services = platform::hid::matchingSerialServices(Value(std::move(criteria)))) {
+            scan(*services);
+        }
+        lock.lock();
+        const auto deadline = clock.now() + Clock::fromSeconds(portUsageIntervalTime_);
+        clock.waitUntil(lock, stopped_, deadline, [this] { return stopRequested_; });
+    }
+}
+
+void SerialDeviceMonitor::stop() {
+    {
+        std::lock_guard lock(mutex_);
+        stopRequested_ = true;
+    }
+    stopped_.notify_all();
+}
+
+void SerialDeviceMonitor::scan(const std::vector<platform::hid::SerialService>& services) {
+    std::vector<SerialDevice> found;
+    for (const auto& service : services) {
+        const Value path = service.property(platform::hid::kIOCalloutDeviceKey);
+        if (!path.isText()) continue;
+        found.push_back(SerialDevice{
+            path.text(), textProperty(service, "USB Product Name"),
+            textProperty(service, "USB Vendor Name"), textProperty(service, "USB Serial Number"),
+            integerProperty(service, "idVendor"), integerProperty(service, "idProduct")});
+    }
+    if (Filter filter = filterDevices()) found = filter(std::move(found));
+
+    const std::vector<SerialDevice> previous = serialDevices();
+    postMissing(kSerialDeviceRemoved, previous, pathsOf(found));
+    postMissing(kSerialDeviceAdded, found, pathsOf(previous));
+
+    std::lock_guard lock(mutex_);
+    serialDevices_ = std::move(found);
+}
+
+std::vector<SerialDevice> SerialDeviceMonitor::serialDevices() const {
+    std::lock_guard lock(mutex_);
+    return serialDevices_;
+}
+
+SerialDeviceMonitor::Filter SerialDeviceMonitor::filterDevices() const {
+    std::lock_guard lock(mutex_);
+    return filterDevices_;
+}
+
+void SerialDeviceMonitor::setFilterDevices(Filter filter) {
+    std::lock_guard lock(mutex_);
+    filterDevices_ = std::move(filter);
+}
+
+float SerialDeviceMonitor::portUsageIntervalTime() const {
+    std::lock_guard lock(mutex_);
+    return portUsageIntervalTime_;
+}
+
+void SerialDeviceMonitor::setPortUsageIntervalTime(float seconds) {
+    std::lock_guard lock(mutex_);
+    portUsageIntervalTime_ = std::isnan(seconds) ? 0.25f : std::clamp(seconds, 0.0f, 4294.0f);
+}

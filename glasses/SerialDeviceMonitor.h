@@ -1,0 +1,53 @@
+#pragma once
+// Watches the machine's serial ports by listing the registry's serial-stream clients every
+// portUsageIntervalTime seconds, and posts "SerialDeviceAdded" or "SerialDeviceRemoved"
+// (default centre; object {"device": the SerialDevice}) for each port that appeared or went
+// since the previous listing. A port whose other details change under the same path is
+// not announced; the stored record takes the new details.
+//
+// start() runs the polling on the calling thread until stop(); the listings, the filter
+// call and the posts happen there. stop(), the filter and the interval may be used from any
+// thread.
+
+#include <condition_variable>
+#include <functional>
+#include <mutex>
+#include <vector>
+
+#include "glasses/SerialDevice.h"
+#include "platform/hid/SerialPorts.h"
+
+inline constexpr const char* kSerialDeviceAdded = "SerialDeviceAdded";
+inline constexpr const char* kSerialDeviceRemoved = "SerialDeviceRemoved";
+
+class SerialDeviceMonitor {
+  public:
+    using Filter = std::function<std::vector<SerialDevice>(std::vector<SerialDevice>)>;
+
+    SerialDeviceMonitor() = default;
+    SerialDeviceMonitor(const SerialDeviceMonitor&) = delete;
+    SerialDeviceMonitor& operator=(const SerialDeviceMonitor&) = delete;
+
+    // Polls until stop(); returns at once when stop() came first.
+    void start();
+    void stop();
+
+    // The ports of the last listing.
+    std::vector<SerialDevice> serialDevices() const;
+    // An empty filter is none. The filter runs on the polling thread, without a lock held.
+    Filter filterDevices() const;
+    void setFilterDevices(Filter filter);
+    // Seconds between listings; kept within 0..4294 (a NaN is the default 0.25).
+    float portUsageIntervalTime() const;
+    void setPortUsageIntervalTime(float seconds);
+
+  private:
+    void scan(const std::vector<platform::hid::SerialService>& services);
+
+    mutable std::mutex mutex_;
+    std::condition_variable stopped_;
+    std::vector<SerialDevice> serialDevices_;
+    Filter filterDevices_;
+    float portUsageIntervalTime_ = 0.25f;
+    bool stopRequested_ = false;
+};

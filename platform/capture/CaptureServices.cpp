@@ -1,0 +1,129 @@
+#include "platform/capture/CaptureServices.h"
+
+#include "platform/foundation/Dispatch.h"
+
+namespace platform::capture {
+namespace {
+
+std::mutex& installMutex() {
+    static std::mutex mutex;
+    return mutex;
+}
+
+std::shared_ptr<CaptureMachine>& installed() {
+    static std::shared_ptr<CaptureMachine> machine;
+    return machine;
+}
+
+}  // namespace
+
+InputEvent mouseEvent(EventSourceState source, EventType type, Point location, uint32_t button) {
+    InputEvent event;
+    event.type = type;
+    event.source = source;
+    event.location = location;
+    event.mouseButton = button;
+    return event;
+}
+
+InputEvent keyboardEvent(EventSourceState source, uint16_t keyCode, bool down) {
+    InputEvent event;
+    event.type = down ? EventType::KeyDown : EventType::KeyUp;
+    event.source = source;
+    event.keyCode = keyCode;
+    return event;
+}
+
+InputEvent scrollWheelEvent(EventSourceState source) {
+    InputEvent event;
+    event.type = EventType::ScrollWheel;
+    event.source = source;
+    return event;
+}
+
+CaptureMachine::CaptureMachine(bool screenRecordingAllowed, bool accessibilityTrusted)
+    : screenRecordingAllowed_(screenRecordingAllowed),
+      accessibilityTrusted_(accessibilityTrusted) {}
+
+bool CaptureMachine::screenRecordingAllowed() const {
+    std::lock_guard lock(mutex_);
+    return screenRecordingAllowed_;
+}
+
+void CaptureMachine::setScreenRecordingAllowed(bool allowed) {
+    std::lock_guard lock(mutex_);
+    screenRecordingAllowed_ = allowed;
+}
+
+bool CaptureMachine::accessibilityTrusted() const {
+    std::lock_guard lock(mutex_);
+    return accessibilityTrusted_;
+}
+
+void CaptureMachine::setAccessibilityTrusted(bool trusted) {
+    std::lock_guard lock(mutex_);
+    accessibilityTrusted_ = trusted;
+}
+
+int CaptureMachine::screenRecordingPrompts() const {
+    std::lock_guard lock(mutex_);
+    return screenRecordingPrompts_;
+}
+
+int CaptureMachine::accessibilityPrompts() const {
+    std::lock_guard lock(mutex_);
+    return accessibilityPrompts_;
+}
+
+std::vector<PostedEvent> CaptureMachine::postedEvents() const {
+    std::lock_guard lock(mutex_);
+    return posted_;
+}
+
+std::shared_ptr<CaptureMachine> captureMachine() {
+    std::lock_guard lock(installMutex());
+    return installed();
+}
+
+void installCaptureMachine(std::shared_ptr<CaptureMachine> machine) {
+    std::lock_guard lock(installMutex());
+    installed() = std::move(machine);
+}
+
+bool preflightScreenCaptureAccess() {
+    auto machine = captureMachine();
+    return machine && machine->screenRecordingAllowed();
+}
+
+// Raises the prompt when the permission is missing; returns whether content is available.
+bool requestShareableContentPrompt() {
+    auto machine = captureMachine();
+    if (!machine) return false;
+    std::lock_guard lock(machine->mutex_);
+    if (!machine->screenRecordingAllowed_) ++machine->screenRecordingPrompts_;
+    return machine->screenRecordingAllowed_;
+}
+
+void requestShareableContent(bool, bool, std::function<void(bool available)> completion) {
+    const bool available = requestShareableContentPrompt();
+    if (!completion) return;
+    foundation::globalQueue()->async(
+        [completion = std::move(completion), available] { completion(available); });
+}
+
+bool isProcessTrusted(bool prompt) {
+    auto machine = captureMachine();
+    if (!machine) return false;
+    std::lock_guard lock(machine->mutex_);
+    if (!machine->accessibilityTrusted_ && prompt) ++machine->accessibilityPrompts_;
+    return machine->accessibilityTrusted_;
+}
+
+void postEvent(EventTap tap, const InputEvent& event) {
+    auto machine = captureMachine();
+    if (!machine) return;
+    std::lock_guard lock(machine->mutex_);
+    machine->posted_.push_back({tap, event});
+}
+
+}  // namespace platform::capture

@@ -1,0 +1,74 @@
+#include "platform/sim/VirtualUsbDevice.h"
+
+namespace platform::sim {
+
+uint64_t VirtualUsbDevice::registryEntryId() const {
+    std::lock_guard lock(mutex_);
+    return entryId_;
+}
+
+std::string VirtualUsbDevice::registryEntryName() const {
+    std::lock_guard lock(mutex_);
+    return identity_.productName;
+}
+
+foundation::Value VirtualUsbDevice::property(const std::string& key) const {
+    std::lock_guard lock(mutex_);
+    // A USB device answers matching by its vendor and product under both spellings.
+    if (key == "idVendor" || key == "VendorID") return identity_.vendorId;
+    if (key == "idProduct" || key == "ProductID") return identity_.productId;
+    if (key == "USB Product Name") return identity_.productName;
+    if (key == "USB Vendor Name") return identity_.vendorName;
+    if (key == "USB Serial Number") return identity_.serialNumber;
+    return {};
+}
+
+std::optional<std::string> VirtualUsbDevice::calloutDevice() const {
+    std::lock_guard lock(mutex_);
+    return identity_.calloutPath;
+}
+
+bool VirtualUsbDevice::offersPlugIn() const {
+    std::lock_guard lock(mutex_);
+    return offersPlugIn_;
+}
+
+int32_t VirtualUsbDevice::open() {
+    std::lock_guard lock(mutex_);
+    if (openStatus_ != hid::kIOReturnSuccess) return openStatus_;
+    if (open_) return hid::kIOReturnExclusiveAccess;
+    open_ = true;
+    return hid::kIOReturnSuccess;
+}
+
+void VirtualUsbDevice::close() {
+    std::lock_guard lock(mutex_);
+    open_ = false;
+}
+
+void VirtualUsbDevice::setRegistryEntryId(uint64_t id) {
+    std::lock_guard lock(mutex_);
+    entryId_ = id;
+}
+
+void VirtualUsbDevice::setProductName(std::string name) {
+    std::lock_guard lock(mutex_);
+    identity_.productName = std::move(name);
+}
+
+void VirtualUsbDevice::setOffersPlugIn(bool offers) {
+    std::lock_guard lock(mutex_);
+    offersPlugIn_ = offers;
+}
+
+void VirtualUsbDevice::setOpenStatus(int32_t status) {
+    std::lock_guard lock(mutex_);
+    openStatus_ = status;
+}
+
+bool VirtualUsbDevice::isOpen() const {
+    std::lock_guard lock(mutex_);
+    return open_;
+}
+
+}  // namespace platform::sim

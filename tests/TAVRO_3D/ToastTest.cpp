@@ -1,0 +1,145 @@
+// Toasts and activity overlays: sizes and looks, the fade timing on the manual clock,
+// overlapping toasts, removal before the fade ends, clicks on a toast's host.
+
+#include "TAVRO_3D/Toast/ActivityView.h"
+#include "TAVRO_3D/Toast/ToastView.h"
+#include "TAVRO_3D/Toast/ViewToastOperations.h"
+#include "WidgetTestSupport.h"
+#include "platform/ui/TextLayer.h"
+#include "platform/ui/TextMeasurement.h"
+
+using namespace widget_testing;
+
+namespace {
+
+std::vector<std::shared_ptr<ToastView>> toastsIn(const ui::View& host) {
+    std::vector<std::shared_ptr<ToastView>> toasts;
+    for (const auto& view : host.subviews()) {
+        if (auto toast = std::dynamic_pointer_cast<ToastView>(view)) toasts.push_back(toast);
+    }
+    return toasts;
+}
+
+}  // namespace
+
+class ToastTest : public WidgetTest {};
+
+TEST_F(ToastTest, ToastIsSizedToItsMessageAndCentresItsBubbleInTheHost) {
+    const std::string message = "Defaults restored";
+    const ui::Size text = ui::sizeOfText(message, ui::Font::systemFont(16));
+    auto toast = ToastView::initWithMessage(message);
+    EXPECT_EQ(toast->labelSize(), text);
+    EXPECT_EQ(toast->frame(), (ui::Rect{0, 0, text.width + 44, text.height + 28}));
+    EXPECT_TRUE(toast->layer().sublayers().empty());
+
+    content_->addSubview(toast);
+    EXPECT_EQ(toast->frame(), (ui::Rect{0, 0, 420, 620}));
+    ASSERT_EQ(toast->layer().sublayers().size(), 1u);
+    const auto& bubble = *toast->layer().sublayers()[0];
+    EXPECT_EQ(bubble.frame(), (ui::Rect{210 - (text.width + 44) / 2, 310 - (text.height + 28) / 2,
+                                        text.width + 44, text.height + 28}));
+    EXPECT_EQ(bubble.backgroundColor(), ui::Color::rgb(0x5C / 255.0, 0x5C / 255.0, 0x5C / 255.0));
+    EXPECT_EQ(bubble.cornerRadius(), 24);
+    ASSERT_EQ(bubble.sublayers().size(), 1u);
+    auto label = std::dynamic_pointer_cast<ui::TextLayer>(bubble.sublayers()[0]);
+    ASSERT_TRUE(label);
+    EXPECT_EQ(label->frame(), (ui::Rect{22, 14, text.width, text.height}));
+    EXPECT_EQ(label->string(), message);
+    EXPECT_EQ(label->fontSize(), 16);
+    EXPECT_EQ(label->alignmentMode(), ui::TextAlignment::Center);
+    EXPECT_EQ(label->foregroundColor(), ui::Color::rgb(1, 1, 1, 0.8));
+
+    // Placed again, it builds a second bubble over the first.
+    toast->removeFromSuperview();
+    content_->addSubview(toast);
+    EXPECT_EQ(toast->layer().sublayers().size(), 2u);
+}
+
+TEST_F(ToastTest, ToastStaysOneSecondFadesForOneAndIsGone) {
+    auto anyView = std::make_shared<ui::View>(ui::Rect{0, 0, 10, 10});
+    showToast(*anyView, "Calibrating");  // the key window's content hosts it
+    auto toasts = toastsIn(*content_);
+    ASSERT_EQ(toasts.size(), 1u);
+    std::weak_ptr<ToastView> toast = toasts[0];
+    toasts.clear();
+    EXPECT_DOUBLE_EQ(shownOpacity(*toast.lock()), 1.0);
+    advance(0.9);
+    EXPECT_DOUBLE_EQ(shownOpacity(*toast.lock()), 1.0);
+    advance(0.6);
+    EXPECT_NEAR(shownOpacity(*toast.lock()), 0.5, 1e-6);
+    advance(0.45);
+    EXPECT_NEAR(shownOpacity(*toast.lock()), 0.05, 1e-6);
+    advance(0.1);
+    EXPECT_TRUE(toastsIn(*content_).empty());
+    EXPECT_TRUE(toast.expired());
+}
+
+TEST_F(ToastTest, TwoToastsOverlapAndFadeEachInItsOwnTime) {
+    showToast(*content_, "First");
+    advance(0.5);
+    showToast(*content_, "Second");
+    auto toasts = toastsIn(*content_);
+    ASSERT_EQ(toasts.size(), 2u);
+    EXPECT_EQ(toasts[0]->layer().sublayers()[0]->position(),
+              toasts[1]->layer().sublayers()[0]->position());
+    advance(1.0);
+    EXPECT_NEAR(shownOpacity(*toasts[0]), 0.5, 1e-6);
+    EXPECT_NEAR(shownOpacity(*toasts[1]), 1.0, 1e-6);
+    advance(0.6);
+    EXPECT_EQ(toastsIn(*content_), std::vector<std::shared_ptr<ToastView>>{toasts[1]});
+    advance(0.5);
+    EXPECT_TRUE(toastsIn(*content_).empty());
+}
+
+TEST_F(ToastTest, WithoutKeyWindowTheToastGoesOverTheViewsSuperview) {
+    ui::Application::shared().reset();
+    auto host = std::make_shared<ui::View>(ui::Rect{0, 0, 300, 200});
+    auto child = std::make_shared<ui::View>(ui::Rect{0, 0, 10, 10});
+    host->addSubview(child);
+    showToast(*child, "Hello");
+    EXPECT_EQ(toastsIn(*host).size(), 1u);
+    auto orphan = std::make_shared<ui::View>(ui::Rect{0, 0, 10, 10});
+    showToast(*orphan, "Nowhere");  // neither: nothing
+    EXPECT_TRUE(orphan->subviews().empty());
+    addToast(*orphan, "Inside");
+    EXPECT_EQ(toastsIn(*orphan).size(), 1u);
+}
+
+TEST_F(ToastTest, AToastRemovedEarlyIsNotRebuiltAndItsFadeFindsNothingToRemove) {
+    addToast(*content_, "Short");
+    auto toast = toastsIn(*content_)[0];
+    advance(0.5);
+    toast->removeFromSuperview();
+    EXPECT_EQ(toast->layer().sublayers().size(), 1u);
+    advance(2.0);
+    EXPECT_EQ(toast->superview(), nullptr);
+    EXPECT_EQ(toast->layer().sublayers().size(), 1u);
+}
+
+TEST_F(ToastTest, ClicksOnTheHostLandOnTheToastWhileItShows) {
+    showToast(*content_, "Busy");
+    click({30, 30});
+    EXPECT_EQ(content_->clicks, 1);  // the toast hands the click on to its superview
+    auto toast = toastsIn(*content_)[0];
+    EXPECT_EQ(window_->contentView()->hitTest({30, 30}), toast.get());
+}
+
+TEST_F(ToastTest, ActivityOverlayFadesInCoversTheHostAndFadesOut) {
+    hideActivity(*content_);  // none yet: nothing happens
+    EXPECT_TRUE(content_->subviews().empty());
+    showActivity(*content_);
+    ASSERT_EQ(content_->subviews().size(), 1u);
+    auto overlay = std::dynamic_pointer_cast<ActivityView>(content_->subviews()[0]);
+    ASSERT_TRUE(overlay);
+    EXPECT_EQ(overlay->frame(), (ui::Rect{0, 0, 420, 620}));
+    EXPECT_EQ(overlay->indicator()->frame(), (ui::Rect{160, 260, 100, 100}));
+    EXPECT_TRUE(overlay->indicator()->isAnimating());
+    EXPECT_EQ(overlay->layer().backgroundColor(), ui::Color::grayColor().withAlpha(0.6));
+    advance(0.05);
+    EXPECT_NEAR(shownOpacity(*overlay), 0.5, 0.2);
+    advance(0.1);
+    EXPECT_DOUBLE_EQ(overlay->layer().opacity(), 1.0);
+    hideActivity(*content_);
+    advance(0.2);
+    EXPECT_TRUE(content_->subviews().empty());
+}

@@ -1,0 +1,118 @@
+#pragma once
+// Shared set-up of the widget tests: a manual clock, the application bundle, a clean
+// application, a 420 x 620 key window whose content records clicks, notification capture
+// and helpers to click and to read what a layer shows.
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/foundation/Bundle.h"
+#include "platform/foundation/Clock.h"
+#include "platform/foundation/Dispatch.h"
+#include "platform/foundation/NotificationCenter.h"
+#include "platform/ui/AnimationEngine.h"
+#include "platform/ui/Application.h"
+#include "platform/ui/Image.h"
+#include "platform/ui/Layer.h"
+#include "platform/ui/View.h"
+#include "platform/ui/Window.h"
+
+namespace widget_testing {
+
+namespace ui = platform::ui;
+namespace fd = platform::foundation;
+
+// A view that counts the clicks that reach it.
+class ClickCountingView : public ui::View {
+  public:
+    explicit ClickCountingView(ui::Rect frame) : View(frame) {}
+    void mouseDown(const ui::Event&) override { ++clicks; }
+    int clicks = 0;
+};
+
+// Names of the notifications posted while it lives (of every name starting with `prefix`).
+class NotificationLog {
+  public:
+    explicit NotificationLog(std::string prefix) {
+        token_ = fd::NotificationCenter::defaultCenter().addObserver(
+            "", std::nullopt, nullptr, [this, prefix](const fd::Notification& note) {
+                if (!note.name.starts_with(prefix)) return;
+                std::lock_guard lock(mutex_);
+                names_.push_back(note.name);
+                objects_.push_back(note.object);
+            });
+    }
+    ~NotificationLog() { fd::NotificationCenter::defaultCenter().removeObserver(token_); }
+    std::vector<std::string> names() const {
+        std::lock_guard lock(mutex_);
+        return names_;
+    }
+    std::vector<fd::Value> objects() const {
+        std::lock_guard lock(mutex_);
+        return objects_;
+    }
+    void clear() {
+        std::lock_guard lock(mutex_);
+        names_.clear();
+        objects_.clear();
+    }
+
+  private:
+    mutable std::mutex mutex_;
+    std::vector<std::string> names_;
+    std::vector<fd::Value> objects_;
+    fd::ObserverToken token_ = 0;
+};
+
+class WidgetTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        clock_ = std::make_shared<fd::ManualClock>();
+        scopedClock_.emplace(clock_);
+        ui::Image::clearCache();
+        ui::Application::shared().reset();
+        window_ = ui::Window::make({100, 100, 420, 620}, ui::WindowStyleTitled);
+        content_ = std::make_shared<ClickCountingView>(ui::Rect{0, 0, 420, 620});
+        window_->setContentView(content_);
+        window_->makeKeyAndOrderFront();
+    }
+    void TearDown() override {
+        advance(10);  // lets every fade and delayed hide end
+        ui::Application::shared().reset();
+        fd::MainLoop::drain();
+        scopedClock_.reset();
+    }
+
+    // Moves the clock on in animation-sized steps and runs what became due.
+    void advance(double seconds) {
+        const double step = 1.0 / 60;
+        for (double done = 0; done + 1e-9 < seconds; done += step) {
+            clock_->advanceSeconds(std::min(step, seconds - done));
+            fd::MainLoop::drain();
+        }
+        fd::MainLoop::drain();
+    }
+
+    void click(ui::Point at) {
+        ui::Application::shared().sendEvent(
+            ui::Event::mouse(ui::EventType::LeftMouseDown, at, window_));
+        ui::Application::shared().sendEvent(
+            ui::Event::mouse(ui::EventType::LeftMouseUp, at, window_));
+    }
+
+    static double shownOpacity(const ui::View& view) {
+        return std::get<double>(*view.layer().presentationValue("opacity"));
+    }
+
+    std::shared_ptr<fd::ManualClock> clock_;
+    std::optional<fd::ScopedClock> scopedClock_;
+    ui::WindowPtr window_;
+    std::shared_ptr<ClickCountingView> content_;
+};
+
+}  // namespace widget_testing

@@ -1,0 +1,170 @@
+#include "common/GCXTimer.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <mutex>
+#include <set>
+#include <thread>
+#include <vector>
+
+#include "platform/foundation/Clock.h"
+#include "platform/foundation/Dispatch.h"
+
+using common::GCXTimer;
+namespace fd = platform::foundation;
+
+namespace {
+
+class GCXTimerTest : public ::testing::Test {
+  protected:
+    // Time moves only when the test says so.
+    std::shared_ptr<fd::ManualClock> clock_ = std::make_shared<fd::ManualClock>();
+    fd::ScopedClock scoped_{clock_};
+
+    // Advances the clock in small steps, running main-queue work after each.
+    void advance(double seconds, double step = 0.01) {
+        for (double passed = 0; passed < seconds - 1e-9; passed += step) {
+            clock_->advanceSeconds(step);
+            fd::MainLoop::drain();
+        }
+    }
+    // Waits for global-queue firings to land: polls `done` while draining.
+    static bool settle(const std::function<bool()>& done) {
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+        while (!done()) {
+            if (std::chrono::steady_clock::now() > deadline) return false;
+            fd::MainLoop::drain();
+            std::this_thread::yield();
+        }
+        return true;
+    }
+};
+
+TEST_F(GCXTimerTest, RefusesBadTimingAndRunsOneShotsOnce) {
+    int runs = 0;
+    EXPECT_EQ(GCXTimer::execTask(nullptr, 0, 1, true, false), "");
+    EXPECT_EQ(GCXTimer::execTask([&] { ++runs; }, -1, 1, true, false), "");
+    EXPECT_EQ(GCXTimer::execTask([&] { ++runs; }, 0, 0, true, false), "");
+    EXPECT_EQ(GCXTimer::execTask([&] { ++runs; }, 0, -2, true, false), "");
+
+    // A one-shot with a zero (or negative) interval runs once, at its start delay.
+    const std::string once = GCXTimer::execTask([&] { ++runs; }, 0.5, 0, false, false);
+    ASSERT_NE(once, "");
+    advance(0.4);
+    EXPECT_EQ(runs, 0);
+    advance(2);
+    EXPECT_EQ(runs, 1);
+    GCXTimer::cancelTimerTask(once);  // already gone: nothing happens
+
+    // A one-shot with a positive interval still runs only once.
+    const std::string withInterval = GCXTimer::execTask([&] { ++runs; }, 0, 0.1, false, false);
+    advance(1);
+    EXPECT_EQ(runs, 2);
+    GCXTimer::cancelTimerTask("");
+    GCXTimer::cancelTimerTask("no such key");
+}
+
+TEST_F(GCXTimerTest, RepeatingTaskRunsEveryIntervalUntilCancelledFromItsOwnBlock) {
+    int runs = 0;
+    std::string key;
+    key = GCXTimer::execTask(
+        [&] {
+            if (++runs == 3) GCXTimer::cancelTimerTask(key);
+        },
+        0, 0.25, true, false);
+    advance(0.3);
+    EXPECT_EQ(runs, 2);  // at 0 and 0.25
+    advance(2);
+    EXPECT_EQ(runs, 3);
+}
+
+TEST_F(GCXTimerTest, KeysStayDistinctWhileTasksLive) {
+    const std::string a = GCXTimer::execTask([] {}, 10, 1, true, true);
+    const std::string b = GCXTimer::execTask([] {}, 10, 1, true, true);
+    EXPECT_EQ(std::stoull(b), std::stoull(a) + 1);
+    GCXTimer::cancelTimerTask(a);
+    const std::string c = GCXTimer::execTask([] {}, 10, 1, true, true);
+    EXPECT_NE(c, b);  // a count of live tasks would have given b's key again
+    // Cancelling c must not stop b.
+    GCXTimer::cancelTimerTask(c);
+    std::atomic<int> runs{0};
+    const std::string d = GCXTimer::execTask2(
+        [&](const std::string& own) {
+            EXPECT_FALSE(own.empty());
+            runs.fetch_add(1);
+        },
+        0, 0, false, true);
+    EXPECT_NE(d, b);
+    EXPECT_TRUE(settle([&] { return runs.load() == 1; }));
+    GCXTimer::cancelTimerTask(b);
+}
+
+TEST_F(GCXTimerTest, TargetsAreMessagedOnlyWhenTheyAnswer) {
+    struct Target : common::GCXTimerTarget {
+        bool respondsToSelector(const std::string& selector) const override {
+            return selector == "tick";
+        }
+        void performSelector(const std::string&) override { ++ticks; }
+        int ticks = 0;
+    };
+    auto target = std::make_shared<Target>();
+    EXPECT_FALSE(GCXTimer::execTarget(nullptr, "tick", 0, 1, true, false));
+    EXPECT_FALSE(GCXTimer::execTarget(target, "", 0, 1, true, false));
+    EXPECT_EQ(GCXTimer::execTarget(target, "tick", -1, 1, true, false), "");
+    auto answered = GCXTimer::execTarget(target, "tick", 0, 0.5, true, false);
+    auto silent = GCXTimer::execTarget(target, "tock", 0, 0.5, true, false);
+    ASSERT_TRUE(answered && silent);
+    advance(1.2);
+    EXPECT_EQ(target->ticks, 3);
+    GCXTimer::cancelTimerTask(*answered);
+    GCXTimer::cancelTimerTask(*silent);
+    advance(1);
+    EXPECT_EQ(target->ticks, 3);
+}
+
+TEST_F(GCXTimerTest, ManyThreadsAddAndCancelWhileTasksFire) {
+    constexpr int kThreads = 4;
+    constexpr int kPerThread = 200;
+    std::mutex mutex;
+    std::set<std::string> keys;
+    std::atomic<int> oneShotRuns{0};
+    std::atomic<int> repeatingRuns{0};
+    std::vector<std::thread> threads;
+    for (int t = 0; t < kThreads; ++t) {
+        threads.emplace_back([&] {
+            for (int i = 0; i < kPerThread; ++i) {
+                const std::string oneShot =
+                    GCXTimer::execTask([&] { oneShotRuns.fetch_add(1); }, 0, 0, false, true);
+                const std::string repeating = GCXTimer::execTask(
+                    [&] { repeatingRuns.fetch_add(1); }, 0, 0.001, true, true);
+                {
+                    std::lock_guard lock(mutex);
+                    EXPECT_TRUE(keys.insert(oneShot).second) << oneShot;
+                    EXPECT_TRUE(keys.insert(repeating).second) << repeating;
+                }
+                GCXTimer::cancelTimerTask(repeating);
+            }
+        });
+    }
+    // The clock keeps moving while the threads work, so repeating tasks do fire.
+    std::atomic<bool> working{true};
+    std::thread ticker([&] {
+        while (working.load()) {
+            clock_->advanceSeconds(0.001);
+            std::this_thread::yield();
+        }
+    });
+    for (auto& thread : threads) thread.join();
+    EXPECT_TRUE(settle([&] { return oneShotRuns.load() == kThreads * kPerThread; }));
+    working = false;
+    ticker.join();
+    // Every repeating task was cancelled: no further runs once the queues are quiet.
+    const int before = repeatingRuns.load();
+    clock_->advanceSeconds(1);
+    fd::globalQueue()->sync([] {});
+    EXPECT_LE(repeatingRuns.load() - before, kThreads);  // at most a firing in flight each
+    EXPECT_EQ(oneShotRuns.load(), kThreads * kPerThread);
+}
+
+}  // namespace

@@ -1,0 +1,179 @@
+#include <gtest/gtest.h>
+
+#include <limits>
+#include <thread>
+
+#include "glasses/SerialDeviceMonitor.h"
+#include "platform/sim/SimMac.h"
+#include "tests/glasses/NotificationRecorder.h"
+
+using platform::sim::SimMac;
+using platform::sim::VirtualUsbDevice;
+using platform::sim::VirtualUsbIdentity;
+
+namespace {
+
+std::shared_ptr<VirtualUsbDevice> serialDevice(const std::string& path, const std::string& name,
+                                               int64_t product = 0x5740) {
+    return std::make_shared<VirtualUsbDevice>(
+        VirtualUsbIdentity{0x0483, product, name, "STMicroelectronics", "2070336B5852", path});
+}
+
+class SerialDeviceMonitorTest : public ::testing::Test {
+  protected:
+    void SetUp() override { monitor_.setPortUsageIntervalTime(0.005f); }
+    void TearDown() override {
+        stop();
+        for (auto& device : plugged_) mac_.usbBus().unplugUsb(device);
+    }
+
+    std::shared_ptr<VirtualUsbDevice> plug(std::shared_ptr<VirtualUsbDevice> device) {
+        plugged_.push_back(device);
+        mac_.usbBus().plugUsb(device);
+        return device;
+    }
+    void unplug(const std::shared_ptr<VirtualUsbDevice>& device) {
+        mac_.usbBus().unplugUsb(device);
+    }
+    void start() {
+        thread_ = std::thread([this] { monitor_.start(); });
+    }
+    void stop() {
+        monitor_.stop();
+        if (thread_.joinable()) thread_.join();
+    }
+
+    std::vector<std::string> paths(const char* name) {
+        std::vector<std::string> found;
+        for (const auto& device : recorder_.devices<SerialDevice>(name)) {
+            found.push_back(device ? device->path : "<no record>");
+        }
+        std::sort(found.begin(), found.end());
+        return found;
+    }
+    bool awaitCount(const char* name, size_t count) {
+        return recorder_.await([&](const std::vector<RecordedNotice>& notices) {
+            return std::count_if(notices.begin(), notices.end(), [&](const RecordedNotice& n) {
+                       return n.name == name;
+                   }) >= static_cast<std::ptrdiff_t>(count);
+        });
+    }
+
+    SimMac mac_{platform::sim::MachineProfile{}};
+    NotificationRecorder recorder_{kSerialDeviceAdded, kSerialDeviceRemoved};
+    SerialDeviceMonitor monitor_;
+    std::thread thread_;
+    std::vector<std::shared_ptr<VirtualUsbDevice>> plugged_;
+};
+
+TEST_F(SerialDeviceMonitorTest, AnnouncesPortsPresentAtStartThenComingAndGoing) {
+    plug(serialDevice("/dev/cu.usbmodem1101", "TAVRO Serial"));
+    // A plain USB device has no serial port and is never listed.
+    plug(std::make_shared<VirtualUsbDevice>(VirtualUsbIdentity{0x05ac, 0x8104, "Hub", "", "", {}}));
+    start();
+    ASSERT_TRUE(awaitCount(kSerialDeviceAdded, 1));
+
+    auto added = recorder_.devices<SerialDevice>(kSerialDeviceAdded);
+    ASSERT_EQ(added.size(), 1u);
+    ASSERT_TRUE(added[0]);
+    EXPECT_EQ(added[0]->path, "/dev/cu.usbmodem1101");
+    EXPECT_EQ(added[0]->name, "TAVRO Serial");
+    EXPECT_EQ(added[0]->vendorName, "STMicroelectronics");
+    EXPECT_EQ(added[0]->serialNumber, "2070336B5852");
+    EXPECT_EQ(added[0]->vendorId, 0x0483);
+    EXPECT_EQ(added[0]->productId, 0x5740);
+
+    auto second = plug(serialDevice("/dev/cu.usbserial-A10", "Adapter", 0x6001));
+    ASSERT_TRUE(awaitCount(kSerialDeviceAdded, 2));
+    unplug(second);
+    ASSERT_TRUE(awaitCount(kSerialDeviceRemoved, 1));
+    stop();
+
+    EXPECT_EQ(paths(kSerialDeviceAdded),
+              (std::vector<std::string>{"/dev/cu.usbmodem1101", "/dev/cu.usbserial-A10"}));
+    EXPECT_EQ(paths(kSerialDeviceRemoved), (std::vector<std::string>{"/dev/cu.usbserial-A10"}));
+    auto removed = recorder_.devices<SerialDevice>(kSerialDeviceRemoved);
+    EXPECT_EQ(removed[0]->name, "Adapter");
+    ASSERT_EQ(monitor_.serialDevices().size(), 1u);
+    EXPECT_EQ(monitor_.serialDevices()[0].path, "/dev/cu.usbmodem1101");
+}
+
+TEST_F(SerialDeviceMonitorTest, ChangedProductNameUnderTheSamePathIsNotAnnouncedButKept) {
+    auto device = plug(serialDevice("/dev/cu.usbmodem1101", "Before"));
+    start();
+    ASSERT_TRUE(awaitCount(kSerialDeviceAdded, 1));
+    device->setProductName("After");
+    // A port plugged after the change is announced only by a listing that saw the change.
+    plug(serialDevice("/dev/cu.usbmodem2201", "Marker"));
+    ASSERT_TRUE(awaitCount(kSerialDeviceAdded, 2));
+    stop();
+
+    EXPECT_EQ(paths(kSerialDeviceAdded),
+              (std::vector<std::string>{"/dev/cu.usbmodem1101", "/dev/cu.usbmodem2201"}));
+    EXPECT_TRUE(paths(kSerialDeviceRemoved).empty());
+    auto stored = monitor_.serialDevices();
+    SerialDevice wanted;
+    wanted.path = "/dev/cu.usbmodem1101";
+    auto changed = std::find(stored.begin(), stored.end(), wanted);
+    ASSERT_NE(changed, stored.end());
+    EXPECT_EQ(changed->name, "After");
+}
+
+TEST_F(SerialDeviceMonitorTest, FilterDecidesWhichPortsCountAndCanBeChangedWhileRunning) {
+    plug(serialDevice("/dev/cu.usbmodem1101", "TAVRO Serial", 0x5740));
+    plug(serialDevice("/dev/cu.usbserial-A10", "Adapter", 0x6001));
+    monitor_.setFilterDevices([](std::vector<SerialDevice> devices) {
+        std::erase_if(devices, [](const SerialDevice& d) { return d.productId != 0x5740; });
+        return devices;
+    });
+    start();
+    ASSERT_TRUE(awaitCount(kSerialDeviceAdded, 1));
+    EXPECT_EQ(paths(kSerialDeviceAdded), (std::vector<std::string>{"/dev/cu.usbmodem1101"}));
+
+    // An empty result makes every port seen before count as removed.
+    monitor_.setFilterDevices(
+        [](std::vector<SerialDevice>) { return std::vector<SerialDevice>{}; });
+    ASSERT_TRUE(awaitCount(kSerialDeviceRemoved, 1));
+    stop();
+    EXPECT_EQ(paths(kSerialDeviceRemoved), (std::vector<std::string>{"/dev/cu.usbmodem1101"}));
+    EXPECT_EQ(paths(kSerialDeviceAdded).size(), 1u);
+    EXPECT_TRUE(monitor_.serialDevices().empty());
+}
+
+TEST_F(SerialDeviceMonitorTest, TwoServicesWithOnePathAreOnePort) {
+    auto first = plug(serialDevice("/dev/cu.usbmodem1101", "One"));
+    auto twin = plug(serialDevice("/dev/cu.usbmodem1101", "Two"));
+    start();
+    ASSERT_TRUE(awaitCount(kSerialDeviceAdded, 1));
+    unplug(first);
+    plug(serialDevice("/dev/cu.usbmodem2201", "Marker"));
+    ASSERT_TRUE(awaitCount(kSerialDeviceAdded, 2));
+    EXPECT_TRUE(paths(kSerialDeviceRemoved).empty());
+
+    unplug(twin);
+    ASSERT_TRUE(awaitCount(kSerialDeviceRemoved, 1));
+    stop();
+    EXPECT_EQ(paths(kSerialDeviceAdded),
+              (std::vector<std::string>{"/dev/cu.usbmodem1101", "/dev/cu.usbmodem2201"}));
+    EXPECT_EQ(paths(kSerialDeviceRemoved), (std::vector<std::string>{"/dev/cu.usbmodem1101"}));
+}
+
+TEST_F(SerialDeviceMonitorTest, StopEndsEvenTheLongestWaitAndMayComeFirst) {
+    monitor_.setPortUsageIntervalTime(1e9f);
+    EXPECT_EQ(monitor_.portUsageIntervalTime(), 4294.0f);
+    start();
+    plug(serialDevice("/dev/cu.usbmodem1101", "TAVRO Serial"));
+    stop();  // would hang for 71 minutes if the wait ignored it
+
+    SerialDeviceMonitor early;
+    early.stop();
+    early.start();
+    EXPECT_TRUE(early.serialDevices().empty());
+
+    early.setPortUsageIntervalTime(-1.0f);
+    EXPECT_EQ(early.portUsageIntervalTime(), 0.0f);
+    early.setPortUsageIntervalTime(std::numeric_limits<float>::quiet_NaN());
+    EXPECT_EQ(early.portUsageIntervalTime(), 0.25f);
+}
+
+}  // namespace

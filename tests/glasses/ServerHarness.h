@@ -1,0 +1,136 @@
+#pragma once
+// A glasses control server on a simulated Mac: the server's monitor thread watches the
+// simulated bus, notifications are recorded for the tests to await, the clock runs fast so
+// that the resolution switch's delays pass quickly, and the shared state starts afresh.
+// Main thread.
+
+#include <gtest/gtest.h>
+
+#include <condition_variable>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "appstate/AppDelegate.h"
+#include "glasses/TavroVXServer.h"
+#include "platform/foundation/Clock.h"
+#include "platform/foundation/Dispatch.h"
+#include "platform/foundation/NotificationCenter.h"
+#include "platform/foundation/UserDefaults.h"
+#include "platform/sim/MachineProfiles.h"
+#include "platform/sim/SimMac.h"
+#include "platform/sim/VirtualGlasses.h"
+
+// Every posted notification of the names given, in order, with its object.
+class NotificationLog {
+  public:
+    explicit NotificationLog(std::vector<std::string> names) {
+        auto& center = platform::foundation::NotificationCenter::defaultCenter();
+        for (const auto& name : names) {
+            tokens_.push_back(center.addObserver(
+                name, std::nullopt, nullptr, [this](const platform::foundation::Notification& n) {
+                    {
+                        std::lock_guard lock(mutex_);
+                        entries_.push_back({n.name, n.object});
+                    }
+                    changed_.notify_all();
+                }));
+        }
+    }
+    ~NotificationLog() {
+        for (auto token : tokens_) {
+            platform::foundation::NotificationCenter::defaultCenter().removeObserver(token);
+        }
+    }
+
+    struct Entry {
+        std::string name;
+        platform::foundation::Value object;
+    };
+    std::vector<Entry> entries() const {
+        std::lock_guard lock(mutex_);
+        return entries_;
+    }
+    // Waits (5 s at most) until `count` notifications have been posted.
+    bool awaitCount(size_t count) {
+        std::unique_lock lock(mutex_);
+        return changed_.wait_for(lock, std::chrono::seconds(5),
+                                 [&] { return entries_.size() >= count; });
+    }
+
+  private:
+    mutable std::mutex mutex_;
+    std::condition_variable changed_;
+    std::vector<Entry> entries_;
+    std::vector<platform::foundation::ObserverToken> tokens_;
+};
+
+class ServerHarness : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        // The glasses screen stands beside the built-in one, so that it can change modes.
+        auto profile = platform::sim::parseMachineProfile(R"({
+            "model": "MacBookPro18,3", "cpuBrand": "Apple M1 Pro", "locale": "zh_CN",
+            "builtinDisplay": {"name": "Built-in Retina Display", "vendorId": 1552,
+                               "productId": 41240, "serial": 0,
+                               "modes": [{"width": 1512, "height": 982, "refreshRate": 120}]},
+            "glassesDisplay": "extended"})");
+        ASSERT_TRUE(std::holds_alternative<platform::sim::MachineProfile>(profile));
+        mac_ = std::make_unique<platform::sim::SimMac>(
+            std::get<platform::sim::MachineProfile>(std::move(profile)));
+        platform::foundation::UserDefaults::standard().removeObjectForKey(
+            kImmersionDefaultsKey);
+        resetDelegate();
+        server_ = std::make_unique<TavroVXServer>();
+    }
+
+    void TearDown() override {
+        server_.reset();
+        for (auto& device : plugged_) mac_->unplugDevice(device);
+        mac_.reset();
+        platform::foundation::MainLoop::drain();
+        resetDelegate();
+    }
+
+    static void resetDelegate() {
+        AppDelegate& delegate = AppDelegate::shared();
+        delegate.glassStatus = false;
+        delegate.glassVersion.set({});
+        delegate.isCPUARM = true;
+        delegate.isCloseIMU = false;
+    }
+
+    std::shared_ptr<platform::sim::VirtualGlasses> makeGlasses(
+        platform::sim::VirtualGlassesConfig config) {
+        return std::make_shared<platform::sim::VirtualGlasses>(std::move(config));
+    }
+
+    // Plugs a device and waits for the server to hear of it through `log`.
+    void plugAndAwait(const std::shared_ptr<platform::sim::VirtualHidDevice>& device,
+                      NotificationLog& log) {
+        const size_t before = log.entries().size();
+        plugged_.push_back(device);
+        mac_->plugDevice(device);
+        ASSERT_TRUE(log.awaitCount(before + 1));
+    }
+    void unplugAndAwait(const std::shared_ptr<platform::sim::VirtualHidDevice>& device,
+                        NotificationLog& log) {
+        const size_t before = log.entries().size();
+        std::erase(plugged_, device);
+        mac_->unplugDevice(device);
+        ASSERT_TRUE(log.awaitCount(before + 1));
+    }
+
+    // Runs the main loop until `done` (clock time; the clock runs fast).
+    static bool runUntil(const std::function<bool()>& done, double seconds = 30) {
+        return platform::foundation::MainLoop::runUntilSeconds(done, seconds);
+    }
+
+    platform::foundation::ScopedClock clock_{
+        std::make_shared<platform::foundation::RealClock>(20.0)};
+    std::unique_ptr<platform::sim::SimMac> mac_;
+    std::unique_ptr<TavroVXServer> server_;
+    std::vector<std::shared_ptr<platform::sim::VirtualHidDevice>> plugged_;
+};

@@ -1,0 +1,153 @@
+#include <gtest/gtest.h>
+
+#include <thread>
+
+#include "glasses/TavroIMUCalibrator.h"
+#include "glasses/TavroSoundCard.h"
+#include "glasses/USBDevice.h"
+#include "glasses/USBDeviceMonitor.h"
+#include "glasses/USBDeviceNotifications.h"
+#include "platform/hid/HIDTypes.h"
+#include "platform/sim/SimUsbBus.h"
+#include "tests/glasses/NotificationRecorder.h"
+
+using platform::sim::SimUsbBus;
+using platform::sim::VirtualUsbDevice;
+using platform::sim::VirtualUsbIdentity;
+
+namespace {
+
+std::shared_ptr<VirtualUsbDevice> usbDevice(int64_t vendor, int64_t product,
+                                            const std::string& name) {
+    return std::make_shared<VirtualUsbDevice>(
+        VirtualUsbIdentity{vendor, product, name, "", "", {}});
+}
+
+class USBDeviceMonitorTest : public ::testing::Test {
+  protected:
+    void TearDown() override {
+        stop();
+        for (auto& device : plugged_) SimUsbBus::shared().unplugUsb(device);
+    }
+
+    std::shared_ptr<VirtualUsbDevice> plug(std::shared_ptr<VirtualUsbDevice> device) {
+        plugged_.push_back(device);
+        SimUsbBus::shared().plugUsb(device);
+        return device;
+    }
+    void start() {
+        thread_ = std::thread([this] { monitor_.start(); });
+    }
+    void stop() {
+        monitor_.stop();
+        if (thread_.joinable()) thread_.join();
+    }
+    bool awaitCount(const char* name, size_t count) {
+        return recorder_.await([&](const std::vector<RecordedNotice>& notices) {
+            return std::count_if(notices.begin(), notices.end(), [&](const RecordedNotice& n) {
+                       return n.name == name;
+                   }) >= static_cast<std::ptrdiff_t>(count);
+        });
+    }
+    std::vector<uint64_t> disconnectedIds() {
+        std::vector<uint64_t> ids;
+        for (const auto& notice : recorder_.notices()) {
+            if (notice.name != kUSBDeviceDisconnected) continue;
+            ids.push_back(static_cast<uint64_t>(notice.object.dictionary().at("id").asInt64()));
+        }
+        return ids;
+    }
+
+    NotificationRecorder recorder_{kUSBDeviceConnected, kUSBDeviceDisconnected};
+    USBDeviceMonitor monitor_{{{0xFFFF, 0x8866}, {0x0483, 0x5750}}};
+    std::thread thread_;
+    std::vector<std::shared_ptr<VirtualUsbDevice>> plugged_;
+};
+
+TEST_F(USBDeviceMonitorTest, MatchesEachWatchedPairByVendorAndProduct) {
+    ASSERT_EQ(monitor_.deviceMatches.size(), 2u);
+    const auto& first = monitor_.deviceMatches[0].dictionary();
+    EXPECT_EQ(first.at("IOProviderClass").text(), "IOUSBDevice");
+    EXPECT_EQ(first.at("VendorID").asInt64(), 0xFFFF);
+    EXPECT_EQ(first.at("ProductID").asInt64(), 0x8866);
+}
+
+TEST_F(USBDeviceMonitorTest, AnnouncesWatchedDevicesPresentAndArrivingAndTheirDeparture) {
+    auto present = plug(usbDevice(0xFFFF, 0x8866, "TAVRO Glass"));
+    start();
+    ASSERT_TRUE(awaitCount(kUSBDeviceConnected, 1));
+    plug(usbDevice(0x05ac, 0x8104, "Unwatched"));
+    auto arriving = plug(usbDevice(0x0483, 0x5750, "TAVRO Glass 1"));
+    ASSERT_TRUE(awaitCount(kUSBDeviceConnected, 2));
+
+    auto devices = recorder_.devices<USBDevice>(kUSBDeviceConnected);
+    ASSERT_EQ(devices.size(), 2u);
+    EXPECT_EQ(devices[0]->id, present->registryEntryId());
+    EXPECT_EQ(devices[0]->name, "TAVRO Glass");
+    EXPECT_EQ(devices[0]->vendorId, 0xFFFF);
+    EXPECT_EQ(devices[0]->productId, 0x8866);
+    EXPECT_EQ(devices[1]->id, arriving->registryEntryId());
+    EXPECT_EQ(devices[1]->productId, 0x5750);
+    EXPECT_NE(devices[0]->id, devices[1]->id);
+
+    // The device stays open while its record is held, and closes with the last copy.
+    EXPECT_TRUE(present->isOpen());
+    devices.clear();
+    recorder_.clear();
+    EXPECT_FALSE(present->isOpen());
+
+    SimUsbBus::shared().unplugUsb(arriving);
+    ASSERT_TRUE(awaitCount(kUSBDeviceDisconnected, 1));
+    EXPECT_EQ(disconnectedIds(), std::vector<uint64_t>{arriving->registryEntryId()});
+    stop();
+    EXPECT_EQ(recorder_.notices().size(), 1u);
+}
+
+TEST_F(USBDeviceMonitorTest, DevicesThatCannotBeOpenedAreSkippedButTheirDepartureIsNot) {
+    auto noPlugIn = usbDevice(0xFFFF, 0x8866, "No plug-in");
+    noPlugIn->setOffersPlugIn(false);
+    auto failing = usbDevice(0xFFFF, 0x8866, "Failing");
+    failing->setOpenStatus(platform::hid::kIOReturnNotAttached);
+    // Held by another client: still read and announced.
+    auto held = usbDevice(0xFFFF, 0x8866, "Held");
+    held->setOpenStatus(platform::hid::kIOReturnExclusiveAccess);
+    plug(noPlugIn);
+    plug(failing);
+    plug(held);
+    start();
+    ASSERT_TRUE(awaitCount(kUSBDeviceConnected, 1));
+    SimUsbBus::shared().unplugUsb(noPlugIn);
+    ASSERT_TRUE(awaitCount(kUSBDeviceDisconnected, 1));
+    stop();
+
+    auto devices = recorder_.devices<USBDevice>(kUSBDeviceConnected);
+    ASSERT_EQ(devices.size(), 1u);
+    EXPECT_EQ(devices[0]->name, "Held");
+    EXPECT_FALSE(devices[0]->deviceInterfacePtrPtr->isOpen());
+    EXPECT_EQ(disconnectedIds(), std::vector<uint64_t>{noPlugIn->registryEntryId()});
+}
+
+TEST_F(USBDeviceMonitorTest, StopEndsTheMonitorAlsoWhenItComesFirst) {
+    monitor_.stop();
+    monitor_.start();  // returns at once
+    plug(usbDevice(0xFFFF, 0x8866, "TAVRO Glass"));
+    start();
+    ASSERT_TRUE(awaitCount(kUSBDeviceConnected, 1));
+}
+
+TEST(IdleDeviceClasses, HoldTheirValues) {
+    TavroSoundCard card;
+    EXPECT_EQ(card.deviceID, 0u);
+    EXPECT_EQ(card.deviceName, "TAVRO Audio Device");
+    EXPECT_EQ(card.componentDescription.componentType, 0x61756F75u);          // 'auou'
+    EXPECT_EQ(card.componentDescription.componentSubType, 0x64656620u);       // 'def '
+    EXPECT_EQ(card.componentDescription.componentManufacturer, 0x6170706Cu);  // 'appl'
+    EXPECT_EQ(card.audioComponent(), card.componentDescription);
+
+    TavroIMUCalibrator calibrator;
+    EXPECT_FLOAT_EQ(calibrator.PI, 3.14159265f);
+    EXPECT_FLOAT_EQ(calibrator.GRAVITY_TOLERANCE, 0.9f);
+    EXPECT_FLOAT_EQ(calibrator.GYRO_TOLERANCE, 0.05f);
+}
+
+}  // namespace

@@ -1,0 +1,120 @@
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+
+#include "platform/foundation/Dispatch.h"
+#include "platform/hid/SerialPorts.h"
+#include "platform/hid/UsbNotificationPort.h"
+#include "platform/sim/VirtualUsbDevice.h"
+
+using platform::foundation::Value;
+using platform::foundation::ValueDictionary;
+using platform::hid::UsbNotice;
+using platform::hid::UsbNotificationPort;
+using platform::hid::UsbRegistry;
+using platform::hid::UsbServiceIterator;
+using platform::sim::VirtualUsbDevice;
+using platform::sim::VirtualUsbIdentity;
+
+namespace {
+
+std::shared_ptr<VirtualUsbDevice> device(int64_t product, std::optional<std::string> callout) {
+    auto made = std::make_shared<VirtualUsbDevice>(
+        VirtualUsbIdentity{0x0483, product, "Device", "Vendor", "SN1", std::move(callout)});
+    made->setRegistryEntryId(static_cast<uint64_t>(product));
+    return made;
+}
+
+Value usbMatching(int64_t product) {
+    ValueDictionary matching = platform::hid::serviceMatching("IOUSBDevice").dictionary();
+    matching["VendorID"] = int64_t{0x0483};
+    matching["ProductID"] = product;
+    return Value(std::move(matching));
+}
+
+TEST(SerialPorts, MatchingListsSerialClientsOfTheInstalledRegistry) {
+    UsbRegistry registry;
+    registry.attach(device(1, "/dev/cu.usbmodem1"));
+    registry.attach(device(2, std::nullopt));
+    platform::hid::installSerialPortSource(platform::hid::registrySerialPorts(registry));
+
+    EXPECT_FALSE(platform::hid::matchingSerialServices(Value("IOSerialBSDClient")));
+    EXPECT_FALSE(platform::hid::matchingSerialServices(Value(ValueDictionary{})));
+    EXPECT_TRUE(platform::hid::matchingSerialServices(platform::hid::serviceMatching("IOUSBDevice"))
+                    ->empty());
+
+    ValueDictionary streams = platform::hid::serviceMatching("IOSerialBSDClient").dictionary();
+    streams["IOSerialBSDClientType"] = std::string("IOSerialStream");
+    auto services = platform::hid::matchingSerialServices(Value(streams));
+    ASSERT_TRUE(services);
+    ASSERT_EQ(services->size(), 1u);
+    const auto& port = (*services)[0];
+    EXPECT_EQ(port.property("IOCalloutDevice").text(), "/dev/cu.usbmodem1");
+    // USB identity belongs to the parent: found by searching, not on the client itself.
+    EXPECT_TRUE(port.property("USB Product Name").isNull());
+    EXPECT_EQ(port.searchProperty("USB Product Name").text(), "Device");
+    EXPECT_EQ(port.searchProperty("idProduct").asInt64(), 1);
+    EXPECT_TRUE(port.searchProperty("Nothing").isNull());
+
+    streams["IOSerialBSDClientType"] = std::string("IOModemSerialStream");
+    EXPECT_TRUE(platform::hid::matchingSerialServices(Value(streams))->empty());
+    platform::hid::installSerialPortSource(nullptr);
+}
+
+TEST(UsbNotificationPort, FirstMatchStartsWithPresentDevicesAndHandlersRunOnTheQueue) {
+    UsbRegistry registry;
+    auto present = device(1, std::nullopt);
+    registry.attach(present);
+    auto port = UsbNotificationPort::create(registry);
+    EXPECT_FALSE(port->addMatchingNotification(UsbNotice::FirstMatch, usbMatching(1),
+                                               [](UsbServiceIterator&) {}));  // no queue yet
+    auto queue = platform::foundation::makeSerialQueue("IODetector");
+    port->setDispatchQueue(queue);
+    EXPECT_FALSE(port->addMatchingNotification(UsbNotice::FirstMatch, Value(1), nullptr));
+
+    std::mutex mutex;
+    std::condition_variable changed;
+    std::vector<std::pair<char, uint64_t>> seen;
+    std::atomic<bool> offQueue{false};
+    auto handler = [&](char kind) {
+        return [&, kind](UsbServiceIterator& iterator) {
+            if (!queue->isCurrent()) offQueue = true;
+            std::lock_guard lock(mutex);
+            while (auto service = iterator.next())
+                seen.emplace_back(kind, service->registryEntryId());
+            changed.notify_all();
+        };
+    };
+    auto added = port->addMatchingNotification(UsbNotice::FirstMatch, usbMatching(1), handler('+'));
+    auto removed =
+        port->addMatchingNotification(UsbNotice::Terminate, usbMatching(1), handler('-'));
+    ASSERT_TRUE(added && removed);
+    auto initial = added->next();
+    ASSERT_TRUE(initial);
+    EXPECT_EQ(initial->registryEntryId(), 1u);
+    EXPECT_EQ(initial->release(), platform::hid::kIOReturnSuccess);
+    EXPECT_NE(initial->release(), platform::hid::kIOReturnSuccess);
+    EXPECT_FALSE(removed->next());
+
+    registry.attach(device(2, std::nullopt));  // another product: not matched
+    registry.detach(present);
+    auto again = device(1, std::nullopt);
+    registry.attach(again);
+    {
+        std::unique_lock lock(mutex);
+        ASSERT_TRUE(
+            changed.wait_for(lock, std::chrono::seconds(20), [&] { return seen.size() >= 2; }));
+        EXPECT_EQ(seen, (std::vector<std::pair<char, uint64_t>>{{'-', 1}, {'+', 1}}));
+    }
+    EXPECT_FALSE(offQueue.load());
+
+    port->destroy();
+    registry.detach(again);
+    queue->sync([] {});
+    std::lock_guard lock(mutex);
+    EXPECT_EQ(seen.size(), 2u);
+}
+
+}  // namespace
