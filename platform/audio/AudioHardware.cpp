@@ -17,11 +17,11 @@ std::shared_ptr<AudioHardware>& installed() {
     return hardware;
 }
 
-uint32_t streamCount(const AudioDeviceSpec& spec, Scope scope) {
+uint32_t streamCount(const AudioDeviceTraits& traits, Scope scope) {
     switch (scope) {
-        case Scope::Input: return spec.inputStreams;
-        case Scope::Output: return spec.outputStreams;
-        case Scope::Global: return spec.inputStreams + spec.outputStreams;
+        case Scope::Input: return traits.inputStreams;
+        case Scope::Output: return traits.outputStreams;
+        case Scope::Global: return traits.inputStreams + traits.outputStreams;
     }
     return 0;
 }
@@ -47,10 +47,10 @@ AudioHardware::Device* AudioHardware::find(AudioObjectId id) {
     return const_cast<Device*>(std::as_const(*this).find(id));
 }
 
-AudioObjectId AudioHardware::addDevice(const AudioDeviceSpec& spec) {
+AudioObjectId AudioHardware::addDevice(const AudioDeviceTraits& traits) {
     std::lock_guard lock(mutex_);
     const AudioObjectId id = nextId_++;
-    devices_.push_back({id, spec});
+    devices_.push_back({id, traits});
     notifyLocked(kSystemObject, {Selector::Devices, Scope::Global, 0});
     return id;
 }
@@ -66,7 +66,7 @@ void AudioHardware::changeVolume(AudioObjectId device, float volume) {
     std::lock_guard lock(mutex_);
     Device* found = find(device);
     if (!found) return;
-    found->spec.volume = std::clamp(volume, 0.0f, 1.0f);
+    found->traits.volume = std::clamp(volume, 0.0f, 1.0f);
     notifyLocked(device, {Selector::VirtualMainVolume, Scope::Output, 0});
 }
 
@@ -74,7 +74,7 @@ void AudioHardware::changeMute(AudioObjectId device, bool muted) {
     std::lock_guard lock(mutex_);
     Device* found = find(device);
     if (!found) return;
-    found->spec.muted = muted;
+    found->traits.muted = muted;
     notifyLocked(device, {Selector::Mute, Scope::Output, 0});
 }
 
@@ -107,19 +107,19 @@ Status AudioHardware::dataSize(AudioObjectId object, const PropertyAddress& addr
     if (!device) return kAudioBadObject;
     switch (address.selector) {
         case Selector::DeviceName:
-            size = static_cast<uint32_t>(device->spec.name.size() + 1);
+            size = static_cast<uint32_t>(device->traits.name.size() + 1);
             return kAudioNoError;
         case Selector::Streams:
-            size = streamCount(device->spec, address.scope) * sizeof(uint32_t);
+            size = streamCount(device->traits, address.scope) * sizeof(uint32_t);
             return kAudioNoError;
         case Selector::VirtualMainVolume:
-            if (address.scope != Scope::Output || device->spec.outputStreams == 0) {
+            if (address.scope != Scope::Output || device->traits.outputStreams == 0) {
                 return kAudioUnknownProperty;
             }
             size = sizeof(float);
             return kAudioNoError;
         case Selector::Mute:
-            if (address.scope != Scope::Output || device->spec.outputStreams == 0) {
+            if (address.scope != Scope::Output || device->traits.outputStreams == 0) {
                 return kAudioUnknownProperty;
             }
             size = sizeof(uint32_t);
@@ -150,15 +150,15 @@ Status AudioHardware::readData(AudioObjectId object, const PropertyAddress& addr
     switch (address.selector) {
         case Selector::DeviceName: {
             if (size == 0) return kAudioBadPropertySize;
-            const size_t length = std::min<size_t>(device->spec.name.size(), size - 1);
-            std::memcpy(data, device->spec.name.data(), length);
+            const size_t length = std::min<size_t>(device->traits.name.size(), size - 1);
+            std::memcpy(data, device->traits.name.data(), length);
             static_cast<char*>(data)[length] = '\0';
             size = static_cast<uint32_t>(length + 1);
             return kAudioNoError;
         }
         case Selector::Streams: {
             const uint32_t count =
-                std::min<uint32_t>(size / sizeof(uint32_t), streamCount(device->spec, address.scope));
+                std::min<uint32_t>(size / sizeof(uint32_t), streamCount(device->traits, address.scope));
             auto* out = static_cast<uint32_t*>(data);
             for (uint32_t i = 0; i < count; ++i) out[i] = object * 16 + i + 1;
             size = count * static_cast<uint32_t>(sizeof(uint32_t));
@@ -166,12 +166,12 @@ Status AudioHardware::readData(AudioObjectId object, const PropertyAddress& addr
         }
         case Selector::VirtualMainVolume:
             if (size < sizeof(float)) return kAudioBadPropertySize;
-            std::memcpy(data, &device->spec.volume, sizeof(float));
+            std::memcpy(data, &device->traits.volume, sizeof(float));
             size = sizeof(float);
             return kAudioNoError;
         case Selector::Mute: {
             if (size < sizeof(uint32_t)) return kAudioBadPropertySize;
-            const uint32_t muted = device->spec.muted ? 1 : 0;
+            const uint32_t muted = device->traits.muted ? 1 : 0;
             std::memcpy(data, &muted, sizeof muted);
             size = sizeof(uint32_t);
             return kAudioNoError;
@@ -187,7 +187,7 @@ Status AudioHardware::writeData(AudioObjectId object, const PropertyAddress& add
     std::lock_guard lock(mutex_);
     Device* device = find(object);
     if (!device) return object == kSystemObject ? kAudioIllegalOperation : kAudioBadObject;
-    if (address.scope != Scope::Output || device->spec.outputStreams == 0) {
+    if (address.scope != Scope::Output || device->traits.outputStreams == 0) {
         return kAudioUnknownProperty;
     }
     switch (address.selector) {
@@ -195,14 +195,14 @@ Status AudioHardware::writeData(AudioObjectId object, const PropertyAddress& add
             if (size != sizeof(float) || !data) return kAudioBadPropertySize;
             float volume = 0;
             std::memcpy(&volume, data, sizeof volume);
-            device->spec.volume = std::clamp(volume, 0.0f, 1.0f);
+            device->traits.volume = std::clamp(volume, 0.0f, 1.0f);
             break;
         }
         case Selector::Mute: {
             if (size != sizeof(uint32_t) || !data) return kAudioBadPropertySize;
             uint32_t muted = 0;
             std::memcpy(&muted, data, sizeof muted);
-            device->spec.muted = muted != 0;
+            device->traits.muted = muted != 0;
             break;
         }
         default:

@@ -44,7 +44,7 @@ struct PropertyAddress {
 using PropertyListener = Status (*)(AudioObjectId object, uint32_t addressCount,
                                     const PropertyAddress* addresses, void* clientData);
 
-struct AudioDeviceSpec {
+struct AudioDeviceTraits {
     std::string name;
     uint32_t outputStreams = 1;
     uint32_t inputStreams = 0;
@@ -60,7 +60,7 @@ class AudioHardware {
     AudioHardware& operator=(const AudioHardware&) = delete;
 
     // Machine side.
-    AudioObjectId addDevice(const AudioDeviceSpec& spec);
+    AudioObjectId addDevice(const AudioDeviceTraits& traits);
     void removeDevice(AudioObjectId device);
     // Changes made outside the application (keys, another program); listeners hear them.
     void changeVolume(AudioObjectId device, float volume);
@@ -85,7 +85,7 @@ class AudioHardware {
   private:
     struct Device {
         AudioObjectId id = 0;
-        AudioDeviceSpec spec;
+        AudioDeviceTraits traits;
     };
     struct Listener {
         AudioObjectId object;

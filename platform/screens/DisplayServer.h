@@ -27,7 +27,7 @@ struct ConfigurationChange {
 };
 
 // What a virtual display asks the server to show once its settings are applied.
-struct VirtualDisplaySpec {
+struct VirtualDisplayTraits {
     std::string name;
     uint32_t vendor = 0;
     uint32_t product = 0;
@@ -48,7 +48,7 @@ class DisplayServer {
     // Virtual displays: false from supportsVirtualDisplays() makes every creation fail.
     virtual bool supportsVirtualDisplays() const = 0;
     virtual DisplayId reserveDisplayId() = 0;
-    virtual bool addVirtualDisplay(DisplayId id, const VirtualDisplaySpec& spec) = 0;
+    virtual bool addVirtualDisplay(DisplayId id, const VirtualDisplayTraits& traits) = 0;
     virtual void removeVirtualDisplay(DisplayId id) = 0;
 
     virtual std::optional<float> brightness(DisplayId display) const = 0;

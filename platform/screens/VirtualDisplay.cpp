@@ -18,20 +18,20 @@ VirtualDisplay::~VirtualDisplay() {
 }
 
 bool VirtualDisplay::applySettings(const VirtualDisplaySettings& settings) {
-    VirtualDisplaySpec spec;
-    spec.name = descriptor_.name();
-    spec.vendor = descriptor_.vendorID();
-    spec.product = descriptor_.productID();
-    spec.serial = descriptor_.serialNum();
+    VirtualDisplayTraits traits;
+    traits.name = descriptor_.name();
+    traits.vendor = descriptor_.vendorID();
+    traits.product = descriptor_.productID();
+    traits.serial = descriptor_.serialNum();
     for (const auto& mode : settings.modes) {
         if (mode.width == 0 || mode.height == 0) return false;
         if (mode.width > descriptor_.maxPixelsWide() || mode.height > descriptor_.maxPixelsHigh()) {
             return false;
         }
-        spec.modes.push_back({mode.width, mode.height, mode.refreshRate});
+        traits.modes.push_back({mode.width, mode.height, mode.refreshRate});
     }
-    if (spec.modes.empty()) return false;
-    if (!server_->addVirtualDisplay(displayID_, spec)) return false;
+    if (traits.modes.empty()) return false;
+    if (!server_->addVirtualDisplay(displayID_, traits)) return false;
     shown_ = true;
     return true;
 }

@@ -255,22 +255,22 @@ DisplayId SimDisplayServer::reserveDisplayId() {
     return nextId_++;
 }
 
-bool SimDisplayServer::addVirtualDisplay(DisplayId id, const screens::VirtualDisplaySpec& spec) {
+bool SimDisplayServer::addVirtualDisplay(DisplayId id, const screens::VirtualDisplayTraits& traits) {
     return mutate([&] {
-        if (!virtualDisplays_ || spec.modes.empty()) return false;
+        if (!virtualDisplays_ || traits.modes.empty()) return false;
         if (DisplayInfo* shown = findIn(displays_, id)) {
-            shown->modes = spec.modes;
+            shown->modes = traits.modes;
             shown->currentMode = 0;
             return true;
         }
         DisplayInfo display;
         display.id = id;
-        display.name = spec.name;
-        display.vendor = spec.vendor;
-        display.model = spec.product;
-        display.serial = spec.serial;
+        display.name = traits.name;
+        display.vendor = traits.vendor;
+        display.model = traits.product;
+        display.serial = traits.serial;
         display.isVirtual = true;
-        display.modes = spec.modes;
+        display.modes = traits.modes;
         displays_.push_back(display);
         extend(displays_, displays_.back());
         return true;

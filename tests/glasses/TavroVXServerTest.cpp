@@ -349,8 +349,8 @@ class HookedDisplayServer : public platform::screens::DisplayServer {
     bool supportsVirtualDisplays() const override { return inner_->supportsVirtualDisplays(); }
     platform::screens::DisplayId reserveDisplayId() override { return inner_->reserveDisplayId(); }
     bool addVirtualDisplay(platform::screens::DisplayId id,
-                           const platform::screens::VirtualDisplaySpec& spec) override {
-        return inner_->addVirtualDisplay(id, spec);
+                           const platform::screens::VirtualDisplayTraits& traits) override {
+        return inner_->addVirtualDisplay(id, traits);
     }
     void removeVirtualDisplay(platform::screens::DisplayId id) override {
         inner_->removeVirtualDisplay(id);
