@@ -9,7 +9,7 @@ packages=(
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   nlohmann-json3-dev libpugixml-dev
   libssl-dev libicu-dev libhidapi-dev
-  qt6-base-dev xvfb xauth fonts-dejavu-core fonts-wqy-microhei
+  qt6-base-dev xvfb xauth trayer fonts-dejavu-core fonts-wqy-microhei
 )
 
 missing=()

@@ -39,6 +39,8 @@ class DisplayBackend {
     // display, and a click at a point of the display delivered as the display's own event.
     virtual bool isOnDisplay(const Window& window) const = 0;
     virtual bool isTrayIconShown(const StatusItem& item) const = 0;
+    // Whether the display has a system-tray host that takes tray icons.
+    virtual bool hasTrayHost() const = 0;
     virtual PixelBuffer grabDisplay() const = 0;
     virtual bool clickOnDisplay(Point screenPoint, bool rightButton) = 0;
 };

@@ -262,8 +262,9 @@ class QtDisplayBackend final : public DisplayBackend {
         auto it = trays_.find(const_cast<StatusItem*>(&item));
         if (it == trays_.end() || !it->second->isVisible()) return false;
         // Without a tray host, the item's own window at the top of the display stands in.
-        return QSystemTrayIcon::isSystemTrayAvailable() || isOnDisplay(*item.window());
+        return hasTrayHost() || isOnDisplay(*item.window());
     }
+    bool hasTrayHost() const override { return QSystemTrayIcon::isSystemTrayAvailable(); }
     PixelBuffer grabDisplay() const override {
         QScreen* screen = QGuiApplication::primaryScreen();
         if (!screen) return {};

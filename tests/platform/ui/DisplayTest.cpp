@@ -20,13 +20,33 @@ namespace {
 
 namespace fdn = platform::foundation;
 
-std::string findXvfb() {
+std::string findProgram(const std::string& name) {
     for (const char* dir : {"/usr/bin", "/usr/local/bin", "/bin"}) {
-        std::string path = std::string(dir) + "/Xvfb";
+        std::string path = std::string(dir) + "/" + name;
         if (std::filesystem::exists(path)) return path;
     }
     return {};
 }
+
+// A program started for the life of the test and ended with it.
+class Child {
+  public:
+    bool start(std::vector<std::string> args) {
+        std::vector<char*> argv;
+        for (auto& a : args) argv.push_back(a.data());
+        argv.push_back(nullptr);
+        return posix_spawn(&pid_, args[0].c_str(), nullptr, nullptr, argv.data(), environ) == 0;
+    }
+    ~Child() {
+        if (pid_ > 0) {
+            kill(pid_, SIGTERM);
+            waitpid(pid_, nullptr, 0);
+        }
+    }
+
+  private:
+    pid_t pid_ = -1;
+};
 
 class XvfbServer {
   public:
@@ -40,26 +60,16 @@ class XvfbServer {
             std::vector<std::string> args = {binary,      display_,      "-screen",
                                              "0",         "1280x800x24", "-br",
                                              "-nolisten", "tcp",         "-terminate"};
-            std::vector<char*> argv;
-            for (auto& a : args) argv.push_back(a.data());
-            argv.push_back(nullptr);
-            if (posix_spawn(&pid_, binary.c_str(), nullptr, nullptr, argv.data(), environ) != 0)
-                return false;
+            if (!process_.start(args)) return false;
             for (int i = 0; i < 200 && !std::filesystem::exists(socket); ++i) usleep(20000);
             return std::filesystem::exists(socket);
         }
         return false;
     }
-    ~XvfbServer() {
-        if (pid_ > 0) {
-            kill(pid_, SIGTERM);
-            waitpid(pid_, nullptr, 0);
-        }
-    }
     const std::string& display() const { return display_; }
 
   private:
-    pid_t pid_ = -1;
+    Child process_;
     std::string display_;
 };
 
@@ -69,11 +79,17 @@ bool waitFor(const std::function<bool()>& done) {
 
 TEST(DisplayTest, WindowTrayIconAndAlertAppearOnARealDisplay) {
     if (!std::getenv("TAVRO_UI_DISPLAY_TEST")) GTEST_SKIP() << "runs as the ctest ui_display";
-    std::string xvfb = findXvfb();
+    std::string xvfb = findProgram("Xvfb");
     if (xvfb.empty()) GTEST_SKIP() << "Xvfb is not installed";
     XvfbServer server;
     ASSERT_TRUE(server.start(xvfb));
     setenv("DISPLAY", server.display().c_str(), 1);
+    // A tray host on the display, so that the status item shows as a real tray icon.
+    Child tray;
+    const std::string trayer = findProgram("trayer");
+    const bool trayStarted =
+        !trayer.empty() && tray.start({trayer, "--edge", "top", "--align", "right",
+                                       "--widthtype", "pixel", "--width", "120", "--height", "24"});
     setScreenSource(std::make_shared<FixedScreenSource>(
         std::vector<Screen>{{1, "Xvfb", {0, 0, 1280, 800}, {0, 0, 1280, 775}, 1.0}}));
 
@@ -102,6 +118,9 @@ TEST(DisplayTest, WindowTrayIconAndAlertAppearOnARealDisplay) {
     ASSERT_TRUE(backend->clickOnDisplay({350, 300}, false));
     EXPECT_EQ(presses, 1);
 
+    if (trayStarted) {
+        EXPECT_TRUE(waitFor([&] { return backend->hasTrayHost(); }));
+    }
     auto item = StatusBar::system().statusItemWithLength(StatusBar::kVariableLength);
     EXPECT_TRUE(waitFor([&] { return backend->isTrayIconShown(*item); }));
 
