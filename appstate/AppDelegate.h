@@ -11,13 +11,18 @@
 
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 
 #include "appstate/Guarded.h"
 #include "appstate/VXServerInterface.h"
 
+namespace platform::foundation {
+struct Notification;
+}
 namespace platform::ui {
+struct Event;
 class Window;
 class StatusItem;
 class Popover;
@@ -102,4 +107,70 @@ class AppDelegate {
     Object<AppMonitor> appMonitor;
     std::atomic<double> changeVolumeTime{0};  // milliseconds since 1970
     Guarded<std::string> timerInv;
+
+    // ---- Behaviour. Declared here so that the whole application names one delegate; defined
+    // by the application shell (the TAVRO_3D library), so only code that links it may call
+    // these. Unless a line says otherwise they run on the main thread.
+
+    // Launch, single instance, observers of the life of the process.
+    void applicationWillFinishLaunching();
+    void applicationDidFinishLaunching();
+    void enforceSingleInstance();
+    void runLaunchSequence();
+    void registerAppObservers();
+    void handleDidBecomeActive(const platform::foundation::Notification& note);
+    void handleGlassVersion(const platform::foundation::Notification& note);
+    void handleSystemVolume(const platform::foundation::Notification& note);
+    bool getCPUTypeIsARM() const;
+    bool checkisChinaSimplified() const;
+    bool checkTAVROGLASSWithName1WithDisplayName(const std::string& displayName) const;
+
+    // Status item, menu and main window.
+    void setUpStatusItem();
+    void choosePopoverContent();
+    void itemActionWithBtn();
+    void handleStatusItemClick();
+    void closePopoverOnOutsideClick();
+    void menuDidClose();
+    void showMainWindow();
+    bool applicationShouldHandleReopen(bool hasVisibleWindows);
+    bool applicationSupportsSecureRestorableState() const { return true; }
+
+    // Glasses monitoring and the plug sequence.
+    void startGlassMonitoring();
+    void showScreenRecordingAlert();
+    void updateGlassDisplayStatus(const platform::foundation::Notification& note);  // private queue
+    void handleGlassConnectionChange(const platform::foundation::Notification& note);
+    void showPanelAfterUnplug();
+    void scheduleShowHome();
+    void showHomeTick();  // global queue (timer)
+    void showHomePanel();
+    void startGlassSetup();    // any thread; hands over to the global queue
+    void waitForGlassDisplay();  // global queue
+    // The caller's thread. The shell hands the glasses server a DfuCheckResultHandler that
+    // forwards here (the delegate itself has no virtual functions, so that libraries below
+    // the shell can link the record without the shell).
+    void handleDfuCheckResult(bool needsDfu);
+    void showFirmwareUpdatePanel();
+    void closeGlass();
+    bool checkExtendedDisplay();  // any thread
+    void showExtendedDisplayAlert();
+
+    // Media-key volume.
+    void handleMediaKey(const platform::ui::Event& event);
+    void setGlassVolume(int64_t level, bool mute);
+
+    // Built-in brightness and privacy screen.
+    void closeBuiltinBrightness();
+    void restoreBuiltinBrightness();  // caller's thread; retries on the global queue
+
+    // Application update check: the completion receives true (go on) or false (an update
+    // is offered and shown).
+    void checkAppUpdate(std::function<void(bool)> completion = nullptr);
+
+    // Termination.
+    bool applicationShouldTerminate();  // answers "terminate now"
+    void applicationWillTerminate();
+    void exitAppWithIsRecover(bool isRecover);
+    void exitCleanup();
 };

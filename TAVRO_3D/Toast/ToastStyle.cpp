@@ -1,6 +1,6 @@
 #include "TAVRO_3D/Toast/ToastStyle.h"
 
-#include "TAVRO_3D/ColorFromHex.h"
+#include "TAVRO_3D/Widgets/ColorFromHex.h"
 
 using platform::ui::Color;
 

@@ -1,4 +1,4 @@
-#include "TAVRO_3D/ColorFromHex.h"
+#include "TAVRO_3D/Widgets/ColorFromHex.h"
 
 #include <cstdint>
 #include <string>

@@ -5,7 +5,7 @@
 #include <numbers>
 
 #include "TAVRO_3D/ProgressHUD/ProgressIndicatorLayer.h"
-#include "TAVRO_3D/SpinningProgressIndicatorLayer.h"
+#include "TAVRO_3D/Widgets/SpinningProgressIndicatorLayer.h"
 #include "WidgetTestSupport.h"
 #include "platform/ui/RecordingContext.h"
 

@@ -1,4 +1,4 @@
-#include "TAVRO_3D/TavroAutoFittingTextFieldLabel.h"
+#include "TAVRO_3D/Widgets/TavroAutoFittingTextFieldLabel.h"
 
 #include <algorithm>
 #include <limits>

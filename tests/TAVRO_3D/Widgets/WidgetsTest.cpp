@@ -3,11 +3,11 @@
 
 #include <cmath>
 
-#include "TAVRO_3D/ColorFromHex.h"
-#include "TAVRO_3D/OnlyIntegerValueFormatter.h"
-#include "TAVRO_3D/TavroAutoFittingTextFieldLabel.h"
-#include "TAVRO_3D/TavroCustomButton.h"
-#include "TAVRO_3D/TopAlignedView.h"
+#include "TAVRO_3D/Widgets/ColorFromHex.h"
+#include "TAVRO_3D/Widgets/OnlyIntegerValueFormatter.h"
+#include "TAVRO_3D/Widgets/TavroAutoFittingTextFieldLabel.h"
+#include "TAVRO_3D/Widgets/TavroCustomButton.h"
+#include "TAVRO_3D/Widgets/TopAlignedView.h"
 #include "WidgetTestSupport.h"
 #include "platform/ui/TextMeasurement.h"
 

@@ -2,7 +2,7 @@
 // window, written as PNG files into the build folder. The checks only make sure the
 // pictures were written and show the box where it belongs.
 
-#include "TAVRO_3D/ColorFromHex.h"
+#include "TAVRO_3D/Widgets/ColorFromHex.h"
 #include "TAVRO_3D/ProgressHUD/ProgressHUD.h"
 #include "TAVRO_3D/Toast/ViewToastOperations.h"
 #include "WidgetTestSupport.h"

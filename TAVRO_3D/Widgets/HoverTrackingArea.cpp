@@ -1,4 +1,4 @@
-#include "TAVRO_3D/HoverTrackingArea.h"
+#include "TAVRO_3D/Widgets/HoverTrackingArea.h"
 
 #include <vector>
 

@@ -1,6 +1,6 @@
-#include "TAVRO_3D/TavroCustomButton.h"
+#include "TAVRO_3D/Widgets/TavroCustomButton.h"
 
-#include "TAVRO_3D/HoverTrackingArea.h"
+#include "TAVRO_3D/Widgets/HoverTrackingArea.h"
 #include "platform/foundation/Bundle.h"
 
 namespace {

@@ -1,4 +1,4 @@
-#include "TAVRO_3D/OnlyIntegerValueFormatter.h"
+#include "TAVRO_3D/Widgets/OnlyIntegerValueFormatter.h"
 
 #include <algorithm>
 
