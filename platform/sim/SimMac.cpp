@@ -5,6 +5,7 @@
 #include "platform/foundation/NotificationCenter.h"
 #include "platform/foundation/Workspace.h"
 #include "platform/hid/SerialPorts.h"
+#include "platform/net/BackendHosts.h"
 #include "platform/screens/DisplayServer.h"
 #include "platform/screens/PowerManagement.h"
 
@@ -17,7 +18,9 @@ SimMac::SimMac(MachineProfile profile, SimUsbBus& bus)
       audio_(std::make_shared<audio::AudioHardware>()),
       capture_(std::make_shared<capture::CaptureMachine>(profile_.permissions.screenRecording,
                                                          profile_.permissions.accessibility)),
-      frames_(std::make_shared<SimDisplayFrames>(displays_)) {
+      frames_(std::make_shared<SimDisplayFrames>(displays_)),
+      backend_(std::make_unique<SimBackendServer>()) {
+    net::BackendHosts::setCurrent({backend_->baseAddress(), backend_->baseAddress()});
     foundation::setMachineValues(profile_.machine);
     screens::installDisplayServer(displays_);
     audio::installAudioHardware(audio_);
@@ -67,6 +70,8 @@ SimMac::~SimMac() {
     if (capture::captureMachine() == capture_) capture::installCaptureMachine(nullptr);
     if (capture::frameSource() == frames_) capture::installFrameSource(nullptr);
     foundation::clearMachineValues();
+    net::BackendHosts::setCurrent(net::BackendHosts::deployment());
+    backend_->stop();
 }
 
 std::shared_ptr<VirtualHidDevice> SimMac::makeDevice(const GlassesProfile& glasses) {
