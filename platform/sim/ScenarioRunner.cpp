@@ -210,11 +210,17 @@ bool ScenarioRunner::perform(const ScenarioStep& step) {
         case Action::VolumeKey:
             return volumeKey(step.text);
         case Action::Lock:
+            mac_.lockScreen();
+            return true;
         case Action::Unlock:
+            mac_.unlockScreen();
+            return true;
         case Action::Sleep:
+            mac_.systemSleep();
+            return true;
         case Action::Wake:
-            fail(describe(step) + ": this simulated Mac cannot do that yet");
-            return false;
+            mac_.systemWake();
+            return true;
         case Action::Reopen:
             return onMain("reopen", [] {
                 ui::Application::shared().activate();
