@@ -112,7 +112,14 @@ class AppDelegate {
     // by the application shell (the TAVRO_3D library), so only code that links it may call
     // these. Unless a line says otherwise they run on the main thread.
 
+    // Creates what the delegate owns for the life of the process: the five panels, the
+    // glasses server (not started), the empty status menu, and takes the shared display
+    // manager. Once, before launch; a later call does nothing.
+    void init();
+
     // Launch, single instance, observers of the life of the process.
+    // applicationWillFinishLaunching also makes this delegate the shared application's
+    // terminate and reopen handler.
     void applicationWillFinishLaunching();
     void applicationDidFinishLaunching();
     void enforceSingleInstance();
@@ -177,6 +184,9 @@ class AppDelegate {
 
     // Termination.
     bool applicationShouldTerminate();  // answers "terminate now"
+    // The clean-up (unless this copy only handed over to another), then the glasses
+    // server's monitor thread is stopped while the main queue still runs, since that thread
+    // waits for main-queue observers of its posts.
     void applicationWillTerminate();
     void exitAppWithIsRecover(bool isRecover);
     void exitCleanup();
