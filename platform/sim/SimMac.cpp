@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "platform/hid/SerialPorts.h"
+#include "platform/net/BackendHosts.h"
 #include "platform/screens/DisplayServer.h"
 
 namespace platform::sim {
@@ -13,7 +14,9 @@ SimMac::SimMac(MachineProfile profile, SimUsbBus& bus)
       displays_(std::make_shared<SimDisplayServer>(profile_.displays)),
       audio_(std::make_shared<audio::AudioHardware>()),
       capture_(std::make_shared<capture::CaptureMachine>(profile_.permissions.screenRecording,
-                                                         profile_.permissions.accessibility)) {
+                                                         profile_.permissions.accessibility)),
+      backend_(std::make_unique<SimBackendServer>()) {
+    net::BackendHosts::setCurrent({backend_->baseAddress(), backend_->baseAddress()});
     foundation::setMachineValues(profile_.machine);
     screens::installDisplayServer(displays_);
     audio::installAudioHardware(audio_);
@@ -61,6 +64,8 @@ SimMac::~SimMac() {
     if (audio::audioHardware() == audio_) audio::installAudioHardware(nullptr);
     if (capture::captureMachine() == capture_) capture::installCaptureMachine(nullptr);
     foundation::clearMachineValues();
+    net::BackendHosts::setCurrent(net::BackendHosts::deployment());
+    backend_->stop();
 }
 
 std::shared_ptr<VirtualHidDevice> SimMac::makeDevice(const GlassesProfile& glasses) {

@@ -13,6 +13,7 @@
 #include "platform/audio/AudioHardware.h"
 #include "platform/capture/CaptureServices.h"
 #include "platform/sim/MachineProfile.h"
+#include "platform/sim/SimBackendServer.h"
 #include "platform/sim/SimDisplayServer.h"
 #include "platform/sim/SimUsbBus.h"
 #include "platform/sim/VirtualGlasses.h"
@@ -39,6 +40,13 @@ class SimMac {
     // Screen-recording permission, accessibility trust and the events the application
     // posted, installed while the SimMac lives.
     capture::CaptureMachine& capture() { return *capture_; }
+    // The machine's backend server; both region hosts point at it while the SimMac lives.
+    SimBackendServer& backend() { return *backend_; }
+
+    // Another application became the active one, or quit: posted on the workspace centre
+    // on the calling thread, as the system's workspace notices are.
+    void activateApplication(const std::string& localizedName, const std::string& bundleIdentifier = {});
+    void terminateApplication(const std::string& localizedName, const std::string& bundleIdentifier = {});
 
     // Builds the virtual device a glasses profile describes, unplugged.
     static std::shared_ptr<VirtualHidDevice> makeDevice(const GlassesProfile& glasses);
@@ -59,6 +67,7 @@ class SimMac {
     std::shared_ptr<audio::AudioHardware> audio_;
     std::map<const hid::BusDevice*, audio::AudioObjectId> glassesAudio_;
     std::shared_ptr<capture::CaptureMachine> capture_;
+    std::unique_ptr<SimBackendServer> backend_;
     uint64_t busListener_ = 0;
 };
 
