@@ -9,6 +9,7 @@
 #include "common/GlobalHelpers.h"
 #include "display/DummyManager.h"
 #include "display/ScreenRecognition.h"
+#include "display/TavroSystemSleepOrPowerOn.h"
 #include "display/tavroDisplayManager.h"
 #include "glasses/TavroUSBServiceOC.h"
 #include "glasses/TavroVXServer.h"
@@ -19,11 +20,6 @@
 #include "platform/screens/Reconfiguration.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/Screen.h"
-
-#if __has_include("display/TavroSystemSleepOrPowerOn.h")
-#include "display/TavroSystemSleepOrPowerOn.h"
-#define TAVRO_HAS_SLEEP_OBSERVER 1
-#endif
 
 namespace fdn = platform::foundation;
 namespace ui = platform::ui;
@@ -66,9 +62,7 @@ void replayGlassesPlug() {
 // Touching the shared observer creates it and so registers its observers; this is the one
 // place that does.
 void ensureSleepOrPowerOnObserver() {
-#ifdef TAVRO_HAS_SLEEP_OBSERVER
     (void)TavroSystemSleepOrPowerOn::shared();
-#endif
 }
 
 void recentreCursor() {

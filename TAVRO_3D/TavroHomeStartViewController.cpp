@@ -10,16 +10,13 @@
 #include "platform/foundation/Dispatch.h"
 #include "platform/foundation/OperationQueue.h"
 #include "platform/ui/Window.h"
+#include "stereo3d/TavroDepthCustomManager.h"
 
 #if __has_include("TAVRO_3D/TavroGlassConnectSuccessViewController.h")
 #include "TAVRO_3D/TavroGlassConnectSuccessViewController.h"
 #define TAVRO_HAS_CONNECTED_PANEL 1
 #endif
 
-#if __has_include("stereo3d/TavroDepthCustomManager.h")
-#include "stereo3d/TavroDepthCustomManager.h"
-#define TAVRO_HAS_DEPTH_MANAGER 1
-#endif
 
 namespace fdn = platform::foundation;
 namespace ui = platform::ui;
@@ -120,12 +117,9 @@ void TavroHomeStartViewController::startButtonClick(ui::UiObject& /*sender*/) {
 }
 
 void TavroHomeStartViewController::launchAI3D() {
-#ifdef TAVRO_HAS_DEPTH_MANAGER
-    auto& delegate = AppDelegate::shared();
-    auto manager = TavroDepthCustomManager::shared();
-    delegate.depthManager.set(manager);
+    auto manager = TavroDepthCustomManager::sharedPointer();
+    AppDelegate::shared().depthManager.set(manager);
     manager->startAI3D();
-#endif
 }
 
 void TavroHomeStartViewController::handleConnectResult(const fdn::Notification& note) {
