@@ -13,10 +13,13 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "appstate/Guarded.h"
 #include "appstate/VXServerInterface.h"
+#include "platform/foundation/Error.h"
+#include "platform/foundation/Value.h"
 
 namespace platform::foundation {
 struct Notification;
@@ -174,6 +177,13 @@ class AppDelegate {
     // Application update check: the completion receives true (go on) or false (an update
     // is offered and shown).
     void checkAppUpdate(std::function<void(bool)> completion = nullptr);
+    // The check's two outcomes, on the main queue: the backend's reply (its success flag and
+    // reply dictionary) or a failure of the request.
+    void handleUpdateCheckReply(bool success,
+                                const std::optional<platform::foundation::ValueDictionary>& reply,
+                                const std::function<void(bool)>& completion);
+    void handleUpdateCheckFailure(const platform::foundation::Error& error,
+                                  const std::function<void(bool)>& completion);
 
     // Termination.
     bool applicationShouldTerminate();  // answers "terminate now"
