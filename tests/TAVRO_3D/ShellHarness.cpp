@@ -2,8 +2,11 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <fstream>
+#include <future>
 
+#include "backend/TavroFMDBManager.h"
 #include "common/TavroLocalizationHelper.h"
 #include "common/TavroLog.h"
 #include "display/DummyManager.h"
@@ -93,6 +96,7 @@ void ShellHarness::TearDown() {
     fd::MainLoop::drain();
     DummyManager::discardDummies();
     scopedClock_.reset();
+    TavroFMDBManager::shareManager().closeDatabase();
     fd::UserDefaults::resetStandard();
     fd::setHomeDirectory({});
     std::filesystem::remove_all(home_);
@@ -202,4 +206,30 @@ size_t ShellHarness::logLinesWith(const std::string& text) const {
 std::vector<ShownAlert> ShellHarness::alerts() const {
     std::lock_guard lock(alertMutex_);
     return alerts_;
+}
+
+std::vector<int64_t> ShellHarness::postedEvents() const {
+    std::vector<int64_t> types;
+    for (const auto& event : mac_->backend().receivedEvents()) {
+        auto type = event.body.find("eventType");
+        if (type != event.body.end()) types.push_back(type->second.asInt64());
+    }
+    std::sort(types.begin(), types.end());
+    return types;
+}
+
+bool ShellHarness::awaitPostedEvents(size_t count) {
+    return runUntil([&] { return postedEvents().size() >= count; }, 60);
+}
+
+std::vector<int64_t> ShellHarness::storedEvents() {
+    std::promise<TavroFMDBManager::Rows> rows;
+    TavroFMDBManager::shareManager().selectAll(
+        [&](TavroFMDBManager::Rows all, int64_t, std::string) { rows.set_value(std::move(all)); });
+    std::vector<int64_t> types;
+    for (const auto& row : rows.get_future().get()) {
+        auto type = row.find("eventType");
+        if (type != row.end()) types.push_back(type->second.asInt64());
+    }
+    return types;
 }

@@ -88,6 +88,13 @@ class ShellHarness : public ::testing::Test {
     // The log file's lines that hold `text`.
     size_t logLinesWith(const std::string& text) const;
 
+    // Types of the usage events the SimMac's backend received, sorted (they are posted
+    // from a concurrent queue); awaitPostedEvents waits until there are `count`.
+    std::vector<int64_t> postedEvents() const;
+    bool awaitPostedEvents(size_t count);
+    // Types of the events in the usage table, in the order they were stored.
+    static std::vector<int64_t> storedEvents();
+
     std::vector<ShownAlert> alerts() const;
     void answerAlerts(int response) { alertResponse_ = response; }
 

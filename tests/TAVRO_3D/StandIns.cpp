@@ -1,4 +1,5 @@
-// Stand-ins for the neighbours of the shell that this test binary does not link.
+// Stand-ins for the neighbours of the shell that are not built yet: the panels and the
+// brightness and volume duties of the delegate.
 #include "tests/TAVRO_3D/StandIns.h"
 
 #include <map>
@@ -38,19 +39,9 @@ Record& record() {
 
 void reset() {
     auto& r = record();
-    {
-        std::lock_guard lock(r.mutex);
-        r.events_.clear();
-    }
     r.dfuViewResets = 0;
     r.updatesBegun = 0;
-    r.ai3dStops = 0;
     r.brightnessRestores = 0;
-    r.usageTableWritesFinished = 0;
-    r.usageTablesCreated = 0;
-    r.storedUploads = 0;
-    r.appMonitorsStarted = 0;
-    r.updateChecks = 0;
 }
 
 }  // namespace standins
@@ -85,20 +76,7 @@ ui::ViewControllerPtr makeExitScreen() {
 void resetDfuView() { ++standins::record().dfuViewResets; }
 void beginUpdateWhenShown() { ++standins::record().updatesBegun; }
 
-void recordUsageEvent(int64_t type, bool store) { standins::record().addEvent({type, store}); }
-void createUsageTable() { ++standins::record().usageTablesCreated; }
-void finishUsageTableWrites() { ++standins::record().usageTableWritesFinished; }
-void uploadStoredUsageEvents() { ++standins::record().storedUploads; }
-void startAppMonitor(AppDelegate&) { ++standins::record().appMonitorsStarted; }
-void takeReportingManager(AppDelegate&) {}
-
-void stopAI3D(AppDelegate&) { ++standins::record().ai3dStops; }
-
 }  // namespace shell
 
 void AppDelegate::restoreBuiltinBrightness() { ++standins::record().brightnessRestores; }
 void AppDelegate::setGlassVolume(int64_t, bool) {}
-void AppDelegate::checkAppUpdate(std::function<void(bool)> completion) {
-    ++standins::record().updateChecks;
-    if (completion) completion(true);
-}
