@@ -7,6 +7,7 @@
 #include <future>
 
 #include "backend/TavroFMDBManager.h"
+#include "common/GlobalHelpers.h"
 #include "common/TavroLocalizationHelper.h"
 #include "common/TavroLog.h"
 #include "display/DummyManager.h"
@@ -232,4 +233,8 @@ std::vector<int64_t> ShellHarness::storedEvents() {
         if (type != row.end()) types.push_back(type->second.asInt64());
     }
     return types;
+}
+
+float ShellHarness::builtinBrightness() {
+    return common::builtinBrightness(delegate().builtinDisplayID.load());
 }

@@ -95,6 +95,9 @@ class ShellHarness : public ::testing::Test {
     // Types of the events in the usage table, in the order they were stored.
     static std::vector<int64_t> storedEvents();
 
+    // The built-in screen's brightness (0 without one).
+    float builtinBrightness();
+
     std::vector<ShownAlert> alerts() const;
     void answerAlerts(int response) { alertResponse_ = response; }
 

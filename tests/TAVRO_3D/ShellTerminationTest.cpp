@@ -34,7 +34,6 @@ TEST_F(ShellTerminationTest, QuitWithGlassesSwitchesThemTo2DAndStoresTheUsage) {
         EXPECT_EQ(commands[i], std::make_pair(uint16_t{1}, uint16_t{3}));
     }
     EXPECT_TRUE(delegate().isExit.load());
-    EXPECT_EQ(standins::record().brightnessRestores.load(), 1);
     // Stored, and in the table as the quit returns.
     EXPECT_EQ(storedEvents(), (std::vector<int64_t>{2, 4}));
 
@@ -48,7 +47,16 @@ TEST_F(ShellTerminationTest, QuitWithoutGlassesStoresOnlyTheDuration) {
     standins::reset();
     delegate().applicationWillTerminate();
     EXPECT_EQ(storedEvents(), std::vector<int64_t>{2});
-    EXPECT_EQ(standins::record().brightnessRestores.load(), 1);
+}
+
+TEST_F(ShellTerminationTest, QuitWithThePrivacyScreenOnGivesTheBrightnessBackFirst) {
+    const float bright = builtinBrightness();
+    ASSERT_GT(bright, 0);
+    delegate().closeBuiltinBrightness();
+    ASSERT_TRUE(runUntil([&] { return builtinBrightness() == 0; }));
+    hold();  // nothing may run after the quit's own work
+    delegate().applicationWillTerminate();
+    EXPECT_EQ(builtinBrightness(), bright);
 }
 
 TEST_F(ShellTerminationTest, QuitNeverWaitsForAMonitorThreadThatWaitsForTheMainThread) {

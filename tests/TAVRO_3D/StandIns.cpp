@@ -1,5 +1,4 @@
-// Stand-ins for the neighbours of the shell that are not built yet: the panels and the
-// brightness and volume duties of the delegate.
+// Stand-ins for the panels, whose controllers are not all built yet.
 #include "tests/TAVRO_3D/StandIns.h"
 
 #include <map>
@@ -41,7 +40,6 @@ void reset() {
     auto& r = record();
     r.dfuViewResets = 0;
     r.updatesBegun = 0;
-    r.brightnessRestores = 0;
 }
 
 }  // namespace standins
@@ -78,5 +76,4 @@ void beginUpdateWhenShown() { ++standins::record().updatesBegun; }
 
 }  // namespace shell
 
-void AppDelegate::restoreBuiltinBrightness() { ++standins::record().brightnessRestores; }
-void AppDelegate::setGlassVolume(int64_t, bool) {}
+

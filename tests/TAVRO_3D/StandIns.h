@@ -1,6 +1,6 @@
 #pragma once
-// What the shell's tests see of the neighbours that are not built yet: the panels and the
-// delegate's brightness and volume duties are stood in for by recorders. Thread-safe.
+// What the shell's tests see of the panels, which are stood in for until all are built:
+// what was asked of them is counted. Thread-safe.
 
 #include <atomic>
 #include <cstdint>
@@ -14,7 +14,6 @@ namespace standins {
 struct Record {
     std::atomic<int> dfuViewResets{0};
     std::atomic<int> updatesBegun{0};
-    std::atomic<int> brightnessRestores{0};
 };
 
 Record& record();
