@@ -26,7 +26,7 @@ const std::map<std::string, Action>& actionNames() {
         {"wake", Action::Wake},          {"reopen", Action::Reopen},
         {"answerAlert", Action::AnswerAlert}, {"expectPanel", Action::ExpectPanel},
         {"expectAlert", Action::ExpectAlert}, {"expectLog", Action::ExpectLog},
-        {"quit", Action::Quit},
+        {"backend", Action::Backend},    {"quit", Action::Quit},
     };
     return names;
 }
@@ -140,6 +140,24 @@ std::optional<foundation::Error> parseStep(const json& entry, ScenarioStep& step
             step.seconds = 10;
             if (!readSeconds(entry, "within", step.seconds, false))
                 return wrong("within is a number of seconds");
+            break;
+        }
+        case Action::Backend: {
+            std::string version;
+            if (!readText(entry, "offer", version, false) ||
+                !readText(entry, "mode", step.text, false)) {
+                return wrong("mode and offer are texts");
+            }
+            if (entry.contains("offer") == entry.contains("mode"))
+                return wrong("either a mode or an offer");
+            if (entry.contains("offer")) {
+                if (version.empty()) return wrong("offer names a version");
+                step.offer = true;
+                step.text = version;
+            } else if (step.text != "normal" && step.text != "fail" && step.text != "hang" &&
+                       step.text != "garbage") {
+                return wrong("unknown mode " + step.text);
+            }
             break;
         }
         case Action::Lock:
