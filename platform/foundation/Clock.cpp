@@ -74,9 +74,7 @@ void Clock::sleepFor(Duration length) {
     std::mutex mutex;
     std::condition_variable wake;
     std::unique_lock lock(mutex);
-    const auto start = now();
-    const auto deadline = length >= TimePoint::max() - start ? TimePoint::max() : start + length;
-    waitUntil(lock, wake, deadline, [] { return false; });
+    waitUntil(lock, wake, later(now(), length), [] { return false; });
 }
 
 Clock::Duration Clock::fromSeconds(double seconds) {
@@ -84,6 +82,14 @@ Clock::Duration Clock::fromSeconds(double seconds) {
     double nanos = seconds * 1e9;
     if (nanos >= 9.2e18) return Duration::max();
     return Duration{static_cast<Duration::rep>(std::llround(nanos))};
+}
+
+Clock::TimePoint Clock::later(TimePoint point, Duration length) {
+    const auto base = point.time_since_epoch().count();
+    const auto step = length.count();
+    if (step > 0 && base > Duration::max().count() - step) return TimePoint::max();
+    if (step < 0 && base < Duration::min().count() - step) return TimePoint::min();
+    return point + length;
 }
 
 double Clock::toSeconds(Duration length) { return static_cast<double>(length.count()) / 1e9; }

@@ -62,6 +62,9 @@ public:
     // the range (infinity included) gives Duration::max().
     static Duration fromSeconds(double seconds);
     static double toSeconds(Duration length);
+    // `point` + `length`, held at the ends of the range instead of overflowing: a deadline
+    // "Duration::max() from now" is one that never comes.
+    static TimePoint later(TimePoint point, Duration length);
 
     // The process-wide clock (the real clock at speed 1 until another is installed). The
     // handle keeps it alive while held.
