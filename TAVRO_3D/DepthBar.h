@@ -1,0 +1,44 @@
+#pragma once
+// The depth bar of the connected panel and popover: where the knob sits for a position on
+// the bar, which depth a position stands for, and how that depth is written in the label.
+// The bar maps linearly onto 0...0.015 (0.00015 per hundredth of its width) and snaps to
+// either end within half a visible knob of it. Pure functions, safe on any thread.
+
+#include <optional>
+#include <string>
+
+namespace depthbar {
+
+inline constexpr float kMaxDepth = 0.015f;
+inline constexpr float kDepthPerHundredth = 0.00015f;
+// The knob picture carries this much transparent margin in all, half on each side; the
+// popover's smaller knob places itself with a margin of 16.
+inline constexpr double kPanelKnobMargin = 14.0;
+inline constexpr double kPopoverKnobMargin = 16.0;
+
+// `x` clamped to the bar (0...width); 0 for a bar without width.
+double clampedPosition(double x, double barWidth);
+
+// The knob's leading offset inside the bar for the position `x`: the knob at the left end,
+// at the right end, or centred on the position.
+double knobLeadingOffset(double x, double barWidth, double knobWidth, double knobMargin);
+
+// The depth `x` stands for (unrounded). A bar without width gives 0 rather than dividing
+// by its width.
+float depthForPosition(double x, double barWidth, double knobWidth);
+
+// The position on a bar of `barWidth` that shows `depth`.
+double positionForDepth(float depth, double barWidth);
+
+// `depth` with at least 1 and at most 2 significant digits in the machine's locale
+// ("0.0075"; "0,0075" with a decimal comma); none when it cannot be formatted.
+std::optional<std::string> formatDepth(float depth);
+
+// The depth the label's text stands for: the text read back, or `depth` itself when the
+// text does not read back as a number (a decimal comma).
+float roundedDepth(const std::string& text, float depth);
+
+// The default depth of a screen mode; none for an unknown mode (the depth stays).
+std::optional<float> defaultDepthForMode(long long mode);
+
+}  // namespace depthbar
