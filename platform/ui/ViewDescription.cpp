@@ -437,7 +437,11 @@ void Loader::bindOutlet(Props& props, const std::shared_ptr<UiObject>& object) {
     if (!owner_->bindOutlet(*name, object, &expected)) {
         fail(props.path(), "outlet '" + *name + "' of " + owner_->ownerName() +
                                " cannot hold this element (" + expected + " expected)");
+        return;
     }
+    // Scenarios and tests find a view by the outlet that holds it.
+    if (auto* view = dynamic_cast<View*>(object.get()); view && view->identifier().empty())
+        view->setIdentifier(*name);
 }
 
 void Loader::addRecognizers(View& view, Props& props) {

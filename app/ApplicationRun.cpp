@@ -1,0 +1,186 @@
+#include "app/ApplicationRun.h"
+
+#include <cstdlib>
+#include <ctime>
+#include <memory>
+#include <optional>
+
+#include "app/QuitSignals.h"
+#include "appstate/AppDelegate.h"
+#include "platform/foundation/Bundle.h"
+#include "platform/foundation/Clock.h"
+#include "platform/foundation/Dispatch.h"
+#include "platform/foundation/FileSystem.h"
+#include "platform/foundation/ProcessLockRegistry.h"
+#include "platform/sim/MachineProfiles.h"
+#include "platform/sim/RunLog.h"
+#include "platform/sim/Scenario.h"
+#include "platform/ui/Application.h"
+#include "platform/ui/DisplayBackend.h"
+
+namespace app {
+
+namespace fdn = platform::foundation;
+namespace sim = platform::sim;
+namespace ui = platform::ui;
+
+namespace {
+
+RunResult cannotStart(std::string why) {
+    RunResult result;
+    result.exitStatus = 2;
+    result.error = std::move(why);
+    return result;
+}
+
+std::string timeStamp() {
+    std::time_t now = std::time(nullptr);
+    std::tm local{};
+    localtime_r(&now, &local);
+    char text[32];
+    std::strftime(text, sizeof text, "%Y%m%d-%H%M%S", &local);
+    return text;
+}
+
+std::optional<std::string> defaultScenarioPath() {
+    return fdn::Bundle::main().pathForResource("default", "json", "scenarios");
+}
+
+// The display the run shows on: the recorder, in front of a real display when there is one.
+std::shared_ptr<ui::DisplayBackend> startDisplay(RunOptions::Display display, std::string& error) {
+    const char* name = std::getenv("DISPLAY");
+    const bool wanted = display == RunOptions::Display::Required ||
+                        (display == RunOptions::Display::Automatic && name && *name);
+    if (!wanted) {
+        ui::startDisplay(ui::DisplayChoice::Headless);
+        return nullptr;
+    }
+    auto backend = ui::startDisplay(display == RunOptions::Display::Required
+                                        ? ui::DisplayChoice::Display
+                                        : ui::DisplayChoice::Automatic,
+                                    &error);
+    return backend;
+}
+
+}  // namespace
+
+RunResult runApplication(const RunOptions& options, const std::function<void(RunView&)>& afterQuit) {
+    // The scenario first: it may name the machine.
+    std::optional<sim::Scenario> scenario;
+    if (options.scenarioPath != "none") {
+        std::string path = options.scenarioPath;
+        if (path.empty()) path = defaultScenarioPath().value_or("");
+        if (path.empty()) return cannotStart("the bundle has no default scenario");
+        auto loaded = sim::loadScenario(path);
+        if (auto* error = std::get_if<fdn::Error>(&loaded))
+            return cannotStart(path + ": " + error->localizedDescription);
+        scenario = std::get<sim::Scenario>(std::move(loaded));
+    }
+    const std::string machine = !options.machineGiven && scenario && scenario->machine
+                                    ? *scenario->machine
+                                    : options.machine;
+    auto profile = sim::machineProfileNamed(machine);
+    if (auto* error = std::get_if<fdn::Error>(&profile))
+        return cannotStart("no machine \"" + machine + "\": " + error->localizedDescription);
+    sim::BackendChoice choice;
+    choice.profile = std::get<sim::MachineProfile>(std::move(profile));
+    if (scenario && scenario->permissions) choice.profile.permissions = *scenario->permissions;
+    choice.machineName = machine;
+    choice.homeFolder = options.homeFolder;
+    choice.freshHome = options.freshHome;
+
+    // Before any thread starts: the signal mask that threads inherit, the clock, backends.
+    if (options.handleSignals) QuitSignals::block();
+    fdn::Clock::setCurrent(std::make_shared<fdn::RealClock>(options.speed));
+    auto installed = sim::PlatformBackends::install(std::move(choice));
+    if (auto* error = std::get_if<fdn::Error>(&installed))
+        return cannotStart("cannot set the machine up: " + error->localizedDescription);
+    auto backends = std::get<std::unique_ptr<sim::PlatformBackends>>(std::move(installed));
+
+    RunResult result;
+    result.homeFolder = backends->homeFolder();
+    std::string displayError;
+    auto display = startDisplay(options.display, displayError);
+    if (options.display == RunOptions::Display::Required && !display) {
+        return cannotStart("no display: " + displayError);
+    }
+    const bool headless = display == nullptr;
+    result.snapshotsFolder = options.snapshotsFolder;
+    if (result.snapshotsFolder.empty() && headless) {
+        result.snapshotsFolder =
+            fdn::appendPathComponent(backends->homeFolder(), "Runs/" + timeStamp());
+    }
+    if (!result.snapshotsFolder.empty()) fdn::createDirectory(result.snapshotsFolder, true);
+    auto log = std::make_shared<sim::RunLog>(
+        result.snapshotsFolder.empty()
+            ? std::string()
+            : fdn::appendPathComponent(result.snapshotsFolder, "run.log"),
+        options.echoLog);
+    log->line("simulated Mac \"" + machine + "\", home folder " + result.homeFolder);
+    log->line(headless ? "headless; pictures and log in " + result.snapshotsFolder
+                       : "on display " + std::string(std::getenv("DISPLAY")) +
+                             (result.snapshotsFolder.empty()
+                                  ? std::string()
+                                  : "; pictures and log in " + result.snapshotsFolder));
+    auto recorder = std::make_shared<sim::ScreenRecorder>(display, result.snapshotsFolder, log);
+    ui::Application::shared().setBackend(recorder);
+
+    // One copy per home folder: a later copy hands over to the first.
+    auto registry = std::make_shared<fdn::ProcessLockRegistry>(
+        fdn::Bundle::main().bundleIdentifier(), [] {
+            auto& application = ui::Application::shared();
+            application.activate();
+            application.reopen();
+        });
+    fdn::setRunningApplications(registry);
+
+    std::unique_ptr<QuitSignals> signals;
+    if (options.handleSignals) {
+        signals = std::make_unique<QuitSignals>([log] {
+            log->line("quit signal");
+            ui::Application::shared().terminate();
+        });
+    }
+
+    std::unique_ptr<sim::ScenarioRunner> runner;
+    if (scenario && backends->mac()) {
+        sim::ScenarioRunner::Options runnerOptions;
+        runnerOptions.quitAtEnd = options.quitAtScenarioEnd.value_or(headless);
+        runner = std::make_unique<sim::ScenarioRunner>(std::move(*scenario), *backends->mac(),
+                                                       recorder, log, runnerOptions);
+    }
+
+    AppDelegate& delegate = AppDelegate::shared();
+    fdn::mainQueue()->async([&] {
+        delegate.applicationWillFinishLaunching();
+        if (ui::Application::shared().terminateRequested()) {
+            result.duplicate = true;
+            log->line("another copy runs on this Mac; it comes to the front");
+            return;
+        }
+        delegate.applicationDidFinishLaunching();
+        if (runner) runner->start();
+    });
+    fdn::MainLoop::run();
+
+    if (runner) {
+        runner->stop();
+        result.failures = runner->failures();
+    }
+    signals.reset();
+    registry->stop();
+    fdn::setRunningApplications(nullptr);
+    if (afterQuit) {
+        RunView view{*backends, runner.get()};
+        afterQuit(view);
+    }
+    result.screen = recorder->record();
+    result.exitStatus = result.failures.empty() ? 0 : 1;
+    log->line(result.exitStatus == 0 ? "quit" : "quit; the scenario failed");
+    runner.reset();
+    ui::Application::shared().setBackend(nullptr);
+    backends.reset();
+    return result;
+}
+
+}  // namespace app

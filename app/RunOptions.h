@@ -1,0 +1,34 @@
+#pragma once
+// What a run of the application is told: the simulated Mac's profile ("--machine"), the
+// scenario it plays ("--scenario"; the bundle's default scenario unless told otherwise),
+// the clock's speed factor ("--speed") and where its pictures and log go ("--snapshots").
+// Parsing is pure and never throws; a bad command line is an error text.
+
+#include <optional>
+#include <string>
+#include <variant>
+#include <vector>
+
+namespace app {
+
+struct RunOptions {
+    std::string machine = "macbook";
+    bool machineGiven = false;   // --machine was on the command line (wins over a scenario's)
+    std::string scenarioPath;    // empty: the bundle's default scenario; "none": no scenario
+    double speed = 1.0;
+    std::string snapshotsFolder; // empty: a new folder in the SimMac's home folder
+
+    // Not on the command line: for whole-application tests.
+    enum class Display { Automatic, Headless, Required };
+    Display display = Display::Automatic;
+    std::string homeFolder;      // empty: the SimMac's own home folder
+    bool freshHome = false;
+    bool handleSignals = true;   // Ctrl-C and SIGTERM quit through the termination
+    bool echoLog = true;         // the run log also goes to standard output
+    std::optional<bool> quitAtScenarioEnd;  // default: only when headless
+};
+
+std::variant<RunOptions, std::string> parseRunOptions(const std::vector<std::string>& arguments);
+std::string runOptionsUsage();
+
+}  // namespace app

@@ -1,0 +1,155 @@
+#include "platform/foundation/ProcessLockRegistry.h"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/file.h>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+
+#include "platform/foundation/Dispatch.h"
+#include "platform/foundation/FileSystem.h"
+#include "platform/foundation/SystemInfo.h"
+
+namespace platform::foundation {
+
+namespace {
+
+constexpr const char* kActivateLine = "activate\n";
+
+std::string registryFolder() {
+    return appendPathComponent(applicationSupportDirectory(), ".running");
+}
+
+bool socketAddress(const std::string& path, sockaddr_un& address) {
+    std::memset(&address, 0, sizeof address);
+    address.sun_family = AF_UNIX;
+    if (path.size() >= sizeof address.sun_path) return false;
+    std::memcpy(address.sun_path, path.c_str(), path.size() + 1);
+    return true;
+}
+
+int64_t readPid(int fd) {
+    char text[32] = {};
+    if (::pread(fd, text, sizeof text - 1, 0) <= 0) return 0;
+    return std::atoll(text);
+}
+
+}  // namespace
+
+ProcessLockRegistry::ProcessLockRegistry(std::string bundleIdentifier,
+                                         std::function<void()> onActivate)
+    : identifier_(std::move(bundleIdentifier)),
+      onActivate_(std::move(onActivate)),
+      lockPath_(appendPathComponent(registryFolder(), identifier_ + ".lock")),
+      socketPath_(appendPathComponent(registryFolder(), identifier_ + ".sock")) {
+    createDirectory(registryFolder(), true);
+    lockFd_ = ::open(lockPath_.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    if (lockFd_ < 0) {
+        systemLog("running applications: cannot open " + lockPath_);
+        holder_ = true;  // alone, as far as anyone can tell
+        return;
+    }
+    if (::flock(lockFd_, LOCK_EX | LOCK_NB) != 0) return;  // another copy runs
+    holder_ = true;
+    const std::string pid = std::to_string(::getpid()) + "\n";
+    if (::ftruncate(lockFd_, 0) != 0 || ::pwrite(lockFd_, pid.data(), pid.size(), 0) < 0) {
+        systemLog("running applications: cannot write " + lockPath_);
+    }
+    sockaddr_un address;
+    if (!socketAddress(socketPath_, address)) {
+        systemLog("running applications: socket path too long: " + socketPath_);
+        return;
+    }
+    ::unlink(socketPath_.c_str());  // left by a holder that ended without clean-up
+    int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    if (fd < 0 || ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
+        ::listen(fd, 4) != 0 || ::pipe2(wakePipe_, O_CLOEXEC) != 0) {
+        systemLog("running applications: cannot listen on " + socketPath_);
+        if (fd >= 0) ::close(fd);
+        return;
+    }
+    listenFd_ = fd;
+    listener_ = std::thread([this] { listen(); });
+}
+
+ProcessLockRegistry::~ProcessLockRegistry() {
+    stop();
+}
+
+void ProcessLockRegistry::stop() {
+    std::lock_guard lock(stopMutex_);
+    if (wakePipe_[1] >= 0) {
+        const char byte = 0;
+        if (::write(wakePipe_[1], &byte, 1) < 0) systemLog("running applications: cannot wake");
+    }
+    if (listener_.joinable()) listener_.join();
+    if (listenFd_ >= 0) {
+        ::close(listenFd_);
+        ::unlink(socketPath_.c_str());
+        listenFd_ = -1;
+    }
+    for (int& fd : wakePipe_) {
+        if (fd >= 0) ::close(fd);
+        fd = -1;
+    }
+    if (lockFd_ >= 0) ::close(lockFd_);  // lets go of the lock
+    lockFd_ = -1;
+}
+
+// Every connection that says "activate" brings this copy to the front.
+void ProcessLockRegistry::listen() {
+    for (;;) {
+        pollfd fds[2] = {{listenFd_, POLLIN, 0}, {wakePipe_[0], POLLIN, 0}};
+        if (::poll(fds, 2, -1) < 0) {
+            if (errno == EINTR) continue;
+            return;
+        }
+        if (fds[1].revents != 0) return;
+        if ((fds[0].revents & POLLIN) == 0) continue;
+        int client = ::accept4(listenFd_, nullptr, nullptr, SOCK_CLOEXEC);
+        if (client < 0) continue;
+        // A peer that connects and says nothing must not hold the listener up for long.
+        pollfd in = {client, POLLIN, 0};
+        char line[16] = {};
+        if (::poll(&in, 1, 1000) > 0 && ::read(client, line, sizeof line - 1) > 0 &&
+            std::strncmp(line, kActivateLine, std::strlen(kActivateLine)) == 0 && onActivate_) {
+            mainQueue()->async(onActivate_);
+        }
+        ::close(client);
+    }
+}
+
+std::vector<RunningApplication> ProcessLockRegistry::runningApplicationsWithBundleIdentifier(
+    const std::string& bundleIdentifier) const {
+    if (bundleIdentifier != identifier_) return {};
+    std::vector<RunningApplication> list;
+    if (!holder_) list.push_back({lockFd_ >= 0 ? readPid(lockFd_) : 0, identifier_});
+    list.push_back(currentApplication());
+    return list;
+}
+
+RunningApplication ProcessLockRegistry::currentApplication() const {
+    return {static_cast<int64_t>(::getpid()), identifier_};
+}
+
+bool ProcessLockRegistry::activate(const RunningApplication& application) {
+    if (application.bundleIdentifier != identifier_) return false;
+    if (application == currentApplication()) {
+        if (onActivate_) mainQueue()->async(onActivate_);
+        return true;
+    }
+    sockaddr_un address;
+    if (!socketAddress(socketPath_, address)) return false;
+    int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    if (fd < 0) return false;
+    const bool sent = ::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0 &&
+                      ::send(fd, kActivateLine, std::strlen(kActivateLine), MSG_NOSIGNAL) > 0;
+    ::close(fd);
+    return sent;
+}
+
+}  // namespace platform::foundation

@@ -1,0 +1,196 @@
+#include "platform/sim/Scenario.h"
+
+#include <cmath>
+#include <map>
+#include <nlohmann/json.hpp>
+
+#include "platform/foundation/FileSystem.h"
+
+namespace platform::sim {
+
+namespace {
+
+using nlohmann::json;
+using Action = ScenarioStep::Action;
+
+foundation::Error scenarioError(const std::string& what) {
+    return {"SimMac.scenario", 1, "scenario: " + what};
+}
+
+const std::map<std::string, Action>& actionNames() {
+    static const std::map<std::string, Action> names = {
+        {"wait", Action::Wait},          {"plug", Action::Plug},
+        {"unplug", Action::Unplug},      {"click", Action::Click},
+        {"volumeKey", Action::VolumeKey}, {"lock", Action::Lock},
+        {"unlock", Action::Unlock},      {"sleep", Action::Sleep},
+        {"wake", Action::Wake},          {"reopen", Action::Reopen},
+        {"answerAlert", Action::AnswerAlert}, {"expectPanel", Action::ExpectPanel},
+        {"expectAlert", Action::ExpectAlert}, {"expectLog", Action::ExpectLog},
+        {"quit", Action::Quit},
+    };
+    return names;
+}
+
+// Field readers: false when the field is there with the wrong kind (or, for required
+// fields, missing).
+bool readText(const json& object, const char* key, std::string& out, bool required) {
+    auto found = object.find(key);
+    if (found == object.end()) return !required;
+    if (!found->is_string()) return false;
+    out = found->get<std::string>();
+    return true;
+}
+
+bool readSeconds(const json& object, const char* key, double& out, bool required) {
+    auto found = object.find(key);
+    if (found == object.end()) return !required;
+    if (!found->is_number()) return false;
+    double value = found->get<double>();
+    // A day of clock time is far beyond any scenario; it also keeps conversions finite.
+    if (!std::isfinite(value) || value < 0 || value > 86400) return false;
+    out = value;
+    return true;
+}
+
+bool readInteger(const json& object, const char* key, std::optional<int64_t>& out) {
+    auto found = object.find(key);
+    if (found == object.end()) return true;
+    if (!found->is_number_integer()) return false;
+    out = found->get<int64_t>();
+    return true;
+}
+
+std::optional<foundation::Error> parseStep(const json& entry, ScenarioStep& step) {
+    if (!entry.is_object()) return scenarioError("a step is an object");
+    std::string name;
+    if (!readText(entry, "do", name, true)) return scenarioError("a step names what to do");
+    auto action = actionNames().find(name);
+    if (action == actionNames().end()) return scenarioError("unknown step \"" + name + "\"");
+    step.action = action->second;
+    auto wrong = [&](const std::string& what) {
+        return scenarioError("step \"" + name + "\": " + what);
+    };
+    switch (step.action) {
+        case Action::Wait:
+            if (!readSeconds(entry, "seconds", step.seconds, true))
+                return wrong("seconds is a number from 0 to 86400");
+            break;
+        case Action::Plug: {
+            std::optional<std::string> firmware;
+            std::string kind = "gen2";
+            if (!readText(entry, "device", step.device, true)) return wrong("device is a text");
+            if (!readText(entry, "kind", kind, false)) return wrong("kind is a text");
+            if (kind != "gen1" && kind != "gen2" && kind != "gen2pro" && kind != "wake" &&
+                kind != "bootloader") {
+                return wrong("unknown kind " + kind);
+            }
+            step.glasses.kind = kind;
+            std::string version;
+            if (!readText(entry, "firmware", version, false)) return wrong("firmware is a text");
+            if (entry.contains("firmware")) step.glasses.firmware = version;
+            if (!readInteger(entry, "vendorId", step.glasses.vendorId) ||
+                !readInteger(entry, "productId", step.glasses.productId)) {
+                return wrong("vendorId and productId are integers");
+            }
+            for (auto* id : {&step.glasses.vendorId, &step.glasses.productId}) {
+                if (*id && (**id < 0 || **id > 0xFFFF)) return wrong("identifiers are 16-bit");
+            }
+            break;
+        }
+        case Action::Unplug: {
+            if (!readText(entry, "device", step.device, true)) return wrong("device is a text");
+            std::optional<int64_t> bytes;
+            if (!readInteger(entry, "afterBytes", bytes) || (bytes && *bytes < 0))
+                return wrong("afterBytes is a count of bytes");
+            if (bytes) step.afterBytes = static_cast<uint64_t>(*bytes);
+            if (!readSeconds(entry, "within", step.seconds, false))
+                return wrong("within is a number of seconds");
+            break;
+        }
+        case Action::Click:
+            if (!readText(entry, "outlet", step.text, true)) return wrong("outlet is a text");
+            break;
+        case Action::VolumeKey:
+            if (!readText(entry, "key", step.text, true) ||
+                (step.text != "up" && step.text != "down" && step.text != "mute")) {
+                return wrong("key is \"up\", \"down\" or \"mute\"");
+            }
+            break;
+        case Action::AnswerAlert: {
+            auto button = entry.find("button");
+            if (button != entry.end()) {
+                if (!button->is_number_integer() || button->get<int64_t>() < 1 ||
+                    button->get<int64_t>() > 16) {
+                    return wrong("button is a number from 1");
+                }
+                step.button = static_cast<int>(button->get<int64_t>());
+            }
+            if (!readText(entry, "message", step.text, false)) return wrong("message is a text");
+            break;
+        }
+        case Action::ExpectPanel:
+        case Action::ExpectAlert:
+        case Action::ExpectLog: {
+            const char* key = step.action == Action::ExpectPanel   ? "panel"
+                              : step.action == Action::ExpectAlert ? "message"
+                                                                   : "line";
+            if (!readText(entry, key, step.text, true)) return wrong(std::string(key) + " is a text");
+            step.seconds = 10;
+            if (!readSeconds(entry, "within", step.seconds, false))
+                return wrong("within is a number of seconds");
+            break;
+        }
+        case Action::Lock:
+        case Action::Unlock:
+        case Action::Sleep:
+        case Action::Wake:
+        case Action::Reopen:
+        case Action::Quit:
+            break;
+    }
+    return std::nullopt;
+}
+
+}  // namespace
+
+std::variant<Scenario, foundation::Error> parseScenario(std::string_view text) {
+    json root = json::parse(text, nullptr, false);
+    if (root.is_discarded() || !root.is_object()) return scenarioError("not a JSON object");
+    Scenario scenario;
+    if (!readText(root, "name", scenario.name, false)) return scenarioError("name is a text");
+    std::string machine;
+    if (!readText(root, "machine", machine, false)) return scenarioError("machine is a text");
+    if (root.contains("machine")) scenario.machine = machine;
+    if (auto permissions = root.find("permissions"); permissions != root.end()) {
+        if (!permissions->is_object()) return scenarioError("permissions is an object");
+        Permissions granted;
+        for (auto [key, slot] : {std::pair{"screenRecording", &granted.screenRecording},
+                                 std::pair{"accessibility", &granted.accessibility}}) {
+            auto found = permissions->find(key);
+            if (found == permissions->end()) continue;
+            if (!found->is_boolean()) return scenarioError("permissions are Booleans");
+            *slot = found->get<bool>();
+        }
+        scenario.permissions = granted;
+    }
+    auto steps = root.find("steps");
+    if (steps == root.end() || !steps->is_array()) return scenarioError("steps is a list");
+    for (size_t i = 0; i < steps->size(); ++i) {
+        ScenarioStep step;
+        if (auto error = parseStep((*steps)[i], step)) {
+            error->localizedDescription += " (step " + std::to_string(i + 1) + ")";
+            return *error;
+        }
+        scenario.steps.push_back(std::move(step));
+    }
+    return scenario;
+}
+
+std::variant<Scenario, foundation::Error> loadScenario(const std::string& path) {
+    auto bytes = foundation::readFile(path);
+    if (auto* error = std::get_if<foundation::Error>(&bytes)) return *error;
+    const auto& data = std::get<foundation::Bytes>(bytes);
+    return parseScenario(std::string_view(reinterpret_cast<const char*>(data.data()), data.size()));
+}
+
+}  // namespace platform::sim

@@ -1,0 +1,62 @@
+#pragma once
+// A scenario: what the simulated Mac and its user do to a running application, step by
+// step, and what they expect to see. Scenarios are JSON files (the bundle's "scenarios"
+// folder):
+//
+//   {"name": "plug-in to the connected panel", "machine": "macbook",
+//    "permissions": {"screenRecording": true},
+//    "steps": [
+//      {"do": "wait", "seconds": 2},
+//      {"do": "plug", "device": "glasses", "kind": "gen2", "firmware": "TAVRO2_FW_V1.65"},
+//      {"do": "expectPanel", "panel": "TavroHomeStartViewController", "within": 30},
+//      {"do": "click", "outlet": "startButton"},
+//      {"do": "answerAlert", "button": 2, "message": "..."},
+//      {"do": "quit"}]}
+//
+// Steps ("do"): wait (seconds); plug (device name, glasses kind "gen1" | "gen2" | "gen2pro"
+// | "wake" | "bootloader", optional firmware, vendorId, productId); unplug (device; with afterBytes, once its update has written
+// that many bytes); click (outlet, in the main window or an open popover); volumeKey (key
+// "up" | "down" | "mute"); lock; unlock; sleep; wake; reopen; answerAlert (button, 1 for
+// the first; optional message part: answers the next alert whose message holds it);
+// expectPanel (panel class, within seconds); expectAlert (message part, within);
+// expectLog (text part of a line of the application's log files, within); quit.
+// Times are clock seconds (a fast clock shortens them). Parsing is pure and never throws:
+// anything malformed is an Error naming the step.
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <variant>
+#include <vector>
+
+#include "platform/foundation/Error.h"
+#include "platform/sim/MachineProfile.h"
+
+namespace platform::sim {
+
+struct ScenarioStep {
+    enum class Action {
+        Wait, Plug, Unplug, Click, VolumeKey, Lock, Unlock, Sleep, Wake, Reopen,
+        AnswerAlert, ExpectPanel, ExpectAlert, ExpectLog, Quit,
+    };
+    Action action = Action::Wait;
+    double seconds = 0;                  // Wait: how long; Expect*: at most how long
+    std::string device;                  // Plug, Unplug
+    GlassesProfile glasses;              // Plug ("bootloader" is a kind too)
+    std::optional<uint64_t> afterBytes;  // Unplug
+    std::string text;  // Click: outlet; VolumeKey: key; AnswerAlert / Expect*: the part to find
+    int button = 1;    // AnswerAlert
+};
+
+struct Scenario {
+    std::string name;
+    std::optional<std::string> machine;
+    std::optional<Permissions> permissions;
+    std::vector<ScenarioStep> steps;
+};
+
+std::variant<Scenario, foundation::Error> parseScenario(std::string_view json);
+// Reads and parses the file.
+std::variant<Scenario, foundation::Error> loadScenario(const std::string& path);
+
+}  // namespace platform::sim

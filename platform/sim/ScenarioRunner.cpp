@@ -1,0 +1,367 @@
+#include "platform/sim/ScenarioRunner.h"
+
+#include <filesystem>
+#include <fstream>
+
+#include "platform/foundation/Clock.h"
+#include "platform/foundation/Dispatch.h"
+#include "platform/foundation/FileSystem.h"
+#include "platform/sim/VirtualBootloader.h"
+#include "platform/sim/VirtualGlasses.h"
+#include "platform/ui/Alert.h"
+#include "platform/ui/Application.h"
+#include "platform/ui/Event.h"
+#include "platform/ui/View.h"
+#include "platform/ui/Window.h"
+
+namespace platform::sim {
+
+namespace {
+
+using foundation::Clock;
+using Action = ScenarioStep::Action;
+
+// How long a step that acts on the main thread waits for it (clock seconds).
+constexpr double kMainThreadSeconds = 60;
+constexpr double kPollSeconds = 0.05;
+constexpr int16_t kMediaKeySubtype = 8;
+
+// Unless it is quitting already (by itself, or at a quit signal).
+void quitApplication() {
+    auto& application = ui::Application::shared();
+    if (!application.terminateRequested()) application.terminate();
+}
+
+std::string describe(const ScenarioStep& step) {
+    switch (step.action) {
+        case Action::Wait: return "wait " + std::to_string(step.seconds) + " s";
+        case Action::Plug: return "plug " + step.device + " (" + step.glasses.kind + ")";
+        case Action::Unplug: return "unplug " + step.device;
+        case Action::Click: return "click " + step.text;
+        case Action::VolumeKey: return "volume key " + step.text;
+        case Action::Lock: return "lock the screen";
+        case Action::Unlock: return "unlock the screen";
+        case Action::Sleep: return "sleep";
+        case Action::Wake: return "wake";
+        case Action::Reopen: return "reopen the application";
+        case Action::AnswerAlert: return "answer the next alert with button " + std::to_string(step.button);
+        case Action::ExpectPanel: return "expect panel " + step.text;
+        case Action::ExpectAlert: return "expect alert \"" + step.text + "\"";
+        case Action::ExpectLog: return "expect log line \"" + step.text + "\"";
+        case Action::Quit: return "quit";
+    }
+    return "?";
+}
+
+}  // namespace
+
+ScenarioRunner::ScenarioRunner(Scenario scenario, SimMac& mac,
+                               std::shared_ptr<ScreenRecorder> screen, std::shared_ptr<RunLog> log,
+                               Options options)
+    : scenario_(std::move(scenario)),
+      mac_(mac),
+      screen_(std::move(screen)),
+      log_(std::move(log)),
+      options_(std::move(options)) {}
+
+ScenarioRunner::~ScenarioRunner() {
+    stop();
+}
+
+void ScenarioRunner::start() {
+    ui::Alert::setResponder([this](const ui::Alert& alert) { return answerAlert(alert); });
+    thread_ = std::thread([this] { run(); });
+}
+
+void ScenarioRunner::stop() {
+    {
+        std::lock_guard lock(mutex_);
+        stopping_ = true;
+    }
+    wake_.notify_all();
+    if (thread_.joinable()) thread_.join();
+    ui::Alert::setResponder(nullptr);
+}
+
+bool ScenarioRunner::succeeded() const {
+    std::lock_guard lock(mutex_);
+    return finished_.load() && failures_.empty();
+}
+
+std::vector<std::string> ScenarioRunner::failures() const {
+    std::lock_guard lock(mutex_);
+    return failures_;
+}
+
+std::shared_ptr<VirtualHidDevice> ScenarioRunner::device(const std::string& name) const {
+    std::lock_guard lock(mutex_);
+    auto found = devices_.find(name);
+    return found == devices_.end() ? nullptr : found->second;
+}
+
+void ScenarioRunner::run() {
+    if (log_) log_->line("scenario \"" + scenario_.name + "\" starts");
+    bool quitAsked = false;
+    for (size_t i = 0; i < scenario_.steps.size(); ++i) {
+        const auto& step = scenario_.steps[i];
+        bool stopped;
+        {
+            std::lock_guard lock(mutex_);
+            stopped = stopping_;
+        }
+        // An application that quits by itself before its scenario is over has not done
+        // what the scenario expects of it; a user who quits early has just had enough.
+        if (stopped) {
+            if (options_.quitAtEnd) {
+                fail("the application quit before step " + std::to_string(i + 1) + " (" +
+                     describe(step) + ")");
+            }
+            break;
+        }
+        if (log_) log_->line("step: " + describe(step));
+        if (!perform(step)) break;
+        if (step.action == Action::Quit) {
+            quitAsked = true;
+            break;
+        }
+    }
+    const auto failed = failures();
+    if (log_) {
+        log_->line(failed.empty() ? "scenario \"" + scenario_.name + "\" passed"
+                                  : "scenario \"" + scenario_.name + "\" FAILED: " + failed.front());
+    }
+    finished_.store(true);
+    bool stopped;
+    {
+        std::lock_guard lock(mutex_);
+        stopped = stopping_;
+    }
+    if (!stopped && !quitAsked && options_.quitAtEnd) {
+        foundation::mainQueue()->async(
+            options_.quit ? options_.quit : quitApplication);
+    }
+}
+
+void ScenarioRunner::fail(const std::string& why) {
+    std::lock_guard lock(mutex_);
+    failures_.push_back(why);
+}
+
+bool ScenarioRunner::pause(double seconds) {
+    std::unique_lock lock(mutex_);
+    const auto deadline = Clock::current().now() + Clock::fromSeconds(seconds);
+    Clock::current().waitUntil(lock, wake_, deadline, [this] { return stopping_; });
+    return !stopping_;
+}
+
+bool ScenarioRunner::waitFor(double seconds, const std::function<bool()>& done) {
+    const auto deadline = Clock::current().now() + Clock::fromSeconds(seconds);
+    for (;;) {
+        if (done()) return true;
+        if (Clock::current().now() >= deadline) return false;
+        if (!pause(kPollSeconds)) return done();
+    }
+}
+
+bool ScenarioRunner::onMain(const std::string& what, std::function<bool()> task) {
+    auto state = std::make_shared<std::pair<std::atomic<bool>, std::atomic<bool>>>(false, false);
+    foundation::mainQueue()->async([state, task] {
+        state->second.store(task());
+        state->first.store(true);
+    });
+    if (!waitFor(kMainThreadSeconds, [&] { return state->first.load(); })) {
+        fail(what + ": the main thread did not get to it");
+        return false;
+    }
+    if (!state->second.load()) {
+        fail(what + ": not possible now");
+        return false;
+    }
+    return true;
+}
+
+bool ScenarioRunner::perform(const ScenarioStep& step) {
+    switch (step.action) {
+        case Action::Wait:
+            return pause(step.seconds);
+        case Action::Plug:
+            return plug(step);
+        case Action::Unplug:
+            return unplug(step);
+        case Action::Click:
+            return click(step.text);
+        case Action::VolumeKey:
+            return volumeKey(step.text);
+        case Action::Lock:
+        case Action::Unlock:
+        case Action::Sleep:
+        case Action::Wake:
+            fail(describe(step) + ": this simulated Mac cannot do that yet");
+            return false;
+        case Action::Reopen:
+            return onMain("reopen", [] {
+                ui::Application::shared().activate();
+                ui::Application::shared().reopen();
+                return true;
+            });
+        case Action::AnswerAlert: {
+            std::lock_guard lock(mutex_);
+            answers_.push_back({step.button, step.text});
+            return true;
+        }
+        case Action::ExpectPanel:
+        case Action::ExpectAlert:
+        case Action::ExpectLog:
+            return expect(step);
+        case Action::Quit:
+            foundation::mainQueue()->async(
+                options_.quit ? options_.quit : quitApplication);
+            return true;
+    }
+    return false;
+}
+
+bool ScenarioRunner::plug(const ScenarioStep& step) {
+    std::shared_ptr<VirtualHidDevice> device;
+    if (step.glasses.kind == "bootloader") {
+        device = std::make_shared<VirtualBootloader>(1, mac_.usbBus());
+    } else {
+        device = SimMac::makeDevice(step.glasses);
+    }
+    {
+        std::lock_guard lock(mutex_);
+        devices_[step.device] = device;
+    }
+    mac_.plugDevice(device);
+    return true;
+}
+
+bool ScenarioRunner::unplug(const ScenarioStep& step) {
+    auto named = device(step.device);
+    if (!named) {
+        fail("unplug " + step.device + ": no such device was plugged");
+        return false;
+    }
+    auto glasses = std::dynamic_pointer_cast<VirtualGlasses>(named);
+    std::shared_ptr<VirtualHidDevice> bootloader = glasses ? glasses->bootloader() : nullptr;
+    if (step.afterBytes) {
+        if (!glasses) {
+            fail("unplug " + step.device + " after bytes: these are not glasses");
+            return false;
+        }
+        const double within = step.seconds > 0 ? step.seconds : 120;
+        if (!waitFor(within, [&] {
+                return glasses->bootloader()->bytesProgrammed() >= *step.afterBytes;
+            })) {
+            fail("unplug " + step.device + ": the update never wrote " +
+                 std::to_string(*step.afterBytes) + " bytes");
+            return false;
+        }
+    }
+    // Whatever the pair is on the bus as right now: the glasses or their bootloader.
+    if (bootloader && mac_.usbBus().isPlugged(*bootloader)) mac_.unplugDevice(bootloader);
+    if (mac_.usbBus().isPlugged(*named)) mac_.unplugDevice(named);
+    return true;
+}
+
+bool ScenarioRunner::click(const std::string& outlet) {
+    return onMain("click " + outlet, [outlet] {
+        for (const auto& window : ui::Application::shared().orderedWindows()) {
+            if (!window->isVisible() || !window->contentView()) continue;
+            ui::View* view = window->contentView()->viewWithIdentifier(outlet);
+            if (!view || view->isHiddenOrHasHiddenAncestor()) continue;
+            const auto bounds = view->bounds();
+            const ui::Point centre = view->convertPointToView(
+                {bounds.origin.x + bounds.size.width / 2, bounds.origin.y + bounds.size.height / 2},
+                nullptr);
+            auto& app = ui::Application::shared();
+            app.sendEvent(ui::Event::mouse(ui::EventType::LeftMouseDown, centre, window));
+            app.sendEvent(ui::Event::mouse(ui::EventType::LeftMouseUp, centre, window));
+            return true;
+        }
+        return false;
+    });
+}
+
+bool ScenarioRunner::volumeKey(const std::string& key) {
+    const int64_t code = key == "up" ? 0 : key == "down" ? 1 : 7;
+    return onMain("volume key " + key, [code] {
+        auto& app = ui::Application::shared();
+        for (int64_t state : {0x0A, 0x0B}) {
+            auto event = ui::Event::systemDefined(kMediaKeySubtype, code << 16 | state << 8);
+            // Media keys reach the frontmost application's local monitors, and every other
+            // application's global ones.
+            if (app.isActive()) {
+                app.sendEvent(event);
+            } else {
+                app.sendGlobalEvent(event);
+            }
+        }
+        return true;
+    });
+}
+
+bool ScenarioRunner::expect(const ScenarioStep& step) {
+    bool met = false;
+    if (step.action == Action::ExpectPanel) {
+        size_t matched = 0;
+        met = waitFor(step.seconds, [&] {
+            return screen_ && screen_->panelSeen(step.text, panelCursor_, &matched);
+        });
+        if (met) panelCursor_ = matched + 1;
+    } else if (step.action == Action::ExpectAlert) {
+        met = waitFor(step.seconds, [&] {
+            if (!screen_) return false;
+            const auto alerts = screen_->record().alerts;
+            for (size_t i = alertCursor_; i < alerts.size(); ++i) {
+                if (alerts[i].find(step.text) != std::string::npos) {
+                    alertCursor_ = i + 1;
+                    return true;
+                }
+            }
+            return false;
+        });
+    } else {
+        met = waitFor(step.seconds, [&] { return logHolds(step.text); });
+    }
+    if (!met) {
+        std::string seen;
+        if (screen_ && step.action != Action::ExpectLog) {
+            const auto record = screen_->record();
+            for (const auto& p : step.action == Action::ExpectPanel ? record.panels : record.alerts)
+                seen += (seen.empty() ? "" : ", ") + p;
+        }
+        fail(describe(step) + ": not seen within " + std::to_string(step.seconds) +
+             " s (seen: " + (seen.empty() ? "nothing" : seen) + ")");
+    }
+    return met;
+}
+
+bool ScenarioRunner::logHolds(const std::string& text) const {
+    std::error_code error;
+    const std::filesystem::path documents(foundation::documentsDirectory());
+    for (std::filesystem::recursive_directory_iterator it(documents, error), end;
+         !error && it != end; it.increment(error)) {
+        if (!it->is_regular_file(error) || it->path().extension() != ".log") continue;
+        std::ifstream file(it->path());
+        std::string line;
+        while (std::getline(file, line)) {
+            if (line.find(text) != std::string::npos) return true;
+        }
+    }
+    return false;
+}
+
+int ScenarioRunner::answerAlert(const ui::Alert& alert) {
+    std::lock_guard lock(mutex_);
+    for (auto it = answers_.begin(); it != answers_.end(); ++it) {
+        if (!it->message.empty() && alert.messageText().find(it->message) == std::string::npos)
+            continue;
+        const int response = ui::kAlertFirstButtonReturn + it->button - 1;
+        answers_.erase(it);
+        return response;
+    }
+    return ui::kAlertNotAnswered;
+}
+
+}  // namespace platform::sim

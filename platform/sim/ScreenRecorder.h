@@ -1,0 +1,73 @@
+#pragma once
+// What the user of a simulated run sees, recorded: a display backend that stands between
+// the application and its real backend (or none, headless). It notes every change of a
+// window's panel (the class of its content view controller) and every alert, writes a PNG
+// of the window at each panel change and of each alert into a picture folder (when one is
+// given), logs each, and passes everything on to the real backend. Scenario runners read
+// the record from their own thread.
+//
+// The backend side runs on the main thread; the record may be read from any thread.
+
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "platform/sim/RunLog.h"
+#include "platform/ui/DisplayBackend.h"
+
+namespace platform::sim {
+
+class ScreenRecorder final : public ui::DisplayBackend {
+  public:
+    // `inner` may be null (headless); `pictureFolder` empty writes no pictures.
+    ScreenRecorder(std::shared_ptr<ui::DisplayBackend> inner, std::string pictureFolder,
+                   std::shared_ptr<RunLog> log);
+
+    struct Record {
+        std::vector<std::string> panels;  // every panel shown, in order
+        std::vector<std::string> alerts;  // the message of every alert, in order
+        std::vector<std::string> current; // the panels of the visible windows now
+        std::vector<std::string> pictures;
+    };
+    Record record() const;
+    // Whether `panel` is shown now or was shown at or after index `since` of the panels.
+    bool panelSeen(const std::string& panel, size_t since, size_t* matchedIndex = nullptr) const;
+    const std::shared_ptr<ui::DisplayBackend>& inner() const { return inner_; }
+
+    // DisplayBackend.
+    void windowShown(ui::Window& window) override;
+    void windowHidden(ui::Window& window) override;
+    void windowChanged(ui::Window& window) override;
+    void windowDestroyed(int windowNumber) override;
+    void statusItemChanged(ui::StatusItem& item) override;
+    void statusItemRemoved(ui::StatusItem& item) override;
+    std::optional<int> runAlert(const ui::Alert& alert) override;
+    void menuOpened(ui::Menu& menu) override;
+    bool isOnDisplay(const ui::Window& window) const override;
+    bool isTrayIconShown(const ui::StatusItem& item) const override;
+    bool hasTrayHost() const override;
+    ui::PixelBuffer grabDisplay() const override;
+    bool clickOnDisplay(ui::Point screenPoint, bool rightButton) override;
+
+    // A picture of an alert as a headless run shows it: its texts and buttons on a panel.
+    static ui::PixelBuffer renderAlert(const ui::Alert& alert);
+
+  private:
+    void notePanel(ui::Window& window);
+    void takePicture(int windowNumber, const std::string& panel);
+    std::string nextPictureName(const std::string& what);
+
+    const std::shared_ptr<ui::DisplayBackend> inner_;
+    const std::string folder_;
+    const std::shared_ptr<RunLog> log_;
+    mutable std::mutex mutex_;
+    std::map<int, std::string> shown_;  // window number -> panel, visible windows only
+    std::map<int, std::string> last_;   // window number -> last panel recorded
+    Record record_;
+    int pictureCount_ = 0;
+};
+
+}  // namespace platform::sim

@@ -1,0 +1,69 @@
+#include <gtest/gtest.h>
+
+#include <atomic>
+
+#include "StorageTestSupport.h"
+#include "platform/foundation/Dispatch.h"
+#include "platform/foundation/ProcessLockRegistry.h"
+
+namespace platform::foundation {
+namespace {
+
+// Two registrations stand for two copies of the application: the lock is taken per open
+// file, so a second registration in one process meets the first as another process would.
+class ProcessLockRegistryTest : public ::testing::Test {
+  protected:
+    void SetUp() override { setHomeDirectory(home_.path()); }
+    void TearDown() override { setHomeDirectory({}); }
+    storagetest::TemporaryFolder home_;
+};
+
+TEST_F(ProcessLockRegistryTest, ASecondCopySeesTheFirstAndBringsItToTheFront) {
+    std::atomic<int> firstActivated{0};
+    std::atomic<int> secondActivated{0};
+    ProcessLockRegistry first("com.example.app", [&] { ++firstActivated; });
+    ASSERT_TRUE(first.isHolder());
+    EXPECT_EQ(first.runningApplicationsWithBundleIdentifier("com.example.app").size(), 1u);
+
+    ProcessLockRegistry second("com.example.app", [&] { ++secondActivated; });
+    EXPECT_FALSE(second.isHolder());
+    auto running = second.runningApplicationsWithBundleIdentifier("com.example.app");
+    ASSERT_EQ(running.size(), 2u);
+    EXPECT_EQ(running[0].processIdentifier, running[1].processIdentifier)
+        << "the holder's process identifier is read from its lock file";
+    EXPECT_EQ(running[1], second.currentApplication());
+    EXPECT_TRUE(second.runningApplicationsWithBundleIdentifier("com.example.other").empty());
+
+    // The holder's entry is not the current one of the second copy only by position; the
+    // second copy activates the holder through its socket.
+    RunningApplication holder = running[0];
+    holder.processIdentifier = -1;  // what a real other process looks like to this one
+    EXPECT_TRUE(second.activate(holder));
+    EXPECT_TRUE(MainLoop::runUntilSeconds([&] { return firstActivated.load() == 1; }, 5));
+    EXPECT_EQ(secondActivated.load(), 0);
+}
+
+TEST_F(ProcessLockRegistryTest, TheLockIsFreeAgainWhenTheFirstCopyEnds) {
+    auto first = std::make_unique<ProcessLockRegistry>("com.example.app", nullptr);
+    ASSERT_TRUE(first->isHolder());
+    first.reset();
+    ProcessLockRegistry next("com.example.app", nullptr);
+    EXPECT_TRUE(next.isHolder()) << "a socket left behind does not stop the next copy";
+    RunningApplication gone{-1, "com.example.other"};
+    EXPECT_FALSE(next.activate(gone));
+}
+
+TEST_F(ProcessLockRegistryTest, AnActivationWithNobodyListeningFails) {
+    ProcessLockRegistry first("com.example.app", nullptr);
+    first.stop();
+    ProcessLockRegistry second("com.example.app", nullptr);
+    ASSERT_TRUE(second.isHolder());
+    second.stop();
+    ProcessLockRegistry third("com.example.app", nullptr);
+    RunningApplication somebody{-1, "com.example.app"};
+    third.stop();
+    EXPECT_FALSE(third.activate(somebody));
+}
+
+}  // namespace
+}  // namespace platform::foundation

@@ -1,0 +1,100 @@
+#include <gtest/gtest.h>
+
+#include <stdlib.h>
+
+#include "platform/audio/AudioHardware.h"
+#include "platform/capture/CaptureServices.h"
+#include "platform/foundation/FileSystem.h"
+#include "platform/hid/HidApi.h"
+#include "platform/screens/DisplayServer.h"
+#include "platform/sim/PlatformBackends.h"
+#include "platform/ui/Screen.h"
+
+using namespace platform;
+using namespace platform::sim;
+
+namespace {
+
+std::string temporaryHome() {
+    std::string pattern = foundation::temporaryDirectory() + "/tavro-backends-XXXXXX";
+    return ::mkdtemp(pattern.data()) ? pattern : std::string();
+}
+
+MachineProfile macbook() {
+    auto parsed = parseMachineProfile(R"({
+        "model": "MacBookPro18,3",
+        "builtinDisplay": {"name": "Built-in Retina Display", "vendorId": 1552,
+                           "productId": 41240, "modes": [{"width": 1512, "height": 982}]},
+        "externalDisplays": [{"name": "DELL U2723QE", "vendorId": 4268, "productId": 16800,
+                              "modes": [{"width": 2560, "height": 1440}]}],
+        "permissions": {"screenRecording": false}})");
+    return std::get<MachineProfile>(parsed);
+}
+
+TEST(PlatformBackends, ASimulatedRunReachesOnlyTheSimMac) {
+    const std::string home = temporaryHome();
+    ASSERT_FALSE(home.empty());
+    BackendChoice choice;
+    choice.profile = macbook();
+    choice.homeFolder = home;
+    {
+        auto installed = PlatformBackends::install(choice);
+        ASSERT_TRUE(std::holds_alternative<std::unique_ptr<PlatformBackends>>(installed));
+        auto& backends = *std::get<std::unique_ptr<PlatformBackends>>(installed);
+        ASSERT_TRUE(backends.isSimulated());
+        SimMac& mac = *backends.mac();
+
+        // Files go to the SimMac's own home folder.
+        EXPECT_EQ(foundation::homeDirectory(), home);
+        EXPECT_TRUE(foundation::isDirectory(home + "/Library/Application Support"));
+        EXPECT_EQ(foundation::documentsDirectory(), home + "/Documents");
+
+        // The display server, the interface's screens (main first, y-up), audio, capture.
+        EXPECT_EQ(screens::displayServer().get(), &mac.displays());
+        auto shown = ui::Screen::screens();
+        ASSERT_EQ(shown.size(), 2u);
+        EXPECT_EQ(shown[0].localizedName, "Built-in Retina Display");
+        EXPECT_EQ(shown[0].frame.size.width, 1512);
+        EXPECT_LT(shown[0].visibleFrame.size.height, shown[0].frame.size.height);
+        EXPECT_EQ(shown[1].localizedName, "DELL U2723QE");
+        EXPECT_EQ(audio::audioHardware().get(), &mac.audio());
+        EXPECT_EQ(capture::captureMachine().get(), &mac.capture());
+        EXPECT_FALSE(mac.capture().screenRecordingAllowed());
+
+        // hidapi for the firmware updater reaches the simulated bus.
+        auto glasses = SimMac::makeDevice({});
+        mac.plugDevice(glasses);
+        auto api = hid::hidApiShared();
+        auto* found = api->hid_enumerate(0x0483, 0);
+        EXPECT_NE(found, nullptr);
+        api->hid_free_enumeration(found);
+        EXPECT_EQ(ui::Screen::screens().size(), 3u) << "the glasses bring their screen";
+        mac.unplugDevice(glasses);
+        EXPECT_EQ(ui::Screen::screens().size(), 2u);
+    }
+    EXPECT_NE(foundation::homeDirectory(), home);
+    EXPECT_EQ(screens::displayServer(), nullptr);
+    foundation::removeItem(home);
+}
+
+TEST(PlatformBackends, ARealRunHasNoSimulatedMachine) {
+    BackendChoice choice;
+    choice.machine = BackendChoice::Machine::Real;
+    auto installed = PlatformBackends::install(choice);
+    ASSERT_TRUE(std::holds_alternative<std::unique_ptr<PlatformBackends>>(installed));
+    auto& backends = *std::get<std::unique_ptr<PlatformBackends>>(installed);
+    EXPECT_FALSE(backends.isSimulated());
+    EXPECT_EQ(screens::displayServer(), nullptr);
+    EXPECT_TRUE(ui::Screen::screens().empty()) << "no made-up default screen";
+}
+
+TEST(PlatformBackends, TheDefaultHomeIsTheSameForOneMachineAndApartFromTheUsers) {
+    EXPECT_EQ(simMacHomeFolder("macmini"), simMacHomeFolder("macmini"));
+    EXPECT_NE(simMacHomeFolder("macmini"), simMacHomeFolder("macbook"));
+    const char* user = std::getenv("HOME");
+    if (user && *user) {
+        EXPECT_NE(simMacHomeFolder("macbook").rfind(user, 0), 0u);
+    }
+}
+
+}  // namespace

@@ -1,0 +1,89 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "platform/foundation/Bundle.h"
+#include "platform/sim/Scenario.h"
+
+using namespace platform::sim;
+using Action = ScenarioStep::Action;
+
+namespace {
+
+TEST(Scenario, ReadsEveryKindOfStep) {
+    auto parsed = parseScenario(R"({
+        "name": "all", "machine": "macmini", "permissions": {"screenRecording": false},
+        "steps": [
+          {"do": "wait", "seconds": 1.5},
+          {"do": "plug", "device": "g", "kind": "gen1", "firmware": "TAVRO_FW_V1.30",
+           "productId": 22136},
+          {"do": "unplug", "device": "g", "afterBytes": 4096, "within": 30},
+          {"do": "click", "outlet": "startButton"},
+          {"do": "volumeKey", "key": "mute"},
+          {"do": "lock"}, {"do": "unlock"}, {"do": "sleep"}, {"do": "wake"}, {"do": "reopen"},
+          {"do": "answerAlert", "button": 2, "message": "Displays"},
+          {"do": "expectPanel", "panel": "TavroHomeNewViewController"},
+          {"do": "expectAlert", "message": "x", "within": 3},
+          {"do": "expectLog", "line": "=== App Start ==="},
+          {"do": "quit"}]})");
+    ASSERT_TRUE(std::holds_alternative<Scenario>(parsed))
+        << std::get<platform::foundation::Error>(parsed).localizedDescription;
+    const auto& scenario = std::get<Scenario>(parsed);
+    EXPECT_EQ(scenario.machine, "macmini");
+    ASSERT_TRUE(scenario.permissions);
+    EXPECT_FALSE(scenario.permissions->screenRecording);
+    EXPECT_TRUE(scenario.permissions->accessibility);
+    ASSERT_EQ(scenario.steps.size(), 15u);
+    EXPECT_EQ(scenario.steps[0].seconds, 1.5);
+    EXPECT_EQ(scenario.steps[1].glasses.kind, "gen1");
+    EXPECT_EQ(scenario.steps[1].glasses.firmware, "TAVRO_FW_V1.30");
+    EXPECT_EQ(scenario.steps[1].glasses.productId, 22136);
+    EXPECT_EQ(scenario.steps[2].afterBytes, 4096u);
+    EXPECT_EQ(scenario.steps[2].seconds, 30);
+    EXPECT_EQ(scenario.steps[10].button, 2);
+    EXPECT_EQ(scenario.steps[10].text, "Displays");
+    EXPECT_EQ(scenario.steps[11].seconds, 10) << "expectations wait 10 s unless told";
+    EXPECT_EQ(scenario.steps[12].seconds, 3);
+    EXPECT_EQ(scenario.steps[14].action, Action::Quit);
+}
+
+TEST(Scenario, MalformedScenariosAreErrorsNamingTheStep) {
+    for (const char* bad : {
+             "", "[]", "{\"steps\": {}}", "{\"name\": 1, \"steps\": []}",
+             "{\"steps\": [{\"do\": \"dance\"}]}", "{\"steps\": [{\"seconds\": 1}]}",
+             "{\"steps\": [{\"do\": \"wait\"}]}", "{\"steps\": [{\"do\": \"wait\", \"seconds\": -1}]}",
+             "{\"steps\": [{\"do\": \"wait\", \"seconds\": 1e300}]}",
+             "{\"steps\": [{\"do\": \"plug\", \"device\": \"g\", \"kind\": \"gen7\"}]}",
+             "{\"steps\": [{\"do\": \"plug\", \"device\": \"g\", \"productId\": 70000}]}",
+             "{\"steps\": [{\"do\": \"plug\"}]}",
+             "{\"steps\": [{\"do\": \"unplug\", \"device\": \"g\", \"afterBytes\": -5}]}",
+             "{\"steps\": [{\"do\": \"volumeKey\", \"key\": \"louder\"}]}",
+             "{\"steps\": [{\"do\": \"answerAlert\", \"button\": 0}]}",
+             "{\"steps\": [{\"do\": \"expectPanel\"}]}",
+             "{\"permissions\": {\"screenRecording\": 1}, \"steps\": []}",
+             "{\"steps\": [{\"do\": \"wait\", \"seconds\": 1}, 7]}"}) {
+        auto parsed = parseScenario(bad);
+        EXPECT_TRUE(std::holds_alternative<platform::foundation::Error>(parsed)) << bad;
+    }
+    auto parsed = parseScenario("{\"steps\": [{\"do\": \"wait\", \"seconds\": 1}, {\"do\": \"x\"}]}");
+    ASSERT_TRUE(std::holds_alternative<platform::foundation::Error>(parsed));
+    EXPECT_NE(std::get<platform::foundation::Error>(parsed).localizedDescription.find("step 2"),
+              std::string::npos);
+}
+
+TEST(Scenario, EveryShippedScenarioReads) {
+    const std::string folder = platform::foundation::Bundle::main().bundlePath() + "/scenarios";
+    int count = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+        if (entry.path().extension() != ".json") continue;
+        auto loaded = loadScenario(entry.path().string());
+        EXPECT_TRUE(std::holds_alternative<Scenario>(loaded))
+            << entry.path() << ": "
+            << std::get<platform::foundation::Error>(loaded).localizedDescription;
+        ++count;
+    }
+    EXPECT_GT(count, 0);
+    EXPECT_TRUE(std::holds_alternative<platform::foundation::Error>(loadScenario(folder + "/none.json")));
+}
+
+}  // namespace
