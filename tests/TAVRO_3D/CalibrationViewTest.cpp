@@ -137,6 +137,8 @@ TEST_F(CalibrationViewTest, ResetWithoutGlassesSendsTheTableAtOnceAndShowsItsMes
     for (const auto& sub : host_->subviews()) toastOnHost |= sub->className() == "ToastView";
     EXPECT_TRUE(toastOnHost);
     server.setBiasDict(std::nullopt);
+    client.close();
+    fdn::MainLoop::runUntilSeconds([&] { return !server.hasClient(); }, 5);
 }
 
 // The bias wait, with the clock running fast.
@@ -156,6 +158,8 @@ class BiasWaitTest : public PanelTest {
     void TearDown() override {
         AppDelegate::shared().glassStatus = false;
         client_.reset();
+        // The server takes one client at a time: the next test's must find it free.
+        fdn::MainLoop::runUntilSeconds([&] { return !server_->hasClient(); }, 250);
         server_->setBiasDict(std::nullopt);
         PanelTest::TearDown();
     }

@@ -39,7 +39,9 @@ class ConnectedPanelTest : public PanelTest {
     void load() {
         show(panel_);
         ASSERT_FALSE(panel_->loadError()) << panel_->loadError()->localizedDescription;
-        popover_->view();
+        popoverWindow_ = ui::Window::make({600, 100, 260, 330}, ui::WindowStyleTitled);
+        popoverWindow_->setContentViewController(popover_);
+        popoverWindow_->orderFront();
         ASSERT_FALSE(popover_->loadError()) << popover_->loadError()->localizedDescription;
     }
     double panelKnob() const { return panel_->depthPointImgViewLeftLayoutConstraint.lock()->constant(); }
@@ -61,6 +63,7 @@ class ConnectedPanelTest : public PanelTest {
 
     std::shared_ptr<Panel> panel_;
     std::shared_ptr<Popover> popover_;
+    ui::WindowPtr popoverWindow_;
 };
 
 TEST_F(ConnectedPanelTest, LoadsWithTheDelegatesSettings) {

@@ -89,7 +89,6 @@ TEST_F(DfuPanelTest, LooksFollowTheUpdatersNotices) {
     auto tips = *panel_->tipsLabel1.lock()->attributedStringValue();
     EXPECT_EQ(tips.attributes.font->pointSize, 18.0);
     EXPECT_EQ(tips.attributes.paragraphStyle, (ui::ParagraphStyle{5.0, ui::TextAlignment::Center}));
-    EXPECT_EQ(panel_->tipsLabel1.lock()->stringValue(), "");
 
     // The version line: the plain model shows its target, any other model the Pro's.
     post(".dfuUpdate_versionShow", fdn::Value(1.0f));
@@ -159,7 +158,10 @@ class DfuRoadTest : public DfuPanelTest {
         ASSERT_TRUE(std::holds_alternative<platform::sim::MachineProfile>(profile));
         mac_ = std::make_unique<platform::sim::SimMac>(
             std::get<platform::sim::MachineProfile>(std::move(profile)));
-        platform::hid::setHidApi(platform::hid::makeSimulatedHidApi());
+        // Installed once for the whole run: an updater run may still be closing its port
+        // on it when a test has seen all it waits for.
+        [[maybe_unused]] static const bool installed =
+            (platform::hid::setHidApi(platform::hid::makeSimulatedHidApi()), true);
         server_ = std::make_shared<TavroVXServer>();
         server_->shareManager();
         AppDelegate::shared().vxServer.set(server_);
@@ -182,7 +184,6 @@ class DfuRoadTest : public DfuPanelTest {
         AppDelegate::shared().vxServer.set(nullptr);
         server_.reset();
         for (auto& device : plugged_) mac_->unplugDevice(device);
-        platform::hid::setHidApi(nullptr);
         mac_.reset();
         DfuPanelTest::TearDown();
     }
@@ -260,8 +261,9 @@ TEST_F(DfuRoadTest, ABootloaderAlreadyPresentIsProgrammedAtOnceWithoutTheCommand
     ASSERT_TRUE(runUntil([&] { return !platform::sim::SimUsbBus::shared().isPlugged(*bootloader); }));
     fdn::MainLoop::drain();
     EXPECT_TRUE(bootloader->programmingComplete());
-    EXPECT_FALSE(progress().empty());
-    EXPECT_LE(*std::max_element(progress().begin(), progress().end()), 95.0f);
+    const auto values = progress();
+    ASSERT_FALSE(values.empty());
+    EXPECT_LE(*std::max_element(values.begin(), values.end()), 95.0f);
     EXPECT_TRUE(statuses().empty());
     EXPECT_FALSE(panel_->isBeginUpdateDfu.load());
 }

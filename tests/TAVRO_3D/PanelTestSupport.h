@@ -109,11 +109,15 @@ class PanelTest : public ::testing::Test {
     void send(ui::EventType type, ui::Point pointInWindow) {
         ui::Application::shared().sendEvent(ui::Event::mouse(type, pointInWindow, window_));
     }
-    // A click at `x` on the vertical middle of `view`.
-    void clickAt(const ui::View& view, double x) {
+    // A click at `x` on the vertical middle of `view`, in the window that shows it.
+    static void clickAt(const ui::View& view, double x) {
+        ui::WindowPtr window;
+        for (const auto& candidate : ui::Application::shared().orderedWindows())
+            if (candidate.get() == view.window()) window = candidate;
+        ASSERT_TRUE(window) << "the view is in no window";
         const ui::Point at = inWindow(view, {x, view.bounds().size.height / 2});
-        send(ui::EventType::LeftMouseDown, at);
-        send(ui::EventType::LeftMouseUp, at);
+        ui::Application::shared().sendEvent(ui::Event::mouse(ui::EventType::LeftMouseDown, at, window));
+        ui::Application::shared().sendEvent(ui::Event::mouse(ui::EventType::LeftMouseUp, at, window));
     }
 
     std::shared_ptr<fdn::ManualClock> clock_;
