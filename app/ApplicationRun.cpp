@@ -127,7 +127,8 @@ RunResult runApplication(const RunOptions& options, const std::function<void(Run
 
     // One copy per home folder: a later copy hands over to the first.
     auto registry = std::make_shared<fdn::ProcessLockRegistry>(
-        fdn::Bundle::main().bundleIdentifier(), [] {
+        fdn::Bundle::main().bundleIdentifier(), [log] {
+            log->line("another copy was started; this one comes to the front");
             auto& application = ui::Application::shared();
             application.activate();
             application.reopen();

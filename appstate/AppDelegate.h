@@ -13,10 +13,13 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "appstate/Guarded.h"
 #include "appstate/VXServerInterface.h"
+#include "platform/foundation/Error.h"
+#include "platform/foundation/Value.h"
 
 namespace platform::foundation {
 struct Notification;
@@ -112,7 +115,14 @@ class AppDelegate {
     // by the application shell (the TAVRO_3D library), so only code that links it may call
     // these. Unless a line says otherwise they run on the main thread.
 
+    // Creates what the delegate owns for the life of the process: the five panels, the
+    // glasses server (not started), the empty status menu, and takes the shared display
+    // manager. Once, before launch; a later call does nothing.
+    void init();
+
     // Launch, single instance, observers of the life of the process.
+    // applicationWillFinishLaunching also makes this delegate the shared application's
+    // terminate and reopen handler.
     void applicationWillFinishLaunching();
     void applicationDidFinishLaunching();
     void enforceSingleInstance();
@@ -167,9 +177,19 @@ class AppDelegate {
     // Application update check: the completion receives true (go on) or false (an update
     // is offered and shown).
     void checkAppUpdate(std::function<void(bool)> completion = nullptr);
+    // The check's two outcomes, on the main queue: the backend's reply (its success flag and
+    // reply dictionary) or a failure of the request.
+    void handleUpdateCheckReply(bool success,
+                                const std::optional<platform::foundation::ValueDictionary>& reply,
+                                const std::function<void(bool)>& completion);
+    void handleUpdateCheckFailure(const platform::foundation::Error& error,
+                                  const std::function<void(bool)>& completion);
 
     // Termination.
     bool applicationShouldTerminate();  // answers "terminate now"
+    // The clean-up (unless this copy only handed over to another), then the glasses
+    // server's monitor thread is stopped while the main queue still runs, since that thread
+    // waits for main-queue observers of its posts.
     void applicationWillTerminate();
     void exitAppWithIsRecover(bool isRecover);
     void exitCleanup();

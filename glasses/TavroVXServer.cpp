@@ -47,6 +47,16 @@ void TavroVXServer::shareManager() {
     rfDeviceDaemon_ = std::make_unique<HIDMonitorThread>(rfDeviceMonitor_);
 }
 
+void TavroVXServer::stopMonitoring() {
+    std::unique_ptr<HIDMonitorThread> daemon;
+    {
+        std::lock_guard lock(plugMutex_);
+        daemon = std::move(rfDeviceDaemon_);
+    }
+    // Outside the lock: the monitor thread's handlers take it.
+    if (daemon) daemon->stop();
+}
+
 void TavroVXServer::handleDevicePlugIn(const platform::hid::DevicePtr& device) {
     if (!device) return;
     HIDDevice info = hidDeviceFromIOHIDDevice(device);

@@ -49,6 +49,10 @@ class TavroVXServer : public VXServerInterface {
 
     // Starts the monitor thread (once; later calls do nothing).
     void shareManager();
+    // Stops the monitor thread and waits for it to end. The thread's posts wait for their
+    // main-queue observers, so never call this on the main thread while it is not draining
+    // the main queue.
+    void stopMonitoring();
 
     // Callbacks the server holds for others; none of them is called by the application.
     DeviceChangeBlock myDeviceChangeBlock() const { return myDeviceChangeBlock_.get(); }

@@ -9,6 +9,7 @@ packages=(
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   nlohmann-json3-dev libpugixml-dev
   libssl-dev libicu-dev libhidapi-dev
+  libcurl4-openssl-dev libsqlite3-dev libcpp-httplib-dev
   qt6-base-dev xvfb xauth trayer fonts-dejavu-core fonts-wqy-microhei
 )
 

@@ -9,6 +9,14 @@
 
 namespace platform::foundation {
 
+// Notices the workspace posts on NotificationCenter::workspaceCenter().
+inline constexpr const char* kWorkspaceScreensDidSleepNotification =
+    "NSWorkspaceScreensDidSleepNotification";
+inline constexpr const char* kWorkspaceScreensDidWakeNotification =
+    "NSWorkspaceScreensDidWakeNotification";
+inline constexpr const char* kWorkspaceWillSleepNotification = "NSWorkspaceWillSleepNotification";
+inline constexpr const char* kWorkspaceDidWakeNotification = "NSWorkspaceDidWakeNotification";
+
 class Workspace {
   public:
     static Workspace& shared();

@@ -57,6 +57,9 @@ class DisplayServer {
     // The current session's dictionary, or none when there is no session.
     virtual std::optional<foundation::ValueDictionary> sessionDictionary() const = 0;
     virtual DisplayError moveCursor(Point point) = 0;
+    // Where the one cursor of the machine is (global coordinates), none when the server
+    // does not track it.
+    virtual std::optional<Point> cursorPosition() const { return std::nullopt; }
 };
 
 // The installed server, or null.

@@ -100,6 +100,11 @@ DisplayError warpMouseCursorPosition(Point point) {
     return server ? server->moveCursor(point) : kDisplayFailure;
 }
 
+std::optional<Point> cursorPosition() {
+    auto server = displayServer();
+    return server ? server->cursorPosition() : std::nullopt;
+}
+
 std::optional<std::vector<foundation::ValueDictionary>> displayConnectInfoDictionaries() {
     auto server = displayServer();
     if (!server) return std::nullopt;

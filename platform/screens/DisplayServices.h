@@ -55,6 +55,8 @@ DisplayError displayServicesSetBrightness(DisplayId display, float brightness);
 // The session's dictionary ("CGSSessionScreenIsLocked" while the screen is locked), or none.
 std::optional<foundation::ValueDictionary> sessionCopyCurrentDictionary();
 DisplayError warpMouseCursorPosition(Point point);
+// The cursor's position in global coordinates, none when no display server tracks it.
+std::optional<Point> cursorPosition();
 
 // The information dictionaries of the I/O registry's display connections, one per physical
 // display: "DisplayVendorID", "DisplayProductID", "DisplaySerialNumber" (each left out when

@@ -1,6 +1,6 @@
 #pragma once
 // The machine profiles shipped with the application (resources/machines/<name>.json):
-// "macbook", "macmini", "macmini-monitor" and "imac". Any thread.
+// "macbook", "macbook-intel", "macmini", "macmini-monitor" and "imac". Any thread.
 
 #include <string>
 #include <variant>

@@ -92,6 +92,8 @@ std::optional<foundation::Error> parseStep(const json& entry, ScenarioStep& step
                 !readInteger(entry, "productId", step.glasses.productId)) {
                 return wrong("vendorId and productId are integers");
             }
+            if (!readSeconds(entry, "imuRate", step.imuRate, false))
+                return wrong("imuRate is a number of samples a second");
             for (auto* id : {&step.glasses.vendorId, &step.glasses.productId}) {
                 if (*id && (**id < 0 || **id > 0xFFFF)) return wrong("identifiers are 16-bit");
             }

@@ -14,7 +14,8 @@
 //      {"do": "quit"}]}
 //
 // Steps ("do"): wait (seconds); plug (device name, glasses kind "gen1" | "gen2" | "gen2pro"
-// | "wake" | "bootloader", optional firmware, vendorId, productId); unplug (device; with afterBytes, once its update has written
+// | "wake" | "bootloader", optional firmware, vendorId, productId, and imuRate: IMU samples
+// a second the glasses send while their stream is on); unplug (device; with afterBytes, once its update has written
 // that many bytes); click (outlet, in the main window or an open popover); volumeKey (key
 // "up" | "down" | "mute"); lock; unlock; sleep; wake; reopen; answerAlert (button, 1 for
 // the first; optional message part: answers the next alert whose message holds it);
@@ -43,6 +44,7 @@ struct ScenarioStep {
     double seconds = 0;                  // Wait: how long; Expect*: at most how long
     std::string device;                  // Plug, Unplug
     GlassesProfile glasses;              // Plug ("bootloader" is a kind too)
+    double imuRate = 0;                  // Plug
     std::optional<uint64_t> afterBytes;  // Unplug
     std::string text;  // Click: outlet; VolumeKey: key; AnswerAlert / Expect*: the part to find
     int button = 1;    // AnswerAlert

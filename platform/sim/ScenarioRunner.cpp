@@ -227,6 +227,8 @@ bool ScenarioRunner::plug(const ScenarioStep& step) {
         device = std::make_shared<VirtualBootloader>(1, mac_.usbBus());
     } else {
         device = SimMac::makeDevice(step.glasses);
+        if (auto glasses = std::dynamic_pointer_cast<VirtualGlasses>(device); glasses && step.imuRate > 0)
+            glasses->setImuRate(step.imuRate);
     }
     {
         std::lock_guard lock(mutex_);

@@ -197,7 +197,7 @@ int SimDisplayServer::completedConfigurations() const {
     return completed_;
 }
 
-screens::Point SimDisplayServer::cursorPosition() const {
+std::optional<screens::Point> SimDisplayServer::cursorPosition() const {
     std::lock_guard lock(mutex_);
     return cursor_;
 }

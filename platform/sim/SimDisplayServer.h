@@ -34,7 +34,6 @@ class SimDisplayServer final : public screens::DisplayServer {
     // The next `count` completions fail and change nothing.
     void failNextCompletions(int count);
     int completedConfigurations() const;
-    screens::Point cursorPosition() const;
 
     std::vector<screens::DisplayInfo> displays() const override;
     screens::DisplayError applyConfiguration(
@@ -49,6 +48,7 @@ class SimDisplayServer final : public screens::DisplayServer {
     screens::DisplayError setBrightness(screens::DisplayId display, float value) override;
     std::optional<foundation::ValueDictionary> sessionDictionary() const override;
     screens::DisplayError moveCursor(screens::Point point) override;
+    std::optional<screens::Point> cursorPosition() const override;
 
   private:
     // Runs `change` on the display list under the lock and announces what it changed.

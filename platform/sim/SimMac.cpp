@@ -2,8 +2,12 @@
 
 #include <algorithm>
 
+#include "platform/foundation/NotificationCenter.h"
+#include "platform/foundation/Workspace.h"
 #include "platform/hid/SerialPorts.h"
+#include "platform/net/BackendHosts.h"
 #include "platform/screens/DisplayServer.h"
+#include "platform/screens/PowerManagement.h"
 
 namespace platform::sim {
 
@@ -13,11 +17,15 @@ SimMac::SimMac(MachineProfile profile, SimUsbBus& bus)
       displays_(std::make_shared<SimDisplayServer>(profile_.displays)),
       audio_(std::make_shared<audio::AudioHardware>()),
       capture_(std::make_shared<capture::CaptureMachine>(profile_.permissions.screenRecording,
-                                                         profile_.permissions.accessibility)) {
+                                                         profile_.permissions.accessibility)),
+      frames_(std::make_shared<SimDisplayFrames>(displays_)),
+      backend_(std::make_unique<SimBackendServer>()) {
+    net::BackendHosts::setCurrent({backend_->baseAddress(), backend_->baseAddress()});
     foundation::setMachineValues(profile_.machine);
     screens::installDisplayServer(displays_);
     audio::installAudioHardware(audio_);
     capture::installCaptureMachine(capture_);
+    capture::installFrameSource(frames_);
     hid::installSerialPortSource(hid::registrySerialPorts(bus_.usbRegistry()));
     busListener_ = bus_.hidBus().addListener([this](const hid::BusDevicePtr& device, bool attached) {
         if (!dynamic_cast<const VirtualGlasses*>(device.get())) return;
@@ -60,7 +68,10 @@ SimMac::~SimMac() {
     if (screens::displayServer() == displays_) screens::installDisplayServer(nullptr);
     if (audio::audioHardware() == audio_) audio::installAudioHardware(nullptr);
     if (capture::captureMachine() == capture_) capture::installCaptureMachine(nullptr);
+    if (capture::frameSource() == frames_) capture::installFrameSource(nullptr);
     foundation::clearMachineValues();
+    net::BackendHosts::setCurrent(net::BackendHosts::deployment());
+    backend_->stop();
 }
 
 std::shared_ptr<VirtualHidDevice> SimMac::makeDevice(const GlassesProfile& glasses) {
@@ -76,6 +87,40 @@ std::shared_ptr<VirtualHidDevice> SimMac::makeDevice(const GlassesProfile& glass
     if (glasses.productId) config.identity.productId = *glasses.productId;
     if (glasses.firmware) config.firmwareVersion = *glasses.firmware;
     return std::make_shared<VirtualGlasses>(std::move(config));
+}
+
+void SimMac::lockScreen() {
+    displays_->setScreenLocked(true);
+    foundation::NotificationCenter::distributedCenter().post("com.apple.screenIsLocked");
+}
+
+void SimMac::unlockScreen() {
+    displays_->setScreenLocked(false);
+    foundation::NotificationCenter::distributedCenter().post("com.apple.screenIsUnlocked");
+}
+
+void SimMac::screensSleep() {
+    foundation::NotificationCenter::workspaceCenter().post(
+        foundation::kWorkspaceScreensDidSleepNotification);
+}
+
+void SimMac::screensWake() {
+    foundation::NotificationCenter::workspaceCenter().post(
+        foundation::kWorkspaceScreensDidWakeNotification);
+}
+
+void SimMac::systemSleep() {
+    screens::postSystemPowerMessage(screens::kIOMessageCanSystemSleep);
+    screens::postSystemPowerMessage(screens::kIOMessageSystemWillSleep);
+    foundation::NotificationCenter::workspaceCenter().post(
+        foundation::kWorkspaceWillSleepNotification);
+}
+
+void SimMac::systemWake() {
+    screens::postSystemPowerMessage(screens::kIOMessageSystemWillPowerOn);
+    screens::postSystemPowerMessage(screens::kIOMessageSystemHasPoweredOn);
+    foundation::NotificationCenter::workspaceCenter().post(
+        foundation::kWorkspaceDidWakeNotification);
 }
 
 void SimMac::plugDevice(const std::shared_ptr<VirtualHidDevice>& device) {

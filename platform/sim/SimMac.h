@@ -13,6 +13,8 @@
 #include "platform/audio/AudioHardware.h"
 #include "platform/capture/CaptureServices.h"
 #include "platform/sim/MachineProfile.h"
+#include "platform/sim/SimDisplayFrames.h"
+#include "platform/sim/SimBackendServer.h"
 #include "platform/sim/SimDisplayServer.h"
 #include "platform/sim/SimUsbBus.h"
 #include "platform/sim/VirtualGlasses.h"
@@ -39,9 +41,31 @@ class SimMac {
     // Screen-recording permission, accessibility trust and the events the application
     // posted, installed while the SimMac lives.
     capture::CaptureMachine& capture() { return *capture_; }
+    // The machine's backend server; both region hosts point at it while the SimMac lives.
+    SimBackendServer& backend() { return *backend_; }
+
+    // Another application became the active one, or quit: posted on the workspace centre
+    // on the calling thread, as the system's workspace notices are.
+    void activateApplication(const std::string& localizedName, const std::string& bundleIdentifier = {});
+    void terminateApplication(const std::string& localizedName, const std::string& bundleIdentifier = {});
 
     // Builds the virtual device a glasses profile describes, unplugged.
     static std::shared_ptr<VirtualHidDevice> makeDevice(const GlassesProfile& glasses);
+
+    // The session and power events of the machine. Each one changes the machine's state and
+    // posts what macOS posts: lock and unlock the distributed "com.apple.screenIsLocked" /
+    // "com.apple.screenIsUnlocked" (and the session dictionary follows); screens sleep and
+    // wake the workspace's screens-did-sleep / screens-did-wake notices; system sleep the
+    // power notices "can sleep" and "will sleep" and the workspace's will-sleep notice;
+    // system wake "will power on", "has powered on" and the workspace's did-wake notice.
+    // Posts are synchronous (observers on the main queue have run when they return, so
+    // call them from the main thread or from a thread the main thread is not waiting for).
+    void lockScreen();
+    void unlockScreen();
+    void screensSleep();
+    void screensWake();
+    void systemSleep();
+    void systemWake();
 
     void plugDevice(const std::shared_ptr<VirtualHidDevice>& device);
     void unplugDevice(const std::shared_ptr<VirtualHidDevice>& device);
@@ -59,6 +83,8 @@ class SimMac {
     std::shared_ptr<audio::AudioHardware> audio_;
     std::map<const hid::BusDevice*, audio::AudioObjectId> glassesAudio_;
     std::shared_ptr<capture::CaptureMachine> capture_;
+    std::shared_ptr<SimDisplayFrames> frames_;
+    std::unique_ptr<SimBackendServer> backend_;
     uint64_t busListener_ = 0;
 };
 

@@ -2,6 +2,8 @@
 
 #include <mutex>
 
+#include "platform/screens/DisplayServices.h"
+#include "platform/screens/Screen.h"
 #include "platform/ui/Layer.h"
 #include "platform/ui/Window.h"
 
@@ -16,6 +18,14 @@ Point& location() {
     static Point point;
     return point;
 }
+
+// Global display coordinates grow downwards from the main display's top left corner,
+// screen coordinates upwards from its bottom left corner.
+double mainDisplayHeight() {
+    auto main = platform::screens::mainScreen();
+    return main ? main->frame.height : 0;
+}
+
 }  // namespace
 
 Event Event::mouse(EventType type, Point locationInWindow, const std::shared_ptr<Window>& window) {
@@ -48,13 +58,22 @@ Event Event::systemDefined(int16_t subtype, int64_t data1) {
 }
 
 Point Event::mouseLocation() {
+    // The machine has one cursor: the display server's, when it tracks one.
+    if (auto cursor = platform::screens::cursorPosition()) {
+        return {cursor->x, mainDisplayHeight() - cursor->y};
+    }
     std::lock_guard lock(locationMutex());
     return location();
 }
 
 void Event::setMouseLocation(Point point) {
+    if (platform::screens::cursorPosition()) {
+        platform::screens::warpMouseCursorPosition({point.x, mainDisplayHeight() - point.y});
+        return;
+    }
     std::lock_guard lock(locationMutex());
     location() = point;
 }
+
 
 }  // namespace platform::ui

@@ -3,6 +3,8 @@
 #include <mutex>
 
 #include "platform/foundation/Dispatch.h"
+#include "platform/screens/DisplayServer.h"
+#include "platform/screens/Screen.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/Window.h"
 
@@ -21,7 +23,7 @@ std::shared_ptr<ScreenSource>& installed() {
 }
 
 Screen defaultScreen() {
-    return {1, "Display", {0, 0, 1440, 900}, {0, 0, 1440, 875}, 1.0};
+    return {1, "Display", {0, 0, 1440, 900}, {0, 0, 1440, 900 - kMenuBarHeight}, 1.0};
 }
 
 }  // namespace
@@ -31,14 +33,36 @@ void setScreenSource(std::shared_ptr<ScreenSource> source) {
     installed() = std::move(source);
 }
 
+std::vector<Screen> displayServerScreens() {
+    std::vector<Screen> list;
+    for (const auto& shown : platform::screens::screens()) {
+        Screen screen;
+        auto number = shown.deviceDescription.find("NSScreenNumber");
+        if (number != shown.deviceDescription.end()) {
+            screen.displayId = static_cast<uint32_t>(number->second.asInt64());
+        }
+        screen.localizedName = shown.localizedName;
+        screen.frame = {shown.frame.x, shown.frame.y, shown.frame.width, shown.frame.height};
+        screen.visibleFrame = screen.frame;
+        // Only the main display carries the menu bar.
+        if (list.empty()) {
+            screen.visibleFrame.size.height =
+                std::max(0.0, screen.visibleFrame.size.height - kMenuBarHeight);
+        }
+        list.push_back(std::move(screen));
+    }
+    return list;
+}
+
 std::vector<Screen> Screen::screens() {
     std::shared_ptr<ScreenSource> source;
     {
         std::lock_guard lock(sourceMutex());
         source = installed();
     }
-    if (!source) return {defaultScreen()};
-    return source->screens();
+    if (source) return source->screens();
+    if (platform::screens::displayServer()) return displayServerScreens();
+    return {defaultScreen()};
 }
 
 std::optional<Screen> Screen::mainScreen() {

@@ -1,8 +1,10 @@
 #pragma once
 // Screens as windows see them: a display identifier, a localised name, the frame and the
 // visible frame (without the menu bar) in the global y-up space, and the backing scale.
-// The list comes from a ScreenSource that the display server installs; until one is
-// installed there is one 1440 x 900 screen. Screen lists may be read from any thread;
+// The list is the installed display server's (platform/screens): on a simulated Mac its
+// displays as they come and go, the main display first, mirrored displays left out. A test
+// may install a ScreenSource of its own instead; with neither a source nor a display
+// server there is one 1440 x 900 screen. Screen lists may be read from any thread;
 // sources must answer from any thread.
 
 #include <cstdint>
@@ -35,7 +37,7 @@ class ScreenSource {
     virtual std::vector<Screen> screens() const = 0;
 };
 
-// Installs the source of the screen list (null: back to the single default screen).
+// Installs the source of the screen list (null: back to the display server's screens).
 void setScreenSource(std::shared_ptr<ScreenSource> source);
 
 // A fixed list, for tests and for machines without a display server.
@@ -47,5 +49,11 @@ class FixedScreenSource final : public ScreenSource {
   private:
     std::vector<Screen> screens_;
 };
+
+// The display server's screens as the interface sees them (none without a display server).
+// The main display's screen loses the menu bar's height from its visible frame.
+std::vector<Screen> displayServerScreens();
+
+inline constexpr double kMenuBarHeight = 25;
 
 }  // namespace platform::ui

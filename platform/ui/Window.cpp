@@ -168,6 +168,31 @@ std::optional<Screen> Window::screen() const {
     return all.front();
 }
 
+void Window::enterFullScreen(const Screen& target) {
+    if (!fullScreenDisplay_) {
+        frameBeforeFullScreen_ = frame_;
+        styleBeforeFullScreen_ = styleMask_;
+    }
+    fullScreenDisplay_ = target.displayId;
+    styleMask_ = styleBeforeFullScreen_ | WindowStyleFullScreen;
+    setFrame(target.frame);
+}
+
+void Window::exitFullScreen() {
+    if (!fullScreenDisplay_) return;
+    fullScreenDisplay_.reset();
+    styleMask_ = styleBeforeFullScreen_;
+    setFrame(frameBeforeFullScreen_);
+}
+
+void Window::toggleFullScreen() {
+    if (fullScreenDisplay_) {
+        exitFullScreen();
+    } else if (auto where = screen()) {
+        enterFullScreen(*where);
+    }
+}
+
 // --- events -------------------------------------------------------------------------------
 
 bool Window::makeFirstResponder(View* view) {

@@ -28,6 +28,7 @@ enum WindowStyleMask : unsigned {
     WindowStyleClosable = 1u << 1,
     WindowStyleMiniaturizable = 1u << 2,
     WindowStyleResizable = 1u << 3,
+    WindowStyleFullScreen = 1u << 14,
     WindowStyleFullSizeContentView = 1u << 15,
 };
 
@@ -113,6 +114,17 @@ class Window : public std::enable_shared_from_this<Window> {
     // The screen the window is mostly on, else the one it was made for, else the first.
     std::optional<Screen> screen() const;
 
+    // Full screen: the window covers the whole frame of `screen` (menu bar included) and
+    // carries WindowStyleFullScreen until it leaves, which gives it back the frame and
+    // style it had. Entering again moves it to the other screen and keeps the frame to go
+    // back to. toggleFullScreen enters on the window's own screen or leaves.
+    void enterFullScreen(const Screen& screen);
+    void exitFullScreen();
+    void toggleFullScreen();
+    bool isFullScreen() const { return fullScreenDisplay_.has_value(); }
+    // The display the window is full screen on.
+    std::optional<uint32_t> fullScreenDisplay() const { return fullScreenDisplay_; }
+
     // Coordinates: the window's base space has its origin at the content's bottom left.
     Point convertPointToScreen(Point point) const {
         return {point.x + frame_.origin.x, point.y + frame_.origin.y};
@@ -152,6 +164,9 @@ class Window : public std::enable_shared_from_this<Window> {
     unsigned collectionBehavior_ = 0;
     bool ignoresMouseEvents_ = false;
     bool visible_ = false;
+    std::optional<uint32_t> fullScreenDisplay_;
+    Rect frameBeforeFullScreen_;
+    unsigned styleBeforeFullScreen_ = 0;
     std::shared_ptr<View> contentView_;
     std::shared_ptr<ViewController> contentViewController_;
     std::vector<std::shared_ptr<Button>> titleButtons_;

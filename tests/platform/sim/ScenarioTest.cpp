@@ -15,7 +15,7 @@ TEST(Scenario, ReadsEveryKindOfStep) {
         "name": "all", "machine": "macmini", "permissions": {"screenRecording": false},
         "steps": [
           {"do": "wait", "seconds": 1.5},
-          {"do": "plug", "device": "g", "kind": "gen1", "firmware": "TAVRO_FW_V1.30",
+          {"do": "plug", "device": "g", "kind": "gen1", "firmware": "TAVRO_FW_V1.30", "imuRate": 500,
            "productId": 22136},
           {"do": "unplug", "device": "g", "afterBytes": 4096, "within": 30},
           {"do": "click", "outlet": "startButton"},
@@ -38,6 +38,7 @@ TEST(Scenario, ReadsEveryKindOfStep) {
     EXPECT_EQ(scenario.steps[1].glasses.kind, "gen1");
     EXPECT_EQ(scenario.steps[1].glasses.firmware, "TAVRO_FW_V1.30");
     EXPECT_EQ(scenario.steps[1].glasses.productId, 22136);
+    EXPECT_EQ(scenario.steps[1].imuRate, 500);
     EXPECT_EQ(scenario.steps[2].afterBytes, 4096u);
     EXPECT_EQ(scenario.steps[2].seconds, 30);
     EXPECT_EQ(scenario.steps[10].button, 2);

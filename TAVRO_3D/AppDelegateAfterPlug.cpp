@@ -1,0 +1,150 @@
+#include "TAVRO_3D/AppDelegateShell.h"
+#include "TAVRO_3D/ShellNeighbours.h"
+#include "appstate/AppDelegate.h"
+#include "common/AppIdentifier.h"
+#include "common/GlobalHelpers.h"
+#include "common/TavroFirmwareVersions.h"
+#include "display/ScreenRecognition.h"
+#include "glasses/GlassAudioVolume.h"
+#include "platform/foundation/Clock.h"
+#include "platform/foundation/Dispatch.h"
+#include "platform/screens/DisplayServices.h"
+#include "platform/ui/Window.h"
+
+namespace fd = platform::foundation;
+
+namespace {
+
+void sleepSeconds(double seconds) { fd::Clock::current().sleepForSeconds(seconds); }
+
+// Looks once at the screens: remembers the built-in one and the glasses one (the last
+// match wins); true when a glasses screen is there.
+bool lookForGlassScreen(AppDelegate& delegate) {
+    bool found = false;
+    for (const auto& screen : platform::screens::screens()) {
+        const auto number = displayNumberOf(screen);
+        if (!number) continue;
+        if (platform::screens::displayIsBuiltin(*number)) delegate.builtinDisplayID = *number;
+        if (isTavroGlassScreenName(screen.localizedName)) {
+            delegate.glassDisplayID = *number;
+            found = true;
+        }
+    }
+    return found;
+}
+
+void showStartPanel(AppDelegate& delegate, uint64_t generation) {
+    fd::mainQueue()->async([&delegate, generation] {
+        if (!shell::plugIsCurrent(generation)) return;
+        if (auto window = delegate.window.get()) {
+            window->setContentViewController(shell::panelController(shell::Panel::Start));
+        }
+    });
+}
+
+// The commands that set freshly plugged glasses up, 0.05 s apart; the server sends each
+// only to the glasses it concerns. False when the glasses went meanwhile.
+bool sendSetUpCommands(AppDelegate& delegate, TavroVXServer& server, uint64_t generation) {
+    if (!shell::plugIsCurrent(generation)) return false;
+    server.setImmersion(server.getImmersion(), true);
+    sleepSeconds(0.05);
+    if (!shell::plugIsCurrent(generation)) return false;
+    server.getIMUOffSetNew();
+    sleepSeconds(0.05);
+    sleepSeconds(0.05);
+    if (!shell::plugIsCurrent(generation)) return false;
+    server.getLightSensorWearInfo();
+    if (delegate.isOpen3D.load()) {
+        sleepSeconds(0.05);
+        if (!shell::plugIsCurrent(generation)) return false;
+        server.setLightSensorWearDetection(true);
+    }
+    return shell::plugIsCurrent(generation);
+}
+
+}  // namespace
+
+void AppDelegate::startGlassSetup() { shell::startGlassSetupFor(*this, shell::plugGeneration()); }
+
+void AppDelegate::waitForGlassDisplay() {
+    shell::waitForGlassDisplayFor(*this, shell::plugGeneration());
+}
+
+void AppDelegate::handleDfuCheckResult(bool needsDfu) {
+    shell::handleDfuCheckResultFor(*this, needsDfu, shell::plugGeneration());
+}
+
+void AppDelegate::showFirmwareUpdatePanel() {
+    if (shell::connectedDeviceIsBootloader(*this)) shell::beginUpdateWhenShown();
+    if (auto mainWindow = window.get()) {
+        mainWindow->setContentViewController(shell::panelController(shell::Panel::FirmwareUpdate));
+    }
+}
+
+namespace shell {
+
+void startGlassSetupFor(AppDelegate& delegate, uint64_t generation) {
+    fd::globalQueue()->async(
+        [&delegate, generation] { waitForGlassDisplayFor(delegate, generation); });
+}
+
+void waitForGlassDisplayFor(AppDelegate& delegate, uint64_t generation) {
+    auto server = glassServer(delegate);
+    if (!server) return;
+
+    // Glasses that come up in their bootloader bring no screen: waiting for one (or for a
+    // second screen to un-mirror) would last as long as the bootloader stays.
+    if (!connectedDeviceIsBootloader(delegate)) {
+        while (!cancelMirroring(true, true)) {
+            if (!plugIsCurrent(generation)) return;
+            sleepSeconds(1.25);
+        }
+        const int lookLimit = delegate.isCPUARM.load() ? 5 : 15;
+        for (int looks = 0;; ++looks) {
+            if (!plugIsCurrent(generation)) return;
+            sleepSeconds(1);
+            if (lookForGlassScreen(delegate) || looks == lookLimit) break;
+        }
+    }
+
+    int polls = 0;
+    while (delegate.glassVersion.get().find(common::kGlassVersionMissing) != std::string::npos) {
+        if (connectedDeviceIsBootloader(delegate)) break;
+        if (!plugIsCurrent(generation)) return;
+        sleepSeconds(0.25);
+        if (++polls == 8) {
+            server->getTavroGlassFirmwareVersion();
+            polls = 0;
+        }
+    }
+    if (!plugIsCurrent(generation)) return;
+    PlugDfuCheckHandler handler(delegate, generation);
+    server->checkDfuUpdate(handler);
+}
+
+void handleDfuCheckResultFor(AppDelegate& delegate, bool needsDfu, uint64_t generation) {
+    if (!plugIsCurrent(generation)) return;
+    if (needsDfu) {
+        delegate.isDfuUpdate = true;
+        fd::mainQueue()->async([&delegate, generation] {
+            if (plugIsCurrent(generation)) delegate.showFirmwareUpdatePanel();
+        });
+        return;
+    }
+    if (delegate.isDfuUpdate.load()) {
+        // The glasses came back after their update: the panel on screen shows the success.
+        delegate.isDfuUpdate = false;
+        common::postNotification(common::AppIdentifier() + ".dfuUpdate_status",
+                                 fd::Value(true));
+        return;
+    }
+    auto server = glassServer(delegate);
+    if (!server) return;
+    showStartPanel(delegate, generation);
+    if (!sendSetUpCommands(delegate, *server, generation)) return;
+    if (delegate.checkExtendedDisplay() && server->glassGeneration() == 2) {
+        addAudioOutputVolumeListener();
+    }
+}
+
+}  // namespace shell

@@ -1,0 +1,105 @@
+#include "TAVRO_3D/AppDelegateShell.h"
+#include "TAVRO_3D/ShellNeighbours.h"
+#include "appstate/AppDelegate.h"
+#include "common/GCXTimer.h"
+#include "common/TavroFirmwareVersions.h"
+#include "common/TavroLog.h"
+#include "display/DummyManager.h"
+#include "display/ScreenRecognition.h"
+#include "glasses/GlassAudioVolume.h"
+#include "localnet/TavroLocalServer.h"
+#include "platform/foundation/Clock.h"
+#include "platform/foundation/Dispatch.h"
+#include "platform/foundation/NotificationCenter.h"
+#include "platform/foundation/UserDefaults.h"
+#include "platform/ui/Window.h"
+
+namespace fd = platform::foundation;
+
+namespace {
+
+constexpr const char* kPrivacyScreenKey = "privacyScreenLockState_UserDefault";
+
+// The version of the glasses just pulled out becomes its family's "not read" tag.
+std::string placeholderFor(const std::string& version) {
+    for (const char* family : {"TAVRO_FW_V", "TAVRO2_FW_V", "TAVRO2PRO_FW_V"}) {
+        if (version.find(family) != std::string::npos) return std::string(family) + "-1.0";
+    }
+    return version;
+}
+
+void showPanel(AppDelegate& delegate, shell::Panel panel) {
+    if (auto window = delegate.window.get()) {
+        window->setContentViewController(shell::panelController(panel));
+    }
+}
+
+}  // namespace
+
+void AppDelegate::handleGlassConnectionChange(const fd::Notification& note) {
+    const bool plugged = note.object.asBool();
+    const uint64_t generation = shell::advancePlugGeneration();
+    // Written here, on the main queue, so that the flag follows the notices in the order
+    // they came; written from a concurrent queue a 0 and a 1 could land swapped.
+    glassStatus = plugged;
+
+    auto server = shell::glassServer(*this);
+    if (!plugged) {
+        shell::recordUsageEvent(4, false);
+        glassVersion.set(placeholderFor(glassVersion.get()));
+        TavroLocalServer::shareManager().setImu_id(0);
+        if (server && server->glassGeneration() == 2) removeAudioOutputVolumeListener();
+        fd::mainQueue()->async([this] { showPanelAfterUnplug(); });
+        closeGlass();
+        return;
+    }
+
+    while (isScreenLocked()) {
+        common::TavroLog::logMessage("屏幕锁定状态====(true)");
+        fd::Clock::current().sleepForSeconds(0.5);
+    }
+    common::GCXTimer::cancelTimerTask(showHomeTimerIdentification.get());
+    if (server) server->changeIMUWithGlassWithIsClose(true);
+    privacyScreenLockButtonState = fd::UserDefaults::standard().integerForKey(kPrivacyScreenKey);
+    if (server) server->getTavroGlassFirmwareVersion();
+    checkAppUpdate([this, generation](bool goOn) {
+        if (goOn) shell::startGlassSetupFor(*this, generation);
+    });
+}
+
+void AppDelegate::showPanelAfterUnplug() {
+    auto mainWindow = window.get();
+    if (!mainWindow) return;
+    if (!isDfuUpdate.load()) {
+        showPanel(*this, shell::Panel::Home);
+        shell::resetDfuView();
+    } else {
+        showPanel(*this, shell::Panel::FirmwareUpdate);
+        scheduleShowHome();
+    }
+    mainWindow->makeKeyAndOrderFront();
+}
+
+void AppDelegate::scheduleShowHome() {
+    common::GCXTimer::cancelTimerTask(showHomeTimerIdentification.get());
+    const double start = isDfuUpdateStart.load() ? 5.0 : 0.0;
+    showHomeTimerIdentification.set(
+        common::GCXTimer::execTask([this] { showHomeTick(); }, start, 0, false, true));
+}
+
+void AppDelegate::showHomeTick() {
+    if (!glassStatus.load()) fd::mainQueue()->async([this] { showHomePanel(); });
+}
+
+void AppDelegate::showHomePanel() {
+    showPanel(*this, shell::Panel::Home);
+    shell::resetDfuView();
+}
+
+void AppDelegate::closeGlass() {
+    glassDisplayStatus = 1;
+    restoreBuiltinBrightness();
+    shell::stopAI3D(*this);
+    auto monitor = DummyManager::findDummyByDefinitionId(0);
+    if (monitor && monitor->isConnected) monitor->disconnect(false);
+}

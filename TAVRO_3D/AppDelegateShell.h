@@ -1,0 +1,60 @@
+#pragma once
+// What the application shell keeps beside the delegate's record: the adapters through
+// which the glasses server and the status menu call the delegate, and the plug generation.
+//
+// The plug generation counts the glasses notices the delegate has handled. An after-plug
+// sequence carries the generation of the plug-in that started it and goes on only while
+// that generation is still the current one and the glasses are there, so an unplug and
+// re-plug during one of its waits ends it, and only the sequence of the latest plug-in
+// sets the glasses up. Any thread.
+
+#include <atomic>
+#include <cstdint>
+
+#include "appstate/AppDelegate.h"
+#include "appstate/DfuCheckResultHandler.h"
+#include "glasses/TavroVXServer.h"
+#include "platform/ui/Menu.h"
+
+namespace shell {
+
+// The delegate's glasses server (null before init). Any thread.
+std::shared_ptr<TavroVXServer> glassServer(const AppDelegate& delegate);
+
+// The current plug generation; advanced on the main thread by every glasses notice.
+uint64_t plugGeneration();
+uint64_t advancePlugGeneration();
+// True while `generation` is the current one and the glasses are connected.
+bool plugIsCurrent(uint64_t generation);
+
+// The glasses server's firmware decision for one plug-in, handed to the delegate.
+class PlugDfuCheckHandler final : public DfuCheckResultHandler {
+  public:
+    PlugDfuCheckHandler(AppDelegate& delegate, uint64_t generation)
+        : delegate_(delegate), generation_(generation) {}
+    void handleDfuCheckResult(bool needsUpdate) override;
+
+  private:
+    AppDelegate& delegate_;
+    const uint64_t generation_;
+};
+
+// The status menu's delegate: forwards the menu's closing to the application delegate.
+class StatusMenuDelegate final : public platform::ui::MenuDelegate {
+  public:
+    void menuDidClose(platform::ui::Menu&) override;
+};
+StatusMenuDelegate& statusMenuDelegate();
+
+// The plug sequence's steps for one plug generation (the delegate's own operations use
+// the current generation). startGlassSetupFor: any thread; waitForGlassDisplayFor and
+// handleDfuCheckResultFor: the global queue.
+void startGlassSetupFor(AppDelegate& delegate, uint64_t generation);
+void waitForGlassDisplayFor(AppDelegate& delegate, uint64_t generation);
+void handleDfuCheckResultFor(AppDelegate& delegate, bool needsDfu, uint64_t generation);
+
+// True when the glasses server's connected device is the firmware-update bootloader
+// (0x0416:0x3F00); an absent device is not. Any thread.
+bool connectedDeviceIsBootloader(const AppDelegate& delegate);
+
+}  // namespace shell

@@ -1,0 +1,55 @@
+#include <atomic>
+#include <memory>
+
+#include "TAVRO_3D/AppDelegateShell.h"
+#include "TAVRO_3D/ShellNeighbours.h"
+#include "appstate/AppDelegate.h"
+#include "platform/foundation/Clock.h"
+#include "platform/foundation/Dispatch.h"
+
+namespace fd = platform::foundation;
+
+namespace {
+
+// The monitor thread posts glasses notices to main-queue observers and waits until they
+// have run, so it is stopped from another thread while this one keeps the main queue
+// draining; joining it from the main thread alone could wait forever.
+void stopGlassMonitorThread(AppDelegate& delegate) {
+    auto server = shell::glassServer(delegate);
+    if (!server) return;
+    if (!fd::isMainThread()) {
+        server->stopMonitoring();
+        return;
+    }
+    auto stopped = std::make_shared<std::atomic<bool>>(false);
+    fd::globalQueue()->async([server, stopped] {
+        server->stopMonitoring();
+        stopped->store(true);
+    });
+    while (!stopped->load()) {
+        fd::MainLoop::runUntil([&] { return stopped->load(); }, fd::Clock::fromSeconds(1));
+    }
+}
+
+}  // namespace
+
+bool AppDelegate::applicationShouldTerminate() { return true; }
+
+void AppDelegate::applicationWillTerminate() {
+    if (!isAppOpen.load()) exitCleanup();
+    stopGlassMonitorThread(*this);
+}
+
+void AppDelegate::exitAppWithIsRecover(bool) { exitCleanup(); }
+
+void AppDelegate::exitCleanup() {
+    restoreBuiltinBrightness();
+    isExit = true;
+    auto server = shell::glassServer(*this);
+    // stop_display_3d rebuilds the connected device from the held glasses, then sends 3D off.
+    if (server && server->ioHidDevice()) server->stop_display_3d();
+    shell::stopAI3D(*this);
+    shell::recordUsageEvent(2, true);
+    if (glassStatus.load()) shell::recordUsageEvent(4, true);
+    shell::finishUsageTableWrites();
+}

@@ -1,0 +1,47 @@
+#pragma once
+// What the delegate's behaviour asks of the panels, the backend services and the AI-3D mode,
+// gathered in one place so that the launch, plug and quit code reads as the steps it takes.
+// Main thread unless a line says otherwise.
+
+#include <cstdint>
+
+#include "platform/ui/ViewController.h"
+
+class AppDelegate;
+
+namespace shell {
+
+enum class Panel { Home, Start, FirmwareUpdate, Connected };
+
+// Creates the five panel controllers into the delegate's fields.
+void createPanels(AppDelegate& delegate);
+// The delegate's controller of that panel (null before createPanels). Any thread.
+platform::ui::ViewControllerPtr panelController(Panel panel);
+// The connected popover's controller.
+platform::ui::ViewControllerPtr connectedPopoverController();
+// A new exit screen controller (each right click gets its own).
+platform::ui::ViewControllerPtr makeExitScreen();
+// Puts the firmware-update panel back to its first look.
+void resetDfuView();
+// Makes the firmware-update panel start its update as soon as it is shown.
+void beginUpdateWhenShown();
+
+// Usage events, by their numbers: 0 installation, 1 launch, 2 duration, 3 computer
+// configuration, 4 mode. `store` keeps the event in the usage table for a later upload.
+// Any thread.
+void recordUsageEvent(int64_t type, bool store);
+void createUsageTable();
+// Waits until the usage table's queued writes are done (quit: the stored events must be in
+// the file before the process ends).
+void finishUsageTableWrites();
+// Reads every stored usage row and hands them to the stored-event upload.
+void uploadStoredUsageEvents();
+// A new foreground-application monitor, stored in the delegate and started.
+void startAppMonitor(AppDelegate& delegate);
+// The shared reporting instance, stored in the delegate.
+void takeReportingManager(AppDelegate& delegate);
+
+// Stops the AI-3D mode when the delegate holds its manager.
+void stopAI3D(AppDelegate& delegate);
+
+}  // namespace shell

@@ -1,0 +1,123 @@
+#include "backend/AppMonitor.h"
+
+#include "appstate/AppDelegate.h"
+#include "backend/TavroUserBehaviorReporting.h"
+#include "platform/foundation/Bundle.h"
+#include "platform/foundation/Clock.h"
+#include "platform/foundation/WorkspaceNotifications.h"
+
+namespace fdn = platform::foundation;
+
+namespace {
+
+double clockSeconds() {
+    return fdn::Clock::toSeconds(fdn::Clock::current().now().time_since_epoch());
+}
+
+const fdn::Value& applicationOf(const fdn::Notification& note) {
+    return note.userInfo[fdn::kWorkspaceApplicationKey];
+}
+
+std::string nameOf(const fdn::Value& application) {
+    const fdn::Value& name = application[fdn::kWorkspaceApplicationLocalizedNameKey];
+    if (name.isText() && !name.text().empty()) return name.text();
+    return application[fdn::kWorkspaceApplicationBundleIdentifierKey].text();
+}
+
+bool isThisApplication(const fdn::Value& application) {
+    const std::string& identifier = application[fdn::kWorkspaceApplicationBundleIdentifierKey].text();
+    return !identifier.empty() && identifier == fdn::Bundle::main().bundleIdentifier();
+}
+
+void report(double seconds, const std::string& name) {
+    BehaviorEventDetails details;
+    details.duration = seconds;
+    details.appName = name;
+    TavroUserBehaviorReporting::shared()->recordEvent(BehaviorEventType::other_apps_monitor, false, details);
+}
+
+}  // namespace
+
+AppMonitor::~AppMonitor() { tearDownAppMonitor(); }
+
+void AppMonitor::setUpAppMonitor() {
+    auto& workspace = fdn::NotificationCenter::workspaceCenter();
+    auto activated = workspace.addObserver(fdn::kWorkspaceDidActivateApplicationNotification, std::nullopt, nullptr,
+                                           [this](const fdn::Notification& note) { applicationActivated(note); });
+    auto terminated = workspace.addObserver(fdn::kWorkspaceDidTerminateApplicationNotification, std::nullopt,
+                                            nullptr,
+                                            [this](const fdn::Notification& note) { applicationTerminated(note); });
+    std::lock_guard lock(mutex_);
+    observers_.push_back(activated);
+    observers_.push_back(terminated);
+}
+
+void AppMonitor::tearDownAppMonitor() {
+    std::vector<fdn::ObserverToken> tokens;
+    {
+        std::lock_guard lock(mutex_);
+        tokens.swap(observers_);
+    }
+    for (auto token : tokens) fdn::NotificationCenter::workspaceCenter().removeObserver(token);
+}
+
+bool AppMonitor::endStay(double now, double& seconds, std::string& name) {
+    if (useAppName_.empty()) return false;
+    endTimer_ = now;
+    seconds = endTimer_ - startTimer_;
+    name = useAppName_;
+    useAppName_.clear();
+    startTimer_ = 0;
+    return seconds > kMinimumStaySeconds && AppDelegate::shared().glassStatus.load();
+}
+
+void AppMonitor::applicationActivated(const fdn::Notification& note) {
+    const fdn::Value& application = applicationOf(note);
+    double now = clockSeconds();
+    double seconds = 0;
+    std::string ended;
+    bool reportIt = false;
+    {
+        std::lock_guard lock(mutex_);
+        reportIt = endStay(now, seconds, ended);
+        if (!isThisApplication(application)) {
+            useAppName_ = nameOf(application);
+            startTimer_ = now;
+        }
+    }
+    // Outside the lock: the report reads the delegate and queues network work.
+    if (reportIt) report(seconds, ended);
+}
+
+void AppMonitor::applicationTerminated(const fdn::Notification& note) {
+    std::string name = nameOf(applicationOf(note));
+    double seconds = 0;
+    std::string ended;
+    bool reportIt = false;
+    {
+        std::lock_guard lock(mutex_);
+        if (name.empty() || name != useAppName_) return;
+        reportIt = endStay(clockSeconds(), seconds, ended);
+    }
+    if (reportIt) report(seconds, ended);
+}
+
+std::vector<fdn::ObserverToken> AppMonitor::observers() const {
+    std::lock_guard lock(mutex_);
+    return observers_;
+}
+
+double AppMonitor::startTimer() const {
+    std::lock_guard lock(mutex_);
+    return startTimer_;
+}
+
+double AppMonitor::endTimer() const {
+    std::lock_guard lock(mutex_);
+    return endTimer_;
+}
+
+std::string AppMonitor::useAppName() const {
+    std::lock_guard lock(mutex_);
+    return useAppName_;
+}

@@ -1,0 +1,183 @@
+#include "platform/capture/CaptureStream.h"
+
+#include <algorithm>
+#include <mutex>
+#include <utility>
+
+namespace platform::capture {
+
+using foundation::Clock;
+using foundation::DispatchQueuePtr;
+using foundation::DispatchTimer;
+using foundation::Error;
+
+namespace {
+
+std::mutex& sourceMutex() {
+    static std::mutex mutex;
+    return mutex;
+}
+
+std::shared_ptr<FrameSource>& installedSource() {
+    static std::shared_ptr<FrameSource> source;
+    return source;
+}
+
+Error streamError(int code, std::string message) {
+    return Error{"CaptureStream", code, std::move(message)};
+}
+
+}  // namespace
+
+std::shared_ptr<FrameSource> frameSource() {
+    std::lock_guard lock(sourceMutex());
+    return installedSource();
+}
+
+void installFrameSource(std::shared_ptr<FrameSource> source) {
+    std::lock_guard lock(sourceMutex());
+    installedSource() = std::move(source);
+}
+
+struct CaptureStream::State : std::enable_shared_from_this<State> {
+    StreamConfiguration configuration;
+    OutputHandler handler;
+    DispatchQueuePtr handlerQueue;
+
+    mutable std::mutex mutex;
+    bool running = false;
+    bool frameInFlight = false;
+    // Moves on at every start and stop, so that a frame asked for by an earlier run is
+    // recognised and dropped.
+    uint64_t run = 0;
+    std::shared_ptr<DispatchTimer> timer;
+    uint64_t delivered = 0;
+
+    bool isCurrent(uint64_t asked) const { return running && run == asked; }
+
+    void tick(uint64_t asked) {
+        auto source = frameSource();
+        {
+            std::lock_guard lock(mutex);
+            if (!isCurrent(asked) || frameInFlight) return;
+            frameInFlight = true;
+        }
+        if (!source) {
+            std::lock_guard lock(mutex);
+            frameInFlight = false;
+            return;
+        }
+        std::weak_ptr<State> weak = weak_from_this();
+        source->requestFrame(configuration.displayId, configuration.width, configuration.height,
+                             [weak, asked](std::shared_ptr<PixelBuffer> buffer) {
+                                 if (auto self = weak.lock()) self->arrived(asked, std::move(buffer));
+                             });
+    }
+
+    void arrived(uint64_t asked, std::shared_ptr<PixelBuffer> buffer) {
+        {
+            std::lock_guard lock(mutex);
+            frameInFlight = false;
+            if (!buffer || !isCurrent(asked)) return;
+        }
+        std::weak_ptr<State> weak = weak_from_this();
+        handlerQueue->async([weak, asked, buffer = std::move(buffer)] {
+            auto self = weak.lock();
+            if (!self) return;
+            {
+                std::lock_guard lock(self->mutex);
+                if (!self->isCurrent(asked)) return;
+                ++self->delivered;
+            }
+            self->handler(SampleBuffer{buffer});
+        });
+    }
+
+    // Under the lock: ends the current run.
+    std::shared_ptr<DispatchTimer> endRun() {
+        running = false;
+        ++run;
+        return std::exchange(timer, nullptr);
+    }
+};
+
+std::shared_ptr<CaptureStream> CaptureStream::make(StreamConfiguration configuration,
+                                                   OutputHandler handler,
+                                                   DispatchQueuePtr handlerQueue) {
+    return std::shared_ptr<CaptureStream>(
+        new CaptureStream(configuration, std::move(handler), std::move(handlerQueue)));
+}
+
+CaptureStream::CaptureStream(StreamConfiguration configuration, OutputHandler handler,
+                             DispatchQueuePtr handlerQueue)
+    : configuration_(configuration), state_(std::make_shared<State>()) {
+    state_->configuration = configuration;
+    state_->handler = std::move(handler);
+    state_->handlerQueue = handlerQueue ? std::move(handlerQueue) : foundation::globalQueue();
+}
+
+CaptureStream::~CaptureStream() {
+    std::shared_ptr<DispatchTimer> timer;
+    {
+        std::lock_guard lock(state_->mutex);
+        timer = state_->endRun();
+    }
+    if (timer) timer->cancel();
+}
+
+void CaptureStream::startCapture(Completion completion) {
+    std::weak_ptr<State> weak = state_;
+    foundation::globalQueue()->async([weak, completion = std::move(completion)] {
+        auto state = weak.lock();
+        std::optional<Error> failure;
+        auto source = frameSource();
+        const auto& configuration = state ? state->configuration : StreamConfiguration{};
+        if (!state) {
+            failure = streamError(1, "the stream has gone");
+        } else if (!source || !source->hasDisplay(configuration.displayId)) {
+            failure = streamError(2, "no such display to capture");
+        } else if (configuration.width == 0 || configuration.height == 0 ||
+                   !(configuration.framesPerSecond > 0)) {
+            failure = streamError(3, "the stream has no frame size or rate");
+        } else {
+            std::lock_guard lock(state->mutex);
+            if (!state->running) {
+                state->running = true;
+                uint64_t run = ++state->run;
+                auto timer = DispatchTimer::make(foundation::makeSerialQueue("capture.stream"));
+                const auto interval = Clock::fromSeconds(1.0 / configuration.framesPerSecond);
+                timer->setTimer(Clock::Duration{0}, interval);
+                timer->setEventHandler([weak, run] {
+                    if (auto self = weak.lock()) self->tick(run);
+                });
+                timer->resume();
+                state->timer = std::move(timer);
+            }
+        }
+        if (completion) completion(failure);
+    });
+}
+
+void CaptureStream::stopCapture(Completion completion) {
+    std::shared_ptr<DispatchTimer> timer;
+    {
+        std::lock_guard lock(state_->mutex);
+        timer = state_->endRun();
+    }
+    if (timer) timer->cancel();
+    if (!completion) return;
+    // Through the handler queue, so that the completion comes after a frame in hand.
+    state_->handlerQueue->async([completion = std::move(completion)] { completion(std::nullopt); });
+}
+
+bool CaptureStream::isRunning() const {
+    std::lock_guard lock(state_->mutex);
+    return state_->running;
+}
+
+uint64_t CaptureStream::framesDelivered() const {
+    std::lock_guard lock(state_->mutex);
+    return state_->delivered;
+}
+
+}  // namespace platform::capture

@@ -1,0 +1,200 @@
+#include "platform/sim/SimBackendServer.h"
+
+#include <httplib.h>
+
+#include <condition_variable>
+#include <mutex>
+#include <thread>
+
+#include "platform/foundation/Bundle.h"
+#include "platform/foundation/ValueJson.h"
+
+namespace platform::sim {
+
+namespace fdn = platform::foundation;
+
+struct SimBackendServer::State {
+    httplib::Server server;
+    std::thread listener;
+    int port = 0;
+
+    mutable std::mutex mutex;
+    std::condition_variable modeChanged;
+    Mode mode = Mode::Normal;
+    bool stopping = false;
+    Release release;
+    std::function<bool(const fdn::ValueDictionary&)> reject;
+    std::vector<ReceivedEvent> events;
+    std::vector<std::string> queries;
+    size_t requests = 0;
+
+    // Holds a request while the server hangs; answers the mode to reply with.
+    Mode enter() {
+        std::unique_lock lock(mutex);
+        ++requests;
+        modeChanged.wait(lock, [&] { return mode != Mode::Hang || stopping; });
+        return mode;
+    }
+};
+
+namespace {
+
+std::string envelope(int code, const std::string& message, const fdn::Value& data) {
+    fdn::ValueDictionary reply{{"code", code}, {"msg", message}, {"data", data}};
+    return fdn::jsonText(fdn::Value(reply)).value_or("{}");
+}
+
+// Answers for the modes other than Normal; false when the request should be served.
+bool answerFault(SimBackendServer::Mode mode, httplib::Response& response) {
+    using Mode = SimBackendServer::Mode;
+    switch (mode) {
+        case Mode::Normal: return false;
+        case Mode::Hang:  // only while stopping
+        case Mode::Fail: response.status = 500; return true;
+        case Mode::Garbage:
+            response.status = 200;
+            response.set_content(std::string("<html>\x01\xff not json", 19), "application/json");
+            return true;
+        case Mode::Status424:
+            response.status = 424;
+            response.set_content(envelope(424, "request failed", nullptr), "application/json");
+            return true;
+        case Mode::EnvelopeError:
+            response.status = 200;
+            response.set_content(envelope(500, "server error", nullptr), "application/json");
+            return true;
+    }
+    return false;
+}
+
+std::string queryOf(const std::string& target) {
+    auto mark = target.find('?');
+    return mark == std::string::npos ? std::string() : target.substr(mark + 1);
+}
+
+}  // namespace
+
+SimBackendServer::SimBackendServer() : state_(std::make_shared<State>()) {
+    std::string ownVersion =
+        fdn::Bundle::main().objectForInfoDictionaryKey("CFBundleShortVersionString").text();
+    state_->release = {ownVersion.empty() ? "1.0.0" : ownVersion, "/download/Halvane3D.dmg", ""};
+
+    State* state = state_.get();
+    state->server.Get(kLatestReleasePath, [state](const httplib::Request& request, httplib::Response& response) {
+        Mode mode = state->enter();
+        Release release;
+        {
+            std::lock_guard lock(state->mutex);
+            state->queries.push_back(queryOf(request.target));
+            release = state->release;
+        }
+        if (answerFault(mode, response)) return;
+        fdn::ValueDictionary data{{"version", release.version},
+                                  {"downloadUrl", release.downloadUrl},
+                                  {"releaseNote", release.releaseNote}};
+        response.set_content(envelope(200, "success", fdn::Value(data)), "application/json");
+    });
+    state->server.Post(kAppEventPath, [state](const httplib::Request& request, httplib::Response& response) {
+        Mode mode = state->enter();
+        if (answerFault(mode, response)) return;
+        auto parsed = fdn::parseJsonText(request.body);
+        auto* value = std::get_if<fdn::Value>(&parsed);
+        if (!value || !value->isDictionary()) {
+            response.status = 400;
+            response.set_content(envelope(400, "bad event", nullptr), "application/json");
+            return;
+        }
+        {
+            std::lock_guard lock(state->mutex);
+            if (state->reject && state->reject(value->dictionary())) {
+                response.status = 500;
+                return;
+            }
+            state->events.push_back({value->dictionary(), fdn::Clock::current().now()});
+        }
+        response.set_content(envelope(200, "success", nullptr), "application/json");
+    });
+
+    state->port = state->server.bind_to_any_port("127.0.0.1");
+    if (state->port > 0) {
+        state->listener = std::thread([state] { state->server.listen_after_bind(); });
+        // stop() only reaches a server that has entered its accept loop; the socket already
+        // listens, so this start-up wait is short.
+        for (int tries = 0; tries < 5000 && !state->server.is_running(); ++tries)
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    } else {
+        state->port = 0;
+    }
+}
+
+SimBackendServer::~SimBackendServer() { stop(); }
+
+void SimBackendServer::stop() {
+    {
+        std::lock_guard lock(state_->mutex);
+        state_->stopping = true;
+    }
+    state_->modeChanged.notify_all();
+    state_->server.stop();
+    if (state_->listener.joinable()) state_->listener.join();
+}
+
+int SimBackendServer::port() const { return state_->port; }
+
+std::string SimBackendServer::baseAddress() const {
+    return "http://127.0.0.1:" + std::to_string(state_->port);
+}
+
+void SimBackendServer::setMode(Mode mode) {
+    {
+        std::lock_guard lock(state_->mutex);
+        state_->mode = mode;
+    }
+    state_->modeChanged.notify_all();
+}
+
+SimBackendServer::Mode SimBackendServer::mode() const {
+    std::lock_guard lock(state_->mutex);
+    return state_->mode;
+}
+
+void SimBackendServer::setLatestRelease(Release release) {
+    std::lock_guard lock(state_->mutex);
+    state_->release = std::move(release);
+}
+
+SimBackendServer::Release SimBackendServer::latestRelease() const {
+    std::lock_guard lock(state_->mutex);
+    return state_->release;
+}
+
+void SimBackendServer::offerNewerVersion(const std::string& version, const std::string& releaseNote) {
+    setLatestRelease({version, "/download/Halvane3D-" + version + ".dmg", releaseNote});
+}
+
+void SimBackendServer::setEventRejection(std::function<bool(const fdn::ValueDictionary&)> reject) {
+    std::lock_guard lock(state_->mutex);
+    state_->reject = std::move(reject);
+}
+
+std::vector<SimBackendServer::ReceivedEvent> SimBackendServer::receivedEvents() const {
+    std::lock_guard lock(state_->mutex);
+    return state_->events;
+}
+
+void SimBackendServer::clearReceivedEvents() {
+    std::lock_guard lock(state_->mutex);
+    state_->events.clear();
+}
+
+std::vector<std::string> SimBackendServer::updateQueries() const {
+    std::lock_guard lock(state_->mutex);
+    return state_->queries;
+}
+
+size_t SimBackendServer::requestCount() const {
+    std::lock_guard lock(state_->mutex);
+    return state_->requests;
+}
+
+}  // namespace platform::sim

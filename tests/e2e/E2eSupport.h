@@ -1,0 +1,69 @@
+#pragma once
+// Runs the whole application headless on a simulated Mac through one of the bundle's
+// scenarios, on a fast clock, in a home folder of its own that is removed afterwards. The
+// test may look at the SimMac and the delegate after the application quit, before the
+// machine is taken down. One run per test process (ctest runs each test on its own).
+
+#include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include <functional>
+#include <string>
+
+#include "app/ApplicationRun.h"
+#include "platform/foundation/Bundle.h"
+#include "platform/foundation/FileSystem.h"
+
+namespace e2e {
+
+// Waits shrink twentyfold: a 5 s return-to-home takes a quarter of a second.
+constexpr double kSpeed = 20;
+
+inline std::string scenarioPath(const std::string& name) {
+    return platform::foundation::Bundle::main().bundlePath() + "/scenarios/" + name + ".json";
+}
+
+class TemporaryHome {
+  public:
+    TemporaryHome() {
+        std::string pattern = platform::foundation::temporaryDirectory() + "/tavro-e2e-XXXXXX";
+        if (::mkdtemp(pattern.data())) path_ = pattern;
+    }
+    ~TemporaryHome() {
+        if (!path_.empty() && !std::getenv("TAVRO_KEEP_E2E")) platform::foundation::removeItem(path_);
+    }
+    const std::string& path() const { return path_; }
+
+  private:
+    std::string path_;
+};
+
+inline app::RunResult playScenario(const std::string& name,
+                                   const std::function<void(app::RunView&)>& afterQuit = nullptr,
+                                   const std::string& machine = {}) {
+    static TemporaryHome home;
+    app::RunOptions options;
+    options.scenarioPath = scenarioPath(name);
+    if (!machine.empty()) {
+        options.machine = machine;
+        options.machineGiven = true;
+    }
+    options.speed = kSpeed;
+    options.display = app::RunOptions::Display::Headless;
+    options.homeFolder = home.path() + "/home";
+    options.snapshotsFolder = home.path() + "/pictures";
+    options.freshHome = true;
+    options.handleSignals = false;
+    options.echoLog = std::getenv("TAVRO_E2E_ECHO") != nullptr;
+    options.quitAtScenarioEnd = true;
+    return app::runApplication(options, afterQuit);
+}
+
+// The failures of a run, one per line, for assertion messages.
+inline std::string failuresOf(const app::RunResult& result) {
+    std::string text = result.error;
+    for (const auto& failure : result.failures) text += (text.empty() ? "" : "\n") + failure;
+    return text;
+}
+
+}  // namespace e2e
