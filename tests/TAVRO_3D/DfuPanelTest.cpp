@@ -184,6 +184,8 @@ class DfuRoadTest : public DfuPanelTest {
         AppDelegate::shared().vxServer.set(nullptr);
         server_.reset();
         for (auto& device : plugged_) mac_->unplugDevice(device);
+        // The devices' own threads wait on the clock: they go before it does.
+        plugged_.clear();
         mac_.reset();
         DfuPanelTest::TearDown();
     }
