@@ -43,7 +43,7 @@ void AppDelegate::applicationWillTerminate() {
 void AppDelegate::exitAppWithIsRecover(bool) { exitCleanup(); }
 
 void AppDelegate::exitCleanup() {
-    restoreBuiltinBrightness();
+    restoreBuiltinBrightnessBeforeQuit();
     isExit = true;
     auto server = shell::glassServer(*this);
     // stop_display_3d rebuilds the connected device from the held glasses, then sends 3D off.

@@ -1,16 +1,7 @@
 #include "TAVRO_3D/DepthBar.h"
 
-#include <unicode/decimfmt.h>
-#include <unicode/locid.h>
-#include <unicode/numfmt.h>
-#include <unicode/unistr.h>
-
 #include <algorithm>
-#include <charconv>
 #include <cmath>
-#include <memory>
-
-#include "platform/foundation/SystemInfo.h"
 
 namespace depthbar {
 
@@ -42,33 +33,6 @@ float depthForPosition(double x, double barWidth, double knobWidth) {
 double positionForDepth(float depth, double barWidth) {
     const float hundredths = depth / kDepthPerHundredth;
     return barWidth / 100 * hundredths;
-}
-
-std::optional<std::string> formatDepth(float depth) {
-    const std::string localeName = platform::foundation::appleLocale().value_or("en_US");
-    UErrorCode status = U_ZERO_ERROR;
-    std::unique_ptr<icu::NumberFormat> format(
-        icu::NumberFormat::createInstance(icu::Locale(localeName.c_str()), status));
-    if (U_FAILURE(status) || !format) return std::nullopt;
-    auto* decimal = dynamic_cast<icu::DecimalFormat*>(format.get());
-    if (!decimal) return std::nullopt;
-    decimal->setSignificantDigitsUsed(true);
-    decimal->setMinimumSignificantDigits(1);
-    decimal->setMaximumSignificantDigits(2);
-    icu::UnicodeString text;
-    decimal->format(static_cast<double>(depth), text);
-    std::string utf8;
-    text.toUTF8String(utf8);
-    if (utf8.empty()) return std::nullopt;
-    return utf8;
-}
-
-float roundedDepth(const std::string& text, float depth) {
-    float value = 0;
-    const char* end = text.data() + text.size();
-    auto [stop, error] = std::from_chars(text.data(), end, value);
-    if (error != std::errc() || stop != end) return depth;
-    return value;
 }
 
 std::optional<float> defaultDepthForMode(long long mode) {

@@ -1,11 +1,10 @@
 #pragma once
 // The depth bar of the connected panel and popover: where the knob sits for a position on
-// the bar, which depth a position stands for, and how that depth is written in the label.
+// the bar and which depth a position stands for (the label's text is common's depth format).
 // The bar maps linearly onto 0...0.015 (0.00015 per hundredth of its width) and snaps to
 // either end within half a visible knob of it. Pure functions, safe on any thread.
 
 #include <optional>
-#include <string>
 
 namespace depthbar {
 
@@ -29,14 +28,6 @@ float depthForPosition(double x, double barWidth, double knobWidth);
 
 // The position on a bar of `barWidth` that shows `depth`.
 double positionForDepth(float depth, double barWidth);
-
-// `depth` with at least 1 and at most 2 significant digits in the machine's locale
-// ("0.0075"; "0,0075" with a decimal comma); none when it cannot be formatted.
-std::optional<std::string> formatDepth(float depth);
-
-// The depth the label's text stands for: the text read back, or `depth` itself when the
-// text does not read back as a number (a decimal comma).
-float roundedDepth(const std::string& text, float depth);
 
 // The default depth of a screen mode; none for an unknown mode (the depth stays).
 std::optional<float> defaultDepthForMode(long long mode);

@@ -4,6 +4,7 @@
 #include "TAVRO_3D/DepthBar.h"
 #include "TAVRO_3D/Widgets/ColorFromHex.h"
 #include "appstate/AppDelegate.h"
+#include "common/DecimalNumberFormatter.h"
 #include "platform/foundation/OperationQueue.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/Popover.h"
@@ -98,8 +99,8 @@ void TavroGlassConnectSuccessPopoverViewController::updateDepthFromPosition(doub
     const double pos = depthbar::clampedPosition(x, width);
     auto knob = depthPointImgView.lock();
     const float depth = depthbar::depthForPosition(pos, width, knob ? knob->frame().size.width : 0);
-    if (auto text = depthbar::formatDepth(depth))
-        connected::storeDepth(depthbar::roundedDepth(*text, depth));
+    if (auto text = common::formatDepthValue(depth))
+        connected::storeDepth(common::depthValueFromLabel(*text, depth));
     connected::postDepthPosition(connected::kChangeValueToPanel, pos);
 }
 

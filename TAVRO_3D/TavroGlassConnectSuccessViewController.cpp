@@ -1,12 +1,11 @@
 #include "TAVRO_3D/TavroGlassConnectSuccessViewController.h"
 
-#include <charconv>
-
 #include "TAVRO_3D/ConnectedSettings.h"
 #include "TAVRO_3D/DepthBar.h"
 #include "TAVRO_3D/DepthFilterParameters.h"
 #include "TAVRO_3D/Widgets/ColorFromHex.h"
 #include "appstate/AppDelegate.h"
+#include "common/DecimalNumberFormatter.h"
 #include "glasses/TavroVXServer.h"
 #include "platform/foundation/Bundle.h"
 #include "platform/foundation/OperationQueue.h"
@@ -17,14 +16,6 @@ namespace fdn = platform::foundation;
 namespace ui = platform::ui;
 
 namespace {
-
-// The shortest text that reads back as the same 32-bit float: 0.01f shows as "0.01".
-std::string shortestFloatText(float value) {
-    char buffer[32];
-    auto [end, error] = std::to_chars(buffer, buffer + sizeof buffer, value);
-    if (error != std::errc()) return {};
-    return std::string(buffer, end);
-}
 
 std::vector<std::string> splitAt(const std::string& text, const std::string& separator) {
     std::vector<std::string> pieces;
@@ -99,7 +90,7 @@ void TavroGlassConnectSuccessViewController::viewDidLoad() {
 
     const float depth = AppDelegate::shared().depthValue.load();
     moveDepthPoint(depthbar::positionForDepth(depth, depthBarWidth()));
-    if (auto label = depthValueLabel.lock()) label->setStringValue(shortestFloatText(depth));
+    if (auto label = depthValueLabel.lock()) label->setStringValue(common::shortestFloatText(depth));
 
     refreshModeUI();
     updateGlassLabels();
@@ -167,8 +158,8 @@ void TavroGlassConnectSuccessViewController::updateDepthFromPosition(double x) {
     const double pos = depthbar::clampedPosition(x, width);
     auto knob = depthPointImgView.lock();
     const float depth = depthbar::depthForPosition(pos, width, knob ? knob->frame().size.width : 0);
-    if (auto text = depthbar::formatDepth(depth)) {
-        connected::storeDepth(depthbar::roundedDepth(*text, depth));
+    if (auto text = common::formatDepthValue(depth)) {
+        connected::storeDepth(common::depthValueFromLabel(*text, depth));
         if (auto label = depthValueLabel.lock()) label->setStringValue(*text);
     }
     connected::postDepthPosition(connected::kChangeValueToPopover, pos);

@@ -168,11 +168,18 @@ class AppDelegate {
 
     // Media-key volume.
     void handleMediaKey(const platform::ui::Event& event);
+    // handleMediaKey at a given time (milliseconds since 1970), which it reads from the wall
+    // clock itself.
+    void handleMediaKeyAt(const platform::ui::Event& event, double nowMilliseconds);
     void setGlassVolume(int64_t level, bool mute);
 
     // Built-in brightness and privacy screen.
     void closeBuiltinBrightness();
     void restoreBuiltinBrightness();  // caller's thread; retries on the global queue
+    // For the quit clean-up: as restoreBuiltinBrightness, but the retries run on the calling
+    // thread (for at most about 1.5 s), so that the brightness is back before the process
+    // ends instead of in a retry that the exit would drop.
+    void restoreBuiltinBrightnessBeforeQuit();
 
     // Application update check: the completion receives true (go on) or false (an update
     // is offered and shown).

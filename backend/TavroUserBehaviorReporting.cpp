@@ -1,5 +1,6 @@
 #include "backend/TavroUserBehaviorReporting.h"
 
+#include <algorithm>
 #include <chrono>
 
 #include "appstate/AppDelegate.h"
@@ -43,7 +44,9 @@ fdn::ValueDictionary TavroUserBehaviorReporting::makeRecord(BehaviorEventType ty
                                                             const BehaviorEventDetails& details) const {
     AppDelegate& app = AppDelegate::shared();
     std::optional<double> duration = details.duration;
-    if (!duration && type == BehaviorEventType::app_use_duration) duration = clockSeconds() - createdAt_;
+    // Never negative, also when a test has replaced the clock since launch.
+    if (!duration && type == BehaviorEventType::app_use_duration)
+        duration = std::max(0.0, clockSeconds() - createdAt_);
 
     fdn::ValueDictionary record;
     record[ub::kUid] = fdn::uuidString();

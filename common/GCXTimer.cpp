@@ -1,5 +1,6 @@
 #include "common/GCXTimer.h"
 
+#include <cmath>
 #include <cstdint>
 #include <map>
 #include <mutex>
@@ -25,15 +26,6 @@ Registry& registry() {
     return *shared;
 }
 
-fd::Clock::Duration startDelay(double seconds) {
-    return fd::Clock::Duration{static_cast<int64_t>(seconds * 1'000'000'000.0)};
-}
-
-fd::Clock::Duration period(double seconds) {
-    const double nanoseconds = seconds * 1'000'000'000.0;
-    return fd::Clock::Duration{nanoseconds > 0 ? static_cast<int64_t>(nanoseconds) : 0};
-}
-
 }  // namespace
 
 void GCXTimer::initialize() { registry(); }
@@ -47,10 +39,16 @@ std::string GCXTimer::execTask(Task task, double start, double interval, bool re
 
 std::string GCXTimer::execTask2(KeyedTask task, double start, double interval, bool repeats,
                                 bool async) {
-    if (!task || start < 0 || (repeats && !(interval > 0))) return {};
+    // Not-a-number times are refused: no delay can be read from them.
+    if (!task || std::isnan(start) || std::isnan(interval) || start < 0 ||
+        (repeats && !(interval > 0))) {
+        return {};
+    }
     auto source = fd::DispatchTimer::make(async ? fd::globalQueue() : fd::mainQueue());
     // A one-shot task fires once whatever its interval: its run cancels it.
-    source->setTimer(startDelay(start), repeats ? period(interval) : fd::Clock::Duration{0});
+    // Times beyond the clock's range saturate: such a task is due "never".
+    source->setTimer(fd::Clock::fromSeconds(start),
+                     repeats ? fd::Clock::fromSeconds(interval) : fd::Clock::Duration{0});
     std::string key;
     {
         Registry& shared = registry();

@@ -35,8 +35,9 @@ class GCXTimer {
     // Sets up the registry; runs by itself before the first use.
     static void initialize();
 
-    // Times in seconds. Refused ("") when the task is empty, the start delay is negative,
-    // or a repeating task's interval is not above 0. `async` picks the global queue,
+    // Times in seconds. Refused ("") when the task is empty, a time is not a number, the
+    // start delay is negative, or a repeating task's interval is not above 0. Times too
+    // large for the clock (infinity included) mean the task is never due. `async` picks the global queue,
     // otherwise the main queue.
     static std::string execTask(Task task, double start, double interval, bool repeats,
                                 bool async);

@@ -70,7 +70,11 @@ void readMute() {
     }
     log("是否静音: %d", static_cast<int>(muted));
     gMuted.store(muted != 0);
-    postVolume(muted == 1 ? fd::Value(0) : fd::Value(gLastVolume.load()));
+    if (muted == 1) {
+        postVolume(fd::Value(0));
+    } else {
+        postVolume(fd::Value(gLastVolume.load()));
+    }
 }
 
 audio::Status volumeListener(audio::AudioObjectId, uint32_t addressCount,

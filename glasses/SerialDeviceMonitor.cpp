@@ -51,7 +51,6 @@ void postMissing(const char* name, const std::vector<SerialDevice>& from,
 }  // namespace
 
 void SerialDeviceMonitor::start() {
-    Clock& clock = Clock::current();
     std::unique_lock lock(mutex_);
     while (!stopRequested_) {
         lock.unlock();
@@ -63,6 +62,8 @@ void SerialDeviceMonitor::start() {
             scan(*services);
         }
         lock.lock();
+        // Taken on each turn: a clock replaced meanwhile would end every wait at once.
+        const auto clock = Clock::current();
         const auto deadline = clock.now() + Clock::fromSeconds(portUsageIntervalTime_);
         clock.waitUntil(lock, stopped_, deadline, [this] { return stopRequested_; });
     }

@@ -87,12 +87,25 @@ void LoopbackLineServer::run() {
             std::lock_guard lock(outputMutex_);
             wantsWrite = !pendingOutput_.empty();
         }
+        int timeout = -1;
+        bool accepting = true;
+        if (acceptResumes_ != std::chrono::steady_clock::time_point{}) {
+            const auto now = std::chrono::steady_clock::now();
+            if (now < acceptResumes_) {
+                accepting = false;
+                timeout = static_cast<int>(
+                    std::chrono::ceil<std::chrono::milliseconds>(acceptResumes_ - now).count());
+            } else {
+                acceptResumes_ = {};
+            }
+        }
         std::array<pollfd, 3> fds{};
         fds[0] = {wakeFd_, POLLIN, 0};
-        fds[1] = {listenFd_, POLLIN, 0};
+        // A negative descriptor is left out by poll.
+        fds[1] = {accepting ? listenFd_ : -1, POLLIN, 0};
         fds[2] = {clientFd_, static_cast<short>(POLLIN | (wantsWrite ? POLLOUT : 0)), 0};
         nfds_t count = clientFd_ >= 0 ? 3 : 2;
-        if (poll(fds.data(), count, -1) < 0) {
+        if (poll(fds.data(), count, timeout) < 0) {
             if (errno == EINTR) continue;
             return;
         }
@@ -111,7 +124,13 @@ void LoopbackLineServer::run() {
 void LoopbackLineServer::acceptClient() {
     for (;;) {
         int fd = accept4(listenFd_, nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK);
-        if (fd < 0) return;
+        if (fd < 0) {
+            if (errno == EINTR || errno == ECONNABORTED) continue;
+            if (errno == EMFILE || errno == ENFILE || errno == ENOBUFS || errno == ENOMEM) {
+                acceptResumes_ = std::chrono::steady_clock::now() + kAcceptBackOff;
+            }
+            return;
+        }
         if (clientFd_ >= 0) {
             close(fd);  // one client at a time
             continue;

@@ -4,9 +4,13 @@
 // forgets a client that goes away, discards whatever the client sends, and writes queued
 // text to the client without ever blocking the caller.
 //
-// Its own thread does every socket operation; send/hasClient/port are thread-safe.
+// Its own thread does every socket operation; send/hasClient/port are thread-safe. While
+// the process is out of file descriptors, accepting cannot succeed and the waiting
+// connection keeps the listening socket readable: the thread then stops watching that
+// socket for a while instead of spinning, and accepts the waiting client once it can.
 
 #include <atomic>
+#include <chrono>
 #include <cstdint>
 #include <mutex>
 #include <string>
@@ -27,6 +31,9 @@ class LoopbackLineServer {
 
     // Output waiting for a client that does not read is bounded; beyond it, text is dropped.
     static constexpr size_t kMaximumPendingOutput = 4 * 1024 * 1024;
+    // How long accepting rests after it failed for want of descriptors or memory. Real
+    // time: it paces retries of a system call, not anything the application schedules.
+    static constexpr std::chrono::milliseconds kAcceptBackOff{100};
 
   private:
     void listen(uint16_t preferredPort);
@@ -40,6 +47,8 @@ class LoopbackLineServer {
     int listenFd_ = -1;
     int wakeFd_ = -1;
     int clientFd_ = -1;  // touched on the server thread only
+    // Server thread only: accepting rests until then (the epoch: it does not rest).
+    std::chrono::steady_clock::time_point acceptResumes_{};
     uint16_t port_ = 0;
     std::atomic<bool> hasClient_{false};
     std::atomic<bool> stopping_{false};

@@ -4,7 +4,7 @@
 set -e
 here=$(cd "$(dirname "$0")/.." && pwd)
 build=${1:-$here/build}
-cmake --build "$build" --target shell_tests
+cmake --build "$build" --target TAVRO_3D_tests
 TAVRO_UPDATE_PANEL_PICTURES=1 QT_QPA_PLATFORM=offscreen \
-  "$build/tests/TAVRO_3D/shell_tests" --gtest_filter='PanelPicturesTest.*'
+  "$build/tests/TAVRO_3D/TAVRO_3D_tests" --gtest_filter='PanelPicturesTest.*'
 echo "Pictures written to $here/docs/panels"

@@ -1,18 +1,16 @@
 #include "platform/foundation/Clock.h"
 
 #include <algorithm>
-#include <utility>
 #include <cmath>
+#include <utility>
 
 namespace platform::foundation {
 
 namespace {
 
-// A notification can slip between a waiter's check of the time and its wait (the clock's
-// own lock is not the waiter's lock); waits are therefore cut into slices of real time so
-// such a miss costs at most one slice.
-constexpr auto kManualSlice = std::chrono::milliseconds(2);
-constexpr auto kRealSlice = std::chrono::milliseconds(50);
+// A single real-time wait never reaches further than this; the loop around it re-checks,
+// which keeps a "forever" deadline away from the overflow edge of the steady clock.
+constexpr auto kLongestRealWait = std::chrono::hours(24);
 
 struct Registry {
     std::mutex mutex;
@@ -25,33 +23,58 @@ Registry& registry() {
     return *instance;
 }
 
-// Registers a waiter in a clock's list for the life of a wait.
-template <class Waiter>
-class WaiterRegistration {
-public:
-    WaiterRegistration(std::mutex& mutex, std::vector<Waiter*>& waiters, Waiter* waiter)
-        : mutex_(mutex), waiters_(waiters), waiter_(waiter) {
-        std::lock_guard guard(mutex_);
-        waiters_.push_back(waiter_);
-    }
-    ~WaiterRegistration() {
-        std::lock_guard guard(mutex_);
-        waiters_.erase(std::find(waiters_.begin(), waiters_.end(), waiter_));
-    }
-
-private:
-    std::mutex& mutex_;
-    std::vector<Waiter*>& waiters_;
-    Waiter* waiter_;
-};
-
 }  // namespace
+
+bool Clock::waitUntil(std::unique_lock<std::mutex>& lock, std::condition_variable& wake,
+                      TimePoint deadline, const std::function<bool()>& done) {
+    // The waiter list is changed without the caller's mutex held: a waker holds the list's
+    // lock while it takes each waiter's mutex, so taking them the other way round here
+    // could deadlock.
+    Waiter self{lock.mutex(), &wake};
+    lock.unlock();
+    {
+        std::lock_guard guard(waitersMutex_);
+        waiters_.push_back(&self);
+    }
+    lock.lock();
+    bool result = false;
+    while (true) {
+        result = done();
+        if (result || retired_.load() || !blockUntil(lock, wake, deadline)) break;
+    }
+    lock.unlock();
+    {
+        // After this no waker touches our mutex or condition variable any more.
+        std::lock_guard guard(waitersMutex_);
+        waiters_.erase(std::find(waiters_.begin(), waiters_.end(), &self));
+    }
+    lock.lock();
+    return result;
+}
+
+void Clock::changeAndWake(const std::function<void()>& change) {
+    std::lock_guard guard(waitersMutex_);
+    change();
+    for (auto* waiter : waiters_) {
+        std::lock_guard waiterGuard(*waiter->mutex);
+        waiter->wake->notify_all();
+    }
+}
+
+int Clock::registeredWaiters() const {
+    std::lock_guard guard(waitersMutex_);
+    return static_cast<int>(waiters_.size());
+}
+
+void Clock::setRetired(bool retired) {
+    changeAndWake([&] { retired_.store(retired); });
+}
 
 void Clock::sleepFor(Duration length) {
     std::mutex mutex;
     std::condition_variable wake;
     std::unique_lock lock(mutex);
-    waitUntil(lock, wake, now() + length, [] { return false; });
+    waitUntil(lock, wake, later(now(), length), [] { return false; });
 }
 
 Clock::Duration Clock::fromSeconds(double seconds) {
@@ -61,9 +84,17 @@ Clock::Duration Clock::fromSeconds(double seconds) {
     return Duration{static_cast<Duration::rep>(std::llround(nanos))};
 }
 
+Clock::TimePoint Clock::later(TimePoint point, Duration length) {
+    const auto base = point.time_since_epoch().count();
+    const auto step = length.count();
+    if (step > 0 && base > Duration::max().count() - step) return TimePoint::max();
+    if (step < 0 && base < Duration::min().count() - step) return TimePoint::min();
+    return point + length;
+}
+
 double Clock::toSeconds(Duration length) { return static_cast<double>(length.count()) / 1e9; }
 
-Clock& Clock::current() { return *currentShared(); }
+ClockRef Clock::current() { return ClockRef(currentShared()); }
 
 std::shared_ptr<Clock> Clock::currentShared() {
     auto& state = registry();
@@ -95,7 +126,8 @@ void Clock::addChangeListener(std::function<void()> listener) {
 // ---- RealClock
 
 RealClock::RealClock(double speed)
-    : speed_(speed > 0 ? speed : 1.0), start_(std::chrono::steady_clock::now()) {}
+    : speed_(speed > 0 && std::isfinite(speed) ? speed : 1.0),
+      start_(std::chrono::steady_clock::now()) {}
 
 Clock::TimePoint RealClock::now() const {
     auto elapsed = std::chrono::steady_clock::now() - start_;
@@ -104,73 +136,41 @@ Clock::TimePoint RealClock::now() const {
 }
 
 std::chrono::steady_clock::time_point RealClock::toSteady(TimePoint point) const {
-    if (point.time_since_epoch() >= Duration::max() / 2) return std::chrono::steady_clock::time_point::max();
-    auto real = std::chrono::duration<double, std::nano>(point.time_since_epoch()) / speed_;
-    return start_ + std::chrono::duration_cast<std::chrono::steady_clock::duration>(real);
+    const double real = static_cast<double>(point.time_since_epoch().count()) / speed_;
+    const auto longest = std::chrono::steady_clock::duration(kLongestRealWait).count() * 1e3;
+    if (!(real < longest)) return std::chrono::steady_clock::time_point::max();
+    return start_ + std::chrono::duration_cast<std::chrono::steady_clock::duration>(
+                        std::chrono::duration<double, std::nano>(real));
 }
 
-bool RealClock::waitUntil(std::unique_lock<std::mutex>& lock, std::condition_variable& wake,
-                          TimePoint deadline, const std::function<bool()>& done) {
-    Waiter self{lock.mutex(), &wake};
-    WaiterRegistration registration(mutex_, waiters_, &self);
-    auto steadyDeadline = toSteady(deadline);
-    while (true) {
-        if (done()) return true;
-        {
-            std::lock_guard guard(mutex_);
-            if (retired_) return false;
-        }
-        auto now = std::chrono::steady_clock::now();
-        if (now >= steadyDeadline) return false;
-        auto sliceEnd = steadyDeadline - now > kRealSlice ? now + kRealSlice : steadyDeadline;
-        wake.wait_until(lock, sliceEnd);
-    }
-}
-
-void RealClock::setRetired(bool retired) {
-    std::lock_guard guard(mutex_);
-    retired_ = retired;
-    for (auto* waiter : waiters_) waiter->wake->notify_all();
+bool RealClock::blockUntil(std::unique_lock<std::mutex>& lock, std::condition_variable& wake,
+                           TimePoint deadline) {
+    const auto steadyNow = std::chrono::steady_clock::now();
+    const auto steadyDeadline = toSteady(deadline);
+    if (steadyNow >= steadyDeadline) return false;
+    const auto limit = steadyNow + kLongestRealWait;
+    wake.wait_until(lock, steadyDeadline < limit ? steadyDeadline : limit);
+    return true;
 }
 
 // ---- ManualClock
 
-Clock::TimePoint ManualClock::now() const {
-    std::lock_guard guard(mutex_);
-    return TimePoint(now_);
-}
+Clock::TimePoint ManualClock::now() const { return TimePoint(Duration{now_.load()}); }
 
-bool ManualClock::waitUntil(std::unique_lock<std::mutex>& lock, std::condition_variable& wake,
-                            TimePoint deadline, const std::function<bool()>& done) {
-    Waiter self{lock.mutex(), &wake};
-    WaiterRegistration registration(mutex_, waiters_, &self);
-    while (true) {
-        if (done()) return true;
-        {
-            std::lock_guard guard(mutex_);
-            if (retired_ || TimePoint(now_) >= deadline) return false;
-        }
-        wake.wait_for(lock, kManualSlice);
-    }
+bool ManualClock::blockUntil(std::unique_lock<std::mutex>& lock, std::condition_variable& wake,
+                             TimePoint deadline) {
+    if (now() >= deadline) return false;
+    wake.wait(lock);
+    return true;
 }
 
 void ManualClock::advance(Duration by) {
-    std::lock_guard guard(mutex_);
-    now_ += std::max(by, Duration{0});
-    // Notifying under our lock keeps each waiter's condition variable alive: a waiter
-    // unregisters under the same lock before its wait returns.
-    for (auto* waiter : waiters_) waiter->wake->notify_all();
-}
-
-int ManualClock::waiterCount() const {
-    std::lock_guard guard(mutex_);
-    return static_cast<int>(waiters_.size());
-}
-
-void ManualClock::setRetired(bool retired) {
-    std::lock_guard guard(mutex_);
-    retired_ = retired;
-    for (auto* waiter : waiters_) waiter->wake->notify_all();
+    changeAndWake([&] {
+        const auto step = std::max(by, Duration{0}).count();
+        const auto current = now_.load();
+        const auto room = Duration::max().count() - current;
+        now_.store(step > room ? Duration::max().count() : current + step);
+    });
 }
 
 // ---- ScopedClock

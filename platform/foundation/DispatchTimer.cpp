@@ -61,7 +61,7 @@ void DispatchTimer::State::setTimer(Clock::Duration start, Clock::Duration newIn
     const auto now = Scheduler::shared().now();
     std::lock_guard lock(mutex);
     if (cancelled) return;
-    firstDeadline = now + start;
+    firstDeadline = Clock::later(now, start);
     interval = newInterval > Clock::Duration{0} ? newInterval : Clock::Duration{0};
     configured = true;
     ++generation;

@@ -4,6 +4,7 @@
 #include "platform/foundation/FileSystem.h"
 
 #include <fcntl.h>
+#include <stdio.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -107,6 +108,13 @@ std::optional<Error> removeItem(const std::string& path) {
     // remove_all removes a link itself, never what it points to.
     std::filesystem::remove_all(path, error);
     if (error) return posixError(error.value(), "cannot remove " + path);
+    return std::nullopt;
+}
+
+std::optional<Error> moveItem(const std::string& from, const std::string& to) {
+    if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) != 0) {
+        return posixError(errno, "cannot move " + from + " to " + to);
+    }
     return std::nullopt;
 }
 

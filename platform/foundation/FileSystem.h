@@ -46,6 +46,8 @@ bool isDirectory(const std::string& path);
 std::optional<Error> createDirectory(const std::string& path, bool withIntermediates);
 std::variant<FileAttributes, Error> attributesOfItem(const std::string& path);
 std::optional<Error> removeItem(const std::string& path);  // files and whole folders
+// Renames within one file system; fails rather than replace an existing `to`.
+std::optional<Error> moveItem(const std::string& from, const std::string& to);
 std::optional<Error> appendToFile(const std::string& path, std::span<const uint8_t> bytes);
 // Writes the whole file through a temporary file in the same folder and a rename, so a
 // reader sees the old or the new content, never a part.

@@ -4,8 +4,10 @@
 //
 // Kinds: dict, array, string, integer, real (read as double), true/false, data (Base64),
 // date (ISO 8601, UTC). Null and object references cannot be written. Integers outside the
-// 64-bit signed range and nesting deeper than 256 levels are errors; dates are written in
-// whole seconds; float and double are both written as real.
+// 64-bit signed range and nesting deeper than 256 levels are errors, and so are texts and
+// keys holding a control character other than tab, line feed and carriage return (XML
+// cannot carry them); dates are written in whole seconds; float and double are both
+// written as real.
 
 #include <span>
 #include <string>

@@ -45,6 +45,20 @@ void appendEscaped(std::string& out, std::string_view text) {
     }
 }
 
+// XML 1.0 has no way to carry these, not even as character references: a file holding
+// one is not well-formed and could not be read back.
+std::optional<Error> unwritableText(std::string_view what, std::string_view text) {
+    for (char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte >= 0x20 || byte == '\t' || byte == '\n' || byte == '\r') continue;
+        static constexpr char kHex[] = "0123456789ABCDEF";
+        const std::string code{'0', 'x', kHex[byte >> 4], kHex[byte & 0xF]};
+        return plistError(kPlistNotWritable, std::string(what) + " holds the control character " +
+                                                 code + ", which XML cannot carry");
+    }
+    return std::nullopt;
+}
+
 template <class Number>
 std::string realText(Number number) {
     if (std::isnan(number)) return "nan";
@@ -82,6 +96,7 @@ class Writer {
                 line(depth, "<real>" + realText(value.asDouble()) + "</real>");
                 return std::nullopt;
             case Value::Kind::Text:
+                if (auto error = unwritableText("a text", value.text())) return error;
                 leaf(depth, "string", value.text());
                 return std::nullopt;
             case Value::Kind::Data:
@@ -121,6 +136,7 @@ class Writer {
         }
         line(depth, "<dict>");
         for (const auto& [key, element] : dict) {
+            if (auto error = unwritableText("a key", key)) return error;
             leaf(depth + 1, "key", key);
             if (auto error = write(element, depth + 1)) {
                 error->localizedDescription += " (under key " + quoteShort(key) + ")";

@@ -40,7 +40,7 @@ Scheduler::Scheduler() {
 
 Scheduler::EntryId Scheduler::after(Clock::Duration delay, Fire fire) {
     std::lock_guard lock(mutex_);
-    return insert(clock_->now() + delay, Clock::Duration{0}, std::move(fire));
+    return insert(Clock::later(clock_->now(), delay), Clock::Duration{0}, std::move(fire));
 }
 
 Scheduler::EntryId Scheduler::at(Clock::TimePoint deadline, Fire fire, Clock::Duration interval) {
@@ -52,11 +52,11 @@ Scheduler::EntryId Scheduler::nextTick(Clock::TimePoint previous, Clock::Duratio
                                        Fire fire) {
     std::lock_guard lock(mutex_);
     const auto now = clock_->now();
-    auto next = previous + interval;
+    auto next = Clock::later(previous, interval);
     if (next <= now) {
         next = previous + ((now - previous) / interval) * interval;
-    } else if (next > now + interval) {
-        next = now + interval;
+    } else if (const auto latest = Clock::later(now, interval); next > latest) {
+        next = latest;
     }
     return insert(next, interval, std::move(fire));
 }
@@ -93,7 +93,11 @@ void Scheduler::adoptClock(const std::shared_ptr<Clock>& clock) {
         const auto shift = clock->now() - clock_->now();
         std::map<Key, Entry> moved;
         for (auto& [key, entry] : entries_) {
-            const Key shifted{key.deadline + shift, key.id};
+            // A deadline that never comes stays so on the new clock.
+            const Key shifted{key.deadline == Clock::TimePoint::max()
+                                  ? key.deadline
+                                  : Clock::later(key.deadline, shift),
+                              key.id};
             moved.emplace_hint(moved.end(), shifted, std::move(entry));
             deadlines_[key.id] = shifted.deadline;
         }

@@ -4,6 +4,8 @@
 
 #include "platform/foundation/UserDefaults.h"
 
+#include <cerrno>
+
 #include "platform/foundation/Bundle.h"
 #include "platform/foundation/DefaultsText.h"
 #include "platform/foundation/FileSystem.h"
@@ -16,41 +18,57 @@ namespace {
 
 constexpr const char* kFallbackIdentifier = "com.tavro.Tavro3D";
 
-// Only what a property list can hold may be stored: no object references, and no nulls
-// inside containers (a null at the top means "remove").
-bool isStorable(const Value& value) {
-    switch (value.kind()) {
-        case Value::Kind::Null:
-        case Value::Kind::Object:
-            return false;
-        case Value::Kind::Array:
-            for (const Value& element : value.array()) {
-                if (!isStorable(element)) return false;
-            }
-            return true;
-        case Value::Kind::Dictionary:
-            for (const auto& [key, element] : value.dictionary()) {
-                if (!isStorable(element)) return false;
-            }
-            return true;
-        default:
-            return true;
-    }
+// Why `value` cannot be stored under `key`, or nothing when it can: the check is the
+// writer itself, so that whatever is accepted can also be saved later.
+std::optional<std::string> whyNotStorable(const Value& value, const std::string& key) {
+    auto written = serializePropertyList(Value(ValueDictionary{{key, value}}));
+    if (auto* error = std::get_if<Error>(&written)) return error->localizedDescription;
+    return std::nullopt;
 }
 
-ValueDictionary loadFile(const std::string& path) {
+struct LoadedFile {
+    ValueDictionary values;
+    // The file exists and holds something, but not defaults: it must not be replaced by
+    // the next save before it has been put aside.
+    bool unreadable = false;
+};
+
+LoadedFile loadFile(const std::string& path) {
     auto bytes = readFile(path);
-    auto* contents = std::get_if<Bytes>(&bytes);
-    if (!contents || contents->empty()) return {};
-    auto parsed = parsePropertyList(*contents);
+    if (auto* error = std::get_if<Error>(&bytes)) {
+        if (!fileExists(path)) return {};
+        systemLog("UserDefaults: starting empty, " + path +
+                  " cannot be read: " + error->localizedDescription);
+        return {{}, true};
+    }
+    const Bytes& contents = std::get<Bytes>(bytes);
+    if (contents.empty()) return {};
+    auto parsed = parsePropertyList(contents);
     if (auto* value = std::get_if<Value>(&parsed); value && value->isDictionary()) {
-        return value->dictionary();
+        return {value->dictionary(), false};
     }
     const std::string reason = std::holds_alternative<Error>(parsed)
                                    ? std::get<Error>(parsed).localizedDescription
                                    : "the root is not a dictionary";
     systemLog("UserDefaults: starting empty, " + path + " is unreadable: " + reason);
-    return {};
+    return {{}, true};
+}
+
+// Moves an unreadable file to the first free "<path>.unreadable[-N]", so that saving the
+// new defaults does not destroy what it held.
+std::optional<Error> putAside(const std::string& path) {
+    std::optional<Error> failure;
+    for (int attempt = 1; attempt <= 100; ++attempt) {
+        std::string aside = path + ".unreadable";
+        if (attempt > 1) aside += "-" + std::to_string(attempt);
+        failure = moveItem(path, aside);
+        if (!failure) {
+            systemLog("UserDefaults: kept the unreadable " + path + " as " + aside);
+            return std::nullopt;
+        }
+        if (failure->code != EEXIST) break;
+    }
+    return failure;
 }
 
 // The global domain, read-only, from the machine's settings.
@@ -86,6 +104,7 @@ struct UserDefaults::State {
     ValueDictionary values;
     uint64_t changes = 0;       // counts every change, so a write knows what it saved
     uint64_t savedChanges = 0;  // the count the file holds
+    bool unreadable = false;    // the file must be put aside before the first save
     std::mutex writeMutex;
 };
 
@@ -113,7 +132,10 @@ void UserDefaults::resetStandard() {
 
 UserDefaults::UserDefaults(std::string plistPath) : state_(std::make_unique<State>()) {
     state_->path = std::move(plistPath);
-    if (!state_->path.empty()) state_->values = loadFile(state_->path);
+    if (state_->path.empty()) return;
+    LoadedFile loaded = loadFile(state_->path);
+    state_->values = std::move(loaded.values);
+    state_->unreadable = loaded.unreadable;
 }
 
 UserDefaults::~UserDefaults() {
@@ -183,7 +205,12 @@ bool UserDefaults::setObject(const Value& value, const std::string& key) {
         removeObjectForKey(key);
         return true;
     }
-    if (!isStorable(value)) return false;
+    // Refused here, not at the next save: a value the file cannot hold would make every
+    // later save fail, or write a file that the next start cannot read.
+    if (auto reason = whyNotStorable(value, key)) {
+        systemLog("UserDefaults: refusing to store a value for a key: " + *reason);
+        return false;
+    }
     std::lock_guard lock(state_->mutex);
     state_->values.insert_or_assign(key, value);
     ++state_->changes;
@@ -219,6 +246,14 @@ bool UserDefaults::synchronize() {
         systemLog("UserDefaults: cannot save " + state_->path + ": " + error->localizedDescription);
         return false;
     }
+    if (state_->unreadable && fileExists(state_->path)) {
+        if (auto error = putAside(state_->path)) {
+            systemLog("UserDefaults: not saving over the unreadable " + state_->path + ": " +
+                      error->localizedDescription);
+            return false;
+        }
+    }
+    state_->unreadable = false;
     auto bytes = std::span(reinterpret_cast<const uint8_t*>(contents.data()), contents.size());
     if (auto error = writeFileAtomically(state_->path, bytes)) {
         systemLog("UserDefaults: cannot save " + state_->path + ": " + error->localizedDescription);

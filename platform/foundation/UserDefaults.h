@@ -8,7 +8,8 @@
 // temporary file and rename), and so does the destruction of the standard defaults at
 // exit. A missing, empty or corrupt file starts empty defaults and is left as it is until
 // a change is saved (synchronize() writes only when something changed since the last
-// write); a failed write never destroys the last good file.
+// write); a corrupt file is then first renamed "<file>.unreadable" (or "-2", "-3", ...)
+// rather than overwritten. A failed write never destroys the last good file.
 
 #include <memory>
 #include <mutex>
@@ -41,7 +42,10 @@ public:
     std::optional<ValueArray> arrayForKey(const std::string& key) const;
     std::optional<ValueDictionary> dictionaryForKey(const std::string& key) const;
 
-    // Storing null removes the key. Object references cannot be stored: refused (false).
+    // Storing null removes the key. What the property-list file cannot hold is refused
+    // (false, with a log line) and leaves the key as it was: object references, nulls
+    // inside containers, control characters other than tab and line ends in texts and
+    // keys, nesting beyond the file's depth limit.
     bool setObject(const Value& value, const std::string& key);
     void setBool(bool value, const std::string& key) { setObject(Value(value), key); }
     void setInteger(int64_t value, const std::string& key) { setObject(Value(value), key); }

@@ -67,7 +67,7 @@ class SimDevice final : public HidDeviceHandle {
         std::unique_lock lock(mutex_);
         const bool wait = !nonblocking_ && milliseconds != 0;
         if (wait && queue_.empty() && !gone_) {
-            Clock& clock = Clock::current();
+            const auto clock = Clock::current();
             const Clock::Duration limit =
                 milliseconds < 0 ? Clock::Duration(kNoLimit)
                                  : Clock::Duration(std::chrono::milliseconds(milliseconds));

@@ -227,20 +227,28 @@ BiasEntry VirtualGlasses::userBiasEntry(size_t index) const {
 void VirtualGlasses::streamImu() {
     using foundation::Clock;
     std::unique_lock lock(mutex_);
-    auto next = Clock::current().now();
+    auto clock = Clock::currentShared();
+    auto next = clock->now();
     while (!stopping_) {
+        // A clock replaced meanwhile restarts the cadence on the new clock's time.
+        if (auto current = Clock::currentShared(); current != clock) {
+            clock = std::move(current);
+            next = clock->now();
+        }
         if (!streamOn_ || imuRate_ <= 0) {
-            Clock::current().waitUntil(lock, streamChanged_, Clock::current().now() + kIdleWait,
-                                       [this] { return stopping_ || (streamOn_ && imuRate_ > 0); });
-            next = Clock::current().now();
+            clock->waitUntil(lock, streamChanged_, clock->now() + kIdleWait,
+                             [this] { return stopping_ || (streamOn_ && imuRate_ > 0); });
+            next = clock->now();
             continue;
         }
         next += Clock::fromSeconds(1.0 / imuRate_);
         const double rate = imuRate_;
-        Clock::current().waitUntil(lock, streamChanged_, next, [this, rate] {
+        const bool changed = clock->waitUntil(lock, streamChanged_, next, [this, rate] {
             return stopping_ || !streamOn_ || imuRate_ != rate;
         });
-        if (stopping_ || !streamOn_ || imuRate_ != rate) continue;
+        if (changed || stopping_ || !streamOn_ || imuRate_ != rate) continue;
+        // A retired clock ends the wait early: the sample is not due yet.
+        if (clock->now() < next) continue;
         const uint64_t index = samplesSent_++;
         lock.unlock();
         sendImuSample(index);

@@ -4,7 +4,7 @@
 #include <chrono>
 
 #include "../localnet/LoopbackClient.h"
-#include "PanelTestSupport.h"
+#include "PanelFixture.h"
 #include "TAVRO_3D/TavroTemperatureDriftCalibrationView.h"
 #include "TAVRO_3D/Toast/ToastView.h"
 #include "TAVRO_3D/Widgets/ColorFromHex.h"
@@ -12,13 +12,13 @@
 
 namespace {
 
-using namespace panel_testing;
+using namespace panel_fixture;
 using Calibration = TavroTemperatureDriftCalibrationView;
 
-class CalibrationViewTest : public PanelTest {
+class CalibrationViewTest : public PanelFixture {
   protected:
     void SetUp() override {
-        PanelTest::SetUp();
+        PanelFixture::SetUp();
         host_ = std::make_shared<ui::View>(ui::Rect{0, 0, 420, 620});
         window_ = ui::Window::make({100, 100, 420, 620}, ui::WindowStyleTitled);
         window_->setContentView(host_);
@@ -29,7 +29,7 @@ class CalibrationViewTest : public PanelTest {
     }
     void TearDown() override {
         view_.reset();
-        PanelTest::TearDown();
+        PanelFixture::TearDown();
     }
     // Sends a mouse event at a point of the content box.
     void mouseInContent(ui::EventType type, ui::Point inContent) {
@@ -142,10 +142,10 @@ TEST_F(CalibrationViewTest, ResetWithoutGlassesSendsTheTableAtOnceAndShowsItsMes
 }
 
 // The bias wait, with the clock running fast.
-class BiasWaitTest : public PanelTest {
+class BiasWaitTest : public PanelFixture {
   protected:
     void SetUp() override {
-        PanelTest::SetUp();
+        PanelFixture::SetUp();
         scopedClock_.reset();
         scopedClock_.emplace(std::make_shared<fdn::RealClock>(50.0));
         server_ = &TavroLocalServer::shareManager();
@@ -161,7 +161,7 @@ class BiasWaitTest : public PanelTest {
         // The server takes one client at a time: the next test's must find it free.
         fdn::MainLoop::runUntilSeconds([&] { return !server_->hasClient(); }, 250);
         server_->setBiasDict(std::nullopt);
-        PanelTest::TearDown();
+        PanelFixture::TearDown();
     }
     TavroLocalServer* server_ = nullptr;
     std::unique_ptr<LoopbackClient> client_;

@@ -3,7 +3,7 @@
 // the two in step, the firmware label and the help picture.
 #include <cmath>
 
-#include "PanelTestSupport.h"
+#include "PanelFixture.h"
 #include "TAVRO_3D/TavroGlassConnectSuccessPopoverViewController.h"
 #include "TAVRO_3D/TavroGlassConnectSuccessViewController.h"
 #include "TAVRO_3D/Widgets/ColorFromHex.h"
@@ -11,7 +11,7 @@
 
 namespace {
 
-using namespace panel_testing;
+using namespace panel_fixture;
 
 using Panel = TavroGlassConnectSuccessViewController;
 using Popover = TavroGlassConnectSuccessPopoverViewController;
@@ -29,10 +29,10 @@ std::string imageName(const ui::Button& button) {
     return button.image() ? button.image()->name() : "";
 }
 
-class ConnectedPanelTest : public PanelTest {
+class ConnectedPanelTest : public PanelFixture {
   protected:
     void SetUp() override {
-        PanelTest::SetUp();
+        PanelFixture::SetUp();
         panel_ = std::make_shared<Panel>();
         popover_ = std::make_shared<Popover>();
     }
@@ -74,11 +74,11 @@ TEST_F(ConnectedPanelTest, LoadsWithTheDelegatesSettings) {
         std::vector<bool> marks;
         const char* toggleImage;
         const char* label;
-        double knob;  // 262 / 100 * (depth / 0.00015) - 36 / 2
+        double knob;  // 262 / 100 * (depth / 0.00015) - 30 / 2
     };
     const Case cases[] = {
-        {0, 0, 0.01f, {true, false, false}, "Toggle_Off", "0.01", 156.6667},
-        {2, 1, 0.0075f, {false, false, true}, "Toggle_on", "0.0075", 113.0},
+        {0, 0, 0.01f, {true, false, false}, "Toggle_Off", "0.01", 159.6667},
+        {2, 1, 0.0075f, {false, false, true}, "Toggle_on", "0.0075", 116.0},
         {1, 0, 0.0f, {false, true, false}, "Toggle_Off", "0", -7.0},
     };
     for (const Case& c : cases) {
@@ -113,8 +113,8 @@ TEST_F(ConnectedPanelTest, ClicksOnThePanelsBarSetDepthLabelKnobAndTellThePopove
     load();
     auto bar = panel_->depthView.lock();
     ASSERT_EQ(bar->frame().size.width, 262);
-    ASSERT_EQ(panel_->depthPointImgView.lock()->frame().size.width, 36);
-    // Half the visible knob is (36 - 14) / 2 = 11 points.
+    ASSERT_EQ(panel_->depthPointImgView.lock()->frame().size.width, 30);
+    // Half the visible knob is (30 - 14) / 2 = 8 points.
     struct Case {
         double x;
         float depth;
@@ -124,10 +124,10 @@ TEST_F(ConnectedPanelTest, ClicksOnThePanelsBarSetDepthLabelKnobAndTellThePopove
     };
     const Case cases[] = {
         {5, 0.0f, "0", -7, -8},                 // left of the half knob: snaps to 0
-        {11, 0.0f, "0", -7, -8},                // exactly at it
-        {131, 0.0075f, "0.0075", 113, 55},      // the middle: half of 0.015
-        {100, 0.0057f, "0.0057", 82, 38.1985},  // 100 / 2.62 * 0.00015 = 0.0057251..., two digits
-        {255, 0.015f, "0.015", 233, 118},       // within the half knob of the right end
+        {8, 0.0f, "0", -7, -8},                 // exactly at it
+        {131, 0.0075f, "0.0075", 116, 56},      // the middle: half of 0.015
+        {100, 0.0057f, "0.0057", 85, 39.1985},  // 100 / 2.62 * 0.00015 = 0.0057251..., two digits
+        {255, 0.015f, "0.015", 239, 120},       // within the half knob of the right end
     };
     ChangeValueLog toPopover("changeValue_NSNotification.NameSmall");
     for (const Case& c : cases) {
@@ -159,7 +159,7 @@ TEST_F(ConnectedPanelTest, PanChangesTheDepthFromItsFirstMovementOn) {
     EXPECT_FLOAT_EQ(AppDelegate::shared().depthValue.load(), 0.0075f);
     send(ui::EventType::LeftMouseUp, inWindow(*bar, {255, y}));
     EXPECT_FLOAT_EQ(AppDelegate::shared().depthValue.load(), 0.015f);
-    EXPECT_DOUBLE_EQ(panelKnob(), 233);
+    EXPECT_DOUBLE_EQ(panelKnob(), 239);
 }
 
 TEST_F(ConnectedPanelTest, DecimalCommaLocaleWritesACommaAndKeepsTheFullDepth) {
@@ -183,7 +183,7 @@ TEST_F(ConnectedPanelTest, ModeChangeOnThePanelSetsItsDefaultDepthStoresBothAndS
     EXPECT_FLOAT_EQ(storedDepth(), 0.01f);
     EXPECT_EQ(marksShown(false), (std::vector<bool>{false, true, false}));
     const double x = 262.0 / 100 * (0.01f / 0.00015f);  // 174.67
-    EXPECT_NEAR(panelKnob(), x - 18, 1e-4);
+    EXPECT_NEAR(panelKnob(), x - 15, 1e-4);
     EXPECT_EQ(depthLabel(), "0.01");  // the label stays as it was
     ASSERT_EQ(toPopover.messages.size(), 2u);
     EXPECT_TRUE(toPopover.messages[0]["type"].isInteger());
@@ -193,7 +193,7 @@ TEST_F(ConnectedPanelTest, ModeChangeOnThePanelSetsItsDefaultDepthStoresBothAndS
     EXPECT_NEAR(toPopover.messages[1]["value"].asDouble(), x, 1e-4);
     // The popover has followed: its marks and its knob at 142 / 262 of the position.
     EXPECT_EQ(marksShown(true), (std::vector<bool>{false, true, false}));
-    EXPECT_NEAR(popoverKnob(), x * 142 / 262 - 16, 1e-4);
+    EXPECT_NEAR(popoverKnob(), x * 142 / 262 - 15, 1e-4);
 
     // Video and web have their own defaults; an unknown mode keeps the depth.
     modeButton(*panel_->modeBgView.lock(), 2)->performClick();
@@ -209,32 +209,32 @@ TEST_F(ConnectedPanelTest, PopoverBarUsesItsOwnKnobMarginAndMovesThePanelsKnobBy
     load();
     auto bar = popover_->depthView.lock();
     ASSERT_EQ(bar->frame().size.width, 142);
-    ASSERT_EQ(popover_->depthPointImgView.lock()->frame().size.width, 32);
+    ASSERT_EQ(popover_->depthPointImgView.lock()->frame().size.width, 30);
     ChangeValueLog toPanel("changeValue_NSNotification.Name");
 
-    // (32 - 16) / 2 = 8 < 8.5 <= (32 - 14) / 2 = 9: the knob centres on the position while
-    // the depth snaps to 0.
-    popover_->moveDepthPoint(8.5);
-    popover_->updateDepthFromPosition(8.5);
-    EXPECT_DOUBLE_EQ(popoverKnob(), 8.5 - 16);
+    // (30 - 16) / 2 = 7 < 7.5 <= (30 - 14) / 2 = 8: the knob centres on the position while
+    // the depth snaps to 0; likewise at the right end, 142 - 8 <= 134.5 < 142 - 7.
+    popover_->moveDepthPoint(7.5);
+    popover_->updateDepthFromPosition(7.5);
+    EXPECT_DOUBLE_EQ(popoverKnob(), 7.5 - 15);
     EXPECT_FLOAT_EQ(AppDelegate::shared().depthValue.load(), 0.0f);
-    popover_->moveDepthPoint(133.5);
-    popover_->updateDepthFromPosition(133.5);
-    EXPECT_DOUBLE_EQ(popoverKnob(), 133.5 - 16);
+    popover_->moveDepthPoint(134.5);
+    popover_->updateDepthFromPosition(134.5);
+    EXPECT_DOUBLE_EQ(popoverKnob(), 134.5 - 15);
     EXPECT_FLOAT_EQ(AppDelegate::shared().depthValue.load(), 0.015f);
 
     // A click in the middle: half of 0.015, and the panel's knob centres on 71 * 262 / 142.
     clickAt(*bar, 71);
     EXPECT_FLOAT_EQ(AppDelegate::shared().depthValue.load(), 0.0075f);
     EXPECT_FLOAT_EQ(storedDepth(), 0.0075f);
-    EXPECT_NEAR(panelKnob(), 131 - 18, 1e-9);
+    EXPECT_NEAR(panelKnob(), 131 - 15, 1e-9);
     EXPECT_EQ(depthLabel(), "0.01");  // the panel's label does not follow the popover
 
     // The far end: the maximum, and the panel's knob at its own end.
     clickAt(*bar, 141.5);
     EXPECT_FLOAT_EQ(AppDelegate::shared().depthValue.load(), 0.015f);
-    EXPECT_DOUBLE_EQ(popoverKnob(), 142 - 32 + 8);
-    EXPECT_DOUBLE_EQ(panelKnob(), 262 - 36 + 7);
+    EXPECT_DOUBLE_EQ(popoverKnob(), 142 - 30 + 8);
+    EXPECT_DOUBLE_EQ(panelKnob(), 262 - 30 + 7);
     ASSERT_FALSE(toPanel.messages.empty());
     EXPECT_DOUBLE_EQ(toPanel.messages.back()["value"].asDouble(), 141.5);
 }
@@ -255,8 +255,8 @@ TEST_F(ConnectedPanelTest, ModeChangeInThePopoverClosesItAndThePanelFollows) {
     EXPECT_FLOAT_EQ(storedDepth(), 0.012f);
     EXPECT_EQ(marksShown(false), (std::vector<bool>{false, false, true}));
     const double x = 142.0 / 100 * (0.012f / 0.00015f);  // 113.6
-    EXPECT_NEAR(popoverKnob(), x - 16, 1e-4);
-    EXPECT_NEAR(panelKnob(), x * 1.8450704225352113 - 18, 1e-4);
+    EXPECT_NEAR(popoverKnob(), x - 15, 1e-4);
+    EXPECT_NEAR(panelKnob(), x * 1.8450704225352113 - 15, 1e-4);
     ASSERT_EQ(toPanel.messages.size(), 2u);
     EXPECT_EQ(toPanel.messages[0]["type"].asInt64(), 2);
     EXPECT_EQ(toPanel.messages[1]["type"].asDouble(), 1.0);

@@ -4,7 +4,7 @@
 #include <algorithm>
 #include <mutex>
 
-#include "PanelTestSupport.h"
+#include "PanelFixture.h"
 #include "TAVRO_3D/TavroDFUUpdateViewController.h"
 #include "TAVRO_3D/Widgets/ColorFromHex.h"
 #include "common/AppIdentifier.h"
@@ -20,7 +20,7 @@
 
 namespace {
 
-using namespace panel_testing;
+using namespace panel_fixture;
 using Panel = TavroDFUUpdateViewController;
 
 std::string dfuName(const char* suffix) { return common::AppIdentifier() + suffix; }
@@ -60,10 +60,10 @@ const Look kOffer{"update-dfu", "发现眼镜固件新版本", true, "开始升�
 const Look kFailed{"update-dfu-failed", "升级失败，请重试", true, "重试",
                    initWithHexString("#FF0000"), initWithHexString("#FFFFFF"), false};
 
-class DfuPanelTest : public PanelTest {
+class DfuPanelTest : public PanelFixture {
   protected:
     void SetUp() override {
-        PanelTest::SetUp();
+        PanelFixture::SetUp();
         panel_ = std::make_shared<Panel>();
     }
     void load() {
@@ -149,7 +149,7 @@ TEST_F(DfuPanelTest, WithoutGlassesTheBootloaderCommandFailsAtOnceAndRetryKeepsT
 class DfuRoadTest : public DfuPanelTest {
   protected:
     void SetUp() override {
-        DfuPanelTest::SetUp();
+        DfuPanelFixture::SetUp();
         scopedClock_.reset();
         scopedClock_.emplace(std::make_shared<fdn::RealClock>(20.0));
         auto profile = platform::sim::parseMachineProfile(R"({
@@ -187,7 +187,7 @@ class DfuRoadTest : public DfuPanelTest {
         // The devices' own threads wait on the clock: they go before it does.
         plugged_.clear();
         mac_.reset();
-        DfuPanelTest::TearDown();
+        DfuPanelFixture::TearDown();
     }
     void plug(const std::shared_ptr<platform::sim::VirtualHidDevice>& device) {
         plugged_.push_back(device);

@@ -7,7 +7,7 @@
 #include <filesystem>
 #include <functional>
 
-#include "PanelTestSupport.h"
+#include "PanelFixture.h"
 #include "TAVRO_3D/TavroDFUUpdateViewController.h"
 #include "TAVRO_3D/TavroGlassConnectSuccessPopoverViewController.h"
 #include "TAVRO_3D/TavroGlassConnectSuccessViewController.h"
@@ -19,7 +19,7 @@
 
 namespace {
 
-using namespace panel_testing;
+using namespace panel_fixture;
 using Language = common::TavroLocalizationHelper::Language;
 
 const std::filesystem::path kPictureDir = std::filesystem::path(TAVRO_SOURCE_DIR) / "docs" / "panels";
@@ -49,15 +49,15 @@ double differentShare(const ui::PixelBuffer& a, const ui::PixelBuffer& b) {
     return static_cast<double>(different) / static_cast<double>(a.argb.size());
 }
 
-class PanelPicturesTest : public PanelTest {
+class PanelPicturesTest : public PanelFixture {
   protected:
     void SetUp() override {
-        PanelTest::SetUp();
+        PanelFixture::SetUp();
         AppDelegate::shared().glassVersion.set("TAVRO2_FW_V1.65");
     }
     void TearDown() override {
         setLanguage(Language::Chinese);
-        PanelTest::TearDown();
+        PanelFixture::TearDown();
     }
 
     // Draws the window as it is now and writes or checks "<name>-<language>.png".

@@ -1,127 +1,124 @@
 #pragma once
-// Shared set-up of the panel tests: a manual clock, a clean application and delegate, the
-// panels' stored defaults removed, the interface in Chinese with the "zh_CN" locale, a
-// 420 x 620 window to show a panel in, a record of the change-value messages, and helpers
-// that click and drag on a view the way the mouse would.
+// Shared set-up of the panel tests: a simulated Mac from a shipped profile, a manual clock,
+// a clean application with the 420 x 620 main window in the delegate, the bundle's screens
+// as a fixed list, and helpers to read looks and to wait for global-queue work.
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
-#include <vector>
+#include <thread>
 
 #include "appstate/AppDelegate.h"
-#include "common/Bundle.h"
-#include "common/TavroLocalizationHelper.h"
 #include "platform/foundation/Clock.h"
 #include "platform/foundation/Dispatch.h"
 #include "platform/foundation/NotificationCenter.h"
-#include "platform/foundation/SystemInfo.h"
-#include "platform/foundation/UserDefaults.h"
+#include "platform/screens/DisplayServices.h"
+#include "platform/sim/MachineProfiles.h"
+#include "platform/sim/SimMac.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/Image.h"
-#include "platform/ui/ViewController.h"
+#include "platform/ui/Screen.h"
 #include "platform/ui/Window.h"
 
 namespace panel_testing {
 
+namespace fd = platform::foundation;
 namespace ui = platform::ui;
-namespace fdn = platform::foundation;
+namespace sim = platform::sim;
+namespace screens = platform::screens;
 
-// The change-value messages of one name, in order.
-class ChangeValueLog {
-  public:
-    explicit ChangeValueLog(const std::string& name) {
-        token_ = fdn::NotificationCenter::defaultCenter().addObserver(
-            name, std::nullopt, nullptr,
-            [this](const fdn::Notification& note) { messages.push_back(note.object); });
+// Waits in real time for work of the global queues; the clock does not move.
+inline bool eventually(const std::function<bool()>& done) {
+    auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    while (!done()) {
+        if (std::chrono::steady_clock::now() > deadline) return false;
+        fd::MainLoop::drain();
+        std::this_thread::sleep_for(std::chrono::microseconds(200));
     }
-    ~ChangeValueLog() { fdn::NotificationCenter::defaultCenter().removeObserver(token_); }
-    std::vector<fdn::Value> messages;
+    return true;
+}
+
+inline std::optional<ui::Color> hex(const char* text, double alpha = 1.0) {
+    unsigned r = 0, g = 0, b = 0;
+    std::sscanf(text, "#%02x%02x%02x", &r, &g, &b);
+    return ui::Color::rgb(r / 255.0, g / 255.0, b / 255.0, alpha);
+}
+
+// Every post of one notification name, with its object.
+class PostLog {
+  public:
+    explicit PostLog(const std::string& name) {
+        token_ = fd::NotificationCenter::defaultCenter().addObserver(
+            name, std::nullopt, nullptr, [this](const fd::Notification& note) {
+                std::lock_guard lock(mutex_);
+                objects_.push_back(note.object);
+            });
+    }
+    ~PostLog() { fd::NotificationCenter::defaultCenter().removeObserver(token_); }
+    std::vector<int64_t> numbers() const {
+        std::lock_guard lock(mutex_);
+        std::vector<int64_t> out;
+        for (const auto& object : objects_) out.push_back(object.asInt64());
+        return out;
+    }
 
   private:
-    fdn::ObserverToken token_;
+    mutable std::mutex mutex_;
+    std::vector<fd::Value> objects_;
+    fd::ObserverToken token_ = 0;
 };
-
-inline void setLanguage(common::TavroLocalizationHelper::Language language) {
-    common::Bundle::installOnMainBundle();
-    common::TavroLocalizationHelper::shared().setLanguage(language);
-}
-
-inline void setLocale(const std::string& locale) {
-    fdn::MachineValues values;
-    values.appleLocale = locale;
-    fdn::setMachineValues(values);
-}
 
 class PanelTest : public ::testing::Test {
   protected:
-    void SetUp() override {
-        clock_ = std::make_shared<fdn::ManualClock>();
-        scopedClock_.emplace(clock_);
+    // `profile`: a shipped machine profile.
+    void boot(const std::string& profile) {
+        auto parsed = sim::machineProfileNamed(profile);
+        ASSERT_TRUE(std::holds_alternative<sim::MachineProfile>(parsed));
+        mac_ = std::make_unique<sim::SimMac>(std::get<sim::MachineProfile>(std::move(parsed)));
         ui::Image::clearCache();
         ui::Application::shared().reset();
-        resetDelegate();
-        auto& defaults = fdn::UserDefaults::standard();
-        for (const char* key : {"depthScaleValue_UserDefault", "ScreenModeUserDefaultsKey",
-                                "privacyScreenLockState_UserDefault"})
-            defaults.removeObjectForKey(key);
-        setLanguage(common::TavroLocalizationHelper::Language::Chinese);
-        setLocale("zh_CN");
+        // The interface's screens are the machine's displays.
+        std::vector<ui::Screen> list;
+        for (const auto& display : mac_->displays().displays()) {
+            ui::Screen screen;
+            screen.displayId = display.id;
+            screen.localizedName = display.name;
+            screen.frame = {display.origin.x, -display.origin.y, double(display.mode().width),
+                            double(display.mode().height)};
+            screen.visibleFrame = screen.frame;
+            list.push_back(screen);
+            if (display.builtin) AppDelegate::shared().builtinDisplayID = display.id;
+        }
+        ui::setScreenSource(std::make_shared<ui::FixedScreenSource>(list));
+        window_ = ui::Window::make({100, 100, 420, 620}, ui::WindowStyleTitled);
+        window_->makeKeyAndOrderFront();
+        AppDelegate::shared().window.set(window_);
+        // The machine's own displays were announced as it came up; those are not the test's.
+        fd::MainLoop::drain();
     }
     void TearDown() override {
-        ui::Application::shared().reset();
-        fdn::MainLoop::drain();
-        window_.reset();
-        resetDelegate();
-        setLocale("zh_CN");
-        scopedClock_.reset();
-    }
-
-    static void resetDelegate() {
         AppDelegate& delegate = AppDelegate::shared();
-        delegate.depthValue = 0.01f;
-        delegate.modelType = 0;
-        delegate.privacyScreenLockButtonState = 0;
+        delegate.restoreBuiltinBrightness();
+        delegate.defaultBrightness = 0;
+        delegate.builtinDisplayID = 0;
+        delegate.window.set(nullptr);
         delegate.glassStatus = false;
-        delegate.isDfuUpdateStart = false;
-        delegate.isDfuUpdate = false;
-        delegate.glassVersion.set({});
-        delegate.vxServer.set(nullptr);
-        delegate.depthManager.set(nullptr);
-        delegate.firstPopover.set(nullptr);
+        delegate.privacyScreenLockButtonState = 0;
+        delegate.changeVolumeTime = 0;
+        ui::Application::shared().reset();
+        ui::setScreenSource(nullptr);
+        fd::MainLoop::drain();
+        mac_.reset();
+        fd::MainLoop::drain();
     }
 
-    // Puts the controller's view into a window of its size, in front and key.
-    void show(const std::shared_ptr<ui::ViewController>& controller) {
-        const ui::Rect frame = controller->view()->frame();
-        window_ = ui::Window::make({100, 100, frame.size.width, frame.size.height},
-                                   ui::WindowStyleTitled);
-        window_->setContentViewController(controller);
-        window_->makeKeyAndOrderFront();
-    }
-
-    // A point of `view` in its window.
-    static ui::Point inWindow(const ui::View& view, ui::Point point) {
-        return view.convertPointToView(point, nullptr);
-    }
-    void send(ui::EventType type, ui::Point pointInWindow) {
-        ui::Application::shared().sendEvent(ui::Event::mouse(type, pointInWindow, window_));
-    }
-    // A click at `x` on the vertical middle of `view`, in the window that shows it.
-    static void clickAt(const ui::View& view, double x) {
-        ui::WindowPtr window;
-        for (const auto& candidate : ui::Application::shared().orderedWindows())
-            if (candidate.get() == view.window()) window = candidate;
-        ASSERT_TRUE(window) << "the view is in no window";
-        const ui::Point at = inWindow(view, {x, view.bounds().size.height / 2});
-        ui::Application::shared().sendEvent(ui::Event::mouse(ui::EventType::LeftMouseDown, at, window));
-        ui::Application::shared().sendEvent(ui::Event::mouse(ui::EventType::LeftMouseUp, at, window));
-    }
-
-    std::shared_ptr<fdn::ManualClock> clock_;
-    std::optional<fdn::ScopedClock> scopedClock_;
+    std::shared_ptr<fd::ManualClock> clock_ = std::make_shared<fd::ManualClock>();
+    fd::ScopedClock scoped_{clock_};
+    std::unique_ptr<sim::SimMac> mac_;
     ui::WindowPtr window_;
 };
 

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <cmath>
+#include <limits>
 #include <mutex>
 #include <set>
 #include <thread>
@@ -63,6 +65,35 @@ TEST_F(GCXTimerTest, RefusesBadTimingAndRunsOneShotsOnce) {
     EXPECT_EQ(runs, 2);
     GCXTimer::cancelTimerTask("");
     GCXTimer::cancelTimerTask("no such key");
+}
+
+// Times beyond the clock's range mean "not in this lifetime"; times that are not numbers
+// name no time at all.
+TEST_F(GCXTimerTest, HugeTimesNeverComeAndNotANumberIsRefused) {
+    const double nan = std::nan("");
+    const double infinity = std::numeric_limits<double>::infinity();
+    int runs = 0;
+    EXPECT_EQ(GCXTimer::execTask([&] { ++runs; }, nan, 1, true, false), "");
+    EXPECT_EQ(GCXTimer::execTask([&] { ++runs; }, 0, nan, true, false), "");
+    EXPECT_EQ(GCXTimer::execTask([&] { ++runs; }, nan, 0, false, true), "");
+    EXPECT_EQ(GCXTimer::execTask([&] { ++runs; }, 1, nan, false, false), "");
+
+    std::vector<std::string> keys;
+    for (double start : {1e300, infinity, 9.3e9}) {
+        keys.push_back(GCXTimer::execTask([&] { ++runs; }, start, 1, true, false));
+        keys.push_back(GCXTimer::execTask([&] { ++runs; }, start, 0, false, false));
+    }
+    int repeats = 0;
+    for (double interval : {1e300, infinity}) {
+        keys.push_back(GCXTimer::execTask([&] { ++repeats; }, 0, interval, true, false));
+    }
+    for (const auto& key : keys) EXPECT_NE(key, "");
+    advance(3, 0.5);
+    clock_->advance(std::chrono::hours(24 * 365 * 100));
+    fd::MainLoop::drain();
+    EXPECT_EQ(runs, 0);
+    EXPECT_EQ(repeats, 2) << "each ran at its start and is not due again";
+    for (const auto& key : keys) GCXTimer::cancelTimerTask(key);
 }
 
 TEST_F(GCXTimerTest, RepeatingTaskRunsEveryIntervalUntilCancelledFromItsOwnBlock) {

@@ -97,3 +97,41 @@ TEST(Clock, SecondsConversionClampsNegativeAndHuge) {
     EXPECT_EQ(Clock::fromSeconds(1e30), Clock::Duration::max());
     EXPECT_EQ(Clock::fromSeconds(0.25), 250ms);
 }
+
+// A wait through Clock::current() while the test replaces the clock it installed: the
+// replaced clock must live until the wait on it has returned.
+TEST(Clock, AWaitKeepsAReplacedClockAlive) {
+    auto installed = std::make_shared<ManualClock>();
+    std::weak_ptr<ManualClock> watched = installed;
+    auto previous = Clock::currentShared();
+    Clock::setCurrent(std::move(installed));
+
+    std::mutex mutex;
+    std::condition_variable wake;
+    std::atomic<int> checks{0};
+    std::atomic<bool> replacing{false};
+    std::atomic<bool> replaced{false};
+    std::atomic<bool> expiredInWait{false};
+    std::thread waiter([&] {
+        std::unique_lock lock(mutex);
+        Clock::current().waitUntil(lock, wake, Clock::current().now() + 1h, [&] {
+            ++checks;
+            if (!replacing) return false;
+            while (!replaced) std::this_thread::yield();
+            expiredInWait = watched.expired();
+            return true;
+        });
+    });
+    while (checks == 0) std::this_thread::yield();
+    {
+        // Once we hold the mutex after the first check, the waiter is blocked in its wait.
+        std::lock_guard guard(mutex);
+        replacing = true;
+    }
+    Clock::setCurrent(std::make_shared<ManualClock>());
+    replaced = true;
+    waiter.join();
+    EXPECT_FALSE(expiredInWait);
+    EXPECT_TRUE(watched.expired());  // released once the wait is over
+    Clock::setCurrent(previous);
+}

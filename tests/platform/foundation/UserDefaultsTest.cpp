@@ -247,5 +247,51 @@ TEST_F(UserDefaultsTest, ConcurrentWritersAndSavesLoseNothing) {
     EXPECT_EQ(reread.integerForKey("k3-49"), 49);
 }
 
+// Values the file cannot hold are refused when set, so the file stays readable and every
+// later setting is still saved.
+TEST_F(UserDefaultsTest, WhatTheFileCannotHoldIsRefusedAndLaterSettingsAreSaved) {
+    Value deep(1);
+    for (int level = 0; level < 300; ++level) deep = Value(ValueArray{deep});
+    {
+        UserDefaults defaults(plistPath());
+        defaults.setInteger(7, "volume");
+        ASSERT_TRUE(defaults.synchronize());
+        EXPECT_FALSE(defaults.setObject(Value(std::string("a\0b", 3)), "name"));
+        EXPECT_FALSE(defaults.setObject(Value("bell\x07"), "name"));
+        EXPECT_FALSE(defaults.setObject(Value(ValueDictionary{{std::string("k\0", 2), Value(1)}}),
+                                        "nested"));
+        EXPECT_FALSE(defaults.setObject(Value(1), std::string("key\0", 4)));
+        EXPECT_FALSE(defaults.setObject(deep, "deep"));
+        EXPECT_TRUE(defaults.objectForKey("name").isNull());
+        EXPECT_TRUE(defaults.objectForKey("deep").isNull());
+
+        EXPECT_TRUE(defaults.setObject(Value("tab\tline\r\nend"), "text"));
+        defaults.setInteger(9, "volume");
+        EXPECT_TRUE(defaults.synchronize());
+    }
+    UserDefaults reread(plistPath());
+    EXPECT_EQ(reread.integerForKey("volume"), 9);
+    EXPECT_EQ(reread.stringForKey("text"), "tab\tline\r\nend");
+    EXPECT_EQ(reread.dictionaryRepresentation().size(), 2u);
+}
+
+TEST_F(UserDefaultsTest, AnUnreadableFileIsKeptAsideWhenTheNewDefaultsAreSaved) {
+    createDirectory(folder_.file("Preferences"), true);
+    const std::string broken = "<plist><dict><key>volume</key><integer>7";
+    writeText(plistPath(), broken);
+    writeText(plistPath() + ".unreadable", "an older one");
+    {
+        UserDefaults defaults(plistPath());
+        defaults.setInteger(3, "volume");
+        EXPECT_TRUE(defaults.synchronize());
+        defaults.setInteger(4, "volume");
+        EXPECT_TRUE(defaults.synchronize());
+    }
+    EXPECT_EQ(UserDefaults(plistPath()).integerForKey("volume"), 4);
+    EXPECT_EQ(readText(plistPath() + ".unreadable"), "an older one");
+    EXPECT_EQ(readText(plistPath() + ".unreadable-2"), broken);
+    EXPECT_EQ(folderEntries(folder_.file("Preferences")).size(), 3u);
+}
+
 }  // namespace
 }  // namespace platform::foundation

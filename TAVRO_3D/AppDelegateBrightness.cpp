@@ -1,0 +1,138 @@
+// The privacy screen: the built-in display's brightness fades to black while the user looks
+// at the glasses, and the saved brightness is written back when the privacy screen goes off,
+// the glasses go or the application quits.
+//
+// The fade ticks and the restore retries run on the default global queue; the callers run on
+// the main thread. Each fade has a state of its own whose lock every tick and every restore
+// takes, so a restore that has begun can never be followed by a dimmed write of a tick that
+// was already running (the timer's cancel alone only stops ticks that have not started).
+
+#include <memory>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "appstate/AppDelegate.h"
+#include "common/GCXTimer.h"
+#include "common/GlobalHelpers.h"
+#include "platform/foundation/Clock.h"
+#include "platform/foundation/Dispatch.h"
+#include "platform/screens/DisplayServices.h"
+
+namespace fdn = platform::foundation;
+namespace screens = platform::screens;
+
+namespace {
+
+constexpr float kFadeSteps = 250.0f;
+constexpr double kFadeInterval = 0.001;
+constexpr double kRestoreRetryDelay = 0.15;
+// At quit the retries run on the quitting thread; this bounds how long it may wait.
+constexpr int kRestoreTriesBeforeQuit = 10;
+
+struct BrightnessFade {
+    std::mutex mutex;
+    bool stopped = false;
+    float counter = 0;
+    float saved = 0;
+    float stepSize = 0;
+};
+
+Guarded<std::shared_ptr<BrightnessFade>>& currentFade() {
+    static Guarded<std::shared_ptr<BrightnessFade>> fade;
+    return fade;
+}
+
+// Restores never interleave: the main thread's call and a global-queue retry would otherwise
+// both decide on the saved value at once.
+std::mutex& restoreMutex() {
+    static std::mutex mutex;
+    return mutex;
+}
+
+void fadeTick(AppDelegate& delegate, BrightnessFade& fade, const std::string& key) {
+    std::lock_guard lock(fade.mutex);
+    if (fade.stopped) return;
+    if (fade.counter > kFadeSteps) {
+        fade.stopped = true;
+        common::GCXTimer::cancelTimerTask(key);
+        return;
+    }
+    float value = fade.counter == kFadeSteps ? 0.0f : fade.saved - fade.counter * fade.stepSize;
+    if (uint32_t display = delegate.builtinDisplayID.load(); display != 0) {
+        (void)screens::displayServicesSetBrightness(display, value);
+    }
+    fade.counter += 1;
+}
+
+// Stops the running fade; when this returns no tick writes any more.
+void stopFade(AppDelegate& delegate) {
+    common::GCXTimer::cancelTimerTask(delegate.timerInv.get());
+    if (auto fade = currentFade().get()) {
+        std::lock_guard lock(fade->mutex);
+        fade->stopped = true;
+    }
+}
+
+bool displayIsOnline(uint32_t display) {
+    if (display == 0) return false;
+    std::vector<screens::DisplayId> displays;
+    if (screens::onlineDisplayList(64, displays) != screens::kDisplaySuccess) return false;
+    for (auto id : displays) {
+        if (id == display) return true;
+    }
+    return false;
+}
+
+enum class RestoreStep { Done, Retry, PanelGone };
+
+// One attempt: writes the saved brightness and reads it back.
+RestoreStep restoreOnce(AppDelegate& delegate) {
+    std::lock_guard lock(restoreMutex());
+    stopFade(delegate);
+    float saved = delegate.defaultBrightness.load();
+    if (saved == 0) return RestoreStep::Done;
+    uint32_t display = delegate.builtinDisplayID.load();
+    // With the built-in panel gone (lid closed on a docked Mac, no built-in display) a write
+    // cannot take and retrying would spin for the rest of the run; the saved value stays so
+    // that the next restore writes it back.
+    if (!displayIsOnline(display)) return RestoreStep::PanelGone;
+    (void)screens::displayServicesSetBrightness(display, saved);
+    if (common::builtinBrightness(display) == 0) return RestoreStep::Retry;
+    delegate.defaultBrightness.store(0);
+    return RestoreStep::Done;
+}
+
+}  // namespace
+
+void AppDelegate::closeBuiltinBrightness() {
+    if (defaultBrightness.load() != 0) return;
+    float saved = common::builtinBrightness(builtinDisplayID.load());
+    defaultBrightness.store(saved);
+    if (saved == 0) return;
+
+    auto fade = std::make_shared<BrightnessFade>();
+    fade->saved = saved;
+    fade->stepSize = saved / kFadeSteps;
+    // A fade that a restore stopped but whose timer never ran must not be picked up again.
+    currentFade().set(fade);
+    AppDelegate* delegate = this;
+    std::string key = common::GCXTimer::execTask2(
+        [delegate, fade](const std::string& own) { fadeTick(*delegate, *fade, own); }, 0.0,
+        kFadeInterval, true, true);
+    timerInv.set(key);
+}
+
+void AppDelegate::restoreBuiltinBrightness() {
+    if (restoreOnce(*this) != RestoreStep::Retry) return;
+    AppDelegate* delegate = this;
+    fdn::globalQueue()->asyncAfterSeconds(kRestoreRetryDelay,
+                                          [delegate] { delegate->restoreBuiltinBrightness(); });
+}
+
+void AppDelegate::restoreBuiltinBrightnessBeforeQuit() {
+    for (int attempt = 0; attempt < kRestoreTriesBeforeQuit; ++attempt) {
+        if (restoreOnce(*this) != RestoreStep::Retry) return;
+        fdn::Clock::current().sleepForSeconds(kRestoreRetryDelay);
+    }
+}

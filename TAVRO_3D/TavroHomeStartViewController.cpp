@@ -1,0 +1,151 @@
+#include "TAVRO_3D/TavroHomeStartViewController.h"
+
+#include "TAVRO_3D/Widgets/ColorFromHex.h"
+#include "appstate/AppDelegate.h"
+#include "display/ScreenRecognition.h"
+#include "display/tavroDisplayManager.h"
+#include "glasses/HIDDeviceMonitor.h"
+#include "glasses/TavroVXServer.h"
+#include "platform/foundation/Bundle.h"
+#include "platform/foundation/Dispatch.h"
+#include "platform/foundation/OperationQueue.h"
+#include "platform/ui/Window.h"
+#include "stereo3d/TavroDepthCustomManager.h"
+
+#if __has_include("TAVRO_3D/TavroGlassConnectSuccessViewController.h")
+#include "TAVRO_3D/TavroGlassConnectSuccessViewController.h"
+#define TAVRO_HAS_CONNECTED_PANEL 1
+#endif
+
+
+namespace fdn = platform::foundation;
+namespace ui = platform::ui;
+
+namespace {
+
+template <class T>
+void setHidden(const std::weak_ptr<T>& view, bool hidden) {
+    if (auto v = view.lock()) v->setHidden(hidden);
+}
+
+}  // namespace
+
+TavroHomeStartViewController::TavroHomeStartViewController()
+    : ui::ViewController("TavroHomeStartViewController") {
+    declareOutlet("nameLabel", &nameLabel);
+    declareOutlet("startButton", &startButton);
+    declareOutlet("connectBgView", &connectBgView);
+    declareOutlet("connectingLabel", &connectingLabel);
+    declareOutlet("connectErrorLabel", &connectErrorLabel);
+    declareOutlet("connectErrorTipsLabel", &connectErrorTipsLabel);
+    declareAction("startButtonClick:", [this](ui::UiObject& sender) { startButtonClick(sender); });
+}
+
+TavroHomeStartViewController::~TavroHomeStartViewController() {
+    for (auto token : observers_) fdn::NotificationCenter::defaultCenter().removeObserver(token);
+}
+
+void TavroHomeStartViewController::viewDidLoad() {
+    ui::ViewController::viewDidLoad();
+    auto background = initWithHexString("#ECEDEE", 1.0);
+    view()->setWantsLayer(true);
+    view()->layer().setBackgroundColor(background);
+    if (auto area = connectBgView.lock()) {
+        area->setWantsLayer(true);
+        area->layer().setBackgroundColor(initWithHexString("#ECEDEE"));
+        area->setHidden(true);
+    }
+    setHidden(connectingLabel, false);
+    setHidden(connectErrorLabel, true);
+    setHidden(connectErrorTipsLabel, true);
+    registerObservers();
+}
+
+void TavroHomeStartViewController::registerObservers() {
+    auto& center = fdn::NotificationCenter::defaultCenter();
+    std::weak_ptr<TavroHomeStartViewController> weak =
+        std::static_pointer_cast<TavroHomeStartViewController>(shared_from_this());
+    auto main = fdn::OperationQueue::main();
+    using Handler = void (TavroHomeStartViewController::*)(const fdn::Notification&);
+    auto observe = [&](const char* name, Handler handler) {
+        observers_.push_back(center.addObserver(
+            name, std::nullopt, main, [weak, handler](const fdn::Notification& note) {
+                if (auto self = weak.lock()) ((*self).*handler)(note);
+            }));
+    };
+    observe(kGlassVersionNotification, &TavroHomeStartViewController::handleGlassVersion);
+    observe(kGlassStatusChangeNotification,
+            &TavroHomeStartViewController::handleGlassConnectionChange);
+    observe(TavroHomeStartViewController::kStartResultNotification, &TavroHomeStartViewController::handleConnectResult);
+}
+
+void TavroHomeStartViewController::handleGlassVersion(const fdn::Notification& note) {
+    AppDelegate::shared().glassVersion.set(note.object.text());
+    updateNameLabel();
+}
+
+void TavroHomeStartViewController::updateNameLabel() {
+    auto label = nameLabel.lock();
+    if (!label) return;
+    std::string name;
+    if (auto server = std::dynamic_pointer_cast<TavroVXServer>(AppDelegate::shared().vxServer.get()))
+        name = server->glassName();
+    label->setStringValue(name + " " + fdn::localizedString("已连接"));
+}
+
+void TavroHomeStartViewController::handleGlassConnectionChange(const fdn::Notification& note) {
+    if (!note.object.asBool()) showGlassesGoneLook();
+}
+
+void TavroHomeStartViewController::showGlassesGoneLook() {
+    setHidden(startButton, false);
+    setHidden(connectBgView, true);
+}
+
+void TavroHomeStartViewController::startButtonClick(ui::UiObject& /*sender*/) {
+    if (!findHostScreen()) {
+        // Blocks this thread for the display manager's wait; the panel changes afterwards.
+        tavroDisplayManager::shared()->connectMonitorAndMakeMain();
+    }
+    setHidden(connectBgView, false);
+    setHidden(connectingLabel, false);
+    setHidden(connectErrorLabel, true);
+    setHidden(connectErrorTipsLabel, true);
+    setHidden(startButton, true);
+    auto self = std::static_pointer_cast<TavroHomeStartViewController>(shared_from_this());
+    fdn::mainQueue()->async([self] { self->launchAI3D(); });
+}
+
+void TavroHomeStartViewController::launchAI3D() {
+    auto manager = TavroDepthCustomManager::sharedPointer();
+    AppDelegate::shared().depthManager.set(manager);
+    manager->startAI3D();
+}
+
+void TavroHomeStartViewController::handleConnectResult(const fdn::Notification& note) {
+    auto& delegate = AppDelegate::shared();
+    // A result that arrives after the glasses went is stale: handing the window to the
+    // connected panel would show controls for glasses that are gone, and dimming the
+    // built-in screen would leave the user with no screen at all.
+    bool glassesPresent = delegate.glassStatus.load();
+    if (note.object.asBool()) {
+        setHidden(connectBgView, true);
+        setHidden(connectingLabel, false);
+        setHidden(connectErrorLabel, true);
+        setHidden(connectErrorTipsLabel, true);
+        if (glassesPresent) {
+#ifdef TAVRO_HAS_CONNECTED_PANEL
+            if (auto window = delegate.window.get()) {
+                window->setContentViewController(delegate.glassConnectSuccessViewController.get());
+            }
+#endif
+            if (delegate.privacyScreenLockButtonState.load() == 1) delegate.closeBuiltinBrightness();
+        }
+    } else {
+        setHidden(connectBgView, false);
+        setHidden(connectingLabel, true);
+        setHidden(connectErrorLabel, false);
+        setHidden(connectErrorTipsLabel, false);
+    }
+    if (!delegate.glassStatus.load()) showGlassesGoneLook();
+}

@@ -1,0 +1,35 @@
+#include "TAVRO_3D/TavroHoverButton.h"
+
+#include "TAVRO_3D/Widgets/ColorFromHex.h"
+#include "TAVRO_3D/Widgets/HoverTrackingArea.h"
+
+namespace ui = platform::ui;
+
+void TavroHoverButton::drawRect(const ui::Rect& dirtyRect, ui::GraphicsContext& context) {
+    Button::drawRect(dirtyRect, context);
+    if (wantsLayer()) layer().setCornerRadius(3.0);
+}
+
+void TavroHoverButton::updateTrackingAreas() {
+    updateHoverTrackingArea(*this);
+}
+
+void TavroHoverButton::mouseEntered(const ui::Event& /*event*/) {
+    showHoverLook();
+}
+
+void TavroHoverButton::mouseExited(const ui::Event& /*event*/) {
+    showNormalLook();
+}
+
+void TavroHoverButton::showHoverLook() {
+    setWantsLayer(true);
+    layer().setBackgroundColor(ui::Color::blueColor().withAlpha(0.6));
+    setContentTintColor(ui::Color::whiteColor());
+}
+
+void TavroHoverButton::showNormalLook() {
+    setWantsLayer(true);
+    layer().setBackgroundColor(initWithHexString("#e7e9e7"));
+    setContentTintColor(ui::Color::blackColor());
+}

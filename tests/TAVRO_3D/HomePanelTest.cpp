@@ -1,0 +1,121 @@
+// The home panel: its look, the permission check that installs the volume-key monitors, and
+// the display callback on a MacBook and on a Mac mini.
+
+#include "TAVRO_3D/TavroHomeNewViewController.h"
+
+#include "PanelTestSupport.h"
+#include "glasses/TavroVXServer.h"
+#include "platform/ui/Event.h"
+
+using namespace panel_testing;
+
+namespace {
+
+class HomePanelTest : public PanelTest {
+  protected:
+    std::shared_ptr<TavroHomeNewViewController> load() {
+        auto panel = std::make_shared<TavroHomeNewViewController>();
+        window_->setContentViewController(panel);
+        EXPECT_FALSE(panel->loadError()) << panel->loadError()->localizedDescription;
+        return panel;
+    }
+};
+
+TEST_F(HomePanelTest, LookAndHintOnAMacBookAndOnAMacMini) {
+    boot("macbook");
+    {
+        auto panel = load();
+        EXPECT_EQ(panel->view()->layer().backgroundColor(), hex("#ECEDEE"));
+        EXPECT_EQ(panel->titleView.lock()->layer().backgroundColor(), hex("#ECEDEE"));
+        EXPECT_EQ(panel->tipsLabel.lock()->stringValue(), "连接前请断开其他外接显示器");
+        EXPECT_EQ(panel->privacyWindowNumber, -1);
+        EXPECT_TRUE(panel->imageView.lock()->image());
+    }
+    TearDown();
+    boot("macmini-monitor");  // English
+    auto panel = load();
+    EXPECT_EQ(panel->tipsLabel.lock()->stringValue(),
+              "A Mac mini needs an external display connected");
+}
+
+TEST_F(HomePanelTest, VolumeKeyMonitorsComeOnlyWithBothPermissions) {
+    boot("macbook");
+    mac_->capture().setScreenRecordingAllowed(false);
+    mac_->capture().setAccessibilityTrusted(false);
+    const size_t before = ui::Application::shared().monitorCount();
+    auto panel = load();
+    EXPECT_FALSE(panel->checkAccessibilityTimer.get().empty());
+
+    clock_->advanceSeconds(0.5);
+    clock_->advanceSeconds(5.0);
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    EXPECT_FALSE(panel->mediaKeyMonitorsInstalled());
+
+    // Screen recording alone is not enough.
+    mac_->capture().setScreenRecordingAllowed(true);
+    clock_->advanceSeconds(5.0);
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    EXPECT_FALSE(panel->mediaKeyMonitorsInstalled());
+
+    mac_->capture().setAccessibilityTrusted(true);
+    clock_->advanceSeconds(5.0);
+    ASSERT_TRUE(eventually([&] { return panel->mediaKeyMonitorsInstalled(); }));
+    EXPECT_EQ(ui::Application::shared().monitorCount(), before + 2);
+    EXPECT_TRUE(eventually([&] { return panel->checkAccessibilityTimer.get().empty(); }));
+    clock_->advanceSeconds(10.0);
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    EXPECT_EQ(ui::Application::shared().monitorCount(), before + 2);  // installed once
+
+    // A volume key released in this application reaches the delegate (whose key time
+    // moves even without glasses) and still reaches the application.
+    ui::Application::shared().sendEvent(ui::Event::systemDefined(8, 0x00000B00));
+    EXPECT_GT(AppDelegate::shared().changeVolumeTime.load(), 0);
+    AppDelegate::shared().changeVolumeTime = 0;
+    ui::Application::shared().sendGlobalEvent(ui::Event::systemDefined(8, 0x00010B00));
+    EXPECT_GT(AppDelegate::shared().changeVolumeTime.load(), 0);
+}
+
+TEST_F(HomePanelTest, OnAMacBookDisplayChangesOnlyRecentreTheCursor) {
+    boot("macbook");
+    PostLog plugs(kGlassStatusChangeNotification);
+    auto panel = load();
+    mac_->displays().plugDisplay({"DELL U2723QE", 4268, 41456, 1, {{2560, 1440, 60}}, 0});
+    fd::MainLoop::drain();
+    EXPECT_TRUE(plugs.numbers().empty());
+    const auto main = ui::Screen::mainScreen();
+    ASSERT_TRUE(main);
+    const auto bounds = screens::displayBounds(main->displayId);
+    EXPECT_EQ(mac_->displays().cursorPosition(),
+              (screens::Point{bounds.x + main->frame.size.width / 2,
+                              bounds.y + main->frame.size.height / 2}));
+}
+
+TEST_F(HomePanelTest, OnAMacMiniANewMonitorReplaysTheGlassesPlug) {
+    boot("macmini-monitor");
+    PostLog plugs(kGlassStatusChangeNotification);
+    auto panel = load();
+    // The glasses screen is listed: the replay plugs them back in.
+    auto list = ui::Screen::screens();
+    list.push_back({99, "TAVRO Glass", {3000, 0, 1920, 1080}, {3000, 0, 1920, 1080}, 1.0});
+    ui::setScreenSource(std::make_shared<ui::FixedScreenSource>(list));
+
+    auto second = mac_->displays().plugDisplay({"LG HDR 4K", 7789, 30471, 2, {{3840, 2160, 60}}, 0});
+    fd::MainLoop::drain();
+    EXPECT_EQ(plugs.numbers(), (std::vector<int64_t>{0, 1}));
+
+    // The glasses screen's own changes only move the cursor.
+    AppDelegate::shared().glassDisplayID = 99;
+    TavroHomeNewViewController::displayReconfigurationCallback(99, screens::kDisplayAddFlag);
+    EXPECT_EQ(plugs.numbers().size(), 2u);
+    AppDelegate::shared().glassDisplayID = 0;
+
+    // Back to one display: the glasses go, and come back only when a glasses screen is
+    // listed.
+    ui::setScreenSource(std::make_shared<ui::FixedScreenSource>(
+        std::vector<ui::Screen>{list.front()}));
+    mac_->displays().unplugDisplay(second);
+    fd::MainLoop::drain();
+    EXPECT_EQ(plugs.numbers(), (std::vector<int64_t>{0, 1, 0}));
+}
+
+}  // namespace

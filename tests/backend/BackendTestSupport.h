@@ -1,0 +1,79 @@
+#pragma once
+// Shared set-up of the backend tests: a home folder of the test's own (so the usage
+// database starts empty), a simulated backend server that both region hosts point at,
+// short request time limits, and a bounded wait that keeps the main queue running.
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <functional>
+#include <future>
+#include <memory>
+#include <thread>
+
+#include "appstate/AppDelegate.h"
+#include "backend/TavroAlamofireManager.h"
+#include "backend/TavroFMDBManager.h"
+#include "platform/foundation/Dispatch.h"
+#include "platform/foundation/FileSystem.h"
+#include "platform/net/BackendHosts.h"
+#include "platform/sim/SimBackendServer.h"
+
+namespace backendtest {
+
+namespace fdn = platform::foundation;
+
+class BackendTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        std::string pattern = fdn::temporaryDirectory() + "/tavro-backend-XXXXXX";
+        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
+        home_ = pattern;
+        fdn::setHomeDirectory(home_);
+        TavroFMDBManager::shareManager().closeDatabase();
+        server_ = std::make_unique<platform::sim::SimBackendServer>();
+        platform::net::BackendHosts::setCurrent({server_->baseAddress(), server_->baseAddress()});
+        TavroAlamofireManager::setTimeouts(1, 1.5);
+        AppDelegate& app = AppDelegate::shared();
+        app.glassStatus = false;
+        app.isOverseas = false;
+    }
+
+    void TearDown() override {
+        TavroFMDBManager::shareManager().closeDatabase();
+        server_->stop();
+        fdn::MainLoop::drain();
+        platform::net::BackendHosts::setCurrent(platform::net::BackendHosts::deployment());
+        TavroAlamofireManager::setTimeouts(0, 0);
+        AppDelegate::shared().glassStatus = false;
+        fdn::setHomeDirectory({});
+        std::error_code ignored;
+        std::filesystem::remove_all(home_, ignored);
+    }
+
+    // Runs the main queue until `done` holds, for at most `seconds` of real time.
+    static bool waitFor(const std::function<bool()>& done, double seconds = 5) {
+        auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
+        while (std::chrono::steady_clock::now() < deadline) {
+            fdn::MainLoop::drain();
+            if (done()) return true;
+            std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        }
+        fdn::MainLoop::drain();
+        return done();
+    }
+
+    static TavroFMDBManager::Rows storedRows(TavroFMDBManager& table = TavroFMDBManager::shareManager()) {
+        std::promise<TavroFMDBManager::Rows> rows;
+        table.selectAll([&](TavroFMDBManager::Rows found, int64_t, std::string) { rows.set_value(std::move(found)); });
+        return rows.get_future().get();
+    }
+
+    platform::sim::SimBackendServer& server() { return *server_; }
+    std::string home_;
+    std::unique_ptr<platform::sim::SimBackendServer> server_;
+};
+
+}  // namespace backendtest

@@ -1,0 +1,114 @@
+// The usage table over the real SQLite library, and usage records stored through it.
+
+#include <sqlite3.h>
+
+#include <set>
+
+#include "BackendTestSupport.h"
+#include "backend/TavroUserBehaviorReporting.h"
+#include "backend/UserBehaviorRecord.h"
+
+using namespace backendtest;
+
+namespace {
+
+void runSql(const std::string& path, const std::string& sql) {
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open(path.c_str(), &db), SQLITE_OK);
+    EXPECT_EQ(sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr), SQLITE_OK) << sqlite3_errmsg(db);
+    sqlite3_close(db);
+}
+
+}  // namespace
+
+class UsageTableTest : public BackendTest {};
+
+TEST_F(UsageTableTest, LivesInTheApplicationSupportFolderOfTheMachinesHome) {
+    EXPECT_EQ(TavroFMDBManager::shareManager().databasePath(),
+              home_ + "/Library/Application Support/Halvane3D.db");
+    TavroFMDBManager::shareManager().createFMDBTable();
+    TavroFMDBManager::shareManager().drainDatabaseQueue();
+    EXPECT_TRUE(fdn::fileExists(TavroFMDBManager::shareManager().databasePath()));
+}
+
+TEST_F(UsageTableTest, AnOlderTableGainsTheMissingColumnsAndKeepsItsRows) {
+    std::string path = TavroFMDBManager::shareManager().databasePath();
+    ASSERT_FALSE(fdn::createDirectory(fdn::deletingLastPathComponent(path), true).has_value());
+    runSql(path,
+           "CREATE TABLE tavroUserBehaviorTable (eventType INTEGER, eventName TEXT);"
+           "INSERT INTO tavroUserBehaviorTable VALUES (1, 'app_launcheds');"
+           "INSERT INTO tavroUserBehaviorTable VALUES (3, 'use_computer_configuration');");
+
+    TavroFMDBManager::shareManager().createFMDBTable();
+    auto rows = storedRows();
+    ASSERT_EQ(rows.size(), 2u);
+    EXPECT_EQ(rows[0].at("eventName").text(), "app_launcheds");
+    EXPECT_EQ(rows[1].at("eventType").asInt64(), 3);
+    std::set<std::string> uids;
+    for (const auto& row : rows) {
+        for (const auto& column : userbehavior::kColumns) EXPECT_TRUE(row.count(std::string(column.name))) << column.name;
+        // Without a uid an old row could never be deleted after its upload.
+        ASSERT_TRUE(row.at("uid").isText());
+        uids.insert(row.at("uid").text());
+    }
+    EXPECT_EQ(uids.size(), 2u);
+
+    // New records go in beside the old ones, and the old table is now as good as a new one.
+    TavroFMDBManager::shareManager().insertUserBehavior({{"eventType", 5}, {"duration", 2.5}});
+    rows = storedRows();
+    ASSERT_EQ(rows.size(), 3u);
+    EXPECT_DOUBLE_EQ(rows[2].at("duration").asDouble(), 2.5);
+    EXPECT_FALSE(rows[2].at("uid").text().empty());
+}
+
+TEST_F(UsageTableTest, UidsAreUniqueAndDeletionGoesByUid) {
+    auto& table = TavroFMDBManager::shareManager();
+    table.createFMDBTable();
+    table.insertUserBehavior({{"uid", "same"}, {"eventType", 1}});
+    table.insertUserBehavior({{"uid", "same"}, {"eventType", 2}});
+    table.insertUserBehavior({{"uid", "other"}, {"eventType", 3}, {"unknownColumn", "ignored"}});
+    auto rows = storedRows();
+    ASSERT_EQ(rows.size(), 2u);
+    EXPECT_EQ(rows[0].at("eventType").asInt64(), 1);
+    EXPECT_FALSE(rows[1].count("unknownColumn"));
+
+    std::promise<bool> deleted;
+    table.deleteUserBehaviorWithUid("same", [&](bool done) { deleted.set_value(done); });
+    EXPECT_TRUE(deleted.get_future().get());
+    EXPECT_FALSE(table.containsUid("same"));
+    EXPECT_TRUE(table.containsUid("other"));
+}
+
+TEST_F(UsageTableTest, AnEventStoredAtQuitIsInTheFileAfterARestart) {
+    AppDelegate::shared().glassStatus = true;
+    TavroUserBehaviorReporting::shared()->recordEvent(BehaviorEventType::app_use_duration, true);
+    TavroUserBehaviorReporting::shared()->recordEvent(BehaviorEventType::use_mode_type, true);
+    // The quit's clean-up: wait for the queue, then the process may end.
+    TavroFMDBManager::shareManager().drainDatabaseQueue();
+    std::string path = TavroFMDBManager::shareManager().databasePath();
+    TavroFMDBManager::shareManager().closeDatabase();
+
+    // The next launch opens the file afresh.
+    TavroFMDBManager nextLaunch(path);
+    auto rows = storedRows(nextLaunch);
+    ASSERT_EQ(rows.size(), 2u);
+    EXPECT_EQ(rows[0].at("eventName").text(), "app_use_duration");
+    EXPECT_EQ(rows[0].at("eventType").asInt64(), 2);
+    EXPECT_TRUE(rows[0].at("duration").isNumber());
+    EXPECT_GE(rows[0].at("duration").asDouble(), 0);
+    EXPECT_EQ(rows[1].at("eventName").text(), "use_mode_type");
+    EXPECT_EQ(rows[1].at("glassStatus").asInt64(), 1);
+    EXPECT_NE(rows[0].at("uid").text(), rows[1].at("uid").text());
+}
+
+TEST_F(UsageTableTest, AnEventNotStoredIsPostedAtOnce) {
+    AppDelegate::shared().modelType = 2;
+    TavroUserBehaviorReporting::shared()->recordEvent(BehaviorEventType::app_launcheds, false);
+    ASSERT_TRUE(waitFor([&] { return server().receivedEvents().size() == 1; }));
+    const auto& body = server().receivedEvents()[0].body;
+    EXPECT_EQ(body.at("eventName").text(), "app_launcheds");
+    EXPECT_EQ(body.at("modeType").asInt64(), 2);
+    EXPECT_EQ(body.at("region").text(), "domestic");
+    EXPECT_TRUE(storedRows().empty());
+    AppDelegate::shared().modelType = 0;
+}
