@@ -149,7 +149,7 @@ TEST_F(DfuPanelTest, WithoutGlassesTheBootloaderCommandFailsAtOnceAndRetryKeepsT
 class DfuRoadTest : public DfuPanelTest {
   protected:
     void SetUp() override {
-        DfuPanelFixture::SetUp();
+        DfuPanelTest::SetUp();
         scopedClock_.reset();
         scopedClock_.emplace(std::make_shared<fdn::RealClock>(20.0));
         auto profile = platform::sim::parseMachineProfile(R"({
@@ -187,7 +187,7 @@ class DfuRoadTest : public DfuPanelTest {
         // The devices' own threads wait on the clock: they go before it does.
         plugged_.clear();
         mac_.reset();
-        DfuPanelFixture::TearDown();
+        DfuPanelTest::TearDown();
     }
     void plug(const std::shared_ptr<platform::sim::VirtualHidDevice>& device) {
         plugged_.push_back(device);

@@ -14,6 +14,7 @@
 #include "appstate/AppDelegate.h"
 #include "common/Bundle.h"
 #include "common/TavroLocalizationHelper.h"
+#include "platform/foundation/Bundle.h"
 #include "platform/foundation/Clock.h"
 #include "platform/foundation/Dispatch.h"
 #include "platform/foundation/NotificationCenter.h"
@@ -67,6 +68,7 @@ class PanelFixture : public ::testing::Test {
         for (const char* key : {"depthScaleValue_UserDefault", "ScreenModeUserDefaultsKey",
                                 "privacyScreenLockState_UserDefault"})
             defaults.removeObjectForKey(key);
+        languageBefore_ = common::TavroLocalizationHelper::shared().language();
         setLanguage(common::TavroLocalizationHelper::Language::Chinese);
         setLocale("zh_CN");
     }
@@ -75,7 +77,11 @@ class PanelFixture : public ::testing::Test {
         fdn::MainLoop::drain();
         window_.reset();
         resetDelegate();
-        setLocale("zh_CN");
+        fdn::clearMachineValues();
+        // Other tests of this binary read the interface as they found it: the bundle's own
+        // lookup by the machine's preferred languages.
+        common::TavroLocalizationHelper::shared().setLanguage(languageBefore_);
+        fdn::Bundle::main().setLookupRoute({});
         scopedClock_.reset();
     }
 
@@ -123,6 +129,7 @@ class PanelFixture : public ::testing::Test {
     std::shared_ptr<fdn::ManualClock> clock_;
     std::optional<fdn::ScopedClock> scopedClock_;
     ui::WindowPtr window_;
+    common::TavroLocalizationHelper::Language languageBefore_{};
 };
 
 }  // namespace panel_fixture

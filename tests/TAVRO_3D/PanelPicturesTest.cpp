@@ -9,11 +9,17 @@
 
 #include "PanelFixture.h"
 #include "TAVRO_3D/TavroDFUUpdateViewController.h"
+#include "TAVRO_3D/TavroExitAppViewController.h"
+#include "TAVRO_3D/TavroHomeNewViewController.h"
+#include "TAVRO_3D/TavroHomeStartViewController.h"
 #include "TAVRO_3D/TavroGlassConnectSuccessPopoverViewController.h"
 #include "TAVRO_3D/TavroGlassConnectSuccessViewController.h"
 #include "TAVRO_3D/TavroTemperatureDriftCalibrationView.h"
 #include "common/AppIdentifier.h"
 #include "common/GlobalHelpers.h"
+#include "glasses/TavroVXServer.h"
+#include "platform/sim/MachineProfiles.h"
+#include "platform/sim/SimMac.h"
 #include "platform/ui/PixelBuffer.h"
 #include "platform/ui/Renderer.h"
 
@@ -57,7 +63,10 @@ class PanelPicturesTest : public PanelFixture {
     }
     void TearDown() override {
         setLanguage(Language::Chinese);
+        AppDelegate::shared().vxServer.set(nullptr);
         PanelFixture::TearDown();
+        mac_.reset();
+        fdn::MainLoop::drain();
     }
 
     // Draws the window as it is now and writes or checks "<name>-<language>.png".
@@ -83,6 +92,18 @@ class PanelPicturesTest : public PanelFixture {
         if (share > kPixelShareTolerance)
             drawn.writePng(std::string(SHELL_TEST_OUTPUT_DIR) + "/" + file);
     }
+
+    // A simulated Mac from a shipped profile, for the panels that look at the machine.
+    void boot(const std::string& profile) {
+        mac_.reset();
+        auto parsed = platform::sim::machineProfileNamed(profile);
+        ASSERT_TRUE(std::holds_alternative<platform::sim::MachineProfile>(parsed));
+        mac_ = std::make_unique<platform::sim::SimMac>(
+            std::get<platform::sim::MachineProfile>(std::move(parsed)));
+        fdn::MainLoop::drain();
+    }
+
+    std::unique_ptr<platform::sim::SimMac> mac_;
 
     // Runs `scene` once per language, with the interface in that language.
     static void inBothLanguages(const std::function<void(Language)>& scene) {
@@ -179,6 +200,52 @@ TEST_F(PanelPicturesTest, CalibrationScreen) {
             {reset->bounds().size.width / 2, reset->bounds().size.height / 2}, nullptr);
         send(ui::EventType::MouseMoved, over);
         picture("calibration-reset-hover", language);
+    });
+}
+
+TEST_F(PanelPicturesTest, HomePanel) {
+    // The hint differs between a Mac with a screen of its own and a Mac mini.
+    for (const char* profile : {"macbook", "macmini"}) {
+        boot(profile);
+        inBothLanguages([&](Language language) {
+            auto panel = std::make_shared<TavroHomeNewViewController>();
+            show(panel);
+            ASSERT_FALSE(panel->loadError()) << panel->loadError()->localizedDescription;
+            picture(std::string("home-") + profile, language);
+        });
+    }
+}
+
+TEST_F(PanelPicturesTest, StartPanel) {
+    boot("macbook");
+    auto server = std::make_shared<TavroVXServer>();
+    AppDelegate::shared().vxServer.set(server);
+    AppDelegate::shared().glassStatus = true;
+    inBothLanguages([&](Language language) {
+        auto panel = std::make_shared<TavroHomeStartViewController>();
+        show(panel);
+        ASSERT_FALSE(panel->loadError()) << panel->loadError()->localizedDescription;
+        picture("start-ready", language);
+        panel->startButton.lock()->performClick();
+        fdn::MainLoop::drain();
+        picture("start-connecting", language);
+        fdn::NotificationCenter::defaultCenter().post(
+            TavroHomeStartViewController::kStartResultNotification, fdn::Value(int64_t{0}));
+        picture("start-failed", language);
+    });
+}
+
+TEST_F(PanelPicturesTest, ExitScreen) {
+    boot("macbook");
+    inBothLanguages([&](Language language) {
+        auto screen = std::make_shared<TavroExitAppViewController>();
+        show(screen);
+        ASSERT_FALSE(screen->loadError()) << screen->loadError()->localizedDescription;
+        picture("exit", language);
+        // The hover look comes with the mouse anywhere over the view.
+        send(ui::EventType::MouseMoved, {4, 40});
+        send(ui::EventType::MouseMoved, {4, 40});
+        picture("exit-hover", language);
     });
 }
 
