@@ -143,9 +143,11 @@ void AppDelegate::runLaunchSequence() {
     startGlassMonitoring();
 
     shell::takeReportingManager(*this);
-    if (common::ensureDeviceID()) shell::recordUsageEvent(0, false);
-    shell::recordUsageEvent(3, false);
-    shell::recordUsageEvent(1, false);
+    if (common::ensureDeviceID()) {
+        shell::recordUsageEvent(BehaviorEventType::app_installations, false);
+    }
+    shell::recordUsageEvent(BehaviorEventType::use_computer_configuration, false);
+    shell::recordUsageEvent(BehaviorEventType::app_launcheds, false);
 }
 
 void AppDelegate::registerAppObservers() {

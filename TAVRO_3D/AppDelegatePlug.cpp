@@ -45,7 +45,7 @@ void AppDelegate::handleGlassConnectionChange(const fd::Notification& note) {
 
     auto server = shell::glassServer(*this);
     if (!plugged) {
-        shell::recordUsageEvent(4, false);
+        shell::recordUsageEvent(BehaviorEventType::use_mode_type, false);
         glassVersion.set(placeholderFor(glassVersion.get()));
         TavroLocalServer::shareManager().setImu_id(0);
         if (server && server->glassGeneration() == 2) removeAudioOutputVolumeListener();

@@ -49,7 +49,7 @@ void AppDelegate::exitCleanup() {
     // stop_display_3d rebuilds the connected device from the held glasses, then sends 3D off.
     if (server && server->ioHidDevice()) server->stop_display_3d();
     shell::stopAI3D(*this);
-    shell::recordUsageEvent(2, true);
-    if (glassStatus.load()) shell::recordUsageEvent(4, true);
+    shell::recordUsageEvent(BehaviorEventType::app_use_duration, true);
+    if (glassStatus.load()) shell::recordUsageEvent(BehaviorEventType::use_mode_type, true);
     shell::finishUsageTableWrites();
 }

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 
+#include "backend/BehaviorEventType.h"
 #include "platform/ui/ViewController.h"
 
 class AppDelegate;
@@ -26,10 +27,9 @@ void resetDfuView();
 // Makes the firmware-update panel start its update as soon as it is shown.
 void beginUpdateWhenShown();
 
-// Usage events, by their numbers: 0 installation, 1 launch, 2 duration, 3 computer
-// configuration, 4 mode. `store` keeps the event in the usage table for a later upload.
-// Any thread.
-void recordUsageEvent(int64_t type, bool store);
+// A usage event for the backend; `store` keeps it in the usage table for a later upload
+// instead of posting it now. Any thread.
+void recordUsageEvent(BehaviorEventType type, bool store);
 void createUsageTable();
 // Waits until the usage table's queued writes are done (quit: the stored events must be in
 // the file before the process ends).

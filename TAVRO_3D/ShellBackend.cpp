@@ -1,0 +1,37 @@
+// The shell's calls into the backend services: usage events, the usage table and the
+// foreground-application monitor.
+#include "TAVRO_3D/ShellNeighbours.h"
+#include "appstate/AppDelegate.h"
+#include "backend/AppMonitor.h"
+#include "backend/TavroFMDBManager.h"
+#include "backend/TavroUserBehaviorReporting.h"
+#include "backend/UploadStoredEvents.h"
+
+namespace shell {
+
+void recordUsageEvent(BehaviorEventType type, bool store) {
+    TavroUserBehaviorReporting::shared()->recordEvent(type, store);
+}
+
+void createUsageTable() { TavroFMDBManager::shareManager().createFMDBTable(); }
+
+void finishUsageTableWrites() { TavroFMDBManager::shareManager().drainDatabaseQueue(); }
+
+void uploadStoredUsageEvents() {
+    TavroFMDBManager::selectedUserBehaviorTableCompletion(
+        [](TavroFMDBManager::Rows rows, int64_t, std::string) {
+            uploadStoredEvents(std::move(rows));
+        });
+}
+
+void startAppMonitor(AppDelegate& delegate) {
+    auto monitor = std::make_shared<AppMonitor>();
+    delegate.appMonitor.set(monitor);
+    monitor->setUpAppMonitor();
+}
+
+void takeReportingManager(AppDelegate& delegate) {
+    delegate.userBehaviorReportingManager.set(TavroUserBehaviorReporting::shared());
+}
+
+}  // namespace shell

@@ -1,0 +1,84 @@
+#include <cstdlib>
+#include <future>
+#include <thread>
+
+#include "platform/ui/Application.h"
+#include "tests/TAVRO_3D/ShellHarness.h"
+
+#include "stereo3d/TavroDepthCustomManager.h"
+
+namespace {
+
+class ShellTerminationTest : public ShellHarness {
+  protected:
+    void SetUp() override {
+        ShellHarness::SetUp();
+        bootNamed("macbook");
+        launch();
+    }
+};
+
+TEST_F(ShellTerminationTest, QuitWithGlassesSwitchesThemTo2DAndStoresTheUsage) {
+    auto pair = glasses("TAVRO2_FW_V1.65");
+    plug(pair);
+    ASSERT_TRUE(runUntil([&] { return countOf(commandsOf(pair), 6, 0) == 1; }));
+    delegate().depthManager.set(TavroDepthCustomManager::sharedPointer());
+    const size_t before = commandsOf(pair).size();
+
+    platform::ui::Application::shared().terminate();
+
+    // 3D off, from the clean-up and again from stopping the AI-3D mode.
+    const auto commands = commandsOf(pair);
+    ASSERT_GE(commands.size(), before + 1);
+    for (size_t i = before; i < commands.size(); ++i) {
+        EXPECT_EQ(commands[i], std::make_pair(uint16_t{1}, uint16_t{3}));
+    }
+    EXPECT_TRUE(delegate().isExit.load());
+    // Stored, and in the table as the quit returns.
+    EXPECT_EQ(storedEvents(), (std::vector<int64_t>{2, 4}));
+
+    // The monitor thread is gone: the glasses leaving is no longer heard.
+    unplug(pair);
+    runFor(2);
+    EXPECT_TRUE(delegate().glassStatus.load());
+}
+
+TEST_F(ShellTerminationTest, QuitWithoutGlassesStoresOnlyTheDuration) {
+    standins::reset();
+    delegate().applicationWillTerminate();
+    EXPECT_EQ(storedEvents(), std::vector<int64_t>{2});
+}
+
+TEST_F(ShellTerminationTest, QuitWithThePrivacyScreenOnGivesTheBrightnessBackFirst) {
+    const float bright = builtinBrightness();
+    ASSERT_GT(bright, 0);
+    delegate().closeBuiltinBrightness();
+    ASSERT_TRUE(runUntil([&] { return builtinBrightness() == 0; }));
+    hold();  // nothing may run after the quit's own work
+    delegate().applicationWillTerminate();
+    EXPECT_EQ(builtinBrightness(), bright);
+}
+
+TEST_F(ShellTerminationTest, QuitNeverWaitsForAMonitorThreadThatWaitsForTheMainThread) {
+    hold();
+    auto pair = glasses("TAVRO2_FW_V1.65");
+    // The monitor thread posts the plug-in and waits for the main thread to handle it,
+    // which it is not doing yet.
+    plug(pair);
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+
+    std::promise<void> returned;
+    std::thread watchdog([future = returned.get_future()]() mutable {
+        if (future.wait_for(std::chrono::seconds(30)) == std::future_status::timeout) {
+            ADD_FAILURE() << "the quit did not end";
+            std::abort();
+        }
+    });
+    delegate().applicationWillTerminate();
+    returned.set_value();
+    watchdog.join();
+    // The plug-in was handled while the quit waited for the thread.
+    EXPECT_TRUE(delegate().glassStatus.load());
+}
+
+}  // namespace
