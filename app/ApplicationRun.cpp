@@ -159,8 +159,9 @@ RunResult runApplication(const RunOptions& options, const std::function<void(Run
             log->line("another copy runs on this Mac; it comes to the front");
             return;
         }
-        delegate.applicationDidFinishLaunching();
+        // The machine and its user do not wait for the launch to end.
         if (runner) runner->start();
+        delegate.applicationDidFinishLaunching();
     });
     fdn::MainLoop::run();
 
@@ -172,7 +173,7 @@ RunResult runApplication(const RunOptions& options, const std::function<void(Run
     registry->stop();
     fdn::setRunningApplications(nullptr);
     if (afterQuit) {
-        RunView view{*backends, runner.get()};
+        RunView view{*backends, runner.get(), *recorder};
         afterQuit(view);
     }
     result.screen = recorder->record();

@@ -33,6 +33,7 @@ struct RunResult {
 struct RunView {
     platform::sim::PlatformBackends& backends;
     platform::sim::ScenarioRunner* runner;  // null without a scenario
+    platform::sim::ScreenRecorder& screen;
 };
 
 RunResult runApplication(const RunOptions& options,

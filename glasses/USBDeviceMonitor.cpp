@@ -48,14 +48,17 @@ void USBDeviceMonitor::start() {
         auto port = UsbNotificationPort::create();
         auto queue = platform::foundation::makeSerialQueue("IODetector");
         port->setDispatchQueue(queue);
-        auto added = port->addMatchingNotification(
-            UsbNotice::FirstMatch, matching,
-            [this](UsbServiceIterator& iterator) { devicesAdded(iterator); });
+        // Departures first: a device that arrives while the notices are being set up and
+        // leaves at once is then in both iterators, never in the arrivals alone.
         auto removed = port->addMatchingNotification(
             UsbNotice::Terminate, matching,
             [this](UsbServiceIterator& iterator) { devicesRemoved(iterator); });
-        // Draining the new iterators reports the devices present now. It runs on the port's
-        // queue so that a device leaving meanwhile is announced after its arrival.
+        auto added = port->addMatchingNotification(
+            UsbNotice::FirstMatch, matching,
+            [this](UsbServiceIterator& iterator) { devicesAdded(iterator); });
+        // Draining the new iterators reports the devices present now and arms the notices.
+        // It runs on the port's queue so that a device leaving meanwhile is announced after
+        // its arrival.
         queue->sync([&] {
             if (added) devicesAdded(*added);
             if (removed) devicesRemoved(*removed);

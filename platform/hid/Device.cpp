@@ -1,12 +1,58 @@
 #include "platform/hid/Device.h"
 
 #include <algorithm>
+#include <atomic>
+#include <deque>
+#include <optional>
 #include <vector>
 
 namespace platform::hid {
 
+// Reports between the bus (any thread) and the run loop's thread. Thread-safe.
+class Device::InputQueue {
+  public:
+    struct Report {
+        uint8_t reportId;
+        std::vector<uint8_t> bytes;
+    };
+
+    // True when the queue was empty: no delivery is under way that would take the report.
+    bool push(uint8_t reportId, std::span<const uint8_t> bytes) {
+        std::lock_guard lock(mutex_);
+        const bool wasEmpty = reports_.empty();
+        if (reports_.size() >= kInputReportQueueDepth) {
+            reports_.pop_front();
+            dropped_.fetch_add(1);
+        }
+        reports_.push_back(Report{reportId, std::vector<uint8_t>(bytes.begin(), bytes.end())});
+        return wasEmpty;
+    }
+
+    std::optional<Report> pop() {
+        std::lock_guard lock(mutex_);
+        if (reports_.empty()) return std::nullopt;
+        Report report = std::move(reports_.front());
+        reports_.pop_front();
+        return report;
+    }
+
+    void clear() {
+        std::lock_guard lock(mutex_);
+        reports_.clear();
+    }
+
+    uint64_t dropped() const { return dropped_.load(); }
+
+  private:
+    std::mutex mutex_;
+    std::deque<Report> reports_;
+    std::atomic<uint64_t> dropped_{0};
+};
+
 Device::Device(BusDevicePtr busDevice, std::shared_ptr<RunLoopDelivery> delivery)
-    : busDevice_(std::move(busDevice)), delivery_(std::move(delivery)) {}
+    : busDevice_(std::move(busDevice)),
+      delivery_(std::move(delivery)),
+      inputQueue_(std::make_shared<InputQueue>()) {}
 
 Device::~Device() {
     if (listenerId_ != 0) busDevice_->removeInputListener(listenerId_);
@@ -34,11 +80,19 @@ void Device::registerInputReportCallback(std::span<uint8_t> buffer, InputReportC
     if (previous != 0) busDevice_->removeInputListener(previous);
     std::weak_ptr<Device> weak = weak_from_this();
     uint64_t id = busDevice_->addInputListener(
-        [weak, delivery = delivery_](uint8_t reportId, std::span<const uint8_t> report) {
-            delivery->deliver(
-                [weak, reportId, bytes = std::vector<uint8_t>(report.begin(), report.end())] {
-                    if (auto device = weak.lock()) device->deliverInputReport(reportId, bytes);
-                });
+        [weak, delivery = delivery_, queue = inputQueue_](uint8_t reportId,
+                                                          std::span<const uint8_t> report) {
+            // A non-empty queue has a delivery on its way, which takes this report too.
+            if (!queue->push(reportId, report)) return;
+            const bool accepted = delivery->deliver([weak, queue] {
+                while (auto next = queue->pop()) {
+                    auto device = weak.lock();
+                    if (!device) return;
+                    device->deliverInputReport(next->reportId, next->bytes);
+                }
+            });
+            // Never delivered (the manager left its run loop): let the next report retry.
+            if (!accepted) queue->clear();
         });
     std::lock_guard lock(mutex_);
     listenerId_ = id;
@@ -68,6 +122,8 @@ void Device::markDetached() {
     }
     if (listener != 0) busDevice_->removeInputListener(listener);
 }
+
+uint64_t Device::droppedInputReports() const { return inputQueue_->dropped(); }
 
 bool Device::isAttached() const {
     std::lock_guard lock(mutex_);

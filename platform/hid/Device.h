@@ -8,6 +8,10 @@
 // thread). Input-report callbacks run on the run loop the manager is scheduled on; the
 // report is copied into the registered buffer there, so the buffer is touched on that
 // thread only.
+//
+// Reports wait for that thread in a bounded queue, as on the platform: while the thread is
+// held up, the newest kInputReportQueueDepth reports are kept and older ones are dropped
+// (and counted), so a stall costs neither unbounded memory nor a long tail of stale reports.
 
 #include <cstdint>
 #include <functional>
@@ -49,11 +53,18 @@ class Device : public std::enable_shared_from_this<Device> {
     void markDetached();
     bool isAttached() const;
 
+    static constexpr size_t kInputReportQueueDepth = 32;
+    // Reports dropped so far because the queue was full.
+    uint64_t droppedInputReports() const;
+
   private:
+    class InputQueue;
     void deliverInputReport(uint8_t reportId, std::span<const uint8_t> bytes);
 
     const BusDevicePtr busDevice_;
     const std::shared_ptr<RunLoopDelivery> delivery_;
+    // Shared with the bus listener, which must not keep the device itself alive.
+    const std::shared_ptr<InputQueue> inputQueue_;
     mutable std::mutex mutex_;
     std::span<uint8_t> buffer_;
     InputReportCallback callback_;

@@ -22,13 +22,16 @@ void RunLoopDelivery::unschedule() {
     if (source) source->invalidate();
 }
 
-void RunLoopDelivery::deliver(foundation::Task task) {
+bool RunLoopDelivery::deliver(foundation::Task task) {
     std::lock_guard lock(mutex_);
     if (source_) {
         source_->signal(std::move(task));
     } else if (!unscheduled_) {
         waiting_.push_back(std::move(task));
+    } else {
+        return false;
     }
+    return true;
 }
 
 }  // namespace platform::hid

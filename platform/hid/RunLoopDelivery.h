@@ -15,7 +15,8 @@ class RunLoopDelivery {
   public:
     void schedule(foundation::RunLoop& loop);
     void unschedule();
-    void deliver(foundation::Task task);
+    // False when the task is dropped because the manager was unscheduled.
+    bool deliver(foundation::Task task);
 
   private:
     std::mutex mutex_;

@@ -1,6 +1,6 @@
 #include "platform/hid/UsbNotificationPort.h"
 
-#include <atomic>
+#include <utility>
 
 #include "platform/hid/HIDTypes.h"
 
@@ -28,8 +28,6 @@ struct UsbNotificationPort::Registration {
     Handler handler;
     std::shared_ptr<UsbServiceIterator> iterator = std::make_shared<UsbServiceIterator>();
     uint64_t listener = 0;
-    // True while the registry lists the devices present at registration.
-    std::atomic<bool> listing{true};
     std::mutex mutex;
     bool live = true;
 };
@@ -42,15 +40,19 @@ int32_t UsbService::release() {
 
 std::optional<UsbService> UsbServiceIterator::next() {
     std::lock_guard lock(mutex_);
-    if (pending_.empty()) return std::nullopt;
+    if (pending_.empty()) {
+        armed_ = true;
+        return std::nullopt;
+    }
     UsbService service(std::move(pending_.front()));
     pending_.pop_front();
     return service;
 }
 
-void UsbServiceIterator::add(UsbRegistryDevicePtr device) {
+bool UsbServiceIterator::add(UsbRegistryDevicePtr device) {
     std::lock_guard lock(mutex_);
     pending_.push_back(std::move(device));
+    return std::exchange(armed_, false);
 }
 
 std::shared_ptr<UsbNotificationPort> UsbNotificationPort::create(UsbRegistry& registry) {
@@ -87,7 +89,8 @@ std::shared_ptr<UsbServiceIterator> UsbNotificationPort::addMatchingNotification
     if (className->second.text() != kIOUSBDeviceClassName) return registration->iterator;
 
     // The registry tells a new listener of the devices present, synchronously: those are
-    // the first-match iterator's initial contents and need no handler call.
+    // the first-match iterator's initial contents. The iterator is not armed yet, so they
+    // (and whatever comes before the first drain) make no handler call.
     std::weak_ptr<Registration> weak = registration;
     registration->listener =
         registry_.addListener([weak, queue](const UsbRegistryDevicePtr& device, bool attached) {
@@ -95,8 +98,7 @@ std::shared_ptr<UsbServiceIterator> UsbNotificationPort::addMatchingNotification
             if (!self || !deviceMatches(*device, self->criteria)) return;
             const bool wanted = (self->notice == UsbNotice::FirstMatch) == attached;
             if (!wanted) return;
-            self->iterator->add(device);
-            if (self->listing.load()) return;
+            if (!self->iterator->add(device)) return;
             queue->async([weak] {
                 auto handling = weak.lock();
                 if (!handling) return;
@@ -104,7 +106,6 @@ std::shared_ptr<UsbServiceIterator> UsbNotificationPort::addMatchingNotification
                 if (handling->live) handling->handler(*handling->iterator);
             });
         });
-    registration->listing.store(false);
     return registration->iterator;
 }
 

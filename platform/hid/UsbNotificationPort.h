@@ -4,6 +4,9 @@
 // handler on the port's dispatch queue with the notice's iterator whenever a matching
 // device arrives (first match) or leaves (terminate). A first-match iterator starts out
 // holding the devices that match at registration, so that draining it reports them.
+// As on the platform, a notice is armed only by draining its iterator to the end: until
+// the first drain, and again after each handler call until the handler has drained it,
+// devices gather in the iterator without a handler call.
 //
 // Registration and destroy() may come from any thread; handlers run on the queue, one at a
 // time. After destroy() returns, no handler starts (so do not call it from a handler).
@@ -46,12 +49,16 @@ class UsbService {
 class UsbServiceIterator {
   public:
     // The next service, or nothing when the iterator is empty.
+    // The next service, or nothing when the iterator is empty (which arms it).
     std::optional<UsbService> next();
-    void add(UsbRegistryDevicePtr device);
+    // True when the iterator was armed: its owner is to be told, and it stays disarmed
+    // until it is drained again.
+    bool add(UsbRegistryDevicePtr device);
 
   private:
     std::mutex mutex_;
     std::deque<UsbRegistryDevicePtr> pending_;
+    bool armed_ = false;
 };
 
 class UsbNotificationPort : public std::enable_shared_from_this<UsbNotificationPort> {

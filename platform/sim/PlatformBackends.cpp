@@ -9,7 +9,6 @@
 #include "platform/hid/HidApi.h"
 #include "platform/hid/SerialPorts.h"
 #include "platform/screens/DisplayServer.h"
-#include "platform/sim/DisplayServerScreens.h"
 #include "platform/ui/Screen.h"
 
 namespace platform::sim {
@@ -45,15 +44,17 @@ std::variant<std::unique_ptr<PlatformBackends>, foundation::Error> PlatformBacke
     foundation::Workspace::shared().clearOpenedURLs();
 
     if (simulated) {
-        // The SimMac installs its displays, audio, capture, machine values and serial ports.
+        // The SimMac installs its displays (which the interface's screens follow), audio,
+        // capture, machine values and serial ports.
         backends->mac_ = std::make_unique<SimMac>(std::move(choice.profile));
-        ui::setScreenSource(std::make_shared<DisplayServerScreens>());
+        ui::setScreenSource(nullptr);
         hid::setHidApi(hid::makeHidApi(hid::HidApiBackend::Simulated));
     } else {
         screens::installDisplayServer(nullptr);
         audio::installAudioHardware(nullptr);
         capture::installCaptureMachine(nullptr);
         hid::installSerialPortSource(nullptr);
+        // Not the interface's default screen: this machine has no display server of ours.
         ui::setScreenSource(std::make_shared<ui::FixedScreenSource>(std::vector<ui::Screen>{}));
         hid::setHidApi(hid::makeHidApi(hid::HidApiBackend::Real));
     }

@@ -1,5 +1,6 @@
 #include "platform/sim/ScenarioRunner.h"
 
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 
@@ -32,9 +33,15 @@ void quitApplication() {
     if (!application.terminateRequested()) application.terminate();
 }
 
+std::string seconds(double value) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%g s", value);
+    return text;
+}
+
 std::string describe(const ScenarioStep& step) {
     switch (step.action) {
-        case Action::Wait: return "wait " + std::to_string(step.seconds) + " s";
+        case Action::Wait: return "wait " + seconds(step.seconds);
         case Action::Plug: return "plug " + step.device + " (" + step.glasses.kind + ")";
         case Action::Unplug: return "unplug " + step.device;
         case Action::Click: return "click " + step.text;
@@ -69,6 +76,13 @@ ScenarioRunner::~ScenarioRunner() {
 }
 
 void ScenarioRunner::start() {
+    {
+        std::lock_guard lock(mutex_);
+        for (const auto& step : scenario_.steps) {
+            if (step.action != Action::AnswerAlert) break;
+            answers_.push_back({step.button, step.text});
+        }
+    }
     ui::Alert::setResponder([this](const ui::Alert& alert) { return answerAlert(alert); });
     thread_ = std::thread([this] { run(); });
 }
@@ -102,7 +116,10 @@ std::shared_ptr<VirtualHidDevice> ScenarioRunner::device(const std::string& name
 void ScenarioRunner::run() {
     if (log_) log_->line("scenario \"" + scenario_.name + "\" starts");
     bool quitAsked = false;
-    for (size_t i = 0; i < scenario_.steps.size(); ++i) {
+    size_t first = 0;  // the leading answers were queued by start()
+    while (first < scenario_.steps.size() && scenario_.steps[first].action == Action::AnswerAlert)
+        ++first;
+    for (size_t i = first; i < scenario_.steps.size(); ++i) {
         const auto& step = scenario_.steps[i];
         bool stopped;
         {
@@ -193,11 +210,17 @@ bool ScenarioRunner::perform(const ScenarioStep& step) {
         case Action::VolumeKey:
             return volumeKey(step.text);
         case Action::Lock:
+            mac_.lockScreen();
+            return true;
         case Action::Unlock:
+            mac_.unlockScreen();
+            return true;
         case Action::Sleep:
+            mac_.systemSleep();
+            return true;
         case Action::Wake:
-            fail(describe(step) + ": this simulated Mac cannot do that yet");
-            return false;
+            mac_.systemWake();
+            return true;
         case Action::Reopen:
             return onMain("reopen", [] {
                 ui::Application::shared().activate();
@@ -333,8 +356,7 @@ bool ScenarioRunner::expect(const ScenarioStep& step) {
             for (const auto& p : step.action == Action::ExpectPanel ? record.panels : record.alerts)
                 seen += (seen.empty() ? "" : ", ") + p;
         }
-        fail(describe(step) + ": not seen within " + std::to_string(step.seconds) +
-             " s (seen: " + (seen.empty() ? "nothing" : seen) + ")");
+        fail(describe(step) + ": not seen within " + seconds(step.seconds) + " (seen: " + (seen.empty() ? "nothing" : seen) + ")");
     }
     return met;
 }
@@ -355,6 +377,7 @@ bool ScenarioRunner::logHolds(const std::string& text) const {
 }
 
 int ScenarioRunner::answerAlert(const ui::Alert& alert) {
+    if (screen_) screen_->alertUp(alert);
     std::lock_guard lock(mutex_);
     for (auto it = answers_.begin(); it != answers_.end(); ++it) {
         if (!it->message.empty() && alert.messageText().find(it->message) == std::string::npos)

@@ -42,6 +42,8 @@ class ScenarioRunner {
     ScenarioRunner(const ScenarioRunner&) = delete;
     ScenarioRunner& operator=(const ScenarioRunner&) = delete;
 
+    // Installs the alert responder with the answers the scenario gives before anything else
+    // happens (so that an alert of the launch itself is answered), and starts the steps.
     void start();
     // Ends the steps early (a wait returns at once) and joins the thread.
     void stop();

@@ -149,6 +149,14 @@ std::optional<int> ScreenRecorder::runAlert(const ui::Alert& alert) {
     return inner_ ? inner_->runAlert(alert) : std::nullopt;
 }
 
+void ScreenRecorder::alertUp(const ui::Alert&) {
+    if (!inner_) return;
+    ui::PixelBuffer shown = inner_->grabDisplay();
+    if (!folder_.empty()) shown.writePng(nextPictureName("alert-on-display"));
+    std::lock_guard lock(mutex_);
+    record_.alertDisplays.push_back(std::move(shown));
+}
+
 void ScreenRecorder::menuOpened(ui::Menu& menu) {
     if (inner_) inner_->menuOpened(menu);
 }

