@@ -5,6 +5,7 @@
 #include <nlohmann/json.hpp>
 
 #include "platform/foundation/FileSystem.h"
+#include "platform/sim/SimBackendServer.h"
 
 namespace platform::sim {
 
@@ -26,7 +27,8 @@ const std::map<std::string, Action>& actionNames() {
         {"wake", Action::Wake},          {"reopen", Action::Reopen},
         {"answerAlert", Action::AnswerAlert}, {"expectPanel", Action::ExpectPanel},
         {"expectAlert", Action::ExpectAlert}, {"expectLog", Action::ExpectLog},
-        {"backend", Action::Backend},    {"quit", Action::Quit},
+        {"quit", Action::Quit},          {"backend", Action::Backend},
+        {"activateApp", Action::ActivateApp}, {"quitApp", Action::QuitApp},
     };
     return names;
 }
@@ -143,23 +145,22 @@ std::optional<foundation::Error> parseStep(const json& entry, ScenarioStep& step
             break;
         }
         case Action::Backend: {
-            std::string version;
-            if (!readText(entry, "offer", version, false) ||
-                !readText(entry, "mode", step.text, false)) {
-                return wrong("mode and offer are texts");
+            if (!readText(entry, "mode", step.backendMode, false) ||
+                !readText(entry, "offerVersion", step.offerVersion, false) ||
+                !readText(entry, "releaseNote", step.releaseNote, false)) {
+                return wrong("mode, offerVersion and releaseNote are texts");
             }
-            if (entry.contains("offer") == entry.contains("mode"))
-                return wrong("either a mode or an offer");
-            if (entry.contains("offer")) {
-                if (version.empty()) return wrong("offer names a version");
-                step.offer = true;
-                step.text = version;
-            } else if (step.text != "normal" && step.text != "fail" && step.text != "hang" &&
-                       step.text != "garbage") {
-                return wrong("unknown mode " + step.text);
-            }
+            if (!step.backendMode.empty() && !SimBackendServer::modeNamed(step.backendMode))
+                return wrong("unknown mode " + step.backendMode);
+            if (step.backendMode.empty() && step.offerVersion.empty())
+                return wrong("names a mode or a version to offer");
             break;
         }
+        case Action::ActivateApp:
+        case Action::QuitApp:
+            if (!readText(entry, "name", step.text, true) || step.text.empty())
+                return wrong("name is a text");
+            break;
         case Action::Lock:
         case Action::Unlock:
         case Action::Sleep:

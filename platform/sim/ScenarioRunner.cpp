@@ -55,12 +55,19 @@ std::string describe(const ScenarioStep& step) {
         case Action::ExpectPanel: return "expect panel " + step.text;
         case Action::ExpectAlert: return "expect alert \"" + step.text + "\"";
         case Action::ExpectLog: return "expect log line \"" + step.text + "\"";
-        case Action::Backend:
-            return step.offer ? "the backend offers version " + step.text
-                              : "the backend's mode: " + step.text;
         case Action::Quit: return "quit";
+        case Action::Backend:
+            return "backend" + (step.backendMode.empty() ? "" : " " + step.backendMode) +
+                   (step.offerVersion.empty() ? "" : " offering " + step.offerVersion);
+        case Action::ActivateApp: return "activate " + step.text;
+        case Action::QuitApp: return "quit " + step.text;
     }
     return "?";
+}
+
+void steerBackend(SimBackendServer& backend, const ScenarioStep& step) {
+    if (auto mode = SimBackendServer::modeNamed(step.backendMode)) backend.setMode(*mode);
+    if (!step.offerVersion.empty()) backend.offerNewerVersion(step.offerVersion, step.releaseNote);
 }
 
 }  // namespace
@@ -239,22 +246,18 @@ bool ScenarioRunner::perform(const ScenarioStep& step) {
         case Action::ExpectAlert:
         case Action::ExpectLog:
             return expect(step);
-        case Action::Backend: {
-            auto& backend = mac_.backend();
-            using Mode = SimBackendServer::Mode;
-            if (step.offer) {
-                backend.offerNewerVersion(step.text);
-            } else {
-                backend.setMode(step.text == "fail"      ? Mode::Fail
-                                : step.text == "hang"    ? Mode::Hang
-                                : step.text == "garbage" ? Mode::Garbage
-                                                         : Mode::Normal);
-            }
-            return true;
-        }
         case Action::Quit:
             foundation::mainQueue()->async(
                 options_.quit ? options_.quit : quitApplication);
+            return true;
+        case Action::Backend:
+            steerBackend(mac_.backend(), step);
+            return true;
+        case Action::ActivateApp:
+            mac_.activateApplication(step.text);
+            return true;
+        case Action::QuitApp:
+            mac_.terminateApplication(step.text);
             return true;
     }
     return false;

@@ -25,7 +25,7 @@ TEST(Scenario, ReadsEveryKindOfStep) {
           {"do": "expectPanel", "panel": "TavroHomeNewViewController"},
           {"do": "expectAlert", "message": "x", "within": 3},
           {"do": "expectLog", "line": "=== App Start ==="},
-          {"do": "backend", "mode": "hang"}, {"do": "backend", "offer": "9.9.9"},
+          {"do": "backend", "mode": "hang"}, {"do": "backend", "offerVersion": "9.9.9"},
           {"do": "quit"}]})");
     ASSERT_TRUE(std::holds_alternative<Scenario>(parsed))
         << std::get<platform::foundation::Error>(parsed).localizedDescription;
@@ -46,9 +46,8 @@ TEST(Scenario, ReadsEveryKindOfStep) {
     EXPECT_EQ(scenario.steps[10].text, "Displays");
     EXPECT_EQ(scenario.steps[11].seconds, 10) << "expectations wait 10 s unless told";
     EXPECT_EQ(scenario.steps[12].seconds, 3);
-    EXPECT_EQ(scenario.steps[14].text, "hang");
-    EXPECT_TRUE(scenario.steps[15].offer);
-    EXPECT_EQ(scenario.steps[15].text, "9.9.9");
+    EXPECT_EQ(scenario.steps[14].backendMode, "hang");
+    EXPECT_EQ(scenario.steps[15].offerVersion, "9.9.9");
     EXPECT_EQ(scenario.steps[16].action, Action::Quit);
 }
 
@@ -67,7 +66,6 @@ TEST(Scenario, MalformedScenariosAreErrorsNamingTheStep) {
              "{\"steps\": [{\"do\": \"expectPanel\"}]}",
              "{\"steps\": [{\"do\": \"backend\"}]}",
              "{\"steps\": [{\"do\": \"backend\", \"mode\": \"slow\"}]}",
-             "{\"steps\": [{\"do\": \"backend\", \"mode\": \"fail\", \"offer\": \"2\"}]}",
              "{\"permissions\": {\"screenRecording\": 1}, \"steps\": []}",
              "{\"steps\": [{\"do\": \"wait\", \"seconds\": 1}, 7]}"}) {
         auto parsed = parseScenario(bad);
