@@ -16,9 +16,10 @@ std::atomic<uint64_t> gPlugGeneration{0};
 std::atomic<int> gRunningSequences{0};
 // Set by the quit: no sequence starts or goes on afterwards.
 std::atomic<bool> gSequencesEnded{false};
-// Sleeping sequences wait on this, so that a new generation wakes them at once.
-std::mutex gSleepMutex;
-std::condition_variable gSleepWake;
+// Sleeping sequences wait on these, so that a new generation wakes them at once. Never
+// destroyed: a sequence may still be asleep while the process ends.
+std::mutex& gSleepMutex = *new std::mutex;
+std::condition_variable& gSleepWake = *new std::condition_variable;
 }  // namespace
 
 std::shared_ptr<TavroVXServer> glassServer(const AppDelegate& delegate) {
@@ -53,6 +54,8 @@ bool sleepWhileCurrent(double seconds, uint64_t generation) {
 
 PlugSequenceScope::PlugSequenceScope() { ++gRunningSequences; }
 PlugSequenceScope::~PlugSequenceScope() { --gRunningSequences; }
+
+void allowPlugSequences() { gSequencesEnded = false; }
 
 void endPlugSequences() {
     gSequencesEnded = true;

@@ -43,6 +43,8 @@ class PlugSequenceScope {
 // Waits until they have returned, running the main queue meanwhile when called on the main
 // thread.
 void endPlugSequences();
+// Launch: sequences may run (again).
+void allowPlugSequences();
 
 // The glasses server's firmware decision for one plug-in, handed to the delegate.
 class PlugDfuCheckHandler final : public DfuCheckResultHandler {
