@@ -23,8 +23,11 @@ std::variant<RunOptions, std::string> parseRunOptions(const std::vector<std::str
             name != "--snapshots") {
             return "unknown option " + name + "\n" + runOptionsUsage();
         }
-        if (i + 1 >= arguments.size() || arguments[i + 1].empty())
+        // The next option is not a value: "--machine --speed 3" lacks the machine.
+        if (i + 1 >= arguments.size() || arguments[i + 1].empty() ||
+            arguments[i + 1].starts_with("--")) {
             return name + " needs a value\n" + runOptionsUsage();
+        }
         const std::string& value = arguments[++i];
         if (name == "--machine") {
             options.machine = value;

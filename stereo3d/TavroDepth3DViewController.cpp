@@ -1,7 +1,5 @@
 #include "stereo3d/TavroDepth3DViewController.h"
 
-#include <chrono>
-
 #include "appstate/AppDelegate.h"
 #include "platform/capture/CaptureStream.h"
 #include "platform/screens/DisplayServices.h"
@@ -31,9 +29,10 @@ class StereoPairView final : public platform::ui::View {
     }
 };
 
-double secondsSince1970() {
-    using namespace std::chrono;
-    return duration<double>(system_clock::now().time_since_epoch()).count();
+// Usage is timed on the application's clock, as the reporting's other durations are.
+double clockSeconds() {
+    return platform::foundation::Clock::toSeconds(
+        platform::foundation::Clock::current().now().time_since_epoch());
 }
 
 }  // namespace
@@ -44,7 +43,7 @@ TavroDepth3DViewController::TavroDepth3DViewController()
       leftSurface_(std::make_shared<MetalView::Surface>(StereoEye::Left)),
       rightSurface_(std::make_shared<MetalView::Surface>(StereoEye::Right)),
       timedMode_(AppDelegate::shared().modelType.load()),
-      timedModeStart_(secondsSince1970()) {
+      timedModeStart_(clockSeconds()) {
     filter_.setParameters(filterParametersForMode(timedMode_.load()));
 }
 
@@ -171,8 +170,9 @@ void TavroDepth3DViewController::handleFrame(const platform::capture::SampleBuff
 void TavroDepth3DViewController::setDepthFilterParameters() {
     const int64_t mode = AppDelegate::shared().modelType.load();
     const int64_t previous = timedMode_.load();
-    if (mode != previous) reportModeUsage(previous, timedModeStart_.load());
+    const double now = clockSeconds();
+    if (mode != previous) reportModeUsage(previous, now - timedModeStart_.load());
     timedMode_.store(mode);
-    timedModeStart_.store(secondsSince1970());
+    timedModeStart_.store(now);
     filter_.setParameters(filterParametersForMode(mode));
 }

@@ -61,7 +61,7 @@ class TavroDepth3DViewController : public platform::ui::ViewController {
     std::shared_ptr<MetalView> rightEyeView() const { return rightView_; }
     // Frames handled since the controller was made.
     uint64_t framesProcessed() const { return frames_.load(); }
-    // The screen mode whose usage is being timed, and since when (seconds since 1970).
+    // The screen mode whose usage is being timed, and since when (clock seconds).
     int64_t timedMode() const { return timedMode_.load(); }
     double timedModeStart() const { return timedModeStart_.load(); }
 

@@ -10,6 +10,7 @@
 
 #include <cerrno>
 #include <filesystem>
+#include <limits>
 
 #include "platform/foundation/PosixError.h"
 
@@ -157,25 +158,52 @@ std::optional<Error> writeFileAtomically(const std::string& path, std::span<cons
     return std::nullopt;
 }
 
+namespace {
+
+// Reads `fd` to its end; more than `limit` bytes is an error.
+std::variant<Bytes, Error> readToEnd(int fd, const std::string& path, uint64_t limit) {
+    Bytes bytes;
+    uint8_t buffer[65536];
+    while (true) {
+        ssize_t got = ::read(fd, buffer, sizeof buffer);
+        if (got < 0) {
+            if (errno == EINTR) continue;
+            return posixError(errno, "cannot read " + path);
+        }
+        if (got == 0) break;
+        if (static_cast<uint64_t>(got) > limit - bytes.size()) {
+            return posixError(EFBIG, "cannot read " + path);
+        }
+        bytes.insert(bytes.end(), buffer, buffer + got);
+    }
+    return bytes;
+}
+
+}  // namespace
+
 std::variant<Bytes, Error> readFile(const std::string& path) {
     FileDescriptor fd(openRetrying(path.c_str(), O_RDONLY));
     if (!fd.valid()) return posixError(errno, "cannot open " + path);
     struct stat info {};
     if (::fstat(fd.get(), &info) != 0) return posixError(errno, "cannot read " + path);
     if (S_ISDIR(info.st_mode)) return posixError(EISDIR, "cannot read " + path);
-    Bytes bytes;
-    if (S_ISREG(info.st_mode) && info.st_size > 0) bytes.reserve(static_cast<size_t>(info.st_size));
-    uint8_t buffer[65536];
-    while (true) {
-        ssize_t got = ::read(fd.get(), buffer, sizeof buffer);
-        if (got < 0) {
-            if (errno == EINTR) continue;
-            return posixError(errno, "cannot read " + path);
-        }
-        if (got == 0) break;
-        bytes.insert(bytes.end(), buffer, buffer + got);
+    return readToEnd(fd.get(), path, std::numeric_limits<uint64_t>::max());
+}
+
+std::variant<Bytes, Error> readRegularFile(const std::string& path, uint64_t maxSize) {
+    // Non-blocking, so that opening a FIFO does not wait for a writer.
+    FileDescriptor fd(openRetrying(path.c_str(), O_RDONLY | O_NONBLOCK));
+    if (!fd.valid()) return posixError(errno, "cannot open " + path);
+    struct stat info {};
+    if (::fstat(fd.get(), &info) != 0) return posixError(errno, "cannot read " + path);
+    if (!S_ISREG(info.st_mode)) {
+        return posixError(S_ISDIR(info.st_mode) ? EISDIR : EINVAL,
+                          "not a regular file: " + path + ", cannot read it");
     }
-    return bytes;
+    if (static_cast<uint64_t>(info.st_size) > maxSize) {
+        return posixError(EFBIG, "cannot read " + path);
+    }
+    return readToEnd(fd.get(), path, maxSize);
 }
 
 }  // namespace platform::foundation

@@ -53,5 +53,9 @@ std::optional<Error> appendToFile(const std::string& path, std::span<const uint8
 // reader sees the old or the new content, never a part.
 std::optional<Error> writeFileAtomically(const std::string& path, std::span<const uint8_t> bytes);
 std::variant<Bytes, Error> readFile(const std::string& path);
+// For files named from outside: only a regular file (or a link to one) of at most
+// `maxSize` bytes is read; anything else (a FIFO, a device, a folder, a larger file) is an
+// error at once, without blocking.
+std::variant<Bytes, Error> readRegularFile(const std::string& path, uint64_t maxSize);
 
 }  // namespace platform::foundation

@@ -5,10 +5,28 @@
 
 namespace platform::sim {
 
+namespace {
+
+// Profiles are a few hundred bytes; anything near this is not one.
+constexpr uint64_t kMaximumProfileSize = 1024 * 1024;
+
+// A name comes from the command line or a scenario: it names a file of the profiles folder
+// and nothing outside it.
+bool isPlainName(const std::string& name) {
+    return !name.empty() && name.front() != '.' && name.find('/') == std::string::npos &&
+           name.find('\0') == std::string::npos;
+}
+
+}  // namespace
+
 std::variant<MachineProfile, foundation::Error> machineProfileNamed(const std::string& name) {
+    if (!isPlainName(name)) {
+        return foundation::Error{"SimMac.profile", 3, "no machine profile " + name +
+                                                          " (a name, without a folder)"};
+    }
     auto path = foundation::Bundle::main().pathForResource(name, "json", "machines");
     if (!path) return foundation::Error{"SimMac.profile", 3, "no machine profile " + name};
-    auto bytes = foundation::readFile(*path);
+    auto bytes = foundation::readRegularFile(*path, kMaximumProfileSize);
     if (auto* error = std::get_if<foundation::Error>(&bytes)) return *error;
     const auto& data = std::get<foundation::Bytes>(bytes);
     return parseMachineProfile(

@@ -51,10 +51,13 @@ bool answerFault(SimBackendServer::Mode mode, httplib::Response& response) {
         case Mode::Normal: return false;
         case Mode::Hang:  // only while stopping
         case Mode::Fail: response.status = 500; return true;
-        case Mode::Garbage:
+        case Mode::Garbage: {
             response.status = 200;
-            response.set_content(std::string("<html>\x01\xff not json", 19), "application/json");
+            // Not JSON, and not even text: a proxy's error page cut short.
+            static constexpr char kGarbage[] = "<html>\x01\xff not json";
+            response.set_content(std::string(kGarbage, sizeof kGarbage - 1), "application/json");
             return true;
+        }
         case Mode::Status424:
             response.status = 424;
             response.set_content(envelope(424, "request failed", nullptr), "application/json");

@@ -40,7 +40,7 @@ class AppUpdateCheckTest : public BackendTest {
         useBundleVersion("1.2.9");
         ui::Application::shared().reset();
         home_panel_ = makePanel();
-        window_ = ui::Window::make({0, 0, 420, 620}, 0);
+        window_ = ui::Window::make({0, 0, 420, 620}, ui::WindowStyleTitled);
         window_->setContentViewController(home_panel_);
         AppDelegate& app = AppDelegate::shared();
         app.window.set(window_);

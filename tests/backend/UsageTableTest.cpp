@@ -105,7 +105,7 @@ TEST_F(UsageTableTest, AnEventNotStoredIsPostedAtOnce) {
     AppDelegate::shared().modelType = 2;
     TavroUserBehaviorReporting::shared()->recordEvent(BehaviorEventType::app_launcheds, false);
     ASSERT_TRUE(waitFor([&] { return server().receivedEvents().size() == 1; }));
-    const auto& body = server().receivedEvents()[0].body;
+    const auto body = server().receivedEvents()[0].body;
     EXPECT_EQ(body.at("eventName").text(), "app_launcheds");
     EXPECT_EQ(body.at("modeType").asInt64(), 2);
     EXPECT_EQ(body.at("region").text(), "domestic");

@@ -25,9 +25,12 @@ TEST(RunOptions, ABadCommandLineIsAnErrorText) {
     for (const auto& bad : std::vector<std::vector<std::string>>{
              {"--speed"}, {"--speed", "0"}, {"--speed", "-3"}, {"--speed", "fast"},
              {"--speed", "nan"}, {"--speed", "1e9"}, {"--speed", "2x"}, {"--machine", ""},
-             {"--colour", "red"}, {"macbook"}}) {
+             {"--colour", "red"}, {"macbook"}, {"--machine"}, {"--machine", "--speed", "3"},
+             {"--speed", "2", "--machine"}, {"--snapshots", "--machine"},
+             {"--scenario", "--machine", "imac"}}) {
         auto parsed = app::parseRunOptions(bad);
-        EXPECT_TRUE(std::holds_alternative<std::string>(parsed)) << bad[0];
+        ASSERT_TRUE(std::holds_alternative<std::string>(parsed)) << bad[0];
+        EXPECT_NE(std::get<std::string>(parsed).find("usage: "), std::string::npos);
     }
 }
 

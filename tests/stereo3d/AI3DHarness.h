@@ -1,0 +1,170 @@
+#pragma once
+// The AI-3D mode on a simulated MacBook whose glasses screen comes up extended: a manual
+// clock, a private home, the shared state afresh, a log of the start results, and helpers
+// that move the clock on while the main queue and the pipeline's threads catch up.
+// Main thread.
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <chrono>
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+#include "appstate/AppDelegate.h"
+#include "platform/foundation/Clock.h"
+#include "platform/foundation/Dispatch.h"
+#include "platform/foundation/FileSystem.h"
+#include "platform/foundation/NotificationCenter.h"
+#include "platform/foundation/UserDefaults.h"
+#include "platform/sim/SimMac.h"
+#include "platform/ui/Application.h"
+#include "platform/ui/Screen.h"
+#include "platform/ui/Window.h"
+#include "stereo3d/TavroDepth3DViewController.h"
+#include "stereo3d/TavroDepthCustomManager.h"
+
+// A depth model that answers the same depth everywhere.
+class FixedDepthModel final : public TavroDepthModel {
+  public:
+    explicit FixedDepthModel(float depth) : depth_(depth) {}
+    DepthMap predict(const StereoFrame& frame) override {
+        DepthMap map;
+        map.cellSize = 8;
+        map.width = (frame.width + 7) / 8;
+        map.height = (frame.height + 7) / 8;
+        map.depth.assign(map.width * map.height, depth_);
+        return map;
+    }
+
+  private:
+    float depth_;
+};
+
+class AI3DHarness : public ::testing::Test {
+  protected:
+    static constexpr const char* kProfile = R"({
+        "model": "MacBookPro18,3", "cpuBrand": "Apple M1 Pro", "locale": "zh_CN",
+        "builtinDisplay": {"name": "Built-in Retina Display", "vendorId": 1552,
+                           "productId": 41240, "serial": 0,
+                           "modes": [{"width": 1512, "height": 982, "refreshRate": 120}]},
+        "glassesDisplay": "extended"})";
+
+    void SetUp() override {
+        static std::atomic<int> counter{0};
+        home_ = std::filesystem::temp_directory_path() /
+                ("tavro-ai3d-" + std::to_string(::getpid()) + "-" + std::to_string(++counter));
+        std::filesystem::create_directories(home_);
+        platform::foundation::setHomeDirectory(home_.string());
+        platform::foundation::UserDefaults::resetStandard();
+        resetDelegate();
+        token_ = platform::foundation::NotificationCenter::defaultCenter().addObserver(
+            kGlassDisplayStatusSuccessOrErrorNotification, std::nullopt, nullptr,
+            [this](const platform::foundation::Notification& note) {
+                std::lock_guard lock(mutex_);
+                results_.push_back(note.object.asInt64());
+            });
+    }
+
+    void TearDown() override {
+        TavroDepthCustomManager::shared().stopAI3D();
+        advance(1.0);
+        platform::foundation::NotificationCenter::defaultCenter().removeObserver(token_);
+        platform::ui::Application::shared().reset();
+        if (glasses_) mac_->unplugDevice(glasses_);
+        mac_.reset();
+        platform::foundation::MainLoop::drain();
+        resetDelegate();
+        platform::foundation::UserDefaults::resetStandard();
+        platform::foundation::setHomeDirectory({});
+        std::filesystem::remove_all(home_);
+    }
+
+    static void resetDelegate() {
+        AppDelegate& delegate = AppDelegate::shared();
+        delegate.glassStatus = false;
+        delegate.depthValue = 0.01f;
+        delegate.modelType = 0;
+        delegate.window.set(nullptr);
+        delegate.vxServer.set(nullptr);
+        delegate.depthManager.set(nullptr);
+    }
+
+    platform::sim::SimMac& boot(const std::string& json = kProfile) {
+        auto profile = platform::sim::parseMachineProfile(json);
+        EXPECT_TRUE(std::holds_alternative<platform::sim::MachineProfile>(profile));
+        mac_ = std::make_unique<platform::sim::SimMac>(
+            std::get<platform::sim::MachineProfile>(std::move(profile)));
+        return *mac_;
+    }
+
+    // Glasses on the bus (their screen comes up) and the delegate told so.
+    void plugGlasses() {
+        glasses_ = platform::sim::SimMac::makeDevice({});
+        mac_->plugDevice(glasses_);
+        AppDelegate::shared().glassStatus = true;
+    }
+
+    static std::optional<platform::ui::Screen> screenNamed(const std::string& part) {
+        for (const auto& screen : platform::ui::Screen::screens()) {
+            if (screen.localizedName.find(part) != std::string::npos) return screen;
+        }
+        return std::nullopt;
+    }
+
+    std::vector<int64_t> results() const {
+        std::lock_guard lock(mutex_);
+        return results_;
+    }
+
+    // Runs the main queue (real time, 5 s at most) until `done`.
+    static bool waitFor(const std::function<bool()>& done, double seconds = 5) {
+        const auto deadline = std::chrono::steady_clock::now() +
+                              std::chrono::milliseconds(int64_t(seconds * 1000));
+        while (true) {
+            platform::foundation::MainLoop::drain();
+            if (done()) return true;
+            if (std::chrono::steady_clock::now() > deadline) return false;
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+    }
+    // Lets the other threads run for a moment, for checks that something did not happen.
+    static void settle() {
+        waitFor([] { return false; }, 0.05);
+    }
+
+    // Moves the clock on in steps of at most `step`, running the main queue after each.
+    void advance(double seconds, double step = 0.05) {
+        while (seconds > 1e-9) {
+            const double now = std::min(step, seconds);
+            clock_->advanceSeconds(now);
+            seconds -= now;
+            platform::foundation::MainLoop::drain();
+        }
+        settle();
+    }
+
+    // Moves the clock on one capture frame at a time until `done`.
+    bool advanceUntil(const std::function<bool()>& done, int frames = 200) {
+        for (int i = 0; i < frames; ++i) {
+            if (waitFor(done, 0.02)) return true;
+            clock_->advanceSeconds(1.0 / TavroDepth3DViewController::kCaptureFramesPerSecond);
+        }
+        return waitFor(done, 1);
+    }
+
+    std::shared_ptr<platform::foundation::ManualClock> clock_ =
+        std::make_shared<platform::foundation::ManualClock>();
+    platform::foundation::ScopedClock scopedClock_{clock_};
+    std::filesystem::path home_;
+    std::unique_ptr<platform::sim::SimMac> mac_;
+    std::shared_ptr<platform::sim::VirtualHidDevice> glasses_;
+    mutable std::mutex mutex_;
+    std::vector<int64_t> results_;
+    platform::foundation::ObserverToken token_ = 0;
+};

@@ -1,0 +1,156 @@
+#include <gtest/gtest.h>
+
+#include "backend/TavroUserBehaviorReporting.h"
+#include "platform/ui/GraphicsContext.h"
+#include "tests/stereo3d/AI3DHarness.h"
+
+using platform::ui::Rect;
+using platform::ui::Window;
+
+namespace {
+
+// Fills itself black: with a white window behind, a vertical edge where it ends.
+class BlackView final : public platform::ui::View {
+  public:
+    using View::View;
+    void drawRect(const Rect&, platform::ui::GraphicsContext& context) override {
+        context.setFillColor(platform::ui::Color::blackColor());
+        context.fillRect(bounds());
+    }
+};
+
+// The first white column of a row of an eye picture.
+long edgeOf(const platform::ui::PixelBuffer& eye, int y) {
+    for (int x = 0; x < eye.width; ++x) {
+        if ((eye.pixelFromTop(x, y) & 0xFFFFFF) == 0xFFFFFF) return x;
+    }
+    return -1;
+}
+
+class StereoPipelineTest : public AI3DHarness {
+  protected:
+    // A white window over the whole main display, black on its left half (edge at 756).
+    void showEdgeOnMainDisplay() {
+        auto main = screenNamed("Built-in");
+        ASSERT_TRUE(main);
+        edgeWindow_ = Window::make(main->frame, platform::ui::WindowStyleBorderless);
+        edgeWindow_->setBackgroundColor(platform::ui::Color::whiteColor());
+        edgeWindow_->contentView()->addSubview(
+            std::make_shared<BlackView>(Rect{0, 0, main->frame.width() / 2, main->frame.height()}));
+        edgeWindow_->orderFront();
+    }
+
+    // Starts the mode with a depth model that calls everything near (depth 1).
+    std::shared_ptr<TavroDepth3DViewController> startWithNearDepth() {
+        auto& manager = TavroDepthCustomManager::shared();
+        auto controller = manager.deopth3DViewController();
+        controller->setDepthModel(std::make_shared<FixedDepthModel>(1.0f));
+        AppDelegate::shared().depthManager.set(TavroDepthCustomManager::sharedPointer());
+        manager.startAI3D();
+        EXPECT_TRUE(waitFor([&] { return !results().empty(); }));
+        return controller;
+    }
+
+    // Moves on until a frame has been handled from start to end after this call, and both
+    // eye views shown now hold a picture.
+    bool nextFrame(const std::shared_ptr<TavroDepth3DViewController>& controller) {
+        const uint64_t before = controller->framesProcessed();
+        return advanceUntil([&] {
+            return controller->framesProcessed() >= before + 2 &&
+                   controller->leftEyeSurface()->framesDrawn() > 0 &&
+                   controller->rightEyeSurface()->framesDrawn() > 0;
+        });
+    }
+
+    std::shared_ptr<Window> edgeWindow_;
+};
+
+}  // namespace
+
+TEST_F(StereoPipelineTest, EyesShowTheMainDisplayShiftedByTheDepthValueOfEachFrame) {
+    boot();
+    plugGlasses();
+    showEdgeOnMainDisplay();
+    auto controller = startWithNearDepth();
+    ASSERT_TRUE(nextFrame(controller));
+    ASSERT_TRUE(nextFrame(controller));  // a whole frame drawn with the current settings
+    auto right = controller->rightEyeSurface()->picture();
+    auto left = controller->leftEyeSurface()->picture();
+    ASSERT_TRUE(right && left);
+    // The main display is captured at its own size.
+    EXPECT_EQ(right->width, 1512);
+    EXPECT_EQ(right->height, 982);
+    // 0.01 × 1512 pixels × depth 1 = 15 pixels: right eye to the right, left eye to the left.
+    for (int y : {0, 491, 981}) {
+        EXPECT_EQ(edgeOf(*right, y), 756 + 15) << y;
+        EXPECT_EQ(edgeOf(*left, y), 756 - 15) << y;
+    }
+    // A new depth value (the depth bar) is taken at the next frame: 0.005 × 1512 = 8 pixels.
+    AppDelegate::shared().depthValue = 0.005f;
+    ASSERT_TRUE(nextFrame(controller));
+    EXPECT_EQ(edgeOf(*controller->rightEyeSurface()->picture(), 400), 756 + 8);
+    EXPECT_EQ(edgeOf(*controller->leftEyeSurface()->picture(), 400), 756 - 8);
+}
+
+TEST_F(StereoPipelineTest, EyeViewsFillTheirHalvesOfTheGlassesScreen) {
+    boot();
+    plugGlasses();
+    auto controller = startWithNearDepth();
+    auto glasses = screenNamed("TAVRO");
+    ASSERT_TRUE(glasses);
+    ASSERT_TRUE(controller->leftEyeView() && controller->rightEyeView());
+    const double half = glasses->frame.width() / 2;
+    EXPECT_EQ(controller->leftEyeView()->frame(), (Rect{0, 0, half, glasses->frame.height()}));
+    EXPECT_EQ(controller->rightEyeView()->frame(), (Rect{half, 0, half, glasses->frame.height()}));
+    // Nothing is on the main display: the capture still has pictures (the test pattern).
+    ASSERT_TRUE(nextFrame(controller));
+    auto picture = controller->leftEyeSurface()->picture();
+    ASSERT_TRUE(picture);
+    EXPECT_NE(picture->pixelFromTop(10, 500), picture->pixelFromTop(1500, 500));
+}
+
+TEST_F(StereoPipelineTest, StopCaptureEndsFramesAndReplacesTheEyeViews) {
+    boot();
+    plugGlasses();
+    auto controller = startWithNearDepth();
+    ASSERT_TRUE(nextFrame(controller));
+    auto oldLeft = controller->leftEyeView();
+    auto oldSurface = controller->leftEyeSurface();
+    controller->stopCapture();
+    EXPECT_FALSE(controller->isCapturing());
+    platform::foundation::MainLoop::drain();
+    EXPECT_NE(controller->leftEyeView(), oldLeft);
+    EXPECT_EQ(oldLeft->superview(), nullptr);
+    EXPECT_EQ(controller->leftEyeView()->superview(), controller->view().get());
+    settle();  // a frame that was in hand may still finish
+    const uint64_t processed = controller->framesProcessed();
+    advance(1, 1.0 / 60);
+    EXPECT_EQ(controller->framesProcessed(), processed);
+    EXPECT_EQ(controller->leftEyeSurface()->framesDrawn(), 0u);
+    // Without glasses no capture starts.
+    AppDelegate::shared().glassStatus = false;
+    controller->startCapture();
+    EXPECT_FALSE(controller->isCapturing());
+}
+
+TEST_F(StereoPipelineTest, ModeUsageIsReportedOnlyWhenTheModeChanged) {
+    auto& mac = boot();
+    plugGlasses();
+    auto controller = TavroDepthCustomManager::shared().deopth3DViewController();
+    AppDelegate::shared().modelType = controller->timedMode();
+    controller->setDepthFilterParameters();  // the same mode: nothing to report
+    AppDelegate::shared().modelType = 2;
+    advance(5, 1);
+    controller->setDepthFilterParameters();
+    EXPECT_EQ(controller->timedMode(), 2);
+    EXPECT_EQ(controller->depthFilter().parameters(),
+              TavroDepth3DViewController::filterParametersForMode(2));
+    controller->setDepthFilterParameters();  // still video
+    ASSERT_TRUE(waitFor([&] { return !mac.backend().receivedEvents().empty(); }));
+    settle();
+    const auto events = mac.backend().receivedEvents();
+    ASSERT_EQ(events.size(), 1u);
+    EXPECT_EQ(events[0].body.at("eventName").text(), "use_mode_type");
+    EXPECT_EQ(events[0].body.at("modeType").asInt64(), 0);  // the mode that ended
+    EXPECT_NEAR(events[0].body.at("duration").asDouble(), 5.0, 0.01);
+}

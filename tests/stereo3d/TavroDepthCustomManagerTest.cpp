@@ -1,0 +1,157 @@
+#include <gtest/gtest.h>
+
+#include "glasses/GlassCommands.h"
+#include "glasses/TavroVXServer.h"
+#include "platform/sim/VirtualGlasses.h"
+#include "platform/ui/GraphicsContext.h"
+#include "tests/stereo3d/AI3DHarness.h"
+
+using platform::ui::Window;
+
+namespace {
+
+class AI3DStartTest : public AI3DHarness {};
+
+// The glasses server's 3D-off frame, as it reaches the glasses (64 bytes).
+std::vector<uint8_t> threeDimensionalOffFrame() {
+    std::vector<uint8_t> frame(100, 0);
+    glass_cmd_switch_3d(frame, false);
+    frame.resize(64);
+    return frame;
+}
+
+}  // namespace
+
+TEST_F(AI3DStartTest, WatchdogPostsExactlyOneZeroWhenNoGlassesScreenAppears) {
+    boot();
+    AppDelegate::shared().glassStatus = true;  // glasses announced, their screen never comes
+    TavroDepthCustomManager::shared().startAI3D();
+    advance(29.9, 0.5);
+    EXPECT_TRUE(results().empty());
+    advance(0.2);
+    ASSERT_TRUE(waitFor([&] { return !results().empty(); }));
+    EXPECT_EQ(results(), std::vector<int64_t>{0});
+    // The wait for the screen has ended with it: a screen coming now changes nothing.
+    plugGlasses();
+    advance(40, 0.5);
+    EXPECT_EQ(results(), std::vector<int64_t>{0});
+    EXPECT_EQ(TavroDepthCustomManager::shared().watchdogKey(), "");
+}
+
+TEST_F(AI3DStartTest, SuccessPlacesTheWindowFullScreenOnTheGlassesAndPostsOne) {
+    boot();
+    AppDelegate::shared().glassStatus = true;
+    auto& manager = TavroDepthCustomManager::shared();
+    manager.startAI3D();
+    advance(2);  // the glasses screen comes only after a while
+    EXPECT_TRUE(results().empty());
+    plugGlasses();
+    ASSERT_TRUE(waitFor([&] { advance(0.1); return !results().empty(); }));
+    EXPECT_EQ(results(), std::vector<int64_t>{1});
+    auto glasses = screenNamed("TAVRO");
+    ASSERT_TRUE(glasses);
+    auto window = manager.depthWindow();
+    ASSERT_TRUE(window);
+    EXPECT_EQ(window->frame(), glasses->frame);
+    EXPECT_EQ(window->fullScreenDisplay(), glasses->displayId);
+    EXPECT_TRUE(window->isVisible());
+    EXPECT_EQ(window->contentViewController(), manager.deopth3DViewController());
+    EXPECT_TRUE(manager.deopth3DViewController()->isCapturing());
+    // No late 0 from the watchdog after the success.
+    advance(35, 0.5);
+    EXPECT_EQ(results(), std::vector<int64_t>{1});
+}
+
+TEST_F(AI3DStartTest, StopCancelsTheWatchdogSoALaterStartIsNotFlippedToFailure) {
+    boot();
+    AppDelegate::shared().glassStatus = true;
+    auto& manager = TavroDepthCustomManager::shared();
+    manager.startAI3D();
+    advance(10, 0.5);
+    manager.stopAI3D();
+    EXPECT_EQ(manager.watchdogKey(), "");
+    advance(25, 0.5);
+    // A start 35 s after the first one: the first watchdog is long gone.
+    plugGlasses();
+    manager.startAI3D();
+    ASSERT_TRUE(waitFor([&] { return !results().empty(); }));
+    advance(40, 0.5);
+    EXPECT_EQ(results(), std::vector<int64_t>{1});
+}
+
+TEST_F(AI3DStartTest, WithoutGlassesNothingIsPostedAndNoWatchdogStays) {
+    boot();
+    auto& manager = TavroDepthCustomManager::shared();
+    manager.startAI3D();
+    EXPECT_EQ(manager.watchdogKey(), "");
+    advance(31, 0.5);
+    EXPECT_TRUE(results().empty());
+}
+
+TEST_F(AI3DStartTest, OnAnIntelMacTheMessageShowsOverTheMainWindowAndTheStartFails) {
+    std::string intel = kProfile;
+    intel.replace(intel.find("Apple M1 Pro"), 12, "Intel(R) Core(TM) i7-9750H");
+    boot(intel);
+    plugGlasses();
+    // The main window shows the start panel (here: a plain view) at this moment.
+    auto mainWindow = Window::make({100, 100, 420, 620}, platform::ui::WindowStyleTitled);
+    mainWindow->makeKeyAndOrderFront();
+    AppDelegate::shared().window.set(mainWindow);
+    TavroDepthCustomManager::shared().startAI3D();
+    ASSERT_TRUE(waitFor([&] { return !results().empty(); }));
+    EXPECT_EQ(results(), std::vector<int64_t>{0});  // the start panel shows its failed look
+    bool toastShown = false;
+    ASSERT_TRUE(waitFor([&] {
+        for (const auto& view : mainWindow->contentView()->subviews()) {
+            toastShown = toastShown || view->className() == "ToastView";
+        }
+        return toastShown;
+    }));
+    advance(35, 0.5);
+    EXPECT_EQ(results(), std::vector<int64_t>{0});
+    auto window = TavroDepthCustomManager::shared().depthWindow();
+    EXPECT_TRUE(!window || !window->isVisible());
+}
+
+TEST_F(AI3DStartTest, StopSwitchesThreeDimensionalModeOffAndClosesTheWindowAfterADelay) {
+    boot();
+    auto server = std::make_shared<TavroVXServer>();
+    server->shareManager();
+    AppDelegate::shared().vxServer.set(server);
+    plugGlasses();
+    ASSERT_TRUE(waitFor([&] { return server->ioHidDevice() != nullptr; }));
+    auto& manager = TavroDepthCustomManager::shared();
+    manager.startAI3D();
+    ASSERT_TRUE(waitFor([&] { return !results().empty(); }));
+    auto window = manager.depthWindow();
+    ASSERT_TRUE(window);
+
+    auto* glasses = dynamic_cast<platform::sim::VirtualGlasses*>(glasses_.get());
+    ASSERT_NE(glasses, nullptr);
+    glasses->clearOutputReports();
+    manager.stopAI3D();
+    ASSERT_TRUE(glasses->waitForOutputReports(1, std::chrono::seconds(5)));
+    EXPECT_EQ(glasses->outputReports()[0].bytes, threeDimensionalOffFrame());
+
+    // The window leaves full screen at once; the close waits 0.3 s of clock time, during
+    // which the main queue keeps running.
+    platform::foundation::MainLoop::drain();
+    EXPECT_FALSE(window->isFullScreen());
+    EXPECT_TRUE(window->isVisible());
+    EXPECT_FALSE(manager.deopth3DViewController()->isCapturing());
+    advance(0.25);
+    EXPECT_TRUE(window->isVisible());
+    advance(0.1);
+    EXPECT_FALSE(window->isVisible());
+
+    AppDelegate::shared().vxServer.set(nullptr);
+    server.reset();
+}
+
+TEST_F(AI3DStartTest, StopWithoutAnythingRunningIsHarmless) {
+    boot();
+    TavroDepthCustomManager::shared().stopAI3D();
+    TavroDepthCustomManager::shared().resumeCaptureAfterWake(false);
+    advance(1);
+    EXPECT_TRUE(results().empty());
+}
