@@ -44,7 +44,6 @@ TEST_F(ShellTerminationTest, QuitWithGlassesSwitchesThemTo2DAndStoresTheUsage) {
 }
 
 TEST_F(ShellTerminationTest, QuitWithoutGlassesStoresOnlyTheDuration) {
-    standins::reset();
     delegate().applicationWillTerminate();
     EXPECT_EQ(storedEvents(), std::vector<int64_t>{2});
 }
