@@ -10,6 +10,7 @@
 #include "platform/foundation/Bundle.h"
 #include "platform/foundation/Dispatch.h"
 #include "platform/foundation/NotificationCenter.h"
+#include "platform/screens/Reconfiguration.h"
 #include "platform/ui/Screen.h"
 #include "platform/ui/Window.h"
 #include "stereo3d/TavroDepth3DViewController.h"
@@ -50,7 +51,19 @@ std::shared_ptr<TavroDepthCustomManager> TavroDepthCustomManager::sharedPointer(
 }
 
 TavroDepthCustomManager::TavroDepthCustomManager()
-    : deopth3DViewController_(std::make_shared<TavroDepth3DViewController>()) {}
+    : deopth3DViewController_(std::make_shared<TavroDepth3DViewController>()) {
+    // A full-screen window covers its screen: when the glasses screen changes its mode
+    // (3D on or off), the AI-3D window follows. Runs on the main thread.
+    platform::screens::registerReconfigurationCallback([this](uint32_t, uint32_t) {
+        auto window = depthWindow();
+        if (!window || !window->fullScreenDisplay()) return;
+        for (const auto& screen : platform::ui::Screen::screens()) {
+            if (screen.displayId == *window->fullScreenDisplay() && screen.frame != window->frame()) {
+                window->enterFullScreen(screen);
+            }
+        }
+    });
+}
 
 void TavroDepthCustomManager::armWatchdog() {
     std::lock_guard lock(watchdogMutex_);

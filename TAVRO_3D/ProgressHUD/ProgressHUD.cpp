@@ -129,6 +129,7 @@ void ProgressHUD::fadeIn(bool animated) {
     setNeedsDisplay();
     setHidden(false);
     if (!animated) {
+        ++fadeGeneration_;  // a fade-out still running must not hide the HUD after this
         setAlphaValue(1.0);
         post(kDidAppear);
         return;
@@ -142,6 +143,7 @@ void ProgressHUD::hideHUD(bool animated) {
     // No hide is ever scheduled for later on the HUD, so there are no pending requests
     // to cancel here.
     if (!animated) {
+        ++fadeGeneration_;  // a fade still running must not act after this
         setAlphaValue(0.0);
         hideCompletion();
         return;
@@ -151,13 +153,15 @@ void ProgressHUD::hideHUD(bool animated) {
 
 void ProgressHUD::fadeTo(double alpha, void (*then)(ProgressHUD&)) {
     std::weak_ptr<View> weakSelf = sharedView();
+    const uint64_t generation = ++fadeGeneration_;
     AnimationContext::runAnimationGroup(
         [this, alpha](AnimationContext& group) {
             group.duration = kFadeSeconds;
             animator(*this).setAlphaValue(alpha);
         },
-        [weakSelf, then] {
-            if (auto self = std::static_pointer_cast<ProgressHUD>(weakSelf.lock())) then(*self);
+        [weakSelf, then, generation] {
+            auto self = std::static_pointer_cast<ProgressHUD>(weakSelf.lock());
+            if (self && self->fadeGeneration_ == generation) then(*self);
         });
 }
 

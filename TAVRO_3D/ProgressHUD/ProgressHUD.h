@@ -12,6 +12,7 @@
 // showProgressLoading may be called from any thread and do their work on the main queue.
 // Everything else runs on the main thread.
 
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -127,6 +128,9 @@ class ProgressHUD : public platform::ui::View {
     platform::ui::Size size_;
     double boxBottom_ = 0;
     bool useAnimation_ = true;
+    // Counts the fades begun; a fade's completion acts only while it is the latest, so a
+    // show during a fade-out is not undone when the fade-out ends.
+    uint64_t fadeGeneration_ = 0;
     std::shared_ptr<platform::ui::Text> statusLabel_;
     std::shared_ptr<platform::ui::WindowController> windowController_;
 };

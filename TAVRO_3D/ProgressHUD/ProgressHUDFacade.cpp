@@ -6,6 +6,8 @@
 #include "TAVRO_3D/ProgressHUD/ProgressHUD.h"
 #include "TAVRO_3D/Toast/ViewToastOperations.h"
 #include "platform/foundation/Dispatch.h"
+#include "platform/ui/Application.h"
+#include "platform/ui/Window.h"
 
 using namespace platform::ui;
 using platform::foundation::isMainThread;
@@ -77,7 +79,20 @@ void ProgressHUD::showProgressLoading(const std::string& message, const std::sha
 
 void ProgressHUD::showMessage(const std::string& message, const std::shared_ptr<View>& view) {
     if (!view) return;
-    mainQueue()->async([message, view] { showToast(*view, message); });
+    // A toast goes over the key window's content, else over the view's superview. A view
+    // that removes itself before the main queue gets to the toast (a screen that reports
+    // and closes at once) has no superview any more, and without a key window the message
+    // would be lost: it goes onto the view it was on, which stays. Only the main thread may
+    // read the tree, so that is where the view's place is noted.
+    std::weak_ptr<View> host;
+    if (isMainThread() && view->superview()) host = view->superview()->sharedView();
+    mainQueue()->async([message, view, host] {
+        auto stays = host.lock();
+        if (!view->superview() && stays && !Application::shared().keyWindow())
+            addToast(*stays, message);
+        else
+            showToast(*view, message);
+    });
 }
 
 void ProgressHUD::hide() {

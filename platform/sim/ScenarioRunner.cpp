@@ -56,8 +56,18 @@ std::string describe(const ScenarioStep& step) {
         case Action::ExpectAlert: return "expect alert \"" + step.text + "\"";
         case Action::ExpectLog: return "expect log line \"" + step.text + "\"";
         case Action::Quit: return "quit";
+        case Action::Backend:
+            return "backend" + (step.backendMode.empty() ? "" : " " + step.backendMode) +
+                   (step.offerVersion.empty() ? "" : " offering " + step.offerVersion);
+        case Action::ActivateApp: return "activate " + step.text;
+        case Action::QuitApp: return "quit " + step.text;
     }
     return "?";
+}
+
+void steerBackend(SimBackendServer& backend, const ScenarioStep& step) {
+    if (auto mode = SimBackendServer::modeNamed(step.backendMode)) backend.setMode(*mode);
+    if (!step.offerVersion.empty()) backend.offerNewerVersion(step.offerVersion, step.releaseNote);
 }
 
 }  // namespace
@@ -239,6 +249,15 @@ bool ScenarioRunner::perform(const ScenarioStep& step) {
         case Action::Quit:
             foundation::mainQueue()->async(
                 options_.quit ? options_.quit : quitApplication);
+            return true;
+        case Action::Backend:
+            steerBackend(mac_.backend(), step);
+            return true;
+        case Action::ActivateApp:
+            mac_.activateApplication(step.text);
+            return true;
+        case Action::QuitApp:
+            mac_.terminateApplication(step.text);
             return true;
     }
     return false;

@@ -42,7 +42,17 @@ void Application::windowOrderedOut(Window* window) {
         std::remove_if(windows_.begin(), windows_.end(),
                        [&](const std::shared_ptr<Window>& w) { return w.get() == window; }),
         windows_.end());
-    if (key_.lock().get() == window) key_.reset();
+    // Key status passes to the frontmost visible window that can take it, as it does when
+    // the platform closes the key window; otherwise keyboard input would go nowhere.
+    if (key_.lock().get() == window) {
+        key_.reset();
+        for (const auto& w : windows_) {
+            if (w->isVisible() && w->canBecomeKeyWindow()) {
+                key_ = w;
+                break;
+            }
+        }
+    }
 }
 
 void Application::windowChanged(Window& window) {
@@ -99,7 +109,14 @@ void Application::sendEvent(const Event& incoming) {
     if (event) {
         currentEvent_ = *event;
         auto window = event->windowPtr();
-        if (isMouseDown(event->type)) closeTransientPopovers(window.get());
+        if (isMouseDown(event->type)) {
+            closeTransientPopovers(window.get());
+            // A click brings its window to the front and makes it key.
+            if (window && window->isVisible() && window->canBecomeKeyWindow() &&
+                !window->isKeyWindow()) {
+                window->makeKeyAndOrderFront();
+            }
+        }
         if (window) window->sendEvent(*event);
     }
     currentEvent_ = previous;

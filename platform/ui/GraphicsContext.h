@@ -6,6 +6,7 @@
 // Coordinates are y-up unless the state says the space is flipped (a flipped view), in
 // which case text and images are still drawn upright. Main thread only.
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -99,6 +100,15 @@ class GraphicsContext {
     void drawImage(const Image& image, const Rect& rect, double alpha = 1.0) {
         doDrawImage(image, rect, alpha);
     }
+
+    // A backing of its own for a layer that draws its own content, `size` points large and
+    // oriented like this context's user space at the moment of the call; its picture goes
+    // back with compositeLayerBacking. So a layer that clears its context clears only its
+    // backing, never what lies beneath it. Null: the context draws layers in place (a
+    // context that only records operations).
+    virtual std::unique_ptr<GraphicsContext> makeLayerBacking(Size /*size*/) { return nullptr; }
+    // Draws `backing` (made by makeLayerBacking) over `area` with the state's alpha.
+    virtual void compositeLayerBacking(GraphicsContext& /*backing*/, const Rect& /*area*/) {}
 
   protected:
     virtual void doFill(const Path& path, FillRule rule) = 0;

@@ -20,6 +20,9 @@ class PainterContext final : public GraphicsContext {
     double scale() const { return scale_; }
     PixelBuffer pixels() const;
 
+    std::unique_ptr<GraphicsContext> makeLayerBacking(Size size) override;
+    void compositeLayerBacking(GraphicsContext& backing, const Rect& area) override;
+
   protected:
     void doFill(const Path& path, FillRule rule) override;
     void doStroke(const Path& path) override;

@@ -56,6 +56,8 @@ void Popover::showRelativeToRect(const Rect& rect, View& view, RectEdge preferre
     }
     if (!window_) {
         window_ = Window::make({origin, size}, WindowStyleBorderless);
+        // A popover takes key status while it is shown, as the platform's do.
+        window_->setCanBecomeKeyWindow(true);
         window_->setLevel(WindowLevelPopUpMenu);
     }
     window_->setFrame({origin, size});

@@ -73,10 +73,12 @@ void ProgressIndicator::drawSpinner(GraphicsContext& context) {
         animating_ ? static_cast<int>(std::floor(Layer::currentMediaTime() / 0.08)) % fins : 0;
     context.setLineCap(LineCap::Round);
     context.setLineWidth(std::max(1.0, side * 0.09));
+    const Color finColor = tintSet_ ? tint_ : Color::withWhite(0.2, 1.0);
     for (int i = 0; i < fins; ++i) {
         double angle = pi / 2 - i * 2 * pi / fins;
         int age = ((lit - i) % fins + fins) % fins;
-        context.setStrokeColor(Color::withWhite(0.2, animating_ ? 1.0 - age * 0.07 : 0.4));
+        context.setStrokeColor(
+            finColor.withAlpha(finColor.alpha * (animating_ ? 1.0 - age * 0.07 : 0.4)));
         Path fin;
         fin.moveTo(
             {centre.x + std::cos(angle) * side * 0.22, centre.y + std::sin(angle) * side * 0.22});

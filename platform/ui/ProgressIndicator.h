@@ -48,9 +48,12 @@ class ProgressIndicator : public View {
     }
     bool isDisplayedWhenStopped() const { return displayedWhenStopped_; }
     void setDisplayedWhenStopped(bool displayed) { displayedWhenStopped_ = displayed; }
+    // The bar's fill and, once set, the colour of the spinner's fins (dark grey until then,
+    // as the platform's spinner is).
     const Color& tintColor() const { return tint_; }
     void setTintColor(const Color& color) {
         tint_ = color;
+        tintSet_ = true;
         setNeedsDisplay();
     }
 
@@ -70,6 +73,7 @@ class ProgressIndicator : public View {
     bool animating_ = false;
     bool displayedWhenStopped_ = true;
     Color tint_ = Color::rgb(0.02, 0.56, 1.0);
+    bool tintSet_ = false;
 };
 
 }  // namespace platform::ui

@@ -2,6 +2,8 @@
 // before every operation, so that save/restore never has to be mirrored in Qt.
 #include <QPainter>
 #include <QPainterPath>
+#include <algorithm>
+#include <cmath>
 
 #include "platform/ui/Image.h"
 #include "platform/ui/PainterContext.h"
@@ -190,6 +192,27 @@ void PainterContext::doDrawImage(const Image& image, const Rect& rect, double al
     painter.setOpacity(std::clamp(state().alpha * alpha, 0.0, 1.0));
     painter.drawImage(QRectF(rect.origin.x, rect.origin.y, rect.size.width, rect.size.height),
                       qt::toQImage(image.pixels()));
+}
+
+std::unique_ptr<GraphicsContext> PainterContext::makeLayerBacking(Size size) {
+    if (size.width <= 0 || size.height <= 0) return nullptr;
+    // As many pixels per point as the layer covers on this canvas, so it stays sharp when
+    // the layer is scaled up.
+    const AffineTransform& m = state().ctm;
+    double zoom = std::sqrt(std::abs(m.a * m.d - m.b * m.c));
+    auto backing = std::make_unique<PainterContext>(size, scale_ * std::max(zoom, 0.01));
+    if (state().flipped) {
+        backing->concat({1, 0, 0, -1, 0, size.height});
+        backing->setFlipped(true);
+    }
+    return backing;
+}
+
+void PainterContext::compositeLayerBacking(GraphicsContext& backing, const Rect& area) {
+    auto* painted = dynamic_cast<PainterContext*>(&backing);
+    if (!painted) return;
+    auto image = Image::fromPixels(painted->pixels(), "layer backing", painted->scale());
+    if (image) drawImage(*image, area);
 }
 
 }  // namespace platform::ui

@@ -52,9 +52,15 @@ void drawLayerTree(Layer& layer, GraphicsContext& context) {
                       -shown.anchorPoint.y * shown.bounds.size.height - shown.bounds.origin.y);
     context.setAlpha(context.state().alpha * std::clamp(shown.opacity, 0.0, 1.0));
     paintLooks(context, layer, shown, shown.bounds);
-    context.saveGState();
-    layer.drawInContext(context);
-    context.restoreGState();
+    if (auto backing = context.makeLayerBacking(shown.bounds.size)) {
+        backing->translate(-shown.bounds.origin.x, -shown.bounds.origin.y);
+        layer.drawInContext(*backing);
+        context.compositeLayerBacking(*backing, shown.bounds);
+    } else {
+        context.saveGState();
+        layer.drawInContext(context);
+        context.restoreGState();
+    }
     if (layer.masksToBounds()) context.clipToRect(shown.bounds);
     for (const auto& sub : std::vector<LayerPtr>(layer.sublayers())) drawLayerTree(*sub, context);
     paintBorder(context, layer, shown, shown.bounds);

@@ -100,19 +100,24 @@ bool Window::isKeyWindow() const {
     return Application::shared().keyWindow().get() == this;
 }
 
+bool Window::canBecomeKeyWindow() const {
+    if (canBecomeKey_) return *canBecomeKey_;
+    return (styleMask_ & (WindowStyleTitled | WindowStyleResizable)) != 0;
+}
+
 void Window::makeKeyAndOrderFront() {
     auto self = weak_from_this().lock();
     if (!self) return;  // only windows made by make() go on screen
     bool wasVisible = visible_;
     visible_ = true;
-    Application::shared().windowOrderedFront(self, true);
+    Application::shared().windowOrderedFront(self, canBecomeKeyWindow());
     if (auto& backend = Application::shared().backend(); backend && !wasVisible)
         backend->windowShown(*this);
     changed();
 }
 
 void Window::makeKeyWindow() {
-    if (auto self = weak_from_this().lock(); self && visible_)
+    if (auto self = weak_from_this().lock(); self && visible_ && canBecomeKeyWindow())
         Application::shared().setKeyWindow(self);
 }
 

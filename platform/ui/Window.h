@@ -101,9 +101,13 @@ class Window : public std::enable_shared_from_this<Window> {
     // Shows the controller's view (loading it first) and sizes the window to it.
     void setContentViewController(std::shared_ptr<ViewController> controller);
 
-    // Ordering and key state.
+    // Ordering and key state. As on the platform, a window with a title bar or a resize
+    // bar can become key and a borderless one cannot (a HUD or the status item must not
+    // take key status from the main window); a window that needs otherwise says so.
     bool isVisible() const { return visible_; }
     bool isKeyWindow() const;
+    bool canBecomeKeyWindow() const;
+    void setCanBecomeKeyWindow(std::optional<bool> can) { canBecomeKey_ = can; }
     void makeKeyAndOrderFront();
     void makeKeyWindow();
     void orderFront();
@@ -153,6 +157,7 @@ class Window : public std::enable_shared_from_this<Window> {
     int number_;
     Rect frame_;
     unsigned styleMask_;
+    std::optional<bool> canBecomeKey_;
     std::optional<Screen> intendedScreen_;
     int level_ = WindowLevelNormal;
     Color background_ = Color::withWhite(0.93, 1.0);

@@ -79,6 +79,8 @@ void ShellHarness::SetUp() {
 }
 
 void ShellHarness::TearDown() {
+    // As the quit does: no after-plug sequence outlives the test.
+    shell::endPlugSequences();
     // Stop the monitor thread the way the application does, draining the main queue.
     if (auto server = shell::glassServer(delegate())) {
         std::atomic<bool> stopped{false};

@@ -126,6 +126,15 @@ TEST_F(ShellPlugTest, GlassesAlreadyInTheirBootloaderGoStraightToTheUpdate) {
     EXPECT_EQ(standins::record().updatesBegun.load(), 1);
 }
 
+TEST_F(ShellPlugTest, NoConnectedDeviceCountsAsNotTheBootloader) {
+    // A server that never held glasses has no connected device.
+    ASSERT_FALSE(shell::glassServer(delegate())->connectedDevice());
+    EXPECT_FALSE(shell::connectedDeviceIsBootloader(delegate()));
+    delegate().showFirmwareUpdatePanel();
+    EXPECT_EQ(shownPanel(), shell::Panel::FirmwareUpdate);
+    EXPECT_EQ(standins::record().updatesBegun.load(), 0);
+}
+
 TEST_F(ShellPlugTest, AnUnplugDuringTheWaitEndsTheSequenceAndGoesHome) {
     auto pair = glasses("TAVRO2_FW_V1.65");
     plugHeld(pair);

@@ -7,6 +7,7 @@
 #include "backend/TavroAppUpdateView.h"
 #include "common/TavroLog.h"
 #include "platform/foundation/Bundle.h"
+#include "platform/foundation/Workspace.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/ViewController.h"
 #include "platform/ui/Window.h"
@@ -40,7 +41,7 @@ class AppUpdateCheckTest : public BackendTest {
         useBundleVersion("1.2.9");
         ui::Application::shared().reset();
         home_panel_ = makePanel();
-        window_ = ui::Window::make({0, 0, 420, 620}, 0);
+        window_ = ui::Window::make({0, 0, 420, 620}, ui::WindowStyleTitled);
         window_->setContentViewController(home_panel_);
         AppDelegate& app = AppDelegate::shared();
         app.window.set(window_);
@@ -116,6 +117,12 @@ TEST_F(AppUpdateCheckTest, ANewerVersionShowsTheUpdateViewAndStopsTheSetUp) {
               std::string::npos);
     fdn::MainLoop::drain();
     EXPECT_EQ(ui::Application::shared().keyWindow(), window_);
+
+    // The download button hands the address to the system.
+    fdn::Workspace::shared().clearOpenedURLs();
+    view->downloadButton.lock()->performClick();
+    EXPECT_EQ(fdn::Workspace::shared().openedURLs(), std::vector<std::string>{address});
+    EXPECT_FALSE(view->downloadProgress.lock()->isHidden());
 }
 
 TEST_F(AppUpdateCheckTest, TheSameVersionGoesOnWithoutAView) {

@@ -144,3 +144,17 @@ TEST_F(FacadeTest, MaskedFNHUDLoadingSwallowsClicksBehindIt) {
     click({5, 5});
     EXPECT_EQ(content_->clicks, 1);
 }
+
+TEST_F(FacadeTest, AMessageForAViewThatRemovesItselfGoesOntoTheViewItWasOn) {
+    ui::Application::shared().setKeyWindow(nullptr);  // another application is active
+    auto overlay = std::make_shared<ui::View>(ui::Rect{0, 0, 420, 620});
+    content_->addSubview(overlay);
+    ProgressHUD::showMessage("Defaults restored", overlay);
+    overlay->removeFromSuperview();  // closes itself before the main queue runs
+    fd::MainLoop::drain();
+    EXPECT_TRUE(overlay->subviews().empty());
+    ASSERT_EQ(content_->subviews().size(), 1u);
+    auto toast = std::dynamic_pointer_cast<ToastView>(content_->subviews()[0]);
+    ASSERT_TRUE(toast);
+    EXPECT_EQ(toast->message(), "Defaults restored");
+}

@@ -317,3 +317,39 @@ TEST_F(ProgressHUDTest, WithoutAContainerTheHudShowsInItsOwnFloatingWindow) {
     hud_->hideHUD(false);
     EXPECT_FALSE(window->isVisible());
 }
+
+TEST_F(ProgressHUDTest, AShowDuringTheFadeOutLeavesTheHudShown) {
+    show("One", ProgressHUDMode::indeterminate());
+    hud_->hideHUD(true);
+    advance(0.1);  // half way out
+    hud_->showStatus("Two", ProgressHUDMode::indeterminate());
+    advance(0.5);  // both fades have ended
+    EXPECT_EQ(hud_->superview(), content_.get());
+    EXPECT_FALSE(hud_->isHidden());
+    EXPECT_DOUBLE_EQ(hud_->alphaValue(), 1.0);
+    EXPECT_EQ(hud_->statusLabel()->string(), "Two");
+    EXPECT_TRUE(hud_->progressIndicator()->hasTimer());
+
+    // The HUD still hides normally afterwards, and a show without animation during a
+    // fade-out holds as well.
+    hud_->hideHUD(true);
+    advance(0.1);
+    hud_->fadeIn(false);
+    advance(0.5);
+    EXPECT_EQ(hud_->superview(), content_.get());
+    hud_->hideHUD(true);
+    advance(0.5);
+    EXPECT_EQ(hud_->superview(), nullptr);
+}
+
+TEST(KeyWindowWithHudTest, TheHudsOwnWindowLeavesKeyStatusWithTheMainWindow) {
+    ui::Application::shared().reset();
+    auto main = ui::Window::make({0, 0, 420, 620}, ui::WindowStyleTitled);
+    main->makeKeyAndOrderFront();
+    auto hud = ProgressHUD::initWithFrame({});
+    hud->showStatus("Loading", ProgressHUDMode::indeterminate());
+    EXPECT_TRUE(hud->windowController()->window()->isVisible());
+    EXPECT_TRUE(main->isKeyWindow());
+    hud->hideHUD(false);
+    ui::Application::shared().reset();
+}
