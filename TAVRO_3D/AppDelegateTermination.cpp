@@ -36,6 +36,8 @@ void stopGlassMonitorThread(AppDelegate& delegate) {
 bool AppDelegate::applicationShouldTerminate() { return true; }
 
 void AppDelegate::applicationWillTerminate() {
+    // No after-plug sequence may outlive the process's state.
+    shell::endPlugSequences();
     if (!isAppOpen.load()) exitCleanup();
     stopGlassMonitorThread(*this);
 }

@@ -47,10 +47,15 @@ void drawStereoEye(const StereoFrame& frame, const DepthMap& depth, float depthV
         }
         const uint32_t* source = frame.row(y);
         uint32_t* out = output + y * outputStride;
-        for (size_t cx = 0; cx < cellsAcross; ++cx) {
+        // Neighbouring cells mostly share their shift: copy each run of them in one go.
+        size_t cx = 0;
+        while (cx < cellsAcross) {
+            size_t end = cx + 1;
+            while (end < cellsAcross && offsets[end] == offsets[cx]) ++end;
             const long x0 = long(cx * cell);
-            const long count = std::min<long>(long(cell), width - x0);
-            copyShifted(source, width, x0 + offsets[cx], out + x0, count);
+            const long x1 = std::min<long>(long(end * cell), width);
+            copyShifted(source, width, x0 + offsets[cx], out + x0, x1 - x0);
+            cx = end;
         }
     }
 }

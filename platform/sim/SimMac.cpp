@@ -110,6 +110,8 @@ void SimMac::screensWake() {
 }
 
 void SimMac::systemSleep() {
+    // As on a Mac, the screens go to sleep first.
+    screensSleep();
     screens::postSystemPowerMessage(screens::kIOMessageCanSystemSleep);
     screens::postSystemPowerMessage(screens::kIOMessageSystemWillSleep);
     foundation::NotificationCenter::workspaceCenter().post(
@@ -121,6 +123,7 @@ void SimMac::systemWake() {
     screens::postSystemPowerMessage(screens::kIOMessageSystemHasPoweredOn);
     foundation::NotificationCenter::workspaceCenter().post(
         foundation::kWorkspaceDidWakeNotification);
+    screensWake();
 }
 
 void SimMac::plugDevice(const std::shared_ptr<VirtualHidDevice>& device) {

@@ -55,9 +55,10 @@ class SimMac {
     // The session and power events of the machine. Each one changes the machine's state and
     // posts what macOS posts: lock and unlock the distributed "com.apple.screenIsLocked" /
     // "com.apple.screenIsUnlocked" (and the session dictionary follows); screens sleep and
-    // wake the workspace's screens-did-sleep / screens-did-wake notices; system sleep the
-    // power notices "can sleep" and "will sleep" and the workspace's will-sleep notice;
-    // system wake "will power on", "has powered on" and the workspace's did-wake notice.
+    // wake the workspace's screens-did-sleep / screens-did-wake notices; system sleep first
+    // puts the screens to sleep, then posts the power notices "can sleep" and "will sleep"
+    // and the workspace's will-sleep notice; system wake posts "will power on", "has
+    // powered on" and the workspace's did-wake notice, then wakes the screens.
     // Posts are synchronous (observers on the main queue have run when they return, so
     // call them from the main thread or from a thread the main thread is not waiting for).
     void lockScreen();

@@ -220,7 +220,7 @@ TEST_F(ShellLaunchTest, StatusItemClicksShowThePopoverOnlyForTheConnectedPanelOr
     click(platform::ui::EventType::LeftMouseUp);
     ASSERT_TRUE(popover->isShown());
     EXPECT_EQ(popover->contentViewController(), shell::connectedPopoverController());
-    EXPECT_EQ(popover->contentSize().width, 420);
+    EXPECT_EQ(popover->contentSize(), shell::connectedPopoverController()->view()->frame().size);
     delegate().glassStatus = false;
 }
 

@@ -1,0 +1,12 @@
+#include "TAVRO_3D/DepthFilterParameters.h"
+
+#include "appstate/AppDelegate.h"
+#include "stereo3d/TavroDepth3DViewController.h"
+#include "stereo3d/TavroDepthCustomManager.h"
+
+void applyDepthFilterParameters() {
+    // Before the AI-3D mode has been started there is neither a manager nor its view.
+    auto manager = AppDelegate::shared().depthManager.get();
+    if (!manager) return;
+    if (auto controller = manager->deopth3DViewController()) controller->setDepthFilterParameters();
+}

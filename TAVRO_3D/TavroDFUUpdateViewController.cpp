@@ -1,0 +1,221 @@
+#include "TAVRO_3D/TavroDFUUpdateViewController.h"
+
+#include "TAVRO_3D/Widgets/ColorFromHex.h"
+#include "appstate/AppDelegate.h"
+#include "common/AppIdentifier.h"
+#include "common/GlobalHelpers.h"
+#include "glasses/DfuUpgrade.h"
+#include "glasses/TavroVXServer.h"
+#include "platform/foundation/Bundle.h"
+#include "platform/foundation/Clock.h"
+#include "platform/foundation/Dispatch.h"
+#include "platform/foundation/OperationQueue.h"
+#include "platform/ui/AttributedString.h"
+#include "platform/ui/Image.h"
+
+namespace fdn = platform::foundation;
+namespace ui = platform::ui;
+
+namespace {
+
+constexpr int64_t kBootloaderVendor = 0x0416;
+constexpr int64_t kBootloaderProduct = 0x3F00;
+constexpr double kBootloaderStartDelay = 1.25;
+constexpr double kBootloaderPoll = 0.25;
+constexpr int kBootloaderPolls = 20;
+
+std::string dfuName(const char* suffix) { return common::AppIdentifier() + suffix; }
+
+ui::Color hex(const char* text) { return initWithHexString(text, 1.0).value_or(ui::Color::blackColor()); }
+
+void postFailure() { common::postNotification(dfuName(".dfuUpdate_status"), fdn::Value(false)); }
+
+std::shared_ptr<TavroVXServer> glassesServer() {
+    return std::dynamic_pointer_cast<TavroVXServer>(AppDelegate::shared().vxServer.get());
+}
+
+bool connectedDeviceIsBootloader() {
+    auto server = glassesServer();
+    auto device = server ? server->connectedDevice() : nullptr;
+    return device && device->deviceInfo.vendorId == kBootloaderVendor &&
+           device->deviceInfo.productId == kBootloaderProduct;
+}
+
+void styleButton(ui::Button& button, const std::string& title, const char* tint, const char* background) {
+    button.setWantsLayer(true);
+    button.layer().setCornerRadius(6.0);
+    button.setTitle(fdn::localizedString(title));
+    button.setContentTintColor(hex(tint));
+    button.layer().setBackgroundColor(hex(background));
+}
+
+}  // namespace
+
+TavroDFUUpdateViewController::TavroDFUUpdateViewController() {
+    declareOutlet("updateImageView", &updateImageView);
+    declareOutlet("tipsLabel1", &tipsLabel1);
+    declareOutlet("tipsLabel2", &tipsLabel2);
+    declareOutlet("updateButton", &updateButton);
+    declareOutlet("progressIndicator", &progressIndicator);
+    declareAction("updateButtonClick:", [this](ui::UiObject& sender) { updateButtonClick(sender); });
+}
+
+TavroDFUUpdateViewController::~TavroDFUUpdateViewController() {
+    auto& center = fdn::NotificationCenter::defaultCenter();
+    for (auto* token : {&versionShowObserver, &progressObserver, &statusObserver}) {
+        if (*token) center.removeObserver(**token);
+        token->reset();
+    }
+}
+
+void TavroDFUUpdateViewController::viewDidLoad() {
+    ViewController::viewDidLoad();
+    AppDelegate::shared().isDfuUpdateStart = false;
+    view()->setWantsLayer(true);
+    view()->layer().setBackgroundColor(hex("#ECEDEE"));
+    auto button = updateButton.lock();
+    auto progress = progressIndicator.lock();
+    if (button) {
+        button->setHidden(false);
+        styleButton(*button, "开始升级", "#FFFFFF", "#068EFF");
+    }
+    if (progress) {
+        progress->setHidden(true);
+        progress->setWantsLayer(true);
+        progress->layer().setCornerRadius(1.0);
+        progress->setIndeterminate(false);
+    }
+    showTips("发现眼镜固件新版本");
+    if (auto label = tipsLabel2.lock()) label->setStringValue(fdn::localizedString("升级耗时约15秒"));
+
+    auto& center = fdn::NotificationCenter::defaultCenter();
+    std::weak_ptr<ui::UiObject> weakSelf = weak_from_this();
+    auto observe = [&](const char* suffix,
+                       void (TavroDFUUpdateViewController::*handler)(const fdn::Notification&)) {
+        return center.addObserver(dfuName(suffix), std::nullopt, fdn::OperationQueue::main(),
+                                  [weakSelf, handler](const fdn::Notification& note) {
+                                      if (auto self = std::static_pointer_cast<TavroDFUUpdateViewController>(
+                                              weakSelf.lock()))
+                                          ((*self).*handler)(note);
+                                  });
+    };
+    versionShowObserver = observe(".dfuUpdate_versionShow", &TavroDFUUpdateViewController::showDfuVersion);
+    progressObserver = observe(".dfuUpdate_progress", &TavroDFUUpdateViewController::updateDfuProgress);
+    statusObserver = observe(".dfuUpdate_status", &TavroDFUUpdateViewController::handleDfuStatus);
+}
+
+void TavroDFUUpdateViewController::showTips(const std::string& text) {
+    auto label = tipsLabel1.lock();
+    if (!label) return;
+    ui::TextAttributes attributes;
+    attributes.font = ui::Font::systemFont(18.0);
+    attributes.foregroundColor = hex("#000000");
+    attributes.paragraphStyle = ui::ParagraphStyle{5.0, ui::TextAlignment::Center};
+    label->setStringValue("");
+    label->setAttributedStringValue(ui::AttributedString(fdn::localizedString(text), attributes));
+}
+
+void TavroDFUUpdateViewController::showDfuVersion(const fdn::Notification& note) {
+    if (!note.object.isNumber()) return;
+    AppDelegate& delegate = AppDelegate::shared();
+    const bool plain = note.object.asFloat() == 1.0f;
+    std::string tag = plain ? delegate.dfuUpdateVersion_V2 : delegate.dfuUpdateVersion_V2Pro;
+    const std::string prefix = plain ? "TAVRO2_FW_V" : "TAVRO2PRO_FW_V";
+    for (size_t at = 0; (at = tag.find(prefix, at)) != std::string::npos; at += 1)
+        tag.replace(at, prefix.size(), "V");
+    if (auto label = tipsLabel2.lock()) label->setStringValue(fdn::localizedString("版本") + tag);
+}
+
+void TavroDFUUpdateViewController::updateDfuProgress(const fdn::Notification& note) {
+    if (auto progress = progressIndicator.lock()) progress->setDoubleValue(note.object.asFloat());
+}
+
+void TavroDFUUpdateViewController::handleDfuStatus(const fdn::Notification& note) {
+    isBeginUpdateDfu = false;
+    const bool success = note.object.asBool();
+    std::weak_ptr<ui::UiObject> weakSelf = weak_from_this();
+    fdn::mainQueue()->async([weakSelf, success] {
+        if (auto self = std::static_pointer_cast<TavroDFUUpdateViewController>(weakSelf.lock()))
+            self->showDfuResult(success);
+    });
+}
+
+void TavroDFUUpdateViewController::showDfuResult(bool success) {
+    auto button = updateButton.lock();
+    auto progress = progressIndicator.lock();
+    auto image = updateImageView.lock();
+    if (progress) progress->setHidden(true);
+    if (success) {
+        if (button) button->setHidden(true);
+        if (image) image->setImage(ui::Image::named("update-dfu-success"));
+        showTips("升级完成，请重新插入眼镜");
+        AppDelegate::shared().isDfuUpdateStart = false;
+        return;
+    }
+    if (image) image->setImage(ui::Image::named("update-dfu-failed"));
+    showTips("升级失败，请重试");
+    if (button) {
+        button->setHidden(false);
+        button->setTitle(fdn::localizedString("重试"));
+        button->setContentTintColor(hex("#FF0000"));
+        button->layer().setBackgroundColor(hex("#FFFFFF"));
+    }
+}
+
+void TavroDFUUpdateViewController::updateButtonClick(ui::UiObject&) { startDFUUpdate(); }
+
+void TavroDFUUpdateViewController::startDFUUpdate() {
+    if (auto image = updateImageView.lock()) image->setImage(ui::Image::named("update-dfu"));
+    AppDelegate::shared().isDfuUpdateStart = true;
+    auto progress = progressIndicator.lock();
+    if (progress) progress->setDoubleValue(0);
+    showTips("正在升级，请勿拔出眼镜");
+    if (auto button = updateButton.lock()) button->setHidden(true);
+    if (progress) progress->setHidden(false);
+
+    if (connectedDeviceIsBootloader()) {
+        fdn::globalQueue()->async(&TavroDFUUpdateViewController::runDfuUpgrade);
+        return;
+    }
+    auto server = glassesServer();
+    if ((server ? server->enterDfu() : -1) != 0) {
+        postFailure();
+        return;
+    }
+    fdn::globalQueue()->asyncAfterSeconds(kBootloaderStartDelay, [flag = beginUpdateFlag_] {
+        waitForDFUStart(flag);
+    });
+}
+
+void TavroDFUUpdateViewController::runDfuUpgrade() {
+    if (run_glass_dfu_upgrade() == -1) postFailure();
+}
+
+void TavroDFUUpdateViewController::waitForDFUStart(const std::shared_ptr<std::atomic<bool>>& beginUpdate) {
+    for (int poll = 0; poll < kBootloaderPolls && !beginUpdate->load(); ++poll) {
+        fdn::Clock::current().sleepForSeconds(kBootloaderPoll);
+    }
+    if (AppDelegate::shared().glassStatus.load()) runDfuUpgrade();
+}
+
+void TavroDFUUpdateViewController::resetDfuView() {
+    if (!isViewLoaded()) return;
+    isBeginUpdateDfu = false;
+    if (auto image = updateImageView.lock()) image->setImage(ui::Image::named("update-dfu"));
+    showTips("发现眼镜固件新版本");
+    if (auto label = tipsLabel2.lock()) label->setStringValue(fdn::localizedString("升级耗时约15秒"));
+    showOfferButton();
+    if (auto progress = progressIndicator.lock()) {
+        progress->setHidden(true);
+        progress->setDoubleValue(0);
+    }
+}
+
+void TavroDFUUpdateViewController::showOfferButton() {
+    auto button = updateButton.lock();
+    if (!button) return;
+    button->setHidden(false);
+    button->setTitle(fdn::localizedString("开始升级"));
+    button->setContentTintColor(hex("#FFFFFF"));
+    button->layer().setBackgroundColor(hex("#068EFF"));
+}

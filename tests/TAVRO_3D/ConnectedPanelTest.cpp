@@ -1,0 +1,336 @@
+// The connected panel and the connected popover: their looks at load, the depth bars'
+// numbers worked out by hand, the screen mode, the privacy toggle, the messages that keep
+// the two in step, the firmware label and the help picture.
+#include <cmath>
+
+#include "PanelFixture.h"
+#include "TAVRO_3D/TavroGlassConnectSuccessPopoverViewController.h"
+#include "TAVRO_3D/TavroGlassConnectSuccessViewController.h"
+#include "TAVRO_3D/Widgets/ColorFromHex.h"
+#include "platform/ui/Popover.h"
+
+namespace {
+
+using namespace panel_fixture;
+
+using Panel = TavroGlassConnectSuccessViewController;
+using Popover = TavroGlassConnectSuccessPopoverViewController;
+
+// The mode button with `tag` among the subviews of `box`.
+std::shared_ptr<ui::Button> modeButton(const ui::View& box, int tag) {
+    for (const auto& view : box.subviews()) {
+        auto button = std::dynamic_pointer_cast<ui::Button>(view);
+        if (button && button->tag() == tag && button->hasAction()) return button;
+    }
+    return nullptr;
+}
+
+std::string imageName(const ui::Button& button) {
+    return button.image() ? button.image()->name() : "";
+}
+
+class ConnectedPanelTest : public PanelFixture {
+  protected:
+    void SetUp() override {
+        PanelFixture::SetUp();
+        panel_ = std::make_shared<Panel>();
+        popover_ = std::make_shared<Popover>();
+    }
+    void load() {
+        show(panel_);
+        ASSERT_FALSE(panel_->loadError()) << panel_->loadError()->localizedDescription;
+        popoverWindow_ = ui::Window::make({600, 100, 260, 330}, ui::WindowStyleTitled);
+        popoverWindow_->setContentViewController(popover_);
+        popoverWindow_->orderFront();
+        ASSERT_FALSE(popover_->loadError()) << popover_->loadError()->localizedDescription;
+    }
+    double panelKnob() const { return panel_->depthPointImgViewLeftLayoutConstraint.lock()->constant(); }
+    double popoverKnob() const {
+        return popover_->depthPointImgViewLeftLayoutConstraint.lock()->constant();
+    }
+    std::string depthLabel() const { return panel_->depthValueLabel.lock()->stringValue(); }
+    static float storedDepth() {
+        return fdn::UserDefaults::standard().floatForKey("depthScaleValue_UserDefault");
+    }
+    std::vector<bool> marksShown(bool popover) const {
+        auto shown = [](const std::weak_ptr<ui::ImageView>& mark) { return !mark.lock()->isHidden(); };
+        if (popover)
+            return {shown(popover_->webModelSelectedImageView), shown(popover_->gameModelSelectedImageView),
+                    shown(popover_->videoModelSelectedImageView)};
+        return {shown(panel_->webModelSelectedImageView), shown(panel_->gameModelSelectedImageView),
+                shown(panel_->videoModelSelectedImageView)};
+    }
+
+    std::shared_ptr<Panel> panel_;
+    std::shared_ptr<Popover> popover_;
+    ui::WindowPtr popoverWindow_;
+};
+
+TEST_F(ConnectedPanelTest, LoadsWithTheDelegatesSettings) {
+    struct Case {
+        int64_t mode;
+        int64_t privacy;
+        float depth;
+        std::vector<bool> marks;
+        const char* toggleImage;
+        const char* label;
+        double knob;  // 262 / 100 * (depth / 0.00015) - 30 / 2
+    };
+    const Case cases[] = {
+        {0, 0, 0.01f, {true, false, false}, "Toggle_Off", "0.01", 159.6667},
+        {2, 1, 0.0075f, {false, false, true}, "Toggle_on", "0.0075", 116.0},
+        {1, 0, 0.0f, {false, true, false}, "Toggle_Off", "0", -7.0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.mode);
+        AppDelegate::shared().modelType = c.mode;
+        AppDelegate::shared().privacyScreenLockButtonState = c.privacy;
+        AppDelegate::shared().depthValue = c.depth;
+        panel_ = std::make_shared<Panel>();
+        popover_ = std::make_shared<Popover>();
+        load();
+        EXPECT_EQ(panel_->view()->layer().backgroundColor(), initWithHexString("#ECEDEE"));
+        for (const auto& box : {panel_->depthBgView, panel_->modeBgView, panel_->privacyScreenBgView}) {
+            EXPECT_EQ(box.lock()->layer().backgroundColor(), initWithHexString("#FFFFFF", 0.6));
+            EXPECT_EQ(box.lock()->layer().cornerRadius(), 10.0);
+        }
+        EXPECT_EQ(popover_->exitButton.lock()->layer().cornerRadius(), 20.0);
+        EXPECT_EQ(popover_->depthBgView.lock()->layer().cornerRadius(), 0.0);
+        EXPECT_EQ(marksShown(false), c.marks);
+        EXPECT_EQ(marksShown(true), c.marks);
+        auto toggle = panel_->privacyScreenLockButton.lock();
+        EXPECT_EQ(toggle->state(), c.privacy);
+        EXPECT_EQ(imageName(*toggle), c.toggleImage);
+        EXPECT_EQ(imageName(*popover_->privacyScreenLockButton.lock()), c.toggleImage);
+        EXPECT_EQ(depthLabel(), c.label);
+        EXPECT_NEAR(panelKnob(), c.knob, 1e-3);
+        EXPECT_TRUE(panel_->modeHelpTipsImgView.lock()->isHidden());
+        EXPECT_EQ(panel_->modeHelpTipsImgView.lock()->image()->name(), "mode-help-tips-zh");
+    }
+}
+
+TEST_F(ConnectedPanelTest, ClicksOnThePanelsBarSetDepthLabelKnobAndTellThePopover) {
+    load();
+    auto bar = panel_->depthView.lock();
+    ASSERT_EQ(bar->frame().size.width, 262);
+    ASSERT_EQ(panel_->depthPointImgView.lock()->frame().size.width, 30);
+    // Half the visible knob is (30 - 14) / 2 = 8 points.
+    struct Case {
+        double x;
+        float depth;
+        const char* label;
+        double knob;
+        double popoverKnob;  // at x * 142 / 262, with the popover's margin of 16
+    };
+    const Case cases[] = {
+        {5, 0.0f, "0", -7, -8},                 // left of the half knob: snaps to 0
+        {8, 0.0f, "0", -7, -8},                 // exactly at it
+        {131, 0.0075f, "0.0075", 116, 56},      // the middle: half of 0.015
+        {100, 0.0057f, "0.0057", 85, 39.1985},  // 100 / 2.62 * 0.00015 = 0.0057251..., two digits
+        {255, 0.015f, "0.015", 239, 120},       // within the half knob of the right end
+    };
+    ChangeValueLog toPopover("changeValue_NSNotification.NameSmall");
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.x);
+        clickAt(*bar, c.x);
+        EXPECT_FLOAT_EQ(AppDelegate::shared().depthValue.load(), c.depth);
+        EXPECT_FLOAT_EQ(storedDepth(), c.depth);
+        EXPECT_EQ(depthLabel(), c.label);
+        EXPECT_DOUBLE_EQ(panelKnob(), c.knob);
+        ASSERT_FALSE(toPopover.messages.empty());
+        const fdn::Value& message = toPopover.messages.back();
+        EXPECT_FALSE(message["type"].isInteger());  // sent as the number 1.0
+        EXPECT_EQ(message["type"].asDouble(), 1.0);
+        EXPECT_DOUBLE_EQ(message["value"].asDouble(), c.x);
+        EXPECT_NEAR(popoverKnob(), c.popoverKnob, 1e-4);
+    }
+    EXPECT_EQ(toPopover.messages.size(), std::size(cases));
+}
+
+TEST_F(ConnectedPanelTest, PanChangesTheDepthFromItsFirstMovementOn) {
+    load();
+    auto bar = panel_->depthView.lock();
+    const double y = bar->bounds().size.height / 2;
+    send(ui::EventType::LeftMouseDown, inWindow(*bar, {40, y}));
+    send(ui::EventType::LeftMouseDragged, inWindow(*bar, {50, y}));  // only begins
+    EXPECT_FLOAT_EQ(AppDelegate::shared().depthValue.load(), 0.01f);
+    EXPECT_EQ(depthLabel(), "0.01");
+    send(ui::EventType::LeftMouseDragged, inWindow(*bar, {131, y}));
+    EXPECT_FLOAT_EQ(AppDelegate::shared().depthValue.load(), 0.0075f);
+    send(ui::EventType::LeftMouseUp, inWindow(*bar, {255, y}));
+    EXPECT_FLOAT_EQ(AppDelegate::shared().depthValue.load(), 0.015f);
+    EXPECT_DOUBLE_EQ(panelKnob(), 239);
+}
+
+TEST_F(ConnectedPanelTest, DecimalCommaLocaleWritesACommaAndKeepsTheFullDepth) {
+    setLocale("de_DE");
+    load();
+    clickAt(*panel_->depthView.lock(), 100);
+    EXPECT_EQ(depthLabel(), "0,0057");
+    // The text does not read back, so the depth is the unrounded 100 / 2.62 * 0.00015.
+    EXPECT_NEAR(AppDelegate::shared().depthValue.load(), 0.0057251908f, 1e-9);
+    EXPECT_NEAR(storedDepth(), 0.0057251908f, 1e-9);
+}
+
+TEST_F(ConnectedPanelTest, ModeChangeOnThePanelSetsItsDefaultDepthStoresBothAndSendsTwoMessages) {
+    load();
+    ChangeValueLog toPopover("changeValue_NSNotification.NameSmall");
+    modeButton(*panel_->modeBgView.lock(), 1)->performClick();
+
+    EXPECT_EQ(AppDelegate::shared().modelType.load(), 1);
+    EXPECT_FLOAT_EQ(AppDelegate::shared().depthValue.load(), 0.01f);
+    EXPECT_EQ(fdn::UserDefaults::standard().objectForKey("ScreenModeUserDefaultsKey").asInt64(), 1);
+    EXPECT_FLOAT_EQ(storedDepth(), 0.01f);
+    EXPECT_EQ(marksShown(false), (std::vector<bool>{false, true, false}));
+    const double x = 262.0 / 100 * (0.01f / 0.00015f);  // 174.67
+    EXPECT_NEAR(panelKnob(), x - 15, 1e-4);
+    EXPECT_EQ(depthLabel(), "0.01");  // the label stays as it was
+    ASSERT_EQ(toPopover.messages.size(), 2u);
+    EXPECT_TRUE(toPopover.messages[0]["type"].isInteger());
+    EXPECT_EQ(toPopover.messages[0]["type"].asInt64(), 2);
+    EXPECT_EQ(toPopover.messages[0]["value"].asInt64(), 1);
+    EXPECT_EQ(toPopover.messages[1]["type"].asDouble(), 1.0);
+    EXPECT_NEAR(toPopover.messages[1]["value"].asDouble(), x, 1e-4);
+    // The popover has followed: its marks and its knob at 142 / 262 of the position.
+    EXPECT_EQ(marksShown(true), (std::vector<bool>{false, true, false}));
+    EXPECT_NEAR(popoverKnob(), x * 142 / 262 - 15, 1e-4);
+
+    // Video and web have their own defaults; an unknown mode keeps the depth.
+    modeButton(*panel_->modeBgView.lock(), 2)->performClick();
+    EXPECT_FLOAT_EQ(AppDelegate::shared().depthValue.load(), 0.012f);
+    modeButton(*panel_->modeBgView.lock(), 0)->performClick();
+    EXPECT_FLOAT_EQ(AppDelegate::shared().depthValue.load(), 0.008f);
+    panel_->changeScreenMode(7);
+    EXPECT_FLOAT_EQ(AppDelegate::shared().depthValue.load(), 0.008f);
+    EXPECT_EQ(marksShown(false), (std::vector<bool>{true, false, false}));
+}
+
+TEST_F(ConnectedPanelTest, PopoverBarUsesItsOwnKnobMarginAndMovesThePanelsKnobByTheRatio) {
+    load();
+    auto bar = popover_->depthView.lock();
+    ASSERT_EQ(bar->frame().size.width, 142);
+    ASSERT_EQ(popover_->depthPointImgView.lock()->frame().size.width, 30);
+    ChangeValueLog toPanel("changeValue_NSNotification.Name");
+
+    // (30 - 16) / 2 = 7 < 7.5 <= (30 - 14) / 2 = 8: the knob centres on the position while
+    // the depth snaps to 0; likewise at the right end, 142 - 8 <= 134.5 < 142 - 7.
+    popover_->moveDepthPoint(7.5);
+    popover_->updateDepthFromPosition(7.5);
+    EXPECT_DOUBLE_EQ(popoverKnob(), 7.5 - 15);
+    EXPECT_FLOAT_EQ(AppDelegate::shared().depthValue.load(), 0.0f);
+    popover_->moveDepthPoint(134.5);
+    popover_->updateDepthFromPosition(134.5);
+    EXPECT_DOUBLE_EQ(popoverKnob(), 134.5 - 15);
+    EXPECT_FLOAT_EQ(AppDelegate::shared().depthValue.load(), 0.015f);
+
+    // A click in the middle: half of 0.015, and the panel's knob centres on 71 * 262 / 142.
+    clickAt(*bar, 71);
+    EXPECT_FLOAT_EQ(AppDelegate::shared().depthValue.load(), 0.0075f);
+    EXPECT_FLOAT_EQ(storedDepth(), 0.0075f);
+    EXPECT_NEAR(panelKnob(), 131 - 15, 1e-9);
+    EXPECT_EQ(depthLabel(), "0.01");  // the panel's label does not follow the popover
+
+    // The far end: the maximum, and the panel's knob at its own end.
+    clickAt(*bar, 141.5);
+    EXPECT_FLOAT_EQ(AppDelegate::shared().depthValue.load(), 0.015f);
+    EXPECT_DOUBLE_EQ(popoverKnob(), 142 - 30 + 8);
+    EXPECT_DOUBLE_EQ(panelKnob(), 262 - 30 + 7);
+    ASSERT_FALSE(toPanel.messages.empty());
+    EXPECT_DOUBLE_EQ(toPanel.messages.back()["value"].asDouble(), 141.5);
+}
+
+TEST_F(ConnectedPanelTest, ModeChangeInThePopoverClosesItAndThePanelFollows) {
+    load();
+    auto popover = ui::Popover::make();
+    popover->setContentViewController(popover_);
+    popover->showRelativeToRect({0, 0, 10, 10}, *panel_->view(), ui::RectEdge::MaxY);
+    ASSERT_TRUE(popover->isShown());
+    AppDelegate::shared().firstPopover.set(popover);
+    ChangeValueLog toPanel("changeValue_NSNotification.Name");
+
+    modeButton(*popover_->modeBgView.lock(), 2)->performClick();
+    EXPECT_FALSE(popover->isShown());
+    EXPECT_EQ(AppDelegate::shared().modelType.load(), 2);
+    EXPECT_FLOAT_EQ(AppDelegate::shared().depthValue.load(), 0.012f);
+    EXPECT_FLOAT_EQ(storedDepth(), 0.012f);
+    EXPECT_EQ(marksShown(false), (std::vector<bool>{false, false, true}));
+    const double x = 142.0 / 100 * (0.012f / 0.00015f);  // 113.6
+    EXPECT_NEAR(popoverKnob(), x - 15, 1e-4);
+    EXPECT_NEAR(panelKnob(), x * 1.8450704225352113 - 15, 1e-4);
+    ASSERT_EQ(toPanel.messages.size(), 2u);
+    EXPECT_EQ(toPanel.messages[0]["type"].asInt64(), 2);
+    EXPECT_EQ(toPanel.messages[1]["type"].asDouble(), 1.0);
+}
+
+TEST_F(ConnectedPanelTest, MessagesOfAnotherKindOrShapeAreIgnored) {
+    load();
+    const double before = panelKnob();
+    auto& center = fdn::NotificationCenter::defaultCenter();
+    center.post("changeValue_NSNotification.Name",
+                fdn::Value(fdn::ValueDictionary{{"type", fdn::Value(9)}, {"value", fdn::Value(50.0)}}));
+    center.post("changeValue_NSNotification.Name", fdn::Value("not a message"));
+    center.post("changeValue_NSNotification.Name", fdn::Value(fdn::ValueDictionary{}));
+    EXPECT_EQ(panelKnob(), before);
+}
+
+TEST_F(ConnectedPanelTest, ABarWithoutWidthGivesDepthZeroRatherThanNotANumber) {
+    load();
+    auto bar = panel_->depthView.lock();
+    bar->setFrameSize({0, bar->frame().size.height});
+    panel_->moveDepthPoint(50);
+    panel_->updateDepthFromPosition(50);
+    EXPECT_EQ(AppDelegate::shared().depthValue.load(), 0.0f);
+    EXPECT_EQ(depthLabel(), "0");
+    EXPECT_EQ(panelKnob(), -7);
+    ChangeValueLog toPopover("changeValue_NSNotification.NameSmall");
+    panel_->changeScreenMode(1);  // the knob's place for 0.01 on a bar of no width
+    EXPECT_EQ(toPopover.messages.back()["value"].asDouble(), 0.0);
+}
+
+TEST_F(ConnectedPanelTest, FirmwareLabelShowsOnlyAWellFormedVersion) {
+    load();
+    auto label = panel_->firmwareVersionLable.lock();
+    struct Case {
+        const char* version;
+        const char* shown;
+    };
+    const Case cases[] = {
+        {"TAVRO2_FW_V1.65", "固件版本：V1.65"},
+        {"V-1.0", "固件版本：V1.65"},                  // no "_V": unchanged
+        {"TAVRO2_FW_V1.65_V2", "固件版本：V1.65"},     // two "_V": unchanged
+        {"TAVRO2PRO_FW_V1.53-rc-2", "固件版本：V1.53"},  // up to the first "-"
+    };
+    for (const Case& c : cases) {
+        fdn::NotificationCenter::defaultCenter().post("get_tavro_glass_version_NSNotificationName",
+                                                      fdn::Value(c.version));
+        EXPECT_EQ(AppDelegate::shared().glassVersion.get(), c.version);
+        EXPECT_EQ(label->stringValue(), c.shown) << c.version;
+    }
+    setLanguage(common::TavroLocalizationHelper::Language::English);
+    panel_->updateGlassLabels();
+    EXPECT_EQ(label->stringValue(), "Firmware version: V1.53");
+    setLanguage(common::TavroLocalizationHelper::Language::Chinese);
+}
+
+TEST_F(ConnectedPanelTest, HelpPictureShowsWhileTheMouseIsOverTheIcon) {
+    load();
+    auto icon = panel_->modeHelpImgView.lock();
+    auto tips = panel_->modeHelpTipsImgView.lock();
+    const ui::Rect onScreen = window_->convertRectToScreen(icon->convertRectToView(icon->bounds(), nullptr));
+    auto moveTo = [&](ui::Point screenPoint, ui::EventType type) {
+        ui::Event::setMouseLocation(screenPoint);
+        send(type, window_->convertPointFromScreen(screenPoint));
+    };
+    moveTo({onScreen.origin.x + 9, onScreen.origin.y + 9}, ui::EventType::MouseMoved);
+    EXPECT_FALSE(tips->isHidden());
+    moveTo({onScreen.origin.x + 40, onScreen.origin.y + 9}, ui::EventType::MouseMoved);
+    EXPECT_TRUE(tips->isHidden());
+    moveTo({onScreen.origin.x + 2, onScreen.origin.y + 2}, ui::EventType::LeftMouseUp);
+    EXPECT_FALSE(tips->isHidden());
+    // Out of its window the panel leaves the picture as it is.
+    window_->setContentView(std::make_shared<ui::View>(ui::Rect{0, 0, 420, 620}));
+    moveTo({0, 0}, ui::EventType::MouseMoved);
+    EXPECT_FALSE(tips->isHidden());
+}
+
+}  // namespace
