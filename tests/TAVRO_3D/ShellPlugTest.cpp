@@ -75,6 +75,16 @@ TEST_F(ShellPlugTest, CurrentGlassesAreUnmirroredShownTheStartPanelAndSetUp) {
     EXPECT_TRUE(alerts().empty());
 }
 
+TEST_F(ShellPlugTest, AnOfferedApplicationUpdateStopsTheSetUp) {
+    mac_->backend().offerNewerVersion("99.0.0");
+    auto pair = glasses("TAVRO2_FW_V1.65");
+    plug(pair);
+    ASSERT_TRUE(runUntil([&] { return delegate().appUpdateView.get() != nullptr; }));
+    runFor(20);
+    EXPECT_EQ(shownPanel(), shell::Panel::Home);
+    EXPECT_EQ(countOf(commandsOf(pair), 0x0C, 4), 0u);
+}
+
 TEST_F(ShellPlugTest, FirstGenerationGlassesGetNoSecondGenerationCommands) {
     delegate().isOpen3D = false;
     auto pair = glasses("TAVRO_FW_V1.40", VirtualGlasses::firstGeneration());
