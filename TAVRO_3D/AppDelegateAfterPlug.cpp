@@ -59,7 +59,9 @@ bool sendSetUpCommands(AppDelegate& delegate, TavroVXServer& server, uint64_t ge
 
 }  // namespace
 
-void AppDelegate::startGlassSetup() { shell::startGlassSetupFor(*this, shell::plugGeneration()); }
+void AppDelegate::startGlassSetup() {
+    shell::startGlassSetupFor(*this, shell::plugGeneration());
+}
 
 void AppDelegate::waitForGlassDisplay() {
     shell::waitForGlassDisplayFor(*this, shell::plugGeneration());
@@ -130,8 +132,7 @@ void handleDfuCheckResultFor(AppDelegate& delegate, bool needsDfu, uint64_t gene
     if (delegate.isDfuUpdate.load()) {
         // The glasses came back after their update: the panel on screen shows the success.
         delegate.isDfuUpdate = false;
-        common::postNotification(common::AppIdentifier() + ".dfuUpdate_status",
-                                 fd::Value(true));
+        common::postNotification(common::AppIdentifier() + ".dfuUpdate_status", fd::Value(true));
         return;
     }
     auto server = glassServer(delegate);
