@@ -42,7 +42,9 @@ ui::ViewControllerPtr connectedPopoverController() {
     return AppDelegate::shared().glassConnectSuccessPopoverViewController.get();
 }
 
-ui::ViewControllerPtr makeExitScreen() { return std::make_shared<TavroExitAppViewController>(); }
+ui::ViewControllerPtr makeExitScreen() {
+    return std::make_shared<TavroExitAppViewController>();
+}
 
 void resetDfuView() {
     if (auto panel = AppDelegate::shared().dfuUpdateViewController.get()) panel->resetDfuView();

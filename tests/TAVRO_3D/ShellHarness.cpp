@@ -6,6 +6,8 @@
 #include <fstream>
 #include <future>
 
+#include "TAVRO_3D/TavroDFUUpdateViewController.h"
+#include "backend/TavroAppUpdateView.h"
 #include "backend/TavroFMDBManager.h"
 #include "common/GlobalHelpers.h"
 #include "common/TavroLocalizationHelper.h"
@@ -20,9 +22,7 @@
 #include "platform/ui/Application.h"
 #include "platform/ui/Popover.h"
 #include "platform/ui/StatusItem.h"
-#include "backend/TavroAppUpdateView.h"
 #include "platform/ui/Window.h"
-#include "TAVRO_3D/TavroDFUUpdateViewController.h"
 
 namespace fd = platform::foundation;
 

@@ -3,9 +3,8 @@
 #include <thread>
 
 #include "platform/ui/Application.h"
-#include "tests/TAVRO_3D/ShellHarness.h"
-
 #include "stereo3d/TavroDepthCustomManager.h"
+#include "tests/TAVRO_3D/ShellHarness.h"
 
 namespace {
 
