@@ -85,13 +85,14 @@ ScenarioRunner::~ScenarioRunner() {
     stop();
 }
 
+bool ScenarioRunner::isSetUp(const ScenarioStep& step) {
+    return step.action == Action::AnswerAlert || step.action == Action::Backend;
+}
+
 void ScenarioRunner::start() {
-    {
-        std::lock_guard lock(mutex_);
-        for (const auto& step : scenario_.steps) {
-            if (step.action != Action::AnswerAlert) break;
-            answers_.push_back({step.button, step.text});
-        }
+    for (const auto& step : scenario_.steps) {
+        if (!isSetUp(step)) break;
+        perform(step);
     }
     ui::Alert::setResponder([this](const ui::Alert& alert) { return answerAlert(alert); });
     thread_ = std::thread([this] { run(); });
@@ -126,9 +127,8 @@ std::shared_ptr<VirtualHidDevice> ScenarioRunner::device(const std::string& name
 void ScenarioRunner::run() {
     if (log_) log_->line("scenario \"" + scenario_.name + "\" starts");
     bool quitAsked = false;
-    size_t first = 0;  // the leading answers were queued by start()
-    while (first < scenario_.steps.size() && scenario_.steps[first].action == Action::AnswerAlert)
-        ++first;
+    size_t first = 0;  // start() has set the leading steps up
+    while (first < scenario_.steps.size() && isSetUp(scenario_.steps[first])) ++first;
     for (size_t i = first; i < scenario_.steps.size(); ++i) {
         const auto& step = scenario_.steps[i];
         bool stopped;

@@ -220,7 +220,7 @@ TEST_F(ShellLaunchTest, StatusItemClicksShowThePopoverOnlyForTheConnectedPanelOr
     click(platform::ui::EventType::LeftMouseUp);
     ASSERT_TRUE(popover->isShown());
     EXPECT_EQ(popover->contentViewController(), shell::connectedPopoverController());
-    EXPECT_EQ(popover->contentSize().width, 420);
+    EXPECT_EQ(popover->contentSize(), shell::connectedPopoverController()->view()->frame().size);
     delegate().glassStatus = false;
 }
 
@@ -230,12 +230,15 @@ TEST_F(ShellLaunchTest, AReopenBringsTheHiddenWindowBackAndChecksForUpdates) {
     auto window = delegate().window.get();
     window->close();
     EXPECT_FALSE(window->isVisible());
+    const size_t queries = mac_->backend().updateQueries().size();
     platform::ui::Application::shared().reopen();
     EXPECT_TRUE(window->isVisible());
     EXPECT_EQ(delegate().window.get(), window);  // the same window, never released
+    EXPECT_TRUE(runUntil([&] { return mac_->backend().updateQueries().size() == queries + 1; }));
     // With the window visible a reopen only brings it to the front.
     platform::ui::Application::shared().reopen();
-    EXPECT_TRUE(window->isVisible());
+    runFor(2);
+    EXPECT_EQ(mac_->backend().updateQueries().size(), queries + 1);
 }
 
 }  // namespace

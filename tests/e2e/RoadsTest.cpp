@@ -177,4 +177,24 @@ TEST(Roads, ThePrivacyScreenIsUndoneOnQuit) {
     EXPECT_EQ(AppDelegate::shared().privacyScreenLockButtonState.load(), 1);
 }
 
+TEST(Roads, AnUpdateOfferedByTheBackendStopsTheSetUp) {
+    GTEST_SKIP() << "waits for the start panel";
+    auto result = e2e::playScenario("backend-offers-update");
+    ASSERT_EQ(result.exitStatus, 0) << e2e::failuresOf(result);
+    EXPECT_EQ(timesShown(result, "TavroHomeStartViewController"), 0u);
+    EXPECT_TRUE(AppDelegate::shared().appUpdateView.get());
+}
+
+TEST(Roads, ABackendThatIsDownDoesNotStopTheSetUp) {
+    GTEST_SKIP() << "waits for the start panel";
+    auto result = e2e::playScenario("backend-down");
+    ASSERT_EQ(result.exitStatus, 0) << e2e::failuresOf(result);
+}
+
+TEST(Roads, ABackendThatHangsDoesNotStopTheSetUp) {
+    GTEST_SKIP() << "waits for the start panel";
+    auto result = e2e::playScenario("backend-hanging");
+    ASSERT_EQ(result.exitStatus, 0) << e2e::failuresOf(result);
+}
+
 }  // namespace
