@@ -93,6 +93,8 @@ TEST_F(ShellPlugTest, FirstGenerationGlassesGetNoSecondGenerationCommands) {
     runFor(3);
     const Commands commands = commandsOf(pair);
     EXPECT_GE(countOf(commands, 8, 1), 1u);
+    // Their version arrived, so the stored volume went to them.
+    EXPECT_GE(countOf(commands, 0x0B, 2), 1u);
     for (auto command :
          {std::pair<uint16_t, uint16_t>{0x0C, 1}, {1, 9}, {0x0C, 4}, {5, 2}, {6, 0}}) {
         EXPECT_EQ(countOf(commands, command.first, command.second), 0u) << command.first;
