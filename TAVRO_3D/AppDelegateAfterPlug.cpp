@@ -59,7 +59,9 @@ bool sendSetUpCommands(AppDelegate& delegate, TavroVXServer& server, uint64_t ge
 
 }  // namespace
 
-void AppDelegate::startGlassSetup() { shell::startGlassSetupFor(*this, shell::plugGeneration()); }
+void AppDelegate::startGlassSetup() {
+    shell::startGlassSetupFor(*this, shell::plugGeneration());
+}
 
 void AppDelegate::waitForGlassDisplay() {
     shell::waitForGlassDisplayFor(*this, shell::plugGeneration());
@@ -117,30 +119,38 @@ void waitForGlassDisplayFor(AppDelegate& delegate, uint64_t generation) {
     server->checkDfuUpdate(handler);
 }
 
-void handleDfuCheckResultFor(AppDelegate& delegate, bool needsDfu, uint64_t generation) {
+namespace {
+
+// The firmware decision's steps; true when the glasses' volume is to be followed.
+bool setUpAfterDfuCheck(AppDelegate& delegate, bool needsDfu, uint64_t generation) {
     PlugSequenceScope running;
-    if (!plugIsCurrent(generation)) return;
+    if (!plugIsCurrent(generation)) return false;
     if (needsDfu) {
         delegate.isDfuUpdate = true;
         fd::mainQueue()->async([&delegate, generation] {
             if (plugIsCurrent(generation)) delegate.showFirmwareUpdatePanel();
         });
-        return;
+        return false;
     }
     if (delegate.isDfuUpdate.load()) {
         // The glasses came back after their update: the panel on screen shows the success.
         delegate.isDfuUpdate = false;
-        common::postNotification(common::AppIdentifier() + ".dfuUpdate_status",
-                                 fd::Value(true));
-        return;
+        common::postNotification(common::AppIdentifier() + ".dfuUpdate_status", fd::Value(true));
+        return false;
     }
     auto server = glassServer(delegate);
-    if (!server) return;
+    if (!server) return false;
     showStartPanel(delegate, generation);
-    if (!sendSetUpCommands(delegate, *server, generation)) return;
-    if (delegate.checkExtendedDisplay() && server->glassGeneration() == 2) {
-        addAudioOutputVolumeListener();
-    }
+    if (!sendSetUpCommands(delegate, *server, generation)) return false;
+    return delegate.checkExtendedDisplay() && server->glassGeneration() == 2;
+}
+
+}  // namespace
+
+void handleDfuCheckResultFor(AppDelegate& delegate, bool needsDfu, uint64_t generation) {
+    // Outside the sequence's scope: the listener waits for the glasses' audio device for as
+    // long as the glasses stay, and the quit must not wait for that.
+    if (setUpAfterDfuCheck(delegate, needsDfu, generation)) addAudioOutputVolumeListener();
 }
 
 }  // namespace shell

@@ -26,7 +26,9 @@ std::shared_ptr<TavroVXServer> glassServer(const AppDelegate& delegate) {
     return std::dynamic_pointer_cast<TavroVXServer>(delegate.vxServer.get());
 }
 
-uint64_t plugGeneration() { return gPlugGeneration.load(); }
+uint64_t plugGeneration() {
+    return gPlugGeneration.load();
+}
 
 uint64_t advancePlugGeneration() {
     uint64_t generation = 0;
@@ -52,10 +54,16 @@ bool sleepWhileCurrent(double seconds, uint64_t generation) {
     return plugIsCurrent(generation);
 }
 
-PlugSequenceScope::PlugSequenceScope() { ++gRunningSequences; }
-PlugSequenceScope::~PlugSequenceScope() { --gRunningSequences; }
+PlugSequenceScope::PlugSequenceScope() {
+    ++gRunningSequences;
+}
+PlugSequenceScope::~PlugSequenceScope() {
+    --gRunningSequences;
+}
 
-void allowPlugSequences() { gSequencesEnded = false; }
+void allowPlugSequences() {
+    gSequencesEnded = false;
+}
 
 void endPlugSequences() {
     gSequencesEnded = true;

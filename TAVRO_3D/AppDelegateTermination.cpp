@@ -33,7 +33,9 @@ void stopGlassMonitorThread(AppDelegate& delegate) {
 
 }  // namespace
 
-bool AppDelegate::applicationShouldTerminate() { return true; }
+bool AppDelegate::applicationShouldTerminate() {
+    return true;
+}
 
 void AppDelegate::applicationWillTerminate() {
     // No after-plug sequence may outlive the process's state.
@@ -42,7 +44,9 @@ void AppDelegate::applicationWillTerminate() {
     stopGlassMonitorThread(*this);
 }
 
-void AppDelegate::exitAppWithIsRecover(bool) { exitCleanup(); }
+void AppDelegate::exitAppWithIsRecover(bool) {
+    exitCleanup();
+}
 
 void AppDelegate::exitCleanup() {
     restoreBuiltinBrightnessBeforeQuit();

@@ -42,12 +42,14 @@ TavroDepthCustomManager& TavroDepthCustomManager::shared() {
 }
 
 std::shared_ptr<TavroDepthCustomManager> TavroDepthCustomManager::sharedPointer() {
-    static const std::shared_ptr<TavroDepthCustomManager> instance = [] {
-        std::shared_ptr<TavroDepthCustomManager> made(new TavroDepthCustomManager());
-        DepthCaptureControl::install(made);
+    // Never released: its window and views must not be torn down after the interface's
+    // own statics at exit.
+    static const auto* instance = [] {
+        auto* made = new std::shared_ptr<TavroDepthCustomManager>(new TavroDepthCustomManager());
+        DepthCaptureControl::install(*made);
         return made;
     }();
-    return instance;
+    return *instance;
 }
 
 TavroDepthCustomManager::TavroDepthCustomManager()
@@ -169,9 +171,10 @@ void TavroDepthCustomManager::stopAI3D() {
     }
     auto window = depthWindow();
     if (!window) return;
-    auto controller = deopth3DViewController();
-    mainQueue()->async([this, window, controller, stop] {
-        if (controller) controller->stopCapture();
+    // The capture stops at once, not with the window: at quit the main queue may not run
+    // again, and the capture's threads must not outlive the run.
+    if (auto controller = deopth3DViewController()) controller->stopCapture();
+    mainQueue()->async([this, window, stop] {
         window->exitFullScreen();
         // Scheduled, not slept: the main thread goes on meanwhile.
         mainQueue()->asyncAfterSeconds(kCloseDelaySeconds, [this, window, stop] {

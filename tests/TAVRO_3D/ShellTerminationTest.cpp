@@ -3,9 +3,8 @@
 #include <thread>
 
 #include "platform/ui/Application.h"
-#include "tests/TAVRO_3D/ShellHarness.h"
-
 #include "stereo3d/TavroDepthCustomManager.h"
+#include "tests/TAVRO_3D/ShellHarness.h"
 
 namespace {
 
@@ -44,7 +43,6 @@ TEST_F(ShellTerminationTest, QuitWithGlassesSwitchesThemTo2DAndStoresTheUsage) {
 }
 
 TEST_F(ShellTerminationTest, QuitWithoutGlassesStoresOnlyTheDuration) {
-    standins::reset();
     delegate().applicationWillTerminate();
     EXPECT_EQ(storedEvents(), std::vector<int64_t>{2});
 }
