@@ -15,8 +15,6 @@ namespace fd = platform::foundation;
 
 namespace {
 
-void sleepSeconds(double seconds) { fd::Clock::current().sleepForSeconds(seconds); }
-
 // Looks once at the screens: remembers the built-in one and the glasses one (the last
 // match wins); true when a glasses screen is there.
 bool lookForGlassScreen(AppDelegate& delegate) {
@@ -47,16 +45,13 @@ void showStartPanel(AppDelegate& delegate, uint64_t generation) {
 bool sendSetUpCommands(AppDelegate& delegate, TavroVXServer& server, uint64_t generation) {
     if (!shell::plugIsCurrent(generation)) return false;
     server.setImmersion(server.getImmersion(), true);
-    sleepSeconds(0.05);
-    if (!shell::plugIsCurrent(generation)) return false;
+    if (!shell::sleepWhileCurrent(0.05, generation)) return false;
     server.getIMUOffSetNew();
-    sleepSeconds(0.05);
-    sleepSeconds(0.05);
-    if (!shell::plugIsCurrent(generation)) return false;
+    if (!shell::sleepWhileCurrent(0.05, generation)) return false;
+    if (!shell::sleepWhileCurrent(0.05, generation)) return false;
     server.getLightSensorWearInfo();
     if (delegate.isOpen3D.load()) {
-        sleepSeconds(0.05);
-        if (!shell::plugIsCurrent(generation)) return false;
+        if (!shell::sleepWhileCurrent(0.05, generation)) return false;
         server.setLightSensorWearDetection(true);
     }
     return shell::plugIsCurrent(generation);
@@ -64,7 +59,9 @@ bool sendSetUpCommands(AppDelegate& delegate, TavroVXServer& server, uint64_t ge
 
 }  // namespace
 
-void AppDelegate::startGlassSetup() { shell::startGlassSetupFor(*this, shell::plugGeneration()); }
+void AppDelegate::startGlassSetup() {
+    shell::startGlassSetupFor(*this, shell::plugGeneration());
+}
 
 void AppDelegate::waitForGlassDisplay() {
     shell::waitForGlassDisplayFor(*this, shell::plugGeneration());
@@ -89,6 +86,7 @@ void startGlassSetupFor(AppDelegate& delegate, uint64_t generation) {
 }
 
 void waitForGlassDisplayFor(AppDelegate& delegate, uint64_t generation) {
+    PlugSequenceScope running;
     auto server = glassServer(delegate);
     if (!server) return;
 
@@ -97,21 +95,20 @@ void waitForGlassDisplayFor(AppDelegate& delegate, uint64_t generation) {
     if (!connectedDeviceIsBootloader(delegate)) {
         while (!cancelMirroring(true, true)) {
             if (!plugIsCurrent(generation)) return;
-            sleepSeconds(1.25);
+            if (!sleepWhileCurrent(1.25, generation)) return;
         }
         const int lookLimit = delegate.isCPUARM.load() ? 5 : 15;
         for (int looks = 0;; ++looks) {
-            if (!plugIsCurrent(generation)) return;
-            sleepSeconds(1);
+            if (!sleepWhileCurrent(1, generation)) return;
             if (lookForGlassScreen(delegate) || looks == lookLimit) break;
         }
     }
 
     int polls = 0;
-    while (delegate.glassVersion.get().find(common::kGlassVersionMissing) != std::string::npos) {
+    while (plugIsCurrent(generation) &&
+           delegate.glassVersion.get().find(common::kGlassVersionMissing) != std::string::npos) {
         if (connectedDeviceIsBootloader(delegate)) break;
-        if (!plugIsCurrent(generation)) return;
-        sleepSeconds(0.25);
+        if (!sleepWhileCurrent(0.25, generation)) return;
         if (++polls == 8) {
             server->getTavroGlassFirmwareVersion();
             polls = 0;
@@ -122,29 +119,38 @@ void waitForGlassDisplayFor(AppDelegate& delegate, uint64_t generation) {
     server->checkDfuUpdate(handler);
 }
 
-void handleDfuCheckResultFor(AppDelegate& delegate, bool needsDfu, uint64_t generation) {
-    if (!plugIsCurrent(generation)) return;
+namespace {
+
+// The firmware decision's steps; true when the glasses' volume is to be followed.
+bool setUpAfterDfuCheck(AppDelegate& delegate, bool needsDfu, uint64_t generation) {
+    PlugSequenceScope running;
+    if (!plugIsCurrent(generation)) return false;
     if (needsDfu) {
         delegate.isDfuUpdate = true;
         fd::mainQueue()->async([&delegate, generation] {
             if (plugIsCurrent(generation)) delegate.showFirmwareUpdatePanel();
         });
-        return;
+        return false;
     }
     if (delegate.isDfuUpdate.load()) {
         // The glasses came back after their update: the panel on screen shows the success.
         delegate.isDfuUpdate = false;
-        common::postNotification(common::AppIdentifier() + ".dfuUpdate_status",
-                                 fd::Value(true));
-        return;
+        common::postNotification(common::AppIdentifier() + ".dfuUpdate_status", fd::Value(true));
+        return false;
     }
     auto server = glassServer(delegate);
-    if (!server) return;
+    if (!server) return false;
     showStartPanel(delegate, generation);
-    if (!sendSetUpCommands(delegate, *server, generation)) return;
-    if (delegate.checkExtendedDisplay() && server->glassGeneration() == 2) {
-        addAudioOutputVolumeListener();
-    }
+    if (!sendSetUpCommands(delegate, *server, generation)) return false;
+    return delegate.checkExtendedDisplay() && server->glassGeneration() == 2;
+}
+
+}  // namespace
+
+void handleDfuCheckResultFor(AppDelegate& delegate, bool needsDfu, uint64_t generation) {
+    // Outside the sequence's scope: the listener waits for the glasses' audio device for as
+    // long as the glasses stay, and the quit must not wait for that.
+    if (setUpAfterDfuCheck(delegate, needsDfu, generation)) addAudioOutputVolumeListener();
 }
 
 }  // namespace shell

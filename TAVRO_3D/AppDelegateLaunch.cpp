@@ -123,6 +123,7 @@ void AppDelegate::applicationDidFinishLaunching() {
 
 void AppDelegate::runLaunchSequence() {
     init();
+    shell::allowPlugSequences();
     shell::startAppMonitor(*this);
     common::TavroLog::logMessage("=== App Start ===");
 

@@ -16,10 +16,10 @@ constexpr unsigned kFullScreenPrimary = 1u << 7;
 void AppDelegate::showMainWindow() {
     auto mainWindow = window.get();
     if (!mainWindow) {
-        mainWindow = ui::Window::make(
-            {{0, 0}, {kMainWindowWidth, kMainWindowHeight}},
-            ui::WindowStyleTitled | ui::WindowStyleClosable | ui::WindowStyleMiniaturizable |
-                ui::WindowStyleFullSizeContentView);
+        mainWindow = ui::Window::make({{0, 0}, {kMainWindowWidth, kMainWindowHeight}},
+                                      ui::WindowStyleTitled | ui::WindowStyleClosable |
+                                          ui::WindowStyleMiniaturizable |
+                                          ui::WindowStyleFullSizeContentView);
         mainWindow->setTitlebarAppearsTransparent(true);
         if (auto* zoom = mainWindow->standardWindowButton(ui::WindowButton::Zoom)) {
             zoom->setEnabled(false);

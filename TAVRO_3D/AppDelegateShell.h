@@ -26,6 +26,25 @@ uint64_t plugGeneration();
 uint64_t advancePlugGeneration();
 // True while `generation` is the current one and the glasses are connected.
 bool plugIsCurrent(uint64_t generation);
+// Sleeps `seconds` of clock time, waking early when the generation changes; answers
+// plugIsCurrent afterwards.
+bool sleepWhileCurrent(double seconds, uint64_t generation);
+
+// Marks the thread's after-plug sequence as running for its life, so that the quit can
+// wait for every sequence to end before the process's state goes away.
+class PlugSequenceScope {
+  public:
+    PlugSequenceScope();
+    ~PlugSequenceScope();
+    PlugSequenceScope(const PlugSequenceScope&) = delete;
+    PlugSequenceScope& operator=(const PlugSequenceScope&) = delete;
+};
+// Ends every after-plug sequence for good (the quit): none goes on or starts afterwards.
+// Waits until they have returned, running the main queue meanwhile when called on the main
+// thread.
+void endPlugSequences();
+// Launch: sequences may run (again).
+void allowPlugSequences();
 
 // The glasses server's firmware decision for one plug-in, handed to the delegate.
 class PlugDfuCheckHandler final : public DfuCheckResultHandler {

@@ -30,10 +30,9 @@ void AppDelegate::setUpStatusItem() {
         if (number && platform::screens::displayIsBuiltin(*number)) builtinDisplayID = *number;
     }
 
-    ui::Application::shared().addGlobalMonitor(ui::eventMask(ui::EventType::LeftMouseDown),
-                                               [this](const ui::Event&) {
-                                                   closePopoverOnOutsideClick();
-                                               });
+    ui::Application::shared().addGlobalMonitor(
+        ui::eventMask(ui::EventType::LeftMouseDown),
+        [this](const ui::Event&) { closePopoverOnOutsideClick(); });
 
     if (!firstPopover.get()) {
         auto popover = ui::Popover::make();
@@ -51,8 +50,9 @@ void AppDelegate::setUpStatusItem() {
         appMenu.set(menu);
     }
     menu->setDelegate(&shell::statusMenuDelegate());
-    menu->addItemWithTitle(platform::foundation::Bundle::main().localizedStringForKey("退出TAVRO 3D"),
-                           [](ui::MenuItem&) { ui::Application::shared().terminate(); }, "Q");
+    menu->addItemWithTitle(
+        platform::foundation::Bundle::main().localizedStringForKey("退出TAVRO 3D"),
+        [](ui::MenuItem&) { ui::Application::shared().terminate(); }, "Q");
 }
 
 void AppDelegate::choosePopoverContent() {

@@ -33,14 +33,20 @@ void stopGlassMonitorThread(AppDelegate& delegate) {
 
 }  // namespace
 
-bool AppDelegate::applicationShouldTerminate() { return true; }
+bool AppDelegate::applicationShouldTerminate() {
+    return true;
+}
 
 void AppDelegate::applicationWillTerminate() {
+    // No after-plug sequence may outlive the process's state.
+    shell::endPlugSequences();
     if (!isAppOpen.load()) exitCleanup();
     stopGlassMonitorThread(*this);
 }
 
-void AppDelegate::exitAppWithIsRecover(bool) { exitCleanup(); }
+void AppDelegate::exitAppWithIsRecover(bool) {
+    exitCleanup();
+}
 
 void AppDelegate::exitCleanup() {
     restoreBuiltinBrightnessBeforeQuit();

@@ -13,9 +13,13 @@ void recordUsageEvent(BehaviorEventType type, bool store) {
     TavroUserBehaviorReporting::shared()->recordEvent(type, store);
 }
 
-void createUsageTable() { TavroFMDBManager::shareManager().createFMDBTable(); }
+void createUsageTable() {
+    TavroFMDBManager::shareManager().createFMDBTable();
+}
 
-void finishUsageTableWrites() { TavroFMDBManager::shareManager().drainDatabaseQueue(); }
+void finishUsageTableWrites() {
+    TavroFMDBManager::shareManager().drainDatabaseQueue();
+}
 
 void uploadStoredUsageEvents() {
     TavroFMDBManager::selectedUserBehaviorTableCompletion(

@@ -1,5 +1,6 @@
 #include "TAVRO_3D/TavroHomeStartViewController.h"
 
+#include "TAVRO_3D/TavroGlassConnectSuccessViewController.h"
 #include "TAVRO_3D/Widgets/ColorFromHex.h"
 #include "appstate/AppDelegate.h"
 #include "display/ScreenRecognition.h"
@@ -11,12 +12,6 @@
 #include "platform/foundation/OperationQueue.h"
 #include "platform/ui/Window.h"
 #include "stereo3d/TavroDepthCustomManager.h"
-
-#if __has_include("TAVRO_3D/TavroGlassConnectSuccessViewController.h")
-#include "TAVRO_3D/TavroGlassConnectSuccessViewController.h"
-#define TAVRO_HAS_CONNECTED_PANEL 1
-#endif
-
 
 namespace fdn = platform::foundation;
 namespace ui = platform::ui;
@@ -134,11 +129,9 @@ void TavroHomeStartViewController::handleConnectResult(const fdn::Notification& 
         setHidden(connectErrorLabel, true);
         setHidden(connectErrorTipsLabel, true);
         if (glassesPresent) {
-#ifdef TAVRO_HAS_CONNECTED_PANEL
             if (auto window = delegate.window.get()) {
                 window->setContentViewController(delegate.glassConnectSuccessViewController.get());
             }
-#endif
             if (delegate.privacyScreenLockButtonState.load() == 1) delegate.closeBuiltinBrightness();
         }
     } else {

@@ -3,8 +3,11 @@
 #include "common/TavroFirmwareVersions.h"
 
 AppDelegate& AppDelegate::shared() {
-    static AppDelegate instance;
-    return instance;
+    // Lives until the process ends and is never destroyed: its panels and managers hold
+    // registrations in other process-wide registries, which static destruction may already
+    // have taken down when it would reach the delegate.
+    static auto* instance = new AppDelegate;
+    return *instance;
 }
 
 AppDelegate::AppDelegate()

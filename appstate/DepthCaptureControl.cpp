@@ -4,8 +4,9 @@
 
 namespace {
 Guarded<std::shared_ptr<DepthCaptureControl>>& slot() {
-    static Guarded<std::shared_ptr<DepthCaptureControl>> control;
-    return control;
+    // Never destroyed: what it holds lives for the whole run.
+    static auto* control = new Guarded<std::shared_ptr<DepthCaptureControl>>();
+    return *control;
 }
 }  // namespace
 

@@ -21,7 +21,7 @@ class TavroSystemSleepOrPowerOn {
     // released.
     static TavroSystemSleepOrPowerOn& shared();
 
-    TavroSystemSleepOrPowerOn();
+    // Releases the power assertion when one is held (none is ever taken here).
     ~TavroSystemSleepOrPowerOn();
     TavroSystemSleepOrPowerOn(const TavroSystemSleepOrPowerOn&) = delete;
     TavroSystemSleepOrPowerOn& operator=(const TavroSystemSleepOrPowerOn&) = delete;
@@ -44,6 +44,9 @@ class TavroSystemSleepOrPowerOn {
     void handleScreensWake();
 
   private:
+    // Only shared() makes one: the observers hold the instance for the rest of the run.
+    TavroSystemSleepOrPowerOn();
+
     std::atomic<bool> isSleep_{false};
     std::atomic<bool> isDeepSleep_{false};
     std::atomic<uint32_t> assertionID_{0};

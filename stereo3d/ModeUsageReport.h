@@ -3,7 +3,6 @@
 // through the backend's usage reporting. Any thread.
 
 #include <cstdint>
-#include <functional>
 
 // `seconds`: how long the mode was in use.
 void reportModeUsage(int64_t mode, double seconds);

@@ -10,6 +10,7 @@
 #include "platform/foundation/Bundle.h"
 #include "platform/foundation/Dispatch.h"
 #include "platform/foundation/NotificationCenter.h"
+#include "platform/screens/Reconfiguration.h"
 #include "platform/ui/Screen.h"
 #include "platform/ui/Window.h"
 #include "stereo3d/TavroDepth3DViewController.h"
@@ -41,16 +42,30 @@ TavroDepthCustomManager& TavroDepthCustomManager::shared() {
 }
 
 std::shared_ptr<TavroDepthCustomManager> TavroDepthCustomManager::sharedPointer() {
-    static const std::shared_ptr<TavroDepthCustomManager> instance = [] {
-        std::shared_ptr<TavroDepthCustomManager> made(new TavroDepthCustomManager());
-        DepthCaptureControl::install(made);
+    // Never released: its window and views must not be torn down after the interface's
+    // own statics at exit.
+    static const auto* instance = [] {
+        auto* made = new std::shared_ptr<TavroDepthCustomManager>(new TavroDepthCustomManager());
+        DepthCaptureControl::install(*made);
         return made;
     }();
-    return instance;
+    return *instance;
 }
 
 TavroDepthCustomManager::TavroDepthCustomManager()
-    : deopth3DViewController_(std::make_shared<TavroDepth3DViewController>()) {}
+    : deopth3DViewController_(std::make_shared<TavroDepth3DViewController>()) {
+    // A full-screen window covers its screen: when the glasses screen changes its mode
+    // (3D on or off), the AI-3D window follows. Runs on the main thread.
+    platform::screens::registerReconfigurationCallback([this](uint32_t, uint32_t) {
+        auto window = depthWindow();
+        if (!window || !window->fullScreenDisplay()) return;
+        for (const auto& screen : platform::ui::Screen::screens()) {
+            if (screen.displayId == *window->fullScreenDisplay() && screen.frame != window->frame()) {
+                window->enterFullScreen(screen);
+            }
+        }
+    });
+}
 
 void TavroDepthCustomManager::armWatchdog() {
     std::lock_guard lock(watchdogMutex_);
@@ -156,9 +171,10 @@ void TavroDepthCustomManager::stopAI3D() {
     }
     auto window = depthWindow();
     if (!window) return;
-    auto controller = deopth3DViewController();
-    mainQueue()->async([this, window, controller, stop] {
-        if (controller) controller->stopCapture();
+    // The capture stops at once, not with the window: at quit the main queue may not run
+    // again, and the capture's threads must not outlive the run.
+    if (auto controller = deopth3DViewController()) controller->stopCapture();
+    mainQueue()->async([this, window, stop] {
         window->exitFullScreen();
         // Scheduled, not slept: the main thread goes on meanwhile.
         mainQueue()->asyncAfterSeconds(kCloseDelaySeconds, [this, window, stop] {

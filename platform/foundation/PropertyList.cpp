@@ -100,6 +100,16 @@ class Reader {
                 return result;
             }
         }
+        // The XML parser lets control characters through, but a well-formed file cannot
+        // hold them, and what was read here must be writable again.
+        for (char c : result.value) {
+            const auto byte = static_cast<unsigned char>(c);
+            if (byte < 0x20 && byte != '\t' && byte != '\n' && byte != '\r') {
+                result.error = plistError(kPlistBadValue, std::string("<") + node.name() +
+                                                              "> holds a control character");
+                return result;
+            }
+        }
         return result;
     }
 

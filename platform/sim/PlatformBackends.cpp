@@ -8,6 +8,7 @@
 #include "platform/foundation/Workspace.h"
 #include "platform/hid/HidApi.h"
 #include "platform/hid/SerialPorts.h"
+#include "platform/net/BackendHosts.h"
 #include "platform/screens/DisplayServer.h"
 #include "platform/ui/Screen.h"
 
@@ -57,6 +58,7 @@ std::variant<std::unique_ptr<PlatformBackends>, foundation::Error> PlatformBacke
         // Not the interface's default screen: this machine has no display server of ours.
         ui::setScreenSource(std::make_shared<ui::FixedScreenSource>(std::vector<ui::Screen>{}));
         hid::setHidApi(hid::makeHidApi(hid::HidApiBackend::Real));
+        net::BackendHosts::setCurrent(net::BackendHosts::deployment());
     }
     return backends;
 }

@@ -5,6 +5,7 @@
 #include <nlohmann/json.hpp>
 
 #include "platform/foundation/FileSystem.h"
+#include "platform/sim/SimBackendServer.h"
 
 namespace platform::sim {
 
@@ -26,7 +27,9 @@ const std::map<std::string, Action>& actionNames() {
         {"wake", Action::Wake},          {"reopen", Action::Reopen},
         {"answerAlert", Action::AnswerAlert}, {"expectPanel", Action::ExpectPanel},
         {"expectAlert", Action::ExpectAlert}, {"expectLog", Action::ExpectLog},
-        {"quit", Action::Quit},
+        {"expectFirmware", Action::ExpectFirmware},
+        {"quit", Action::Quit},          {"backend", Action::Backend},
+        {"activateApp", Action::ActivateApp}, {"quitApp", Action::QuitApp},
     };
     return names;
 }
@@ -130,6 +133,13 @@ std::optional<foundation::Error> parseStep(const json& entry, ScenarioStep& step
             if (!readText(entry, "message", step.text, false)) return wrong("message is a text");
             break;
         }
+        case Action::ExpectFirmware:
+            if (!readText(entry, "device", step.device, true)) return wrong("device is a text");
+            if (!readText(entry, "firmware", step.text, true)) return wrong("firmware is a text");
+            step.seconds = 10;
+            if (!readSeconds(entry, "within", step.seconds, false))
+                return wrong("within is a number of seconds");
+            break;
         case Action::ExpectPanel:
         case Action::ExpectAlert:
         case Action::ExpectLog: {
@@ -142,6 +152,23 @@ std::optional<foundation::Error> parseStep(const json& entry, ScenarioStep& step
                 return wrong("within is a number of seconds");
             break;
         }
+        case Action::Backend: {
+            if (!readText(entry, "mode", step.backendMode, false) ||
+                !readText(entry, "offerVersion", step.offerVersion, false) ||
+                !readText(entry, "releaseNote", step.releaseNote, false)) {
+                return wrong("mode, offerVersion and releaseNote are texts");
+            }
+            if (!step.backendMode.empty() && !SimBackendServer::modeNamed(step.backendMode))
+                return wrong("unknown mode " + step.backendMode);
+            if (step.backendMode.empty() && step.offerVersion.empty())
+                return wrong("names a mode or a version to offer");
+            break;
+        }
+        case Action::ActivateApp:
+        case Action::QuitApp:
+            if (!readText(entry, "name", step.text, true) || step.text.empty())
+                return wrong("name is a text");
+            break;
         case Action::Lock:
         case Action::Unlock:
         case Action::Sleep:

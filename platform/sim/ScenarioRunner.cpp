@@ -55,9 +55,20 @@ std::string describe(const ScenarioStep& step) {
         case Action::ExpectPanel: return "expect panel " + step.text;
         case Action::ExpectAlert: return "expect alert \"" + step.text + "\"";
         case Action::ExpectLog: return "expect log line \"" + step.text + "\"";
+        case Action::ExpectFirmware: return "expect " + step.device + " at firmware " + step.text;
         case Action::Quit: return "quit";
+        case Action::Backend:
+            return "backend" + (step.backendMode.empty() ? "" : " " + step.backendMode) +
+                   (step.offerVersion.empty() ? "" : " offering " + step.offerVersion);
+        case Action::ActivateApp: return "activate " + step.text;
+        case Action::QuitApp: return "quit " + step.text;
     }
     return "?";
+}
+
+void steerBackend(SimBackendServer& backend, const ScenarioStep& step) {
+    if (auto mode = SimBackendServer::modeNamed(step.backendMode)) backend.setMode(*mode);
+    if (!step.offerVersion.empty()) backend.offerNewerVersion(step.offerVersion, step.releaseNote);
 }
 
 }  // namespace
@@ -75,13 +86,14 @@ ScenarioRunner::~ScenarioRunner() {
     stop();
 }
 
+bool ScenarioRunner::isSetUp(const ScenarioStep& step) {
+    return step.action == Action::AnswerAlert || step.action == Action::Backend;
+}
+
 void ScenarioRunner::start() {
-    {
-        std::lock_guard lock(mutex_);
-        for (const auto& step : scenario_.steps) {
-            if (step.action != Action::AnswerAlert) break;
-            answers_.push_back({step.button, step.text});
-        }
+    for (const auto& step : scenario_.steps) {
+        if (!isSetUp(step)) break;
+        perform(step);
     }
     ui::Alert::setResponder([this](const ui::Alert& alert) { return answerAlert(alert); });
     thread_ = std::thread([this] { run(); });
@@ -116,9 +128,8 @@ std::shared_ptr<VirtualHidDevice> ScenarioRunner::device(const std::string& name
 void ScenarioRunner::run() {
     if (log_) log_->line("scenario \"" + scenario_.name + "\" starts");
     bool quitAsked = false;
-    size_t first = 0;  // the leading answers were queued by start()
-    while (first < scenario_.steps.size() && scenario_.steps[first].action == Action::AnswerAlert)
-        ++first;
+    size_t first = 0;  // start() has set the leading steps up
+    while (first < scenario_.steps.size() && isSetUp(scenario_.steps[first])) ++first;
     for (size_t i = first; i < scenario_.steps.size(); ++i) {
         const auto& step = scenario_.steps[i];
         bool stopped;
@@ -235,10 +246,20 @@ bool ScenarioRunner::perform(const ScenarioStep& step) {
         case Action::ExpectPanel:
         case Action::ExpectAlert:
         case Action::ExpectLog:
+        case Action::ExpectFirmware:
             return expect(step);
         case Action::Quit:
             foundation::mainQueue()->async(
                 options_.quit ? options_.quit : quitApplication);
+            return true;
+        case Action::Backend:
+            steerBackend(mac_.backend(), step);
+            return true;
+        case Action::ActivateApp:
+            mac_.activateApplication(step.text);
+            return true;
+        case Action::QuitApp:
+            mac_.terminateApplication(step.text);
             return true;
     }
     return false;
@@ -346,12 +367,17 @@ bool ScenarioRunner::expect(const ScenarioStep& step) {
             }
             return false;
         });
+    } else if (step.action == Action::ExpectFirmware) {
+        auto glasses = std::dynamic_pointer_cast<VirtualGlasses>(device(step.device));
+        met = glasses && waitFor(step.seconds, [&] {
+                  return glasses->firmwareVersion() == step.text && mac_.usbBus().isPlugged(*glasses);
+              });
     } else {
         met = waitFor(step.seconds, [&] { return logHolds(step.text); });
     }
     if (!met) {
         std::string seen;
-        if (screen_ && step.action != Action::ExpectLog) {
+        if (screen_ && (step.action == Action::ExpectPanel || step.action == Action::ExpectAlert)) {
             const auto record = screen_->record();
             for (const auto& p : step.action == Action::ExpectPanel ? record.panels : record.alerts)
                 seen += (seen.empty() ? "" : ", ") + p;

@@ -56,6 +56,8 @@ class ScenarioRunner {
 
   private:
     void run();
+    // Steps that set the scene up at once (answers, the backend's behaviour).
+    static bool isSetUp(const ScenarioStep& step);
     bool perform(const ScenarioStep& step);
     bool plug(const ScenarioStep& step);
     bool unplug(const ScenarioStep& step);

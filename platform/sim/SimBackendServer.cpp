@@ -132,6 +132,16 @@ SimBackendServer::SimBackendServer() : state_(std::make_shared<State>()) {
 
 SimBackendServer::~SimBackendServer() { stop(); }
 
+std::optional<SimBackendServer::Mode> SimBackendServer::modeNamed(std::string_view name) {
+    if (name == "normal") return Mode::Normal;
+    if (name == "fail") return Mode::Fail;
+    if (name == "hang") return Mode::Hang;
+    if (name == "garbage") return Mode::Garbage;
+    if (name == "424") return Mode::Status424;
+    if (name == "envelopeError") return Mode::EnvelopeError;
+    return std::nullopt;
+}
+
 void SimBackendServer::stop() {
     {
         std::lock_guard lock(state_->mutex);

@@ -13,7 +13,9 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/foundation/Clock.h"
@@ -34,6 +36,9 @@ class SimBackendServer {
         Status424,      // HTTP 424 with an error envelope
         EnvelopeError,  // HTTP 200 with an envelope whose code is not 200
     };
+
+    // "normal", "fail", "hang", "garbage", "424", "envelopeError"; none for another name.
+    static std::optional<Mode> modeNamed(std::string_view name);
 
     struct Release {
         std::string version;

@@ -66,12 +66,16 @@ std::shared_ptr<PixelBuffer> renderScreen(const ui::Screen& screen,
     }
     auto buffer = std::make_shared<PixelBuffer>(width, height, width * 4);
     buffer->lockBaseAddress();
+    // The words are 0xAARRGGBB: in memory the BGRA bytes a capture hands over.
+    std::vector<size_t> columns(width);
+    for (size_t x = 0; x < width; ++x) columns[x] = x * screenWidth / width;
     for (size_t y = 0; y < height; ++y) {
         uint32_t* out = rowOf(*buffer, y);
-        const size_t sourceRow = y * screenHeight / height;
-        for (size_t x = 0; x < width; ++x) {
-            // The words are 0xAARRGGBB: in memory the BGRA bytes a capture hands over.
-            out[x] = canvas[sourceRow * screenWidth + x * screenWidth / width];
+        const uint32_t* in = &canvas[(y * screenHeight / height) * screenWidth];
+        if (width == screenWidth) {
+            std::memcpy(out, in, width * 4);
+        } else {
+            for (size_t x = 0; x < width; ++x) out[x] = in[columns[x]];
         }
     }
     buffer->unlockBaseAddress();
@@ -98,16 +102,21 @@ void SimDisplayFrames::drawTestPattern(PixelBuffer& buffer, double seconds) {
     if (width == 0 || height == 0) return;
     const size_t barWidth = std::max<size_t>(1, width / kPatternBars);
     const size_t shift = size_t(std::llround(std::fmod(seconds, double(kPatternBars)) * double(barWidth)));
+    // Each column's bar colour, then each row darkened: darker towards the top, so that
+    // the picture has a vertical gradient as well.
+    std::vector<uint32_t> colours(width);
+    for (size_t x = 0; x < width; ++x) {
+        colours[x] = kPatternColours[((x + width - shift % width) / barWidth) % kPatternBars];
+    }
     buffer.lockBaseAddress();
     for (size_t y = 0; y < height; ++y) {
         uint32_t* out = rowOf(buffer, y);
-        // Darker towards the top, so that the picture has a vertical gradient as well.
         const uint32_t shade = uint32_t(96 + 159 * y / std::max<size_t>(1, height - 1));
         for (size_t x = 0; x < width; ++x) {
-            uint32_t colour = kPatternColours[((x + width - shift % width) / barWidth) % kPatternBars];
-            uint32_t r = (colour >> 16 & 0xFF) * shade / 255;
-            uint32_t g = (colour >> 8 & 0xFF) * shade / 255;
-            uint32_t b = (colour & 0xFF) * shade / 255;
+            const uint32_t colour = colours[x];
+            const uint32_t r = (colour >> 16 & 0xFF) * shade >> 8;
+            const uint32_t g = (colour >> 8 & 0xFF) * shade >> 8;
+            const uint32_t b = (colour & 0xFF) * shade >> 8;
             out[x] = 0xFF000000 | r << 16 | g << 8 | b;
         }
     }

@@ -6,6 +6,8 @@
 #include <fstream>
 #include <future>
 
+#include "TAVRO_3D/TavroDFUUpdateViewController.h"
+#include "backend/TavroAppUpdateView.h"
 #include "backend/TavroFMDBManager.h"
 #include "common/GlobalHelpers.h"
 #include "common/TavroLocalizationHelper.h"
@@ -18,6 +20,8 @@
 #include "platform/foundation/UserDefaults.h"
 #include "platform/sim/MachineProfiles.h"
 #include "platform/ui/Application.h"
+#include "platform/ui/Popover.h"
+#include "platform/ui/StatusItem.h"
 #include "platform/ui/Window.h"
 
 namespace fd = platform::foundation;
@@ -48,7 +52,6 @@ void ShellHarness::SetUp() {
     DummyManager::discardDummies();
     platform::ui::Application::shared().reset();
     fd::setRunningApplications(nullptr);
-    standins::reset();
     // The language switch lasts for the process; each test starts in Chinese.
     common::TavroLocalizationHelper::shared().setLanguage(
         common::TavroLocalizationHelper::Language::Chinese);
@@ -64,6 +67,7 @@ void ShellHarness::SetUp() {
 
     AppDelegate& d = delegate();
     d.init();
+    shell::createPanels(d);  // afresh: the last test let go of them
     d.vxServer.set(std::make_shared<TavroVXServer>());
     d.window.set(nullptr);
     d.glassStatus = false;
@@ -79,6 +83,8 @@ void ShellHarness::SetUp() {
 }
 
 void ShellHarness::TearDown() {
+    // As the quit does: no after-plug sequence outlives the test.
+    shell::endPlugSequences();
     // Stop the monitor thread the way the application does, draining the main queue.
     if (auto server = shell::glassServer(delegate())) {
         std::atomic<bool> stopped{false};
@@ -95,6 +101,21 @@ void ShellHarness::TearDown() {
     platform::ui::Alert::setResponder(nullptr);
     driver_.reset();
     fd::MainLoop::drain();
+    // The interface goes before the process's own end, where the drawing library may
+    // already be gone.
+    AppDelegate& d = delegate();
+    d.window.set(nullptr);
+    d.homeNewViewController.set(nullptr);
+    d.homeStartViewController.set(nullptr);
+    d.dfuUpdateViewController.set(nullptr);
+    d.glassConnectSuccessViewController.set(nullptr);
+    d.glassConnectSuccessPopoverViewController.set(nullptr);
+    d.firstPopover.set(nullptr);
+    if (auto item = d.statusItem.exchange(nullptr)) {
+        platform::ui::StatusBar::system().removeStatusItem(item);
+    }
+    d.appUpdateView.set(nullptr);
+    platform::ui::Application::shared().reset();
     DummyManager::discardDummies();
     scopedClock_.reset();
     TavroFMDBManager::shareManager().closeDatabase();
@@ -237,4 +258,9 @@ std::vector<int64_t> ShellHarness::storedEvents() {
 
 float ShellHarness::builtinBrightness() {
     return common::builtinBrightness(delegate().builtinDisplayID.load());
+}
+
+bool ShellHarness::updateBegunWhenShown() {
+    auto panel = delegate().dfuUpdateViewController.get();
+    return panel && panel->isBeginUpdateDfu.load();
 }

@@ -22,7 +22,6 @@
 #include "platform/sim/SimMac.h"
 #include "platform/sim/VirtualGlasses.h"
 #include "platform/ui/Alert.h"
-#include "tests/TAVRO_3D/StandIns.h"
 
 // Moves a manual clock on in small steps while any thread waits on it.
 class ClockDriver {
@@ -78,6 +77,8 @@ class ShellHarness : public ::testing::Test {
     void hold() { driver_->pause(); }
     void release() { driver_->resume(); }
 
+    // The firmware-update panel was told to start its update as soon as it shows.
+    bool updateBegunWhenShown();
     // The panel the main window shows, if it is one of the delegate's.
     std::optional<shell::Panel> shownPanel();
     // (command, subcommand) of every report the device received, in order.

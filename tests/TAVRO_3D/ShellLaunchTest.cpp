@@ -1,9 +1,11 @@
 #include <cmath>
 #include <limits>
 
+#include "common/AppIdentifier.h"
 #include "common/GlobalHelpers.h"
 #include "common/TavroLocalizationHelper.h"
 #include "platform/foundation/Bundle.h"
+#include "platform/foundation/NotificationCenter.h"
 #include "platform/foundation/RunningApplication.h"
 #include "platform/foundation/UserDefaults.h"
 #include "platform/foundation/Workspace.h"
@@ -220,8 +222,28 @@ TEST_F(ShellLaunchTest, StatusItemClicksShowThePopoverOnlyForTheConnectedPanelOr
     click(platform::ui::EventType::LeftMouseUp);
     ASSERT_TRUE(popover->isShown());
     EXPECT_EQ(popover->contentViewController(), shell::connectedPopoverController());
-    EXPECT_EQ(popover->contentSize().width, 420);
+    EXPECT_EQ(popover->contentSize(), shell::connectedPopoverController()->view()->frame().size);
     delegate().glassStatus = false;
+}
+
+TEST_F(ShellLaunchTest, ObserversKeepWhatTheirNoticesCarry) {
+    bootNamed("macbook");
+    launch();
+    auto& center = fd::NotificationCenter::defaultCenter();
+    center.post("SystemVolumeListener_Notification_Name", fd::Value(0.4f));
+    EXPECT_FLOAT_EQ(delegate().volumeValue_V2.load(), 0.4f);
+    center.post("SystemVolumeListener_Notification_Name", fd::Value(int64_t{0}));  // muted
+    EXPECT_FLOAT_EQ(delegate().volumeValue_V2.load(), 0.0f);
+
+    const std::string displayStatus = common::AppIdentifier() + ".GlassDisplayStatus";
+    center.post(displayStatus, fd::Value(int64_t{3}));
+    EXPECT_EQ(delegate().glassDisplayStatus.load(), 3);
+    center.post(displayStatus, fd::Value(std::string("3")));
+    EXPECT_EQ(delegate().glassDisplayStatus.load(), 2);
+
+    center.post("get_tavro_glass_version_NSNotificationName",
+                fd::Value(std::string("TAVRO2_FW_V1.65")));
+    EXPECT_EQ(delegate().glassVersion.get(), "TAVRO2_FW_V1.65");
 }
 
 TEST_F(ShellLaunchTest, AReopenBringsTheHiddenWindowBackAndChecksForUpdates) {
@@ -230,12 +252,15 @@ TEST_F(ShellLaunchTest, AReopenBringsTheHiddenWindowBackAndChecksForUpdates) {
     auto window = delegate().window.get();
     window->close();
     EXPECT_FALSE(window->isVisible());
+    const size_t queries = mac_->backend().updateQueries().size();
     platform::ui::Application::shared().reopen();
     EXPECT_TRUE(window->isVisible());
     EXPECT_EQ(delegate().window.get(), window);  // the same window, never released
+    EXPECT_TRUE(runUntil([&] { return mac_->backend().updateQueries().size() == queries + 1; }));
     // With the window visible a reopen only brings it to the front.
     platform::ui::Application::shared().reopen();
-    EXPECT_TRUE(window->isVisible());
+    runFor(2);
+    EXPECT_EQ(mac_->backend().updateQueries().size(), queries + 1);
 }
 
 }  // namespace

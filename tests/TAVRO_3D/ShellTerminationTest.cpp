@@ -3,9 +3,8 @@
 #include <thread>
 
 #include "platform/ui/Application.h"
-#include "tests/TAVRO_3D/ShellHarness.h"
-
 #include "stereo3d/TavroDepthCustomManager.h"
+#include "tests/TAVRO_3D/ShellHarness.h"
 
 namespace {
 
@@ -44,7 +43,6 @@ TEST_F(ShellTerminationTest, QuitWithGlassesSwitchesThemTo2DAndStoresTheUsage) {
 }
 
 TEST_F(ShellTerminationTest, QuitWithoutGlassesStoresOnlyTheDuration) {
-    standins::reset();
     delegate().applicationWillTerminate();
     EXPECT_EQ(storedEvents(), std::vector<int64_t>{2});
 }
@@ -57,6 +55,19 @@ TEST_F(ShellTerminationTest, QuitWithThePrivacyScreenOnGivesTheBrightnessBackFir
     hold();  // nothing may run after the quit's own work
     delegate().applicationWillTerminate();
     EXPECT_EQ(builtinBrightness(), bright);
+}
+
+TEST_F(ShellTerminationTest, QuitEndsAnAfterPlugSequenceInTheMiddleOfItsWait) {
+    auto pair = glasses("TAVRO2_FW_V1.65");
+    hold();
+    const uint64_t before = shell::plugGeneration();
+    plug(pair);
+    ASSERT_TRUE(runUntil([&] { return shell::plugGeneration() > before; }));
+    // The sequence sleeps on the held clock; the quit must not wait for the clock to move.
+    delegate().applicationWillTerminate();
+    runFor(20);
+    EXPECT_EQ(countOf(commandsOf(pair), 0x0C, 4), 0u);
+    EXPECT_NE(shownPanel(), shell::Panel::Start);
 }
 
 TEST_F(ShellTerminationTest, QuitNeverWaitsForAMonitorThreadThatWaitsForTheMainThread) {

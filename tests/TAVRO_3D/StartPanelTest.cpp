@@ -5,6 +5,7 @@
 
 #include "PanelTestSupport.h"
 #include "glasses/HIDDeviceMonitor.h"
+#include "TAVRO_3D/TavroGlassConnectSuccessViewController.h"
 #include "glasses/TavroVXServer.h"
 
 using namespace panel_testing;
@@ -26,12 +27,15 @@ class StartPanelTest : public PanelTest {
         server_ = std::make_shared<TavroVXServer>();
         AppDelegate::shared().vxServer.set(server_);
         AppDelegate::shared().glassStatus = true;
+        connected_ = std::make_shared<TavroGlassConnectSuccessViewController>();
+        AppDelegate::shared().glassConnectSuccessViewController.set(connected_);
         panel_ = std::make_shared<TavroHomeStartViewController>();
         window_->setContentViewController(panel_);
         ASSERT_FALSE(panel_->loadError()) << panel_->loadError()->localizedDescription;
     }
     void TearDown() override {
         AppDelegate::shared().vxServer.set(nullptr);
+        AppDelegate::shared().glassConnectSuccessViewController.set(nullptr);
         panel_.reset();
         PanelTest::TearDown();
     }
@@ -51,6 +55,7 @@ class StartPanelTest : public PanelTest {
 
     std::shared_ptr<TavroVXServer> server_;
     std::shared_ptr<TavroHomeStartViewController> panel_;
+    std::shared_ptr<TavroGlassConnectSuccessViewController> connected_;
 };
 
 TEST_F(StartPanelTest, LooksFollowTheStartAndItsResults) {
@@ -73,6 +78,7 @@ TEST_F(StartPanelTest, LooksFollowTheStartAndItsResults) {
     clickStart();
     post(TavroHomeStartViewController::kStartResultNotification, fd::Value(int64_t{1}));
     EXPECT_EQ(look(), kHandedOver);
+    EXPECT_EQ(window_->contentViewController(), connected_);
 }
 
 TEST_F(StartPanelTest, VersionTextsUpdateTheDelegateAndTheNameLabel) {
@@ -80,7 +86,7 @@ TEST_F(StartPanelTest, VersionTextsUpdateTheDelegateAndTheNameLabel) {
     EXPECT_EQ(AppDelegate::shared().glassVersion.get(), "TAVRO2_FW_V1.65");
     EXPECT_EQ(panel_->nameLabel.lock()->stringValue(), "TAVRO Glass 已连接");
     // Also while another panel fills the window.
-    window_->setContentViewController(std::make_shared<ui::ViewController>("none"));
+    window_->setContentViewController(connected_);
     post(kGlassVersionNotification, fd::Value(std::string("TAVRO2_FW_V1.60")));
     EXPECT_EQ(AppDelegate::shared().glassVersion.get(), "TAVRO2_FW_V1.60");
 }

@@ -7,6 +7,7 @@
 #include "backend/TavroAppUpdateView.h"
 #include "common/TavroLog.h"
 #include "platform/foundation/Bundle.h"
+#include "platform/foundation/Workspace.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/ViewController.h"
 #include "platform/ui/Window.h"
@@ -116,6 +117,12 @@ TEST_F(AppUpdateCheckTest, ANewerVersionShowsTheUpdateViewAndStopsTheSetUp) {
               std::string::npos);
     fdn::MainLoop::drain();
     EXPECT_EQ(ui::Application::shared().keyWindow(), window_);
+
+    // The download button hands the address to the system.
+    fdn::Workspace::shared().clearOpenedURLs();
+    view->downloadButton.lock()->performClick();
+    EXPECT_EQ(fdn::Workspace::shared().openedURLs(), std::vector<std::string>{address});
+    EXPECT_FALSE(view->downloadProgress.lock()->isHidden());
 }
 
 TEST_F(AppUpdateCheckTest, TheSameVersionGoesOnWithoutAView) {

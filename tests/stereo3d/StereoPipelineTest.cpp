@@ -122,8 +122,12 @@ TEST_F(StereoPipelineTest, StopCaptureEndsFramesAndReplacesTheEyeViews) {
     EXPECT_NE(controller->leftEyeView(), oldLeft);
     EXPECT_EQ(oldLeft->superview(), nullptr);
     EXPECT_EQ(controller->leftEyeView()->superview(), controller->view().get());
-    settle();  // a frame that was in hand may still finish
-    const uint64_t processed = controller->framesProcessed();
+    // A frame that was in hand may still finish; then nothing more comes.
+    uint64_t processed = 0;
+    do {
+        processed = controller->framesProcessed();
+        waitFor([] { return false; }, 0.2);
+    } while (controller->framesProcessed() != processed);
     advance(1, 1.0 / 60);
     EXPECT_EQ(controller->framesProcessed(), processed);
     EXPECT_EQ(controller->leftEyeSurface()->framesDrawn(), 0u);

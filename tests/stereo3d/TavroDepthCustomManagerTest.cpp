@@ -155,3 +155,18 @@ TEST_F(AI3DStartTest, StopWithoutAnythingRunningIsHarmless) {
     advance(1);
     EXPECT_TRUE(results().empty());
 }
+
+TEST_F(AI3DStartTest, TheWindowFollowsTheGlassesScreenWhenItsModeChanges) {
+    auto& mac = boot();
+    plugGlasses();
+    auto& manager = TavroDepthCustomManager::shared();
+    manager.startAI3D();
+    ASSERT_TRUE(waitFor([&] { return !results().empty(); }));
+    auto glasses = screenNamed("TAVRO");
+    ASSERT_TRUE(glasses);
+    // Side-by-side 3D doubles the glasses screen's width.
+    mac.displays().setMode(glasses->displayId, {3840, 1080, 60});
+    ASSERT_TRUE(waitFor([&] { return manager.depthWindow()->frame().width() == 3840; }));
+    EXPECT_EQ(manager.depthWindow()->frame(), screenNamed("TAVRO")->frame);
+    EXPECT_TRUE(manager.depthWindow()->isFullScreen());
+}

@@ -146,6 +146,9 @@ TEST(PropertyListTest, BadInputGivesAnErrorNamingTheProblem) {
         {plist("<string>a<b/>c</string>"), "unexpected <b>"},
         {plist(""), "empty"},
         {plist("<true/><false/>"), "more than one"},
+        // The XML parser lets these through; such a file could never be written again.
+        {plist("<dict><key>a\x1E</key><true/></dict>"), "control character"},
+        {plist("<string>a\x01b</string>"), "control character"},
     };
     for (const Case& c : cases) {
         auto result = parseText(c.input);

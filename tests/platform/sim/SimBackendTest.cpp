@@ -1,0 +1,68 @@
+// The SimMac's backend server: where the application's requests go while the SimMac lives,
+// and the scenario steps that steer it.
+
+#include <gtest/gtest.h>
+
+#include "platform/foundation/NotificationCenter.h"
+#include "platform/foundation/WorkspaceNotifications.h"
+#include "platform/net/BackendHosts.h"
+#include "platform/sim/Scenario.h"
+#include "platform/sim/SimMac.h"
+
+using namespace platform::sim;
+namespace fdn = platform::foundation;
+
+TEST(SimBackend, BothRegionHostsPointAtTheSimMacsServerWhileItLives) {
+    std::string address;
+    {
+        SimMac mac(MachineProfile{});
+        address = mac.backend().baseAddress();
+        EXPECT_NE(mac.backend().port(), 0);
+        auto hosts = platform::net::BackendHosts::current();
+        EXPECT_EQ(hosts.domestic, address);
+        EXPECT_EQ(hosts.overseas, address);
+    }
+    auto hosts = platform::net::BackendHosts::current();
+    EXPECT_EQ(hosts.domestic, platform::net::BackendHosts::deployment().domestic);
+    EXPECT_NE(hosts.overseas, address);
+}
+
+TEST(SimBackend, TheSimMacPostsOtherApplicationsComingAndGoing) {
+    SimMac mac(MachineProfile{});
+    std::vector<std::pair<std::string, std::string>> seen;
+    auto& workspace = fdn::NotificationCenter::workspaceCenter();
+    auto token = workspace.addObserver({}, std::nullopt, nullptr, [&](const fdn::Notification& note) {
+        seen.push_back({note.name, note.userInfo[fdn::kWorkspaceApplicationKey]
+                                               [fdn::kWorkspaceApplicationLocalizedNameKey].text()});
+    });
+    mac.activateApplication("Mail", "com.apple.mail");
+    mac.terminateApplication("Mail", "com.apple.mail");
+    workspace.removeObserver(token);
+    ASSERT_EQ(seen.size(), 2u);
+    EXPECT_EQ(seen[0], std::make_pair(std::string(fdn::kWorkspaceDidActivateApplicationNotification), std::string("Mail")));
+    EXPECT_EQ(seen[1].first, fdn::kWorkspaceDidTerminateApplicationNotification);
+}
+
+TEST(SimBackend, ScenarioStepsSteerTheServer) {
+    auto parsed = parseScenario(R"({"steps": [
+        {"do": "backend", "mode": "hang"},
+        {"do": "backend", "offerVersion": "2.0", "releaseNote": "New"},
+        {"do": "backend", "mode": "424", "offerVersion": "2.1"},
+        {"do": "activateApp", "name": "Safari"}, {"do": "quitApp", "name": "Safari"}]})");
+    ASSERT_TRUE(std::holds_alternative<Scenario>(parsed))
+        << std::get<fdn::Error>(parsed).localizedDescription;
+    const auto& steps = std::get<Scenario>(parsed).steps;
+    ASSERT_EQ(steps.size(), 5u);
+    EXPECT_EQ(SimBackendServer::modeNamed(steps[0].backendMode), SimBackendServer::Mode::Hang);
+    EXPECT_EQ(steps[1].offerVersion, "2.0");
+    EXPECT_EQ(steps[1].releaseNote, "New");
+    EXPECT_EQ(SimBackendServer::modeNamed(steps[2].backendMode), SimBackendServer::Mode::Status424);
+    EXPECT_EQ(steps[3].action, ScenarioStep::Action::ActivateApp);
+    EXPECT_EQ(steps[4].text, "Safari");
+
+    for (const char* bad : {R"({"steps": [{"do": "backend"}]})", R"({"steps": [{"do": "backend", "mode": "slow"}]})",
+                            R"({"steps": [{"do": "backend", "offerVersion": 2}]})",
+                            R"({"steps": [{"do": "activateApp"}]})"}) {
+        EXPECT_TRUE(std::holds_alternative<fdn::Error>(parseScenario(bad))) << bad;
+    }
+}

@@ -1,0 +1,53 @@
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <thread>
+
+#include "platform/foundation/Clock.h"
+#include "platform/sim/VirtualGlasses.h"
+
+namespace fd = platform::foundation;
+using platform::sim::VirtualGlasses;
+
+namespace {
+
+bool eventually(const std::function<bool()>& condition) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    while (!condition()) {
+        if (std::chrono::steady_clock::now() > deadline) return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    return true;
+}
+
+}  // namespace
+
+// A test replaces its manual clock while the glasses stream: the stream goes on in the new
+// clock's time, and the replaced clock is not used after it is gone.
+TEST(VirtualGlasses, StreamFollowsAClockReplacedWhileItRuns) {
+    auto previous = fd::Clock::currentShared();
+    auto first = std::make_shared<fd::ManualClock>();
+    fd::Clock::setCurrent(first);
+    {
+        VirtualGlasses glasses(VirtualGlasses::secondGeneration());
+        glasses.setImuRate(10);
+        ASSERT_TRUE(eventually([&] { return first->waiterCount() > 0; }));
+        first->advanceSeconds(100);
+        ASSERT_TRUE(eventually([&] { return glasses.imuSamplesSent() >= 1000; }));
+
+        std::weak_ptr<fd::ManualClock> replaced = first;
+        auto second = std::make_shared<fd::ManualClock>();
+        fd::Clock::setCurrent(second);
+        first.reset();
+        const uint64_t before = glasses.imuSamplesSent();
+        // The new clock starts at 0: a stream still counting in the old clock's time would
+        // stay silent here for 100 seconds.
+        for (int step = 0; step < 20; ++step) {
+            second->advanceSeconds(0.05);
+            std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        }
+        EXPECT_TRUE(eventually([&] { return glasses.imuSamplesSent() >= before + 5; }));
+        EXPECT_TRUE(replaced.expired());
+    }
+    fd::Clock::setCurrent(previous);
+}
