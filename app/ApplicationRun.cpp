@@ -162,6 +162,9 @@ RunResult runApplication(const RunOptions& options, const std::function<void(Run
         // The machine and its user do not wait for the launch to end.
         if (runner) runner->start();
         delegate.applicationDidFinishLaunching();
+        // A copy started by its user comes to the front once it has finished launching; that
+        // is when it uploads the usage events an earlier run stored.
+        ui::Application::shared().activate();
     });
     fdn::MainLoop::run();
 

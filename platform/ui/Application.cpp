@@ -194,7 +194,7 @@ void Application::reset() {
     terminateRequested_ = false;
     terminateHandler_ = nullptr;
     reopenHandler_ = nullptr;
-    active_ = true;
+    active_ = false;
     std::lock_guard lock(monitorMutex_);
     monitors_.clear();
 }

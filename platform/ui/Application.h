@@ -95,7 +95,8 @@ class Application {
     std::vector<std::shared_ptr<Window>> windows_;  // front first
     std::weak_ptr<Window> key_;
     std::optional<Event> currentEvent_;
-    bool active_ = true;
+    // An application becomes active once it has finished launching.
+    bool active_ = false;
     std::vector<std::weak_ptr<Popover>> popovers_;
     std::function<void()> terminateHandler_;
     std::function<void(bool)> reopenHandler_;

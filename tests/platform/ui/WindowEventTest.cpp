@@ -280,11 +280,15 @@ TEST_F(WindowEventTest, ActivationIsAnnouncedOncePerChangeAndReopenSeesVisibleWi
         "", std::nullopt, nullptr, [&](const fdn::Notification& n) {
             if (n.name.rfind("Application", 0) == 0) seen.push_back(n.name);
         });
-    Application::shared().setActive(false);
+    // Not active before it has finished launching.
+    EXPECT_FALSE(Application::shared().isActive());
+    Application::shared().activate();
+    Application::shared().activate();
     Application::shared().setActive(false);
     Application::shared().activate();
     fdn::NotificationCenter::defaultCenter().removeObserver(token);
-    EXPECT_EQ(seen, (std::vector<std::string>{Application::kDidResignActiveNotification,
+    EXPECT_EQ(seen, (std::vector<std::string>{Application::kDidBecomeActiveNotification,
+                                              Application::kDidResignActiveNotification,
                                               Application::kDidBecomeActiveNotification}));
 
     std::vector<bool> reopened;

@@ -1,0 +1,71 @@
+// Usage events stored by an earlier run (at its quit) are uploaded when a later run becomes
+// active, and leave the table once the backend took them.
+#include <gtest/gtest.h>
+#include <sqlite3.h>
+
+#include "E2eSupport.h"
+#include "platform/sim/SimBackendServer.h"
+#include "platform/sim/SimMac.h"
+
+namespace {
+
+// Rows left of the one the earlier run stored (this run stores its own at quit).
+int rowsLeftOfTheEarlierRun(const std::string& database) {
+    sqlite3* db = nullptr;
+    int count = -1;
+    if (sqlite3_open_v2(database.c_str(), &db, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK) {
+        sqlite3_stmt* statement = nullptr;
+        if (sqlite3_prepare_v2(db, "SELECT COUNT(*) FROM tavroUserBehaviorTable WHERE uid = 'stored-by-an-earlier-run'", -1, &statement,
+                               nullptr) == SQLITE_OK &&
+            sqlite3_step(statement) == SQLITE_ROW) {
+            count = sqlite3_column_int(statement, 0);
+        }
+        sqlite3_finalize(statement);
+    }
+    sqlite3_close(db);
+    return count;
+}
+
+TEST(StoredEvents, ALaterRunUploadsWhatAnEarlierRunStored) {
+    e2e::TemporaryHome root;
+    const std::string home = root.path() + "/home";
+    const std::string support = home + "/Library/Application Support";
+    ASSERT_FALSE(platform::foundation::createDirectory(support, true));
+    const std::string database = support + "/Halvane3D.db";
+    {
+        sqlite3* db = nullptr;
+        ASSERT_EQ(sqlite3_open(database.c_str(), &db), SQLITE_OK);
+        ASSERT_EQ(sqlite3_exec(db,
+                               "CREATE TABLE tavroUserBehaviorTable (uid TEXT UNIQUE, eventType "
+                               "INTEGER, eventName TEXT, duration REAL);"
+                               "INSERT INTO tavroUserBehaviorTable VALUES "
+                               "('stored-by-an-earlier-run', 2, 'app_use_duration', 42.0);",
+                               nullptr, nullptr, nullptr),
+                  SQLITE_OK);
+        sqlite3_close(db);
+    }
+
+    app::RunOptions options;
+    options.scenarioPath = e2e::scenarioPath("stored-events-upload");
+    options.speed = e2e::kSpeed;
+    options.display = app::RunOptions::Display::Headless;
+    options.homeFolder = home;
+    options.snapshotsFolder = root.path() + "/pictures";
+    options.freshHome = false;
+    options.handleSignals = false;
+    options.quitAtScenarioEnd = true;
+    bool uploaded = false;
+    auto result = app::runApplication(options, [&](app::RunView& run) {
+        for (const auto& event : run.backends.mac()->backend().receivedEvents()) {
+            auto uid = event.body.find("uid");
+            if (uid != event.body.end() && uid->second.text() == "stored-by-an-earlier-run") {
+                uploaded = true;
+            }
+        }
+    });
+    ASSERT_EQ(result.exitStatus, 0) << e2e::failuresOf(result);
+    EXPECT_TRUE(uploaded);
+    EXPECT_EQ(rowsLeftOfTheEarlierRun(database), 0);
+}
+
+}  // namespace
