@@ -31,6 +31,13 @@ TEST(VirtualGlasses, StreamFollowsAClockReplacedWhileItRuns) {
     {
         VirtualGlasses glasses(VirtualGlasses::secondGeneration());
         glasses.setImuRate(10);
+        // The stream may still sleep as idle from before the rate was set, and an idle
+        // stream starts its cadence only when it wakes: the first sample shows it streams,
+        // and its next sleep is then on the cadence.
+        ASSERT_TRUE(eventually([&] {
+            if (first->waiterCount() > 0) first->advanceSeconds(0.1);
+            return glasses.imuSamplesSent() >= 1;
+        }));
         ASSERT_TRUE(eventually([&] { return first->waiterCount() > 0; }));
         first->advanceSeconds(100);
         ASSERT_TRUE(eventually([&] { return glasses.imuSamplesSent() >= 1000; }));
