@@ -113,7 +113,7 @@ std::optional<double> plugToStartPanel(double speed, const fs::path& root) {
     if (run.pid < 0 || finish(run, 300) != 0) return std::nullopt;
     const std::string log = logOf(run);
     auto plugged = stampOf(log, "step: plug");
-    auto shown = stampOf(log, "panel TavroHomeStartViewController");
+    auto shown = stampOf(log, "] panel TavroHomeStartViewController");
     if (!plugged || !shown) return std::nullopt;
     return (*shown - *plugged) / speed;
 }
@@ -178,7 +178,7 @@ int main() {
                 added * 1000);
 
     Run rest = start("bench-rest", 1, root);
-    if (rest.pid < 0 || !waitForLog(rest, "panel TavroHomeStartViewController", 120)) {
+    if (rest.pid < 0 || !waitForLog(rest, "] panel TavroHomeStartViewController", 120)) {
         std::fprintf(stderr, "the resting run did not reach the start panel\n");
         if (rest.pid > 0) finish(rest, 0);
         fs::remove_all(root);

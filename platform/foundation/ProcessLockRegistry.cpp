@@ -8,7 +8,10 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstddef>
+#include <cstdio>
 #include <cstring>
+#include <functional>
 
 #include "platform/foundation/Dispatch.h"
 #include "platform/foundation/FileSystem.h"
@@ -24,12 +27,17 @@ std::string registryFolder() {
     return appendPathComponent(applicationSupportDirectory(), ".running");
 }
 
-bool socketAddress(const std::string& path, sockaddr_un& address) {
+// The socket lives in the abstract namespace under a name made from the lock file's path:
+// a home folder's path may be longer than a socket path can be, and an abstract socket
+// goes with its process, so none is ever left behind.
+socklen_t socketAddress(const std::string& lockPath, sockaddr_un& address) {
     std::memset(&address, 0, sizeof address);
     address.sun_family = AF_UNIX;
-    if (path.size() >= sizeof address.sun_path) return false;
-    std::memcpy(address.sun_path, path.c_str(), path.size() + 1);
-    return true;
+    char name[64];
+    const int length = std::snprintf(name, sizeof name, "tavro-running-%016zx",
+                                     std::hash<std::string>{}(lockPath));
+    std::memcpy(address.sun_path + 1, name, static_cast<size_t>(length));
+    return static_cast<socklen_t>(offsetof(sockaddr_un, sun_path) + 1 + length);
 }
 
 int64_t readPid(int fd) {
@@ -44,8 +52,7 @@ ProcessLockRegistry::ProcessLockRegistry(std::string bundleIdentifier,
                                          std::function<void()> onActivate)
     : identifier_(std::move(bundleIdentifier)),
       onActivate_(std::move(onActivate)),
-      lockPath_(appendPathComponent(registryFolder(), identifier_ + ".lock")),
-      socketPath_(appendPathComponent(registryFolder(), identifier_ + ".sock")) {
+      lockPath_(appendPathComponent(registryFolder(), identifier_ + ".lock")) {
     createDirectory(registryFolder(), true);
     lockFd_ = ::open(lockPath_.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
     if (lockFd_ < 0) {
@@ -60,15 +67,11 @@ ProcessLockRegistry::ProcessLockRegistry(std::string bundleIdentifier,
         systemLog("running applications: cannot write " + lockPath_);
     }
     sockaddr_un address;
-    if (!socketAddress(socketPath_, address)) {
-        systemLog("running applications: socket path too long: " + socketPath_);
-        return;
-    }
-    ::unlink(socketPath_.c_str());  // left by a holder that ended without clean-up
+    const socklen_t length = socketAddress(lockPath_, address);
     int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    if (fd < 0 || ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
+    if (fd < 0 || ::bind(fd, reinterpret_cast<sockaddr*>(&address), length) != 0 ||
         ::listen(fd, 4) != 0 || ::pipe2(wakePipe_, O_CLOEXEC) != 0) {
-        systemLog("running applications: cannot listen on " + socketPath_);
+        systemLog("running applications: cannot listen for " + lockPath_);
         if (fd >= 0) ::close(fd);
         return;
     }
@@ -89,7 +92,6 @@ void ProcessLockRegistry::stop() {
     if (listener_.joinable()) listener_.join();
     if (listenFd_ >= 0) {
         ::close(listenFd_);
-        ::unlink(socketPath_.c_str());
         listenFd_ = -1;
     }
     for (int& fd : wakePipe_) {
@@ -143,10 +145,10 @@ bool ProcessLockRegistry::activate(const RunningApplication& application) {
         return true;
     }
     sockaddr_un address;
-    if (!socketAddress(socketPath_, address)) return false;
+    const socklen_t length = socketAddress(lockPath_, address);
     int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
     if (fd < 0) return false;
-    const bool sent = ::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0 &&
+    const bool sent = ::connect(fd, reinterpret_cast<sockaddr*>(&address), length) == 0 &&
                       ::send(fd, kActivateLine, std::strlen(kActivateLine), MSG_NOSIGNAL) > 0;
     ::close(fd);
     return sent;

@@ -2,7 +2,7 @@
 // The running-application registry of a machine whose processes share a home folder:
 // processes of one bundle identifier meet in "Library/Application Support/.running". The
 // first holds an exclusive lock on "<identifier>.lock" (its process identifier written in
-// it) and listens on the Unix socket "<identifier>.sock"; a later process finds the lock
+// it) and listens on a Unix socket named after that lock file; a later process finds the lock
 // taken and sees two applications, the holder first. Activating the holder sends it a line
 // on the socket; the holder runs its activation handler on the main queue.
 //
@@ -43,7 +43,6 @@ class ProcessLockRegistry final : public RunningApplicationRegistry {
     const std::string identifier_;
     const std::function<void()> onActivate_;
     const std::string lockPath_;
-    const std::string socketPath_;
     bool holder_ = false;
     int lockFd_ = -1;
     int listenFd_ = -1;

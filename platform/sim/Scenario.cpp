@@ -27,6 +27,7 @@ const std::map<std::string, Action>& actionNames() {
         {"wake", Action::Wake},          {"reopen", Action::Reopen},
         {"answerAlert", Action::AnswerAlert}, {"expectPanel", Action::ExpectPanel},
         {"expectAlert", Action::ExpectAlert}, {"expectLog", Action::ExpectLog},
+        {"expectFirmware", Action::ExpectFirmware},
         {"quit", Action::Quit},          {"backend", Action::Backend},
         {"activateApp", Action::ActivateApp}, {"quitApp", Action::QuitApp},
     };
@@ -132,6 +133,13 @@ std::optional<foundation::Error> parseStep(const json& entry, ScenarioStep& step
             if (!readText(entry, "message", step.text, false)) return wrong("message is a text");
             break;
         }
+        case Action::ExpectFirmware:
+            if (!readText(entry, "device", step.device, true)) return wrong("device is a text");
+            if (!readText(entry, "firmware", step.text, true)) return wrong("firmware is a text");
+            step.seconds = 10;
+            if (!readSeconds(entry, "within", step.seconds, false))
+                return wrong("within is a number of seconds");
+            break;
         case Action::ExpectPanel:
         case Action::ExpectAlert:
         case Action::ExpectLog: {

@@ -20,7 +20,8 @@
 // "up" | "down" | "mute"); lock; unlock; sleep; wake; reopen; answerAlert (button, 1 for
 // the first; optional message part: answers the next alert whose message holds it);
 // expectPanel (panel class, within seconds); expectAlert (message part, within);
-// expectLog (text part of a line of the application's log files, within); backend (the
+// expectLog (text part of a line of the application's log files, within); expectFirmware
+// (the glasses of a device name carry that "firmware" version, within); backend (the
 // simulated backend's "mode": "normal" | "fail" | "hang" | "garbage" | "424" |
 // "envelopeError", and/or "offerVersion" with an optional "releaseNote"); activateApp and
 // quitApp (another application's "name" becomes active or quits); quit.
@@ -41,7 +42,8 @@ namespace platform::sim {
 struct ScenarioStep {
     enum class Action {
         Wait, Plug, Unplug, Click, VolumeKey, Lock, Unlock, Sleep, Wake, Reopen,
-        AnswerAlert, ExpectPanel, ExpectAlert, ExpectLog, Quit, Backend, ActivateApp, QuitApp,
+        AnswerAlert, ExpectPanel, ExpectAlert, ExpectLog, ExpectFirmware, Quit, Backend, ActivateApp,
+        QuitApp,
     };
     Action action = Action::Wait;
     double seconds = 0;                  // Wait: how long; Expect*: at most how long

@@ -55,6 +55,7 @@ std::string describe(const ScenarioStep& step) {
         case Action::ExpectPanel: return "expect panel " + step.text;
         case Action::ExpectAlert: return "expect alert \"" + step.text + "\"";
         case Action::ExpectLog: return "expect log line \"" + step.text + "\"";
+        case Action::ExpectFirmware: return "expect " + step.device + " at firmware " + step.text;
         case Action::Quit: return "quit";
         case Action::Backend:
             return "backend" + (step.backendMode.empty() ? "" : " " + step.backendMode) +
@@ -245,6 +246,7 @@ bool ScenarioRunner::perform(const ScenarioStep& step) {
         case Action::ExpectPanel:
         case Action::ExpectAlert:
         case Action::ExpectLog:
+        case Action::ExpectFirmware:
             return expect(step);
         case Action::Quit:
             foundation::mainQueue()->async(
@@ -365,12 +367,17 @@ bool ScenarioRunner::expect(const ScenarioStep& step) {
             }
             return false;
         });
+    } else if (step.action == Action::ExpectFirmware) {
+        auto glasses = std::dynamic_pointer_cast<VirtualGlasses>(device(step.device));
+        met = glasses && waitFor(step.seconds, [&] {
+                  return glasses->firmwareVersion() == step.text && mac_.usbBus().isPlugged(*glasses);
+              });
     } else {
         met = waitFor(step.seconds, [&] { return logHolds(step.text); });
     }
     if (!met) {
         std::string seen;
-        if (screen_ && step.action != Action::ExpectLog) {
+        if (screen_ && (step.action == Action::ExpectPanel || step.action == Action::ExpectAlert)) {
             const auto record = screen_->record();
             for (const auto& p : step.action == Action::ExpectPanel ? record.panels : record.alerts)
                 seen += (seen.empty() ? "" : ", ") + p;

@@ -97,13 +97,13 @@ TEST(Process, ASecondCopyHandsOverAndSigtermQuitsTheFirstCleanly) {
     e2e::TemporaryHome root;
     AppProcess first(root.path(), root.path() + "/first");
     ASSERT_TRUE(first.started());
-    ASSERT_TRUE(first.logHolds("panel TavroHomeNewViewController", kPatience)) << first.log();
+    ASSERT_TRUE(first.logHolds("] panel TavroHomeNewViewController", kPatience)) << first.log();
 
     AppProcess second(root.path(), root.path() + "/second");
     ASSERT_TRUE(second.started());
     EXPECT_EQ(second.wait(kPatience), 0);
     EXPECT_NE(second.log().find("another copy runs"), std::string::npos) << second.log();
-    EXPECT_EQ(second.log().find("panel "), std::string::npos) << "the second copy shows nothing";
+    EXPECT_EQ(second.log().find("] panel "), std::string::npos) << "the second copy shows nothing";
     EXPECT_TRUE(first.logHolds("this one comes to the front", kPatience)) << first.log();
 
     first.signal(SIGTERM);
@@ -116,7 +116,7 @@ TEST(Process, CtrlCQuitsThroughTheTermination) {
     e2e::TemporaryHome root;
     AppProcess app(root.path(), root.path() + "/pictures");
     ASSERT_TRUE(app.started());
-    ASSERT_TRUE(app.logHolds("panel TavroHomeNewViewController", kPatience)) << app.log();
+    ASSERT_TRUE(app.logHolds("] panel TavroHomeNewViewController", kPatience)) << app.log();
     app.signal(SIGINT);
     EXPECT_EQ(app.wait(kPatience), 0);
     // The termination's clean-up ran: it logs nothing of its own, but the usage table

@@ -48,7 +48,7 @@ TEST_F(ProcessLockRegistryTest, TheLockIsFreeAgainWhenTheFirstCopyEnds) {
     ASSERT_TRUE(first->isHolder());
     first.reset();
     ProcessLockRegistry next("com.example.app", nullptr);
-    EXPECT_TRUE(next.isHolder()) << "a socket left behind does not stop the next copy";
+    EXPECT_TRUE(next.isHolder());
     RunningApplication gone{-1, "com.example.other"};
     EXPECT_FALSE(next.activate(gone));
 }

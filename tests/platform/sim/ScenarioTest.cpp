@@ -25,6 +25,7 @@ TEST(Scenario, ReadsEveryKindOfStep) {
           {"do": "expectPanel", "panel": "TavroHomeNewViewController"},
           {"do": "expectAlert", "message": "x", "within": 3},
           {"do": "expectLog", "line": "=== App Start ==="},
+          {"do": "expectFirmware", "device": "g", "firmware": "TAVRO_FW_V1.31", "within": 5},
           {"do": "backend", "mode": "hang"}, {"do": "backend", "offerVersion": "9.9.9"},
           {"do": "quit"}]})");
     ASSERT_TRUE(std::holds_alternative<Scenario>(parsed))
@@ -34,7 +35,7 @@ TEST(Scenario, ReadsEveryKindOfStep) {
     ASSERT_TRUE(scenario.permissions);
     EXPECT_FALSE(scenario.permissions->screenRecording);
     EXPECT_TRUE(scenario.permissions->accessibility);
-    ASSERT_EQ(scenario.steps.size(), 17u);
+    ASSERT_EQ(scenario.steps.size(), 18u);
     EXPECT_EQ(scenario.steps[0].seconds, 1.5);
     EXPECT_EQ(scenario.steps[1].glasses.kind, "gen1");
     EXPECT_EQ(scenario.steps[1].glasses.firmware, "TAVRO_FW_V1.30");
@@ -46,9 +47,12 @@ TEST(Scenario, ReadsEveryKindOfStep) {
     EXPECT_EQ(scenario.steps[10].text, "Displays");
     EXPECT_EQ(scenario.steps[11].seconds, 10) << "expectations wait 10 s unless told";
     EXPECT_EQ(scenario.steps[12].seconds, 3);
-    EXPECT_EQ(scenario.steps[14].backendMode, "hang");
-    EXPECT_EQ(scenario.steps[15].offerVersion, "9.9.9");
-    EXPECT_EQ(scenario.steps[16].action, Action::Quit);
+    EXPECT_EQ(scenario.steps[14].device, "g");
+    EXPECT_EQ(scenario.steps[14].text, "TAVRO_FW_V1.31");
+    EXPECT_EQ(scenario.steps[14].seconds, 5);
+    EXPECT_EQ(scenario.steps[15].backendMode, "hang");
+    EXPECT_EQ(scenario.steps[16].offerVersion, "9.9.9");
+    EXPECT_EQ(scenario.steps[17].action, Action::Quit);
 }
 
 TEST(Scenario, MalformedScenariosAreErrorsNamingTheStep) {
@@ -64,6 +68,7 @@ TEST(Scenario, MalformedScenariosAreErrorsNamingTheStep) {
              "{\"steps\": [{\"do\": \"volumeKey\", \"key\": \"louder\"}]}",
              "{\"steps\": [{\"do\": \"answerAlert\", \"button\": 0}]}",
              "{\"steps\": [{\"do\": \"expectPanel\"}]}",
+             "{\"steps\": [{\"do\": \"expectFirmware\", \"device\": \"g\"}]}",
              "{\"steps\": [{\"do\": \"backend\"}]}",
              "{\"steps\": [{\"do\": \"backend\", \"mode\": \"slow\"}]}",
              "{\"permissions\": {\"screenRecording\": 1}, \"steps\": []}",
