@@ -4,6 +4,7 @@
 #include "platform/foundation/UserDefaults.h"
 #include "platform/ui/Button.h"
 #include "platform/ui/Image.h"
+#include "platform/ui/ImageView.h"
 
 namespace connected {
 
@@ -56,6 +57,14 @@ void storePrivacyState(int64_t state) {
     auto& defaults = fdn::UserDefaults::standard();
     defaults.setInteger(state, kPrivacyDefaultsKey);
     defaults.synchronize();
+}
+
+void showModeMarks(const std::array<std::shared_ptr<platform::ui::ImageView>, 3>& marks) {
+    const int64_t mode = AppDelegate::shared().modelType.load();
+    if (mode < 0 || mode > 2) return;
+    for (int64_t i = 0; i < 3; ++i) {
+        if (marks[i]) marks[i]->setHidden(i != mode);
+    }
 }
 
 void setToggleImage(platform::ui::Button& toggle, int64_t state) {

@@ -3,6 +3,7 @@
 // write (depth, screen mode, privacy-screen state) with their stored defaults, and the
 // change-value messages by which each keeps the other in step. Main thread only.
 
+#include <array>
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -12,7 +13,8 @@
 
 namespace platform::ui {
 class Button;
-}
+class ImageView;
+}  // namespace platform::ui
 
 namespace connected {
 
@@ -45,6 +47,10 @@ std::optional<ChangeValueMessage> readChangeValue(const platform::foundation::No
 void storeDepth(float depth);
 void storeScreenMode(int64_t mode);
 void storePrivacyState(int64_t state);
+
+// Shows the selection mark of the delegate's screen mode (web, game, video) and hides the
+// others; an unknown mode leaves the marks as they are.
+void showModeMarks(const std::array<std::shared_ptr<platform::ui::ImageView>, 3>& marks);
 
 // The toggle's state and picture from the delegate's privacy-screen state.
 void showPrivacyState(platform::ui::Button& toggle);

@@ -41,14 +41,6 @@ bool connectedDeviceIsBootloader() {
            device->deviceInfo.productId == kBootloaderProduct;
 }
 
-void styleButton(ui::Button& button, const std::string& title, const char* tint, const char* background) {
-    button.setWantsLayer(true);
-    button.layer().setCornerRadius(6.0);
-    button.setTitle(fdn::localizedString(title));
-    button.setContentTintColor(hex(tint));
-    button.layer().setBackgroundColor(hex(background));
-}
-
 }  // namespace
 
 TavroDFUUpdateViewController::TavroDFUUpdateViewController() {
@@ -73,13 +65,12 @@ void TavroDFUUpdateViewController::viewDidLoad() {
     AppDelegate::shared().isDfuUpdateStart = false;
     view()->setWantsLayer(true);
     view()->layer().setBackgroundColor(hex("#ECEDEE"));
-    auto button = updateButton.lock();
-    auto progress = progressIndicator.lock();
-    if (button) {
-        button->setHidden(false);
-        styleButton(*button, "开始升级", "#FFFFFF", "#068EFF");
+    if (auto button = updateButton.lock()) {
+        button->setWantsLayer(true);
+        button->layer().setCornerRadius(6.0);
     }
-    if (progress) {
+    showOfferButton();
+    if (auto progress = progressIndicator.lock()) {
         progress->setHidden(true);
         progress->setWantsLayer(true);
         progress->layer().setCornerRadius(1.0);

@@ -138,14 +138,8 @@ void TavroGlassConnectSuccessPopoverViewController::changeScreenMode(int64_t mod
 }
 
 void TavroGlassConnectSuccessPopoverViewController::refreshModeUI() {
-    const int64_t mode = AppDelegate::shared().modelType.load();
-    if (mode >= 0 && mode <= 2) {
-        const std::weak_ptr<ui::ImageView>* marks[] = {
-            &webModelSelectedImageView, &gameModelSelectedImageView, &videoModelSelectedImageView};
-        for (int64_t i = 0; i < 3; ++i) {
-            if (auto mark = marks[i]->lock()) mark->setHidden(i != mode);
-        }
-    }
+    connected::showModeMarks({webModelSelectedImageView.lock(), gameModelSelectedImageView.lock(),
+                              videoModelSelectedImageView.lock()});
     if (auto toggle = privacyScreenLockButton.lock()) connected::showPrivacyState(*toggle);
 }
 

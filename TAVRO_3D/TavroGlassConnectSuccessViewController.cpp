@@ -196,14 +196,8 @@ void TavroGlassConnectSuccessViewController::changeScreenMode(int64_t mode) {
 }
 
 void TavroGlassConnectSuccessViewController::refreshModeUI() {
-    const int64_t mode = AppDelegate::shared().modelType.load();
-    if (mode >= 0 && mode <= 2) {
-        const std::weak_ptr<ui::ImageView>* marks[] = {
-            &webModelSelectedImageView, &gameModelSelectedImageView, &videoModelSelectedImageView};
-        for (int64_t i = 0; i < 3; ++i) {
-            if (auto mark = marks[i]->lock()) mark->setHidden(i != mode);
-        }
-    }
+    connected::showModeMarks({webModelSelectedImageView.lock(), gameModelSelectedImageView.lock(),
+                              videoModelSelectedImageView.lock()});
     applyDepthFilterParameters();
     if (auto toggle = privacyScreenLockButton.lock()) connected::showPrivacyState(*toggle);
 }

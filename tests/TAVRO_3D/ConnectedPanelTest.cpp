@@ -8,6 +8,8 @@
 #include "TAVRO_3D/TavroGlassConnectSuccessViewController.h"
 #include "TAVRO_3D/Widgets/ColorFromHex.h"
 #include "platform/ui/Popover.h"
+#include "stereo3d/TavroDepth3DViewController.h"
+#include "stereo3d/TavroDepthCustomManager.h"
 
 namespace {
 
@@ -260,6 +262,20 @@ TEST_F(ConnectedPanelTest, ModeChangeInThePopoverClosesItAndThePanelFollows) {
     ASSERT_EQ(toPanel.messages.size(), 2u);
     EXPECT_EQ(toPanel.messages[0]["type"].asInt64(), 2);
     EXPECT_EQ(toPanel.messages[1]["type"].asDouble(), 1.0);
+}
+
+TEST_F(ConnectedPanelTest, ModesReachTheRunningAI3DViewFromThePanelAndFromThePopover) {
+    auto manager = TavroDepthCustomManager::sharedPointer();
+    AppDelegate::shared().depthManager.set(manager);
+    load();
+    auto view = manager->deopth3DViewController();
+    modeButton(*panel_->modeBgView.lock(), 1)->performClick();
+    EXPECT_EQ(view->timedMode(), 1);
+    // The popover applies no parameters itself; the panel does on its message.
+    modeButton(*popover_->modeBgView.lock(), 2)->performClick();
+    EXPECT_EQ(view->timedMode(), 2);
+    AppDelegate::shared().modelType = 0;
+    view->setDepthFilterParameters();
 }
 
 TEST_F(ConnectedPanelTest, MessagesOfAnotherKindOrShapeAreIgnored) {
