@@ -26,6 +26,9 @@ using Action = ScenarioStep::Action;
 constexpr double kMainThreadSeconds = 60;
 constexpr double kPollSeconds = 0.05;
 constexpr int16_t kMediaKeySubtype = 8;
+// The command of the programming packets after the first, and the image bytes each carries.
+constexpr uint32_t kContinuationCommand = 0x00;
+constexpr uint64_t kBytesPerPacket = 56;
 
 // Unless it is quitting already (by itself, or at a quit signal).
 void quitApplication() {
@@ -295,14 +298,21 @@ bool ScenarioRunner::unplug(const ScenarioStep& step) {
             fail("unplug " + step.device + " after bytes: these are not glasses");
             return false;
         }
+        // The bootloader itself leaves the bus at the programming packet that carries those
+        // bytes: a simulated update is over far sooner than a poll could catch it halfway.
+        auto loader = std::static_pointer_cast<VirtualBootloader>(glasses->bootloader());
+        const uint32_t packets = static_cast<uint32_t>(*step.afterBytes / kBytesPerPacket);
+        loader->injectFault(BootloaderFault::Unplug, kContinuationCommand, packets);
         const double within = step.seconds > 0 ? step.seconds : 120;
         if (!waitFor(within, [&] {
-                return glasses->bootloader()->bytesProgrammed() >= *step.afterBytes;
+                return loader->bytesProgrammed() > 0 && !mac_.usbBus().isPlugged(*loader);
             })) {
+            loader->clearFaults();
             fail("unplug " + step.device + ": the update never wrote " +
                  std::to_string(*step.afterBytes) + " bytes");
             return false;
         }
+        return true;
     }
     // Whatever the pair is on the bus as right now: the glasses or their bootloader.
     if (bootloader && mac_.usbBus().isPlugged(*bootloader)) mac_.unplugDevice(bootloader);

@@ -40,7 +40,6 @@ TEST(Roads, LaunchShowsTheHomePanelAndWritesItsPicture) {
 }
 
 TEST(Roads, MirroredGlassesAreUnmirroredAndReachTheConnectedPanel) {
-    GTEST_SKIP() << "waits for the start panel to hand the window over to the connected panel";
     bool extended = false;
     auto result = e2e::playScenario("default", [&](app::RunView& run) {
         auto displays = displaysOf(run);
@@ -76,7 +75,6 @@ TEST(Roads, GlassesInTheirBootloaderAtPlugInAreUpdated) {
 }
 
 TEST(Roads, UnplugInTheMiddleOfAnUpdateReturnsHomeAfterFiveSeconds) {
-    GTEST_SKIP() << "the return home after an unplug in the middle of an update comes only in some runs";
     auto result = e2e::playScenario("unplug-during-update");
     ASSERT_EQ(result.exitStatus, 0) << e2e::failuresOf(result);
 }
@@ -97,19 +95,20 @@ TEST(Roads, AQuickReplugGivesOneSetUp) {
 }
 
 TEST(Roads, AMacMiniWithoutADisplayGetsTheMonitorVirtualDisplayAsMain) {
-    GTEST_SKIP() << "waits for the start panel to hand the window over to the connected panel";
     bool monitorIsMain = false;
+    std::string seen;
     auto result = e2e::playScenario("macmini-no-display", [&](app::RunView& run) {
-        auto displays = displaysOf(run);
-        const auto* monitor = displayNamed(displays, "Monitor");
-        monitorIsMain = monitor && monitor->origin.x == 0 && monitor->origin.y == 0;
+        for (const auto& display : displaysOf(run)) {
+            seen += display.name + "; ";
+            if (display.isVirtual && display.name.find("Monitor") != std::string::npos)
+                monitorIsMain = display.origin.x == 0 && display.origin.y == 0;
+        }
     });
     ASSERT_EQ(result.exitStatus, 0) << e2e::failuresOf(result);
-    EXPECT_TRUE(monitorIsMain);
+    EXPECT_TRUE(monitorIsMain) << seen;
 }
 
 TEST(Roads, AMacMiniWithAMonitorNeedsNoVirtualDisplay) {
-    GTEST_SKIP() << "waits for the start panel to hand the window over to the connected panel";
     bool anyVirtual = true;
     auto result = e2e::playScenario("macmini-monitor", [&](app::RunView& run) {
         auto displays = displaysOf(run);
@@ -144,7 +143,6 @@ TEST(Roads, AnIntelMacReachesTheStartPanel) {
 }
 
 TEST(Roads, SleepAndWakeDuringTheAI3DMode) {
-    GTEST_SKIP() << "waits for the start panel to hand the window over to the connected panel";
     auto result = e2e::playScenario("sleep-wake-ai3d");
     ASSERT_EQ(result.exitStatus, 0) << e2e::failuresOf(result);
 }
@@ -158,7 +156,6 @@ TEST(Roads, FirstGenerationGlassesFollowTheVolumeKeys) {
 }
 
 TEST(Roads, ThePrivacyScreenIsUndoneOnQuit) {
-    GTEST_SKIP() << "waits for the start panel to hand the window over to the connected panel";
     std::optional<float> after;
     auto result = e2e::playScenario("privacy-screen", [&](app::RunView& run) {
         auto& displays = run.backends.mac()->displays();
