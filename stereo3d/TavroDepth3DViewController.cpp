@@ -94,10 +94,11 @@ void TavroDepth3DViewController::startCapture() {
     configuration.framesPerSecond = kCaptureFramesPerSecond;
     std::weak_ptr<TavroDepth3DViewController> weak =
         std::static_pointer_cast<TavroDepth3DViewController>(shared_from_this());
+    const uint64_t generation = ++captureGeneration_;
     auto stream = platform::capture::CaptureStream::make(
         configuration,
-        [weak](const platform::capture::SampleBuffer& sample) {
-            if (auto self = weak.lock()) self->handleFrame(sample);
+        [weak, generation](const platform::capture::SampleBuffer& sample) {
+            if (auto self = weak.lock()) self->handleFrame(sample, generation);
         },
         captureQueue_);
     {
@@ -124,6 +125,7 @@ void TavroDepth3DViewController::stopCapture() {
         stream = std::move(stream_);
         capturing_.store(false);
     }
+    ++captureGeneration_;
     if (stream) stream->stopCapture();
     filter_.reset();
     // Fresh surfaces at once, so that a frame still in hand cannot draw into the views
@@ -151,7 +153,8 @@ void TavroDepth3DViewController::replaceEyeViews() {
     if (auto* stereo = dynamic_cast<StereoPairView*>(pair.get())) stereo->layoutEyes();
 }
 
-void TavroDepth3DViewController::handleFrame(const platform::capture::SampleBuffer& sample) {
+void TavroDepth3DViewController::handleFrame(const platform::capture::SampleBuffer& sample,
+                                             uint64_t generation) {
     const auto& buffer = sample.imageBuffer;
     if (!buffer || buffer->lockBaseAddress() != 0) return;
     StereoFrame frame{buffer->baseAddress(), buffer->width(), buffer->height(),
@@ -161,6 +164,13 @@ void TavroDepth3DViewController::handleFrame(const platform::capture::SampleBuff
     filter_.apply(depth);
     auto left = leftSurface_.get();
     auto right = rightSurface_.get();
+    // Checked after taking the surfaces: a stop moves the generation on before it replaces
+    // them, so surfaces taken under the same generation are never the stopped capture's
+    // successors, which must stay blank until a new capture draws into them.
+    if (captureGeneration_.load() != generation) {
+        buffer->unlockBaseAddress();
+        return;
+    }
     left->drawStereoEye(frame, depth);
     right->drawStereoEye(frame, depth);
     buffer->unlockBaseAddress();

@@ -69,7 +69,8 @@ class TavroDepth3DViewController : public platform::ui::ViewController {
     void loadView() override;
 
   private:
-    void handleFrame(const platform::capture::SampleBuffer& sample);
+    // `generation` is the capture's own; a frame of a capture stopped meanwhile draws nothing.
+    void handleFrame(const platform::capture::SampleBuffer& sample, uint64_t generation);
     void replaceEyeViews();  // main thread
 
     platform::foundation::DispatchQueuePtr captureQueue_;
@@ -77,6 +78,8 @@ class TavroDepth3DViewController : public platform::ui::ViewController {
     std::shared_ptr<platform::capture::CaptureStream> stream_;
     std::atomic<bool> capturing_{false};
     std::atomic<uint64_t> frames_{0};
+    // Moves on at every start and stop (before the surfaces are replaced).
+    std::atomic<uint64_t> captureGeneration_{0};
     TavroDynamicDepthFilter filter_;
     Guarded<TavroDepthModelPtr> model_;
     Guarded<std::shared_ptr<MetalView::Surface>> leftSurface_;

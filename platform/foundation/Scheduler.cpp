@@ -80,6 +80,9 @@ void Scheduler::cancel(EntryId id) {
     dropped = std::move(entry->second.fire);
     entries_.erase(entry);
     deadlines_.erase(found);
+    // The entry may have been the due one an idle wait was waiting for; the thread, with
+    // nothing left to hand on, would not say so itself.
+    idle_.notify_all();
 }
 
 Clock::TimePoint Scheduler::now() {

@@ -118,9 +118,14 @@ TEST_F(BrightnessTest, RestoreRetriesUntilTheWriteReadsBack) {
     delegate().restoreBuiltinBrightness();
     EXPECT_EQ(server_->writeCount(), 1u);
     EXPECT_EQ(delegate().defaultBrightness.load(), 0.6f);
+    // Each retry writes before it schedules the next one: moving the clock between the two
+    // would leave the next retry a full delay away. The scheduler sleeps on the clock only
+    // once a retry is pending.
+    ASSERT_TRUE(eventually([&] { return clock_->waiterCount() > 0; }));
     clock_->advanceSeconds(0.15);
     ASSERT_TRUE(eventually([&] { return server_->writeCount() >= 2; }));
     EXPECT_EQ(delegate().defaultBrightness.load(), 0.6f);
+    ASSERT_TRUE(eventually([&] { return clock_->waiterCount() > 0; }));
     clock_->advanceSeconds(0.15);
     ASSERT_TRUE(eventually([&] { return delegate().defaultBrightness.load() == 0; }));
     idle(1.0);

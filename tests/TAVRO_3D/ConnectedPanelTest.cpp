@@ -3,6 +3,7 @@
 // the two in step, the firmware label and the help picture.
 #include <cmath>
 
+#include "BrightnessDisplayServer.h"
 #include "PanelFixture.h"
 #include "TAVRO_3D/TavroGlassConnectSuccessPopoverViewController.h"
 #include "TAVRO_3D/TavroGlassConnectSuccessViewController.h"
@@ -276,6 +277,42 @@ TEST_F(ConnectedPanelTest, ModesReachTheRunningAI3DViewFromThePanelAndFromThePop
     EXPECT_EQ(view->timedMode(), 2);
     AppDelegate::shared().modelType = 0;
     view->setDepthFilterParameters();
+}
+
+TEST_F(ConnectedPanelTest, PrivacyToggleDimsTheBuiltInScreenAndRestoresIt) {
+    auto previous = platform::screens::displayServer();
+    auto server = std::make_shared<BrightnessDisplayServer>(0.8f);
+    platform::screens::installDisplayServer(server);
+    AppDelegate::shared().builtinDisplayID = BrightnessDisplayServer::kPanel;
+    AppDelegate::shared().defaultBrightness = 0;
+    load();
+    ChangeValueLog toPopover("changeValue_NSNotification.NameSmall");
+    auto toggle = panel_->privacyScreenLockButton.lock();
+
+    toggle->performClick();  // a toggle button flips its state first
+    EXPECT_EQ(AppDelegate::shared().privacyScreenLockButtonState.load(), 1);
+    EXPECT_EQ(fdn::UserDefaults::standard().objectForKey("privacyScreenLockState_UserDefault").asInt64(), 1);
+    EXPECT_EQ(imageName(*toggle), "Toggle_on");
+    EXPECT_EQ(AppDelegate::shared().defaultBrightness.load(), 0.8f);  // the fade has begun
+    ASSERT_EQ(toPopover.messages.size(), 1u);
+    EXPECT_TRUE(toPopover.messages[0]["type"].isInteger());
+    EXPECT_EQ(toPopover.messages[0]["type"].asInt64(), 3);
+    EXPECT_EQ(toPopover.messages[0]["value"].asInt64(), 1);
+    auto popoverToggle = popover_->privacyScreenLockButton.lock();
+    EXPECT_EQ(popoverToggle->state(), 1);
+    EXPECT_EQ(imageName(*popoverToggle), "Toggle_on");
+
+    // Off from the popover: the saved brightness is written back, and the panel follows.
+    popoverToggle->performClick();
+    EXPECT_EQ(AppDelegate::shared().privacyScreenLockButtonState.load(), 0);
+    EXPECT_EQ(AppDelegate::shared().defaultBrightness.load(), 0.0f);
+    ASSERT_FALSE(server->writes().empty());
+    EXPECT_EQ(server->writes().back(), 0.8f);
+    EXPECT_EQ(toggle->state(), 0);
+    EXPECT_EQ(imageName(*toggle), "Toggle_Off");
+
+    AppDelegate::shared().builtinDisplayID = 0;
+    platform::screens::installDisplayServer(previous);
 }
 
 TEST_F(ConnectedPanelTest, MessagesOfAnotherKindOrShapeAreIgnored) {

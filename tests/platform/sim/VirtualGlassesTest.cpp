@@ -31,6 +31,13 @@ TEST(VirtualGlasses, StreamFollowsAClockReplacedWhileItRuns) {
     {
         VirtualGlasses glasses(VirtualGlasses::secondGeneration());
         glasses.setImuRate(10);
+        // The stream may still sleep as idle from before the rate was set, and an idle
+        // stream starts its cadence only when it wakes: the first sample shows it streams,
+        // and its next sleep is then on the cadence.
+        ASSERT_TRUE(eventually([&] {
+            if (first->waiterCount() > 0) first->advanceSeconds(0.1);
+            return glasses.imuSamplesSent() >= 1;
+        }));
         ASSERT_TRUE(eventually([&] { return first->waiterCount() > 0; }));
         first->advanceSeconds(100);
         ASSERT_TRUE(eventually([&] { return glasses.imuSamplesSent() >= 1000; }));
@@ -41,12 +48,16 @@ TEST(VirtualGlasses, StreamFollowsAClockReplacedWhileItRuns) {
         first.reset();
         const uint64_t before = glasses.imuSamplesSent();
         // The new clock starts at 0: a stream still counting in the old clock's time would
-        // stay silent here for 100 seconds.
-        for (int step = 0; step < 20; ++step) {
-            second->advanceSeconds(0.05);
-            std::this_thread::sleep_for(std::chrono::milliseconds(2));
-        }
-        EXPECT_TRUE(eventually([&] { return glasses.imuSamplesSent() >= before + 5; }));
+        // stay silent here for 100 seconds. The clock moves (one second in all) only while
+        // the stream sleeps on it, so a stream slow to notice the change misses none of it.
+        int steps = 0;
+        EXPECT_TRUE(eventually([&] {
+            if (steps < 20 && second->waiterCount() > 0) {
+                second->advanceSeconds(0.05);
+                ++steps;
+            }
+            return glasses.imuSamplesSent() >= before + 5;
+        }));
         EXPECT_TRUE(replaced.expired());
     }
     fd::Clock::setCurrent(previous);
