@@ -19,6 +19,7 @@
 #include "platform/screens/DisplayServices.h"
 #include "platform/screens/Reconfiguration.h"
 #include "platform/ui/Application.h"
+#include "platform/ui/Event.h"
 #include "platform/ui/Screen.h"
 
 namespace fdn = platform::foundation;
@@ -127,7 +128,12 @@ void TavroHomeNewViewController::setUpAppearance() {
 
 void TavroHomeNewViewController::checkAccessibilityTick() {
     if (!TavroUSBServiceOC::shareManager().canRecordScreen()) return;
-    if (!common::checkAccessibility()) return;
+    if (!common::checkAccessibility([] {
+            const ui::Point location = ui::Event::mouseLocation();
+            return platform::capture::Point{location.x, location.y};
+        })) {
+        return;
+    }
 
     auto& application = ui::Application::shared();
     application.addLocalMonitor(kMediaKeyEventMask, [](const ui::Event& event) {

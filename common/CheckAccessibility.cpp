@@ -1,9 +1,10 @@
 #include <atomic>
+#include <functional>
+#include <utility>
 
 #include "common/GlobalHelpers.h"
 #include "platform/capture/CaptureServices.h"
 #include "platform/foundation/Dispatch.h"
-#include "platform/ui/Event.h"
 
 namespace common {
 namespace {
@@ -14,17 +15,18 @@ std::atomic<bool> gAccessibilityEventPosted{false};
 
 }  // namespace
 
-bool checkAccessibility() {
+bool checkAccessibility(std::function<platform::capture::Point()> pointerLocation) {
     if (platform::capture::isProcessTrusted(true)) return true;
     if (!gAccessibilityEventPosted.exchange(true)) {
-        platform::foundation::mainQueue()->asyncAfterSeconds(0.25, [] { postMouseMovedEvent(); });
+        platform::foundation::mainQueue()->asyncAfterSeconds(0.25, [pointerLocation = std::move(pointerLocation)] {
+            postMouseMovedEvent(pointerLocation ? pointerLocation() : platform::capture::Point{});
+        });
     }
     return false;
 }
 
-void postMouseMovedEvent() {
+void postMouseMovedEvent(platform::capture::Point location) {
     namespace capture = platform::capture;
-    const platform::ui::Point location = platform::ui::Event::mouseLocation();
     capture::postEvent(capture::EventTap::Hid,
                        capture::mouseEvent(capture::EventSourceState::None,
                                            capture::EventType::MouseMoved,

@@ -8,19 +8,23 @@
 // Any thread. checkAccessibility's pointer event is always posted from the main queue.
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "platform/capture/CaptureServices.h"
 #include "platform/foundation/Value.h"
 
 namespace common {
 
 // Trusted for accessibility; the first untrusted answer also makes the system prompt and,
-// 0.25 s later on the main queue, posts one pointer-moved event (once per process run).
-bool checkAccessibility();
-void postMouseMovedEvent();
+// 0.25 s later on the main queue, posts one pointer-moved event (once per process run) at
+// the place `pointerLocation` gives then. The pointer belongs to the interface layer, which
+// this library stays below, so the caller says where it is.
+bool checkAccessibility(std::function<platform::capture::Point()> pointerLocation);
+void postMouseMovedEvent(platform::capture::Point location);
 
 // Online displays (at most 16); 0 when the list cannot be read.
 uint32_t onlineDisplayCount();

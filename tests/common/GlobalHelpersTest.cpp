@@ -15,7 +15,6 @@
 #include "platform/foundation/SystemInfo.h"
 #include "platform/foundation/UserDefaults.h"
 #include "platform/foundation/Workspace.h"
-#include "platform/ui/Event.h"
 
 namespace fd = platform::foundation;
 namespace capture = platform::capture;
@@ -120,13 +119,13 @@ TEST_F(GlobalHelpersTest, SettingsPanesAreOpenedAndNotificationsPosted) {
 TEST_F(GlobalHelpersTest, UntrustedAccessibilityPromptsAndPostsOnePointerEvent) {
     auto clock = std::make_shared<fd::ManualClock>();
     fd::ScopedClock scoped(clock);
-    EXPECT_FALSE(common::checkAccessibility());  // no machine: never trusted
+    const auto pointer = [] { return capture::Point{320, 200}; };
+    EXPECT_FALSE(common::checkAccessibility(pointer));  // no machine: never trusted
 
     auto machine = std::make_shared<capture::CaptureMachine>(true, false);
     capture::installCaptureMachine(machine);
-    platform::ui::Event::setMouseLocation({320, 200});
-    EXPECT_FALSE(common::checkAccessibility());
-    EXPECT_FALSE(common::checkAccessibility());
+    EXPECT_FALSE(common::checkAccessibility(pointer));
+    EXPECT_FALSE(common::checkAccessibility(pointer));
     EXPECT_EQ(machine->accessibilityPrompts(), 2);
     clock->advanceSeconds(0.3);
     fd::MainLoop::drain();
@@ -137,7 +136,7 @@ TEST_F(GlobalHelpersTest, UntrustedAccessibilityPromptsAndPostsOnePointerEvent) 
     EXPECT_EQ(posted[0].event.location, (capture::Point{320, 200}));
 
     machine->setAccessibilityTrusted(true);
-    EXPECT_TRUE(common::checkAccessibility());
+    EXPECT_TRUE(common::checkAccessibility(pointer));
 }
 
 }  // namespace
