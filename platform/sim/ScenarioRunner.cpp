@@ -168,8 +168,10 @@ void ScenarioRunner::run() {
         stopped = stopping_;
     }
     if (!stopped && !quitAsked && options_.quitAtEnd) {
-        foundation::mainQueue()->async(
-            options_.quit ? options_.quit : quitApplication);
+        foundation::mainQueue()->async([screen = screen_, quit = options_.quit] {
+            if (screen) screen->pictureVisibleWindows();
+            quit ? quit() : quitApplication();
+        });
     }
 }
 

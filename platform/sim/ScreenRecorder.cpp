@@ -97,6 +97,21 @@ void ScreenRecorder::takePicture(int windowNumber, const std::string& panel) {
     });
 }
 
+void ScreenRecorder::pictureVisibleWindows() {
+    if (folder_.empty()) return;
+    for (const auto& window : ui::Application::shared().orderedWindows()) {
+        const std::string panel = panelOf(*window);
+        if (!window->isVisible() || panel.empty()) continue;
+        const std::string path = nextPictureName("end-" + panel);
+        if (ui::writeWindowPng(*window, path)) {
+            std::lock_guard lock(mutex_);
+            record_.pictures.push_back(path);
+        } else if (log_) {
+            log_->line("could not write " + path);
+        }
+    }
+}
+
 void ScreenRecorder::windowShown(ui::Window& window) {
     notePanel(window);
     if (inner_) inner_->windowShown(window);

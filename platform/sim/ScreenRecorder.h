@@ -41,6 +41,10 @@ class ScreenRecorder final : public ui::DisplayBackend {
     // An alert is up and about to be answered (main thread): on a real display, what the
     // display shows now is kept (and written as a picture).
     void alertUp(const ui::Alert& alert);
+    // A picture of every visible window as it is now, named "end-<panel>" (main thread): at
+    // the end of a scenario, the last look of each window, the AI-3D window's stereo frames
+    // among them.
+    void pictureVisibleWindows();
 
     // DisplayBackend.
     void windowShown(ui::Window& window) override;

@@ -49,6 +49,13 @@ TEST(Roads, MirroredGlassesAreUnmirroredAndReachTheConnectedPanel) {
     ASSERT_EQ(result.exitStatus, 0) << e2e::failuresOf(result);
     EXPECT_TRUE(extended);
     EXPECT_EQ(timesShown(result, "TavroDFUUpdateViewController"), 0u);
+
+    // The run ends with a picture of each window's last look, the AI-3D window's among them.
+    EXPECT_TRUE(std::any_of(result.screen.pictures.begin(), result.screen.pictures.end(),
+                            [](const std::string& path) {
+                                return path.find("end-TavroDepth3DViewController") !=
+                                       std::string::npos;
+                            }));
 }
 
 TEST(Roads, FirmwareUpdateFrom160To165) {
