@@ -11,7 +11,6 @@
 #include "display/ScreenRecognition.h"
 #include "glasses/GlassAudioVolume.h"
 #include "glasses/HIDDeviceMonitor.h"
-#include "localnet/TavroLocalServer.h"
 #include "platform/foundation/Bundle.h"
 #include "platform/foundation/NotificationCenter.h"
 #include "platform/foundation/OperationQueue.h"
@@ -135,10 +134,6 @@ void AppDelegate::runLaunchSequence() {
             common::TavroLocalizationHelper::Language::English);
     }
     isCPUARM = getCPUTypeIsARM();
-
-    // Obtaining the shared companion server starts it listening, so the companion
-    // application can connect from the launch on.
-    TavroLocalServer::shareManager();
 
     setUpStatusItem();
     scanScreens(*this);

@@ -1,16 +1,9 @@
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <sys/resource.h>
-#include <sys/socket.h>
-
-#include <algorithm>
 #include <cmath>
 #include <limits>
 
 #include "common/AppIdentifier.h"
 #include "common/GlobalHelpers.h"
 #include "common/TavroLocalizationHelper.h"
-#include "localnet/TavroLocalServer.h"
 #include "platform/foundation/Bundle.h"
 #include "platform/foundation/NotificationCenter.h"
 #include "platform/foundation/RunningApplication.h"
@@ -21,7 +14,6 @@
 #include "platform/ui/StatusItem.h"
 #include "platform/ui/Window.h"
 #include "tests/TAVRO_3D/ShellHarness.h"
-#include "tests/localnet/LoopbackClient.h"
 
 namespace fd = platform::foundation;
 
@@ -33,57 +25,7 @@ constexpr const char* kIntelMac = R"({
     "builtinDisplay": {"name": "Color LCD", "vendorId": 1552, "productId": 41006, "serial": 0,
                        "modes": [{"width": 1536, "height": 960, "refreshRate": 60}]}})";
 
-// Ports of the loopback sockets this process listens on.
-std::vector<uint16_t> listeningLoopbackPorts() {
-    std::vector<uint16_t> ports;
-    rlimit limit{};
-    getrlimit(RLIMIT_NOFILE, &limit);
-    const int highest = static_cast<int>(std::min<rlim_t>(limit.rlim_cur, 4096));
-    for (int fd = 0; fd < highest; ++fd) {
-        int listening = 0;
-        socklen_t size = sizeof listening;
-        if (getsockopt(fd, SOL_SOCKET, SO_ACCEPTCONN, &listening, &size) != 0 || !listening) {
-            continue;
-        }
-        sockaddr_in address{};
-        socklen_t length = sizeof address;
-        if (getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length) == 0 &&
-            address.sin_family == AF_INET &&
-            address.sin_addr.s_addr == htonl(INADDR_LOOPBACK)) {
-            ports.push_back(ntohs(address.sin_port));
-        }
-    }
-    return ports;
-}
-
 class ShellLaunchTest : public ShellHarness {};
-
-// The companion application can connect from the launch on, before any glasses have
-// replied. Checked in a fresh process (the shared server lives as long as its process, and
-// an earlier test may have made it).
-TEST_F(ShellLaunchTest, LaunchingStartsTheCompanionServer) {
-    GTEST_FLAG_SET(death_test_style, "threadsafe");
-    EXPECT_EXIT(
-        {
-            bootNamed("macbook");
-            const auto before = listeningLoopbackPorts();
-            launch();
-            std::vector<uint16_t> started;
-            for (uint16_t port : listeningLoopbackPorts()) {
-                if (std::find(before.begin(), before.end(), port) == before.end()) {
-                    started.push_back(port);
-                }
-            }
-            if (started.empty() || started[0] > TavroLocalServer::defaultPort()) std::_Exit(2);
-            const bool served = std::any_of(started.begin(), started.end(), [](uint16_t port) {
-                LoopbackClient client(port);
-                return client.connected() &&
-                       eventually([] { return TavroLocalServer::shareManager().hasClient(); });
-            });
-            std::_Exit(served ? 0 : 3);
-        },
-        ::testing::ExitedWithCode(0), "");
-}
 
 TEST_F(ShellLaunchTest, FirstLaunchStoresTheDefaultsAndReportsTheInstallation) {
     bootNamed("macbook");

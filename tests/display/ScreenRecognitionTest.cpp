@@ -1,12 +1,41 @@
 #include "tests/display/DisplayHarness.h"
 
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/resource.h>
+#include <sys/socket.h>
 
+#include "localnet/TavroLocalServer.h"
+#include "tests/localnet/LoopbackClient.h"
 
 namespace screens = platform::screens;
 
 namespace {
 
 using ScreenRecognition = DisplayHarness;
+
+// Ports of the loopback sockets this process listens on.
+std::vector<uint16_t> listeningLoopbackPorts() {
+    std::vector<uint16_t> ports;
+    rlimit limit{};
+    getrlimit(RLIMIT_NOFILE, &limit);
+    const int highest = static_cast<int>(std::min<rlim_t>(limit.rlim_cur, 4096));
+    for (int fd = 0; fd < highest; ++fd) {
+        int listening = 0;
+        socklen_t size = sizeof listening;
+        if (getsockopt(fd, SOL_SOCKET, SO_ACCEPTCONN, &listening, &size) != 0 || !listening) {
+            continue;
+        }
+        sockaddr_in address{};
+        socklen_t length = sizeof address;
+        if (getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length) == 0 &&
+            address.sin_family == AF_INET &&
+            address.sin_addr.s_addr == htonl(INADDR_LOOPBACK)) {
+            ports.push_back(ntohs(address.sin_port));
+        }
+    }
+    return ports;
+}
 
 TEST(GlassesScreenRule, NeedsTavroWithoutMonitorInAnyCase) {
     EXPECT_TRUE(isTavroGlassScreenName("TAVRO Glass"));
@@ -24,6 +53,33 @@ TEST_F(ScreenRecognition, NoScreensAtAll) {
     EXPECT_TRUE(cancelMirroring(false, true));
     EXPECT_FALSE(cancelMirroring(true, true));
     EXPECT_TRUE(needsVirtualMainDisplay());
+}
+
+// The companion application can connect once the question has been asked, before any
+// glasses have replied. Checked in a fresh process (the shared server lives as long as its
+// process, and an earlier test may have made it).
+TEST_F(ScreenRecognition, AskingStartsTheCompanionServer) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    boot("macbook");
+    EXPECT_EXIT(
+        {
+            const auto before = listeningLoopbackPorts();
+            const bool answer = needsVirtualMainDisplay();
+            std::vector<uint16_t> started;
+            for (uint16_t port : listeningLoopbackPorts()) {
+                if (std::find(before.begin(), before.end(), port) == before.end()) {
+                    started.push_back(port);
+                }
+            }
+            if (answer || started.size() != 1 || started[0] > TavroLocalServer::defaultPort()) {
+                std::_Exit(2);
+            }
+            LoopbackClient client(started[0]);
+            const bool served = client.connected() &&
+                                eventually([] { return TavroLocalServer::shareManager().hasClient(); });
+            std::_Exit(served ? 0 : 3);
+        },
+        ::testing::ExitedWithCode(0), "");
 }
 
 TEST_F(ScreenRecognition, MacBookHostIsTheBuiltInPanel) {
