@@ -25,7 +25,9 @@ bool sameObject(const std::shared_ptr<A>& a, const std::shared_ptr<B>& b) {
     return a && b && !a.owner_before(b) && !b.owner_before(a);
 }
 
-std::string textOf(const fdn::Value& value) { return value.isText() ? value.text() : std::string(); }
+std::string textOf(const fdn::Value& value) {
+    return value.isText() ? value.text() : std::string();
+}
 
 }  // namespace
 
@@ -33,7 +35,8 @@ void AppDelegate::checkAppUpdate(std::function<void(bool)> completion) {
     auto shownWindow = window.get();
     auto content = shownWindow ? shownWindow->contentViewController() : nullptr;
     // Never over the connected panel or a firmware update.
-    if (!sameObject(content, homeNewViewController.get()) && !sameObject(content, homeStartViewController.get())) {
+    if (!sameObject(content, homeNewViewController.get()) &&
+        !sameObject(content, homeStartViewController.get())) {
         if (completion) completion(true);
         return;
     }
@@ -43,10 +46,13 @@ void AppDelegate::checkAppUpdate(std::function<void(bool)> completion) {
         [this, completion](bool success, std::optional<fdn::ValueDictionary> reply) {
             handleUpdateCheckReply(success, reply, completion);
         },
-        [this, completion](const fdn::Error& error) { handleUpdateCheckFailure(error, completion); });
+        [this, completion](const fdn::Error& error) {
+            handleUpdateCheckFailure(error, completion);
+        });
 }
 
-void AppDelegate::handleUpdateCheckReply(bool success, const std::optional<fdn::ValueDictionary>& reply,
+void AppDelegate::handleUpdateCheckReply(bool success,
+                                         const std::optional<fdn::ValueDictionary>& reply,
                                          const std::function<void(bool)>& completion) {
     auto goOn = [&](bool value) {
         if (completion) completion(value);
@@ -57,12 +63,14 @@ void AppDelegate::handleUpdateCheckReply(bool success, const std::optional<fdn::
     const fdn::Value& data = found->second;
 
     std::string serverVersion = textOf(data["version"]);
-    fdn::Value ownVersion = fdn::Bundle::main().objectForInfoDictionaryKey("CFBundleShortVersionString");
+    fdn::Value ownVersion =
+        fdn::Bundle::main().objectForInfoDictionaryKey("CFBundleShortVersionString");
     std::string localVersion = ownVersion.isText() ? ownVersion.text() : kVersionWhenMissing;
     if (numericCompare(localVersion, serverVersion) >= 0) return goOn(true);
 
     std::string releaseNote = textOf(data["releaseNote"]);
-    std::string downloadAddress = TavroAlamofireManager::apiBaseAddress() + textOf(data["downloadUrl"]);
+    std::string downloadAddress =
+        TavroAlamofireManager::apiBaseAddress() + textOf(data["downloadUrl"]);
     common::TavroLog::logMessage("App Update Url = " + downloadAddress);
 
     auto shownWindow = window.get();
@@ -91,6 +99,7 @@ void AppDelegate::handleUpdateCheckReply(bool success, const std::optional<fdn::
     goOn(false);
 }
 
-void AppDelegate::handleUpdateCheckFailure(const fdn::Error& /*error*/, const std::function<void(bool)>& completion) {
+void AppDelegate::handleUpdateCheckFailure(const fdn::Error& /*error*/,
+                                           const std::function<void(bool)>& completion) {
     if (completion) completion(true);
 }

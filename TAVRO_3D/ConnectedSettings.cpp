@@ -14,7 +14,8 @@ namespace {
 
 void post(const std::string& name, fdn::Value type, fdn::Value value) {
     fdn::NotificationCenter::defaultCenter().post(
-        name, fdn::Value(fdn::ValueDictionary{{"type", std::move(type)}, {"value", std::move(value)}}));
+        name,
+        fdn::Value(fdn::ValueDictionary{{"type", std::move(type)}, {"value", std::move(value)}}));
 }
 
 }  // namespace

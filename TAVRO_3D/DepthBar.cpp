@@ -37,10 +37,14 @@ double positionForDepth(float depth, double barWidth) {
 
 std::optional<float> defaultDepthForMode(long long mode) {
     switch (mode) {
-        case 0: return 0.008f;
-        case 1: return 0.01f;
-        case 2: return 0.012f;
-        default: return std::nullopt;
+        case 0:
+            return 0.008f;
+        case 1:
+            return 0.01f;
+        case 2:
+            return 0.012f;
+        default:
+            return std::nullopt;
     }
 }
 

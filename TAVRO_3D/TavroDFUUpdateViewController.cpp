@@ -24,11 +24,17 @@ constexpr double kBootloaderStartDelay = 1.25;
 constexpr double kBootloaderPoll = 0.25;
 constexpr int kBootloaderPolls = 20;
 
-std::string dfuName(const char* suffix) { return common::AppIdentifier() + suffix; }
+std::string dfuName(const char* suffix) {
+    return common::AppIdentifier() + suffix;
+}
 
-ui::Color hex(const char* text) { return initWithHexString(text, 1.0).value_or(ui::Color::blackColor()); }
+ui::Color hex(const char* text) {
+    return initWithHexString(text, 1.0).value_or(ui::Color::blackColor());
+}
 
-void postFailure() { common::postNotification(dfuName(".dfuUpdate_status"), fdn::Value(false)); }
+void postFailure() {
+    common::postNotification(dfuName(".dfuUpdate_status"), fdn::Value(false));
+}
 
 std::shared_ptr<TavroVXServer> glassesServer() {
     return std::dynamic_pointer_cast<TavroVXServer>(AppDelegate::shared().vxServer.get());
@@ -49,7 +55,8 @@ TavroDFUUpdateViewController::TavroDFUUpdateViewController() {
     declareOutlet("tipsLabel2", &tipsLabel2);
     declareOutlet("updateButton", &updateButton);
     declareOutlet("progressIndicator", &progressIndicator);
-    declareAction("updateButtonClick:", [this](ui::UiObject& sender) { updateButtonClick(sender); });
+    declareAction("updateButtonClick:",
+                  [this](ui::UiObject& sender) { updateButtonClick(sender); });
 }
 
 TavroDFUUpdateViewController::~TavroDFUUpdateViewController() {
@@ -77,21 +84,25 @@ void TavroDFUUpdateViewController::viewDidLoad() {
         progress->setIndeterminate(false);
     }
     showTips("发现眼镜固件新版本");
-    if (auto label = tipsLabel2.lock()) label->setStringValue(fdn::localizedString("升级耗时约15秒"));
+    if (auto label = tipsLabel2.lock())
+        label->setStringValue(fdn::localizedString("升级耗时约15秒"));
 
     auto& center = fdn::NotificationCenter::defaultCenter();
     std::weak_ptr<ui::UiObject> weakSelf = weak_from_this();
     auto observe = [&](const char* suffix,
                        void (TavroDFUUpdateViewController::*handler)(const fdn::Notification&)) {
-        return center.addObserver(dfuName(suffix), std::nullopt, fdn::OperationQueue::main(),
-                                  [weakSelf, handler](const fdn::Notification& note) {
-                                      if (auto self = std::static_pointer_cast<TavroDFUUpdateViewController>(
-                                              weakSelf.lock()))
-                                          ((*self).*handler)(note);
-                                  });
+        return center.addObserver(
+            dfuName(suffix), std::nullopt, fdn::OperationQueue::main(),
+            [weakSelf, handler](const fdn::Notification& note) {
+                if (auto self =
+                        std::static_pointer_cast<TavroDFUUpdateViewController>(weakSelf.lock()))
+                    ((*self).*handler)(note);
+            });
     };
-    versionShowObserver = observe(".dfuUpdate_versionShow", &TavroDFUUpdateViewController::showDfuVersion);
-    progressObserver = observe(".dfuUpdate_progress", &TavroDFUUpdateViewController::updateDfuProgress);
+    versionShowObserver =
+        observe(".dfuUpdate_versionShow", &TavroDFUUpdateViewController::showDfuVersion);
+    progressObserver =
+        observe(".dfuUpdate_progress", &TavroDFUUpdateViewController::updateDfuProgress);
     statusObserver = observe(".dfuUpdate_status", &TavroDFUUpdateViewController::handleDfuStatus);
 }
 
@@ -153,7 +164,9 @@ void TavroDFUUpdateViewController::showDfuResult(bool success) {
     }
 }
 
-void TavroDFUUpdateViewController::updateButtonClick(ui::UiObject&) { startDFUUpdate(); }
+void TavroDFUUpdateViewController::updateButtonClick(ui::UiObject&) {
+    startDFUUpdate();
+}
 
 void TavroDFUUpdateViewController::startDFUUpdate() {
     if (auto image = updateImageView.lock()) image->setImage(ui::Image::named("update-dfu"));
@@ -173,16 +186,16 @@ void TavroDFUUpdateViewController::startDFUUpdate() {
         postFailure();
         return;
     }
-    fdn::globalQueue()->asyncAfterSeconds(kBootloaderStartDelay, [flag = beginUpdateFlag_] {
-        waitForDFUStart(flag);
-    });
+    fdn::globalQueue()->asyncAfterSeconds(kBootloaderStartDelay,
+                                          [flag = beginUpdateFlag_] { waitForDFUStart(flag); });
 }
 
 void TavroDFUUpdateViewController::runDfuUpgrade() {
     if (run_glass_dfu_upgrade() == -1) postFailure();
 }
 
-void TavroDFUUpdateViewController::waitForDFUStart(const std::shared_ptr<std::atomic<bool>>& beginUpdate) {
+void TavroDFUUpdateViewController::waitForDFUStart(
+    const std::shared_ptr<std::atomic<bool>>& beginUpdate) {
     for (int poll = 0; poll < kBootloaderPolls && !beginUpdate->load(); ++poll) {
         fdn::Clock::current().sleepForSeconds(kBootloaderPoll);
     }
@@ -194,7 +207,8 @@ void TavroDFUUpdateViewController::resetDfuView() {
     isBeginUpdateDfu = false;
     if (auto image = updateImageView.lock()) image->setImage(ui::Image::named("update-dfu"));
     showTips("发现眼镜固件新版本");
-    if (auto label = tipsLabel2.lock()) label->setStringValue(fdn::localizedString("升级耗时约15秒"));
+    if (auto label = tipsLabel2.lock())
+        label->setStringValue(fdn::localizedString("升级耗时约15秒"));
     showOfferButton();
     if (auto progress = progressIndicator.lock()) {
         progress->setHidden(true);

@@ -40,7 +40,8 @@ class TavroDFUUpdateViewController : public platform::ui::ViewController {
 
   private:
     // Shared with the bootloader wait, which may outlive the panel.
-    std::shared_ptr<std::atomic<bool>> beginUpdateFlag_ = std::make_shared<std::atomic<bool>>(false);
+    std::shared_ptr<std::atomic<bool>> beginUpdateFlag_ =
+        std::make_shared<std::atomic<bool>>(false);
 
   public:
     // Set by the plug sequence when it shows the panel for a device that already is the

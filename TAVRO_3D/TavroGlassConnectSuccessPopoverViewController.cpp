@@ -59,7 +59,8 @@ TavroGlassConnectSuccessPopoverViewController::~TavroGlassConnectSuccessPopoverV
 void TavroGlassConnectSuccessPopoverViewController::viewDidLoad() {
     ViewController::viewDidLoad();
     view()->setWantsLayer(true);
-    if (auto colour = initWithHexString("#ECEDEE", 1.0)) view()->layer().setBackgroundColor(*colour);
+    if (auto colour = initWithHexString("#ECEDEE", 1.0))
+        view()->layer().setBackgroundColor(*colour);
     styleBox(depthBgView.lock(), 0);
     styleBox(modeBgView.lock(), 0);
     styleBox(privacyScreenBgView.lock(), 0);
@@ -90,8 +91,8 @@ void TavroGlassConnectSuccessPopoverViewController::moveDepthPoint(double x) {
     auto constraint = depthPointImgViewLeftLayoutConstraint.lock();
     auto knob = depthPointImgView.lock();
     if (!constraint || !knob) return;
-    constraint->setConstant(depthbar::knobLeadingOffset(x, depthBarWidth(), knob->frame().size.width,
-                                                        depthbar::kPopoverKnobMargin));
+    constraint->setConstant(depthbar::knobLeadingOffset(
+        x, depthBarWidth(), knob->frame().size.width, depthbar::kPopoverKnobMargin));
 }
 
 void TavroGlassConnectSuccessPopoverViewController::updateDepthFromPosition(double x) {
@@ -161,15 +162,21 @@ void TavroGlassConnectSuccessPopoverViewController::exitButtonClick(ui::UiObject
     ui::Application::shared().terminate();
 }
 
-void TavroGlassConnectSuccessPopoverViewController::handleChangeValue(const fdn::Notification& note) {
+void TavroGlassConnectSuccessPopoverViewController::handleChangeValue(
+    const fdn::Notification& note) {
     auto message = connected::readChangeValue(note);
     if (!message) return;
     switch (message->type) {
-        case 1: moveDepthPoint(message->value * 0.5419847328244275); break;
-        case 2: refreshModeUI(); break;
+        case 1:
+            moveDepthPoint(message->value * 0.5419847328244275);
+            break;
+        case 2:
+            refreshModeUI();
+            break;
         case 3:
             if (auto toggle = privacyScreenLockButton.lock()) connected::showPrivacyState(*toggle);
             break;
-        default: break;
+        default:
+            break;
     }
 }

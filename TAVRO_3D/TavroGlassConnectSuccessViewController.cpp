@@ -81,7 +81,8 @@ TavroGlassConnectSuccessViewController::~TavroGlassConnectSuccessViewController(
 void TavroGlassConnectSuccessViewController::viewDidLoad() {
     ViewController::viewDidLoad();
     view()->setWantsLayer(true);
-    if (auto colour = initWithHexString("#ECEDEE", 1.0)) view()->layer().setBackgroundColor(*colour);
+    if (auto colour = initWithHexString("#ECEDEE", 1.0))
+        view()->layer().setBackgroundColor(*colour);
     if (auto tips = modeHelpTipsImgView.lock())
         tips->setImage(ui::Image::named(fdn::localizedString("mode-help-tips")));
     styleBox(depthBgView);
@@ -90,7 +91,8 @@ void TavroGlassConnectSuccessViewController::viewDidLoad() {
 
     const float depth = AppDelegate::shared().depthValue.load();
     moveDepthPoint(depthbar::positionForDepth(depth, depthBarWidth()));
-    if (auto label = depthValueLabel.lock()) label->setStringValue(common::shortestFloatText(depth));
+    if (auto label = depthValueLabel.lock())
+        label->setStringValue(common::shortestFloatText(depth));
 
     refreshModeUI();
     updateGlassLabels();
@@ -113,16 +115,16 @@ void TavroGlassConnectSuccessViewController::registerObservers() {
     auto self = [weakSelf] {
         return std::static_pointer_cast<TavroGlassConnectSuccessViewController>(weakSelf.lock());
     };
-    versionObserver_ = center.addObserver(
-        connected::kGlassVersionNotification, std::nullopt, fdn::OperationQueue::main(),
-        [self](const fdn::Notification& note) {
-            if (auto panel = self()) panel->handleGlassVersion(note);
-        });
-    changeValueObserver_ = center.addObserver(
-        connected::kChangeValueToPanel, std::nullopt, fdn::OperationQueue::main(),
-        [self](const fdn::Notification& note) {
-            if (auto panel = self()) panel->handleChangeValue(note);
-        });
+    versionObserver_ =
+        center.addObserver(connected::kGlassVersionNotification, std::nullopt,
+                           fdn::OperationQueue::main(), [self](const fdn::Notification& note) {
+                               if (auto panel = self()) panel->handleGlassVersion(note);
+                           });
+    changeValueObserver_ =
+        center.addObserver(connected::kChangeValueToPanel, std::nullopt,
+                           fdn::OperationQueue::main(), [self](const fdn::Notification& note) {
+                               if (auto panel = self()) panel->handleChangeValue(note);
+                           });
 }
 
 double TavroGlassConnectSuccessViewController::depthBarWidth() const {
@@ -149,8 +151,8 @@ void TavroGlassConnectSuccessViewController::moveDepthPoint(double x) {
     auto constraint = depthPointImgViewLeftLayoutConstraint.lock();
     auto knob = depthPointImgView.lock();
     if (!constraint || !knob) return;
-    constraint->setConstant(depthbar::knobLeadingOffset(x, depthBarWidth(), knob->frame().size.width,
-                                                        depthbar::kPanelKnobMargin));
+    constraint->setConstant(depthbar::knobLeadingOffset(
+        x, depthBarWidth(), knob->frame().size.width, depthbar::kPanelKnobMargin));
 }
 
 void TavroGlassConnectSuccessViewController::updateDepthFromPosition(double x) {
@@ -165,13 +167,15 @@ void TavroGlassConnectSuccessViewController::updateDepthFromPosition(double x) {
     connected::postDepthPosition(connected::kChangeValueToPopover, pos);
 }
 
-void TavroGlassConnectSuccessViewController::ClickGestureRecognizer(ui::GestureRecognizer& recognizer) {
+void TavroGlassConnectSuccessViewController::ClickGestureRecognizer(
+    ui::GestureRecognizer& recognizer) {
     const double x = recognizer.locationInView(depthView.lock().get()).x;
     moveDepthPoint(x);
     updateDepthFromPosition(x);
 }
 
-void TavroGlassConnectSuccessViewController::PanGestureRecognizer(ui::GestureRecognizer& recognizer) {
+void TavroGlassConnectSuccessViewController::PanGestureRecognizer(
+    ui::GestureRecognizer& recognizer) {
     const auto state = recognizer.state();
     if (state != ui::GestureState::Changed && state != ui::GestureState::Ended &&
         state != ui::GestureState::Cancelled)
@@ -220,12 +224,17 @@ void TavroGlassConnectSuccessViewController::handleChangeValue(const fdn::Notifi
     auto message = connected::readChangeValue(note);
     if (!message) return;
     switch (message->type) {
-        case 1: moveDepthPoint(message->value * 1.8450704225352113); break;
-        case 2: refreshModeUI(); break;
+        case 1:
+            moveDepthPoint(message->value * 1.8450704225352113);
+            break;
+        case 2:
+            refreshModeUI();
+            break;
         case 3:
             if (auto toggle = privacyScreenLockButton.lock()) connected::showPrivacyState(*toggle);
             break;
-        default: break;
+        default:
+            break;
     }
 }
 

@@ -71,8 +71,7 @@ void recentreCursor() {
     if (!main) return;
     screens::Rect bounds = screens::displayBounds(main->displayId);
     (void)screens::warpMouseCursorPosition(
-        {bounds.x + main->frame.size.width * 0.5,
-         bounds.y + main->frame.size.height * 0.5});
+        {bounds.x + main->frame.size.width * 0.5, bounds.y + main->frame.size.height * 0.5});
 }
 
 }  // namespace
@@ -110,9 +109,8 @@ void TavroHomeNewViewController::viewDidLoad() {
 
     setUpAppearance();
     if (auto label = tipsLabel.lock()) {
-        label->setStringValue(fdn::localizedString(needsVirtualMainDisplay()
-                                                       ? "Mac mini需连接外接显示器"
-                                                       : "连接前请断开其他外接显示器"));
+        label->setStringValue(fdn::localizedString(
+            needsVirtualMainDisplay() ? "Mac mini需连接外接显示器" : "连接前请断开其他外接显示器"));
     }
 }
 
@@ -147,8 +145,7 @@ void TavroHomeNewViewController::checkAccessibilityTick() {
     common::GCXTimer::cancelTimerTask(checkAccessibilityTimer.exchange(""));
 }
 
-void TavroHomeNewViewController::displayReconfigurationCallback(uint32_t display,
-                                                                uint32_t flags) {
+void TavroHomeNewViewController::displayReconfigurationCallback(uint32_t display, uint32_t flags) {
     uint32_t glassDisplay = AppDelegate::shared().glassDisplayID.load();
     if (flags & screens::kDisplayAddFlag) {
         if (isMacMini() && display != glassDisplay && common::onlineDisplayCount() >= 2) {

@@ -63,15 +63,17 @@ void TavroHomeStartViewController::registerObservers() {
     auto main = fdn::OperationQueue::main();
     using Handler = void (TavroHomeStartViewController::*)(const fdn::Notification&);
     auto observe = [&](const char* name, Handler handler) {
-        observers_.push_back(center.addObserver(
-            name, std::nullopt, main, [weak, handler](const fdn::Notification& note) {
-                if (auto self = weak.lock()) ((*self).*handler)(note);
-            }));
+        observers_.push_back(center.addObserver(name, std::nullopt, main,
+                                                [weak, handler](const fdn::Notification& note) {
+                                                    if (auto self = weak.lock())
+                                                        ((*self).*handler)(note);
+                                                }));
     };
     observe(kGlassVersionNotification, &TavroHomeStartViewController::handleGlassVersion);
     observe(kGlassStatusChangeNotification,
             &TavroHomeStartViewController::handleGlassConnectionChange);
-    observe(TavroHomeStartViewController::kStartResultNotification, &TavroHomeStartViewController::handleConnectResult);
+    observe(TavroHomeStartViewController::kStartResultNotification,
+            &TavroHomeStartViewController::handleConnectResult);
 }
 
 void TavroHomeStartViewController::handleGlassVersion(const fdn::Notification& note) {
@@ -83,7 +85,8 @@ void TavroHomeStartViewController::updateNameLabel() {
     auto label = nameLabel.lock();
     if (!label) return;
     std::string name;
-    if (auto server = std::dynamic_pointer_cast<TavroVXServer>(AppDelegate::shared().vxServer.get()))
+    if (auto server =
+            std::dynamic_pointer_cast<TavroVXServer>(AppDelegate::shared().vxServer.get()))
         name = server->glassName();
     label->setStringValue(name + " " + fdn::localizedString("已连接"));
 }
@@ -132,7 +135,8 @@ void TavroHomeStartViewController::handleConnectResult(const fdn::Notification& 
             if (auto window = delegate.window.get()) {
                 window->setContentViewController(delegate.glassConnectSuccessViewController.get());
             }
-            if (delegate.privacyScreenLockButtonState.load() == 1) delegate.closeBuiltinBrightness();
+            if (delegate.privacyScreenLockButtonState.load() == 1)
+                delegate.closeBuiltinBrightness();
         }
     } else {
         setHidden(connectBgView, false);

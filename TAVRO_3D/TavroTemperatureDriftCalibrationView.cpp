@@ -64,7 +64,9 @@ TavroTemperatureDriftCalibrationView::fromDescription() {
     return view;
 }
 
-void TavroTemperatureDriftCalibrationView::awakeFromDescription() { awakeFromNib(); }
+void TavroTemperatureDriftCalibrationView::awakeFromDescription() {
+    awakeFromNib();
+}
 
 void TavroTemperatureDriftCalibrationView::awakeFromNib() {
     setWantsLayer(true);
@@ -146,9 +148,13 @@ void TavroTemperatureDriftCalibrationView::handleCalibrationMouse(const ui::Even
     }
 }
 
-void TavroTemperatureDriftCalibrationView::closeButtonClick(ui::UiObject&) { closeCalibrationView(); }
+void TavroTemperatureDriftCalibrationView::closeButtonClick(ui::UiObject&) {
+    closeCalibrationView();
+}
 
-void TavroTemperatureDriftCalibrationView::resetButtonClick(ui::UiObject&) { resetTemperatureDrift(); }
+void TavroTemperatureDriftCalibrationView::resetButtonClick(ui::UiObject&) {
+    resetTemperatureDrift();
+}
 
 void TavroTemperatureDriftCalibrationView::closeCalibrationView() {
     calibrateStatus = -1;
@@ -162,7 +168,8 @@ void TavroTemperatureDriftCalibrationView::closeCalibrationView() {
 void TavroTemperatureDriftCalibrationView::resetTemperatureDrift() {
     calibrateStatus = -1;
     errorDataCount = 0;
-    if (auto server = std::dynamic_pointer_cast<TavroVXServer>(AppDelegate::shared().vxServer.get())) {
+    if (auto server =
+            std::dynamic_pointer_cast<TavroVXServer>(AppDelegate::shared().vxServer.get())) {
         server->setUserTempDrift(0, 0.0f, 0.0f, 0.0f, 0.0f);
         server->setUserTempDrift(1, 0.0f, 0.0f, 0.0f, 0.0f);
     }
@@ -181,10 +188,12 @@ void TavroTemperatureDriftCalibrationView::sendBiasTable(std::function<void(bool
     fdn::globalQueue()->async([completion = std::move(completion)] {
         TavroLocalServer& local = TavroLocalServer::shareManager();
         // A reply beyond the table's size must end the wait as well as the last one does.
-        while (local.biasCount() < local.maxBiasCount1() && AppDelegate::shared().glassStatus.load()) {
+        while (local.biasCount() < local.maxBiasCount1() &&
+               AppDelegate::shared().glassStatus.load()) {
             fdn::Clock::current().sleepForSeconds(0.5);
         }
-        local.sendTextMessageWithDict(local.biasDict().value_or(fdn::Value(fdn::ValueDictionary{})));
+        local.sendTextMessageWithDict(
+            local.biasDict().value_or(fdn::Value(fdn::ValueDictionary{})));
         if (completion) completion(true);
     });
 }

@@ -55,16 +55,17 @@ std::shared_ptr<ui::DisplayBackend> startDisplay(RunOptions::Display display, st
         ui::startDisplay(ui::DisplayChoice::Headless);
         return nullptr;
     }
-    auto backend = ui::startDisplay(display == RunOptions::Display::Required
-                                        ? ui::DisplayChoice::Display
-                                        : ui::DisplayChoice::Automatic,
-                                    &error);
+    auto backend =
+        ui::startDisplay(display == RunOptions::Display::Required ? ui::DisplayChoice::Display
+                                                                  : ui::DisplayChoice::Automatic,
+                         &error);
     return backend;
 }
 
 }  // namespace
 
-RunResult runApplication(const RunOptions& options, const std::function<void(RunView&)>& afterQuit) {
+RunResult runApplication(const RunOptions& options,
+                         const std::function<void(RunView&)>& afterQuit) {
     // The scenario first: it may name the machine.
     std::optional<sim::Scenario> scenario;
     if (options.scenarioPath != "none") {
@@ -126,8 +127,8 @@ RunResult runApplication(const RunOptions& options, const std::function<void(Run
     ui::Application::shared().setBackend(recorder);
 
     // One copy per home folder: a later copy hands over to the first.
-    auto registry = std::make_shared<fdn::ProcessLockRegistry>(
-        fdn::Bundle::main().bundleIdentifier(), [log] {
+    auto registry =
+        std::make_shared<fdn::ProcessLockRegistry>(fdn::Bundle::main().bundleIdentifier(), [log] {
             log->line("another copy was started; this one comes to the front");
             auto& application = ui::Application::shared();
             application.activate();

@@ -5,8 +5,9 @@
 // other thread starts, and threads inherit the mask) and taken by one thread of our own
 // with sigwait, so no handler ever runs inside arbitrary code.
 
-#include <functional>
 #include <pthread.h>
+
+#include <functional>
 #include <thread>
 
 namespace app {

@@ -13,18 +13,18 @@ namespace app {
 
 struct RunOptions {
     std::string machine = "macbook";
-    bool machineGiven = false;   // --machine was on the command line (wins over a scenario's)
-    std::string scenarioPath;    // empty: the bundle's default scenario; "none": no scenario
+    bool machineGiven = false;  // --machine was on the command line (wins over a scenario's)
+    std::string scenarioPath;   // empty: the bundle's default scenario; "none": no scenario
     double speed = 1.0;
-    std::string snapshotsFolder; // empty: a new folder in the SimMac's home folder
+    std::string snapshotsFolder;  // empty: a new folder in the SimMac's home folder
 
     // Not on the command line: for whole-application tests.
     enum class Display { Automatic, Headless, Required };
     Display display = Display::Automatic;
-    std::string homeFolder;      // empty: the SimMac's own home folder
+    std::string homeFolder;  // empty: the SimMac's own home folder
     bool freshHome = false;
-    bool handleSignals = true;   // Ctrl-C and SIGTERM quit through the termination
-    bool echoLog = true;         // the run log also goes to standard output
+    bool handleSignals = true;              // Ctrl-C and SIGTERM quit through the termination
+    bool echoLog = true;                    // the run log also goes to standard output
     std::optional<bool> quitAtScenarioEnd;  // default: only when headless
 };
 

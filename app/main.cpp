@@ -11,7 +11,8 @@ int main(int argc, char** argv) {
     const std::vector<std::string> arguments(argv + 1, argv + argc);
     auto parsed = app::parseRunOptions(arguments);
     if (auto* message = std::get_if<std::string>(&parsed)) {
-        const bool help = arguments.size() == 1 && (arguments[0] == "--help" || arguments[0] == "-h");
+        const bool help =
+            arguments.size() == 1 && (arguments[0] == "--help" || arguments[0] == "-h");
         std::fputs(message->c_str(), help ? stdout : stderr);
         return help ? 0 : 2;
     }

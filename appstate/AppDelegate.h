@@ -155,7 +155,7 @@ class AppDelegate {
     void scheduleShowHome();
     void showHomeTick();  // global queue (timer)
     void showHomePanel();
-    void startGlassSetup();    // any thread; hands over to the global queue
+    void startGlassSetup();      // any thread; hands over to the global queue
     void waitForGlassDisplay();  // global queue
     // The caller's thread. The shell hands the glasses server a DfuCheckResultHandler that
     // forwards here (the delegate itself has no virtual functions, so that libraries below

@@ -25,7 +25,8 @@ std::string nameOf(const fdn::Value& application) {
 }
 
 bool isThisApplication(const fdn::Value& application) {
-    const std::string& identifier = application[fdn::kWorkspaceApplicationBundleIdentifierKey].text();
+    const std::string& identifier =
+        application[fdn::kWorkspaceApplicationBundleIdentifierKey].text();
     return !identifier.empty() && identifier == fdn::Bundle::main().bundleIdentifier();
 }
 
@@ -33,20 +34,24 @@ void report(double seconds, const std::string& name) {
     BehaviorEventDetails details;
     details.duration = seconds;
     details.appName = name;
-    TavroUserBehaviorReporting::shared()->recordEvent(BehaviorEventType::other_apps_monitor, false, details);
+    TavroUserBehaviorReporting::shared()->recordEvent(BehaviorEventType::other_apps_monitor, false,
+                                                      details);
 }
 
 }  // namespace
 
-AppMonitor::~AppMonitor() { tearDownAppMonitor(); }
+AppMonitor::~AppMonitor() {
+    tearDownAppMonitor();
+}
 
 void AppMonitor::setUpAppMonitor() {
     auto& workspace = fdn::NotificationCenter::workspaceCenter();
-    auto activated = workspace.addObserver(fdn::kWorkspaceDidActivateApplicationNotification, std::nullopt, nullptr,
-                                           [this](const fdn::Notification& note) { applicationActivated(note); });
-    auto terminated = workspace.addObserver(fdn::kWorkspaceDidTerminateApplicationNotification, std::nullopt,
-                                            nullptr,
-                                            [this](const fdn::Notification& note) { applicationTerminated(note); });
+    auto activated = workspace.addObserver(
+        fdn::kWorkspaceDidActivateApplicationNotification, std::nullopt, nullptr,
+        [this](const fdn::Notification& note) { applicationActivated(note); });
+    auto terminated = workspace.addObserver(
+        fdn::kWorkspaceDidTerminateApplicationNotification, std::nullopt, nullptr,
+        [this](const fdn::Notification& note) { applicationTerminated(note); });
     std::lock_guard lock(mutex_);
     observers_.push_back(activated);
     observers_.push_back(terminated);

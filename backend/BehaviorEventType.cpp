@@ -6,8 +6,8 @@
 namespace {
 
 constexpr std::array<const char*, 7> kNames = {
-    "app_installations",          "app_launcheds", "app_use_duration", "use_computer_configuration",
-    "use_mode_type",              "user_do_some_things", "other_apps_monitor"};
+    "app_installations", "app_launcheds",       "app_use_duration",  "use_computer_configuration",
+    "use_mode_type",     "user_do_some_things", "other_apps_monitor"};
 
 }  // namespace
 

@@ -22,4 +22,5 @@ struct ReplyEnvelope {
     platform::foundation::ValueDictionary reply;
 };
 
-std::variant<ReplyEnvelope, platform::foundation::Error> parseReplyEnvelope(std::span<const uint8_t> body);
+std::variant<ReplyEnvelope, platform::foundation::Error> parseReplyEnvelope(
+    std::span<const uint8_t> body);

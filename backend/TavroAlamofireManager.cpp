@@ -23,11 +23,16 @@ std::atomic<double> totalTimeout{kTotalTimeoutSeconds};
 
 std::string parameterText(const fdn::Value& value) {
     switch (value.kind()) {
-        case fdn::Value::Kind::Text: return value.text();
-        case fdn::Value::Kind::Boolean: return value.asBool() ? "true" : "false";
-        case fdn::Value::Kind::Integer: return std::to_string(value.asInt64());
-        case fdn::Value::Kind::Null: return "";
-        default: break;
+        case fdn::Value::Kind::Text:
+            return value.text();
+        case fdn::Value::Kind::Boolean:
+            return value.asBool() ? "true" : "false";
+        case fdn::Value::Kind::Integer:
+            return std::to_string(value.asInt64());
+        case fdn::Value::Kind::Null:
+            return "";
+        default:
+            break;
     }
     // Other numbers, arrays and dictionaries as their JSON text.
     std::string wrapped = fdn::jsonText(fdn::ValueArray{value}).value_or("[]");
@@ -55,7 +60,8 @@ TavroAlamofireManager::Outcome outcomeOf(const net::HttpResult& result) {
     return parseReplyEnvelope({bytes, response.body.size()});
 }
 
-void deliver(TavroAlamofireManager::Outcome outcome, const TavroAlamofireManager::SuccessBlock& success,
+void deliver(TavroAlamofireManager::Outcome outcome,
+             const TavroAlamofireManager::SuccessBlock& success,
              const TavroAlamofireManager::FailureBlock& failure) {
     if (auto* envelope = std::get_if<ReplyEnvelope>(&outcome)) {
         if (success) success(envelope->success, std::move(envelope->reply));
@@ -66,16 +72,18 @@ void deliver(TavroAlamofireManager::Outcome outcome, const TavroAlamofireManager
 
 void sendAsync(net::HttpRequest request, TavroAlamofireManager::SuccessBlock success,
                TavroAlamofireManager::FailureBlock failure, fdn::DispatchQueuePtr queue) {
-    net::HttpClient::send(std::move(request), queue ? std::move(queue) : fdn::mainQueue(),
-                          [success = std::move(success), failure = std::move(failure)](net::HttpResult result) {
-                              deliver(outcomeOf(result), success, failure);
-                          });
+    net::HttpClient::send(
+        std::move(request), queue ? std::move(queue) : fdn::mainQueue(),
+        [success = std::move(success), failure = std::move(failure)](net::HttpResult result) {
+            deliver(outcomeOf(result), success, failure);
+        });
 }
 
 net::HttpRequest queryRequest(const std::string& path, net::HttpMethod method,
                               const TavroAlamofireManager::Parameters& parameters) {
     net::HttpRequest request = baseRequest(path, method);
-    for (const auto& [name, value] : parameters) request.query.push_back({name, parameterText(value)});
+    for (const auto& [name, value] : parameters)
+        request.query.push_back({name, parameterText(value)});
     return request;
 }
 
@@ -99,7 +107,9 @@ std::string TavroAlamofireManager::regionHost() {
     return AppDelegate::shared().isOverseas.load() ? hosts.overseas : hosts.domestic;
 }
 
-std::string TavroAlamofireManager::apiBaseAddress() { return regionHost() + "/api"; }
+std::string TavroAlamofireManager::apiBaseAddress() {
+    return regionHost() + "/api";
+}
 
 std::string TavroAlamofireManager::queryText(const Parameters& parameters) {
     return net::queryText(queryRequest("", HTTPMethod::Get, parameters).query);
@@ -110,10 +120,11 @@ void TavroAlamofireManager::setTimeouts(double connectSeconds, double totalSecon
     totalTimeout = totalSeconds > 0 ? totalSeconds : kTotalTimeoutSeconds;
 }
 
-void TavroAlamofireManager::requestWithQuery(const std::string& path, HTTPMethod method, Parameters parameters,
-                                             SuccessBlock success, FailureBlock failure,
-                                             fdn::DispatchQueuePtr queue) {
-    sendAsync(queryRequest(path, method, parameters), std::move(success), std::move(failure), std::move(queue));
+void TavroAlamofireManager::requestWithQuery(const std::string& path, HTTPMethod method,
+                                             Parameters parameters, SuccessBlock success,
+                                             FailureBlock failure, fdn::DispatchQueuePtr queue) {
+    sendAsync(queryRequest(path, method, parameters), std::move(success), std::move(failure),
+              std::move(queue));
 }
 
 void TavroAlamofireManager::requestWithJSONBody(const std::string& path, HTTPMethod method,
@@ -130,15 +141,13 @@ void TavroAlamofireManager::requestWithJSONBody(const std::string& path, HTTPMet
     sendAsync(std::move(*request), std::move(success), std::move(failure), std::move(queue));
 }
 
-TavroAlamofireManager::Outcome TavroAlamofireManager::performWithQuery(const std::string& path,
-                                                                       HTTPMethod method,
-                                                                       const Parameters& parameters) {
+TavroAlamofireManager::Outcome TavroAlamofireManager::performWithQuery(
+    const std::string& path, HTTPMethod method, const Parameters& parameters) {
     return outcomeOf(net::HttpClient::perform(queryRequest(path, method, parameters)));
 }
 
-TavroAlamofireManager::Outcome TavroAlamofireManager::performWithJSONBody(const std::string& path,
-                                                                          HTTPMethod method,
-                                                                          const fdn::ValueDictionary& body) {
+TavroAlamofireManager::Outcome TavroAlamofireManager::performWithJSONBody(
+    const std::string& path, HTTPMethod method, const fdn::ValueDictionary& body) {
     auto request = bodyRequest(path, method, body);
     if (!request) return unencodableBody();
     return outcomeOf(net::HttpClient::perform(*request));

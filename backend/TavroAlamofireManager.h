@@ -26,8 +26,8 @@ class TavroAlamofireManager {
     using HTTPMethod = platform::net::HttpMethod;
     // In the order they are sent.
     using Parameters = std::vector<std::pair<std::string, platform::foundation::Value>>;
-    using SuccessBlock =
-        std::function<void(bool success, std::optional<platform::foundation::ValueDictionary> reply)>;
+    using SuccessBlock = std::function<void(
+        bool success, std::optional<platform::foundation::ValueDictionary> reply)>;
     using FailureBlock = std::function<void(const platform::foundation::Error& error)>;
     using Outcome = std::variant<ReplyEnvelope, platform::foundation::Error>;
 
@@ -35,11 +35,12 @@ class TavroAlamofireManager {
                                  SuccessBlock success, FailureBlock failure,
                                  platform::foundation::DispatchQueuePtr queue = nullptr);
     static void requestWithJSONBody(const std::string& path, HTTPMethod method,
-                                    platform::foundation::ValueDictionary body, SuccessBlock success,
-                                    FailureBlock failure,
+                                    platform::foundation::ValueDictionary body,
+                                    SuccessBlock success, FailureBlock failure,
                                     platform::foundation::DispatchQueuePtr queue = nullptr);
 
-    static Outcome performWithQuery(const std::string& path, HTTPMethod method, const Parameters& parameters);
+    static Outcome performWithQuery(const std::string& path, HTTPMethod method,
+                                    const Parameters& parameters);
     static Outcome performWithJSONBody(const std::string& path, HTTPMethod method,
                                        const platform::foundation::ValueDictionary& body);
 

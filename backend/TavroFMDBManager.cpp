@@ -42,7 +42,8 @@ bool exec(sqlite3* db, const std::string& sql) {
 struct Statement {
     sqlite3_stmt* handle = nullptr;
     Statement(sqlite3* db, const std::string& sql) {
-        if (sqlite3_prepare_v2(db, sql.c_str(), -1, &handle, nullptr) != SQLITE_OK) handle = nullptr;
+        if (sqlite3_prepare_v2(db, sql.c_str(), -1, &handle, nullptr) != SQLITE_OK)
+            handle = nullptr;
     }
     ~Statement() { sqlite3_finalize(handle); }
     Statement(const Statement&) = delete;
@@ -54,12 +55,16 @@ void bindValue(sqlite3_stmt* statement, int index, const fdn::Value& value) {
     using Kind = fdn::Value::Kind;
     switch (value.kind()) {
         case Kind::Boolean:
-        case Kind::Integer: sqlite3_bind_int64(statement, index, value.asInt64()); return;
+        case Kind::Integer:
+            sqlite3_bind_int64(statement, index, value.asInt64());
+            return;
         case Kind::Float:
-        case Kind::Double: sqlite3_bind_double(statement, index, value.asDouble()); return;
+        case Kind::Double:
+            sqlite3_bind_double(statement, index, value.asDouble());
+            return;
         case Kind::Text:
-            sqlite3_bind_text(statement, index, value.text().c_str(), static_cast<int>(value.text().size()),
-                              SQLITE_TRANSIENT);
+            sqlite3_bind_text(statement, index, value.text().c_str(),
+                              static_cast<int>(value.text().size()), SQLITE_TRANSIENT);
             return;
         case Kind::Array:
         case Kind::Dictionary:
@@ -69,22 +74,27 @@ void bindValue(sqlite3_stmt* statement, int index, const fdn::Value& value) {
                 return;
             }
             break;
-        default: break;
+        default:
+            break;
     }
     sqlite3_bind_null(statement, index);
 }
 
 fdn::Value columnValue(sqlite3_stmt* statement, int index) {
     switch (sqlite3_column_type(statement, index)) {
-        case SQLITE_INTEGER: return fdn::Value(static_cast<int64_t>(sqlite3_column_int64(statement, index)));
-        case SQLITE_FLOAT: return fdn::Value(sqlite3_column_double(statement, index));
+        case SQLITE_INTEGER:
+            return fdn::Value(static_cast<int64_t>(sqlite3_column_int64(statement, index)));
+        case SQLITE_FLOAT:
+            return fdn::Value(sqlite3_column_double(statement, index));
         case SQLITE_TEXT:
         case SQLITE_BLOB: {
             const auto* bytes = static_cast<const char*>(sqlite3_column_blob(statement, index));
             int size = sqlite3_column_bytes(statement, index);
-            return fdn::Value(std::string(bytes ? bytes : "", bytes ? static_cast<size_t>(size) : 0));
+            return fdn::Value(
+                std::string(bytes ? bytes : "", bytes ? static_cast<size_t>(size) : 0));
         }
-        default: return fdn::Value();
+        default:
+            return fdn::Value();
     }
 }
 
@@ -122,9 +132,11 @@ bool prepareTable(sqlite3* db, std::set<std::string>& columns) {
     }
     // Rows of an older table without a uid could never be deleted after their upload.
     ok = ok && exec(db, "UPDATE " + tableName() + " SET " + sqlName(userbehavior::kUid) +
-                            " = lower(hex(randomblob(16))) WHERE " + sqlName(userbehavior::kUid) + " IS NULL");
-    ok = ok && exec(db, "CREATE UNIQUE INDEX IF NOT EXISTS " + sqlName("tavroUserBehaviorTable_uid") + " ON " +
-                            tableName() + " (" + sqlName(userbehavior::kUid) + ")");
+                            " = lower(hex(randomblob(16))) WHERE " + sqlName(userbehavior::kUid) +
+                            " IS NULL");
+    ok = ok &&
+         exec(db, "CREATE UNIQUE INDEX IF NOT EXISTS " + sqlName("tavroUserBehaviorTable_uid") +
+                      " ON " + tableName() + " (" + sqlName(userbehavior::kUid) + ")");
     if (!ok) {
         exec(db, "ROLLBACK");
         return false;
@@ -146,9 +158,12 @@ TavroFMDBManager& TavroFMDBManager::shareManager() {
 }
 
 TavroFMDBManager::TavroFMDBManager(std::string databasePath)
-    : configuredPath_(std::move(databasePath)), queue_(fdn::makeSerialQueue("com.tavro.userBehaviorDatabase")) {}
+    : configuredPath_(std::move(databasePath)),
+      queue_(fdn::makeSerialQueue("com.tavro.userBehaviorDatabase")) {}
 
-TavroFMDBManager::~TavroFMDBManager() { closeDatabase(); }
+TavroFMDBManager::~TavroFMDBManager() {
+    closeDatabase();
+}
 
 std::string TavroFMDBManager::databasePath() const {
     if (!configuredPath_.empty()) return configuredPath_;
@@ -169,7 +184,8 @@ TavroFMDBManager::Connection* TavroFMDBManager::open() {
         sqlite3_busy_timeout(connection->db, 2000);
         connection_ = std::move(connection);
     }
-    if (!connection_->tableReady) connection_->tableReady = prepareTable(connection_->db, connection_->columns);
+    if (!connection_->tableReady)
+        connection_->tableReady = prepareTable(connection_->db, connection_->columns);
     return connection_->tableReady ? connection_.get() : nullptr;
 }
 
@@ -195,11 +211,14 @@ void TavroFMDBManager::insertUserBehavior(fdn::ValueDictionary record) {
             marks += "?";
             values.push_back(&value);
         }
-        Statement insert(connection->db, "INSERT INTO " + tableName() + " (" + names + ") VALUES (" + marks + ")");
+        Statement insert(connection->db,
+                         "INSERT INTO " + tableName() + " (" + names + ") VALUES (" + marks + ")");
         if (!insert) return;
-        for (size_t i = 0; i < values.size(); ++i) bindValue(insert.handle, static_cast<int>(i + 1), *values[i]);
+        for (size_t i = 0; i < values.size(); ++i)
+            bindValue(insert.handle, static_cast<int>(i + 1), *values[i]);
         if (sqlite3_step(insert.handle) != SQLITE_DONE)
-            fdn::systemLog(std::string("usage table: insert failed: ") + sqlite3_errmsg(connection->db));
+            fdn::systemLog(std::string("usage table: insert failed: ") +
+                           sqlite3_errmsg(connection->db));
     });
 }
 
@@ -207,11 +226,12 @@ void TavroFMDBManager::deleteUserBehaviorWithUid(std::string uid, std::function<
     queue_->async([this, uid = std::move(uid), done = std::move(done)] {
         bool deleted = false;
         if (Connection* connection = open()) {
-            Statement remove(connection->db,
-                             "DELETE FROM " + tableName() + " WHERE " + sqlName(userbehavior::kUid) + " = ?");
+            Statement remove(connection->db, "DELETE FROM " + tableName() + " WHERE " +
+                                                 sqlName(userbehavior::kUid) + " = ?");
             if (remove) {
                 bindValue(remove.handle, 1, fdn::Value(uid));
-                deleted = sqlite3_step(remove.handle) == SQLITE_DONE && sqlite3_changes(connection->db) > 0;
+                deleted = sqlite3_step(remove.handle) == SQLITE_DONE &&
+                          sqlite3_changes(connection->db) > 0;
             }
         }
         if (done) done(deleted);
@@ -223,8 +243,8 @@ bool TavroFMDBManager::containsUid(const std::string& uid) {
     queue_->sync([&] {
         Connection* connection = open();
         if (!connection) return;
-        Statement query(connection->db,
-                        "SELECT 1 FROM " + tableName() + " WHERE " + sqlName(userbehavior::kUid) + " = ?");
+        Statement query(connection->db, "SELECT 1 FROM " + tableName() + " WHERE " +
+                                            sqlName(userbehavior::kUid) + " = ?");
         if (!query) return;
         bindValue(query.handle, 1, fdn::Value(uid));
         found = sqlite3_step(query.handle) == SQLITE_ROW;
@@ -250,7 +270,8 @@ void TavroFMDBManager::selectAll(SelectCompletion completion) {
         while (select && (step = sqlite3_step(select.handle)) == SQLITE_ROW) {
             fdn::ValueDictionary row;
             int count = sqlite3_column_count(select.handle);
-            for (int i = 0; i < count; ++i) row[sqlite3_column_name(select.handle, i)] = columnValue(select.handle, i);
+            for (int i = 0; i < count; ++i)
+                row[sqlite3_column_name(select.handle, i)] = columnValue(select.handle, i);
             rows.push_back(std::move(row));
         }
         if (select && step != SQLITE_DONE) code = step;

@@ -38,7 +38,8 @@ class TavroFMDBManager {
     void createFMDBTable();
     // Stores a record (columns the table lacks are ignored); a record without a uid gets one.
     void insertUserBehavior(platform::foundation::ValueDictionary record);
-    void deleteUserBehaviorWithUid(std::string uid, std::function<void(bool deleted)> done = nullptr);
+    void deleteUserBehaviorWithUid(std::string uid,
+                                   std::function<void(bool deleted)> done = nullptr);
     // Answers on the calling thread, after the work queued before it.
     bool containsUid(const std::string& uid);
 

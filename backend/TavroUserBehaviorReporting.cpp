@@ -40,8 +40,8 @@ std::shared_ptr<TavroUserBehaviorReporting> TavroUserBehaviorReporting::shared()
 
 TavroUserBehaviorReporting::TavroUserBehaviorReporting() : createdAt_(clockSeconds()) {}
 
-fdn::ValueDictionary TavroUserBehaviorReporting::makeRecord(BehaviorEventType type,
-                                                            const BehaviorEventDetails& details) const {
+fdn::ValueDictionary TavroUserBehaviorReporting::makeRecord(
+    BehaviorEventType type, const BehaviorEventDetails& details) const {
     AppDelegate& app = AppDelegate::shared();
     std::optional<double> duration = details.duration;
     // Never negative, also when a test has replaced the clock since launch.
@@ -57,7 +57,8 @@ fdn::ValueDictionary TavroUserBehaviorReporting::makeRecord(BehaviorEventType ty
     record[ub::kAppName] = details.appName.empty() ? fdn::Value() : fdn::Value(details.appName);
     record[ub::kModeType] = details.modeType.value_or(app.modelType.load());
     record[ub::kDeviceId] = common::deviceID();
-    record[ub::kAppVersion] = fdn::Bundle::main().objectForInfoDictionaryKey("CFBundleShortVersionString");
+    record[ub::kAppVersion] =
+        fdn::Bundle::main().objectForInfoDictionaryKey("CFBundleShortVersionString");
     record[ub::kDeviceModel] = textOrNull(fdn::sysctlString("hw.model"));
     record[ub::kCpuBrand] = common::cpuBrandString();
     record[ub::kRegion] = app.isOverseas.load() ? "overseas" : "domestic";
@@ -73,7 +74,7 @@ void TavroUserBehaviorReporting::recordEvent(BehaviorEventType type, bool store,
         TavroFMDBManager::shareManager().insertUserBehavior(std::move(record));
         return;
     }
-    TavroAlamofireManager::requestWithJSONBody(kAppEventPath, TavroAlamofireManager::HTTPMethod::Post,
-                                               std::move(record), nullptr, nullptr,
-                                               fdn::globalQueue(fdn::QualityOfService::Utility));
+    TavroAlamofireManager::requestWithJSONBody(
+        kAppEventPath, TavroAlamofireManager::HTTPMethod::Post, std::move(record), nullptr, nullptr,
+        fdn::globalQueue(fdn::QualityOfService::Utility));
 }

@@ -32,8 +32,8 @@ class TavroUserBehaviorReporting {
 
     void recordEvent(BehaviorEventType type, bool store, const BehaviorEventDetails& details = {});
     // The record recordEvent would send or store, with a fresh uid.
-    platform::foundation::ValueDictionary makeRecord(BehaviorEventType type,
-                                                     const BehaviorEventDetails& details = {}) const;
+    platform::foundation::ValueDictionary makeRecord(
+        BehaviorEventType type, const BehaviorEventDetails& details = {}) const;
 
     TavroUserBehaviorReporting();
 

@@ -31,20 +31,21 @@ bool uploadRow(TavroFMDBManager& table, const fdn::ValueDictionary& row) {
 }  // namespace
 
 void uploadStoredEvents(TavroFMDBManager::Rows rows, std::function<void(size_t)> done) {
-    fdn::globalQueue(fdn::QualityOfService::Default)->async([rows = std::move(rows), done = std::move(done)] {
-        if (passRunning.exchange(true)) {
-            if (done) done(0);
-            return;
-        }
-        TavroFMDBManager& table = TavroFMDBManager::shareManager();
-        size_t uploaded = 0;
-        for (const auto& row : rows) {
-            fdn::Clock::current().sleepForSeconds(kSecondsBeforeEachRow);
-            if (uploadRow(table, row)) ++uploaded;
-        }
-        // The deletions are queued; the next pass must not read the rows again before them.
-        table.drainDatabaseQueue();
-        passRunning = false;
-        if (done) done(uploaded);
-    });
+    fdn::globalQueue(fdn::QualityOfService::Default)
+        ->async([rows = std::move(rows), done = std::move(done)] {
+            if (passRunning.exchange(true)) {
+                if (done) done(0);
+                return;
+            }
+            TavroFMDBManager& table = TavroFMDBManager::shareManager();
+            size_t uploaded = 0;
+            for (const auto& row : rows) {
+                fdn::Clock::current().sleepForSeconds(kSecondsBeforeEachRow);
+                if (uploadRow(table, row)) ++uploaded;
+            }
+            // The deletions are queued; the next pass must not read the rows again before them.
+            table.drainDatabaseQueue();
+            passRunning = false;
+            if (done) done(uploaded);
+        });
 }

@@ -13,4 +13,5 @@
 
 #include "backend/TavroFMDBManager.h"
 
-void uploadStoredEvents(TavroFMDBManager::Rows rows, std::function<void(size_t uploaded)> done = nullptr);
+void uploadStoredEvents(TavroFMDBManager::Rows rows,
+                        std::function<void(size_t uploaded)> done = nullptr);

@@ -48,10 +48,20 @@ inline constexpr const char* kGlassVersion = "glassVersion";
 
 // In the table's order; uid first.
 inline constexpr std::array<UserBehaviorColumn, 14> kColumns = {{
-    {kUid, "TEXT"},          {kEventType, "INTEGER"}, {kEventName, "TEXT"},   {kEventTime, "INTEGER"},
-    {kDuration, "REAL"},     {kAppName, "TEXT"},      {kModeType, "INTEGER"}, {kDeviceId, "TEXT"},
-    {kAppVersion, "TEXT"},   {kDeviceModel, "TEXT"},  {kCpuBrand, "TEXT"},    {kRegion, "TEXT"},
-    {kGlassStatus, "INTEGER"}, {kGlassVersion, "TEXT"},
+    {kUid, "TEXT"},
+    {kEventType, "INTEGER"},
+    {kEventName, "TEXT"},
+    {kEventTime, "INTEGER"},
+    {kDuration, "REAL"},
+    {kAppName, "TEXT"},
+    {kModeType, "INTEGER"},
+    {kDeviceId, "TEXT"},
+    {kAppVersion, "TEXT"},
+    {kDeviceModel, "TEXT"},
+    {kCpuBrand, "TEXT"},
+    {kRegion, "TEXT"},
+    {kGlassStatus, "INTEGER"},
+    {kGlassVersion, "TEXT"},
 }};
 
 }  // namespace userbehavior

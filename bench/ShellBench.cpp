@@ -6,10 +6,10 @@
 // 2. At rest with glasses connected (the start panel shown, IMU samples streaming at
 //    1000 a second): the application's share of one core over ten seconds, and its
 //    resident memory.
+#include <fcntl.h>
 #include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
-#include <fcntl.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -43,9 +43,9 @@ std::string bundleScenario(const std::string& name) {
 Run start(const std::string& scenario, double speed, const fs::path& root) {
     Run run;
     run.folder = root / ("run-" + std::to_string(speed) + "-" + std::to_string(::rand()));
-    std::vector<std::string> args = {TAVRO_APP_BINARY, "--scenario", bundleScenario(scenario),
-                                     "--speed", std::to_string(speed), "--snapshots",
-                                     run.folder.string()};
+    std::vector<std::string> args = {
+        TAVRO_APP_BINARY,      "--scenario",  bundleScenario(scenario), "--speed",
+        std::to_string(speed), "--snapshots", run.folder.string()};
     std::vector<std::string> environment = {"TMPDIR=" + root.string(), "QT_QPA_PLATFORM=offscreen"};
     for (char** e = environ; *e; ++e) {
         std::string entry = *e;
@@ -153,7 +153,8 @@ long residentKilobytes(pid_t pid) {
 }  // namespace
 
 int main() {
-    const fs::path root = fs::temp_directory_path() / ("tavro-shell-bench-" + std::to_string(::getpid()));
+    const fs::path root =
+        fs::temp_directory_path() / ("tavro-shell-bench-" + std::to_string(::getpid()));
     fs::create_directories(root);
     constexpr double kSlow = 10, kFast = 50;
     std::vector<double> slow, fast;
@@ -194,9 +195,10 @@ int main() {
     const int status = finish(rest, 30);
     const double share = 100.0 * static_cast<double>(after - before) /
                          static_cast<double>(::sysconf(_SC_CLK_TCK)) / kSeconds;
-    std::printf("at rest with glasses connected: %.2f %% of one core, %.1f MB resident "
-                "(goals: under 1 %%, under 60 MB); quit with status %d\n",
-                share, static_cast<double>(rss) / 1024.0, status);
+    std::printf(
+        "at rest with glasses connected: %.2f %% of one core, %.1f MB resident "
+        "(goals: under 1 %%, under 60 MB); quit with status %d\n",
+        share, static_cast<double>(rss) / 1024.0, status);
     fs::remove_all(root);
     return 0;
 }

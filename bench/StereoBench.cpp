@@ -22,7 +22,8 @@ std::vector<uint32_t> makePicture() {
         for (size_t x = 0; x < kWidth; ++x) {
             uint32_t shade = uint32_t(40 + 180 * y / kHeight);
             if ((x / 240 + y / 135) % 3 == 0 && (x * 7 + y * 3) % 5 < 2) shade = 250 - shade / 2;
-            pixels[y * kWidth + x] = 0xFF000000 | shade << 16 | (shade / 2 + 60) << 8 | (255 - shade);
+            pixels[y * kWidth + x] =
+                0xFF000000 | shade << 16 | (shade / 2 + 60) << 8 | (255 - shade);
         }
     }
     return pixels;

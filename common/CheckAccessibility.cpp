@@ -18,19 +18,20 @@ std::atomic<bool> gAccessibilityEventPosted{false};
 bool checkAccessibility(std::function<platform::capture::Point()> pointerLocation) {
     if (platform::capture::isProcessTrusted(true)) return true;
     if (!gAccessibilityEventPosted.exchange(true)) {
-        platform::foundation::mainQueue()->asyncAfterSeconds(0.25, [pointerLocation = std::move(pointerLocation)] {
-            postMouseMovedEvent(pointerLocation ? pointerLocation() : platform::capture::Point{});
-        });
+        platform::foundation::mainQueue()->asyncAfterSeconds(
+            0.25, [pointerLocation = std::move(pointerLocation)] {
+                postMouseMovedEvent(pointerLocation ? pointerLocation()
+                                                    : platform::capture::Point{});
+            });
     }
     return false;
 }
 
 void postMouseMovedEvent(platform::capture::Point location) {
     namespace capture = platform::capture;
-    capture::postEvent(capture::EventTap::Hid,
-                       capture::mouseEvent(capture::EventSourceState::None,
-                                           capture::EventType::MouseMoved,
-                                           {location.x, location.y}, 0));
+    capture::postEvent(capture::EventTap::Hid, capture::mouseEvent(capture::EventSourceState::None,
+                                                                   capture::EventType::MouseMoved,
+                                                                   {location.x, location.y}, 0));
 }
 
 }  // namespace common

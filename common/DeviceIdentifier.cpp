@@ -6,7 +6,9 @@
 namespace common {
 namespace {
 
-std::string deviceIDKey() { return AppIdentifier() + "_deviceID"; }
+std::string deviceIDKey() {
+    return AppIdentifier() + "_deviceID";
+}
 
 // The stored identifier, or a new one stored and synchronised; `created` tells which.
 std::string readOrCreateDeviceID(bool& created) {

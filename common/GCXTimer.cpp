@@ -28,13 +28,14 @@ Registry& registry() {
 
 }  // namespace
 
-void GCXTimer::initialize() { registry(); }
+void GCXTimer::initialize() {
+    registry();
+}
 
-std::string GCXTimer::execTask(Task task, double start, double interval, bool repeats,
-                               bool async) {
+std::string GCXTimer::execTask(Task task, double start, double interval, bool repeats, bool async) {
     if (!task) return {};
-    return execTask2([task = std::move(task)](const std::string&) { task(); }, start,
-                     interval, repeats, async);
+    return execTask2([task = std::move(task)](const std::string&) { task(); }, start, interval,
+                     repeats, async);
 }
 
 std::string GCXTimer::execTask2(KeyedTask task, double start, double interval, bool repeats,

@@ -37,10 +37,9 @@ class GCXTimer {
 
     // Times in seconds. Refused ("") when the task is empty, a time is not a number, the
     // start delay is negative, or a repeating task's interval is not above 0. Times too
-    // large for the clock (infinity included) mean the task is never due. `async` picks the global queue,
-    // otherwise the main queue.
-    static std::string execTask(Task task, double start, double interval, bool repeats,
-                                bool async);
+    // large for the clock (infinity included) mean the task is never due. `async` picks the global
+    // queue, otherwise the main queue.
+    static std::string execTask(Task task, double start, double interval, bool repeats, bool async);
     // As execTask, the block receiving its own key.
     static std::string execTask2(KeyedTask task, double start, double interval, bool repeats,
                                  bool async);

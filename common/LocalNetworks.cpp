@@ -21,8 +21,7 @@ std::optional<std::string> numericHost(const sockaddr* address) {
         return std::nullopt;
     }
     const size_t length = strnlen(host.data(), host.size());
-    return textFromUtf8Bytes(
-        std::span(reinterpret_cast<const uint8_t*>(host.data()), length));
+    return textFromUtf8Bytes(std::span(reinterpret_cast<const uint8_t*>(host.data()), length));
 }
 
 }  // namespace

@@ -39,8 +39,7 @@ std::optional<std::pair<uint64_t, uint64_t>> residentMemory() {
 }
 
 bool isChineseLocale() {
-    const auto locale =
-        platform::foundation::UserDefaults::standard().stringForKey("AppleLocale");
+    const auto locale = platform::foundation::UserDefaults::standard().stringForKey("AppleLocale");
     if (!locale) return true;
     const size_t separator = locale->rfind('_');
     const std::string region =

@@ -49,7 +49,8 @@ void tavroDisplayManager::arrangeGlassDisplays() {
              ++attempt) {
             screens::DisplayConfigRef config;
             if (screens::beginDisplayConfiguration(config) != screens::kDisplaySuccess) break;
-            if (screens::configureDisplayOrigin(config, *number, x, y) == screens::kDisplaySuccess) {
+            if (screens::configureDisplayOrigin(config, *number, x, y) ==
+                screens::kDisplaySuccess) {
                 screens::completeDisplayConfiguration(config, screens::kConfigurePermanently);
             } else {
                 screens::cancelDisplayConfiguration(config);

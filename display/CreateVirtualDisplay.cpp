@@ -32,8 +32,8 @@ screens::VirtualDisplayDescriptor dummyDescriptor(const DummyDefinition& definit
     descriptor.setSizeInMillimeters(
         {diagonal / aspectDiagonal * double(aw), diagonal / aspectDiagonal * double(ah)});
     descriptor.setSerialNum(serialNum);
-    descriptor.setProductID(uint32_t(std::min<int64_t>(aw - 1, 255) * 256 +
-                                     std::min<int64_t>(ah - 1, 255)));
+    descriptor.setProductID(
+        uint32_t(std::min<int64_t>(aw - 1, 255) * 256 + std::min<int64_t>(ah - 1, 255)));
     descriptor.setVendorID(kDummyVendorID);
     return descriptor;
 }

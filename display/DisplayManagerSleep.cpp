@@ -33,8 +33,8 @@ void tavroDisplayManager::handleSleep() {
         return;
     }
     systemLog("睡眠，创建临时显示大小为 1920x1200 的虚拟屏");
-    auto display = createVirtualDisplay(sleepDefinition(), kSleepDisplayName, kSleepDisplaySerial,
-                                        true);
+    auto display =
+        createVirtualDisplay(sleepDefinition(), kSleepDisplayName, kSleepDisplaySerial, true);
     // Only the temporary reference keeps it, so that waking drops it.
     virtualDisplayRegistry().remove(kSleepDisplaySerial);
     temporarySleepDisplay().set(std::move(display));

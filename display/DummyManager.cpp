@@ -22,8 +22,7 @@ Store& store() {
 }
 
 std::map<int64_t, DummyDefinition> definitionTable() {
-    auto entry = [](int64_t w, int64_t h, int64_t step, const char* description,
-                    bool separator) {
+    auto entry = [](int64_t w, int64_t h, int64_t step, const char* description, bool separator) {
         return DummyDefinition{w, h, step, 1, 1, {60.0}, description, separator};
     };
     return {

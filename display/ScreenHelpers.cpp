@@ -18,7 +18,9 @@ bool entryMatches(const platform::foundation::ValueDictionary& info, const char*
 
 }  // namespace
 
-uint32_t screenDisplayID(const Screen& screen) { return displayNumberOf(screen).value_or(0); }
+uint32_t screenDisplayID(const Screen& screen) {
+    return displayNumberOf(screen).value_or(0);
+}
 
 std::optional<uint32_t> screenVendorNumber(const Screen& screen) {
     uint32_t vendor = screens::displayVendorNumber(screenDisplayID(screen));

@@ -1,8 +1,9 @@
+#include "display/ScreenNames.h"
+
 #include <algorithm>
 #include <string>
 
 #include "display/ScreenRecognition.h"
-#include "display/ScreenNames.h"
 
 std::string lowercasedName(std::string_view name) {
     std::string lowered(name);

@@ -37,12 +37,12 @@ TavroSystemSleepOrPowerOn::TavroSystemSleepOrPowerOn() {
     // The queue current at registration: the main one on the main thread, else none.
     auto current = platform::foundation::isMainThread() ? OperationQueue::main() : nullptr;
     auto& workspace = NotificationCenter::workspaceCenter();
-    workspace.addObserver(platform::foundation::kWorkspaceScreensDidSleepNotification,
-                          std::nullopt, current, [this](const auto&) { handleScreensSleep(); });
+    workspace.addObserver(platform::foundation::kWorkspaceScreensDidSleepNotification, std::nullopt,
+                          current, [this](const auto&) { handleScreensSleep(); });
     workspace.addObserver(platform::foundation::kWorkspaceWillSleepNotification, std::nullopt,
                           current, [this](const auto&) { handleWillSleep(); });
-    workspace.addObserver(platform::foundation::kWorkspaceScreensDidWakeNotification,
-                          std::nullopt, current, [this](const auto&) { handleScreensWake(); });
+    workspace.addObserver(platform::foundation::kWorkspaceScreensDidWakeNotification, std::nullopt,
+                          current, [this](const auto&) { handleScreensWake(); });
 }
 
 TavroSystemSleepOrPowerOn::~TavroSystemSleepOrPowerOn() {

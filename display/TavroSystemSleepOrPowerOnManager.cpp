@@ -72,8 +72,8 @@ void TavroSystemSleepOrPowerOnManager::remove() {
 }
 
 void TavroSystemSleepOrPowerOnManager::powerCallback(void* /*refCon*/, uint32_t /*service*/,
-                                                      uint32_t messageType,
-                                                      intptr_t messageArgument) {
+                                                     uint32_t messageType,
+                                                     intptr_t messageArgument) {
     std::printf("messageType %08lx, arg %08lx\n", static_cast<unsigned long>(messageType),
                 static_cast<unsigned long>(messageArgument));
     std::fflush(stdout);

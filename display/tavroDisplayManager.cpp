@@ -26,8 +26,7 @@ DummyDefinition tavroDisplayManager::monitorDefinition() {
 void tavroDisplayManager::createMonitorDummy() {
     isExecution = false;
     if (needsVirtualMainDisplay()) {
-        DummyManager::createDummy(monitorDefinition(), kMonitorDefinitionId, kMonitorSerial,
-                                  false);
+        DummyManager::createDummy(monitorDefinition(), kMonitorDefinitionId, kMonitorSerial, false);
     }
     isExecution = true;
     DummyManager::storeDummies();
@@ -84,12 +83,24 @@ int64_t tavroDisplayManager::discardAndStore() {
     return 0;
 }
 
-int64_t tavroDisplayManager::connectVirtualDisplays() { return connectAllDummies(); }
-int64_t tavroDisplayManager::connectAllVirtualDisplays() { return connectAllDummies(); }
-int64_t tavroDisplayManager::disconnectAllDummies() { return disconnectAllDummyDisplays(); }
-int64_t tavroDisplayManager::disconnectAllVirtualDisplays() { return disconnectAllDummyDisplays(); }
-int64_t tavroDisplayManager::discardDummy() { return discardAndStore(); }
-int64_t tavroDisplayManager::removeAllVirtualDisplays() { return discardAndStore(); }
+int64_t tavroDisplayManager::connectVirtualDisplays() {
+    return connectAllDummies();
+}
+int64_t tavroDisplayManager::connectAllVirtualDisplays() {
+    return connectAllDummies();
+}
+int64_t tavroDisplayManager::disconnectAllDummies() {
+    return disconnectAllDummyDisplays();
+}
+int64_t tavroDisplayManager::disconnectAllVirtualDisplays() {
+    return disconnectAllDummyDisplays();
+}
+int64_t tavroDisplayManager::discardDummy() {
+    return discardAndStore();
+}
+int64_t tavroDisplayManager::removeAllVirtualDisplays() {
+    return discardAndStore();
+}
 
 void tavroDisplayManager::disableTempSleep() {
     auto& defaults = platform::foundation::UserDefaults::standard();
@@ -101,5 +112,9 @@ void tavroDisplayManager::reconnectAfterSleep() {
     defaults.setBool(!defaults.boolForKey("reconnectAfterSleep"), "reconnectAfterSleep");
 }
 
-void tavroDisplayManager::sleepNotification() { handleSleep(); }
-void tavroDisplayManager::wakeNotification() { handleWake(); }
+void tavroDisplayManager::sleepNotification() {
+    handleSleep();
+}
+void tavroDisplayManager::wakeNotification() {
+    handleWake();
+}

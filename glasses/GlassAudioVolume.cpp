@@ -18,12 +18,9 @@ namespace fd = platform::foundation;
 
 namespace {
 
-constexpr audio::PropertyAddress kDevicesAddress{audio::Selector::Devices, audio::Scope::Global,
-                                                 0};
-constexpr audio::PropertyAddress kNameAddress{audio::Selector::DeviceName, audio::Scope::Global,
-                                              0};
-constexpr audio::PropertyAddress kStreamsAddress{audio::Selector::Streams, audio::Scope::Output,
-                                                 0};
+constexpr audio::PropertyAddress kDevicesAddress{audio::Selector::Devices, audio::Scope::Global, 0};
+constexpr audio::PropertyAddress kNameAddress{audio::Selector::DeviceName, audio::Scope::Global, 0};
+constexpr audio::PropertyAddress kStreamsAddress{audio::Selector::Streams, audio::Scope::Output, 0};
 constexpr audio::PropertyAddress kVolumeAddress{audio::Selector::VirtualMainVolume,
                                                 audio::Scope::Output, 0};
 constexpr audio::PropertyAddress kMuteAddress{audio::Selector::Mute, audio::Scope::Output, 0};
@@ -34,7 +31,9 @@ std::atomic<bool> gMuted{false};
 // The listeners' client data: any stable address that tells our listeners apart.
 int gClientData = 0;
 
-void log(const char* line) { fd::systemLog(line); }
+void log(const char* line) {
+    fd::systemLog(line);
+}
 
 template <class First, class... Rest>
 void log(const char* format, First first, Rest... rest) {
@@ -171,8 +170,7 @@ void changeAudioOutputVolumeValue(float volume) {
     } else {
         return;
     }
-    if (audio::setPropertyData(device, kMuteAddress, sizeof mute, &mute) ==
-        audio::kAudioNoError) {
+    if (audio::setPropertyData(device, kMuteAddress, sizeof mute, &mute) == audio::kAudioNoError) {
         log("修改音量成功静音.");
     }
 }
@@ -182,4 +180,6 @@ audio::AudioObjectId getAudioDevices() {
     return device != 0 ? device : findGlassAudioDevice();
 }
 
-audio::AudioObjectId glassAudioDevice() { return gDevice.load(); }
+audio::AudioObjectId glassAudioDevice() {
+    return gDevice.load();
+}

@@ -84,8 +84,8 @@ GlassReportRecord decodeGlassReport(int32_t mode, std::span<const uint8_t> repor
     if (kind == kKindCommand) return decodeCommandReply(report);
     if (kind != kKindImuSample || !has(report, 40, 4)) return GlassReportIgnored{};
     if (mode == 1) {
-        return GlassOrientationSample{{readF32(report, 28), readF32(report, 32),
-                                       readF32(report, 36), readF32(report, 40)}};
+        return GlassOrientationSample{
+            {readF32(report, 28), readF32(report, 32), readF32(report, 36), readF32(report, 40)}};
     }
     if (mode == 2) {
         GlassRawImuSample sample;

@@ -81,9 +81,9 @@ struct GlassDisplayStatusReply {
 };
 
 using GlassReportRecord =
-    std::variant<GlassReportIgnored, GlassOrientationSample, GlassRawImuSample,
-                 GlassImmersionReply, GlassWearThresholdsReply, GlassVersionReply,
-                 GlassOffsetsReply, GlassBiasReply, GlassPresenceReply, GlassDisplayStatusReply>;
+    std::variant<GlassReportIgnored, GlassOrientationSample, GlassRawImuSample, GlassImmersionReply,
+                 GlassWearThresholdsReply, GlassVersionReply, GlassOffsetsReply, GlassBiasReply,
+                 GlassPresenceReply, GlassDisplayStatusReply>;
 
 // `mode` is the glasses' generation (1 or 2): it decides how an IMU sample reads.
 GlassReportRecord decodeGlassReport(int32_t mode, std::span<const uint8_t> report);

@@ -34,10 +34,10 @@ void applyOffsets(const GlassOffsetsReply& reply) {
     for (float value : reply.values) numbers.emplace_back(zeroIfNaN(value));
     TavroLocalServer::shareManager().setOffsetDict(
         ValueDictionary{{"type", 9998}, {"value", std::move(numbers)}});
-    common::TavroLog::logMessage(
-        format("acc_x = %f,acc_y = %f,acc_z = %f", static_cast<double>(zeroIfNaN(reply.values[3])),
-               static_cast<double>(zeroIfNaN(reply.values[4])),
-               static_cast<double>(zeroIfNaN(reply.values[5]))));
+    common::TavroLog::logMessage(format("acc_x = %f,acc_y = %f,acc_z = %f",
+                                        static_cast<double>(zeroIfNaN(reply.values[3])),
+                                        static_cast<double>(zeroIfNaN(reply.values[4])),
+                                        static_cast<double>(zeroIfNaN(reply.values[5]))));
 }
 
 void applyBiasEntry(const GlassBiasReply& entry) {
@@ -48,10 +48,10 @@ void applyBiasEntry(const GlassBiasReply& entry) {
             entry.type == 1
                 ? "IMU bias = (type=%d,offset=%d,len=%d,temp=%f,x,y,z=%f,%f,%f) index = %d"
                 : "IMU User (type=%d,offset=%d,len=%d,temp=%f,x,y,z=%f,%f,%f) index = %d";
-        common::TavroLog::logMessage(format(
-            pattern, entry.type, entry.offset, entry.length, static_cast<double>(entry.temperature),
-            static_cast<double>(entry.x), static_cast<double>(entry.y),
-            static_cast<double>(entry.z), server.biasCount()));
+        common::TavroLog::logMessage(
+            format(pattern, entry.type, entry.offset, entry.length,
+                   static_cast<double>(entry.temperature), static_cast<double>(entry.x),
+                   static_cast<double>(entry.y), static_cast<double>(entry.z), server.biasCount()));
         server.biasArray()->addObject(ValueArray{int{entry.type}, int{entry.offset},
                                                  int{entry.length}, entry.temperature, entry.x,
                                                  entry.y, entry.z, int{entry.type}});

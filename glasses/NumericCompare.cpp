@@ -1,9 +1,10 @@
 #include "glasses/NumericCompare.h"
 
-
 namespace {
 
-bool isDigit(char c) { return c >= '0' && c <= '9'; }
+bool isDigit(char c) {
+    return c >= '0' && c <= '9';
+}
 
 // The digit run starting at `at`, without its leading zeros; `at` moves past the run.
 std::string_view digitRun(std::string_view text, size_t& at) {

@@ -80,7 +80,9 @@ fd::ValueArray TavroUSBServiceOC::bufferToData(const capture::SampleBuffer& samp
     return {fd::Value(std::move(data)), fd::Value(pixels->width()), fd::Value(pixels->height())};
 }
 
-bool TavroUSBServiceOC::canRecordScreen() { return capture::preflightScreenCaptureAccess(); }
+bool TavroUSBServiceOC::canRecordScreen() {
+    return capture::preflightScreenCaptureAccess();
+}
 
 void TavroUSBServiceOC::showScreenRecordingPrompt() {
     capture::requestShareableContent(true, true, [](bool) {});
@@ -94,10 +96,9 @@ void TavroUSBServiceOC::handleThreeFingerSwipeIsLeft(int64_t direction) {
     auto controlDown = capture::keyboardEvent(source, kControl, true);
     controlDown.flags = capture::kEventFlagControl;
     const uint16_t arrow = kArrows[direction];
-    for (const auto& event :
-         {controlDown, capture::keyboardEvent(source, arrow, true),
-          capture::keyboardEvent(source, arrow, false),
-          capture::keyboardEvent(source, kControl, false)}) {
+    for (const auto& event : {controlDown, capture::keyboardEvent(source, arrow, true),
+                              capture::keyboardEvent(source, arrow, false),
+                              capture::keyboardEvent(source, kControl, false)}) {
         capture::postEvent(capture::EventTap::Hid, event);
     }
 }

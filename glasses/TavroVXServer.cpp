@@ -130,7 +130,8 @@ int32_t TavroVXServer::getImmersion() {
     }
     if (!stored.isInteger()) return kDefaultImmersion;
     const int64_t value = stored.asInt64();
-    if (value < std::numeric_limits<int32_t>::min() || value > std::numeric_limits<int32_t>::max()) {
+    if (value < std::numeric_limits<int32_t>::min() ||
+        value > std::numeric_limits<int32_t>::max()) {
         return kDefaultImmersion;
     }
     return static_cast<int32_t>(value);

@@ -127,8 +127,7 @@ class TavroVXServer : public VXServerInterface {
     std::atomic<int64_t> glassGeneration_{1};
     Guarded<std::string> glassName_{std::string("TAVRO Glass")};
     // Shared with the delayed resolution step and its completion, which may outlive us.
-    std::shared_ptr<std::atomic<bool>> resolutionIdle_ =
-        std::make_shared<std::atomic<bool>>(true);
+    std::shared_ptr<std::atomic<bool>> resolutionIdle_ = std::make_shared<std::atomic<bool>>(true);
     // Plug-in and pull-out decisions are made whole under this lock.
     std::mutex plugMutex_;
     HIDDeviceMonitor rfDeviceMonitor_;

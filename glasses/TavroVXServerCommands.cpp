@@ -69,8 +69,9 @@ int32_t TavroVXServer::change_display_3d(bool on) {
 }
 
 int32_t TavroVXServer::setDuty(uint8_t duty) {
-    return sendCommand(Gate::SecondGeneration,
-                       [duty](std::span<uint8_t> frame) { return glass_cmd_set_duty(frame, duty); });
+    return sendCommand(Gate::SecondGeneration, [duty](std::span<uint8_t> frame) {
+        return glass_cmd_set_duty(frame, duty);
+    });
 }
 
 int32_t TavroVXServer::change_display_volume(int64_t level) {
@@ -113,8 +114,8 @@ void TavroVXServer::getFactoryImuTempBiasWithIdx(int32_t index, int32_t type) {
         100, &length);
     if (status == -1 && length == 0) return;  // refused by the gate: nothing was built
     platform::foundation::standardOutputLine("device = " + connectedDeviceDescription());
-    platform::foundation::standardOutputLine(std::to_string(length) + " == 获取温漂 ret = " +
-                                             std::to_string(status));
+    platform::foundation::standardOutputLine(std::to_string(length) +
+                                             " == 获取温漂 ret = " + std::to_string(status));
 }
 
 int32_t TavroVXServer::enterDfu() {
@@ -122,8 +123,8 @@ int32_t TavroVXServer::enterDfu() {
     const int32_t status = sendCommand(Gate::Glasses, glass_cmd_enter_dfu, 200, &length);
     if (status == -1 && length == 0) return -1;
     platform::foundation::standardOutputLine("device = " + connectedDeviceDescription());
-    platform::foundation::standardOutputLine(std::to_string(length) + " == 进入dfu ret = " +
-                                             std::to_string(status));
+    platform::foundation::standardOutputLine(std::to_string(length) +
+                                             " == 进入dfu ret = " + std::to_string(status));
     return status;
 }
 

@@ -39,7 +39,8 @@ void MetalView::Surface::drawStereoEye(const StereoFrame& frame, const DepthMap&
         auto shown = view.lock();
         if (!shown) return;
         shown->setNeedsDisplay();
-        if (auto* window = shown->window()) platform::ui::Application::shared().windowChanged(*window);
+        if (auto* window = shown->window())
+            platform::ui::Application::shared().windowChanged(*window);
     });
 }
 

@@ -23,8 +23,8 @@ inline void copyShifted(const uint32_t* source, long width, long from, uint32_t*
 
 }  // namespace
 
-void drawStereoEye(const StereoFrame& frame, const DepthMap& depth, float depthValue,
-                   StereoEye eye, uint32_t* output, size_t outputStride) {
+void drawStereoEye(const StereoFrame& frame, const DepthMap& depth, float depthValue, StereoEye eye,
+                   uint32_t* output, size_t outputStride) {
     if (frame.empty() || !output) return;
     const long width = long(frame.width);
     const size_t cell = depth.empty() ? frame.width : std::max<size_t>(1, depth.cellSize);

@@ -16,5 +16,5 @@
 
 enum class StereoEye { Left, Right };
 
-void drawStereoEye(const StereoFrame& frame, const DepthMap& depth, float depthValue,
-                   StereoEye eye, uint32_t* output, size_t outputStride);
+void drawStereoEye(const StereoFrame& frame, const DepthMap& depth, float depthValue, StereoEye eye,
+                   uint32_t* output, size_t outputStride);

@@ -70,10 +70,14 @@ void TavroDepth3DViewController::loadView() {
 TavroDynamicDepthFilter::Parameters TavroDepth3DViewController::filterParametersForMode(
     int64_t mode) {
     switch (mode) {
-        case 0: return {0.2f, 0.1f, 0.025f};   // web
-        case 1: return {0.12f, 0.08f, 0.03f};  // game
-        case 2: return {0.18f, 0.05f, 0.036f}; // video
-        default: return {0.05f, 0.05f, 0.2f};
+        case 0:
+            return {0.2f, 0.1f, 0.025f};  // web
+        case 1:
+            return {0.12f, 0.08f, 0.03f};  // game
+        case 2:
+            return {0.18f, 0.05f, 0.036f};  // video
+        default:
+            return {0.05f, 0.05f, 0.2f};
     }
 }
 

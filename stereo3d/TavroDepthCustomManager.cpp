@@ -60,7 +60,8 @@ TavroDepthCustomManager::TavroDepthCustomManager()
         auto window = depthWindow();
         if (!window || !window->fullScreenDisplay()) return;
         for (const auto& screen : platform::ui::Screen::screens()) {
-            if (screen.displayId == *window->fullScreenDisplay() && screen.frame != window->frame()) {
+            if (screen.displayId == *window->fullScreenDisplay() &&
+                screen.frame != window->frame()) {
                 window->enterFullScreen(screen);
             }
         }
@@ -133,7 +134,8 @@ void TavroDepthCustomManager::showUnsupported() {
 }
 
 std::shared_ptr<platform::ui::Window> TavroDepthCustomManager::makeWindow() {
-    auto window = platform::ui::Window::make({0, 0, 1920, 1080}, platform::ui::WindowStyleBorderless);
+    auto window =
+        platform::ui::Window::make({0, 0, 1920, 1080}, platform::ui::WindowStyleBorderless);
     window->setTitle("AI-3D");
     window->setBackgroundColor(platform::ui::Color::blackColor());
     window->setReleasedWhenClosed(false);
@@ -165,7 +167,8 @@ void TavroDepthCustomManager::stopAI3D() {
     const uint64_t stop = ++startGeneration_;
     // A watchdog left armed would post 0 into a later start.
     cancelWatchdog();
-    if (auto server = std::dynamic_pointer_cast<TavroVXServer>(AppDelegate::shared().vxServer.get());
+    if (auto server =
+            std::dynamic_pointer_cast<TavroVXServer>(AppDelegate::shared().vxServer.get());
         server && server->ioHidDevice()) {
         server->stop_display_3d();
     }

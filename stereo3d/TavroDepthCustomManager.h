@@ -13,9 +13,8 @@
 #include <cstdint>
 #include <memory>
 #include <mutex>
-#include <string>
-
 #include <optional>
+#include <string>
 
 #include "appstate/DepthCaptureControl.h"
 #include "appstate/Guarded.h"

@@ -19,9 +19,12 @@ std::shared_ptr<AudioHardware>& installed() {
 
 uint32_t streamCount(const AudioDeviceTraits& traits, Scope scope) {
     switch (scope) {
-        case Scope::Input: return traits.inputStreams;
-        case Scope::Output: return traits.outputStreams;
-        case Scope::Global: return traits.inputStreams + traits.outputStreams;
+        case Scope::Input:
+            return traits.inputStreams;
+        case Scope::Output:
+            return traits.outputStreams;
+        case Scope::Global:
+            return traits.inputStreams + traits.outputStreams;
     }
     return 0;
 }
@@ -35,7 +38,9 @@ bool sameProperty(const PropertyAddress& a, const PropertyAddress& b) {
 AudioHardware::AudioHardware()
     : notificationQueue_(foundation::makeSerialQueue("com.apple.audio.notifications")) {}
 
-AudioHardware::~AudioHardware() { flushNotifications(); }
+AudioHardware::~AudioHardware() {
+    flushNotifications();
+}
 
 const AudioHardware::Device* AudioHardware::find(AudioObjectId id) const {
     auto it = std::find_if(devices_.begin(), devices_.end(),
@@ -87,13 +92,14 @@ std::vector<AudioObjectId> AudioHardware::devices() const {
 
 size_t AudioHardware::listenerCount(AudioObjectId device) const {
     std::lock_guard lock(mutex_);
-    return static_cast<size_t>(std::count_if(listeners_.begin(), listeners_.end(),
-                                             [device](const Listener& each) {
-                                                 return each.object == device;
-                                             }));
+    return static_cast<size_t>(
+        std::count_if(listeners_.begin(), listeners_.end(),
+                      [device](const Listener& each) { return each.object == device; }));
 }
 
-void AudioHardware::flushNotifications() const { notificationQueue_->sync([] {}); }
+void AudioHardware::flushNotifications() const {
+    notificationQueue_->sync([] {});
+}
 
 Status AudioHardware::dataSize(AudioObjectId object, const PropertyAddress& address,
                                uint32_t& size) const {
@@ -130,8 +136,8 @@ Status AudioHardware::dataSize(AudioObjectId object, const PropertyAddress& addr
     return kAudioUnknownProperty;
 }
 
-Status AudioHardware::readData(AudioObjectId object, const PropertyAddress& address,
-                               uint32_t& size, void* data) const {
+Status AudioHardware::readData(AudioObjectId object, const PropertyAddress& address, uint32_t& size,
+                               void* data) const {
     uint32_t needed = 0;
     if (Status status = dataSize(object, address, needed); status != kAudioNoError) {
         return status;
@@ -157,8 +163,8 @@ Status AudioHardware::readData(AudioObjectId object, const PropertyAddress& addr
             return kAudioNoError;
         }
         case Selector::Streams: {
-            const uint32_t count =
-                std::min<uint32_t>(size / sizeof(uint32_t), streamCount(device->traits, address.scope));
+            const uint32_t count = std::min<uint32_t>(size / sizeof(uint32_t),
+                                                      streamCount(device->traits, address.scope));
             auto* out = static_cast<uint32_t*>(data);
             for (uint32_t i = 0; i < count; ++i) out[i] = object * 16 + i + 1;
             size = count * static_cast<uint32_t>(sizeof(uint32_t));
@@ -182,8 +188,8 @@ Status AudioHardware::readData(AudioObjectId object, const PropertyAddress& addr
     return kAudioUnknownProperty;
 }
 
-Status AudioHardware::writeData(AudioObjectId object, const PropertyAddress& address,
-                                uint32_t size, const void* data) {
+Status AudioHardware::writeData(AudioObjectId object, const PropertyAddress& address, uint32_t size,
+                                const void* data) {
     std::lock_guard lock(mutex_);
     Device* device = find(object);
     if (!device) return object == kSystemObject ? kAudioIllegalOperation : kAudioBadObject;
@@ -265,8 +271,7 @@ void installAudioHardware(std::shared_ptr<AudioHardware> hardware) {
     installed() = std::move(hardware);
 }
 
-Status getPropertyDataSize(AudioObjectId object, const PropertyAddress& address,
-                           uint32_t& size) {
+Status getPropertyDataSize(AudioObjectId object, const PropertyAddress& address, uint32_t& size) {
     auto hardware = audioHardware();
     return hardware ? hardware->dataSize(object, address, size) : kAudioNotRunning;
 }

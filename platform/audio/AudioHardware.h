@@ -24,11 +24,11 @@ using Status = int32_t;
 
 inline constexpr AudioObjectId kSystemObject = 1;
 inline constexpr Status kAudioNoError = 0;
-inline constexpr Status kAudioNotRunning = 0x73746F70;       // 'stop'
-inline constexpr Status kAudioBadObject = 0x216F626A;        // '!obj'
-inline constexpr Status kAudioUnknownProperty = 0x77686F3F;  // 'who?'
-inline constexpr Status kAudioBadPropertySize = 0x2173697A;  // '!siz'
-inline constexpr Status kAudioIllegalOperation = 0x6E6F7065; // 'nope'
+inline constexpr Status kAudioNotRunning = 0x73746F70;        // 'stop'
+inline constexpr Status kAudioBadObject = 0x216F626A;         // '!obj'
+inline constexpr Status kAudioUnknownProperty = 0x77686F3F;   // 'who?'
+inline constexpr Status kAudioBadPropertySize = 0x2173697A;   // '!siz'
+inline constexpr Status kAudioIllegalOperation = 0x6E6F7065;  // 'nope'
 
 enum class Selector { Devices, DeviceName, Streams, VirtualMainVolume, Mute };
 enum class Scope { Global, Input, Output };
@@ -110,8 +110,7 @@ void installAudioHardware(std::shared_ptr<AudioHardware> hardware);
 
 // The CoreAudio-style calls of the application: sizes and data in bytes; texts are written
 // zero-terminated and cut to the buffer.
-Status getPropertyDataSize(AudioObjectId object, const PropertyAddress& address,
-                           uint32_t& size);
+Status getPropertyDataSize(AudioObjectId object, const PropertyAddress& address, uint32_t& size);
 Status getPropertyData(AudioObjectId object, const PropertyAddress& address, uint32_t& size,
                        void* data);
 Status setPropertyData(AudioObjectId object, const PropertyAddress& address, uint32_t size,

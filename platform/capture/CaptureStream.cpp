@@ -70,7 +70,8 @@ struct CaptureStream::State : std::enable_shared_from_this<State> {
         std::weak_ptr<State> weak = weak_from_this();
         source->requestFrame(configuration.displayId, configuration.width, configuration.height,
                              [weak, asked](std::shared_ptr<PixelBuffer> buffer) {
-                                 if (auto self = weak.lock()) self->arrived(asked, std::move(buffer));
+                                 if (auto self = weak.lock())
+                                     self->arrived(asked, std::move(buffer));
                              });
     }
 

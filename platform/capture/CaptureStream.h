@@ -5,8 +5,8 @@
 // asynchronous: start's completion runs on a global queue once the stream runs (or could
 // not start); stop's completion runs on the handler queue once the stream has stopped,
 // after the frame being handled, if any; with a serial handler queue no frame reaches
-// the handler after that completion. A frame still being produced when the next one is due is not asked
-// for twice: a slow frame delays the next one.
+// the handler after that completion. A frame still being produced when the next one is due is not
+// asked for twice: a slow frame delays the next one.
 //
 // Where frames come from is the installed frame source (the simulated Mac installs one
 // that renders what its displays show); without a source, or for a display the source

@@ -25,6 +25,8 @@ int32_t PixelBuffer::unlockBaseAddress() {
     return 0;
 }
 
-uint8_t* PixelBuffer::baseAddress() { return locks_ > 0 ? bytes_.data() : nullptr; }
+uint8_t* PixelBuffer::baseAddress() {
+    return locks_ > 0 ? bytes_.data() : nullptr;
+}
 
 }  // namespace platform::capture

@@ -21,7 +21,7 @@
 namespace platform::foundation {
 
 class Bundle {
-public:
+  public:
     static Bundle& main();
     // A bundle for the folder at `path`; null when there is no such folder.
     static std::shared_ptr<Bundle> withPath(const std::string& path);
@@ -51,9 +51,9 @@ public:
     std::string standardLocalizedStringForKey(const std::string& key, const std::string& value,
                                               const std::string& table) const;
 
-    using LookupRoute = std::function<std::string(const Bundle& bundle, const std::string& key,
-                                                  const std::string& value,
-                                                  const std::string& table)>;
+    using LookupRoute =
+        std::function<std::string(const Bundle& bundle, const std::string& key,
+                                  const std::string& value, const std::string& table)>;
     // Replaces this bundle's lookup (empty route: back to the standard one).
     void setLookupRoute(LookupRoute route);
 
@@ -64,7 +64,7 @@ public:
     Bundle(const Bundle&) = delete;
     Bundle& operator=(const Bundle&) = delete;
 
-private:
+  private:
     struct State;
     std::string path_;
     std::unique_ptr<State> state_;

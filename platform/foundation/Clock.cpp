@@ -92,9 +92,13 @@ Clock::TimePoint Clock::later(TimePoint point, Duration length) {
     return point + length;
 }
 
-double Clock::toSeconds(Duration length) { return static_cast<double>(length.count()) / 1e9; }
+double Clock::toSeconds(Duration length) {
+    return static_cast<double>(length.count()) / 1e9;
+}
 
-ClockRef Clock::current() { return ClockRef(currentShared()); }
+ClockRef Clock::current() {
+    return ClockRef(currentShared());
+}
 
 std::shared_ptr<Clock> Clock::currentShared() {
     auto& state = registry();
@@ -155,7 +159,9 @@ bool RealClock::blockUntil(std::unique_lock<std::mutex>& lock, std::condition_va
 
 // ---- ManualClock
 
-Clock::TimePoint ManualClock::now() const { return TimePoint(Duration{now_.load()}); }
+Clock::TimePoint ManualClock::now() const {
+    return TimePoint(Duration{now_.load()});
+}
 
 bool ManualClock::blockUntil(std::unique_lock<std::mutex>& lock, std::condition_variable& wake,
                              TimePoint deadline) {
@@ -179,6 +185,8 @@ ScopedClock::ScopedClock(std::shared_ptr<Clock> clock) : previous_(Clock::curren
     Clock::setCurrent(std::move(clock));
 }
 
-ScopedClock::~ScopedClock() { Clock::setCurrent(std::move(previous_)); }
+ScopedClock::~ScopedClock() {
+    Clock::setCurrent(std::move(previous_));
+}
 
 }  // namespace platform::foundation

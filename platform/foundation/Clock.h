@@ -33,7 +33,7 @@ namespace platform::foundation {
 class ClockRef;
 
 class Clock {
-public:
+  public:
     using Duration = std::chrono::nanoseconds;
     // Time since the clock was created, in the clock's own (possibly scaled) time.
     using TimePoint = std::chrono::time_point<Clock, Duration>;
@@ -76,7 +76,7 @@ public:
     static void setCurrent(std::shared_ptr<Clock> clock);
     static void addChangeListener(std::function<void()> listener);
 
-protected:
+  protected:
     // One blocking step of a wait, with `lock` held and the waiter registered: returns
     // false when the deadline has passed, otherwise blocks on `wake` until notified or,
     // for real time, until the deadline.
@@ -91,7 +91,7 @@ protected:
     // Number of threads inside waitUntil right now.
     int registeredWaiters() const;
 
-private:
+  private:
     struct Waiter {
         std::mutex* mutex;
         std::condition_variable* wake;
@@ -105,7 +105,7 @@ private:
 
 // The current clock, held alive: forwards to it (`Clock::current().now()`).
 class ClockRef {
-public:
+  public:
     explicit ClockRef(std::shared_ptr<Clock> clock) : clock_(std::move(clock)) {}
 
     Clock::TimePoint now() const { return clock_->now(); }
@@ -119,23 +119,23 @@ public:
     Clock* operator->() const { return clock_.get(); }
     const std::shared_ptr<Clock>& shared() const { return clock_; }
 
-private:
+  private:
     std::shared_ptr<Clock> clock_;
 };
 
 // Real time, optionally scaled: at speed 10 a one-second sleep takes 0.1 s.
 class RealClock final : public Clock {
-public:
+  public:
     explicit RealClock(double speed = 1.0);
 
     TimePoint now() const override;
     double speed() const { return speed_; }
 
-protected:
+  protected:
     bool blockUntil(std::unique_lock<std::mutex>& lock, std::condition_variable& wake,
                     TimePoint deadline) override;
 
-private:
+  private:
     std::chrono::steady_clock::time_point toSteady(TimePoint point) const;
 
     const double speed_;
@@ -145,7 +145,7 @@ private:
 // Time that moves only when a test calls advance(); threads waiting on it wake as the
 // time passes their deadline.
 class ManualClock final : public Clock {
-public:
+  public:
     TimePoint now() const override;
 
     void advance(Duration by);
@@ -154,11 +154,11 @@ public:
     // worker has gone to sleep before it advances the time.
     int waiterCount() const { return registeredWaiters(); }
 
-protected:
+  protected:
     bool blockUntil(std::unique_lock<std::mutex>& lock, std::condition_variable& wake,
                     TimePoint deadline) override;
 
-private:
+  private:
     // Read without any lock: waiters read it while holding their own mutex, which
     // advance() takes after storing it.
     std::atomic<Duration::rep> now_{0};
@@ -166,13 +166,13 @@ private:
 
 // Installs a clock for the life of a scope (tests), restoring the previous one after.
 class ScopedClock {
-public:
+  public:
     explicit ScopedClock(std::shared_ptr<Clock> clock);
     ~ScopedClock();
     ScopedClock(const ScopedClock&) = delete;
     ScopedClock& operator=(const ScopedClock&) = delete;
 
-private:
+  private:
     std::shared_ptr<Clock> previous_;
 };
 

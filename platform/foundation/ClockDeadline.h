@@ -11,7 +11,7 @@
 namespace platform::foundation::detail {
 
 class ClockDeadline {
-public:
+  public:
     explicit ClockDeadline(Clock::Duration timeout)
         : clock_(Clock::currentShared()), deadline_(clock_->now() + timeout) {}
 
@@ -24,7 +24,7 @@ public:
         return clock_->now() >= deadline_;
     }
 
-private:
+  private:
     std::shared_ptr<Clock> clock_;
     Clock::TimePoint deadline_;
 };

@@ -28,7 +28,7 @@ struct Mark {
 thread_local const Mark* tlInnermost = nullptr;
 
 class GlobalQueue final : public DispatchQueue {
-public:
+  public:
     GlobalQueue(std::string label, QualityOfService qos)
         : DispatchQueue(std::move(label)), qos_(qos) {}
 
@@ -41,7 +41,7 @@ public:
     void sync(Task task) override { runMarked(task); }
     bool isSerial() const override { return false; }
 
-private:
+  private:
     QualityOfService qos_;
 };
 

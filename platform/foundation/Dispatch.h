@@ -23,7 +23,7 @@ using Task = std::function<void()>;
 enum class QualityOfService { Background, Utility, Default, UserInitiated, UserInteractive };
 
 class DispatchQueue : public std::enable_shared_from_this<DispatchQueue> {
-public:
+  public:
     virtual ~DispatchQueue() = default;
 
     virtual void async(Task task) = 0;
@@ -44,12 +44,12 @@ public:
     // The queue whose work the calling thread is running, or null.
     static DispatchQueue* current();
 
-protected:
+  protected:
     explicit DispatchQueue(std::string label) : label_(std::move(label)) {}
     // Runs `task` with this queue marked as the calling thread's current queue.
     void runMarked(const Task& task);
 
-private:
+  private:
     std::string label_;
 };
 
@@ -64,7 +64,7 @@ bool isMainThread();
 
 // The main thread's loop: it drains the main queue. Only the main thread may run it.
 class MainLoop {
-public:
+  public:
     // Runs main-queue work until stop() is called.
     static void run();
     // Runs main-queue work until `done()` is true (checked after each item and at least
@@ -86,7 +86,7 @@ public:
 // again, also when cancelled from inside its own handler or from another thread while a
 // firing is pending.
 class DispatchTimer : public std::enable_shared_from_this<DispatchTimer> {
-public:
+  public:
     static std::shared_ptr<DispatchTimer> make(DispatchQueuePtr queue);
     ~DispatchTimer();
 
@@ -99,7 +99,7 @@ public:
     void cancel();
     bool isCancelled() const;
 
-private:
+  private:
     explicit DispatchTimer(DispatchQueuePtr queue);
     struct State;
     std::shared_ptr<State> state_;

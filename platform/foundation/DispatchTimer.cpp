@@ -28,7 +28,7 @@ struct DispatchTimer::State : std::enable_shared_from_this<DispatchTimer::State>
     void resume();
     void cancel();
 
-private:
+  private:
     // With mutex held: schedules the first deadline when the timer is ready for it.
     void arm();
     Scheduler::Fire makeFire(uint64_t armedGeneration);
@@ -38,11 +38,11 @@ private:
     void afterFiring(std::unique_lock<std::mutex>& lock, uint64_t armedGeneration,
                      Clock::TimePoint due);
 
-public:
+  public:
     const DispatchQueuePtr queue;
     std::atomic<bool> cancelled{false};
 
-private:
+  private:
     std::mutex mutex;
     std::shared_ptr<Task> handler;  // shared so that a running firing outlives its reset
     Task cancelHandler;

@@ -14,7 +14,7 @@
 namespace platform::foundation::detail {
 
 class MainQueue final : public DispatchQueue {
-public:
+  public:
     MainQueue() : DispatchQueue("com.apple.main-thread") {}
 
     static MainQueue& shared();
@@ -31,7 +31,7 @@ public:
     void stop();
     bool isRunning() const { return running_.load() > 0; }
 
-private:
+  private:
     bool runOne();
 
     std::mutex mutex_;

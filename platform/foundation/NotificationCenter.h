@@ -27,7 +27,7 @@ struct Notification {
 using ObserverToken = uint64_t;
 
 class NotificationCenter {
-public:
+  public:
     static NotificationCenter& defaultCenter();
     static NotificationCenter& distributedCenter();
     static NotificationCenter& workspaceCenter();
@@ -47,7 +47,7 @@ public:
     NotificationCenter(const NotificationCenter&) = delete;
     NotificationCenter& operator=(const NotificationCenter&) = delete;
 
-private:
+  private:
     struct State;
     std::shared_ptr<State> state_;
 };

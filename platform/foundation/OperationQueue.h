@@ -11,7 +11,7 @@
 namespace platform::foundation {
 
 class OperationQueue {
-public:
+  public:
     static std::shared_ptr<OperationQueue> main();
     static std::shared_ptr<OperationQueue> make(std::string name = {}, int maxConcurrent = 1);
 
@@ -25,7 +25,7 @@ public:
 
     ~OperationQueue();
 
-private:
+  private:
     OperationQueue(std::string name, DispatchQueuePtr queue);
     struct State;
     std::string name_;

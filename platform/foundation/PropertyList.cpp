@@ -105,8 +105,8 @@ class Reader {
         for (char c : result.value) {
             const auto byte = static_cast<unsigned char>(c);
             if (byte < 0x20 && byte != '\t' && byte != '\n' && byte != '\r') {
-                result.error = plistError(kPlistBadValue, std::string("<") + node.name() +
-                                                              "> holds a control character");
+                result.error = plistError(
+                    kPlistBadValue, std::string("<") + node.name() + "> holds a control character");
                 return result;
             }
         }

@@ -16,7 +16,7 @@
 namespace platform::foundation {
 
 class RunLoop {
-public:
+  public:
     // The calling thread's run loop, created on first use.
     static RunLoop& current();
     static RunLoop& main();
@@ -38,7 +38,7 @@ public:
     RunLoop(const RunLoop&) = delete;
     RunLoop& operator=(const RunLoop&) = delete;
 
-private:
+  private:
     friend class RunLoopSource;
     RunLoop();
     // Hands a task to the loop's thread; usable after the loop's thread has ended (the
@@ -55,14 +55,14 @@ private:
 // delivered at that moment (so do not call it holding a lock that the event takes);
 // from inside an event it returns at once. The destructor invalidates.
 class RunLoopSource {
-public:
+  public:
     explicit RunLoopSource(RunLoop& loop);
     ~RunLoopSource();
     // Delivers `event` on the loop's thread (dropped when invalidated).
     void signal(Task event);
     void invalidate();
 
-private:
+  private:
     struct State;
     std::shared_ptr<State> state_;
     RunLoop& loop_;

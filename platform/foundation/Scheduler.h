@@ -21,7 +21,7 @@
 namespace platform::foundation::detail {
 
 class Scheduler {
-public:
+  public:
     // Called with the deadline the entry was due at. For a repeating cadence that fell
     // behind, the latest tick of its grid that has passed (missed ticks coalesce into one).
     using Fire = std::function<void(Clock::TimePoint due)>;
@@ -48,7 +48,7 @@ public:
     Scheduler(const Scheduler&) = delete;
     Scheduler& operator=(const Scheduler&) = delete;
 
-private:
+  private:
     Scheduler();
     void threadMain();
     // With mutex_ held: moves the pending deadlines to `clock` when it differs from the

@@ -13,14 +13,14 @@
 namespace platform::foundation::detail {
 
 class SerialQueue final : public DispatchQueue {
-public:
+  public:
     explicit SerialQueue(std::string label) : DispatchQueue(std::move(label)) {}
 
     void async(Task task) override;
     void sync(Task task) override;
     bool isSerial() const override { return true; }
 
-private:
+  private:
     // A sync caller waiting in line: the drainer hands the queue to it when its turn comes.
     struct Handoff {
         std::condition_variable granted;

@@ -14,10 +14,10 @@
 namespace platform::foundation {
 
 struct MachineValues {
-    std::optional<std::string> model;           // "hw.model", e.g. "MacBookPro18,3"
-    std::optional<std::string> cpuBrand;        // "machdep.cpu.brand_string"
-    std::optional<uint64_t> physicalMemory;     // bytes
-    std::optional<std::string> appleLocale;     // global default "AppleLocale", e.g. "zh_CN"
+    std::optional<std::string> model;             // "hw.model", e.g. "MacBookPro18,3"
+    std::optional<std::string> cpuBrand;          // "machdep.cpu.brand_string"
+    std::optional<uint64_t> physicalMemory;       // bytes
+    std::optional<std::string> appleLocale;       // global default "AppleLocale", e.g. "zh_CN"
     std::vector<std::string> preferredLanguages;  // e.g. {"zh-Hans-CN", "en-US"}
 };
 

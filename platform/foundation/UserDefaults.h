@@ -21,7 +21,7 @@
 namespace platform::foundation {
 
 class UserDefaults {
-public:
+  public:
     // The application's defaults, for the main bundle's identifier.
     static UserDefaults& standard();
     // Drops the standard instance so the next standard() reads the file again (tests).
@@ -59,7 +59,7 @@ public:
     // The whole application domain (a copy).
     ValueDictionary dictionaryRepresentation() const;
 
-private:
+  private:
     struct State;
     std::unique_ptr<State> state_;
 };

@@ -103,7 +103,9 @@ const Bytes& Value::data() const {
     return isData() ? std::get<Bytes>(storage_) : emptyOf<Bytes>();
 }
 
-Date Value::date() const { return isDate() ? std::get<Date>(storage_) : Date{}; }
+Date Value::date() const {
+    return isDate() ? std::get<Date>(storage_) : Date{};
+}
 
 const ValueArray& Value::array() const {
     return isArray() ? std::get<ValueArray>(storage_) : emptyOf<ValueArray>();
@@ -159,17 +161,28 @@ bool Value::operator==(const Value& other) const {
 
 const char* kindName(Value::Kind kind) {
     switch (kind) {
-        case Value::Kind::Null: return "null";
-        case Value::Kind::Boolean: return "boolean";
-        case Value::Kind::Integer: return "integer";
-        case Value::Kind::Float: return "float";
-        case Value::Kind::Double: return "double";
-        case Value::Kind::Text: return "text";
-        case Value::Kind::Data: return "data";
-        case Value::Kind::Date: return "date";
-        case Value::Kind::Array: return "array";
-        case Value::Kind::Dictionary: return "dictionary";
-        case Value::Kind::Object: return "object";
+        case Value::Kind::Null:
+            return "null";
+        case Value::Kind::Boolean:
+            return "boolean";
+        case Value::Kind::Integer:
+            return "integer";
+        case Value::Kind::Float:
+            return "float";
+        case Value::Kind::Double:
+            return "double";
+        case Value::Kind::Text:
+            return "text";
+        case Value::Kind::Data:
+            return "data";
+        case Value::Kind::Date:
+            return "date";
+        case Value::Kind::Array:
+            return "array";
+        case Value::Kind::Dictionary:
+            return "dictionary";
+        case Value::Kind::Object:
+            return "object";
     }
     return "?";
 }

@@ -33,8 +33,20 @@ using ValueDictionary = std::map<std::string, Value>;
 using Bytes = std::vector<uint8_t>;
 
 class Value {
-public:
-    enum class Kind { Null, Boolean, Integer, Float, Double, Text, Data, Date, Array, Dictionary, Object };
+  public:
+    enum class Kind {
+        Null,
+        Boolean,
+        Integer,
+        Float,
+        Double,
+        Text,
+        Data,
+        Date,
+        Array,
+        Dictionary,
+        Object
+    };
 
     Value() = default;
     Value(std::nullptr_t) {}
@@ -115,7 +127,7 @@ public:
     // A short human-readable description, for logs and test failures.
     std::string description() const;
 
-private:
+  private:
     std::variant<std::monostate, bool, int64_t, float, double, std::string, Bytes,
                  platform::foundation::Date, ValueArray, ValueDictionary, ObjectRef>
         storage_;

@@ -21,7 +21,8 @@ std::optional<Value> convert(const nlohmann::json& json, int depth) {
             return Value(json.get<int64_t>());
         case nlohmann::json::value_t::number_unsigned: {
             auto number = json.get<uint64_t>();
-            if (number <= static_cast<uint64_t>(INT64_MAX)) return Value(static_cast<int64_t>(number));
+            if (number <= static_cast<uint64_t>(INT64_MAX))
+                return Value(static_cast<int64_t>(number));
             return Value(static_cast<double>(number));
         }
         case nlohmann::json::value_t::number_float:
@@ -73,8 +74,9 @@ std::optional<nlohmann::json> toJson(const Value& value, int depth) {
             return nlohmann::json(value.asInt64());
         case Value::Kind::Float:
         case Value::Kind::Double: {
-            double number = value.kind() == Value::Kind::Float ? floatAsShortestDouble(value.asFloat())
-                                                                : value.asDouble();
+            double number = value.kind() == Value::Kind::Float
+                                ? floatAsShortestDouble(value.asFloat())
+                                : value.asDouble();
             if (!std::isfinite(number)) return std::nullopt;
             return nlohmann::json(number);
         }
@@ -114,10 +116,13 @@ std::variant<Value, Error> valueFromJson(const nlohmann::json& json) {
     return std::move(*converted);
 }
 
-std::optional<nlohmann::json> jsonFromValue(const Value& value) { return toJson(value, 0); }
+std::optional<nlohmann::json> jsonFromValue(const Value& value) {
+    return toJson(value, 0);
+}
 
 std::variant<Value, Error> parseJsonText(std::string_view text) {
-    auto json = nlohmann::json::parse(text.begin(), text.end(), nullptr, /*allow_exceptions=*/false);
+    auto json =
+        nlohmann::json::parse(text.begin(), text.end(), nullptr, /*allow_exceptions=*/false);
     if (json.is_discarded()) return Error{kDomain, 3840, "The data is not valid JSON."};
     return valueFromJson(json);
 }
@@ -162,9 +167,13 @@ bool isSerialisable(const Value& value, int depth) {
 
 }  // namespace
 
-std::optional<std::string> jsonText(const Value& value) { return dumpJson(value, -1); }
+std::optional<std::string> jsonText(const Value& value) {
+    return dumpJson(value, -1);
+}
 
-std::optional<std::string> prettyJsonText(const Value& value) { return dumpJson(value, 2); }
+std::optional<std::string> prettyJsonText(const Value& value) {
+    return dumpJson(value, 2);
+}
 
 bool isValidJsonObject(const Value& value) {
     return (value.isArray() || value.isDictionary()) && isSerialisable(value, 0);

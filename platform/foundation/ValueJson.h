@@ -4,12 +4,11 @@
 // not, and make the whole conversion fail. Pure functions, thread-safe; bad input gives an
 // Error, never a crash.
 
+#include <nlohmann/json.hpp>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <variant>
-
-#include <nlohmann/json.hpp>
 
 #include "platform/foundation/Error.h"
 #include "platform/foundation/Value.h"

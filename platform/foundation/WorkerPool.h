@@ -18,7 +18,7 @@
 namespace platform::foundation::detail {
 
 class WorkerPool {
-public:
+  public:
     static WorkerPool& shared();
 
     void submit(QualityOfService qos, std::function<void()> job);
@@ -29,11 +29,11 @@ public:
     // Beyond this many threads jobs wait for a free worker instead of getting a new one.
     static constexpr int kMaxThreads = 512;
 
-private:
+  private:
     WorkerPool() = default;
     void workerMain();
     bool takeJob(std::function<void()>& job);  // with mutex_ held
-    size_t queuedCount() const;                  // with mutex_ held
+    size_t queuedCount() const;                // with mutex_ held
 
     static constexpr int kLevels = 5;
     mutable std::mutex mutex_;

@@ -79,9 +79,9 @@ void Device::registerInputReportCallback(std::span<uint8_t> buffer, InputReportC
     }
     if (previous != 0) busDevice_->removeInputListener(previous);
     std::weak_ptr<Device> weak = weak_from_this();
-    uint64_t id = busDevice_->addInputListener(
-        [weak, delivery = delivery_, queue = inputQueue_](uint8_t reportId,
-                                                          std::span<const uint8_t> report) {
+    uint64_t id =
+        busDevice_->addInputListener([weak, delivery = delivery_, queue = inputQueue_](
+                                         uint8_t reportId, std::span<const uint8_t> report) {
             // A non-empty queue has a delivery on its way, which takes this report too.
             if (!queue->push(reportId, report)) return;
             const bool accepted = delivery->deliver([weak, queue] {
@@ -123,7 +123,9 @@ void Device::markDetached() {
     if (listener != 0) busDevice_->removeInputListener(listener);
 }
 
-uint64_t Device::droppedInputReports() const { return inputQueue_->dropped(); }
+uint64_t Device::droppedInputReports() const {
+    return inputQueue_->dropped();
+}
 
 bool Device::isAttached() const {
     std::lock_guard lock(mutex_);

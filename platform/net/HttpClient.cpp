@@ -66,8 +66,9 @@ HttpResult HttpClient::perform(const HttpRequest& request) {
     curl_easy_setopt(handle, CURLOPT_ERRORBUFFER, errorText);
     // Threads other than the main one run transfers: no signals for the resolver's time limit.
     curl_easy_setopt(handle, CURLOPT_NOSIGNAL, 1L);
-    curl_easy_setopt(handle, CURLOPT_CONNECTTIMEOUT_MS,
-                     milliseconds(request.connectTimeoutSeconds, HttpRequest::kDefaultConnectTimeoutSeconds));
+    curl_easy_setopt(
+        handle, CURLOPT_CONNECTTIMEOUT_MS,
+        milliseconds(request.connectTimeoutSeconds, HttpRequest::kDefaultConnectTimeoutSeconds));
     curl_easy_setopt(handle, CURLOPT_TIMEOUT_MS,
                      milliseconds(request.timeoutSeconds, HttpRequest::kDefaultTimeoutSeconds));
     curl_easy_setopt(handle, CURLOPT_NOPROXY, "localhost,127.0.0.1,::1");
@@ -77,8 +78,12 @@ HttpResult HttpClient::perform(const HttpRequest& request) {
     if (headers) curl_easy_setopt(handle, CURLOPT_HTTPHEADER, headers.get());
 
     switch (request.method) {
-        case HttpMethod::Get: curl_easy_setopt(handle, CURLOPT_HTTPGET, 1L); break;
-        case HttpMethod::Post: curl_easy_setopt(handle, CURLOPT_POST, 1L); break;
+        case HttpMethod::Get:
+            curl_easy_setopt(handle, CURLOPT_HTTPGET, 1L);
+            break;
+        case HttpMethod::Post:
+            curl_easy_setopt(handle, CURLOPT_POST, 1L);
+            break;
         case HttpMethod::Put:
         case HttpMethod::Delete:
             curl_easy_setopt(handle, CURLOPT_CUSTOMREQUEST, methodName(request.method));
@@ -106,7 +111,8 @@ void HttpClient::send(HttpRequest request, fdn::DispatchQueuePtr completionQueue
                  completion = std::move(completion)]() mutable {
             auto result = std::make_shared<HttpResult>(perform(request));
             if (!completion) return;
-            completionQueue->async([result, completion = std::move(completion)] { completion(*result); });
+            completionQueue->async(
+                [result, completion = std::move(completion)] { completion(*result); });
         });
 }
 

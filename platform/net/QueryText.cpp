@@ -4,10 +4,14 @@ namespace platform::net {
 
 const char* methodName(HttpMethod method) {
     switch (method) {
-        case HttpMethod::Get: return "GET";
-        case HttpMethod::Post: return "POST";
-        case HttpMethod::Put: return "PUT";
-        case HttpMethod::Delete: return "DELETE";
+        case HttpMethod::Get:
+            return "GET";
+        case HttpMethod::Post:
+            return "POST";
+        case HttpMethod::Put:
+            return "PUT";
+        case HttpMethod::Delete:
+            return "DELETE";
     }
     return "GET";
 }
@@ -17,8 +21,8 @@ std::string percentEncode(std::string_view text) {
     std::string out;
     out.reserve(text.size());
     for (unsigned char c : text) {
-        bool unreserved = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') ||
-                          c == '-' || c == '.' || c == '_' || c == '~';
+        bool unreserved = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') ||
+                          (c >= '0' && c <= '9') || c == '-' || c == '.' || c == '_' || c == '~';
         if (unreserved) {
             out.push_back(static_cast<char>(c));
         } else {

@@ -22,9 +22,13 @@ bool displayIsBuiltin(DisplayId display) {
     return info && info->builtin;
 }
 
-bool displayIsMain(DisplayId display) { return display != kNullDisplay && mainDisplayId() == display; }
+bool displayIsMain(DisplayId display) {
+    return display != kNullDisplay && mainDisplayId() == display;
+}
 
-bool displayIsInMirrorSet(DisplayId display) { return detail::inMirrorSet(snapshot(), display); }
+bool displayIsInMirrorSet(DisplayId display) {
+    return detail::inMirrorSet(snapshot(), display);
+}
 
 DisplayId mainDisplayId() {
     auto displays = snapshot();

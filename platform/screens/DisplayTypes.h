@@ -71,7 +71,9 @@ struct DisplayInfo {
     bool operator==(const DisplayInfo&) const = default;
 
     // The current mode; a display without modes has an empty one.
-    DisplayMode mode() const { return currentMode < modes.size() ? modes[currentMode] : DisplayMode{}; }
+    DisplayMode mode() const {
+        return currentMode < modes.size() ? modes[currentMode] : DisplayMode{};
+    }
 };
 
 }  // namespace platform::screens

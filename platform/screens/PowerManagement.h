@@ -34,8 +34,8 @@ void notificationPortRemoveFromRunLoop(const PowerNotificationPortRef& port);
 
 // Registers `callback`; answers the root port (non-zero on success) and fills in the
 // notification port and the notifier (the registration's handle).
-uint32_t registerForSystemPower(void* refCon, PowerNotificationPortRef& port,
-                                uint64_t& notifier, PowerCallback callback);
+uint32_t registerForSystemPower(void* refCon, PowerNotificationPortRef& port, uint64_t& notifier,
+                                PowerCallback callback);
 int32_t deregisterForSystemPower(uint64_t notifier);
 int32_t serviceClose(uint32_t rootPort);
 void notificationPortDestroy(PowerNotificationPortRef& port);

@@ -79,8 +79,7 @@ std::optional<foundation::Error> parseMachineDisplays(const nlohmann::json& root
         }
     }
     if (auto glasses = root.find("glassesDisplay"); glasses != root.end()) {
-        if (!glasses->is_string() ||
-            (*glasses != "mirrored" && *glasses != "extended")) {
+        if (!glasses->is_string() || (*glasses != "mirrored" && *glasses != "extended")) {
             return displayError("glassesDisplay is \"mirrored\" or \"extended\"");
         }
         displays.glassesMirrored = *glasses == "mirrored";

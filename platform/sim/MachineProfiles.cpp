@@ -21,8 +21,8 @@ bool isPlainName(const std::string& name) {
 
 std::variant<MachineProfile, foundation::Error> machineProfileNamed(const std::string& name) {
     if (!isPlainName(name)) {
-        return foundation::Error{"SimMac.profile", 3, "no machine profile " + name +
-                                                          " (a name, without a folder)"};
+        return foundation::Error{"SimMac.profile", 3,
+                                 "no machine profile " + name + " (a name, without a folder)"};
     }
     auto path = foundation::Bundle::main().pathForResource(name, "json", "machines");
     if (!path) return foundation::Error{"SimMac.profile", 3, "no machine profile " + name};

@@ -16,8 +16,8 @@ namespace platform::sim {
 
 std::string simMacHomeFolder(const std::string& machineName) {
     std::string folder = foundation::temporaryDirectory();
-    folder = foundation::appendPathComponent(folder,
-                                             "Tavro3D-SimMac-" + std::to_string(::getuid()));
+    folder =
+        foundation::appendPathComponent(folder, "Tavro3D-SimMac-" + std::to_string(::getuid()));
     return foundation::appendPathComponent(folder, machineName.empty() ? "mac" : machineName);
 }
 

@@ -14,8 +14,7 @@ RunLog::~RunLog() {
 
 void RunLog::line(const std::string& text) {
     using foundation::Clock;
-    const double seconds =
-        Clock::toSeconds(Clock::current().now().time_since_epoch());
+    const double seconds = Clock::toSeconds(Clock::current().now().time_since_epoch());
     char stamp[32];
     std::snprintf(stamp, sizeof stamp, "[%9.3f] ", seconds);
     std::lock_guard lock(mutex_);

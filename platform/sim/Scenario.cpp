@@ -20,16 +20,25 @@ foundation::Error scenarioError(const std::string& what) {
 
 const std::map<std::string, Action>& actionNames() {
     static const std::map<std::string, Action> names = {
-        {"wait", Action::Wait},          {"plug", Action::Plug},
-        {"unplug", Action::Unplug},      {"click", Action::Click},
-        {"volumeKey", Action::VolumeKey}, {"lock", Action::Lock},
-        {"unlock", Action::Unlock},      {"sleep", Action::Sleep},
-        {"wake", Action::Wake},          {"reopen", Action::Reopen},
-        {"answerAlert", Action::AnswerAlert}, {"expectPanel", Action::ExpectPanel},
-        {"expectAlert", Action::ExpectAlert}, {"expectLog", Action::ExpectLog},
+        {"wait", Action::Wait},
+        {"plug", Action::Plug},
+        {"unplug", Action::Unplug},
+        {"click", Action::Click},
+        {"volumeKey", Action::VolumeKey},
+        {"lock", Action::Lock},
+        {"unlock", Action::Unlock},
+        {"sleep", Action::Sleep},
+        {"wake", Action::Wake},
+        {"reopen", Action::Reopen},
+        {"answerAlert", Action::AnswerAlert},
+        {"expectPanel", Action::ExpectPanel},
+        {"expectAlert", Action::ExpectAlert},
+        {"expectLog", Action::ExpectLog},
         {"expectFirmware", Action::ExpectFirmware},
-        {"quit", Action::Quit},          {"backend", Action::Backend},
-        {"activateApp", Action::ActivateApp}, {"quitApp", Action::QuitApp},
+        {"quit", Action::Quit},
+        {"backend", Action::Backend},
+        {"activateApp", Action::ActivateApp},
+        {"quitApp", Action::QuitApp},
     };
     return names;
 }
@@ -146,7 +155,8 @@ std::optional<foundation::Error> parseStep(const json& entry, ScenarioStep& step
             const char* key = step.action == Action::ExpectPanel   ? "panel"
                               : step.action == Action::ExpectAlert ? "message"
                                                                    : "line";
-            if (!readText(entry, key, step.text, true)) return wrong(std::string(key) + " is a text");
+            if (!readText(entry, key, step.text, true))
+                return wrong(std::string(key) + " is a text");
             step.seconds = 10;
             if (!readSeconds(entry, "within", step.seconds, false))
                 return wrong("within is a number of seconds");

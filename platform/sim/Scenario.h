@@ -15,18 +15,17 @@
 //
 // Steps ("do"): wait (seconds); plug (device name, glasses kind "gen1" | "gen2" | "gen2pro"
 // | "wake" | "bootloader", optional firmware, vendorId, productId, and imuRate: IMU samples
-// a second the glasses send while their stream is on); unplug (device; with afterBytes, once its update has written
-// that many bytes); click (outlet, in the main window or an open popover); volumeKey (key
-// "up" | "down" | "mute"); lock; unlock; sleep; wake; reopen; answerAlert (button, 1 for
-// the first; optional message part: answers the next alert whose message holds it);
-// expectPanel (panel class, within seconds); expectAlert (message part, within);
-// expectLog (text part of a line of the application's log files, within); expectFirmware
-// (the glasses of a device name carry that "firmware" version, within); backend (the
-// simulated backend's "mode": "normal" | "fail" | "hang" | "garbage" | "424" |
-// "envelopeError", and/or "offerVersion" with an optional "releaseNote"); activateApp and
-// quitApp (another application's "name" becomes active or quits); quit.
-// Times are clock seconds (a fast clock shortens them). Parsing is pure and never throws:
-// anything malformed is an Error naming the step.
+// a second the glasses send while their stream is on); unplug (device; with afterBytes, once its
+// update has written that many bytes); click (outlet, in the main window or an open popover);
+// volumeKey (key "up" | "down" | "mute"); lock; unlock; sleep; wake; reopen; answerAlert (button, 1
+// for the first; optional message part: answers the next alert whose message holds it); expectPanel
+// (panel class, within seconds); expectAlert (message part, within); expectLog (text part of a line
+// of the application's log files, within); expectFirmware (the glasses of a device name carry that
+// "firmware" version, within); backend (the simulated backend's "mode": "normal" | "fail" | "hang"
+// | "garbage" | "424" | "envelopeError", and/or "offerVersion" with an optional "releaseNote");
+// activateApp and quitApp (another application's "name" becomes active or quits); quit. Times are
+// clock seconds (a fast clock shortens them). Parsing is pure and never throws: anything malformed
+// is an Error naming the step.
 
 #include <optional>
 #include <string>
@@ -41,8 +40,24 @@ namespace platform::sim {
 
 struct ScenarioStep {
     enum class Action {
-        Wait, Plug, Unplug, Click, VolumeKey, Lock, Unlock, Sleep, Wake, Reopen,
-        AnswerAlert, ExpectPanel, ExpectAlert, ExpectLog, ExpectFirmware, Quit, Backend, ActivateApp,
+        Wait,
+        Plug,
+        Unplug,
+        Click,
+        VolumeKey,
+        Lock,
+        Unlock,
+        Sleep,
+        Wake,
+        Reopen,
+        AnswerAlert,
+        ExpectPanel,
+        ExpectAlert,
+        ExpectLog,
+        ExpectFirmware,
+        Quit,
+        Backend,
+        ActivateApp,
         QuitApp,
     };
     Action action = Action::Wait;

@@ -44,27 +44,45 @@ std::string seconds(double value) {
 
 std::string describe(const ScenarioStep& step) {
     switch (step.action) {
-        case Action::Wait: return "wait " + seconds(step.seconds);
-        case Action::Plug: return "plug " + step.device + " (" + step.glasses.kind + ")";
-        case Action::Unplug: return "unplug " + step.device;
-        case Action::Click: return "click " + step.text;
-        case Action::VolumeKey: return "volume key " + step.text;
-        case Action::Lock: return "lock the screen";
-        case Action::Unlock: return "unlock the screen";
-        case Action::Sleep: return "sleep";
-        case Action::Wake: return "wake";
-        case Action::Reopen: return "reopen the application";
-        case Action::AnswerAlert: return "answer the next alert with button " + std::to_string(step.button);
-        case Action::ExpectPanel: return "expect panel " + step.text;
-        case Action::ExpectAlert: return "expect alert \"" + step.text + "\"";
-        case Action::ExpectLog: return "expect log line \"" + step.text + "\"";
-        case Action::ExpectFirmware: return "expect " + step.device + " at firmware " + step.text;
-        case Action::Quit: return "quit";
+        case Action::Wait:
+            return "wait " + seconds(step.seconds);
+        case Action::Plug:
+            return "plug " + step.device + " (" + step.glasses.kind + ")";
+        case Action::Unplug:
+            return "unplug " + step.device;
+        case Action::Click:
+            return "click " + step.text;
+        case Action::VolumeKey:
+            return "volume key " + step.text;
+        case Action::Lock:
+            return "lock the screen";
+        case Action::Unlock:
+            return "unlock the screen";
+        case Action::Sleep:
+            return "sleep";
+        case Action::Wake:
+            return "wake";
+        case Action::Reopen:
+            return "reopen the application";
+        case Action::AnswerAlert:
+            return "answer the next alert with button " + std::to_string(step.button);
+        case Action::ExpectPanel:
+            return "expect panel " + step.text;
+        case Action::ExpectAlert:
+            return "expect alert \"" + step.text + "\"";
+        case Action::ExpectLog:
+            return "expect log line \"" + step.text + "\"";
+        case Action::ExpectFirmware:
+            return "expect " + step.device + " at firmware " + step.text;
+        case Action::Quit:
+            return "quit";
         case Action::Backend:
             return "backend" + (step.backendMode.empty() ? "" : " " + step.backendMode) +
                    (step.offerVersion.empty() ? "" : " offering " + step.offerVersion);
-        case Action::ActivateApp: return "activate " + step.text;
-        case Action::QuitApp: return "quit " + step.text;
+        case Action::ActivateApp:
+            return "activate " + step.text;
+        case Action::QuitApp:
+            return "quit " + step.text;
     }
     return "?";
 }
@@ -158,8 +176,9 @@ void ScenarioRunner::run() {
     }
     const auto failed = failures();
     if (log_) {
-        log_->line(failed.empty() ? "scenario \"" + scenario_.name + "\" passed"
-                                  : "scenario \"" + scenario_.name + "\" FAILED: " + failed.front());
+        log_->line(failed.empty()
+                       ? "scenario \"" + scenario_.name + "\" passed"
+                       : "scenario \"" + scenario_.name + "\" FAILED: " + failed.front());
     }
     finished_.store(true);
     bool stopped;
@@ -254,8 +273,7 @@ bool ScenarioRunner::perform(const ScenarioStep& step) {
         case Action::ExpectFirmware:
             return expect(step);
         case Action::Quit:
-            foundation::mainQueue()->async(
-                options_.quit ? options_.quit : quitApplication);
+            foundation::mainQueue()->async(options_.quit ? options_.quit : quitApplication);
             return true;
         case Action::Backend:
             steerBackend(mac_.backend(), step);
@@ -276,7 +294,8 @@ bool ScenarioRunner::plug(const ScenarioStep& step) {
         device = std::make_shared<VirtualBootloader>(1, mac_.usbBus());
     } else {
         device = SimMac::makeDevice(step.glasses);
-        if (auto glasses = std::dynamic_pointer_cast<VirtualGlasses>(device); glasses && step.imuRate > 0)
+        if (auto glasses = std::dynamic_pointer_cast<VirtualGlasses>(device);
+            glasses && step.imuRate > 0)
             glasses->setImuRate(step.imuRate);
     }
     {
@@ -381,9 +400,10 @@ bool ScenarioRunner::expect(const ScenarioStep& step) {
         });
     } else if (step.action == Action::ExpectFirmware) {
         auto glasses = std::dynamic_pointer_cast<VirtualGlasses>(device(step.device));
-        met = glasses && waitFor(step.seconds, [&] {
-                  return glasses->firmwareVersion() == step.text && mac_.usbBus().isPlugged(*glasses);
-              });
+        met =
+            glasses && waitFor(step.seconds, [&] {
+                return glasses->firmwareVersion() == step.text && mac_.usbBus().isPlugged(*glasses);
+            });
     } else {
         met = waitFor(step.seconds, [&] { return logHolds(step.text); });
     }
@@ -394,7 +414,8 @@ bool ScenarioRunner::expect(const ScenarioStep& step) {
             for (const auto& p : step.action == Action::ExpectPanel ? record.panels : record.alerts)
                 seen += (seen.empty() ? "" : ", ") + p;
         }
-        fail(describe(step) + ": not seen within " + seconds(step.seconds) + " (seen: " + (seen.empty() ? "nothing" : seen) + ")");
+        fail(describe(step) + ": not seen within " + seconds(step.seconds) +
+             " (seen: " + (seen.empty() ? "nothing" : seen) + ")");
     }
     return met;
 }

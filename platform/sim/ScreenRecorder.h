@@ -27,9 +27,9 @@ class ScreenRecorder final : public ui::DisplayBackend {
                    std::shared_ptr<RunLog> log);
 
     struct Record {
-        std::vector<std::string> panels;  // every panel shown, in order
-        std::vector<std::string> alerts;  // the message of every alert, in order
-        std::vector<std::string> current; // the panels of the visible windows now
+        std::vector<std::string> panels;   // every panel shown, in order
+        std::vector<std::string> alerts;   // the message of every alert, in order
+        std::vector<std::string> current;  // the panels of the visible windows now
         std::vector<std::string> pictures;
         // The real display at the moments alerts were up on it (none headless).
         std::vector<ui::PixelBuffer> alertDisplays;

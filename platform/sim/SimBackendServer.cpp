@@ -48,9 +48,12 @@ std::string envelope(int code, const std::string& message, const fdn::Value& dat
 bool answerFault(SimBackendServer::Mode mode, httplib::Response& response) {
     using Mode = SimBackendServer::Mode;
     switch (mode) {
-        case Mode::Normal: return false;
+        case Mode::Normal:
+            return false;
         case Mode::Hang:  // only while stopping
-        case Mode::Fail: response.status = 500; return true;
+        case Mode::Fail:
+            response.status = 500;
+            return true;
         case Mode::Garbage: {
             response.status = 200;
             // Not JSON, and not even text: a proxy's error page cut short.
@@ -83,40 +86,42 @@ SimBackendServer::SimBackendServer() : state_(std::make_shared<State>()) {
     state_->release = {ownVersion.empty() ? "1.0.0" : ownVersion, "/download/Halvane3D.dmg", ""};
 
     State* state = state_.get();
-    state->server.Get(kLatestReleasePath, [state](const httplib::Request& request, httplib::Response& response) {
-        Mode mode = state->enter();
-        Release release;
-        {
-            std::lock_guard lock(state->mutex);
-            state->queries.push_back(queryOf(request.target));
-            release = state->release;
-        }
-        if (answerFault(mode, response)) return;
-        fdn::ValueDictionary data{{"version", release.version},
-                                  {"downloadUrl", release.downloadUrl},
-                                  {"releaseNote", release.releaseNote}};
-        response.set_content(envelope(200, "success", fdn::Value(data)), "application/json");
-    });
-    state->server.Post(kAppEventPath, [state](const httplib::Request& request, httplib::Response& response) {
-        Mode mode = state->enter();
-        if (answerFault(mode, response)) return;
-        auto parsed = fdn::parseJsonText(request.body);
-        auto* value = std::get_if<fdn::Value>(&parsed);
-        if (!value || !value->isDictionary()) {
-            response.status = 400;
-            response.set_content(envelope(400, "bad event", nullptr), "application/json");
-            return;
-        }
-        {
-            std::lock_guard lock(state->mutex);
-            if (state->reject && state->reject(value->dictionary())) {
-                response.status = 500;
+    state->server.Get(
+        kLatestReleasePath, [state](const httplib::Request& request, httplib::Response& response) {
+            Mode mode = state->enter();
+            Release release;
+            {
+                std::lock_guard lock(state->mutex);
+                state->queries.push_back(queryOf(request.target));
+                release = state->release;
+            }
+            if (answerFault(mode, response)) return;
+            fdn::ValueDictionary data{{"version", release.version},
+                                      {"downloadUrl", release.downloadUrl},
+                                      {"releaseNote", release.releaseNote}};
+            response.set_content(envelope(200, "success", fdn::Value(data)), "application/json");
+        });
+    state->server.Post(
+        kAppEventPath, [state](const httplib::Request& request, httplib::Response& response) {
+            Mode mode = state->enter();
+            if (answerFault(mode, response)) return;
+            auto parsed = fdn::parseJsonText(request.body);
+            auto* value = std::get_if<fdn::Value>(&parsed);
+            if (!value || !value->isDictionary()) {
+                response.status = 400;
+                response.set_content(envelope(400, "bad event", nullptr), "application/json");
                 return;
             }
-            state->events.push_back({value->dictionary(), fdn::Clock::current().now()});
-        }
-        response.set_content(envelope(200, "success", nullptr), "application/json");
-    });
+            {
+                std::lock_guard lock(state->mutex);
+                if (state->reject && state->reject(value->dictionary())) {
+                    response.status = 500;
+                    return;
+                }
+                state->events.push_back({value->dictionary(), fdn::Clock::current().now()});
+            }
+            response.set_content(envelope(200, "success", nullptr), "application/json");
+        });
 
     state->port = state->server.bind_to_any_port("127.0.0.1");
     if (state->port > 0) {
@@ -130,7 +135,9 @@ SimBackendServer::SimBackendServer() : state_(std::make_shared<State>()) {
     }
 }
 
-SimBackendServer::~SimBackendServer() { stop(); }
+SimBackendServer::~SimBackendServer() {
+    stop();
+}
 
 std::optional<SimBackendServer::Mode> SimBackendServer::modeNamed(std::string_view name) {
     if (name == "normal") return Mode::Normal;
@@ -152,7 +159,9 @@ void SimBackendServer::stop() {
     if (state_->listener.joinable()) state_->listener.join();
 }
 
-int SimBackendServer::port() const { return state_->port; }
+int SimBackendServer::port() const {
+    return state_->port;
+}
 
 std::string SimBackendServer::baseAddress() const {
     return "http://127.0.0.1:" + std::to_string(state_->port);
@@ -181,7 +190,8 @@ SimBackendServer::Release SimBackendServer::latestRelease() const {
     return state_->release;
 }
 
-void SimBackendServer::offerNewerVersion(const std::string& version, const std::string& releaseNote) {
+void SimBackendServer::offerNewerVersion(const std::string& version,
+                                         const std::string& releaseNote) {
     setLatestRelease({version, "/download/Halvane3D-" + version + ".dmg", releaseNote});
 }
 

@@ -69,10 +69,12 @@ class SimBackendServer {
     void setLatestRelease(Release release);
     Release latestRelease() const;
     // A release newer than any the application has.
-    void offerNewerVersion(const std::string& version, const std::string& releaseNote = "Bug fixes");
+    void offerNewerVersion(const std::string& version,
+                           const std::string& releaseNote = "Bug fixes");
 
     // Events for which `reject` answers true get HTTP 500 and are not kept (null: none).
-    void setEventRejection(std::function<bool(const platform::foundation::ValueDictionary&)> reject);
+    void setEventRejection(
+        std::function<bool(const platform::foundation::ValueDictionary&)> reject);
     std::vector<ReceivedEvent> receivedEvents() const;
     void clearReceivedEvents();
     // The query texts of the update requests received, oldest first.

@@ -60,7 +60,8 @@ std::shared_ptr<PixelBuffer> renderScreen(const ui::Screen& screen,
                 long column = left + x;
                 if (column < 0 || column >= long(screenWidth)) continue;
                 uint32_t& pixel = canvas[size_t(row) * screenWidth + size_t(column)];
-                pixel = blendOver(picture.argb[size_t(y) * size_t(picture.width) + size_t(x)], pixel);
+                pixel =
+                    blendOver(picture.argb[size_t(y) * size_t(picture.width) + size_t(x)], pixel);
             }
         }
     }
@@ -101,7 +102,8 @@ void SimDisplayFrames::drawTestPattern(PixelBuffer& buffer, double seconds) {
     const size_t height = buffer.height();
     if (width == 0 || height == 0) return;
     const size_t barWidth = std::max<size_t>(1, width / kPatternBars);
-    const size_t shift = size_t(std::llround(std::fmod(seconds, double(kPatternBars)) * double(barWidth)));
+    const size_t shift =
+        size_t(std::llround(std::fmod(seconds, double(kPatternBars)) * double(barWidth)));
     // Each column's bar colour, then each row darkened: darker towards the top, so that
     // the picture has a vertical gradient as well.
     std::vector<uint32_t> colours(width);
@@ -147,8 +149,8 @@ void SimDisplayFrames::requestFrame(uint32_t displayId, size_t width, size_t hei
             return;
         }
         auto pattern = std::make_shared<PixelBuffer>(width, height, width * 4);
-        drawTestPattern(*pattern,
-                        foundation::Clock::toSeconds(foundation::Clock::current().now().time_since_epoch()));
+        drawTestPattern(*pattern, foundation::Clock::toSeconds(
+                                      foundation::Clock::current().now().time_since_epoch()));
         deliver(pattern);
     });
 }

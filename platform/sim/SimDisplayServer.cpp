@@ -255,7 +255,8 @@ DisplayId SimDisplayServer::reserveDisplayId() {
     return nextId_++;
 }
 
-bool SimDisplayServer::addVirtualDisplay(DisplayId id, const screens::VirtualDisplayTraits& traits) {
+bool SimDisplayServer::addVirtualDisplay(DisplayId id,
+                                         const screens::VirtualDisplayTraits& traits) {
     return mutate([&] {
         if (!virtualDisplays_ || traits.modes.empty()) return false;
         if (DisplayInfo* shown = findIn(displays_, id)) {
@@ -277,7 +278,9 @@ bool SimDisplayServer::addVirtualDisplay(DisplayId id, const screens::VirtualDis
     });
 }
 
-void SimDisplayServer::removeVirtualDisplay(DisplayId id) { unplugDisplay(id); }
+void SimDisplayServer::removeVirtualDisplay(DisplayId id) {
+    unplugDisplay(id);
+}
 
 std::optional<float> SimDisplayServer::brightness(DisplayId display) const {
     std::lock_guard lock(mutex_);

@@ -42,7 +42,8 @@ class SimDisplayServer final : public screens::DisplayServer {
                                   const screens::DisplayMode& mode) override;
     bool supportsVirtualDisplays() const override { return virtualDisplays_; }
     screens::DisplayId reserveDisplayId() override;
-    bool addVirtualDisplay(screens::DisplayId id, const screens::VirtualDisplayTraits& traits) override;
+    bool addVirtualDisplay(screens::DisplayId id,
+                           const screens::VirtualDisplayTraits& traits) override;
     void removeVirtualDisplay(screens::DisplayId id) override;
     std::optional<float> brightness(screens::DisplayId display) const override;
     screens::DisplayError setBrightness(screens::DisplayId display, float value) override;

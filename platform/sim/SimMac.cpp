@@ -27,25 +27,26 @@ SimMac::SimMac(MachineProfile profile, SimUsbBus& bus)
     capture::installCaptureMachine(capture_);
     capture::installFrameSource(frames_);
     hid::installSerialPortSource(hid::registrySerialPorts(bus_.usbRegistry()));
-    busListener_ = bus_.hidBus().addListener([this](const hid::BusDevicePtr& device, bool attached) {
-        if (!dynamic_cast<const VirtualGlasses*>(device.get())) return;
-        std::lock_guard lock(mutex_);
-        auto shown = glassesDisplays_.find(device.get());
-        if (attached && shown == glassesDisplays_.end()) {
-            glassesDisplays_[device.get()] = displays_->plugDisplay(
-                SimDisplayServer::glassesDisplay(), profile_.displays.glassesMirrored);
-        } else if (!attached && shown != glassesDisplays_.end()) {
-            displays_->unplugDisplay(shown->second);
-            glassesDisplays_.erase(shown);
-        }
-        auto sound = glassesAudio_.find(device.get());
-        if (attached && sound == glassesAudio_.end()) {
-            glassesAudio_[device.get()] = audio_->addDevice({"TAVRO Glass", 1, 0, 0.5f, false});
-        } else if (!attached && sound != glassesAudio_.end()) {
-            audio_->removeDevice(sound->second);
-            glassesAudio_.erase(sound);
-        }
-    });
+    busListener_ =
+        bus_.hidBus().addListener([this](const hid::BusDevicePtr& device, bool attached) {
+            if (!dynamic_cast<const VirtualGlasses*>(device.get())) return;
+            std::lock_guard lock(mutex_);
+            auto shown = glassesDisplays_.find(device.get());
+            if (attached && shown == glassesDisplays_.end()) {
+                glassesDisplays_[device.get()] = displays_->plugDisplay(
+                    SimDisplayServer::glassesDisplay(), profile_.displays.glassesMirrored);
+            } else if (!attached && shown != glassesDisplays_.end()) {
+                displays_->unplugDisplay(shown->second);
+                glassesDisplays_.erase(shown);
+            }
+            auto sound = glassesAudio_.find(device.get());
+            if (attached && sound == glassesAudio_.end()) {
+                glassesAudio_[device.get()] = audio_->addDevice({"TAVRO Glass", 1, 0, 0.5f, false});
+            } else if (!attached && sound != glassesAudio_.end()) {
+                audio_->removeDevice(sound->second);
+                glassesAudio_.erase(sound);
+            }
+        });
     for (const auto& glasses : profile_.glasses) {
         auto device = makeDevice(glasses);
         {

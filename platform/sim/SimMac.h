@@ -46,8 +46,10 @@ class SimMac {
 
     // Another application became the active one, or quit: posted on the workspace centre
     // on the calling thread, as the system's workspace notices are.
-    void activateApplication(const std::string& localizedName, const std::string& bundleIdentifier = {});
-    void terminateApplication(const std::string& localizedName, const std::string& bundleIdentifier = {});
+    void activateApplication(const std::string& localizedName,
+                             const std::string& bundleIdentifier = {});
+    void terminateApplication(const std::string& localizedName,
+                              const std::string& bundleIdentifier = {});
 
     // Builds the virtual device a glasses profile describes, unplugged.
     static std::shared_ptr<VirtualHidDevice> makeDevice(const GlassesProfile& glasses);

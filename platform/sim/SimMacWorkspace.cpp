@@ -12,20 +12,25 @@ namespace {
 
 void postApplicationNotice(const std::string& name, const std::string& localizedName,
                            const std::string& bundleIdentifier) {
-    fdn::ValueDictionary application{{fdn::kWorkspaceApplicationLocalizedNameKey, localizedName},
-                                     {fdn::kWorkspaceApplicationBundleIdentifierKey, bundleIdentifier}};
+    fdn::ValueDictionary application{
+        {fdn::kWorkspaceApplicationLocalizedNameKey, localizedName},
+        {fdn::kWorkspaceApplicationBundleIdentifierKey, bundleIdentifier}};
     fdn::NotificationCenter::workspaceCenter().post(
         name, {}, fdn::ValueDictionary{{fdn::kWorkspaceApplicationKey, fdn::Value(application)}});
 }
 
 }  // namespace
 
-void SimMac::activateApplication(const std::string& localizedName, const std::string& bundleIdentifier) {
-    postApplicationNotice(fdn::kWorkspaceDidActivateApplicationNotification, localizedName, bundleIdentifier);
+void SimMac::activateApplication(const std::string& localizedName,
+                                 const std::string& bundleIdentifier) {
+    postApplicationNotice(fdn::kWorkspaceDidActivateApplicationNotification, localizedName,
+                          bundleIdentifier);
 }
 
-void SimMac::terminateApplication(const std::string& localizedName, const std::string& bundleIdentifier) {
-    postApplicationNotice(fdn::kWorkspaceDidTerminateApplicationNotification, localizedName, bundleIdentifier);
+void SimMac::terminateApplication(const std::string& localizedName,
+                                  const std::string& bundleIdentifier) {
+    postApplicationNotice(fdn::kWorkspaceDidTerminateApplicationNotification, localizedName,
+                          bundleIdentifier);
 }
 
 }  // namespace platform::sim

@@ -75,5 +75,4 @@ void Event::setMouseLocation(Point point) {
     location() = point;
 }
 
-
 }  // namespace platform::ui

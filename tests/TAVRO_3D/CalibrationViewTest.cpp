@@ -114,7 +114,8 @@ TEST_F(CalibrationViewTest, CloseButtonCloses) {
     EXPECT_EQ(view_->errorDataCount, 0);
 }
 
-TEST_F(CalibrationViewTest, ResetWithoutGlassesSendsTheTableAtOnceAndShowsItsMessageOnTheViewThatStays) {
+TEST_F(CalibrationViewTest,
+       ResetWithoutGlassesSendsTheTableAtOnceAndShowsItsMessageOnTheViewThatStays) {
     TavroLocalServer& server = TavroLocalServer::shareManager();
     LoopbackClient client(server.port());
     ASSERT_TRUE(client.connected());

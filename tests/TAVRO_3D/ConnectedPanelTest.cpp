@@ -47,7 +47,9 @@ class ConnectedPanelTest : public PanelFixture {
         popoverWindow_->orderFront();
         ASSERT_FALSE(popover_->loadError()) << popover_->loadError()->localizedDescription;
     }
-    double panelKnob() const { return panel_->depthPointImgViewLeftLayoutConstraint.lock()->constant(); }
+    double panelKnob() const {
+        return panel_->depthPointImgViewLeftLayoutConstraint.lock()->constant();
+    }
     double popoverKnob() const {
         return popover_->depthPointImgViewLeftLayoutConstraint.lock()->constant();
     }
@@ -56,9 +58,12 @@ class ConnectedPanelTest : public PanelFixture {
         return fdn::UserDefaults::standard().floatForKey("depthScaleValue_UserDefault");
     }
     std::vector<bool> marksShown(bool popover) const {
-        auto shown = [](const std::weak_ptr<ui::ImageView>& mark) { return !mark.lock()->isHidden(); };
+        auto shown = [](const std::weak_ptr<ui::ImageView>& mark) {
+            return !mark.lock()->isHidden();
+        };
         if (popover)
-            return {shown(popover_->webModelSelectedImageView), shown(popover_->gameModelSelectedImageView),
+            return {shown(popover_->webModelSelectedImageView),
+                    shown(popover_->gameModelSelectedImageView),
                     shown(popover_->videoModelSelectedImageView)};
         return {shown(panel_->webModelSelectedImageView), shown(panel_->gameModelSelectedImageView),
                 shown(panel_->videoModelSelectedImageView)};
@@ -93,7 +98,8 @@ TEST_F(ConnectedPanelTest, LoadsWithTheDelegatesSettings) {
         popover_ = std::make_shared<Popover>();
         load();
         EXPECT_EQ(panel_->view()->layer().backgroundColor(), initWithHexString("#ECEDEE"));
-        for (const auto& box : {panel_->depthBgView, panel_->modeBgView, panel_->privacyScreenBgView}) {
+        for (const auto& box :
+             {panel_->depthBgView, panel_->modeBgView, panel_->privacyScreenBgView}) {
             EXPECT_EQ(box.lock()->layer().backgroundColor(), initWithHexString("#FFFFFF", 0.6));
             EXPECT_EQ(box.lock()->layer().cornerRadius(), 10.0);
         }
@@ -291,7 +297,9 @@ TEST_F(ConnectedPanelTest, PrivacyToggleDimsTheBuiltInScreenAndRestoresIt) {
 
     toggle->performClick();  // a toggle button flips its state first
     EXPECT_EQ(AppDelegate::shared().privacyScreenLockButtonState.load(), 1);
-    EXPECT_EQ(fdn::UserDefaults::standard().objectForKey("privacyScreenLockState_UserDefault").asInt64(), 1);
+    EXPECT_EQ(
+        fdn::UserDefaults::standard().objectForKey("privacyScreenLockState_UserDefault").asInt64(),
+        1);
     EXPECT_EQ(imageName(*toggle), "Toggle_on");
     EXPECT_EQ(AppDelegate::shared().defaultBrightness.load(), 0.8f);  // the fade has begun
     ASSERT_EQ(toPopover.messages.size(), 1u);
@@ -319,8 +327,9 @@ TEST_F(ConnectedPanelTest, MessagesOfAnotherKindOrShapeAreIgnored) {
     load();
     const double before = panelKnob();
     auto& center = fdn::NotificationCenter::defaultCenter();
-    center.post("changeValue_NSNotification.Name",
-                fdn::Value(fdn::ValueDictionary{{"type", fdn::Value(9)}, {"value", fdn::Value(50.0)}}));
+    center.post(
+        "changeValue_NSNotification.Name",
+        fdn::Value(fdn::ValueDictionary{{"type", fdn::Value(9)}, {"value", fdn::Value(50.0)}}));
     center.post("changeValue_NSNotification.Name", fdn::Value("not a message"));
     center.post("changeValue_NSNotification.Name", fdn::Value(fdn::ValueDictionary{}));
     EXPECT_EQ(panelKnob(), before);
@@ -349,8 +358,8 @@ TEST_F(ConnectedPanelTest, FirmwareLabelShowsOnlyAWellFormedVersion) {
     };
     const Case cases[] = {
         {"TAVRO2_FW_V1.65", "固件版本：V1.65"},
-        {"V-1.0", "固件版本：V1.65"},                  // no "_V": unchanged
-        {"TAVRO2_FW_V1.65_V2", "固件版本：V1.65"},     // two "_V": unchanged
+        {"V-1.0", "固件版本：V1.65"},                    // no "_V": unchanged
+        {"TAVRO2_FW_V1.65_V2", "固件版本：V1.65"},       // two "_V": unchanged
         {"TAVRO2PRO_FW_V1.53-rc-2", "固件版本：V1.53"},  // up to the first "-"
     };
     for (const Case& c : cases) {
@@ -369,7 +378,8 @@ TEST_F(ConnectedPanelTest, HelpPictureShowsWhileTheMouseIsOverTheIcon) {
     load();
     auto icon = panel_->modeHelpImgView.lock();
     auto tips = panel_->modeHelpTipsImgView.lock();
-    const ui::Rect onScreen = window_->convertRectToScreen(icon->convertRectToView(icon->bounds(), nullptr));
+    const ui::Rect onScreen =
+        window_->convertRectToScreen(icon->convertRectToView(icon->bounds(), nullptr));
     auto moveTo = [&](ui::Point screenPoint, ui::EventType type) {
         ui::Event::setMouseLocation(screenPoint);
         send(type, window_->convertPointFromScreen(screenPoint));

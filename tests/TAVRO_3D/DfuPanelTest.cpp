@@ -23,7 +23,9 @@ namespace {
 using namespace panel_fixture;
 using Panel = TavroDFUUpdateViewController;
 
-std::string dfuName(const char* suffix) { return common::AppIdentifier() + suffix; }
+std::string dfuName(const char* suffix) {
+    return common::AppIdentifier() + suffix;
+}
 
 // What the panel shows, in the terms of its looks.
 struct Look {
@@ -55,9 +57,10 @@ Look lookOf(const Panel& panel) {
             !panel.progressIndicator.lock()->isHidden()};
 }
 
-const Look kOffer{"update-dfu", "发现眼镜固件新版本", true, "开始升级",
-                  initWithHexString("#FFFFFF"), initWithHexString("#068EFF"), false};
-const Look kFailed{"update-dfu-failed", "升级失败，请重试", true, "重试",
+const Look kOffer{"update-dfu", "发现眼镜固件新版本",         true,
+                  "开始升级",   initWithHexString("#FFFFFF"), initWithHexString("#068EFF"),
+                  false};
+const Look kFailed{"update-dfu-failed",          "升级失败，请重试",           true, "重试",
                    initWithHexString("#FF0000"), initWithHexString("#FFFFFF"), false};
 
 class DfuPanelTest : public PanelFixture {
@@ -105,9 +108,9 @@ TEST_F(DfuPanelTest, LooksFollowTheUpdatersNotices) {
 
     AppDelegate::shared().isDfuUpdateStart = true;
     post(".dfuUpdate_status", fdn::Value(true));
-    EXPECT_EQ(lookOf(*panel_), (Look{"update-dfu-success", "升级完成，请重新插入眼镜", false, "重试",
-                                     initWithHexString("#FF0000"), initWithHexString("#FFFFFF"),
-                                     false}));
+    EXPECT_EQ(lookOf(*panel_),
+              (Look{"update-dfu-success", "升级完成，请重新插入眼镜", false, "重试",
+                    initWithHexString("#FF0000"), initWithHexString("#FFFFFF"), false}));
     EXPECT_FALSE(AppDelegate::shared().isDfuUpdateStart.load());
 
     panel_->isBeginUpdateDfu = true;
@@ -206,7 +209,8 @@ class DfuRoadTest : public DfuPanelTest {
     }
     bool connectedIsBootloader() const {
         auto device = server_->connectedDevice();
-        return device && device->deviceInfo.vendorId == 0x0416 && device->deviceInfo.productId == 0x3F00;
+        return device && device->deviceInfo.vendorId == 0x0416 &&
+               device->deviceInfo.productId == 0x3F00;
     }
 
     std::unique_ptr<platform::sim::SimMac> mac_;
@@ -260,7 +264,8 @@ TEST_F(DfuRoadTest, ABootloaderAlreadyPresentIsProgrammedAtOnceWithoutTheCommand
     // The wait would not program while the glasses count as gone; the direct run does.
     AppDelegate::shared().glassStatus = false;
     panel_->updateButton.lock()->performClick();
-    ASSERT_TRUE(runUntil([&] { return !platform::sim::SimUsbBus::shared().isPlugged(*bootloader); }));
+    ASSERT_TRUE(
+        runUntil([&] { return !platform::sim::SimUsbBus::shared().isPlugged(*bootloader); }));
     fdn::MainLoop::drain();
     EXPECT_TRUE(bootloader->programmingComplete());
     const auto values = progress();

@@ -1,9 +1,8 @@
 // The exit screen: the hover look over the whole view, the quit button, and its mouse
 // monitor going with it.
 
-#include "TAVRO_3D/TavroExitAppViewController.h"
-
 #include "PanelTestSupport.h"
+#include "TAVRO_3D/TavroExitAppViewController.h"
 
 using namespace panel_testing;
 

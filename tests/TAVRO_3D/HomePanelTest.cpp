@@ -1,9 +1,8 @@
 // The home panel: its look, the permission check that installs the volume-key monitors, and
 // the display callback on a MacBook and on a Mac mini.
 
-#include "TAVRO_3D/TavroHomeNewViewController.h"
-
 #include "PanelTestSupport.h"
+#include "TAVRO_3D/TavroHomeNewViewController.h"
 #include "glasses/TavroVXServer.h"
 #include "platform/ui/Event.h"
 
@@ -99,7 +98,8 @@ TEST_F(HomePanelTest, OnAMacMiniANewMonitorReplaysTheGlassesPlug) {
     list.push_back({99, "TAVRO Glass", {3000, 0, 1920, 1080}, {3000, 0, 1920, 1080}, 1.0});
     ui::setScreenSource(std::make_shared<ui::FixedScreenSource>(list));
 
-    auto second = mac_->displays().plugDisplay({"LG HDR 4K", 7789, 30471, 2, {{3840, 2160, 60}}, 0});
+    auto second =
+        mac_->displays().plugDisplay({"LG HDR 4K", 7789, 30471, 2, {{3840, 2160, 60}}, 0});
     fd::MainLoop::drain();
     EXPECT_EQ(plugs.numbers(), (std::vector<int64_t>{0, 1}));
 
@@ -111,8 +111,8 @@ TEST_F(HomePanelTest, OnAMacMiniANewMonitorReplaysTheGlassesPlug) {
 
     // Back to one display: the glasses go, and come back only when a glasses screen is
     // listed.
-    ui::setScreenSource(std::make_shared<ui::FixedScreenSource>(
-        std::vector<ui::Screen>{list.front()}));
+    ui::setScreenSource(
+        std::make_shared<ui::FixedScreenSource>(std::vector<ui::Screen>{list.front()}));
     mac_->displays().unplugDisplay(second);
     fd::MainLoop::drain();
     EXPECT_EQ(plugs.numbers(), (std::vector<int64_t>{0, 1, 0}));

@@ -1,8 +1,8 @@
 #pragma once
-// Shared set-up of the connected, firmware-update and calibration tests: a manual clock, a clean application and delegate, the
-// panels' stored defaults removed, the interface in Chinese with the "zh_CN" locale, a
-// 420 x 620 window to show a panel in, a record of the change-value messages, and helpers
-// that click and drag on a view the way the mouse would.
+// Shared set-up of the connected, firmware-update and calibration tests: a manual clock, a clean
+// application and delegate, the panels' stored defaults removed, the interface in Chinese with the
+// "zh_CN" locale, a 420 x 620 window to show a panel in, a record of the change-value messages, and
+// helpers that click and drag on a view the way the mouse would.
 
 #include <gtest/gtest.h>
 
@@ -122,8 +122,10 @@ class PanelFixture : public ::testing::Test {
             if (candidate.get() == view.window()) window = candidate;
         ASSERT_TRUE(window) << "the view is in no window";
         const ui::Point at = inWindow(view, {x, view.bounds().size.height / 2});
-        ui::Application::shared().sendEvent(ui::Event::mouse(ui::EventType::LeftMouseDown, at, window));
-        ui::Application::shared().sendEvent(ui::Event::mouse(ui::EventType::LeftMouseUp, at, window));
+        ui::Application::shared().sendEvent(
+            ui::Event::mouse(ui::EventType::LeftMouseDown, at, window));
+        ui::Application::shared().sendEvent(
+            ui::Event::mouse(ui::EventType::LeftMouseUp, at, window));
     }
 
     std::shared_ptr<fdn::ManualClock> clock_;

@@ -10,10 +10,10 @@
 #include "PanelFixture.h"
 #include "TAVRO_3D/TavroDFUUpdateViewController.h"
 #include "TAVRO_3D/TavroExitAppViewController.h"
-#include "TAVRO_3D/TavroHomeNewViewController.h"
-#include "TAVRO_3D/TavroHomeStartViewController.h"
 #include "TAVRO_3D/TavroGlassConnectSuccessPopoverViewController.h"
 #include "TAVRO_3D/TavroGlassConnectSuccessViewController.h"
+#include "TAVRO_3D/TavroHomeNewViewController.h"
+#include "TAVRO_3D/TavroHomeStartViewController.h"
 #include "TAVRO_3D/TavroTemperatureDriftCalibrationView.h"
 #include "common/AppIdentifier.h"
 #include "common/GlobalHelpers.h"
@@ -28,7 +28,8 @@ namespace {
 using namespace panel_fixture;
 using Language = common::TavroLocalizationHelper::Language;
 
-const std::filesystem::path kPictureDir = std::filesystem::path(TAVRO_SOURCE_DIR) / "docs" / "panels";
+const std::filesystem::path kPictureDir =
+    std::filesystem::path(TAVRO_SOURCE_DIR) / "docs" / "panels";
 
 // A channel further off than this counts as a different pixel; text drawn by another
 // font version moves edges by a few levels only.
@@ -47,9 +48,9 @@ double differentShare(const ui::PixelBuffer& a, const ui::PixelBuffer& b) {
     for (size_t i = 0; i < a.argb.size(); ++i) {
         const uint32_t p = a.argb[i];
         const uint32_t q = b.argb[i];
-        const int worst = std::max({std::abs(ui::alphaOf(p) - ui::alphaOf(q)), std::abs(ui::redOf(p) - ui::redOf(q)),
-                                    std::abs(ui::greenOf(p) - ui::greenOf(q)),
-                                    std::abs(ui::blueOf(p) - ui::blueOf(q))});
+        const int worst = std::max(
+            {std::abs(ui::alphaOf(p) - ui::alphaOf(q)), std::abs(ui::redOf(p) - ui::redOf(q)),
+             std::abs(ui::greenOf(p) - ui::greenOf(q)), std::abs(ui::blueOf(p) - ui::blueOf(q))});
         if (worst > kChannelTolerance) ++different;
     }
     return static_cast<double>(different) / static_cast<double>(a.argb.size());
@@ -72,8 +73,7 @@ class PanelPicturesTest : public PanelFixture {
     // Draws the window as it is now and writes or checks "<name>-<language>.png".
     void picture(const std::string& name, Language language) {
         fdn::MainLoop::drain();
-        const std::string file =
-            name + (language == Language::Chinese ? "-zh" : "-en") + ".png";
+        const std::string file = name + (language == Language::Chinese ? "-zh" : "-en") + ".png";
         const ui::PixelBuffer drawn = ui::renderWindow(*window_, 1.0);
         ASSERT_FALSE(drawn.isEmpty()) << file;
         const std::filesystem::path path = kPictureDir / file;
@@ -146,7 +146,8 @@ TEST_F(PanelPicturesTest, ConnectedPopover) {
         int64_t privacy;
         float depth;
     };
-    const Look looks[] = {{"popover-game", 1, 0, 0.01f}, {"popover-video-privacy-on", 2, 1, 0.015f}};
+    const Look looks[] = {{"popover-game", 1, 0, 0.01f},
+                          {"popover-video-privacy-on", 2, 1, 0.015f}};
     inBothLanguages([&](Language language) {
         for (const Look& look : looks) {
             AppDelegate::shared().modelType = look.mode;

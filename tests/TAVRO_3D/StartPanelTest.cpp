@@ -1,11 +1,10 @@
 // The start panel's five looks as the visibility table gives them, the name label, and the
 // hand-over with the privacy screen, also when the result comes after an unplug.
 
-#include "TAVRO_3D/TavroHomeStartViewController.h"
-
 #include "PanelTestSupport.h"
-#include "glasses/HIDDeviceMonitor.h"
 #include "TAVRO_3D/TavroGlassConnectSuccessViewController.h"
+#include "TAVRO_3D/TavroHomeStartViewController.h"
+#include "glasses/HIDDeviceMonitor.h"
 #include "glasses/TavroVXServer.h"
 
 using namespace panel_testing;

@@ -11,8 +11,8 @@ namespace {
 class TemporaryHome : public ::testing::Environment {
   public:
     void SetUp() override {
-        home_ = std::filesystem::temp_directory_path() /
-                ("tavro-shell-" + std::to_string(::getpid()));
+        home_ =
+            std::filesystem::temp_directory_path() / ("tavro-shell-" + std::to_string(::getpid()));
         std::filesystem::create_directories(home_);
         platform::foundation::setHomeDirectory(home_.string());
     }

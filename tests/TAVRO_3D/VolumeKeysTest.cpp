@@ -52,9 +52,9 @@ class VolumeKeysTest : public ::testing::Test {
         auto& center = fd::NotificationCenter::defaultCenter();
         statusToken_ = center.addObserver(kGlassStatusChangeNotification, std::nullopt, nullptr,
                                           [this](const fd::Notification&) { ++plugs_; });
-        volumeToken_ = center.addObserver("change_tavro_glass_volume_NSNotificationName",
-                                          std::nullopt, nullptr,
-                                          [this](const fd::Notification&) { ++changes_; });
+        volumeToken_ =
+            center.addObserver("change_tavro_glass_volume_NSNotificationName", std::nullopt,
+                               nullptr, [this](const fd::Notification&) { ++changes_; });
         server_ = std::make_shared<TavroVXServer>();
         server_->shareManager();
         glasses_ = std::make_shared<sim::VirtualGlasses>(sim::VirtualGlasses::firstGeneration());
@@ -88,8 +88,7 @@ class VolumeKeysTest : public ::testing::Test {
     }
 
     void press(int64_t data1, double atMilliseconds) {
-        AppDelegate::shared().handleMediaKeyAt(ui::Event::systemDefined(8, data1),
-                                               atMilliseconds);
+        AppDelegate::shared().handleMediaKeyAt(ui::Event::systemDefined(8, data1), atMilliseconds);
     }
     // The levels the glasses received since the last call.
     std::vector<std::vector<uint8_t>> frames() {

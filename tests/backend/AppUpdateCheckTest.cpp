@@ -65,10 +65,12 @@ class AppUpdateCheckTest : public BackendTest {
     void useBundleVersion(const std::optional<std::string>& version) {
         std::string bundle = home_ + "/Bundle" + version.value_or("None");
         std::filesystem::create_directories(bundle);
-        std::filesystem::create_directory_symlink(std::string(TAVRO_SOURCE_DIR) + "/resources/ui", bundle + "/ui");
+        std::filesystem::create_directory_symlink(std::string(TAVRO_SOURCE_DIR) + "/resources/ui",
+                                                  bundle + "/ui");
         std::ofstream(bundle + "/Info.json")
             << R"({"CFBundleIdentifier": "com.tavro.Tavro3D")"
-            << (version ? R"(, "CFBundleShortVersionString": ")" + *version + "\"" : std::string()) << "}";
+            << (version ? R"(, "CFBundleShortVersionString": ")" + *version + "\"" : std::string())
+            << "}";
         fdn::Bundle::setMainBundlePath(bundle);
     }
 
@@ -86,14 +88,18 @@ class AppUpdateCheckTest : public BackendTest {
         return result;
     }
 
-    static std::optional<fdn::ValueDictionary> offer(const std::string& version, const std::string& note) {
+    static std::optional<fdn::ValueDictionary> offer(const std::string& version,
+                                                     const std::string& note) {
         return fdn::ValueDictionary{
             {"code", 200},
-            {"data", fdn::ValueDictionary{{"version", version}, {"releaseNote", note}, {"downloadUrl", "/d.dmg"}}}};
+            {"data", fdn::ValueDictionary{
+                         {"version", version}, {"releaseNote", note}, {"downloadUrl", "/d.dmg"}}}};
     }
-    static std::optional<bool> reply(bool success, const std::optional<fdn::ValueDictionary>& body) {
+    static std::optional<bool> reply(bool success,
+                                     const std::optional<fdn::ValueDictionary>& body) {
         std::optional<bool> result;
-        AppDelegate::shared().handleUpdateCheckReply(success, body, [&](bool goOn) { result = goOn; });
+        AppDelegate::shared().handleUpdateCheckReply(success, body,
+                                                     [&](bool goOn) { result = goOn; });
         return result;
     }
 
@@ -105,7 +111,8 @@ TEST_F(AppUpdateCheckTest, ANewerVersionShowsTheUpdateViewAndStopsTheSetUp) {
     server().offerNewerVersion("1.2.10", "Faster start");
     EXPECT_EQ(check(), false);
 
-    EXPECT_EQ(server().updateQueries(), std::vector<std::string>{"appName=3DHalvane&platform=mac&isRelease=1"});
+    EXPECT_EQ(server().updateQueries(),
+              std::vector<std::string>{"appName=3DHalvane&platform=mac&isRelease=1"});
     auto view = AppDelegate::shared().appUpdateView.get();
     ASSERT_TRUE(view);
     EXPECT_TRUE(view->isDescendantOf(home_panel_->view().get()));
@@ -113,7 +120,8 @@ TEST_F(AppUpdateCheckTest, ANewerVersionShowsTheUpdateViewAndStopsTheSetUp) {
     EXPECT_EQ(view->releaseNoteText.lock()->string(), "Faster start");
     std::string address = server().baseAddress() + "/api/download/Halvane3D-1.2.10.dmg";
     EXPECT_EQ(view->downloadUrl(), address);
-    EXPECT_NE(readFile(common::TavroLog::logFilePathWithLogName("3D-Halvane")).find("App Update Url = " + address),
+    EXPECT_NE(readFile(common::TavroLog::logFilePathWithLogName("3D-Halvane"))
+                  .find("App Update Url = " + address),
               std::string::npos);
     fdn::MainLoop::drain();
     EXPECT_EQ(ui::Application::shared().keyWindow(), window_);
@@ -141,7 +149,8 @@ TEST_F(AppUpdateCheckTest, TheSameVersionGoesOnWithoutAView) {
 TEST_F(AppUpdateCheckTest, EveryFailureLetsTheSetUpGoOn) {
     server().offerNewerVersion("9.0");
     TavroAlamofireManager::setTimeouts(0.3, 0.5);
-    for (Mode mode : {Mode::Fail, Mode::Garbage, Mode::Status424, Mode::EnvelopeError, Mode::Hang}) {
+    for (Mode mode :
+         {Mode::Fail, Mode::Garbage, Mode::Status424, Mode::EnvelopeError, Mode::Hang}) {
         server().setMode(mode);
         EXPECT_EQ(check(), true) << static_cast<int>(mode);
     }

@@ -65,9 +65,12 @@ class BackendTest : public ::testing::Test {
         return done();
     }
 
-    static TavroFMDBManager::Rows storedRows(TavroFMDBManager& table = TavroFMDBManager::shareManager()) {
+    static TavroFMDBManager::Rows storedRows(
+        TavroFMDBManager& table = TavroFMDBManager::shareManager()) {
         std::promise<TavroFMDBManager::Rows> rows;
-        table.selectAll([&](TavroFMDBManager::Rows found, int64_t, std::string) { rows.set_value(std::move(found)); });
+        table.selectAll([&](TavroFMDBManager::Rows found, int64_t, std::string) {
+            rows.set_value(std::move(found));
+        });
         return rows.get_future().get();
     }
 

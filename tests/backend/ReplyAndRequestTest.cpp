@@ -36,8 +36,9 @@ TEST(ReplyEnvelope, SuccessIsCode200AndAnythingElseIsAnErrorOrUnreadable) {
     EXPECT_FALSE(std::get<ReplyEnvelope>(refused).success);
     EXPECT_EQ(std::get<ReplyEnvelope>(refused).code, 401);
 
-    for (std::string_view bad : std::initializer_list<std::string_view>{"", "[1, 2]", "\"text\"", R"({"code": "200"})", R"({"msg": "x"})",
-                                 R"({"code": 200.5})", "{\"code\": 200", std::string_view("\0\xff", 2)}) {
+    for (std::string_view bad : std::initializer_list<std::string_view>{
+             "", "[1, 2]", "\"text\"", R"({"code": "200"})", R"({"msg": "x"})",
+             R"({"code": 200.5})", "{\"code\": 200", std::string_view("\0\xff", 2)}) {
         EXPECT_TRUE(std::holds_alternative<fdn::Error>(parse(bad))) << bad;
     }
 }
@@ -48,7 +49,8 @@ class RequestTest : public BackendTest {
         server().setMode(mode);
         Outcome outcome;
         TavroAlamofireManager::requestWithQuery(
-            "/api/admin/appPublish/latest", TavroAlamofireManager::HTTPMethod::Get, {{"isRelease", 1}},
+            "/api/admin/appPublish/latest", TavroAlamofireManager::HTTPMethod::Get,
+            {{"isRelease", 1}},
             [&](bool success, std::optional<fdn::ValueDictionary> reply) {
                 outcome.success = success;
                 outcome.reply = std::move(reply);
@@ -60,7 +62,8 @@ class RequestTest : public BackendTest {
 };
 
 TEST_F(RequestTest, QueryTextIsExactAndInOrder) {
-    EXPECT_EQ(TavroAlamofireManager::queryText({{"appName", "3DHalvane"}, {"platform", "mac"}, {"isRelease", 1}}),
+    EXPECT_EQ(TavroAlamofireManager::queryText(
+                  {{"appName", "3DHalvane"}, {"platform", "mac"}, {"isRelease", 1}}),
               "appName=3DHalvane&platform=mac&isRelease=1");
     EXPECT_EQ(TavroAlamofireManager::queryText({{"flag", true}, {"ratio", 0.5}, {"name", "a b"}}),
               "flag=true&ratio=0.5&name=a%20b");
@@ -88,7 +91,8 @@ TEST_F(RequestTest, AServerThatHangsFailsWithinTheTimeLimit) {
     TavroAlamofireManager::setTimeouts(0.3, 0.5);
     auto start = std::chrono::steady_clock::now();
     Outcome outcome = request(Mode::Hang);
-    double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    double seconds =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     EXPECT_TRUE(outcome.error.has_value());
     EXPECT_LT(seconds, 3.0);
     server().setMode(Mode::Normal);

@@ -15,7 +15,8 @@ class UploadStoredEventsTest : public BackendTest {
         auto& table = TavroFMDBManager::shareManager();
         table.createFMDBTable();
         int type = 0;
-        for (const char* uid : uids) table.insertUserBehavior({{"uid", uid}, {"eventType", type++}});
+        for (const char* uid : uids)
+            table.insertUserBehavior({{"uid", uid}, {"eventType", type++}});
         table.drainDatabaseQueue();
     }
     static std::vector<std::string> uidsOf(const TavroFMDBManager::Rows& rows) {
@@ -25,7 +26,8 @@ class UploadStoredEventsTest : public BackendTest {
     }
     std::vector<std::string> receivedUids() {
         std::vector<std::string> uids;
-        for (const auto& event : server().receivedEvents()) uids.push_back(event.body.at("uid").text());
+        for (const auto& event : server().receivedEvents())
+            uids.push_back(event.body.at("uid").text());
         return uids;
     }
 };
@@ -34,7 +36,8 @@ TEST_F(UploadStoredEventsTest, RowsGoAQuarterSecondApartAndOnlyAFailedRowRemains
     auto clock = std::make_shared<fdn::ManualClock>();
     fdn::ScopedClock scoped(clock);
     storeRows({"first", "second", "third"});
-    server().setEventRejection([](const fdn::ValueDictionary& event) { return event.at("uid").text() == "second"; });
+    server().setEventRejection(
+        [](const fdn::ValueDictionary& event) { return event.at("uid").text() == "second"; });
 
     std::atomic<int> uploaded{-1};
     uploadStoredEvents(storedRows(), [&](size_t count) { uploaded = static_cast<int>(count); });

@@ -15,7 +15,8 @@ namespace {
 void runSql(const std::string& path, const std::string& sql) {
     sqlite3* db = nullptr;
     ASSERT_EQ(sqlite3_open(path.c_str(), &db), SQLITE_OK);
-    EXPECT_EQ(sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr), SQLITE_OK) << sqlite3_errmsg(db);
+    EXPECT_EQ(sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr), SQLITE_OK)
+        << sqlite3_errmsg(db);
     sqlite3_close(db);
 }
 
@@ -46,7 +47,8 @@ TEST_F(UsageTableTest, AnOlderTableGainsTheMissingColumnsAndKeepsItsRows) {
     EXPECT_EQ(rows[1].at("eventType").asInt64(), 3);
     std::set<std::string> uids;
     for (const auto& row : rows) {
-        for (const auto& column : userbehavior::kColumns) EXPECT_TRUE(row.count(std::string(column.name))) << column.name;
+        for (const auto& column : userbehavior::kColumns)
+            EXPECT_TRUE(row.count(std::string(column.name))) << column.name;
         // Without a uid an old row could never be deleted after its upload.
         ASSERT_TRUE(row.at("uid").isText());
         uids.insert(row.at("uid").text());

@@ -1,6 +1,6 @@
-#include "common/DecimalNumberFormatter.h"
-
 #include <gtest/gtest.h>
+
+#include "common/DecimalNumberFormatter.h"
 
 namespace {
 
@@ -8,8 +8,8 @@ TEST(DecimalNumberFormatterTest, DepthLabelKeepsOneToTwoSignificantDigits) {
     struct Case {
         float depth;
         const char* text;
-    } cases[] = {{0.0f, "0"},         {0.0075f, "0.0075"}, {0.015f, "0.015"},
-                 {0.01f, "0.01"},     {0.008f, "0.008"},   {0.0123456f, "0.012"},
+    } cases[] = {{0.0f, "0"},          {0.0075f, "0.0075"}, {0.015f, "0.015"},
+                 {0.01f, "0.01"},      {0.008f, "0.008"},   {0.0123456f, "0.012"},
                  {0.00735f, "0.0074"}, {0.0001f, "0.0001"}};
     for (const auto& c : cases) {
         EXPECT_EQ(common::formatDepthValue(c.depth, "en_US"), std::optional<std::string>(c.text))

@@ -1,5 +1,3 @@
-#include "common/GCXTimer.h"
-
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -10,6 +8,7 @@
 #include <thread>
 #include <vector>
 
+#include "common/GCXTimer.h"
 #include "platform/foundation/Clock.h"
 #include "platform/foundation/Dispatch.h"
 
@@ -167,8 +166,8 @@ TEST_F(GCXTimerTest, ManyThreadsAddAndCancelWhileTasksFire) {
             for (int i = 0; i < kPerThread; ++i) {
                 const std::string oneShot =
                     GCXTimer::execTask([&] { oneShotRuns.fetch_add(1); }, 0, 0, false, true);
-                const std::string repeating = GCXTimer::execTask(
-                    [&] { repeatingRuns.fetch_add(1); }, 0, 0.001, true, true);
+                const std::string repeating =
+                    GCXTimer::execTask([&] { repeatingRuns.fetch_add(1); }, 0, 0.001, true, true);
                 {
                     std::lock_guard lock(mutex);
                     EXPECT_TRUE(keys.insert(oneShot).second) << oneShot;

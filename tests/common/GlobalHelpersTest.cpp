@@ -1,5 +1,3 @@
-#include "common/GlobalHelpers.h"
-
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -7,6 +5,7 @@
 #include <regex>
 
 #include "common/AppIdentifier.h"
+#include "common/GlobalHelpers.h"
 #include "platform/capture/CaptureServices.h"
 #include "platform/foundation/Clock.h"
 #include "platform/foundation/Dispatch.h"
@@ -49,9 +48,9 @@ class GlobalHelpersTest : public ::testing::Test {
 
 TEST_F(GlobalHelpersTest, RegionAndProcessorComeFromTheMachine) {
     const std::pair<std::optional<std::string>, bool> locales[] = {
-        {std::nullopt, true}, {"zh_CN", true},      {"en_CN", true},  {"zh_TW", false},
-        {"en_US", false},     {"zh-Hans", false}, {"zh_cn", false}, {"zh-Hant_HK", false},
-        {"CN", true}};
+        {std::nullopt, true}, {"zh_CN", true},       {"en_CN", true},
+        {"zh_TW", false},     {"en_US", false},      {"zh-Hans", false},
+        {"zh_cn", false},     {"zh-Hant_HK", false}, {"CN", true}};
     for (const auto& [locale, chinese] : locales) {
         machine(locale, "Apple M2");
         EXPECT_EQ(common::isChineseLocale(), chinese) << locale.value_or("(none)");
@@ -72,7 +71,8 @@ TEST_F(GlobalHelpersTest, DeviceIdentifierIsCreatedOnceAndKept) {
     EXPECT_TRUE(common::ensureDeviceID());
     EXPECT_FALSE(common::ensureDeviceID());
     const std::string identifier = common::deviceID();
-    EXPECT_TRUE(std::regex_match(identifier, std::regex("[0-9A-F]{8}(-[0-9A-F]{4}){3}-[0-9A-F]{12}")))
+    EXPECT_TRUE(
+        std::regex_match(identifier, std::regex("[0-9A-F]{8}(-[0-9A-F]{4}){3}-[0-9A-F]{12}")))
         << identifier;
     EXPECT_EQ(common::deviceID(), identifier);
     fd::UserDefaults::resetStandard();  // read back from the stored file
@@ -87,8 +87,7 @@ TEST_F(GlobalHelpersTest, NetmasksCountTheirOneBits) {
     EXPECT_EQ(common::netmaskPrefixLength("garbage"), "0");
     // Every network is an address with its prefix, and never the loopback.
     for (const std::string& network : common::localIPv4Networks()) {
-        EXPECT_TRUE(std::regex_match(network, std::regex(R"(\d+\.\d+\.\d+\.\d+/\d+)")))
-            << network;
+        EXPECT_TRUE(std::regex_match(network, std::regex(R"(\d+\.\d+\.\d+\.\d+/\d+)"))) << network;
         EXPECT_NE(network.rfind("127.", 0), 0u) << network;
     }
 }
@@ -97,10 +96,11 @@ TEST_F(GlobalHelpersTest, SettingsPanesAreOpenedAndNotificationsPosted) {
     fd::Workspace::shared().clearOpenedURLs();
     common::openDisplaySettings();
     common::openScreenCapturePrivacySettings();
-    EXPECT_EQ(fd::Workspace::shared().openedURLs(),
-              (std::vector<std::string>{
-                  "x-apple.systempreferences:com.apple.preference.displays",
-                  "x-apple.systempreferences:com.apple.preference.security?Privacy_ScreenCapture"}));
+    EXPECT_EQ(
+        fd::Workspace::shared().openedURLs(),
+        (std::vector<std::string>{
+            "x-apple.systempreferences:com.apple.preference.displays",
+            "x-apple.systempreferences:com.apple.preference.security?Privacy_ScreenCapture"}));
 
     fd::Value received;
     auto token = fd::NotificationCenter::defaultCenter().addObserver(

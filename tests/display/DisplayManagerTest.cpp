@@ -1,6 +1,6 @@
-#include "tests/display/DisplayHarness.h"
 #include "display/ScreenHelpers.h"
 #include "display/tavroDisplayManager.h"
+#include "tests/display/DisplayHarness.h"
 
 namespace screens = platform::screens;
 
@@ -191,9 +191,12 @@ TEST_F(DisplayManager, ScreenHelpersReadTheDisplayAndTheRegistry) {
     EXPECT_EQ(screenDisplayName(studio), "Studio Display");
 
     auto& mac = bootJson(R"({"model": "Mac13,1"})");
-    platform::sim::DisplayProfile anonymous{"Generic", screens::kUnknownDisplayNumber,
-                                            screens::kUnknownDisplayNumber, 0,
-                                            {{1280, 1024, 60}}, 0};
+    platform::sim::DisplayProfile anonymous{"Generic",
+                                            screens::kUnknownDisplayNumber,
+                                            screens::kUnknownDisplayNumber,
+                                            0,
+                                            {{1280, 1024, 60}},
+                                            0};
     mac.displays().plugDisplay(anonymous);
     auto generic = screens::screens().front();
     EXPECT_EQ(screenDisplayID(generic), screens::mainDisplayId());

@@ -1,11 +1,10 @@
-#include "tests/display/DisplayHarness.h"
-
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <sys/resource.h>
 #include <sys/socket.h>
 
 #include "localnet/TavroLocalServer.h"
+#include "tests/display/DisplayHarness.h"
 #include "tests/localnet/LoopbackClient.h"
 
 namespace screens = platform::screens;
@@ -29,8 +28,7 @@ std::vector<uint16_t> listeningLoopbackPorts() {
         sockaddr_in address{};
         socklen_t length = sizeof address;
         if (getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length) == 0 &&
-            address.sin_family == AF_INET &&
-            address.sin_addr.s_addr == htonl(INADDR_LOOPBACK)) {
+            address.sin_family == AF_INET && address.sin_addr.s_addr == htonl(INADDR_LOOPBACK)) {
             ports.push_back(ntohs(address.sin_port));
         }
     }
@@ -75,8 +73,9 @@ TEST_F(ScreenRecognition, AskingStartsTheCompanionServer) {
                 std::_Exit(2);
             }
             LoopbackClient client(started[0]);
-            const bool served = client.connected() &&
-                                eventually([] { return TavroLocalServer::shareManager().hasClient(); });
+            const bool served = client.connected() && eventually([] {
+                                    return TavroLocalServer::shareManager().hasClient();
+                                });
             std::_Exit(served ? 0 : 3);
         },
         ::testing::ExitedWithCode(0), "");
@@ -120,7 +119,7 @@ TEST_F(ScreenRecognition, BuiltInScreenIsRememberedOnceFound) {
     auto& mac = bootJson(R"({"model": "Mac13,1"})");
     EXPECT_FALSE(builtinScreen());  // searched again on the next call
     platform::sim::DisplayProfile panel{"Built-in Retina Display", 1552, 41240, 0,
-                                        {{1512, 982, 120}}, 0};
+                                        {{1512, 982, 120}},        0};
     auto id = mac.displays().plugDisplay(panel, false, true);
     auto found = builtinScreen();
     ASSERT_TRUE(found);

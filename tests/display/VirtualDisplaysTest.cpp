@@ -1,10 +1,10 @@
 #include <cmath>
 
 #include "display/CreateVirtualDisplay.h"
-#include "tests/display/DisplayHarness.h"
 #include "display/VirtualDisplayRegistry.h"
-#include "platform/screens/Reconfiguration.h"
 #include "display/tavroDisplayManager.h"
+#include "platform/screens/Reconfiguration.h"
+#include "tests/display/DisplayHarness.h"
 
 namespace screens = platform::screens;
 
@@ -12,7 +12,9 @@ namespace {
 
 using VirtualDisplays = DisplayHarness;
 
-DummyDefinition sixteenByNine() { return {16, 9, 2, 1, 1, {60.0}, "16:9 (HD/4K/5K/6K)", false}; }
+DummyDefinition sixteenByNine() {
+    return {16, 9, 2, 1, 1, {60.0}, "16:9 (HD/4K/5K/6K)", false};
+}
 
 TEST(DummyDescriptor, MonitorAndSixteenByNineWorkedValues) {
     auto monitor = dummyDescriptor(tavroDisplayManager::monitorDefinition(), "TAVRO Monitor", 7);
@@ -70,8 +72,8 @@ TEST_F(VirtualDisplays, AppearInAndLeaveTheScreenList) {
     EXPECT_EQ(screenNames().size(), 1u);
     EXPECT_FALSE(virtualDisplayRegistry().find(dummy.serialNum));
 
-    ASSERT_TRUE(platform::foundation::MainLoop::runUntilSeconds(
-        [&] { return callbacks.size() >= 2; }, 5));
+    ASSERT_TRUE(
+        platform::foundation::MainLoop::runUntilSeconds([&] { return callbacks.size() >= 2; }, 5));
     EXPECT_EQ(callbacks[0], std::make_pair(id, screens::kDisplayAddFlag));
     EXPECT_EQ(callbacks[1], std::make_pair(id, screens::kDisplayRemoveFlag));
     screens::removeReconfigurationCallback(token);
@@ -139,9 +141,9 @@ TEST_F(VirtualDisplays, StoreAndDiscard) {
     EXPECT_EQ(defaults.objectForKey("numOfDummyDisplays"), platform::foundation::Value(0));
     EXPECT_TRUE(defaults.objectForKey("serial1").isNull());
 
-    EXPECT_EQ(DummyManager::createDummy(tavroDisplayManager::monitorDefinition(), 0, 1624587166,
-                                        true),
-              1);
+    EXPECT_EQ(
+        DummyManager::createDummy(tavroDisplayManager::monitorDefinition(), 0, 1624587166, true),
+        1);
     EXPECT_EQ(DummyManager::createDummy(sixteenByNine(), std::nullopt, 77, false), 2);
     defaults.setInteger(5, "display2");
     DummyManager::storeDummies();

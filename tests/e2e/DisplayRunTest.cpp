@@ -140,12 +140,13 @@ TEST(DisplayRun, WindowTrayIconAndAlertAppearOnTheXDisplay) {
                 finalDisplay = backend->grabDisplay();
                 if (alerts.empty() || changedPixels(alerts.front(), finalDisplay) > 100) break;
                 platform::foundation::MainLoop::runUntil(
-                    [] { return false; }, platform::foundation::Clock::fromSeconds(0.1 * e2e::kSpeed));
+                    [] { return false; },
+                    platform::foundation::Clock::fromSeconds(0.1 * e2e::kSpeed));
             }
             const auto& frame = window->frame();
-            alike = likeness(finalDisplay, ui::renderWindow(*window),
-                             static_cast<int>(frame.origin.x),
-                             finalDisplay.height - static_cast<int>(frame.maxY()));
+            alike =
+                likeness(finalDisplay, ui::renderWindow(*window), static_cast<int>(frame.origin.x),
+                         finalDisplay.height - static_cast<int>(frame.maxY()));
         }
     });
     ASSERT_EQ(result.exitStatus, 0) << e2e::failuresOf(result);

@@ -30,7 +30,8 @@ class TemporaryHome {
         if (::mkdtemp(pattern.data())) path_ = pattern;
     }
     ~TemporaryHome() {
-        if (!path_.empty() && !std::getenv("TAVRO_KEEP_E2E")) platform::foundation::removeItem(path_);
+        if (!path_.empty() && !std::getenv("TAVRO_KEEP_E2E"))
+            platform::foundation::removeItem(path_);
     }
     const std::string& path() const { return path_; }
 

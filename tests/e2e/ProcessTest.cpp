@@ -1,15 +1,14 @@
 // The application as a process: a second copy hands over to the first and ends at once;
 // SIGTERM and Ctrl-C quit the first through its termination, with exit status 0.
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
 
-#include <fcntl.h>
-
 #include <chrono>
-#include <optional>
 #include <fstream>
+#include <optional>
 #include <sstream>
 #include <thread>
 
@@ -23,9 +22,9 @@ class AppProcess {
   public:
     // Started with TMPDIR = `machineRoot`, so its SimMac's home folder is the test's own.
     AppProcess(const std::string& machineRoot, const std::string& pictures) : pictures_(pictures) {
-        std::vector<std::string> args = {TAVRO_APP_BINARY, "--scenario",
-                                          e2e::scenarioPath("second-instance"), "--speed", "20",
-                                          "--snapshots", pictures};
+        std::vector<std::string> args = {
+            TAVRO_APP_BINARY, "--scenario", e2e::scenarioPath("second-instance"), "--speed", "20",
+            "--snapshots",    pictures};
         std::vector<std::string> environment = {"TMPDIR=" + machineRoot,
                                                 "QT_QPA_PLATFORM=offscreen"};
         for (char** e = environ; *e; ++e) {

@@ -51,18 +51,17 @@ TEST(Roads, MirroredGlassesAreUnmirroredAndReachTheConnectedPanel) {
     EXPECT_EQ(timesShown(result, "TavroDFUUpdateViewController"), 0u);
 
     // The run ends with a picture of each window's last look, the AI-3D window's among them.
-    EXPECT_TRUE(std::any_of(result.screen.pictures.begin(), result.screen.pictures.end(),
-                            [](const std::string& path) {
-                                return path.find("end-TavroDepth3DViewController") !=
-                                       std::string::npos;
-                            }));
+    EXPECT_TRUE(std::any_of(
+        result.screen.pictures.begin(), result.screen.pictures.end(), [](const std::string& path) {
+            return path.find("end-TavroDepth3DViewController") != std::string::npos;
+        }));
 }
 
 TEST(Roads, FirmwareUpdateFrom160To165) {
     std::string version;
     auto result = e2e::playScenario("firmware-update", [&](app::RunView& run) {
-        auto glasses = std::dynamic_pointer_cast<platform::sim::VirtualGlasses>(
-            run.runner->device("glasses"));
+        auto glasses =
+            std::dynamic_pointer_cast<platform::sim::VirtualGlasses>(run.runner->device("glasses"));
         if (glasses) version = glasses->firmwareVersion();
     });
     ASSERT_EQ(result.exitStatus, 0) << e2e::failuresOf(result);

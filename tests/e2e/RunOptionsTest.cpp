@@ -5,8 +5,8 @@
 namespace {
 
 TEST(RunOptions, ReadsTheFourOptions) {
-    auto parsed = app::parseRunOptions(
-        {"--machine", "macmini", "--scenario", "x.json", "--speed", "12.5", "--snapshots", "/tmp/p"});
+    auto parsed = app::parseRunOptions({"--machine", "macmini", "--scenario", "x.json", "--speed",
+                                        "12.5", "--snapshots", "/tmp/p"});
     ASSERT_TRUE(std::holds_alternative<app::RunOptions>(parsed)) << std::get<std::string>(parsed);
     const auto& options = std::get<app::RunOptions>(parsed);
     EXPECT_EQ(options.machine, "macmini");
@@ -22,12 +22,22 @@ TEST(RunOptions, ReadsTheFourOptions) {
 }
 
 TEST(RunOptions, ABadCommandLineIsAnErrorText) {
-    for (const auto& bad : std::vector<std::vector<std::string>>{
-             {"--speed"}, {"--speed", "0"}, {"--speed", "-3"}, {"--speed", "fast"},
-             {"--speed", "nan"}, {"--speed", "1e9"}, {"--speed", "2x"}, {"--machine", ""},
-             {"--colour", "red"}, {"macbook"}, {"--machine"}, {"--machine", "--speed", "3"},
-             {"--speed", "2", "--machine"}, {"--snapshots", "--machine"},
-             {"--scenario", "--machine", "imac"}}) {
+    for (const auto& bad :
+         std::vector<std::vector<std::string>>{{"--speed"},
+                                               {"--speed", "0"},
+                                               {"--speed", "-3"},
+                                               {"--speed", "fast"},
+                                               {"--speed", "nan"},
+                                               {"--speed", "1e9"},
+                                               {"--speed", "2x"},
+                                               {"--machine", ""},
+                                               {"--colour", "red"},
+                                               {"macbook"},
+                                               {"--machine"},
+                                               {"--machine", "--speed", "3"},
+                                               {"--speed", "2", "--machine"},
+                                               {"--snapshots", "--machine"},
+                                               {"--scenario", "--machine", "imac"}}) {
         auto parsed = app::parseRunOptions(bad);
         ASSERT_TRUE(std::holds_alternative<std::string>(parsed)) << bad[0];
         EXPECT_NE(std::get<std::string>(parsed).find("usage: "), std::string::npos);

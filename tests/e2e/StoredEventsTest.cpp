@@ -15,8 +15,10 @@ int rowsLeftOfTheEarlierRun(const std::string& database) {
     int count = -1;
     if (sqlite3_open_v2(database.c_str(), &db, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK) {
         sqlite3_stmt* statement = nullptr;
-        if (sqlite3_prepare_v2(db, "SELECT COUNT(*) FROM tavroUserBehaviorTable WHERE uid = 'stored-by-an-earlier-run'", -1, &statement,
-                               nullptr) == SQLITE_OK &&
+        if (sqlite3_prepare_v2(db,
+                               "SELECT COUNT(*) FROM tavroUserBehaviorTable WHERE uid = "
+                               "'stored-by-an-earlier-run'",
+                               -1, &statement, nullptr) == SQLITE_OK &&
             sqlite3_step(statement) == SQLITE_ROW) {
             count = sqlite3_column_int(statement, 0);
         }

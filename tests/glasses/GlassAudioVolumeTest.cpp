@@ -1,10 +1,9 @@
-#include "glasses/GlassAudioVolume.h"
-
 #include <gtest/gtest.h>
 
 #include <thread>
 
 #include "appstate/AppDelegate.h"
+#include "glasses/GlassAudioVolume.h"
 #include "platform/foundation/Clock.h"
 #include "platform/sim/SimMac.h"
 #include "platform/sim/VirtualGlasses.h"

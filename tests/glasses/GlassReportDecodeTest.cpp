@@ -1,5 +1,3 @@
-#include "glasses/GlassReportDecode.h"
-
 #include <gtest/gtest.h>
 
 #include <array>
@@ -8,6 +6,7 @@
 #include <vector>
 
 #include "glasses/GlassReport.h"
+#include "glasses/GlassReportDecode.h"
 
 using glass_report::writeF32;
 using glass_report::writeU16;
@@ -48,8 +47,8 @@ TEST(GlassReportDecode, ImuSampleReadsByGeneration) {
     // The same bytes read as little-endian signed 16-bit values in the second generation.
     Report raw{};
     writeU16(raw, 0, 0x0020);
-    const std::array<uint8_t, 14> bytes{0xFF, 0xFF, 0x02, 0x00, 0xFD, 0xFF, 0x04, 0x00,
-                                        0xFB, 0xFF, 0x06, 0x00, 0x00, 0x80};
+    const std::array<uint8_t, 14> bytes{0xFF, 0xFF, 0x02, 0x00, 0xFD, 0xFF, 0x04,
+                                        0x00, 0xFB, 0xFF, 0x06, 0x00, 0x00, 0x80};
     std::copy(bytes.begin(), bytes.end(), raw.begin() + 28);
     const GlassRawImuSample second = decodeAs<GlassRawImuSample>(2, raw);
     EXPECT_EQ(second.at28, (std::array<int32_t, 3>{-1, 2, -3}));
@@ -82,7 +81,7 @@ TEST(GlassReportDecode, SmallCommandReplies) {
     presence[13] = 1;
     EXPECT_TRUE(ignored(2, presence));
 
-    EXPECT_TRUE(ignored(2, reply(2, 8)));   // a known command, another subcommand
+    EXPECT_TRUE(ignored(2, reply(2, 8)));  // a known command, another subcommand
     EXPECT_TRUE(ignored(2, reply(0x99, 9)));
     Report unknownKind = immersion;
     writeU16(unknownKind, 0, 0x0041);
@@ -165,7 +164,7 @@ TEST(GlassReportDecode, ReportsTooShortForTheirFieldsAreIgnored) {
     Report immersion = reply(2, 9);
     // Each report, cut one byte short of the last field it needs.
     const std::vector<std::pair<Report, size_t>> cases{
-        {sample, 43},  {sample, 1},  {bias, 35},    {offsets, 51}, {wear, 17},
+        {sample, 43},  {sample, 1},     {bias, 35},        {offsets, 51},        {wear, 17},
         {display, 13}, {immersion, 12}, {reply(8, 1), 13}, {reply(0x0F, 4), 13}, {reply(2, 9), 11},
     };
     for (const auto& [report, size] : cases) {

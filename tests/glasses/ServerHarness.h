@@ -80,8 +80,7 @@ class ServerHarness : public ::testing::Test {
         ASSERT_TRUE(std::holds_alternative<platform::sim::MachineProfile>(profile));
         mac_ = std::make_unique<platform::sim::SimMac>(
             std::get<platform::sim::MachineProfile>(std::move(profile)));
-        platform::foundation::UserDefaults::standard().removeObjectForKey(
-            kImmersionDefaultsKey);
+        platform::foundation::UserDefaults::standard().removeObjectForKey(kImmersionDefaultsKey);
         resetDelegate();
         server_ = std::make_unique<TavroVXServer>();
     }

@@ -1,7 +1,6 @@
-#include "glasses/TavroUSBServiceOC.h"
-
 #include <gtest/gtest.h>
 
+#include "glasses/TavroUSBServiceOC.h"
 #include "platform/capture/CaptureServices.h"
 
 namespace capture = platform::capture;

@@ -88,8 +88,7 @@ TEST_F(TavroVXServerTest, EveryCommandReachesSecondGenerationGlassesAsItsFrame) 
          glass_cmd_get_firmware_version},
         {"IMU off", [&] { return server_->changeIMUWithGlassWithIsClose(true); }, 0x0C, 1,
          [](std::span<uint8_t> f) { return glass_cmd_switch_imu(f, true); }},
-        {"offsets", [&] { return server_->getIMUOffSetNew(); }, 0x0C, 4,
-         glass_cmd_get_imu_offset},
+        {"offsets", [&] { return server_->getIMUOffSetNew(); }, 0x0C, 4, glass_cmd_get_imu_offset},
         {"user drift", [&] { return server_->setUserTempDrift(3, 31.5f, 0.25f, -0.5f, 1.0f); },
          0x0C, 5,
          [](std::span<uint8_t> f) {

@@ -1,7 +1,6 @@
 #include <fcntl.h>
-#include <sys/resource.h>
-
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 
 #include <algorithm>
 #include <vector>

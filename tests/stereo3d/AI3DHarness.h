@@ -124,8 +124,8 @@ class AI3DHarness : public ::testing::Test {
 
     // Runs the main queue (real time, 5 s at most) until `done`.
     static bool waitFor(const std::function<bool()>& done, double seconds = 5) {
-        const auto deadline = std::chrono::steady_clock::now() +
-                              std::chrono::milliseconds(int64_t(seconds * 1000));
+        const auto deadline =
+            std::chrono::steady_clock::now() + std::chrono::milliseconds(int64_t(seconds * 1000));
         while (true) {
             platform::foundation::MainLoop::drain();
             if (done()) return true;

@@ -14,7 +14,8 @@ constexpr uint32_t kWhite = 0xFFFFFFFF;
 
 // A picture whose left part is black and right part white, the edge at column `edge`.
 struct EdgePicture {
-    EdgePicture(size_t w, size_t h, size_t edge, uint32_t alpha = 0xFF000000) : width(w), height(h) {
+    EdgePicture(size_t w, size_t h, size_t edge, uint32_t alpha = 0xFF000000)
+        : width(w), height(h) {
         // Rows padded by three pixels, as captured rows may be.
         stride = w + 3;
         pixels.assign(stride * h, 0x12345678);
@@ -67,9 +68,14 @@ TEST(StereoEyes, AVerticalEdgeMovesByTheDisparityInEachEye) {
         EXPECT_EQ(edgeOf(left, 400, y), 194) << y;
     }
     // 0.01 × 400 × 0.5 = 2 pixels; nothing at all for depth 0 or depth value 0.
-    EXPECT_EQ(edgeOf(drawEye(picture, uniformDepth(400, 24, 0.5f), 0.01f, StereoEye::Right), 400, 5), 202);
-    EXPECT_EQ(edgeOf(drawEye(picture, uniformDepth(400, 24, 0.0f), 0.015f, StereoEye::Left), 400, 5), 200);
-    EXPECT_EQ(edgeOf(drawEye(picture, uniformDepth(400, 24, 1.0f), 0.0f, StereoEye::Right), 400, 5), 200);
+    EXPECT_EQ(
+        edgeOf(drawEye(picture, uniformDepth(400, 24, 0.5f), 0.01f, StereoEye::Right), 400, 5),
+        202);
+    EXPECT_EQ(
+        edgeOf(drawEye(picture, uniformDepth(400, 24, 0.0f), 0.015f, StereoEye::Left), 400, 5),
+        200);
+    EXPECT_EQ(edgeOf(drawEye(picture, uniformDepth(400, 24, 1.0f), 0.0f, StereoEye::Right), 400, 5),
+              200);
 }
 
 TEST(StereoEyes, NearContentMovesFurtherThanFarContent) {

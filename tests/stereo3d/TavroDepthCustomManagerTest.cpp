@@ -46,7 +46,10 @@ TEST_F(AI3DStartTest, SuccessPlacesTheWindowFullScreenOnTheGlassesAndPostsOne) {
     advance(2);  // the glasses screen comes only after a while
     EXPECT_TRUE(results().empty());
     plugGlasses();
-    ASSERT_TRUE(waitFor([&] { advance(0.1); return !results().empty(); }));
+    ASSERT_TRUE(waitFor([&] {
+        advance(0.1);
+        return !results().empty();
+    }));
     EXPECT_EQ(results(), std::vector<int64_t>{1});
     auto glasses = screenNamed("TAVRO");
     ASSERT_TRUE(glasses);

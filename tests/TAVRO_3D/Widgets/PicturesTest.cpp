@@ -2,9 +2,9 @@
 // window, written as PNG files into the build folder. The checks only make sure the
 // pictures were written and show the box where it belongs.
 
-#include "TAVRO_3D/Widgets/ColorFromHex.h"
 #include "TAVRO_3D/ProgressHUD/ProgressHUD.h"
 #include "TAVRO_3D/Toast/ViewToastOperations.h"
+#include "TAVRO_3D/Widgets/ColorFromHex.h"
 #include "WidgetTestSupport.h"
 #include "platform/ui/PixelBuffer.h"
 #include "platform/ui/Renderer.h"

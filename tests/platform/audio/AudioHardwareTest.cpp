@@ -1,9 +1,9 @@
-#include "platform/audio/AudioHardware.h"
-
 #include <gtest/gtest.h>
 
 #include <array>
 #include <atomic>
+
+#include "platform/audio/AudioHardware.h"
 
 using namespace platform::audio;
 
@@ -21,8 +21,7 @@ TEST(AudioHardwareTest, WithoutHardwareEveryCallFails) {
     installAudioHardware(nullptr);
     uint32_t size = 0;
     EXPECT_EQ(getPropertyDataSize(kSystemObject, {}, size), kAudioNotRunning);
-    EXPECT_EQ(addPropertyListener(kSystemObject, {}, countingListener, nullptr),
-              kAudioNotRunning);
+    EXPECT_EQ(addPropertyListener(kSystemObject, {}, countingListener, nullptr), kAudioNotRunning);
 }
 
 TEST(AudioHardwareTest, PropertiesAreReadWithinTheirBuffers) {
@@ -41,9 +40,9 @@ TEST(AudioHardwareTest, PropertiesAreReadWithinTheirBuffers) {
 
     std::array<char, 4> shortName{'x', 'x', 'x', 'x'};
     size = shortName.size();
-    ASSERT_EQ(getPropertyData(speakers, {Selector::DeviceName, Scope::Global, 0}, size,
-                              shortName.data()),
-              kAudioNoError);
+    ASSERT_EQ(
+        getPropertyData(speakers, {Selector::DeviceName, Scope::Global, 0}, size, shortName.data()),
+        kAudioNoError);
     EXPECT_STREQ(shortName.data(), "Spe");
     ASSERT_EQ(getPropertyDataSize(microphone, {Selector::Streams, Scope::Output, 0}, size),
               kAudioNoError);

@@ -1,10 +1,9 @@
-#include "platform/capture/CaptureServices.h"
-
 #include <gtest/gtest.h>
 
 #include <condition_variable>
 #include <mutex>
 
+#include "platform/capture/CaptureServices.h"
 #include "platform/capture/PixelBuffer.h"
 
 using namespace platform::capture;
@@ -34,7 +33,8 @@ TEST(CaptureServicesTest, PermissionsComeFromTheMachineAndPromptsAreCounted) {
     });
     {
         std::unique_lock lock(mutex);
-        ASSERT_TRUE(done.wait_for(lock, std::chrono::seconds(5), [&] { return available.has_value(); }));
+        ASSERT_TRUE(
+            done.wait_for(lock, std::chrono::seconds(5), [&] { return available.has_value(); }));
     }
     EXPECT_FALSE(*available);
     EXPECT_EQ(machine->screenRecordingPrompts(), 1);

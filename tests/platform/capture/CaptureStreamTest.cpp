@@ -40,7 +40,8 @@ class CaptureStreamTest : public ::testing::Test {
     }
     template <class Predicate>
     static bool eventually(Predicate done) {
-        for (int i = 0; i < 2000 && !done(); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        for (int i = 0; i < 2000 && !done(); ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
         return done();
     }
 
@@ -48,7 +49,8 @@ class CaptureStreamTest : public ::testing::Test {
         std::make_shared<platform::foundation::ManualClock>();
     platform::foundation::ScopedClock scoped_{clock_};
     std::shared_ptr<CountingSource> source_ = std::make_shared<CountingSource>();
-    platform::foundation::DispatchQueuePtr queue_ = platform::foundation::makeSerialQueue("test.frames");
+    platform::foundation::DispatchQueuePtr queue_ =
+        platform::foundation::makeSerialQueue("test.frames");
 };
 
 }  // namespace
@@ -56,13 +58,14 @@ class CaptureStreamTest : public ::testing::Test {
 TEST_F(CaptureStreamTest, FramesComeAtTheSetRateOnTheCallersQueueUntilStopped) {
     std::atomic<int> frames{0};
     std::atomic<bool> onQueue{true};
-    auto stream = CaptureStream::make({7, 32, 16, 10.0},
-                                      [&](const SampleBuffer& sample) {
-                                          onQueue = onQueue && queue_->isCurrent();
-                                          EXPECT_EQ(sample.imageBuffer->width(), 32u);
-                                          ++frames;
-                                      },
-                                      queue_);
+    auto stream = CaptureStream::make(
+        {7, 32, 16, 10.0},
+        [&](const SampleBuffer& sample) {
+            onQueue = onQueue && queue_->isCurrent();
+            EXPECT_EQ(sample.imageBuffer->width(), 32u);
+            ++frames;
+        },
+        queue_);
     ASSERT_FALSE(startAndWait(*stream));
     EXPECT_TRUE(stream->isRunning());
     ASSERT_TRUE(eventually([&] { return frames == 1; }));  // the first frame comes at once
@@ -89,19 +92,23 @@ TEST_F(CaptureStreamTest, FramesComeAtTheSetRateOnTheCallersQueueUntilStopped) {
 }
 
 TEST_F(CaptureStreamTest, StartFailsForUnknownDisplaysAndWithoutASource) {
-    auto unknown = CaptureStream::make({8, 32, 16, 10.0}, [](const SampleBuffer&) {}, queue_);
+    auto unknown = CaptureStream::make(
+        {8, 32, 16, 10.0}, [](const SampleBuffer&) {}, queue_);
     EXPECT_TRUE(startAndWait(*unknown));
     EXPECT_FALSE(unknown->isRunning());
-    auto empty = CaptureStream::make({7, 0, 16, 10.0}, [](const SampleBuffer&) {}, queue_);
+    auto empty = CaptureStream::make(
+        {7, 0, 16, 10.0}, [](const SampleBuffer&) {}, queue_);
     EXPECT_TRUE(startAndWait(*empty));
     installFrameSource(nullptr);
-    auto sourceless = CaptureStream::make({7, 32, 16, 10.0}, [](const SampleBuffer&) {}, queue_);
+    auto sourceless = CaptureStream::make(
+        {7, 32, 16, 10.0}, [](const SampleBuffer&) {}, queue_);
     EXPECT_TRUE(startAndWait(*sourceless));
 }
 
 TEST_F(CaptureStreamTest, ReleasingARunningStreamStopsIt) {
     std::atomic<int> frames{0};
-    auto stream = CaptureStream::make({7, 8, 8, 100.0}, [&](const SampleBuffer&) { ++frames; }, queue_);
+    auto stream = CaptureStream::make(
+        {7, 8, 8, 100.0}, [&](const SampleBuffer&) { ++frames; }, queue_);
     ASSERT_FALSE(startAndWait(*stream));
     ASSERT_TRUE(eventually([&] { return frames >= 1; }));
     stream.reset();

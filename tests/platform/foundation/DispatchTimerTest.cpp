@@ -19,7 +19,7 @@ using testing::Gate;
 using testing::settle;
 
 class DispatchTimerTest : public ::testing::Test {
-protected:
+  protected:
     std::shared_ptr<ManualClock> clock = std::make_shared<ManualClock>();
     ScopedClock scoped{clock};
     DispatchQueuePtr queue = makeSerialQueue("timer-test");

@@ -19,7 +19,7 @@ using testing::Gate;
 
 // A thread that runs its run loop until told to stop, like the HID monitor's.
 class LoopThread {
-public:
+  public:
     LoopThread() {
         thread_ = std::thread([this] {
             RunLoop& loop = RunLoop::current();
@@ -42,7 +42,7 @@ public:
     }
     std::thread::id id() const { return thread_.get_id(); }
 
-private:
+  private:
     std::mutex mutex_;
     RunLoop* loop_ = nullptr;
     Gate ready_;

@@ -17,7 +17,7 @@ inline constexpr auto kPatience = std::chrono::seconds(20);
 
 // Counts events from any thread; waitFor blocks until the count reaches a value.
 class Counter {
-public:
+  public:
     // Notifies under the lock: the waiter may destroy the counter as soon as it sees the
     // new count.
     void increment() {
@@ -34,7 +34,7 @@ public:
         return changed_.wait_for(lock, kPatience, [&] { return count_ >= atLeast; });
     }
 
-private:
+  private:
     mutable std::mutex mutex_;
     mutable std::condition_variable changed_;
     int count_ = 0;
@@ -42,7 +42,7 @@ private:
 
 // Blocks whoever waits until open() is called.
 class Gate {
-public:
+  public:
     void open() {
         std::lock_guard lock(mutex_);
         open_ = true;
@@ -57,7 +57,7 @@ public:
         return open_;
     }
 
-private:
+  private:
     mutable std::mutex mutex_;
     mutable std::condition_variable changed_;
     bool open_ = false;

@@ -68,7 +68,8 @@ TEST(Value, ObjectReferencesKeepTheirType) {
 }
 
 TEST(ValueJson, RoundTripKeepsKinds) {
-    auto parsed = parseJsonText(R"({"type":9997,"value":[1,2.5,-3],"ok":true,"name":"眼镜","none":null})");
+    auto parsed =
+        parseJsonText(R"({"type":9997,"value":[1,2.5,-3],"ok":true,"name":"眼镜","none":null})");
     ASSERT_TRUE(std::holds_alternative<Value>(parsed));
     const Value& value = std::get<Value>(parsed);
     EXPECT_TRUE(value["type"].isInteger());
@@ -107,7 +108,8 @@ TEST(ValueJson, BadTextIsAnErrorNotACrash) {
 
 TEST(ValueJson, ValidityTestWantsAContainerOfSerialisableValues) {
     EXPECT_TRUE(isValidJsonObject(Value(ValueArray{})));
-    EXPECT_TRUE(isValidJsonObject(Value(ValueDictionary{{"a", Value(ValueArray{1, "x", nullptr})}})));
+    EXPECT_TRUE(
+        isValidJsonObject(Value(ValueDictionary{{"a", Value(ValueArray{1, "x", nullptr})}})));
     EXPECT_FALSE(isValidJsonObject(Value("top-level text")));
     EXPECT_FALSE(isValidJsonObject(Value(3)));
     EXPECT_FALSE(isValidJsonObject(Value(ValueArray{Value(Date{1})})));

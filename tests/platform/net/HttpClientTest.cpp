@@ -28,7 +28,9 @@ TEST(HttpClient, PostsJsonAndReadsTheReplyOnTheNamedQueue) {
     request.jsonBody = R"({"eventName":"app_launcheds","eventType":1})";
     auto queue = fdn::makeSerialQueue("test.http");
     std::promise<std::pair<HttpResult, bool>> done;
-    HttpClient::send(request, queue, [&](HttpResult result) { done.set_value({result, queue->isCurrent()}); });
+    HttpClient::send(request, queue, [&](HttpResult result) {
+        done.set_value({result, queue->isCurrent()});
+    });
     auto [result, onQueue] = done.get_future().get();
     EXPECT_TRUE(onQueue);
     ASSERT_TRUE(std::holds_alternative<HttpResponse>(result));
@@ -46,7 +48,8 @@ TEST(HttpClient, AServerThatNeverAnswersEndsInATimeOut) {
     request.timeoutSeconds = 0.3;
     auto start = std::chrono::steady_clock::now();
     HttpResult result = HttpClient::perform(request);
-    double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    double seconds =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     ASSERT_TRUE(std::holds_alternative<fdn::Error>(result));
     EXPECT_EQ(std::get<fdn::Error>(result).domain, kHttpErrorDomain);
     EXPECT_LT(seconds, 3.0);

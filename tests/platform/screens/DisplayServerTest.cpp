@@ -4,8 +4,8 @@
 
 #include "platform/foundation/Dispatch.h"
 #include "platform/screens/DisplayServices.h"
-#include "platform/screens/Screen.h"
 #include "platform/screens/Reconfiguration.h"
+#include "platform/screens/Screen.h"
 #include "platform/screens/VirtualDisplay.h"
 #include "platform/sim/SimMac.h"
 
@@ -16,8 +16,8 @@ using platform::sim::SimDisplayServer;
 
 namespace {
 
-const DisplayProfile kPanel{"Built-in Retina Display", 1552, 41240, 0,
-                            {{1512, 982, 120}, {1800, 1169, 120}}, 0};
+const DisplayProfile kPanel{
+    "Built-in Retina Display", 1552, 41240, 0, {{1512, 982, 120}, {1800, 1169, 120}}, 0};
 const DisplayProfile kDell{"DELL U2723QE", 4268, 41456, 80, {{2560, 1440, 60}}, 0};
 
 class DisplayServerTest : public ::testing::Test {
@@ -92,8 +92,8 @@ TEST_F(DisplayServerTest, ReconfigurationCallbacksOnTheMainThread) {
         screens::displaySetDisplayMode(panel, {1800, 1169, 120});
     });
     worker.join();
-    ASSERT_TRUE(platform::foundation::MainLoop::runUntilSeconds([&] { return seen.size() >= 2; },
-                                                                5));
+    ASSERT_TRUE(
+        platform::foundation::MainLoop::runUntilSeconds([&] { return seen.size() >= 2; }, 5));
     EXPECT_EQ(seen[0], std::make_pair(dell, screens::kDisplaySetMainFlag));
     EXPECT_EQ(seen[1], std::make_pair(panel, screens::kDisplaySetModeFlag));
 
@@ -159,16 +159,15 @@ TEST_F(DisplayServerTest, VirtualDisplayLivesAsLongAsItsLastReference) {
 }
 
 TEST(DisplayProfileTest, BadDisplayFieldsAreErrors) {
-    for (const char* bad : {
-             R"({"builtinDisplay": 3})",
-             R"({"builtinDisplay": {"name": "x", "modes": []}})",
-             R"({"builtinDisplay": {"modes": [{"width": 1, "height": 1}]}})",
-             R"({"externalDisplays": [{"name": "x", "modes": [{"width": 0, "height": 9}]}]})",
-             R"({"externalDisplays": [{"name": "x", "vendorId": -1,
+    for (const char* bad :
+         {R"({"builtinDisplay": 3})", R"({"builtinDisplay": {"name": "x", "modes": []}})",
+          R"({"builtinDisplay": {"modes": [{"width": 1, "height": 1}]}})",
+          R"({"externalDisplays": [{"name": "x", "modes": [{"width": 0, "height": 9}]}]})",
+          R"({"externalDisplays": [{"name": "x", "vendorId": -1,
                  "modes": [{"width": 1, "height": 1}]}]})",
-             R"({"externalDisplays": [{"name": "x", "currentMode": 1,
+          R"({"externalDisplays": [{"name": "x", "currentMode": 1,
                  "modes": [{"width": 1, "height": 1}]}]})",
-             R"({"glassesDisplay": "sideways"})", R"({"virtualDisplays": "yes"})"}) {
+          R"({"glassesDisplay": "sideways"})", R"({"virtualDisplays": "yes"})"}) {
         auto parsed = platform::sim::parseMachineProfile(bad);
         EXPECT_TRUE(std::holds_alternative<platform::foundation::Error>(parsed)) << bad;
     }

@@ -1,12 +1,11 @@
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <stdlib.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <gtest/gtest.h>
-
 #include <chrono>
-#include <fcntl.h>
 #include <future>
-#include <stdlib.h>
 
 #include "platform/foundation/Bundle.h"
 #include "platform/foundation/FileSystem.h"
@@ -35,8 +34,8 @@ class ProfileBundle {
     }
     std::string file(const std::string& name) const { return path_ + "/" + name; }
     void write(const std::string& name, const std::string& text) const {
-        fd::writeFileAtomically(file(name), std::span(reinterpret_cast<const uint8_t*>(text.data()),
-                                                      text.size()));
+        fd::writeFileAtomically(
+            file(name), std::span(reinterpret_cast<const uint8_t*>(text.data()), text.size()));
     }
 
   private:
@@ -73,8 +72,8 @@ TEST(MachineProfiles, OnlyARegularFileOfSaneSizeIsAProfile) {
 
     ASSERT_EQ(::symlink("/dev/zero", bundle.file("machines/endless.json").c_str()), 0);
     EXPECT_TRUE(refused("endless"));
-    bundle.write("machines/huge.json", R"({"model": "Mac13,1", "pad": ")" +
-                                           std::string(2 * 1024 * 1024, ' ') + "\"}");
+    bundle.write("machines/huge.json",
+                 R"({"model": "Mac13,1", "pad": ")" + std::string(2 * 1024 * 1024, ' ') + "\"}");
     EXPECT_TRUE(refused("huge"));
     ASSERT_EQ(::symlink(bundle.file("machines/desk.json").c_str(),
                         bundle.file("machines/linked.json").c_str()),

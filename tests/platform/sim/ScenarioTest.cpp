@@ -56,27 +56,33 @@ TEST(Scenario, ReadsEveryKindOfStep) {
 }
 
 TEST(Scenario, MalformedScenariosAreErrorsNamingTheStep) {
-    for (const char* bad : {
-             "", "[]", "{\"steps\": {}}", "{\"name\": 1, \"steps\": []}",
-             "{\"steps\": [{\"do\": \"dance\"}]}", "{\"steps\": [{\"seconds\": 1}]}",
-             "{\"steps\": [{\"do\": \"wait\"}]}", "{\"steps\": [{\"do\": \"wait\", \"seconds\": -1}]}",
-             "{\"steps\": [{\"do\": \"wait\", \"seconds\": 1e300}]}",
-             "{\"steps\": [{\"do\": \"plug\", \"device\": \"g\", \"kind\": \"gen7\"}]}",
-             "{\"steps\": [{\"do\": \"plug\", \"device\": \"g\", \"productId\": 70000}]}",
-             "{\"steps\": [{\"do\": \"plug\"}]}",
-             "{\"steps\": [{\"do\": \"unplug\", \"device\": \"g\", \"afterBytes\": -5}]}",
-             "{\"steps\": [{\"do\": \"volumeKey\", \"key\": \"louder\"}]}",
-             "{\"steps\": [{\"do\": \"answerAlert\", \"button\": 0}]}",
-             "{\"steps\": [{\"do\": \"expectPanel\"}]}",
-             "{\"steps\": [{\"do\": \"expectFirmware\", \"device\": \"g\"}]}",
-             "{\"steps\": [{\"do\": \"backend\"}]}",
-             "{\"steps\": [{\"do\": \"backend\", \"mode\": \"slow\"}]}",
-             "{\"permissions\": {\"screenRecording\": 1}, \"steps\": []}",
-             "{\"steps\": [{\"do\": \"wait\", \"seconds\": 1}, 7]}"}) {
+    for (const char* bad :
+         {"",
+          "[]",
+          "{\"steps\": {}}",
+          "{\"name\": 1, \"steps\": []}",
+          "{\"steps\": [{\"do\": \"dance\"}]}",
+          "{\"steps\": [{\"seconds\": 1}]}",
+          "{\"steps\": [{\"do\": \"wait\"}]}",
+          "{\"steps\": [{\"do\": \"wait\", \"seconds\": -1}]}",
+          "{\"steps\": [{\"do\": \"wait\", \"seconds\": 1e300}]}",
+          "{\"steps\": [{\"do\": \"plug\", \"device\": \"g\", \"kind\": \"gen7\"}]}",
+          "{\"steps\": [{\"do\": \"plug\", \"device\": \"g\", \"productId\": 70000}]}",
+          "{\"steps\": [{\"do\": \"plug\"}]}",
+          "{\"steps\": [{\"do\": \"unplug\", \"device\": \"g\", \"afterBytes\": -5}]}",
+          "{\"steps\": [{\"do\": \"volumeKey\", \"key\": \"louder\"}]}",
+          "{\"steps\": [{\"do\": \"answerAlert\", \"button\": 0}]}",
+          "{\"steps\": [{\"do\": \"expectPanel\"}]}",
+          "{\"steps\": [{\"do\": \"expectFirmware\", \"device\": \"g\"}]}",
+          "{\"steps\": [{\"do\": \"backend\"}]}",
+          "{\"steps\": [{\"do\": \"backend\", \"mode\": \"slow\"}]}",
+          "{\"permissions\": {\"screenRecording\": 1}, \"steps\": []}",
+          "{\"steps\": [{\"do\": \"wait\", \"seconds\": 1}, 7]}"}) {
         auto parsed = parseScenario(bad);
         EXPECT_TRUE(std::holds_alternative<platform::foundation::Error>(parsed)) << bad;
     }
-    auto parsed = parseScenario("{\"steps\": [{\"do\": \"wait\", \"seconds\": 1}, {\"do\": \"x\"}]}");
+    auto parsed =
+        parseScenario("{\"steps\": [{\"do\": \"wait\", \"seconds\": 1}, {\"do\": \"x\"}]}");
     ASSERT_TRUE(std::holds_alternative<platform::foundation::Error>(parsed));
     EXPECT_NE(std::get<platform::foundation::Error>(parsed).localizedDescription.find("step 2"),
               std::string::npos);
@@ -94,7 +100,8 @@ TEST(Scenario, EveryShippedScenarioReads) {
         ++count;
     }
     EXPECT_GT(count, 0);
-    EXPECT_TRUE(std::holds_alternative<platform::foundation::Error>(loadScenario(folder + "/none.json")));
+    EXPECT_TRUE(
+        std::holds_alternative<platform::foundation::Error>(loadScenario(folder + "/none.json")));
 }
 
 }  // namespace

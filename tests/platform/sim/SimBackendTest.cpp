@@ -31,15 +31,19 @@ TEST(SimBackend, TheSimMacPostsOtherApplicationsComingAndGoing) {
     SimMac mac(MachineProfile{});
     std::vector<std::pair<std::string, std::string>> seen;
     auto& workspace = fdn::NotificationCenter::workspaceCenter();
-    auto token = workspace.addObserver({}, std::nullopt, nullptr, [&](const fdn::Notification& note) {
-        seen.push_back({note.name, note.userInfo[fdn::kWorkspaceApplicationKey]
-                                               [fdn::kWorkspaceApplicationLocalizedNameKey].text()});
-    });
+    auto token =
+        workspace.addObserver({}, std::nullopt, nullptr, [&](const fdn::Notification& note) {
+            seen.push_back({note.name, note.userInfo[fdn::kWorkspaceApplicationKey]
+                                                    [fdn::kWorkspaceApplicationLocalizedNameKey]
+                                                        .text()});
+        });
     mac.activateApplication("Mail", "com.apple.mail");
     mac.terminateApplication("Mail", "com.apple.mail");
     workspace.removeObserver(token);
     ASSERT_EQ(seen.size(), 2u);
-    EXPECT_EQ(seen[0], std::make_pair(std::string(fdn::kWorkspaceDidActivateApplicationNotification), std::string("Mail")));
+    EXPECT_EQ(seen[0],
+              std::make_pair(std::string(fdn::kWorkspaceDidActivateApplicationNotification),
+                             std::string("Mail")));
     EXPECT_EQ(seen[1].first, fdn::kWorkspaceDidTerminateApplicationNotification);
 }
 
@@ -60,9 +64,10 @@ TEST(SimBackend, ScenarioStepsSteerTheServer) {
     EXPECT_EQ(steps[3].action, ScenarioStep::Action::ActivateApp);
     EXPECT_EQ(steps[4].text, "Safari");
 
-    for (const char* bad : {R"({"steps": [{"do": "backend"}]})", R"({"steps": [{"do": "backend", "mode": "slow"}]})",
-                            R"({"steps": [{"do": "backend", "offerVersion": 2}]})",
-                            R"({"steps": [{"do": "activateApp"}]})"}) {
+    for (const char* bad :
+         {R"({"steps": [{"do": "backend"}]})", R"({"steps": [{"do": "backend", "mode": "slow"}]})",
+          R"({"steps": [{"do": "backend", "offerVersion": 2}]})",
+          R"({"steps": [{"do": "activateApp"}]})"}) {
         EXPECT_TRUE(std::holds_alternative<fdn::Error>(parseScenario(bad))) << bad;
     }
 }

@@ -39,7 +39,8 @@ std::shared_ptr<capture::PixelBuffer> frameOf(uint32_t display, size_t width, si
 
 uint32_t pixel(capture::PixelBuffer& buffer, size_t x, size_t y) {
     buffer.lockBaseAddress();
-    uint32_t value = reinterpret_cast<uint32_t*>(buffer.baseAddress() + y * buffer.bytesPerRow())[x];
+    uint32_t value =
+        reinterpret_cast<uint32_t*>(buffer.baseAddress() + y * buffer.bytesPerRow())[x];
     buffer.unlockBaseAddress();
     return value;
 }
@@ -107,8 +108,9 @@ TEST(SimScreens, LockAndUnlockArePostedAndSeenInTheSession) {
     sim::SimMac mac(macBook());
     std::vector<std::string> seen;
     auto& center = foundation::NotificationCenter::distributedCenter();
-    auto token = center.addObserver({}, std::nullopt, nullptr,
-                                    [&](const foundation::Notification& n) { seen.push_back(n.name); });
+    auto token =
+        center.addObserver({}, std::nullopt, nullptr,
+                           [&](const foundation::Notification& n) { seen.push_back(n.name); });
     mac.lockScreen();
     auto session = screens::sessionCopyCurrentDictionary();
     ASSERT_TRUE(session);
@@ -116,11 +118,13 @@ TEST(SimScreens, LockAndUnlockArePostedAndSeenInTheSession) {
     mac.unlockScreen();
     EXPECT_FALSE(screens::sessionCopyCurrentDictionary()->count("CGSSessionScreenIsLocked"));
     center.removeObserver(token);
-    EXPECT_EQ(seen, (std::vector<std::string>{"com.apple.screenIsLocked", "com.apple.screenIsUnlocked"}));
+    EXPECT_EQ(seen,
+              (std::vector<std::string>{"com.apple.screenIsLocked", "com.apple.screenIsUnlocked"}));
 }
 
 TEST(MachineProfiles, TheIntelProfileNamesAnIntelProcessor) {
     auto profile = sim::machineProfileNamed("macbook-intel");
     ASSERT_TRUE(std::holds_alternative<sim::MachineProfile>(profile));
-    EXPECT_NE(std::get<sim::MachineProfile>(profile).machine.cpuBrand.value_or("").find("Intel"), std::string::npos);
+    EXPECT_NE(std::get<sim::MachineProfile>(profile).machine.cpuBrand.value_or("").find("Intel"),
+              std::string::npos);
 }

@@ -88,8 +88,8 @@ TEST(DisplayTest, WindowTrayIconAndAlertAppearOnARealDisplay) {
     Child tray;
     const std::string trayer = findProgram("trayer");
     const bool trayStarted =
-        !trayer.empty() && tray.start({trayer, "--edge", "top", "--align", "right",
-                                       "--widthtype", "pixel", "--width", "120", "--height", "24"});
+        !trayer.empty() && tray.start({trayer, "--edge", "top", "--align", "right", "--widthtype",
+                                       "pixel", "--width", "120", "--height", "24"});
     setScreenSource(std::make_shared<FixedScreenSource>(
         std::vector<Screen>{{1, "Xvfb", {0, 0, 1280, 800}, {0, 0, 1280, 775}, 1.0}}));
 

@@ -150,7 +150,7 @@ TEST_F(LayerBackingTest, SpinnerDrawsInTheTintItIsGiven) {
         if (white)
             EXPECT_GT(level, 200);  // white fins on the dark box
         else
-            EXPECT_LT(level, 90);   // the platform's dark grey by default
+            EXPECT_LT(level, 90);  // the platform's dark grey by default
     }
 }
 
