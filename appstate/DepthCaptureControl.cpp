@@ -1,11 +1,12 @@
 #include "appstate/DepthCaptureControl.h"
 
-#include "appstate/Guarded.h"
+#include "platform/foundation/Guarded.h"
 
 namespace {
-Guarded<std::shared_ptr<DepthCaptureControl>>& slot() {
+platform::foundation::Guarded<std::shared_ptr<DepthCaptureControl>>& slot() {
     // Never destroyed: what it holds lives for the whole run.
-    static auto* control = new Guarded<std::shared_ptr<DepthCaptureControl>>();
+    static auto* control =
+        new platform::foundation::Guarded<std::shared_ptr<DepthCaptureControl>>();
     return *control;
 }
 }  // namespace
