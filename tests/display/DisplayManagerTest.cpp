@@ -1,4 +1,5 @@
 #include "display/ScreenHelpers.h"
+#include "display/VirtualDisplayRegistry.h"
 #include "display/tavroDisplayManager.h"
 #include "tests/display/DisplayHarness.h"
 
@@ -51,7 +52,10 @@ TEST_F(DisplayManager, FailingMonitorStillWaitsButLeavesTheMainDisplay) {
     double before = clockSeconds();
     manager->connectMonitorAndMakeMain();
     EXPECT_GE(clockSeconds() - before, 2.5);
-    EXPECT_FALSE(DummyManager::findDummyByDefinitionId(0)->isConnected);
+    auto monitor = DummyManager::findDummyByDefinitionId(0);
+    EXPECT_FALSE(monitor->isConnected);
+    EXPECT_FALSE(monitor->virtualDisplay);
+    EXPECT_EQ(virtualDisplayRegistry().count(), 0u);
 }
 
 TEST_F(DisplayManager, DisconnectAllKeepsTheOnlyMainDisplayOfAMacMini) {
