@@ -1,5 +1,6 @@
 // The application update check against the simulated backend, with the update view.
 
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 
@@ -63,7 +64,7 @@ class AppUpdateCheckTest : public BackendTest {
 
     // A bundle of the test's own: its Info.json, the application's view descriptions.
     void useBundleVersion(const std::optional<std::string>& version) {
-        std::string bundle = home_ + "/Bundle" + version.value_or("None");
+        std::string bundle = home_->path() + "/Bundle" + version.value_or("None");
         std::filesystem::create_directories(bundle);
         std::filesystem::create_directory_symlink(std::string(TAVRO_SOURCE_DIR) + "/resources/ui",
                                                   bundle + "/ui");

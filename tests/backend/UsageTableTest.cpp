@@ -26,7 +26,7 @@ class UsageTableTest : public BackendTest {};
 
 TEST_F(UsageTableTest, LivesInTheApplicationSupportFolderOfTheMachinesHome) {
     EXPECT_EQ(TavroFMDBManager::shareManager().databasePath(),
-              home_ + "/Library/Application Support/Halvane3D.db");
+              home_->path() + "/Library/Application Support/Halvane3D.db");
     TavroFMDBManager::shareManager().createFMDBTable();
     TavroFMDBManager::shareManager().drainDatabaseQueue();
     EXPECT_TRUE(fdn::fileExists(TavroFMDBManager::shareManager().databasePath()));

@@ -225,7 +225,7 @@ TEST_F(ProgressHUDTest, IconsAreDrawnIntoTheIconRectangle) {
 }
 
 TEST_F(ProgressHUDTest, ShowAndHidePostTheirFourNotificationsInOrder) {
-    NotificationLog log("ProgressHUD.");
+    NotificationRecorder log(NotificationRecorder::NamePrefix{}, "ProgressHUD.");
     hud_->showStatus("Loading", ProgressHUDMode::indeterminate());
     EXPECT_EQ(log.names(), std::vector<std::string>{"ProgressHUD.willAppear"});
     EXPECT_TRUE(hud_->superview() == content_.get());
@@ -245,7 +245,7 @@ TEST_F(ProgressHUDTest, ShowAndHidePostTheirFourNotificationsInOrder) {
 }
 
 TEST_F(ProgressHUDTest, HidingAHudNeverShownStopsBeforeTheCleanUp) {
-    NotificationLog log("ProgressHUD.");
+    NotificationRecorder log(NotificationRecorder::NamePrefix{}, "ProgressHUD.");
     int completions = 0;
     hud_->completionHandler = [&completions] { ++completions; };
     hud_->hideHUD(false);
@@ -267,7 +267,7 @@ TEST_F(ProgressHUDTest, HideDelayedHidesAtOnceOnlyForTheNumberZero) {
 }
 
 TEST_F(ProgressHUDTest, AShowWhileVisibleKeepsItsPlaceAndSpinner) {
-    NotificationLog log("ProgressHUD.");
+    NotificationRecorder log(NotificationRecorder::NamePrefix{}, "ProgressHUD.");
     hud_->showStatus("One", ProgressHUDMode::indeterminate());
     fd::MainLoop::drain();
     const auto spinner = hud_->progressIndicator();
@@ -284,7 +284,7 @@ TEST_F(ProgressHUDTest, AShowWhileVisibleKeepsItsPlaceAndSpinner) {
 }
 
 TEST_F(ProgressHUDTest, ClicksReachTheHostOnlyWithoutMask) {
-    NotificationLog log("ProgressHUD.didReceiveMouseDownEvent");
+    NotificationRecorder log({"ProgressHUD.didReceiveMouseDownEvent"});
     show("Loading", ProgressHUDMode::indeterminate());
     click({20, 20});
     EXPECT_EQ(content_->clicks, 1);

@@ -50,7 +50,7 @@ TEST(HexColor, OtherCountsOfDigitsGiveNoColour) {
 }
 
 TEST(OnlyIntegerFormatter, AcceptsOnlyDigitsAndAnnouncesEveryCheck) {
-    NotificationLog log("TextFieldChangeValue_Formatter_NSNotificationName");
+    NotificationRecorder log({"TextFieldChangeValue_Formatter_NSNotificationName"});
     OnlyIntegerValueFormatter formatter;
     std::string proposal = "untouched";
     std::string error = "untouched";
@@ -109,7 +109,7 @@ TEST_F(AutoFittingLabelTest, ALabelTooNarrowForAnyTextStopsAtTheFloor) {
 }
 
 TEST_F(AutoFittingLabelTest, BecomingFirstResponderIsAnnouncedWithTheLabel) {
-    NotificationLog log("notificationName_TextFieldBecomeFirstResponder");
+    NotificationRecorder log({"notificationName_TextFieldBecomeFirstResponder"});
     auto field = label(200, 30, 13);
     content_->addSubview(field);
     EXPECT_TRUE(window_->makeFirstResponder(field.get()));

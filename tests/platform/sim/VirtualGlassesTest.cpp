@@ -5,20 +5,14 @@
 
 #include "platform/foundation/Clock.h"
 #include "platform/sim/VirtualGlasses.h"
+#include "tests/support/Waits.h"
 
 namespace fd = platform::foundation;
 using platform::sim::VirtualGlasses;
 
 namespace {
 
-bool eventually(const std::function<bool()>& condition) {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
-    while (!condition()) {
-        if (std::chrono::steady_clock::now() > deadline) return false;
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    }
-    return true;
-}
+using test_support::waitUntil;
 
 }  // namespace
 
@@ -34,13 +28,13 @@ TEST(VirtualGlasses, StreamFollowsAClockReplacedWhileItRuns) {
         // The stream may still sleep as idle from before the rate was set, and an idle
         // stream starts its cadence only when it wakes: the first sample shows it streams,
         // and its next sleep is then on the cadence.
-        ASSERT_TRUE(eventually([&] {
+        ASSERT_TRUE(waitUntil([&] {
             if (first->waiterCount() > 0) first->advanceSeconds(0.1);
             return glasses.imuSamplesSent() >= 1;
         }));
-        ASSERT_TRUE(eventually([&] { return first->waiterCount() > 0; }));
+        ASSERT_TRUE(waitUntil([&] { return first->waiterCount() > 0; }));
         first->advanceSeconds(100);
-        ASSERT_TRUE(eventually([&] { return glasses.imuSamplesSent() >= 1000; }));
+        ASSERT_TRUE(waitUntil([&] { return glasses.imuSamplesSent() >= 1000; }));
 
         std::weak_ptr<fd::ManualClock> replaced = first;
         auto second = std::make_shared<fd::ManualClock>();
@@ -51,7 +45,7 @@ TEST(VirtualGlasses, StreamFollowsAClockReplacedWhileItRuns) {
         // stay silent here for 100 seconds. The clock moves (one second in all) only while
         // the stream sleeps on it, so a stream slow to notice the change misses none of it.
         int steps = 0;
-        EXPECT_TRUE(eventually([&] {
+        EXPECT_TRUE(waitUntil([&] {
             if (steps < 20 && second->waiterCount() > 0) {
                 second->advanceSeconds(0.05);
                 ++steps;
