@@ -5,10 +5,14 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
 #include <functional>
 #include <future>
 #include <memory>
 #include <optional>
+#include <thread>
 
 #include "appstate/AppDelegate.h"
 #include "backend/TavroAlamofireManager.h"
@@ -33,9 +37,8 @@ class BackendTest : public ::testing::Test {
         server_ = std::make_unique<platform::sim::SimBackendServer>();
         platform::net::BackendHosts::setCurrent({server_->baseAddress(), server_->baseAddress()});
         TavroAlamofireManager::setTimeouts(1, 1.5);
-        AppDelegate& app = AppDelegate::shared();
-        app.glassStatus = false;
-        app.isOverseas = false;
+        AppDelegate::shared().glassStatus = false;
+        AppDelegate::shared().isOverseas = false;
     }
 
     void TearDown() override {
