@@ -175,7 +175,9 @@ TEST_F(UserDefaultsTest, ConcurrentWritersAndSavesLoseNothing) {
                     const std::string key = "k" + std::to_string(t) + "-" + std::to_string(i);
                     defaults.setInteger(i, key);
                     EXPECT_EQ(defaults.integerForKey(key), i);
-                    if (i % 10 == 0) EXPECT_TRUE(defaults.synchronize());
+                    if (i % 10 == 0) {
+                        EXPECT_TRUE(defaults.synchronize());
+                    }
                 }
             });
         }
