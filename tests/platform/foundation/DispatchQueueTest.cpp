@@ -180,13 +180,5 @@ TEST(AsyncAfter, ReachesTheMainQueueAndARealClockWaitEnds) {
     EXPECT_FALSE(MainLoop::runUntil([] { return false; }, 10ms));
 }
 
-TEST(Dispatch, AnExceptionInAWorkItemDoesNotTakeTheQueueDown) {
-    auto queue = makeSerialQueue("throws");
-    queue->async([] { throw std::runtime_error("boom"); });
-    Counter after;
-    queue->async([&] { after.increment(); });
-    EXPECT_TRUE(after.waitFor(1));
-}
-
 }  // namespace
 }  // namespace platform::foundation

@@ -51,8 +51,7 @@ inline void writeText(const std::string& path, std::string_view text) {
 
 inline std::string readText(const std::string& path) {
     auto bytes = platform::foundation::readFile(path);
-    if (auto* contents = std::get_if<std::vector<uint8_t>>(&bytes)) return textOf(*contents);
-    return "<unreadable>";
+    return bytes ? textOf(*bytes) : "<unreadable>";
 }
 
 // Entry names of a folder, sorted, without "." and "..".
