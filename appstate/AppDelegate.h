@@ -16,9 +16,9 @@
 #include <optional>
 #include <string>
 
-#include "appstate/Guarded.h"
 #include "appstate/VXServerInterface.h"
 #include "platform/foundation/Error.h"
+#include "platform/foundation/Guarded.h"
 #include "platform/foundation/Value.h"
 
 namespace platform::foundation {
@@ -53,7 +53,7 @@ class AppDelegate {
     AppDelegate& operator=(const AppDelegate&) = delete;
 
     template <class T>
-    using Object = Guarded<std::shared_ptr<T>>;
+    using Object = platform::foundation::Guarded<std::shared_ptr<T>>;
 
     // The panels, the menu and the glasses server are created and stored by the application
     // shell when it creates the delegate; here they start empty.
@@ -79,7 +79,7 @@ class AppDelegate {
     std::atomic<float> volumeValue_V2{0};
     std::atomic<bool> manuallyChangeVolumeValue_V2{false};
     std::atomic<bool> isSoundOff{false};
-    Guarded<std::string> glassVersion;
+    platform::foundation::Guarded<std::string> glassVersion;
     std::atomic<uint32_t> glassDisplayID{0};
     std::atomic<uint32_t> builtinDisplayID{0};
     std::atomic<int64_t> glassDisplayStatus{1};
@@ -95,7 +95,7 @@ class AppDelegate {
     std::atomic<bool> isCloseIMU{false};
     std::atomic<bool> isExit{false};
     std::atomic<int64_t> time{0};
-    Guarded<std::string> showHomeTimerIdentification;
+    platform::foundation::Guarded<std::string> showHomeTimerIdentification;
     Object<TavroAppUpdateView> appUpdateView;
     std::atomic<bool> isOpenImmersion{true};
     std::atomic<bool> isOpenAI3D{true};
@@ -109,7 +109,7 @@ class AppDelegate {
     std::atomic<bool> isAppOpen{false};
     Object<AppMonitor> appMonitor;
     std::atomic<double> changeVolumeTime{0};  // milliseconds since 1970
-    Guarded<std::string> timerInv;
+    platform::foundation::Guarded<std::string> timerInv;
 
     // ---- Behaviour. Declared here so that the whole application names one delegate; defined
     // by the application shell (the TAVRO_3D library), so only code that links it may call
