@@ -1,7 +1,5 @@
 #include "tests/TAVRO_3D/ShellHarness.h"
 
-#include <unistd.h>
-
 #include <algorithm>
 #include <fstream>
 #include <future>
@@ -42,11 +40,7 @@ ClockDriver::~ClockDriver() {
 }
 
 void ShellHarness::SetUp() {
-    static std::atomic<int> counter{0};
-    home_ = std::filesystem::temp_directory_path() /
-            ("tavro-shell-" + std::to_string(::getpid()) + "-" + std::to_string(++counter));
-    std::filesystem::create_directories(home_);
-    fd::setHomeDirectory(home_.string());
+    home_.emplace("tavro-shell");
     fd::UserDefaults::resetStandard();
     display_detail::forgetBuiltinScreen();
     DummyManager::discardDummies();
@@ -120,8 +114,7 @@ void ShellHarness::TearDown() {
     scopedClock_.reset();
     TavroFMDBManager::shareManager().closeDatabase();
     fd::UserDefaults::resetStandard();
-    fd::setHomeDirectory({});
-    std::filesystem::remove_all(home_);
+    home_.reset();
 }
 
 platform::sim::SimMac& ShellHarness::boot(const std::string& profileJson) {

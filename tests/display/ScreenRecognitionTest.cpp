@@ -94,7 +94,7 @@ TEST_F(ScreenRecognition, AskingStartsTheCompanionServer) {
                 std::_Exit(2);
             }
             LoopbackClient client(started[0]);
-            const bool served = client.connected() && eventually([] {
+            const bool served = client.connected() && waitUntil([] {
                                     return TavroLocalServer::shareManager().hasClient();
                                 });
             std::_Exit(served ? 0 : 3);

@@ -34,8 +34,8 @@ class RecordingDelegate : public DfuCheckResultHandler {
 
 class TavroVXServerTest : public ServerHarness {
   protected:
-    NotificationLog status_{{kGlassStatusChangeNotification,
-                             common::AppIdentifier() + "_WakeyChange_NSNotificationName"}};
+    NotificationRecorder status_{{kGlassStatusChangeNotification,
+                                  common::AppIdentifier() + "_WakeyChange_NSNotificationName"}};
 
     bool answerFor(int64_t generation, const std::string& version) {
         server_->setGlassGeneration(generation);
@@ -63,7 +63,7 @@ class TavroVXServerTest : public ServerHarness {
 TEST_F(TavroVXServerTest, EveryCommandReachesSecondGenerationGlassesAsItsFrame) {
     AppDelegate::shared().glassVersion.set("TAVRO2PRO_FW_V1.53");
     auto glasses = makeGlasses(VirtualGlasses::secondGenerationPro());
-    NotificationLog versions({kGlassVersionNotification});
+    NotificationRecorder versions({kGlassVersionNotification});
     server_->shareManager();
     plugAndAwait(glasses, status_);
     ASSERT_EQ(server_->glassGeneration(), 2);
@@ -108,7 +108,7 @@ TEST_F(TavroVXServerTest, EveryCommandReachesSecondGenerationGlassesAsItsFrame) 
     EXPECT_TRUE(AppDelegate::shared().isCloseIMU.load());
     EXPECT_EQ(glasses->userBiasEntry(3).z, 1.0f);
     ASSERT_TRUE(versions.awaitCount(1));
-    EXPECT_EQ(versions.entries()[0].object.text(), "TAVRO2PRO_FW_V1.53");
+    EXPECT_EQ(versions.notices()[0].object.text(), "TAVRO2PRO_FW_V1.53");
     // The 3D switch left a resolution step behind; 3D off then takes the screen back.
     EXPECT_TRUE(awaitWidth(3840));
     EXPECT_EQ(server_->stop_display_3d(), 0);
@@ -164,7 +164,7 @@ TEST_F(TavroVXServerTest, WakeDeviceAndGlassesAreHeldApart) {
     auto glasses = makeGlasses(VirtualGlasses::secondGeneration());
     plugAndAwait(glasses, status_);
 
-    auto entries = status_.entries();
+    auto entries = status_.notices();
     ASSERT_EQ(entries.size(), 2u);
     EXPECT_EQ(entries[0].name, common::AppIdentifier() + "_WakeyChange_NSNotificationName");
     EXPECT_EQ(entries[0].object, Value(1));
@@ -176,7 +176,7 @@ TEST_F(TavroVXServerTest, WakeDeviceAndGlassesAreHeldApart) {
 
     // The wake device goes on its own; the glasses stay held.
     unplugAndAwait(wake, status_);
-    EXPECT_EQ(status_.entries().back().object, Value(0));
+    EXPECT_EQ(status_.notices().back().object, Value(0));
     EXPECT_FALSE(server_->hubDevice());
     EXPECT_FALSE(server_->hubHidDevice());
     EXPECT_TRUE(server_->ioHidDevice());
@@ -191,16 +191,16 @@ TEST_F(TavroVXServerTest, SecondPairIsIgnoredAndPullOutKeepsTheConnectedDevice) 
 
     // A second pair and its removal change nothing; the monitor's own announcement tells
     // when the server has had its chance to react.
-    NotificationLog monitor({kHIDDeviceConnected, kHIDDeviceDisconnected});
+    NotificationRecorder monitor({kHIDDeviceConnected, kHIDDeviceDisconnected});
     auto second = makeGlasses(VirtualGlasses::firstGeneration());
     plugAndAwait(second, monitor);
     unplugAndAwait(second, monitor);
-    EXPECT_EQ(status_.entries().size(), 1u);
+    EXPECT_EQ(status_.notices().size(), 1u);
     EXPECT_EQ(server_->ioHidDevice(), held);
     EXPECT_EQ(server_->glassGeneration(), 2);
 
     unplugAndAwait(first, status_);
-    EXPECT_EQ(status_.entries().back().object, Value(0));
+    EXPECT_EQ(status_.notices().back().object, Value(0));
     EXPECT_FALSE(server_->ioHidDevice());
     EXPECT_FALSE(AppDelegate::shared().glassStatus.load());
     ASSERT_TRUE(server_->connectedDevice());
@@ -317,7 +317,7 @@ TEST_F(TavroVXServerTest, CommandsRaceWithPlugAndPullOut) {
     while (sent.load() == 0) std::this_thread::yield();
     stop = true;
     for (auto& sender : senders) sender.join();
-    EXPECT_EQ(status_.entries().size(), 11u);
+    EXPECT_EQ(status_.notices().size(), 11u);
     EXPECT_TRUE(server_->ioHidDevice());
 }
 
