@@ -129,14 +129,6 @@ TEST_F(LanguageSwitchTest, OutsideChinaTextsComeOutInEnglishWhateverTheSystemLan
     EXPECT_EQ(wrong.load(), 0);
 }
 
-TEST_F(LanguageSwitchTest, InChinaTextsFollowTheSystemLanguage) {
-    prefer({"en-US"}, "zh_CN");
-    // No switch is made: the standard lookup picks the system's language.
-    EXPECT_EQ(fd::localizedString("已连接"), "Connected");
-    prefer({"zh-Hans-CN"}, "zh_CN");
-    EXPECT_EQ(fd::localizedString("已连接"), "已连接");
-}
-
 TEST_F(LanguageSwitchTest, WithoutAnEnglishFolderTheSwitchFallsBackToTheStandardLookup) {
     std::filesystem::create_directories(scratch_ + "/zh-Hans.lproj");
     std::ofstream(scratch_ + "/Info.json") << R"({"CFBundleIdentifier": "test.language"})";
