@@ -174,13 +174,5 @@ TEST(AsyncAfter, RunsInDeadlineOrderThenSubmissionOrderWhenTheClockPasses) {
     queue->sync([&] { EXPECT_EQ(order, (std::vector<std::string>{"d@0", "b@1", "c@1", "a@2"})); });
 }
 
-TEST(Dispatch, AnExceptionInAWorkItemDoesNotTakeTheQueueDown) {
-    auto queue = makeSerialQueue("throws");
-    queue->async([] { throw std::runtime_error("boom"); });
-    Counter after;
-    queue->async([&] { after.increment(); });
-    EXPECT_TRUE(after.waitFor(1));
-}
-
 }  // namespace
 }  // namespace platform::foundation
