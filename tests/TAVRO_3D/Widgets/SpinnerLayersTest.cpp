@@ -20,10 +20,6 @@ std::vector<ui::LayerPtr> fins(int count) {
     return made;
 }
 
-double opacityOf(const ui::Layer& layer) {
-    return std::get<double>(*layer.presentationValue("opacity"));
-}
-
 }  // namespace
 
 class SpinnerLayersTest : public WidgetTest {};
@@ -50,9 +46,9 @@ TEST_F(SpinnerLayersTest, AdvanceLightsTheNextFinWrapsAndLetsItFadeDown) {
     EXPECT_EQ(layer->fposition, 0);  // wrapped from the last fin
     const auto& lit = *layer->finLayers()[0];
     EXPECT_DOUBLE_EQ(lit.opacity(), 0.2);
-    EXPECT_NEAR(opacityOf(lit), 1.0, 1e-9);  // still lit, fading by its implicit action
+    EXPECT_NEAR(shownOpacity(lit), 1.0, 1e-9);  // still lit, fading by its implicit action
     advance(1.0);
-    EXPECT_NEAR(opacityOf(lit), 0.2, 1e-9);
+    EXPECT_NEAR(shownOpacity(lit), 0.2, 1e-9);
     layer->advancePosition();
     EXPECT_EQ(layer->fposition, 1);
 

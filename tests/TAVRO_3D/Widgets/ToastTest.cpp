@@ -56,12 +56,12 @@ TEST_F(ToastTest, EachToastStaysOneSecondThenFadesForOneInItsOwnTime) {
     ASSERT_EQ(toasts.size(), 2u);
     std::weak_ptr<ToastView> first = toasts[0];
     advance(0.4);
-    EXPECT_DOUBLE_EQ(shownOpacity(*toasts[0]), 1.0);
+    EXPECT_DOUBLE_EQ(shownOpacity(toasts[0]->layer()), 1.0);
     advance(0.6);
-    EXPECT_NEAR(shownOpacity(*toasts[0]), 0.5, 1e-6);
-    EXPECT_NEAR(shownOpacity(*toasts[1]), 1.0, 1e-6);
+    EXPECT_NEAR(shownOpacity(toasts[0]->layer()), 0.5, 1e-6);
+    EXPECT_NEAR(shownOpacity(toasts[1]->layer()), 1.0, 1e-6);
     advance(0.45);
-    EXPECT_NEAR(shownOpacity(*toasts[0]), 0.05, 1e-6);
+    EXPECT_NEAR(shownOpacity(toasts[0]->layer()), 0.05, 1e-6);
     advance(0.1);
     EXPECT_EQ(toastsIn(*content_), std::vector<std::shared_ptr<ToastView>>{toasts[1]});
     toasts.clear();
@@ -113,7 +113,7 @@ TEST_F(ToastTest, ActivityOverlayFadesInCoversTheHostAndFadesOut) {
     EXPECT_EQ(overlay->indicator()->frame(), (ui::Rect{160, 260, 100, 100}));
     EXPECT_TRUE(overlay->indicator()->isAnimating());
     advance(0.05);
-    EXPECT_NEAR(shownOpacity(*overlay), 0.5, 0.2);
+    EXPECT_NEAR(shownOpacity(overlay->layer()), 0.5, 0.2);
     advance(0.1);
     EXPECT_DOUBLE_EQ(overlay->layer().opacity(), 1.0);
     hideActivity(*content_);
