@@ -43,7 +43,7 @@ TEST_F(DisplayManager, ConnectMonitorAndMakeMainWaitsForTheMonitorEvenWhenItFail
     EXPECT_TRUE(platform::foundation::UserDefaults::standard().boolForKey("isConnected1"));
 
     // A platform that cannot make virtual displays leaves the main display as it is.
-    bootJson(R"({"model": "Macmini9,1", "virtualDisplays": false})");
+    boot(R"({"model": "Macmini9,1", "virtualDisplays": false})");
     DummyManager::discardDummies();
     manager_->createMonitorDummy();
     before = clockSeconds();
@@ -136,7 +136,7 @@ TEST_F(DisplayManager, SleepMakesATemporaryDisplayOnlyWithDummies) {
 }
 
 TEST_F(DisplayManager, ScreenHelpersReadTheDisplayAndTheRegistry) {
-    auto& mac = bootJson(desktopWith("Studio Display"));
+    auto& mac = boot(desktopWith("Studio Display"));
     const uint32_t unknown = screens::kUnknownDisplayNumber;
     mac.displays().plugDisplay({"Generic", unknown, unknown, 0, {{1280, 1024, 60}}, 0});
     auto all = screens::screens();

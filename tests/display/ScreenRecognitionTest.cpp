@@ -59,7 +59,7 @@ TEST_F(ScreenRecognition, HostScreensAndTheNeedForAVirtualMainDisplay) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.machine);
         display_detail::forgetBuiltinScreen();
-        c.machine.starts_with("{") ? bootJson(c.machine) : boot(c.machine);
+        boot(c.machine);
         plugGlasses();
         EXPECT_EQ(nameOf(findHostScreen()), text(c.host));
         EXPECT_EQ(nameOf(findExternalHostScreen()), text(c.externalHost));
@@ -69,7 +69,7 @@ TEST_F(ScreenRecognition, HostScreensAndTheNeedForAVirtualMainDisplay) {
         unplugGlasses();
     }
     // Without any screen there is nothing to un-mirror, and no host to make main.
-    bootJson(R"({"model": "Mac13,1"})");
+    boot(R"({"model": "Mac13,1"})");
     EXPECT_TRUE(cancelMirroring(false, true));
     EXPECT_FALSE(cancelMirroring(true, true));
 }
@@ -101,7 +101,7 @@ TEST_F(ScreenRecognition, AskingStartsTheCompanionServer) {
 }
 
 TEST_F(ScreenRecognition, BuiltInScreenIsRememberedOnceFound) {
-    auto& mac = bootJson(R"({"model": "Mac13,1"})");
+    auto& mac = boot(R"({"model": "Mac13,1"})");
     EXPECT_FALSE(builtinScreen());  // searched again on the next call
     platform::sim::DisplayProfile panel{"Built-in Retina Display", 1552, 41240, 0,
                                         {{1512, 982, 120}},        0};
