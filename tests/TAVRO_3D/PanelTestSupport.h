@@ -51,8 +51,8 @@ class PanelTest : public ::testing::Test {
     // `profile`: a shipped machine profile.
     void boot(const std::string& profile) {
         auto parsed = sim::machineProfileNamed(profile);
-        ASSERT_TRUE(std::holds_alternative<sim::MachineProfile>(parsed));
-        mac_ = std::make_unique<sim::SimMac>(std::get<sim::MachineProfile>(std::move(parsed)));
+        ASSERT_TRUE(parsed);
+        mac_ = std::make_unique<sim::SimMac>(std::move(parsed).value());
         ui::Image::clearCache();
         ui::Application::shared().reset();
         // The interface's screens are the machine's displays.

@@ -119,19 +119,17 @@ void ShellHarness::TearDown() {
 
 platform::sim::SimMac& ShellHarness::boot(const std::string& profileJson) {
     auto profile = platform::sim::parseMachineProfile(profileJson);
-    EXPECT_TRUE(std::holds_alternative<platform::sim::MachineProfile>(profile)) << profileJson;
+    EXPECT_TRUE(profile) << profileJson;
     mac_.reset();
-    mac_ = std::make_unique<platform::sim::SimMac>(
-        std::get<platform::sim::MachineProfile>(std::move(profile)));
+    mac_ = std::make_unique<platform::sim::SimMac>(std::move(profile).value());
     return *mac_;
 }
 
 platform::sim::SimMac& ShellHarness::bootNamed(const std::string& name) {
     auto profile = platform::sim::machineProfileNamed(name);
-    EXPECT_TRUE(std::holds_alternative<platform::sim::MachineProfile>(profile)) << name;
+    EXPECT_TRUE(profile) << name;
     mac_.reset();
-    mac_ = std::make_unique<platform::sim::SimMac>(
-        std::get<platform::sim::MachineProfile>(std::move(profile)));
+    mac_ = std::make_unique<platform::sim::SimMac>(std::move(profile).value());
     return *mac_;
 }
 

@@ -44,14 +44,14 @@ class DisplayHarness : public ::testing::Test {
 
     platform::sim::SimMac& boot(const std::string& profileName) {
         auto profile = platform::sim::machineProfileNamed(profileName);
-        EXPECT_TRUE(std::holds_alternative<platform::sim::MachineProfile>(profile)) << profileName;
-        return bootProfile(std::get<platform::sim::MachineProfile>(profile));
+        EXPECT_TRUE(profile) << profileName;
+        return bootProfile(profile.value());
     }
 
     platform::sim::SimMac& bootJson(const std::string& json) {
         auto profile = platform::sim::parseMachineProfile(json);
-        EXPECT_TRUE(std::holds_alternative<platform::sim::MachineProfile>(profile)) << json;
-        return bootProfile(std::get<platform::sim::MachineProfile>(profile));
+        EXPECT_TRUE(profile) << json;
+        return bootProfile(profile.value());
     }
 
     platform::sim::SimMac& bootProfile(platform::sim::MachineProfile profile) {

@@ -20,9 +20,8 @@ class GlassAudioVolumeTest : public ::testing::Test {
   protected:
     void SetUp() override {
         auto profile = platform::sim::parseMachineProfile(R"({"model": "Macmini9,1"})");
-        ASSERT_TRUE(std::holds_alternative<platform::sim::MachineProfile>(profile));
-        mac_ = std::make_unique<platform::sim::SimMac>(
-            std::get<platform::sim::MachineProfile>(std::move(profile)));
+        ASSERT_TRUE(profile);
+        mac_ = std::make_unique<platform::sim::SimMac>(std::move(profile).value());
         AppDelegate::shared().glassStatus = true;
     }
     void TearDown() override {

@@ -34,9 +34,8 @@ class ServerHarness : public ::testing::Test {
                                "productId": 41240, "serial": 0,
                                "modes": [{"width": 1512, "height": 982, "refreshRate": 120}]},
             "glassesDisplay": "extended"})");
-        ASSERT_TRUE(std::holds_alternative<platform::sim::MachineProfile>(profile));
-        mac_ = std::make_unique<platform::sim::SimMac>(
-            std::get<platform::sim::MachineProfile>(std::move(profile)));
+        ASSERT_TRUE(profile);
+        mac_ = std::make_unique<platform::sim::SimMac>(std::move(profile).value());
         platform::foundation::UserDefaults::standard().removeObjectForKey(kImmersionDefaultsKey);
         resetDelegate();
         server_ = std::make_unique<TavroVXServer>();

@@ -271,80 +271,26 @@ TEST_F(TavroVXServerTest, ImmersionIsStoredAndSentOnlyWhenItMatters) {
     EXPECT_EQ(server_->setImmersion(42, true), -1);
 }
 
-// Forwards to the simulated display server and runs a hook inside each mode change, which
-// is while a resolution step is in progress.
-class HookedDisplayServer : public platform::screens::DisplayServer {
-  public:
-    explicit HookedDisplayServer(std::shared_ptr<platform::screens::DisplayServer> inner)
-        : inner_(std::move(inner)) {}
-    std::function<void()> duringSetMode;
-
-    std::vector<platform::screens::DisplayInfo> displays() const override {
-        return inner_->displays();
-    }
-    platform::screens::DisplayError applyConfiguration(
-        const std::vector<platform::screens::ConfigurationChange>& changes) override {
-        return inner_->applyConfiguration(changes);
-    }
-    platform::screens::DisplayError setMode(platform::screens::DisplayId display,
-                                            const platform::screens::DisplayMode& mode) override {
-        if (duringSetMode) duringSetMode();
-        return inner_->setMode(display, mode);
-    }
-    bool supportsVirtualDisplays() const override { return inner_->supportsVirtualDisplays(); }
-    platform::screens::DisplayId reserveDisplayId() override { return inner_->reserveDisplayId(); }
-    bool addVirtualDisplay(platform::screens::DisplayId id,
-                           const platform::screens::VirtualDisplayTraits& traits) override {
-        return inner_->addVirtualDisplay(id, traits);
-    }
-    void removeVirtualDisplay(platform::screens::DisplayId id) override {
-        inner_->removeVirtualDisplay(id);
-    }
-    std::optional<float> brightness(platform::screens::DisplayId display) const override {
-        return inner_->brightness(display);
-    }
-    platform::screens::DisplayError setBrightness(platform::screens::DisplayId display,
-                                                  float value) override {
-        return inner_->setBrightness(display, value);
-    }
-    std::optional<platform::foundation::ValueDictionary> sessionDictionary() const override {
-        return inner_->sessionDictionary();
-    }
-    platform::screens::DisplayError moveCursor(platform::screens::Point point) override {
-        return inner_->moveCursor(point);
-    }
-
-  private:
-    std::shared_ptr<platform::screens::DisplayServer> inner_;
-};
-
 TEST_F(TavroVXServerTest, ThreeDimensionalSwitchDuringAResolutionStepSendsNothing) {
-    auto hooked = std::make_shared<HookedDisplayServer>(platform::screens::displayServer());
-    platform::screens::installDisplayServer(hooked);
-    struct Restore {
-        std::shared_ptr<HookedDisplayServer> hooked;
-        ~Restore() {
-            hooked->duringSetMode = nullptr;
-            platform::screens::installDisplayServer(nullptr);
-        }
-    } restore{hooked};
     server_->shareManager();
     auto glasses = makeGlasses(VirtualGlasses::secondGeneration());
     plugAndAwait(glasses, status_);
-
-    std::vector<int32_t> duringStep;
-    hooked->duringSetMode = [&] {
-        EXPECT_FALSE(server_->isSuccessChangeResolution());
-        duringStep.push_back(server_->change_display_3d(false));
-    };
     glasses->clearOutputReports();
     // Two switches within one delay both send and both schedule a step.
     EXPECT_EQ(server_->change_display_3d(true), 0);
     EXPECT_EQ(server_->change_display_3d(true), 0);
     EXPECT_EQ(glasses->outputReportCount(), 2u);
     ASSERT_TRUE(awaitWidth(3840));
-    EXPECT_EQ(duringStep, std::vector<int32_t>{0});
-    // The second step found the mode already set, so no mode change and no further hook.
+
+    // A step's completion runs inside the step: a switch asked there reports 0 and sends
+    // nothing.
+    std::optional<int32_t> during;
+    server_->deviceChangeResolution(false, [&](bool) {
+        EXPECT_FALSE(server_->isSuccessChangeResolution());
+        during = server_->change_display_3d(true);
+    });
+    ASSERT_TRUE(runUntil([&] { return during.has_value(); }));
+    EXPECT_EQ(*during, 0);
     EXPECT_EQ(glasses->outputReportCount(), 2u);
 }
 

@@ -85,9 +85,8 @@ class AI3DHarness : public ::testing::Test {
 
     platform::sim::SimMac& boot(const std::string& json = kProfile) {
         auto profile = platform::sim::parseMachineProfile(json);
-        EXPECT_TRUE(std::holds_alternative<platform::sim::MachineProfile>(profile));
-        mac_ = std::make_unique<platform::sim::SimMac>(
-            std::get<platform::sim::MachineProfile>(std::move(profile)));
+        EXPECT_TRUE(profile);
+        mac_ = std::make_unique<platform::sim::SimMac>(std::move(profile).value());
         return *mac_;
     }
 
