@@ -34,6 +34,7 @@ class NotificationRecorder {
     std::vector<platform::foundation::Value> objects(const std::string& name = {}) const;
     std::vector<int64_t> numbers(const std::string& name = {}) const;
     size_t size() const { return notices().size(); }
+    size_t count(const std::string& name) const { return objects(name).size(); }
     void clear();
 
     bool await(const std::function<bool(const Notices&)>& condition,
