@@ -3,16 +3,25 @@
 #include <atomic>
 #include <thread>
 
+#include "appstate/AppDelegate.h"
 #include "common/AppIdentifier.h"
 #include "glasses/GlassCommands.h"
 #include "glasses/HIDDeviceMonitor.h"
 #include "glasses/NumericCompare.h"
+#include "glasses/TavroVXServer.h"
+#include "platform/foundation/Clock.h"
+#include "platform/foundation/Dispatch.h"
+#include "platform/foundation/UserDefaults.h"
 #include "platform/screens/DisplayServices.h"
 #include "platform/screens/Screen.h"
-#include "tests/glasses/ServerHarness.h"
+#include "platform/sim/SimMac.h"
+#include "platform/sim/VirtualGlasses.h"
+#include "tests/support/NotificationRecorder.h"
 
 using platform::foundation::Value;
 using platform::sim::VirtualGlasses;
+using platform::sim::VirtualHidDevice;
+using test_support::NotificationRecorder;
 
 namespace {
 
@@ -26,26 +35,67 @@ std::vector<uint8_t> frameOf(const Build& build) {
     return frame;
 }
 
+std::shared_ptr<VirtualGlasses> makeGlasses(platform::sim::VirtualGlassesConfig config) {
+    return std::make_shared<VirtualGlasses>(std::move(config));
+}
+
 class RecordingDelegate : public DfuCheckResultHandler {
   public:
     void handleDfuCheckResult(bool needsUpdate) override { answers.push_back(needsUpdate); }
     std::vector<bool> answers;
 };
 
-class TavroVXServerTest : public ServerHarness {
+// A glasses control server on a simulated Mac whose glasses screen stands beside the
+// built-in one, so that it can change modes; its monitor thread watches the simulated bus,
+// the clock runs fast so that the resolution switch's delays pass quickly, and the shared
+// state starts afresh. Main thread.
+class TavroVXServerTest : public ::testing::Test {
   protected:
-    NotificationRecorder status_{{kGlassStatusChangeNotification,
-                                  common::AppIdentifier() + "_WakeyChange_NSNotificationName"}};
-
-    bool answerFor(int64_t generation, const std::string& version) {
-        server_->setGlassGeneration(generation);
-        AppDelegate::shared().glassVersion.set(version);
-        RecordingDelegate delegate;
-        server_->checkDfuUpdate(delegate);
-        EXPECT_EQ(delegate.answers.size(), 1u);
-        return !delegate.answers.empty() && delegate.answers.back();
+    void SetUp() override {
+        auto profile = platform::sim::parseMachineProfile(R"({
+            "model": "MacBookPro18,3",
+            "builtinDisplay": {"name": "Built-in Retina Display",
+                               "modes": [{"width": 1512, "height": 982}]},
+            "glassesDisplay": "extended"})");
+        ASSERT_TRUE(profile);
+        mac_ = std::make_unique<platform::sim::SimMac>(std::move(profile).value());
+        platform::foundation::UserDefaults::standard().removeObjectForKey(kImmersionDefaultsKey);
+        resetDelegate();
+        server_ = std::make_unique<TavroVXServer>();
+    }
+    void TearDown() override {
+        server_.reset();
+        for (auto& device : plugged_) mac_->unplugDevice(device);
+        mac_.reset();
+        platform::foundation::MainLoop::drain();
+        resetDelegate();
+    }
+    static void resetDelegate() {
+        AppDelegate& delegate = AppDelegate::shared();
+        delegate.glassStatus = false;
+        delegate.glassVersion.set({});
+        delegate.isCPUARM = true;
+        delegate.isCloseIMU = false;
     }
 
+    // Plugs or unplugs a device and waits for the server to hear of it through `log`.
+    void plugAndAwait(const std::shared_ptr<VirtualHidDevice>& device, NotificationRecorder& log) {
+        const size_t before = log.size();
+        plugged_.push_back(device);
+        mac_->plugDevice(device);
+        ASSERT_TRUE(log.awaitCount(before + 1));
+    }
+    void unplugAndAwait(const std::shared_ptr<VirtualHidDevice>& device,
+                        NotificationRecorder& log) {
+        const size_t before = log.size();
+        std::erase(plugged_, device);
+        mac_->unplugDevice(device);
+        ASSERT_TRUE(log.awaitCount(before + 1));
+    }
+    // Runs the main loop until `done` (clock time; the clock runs fast).
+    static bool runUntil(const std::function<bool()>& done) {
+        return platform::foundation::MainLoop::runUntilSeconds(done, 30);
+    }
     // Waits until the glasses screen's mode is `width` wide and no resolution step is left.
     bool awaitWidth(uint32_t width) {
         return runUntil([&] {
@@ -58,6 +108,22 @@ class TavroVXServerTest : public ServerHarness {
             return false;
         });
     }
+    bool answerFor(int64_t generation, const std::string& version) {
+        server_->setGlassGeneration(generation);
+        AppDelegate::shared().glassVersion.set(version);
+        RecordingDelegate delegate;
+        server_->checkDfuUpdate(delegate);
+        EXPECT_EQ(delegate.answers.size(), 1u);
+        return !delegate.answers.empty() && delegate.answers.back();
+    }
+
+    platform::foundation::ScopedClock clock_{
+        std::make_shared<platform::foundation::RealClock>(20.0)};
+    std::unique_ptr<platform::sim::SimMac> mac_;
+    std::unique_ptr<TavroVXServer> server_;
+    std::vector<std::shared_ptr<VirtualHidDevice>> plugged_;
+    NotificationRecorder status_{{kGlassStatusChangeNotification,
+                                  common::AppIdentifier() + "_WakeyChange_NSNotificationName"}};
 };
 
 TEST_F(TavroVXServerTest, EveryCommandReachesSecondGenerationGlassesAsItsFrame) {
@@ -157,50 +223,37 @@ TEST_F(TavroVXServerTest, SecondGenerationCommandsAreRefusedWithoutGlassesOrOnFi
     EXPECT_TRUE(awaitWidth(3840));
 }
 
-TEST_F(TavroVXServerTest, WakeDeviceAndGlassesAreHeldApart) {
+// The server holds one pair of glasses and the wake device apart; a second pair changes
+// nothing, and the pair's pull-out keeps its record.
+TEST_F(TavroVXServerTest, OnePairAndTheWakeDeviceAreHeldApart) {
     server_->shareManager();
     auto wake = platform::sim::makeWakeDevice();
     plugAndAwait(wake, status_);
-    auto glasses = makeGlasses(VirtualGlasses::secondGeneration());
+    auto glasses = makeGlasses(VirtualGlasses::secondGeneration(0x0483, 0x8001));
     plugAndAwait(glasses, status_);
-
-    auto entries = status_.notices();
-    ASSERT_EQ(entries.size(), 2u);
-    EXPECT_EQ(entries[0].name, common::AppIdentifier() + "_WakeyChange_NSNotificationName");
-    EXPECT_EQ(entries[0].object, Value(1));
-    EXPECT_EQ(entries[1].name, kGlassStatusChangeNotification);
-    EXPECT_EQ(entries[1].object, Value(1));
+    const auto held = server_->ioHidDevice();
+    EXPECT_EQ(status_.names(),
+              (std::vector<std::string>{common::AppIdentifier() + "_WakeyChange_NSNotificationName",
+                                        kGlassStatusChangeNotification}));
+    EXPECT_EQ(status_.numbers(), (std::vector<int64_t>{1, 1}));
     ASSERT_TRUE(server_->hubDevice());
     EXPECT_EQ(server_->hubDevice()->deviceInfo.productId, 0x6001);
-    EXPECT_EQ(server_->connectedDevice()->deviceInfo.productId, 0x8001);
 
-    // The wake device goes on its own; the glasses stay held.
-    unplugAndAwait(wake, status_);
-    EXPECT_EQ(status_.notices().back().object, Value(0));
-    EXPECT_FALSE(server_->hubDevice());
-    EXPECT_FALSE(server_->hubHidDevice());
-    EXPECT_TRUE(server_->ioHidDevice());
-    EXPECT_TRUE(AppDelegate::shared().glassStatus.load());
-}
-
-TEST_F(TavroVXServerTest, SecondPairIsIgnoredAndPullOutKeepsTheConnectedDevice) {
-    server_->shareManager();
-    auto first = makeGlasses(VirtualGlasses::secondGeneration(0x0483, 0x8001));
-    plugAndAwait(first, status_);
-    const auto held = server_->ioHidDevice();
-
-    // A second pair and its removal change nothing; the monitor's own announcement tells
-    // when the server has had its chance to react.
+    // The monitor's own announcement tells when the server has had its chance to react.
     NotificationRecorder monitor({kHIDDeviceConnected, kHIDDeviceDisconnected});
     auto second = makeGlasses(VirtualGlasses::firstGeneration());
     plugAndAwait(second, monitor);
     unplugAndAwait(second, monitor);
-    EXPECT_EQ(status_.notices().size(), 1u);
+    unplugAndAwait(wake, status_);
+    EXPECT_EQ(status_.numbers(), (std::vector<int64_t>{1, 1, 0}));
+    EXPECT_FALSE(server_->hubDevice());
+    EXPECT_FALSE(server_->hubHidDevice());
     EXPECT_EQ(server_->ioHidDevice(), held);
     EXPECT_EQ(server_->glassGeneration(), 2);
+    EXPECT_TRUE(AppDelegate::shared().glassStatus.load());
 
-    unplugAndAwait(first, status_);
-    EXPECT_EQ(status_.notices().back().object, Value(0));
+    unplugAndAwait(glasses, status_);
+    EXPECT_EQ(status_.numbers().back(), 0);
     EXPECT_FALSE(server_->ioHidDevice());
     EXPECT_FALSE(AppDelegate::shared().glassStatus.load());
     ASSERT_TRUE(server_->connectedDevice());
