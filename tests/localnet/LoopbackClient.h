@@ -8,10 +8,8 @@
 #include <unistd.h>
 
 #include <chrono>
-#include <functional>
 #include <optional>
 #include <string>
-#include <thread>
 
 #include "tests/support/Waits.h"
 
@@ -25,16 +23,11 @@ class LoopbackClient {
         address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
         connected_ = connect(fd_, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
     }
-    ~LoopbackClient() { close(); }
+    ~LoopbackClient() { ::close(fd_); }
     LoopbackClient(const LoopbackClient&) = delete;
     LoopbackClient& operator=(const LoopbackClient&) = delete;
 
     bool connected() const { return connected_; }
-    void close() {
-        if (fd_ >= 0) ::close(fd_);
-        fd_ = -1;
-    }
-
     bool send(const std::string& bytes) {
         size_t sent = 0;
         while (sent < bytes.size()) {
@@ -45,10 +38,9 @@ class LoopbackClient {
         return true;
     }
 
-    // The next line including its CR LF; nothing on time-out or when the server closed.
-    std::optional<std::string> readLine(
-        std::chrono::milliseconds timeout = std::chrono::seconds(5)) {
-        auto deadline = std::chrono::steady_clock::now() + timeout;
+    // The next line including its CR LF; nothing after 5 s or when the server closed.
+    std::optional<std::string> readLine() {
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
         for (;;) {
             if (auto end = buffer_.find("\r\n"); end != std::string::npos) {
                 std::string line = buffer_.substr(0, end + 2);
@@ -59,9 +51,9 @@ class LoopbackClient {
         }
     }
 
-    // True when the server closed the connection before the deadline.
-    bool closedByServer(std::chrono::milliseconds timeout = std::chrono::seconds(5)) {
-        auto deadline = std::chrono::steady_clock::now() + timeout;
+    // True when the server closes the connection within 5 s.
+    bool closedByServer() {
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
         while (receive(deadline)) {
         }
         return closed_;
@@ -90,5 +82,4 @@ class LoopbackClient {
     std::string buffer_;
 };
 
-// Waits for a condition that another thread makes true.
 using test_support::waitUntil;

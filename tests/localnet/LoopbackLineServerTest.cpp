@@ -3,6 +3,7 @@
 #include <sys/resource.h>
 
 #include <algorithm>
+#include <thread>
 #include <vector>
 
 #include "localnet/LoopbackLineServer.h"
@@ -34,8 +35,6 @@ class DescriptorHog {
         for (int fd : held_) close(fd);
         setrlimit(RLIMIT_NOFILE, &saved_);
     }
-    DescriptorHog(const DescriptorHog&) = delete;
-    DescriptorHog& operator=(const DescriptorHog&) = delete;
 
     bool exhausted() const { return !held_.empty(); }
     void release(size_t count) {
