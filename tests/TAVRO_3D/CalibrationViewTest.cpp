@@ -3,7 +3,7 @@
 // more than complete) or the glasses are gone.
 #include <chrono>
 
-#include "../localnet/LoopbackClient.h"
+#include "tests/support/LoopbackClient.h"
 #include "PanelFixture.h"
 #include "TAVRO_3D/TavroTemperatureDriftCalibrationView.h"
 #include "TAVRO_3D/Toast/ToastView.h"

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "localnet/LoopbackLineServer.h"
-#include "tests/localnet/LoopbackClient.h"
+#include "tests/support/LoopbackClient.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include "appstate/AppDelegate.h"
 #include "localnet/TavroLocalServer.h"
 #include "platform/foundation/SystemInfo.h"
-#include "tests/localnet/LoopbackClient.h"
+#include "tests/support/LoopbackClient.h"
 
 using platform::foundation::Value;
 using platform::foundation::ValueDictionary;

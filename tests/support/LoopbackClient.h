@@ -8,8 +8,10 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <functional>
 #include <optional>
 #include <string>
+#include <thread>
 
 #include "tests/support/Waits.h"
 
@@ -23,11 +25,16 @@ class LoopbackClient {
         address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
         connected_ = connect(fd_, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
     }
-    ~LoopbackClient() { ::close(fd_); }
+    ~LoopbackClient() { close(); }
     LoopbackClient(const LoopbackClient&) = delete;
     LoopbackClient& operator=(const LoopbackClient&) = delete;
 
     bool connected() const { return connected_; }
+    void close() {
+        if (fd_ >= 0) ::close(fd_);
+        fd_ = -1;
+    }
+
     bool send(const std::string& bytes) {
         size_t sent = 0;
         while (sent < bytes.size()) {
@@ -38,9 +45,10 @@ class LoopbackClient {
         return true;
     }
 
-    // The next line including its CR LF; nothing after 5 s or when the server closed.
-    std::optional<std::string> readLine() {
-        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    // The next line including its CR LF; nothing on time-out or when the server closed.
+    std::optional<std::string> readLine(
+        std::chrono::milliseconds timeout = std::chrono::seconds(5)) {
+        auto deadline = std::chrono::steady_clock::now() + timeout;
         for (;;) {
             if (auto end = buffer_.find("\r\n"); end != std::string::npos) {
                 std::string line = buffer_.substr(0, end + 2);
@@ -51,9 +59,9 @@ class LoopbackClient {
         }
     }
 
-    // True when the server closes the connection within 5 s.
-    bool closedByServer() {
-        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    // True when the server closed the connection before the deadline.
+    bool closedByServer(std::chrono::milliseconds timeout = std::chrono::seconds(5)) {
+        auto deadline = std::chrono::steady_clock::now() + timeout;
         while (receive(deadline)) {
         }
         return closed_;
@@ -82,4 +90,5 @@ class LoopbackClient {
     std::string buffer_;
 };
 
+// Waits for a condition that another thread makes true.
 using test_support::waitUntil;
