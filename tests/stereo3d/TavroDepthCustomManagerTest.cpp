@@ -77,9 +77,7 @@ TEST_F(AI3DStartTest, WithoutGlassesNothingIsPostedAndNoWatchdogStays) {
 }
 
 TEST_F(AI3DStartTest, OnAnIntelMacTheMessageShowsOverTheMainWindowAndTheStartFails) {
-    std::string intel = kProfile;
-    intel.replace(intel.find("Apple M1 Pro"), 12, "Intel(R) Core(TM) i7-9750H");
-    boot(intel);
+    boot("macbook-intel");
     plugGlasses();
     // The main window shows the start panel (here: a plain view) at this moment.
     auto main = platform::ui::Window::make({100, 100, 420, 620}, platform::ui::WindowStyleTitled);
