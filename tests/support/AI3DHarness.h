@@ -1,8 +1,9 @@
 #pragma once
 // The AI-3D mode on a simulated Mac whose glasses screen comes up extended: a manual
 // clock, a private home, the shared state afresh, a log of the start results, and helpers
-// that move the clock on while the main queue and the pipeline's threads catch up.
-// Main thread.
+// that move the clock on while the main queue and the pipeline's threads catch up. Shared by
+// the AI-3D tests and the display folder's sleep and wake tests; header only, so that only
+// its users link the AI-3D library. Main thread.
 
 #include <gtest/gtest.h>
 
