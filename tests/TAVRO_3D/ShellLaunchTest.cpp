@@ -37,10 +37,7 @@ TEST_F(ShellLaunchTest, FirstLaunchStoresTheDefaultsAndReportsTheInstallation) {
     EXPECT_EQ(shownPanel(), shell::Panel::Home);
 
     // The quit item exists but the status item never shows it.
-    auto item = delegate().statusItem.get();
-    ASSERT_TRUE(item);
-    EXPECT_FALSE(item->menu());
-    ASSERT_TRUE(delegate().appMenu.get());
+    EXPECT_FALSE(delegate().statusItem.get()->menu());
     EXPECT_EQ(delegate().appMenu.get()->items().size(), 1u);
 }
 
