@@ -38,7 +38,6 @@ TEST_F(LayerRenderingTest, FinsHangFromTheirAnchorAndTurnAboutTheCentre) {
     EXPECT_TRUE(isColour(up.pixelFromBottom(50, 75), 255, 0, 0));
     EXPECT_EQ(alphaOf(up.pixelFromBottom(50, 60)), 0);
     EXPECT_EQ(alphaOf(up.pixelFromBottom(75, 50)), 0);
-
     fin->setTransform(AffineTransform::rotation(-std::numbers::pi / 2));
     PixelBuffer turned = renderView(*host);
     EXPECT_TRUE(isColour(turned.pixelFromBottom(75, 50), 255, 0, 0));
@@ -99,17 +98,6 @@ TEST_F(LayerRenderingTest, MasksToBoundsClipsSublayersAndSubviews) {
     PixelBuffer clipped = renderView(*host);
     EXPECT_EQ(alphaOf(clipped.pixelFromBottom(5, 5)), 0);
     EXPECT_TRUE(isColour(clipped.pixelFromBottom(15, 15), 0, 255, 0));
-}
-
-TEST_F(LayerRenderingTest, FlippedViewsLaySubviewsFromTheTop) {
-    auto host = View::create(Rect{0, 0, 20, 20});
-    host->setFlipped(true);
-    auto top = View::create(Rect{0, 0, 20, 5});
-    top->layer().setBackgroundColor(Color::rgb(1, 0, 0));
-    host->addSubview(top);
-    PixelBuffer pixels = renderView(*host);
-    EXPECT_TRUE(isColour(pixels.pixelFromTop(10, 2), 255, 0, 0));
-    EXPECT_EQ(alphaOf(pixels.pixelFromBottom(10, 2)), 0);
 }
 
 TEST_F(LayerRenderingTest, RecordedViewDrawingRunsInTheViewsOwnSpace) {
