@@ -182,8 +182,8 @@ class DfuRoadTest : public DfuPanelTest {
             });
     }
     void TearDown() override {
-        fdn::NotificationCenter::defaultCenter().removeObserver(progressToken_);
-        fdn::NotificationCenter::defaultCenter().removeObserver(statusToken_);
+        progressToken_.reset();
+        statusToken_.reset();
         AppDelegate::shared().vxServer.set(nullptr);
         server_.reset();
         for (auto& device : plugged_) mac_->unplugDevice(device);
@@ -219,8 +219,8 @@ class DfuRoadTest : public DfuPanelTest {
     mutable std::mutex mutex_;
     std::vector<float> progress_;
     std::vector<bool> statuses_;
-    fdn::ObserverToken progressToken_ = 0;
-    fdn::ObserverToken statusToken_ = 0;
+    fdn::Subscription progressToken_;
+    fdn::Subscription statusToken_;
 };
 
 TEST_F(DfuRoadTest, GlassesAt160GoThroughTheirBootloaderAndComeBackAt165) {

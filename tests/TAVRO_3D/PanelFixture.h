@@ -38,11 +38,10 @@ class ChangeValueLog {
             name, std::nullopt, nullptr,
             [this](const fdn::Notification& note) { messages.push_back(note.object); });
     }
-    ~ChangeValueLog() { fdn::NotificationCenter::defaultCenter().removeObserver(token_); }
     std::vector<fdn::Value> messages;
 
   private:
-    fdn::ObserverToken token_;
+    fdn::Subscription token_;
 };
 
 inline void setLanguage(common::TavroLocalizationHelper::Language language) {

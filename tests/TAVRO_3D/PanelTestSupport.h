@@ -58,7 +58,6 @@ class PostLog {
                 objects_.push_back(note.object);
             });
     }
-    ~PostLog() { fd::NotificationCenter::defaultCenter().removeObserver(token_); }
     std::vector<int64_t> numbers() const {
         std::lock_guard lock(mutex_);
         std::vector<int64_t> out;
@@ -69,7 +68,7 @@ class PostLog {
   private:
     mutable std::mutex mutex_;
     std::vector<fd::Value> objects_;
-    fd::ObserverToken token_ = 0;
+    fd::Subscription token_;
 };
 
 class PanelTest : public ::testing::Test {

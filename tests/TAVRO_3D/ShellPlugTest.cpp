@@ -123,7 +123,7 @@ TEST_F(ShellPlugTest, OutdatedGlassesGetTheUpdatePanelAndComingBackUpdatedReport
     auto updated = glasses("TAVRO2_FW_V1.65");
     plug(updated);
     EXPECT_TRUE(runUntil([&] { return successes.load() == 1; }));
-    fd::NotificationCenter::defaultCenter().removeObserver(token);
+    token.reset();
     EXPECT_FALSE(delegate().isDfuUpdate.load());
     runFor(6);  // past the return-home delay: the plug-in cancelled it
     EXPECT_EQ(shownPanel(), shell::Panel::FirmwareUpdate);

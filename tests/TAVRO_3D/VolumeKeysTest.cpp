@@ -78,9 +78,8 @@ class VolumeKeysTest : public ::testing::Test {
         delegate.volumeLevel = 3;
         delegate.isSoundOff = false;
         delegate.changeVolumeTime = 0;
-        auto& center = fd::NotificationCenter::defaultCenter();
-        center.removeObserver(statusToken_);
-        center.removeObserver(volumeToken_);
+        statusToken_.reset();
+        volumeToken_.reset();
         mac_->unplugDevice(glasses_);
         server_.reset();
         mac_.reset();
@@ -107,8 +106,8 @@ class VolumeKeysTest : public ::testing::Test {
     std::shared_ptr<sim::VirtualGlasses> glasses_;
     std::atomic<int> plugs_{0};
     std::atomic<int> changes_{0};
-    fd::ObserverToken statusToken_ = 0;
-    fd::ObserverToken volumeToken_ = 0;
+    fd::Subscription statusToken_;
+    fd::Subscription volumeToken_;
 };
 
 TEST_F(VolumeKeysTest, KeysStepTheLevelWithinZeroToSixAndSendEachLevel) {

@@ -40,7 +40,7 @@ class AppMonitorTest : public BackendTest {
 
 TEST_F(AppMonitorTest, AStayOverFiveSecondsWithGlassesIsReportedAndAShorterOneIsNot) {
     AppDelegate::shared().glassStatus = true;
-    EXPECT_EQ(monitor_.observers().size(), 2u);
+    EXPECT_EQ(monitor_.observerCount(), 2u);
     mac_->activateApplication("Safari", "com.apple.Safari");
     clock_->advanceSeconds(4);
     mac_->activateApplication("Mail", "com.apple.mail");

@@ -108,7 +108,7 @@ TEST_F(GlobalHelpersTest, SettingsPanesAreOpenedAndNotificationsPosted) {
         [&](const fd::Notification& n) { received = n.object; });
     common::postNotification("helpers.test", fd::Value(true));
     EXPECT_EQ(received, fd::Value(true));
-    fd::NotificationCenter::defaultCenter().removeObserver(token);
+    token.reset();
 
     // No display server: no displays, no brightness.
     EXPECT_EQ(common::onlineDisplayCount(), 0u);

@@ -43,11 +43,6 @@ class DfuNotices {
                 }));
         }
     }
-    ~DfuNotices() {
-        for (auto& token : tokens_) {
-            platform::foundation::NotificationCenter::defaultCenter().removeObserver(token);
-        }
-    }
     std::vector<DfuNotice> all() const {
         std::lock_guard lock(mutex_);
         return notices_;
@@ -63,7 +58,7 @@ class DfuNotices {
   private:
     mutable std::mutex mutex_;
     std::vector<DfuNotice> notices_;
-    std::vector<platform::foundation::ObserverToken> tokens_;
+    std::vector<platform::foundation::Subscription> tokens_;
 };
 
 class RecordingCallback final : public IProgramFlashCallback {
@@ -86,7 +81,7 @@ inline bool awaitAttached(const platform::hid::BusDevice* device, bool attached,
     std::mutex mutex;
     std::condition_variable changed;
     bool present = false;
-    const uint64_t listener =
+    auto listener =
         bus.addListener([&](const platform::hid::BusDevicePtr& which, bool nowAttached) {
             if (which.get() != device) return;
             std::lock_guard lock(mutex);
@@ -98,7 +93,7 @@ inline bool awaitAttached(const platform::hid::BusDevice* device, bool attached,
         std::unique_lock lock(mutex);
         reached = changed.wait_for(lock, timeout, [&] { return present == attached; });
     }
-    bus.removeListener(listener);
+    listener.reset();
     return reached;
 }
 

@@ -46,19 +46,18 @@ TEST_F(DfuWholeRoadTest, GlassesAt160AreUpdatedTo165) {
     std::mutex mutex;
     std::condition_variable answered;
     std::string reported;
-    const uint64_t listener =
-        glasses->addInputListener([&](uint8_t, std::span<const uint8_t> report) {
-            if (report.size() < 14 || report[8] != 8) return;
-            std::lock_guard lock(mutex);
-            reported.assign(report.begin() + 14, report.begin() + 14 + report[12]);
-            answered.notify_all();
-        });
+    auto listener = glasses->addInputListener([&](uint8_t, std::span<const uint8_t> report) {
+        if (report.size() < 14 || report[8] != 8) return;
+        std::lock_guard lock(mutex);
+        reported.assign(report.begin() + 14, report.begin() + 14 + report[12]);
+        answered.notify_all();
+    });
     ASSERT_EQ(sendCommand(glasses, glass_cmd_get_firmware_version), 0);
     {
         std::unique_lock lock(mutex);
         answered.wait_for(lock, std::chrono::seconds(10), [&] { return !reported.empty(); });
     }
-    glasses->removeInputListener(listener);
+    listener.reset();
     EXPECT_EQ(reported, "TAVRO2_FW_V1.65");
 }
 

@@ -202,7 +202,7 @@ TEST_F(GlassReportParserTest, WearThresholdsAndDisplayStatus) {
     Report display = reply(0x10, 7);
     writeU16(display, 12, 0xFFFE);
     parse(2, display);
-    center.removeObserver(token);
+    token.reset();
     std::lock_guard lock(mutex);
     ASSERT_TRUE(status);
     EXPECT_EQ(*status, Value(0xFFFE));

@@ -58,8 +58,7 @@ class MonitorHarness {
 
     ~MonitorHarness() {
         thread_->stop();
-        auto& center = platform::foundation::NotificationCenter::defaultCenter();
-        for (auto token : tokens_) center.removeObserver(token);
+        tokens_.clear();
     }
 
     HIDDeviceMonitor& monitor() { return monitor_; }
@@ -87,6 +86,6 @@ class MonitorHarness {
     std::mutex mutex_;
     std::condition_variable changed_;
     MonitorEvents events_;
-    std::vector<platform::foundation::ObserverToken> tokens_;
+    std::vector<platform::foundation::Subscription> tokens_;
     std::unique_ptr<HIDMonitorThread> thread_;
 };

@@ -30,11 +30,6 @@ class NotificationRecorder {
                 }));
         }
     }
-    ~NotificationRecorder() {
-        auto& center = platform::foundation::NotificationCenter::defaultCenter();
-        for (auto token : tokens_) center.removeObserver(token);
-    }
-
     bool await(const std::function<bool(const std::vector<RecordedNotice>&)>& condition) {
         std::unique_lock lock(mutex_);
         return changed_.wait_for(lock, std::chrono::seconds(20),
@@ -67,5 +62,5 @@ class NotificationRecorder {
     std::mutex mutex_;
     std::condition_variable changed_;
     std::vector<RecordedNotice> notices_;
-    std::vector<platform::foundation::ObserverToken> tokens_;
+    std::vector<platform::foundation::Subscription> tokens_;
 };

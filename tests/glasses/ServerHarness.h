@@ -39,12 +39,6 @@ class NotificationLog {
                 }));
         }
     }
-    ~NotificationLog() {
-        for (auto token : tokens_) {
-            platform::foundation::NotificationCenter::defaultCenter().removeObserver(token);
-        }
-    }
-
     struct Entry {
         std::string name;
         platform::foundation::Value object;
@@ -64,7 +58,7 @@ class NotificationLog {
     mutable std::mutex mutex_;
     std::condition_variable changed_;
     std::vector<Entry> entries_;
-    std::vector<platform::foundation::ObserverToken> tokens_;
+    std::vector<platform::foundation::Subscription> tokens_;
 };
 
 class ServerHarness : public ::testing::Test {

@@ -74,7 +74,7 @@ class AI3DHarness : public ::testing::Test {
     void TearDown() override {
         TavroDepthCustomManager::shared().stopAI3D();
         advance(1.0);
-        platform::foundation::NotificationCenter::defaultCenter().removeObserver(token_);
+        token_.reset();
         platform::ui::Application::shared().reset();
         if (glasses_) mac_->unplugDevice(glasses_);
         mac_.reset();
@@ -166,5 +166,5 @@ class AI3DHarness : public ::testing::Test {
     std::shared_ptr<platform::sim::VirtualHidDevice> glasses_;
     mutable std::mutex mutex_;
     std::vector<int64_t> results_;
-    platform::foundation::ObserverToken token_ = 0;
+    platform::foundation::Subscription token_;
 };

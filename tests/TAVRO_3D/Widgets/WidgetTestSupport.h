@@ -47,7 +47,6 @@ class NotificationLog {
                 objects_.push_back(note.object);
             });
     }
-    ~NotificationLog() { fd::NotificationCenter::defaultCenter().removeObserver(token_); }
     std::vector<std::string> names() const {
         std::lock_guard lock(mutex_);
         return names_;
@@ -66,7 +65,7 @@ class NotificationLog {
     mutable std::mutex mutex_;
     std::vector<std::string> names_;
     std::vector<fd::Value> objects_;
-    fd::ObserverToken token_ = 0;
+    fd::Subscription token_;
 };
 
 class WidgetTest : public ::testing::Test {
