@@ -38,8 +38,8 @@ struct BrightnessFade {
     float stepSize = 0;
 };
 
-Guarded<std::shared_ptr<BrightnessFade>>& currentFade() {
-    static Guarded<std::shared_ptr<BrightnessFade>> fade;
+platform::foundation::Guarded<std::shared_ptr<BrightnessFade>>& currentFade() {
+    static platform::foundation::Guarded<std::shared_ptr<BrightnessFade>> fade;
     return fade;
 }
 

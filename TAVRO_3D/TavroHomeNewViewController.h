@@ -13,7 +13,7 @@
 #include <memory>
 #include <string>
 
-#include "appstate/Guarded.h"
+#include "platform/foundation/Guarded.h"
 #include "platform/ui/ImageView.h"
 #include "platform/ui/TextField.h"
 #include "platform/ui/View.h"
@@ -40,7 +40,7 @@ class TavroHomeNewViewController : public platform::ui::ViewController {
     std::string connectType;
     // Key of the running permission check; empty when none runs. Written by the main thread
     // and by the check itself on its queue.
-    Guarded<std::string> checkAccessibilityTimer;
+    platform::foundation::Guarded<std::string> checkAccessibilityTimer;
     bool isBeginChangeDisplayType = false;
     int64_t privacyWindowNumber = -1;
 

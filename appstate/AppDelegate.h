@@ -17,9 +17,9 @@
 #include <string>
 #include <vector>
 
-#include "appstate/Guarded.h"
 #include "appstate/VXServerInterface.h"
 #include "platform/foundation/Error.h"
+#include "platform/foundation/Guarded.h"
 #include "platform/foundation/Subscription.h"
 #include "platform/foundation/Value.h"
 
@@ -55,7 +55,7 @@ class AppDelegate {
     AppDelegate& operator=(const AppDelegate&) = delete;
 
     template <class T>
-    using Object = Guarded<std::shared_ptr<T>>;
+    using Object = platform::foundation::Guarded<std::shared_ptr<T>>;
 
     // The panels, the menu and the glasses server are created and stored by the application
     // shell when it creates the delegate; here they start empty.
@@ -81,7 +81,7 @@ class AppDelegate {
     std::atomic<float> volumeValue_V2{0};
     std::atomic<bool> manuallyChangeVolumeValue_V2{false};
     std::atomic<bool> isSoundOff{false};
-    Guarded<std::string> glassVersion;
+    platform::foundation::Guarded<std::string> glassVersion;
     std::atomic<uint32_t> glassDisplayID{0};
     std::atomic<uint32_t> builtinDisplayID{0};
     std::atomic<int64_t> glassDisplayStatus{1};
@@ -97,7 +97,7 @@ class AppDelegate {
     std::atomic<bool> isCloseIMU{false};
     std::atomic<bool> isExit{false};
     std::atomic<int64_t> time{0};
-    Guarded<std::string> showHomeTimerIdentification;
+    platform::foundation::Guarded<std::string> showHomeTimerIdentification;
     Object<TavroAppUpdateView> appUpdateView;
     std::atomic<bool> isOpenImmersion{true};
     std::atomic<bool> isOpenAI3D{true};
@@ -111,12 +111,12 @@ class AppDelegate {
     std::atomic<bool> isAppOpen{false};
     Object<AppMonitor> appMonitor;
     std::atomic<double> changeVolumeTime{0};  // milliseconds since 1970
-    Guarded<std::string> timerInv;
+    platform::foundation::Guarded<std::string> timerInv;
     // The delegate's own notification observers, of the process's life and of the glasses
     // monitoring; registering them again replaces the earlier ones.
     using Observers = std::vector<platform::foundation::Subscription>;
-    Guarded<Observers> appObservers;
-    Guarded<Observers> glassMonitoringObservers;
+    platform::foundation::Guarded<Observers> appObservers;
+    platform::foundation::Guarded<Observers> glassMonitoringObservers;
 
     // ---- Behaviour. Declared here so that the whole application names one delegate; defined
     // by the application shell (the TAVRO_3D library), so only code that links it may call

@@ -1,19 +1,15 @@
 #include "appstate/DepthCaptureControl.h"
 
-#include "appstate/Guarded.h"
+#include "platform/foundation/InstalledBackend.h"
 
 namespace {
-Guarded<std::shared_ptr<DepthCaptureControl>>& slot() {
-    // Never destroyed: what it holds lives for the whole run.
-    static auto* control = new Guarded<std::shared_ptr<DepthCaptureControl>>();
-    return *control;
-}
+constinit platform::foundation::InstalledBackend<DepthCaptureControl> installedControl;
 }  // namespace
 
 std::shared_ptr<DepthCaptureControl> DepthCaptureControl::installed() {
-    return slot().get();
+    return installedControl.get();
 }
 
 void DepthCaptureControl::install(std::shared_ptr<DepthCaptureControl> control) {
-    slot().set(std::move(control));
+    installedControl.install(std::move(control));
 }

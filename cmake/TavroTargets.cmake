@@ -6,6 +6,11 @@ set(TAVRO_WARNINGS -Wall -Wextra -Wshadow -Wnon-virtual-dtor -Werror)
 if(CMAKE_CXX_COMPILER_ID STREQUAL "GNU")
   list(APPEND TAVRO_WARNINGS -Wno-error=restrict)
 endif()
+# Clang checks the locking annotations of platform/foundation/Mutex.h: a member marked as
+# guarded by a mutex is touched only with that mutex held.
+if(CMAKE_CXX_COMPILER_ID STREQUAL "Clang")
+  list(APPEND TAVRO_WARNINGS -Wthread-safety)
+endif()
 
 if(TAVRO_SANITIZE STREQUAL "address")
   set(TAVRO_SANITIZER_FLAGS -fsanitize=address,undefined -fno-sanitize-recover=undefined -fno-omit-frame-pointer)

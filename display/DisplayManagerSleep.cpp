@@ -1,8 +1,8 @@
-#include "appstate/Guarded.h"
 #include "display/CreateVirtualDisplay.h"
 #include "display/DummyManager.h"
 #include "display/VirtualDisplayRegistry.h"
 #include "display/tavroDisplayManager.h"
+#include "platform/foundation/Guarded.h"
 #include "platform/foundation/SystemInfo.h"
 #include "platform/foundation/UserDefaults.h"
 
@@ -18,8 +18,10 @@ DummyDefinition sleepDefinition() {
 constexpr const char* kSleepDisplayName = "TAVRO Monitor (sleep)";
 constexpr uint32_t kSleepDisplaySerial = 0x60D53B9F;
 
-Guarded<std::shared_ptr<platform::screens::VirtualDisplay>>& temporarySleepDisplay() {
-    static Guarded<std::shared_ptr<platform::screens::VirtualDisplay>> display;
+platform::foundation::Guarded<std::shared_ptr<platform::screens::VirtualDisplay>>&
+temporarySleepDisplay() {
+    static platform::foundation::Guarded<std::shared_ptr<platform::screens::VirtualDisplay>>
+        display;
     return display;
 }
 

@@ -16,8 +16,8 @@
 #include <optional>
 #include <string>
 
-#include "appstate/Guarded.h"
 #include "display/DummyDefinition.h"
+#include "platform/foundation/Guarded.h"
 #include "platform/screens/Screen.h"
 
 class tavroDisplayManager : public std::enable_shared_from_this<tavroDisplayManager> {
@@ -68,12 +68,12 @@ class tavroDisplayManager : public std::enable_shared_from_this<tavroDisplayMana
     std::atomic<bool> isSleep{false};
     std::atomic<int64_t> reconfigureID{0};
     std::atomic<bool> skipReconfiguration{false};
-    Guarded<std::string> timerIdentification;
+    platform::foundation::Guarded<std::string> timerIdentification;
     std::atomic<bool> isLayoutComplete{false};
     std::atomic<double> ultraWidescreenWidth{3840.0};
     std::atomic<bool> isExecution{false};
-    Guarded<std::string> timerIdentificationCheckGlassDisplay;
-    Guarded<std::optional<platform::screens::Screen>> builtinScreen;
+    platform::foundation::Guarded<std::string> timerIdentificationCheckGlassDisplay;
+    platform::foundation::Guarded<std::optional<platform::screens::Screen>> builtinScreen;
 
   private:
     int64_t connectAllDummies();

@@ -13,9 +13,9 @@
 #include <memory>
 #include <string>
 
-#include "appstate/Guarded.h"
 #include "glasses/TavroVXServer.h"
 #include "platform/capture/PixelBuffer.h"
+#include "platform/foundation/Guarded.h"
 #include "platform/foundation/Value.h"
 
 class TavroUSBServiceOC {
@@ -60,8 +60,8 @@ class TavroUSBServiceOC {
   private:
     TavroUSBServiceOC();
 
-    Guarded<PlugBlock> plugBlock_;
-    Guarded<LogBlock> logBlock_;
-    Guarded<PositionBlock> positionBlock_;
+    platform::foundation::Guarded<PlugBlock> plugBlock_;
+    platform::foundation::Guarded<LogBlock> logBlock_;
+    platform::foundation::Guarded<PositionBlock> positionBlock_;
     std::unique_ptr<TavroVXServer> vxService_;
 };

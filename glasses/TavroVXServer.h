@@ -21,11 +21,11 @@
 #include <string>
 
 #include "appstate/DfuCheckResultHandler.h"
-#include "appstate/Guarded.h"
 #include "appstate/VXServerInterface.h"
 #include "glasses/HIDDeviceMonitor.h"
 #include "glasses/HIDMonitorThread.h"
 #include "glasses/RFDevice.h"
+#include "platform/foundation/Guarded.h"
 #include "platform/foundation/Value.h"
 
 inline constexpr const char* kGlassStatusChangeNotification =
@@ -116,16 +116,16 @@ class TavroVXServer : public VXServerInterface {
     std::shared_ptr<RFDevice> rebuildConnectedDevice();
     std::string connectedDeviceDescription() const;
 
-    Guarded<DeviceChangeBlock> myDeviceChangeBlock_;
-    Guarded<DeviceCallback> devicePlugIn_;
-    Guarded<DeviceCallback> devicePullOut_;
-    Guarded<ReadCallback> readCallBack_;
-    Guarded<std::shared_ptr<RFDevice>> connectedDevice_;
-    Guarded<std::shared_ptr<RFDevice>> hubDevice_;
-    Guarded<platform::hid::DevicePtr> hubHidDevice_;
-    Guarded<platform::hid::DevicePtr> ioHidDevice_;
+    platform::foundation::Guarded<DeviceChangeBlock> myDeviceChangeBlock_;
+    platform::foundation::Guarded<DeviceCallback> devicePlugIn_;
+    platform::foundation::Guarded<DeviceCallback> devicePullOut_;
+    platform::foundation::Guarded<ReadCallback> readCallBack_;
+    platform::foundation::Guarded<std::shared_ptr<RFDevice>> connectedDevice_;
+    platform::foundation::Guarded<std::shared_ptr<RFDevice>> hubDevice_;
+    platform::foundation::Guarded<platform::hid::DevicePtr> hubHidDevice_;
+    platform::foundation::Guarded<platform::hid::DevicePtr> ioHidDevice_;
     std::atomic<int64_t> glassGeneration_{1};
-    Guarded<std::string> glassName_{std::string("TAVRO Glass")};
+    platform::foundation::Guarded<std::string> glassName_{std::string("TAVRO Glass")};
     // Shared with the delayed resolution step and its completion, which may outlive us.
     std::shared_ptr<std::atomic<bool>> resolutionIdle_ = std::make_shared<std::atomic<bool>>(true);
     // Plug-in and pull-out decisions are made whole under this lock.

@@ -2,18 +2,12 @@
 
 #include <algorithm>
 
+#include "platform/foundation/InstalledBackend.h"
+
 namespace headtracking {
 namespace {
 
-std::mutex& currentMutex() {
-    static std::mutex mutex;
-    return mutex;
-}
-
-std::shared_ptr<HeadTracker>& current() {
-    static std::shared_ptr<HeadTracker> tracker;
-    return tracker;
-}
+constinit platform::foundation::InstalledBackend<HeadTracker> current;
 
 }  // namespace
 
@@ -28,13 +22,11 @@ Quaternion HeadTracker::orientation() const {
 }
 
 std::shared_ptr<HeadTracker> currentHeadTracker() {
-    std::lock_guard lock(currentMutex());
-    return current();
+    return current.get();
 }
 
 void setCurrentHeadTracker(std::shared_ptr<HeadTracker> tracker) {
-    std::lock_guard lock(currentMutex());
-    current() = std::move(tracker);
+    current.install(std::move(tracker));
 }
 
 }  // namespace headtracking

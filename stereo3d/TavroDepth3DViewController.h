@@ -14,8 +14,8 @@
 #include <memory>
 #include <mutex>
 
-#include "appstate/Guarded.h"
 #include "platform/foundation/Dispatch.h"
+#include "platform/foundation/Guarded.h"
 #include "platform/ui/ViewController.h"
 #include "stereo3d/MetalView.h"
 #include "stereo3d/TavroDepthModel.h"
@@ -81,9 +81,9 @@ class TavroDepth3DViewController : public platform::ui::ViewController {
     // Moves on at every start and stop (before the surfaces are replaced).
     std::atomic<uint64_t> captureGeneration_{0};
     TavroDynamicDepthFilter filter_;
-    Guarded<TavroDepthModelPtr> model_;
-    Guarded<std::shared_ptr<MetalView::Surface>> leftSurface_;
-    Guarded<std::shared_ptr<MetalView::Surface>> rightSurface_;
+    platform::foundation::Guarded<TavroDepthModelPtr> model_;
+    platform::foundation::Guarded<std::shared_ptr<MetalView::Surface>> leftSurface_;
+    platform::foundation::Guarded<std::shared_ptr<MetalView::Surface>> rightSurface_;
     std::shared_ptr<MetalView> leftView_;   // main thread
     std::shared_ptr<MetalView> rightView_;  // main thread
     std::atomic<int64_t> timedMode_{0};

@@ -17,7 +17,7 @@
 #include <string>
 
 #include "appstate/DepthCaptureControl.h"
-#include "appstate/Guarded.h"
+#include "platform/foundation/Guarded.h"
 
 namespace platform::ui {
 class Window;
@@ -76,8 +76,9 @@ class TavroDepthCustomManager final : public DepthCaptureControl {
     void showUnsupported();
     std::shared_ptr<platform::ui::Window> makeWindow();
 
-    Guarded<std::shared_ptr<platform::ui::Window>> depthWindow_;
-    Guarded<std::shared_ptr<TavroDepth3DViewController>> deopth3DViewController_;
+    platform::foundation::Guarded<std::shared_ptr<platform::ui::Window>> depthWindow_;
+    platform::foundation::Guarded<std::shared_ptr<TavroDepth3DViewController>>
+        deopth3DViewController_;
     mutable std::mutex watchdogMutex_;  // guards the three watchdog fields
     std::string watchdogKey_;
     uint64_t watchdogSerial_ = 0;

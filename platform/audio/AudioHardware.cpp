@@ -4,18 +4,12 @@
 #include <cstring>
 #include <utility>
 
+#include "platform/foundation/InstalledBackend.h"
+
 namespace platform::audio {
 namespace {
 
-std::mutex& installMutex() {
-    static std::mutex mutex;
-    return mutex;
-}
-
-std::shared_ptr<AudioHardware>& installed() {
-    static std::shared_ptr<AudioHardware> hardware;
-    return hardware;
-}
+constinit foundation::InstalledBackend<AudioHardware> installed;
 
 uint32_t streamCount(const AudioDeviceTraits& traits, Scope scope) {
     switch (scope) {
@@ -262,13 +256,11 @@ void AudioHardware::notifyLocked(AudioObjectId object, const PropertyAddress& ad
 }
 
 std::shared_ptr<AudioHardware> audioHardware() {
-    std::lock_guard lock(installMutex());
-    return installed();
+    return installed.get();
 }
 
 void installAudioHardware(std::shared_ptr<AudioHardware> hardware) {
-    std::lock_guard lock(installMutex());
-    installed() = std::move(hardware);
+    installed.install(std::move(hardware));
 }
 
 Status getPropertyDataSize(AudioObjectId object, const PropertyAddress& address, uint32_t& size) {

@@ -1,19 +1,12 @@
 #include "platform/capture/CaptureServices.h"
 
 #include "platform/foundation/Dispatch.h"
+#include "platform/foundation/InstalledBackend.h"
 
 namespace platform::capture {
 namespace {
 
-std::mutex& installMutex() {
-    static std::mutex mutex;
-    return mutex;
-}
-
-std::shared_ptr<CaptureMachine>& installed() {
-    static std::shared_ptr<CaptureMachine> machine;
-    return machine;
-}
+constinit foundation::InstalledBackend<CaptureMachine> installed;
 
 }  // namespace
 
@@ -81,13 +74,11 @@ std::vector<PostedEvent> CaptureMachine::postedEvents() const {
 }
 
 std::shared_ptr<CaptureMachine> captureMachine() {
-    std::lock_guard lock(installMutex());
-    return installed();
+    return installed.get();
 }
 
 void installCaptureMachine(std::shared_ptr<CaptureMachine> machine) {
-    std::lock_guard lock(installMutex());
-    installed() = std::move(machine);
+    installed.install(std::move(machine));
 }
 
 bool preflightScreenCaptureAccess() {

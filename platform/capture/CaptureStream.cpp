@@ -4,6 +4,8 @@
 #include <mutex>
 #include <utility>
 
+#include "platform/foundation/InstalledBackend.h"
+
 namespace platform::capture {
 
 using foundation::Clock;
@@ -13,15 +15,7 @@ using foundation::Error;
 
 namespace {
 
-std::mutex& sourceMutex() {
-    static std::mutex mutex;
-    return mutex;
-}
-
-std::shared_ptr<FrameSource>& installedSource() {
-    static std::shared_ptr<FrameSource> source;
-    return source;
-}
+constinit foundation::InstalledBackend<FrameSource> installedSource;
 
 Error streamError(int code, std::string message) {
     return Error{"CaptureStream", code, std::move(message)};
@@ -30,13 +24,11 @@ Error streamError(int code, std::string message) {
 }  // namespace
 
 std::shared_ptr<FrameSource> frameSource() {
-    std::lock_guard lock(sourceMutex());
-    return installedSource();
+    return installedSource.get();
 }
 
 void installFrameSource(std::shared_ptr<FrameSource> source) {
-    std::lock_guard lock(sourceMutex());
-    installedSource() = std::move(source);
+    installedSource.install(std::move(source));
 }
 
 struct CaptureStream::State : std::enable_shared_from_this<State> {

@@ -2,36 +2,27 @@
 
 #include <unistd.h>
 
-#include <mutex>
-
 #include "platform/foundation/Bundle.h"
+#include "platform/foundation/InstalledBackend.h"
 
 namespace platform::foundation {
 
 namespace {
 
-std::mutex& registryMutex() {
-    static std::mutex mutex;
-    return mutex;
+std::shared_ptr<RunningApplicationRegistry> thisProcessOnly() {
+    return std::make_shared<ThisProcessOnlyRegistry>();
 }
 
-std::shared_ptr<RunningApplicationRegistry>& installedRegistry() {
-    static std::shared_ptr<RunningApplicationRegistry> registry =
-        std::make_shared<ThisProcessOnlyRegistry>();
-    return registry;
-}
+constinit InstalledBackend<RunningApplicationRegistry> installedRegistry(&thisProcessOnly);
 
 }  // namespace
 
 std::shared_ptr<RunningApplicationRegistry> runningApplications() {
-    std::lock_guard lock(registryMutex());
-    return installedRegistry();
+    return installedRegistry.get();
 }
 
 void setRunningApplications(std::shared_ptr<RunningApplicationRegistry> registry) {
-    if (!registry) registry = std::make_shared<ThisProcessOnlyRegistry>();
-    std::lock_guard lock(registryMutex());
-    installedRegistry() = std::move(registry);
+    installedRegistry.install(std::move(registry));
 }
 
 std::vector<RunningApplication> ThisProcessOnlyRegistry::runningApplicationsWithBundleIdentifier(

@@ -1,22 +1,13 @@
 #include "platform/hid/HidApi.h"
 
-#include <mutex>
-
+#include "platform/foundation/InstalledBackend.h"
 #include "platform/hid/RealHidApi.h"
 #include "platform/hid/SimulatedHidApi.h"
 
 namespace platform::hid {
 namespace {
 
-std::mutex& selectionMutex() {
-    static std::mutex mutex;
-    return mutex;
-}
-
-std::shared_ptr<HidApi>& selected() {
-    static std::shared_ptr<HidApi> api = makeRealHidApi();
-    return api;
-}
+constinit foundation::InstalledBackend<HidApi> selected(&makeRealHidApi);
 
 }  // namespace
 
@@ -33,13 +24,11 @@ std::shared_ptr<HidApi> makeHidApi(HidApiBackend backend) {
 }
 
 std::shared_ptr<HidApi> hidApiShared() {
-    std::lock_guard lock(selectionMutex());
-    return selected();
+    return selected.get();
 }
 
 void setHidApi(std::shared_ptr<HidApi> api) {
-    std::lock_guard lock(selectionMutex());
-    selected() = api ? std::move(api) : makeRealHidApi();
+    selected.install(std::move(api));
 }
 
 }  // namespace platform::hid

@@ -1,6 +1,6 @@
 #include "platform/hid/SerialPorts.h"
 
-#include <mutex>
+#include "platform/foundation/InstalledBackend.h"
 
 namespace platform::hid {
 
@@ -9,8 +9,7 @@ using foundation::ValueDictionary;
 
 namespace {
 
-std::mutex sourceMutex;
-std::shared_ptr<SerialPortSource> installedSource;
+constinit foundation::InstalledBackend<SerialPortSource> installedSource(&linuxSerialPorts);
 
 Value lookUp(const ValueDictionary& properties, const std::string& key) {
     auto found = properties.find(key);
@@ -66,12 +65,7 @@ std::optional<std::vector<SerialService>> matchingSerialServices(const Value& ma
 
     std::vector<SerialService> matched;
     if (className.text() != kIOSerialBSDServiceValue) return matched;
-    std::shared_ptr<SerialPortSource> source;
-    {
-        std::lock_guard lock(sourceMutex);
-        source = installedSource;
-    }
-    if (!source) source = linuxSerialPorts();
+    auto source = installedSource.get();
     for (auto& service : source->services()) {
         bool all = true;
         for (const auto& [key, value] : criteria) {
@@ -83,8 +77,7 @@ std::optional<std::vector<SerialService>> matchingSerialServices(const Value& ma
 }
 
 void installSerialPortSource(std::shared_ptr<SerialPortSource> source) {
-    std::lock_guard lock(sourceMutex);
-    installedSource = std::move(source);
+    installedSource.install(std::move(source));
 }
 
 std::shared_ptr<SerialPortSource> registrySerialPorts(UsbRegistry& registry) {

@@ -1,30 +1,18 @@
 #include "platform/screens/DisplayServer.h"
 
-#include <mutex>
+#include "platform/foundation/InstalledBackend.h"
 
 namespace platform::screens {
 namespace {
-
-std::mutex& serverMutex() {
-    static std::mutex mutex;
-    return mutex;
-}
-
-std::shared_ptr<DisplayServer>& installed() {
-    static std::shared_ptr<DisplayServer> server;
-    return server;
-}
-
+constinit foundation::InstalledBackend<DisplayServer> installed;
 }  // namespace
 
 std::shared_ptr<DisplayServer> displayServer() {
-    std::lock_guard lock(serverMutex());
-    return installed();
+    return installed.get();
 }
 
 void installDisplayServer(std::shared_ptr<DisplayServer> server) {
-    std::lock_guard lock(serverMutex());
-    installed() = std::move(server);
+    installed.install(std::move(server));
 }
 
 }  // namespace platform::screens

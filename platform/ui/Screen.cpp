@@ -1,8 +1,7 @@
 #include "platform/ui/Screen.h"
 
-#include <mutex>
-
 #include "platform/foundation/Dispatch.h"
+#include "platform/foundation/InstalledBackend.h"
 #include "platform/screens/DisplayServer.h"
 #include "platform/screens/Screen.h"
 #include "platform/ui/Application.h"
@@ -12,15 +11,7 @@ namespace platform::ui {
 
 namespace {
 
-std::mutex& sourceMutex() {
-    static std::mutex mutex;
-    return mutex;
-}
-
-std::shared_ptr<ScreenSource>& installed() {
-    static std::shared_ptr<ScreenSource> source;
-    return source;
-}
+constinit foundation::InstalledBackend<ScreenSource> installed;
 
 Screen defaultScreen() {
     return {1, "Display", {0, 0, 1440, 900}, {0, 0, 1440, 900 - kMenuBarHeight}, 1.0};
@@ -29,8 +20,7 @@ Screen defaultScreen() {
 }  // namespace
 
 void setScreenSource(std::shared_ptr<ScreenSource> source) {
-    std::lock_guard lock(sourceMutex());
-    installed() = std::move(source);
+    installed.install(std::move(source));
 }
 
 std::vector<Screen> displayServerScreens() {
@@ -55,12 +45,7 @@ std::vector<Screen> displayServerScreens() {
 }
 
 std::vector<Screen> Screen::screens() {
-    std::shared_ptr<ScreenSource> source;
-    {
-        std::lock_guard lock(sourceMutex());
-        source = installed();
-    }
-    if (source) return source->screens();
+    if (auto source = installed.get()) return source->screens();
     if (platform::screens::displayServer()) return displayServerScreens();
     return {defaultScreen()};
 }

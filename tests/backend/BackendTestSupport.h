@@ -36,9 +36,8 @@ class BackendTest : public ::testing::Test {
         server_ = std::make_unique<platform::sim::SimBackendServer>();
         platform::net::BackendHosts::setCurrent({server_->baseAddress(), server_->baseAddress()});
         TavroAlamofireManager::setTimeouts(1, 1.5);
-        AppDelegate& app = AppDelegate::shared();
-        app.glassStatus = false;
-        app.isOverseas = false;
+        AppDelegate::shared().glassStatus = false;
+        AppDelegate::shared().isOverseas = false;
     }
 
     void TearDown() override {
@@ -49,20 +48,18 @@ class BackendTest : public ::testing::Test {
         TavroAlamofireManager::setTimeouts(0, 0);
         AppDelegate::shared().glassStatus = false;
         fdn::setHomeDirectory({});
-        std::error_code ignored;
-        std::filesystem::remove_all(home_, ignored);
+        std::filesystem::remove_all(home_);
     }
 
     // Runs the main queue until `done` holds, for at most `seconds` of real time.
     static bool waitFor(const std::function<bool()>& done, double seconds = 5) {
         auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
-        while (std::chrono::steady_clock::now() < deadline) {
+        while (!done()) {
+            if (std::chrono::steady_clock::now() > deadline) return false;
             fdn::MainLoop::drain();
-            if (done()) return true;
             std::this_thread::sleep_for(std::chrono::milliseconds(2));
         }
-        fdn::MainLoop::drain();
-        return done();
+        return true;
     }
 
     static TavroFMDBManager::Rows storedRows(

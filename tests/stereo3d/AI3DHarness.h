@@ -29,17 +29,21 @@
 #include "stereo3d/TavroDepth3DViewController.h"
 #include "stereo3d/TavroDepthCustomManager.h"
 
-// A depth model that answers the same depth everywhere.
+// A depth map of `depth` everywhere, for a picture of the given size.
+inline DepthMap uniformDepth(size_t width, size_t height, float depth, size_t cell = 8) {
+    DepthMap map;
+    map.cellSize = cell;
+    map.width = (width + cell - 1) / cell;
+    map.height = (height + cell - 1) / cell;
+    map.depth.assign(map.width * map.height, depth);
+    return map;
+}
+
 class FixedDepthModel final : public TavroDepthModel {
   public:
     explicit FixedDepthModel(float depth) : depth_(depth) {}
     DepthMap predict(const StereoFrame& frame) override {
-        DepthMap map;
-        map.cellSize = 8;
-        map.width = (frame.width + 7) / 8;
-        map.height = (frame.height + 7) / 8;
-        map.depth.assign(map.width * map.height, depth_);
-        return map;
+        return uniformDepth(frame.width, frame.height, depth_);
     }
 
   private:

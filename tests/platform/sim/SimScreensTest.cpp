@@ -5,7 +5,6 @@
 #include "platform/foundation/Dispatch.h"
 #include "platform/foundation/NotificationCenter.h"
 #include "platform/screens/DisplayServices.h"
-#include "platform/sim/MachineProfiles.h"
 #include "platform/sim/SimMac.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/Event.h"
@@ -120,11 +119,4 @@ TEST(SimScreens, LockAndUnlockArePostedAndSeenInTheSession) {
     token.reset();
     EXPECT_EQ(seen,
               (std::vector<std::string>{"com.apple.screenIsLocked", "com.apple.screenIsUnlocked"}));
-}
-
-TEST(MachineProfiles, TheIntelProfileNamesAnIntelProcessor) {
-    auto profile = sim::machineProfileNamed("macbook-intel");
-    ASSERT_TRUE(std::holds_alternative<sim::MachineProfile>(profile));
-    EXPECT_NE(std::get<sim::MachineProfile>(profile).machine.cpuBrand.value_or("").find("Intel"),
-              std::string::npos);
 }

@@ -1,0 +1,43 @@
+#include <gtest/gtest.h>
+
+#include <thread>
+#include <vector>
+
+#include "platform/foundation/InstalledBackend.h"
+
+namespace platform::foundation {
+namespace {
+
+std::shared_ptr<int> makeZero() {
+    return std::make_shared<int>(0);
+}
+
+TEST(InstalledBackendTest, FallbackIsMadeOnceAndComesBackWhenNullIsInstalled) {
+    InstalledBackend<int> slot(&makeZero);
+    auto fallback = slot.get();
+    EXPECT_EQ(slot.get(), fallback);
+    auto held = std::make_shared<int>(7);
+    slot.install(held);
+    EXPECT_EQ(slot.exchange(nullptr), held);
+    EXPECT_EQ(*slot.get(), 0);
+    EXPECT_FALSE(InstalledBackend<int>().get());
+}
+
+TEST(InstalledBackendTest, ReadersKeepWhatTheyGotWhileOthersInstall) {
+    InstalledBackend<int> slot(&makeZero);
+    std::vector<std::thread> threads;
+    for (int t = 0; t < 4; ++t) {
+        threads.emplace_back([&slot, t] {
+            for (int i = 0; i < 2000; ++i) {
+                if (t % 2) slot.install(std::make_shared<int>(i));
+                auto backend = slot.get();
+                ASSERT_TRUE(backend);
+                EXPECT_GE(*backend, 0);
+            }
+        });
+    }
+    for (auto& thread : threads) thread.join();
+}
+
+}  // namespace
+}  // namespace platform::foundation

@@ -1,0 +1,84 @@
+#pragma once
+// What the virtual device tests share: frames written out as the wire carries them, a
+// recorder of every input report a device sends, and a pump that moves a manual clock
+// until a condition holds.
+
+#include <chrono>
+#include <functional>
+#include <mutex>
+#include <string_view>
+#include <thread>
+#include <vector>
+
+#include "platform/foundation/Clock.h"
+#include "platform/hid/BusDevice.h"
+
+using Bytes = std::vector<uint8_t>;
+using Replies = std::vector<Bytes>;
+
+using Runs = std::initializer_list<std::pair<size_t, Bytes>>;
+
+// The bytes with the runs written over them at their offsets.
+inline Bytes overlay(Bytes bytes, Runs runs) {
+    for (const auto& [offset, run] : runs)
+        std::copy(run.begin(), run.end(), bytes.begin() + offset);
+    return bytes;
+}
+// `size` zero bytes but for the runs.
+inline Bytes frame(size_t size, Runs runs) {
+    return overlay(Bytes(size, 0), runs);
+}
+
+inline Bytes text(std::string_view characters) {
+    return {characters.begin(), characters.end()};
+}
+
+inline Bytes firstBytes(Bytes bytes, size_t count) {
+    bytes.resize(count);
+    return bytes;
+}
+
+// Input reports arrive on the sender's thread: synchronous for replies to commands.
+class InputRecorder {
+  public:
+    explicit InputRecorder(platform::hid::BusDevice& device) {
+        listener_ = device.addInputListener([this](uint8_t, std::span<const uint8_t> report) {
+            std::lock_guard lock(mutex_);
+            reports_.emplace_back(report.begin(), report.end());
+        });
+    }
+    // The reports received since the last call.
+    std::vector<Bytes> take() {
+        std::lock_guard lock(mutex_);
+        return std::exchange(reports_, {});
+    }
+    size_t count() {
+        std::lock_guard lock(mutex_);
+        return reports_.size();
+    }
+
+  private:
+    std::mutex mutex_;
+    std::vector<Bytes> reports_;
+    platform::foundation::Subscription listener_;  // last: it goes before what it fills
+};
+
+// Waits until `done` holds, which another thread brings about (false after 5 s).
+inline bool eventually(const std::function<bool()>& done) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    while (!done()) {
+        if (std::chrono::steady_clock::now() > deadline) return false;
+        std::this_thread::sleep_for(std::chrono::microseconds(200));
+    }
+    return true;
+}
+
+// The same, advancing the clock by `step` whenever a thread sleeps on it.
+inline bool pumpUntil(platform::foundation::ManualClock& clock, double step,
+                      const std::function<bool()>& done) {
+    return eventually([&] {
+        if (done()) return true;
+        if (clock.waiterCount() > 0) clock.advanceSeconds(step);
+        return false;
+    });
+}
