@@ -73,7 +73,8 @@ class AppUpdateCheckTest : public BackendTest {
     // A bundle of the test's own: its Info.json and, unless told otherwise, the application's
     // view descriptions.
     void useBundle(const std::optional<std::string>& version, bool withViews = true) {
-        std::string bundle = home_ + "/Bundle" + version.value_or("") + (withViews ? "" : "-bare");
+        std::string bundle =
+            home_->path() + "/Bundle" + version.value_or("") + (withViews ? "" : "-bare");
         std::filesystem::create_directories(bundle);
         if (withViews) {
             std::filesystem::create_directory_symlink(

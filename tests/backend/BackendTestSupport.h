@@ -11,6 +11,7 @@
 #include <functional>
 #include <future>
 #include <memory>
+#include <optional>
 #include <thread>
 
 #include "appstate/AppDelegate.h"
@@ -20,6 +21,8 @@
 #include "platform/foundation/FileSystem.h"
 #include "platform/net/BackendHosts.h"
 #include "platform/sim/SimBackendServer.h"
+#include "tests/support/TemporaryHome.h"
+#include "tests/support/Waits.h"
 
 namespace backendtest {
 
@@ -28,10 +31,8 @@ namespace fdn = platform::foundation;
 class BackendTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        std::string pattern = fdn::temporaryDirectory() + "/tavro-backend-XXXXXX";
-        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-        home_ = pattern;
-        fdn::setHomeDirectory(home_);
+        home_.emplace("tavro-backend");
+        ASSERT_FALSE(home_->path().empty());
         TavroFMDBManager::shareManager().closeDatabase();
         server_ = std::make_unique<platform::sim::SimBackendServer>();
         platform::net::BackendHosts::setCurrent({server_->baseAddress(), server_->baseAddress()});
@@ -47,19 +48,12 @@ class BackendTest : public ::testing::Test {
         platform::net::BackendHosts::setCurrent(platform::net::BackendHosts::deployment());
         TavroAlamofireManager::setTimeouts(0, 0);
         AppDelegate::shared().glassStatus = false;
-        fdn::setHomeDirectory({});
-        std::filesystem::remove_all(home_);
+        home_.reset();
     }
 
     // Runs the main queue until `done` holds, for at most `seconds` of real time.
     static bool waitFor(const std::function<bool()>& done, double seconds = 5) {
-        auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
-        while (!done()) {
-            if (std::chrono::steady_clock::now() > deadline) return false;
-            fdn::MainLoop::drain();
-            std::this_thread::sleep_for(std::chrono::milliseconds(2));
-        }
-        return true;
+        return test_support::drainUntil(done, seconds);
     }
 
     static TavroFMDBManager::Rows storedRows(
@@ -72,7 +66,7 @@ class BackendTest : public ::testing::Test {
     }
 
     platform::sim::SimBackendServer& server() { return *server_; }
-    std::string home_;
+    std::optional<test_support::TemporaryHome> home_;
     std::unique_ptr<platform::sim::SimBackendServer> server_;
 };
 

@@ -69,7 +69,7 @@ TEST_F(UsageTableTest, AnEventStoredAtQuitIsInTheFileAfterARestart) {
     // The quit's clean-up: wait for the queue, then the process may end.
     TavroFMDBManager::shareManager().drainDatabaseQueue();
     std::string path = TavroFMDBManager::shareManager().databasePath();
-    EXPECT_EQ(path, home_ + "/Library/Application Support/Halvane3D.db");
+    EXPECT_EQ(path, home_->path() + "/Library/Application Support/Halvane3D.db");
     TavroFMDBManager::shareManager().closeDatabase();
 
     TavroFMDBManager nextLaunch(path);

@@ -94,7 +94,7 @@ TEST_F(ScreenRecognition, AskingStartsTheCompanionServer) {
                 std::_Exit(2);
             }
             LoopbackClient client(started[0]);
-            const bool served = client.connected() && eventually([] {
+            const bool served = client.connected() && waitUntil([] {
                                     return TavroLocalServer::shareManager().hasClient();
                                 });
             std::_Exit(served ? 0 : 3);
@@ -218,8 +218,8 @@ TEST_F(ScreenRecognition, CancelMirroringLeavesTheGlassesExtendedOnEveryMachine)
     for (const char* name : {"macbook", "macmini", "macmini-monitor", "imac"}) {
         SCOPED_TRACE(name);
         auto profile = platform::sim::machineProfileNamed(name);
-        ASSERT_TRUE(std::holds_alternative<platform::sim::MachineProfile>(profile));
-        auto machine = std::get<platform::sim::MachineProfile>(profile);
+        ASSERT_TRUE(profile);
+        auto machine = profile.value();
         machine.displays.glassesMirrored = true;
         display_detail::forgetBuiltinScreen();
         bootProfile(machine);

@@ -34,8 +34,8 @@ class RecordingDelegate : public DfuCheckResultHandler {
 
 class TavroVXServerTest : public ServerHarness {
   protected:
-    NotificationLog status_{{kGlassStatusChangeNotification,
-                             common::AppIdentifier() + "_WakeyChange_NSNotificationName"}};
+    NotificationRecorder status_{{kGlassStatusChangeNotification,
+                                  common::AppIdentifier() + "_WakeyChange_NSNotificationName"}};
 
     bool answerFor(int64_t generation, const std::string& version) {
         server_->setGlassGeneration(generation);
@@ -63,7 +63,7 @@ class TavroVXServerTest : public ServerHarness {
 TEST_F(TavroVXServerTest, EveryCommandReachesSecondGenerationGlassesAsItsFrame) {
     AppDelegate::shared().glassVersion.set("TAVRO2PRO_FW_V1.53");
     auto glasses = makeGlasses(VirtualGlasses::secondGenerationPro());
-    NotificationLog versions({kGlassVersionNotification});
+    NotificationRecorder versions({kGlassVersionNotification});
     server_->shareManager();
     plugAndAwait(glasses, status_);
     ASSERT_EQ(server_->glassGeneration(), 2);
@@ -108,7 +108,7 @@ TEST_F(TavroVXServerTest, EveryCommandReachesSecondGenerationGlassesAsItsFrame) 
     EXPECT_TRUE(AppDelegate::shared().isCloseIMU.load());
     EXPECT_EQ(glasses->userBiasEntry(3).z, 1.0f);
     ASSERT_TRUE(versions.awaitCount(1));
-    EXPECT_EQ(versions.entries()[0].object.text(), "TAVRO2PRO_FW_V1.53");
+    EXPECT_EQ(versions.notices()[0].object.text(), "TAVRO2PRO_FW_V1.53");
     // The 3D switch left a resolution step behind; 3D off then takes the screen back.
     EXPECT_TRUE(awaitWidth(3840));
     EXPECT_EQ(server_->stop_display_3d(), 0);
@@ -164,7 +164,7 @@ TEST_F(TavroVXServerTest, WakeDeviceAndGlassesAreHeldApart) {
     auto glasses = makeGlasses(VirtualGlasses::secondGeneration());
     plugAndAwait(glasses, status_);
 
-    auto entries = status_.entries();
+    auto entries = status_.notices();
     ASSERT_EQ(entries.size(), 2u);
     EXPECT_EQ(entries[0].name, common::AppIdentifier() + "_WakeyChange_NSNotificationName");
     EXPECT_EQ(entries[0].object, Value(1));
@@ -176,7 +176,7 @@ TEST_F(TavroVXServerTest, WakeDeviceAndGlassesAreHeldApart) {
 
     // The wake device goes on its own; the glasses stay held.
     unplugAndAwait(wake, status_);
-    EXPECT_EQ(status_.entries().back().object, Value(0));
+    EXPECT_EQ(status_.notices().back().object, Value(0));
     EXPECT_FALSE(server_->hubDevice());
     EXPECT_FALSE(server_->hubHidDevice());
     EXPECT_TRUE(server_->ioHidDevice());
@@ -191,16 +191,16 @@ TEST_F(TavroVXServerTest, SecondPairIsIgnoredAndPullOutKeepsTheConnectedDevice) 
 
     // A second pair and its removal change nothing; the monitor's own announcement tells
     // when the server has had its chance to react.
-    NotificationLog monitor({kHIDDeviceConnected, kHIDDeviceDisconnected});
+    NotificationRecorder monitor({kHIDDeviceConnected, kHIDDeviceDisconnected});
     auto second = makeGlasses(VirtualGlasses::firstGeneration());
     plugAndAwait(second, monitor);
     unplugAndAwait(second, monitor);
-    EXPECT_EQ(status_.entries().size(), 1u);
+    EXPECT_EQ(status_.notices().size(), 1u);
     EXPECT_EQ(server_->ioHidDevice(), held);
     EXPECT_EQ(server_->glassGeneration(), 2);
 
     unplugAndAwait(first, status_);
-    EXPECT_EQ(status_.entries().back().object, Value(0));
+    EXPECT_EQ(status_.notices().back().object, Value(0));
     EXPECT_FALSE(server_->ioHidDevice());
     EXPECT_FALSE(AppDelegate::shared().glassStatus.load());
     ASSERT_TRUE(server_->connectedDevice());
@@ -271,80 +271,26 @@ TEST_F(TavroVXServerTest, ImmersionIsStoredAndSentOnlyWhenItMatters) {
     EXPECT_EQ(server_->setImmersion(42, true), -1);
 }
 
-// Forwards to the simulated display server and runs a hook inside each mode change, which
-// is while a resolution step is in progress.
-class HookedDisplayServer : public platform::screens::DisplayServer {
-  public:
-    explicit HookedDisplayServer(std::shared_ptr<platform::screens::DisplayServer> inner)
-        : inner_(std::move(inner)) {}
-    std::function<void()> duringSetMode;
-
-    std::vector<platform::screens::DisplayInfo> displays() const override {
-        return inner_->displays();
-    }
-    platform::screens::DisplayError applyConfiguration(
-        const std::vector<platform::screens::ConfigurationChange>& changes) override {
-        return inner_->applyConfiguration(changes);
-    }
-    platform::screens::DisplayError setMode(platform::screens::DisplayId display,
-                                            const platform::screens::DisplayMode& mode) override {
-        if (duringSetMode) duringSetMode();
-        return inner_->setMode(display, mode);
-    }
-    bool supportsVirtualDisplays() const override { return inner_->supportsVirtualDisplays(); }
-    platform::screens::DisplayId reserveDisplayId() override { return inner_->reserveDisplayId(); }
-    bool addVirtualDisplay(platform::screens::DisplayId id,
-                           const platform::screens::VirtualDisplayTraits& traits) override {
-        return inner_->addVirtualDisplay(id, traits);
-    }
-    void removeVirtualDisplay(platform::screens::DisplayId id) override {
-        inner_->removeVirtualDisplay(id);
-    }
-    std::optional<float> brightness(platform::screens::DisplayId display) const override {
-        return inner_->brightness(display);
-    }
-    platform::screens::DisplayError setBrightness(platform::screens::DisplayId display,
-                                                  float value) override {
-        return inner_->setBrightness(display, value);
-    }
-    std::optional<platform::foundation::ValueDictionary> sessionDictionary() const override {
-        return inner_->sessionDictionary();
-    }
-    platform::screens::DisplayError moveCursor(platform::screens::Point point) override {
-        return inner_->moveCursor(point);
-    }
-
-  private:
-    std::shared_ptr<platform::screens::DisplayServer> inner_;
-};
-
 TEST_F(TavroVXServerTest, ThreeDimensionalSwitchDuringAResolutionStepSendsNothing) {
-    auto hooked = std::make_shared<HookedDisplayServer>(platform::screens::displayServer());
-    platform::screens::installDisplayServer(hooked);
-    struct Restore {
-        std::shared_ptr<HookedDisplayServer> hooked;
-        ~Restore() {
-            hooked->duringSetMode = nullptr;
-            platform::screens::installDisplayServer(nullptr);
-        }
-    } restore{hooked};
     server_->shareManager();
     auto glasses = makeGlasses(VirtualGlasses::secondGeneration());
     plugAndAwait(glasses, status_);
-
-    std::vector<int32_t> duringStep;
-    hooked->duringSetMode = [&] {
-        EXPECT_FALSE(server_->isSuccessChangeResolution());
-        duringStep.push_back(server_->change_display_3d(false));
-    };
     glasses->clearOutputReports();
     // Two switches within one delay both send and both schedule a step.
     EXPECT_EQ(server_->change_display_3d(true), 0);
     EXPECT_EQ(server_->change_display_3d(true), 0);
     EXPECT_EQ(glasses->outputReportCount(), 2u);
     ASSERT_TRUE(awaitWidth(3840));
-    EXPECT_EQ(duringStep, std::vector<int32_t>{0});
-    // The second step found the mode already set, so no mode change and no further hook.
+
+    // A step's completion runs inside the step: a switch asked there reports 0 and sends
+    // nothing.
+    std::optional<int32_t> during;
+    server_->deviceChangeResolution(false, [&](bool) {
+        EXPECT_FALSE(server_->isSuccessChangeResolution());
+        during = server_->change_display_3d(true);
+    });
+    ASSERT_TRUE(runUntil([&] { return during.has_value(); }));
+    EXPECT_EQ(*during, 0);
     EXPECT_EQ(glasses->outputReportCount(), 2u);
 }
 
@@ -371,7 +317,7 @@ TEST_F(TavroVXServerTest, CommandsRaceWithPlugAndPullOut) {
     while (sent.load() == 0) std::this_thread::yield();
     stop = true;
     for (auto& sender : senders) sender.join();
-    EXPECT_EQ(status_.entries().size(), 11u);
+    EXPECT_EQ(status_.notices().size(), 11u);
     EXPECT_TRUE(server_->ioHidDevice());
 }
 

@@ -7,7 +7,7 @@
 #include "glasses/USBDeviceNotifications.h"
 #include "platform/hid/HIDTypes.h"
 #include "platform/sim/SimUsbBus.h"
-#include "tests/glasses/NotificationRecorder.h"
+#include "tests/support/NotificationRecorder.h"
 
 using platform::sim::SimUsbBus;
 using platform::sim::VirtualUsbDevice;
@@ -40,13 +40,6 @@ class USBDeviceMonitorTest : public ::testing::Test {
         monitor_.stop();
         if (thread_.joinable()) thread_.join();
     }
-    bool awaitCount(const char* name, size_t count) {
-        return recorder_.await([&](const std::vector<RecordedNotice>& notices) {
-            return std::count_if(notices.begin(), notices.end(), [&](const RecordedNotice& n) {
-                       return n.name == name;
-                   }) >= static_cast<std::ptrdiff_t>(count);
-        });
-    }
     std::vector<uint64_t> disconnectedIds() {
         std::vector<uint64_t> ids;
         for (const auto& notice : recorder_.notices()) {
@@ -56,7 +49,7 @@ class USBDeviceMonitorTest : public ::testing::Test {
         return ids;
     }
 
-    NotificationRecorder recorder_{kUSBDeviceConnected, kUSBDeviceDisconnected};
+    test_support::NotificationRecorder recorder_{{kUSBDeviceConnected, kUSBDeviceDisconnected}};
     USBDeviceMonitor monitor_{{{0xFFFF, 0x8866}, {0x0483, 0x5750}}};
     std::thread thread_;
     std::vector<std::shared_ptr<VirtualUsbDevice>> plugged_;
@@ -65,10 +58,10 @@ class USBDeviceMonitorTest : public ::testing::Test {
 TEST_F(USBDeviceMonitorTest, AnnouncesWatchedDevicesPresentAndArrivingAndTheirDeparture) {
     auto present = plug(usbDevice(0xFFFF, 0x8866, "TAVRO Glass"));
     start();
-    ASSERT_TRUE(awaitCount(kUSBDeviceConnected, 1));
+    ASSERT_TRUE(recorder_.awaitCount(kUSBDeviceConnected, 1));
     plug(usbDevice(0x05ac, 0x8104, "Unwatched"));
     auto arriving = plug(usbDevice(0x0483, 0x5750, "TAVRO Glass 1"));
-    ASSERT_TRUE(awaitCount(kUSBDeviceConnected, 2));
+    ASSERT_TRUE(recorder_.awaitCount(kUSBDeviceConnected, 2));
 
     auto devices = recorder_.devices<USBDevice>(kUSBDeviceConnected);
     ASSERT_EQ(devices.size(), 2u);
@@ -87,7 +80,7 @@ TEST_F(USBDeviceMonitorTest, AnnouncesWatchedDevicesPresentAndArrivingAndTheirDe
     EXPECT_FALSE(present->isOpen());
 
     SimUsbBus::shared().unplugUsb(arriving);
-    ASSERT_TRUE(awaitCount(kUSBDeviceDisconnected, 1));
+    ASSERT_TRUE(recorder_.awaitCount(kUSBDeviceDisconnected, 1));
     EXPECT_EQ(disconnectedIds(), std::vector<uint64_t>{arriving->registryEntryId()});
     stop();
     EXPECT_EQ(recorder_.notices().size(), 1u);
@@ -105,9 +98,9 @@ TEST_F(USBDeviceMonitorTest, DevicesThatCannotBeOpenedAreSkippedButTheirDepartur
     plug(failing);
     plug(held);
     start();
-    ASSERT_TRUE(awaitCount(kUSBDeviceConnected, 1));
+    ASSERT_TRUE(recorder_.awaitCount(kUSBDeviceConnected, 1));
     SimUsbBus::shared().unplugUsb(noPlugIn);
-    ASSERT_TRUE(awaitCount(kUSBDeviceDisconnected, 1));
+    ASSERT_TRUE(recorder_.awaitCount(kUSBDeviceDisconnected, 1));
     stop();
 
     auto devices = recorder_.devices<USBDevice>(kUSBDeviceConnected);
@@ -122,7 +115,7 @@ TEST_F(USBDeviceMonitorTest, StopEndsTheMonitorAlsoWhenItComesFirst) {
     monitor_.start();  // returns at once
     plug(usbDevice(0xFFFF, 0x8866, "TAVRO Glass"));
     start();
-    ASSERT_TRUE(awaitCount(kUSBDeviceConnected, 1));
+    ASSERT_TRUE(recorder_.awaitCount(kUSBDeviceConnected, 1));
 }
 
 }  // namespace

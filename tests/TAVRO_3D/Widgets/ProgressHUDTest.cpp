@@ -105,7 +105,7 @@ TEST_F(ProgressHUDTest, DeterminateRingRunsClockwiseFromTheTop) {
 }
 
 TEST_F(ProgressHUDTest, ShowAndHidePostTheirFourNotificationsInOrder) {
-    NotificationLog log("ProgressHUD.");
+    NotificationRecorder log(NotificationRecorder::NamePrefix{}, "ProgressHUD.");
     // Hiding a HUD never shown stops before the clean-up.
     int completions = 0;
     hud_->completionHandler = [&completions] { ++completions; };
@@ -145,7 +145,7 @@ TEST_F(ProgressHUDTest, HideDelayedHidesAtOnceOnlyForTheNumberZero) {
 }
 
 TEST_F(ProgressHUDTest, AShowWhileVisibleKeepsItsPlaceAndSpinner) {
-    NotificationLog log("ProgressHUD.");
+    NotificationRecorder log(NotificationRecorder::NamePrefix{}, "ProgressHUD.");
     hud_->showStatus("One", ProgressHUDMode::indeterminate());
     fd::MainLoop::drain();
     const auto spinner = hud_->progressIndicator();
@@ -162,7 +162,7 @@ TEST_F(ProgressHUDTest, AShowWhileVisibleKeepsItsPlaceAndSpinner) {
 }
 
 TEST_F(ProgressHUDTest, ClicksReachTheHostOnlyWithoutMaskAndHideADismissibleHud) {
-    NotificationLog log("ProgressHUD.didReceiveMouseDownEvent");
+    NotificationRecorder log({"ProgressHUD.didReceiveMouseDownEvent"});
     show("Loading", ProgressHUDMode::indeterminate());
     click({20, 20});
     EXPECT_EQ(content_->clicks, 1);

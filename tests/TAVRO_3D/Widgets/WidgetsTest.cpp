@@ -28,7 +28,7 @@ TEST(HexColor, DigitsAreKeptWhereverTheyStandAndOnlySixOrEightMakeAColour) {
 }
 
 TEST(OnlyIntegerFormatter, AcceptsOnlyDigitsAndAnnouncesEveryCheck) {
-    NotificationLog log("TextFieldChangeValue_Formatter_NSNotificationName");
+    NotificationRecorder log({"TextFieldChangeValue_Formatter_NSNotificationName"});
     OnlyIntegerValueFormatter formatter;
     std::string proposal = "untouched";
     std::string error = "untouched";
@@ -81,7 +81,7 @@ TEST_F(AutoFittingLabelTest, ShrinksTheSystemFontUntilTheMeasuredTextFitsDownToA
 }
 
 TEST_F(AutoFittingLabelTest, BecomingFirstResponderIsAnnouncedWithTheLabel) {
-    NotificationLog log("notificationName_TextFieldBecomeFirstResponder");
+    NotificationRecorder log({"notificationName_TextFieldBecomeFirstResponder"});
     auto field = label(200, 30, 13);
     content_->addSubview(field);
     EXPECT_TRUE(window_->makeFirstResponder(field.get()));

@@ -5,6 +5,7 @@
 #include <thread>
 
 #include "platform/foundation/Clock.h"
+#include "tests/support/Waits.h"
 
 using namespace platform::foundation;
 using namespace std::chrono_literals;
@@ -13,9 +14,7 @@ namespace {
 
 // Sleepers below sleep on their clock object itself: the dispatch scheduler waits on the
 // installed clock too, so the waiter count of an installed clock is not theirs alone.
-void waitForWaiters(const ManualClock& clock, int count) {
-    while (clock.waiterCount() < count) std::this_thread::yield();
-}
+using test_support::waitForWaiters;
 
 }  // namespace
 
@@ -26,7 +25,7 @@ TEST(ManualClock, SleepersWakeOnlyWhenTimePassesTheirDeadlineOrTheConditionHolds
         clock->sleepForSeconds(1.0);
         woke = true;
     });
-    waitForWaiters(*clock, 1);
+    EXPECT_TRUE(waitForWaiters(*clock, 1));
     clock->advanceSeconds(0.5);
     std::this_thread::sleep_for(20ms);
     EXPECT_FALSE(woke);
@@ -38,7 +37,7 @@ TEST(ManualClock, SleepersWakeOnlyWhenTimePassesTheirDeadlineOrTheConditionHolds
     std::condition_variable wake;
     bool ready = false;
     std::thread setter([&] {
-        waitForWaiters(*clock, 1);
+        EXPECT_TRUE(waitForWaiters(*clock, 1));
         std::lock_guard guard(mutex);
         ready = true;
         wake.notify_all();
@@ -54,7 +53,7 @@ TEST(Clock, ReplacingTheClockReleasesItsSleepersAndRevivesOnReinstall) {
     auto previous = Clock::currentShared();
     Clock::setCurrent(manual);
     std::thread sleeper([&] { manual->sleepForSeconds(3600); });
-    waitForWaiters(*manual, 1);
+    EXPECT_TRUE(waitForWaiters(*manual, 1));
     Clock::setCurrent(previous);
     sleeper.join();  // released, not stuck for an hour
 
@@ -65,7 +64,7 @@ TEST(Clock, ReplacingTheClockReleasesItsSleepersAndRevivesOnReinstall) {
         manual->sleepForSeconds(1);
         woke = true;
     });
-    waitForWaiters(*manual, 1);
+    EXPECT_TRUE(waitForWaiters(*manual, 1));
     std::this_thread::sleep_for(10ms);
     EXPECT_FALSE(woke);
     // The sleeper may have started after an advance; keep time moving until it wakes.

@@ -11,17 +11,17 @@ namespace {
 
 using storagetest::bytesOf;
 
-std::variant<Value, Error> parseText(std::string_view text) {
+Result<Value> parseText(std::string_view text) {
     return parsePropertyList(bytesOf(text));
 }
 
 Value parseOk(std::string_view text) {
     auto result = parseText(text);
-    if (auto* error = std::get_if<Error>(&result)) {
-        ADD_FAILURE() << "unexpected error: " << error->localizedDescription;
+    if (!result) {
+        ADD_FAILURE() << "unexpected error: " << result.error().localizedDescription;
         return Value();
     }
-    return std::get<Value>(result);
+    return result.value();
 }
 
 std::string plist(std::string_view body) {
@@ -49,8 +49,8 @@ TEST(PropertyListTest, EveryKindSurvivesWritingAndReading) {
         {"<&> key", Value(1)},
     };
     auto written = serializePropertyList(Value(root));
-    ASSERT_TRUE(std::holds_alternative<std::string>(written));
-    const std::string& text = std::get<std::string>(written);
+    ASSERT_TRUE(written);
+    const std::string& text = written.value();
     EXPECT_NE(text.find("<string>a &lt; b &amp;&amp; c &gt; d"), std::string::npos);
     EXPECT_NE(text.find("<date>2026-12-06T17:00:00Z</date>"), std::string::npos);
     EXPECT_NE(text.find("<real>0.1</real>"), std::string::npos)
@@ -138,8 +138,8 @@ TEST(PropertyListTest, BadInputGivesAnErrorNamingTheProblem) {
     };
     for (const Case& c : cases) {
         auto result = parseText(c.input);
-        ASSERT_TRUE(std::holds_alternative<Error>(result)) << c.input;
-        const Error& error = std::get<Error>(result);
+        ASSERT_FALSE(result) << c.input;
+        const Error& error = result.error();
         EXPECT_EQ(error.domain, "PropertyListErrorDomain");
         EXPECT_NE(error.localizedDescription.find(c.expected), std::string::npos)
             << c.input << " gave: " << error.localizedDescription;
@@ -153,39 +153,39 @@ TEST(PropertyListTest, DeepNestingIsRefusedWithoutExhaustingTheStack) {
     for (int i = 0; i < 100000; ++i) deep += "<array>";
     for (int i = 0; i < 100000; ++i) deep += "</array>";
     auto result = parseText(plist(deep));
-    ASSERT_TRUE(std::holds_alternative<Error>(result));
-    EXPECT_NE(std::get<Error>(result).localizedDescription.find("nesting"), std::string::npos);
+    ASSERT_FALSE(result);
+    EXPECT_NE(result.error().localizedDescription.find("nesting"), std::string::npos);
 
     Value value = Value(ValueArray{});
     for (int i = 0; i < 1000; ++i) value = Value(ValueArray{value});
-    EXPECT_TRUE(std::holds_alternative<Error>(serializePropertyList(value)));
+    EXPECT_FALSE(serializePropertyList(value));
 
     Value fine = Value(ValueArray{});
     for (int i = 0; i < 100; ++i) fine = Value(ValueArray{fine});
     auto written = serializePropertyList(fine);
-    ASSERT_TRUE(std::holds_alternative<std::string>(written));
-    EXPECT_EQ(parseOk(std::get<std::string>(written)), fine);
+    ASSERT_TRUE(written);
+    EXPECT_EQ(parseOk(written.value()), fine);
 }
 
 TEST(PropertyListTest, KindsWithoutAPlistFormAreNotWritten) {
     auto object = Value::object(std::make_shared<int>(7));
-    EXPECT_TRUE(std::holds_alternative<Error>(serializePropertyList(Value())));
-    EXPECT_TRUE(std::holds_alternative<Error>(serializePropertyList(object)));
+    EXPECT_FALSE(serializePropertyList(Value()));
+    EXPECT_FALSE(serializePropertyList(object));
     auto nested = serializePropertyList(Value(ValueDictionary{{"device", object}}));
-    ASSERT_TRUE(std::holds_alternative<Error>(nested));
-    EXPECT_NE(std::get<Error>(nested).localizedDescription.find("device"), std::string::npos);
+    ASSERT_FALSE(nested);
+    EXPECT_NE(nested.error().localizedDescription.find("device"), std::string::npos);
 }
 
 TEST(PropertyListTest, DatesOutsideTheWritableYearsAreClamped) {
     for (double seconds : {-1e18, 1e18, std::nan("")}) {
         auto written = serializePropertyList(Value(Date{seconds}));
-        ASSERT_TRUE(std::holds_alternative<std::string>(written));
-        EXPECT_TRUE(parseOk(std::get<std::string>(written)).isDate());
+        ASSERT_TRUE(written);
+        EXPECT_TRUE(parseOk(written.value()).isDate());
     }
     auto early = serializePropertyList(Value(Date{-62135596800.0 - 5}));  // before 0001-01-01
-    EXPECT_NE(std::get<std::string>(early).find("0001-01-01T00:00:00Z"), std::string::npos);
+    EXPECT_NE(early.value().find("0001-01-01T00:00:00Z"), std::string::npos);
     auto beforeEpoch = serializePropertyList(Value(Date{-0.5}));
-    EXPECT_NE(std::get<std::string>(beforeEpoch).find("1969-12-31T23:59:59Z"), std::string::npos);
+    EXPECT_NE(beforeEpoch.value().find("1969-12-31T23:59:59Z"), std::string::npos);
 }
 
 }  // namespace

@@ -43,10 +43,7 @@ inline void writeText(const std::string& path, std::string_view text) {
 
 inline std::string readText(const std::string& path) {
     auto bytes = platform::foundation::readFile(path);
-    if (auto* contents = std::get_if<std::vector<uint8_t>>(&bytes)) {
-        return std::string(contents->begin(), contents->end());
-    }
-    return "<unreadable>";
+    return bytes ? std::string(bytes->begin(), bytes->end()) : "<unreadable>";
 }
 
 // Entry names of a folder, sorted.

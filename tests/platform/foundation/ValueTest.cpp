@@ -47,8 +47,8 @@ TEST(Value, ContainerAndObjectAccessNeverThrows) {
 TEST(ValueJson, RoundTripKeepsKinds) {
     auto parsed =
         parseJsonText(R"({"type":9997,"value":[1,2.5,-3],"ok":true,"name":"眼镜","none":null})");
-    ASSERT_TRUE(std::holds_alternative<Value>(parsed));
-    const Value& value = std::get<Value>(parsed);
+    ASSERT_TRUE(parsed);
+    const Value& value = parsed.value();
     EXPECT_TRUE(value["type"].isInteger());
     EXPECT_EQ(value["value"].at(1).kind(), Value::Kind::Double);
     EXPECT_TRUE(value["ok"].isBoolean());
@@ -58,8 +58,8 @@ TEST(ValueJson, RoundTripKeepsKinds) {
     auto text = jsonText(value);
     ASSERT_TRUE(text);
     auto again = parseJsonText(*text);
-    ASSERT_TRUE(std::holds_alternative<Value>(again));
-    EXPECT_EQ(std::get<Value>(again), value);
+    ASSERT_TRUE(again);
+    EXPECT_EQ(again.value(), value);
 }
 
 TEST(ValueJson, KindsJsonCannotCarryFailTheWholeConversion) {
@@ -76,12 +76,12 @@ TEST(ValueJson, KindsJsonCannotCarryFailTheWholeConversion) {
 
 TEST(ValueJson, BadTextIsAnErrorNotACrash) {
     for (const char* text : {"", "{", "[1,]", "{\"a\" 1}", "nul", "\xff\xfe"}) {
-        EXPECT_TRUE(std::holds_alternative<Error>(parseJsonText(text))) << text;
+        EXPECT_FALSE(parseJsonText(text)) << text;
     }
     std::string deep(100000, '[');
-    EXPECT_TRUE(std::holds_alternative<Error>(parseJsonText(deep)));
+    EXPECT_FALSE(parseJsonText(deep));
     std::string nested = std::string(600, '[') + std::string(600, ']');
-    EXPECT_TRUE(std::holds_alternative<Error>(parseJsonText(nested)));
+    EXPECT_FALSE(parseJsonText(nested));
 }
 
 TEST(ValueJson, PrettyTextIsTheCompactTextIndented) {

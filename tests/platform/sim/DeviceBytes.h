@@ -12,6 +12,7 @@
 
 #include "platform/foundation/Clock.h"
 #include "platform/hid/BusDevice.h"
+#include "tests/support/Waits.h"
 
 using Bytes = std::vector<uint8_t>;
 using Replies = std::vector<Bytes>;
@@ -65,12 +66,7 @@ class InputRecorder {
 
 // Waits until `done` holds, which another thread brings about (false after 5 s).
 inline bool eventually(const std::function<bool()>& done) {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
-    while (!done()) {
-        if (std::chrono::steady_clock::now() > deadline) return false;
-        std::this_thread::sleep_for(std::chrono::microseconds(200));
-    }
-    return true;
+    return test_support::waitUntil(done);
 }
 
 // The same, advancing the clock by `step` whenever a thread sleeps on it.

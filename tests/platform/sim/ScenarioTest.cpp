@@ -29,9 +29,8 @@ TEST(Scenario, ReadsEveryKindOfStep) {
           {"do": "backend", "mode": "hang"},
           {"do": "backend", "offerVersion": "9.9.9", "releaseNote": "New"},
           {"do": "activateApp", "name": "Safari"}, {"do": "quit"}]})");
-    ASSERT_TRUE(std::holds_alternative<Scenario>(parsed))
-        << std::get<platform::foundation::Error>(parsed).localizedDescription;
-    const auto& scenario = std::get<Scenario>(parsed);
+    ASSERT_TRUE(parsed) << parsed.error().localizedDescription;
+    const auto& scenario = parsed.value();
     EXPECT_EQ(scenario.machine, "macmini");
     ASSERT_TRUE(scenario.permissions);
     EXPECT_FALSE(scenario.permissions->screenRecording);
@@ -85,13 +84,12 @@ TEST(Scenario, MalformedScenariosAreErrorsNamingTheStep) {
           "{\"permissions\": {\"screenRecording\": 1}, \"steps\": []}",
           "{\"steps\": [{\"do\": \"wait\", \"seconds\": 1}, 7]}"}) {
         auto parsed = parseScenario(bad);
-        EXPECT_TRUE(std::holds_alternative<platform::foundation::Error>(parsed)) << bad;
+        EXPECT_FALSE(parsed) << bad;
     }
     auto parsed =
         parseScenario("{\"steps\": [{\"do\": \"wait\", \"seconds\": 1}, {\"do\": \"x\"}]}");
-    ASSERT_TRUE(std::holds_alternative<platform::foundation::Error>(parsed));
-    EXPECT_NE(std::get<platform::foundation::Error>(parsed).localizedDescription.find("step 2"),
-              std::string::npos);
+    ASSERT_FALSE(parsed);
+    EXPECT_NE(parsed.error().localizedDescription.find("step 2"), std::string::npos);
 }
 
 TEST(Scenario, EveryShippedScenarioReads) {
@@ -100,14 +98,11 @@ TEST(Scenario, EveryShippedScenarioReads) {
     for (const auto& entry : std::filesystem::directory_iterator(folder)) {
         if (entry.path().extension() != ".json") continue;
         auto loaded = loadScenario(entry.path().string());
-        EXPECT_TRUE(std::holds_alternative<Scenario>(loaded))
-            << entry.path() << ": "
-            << std::get<platform::foundation::Error>(loaded).localizedDescription;
+        EXPECT_TRUE(loaded) << entry.path() << ": " << loaded.error().localizedDescription;
         ++count;
     }
     EXPECT_GT(count, 0);
-    EXPECT_TRUE(
-        std::holds_alternative<platform::foundation::Error>(loadScenario(folder + "/none.json")));
+    EXPECT_FALSE(loadScenario(folder + "/none.json"));
 }
 
 }  // namespace

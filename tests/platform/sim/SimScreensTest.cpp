@@ -21,7 +21,7 @@ sim::MachineProfile macBook() {
         "builtinDisplay": {"name": "Built-in Retina Display",
                            "modes": [{"width": 1512, "height": 982, "refreshRate": 120}]},
         "glassesDisplay": "extended"})");
-    return std::get<sim::MachineProfile>(profile);
+    return profile.value();
 }
 
 // Asks the machine's frame source for a picture of `display`, running the main queue.

@@ -57,15 +57,14 @@ TEST_F(ViewDescriptionTest, ControllerLoadsItsViewOnceAndBindsOutletsAndActions)
 }
 
 std::string errorOf(const ViewDescription::Result& result) {
-    if (auto* error = std::get_if<fdn::Error>(&result)) return error->localizedDescription;
-    return "";
+    return result ? "" : result.error().localizedDescription;
 }
 
 TEST_F(ViewDescriptionTest, MissingOrMismatchedOutletsAreClearErrors) {
     // The owner declares an outlet the description never connects.
     auto extra = std::make_shared<OutletTestController>(true);
     extra->view();
-    ASSERT_TRUE(extra->loadError().has_value());
+    ASSERT_TRUE(extra->loadError());
     EXPECT_NE(extra->loadError()->localizedDescription.find(
                   "outlet 'missing' of OutletTestController is not connected"),
               std::string::npos);
@@ -140,8 +139,8 @@ class FlippedListView : public View, public DescriptionOwner {
 TEST_F(ViewDescriptionTest, AViewCanDescribeItselfAndOwnItsOutlets) {
     auto view = View::create<FlippedListView>();
     auto result = ViewDescription::load("FlippedListView", view.get(), view);
-    ASSERT_TRUE(std::holds_alternative<ViewPtr>(result)) << errorOf(result);
-    EXPECT_EQ(std::get<ViewPtr>(result), view);
+    ASSERT_TRUE(result) << errorOf(result);
+    EXPECT_EQ(result.value(), view);
     EXPECT_TRUE(view->awake);
     EXPECT_TRUE(view->isFlipped());
     // In the flipped view, the row at y 0 is the top row: its bottom edge is 20 down.
