@@ -16,6 +16,7 @@
 #include "platform/foundation/Bundle.h"
 #include "platform/foundation/SystemInfo.h"
 #include "platform/foundation/UserDefaults.h"
+#include "tests/support/TemporaryHome.h"
 
 using common::TavroLocalizationHelper;
 using Language = TavroLocalizationHelper::Language;
@@ -62,11 +63,10 @@ class LanguageSwitchTest : public ::testing::Test {
         TavroLocalizationHelper::shared().setLanguage(saved_);
         fd::Bundle::setMainBundlePath({});  // a fresh main bundle, without the route
         fd::clearMachineValues();
-        std::filesystem::remove_all(scratch_);
     }
 
-    std::string scratch_ =
-        std::filesystem::temp_directory_path() / ("language-switch-" + std::to_string(::getpid()));
+    test_support::TemporaryFolder folder_{"language-switch"};
+    const std::string scratch_ = folder_.path();
     Language saved_ = Language::English;
 };
 

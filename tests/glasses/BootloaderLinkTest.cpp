@@ -5,7 +5,9 @@
 #include "DfuHarness.h"
 #include "glasses/ISPLdCMD.h"
 #include "glasses/IspPacket.h"
-#include "tests/platform/sim/DeviceBytes.h"
+#include "tests/support/DeviceBytes.h"
+
+using namespace test_support;
 
 namespace {
 
