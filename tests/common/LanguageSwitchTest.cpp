@@ -95,8 +95,7 @@ TEST_F(LanguageSwitchTest, OnlyAnArchivedHelperGivesALanguage) {
         archive("TavroLocalizationHelper", "en", "<string>1</string>"),
         std::string("bplist00\xd1\x01\x02", 11),  // binary archives are refused
         "<plist><dict><key>$archiver</key><string>NSKeyedArchiver</string></dict></plist>",
-        "",
-    };
+        ""};
     for (const std::string& text : bad) {
         EXPECT_FALSE(read(text)) << text;
     }
