@@ -8,9 +8,9 @@
 // and releases the handlers (which breaks cycles through handlers that capture the timer).
 
 #include <atomic>
-#include <cassert>
 #include <mutex>
 
+#include "platform/foundation/Assert.h"
 #include "platform/foundation/Dispatch.h"
 #include "platform/foundation/InvokeTask.h"
 #include "platform/foundation/Scheduler.h"
@@ -177,7 +177,7 @@ void DispatchTimer::State::afterFiring(std::unique_lock<std::mutex>& lock, uint6
 }
 
 std::shared_ptr<DispatchTimer> DispatchTimer::make(DispatchQueuePtr queue) {
-    assert(queue && "a timer needs a target queue");
+    TAVRO_ASSERT(queue, "a timer needs a target queue");
     return std::shared_ptr<DispatchTimer>(new DispatchTimer(std::move(queue)));
 }
 

@@ -1,10 +1,10 @@
 #include "platform/foundation/OperationQueue.h"
 
-#include <cassert>
 #include <chrono>
 #include <condition_variable>
 #include <mutex>
 
+#include "platform/foundation/Assert.h"
 #include "platform/foundation/InvokeTask.h"
 
 namespace platform::foundation {
@@ -97,7 +97,7 @@ void OperationQueue::waitUntilAllOperationsAreFinished() {
             std::chrono::hours(24 * 365));
         return;
     }
-    assert(!isCurrent() && "an operation cannot wait for its own queue to finish");
+    TAVRO_ASSERT(!isCurrent(), "an operation cannot wait for its own queue to finish");
     std::unique_lock lock(state_->mutex);
     state_->finished.wait(lock, [&] { return state_->outstanding == 0; });
 }
