@@ -66,7 +66,6 @@ TEST_F(GlobalHelpersTest, NetmasksCountTheirOneBits) {
     EXPECT_EQ(common::netmaskPrefixLength("255.-1.0.0"), "");
     EXPECT_EQ(common::netmaskPrefixLength("garbage"), "0");
 }
-}
 
 TEST_F(GlobalHelpersTest, UntrustedAccessibilityPromptsAndPostsOnePointerEvent) {
     auto clock = std::make_shared<fd::ManualClock>();
