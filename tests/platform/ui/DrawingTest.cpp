@@ -10,10 +10,9 @@
 namespace platform::ui {
 namespace {
 
-using testing::UiTest;
 constexpr double kPi = std::numbers::pi;
 
-class DrawingTest : public UiTest {};
+using DrawingTest = testing::UiTest;
 
 uint32_t at(const PixelBuffer& pixels, int x, int y) {
     return pixels.pixelFromBottom(x, y);

@@ -15,9 +15,7 @@
 namespace platform::ui {
 namespace {
 
-using testing::UiTest;
-
-class LayerRenderingTest : public UiTest {};
+using LayerRenderingTest = testing::UiTest;
 
 bool isColour(uint32_t argb, int r, int g, int b) {
     return std::abs(redOf(argb) - r) <= 2 && std::abs(greenOf(argb) - g) <= 2 &&

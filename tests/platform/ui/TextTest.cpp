@@ -10,9 +10,7 @@
 namespace platform::ui {
 namespace {
 
-using testing::UiTest;
-
-class TextTest : public UiTest {};
+using TextTest = testing::UiTest;
 
 // DejaVu Sans: 2048 units per em, ascender 1901, descender 483; advances H 1540, e 1260,
 // l 569, o 1253, space 651.
