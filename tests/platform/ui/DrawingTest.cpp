@@ -5,7 +5,7 @@
 
 #include "UiTestSupport.h"
 #include "platform/ui/PainterContext.h"
-#include "platform/ui/RecordingContext.h"
+#include "tests/support/RecordingContext.h"
 
 namespace platform::ui {
 namespace {

@@ -6,11 +6,11 @@
 #include "UiTestSupport.h"
 #include "platform/ui/Layer.h"
 #include "platform/ui/PainterContext.h"
-#include "platform/ui/RecordingContext.h"
 #include "platform/ui/Renderer.h"
 #include "platform/ui/TextLayer.h"
 #include "platform/ui/Transaction.h"
 #include "platform/ui/View.h"
+#include "tests/support/RecordingContext.h"
 
 namespace platform::ui {
 namespace {

@@ -1,11 +1,11 @@
 // Text measurement with the system font (DejaVu Sans, one point one pixel) and how
 // controls size and draw their texts.
 #include "UiTestSupport.h"
-#include "platform/ui/RecordingContext.h"
 #include "platform/ui/Renderer.h"
 #include "platform/ui/Text.h"
 #include "platform/ui/TextField.h"
 #include "platform/ui/TextMeasurement.h"
+#include "tests/support/RecordingContext.h"
 
 namespace platform::ui {
 namespace {
