@@ -7,7 +7,7 @@
 #include "display/TavroSystemSleepOrPowerOnManager.h"
 #include "platform/foundation/RunLoop.h"
 #include "platform/screens/PowerManagement.h"
-#include "tests/stereo3d/AI3DHarness.h"
+#include "tests/support/AI3DHarness.h"
 
 namespace {
 
