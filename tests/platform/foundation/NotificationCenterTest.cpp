@@ -32,7 +32,6 @@ TEST(NotificationCenter, FiltersByNameAndObjectValue) {
                                 observe("", Value("glasses"), "glasses"),
                                 // a null object filters nothing
                                 observe("Plugged", Value(), "null")};
-
     center.post("Plugged", Value(7.0));  // numbers compare across kinds
     center.post("Plugged", Value(8));
     center.post("Unplugged", Value("glasses"), ValueDictionary{{"k", Value(1)}});
@@ -73,8 +72,9 @@ TEST(NotificationCenter, ObserversLastAsLongAsTheirSubscriptions) {
         center.post("N");
         EXPECT_EQ(seen, (std::vector<std::string>{"first", "once", "first", "added"}));
         kept.reset();
-        kept.reset();                                           // twice is harmless
-        first = center.addObserver("M", std::nullopt, nullptr,  // replaces the first observer
+        kept.reset();  // twice is harmless
+        // Replaces the first observer.
+        first = center.addObserver("M", std::nullopt, nullptr,
                                    [&](const Notification&) { seen.push_back("M"); });
         center.post("N");
         center.post("M");
@@ -180,12 +180,10 @@ TEST(OperationQueue, WaitsAndRunsInlineOnItself) {
     EXPECT_EQ(done.load(), 50);
     EXPECT_EQ(offQueue.load(), 0);
     EXPECT_FALSE(queue->isCurrent());
-
     bool innerRan = false;
     queue->addOperationAndWait(
         [&] { queue->addOperationAndWait([&] { innerRan = queue->isCurrent(); }); });
     EXPECT_TRUE(innerRan);
-
     auto wide = OperationQueue::make("wide", 4);
     Counter both;
     Gate meet;
