@@ -32,7 +32,6 @@ TEST(ManualClock, SleepersWakeOnlyWhenTimePassesTheirDeadlineOrTheConditionHolds
     clock->advanceSeconds(0.5);
     sleeper.join();
     EXPECT_EQ(clock->now().time_since_epoch(), 1s);
-
     std::mutex mutex;
     std::condition_variable wake;
     bool ready = false;
@@ -95,7 +94,6 @@ TEST(Clock, AWaitKeepsAReplacedClockAlive) {
     std::weak_ptr<ManualClock> watched = installed;
     auto previous = Clock::currentShared();
     Clock::setCurrent(std::move(installed));
-
     std::mutex mutex;
     std::condition_variable wake;
     std::atomic<int> checks{0};
