@@ -60,7 +60,7 @@ std::shared_ptr<TavroTemperatureDriftCalibrationView>
 TavroTemperatureDriftCalibrationView::fromDescription() {
     auto view = std::make_shared<TavroTemperatureDriftCalibrationView>();
     auto result = ui::ViewDescription::load(view->className(), view.get(), view);
-    if (!std::holds_alternative<ui::ViewPtr>(result)) return nullptr;
+    if (!result) return nullptr;
     return view;
 }
 

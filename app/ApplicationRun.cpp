@@ -73,18 +73,19 @@ RunResult runApplication(const RunOptions& options,
         if (path.empty()) path = defaultScenarioPath().value_or("");
         if (path.empty()) return cannotStart("the bundle has no default scenario");
         auto loaded = sim::loadScenario(path);
-        if (auto* error = std::get_if<fdn::Error>(&loaded))
-            return cannotStart(path + ": " + error->localizedDescription);
-        scenario = std::get<sim::Scenario>(std::move(loaded));
+        if (!loaded) return cannotStart(path + ": " + loaded.error().localizedDescription);
+        scenario = std::move(loaded).value();
     }
     const std::string machine = !options.machineGiven && scenario && scenario->machine
                                     ? *scenario->machine
                                     : options.machine;
     auto profile = sim::machineProfileNamed(machine);
-    if (auto* error = std::get_if<fdn::Error>(&profile))
-        return cannotStart("no machine \"" + machine + "\": " + error->localizedDescription);
+    if (!profile) {
+        return cannotStart("no machine \"" + machine +
+                           "\": " + profile.error().localizedDescription);
+    }
     sim::BackendChoice choice;
-    choice.profile = std::get<sim::MachineProfile>(std::move(profile));
+    choice.profile = std::move(profile).value();
     if (scenario && scenario->permissions) choice.profile.permissions = *scenario->permissions;
     choice.machineName = machine;
     choice.homeFolder = options.homeFolder;
@@ -94,9 +95,9 @@ RunResult runApplication(const RunOptions& options,
     if (options.handleSignals) QuitSignals::block();
     fdn::Clock::setCurrent(std::make_shared<fdn::RealClock>(options.speed));
     auto installed = sim::PlatformBackends::install(std::move(choice));
-    if (auto* error = std::get_if<fdn::Error>(&installed))
-        return cannotStart("cannot set the machine up: " + error->localizedDescription);
-    auto backends = std::get<std::unique_ptr<sim::PlatformBackends>>(std::move(installed));
+    if (!installed)
+        return cannotStart("cannot set the machine up: " + installed.error().localizedDescription);
+    auto backends = std::move(installed).value();
 
     RunResult result;
     result.homeFolder = backends->homeFolder();

@@ -14,19 +14,28 @@ std::string runOptionsUsage() {
            "  --snapshots  folder for the pictures and the run log\n";
 }
 
-std::variant<RunOptions, std::string> parseRunOptions(const std::vector<std::string>& arguments) {
+namespace {
+
+platform::foundation::Error optionsError(std::string text) {
+    return {kRunOptionsErrorDomain, 1, std::move(text)};
+}
+
+}  // namespace
+
+platform::foundation::Result<RunOptions> parseRunOptions(
+    const std::vector<std::string>& arguments) {
     RunOptions options;
     for (size_t i = 0; i < arguments.size(); ++i) {
         const std::string& name = arguments[i];
-        if (name == "--help" || name == "-h") return runOptionsUsage();
+        if (name == "--help" || name == "-h") return optionsError(runOptionsUsage());
         if (name != "--machine" && name != "--scenario" && name != "--speed" &&
             name != "--snapshots") {
-            return "unknown option " + name + "\n" + runOptionsUsage();
+            return optionsError("unknown option " + name + "\n" + runOptionsUsage());
         }
         // The next option is not a value: "--machine --speed 3" lacks the machine.
         if (i + 1 >= arguments.size() || arguments[i + 1].empty() ||
             arguments[i + 1].starts_with("--")) {
-            return name + " needs a value\n" + runOptionsUsage();
+            return optionsError(name + " needs a value\n" + runOptionsUsage());
         }
         const std::string& value = arguments[++i];
         if (name == "--machine") {
@@ -42,7 +51,8 @@ std::variant<RunOptions, std::string> parseRunOptions(const std::vector<std::str
             // Faster than a thousand times leaves the application's own work behind the waits.
             if (end == value.c_str() || *end != '\0' || !std::isfinite(speed) || speed <= 0 ||
                 speed > 1000) {
-                return "--speed takes a factor above 0 and up to 1000\n" + runOptionsUsage();
+                return optionsError("--speed takes a factor above 0 and up to 1000\n" +
+                                    runOptionsUsage());
             }
             options.speed = speed;
         }

@@ -2,12 +2,14 @@
 // What a run of the application is told: the simulated Mac's profile ("--machine"), the
 // scenario it plays ("--scenario"; the bundle's default scenario unless told otherwise),
 // the clock's speed factor ("--speed") and where its pictures and log go ("--snapshots").
-// Parsing is pure and never throws; a bad command line is an error text.
+// Parsing is pure and never throws; a bad command line, or a request for help, is an Error
+// whose description is the text to show (the usage included).
 
 #include <optional>
 #include <string>
-#include <variant>
 #include <vector>
+
+#include "platform/foundation/Result.h"
 
 namespace app {
 
@@ -28,7 +30,9 @@ struct RunOptions {
     std::optional<bool> quitAtScenarioEnd;  // default: only when headless
 };
 
-std::variant<RunOptions, std::string> parseRunOptions(const std::vector<std::string>& arguments);
+inline constexpr const char* kRunOptionsErrorDomain = "Tavro3D.options";
+
+platform::foundation::Result<RunOptions> parseRunOptions(const std::vector<std::string>& arguments);
 std::string runOptionsUsage();
 
 }  // namespace app

@@ -10,13 +10,13 @@
 int main(int argc, char** argv) {
     const std::vector<std::string> arguments(argv + 1, argv + argc);
     auto parsed = app::parseRunOptions(arguments);
-    if (auto* message = std::get_if<std::string>(&parsed)) {
+    if (!parsed) {
         const bool help =
             arguments.size() == 1 && (arguments[0] == "--help" || arguments[0] == "-h");
-        std::fputs(message->c_str(), help ? stdout : stderr);
+        std::fputs(parsed.error().localizedDescription.c_str(), help ? stdout : stderr);
         return help ? 0 : 2;
     }
-    const auto result = app::runApplication(std::get<app::RunOptions>(parsed));
+    const auto result = app::runApplication(*parsed);
     if (!result.error.empty()) std::fprintf(stderr, "Tavro3D: %s\n", result.error.c_str());
     for (const auto& failure : result.failures)
         std::fprintf(stderr, "Tavro3D: scenario: %s\n", failure.c_str());

@@ -6,11 +6,9 @@
 
 namespace fdn = platform::foundation;
 
-std::variant<ReplyEnvelope, fdn::Error> parseReplyEnvelope(std::span<const uint8_t> body) {
+fdn::Result<ReplyEnvelope> parseReplyEnvelope(std::span<const uint8_t> body) {
     std::string_view text(reinterpret_cast<const char*>(body.data()), body.size());
-    auto parsed = fdn::parseJsonText(text);
-    if (auto* error = std::get_if<fdn::Error>(&parsed)) return *error;
-    const fdn::Value& value = std::get<fdn::Value>(parsed);
+    TAVRO_TRY(value, fdn::parseJsonText(text));
     if (!value.isDictionary())
         return fdn::Error{kTavroBackendErrorDomain, 1, "the reply is not a JSON object"};
     if (!value["code"].isInteger())

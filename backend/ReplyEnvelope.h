@@ -6,9 +6,8 @@
 
 #include <cstdint>
 #include <span>
-#include <variant>
 
-#include "platform/foundation/Error.h"
+#include "platform/foundation/Result.h"
 #include "platform/foundation/Value.h"
 
 inline constexpr const char* kTavroBackendErrorDomain = "TavroBackendErrorDomain";
@@ -22,5 +21,4 @@ struct ReplyEnvelope {
     platform::foundation::ValueDictionary reply;
 };
 
-std::variant<ReplyEnvelope, platform::foundation::Error> parseReplyEnvelope(
-    std::span<const uint8_t> body);
+platform::foundation::Result<ReplyEnvelope> parseReplyEnvelope(std::span<const uint8_t> body);

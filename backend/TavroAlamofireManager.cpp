@@ -50,8 +50,8 @@ net::HttpRequest baseRequest(const std::string& path, net::HttpMethod method) {
 }
 
 TavroAlamofireManager::Outcome outcomeOf(const net::HttpResult& result) {
-    if (auto* error = std::get_if<fdn::Error>(&result)) return *error;
-    const auto& response = std::get<net::HttpResponse>(result);
+    if (!result) return result.error();
+    const net::HttpResponse& response = *result;
     if (response.statusCode < 200 || response.statusCode > 299) {
         return fdn::Error{kTavroBackendErrorDomain, static_cast<int>(response.statusCode),
                           "HTTP status " + std::to_string(response.statusCode)};
@@ -63,10 +63,10 @@ TavroAlamofireManager::Outcome outcomeOf(const net::HttpResult& result) {
 void deliver(TavroAlamofireManager::Outcome outcome,
              const TavroAlamofireManager::SuccessBlock& success,
              const TavroAlamofireManager::FailureBlock& failure) {
-    if (auto* envelope = std::get_if<ReplyEnvelope>(&outcome)) {
-        if (success) success(envelope->success, std::move(envelope->reply));
+    if (outcome) {
+        if (success) success(outcome->success, std::move(outcome->reply));
     } else if (failure) {
-        failure(std::get<fdn::Error>(outcome));
+        failure(outcome.error());
     }
 }
 

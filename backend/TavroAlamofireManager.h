@@ -14,7 +14,6 @@
 #include <optional>
 #include <string>
 #include <utility>
-#include <variant>
 #include <vector>
 
 #include "backend/ReplyEnvelope.h"
@@ -29,7 +28,7 @@ class TavroAlamofireManager {
     using SuccessBlock = std::function<void(
         bool success, std::optional<platform::foundation::ValueDictionary> reply)>;
     using FailureBlock = std::function<void(const platform::foundation::Error& error)>;
-    using Outcome = std::variant<ReplyEnvelope, platform::foundation::Error>;
+    using Outcome = platform::foundation::Result<ReplyEnvelope>;
 
     static void requestWithQuery(const std::string& path, HTTPMethod method, Parameters parameters,
                                  SuccessBlock success, FailureBlock failure,

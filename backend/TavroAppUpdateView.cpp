@@ -16,7 +16,7 @@ TavroAppUpdateView::TavroAppUpdateView() {
 std::shared_ptr<TavroAppUpdateView> TavroAppUpdateView::loadFromNib() {
     auto view = std::make_shared<TavroAppUpdateView>();
     auto result = ui::ViewDescription::load("TavroAppUpdateView", view.get(), view);
-    if (std::holds_alternative<platform::foundation::Error>(result)) return nullptr;
+    if (!result) return nullptr;
     return view;
 }
 

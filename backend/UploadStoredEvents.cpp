@@ -22,8 +22,7 @@ bool uploadRow(TavroFMDBManager& table, const fdn::ValueDictionary& row) {
     if (!table.containsUid(uid->second.text())) return false;
     auto outcome = TavroAlamofireManager::performWithJSONBody(
         TavroUserBehaviorReporting::kAppEventPath, TavroAlamofireManager::HTTPMethod::Post, row);
-    auto* envelope = std::get_if<ReplyEnvelope>(&outcome);
-    if (!envelope || !envelope->success) return false;
+    if (!outcome || !outcome->success) return false;
     table.deleteUserBehaviorWithUid(uid->second.text());
     return true;
 }

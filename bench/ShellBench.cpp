@@ -6,10 +6,7 @@
 // 2. At rest with glasses connected (the start panel shown, IMU samples streaming at
 //    1000 a second): the application's share of one core over ten seconds, and its
 //    resident memory.
-#include <fcntl.h>
 #include <signal.h>
-#include <spawn.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -17,20 +14,22 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <memory>
 #include <optional>
 #include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
 
-extern char** environ;
+#include "tests/support/ChildProcess.h"
+#include "tests/support/Waits.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 
 struct Run {
-    pid_t pid = -1;
+    std::unique_ptr<test_support::ChildProcess> process;
     fs::path folder;
 };
 
@@ -43,26 +42,15 @@ std::string bundleScenario(const std::string& name) {
 Run start(const std::string& scenario, double speed, const fs::path& root) {
     Run run;
     run.folder = root / ("run-" + std::to_string(speed) + "-" + std::to_string(::rand()));
-    std::vector<std::string> args = {
-        TAVRO_APP_BINARY,      "--scenario",  bundleScenario(scenario), "--speed",
-        std::to_string(speed), "--snapshots", run.folder.string()};
-    std::vector<std::string> environment = {"TMPDIR=" + root.string(), "QT_QPA_PLATFORM=offscreen"};
-    for (char** e = environ; *e; ++e) {
-        std::string entry = *e;
-        if (entry.rfind("TMPDIR=", 0) != 0 && entry.rfind("DISPLAY=", 0) != 0)
-            environment.push_back(entry);
-    }
-    std::vector<char*> argv, envp;
-    for (auto& a : args) argv.push_back(a.data());
-    argv.push_back(nullptr);
-    for (auto& e : environment) envp.push_back(e.data());
-    envp.push_back(nullptr);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-    if (posix_spawn(&run.pid, args[0].c_str(), &actions, nullptr, argv.data(), envp.data()) != 0)
-        run.pid = -1;
-    posix_spawn_file_actions_destroy(&actions);
+    test_support::ChildProcess::Options options;
+    options.environment = {"TMPDIR=" + root.string(), "QT_QPA_PLATFORM=offscreen"};
+    options.withoutVariables = {"DISPLAY"};
+    options.discardOutput = true;
+    options.endSignal = SIGKILL;
+    run.process = std::make_unique<test_support::ChildProcess>();
+    run.process->start({TAVRO_APP_BINARY, "--scenario", bundleScenario(scenario), "--speed",
+                        std::to_string(speed), "--snapshots", run.folder.string()},
+                       options);
     return run;
 }
 
@@ -85,32 +73,21 @@ std::optional<double> stampOf(const std::string& log, const std::string& part) {
 }
 
 bool waitForLog(const Run& run, const std::string& part, double seconds) {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
-    while (std::chrono::steady_clock::now() < deadline) {
-        if (logOf(run).find(part) != std::string::npos) return true;
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
-    return false;
+    return test_support::waitUntil([&] { return logOf(run).find(part) != std::string::npos; },
+                                   seconds);
 }
 
+// The exit status; -1 when the run did not end in time (it is killed) or a signal ended it.
 int finish(Run& run, double seconds) {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
-    int status = 0;
-    while (::waitpid(run.pid, &status, WNOHANG) != run.pid) {
-        if (std::chrono::steady_clock::now() > deadline) {
-            ::kill(run.pid, SIGKILL);
-            ::waitpid(run.pid, &status, 0);
-            return -1;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    const auto status = run.process->wait(seconds);
+    if (!status) run.process.reset();
+    return status && *status < 128 ? *status : -1;
 }
 
 // Real seconds from the plug-in to the start panel at `speed`; none when the run failed.
 std::optional<double> plugToStartPanel(double speed, const fs::path& root) {
     Run run = start("bench-plug", speed, root);
-    if (run.pid < 0 || finish(run, 300) != 0) return std::nullopt;
+    if (!run.process->started() || finish(run, 300) != 0) return std::nullopt;
     const std::string log = logOf(run);
     auto plugged = stampOf(log, "step: plug");
     auto shown = stampOf(log, "] panel TavroHomeStartViewController");
@@ -179,19 +156,20 @@ int main() {
                 added * 1000);
 
     Run rest = start("bench-rest", 1, root);
-    if (rest.pid < 0 || !waitForLog(rest, "] panel TavroHomeStartViewController", 120)) {
+    if (!rest.process->started() ||
+        !waitForLog(rest, "] panel TavroHomeStartViewController", 120)) {
         std::fprintf(stderr, "the resting run did not reach the start panel\n");
-        if (rest.pid > 0) finish(rest, 0);
+        rest.process.reset();
         fs::remove_all(root);
         return 1;
     }
     std::this_thread::sleep_for(std::chrono::seconds(2));
-    const uint64_t before = cpuTicks(rest.pid);
+    const uint64_t before = cpuTicks(rest.process->pid());
     constexpr int kSeconds = 10;
     std::this_thread::sleep_for(std::chrono::seconds(kSeconds));
-    const uint64_t after = cpuTicks(rest.pid);
-    const long rss = residentKilobytes(rest.pid);
-    ::kill(rest.pid, SIGTERM);
+    const uint64_t after = cpuTicks(rest.process->pid());
+    const long rss = residentKilobytes(rest.process->pid());
+    rest.process->signal(SIGTERM);
     const int status = finish(rest, 30);
     const double share = 100.0 * static_cast<double>(after - before) /
                          static_cast<double>(::sysconf(_SC_CLK_TCK)) / kSeconds;

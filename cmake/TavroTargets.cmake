@@ -24,6 +24,10 @@ if(TAVRO_SANITIZER_FLAGS)
   add_link_options(${TAVRO_SANITIZER_FLAGS})
 endif()
 
+# A broken invariant (TAVRO_ASSERT) stops the program in every build but Release: the test
+# build is RelWithDebInfo, so NDEBUG cannot tell the two apart.
+add_compile_definitions($<$<NOT:$<CONFIG:Release>>:TAVRO_ASSERTIONS_STOP>)
+
 # tavro_library(name SOURCES ... DEPS ...): one static library per folder.
 function(tavro_library name)
   cmake_parse_arguments(ARG "" "" "SOURCES;DEPS" ${ARGN})

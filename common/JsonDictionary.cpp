@@ -10,9 +10,8 @@ std::optional<platform::foundation::ValueDictionary> dictionaryFromJSONText(std:
     if (text.empty()) return std::nullopt;
     try {
         auto parsed = platform::foundation::parseJsonText(text);
-        auto* value = std::get_if<platform::foundation::Value>(&parsed);
-        if (!value || !value->isDictionary()) return std::nullopt;
-        return value->dictionary();
+        if (!parsed || !parsed->isDictionary()) return std::nullopt;
+        return parsed->dictionary();
     } catch (const std::exception&) {
         return std::nullopt;  // allocation failure on a huge text
     }

@@ -67,9 +67,7 @@ std::unique_ptr<TavroLocalizationHelper> TavroLocalizationHelper::fromUserDefaul
     const platform::foundation::UserDefaults& defaults) {
     if (const auto archived = defaults.dataForKey(kArchivedHelperKey)) {
         auto read = unarchiveLocalizationHelper(*archived);
-        if (auto* language = std::get_if<Language>(&read)) {
-            return std::make_unique<TavroLocalizationHelper>(*language);
-        }
+        if (read) return std::make_unique<TavroLocalizationHelper>(*read);
     }
     return std::make_unique<TavroLocalizationHelper>();
 }

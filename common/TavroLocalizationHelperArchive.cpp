@@ -52,11 +52,11 @@ bool isHelperClass(const Value& classInfo) {
 
 }  // namespace
 
-std::variant<TavroLocalizationHelper::Language, Error> unarchiveLocalizationHelper(
+platform::foundation::Result<TavroLocalizationHelper::Language> unarchiveLocalizationHelper(
     std::span<const uint8_t> bytes) {
     auto parsed = platform::foundation::parsePropertyList(bytes);
-    if (auto* error = std::get_if<Error>(&parsed)) return notAHelper(error->localizedDescription);
-    const Value& archive = std::get<Value>(parsed);
+    if (!parsed) return notAHelper(parsed.error().localizedDescription);
+    const Value& archive = *parsed;
     if (archive["$archiver"].text() != "NSKeyedArchiver") return notAHelper("no keyed archiver");
     const Value& objects = archive["$objects"];
     if (!objects.isArray()) return notAHelper("no object table");

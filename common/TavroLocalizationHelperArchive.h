@@ -7,14 +7,13 @@
 
 #include <cstdint>
 #include <span>
-#include <variant>
 
 #include "common/TavroLocalizationHelper.h"
-#include "platform/foundation/Error.h"
+#include "platform/foundation/Result.h"
 
 namespace common {
 
-std::variant<TavroLocalizationHelper::Language, platform::foundation::Error>
-unarchiveLocalizationHelper(std::span<const uint8_t> bytes);
+platform::foundation::Result<TavroLocalizationHelper::Language> unarchiveLocalizationHelper(
+    std::span<const uint8_t> bytes);
 
 }  // namespace common

@@ -36,8 +36,8 @@ std::span<const uint8_t> bytesOf(const std::string& text) {
 // Deletes a file that has outgrown the limit; the caller holds the log lock.
 void applySizeLimit(const std::string& path) {
     auto attributes = fs::attributesOfItem(path);
-    if (!std::holds_alternative<fs::FileAttributes>(attributes)) return;
-    uint64_t size = std::get<fs::FileAttributes>(attributes).size;
+    if (!attributes) return;
+    uint64_t size = attributes->size;
     if (size <= TavroLog::kMaximumFileSize) {
         char text[64];
         std::snprintf(text, sizeof text, "日志文件大小为: %f M",

@@ -8,9 +8,9 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     auto result = parseReplyEnvelope(std::span<const uint8_t>(data, size));
-    if (auto* envelope = std::get_if<ReplyEnvelope>(&result)) {
+    if (result) {
         // What the update check reads of a reply.
-        const auto& reply = envelope->reply;
+        const auto& reply = result->reply;
         if (auto found = reply.find("data"); found != reply.end() && found->second.isDictionary()) {
             (void)found->second["version"].text();
             (void)found->second["downloadUrl"].text();

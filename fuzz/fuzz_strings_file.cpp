@@ -11,8 +11,6 @@
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     using namespace platform::foundation;
     auto parsed = parseStringsFile(std::span<const uint8_t>(data, size));
-    if (auto* error = std::get_if<Error>(&parsed)) {
-        if (error->localizedDescription.rfind("line ", 0) != 0) std::abort();
-    }
+    if (!parsed && parsed.error().localizedDescription.rfind("line ", 0) != 0) std::abort();
     return 0;
 }

@@ -167,13 +167,13 @@ int32_t ISPLdCMD::signedSum(const uint8_t* bytes, size_t length) {
     return static_cast<int32_t>(sum);
 }
 
-bool ISPLdCMD::readFile(const std::string& path, std::vector<uint8_t>& bytes) const {
+platform::foundation::Result<std::vector<uint8_t>> ISPLdCMD::readFile(const std::string& path) {
     std::ifstream file(path, std::ios::binary | std::ios::ate);
-    if (!file) return false;
+    if (!file) return platform::foundation::Error{"ISPLdCMD", 1, "cannot open " + path};
     const std::streamsize size = std::min<std::streamsize>(file.tellg(), kFileReadLimit);
     file.seekg(0);
-    bytes.resize(static_cast<size_t>(std::max<std::streamsize>(size, 0)));
+    std::vector<uint8_t> bytes(static_cast<size_t>(std::max<std::streamsize>(size, 0)));
     file.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
     bytes.resize(static_cast<size_t>(file.gcount()));
-    return true;
+    return bytes;
 }

@@ -20,6 +20,7 @@
 #include "glasses/HidIO.h"
 #include "glasses/IProgramFlashCallback.h"
 #include "glasses/IspPacket.h"
+#include "platform/foundation/Result.h"
 
 // What the free-standing form of the loader fills in.
 struct FirmwareFileInfo {
@@ -82,7 +83,8 @@ class ISPLdCMD {
 
   private:
     uint8_t queryDeviceId(const char* trace, size_t firstByte, uint32_t* word);
-    bool readFile(const std::string& path, std::vector<uint8_t>& bytes) const;
+    // The file's bytes; a file beyond the loader's size limit is read only that far.
+    static platform::foundation::Result<std::vector<uint8_t>> readFile(const std::string& path);
 
     std::unique_ptr<HidIO> transport_;
     int32_t versionLength_ = 0;

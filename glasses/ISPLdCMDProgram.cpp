@@ -15,11 +15,12 @@ std::string versionText(const std::array<char, kFirmwareVersionLimit>& field) {
 
 bool ISPLdCMD::UpdateFileInfo(const std::string& path,
                               std::array<char, kFirmwareVersionLimit>& version, bool withHeader) {
-    std::vector<uint8_t> bytes;
-    if (!readFile(path, bytes)) {
+    auto read = readFile(path);
+    if (!read) {
         std::printf("\nCan't open %s", path.c_str());
         return false;
     }
+    const std::vector<uint8_t>& bytes = *read;
     const FirmwareFile file = parseFirmwareFile(bytes, withHeader);
     auto refuse = [this] {
         if (callback_) callback_->fail(-1);
@@ -57,9 +58,9 @@ bool ISPLdCMD::UpdateFileInfo(const std::string& path,
 
 bool ISPLdCMD::UpdateFileInfo(const std::string& path, FirmwareFileInfo& info) {
     std::printf("\n\nUpdateFileInfo...");
-    ISPLdCMD reader;
-    std::vector<uint8_t> bytes;
-    if (!reader.readFile(path, bytes)) return false;
+    auto read = readFile(path);
+    if (!read) return false;
+    const std::vector<uint8_t>& bytes = *read;
     const FirmwareFile file = parseFirmwareFile(bytes, true);
     if (file.error != FirmwareFileError::None) return false;
     info.versionLength = file.versionLength;

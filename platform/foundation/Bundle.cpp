@@ -26,12 +26,10 @@ constexpr std::string_view kLprojSuffix = ".lproj";
 
 ValueDictionary readInfo(const std::string& folder) {
     auto bytes = readFile(appendPathComponent(folder, "Info.json"));
-    if (auto* contents = std::get_if<Bytes>(&bytes)) {
-        std::string_view text(reinterpret_cast<const char*>(contents->data()), contents->size());
+    if (bytes) {
+        std::string_view text(reinterpret_cast<const char*>(bytes->data()), bytes->size());
         auto parsed = parseJsonText(text);
-        if (auto* value = std::get_if<Value>(&parsed); value && value->isDictionary()) {
-            return value->dictionary();
-        }
+        if (parsed && parsed->isDictionary()) return parsed->dictionary();
     }
     return {};
 }
@@ -224,13 +222,12 @@ std::string Bundle::standardLocalizedStringForKey(const std::string& key, const 
         // A missing or unreadable table is cached as empty: it is not retried per lookup.
         StringsTable loaded;
         auto bytes = readFile(file);
-        if (auto* contents = std::get_if<Bytes>(&bytes)) {
-            auto parsed = parseStringsFile(*contents);
-            if (auto* parsedTable = std::get_if<StringsTable>(&parsed)) {
-                loaded = std::move(*parsedTable);
+        if (bytes) {
+            auto parsed = parseStringsFile(*bytes);
+            if (parsed) {
+                loaded = std::move(parsed).value();
             } else {
-                systemLog("Bundle: ignoring " + file + ": " +
-                          std::get<Error>(parsed).localizedDescription);
+                systemLog("Bundle: ignoring " + file + ": " + parsed.error().localizedDescription);
             }
         }
         MutexLock lock(state_->mutex);

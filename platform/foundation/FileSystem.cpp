@@ -89,7 +89,7 @@ std::optional<Error> createDirectory(const std::string& path, bool withIntermedi
     return std::nullopt;
 }
 
-std::variant<FileAttributes, Error> attributesOfItem(const std::string& path) {
+Result<FileAttributes> attributesOfItem(const std::string& path) {
     struct stat info {};
     if (::stat(path.c_str(), &info) != 0)
         return posixError(errno, "cannot read attributes of " + path);
@@ -161,7 +161,7 @@ std::optional<Error> writeFileAtomically(const std::string& path, std::span<cons
 namespace {
 
 // Reads `fd` to its end; more than `limit` bytes is an error.
-std::variant<Bytes, Error> readToEnd(int fd, const std::string& path, uint64_t limit) {
+Result<Bytes> readToEnd(int fd, const std::string& path, uint64_t limit) {
     Bytes bytes;
     uint8_t buffer[65536];
     while (true) {
@@ -181,7 +181,7 @@ std::variant<Bytes, Error> readToEnd(int fd, const std::string& path, uint64_t l
 
 }  // namespace
 
-std::variant<Bytes, Error> readFile(const std::string& path) {
+Result<Bytes> readFile(const std::string& path) {
     FileDescriptor fd(openRetrying(path.c_str(), O_RDONLY));
     if (!fd.valid()) return posixError(errno, "cannot open " + path);
     struct stat info {};
@@ -190,7 +190,7 @@ std::variant<Bytes, Error> readFile(const std::string& path) {
     return readToEnd(fd.get(), path, std::numeric_limits<uint64_t>::max());
 }
 
-std::variant<Bytes, Error> readRegularFile(const std::string& path, uint64_t maxSize) {
+Result<Bytes> readRegularFile(const std::string& path, uint64_t maxSize) {
     // Non-blocking, so that opening a FIFO does not wait for a writer.
     FileDescriptor fd(openRetrying(path.c_str(), O_RDONLY | O_NONBLOCK));
     if (!fd.valid()) return posixError(errno, "cannot open " + path);

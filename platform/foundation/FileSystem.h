@@ -12,9 +12,8 @@
 #include <optional>
 #include <span>
 #include <string>
-#include <variant>
 
-#include "platform/foundation/Error.h"
+#include "platform/foundation/Result.h"
 #include "platform/foundation/Value.h"
 
 namespace platform::foundation {
@@ -44,7 +43,7 @@ struct FileAttributes {
 bool fileExists(const std::string& path);
 bool isDirectory(const std::string& path);
 std::optional<Error> createDirectory(const std::string& path, bool withIntermediates);
-std::variant<FileAttributes, Error> attributesOfItem(const std::string& path);
+Result<FileAttributes> attributesOfItem(const std::string& path);
 std::optional<Error> removeItem(const std::string& path);  // files and whole folders
 // Renames within one file system; fails rather than replace an existing `to`.
 std::optional<Error> moveItem(const std::string& from, const std::string& to);
@@ -52,10 +51,10 @@ std::optional<Error> appendToFile(const std::string& path, std::span<const uint8
 // Writes the whole file through a temporary file in the same folder and a rename, so a
 // reader sees the old or the new content, never a part.
 std::optional<Error> writeFileAtomically(const std::string& path, std::span<const uint8_t> bytes);
-std::variant<Bytes, Error> readFile(const std::string& path);
+Result<Bytes> readFile(const std::string& path);
 // For files named from outside: only a regular file (or a link to one) of at most
 // `maxSize` bytes is read; anything else (a FIFO, a device, a folder, a larger file) is an
 // error at once, without blocking.
-std::variant<Bytes, Error> readRegularFile(const std::string& path, uint64_t maxSize);
+Result<Bytes> readRegularFile(const std::string& path, uint64_t maxSize);
 
 }  // namespace platform::foundation

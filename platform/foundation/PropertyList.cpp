@@ -51,7 +51,7 @@ double outOfRangeReal(std::string_view text) {
 
 class Reader {
   public:
-    std::variant<Value, Error> read(const pugi::xml_node& node, int depth) {
+    Result<Value> read(const pugi::xml_node& node, int depth) {
         if (depth > kMaxDepth)
             return plistError(kPlistTooDeep,
                               "nesting deeper than " + std::to_string(kMaxDepth) + " levels");
@@ -60,57 +60,47 @@ class Reader {
         if (name == "array") return readArray(node, depth);
         if (name == "true") return Value(true);
         if (name == "false") return Value(false);
-        auto text = textOf(node);
-        if (!text) return *text.error;
-        if (name == "string") return Value(std::move(text.value));
-        if (name == "integer") return readInteger(text.value);
-        if (name == "real") return readReal(text.value);
+        TAVRO_TRY(text, textOf(node));
+        if (name == "string") return Value(std::move(text));
+        if (name == "integer") return readInteger(text);
+        if (name == "real") return readReal(text);
         if (name == "data") {
-            auto bytes = base64text::decode(text.value);
+            auto bytes = base64text::decode(text);
             if (!bytes) return plistError(kPlistBadValue, "<data> is not valid Base64");
             return Value(std::move(*bytes));
         }
         if (name == "date") {
-            auto date = isodate::parse(trim(text.value));
+            auto date = isodate::parse(trim(text));
             if (!date)
                 return plistError(kPlistBadValue,
-                                  "<date> is not an ISO 8601 UTC date: " + quoteShort(text.value));
+                                  "<date> is not an ISO 8601 UTC date: " + quoteShort(text));
             return Value(*date);
         }
         return plistError(kPlistBadValue, "unknown element <" + std::string(name) + ">");
     }
 
   private:
-    struct Text {
-        std::string value;
-        std::optional<Error> error;
-        explicit operator bool() const { return !error; }
-    };
-
     // Character data of a leaf element: its text and CDATA pieces joined.
-    static Text textOf(const pugi::xml_node& node) {
-        Text result;
+    static Result<std::string> textOf(const pugi::xml_node& node) {
+        std::string text;
         for (const pugi::xml_node& child : node.children()) {
             if (child.type() == pugi::node_pcdata || child.type() == pugi::node_cdata) {
-                result.value += child.value();
+                text += child.value();
             } else if (child.type() == pugi::node_element) {
-                result.error =
-                    plistError(kPlistBadValue, "unexpected <" + std::string(child.name()) +
-                                                   "> inside <" + node.name() + ">");
-                return result;
+                return plistError(kPlistBadValue, "unexpected <" + std::string(child.name()) +
+                                                      "> inside <" + node.name() + ">");
             }
         }
         // The XML parser lets control characters through, but a well-formed file cannot
         // hold them, and what was read here must be writable again.
-        for (char c : result.value) {
+        for (char c : text) {
             const auto byte = static_cast<unsigned char>(c);
             if (byte < 0x20 && byte != '\t' && byte != '\n' && byte != '\r') {
-                result.error = plistError(
-                    kPlistBadValue, std::string("<") + node.name() + "> holds a control character");
-                return result;
+                return plistError(kPlistBadValue,
+                                  std::string("<") + node.name() + "> holds a control character");
             }
         }
-        return result;
+        return text;
     }
 
     // Containers may hold whitespace between their elements, but no other text.
@@ -123,21 +113,20 @@ class Reader {
         return std::nullopt;
     }
 
-    std::variant<Value, Error> readArray(const pugi::xml_node& node, int depth) {
+    Result<Value> readArray(const pugi::xml_node& node, int depth) {
         ValueArray array;
         for (const pugi::xml_node& child : node.children()) {
             if (child.type() != pugi::node_element) {
                 if (auto error = checkStray(child, "array")) return *error;
                 continue;
             }
-            auto element = read(child, depth + 1);
-            if (auto* error = std::get_if<Error>(&element)) return std::move(*error);
-            array.push_back(std::move(std::get<Value>(element)));
+            TAVRO_TRY(element, read(child, depth + 1));
+            array.push_back(std::move(element));
         }
         return Value(std::move(array));
     }
 
-    std::variant<Value, Error> readDict(const pugi::xml_node& node, int depth) {
+    Result<Value> readDict(const pugi::xml_node& node, int depth) {
         ValueDictionary dict;
         std::optional<std::string> key;
         for (const pugi::xml_node& child : node.children()) {
@@ -150,15 +139,13 @@ class Reader {
                     return plistError(kPlistBadValue, "expected <key> in <dict>, found <" +
                                                           std::string(child.name()) + ">");
                 }
-                auto text = textOf(child);
-                if (!text) return *text.error;
-                key = std::move(text.value);
+                TAVRO_TRY(text, textOf(child));
+                key = std::move(text);
                 continue;
             }
-            auto element = read(child, depth + 1);
-            if (auto* error = std::get_if<Error>(&element)) return std::move(*error);
+            TAVRO_TRY(element, read(child, depth + 1));
             // A repeated key keeps its last value, as the platform's reader does.
-            dict.insert_or_assign(std::move(*key), std::move(std::get<Value>(element)));
+            dict.insert_or_assign(std::move(*key), std::move(element));
             key.reset();
         }
         if (key)
@@ -166,7 +153,7 @@ class Reader {
         return Value(std::move(dict));
     }
 
-    static std::variant<Value, Error> readInteger(std::string_view raw) {
+    static Result<Value> readInteger(std::string_view raw) {
         std::string_view text = trim(raw);
         bool negative = false;
         if (!text.empty() && (text.front() == '-' || text.front() == '+')) {
@@ -192,7 +179,7 @@ class Reader {
         return Value(static_cast<int64_t>(magnitude));
     }
 
-    static std::variant<Value, Error> readReal(std::string_view raw) {
+    static Result<Value> readReal(std::string_view raw) {
         std::string_view text = trim(raw);
         bool explicitPlus = !text.empty() && text.front() == '+';
         if (explicitPlus) text.remove_prefix(1);
@@ -210,7 +197,7 @@ class Reader {
 
 }  // namespace
 
-std::variant<Value, Error> parsePropertyList(std::span<const uint8_t> bytes) {
+Result<Value> parsePropertyList(std::span<const uint8_t> bytes) {
     try {
         pugi::xml_document document;
         const unsigned options = pugi::parse_default | pugi::parse_ws_pcdata;

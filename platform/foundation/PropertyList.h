@@ -11,14 +11,13 @@
 
 #include <span>
 #include <string>
-#include <variant>
 
-#include "platform/foundation/Error.h"
+#include "platform/foundation/Result.h"
 #include "platform/foundation/Value.h"
 
 namespace platform::foundation {
 
-std::variant<Value, Error> parsePropertyList(std::span<const uint8_t> bytes);
-std::variant<std::string, Error> serializePropertyList(const Value& root);
+Result<Value> parsePropertyList(std::span<const uint8_t> bytes);
+Result<std::string> serializePropertyList(const Value& root);
 
 }  // namespace platform::foundation

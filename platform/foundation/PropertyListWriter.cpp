@@ -171,7 +171,7 @@ class Writer {
 
 }  // namespace
 
-std::variant<std::string, Error> serializePropertyList(const Value& root) {
+Result<std::string> serializePropertyList(const Value& root) {
     Writer writer;
     if (auto error = writer.write(root, 1)) return std::move(*error);
     std::string out(kHeader);

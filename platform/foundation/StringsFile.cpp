@@ -42,7 +42,7 @@ class Parser {
   public:
     explicit Parser(std::string_view text) : text_(text) {}
 
-    std::variant<StringsTable, Error> run() {
+    Result<StringsTable> run() {
         StringsTable table;
         while (true) {
             if (!skipTrivia()) return *error_;
@@ -237,7 +237,7 @@ class Parser {
 
 }  // namespace
 
-std::variant<StringsTable, Error> parseStringsFile(std::span<const uint8_t> bytes) {
+Result<StringsTable> parseStringsFile(std::span<const uint8_t> bytes) {
     try {
         std::string converted;
         std::string_view text(reinterpret_cast<const char*>(bytes.data()), bytes.size());

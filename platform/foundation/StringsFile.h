@@ -6,15 +6,14 @@
 #include <map>
 #include <span>
 #include <string>
-#include <variant>
 
-#include "platform/foundation/Error.h"
+#include "platform/foundation/Result.h"
 
 namespace platform::foundation {
 
 using StringsTable = std::map<std::string, std::string>;
 
 // Accepts UTF-8, and UTF-16 with a byte-order mark.
-std::variant<StringsTable, Error> parseStringsFile(std::span<const uint8_t> bytes);
+Result<StringsTable> parseStringsFile(std::span<const uint8_t> bytes);
 
 }  // namespace platform::foundation

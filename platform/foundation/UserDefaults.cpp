@@ -23,7 +23,7 @@ constexpr const char* kFallbackIdentifier = "com.tavro.Tavro3D";
 // writer itself, so that whatever is accepted can also be saved later.
 std::optional<std::string> whyNotStorable(const Value& value, const std::string& key) {
     auto written = serializePropertyList(Value(ValueDictionary{{key, value}}));
-    if (auto* error = std::get_if<Error>(&written)) return error->localizedDescription;
+    if (!written) return written.error().localizedDescription;
     return std::nullopt;
 }
 
@@ -36,21 +36,17 @@ struct LoadedFile {
 
 LoadedFile loadFile(const std::string& path) {
     auto bytes = readFile(path);
-    if (auto* error = std::get_if<Error>(&bytes)) {
+    if (!bytes) {
         if (!fileExists(path)) return {};
         systemLog("UserDefaults: starting empty, " + path +
-                  " cannot be read: " + error->localizedDescription);
+                  " cannot be read: " + bytes.error().localizedDescription);
         return {{}, true};
     }
-    const Bytes& contents = std::get<Bytes>(bytes);
-    if (contents.empty()) return {};
-    auto parsed = parsePropertyList(contents);
-    if (auto* value = std::get_if<Value>(&parsed); value && value->isDictionary()) {
-        return {value->dictionary(), false};
-    }
-    const std::string reason = std::holds_alternative<Error>(parsed)
-                                   ? std::get<Error>(parsed).localizedDescription
-                                   : "the root is not a dictionary";
+    if (bytes->empty()) return {};
+    auto parsed = parsePropertyList(*bytes);
+    if (parsed && parsed->isDictionary()) return {parsed->dictionary(), false};
+    const std::string reason =
+        parsed ? "the root is not a dictionary" : parsed.error().localizedDescription;
     systemLog("UserDefaults: starting empty, " + path + " is unreadable: " + reason);
     return {{}, true};
 }
@@ -241,12 +237,12 @@ bool UserDefaults::synchronize() {
         snapshotChanges = state_->changes;
     }
     auto text = serializePropertyList(Value(std::move(snapshot)));
-    if (auto* error = std::get_if<Error>(&text)) {
+    if (!text) {
         systemLog("UserDefaults: cannot encode " + state_->path + ": " +
-                  error->localizedDescription);
+                  text.error().localizedDescription);
         return false;
     }
-    const std::string& contents = std::get<std::string>(text);
+    const std::string& contents = *text;
     if (auto error = createDirectory(deletingLastPathComponent(state_->path), true)) {
         systemLog("UserDefaults: cannot save " + state_->path + ": " + error->localizedDescription);
         return false;

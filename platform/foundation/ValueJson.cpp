@@ -110,7 +110,7 @@ std::optional<nlohmann::json> toJson(const Value& value, int depth) {
 
 }  // namespace
 
-std::variant<Value, Error> valueFromJson(const nlohmann::json& json) {
+Result<Value> valueFromJson(const nlohmann::json& json) {
     auto converted = convert(json, 0);
     if (!converted) return Error{kDomain, 3840, "The JSON value cannot be represented."};
     return std::move(*converted);
@@ -120,7 +120,7 @@ std::optional<nlohmann::json> jsonFromValue(const Value& value) {
     return toJson(value, 0);
 }
 
-std::variant<Value, Error> parseJsonText(std::string_view text) {
+Result<Value> parseJsonText(std::string_view text) {
     auto json =
         nlohmann::json::parse(text.begin(), text.end(), nullptr, /*allow_exceptions=*/false);
     if (json.is_discarded()) return Error{kDomain, 3840, "The data is not valid JSON."};

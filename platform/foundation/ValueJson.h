@@ -8,18 +8,17 @@
 #include <optional>
 #include <string>
 #include <string_view>
-#include <variant>
 
-#include "platform/foundation/Error.h"
+#include "platform/foundation/Result.h"
 #include "platform/foundation/Value.h"
 
 namespace platform::foundation {
 
 // Integers stay integers; other numbers become doubles.
-std::variant<Value, Error> valueFromJson(const nlohmann::json& json);
+Result<Value> valueFromJson(const nlohmann::json& json);
 std::optional<nlohmann::json> jsonFromValue(const Value& value);
 
-std::variant<Value, Error> parseJsonText(std::string_view text);
+Result<Value> parseJsonText(std::string_view text);
 // Compact JSON text (no blanks or line breaks), or nothing when `value` has a kind JSON
 // cannot carry.
 std::optional<std::string> jsonText(const Value& value);

@@ -5,10 +5,9 @@
 
 #include <string>
 #include <utility>
-#include <variant>
 #include <vector>
 
-#include "platform/foundation/Error.h"
+#include "platform/foundation/Result.h"
 
 namespace platform::net {
 
@@ -43,6 +42,6 @@ struct HttpResponse {
 // Errors of the transport (no connection, time limit passed, bad address) have the domain
 // kHttpErrorDomain; their code is the transport's own.
 inline constexpr const char* kHttpErrorDomain = "TavroHttpErrorDomain";
-using HttpResult = std::variant<HttpResponse, platform::foundation::Error>;
+using HttpResult = platform::foundation::Result<HttpResponse>;
 
 }  // namespace platform::net

@@ -34,7 +34,8 @@ bool readMode(const nlohmann::json& entry, screens::DisplayMode& mode) {
     return true;
 }
 
-std::optional<foundation::Error> readDisplay(const nlohmann::json& entry, DisplayProfile& display) {
+foundation::Result<DisplayProfile> readDisplay(const nlohmann::json& entry) {
+    DisplayProfile display;
     if (!entry.is_object()) return displayError("a display is an object");
     auto name = entry.find("name");
     if (name == entry.end() || !name->is_string()) return displayError("a display has a name");
@@ -58,23 +59,21 @@ std::optional<foundation::Error> readDisplay(const nlohmann::json& entry, Displa
         return displayError("currentMode is the index of a mode");
     }
     display.currentMode = current;
-    return std::nullopt;
+    return display;
 }
 
 }  // namespace
 
-std::optional<foundation::Error> parseMachineDisplays(const nlohmann::json& root,
-                                                      MachineDisplays& displays) {
+foundation::Result<MachineDisplays> parseMachineDisplays(const nlohmann::json& root) {
+    MachineDisplays displays;
     if (auto builtin = root.find("builtinDisplay"); builtin != root.end() && !builtin->is_null()) {
-        DisplayProfile display;
-        if (auto error = readDisplay(*builtin, display)) return error;
+        TAVRO_TRY(display, readDisplay(*builtin));
         displays.builtinDisplay = std::move(display);
     }
     if (auto externals = root.find("externalDisplays"); externals != root.end()) {
         if (!externals->is_array()) return displayError("externalDisplays is a list");
         for (const auto& entry : *externals) {
-            DisplayProfile display;
-            if (auto error = readDisplay(entry, display)) return error;
+            TAVRO_TRY(display, readDisplay(entry));
             displays.externalDisplays.push_back(std::move(display));
         }
     }
@@ -88,7 +87,7 @@ std::optional<foundation::Error> parseMachineDisplays(const nlohmann::json& root
         if (!virtuals->is_boolean()) return displayError("virtualDisplays is a Boolean");
         displays.virtualDisplays = virtuals->get<bool>();
     }
-    return std::nullopt;
+    return displays;
 }
 
 }  // namespace platform::sim

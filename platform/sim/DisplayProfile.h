@@ -17,7 +17,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/foundation/Error.h"
+#include "platform/foundation/Result.h"
 #include "platform/screens/DisplayTypes.h"
 
 namespace platform::sim {
@@ -39,7 +39,6 @@ struct MachineDisplays {
 };
 
 // Reads the display fields of a profile's root object; an error names the wrong field.
-std::optional<foundation::Error> parseMachineDisplays(const nlohmann::json& root,
-                                                      MachineDisplays& displays);
+foundation::Result<MachineDisplays> parseMachineDisplays(const nlohmann::json& root);
 
 }  // namespace platform::sim

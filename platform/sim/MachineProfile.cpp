@@ -36,7 +36,7 @@ bool readInteger(const nlohmann::json& object, const char* key, std::optional<in
 
 }  // namespace
 
-std::variant<MachineProfile, foundation::Error> parseMachineProfile(std::string_view json) {
+foundation::Result<MachineProfile> parseMachineProfile(std::string_view json) {
     nlohmann::json root = nlohmann::json::parse(json, nullptr, false);
     if (root.is_discarded() || !root.is_object()) return profileError("not a JSON object");
 
@@ -79,7 +79,8 @@ std::variant<MachineProfile, foundation::Error> parseMachineProfile(std::string_
             return profileError("permissions is an object of Booleans");
         }
     }
-    if (auto error = parseMachineDisplays(root, profile.displays)) return *error;
+    TAVRO_TRY(displays, parseMachineDisplays(root));
+    profile.displays = std::move(displays);
     return profile;
 }
 

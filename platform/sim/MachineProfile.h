@@ -13,10 +13,9 @@
 #include <optional>
 #include <string>
 #include <string_view>
-#include <variant>
 #include <vector>
 
-#include "platform/foundation/Error.h"
+#include "platform/foundation/Result.h"
 #include "platform/foundation/SystemInfo.h"
 #include "platform/sim/DisplayProfile.h"
 
@@ -42,6 +41,6 @@ struct MachineProfile {
     MachineDisplays displays;  // see DisplayProfile.h
 };
 
-std::variant<MachineProfile, foundation::Error> parseMachineProfile(std::string_view json);
+foundation::Result<MachineProfile> parseMachineProfile(std::string_view json);
 
 }  // namespace platform::sim

@@ -19,16 +19,14 @@ bool isPlainName(const std::string& name) {
 
 }  // namespace
 
-std::variant<MachineProfile, foundation::Error> machineProfileNamed(const std::string& name) {
+foundation::Result<MachineProfile> machineProfileNamed(const std::string& name) {
     if (!isPlainName(name)) {
         return foundation::Error{"SimMac.profile", 3,
                                  "no machine profile " + name + " (a name, without a folder)"};
     }
     auto path = foundation::Bundle::main().pathForResource(name, "json", "machines");
     if (!path) return foundation::Error{"SimMac.profile", 3, "no machine profile " + name};
-    auto bytes = foundation::readRegularFile(*path, kMaximumProfileSize);
-    if (auto* error = std::get_if<foundation::Error>(&bytes)) return *error;
-    const auto& data = std::get<foundation::Bytes>(bytes);
+    TAVRO_TRY(data, foundation::readRegularFile(*path, kMaximumProfileSize));
     return parseMachineProfile(
         std::string_view(reinterpret_cast<const char*>(data.data()), data.size()));
 }

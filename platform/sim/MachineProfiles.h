@@ -5,13 +5,12 @@
 // refused, and so is a profile that is not a regular file of sane size.
 
 #include <string>
-#include <variant>
 
-#include "platform/foundation/Error.h"
+#include "platform/foundation/Result.h"
 #include "platform/sim/MachineProfile.h"
 
 namespace platform::sim {
 
-std::variant<MachineProfile, foundation::Error> machineProfileNamed(const std::string& name);
+foundation::Result<MachineProfile> machineProfileNamed(const std::string& name);
 
 }  // namespace platform::sim

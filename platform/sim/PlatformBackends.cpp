@@ -21,7 +21,7 @@ std::string simMacHomeFolder(const std::string& machineName) {
     return foundation::appendPathComponent(folder, machineName.empty() ? "mac" : machineName);
 }
 
-std::variant<std::unique_ptr<PlatformBackends>, foundation::Error> PlatformBackends::install(
+foundation::Result<std::unique_ptr<PlatformBackends>> PlatformBackends::install(
     BackendChoice choice) {
     std::unique_ptr<PlatformBackends> backends(new PlatformBackends);
     const bool simulated = choice.machine == BackendChoice::Machine::Simulated;

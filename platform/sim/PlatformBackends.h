@@ -14,9 +14,8 @@
 #include <memory>
 #include <optional>
 #include <string>
-#include <variant>
 
-#include "platform/foundation/Error.h"
+#include "platform/foundation/Result.h"
 #include "platform/sim/MachineProfile.h"
 #include "platform/sim/SimMac.h"
 
@@ -41,8 +40,7 @@ std::string simMacHomeFolder(const std::string& machineName);
 
 class PlatformBackends {
   public:
-    static std::variant<std::unique_ptr<PlatformBackends>, foundation::Error> install(
-        BackendChoice choice);
+    static foundation::Result<std::unique_ptr<PlatformBackends>> install(BackendChoice choice);
     ~PlatformBackends();
     PlatformBackends(const PlatformBackends&) = delete;
     PlatformBackends& operator=(const PlatformBackends&) = delete;

@@ -72,7 +72,8 @@ bool readInteger(const json& object, const char* key, std::optional<int64_t>& ou
     return true;
 }
 
-std::optional<foundation::Error> parseStep(const json& entry, ScenarioStep& step) {
+foundation::Result<ScenarioStep> parseStep(const json& entry) {
+    ScenarioStep step;
     if (!entry.is_object()) return scenarioError("a step is an object");
     std::string name;
     if (!readText(entry, "do", name, true)) return scenarioError("a step names what to do");
@@ -187,12 +188,12 @@ std::optional<foundation::Error> parseStep(const json& entry, ScenarioStep& step
         case Action::Quit:
             break;
     }
-    return std::nullopt;
+    return step;
 }
 
 }  // namespace
 
-std::variant<Scenario, foundation::Error> parseScenario(std::string_view text) {
+foundation::Result<Scenario> parseScenario(std::string_view text) {
     json root = json::parse(text, nullptr, false);
     if (root.is_discarded() || !root.is_object()) return scenarioError("not a JSON object");
     Scenario scenario;
@@ -215,20 +216,19 @@ std::variant<Scenario, foundation::Error> parseScenario(std::string_view text) {
     auto steps = root.find("steps");
     if (steps == root.end() || !steps->is_array()) return scenarioError("steps is a list");
     for (size_t i = 0; i < steps->size(); ++i) {
-        ScenarioStep step;
-        if (auto error = parseStep((*steps)[i], step)) {
-            error->localizedDescription += " (step " + std::to_string(i + 1) + ")";
-            return *error;
+        auto step = parseStep((*steps)[i]);
+        if (!step) {
+            foundation::Error error = std::move(step).error();
+            error.localizedDescription += " (step " + std::to_string(i + 1) + ")";
+            return error;
         }
-        scenario.steps.push_back(std::move(step));
+        scenario.steps.push_back(std::move(step).value());
     }
     return scenario;
 }
 
-std::variant<Scenario, foundation::Error> loadScenario(const std::string& path) {
-    auto bytes = foundation::readFile(path);
-    if (auto* error = std::get_if<foundation::Error>(&bytes)) return *error;
-    const auto& data = std::get<foundation::Bytes>(bytes);
+foundation::Result<Scenario> loadScenario(const std::string& path) {
+    TAVRO_TRY(data, foundation::readFile(path));
     return parseScenario(std::string_view(reinterpret_cast<const char*>(data.data()), data.size()));
 }
 

@@ -30,10 +30,9 @@
 #include <optional>
 #include <string>
 #include <string_view>
-#include <variant>
 #include <vector>
 
-#include "platform/foundation/Error.h"
+#include "platform/foundation/Result.h"
 #include "platform/sim/MachineProfile.h"
 
 namespace platform::sim {
@@ -81,8 +80,8 @@ struct Scenario {
     std::vector<ScenarioStep> steps;
 };
 
-std::variant<Scenario, foundation::Error> parseScenario(std::string_view json);
+foundation::Result<Scenario> parseScenario(std::string_view json);
 // Reads and parses the file.
-std::variant<Scenario, foundation::Error> loadScenario(const std::string& path);
+foundation::Result<Scenario> loadScenario(const std::string& path);
 
 }  // namespace platform::sim

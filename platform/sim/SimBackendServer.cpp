@@ -106,19 +106,18 @@ SimBackendServer::SimBackendServer() : state_(std::make_shared<State>()) {
             Mode mode = state->enter();
             if (answerFault(mode, response)) return;
             auto parsed = fdn::parseJsonText(request.body);
-            auto* value = std::get_if<fdn::Value>(&parsed);
-            if (!value || !value->isDictionary()) {
+            if (!parsed || !parsed->isDictionary()) {
                 response.status = 400;
                 response.set_content(envelope(400, "bad event", nullptr), "application/json");
                 return;
             }
             {
                 std::lock_guard lock(state->mutex);
-                if (state->reject && state->reject(value->dictionary())) {
+                if (state->reject && state->reject(parsed->dictionary())) {
                     response.status = 500;
                     return;
                 }
-                state->events.push_back({value->dictionary(), fdn::Clock::current().now()});
+                state->events.push_back({parsed->dictionary(), fdn::Clock::current().now()});
             }
             response.set_content(envelope(200, "success", nullptr), "application/json");
         });

@@ -23,13 +23,13 @@ const ViewPtr& ViewController::view() {
 void ViewController::loadView() {
     std::string name = descriptionName_.empty() ? className() : descriptionName_;
     auto loaded = ViewDescription::load(name, this);
-    if (auto* error = std::get_if<platform::foundation::Error>(&loaded)) {
-        loadError_ = *error;
-        std::fprintf(stderr, "%s\n", error->localizedDescription.c_str());
+    if (!loaded) {
+        loadError_ = loaded.error();
+        std::fprintf(stderr, "%s\n", loadError_->localizedDescription.c_str());
         view_ = std::make_shared<View>();
         return;
     }
-    view_ = std::get<ViewPtr>(loaded);
+    view_ = std::move(loaded).value();
 }
 
 }  // namespace platform::ui

@@ -12,9 +12,8 @@
 #include <functional>
 #include <string>
 #include <string_view>
-#include <variant>
 
-#include "platform/foundation/Error.h"
+#include "platform/foundation/Result.h"
 #include "platform/ui/DescriptionOwner.h"
 #include "platform/ui/View.h"
 
@@ -22,7 +21,7 @@ namespace platform::ui {
 
 class ViewDescription {
   public:
-    using Result = std::variant<ViewPtr, platform::foundation::Error>;
+    using Result = platform::foundation::Result<ViewPtr>;
 
     // Loads "ui/<name>.json" of the main bundle. With a `root`, the top element describes
     // that existing view instead of making a new one.

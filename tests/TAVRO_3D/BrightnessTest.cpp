@@ -10,6 +10,7 @@
 #include "BrightnessDisplayServer.h"
 #include "appstate/AppDelegate.h"
 #include "platform/foundation/Clock.h"
+#include "tests/support/Waits.h"
 
 namespace fd = platform::foundation;
 namespace screens = platform::screens;
@@ -17,14 +18,7 @@ namespace screens = platform::screens;
 namespace {
 
 // Waits in real time for work on the global queues; the clock does not move.
-bool eventually(const std::function<bool()>& done) {
-    auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
-    while (!done()) {
-        if (std::chrono::steady_clock::now() > deadline) return false;
-        std::this_thread::sleep_for(std::chrono::microseconds(200));
-    }
-    return true;
-}
+using test_support::waitUntil;
 
 class BrightnessTest : public ::testing::Test {
   protected:
@@ -51,7 +45,7 @@ class BrightnessTest : public ::testing::Test {
     // One millisecond of clock time, then waits until the tick it allowed has written.
     void tick(size_t expectedWrites) {
         clock_->advanceSeconds(0.001);
-        ASSERT_TRUE(eventually([&] { return server_->writeCount() >= expectedWrites; }))
+        ASSERT_TRUE(waitUntil([&] { return server_->writeCount() >= expectedWrites; }))
             << "after write " << expectedWrites - 1;
     }
     // Moves the clock and gives any tick that wrongly remains time to show itself.
@@ -71,7 +65,7 @@ class BrightnessTest : public ::testing::Test {
 TEST_F(BrightnessTest, FadeWritesALinearRampOf251ValuesEndingAtZeroThenStops) {
     delegate().closeBuiltinBrightness();
     EXPECT_EQ(delegate().defaultBrightness.load(), 0.8f);
-    ASSERT_TRUE(eventually([&] { return server_->writeCount() >= 1; }));  // start delay 0
+    ASSERT_TRUE(waitUntil([&] { return server_->writeCount() >= 1; }));  // start delay 0
     for (size_t n = 2; n <= 251; ++n) tick(n);
     idle(0.05);
     const auto writes = server_->writes();
@@ -96,7 +90,7 @@ TEST_F(BrightnessTest, FadeWritesALinearRampOf251ValuesEndingAtZeroThenStops) {
 
 TEST_F(BrightnessTest, RestoreInTheMiddleOfAFadeStopsItAndWritesTheSavedValueLast) {
     delegate().closeBuiltinBrightness();
-    ASSERT_TRUE(eventually([&] { return server_->writeCount() >= 1; }));
+    ASSERT_TRUE(waitUntil([&] { return server_->writeCount() >= 1; }));
     for (size_t n = 2; n <= 100; ++n) tick(n);
     delegate().restoreBuiltinBrightness();
     EXPECT_EQ(server_->writeCount(), 101u);
@@ -121,13 +115,13 @@ TEST_F(BrightnessTest, RestoreRetriesUntilTheWriteReadsBack) {
     // Each retry writes before it schedules the next one: moving the clock between the two
     // would leave the next retry a full delay away. The scheduler sleeps on the clock only
     // once a retry is pending.
-    ASSERT_TRUE(eventually([&] { return clock_->waiterCount() > 0; }));
+    ASSERT_TRUE(test_support::waitForWaiters(*clock_, 1));
     clock_->advanceSeconds(0.15);
-    ASSERT_TRUE(eventually([&] { return server_->writeCount() >= 2; }));
+    ASSERT_TRUE(waitUntil([&] { return server_->writeCount() >= 2; }));
     EXPECT_EQ(delegate().defaultBrightness.load(), 0.6f);
-    ASSERT_TRUE(eventually([&] { return clock_->waiterCount() > 0; }));
+    ASSERT_TRUE(test_support::waitForWaiters(*clock_, 1));
     clock_->advanceSeconds(0.15);
-    ASSERT_TRUE(eventually([&] { return delegate().defaultBrightness.load() == 0; }));
+    ASSERT_TRUE(waitUntil([&] { return delegate().defaultBrightness.load() == 0; }));
     idle(1.0);
     EXPECT_EQ(server_->writeCount(), 3u);
     for (float value : server_->writes()) EXPECT_EQ(value, 0.6f);

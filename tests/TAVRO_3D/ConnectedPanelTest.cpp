@@ -138,7 +138,7 @@ TEST_F(ConnectedPanelTest, ClicksOnThePanelsBarSetDepthLabelKnobAndTellThePopove
         {100, 0.0057f, "0.0057", 85, 39.1985},  // 100 / 2.62 * 0.00015 = 0.0057251..., two digits
         {255, 0.015f, "0.015", 239, 120},       // within the half knob of the right end
     };
-    ChangeValueLog toPopover("changeValue_NSNotification.NameSmall");
+    NotificationRecorder toPopover({"changeValue_NSNotification.NameSmall"});
     for (const Case& c : cases) {
         SCOPED_TRACE(c.x);
         clickAt(*bar, c.x);
@@ -146,14 +146,14 @@ TEST_F(ConnectedPanelTest, ClicksOnThePanelsBarSetDepthLabelKnobAndTellThePopove
         EXPECT_FLOAT_EQ(storedDepth(), c.depth);
         EXPECT_EQ(depthLabel(), c.label);
         EXPECT_DOUBLE_EQ(panelKnob(), c.knob);
-        ASSERT_FALSE(toPopover.messages.empty());
-        const fdn::Value& message = toPopover.messages.back();
+        ASSERT_FALSE(toPopover.objects().empty());
+        const fdn::Value message = toPopover.objects().back();
         EXPECT_FALSE(message["type"].isInteger());  // sent as the number 1.0
         EXPECT_EQ(message["type"].asDouble(), 1.0);
         EXPECT_DOUBLE_EQ(message["value"].asDouble(), c.x);
         EXPECT_NEAR(popoverKnob(), c.popoverKnob, 1e-4);
     }
-    EXPECT_EQ(toPopover.messages.size(), std::size(cases));
+    EXPECT_EQ(toPopover.objects().size(), std::size(cases));
 }
 
 TEST_F(ConnectedPanelTest, PanChangesTheDepthFromItsFirstMovementOn) {
@@ -183,7 +183,7 @@ TEST_F(ConnectedPanelTest, DecimalCommaLocaleWritesACommaAndKeepsTheFullDepth) {
 
 TEST_F(ConnectedPanelTest, ModeChangeOnThePanelSetsItsDefaultDepthStoresBothAndSendsTwoMessages) {
     load();
-    ChangeValueLog toPopover("changeValue_NSNotification.NameSmall");
+    NotificationRecorder toPopover({"changeValue_NSNotification.NameSmall"});
     modeButton(*panel_->modeBgView.lock(), 1)->performClick();
 
     EXPECT_EQ(AppDelegate::shared().modelType.load(), 1);
@@ -194,12 +194,12 @@ TEST_F(ConnectedPanelTest, ModeChangeOnThePanelSetsItsDefaultDepthStoresBothAndS
     const double x = 262.0 / 100 * (0.01f / 0.00015f);  // 174.67
     EXPECT_NEAR(panelKnob(), x - 15, 1e-4);
     EXPECT_EQ(depthLabel(), "0.01");  // the label stays as it was
-    ASSERT_EQ(toPopover.messages.size(), 2u);
-    EXPECT_TRUE(toPopover.messages[0]["type"].isInteger());
-    EXPECT_EQ(toPopover.messages[0]["type"].asInt64(), 2);
-    EXPECT_EQ(toPopover.messages[0]["value"].asInt64(), 1);
-    EXPECT_EQ(toPopover.messages[1]["type"].asDouble(), 1.0);
-    EXPECT_NEAR(toPopover.messages[1]["value"].asDouble(), x, 1e-4);
+    ASSERT_EQ(toPopover.objects().size(), 2u);
+    EXPECT_TRUE(toPopover.objects()[0]["type"].isInteger());
+    EXPECT_EQ(toPopover.objects()[0]["type"].asInt64(), 2);
+    EXPECT_EQ(toPopover.objects()[0]["value"].asInt64(), 1);
+    EXPECT_EQ(toPopover.objects()[1]["type"].asDouble(), 1.0);
+    EXPECT_NEAR(toPopover.objects()[1]["value"].asDouble(), x, 1e-4);
     // The popover has followed: its marks and its knob at 142 / 262 of the position.
     EXPECT_EQ(marksShown(true), (std::vector<bool>{false, true, false}));
     EXPECT_NEAR(popoverKnob(), x * 142 / 262 - 15, 1e-4);
@@ -219,7 +219,7 @@ TEST_F(ConnectedPanelTest, PopoverBarUsesItsOwnKnobMarginAndMovesThePanelsKnobBy
     auto bar = popover_->depthView.lock();
     ASSERT_EQ(bar->frame().size.width, 142);
     ASSERT_EQ(popover_->depthPointImgView.lock()->frame().size.width, 30);
-    ChangeValueLog toPanel("changeValue_NSNotification.Name");
+    NotificationRecorder toPanel({"changeValue_NSNotification.Name"});
 
     // (30 - 16) / 2 = 7 < 7.5 <= (30 - 14) / 2 = 8: the knob centres on the position while
     // the depth snaps to 0; likewise at the right end, 142 - 8 <= 134.5 < 142 - 7.
@@ -244,8 +244,8 @@ TEST_F(ConnectedPanelTest, PopoverBarUsesItsOwnKnobMarginAndMovesThePanelsKnobBy
     EXPECT_FLOAT_EQ(AppDelegate::shared().depthValue.load(), 0.015f);
     EXPECT_DOUBLE_EQ(popoverKnob(), 142 - 30 + 8);
     EXPECT_DOUBLE_EQ(panelKnob(), 262 - 30 + 7);
-    ASSERT_FALSE(toPanel.messages.empty());
-    EXPECT_DOUBLE_EQ(toPanel.messages.back()["value"].asDouble(), 141.5);
+    ASSERT_FALSE(toPanel.objects().empty());
+    EXPECT_DOUBLE_EQ(toPanel.objects().back()["value"].asDouble(), 141.5);
 }
 
 TEST_F(ConnectedPanelTest, ModeChangeInThePopoverClosesItAndThePanelFollows) {
@@ -255,7 +255,7 @@ TEST_F(ConnectedPanelTest, ModeChangeInThePopoverClosesItAndThePanelFollows) {
     popover->showRelativeToRect({0, 0, 10, 10}, *panel_->view(), ui::RectEdge::MaxY);
     ASSERT_TRUE(popover->isShown());
     AppDelegate::shared().firstPopover.set(popover);
-    ChangeValueLog toPanel("changeValue_NSNotification.Name");
+    NotificationRecorder toPanel({"changeValue_NSNotification.Name"});
 
     modeButton(*popover_->modeBgView.lock(), 2)->performClick();
     EXPECT_FALSE(popover->isShown());
@@ -266,9 +266,9 @@ TEST_F(ConnectedPanelTest, ModeChangeInThePopoverClosesItAndThePanelFollows) {
     const double x = 142.0 / 100 * (0.012f / 0.00015f);  // 113.6
     EXPECT_NEAR(popoverKnob(), x - 15, 1e-4);
     EXPECT_NEAR(panelKnob(), x * 1.8450704225352113 - 15, 1e-4);
-    ASSERT_EQ(toPanel.messages.size(), 2u);
-    EXPECT_EQ(toPanel.messages[0]["type"].asInt64(), 2);
-    EXPECT_EQ(toPanel.messages[1]["type"].asDouble(), 1.0);
+    ASSERT_EQ(toPanel.objects().size(), 2u);
+    EXPECT_EQ(toPanel.objects()[0]["type"].asInt64(), 2);
+    EXPECT_EQ(toPanel.objects()[1]["type"].asDouble(), 1.0);
 }
 
 TEST_F(ConnectedPanelTest, ModesReachTheRunningAI3DViewFromThePanelAndFromThePopover) {
@@ -292,7 +292,7 @@ TEST_F(ConnectedPanelTest, PrivacyToggleDimsTheBuiltInScreenAndRestoresIt) {
     AppDelegate::shared().builtinDisplayID = BrightnessDisplayServer::kPanel;
     AppDelegate::shared().defaultBrightness = 0;
     load();
-    ChangeValueLog toPopover("changeValue_NSNotification.NameSmall");
+    NotificationRecorder toPopover({"changeValue_NSNotification.NameSmall"});
     auto toggle = panel_->privacyScreenLockButton.lock();
 
     toggle->performClick();  // a toggle button flips its state first
@@ -302,10 +302,10 @@ TEST_F(ConnectedPanelTest, PrivacyToggleDimsTheBuiltInScreenAndRestoresIt) {
         1);
     EXPECT_EQ(imageName(*toggle), "Toggle_on");
     EXPECT_EQ(AppDelegate::shared().defaultBrightness.load(), 0.8f);  // the fade has begun
-    ASSERT_EQ(toPopover.messages.size(), 1u);
-    EXPECT_TRUE(toPopover.messages[0]["type"].isInteger());
-    EXPECT_EQ(toPopover.messages[0]["type"].asInt64(), 3);
-    EXPECT_EQ(toPopover.messages[0]["value"].asInt64(), 1);
+    ASSERT_EQ(toPopover.objects().size(), 1u);
+    EXPECT_TRUE(toPopover.objects()[0]["type"].isInteger());
+    EXPECT_EQ(toPopover.objects()[0]["type"].asInt64(), 3);
+    EXPECT_EQ(toPopover.objects()[0]["value"].asInt64(), 1);
     auto popoverToggle = popover_->privacyScreenLockButton.lock();
     EXPECT_EQ(popoverToggle->state(), 1);
     EXPECT_EQ(imageName(*popoverToggle), "Toggle_on");
@@ -344,9 +344,9 @@ TEST_F(ConnectedPanelTest, ABarWithoutWidthGivesDepthZeroRatherThanNotANumber) {
     EXPECT_EQ(AppDelegate::shared().depthValue.load(), 0.0f);
     EXPECT_EQ(depthLabel(), "0");
     EXPECT_EQ(panelKnob(), -7);
-    ChangeValueLog toPopover("changeValue_NSNotification.NameSmall");
+    NotificationRecorder toPopover({"changeValue_NSNotification.NameSmall"});
     panel_->changeScreenMode(1);  // the knob's place for 0.01 on a bar of no width
-    EXPECT_EQ(toPopover.messages.back()["value"].asDouble(), 0.0);
+    EXPECT_EQ(toPopover.objects().back()["value"].asDouble(), 0.0);
 }
 
 TEST_F(ConnectedPanelTest, FirmwareLabelShowsOnlyAWellFormedVersion) {

@@ -158,9 +158,8 @@ class DfuRoadTest : public DfuPanelTest {
         auto profile = platform::sim::parseMachineProfile(R"({
             "model": "MacBookPro18,3", "cpuBrand": "Apple M1 Pro", "locale": "zh_CN",
             "glassesDisplay": "extended"})");
-        ASSERT_TRUE(std::holds_alternative<platform::sim::MachineProfile>(profile));
-        mac_ = std::make_unique<platform::sim::SimMac>(
-            std::get<platform::sim::MachineProfile>(std::move(profile)));
+        ASSERT_TRUE(profile);
+        mac_ = std::make_unique<platform::sim::SimMac>(std::move(profile).value());
         // Installed once for the whole run: an updater run may still be closing its port
         // on it when a test has seen all it waits for.
         [[maybe_unused]] static const bool installed =

@@ -76,7 +76,7 @@ TEST_F(HomePanelTest, VolumeKeyMonitorsComeOnlyWithBothPermissions) {
 
 TEST_F(HomePanelTest, OnAMacBookDisplayChangesOnlyRecentreTheCursor) {
     boot("macbook");
-    PostLog plugs(kGlassStatusChangeNotification);
+    NotificationRecorder plugs({kGlassStatusChangeNotification});
     auto panel = load();
     mac_->displays().plugDisplay({"DELL U2723QE", 4268, 41456, 1, {{2560, 1440, 60}}, 0});
     fd::MainLoop::drain();
@@ -91,7 +91,7 @@ TEST_F(HomePanelTest, OnAMacBookDisplayChangesOnlyRecentreTheCursor) {
 
 TEST_F(HomePanelTest, OnAMacMiniANewMonitorReplaysTheGlassesPlug) {
     boot("macmini-monitor");
-    PostLog plugs(kGlassStatusChangeNotification);
+    NotificationRecorder plugs({kGlassStatusChangeNotification});
     auto panel = load();
     // The glasses screen is listed: the replay plugs them back in.
     auto list = ui::Screen::screens();

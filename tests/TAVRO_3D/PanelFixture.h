@@ -17,33 +17,20 @@
 #include "platform/foundation/Bundle.h"
 #include "platform/foundation/Clock.h"
 #include "platform/foundation/Dispatch.h"
-#include "platform/foundation/NotificationCenter.h"
 #include "platform/foundation/SystemInfo.h"
 #include "platform/foundation/UserDefaults.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/Image.h"
 #include "platform/ui/ViewController.h"
 #include "platform/ui/Window.h"
+#include "tests/support/NotificationRecorder.h"
 
 namespace panel_fixture {
 
 namespace ui = platform::ui;
 namespace fdn = platform::foundation;
 
-// The change-value messages of one name, in order.
-class ChangeValueLog {
-  public:
-    explicit ChangeValueLog(const std::string& name) {
-        token_ = fdn::NotificationCenter::defaultCenter().addObserver(
-            name, std::nullopt, nullptr,
-            [this](const fdn::Notification& note) { messages.push_back(note.object); });
-    }
-    ~ChangeValueLog() { fdn::NotificationCenter::defaultCenter().removeObserver(token_); }
-    std::vector<fdn::Value> messages;
-
-  private:
-    fdn::ObserverToken token_;
-};
+using test_support::NotificationRecorder;
 
 inline void setLanguage(common::TavroLocalizationHelper::Language language) {
     common::Bundle::installOnMainBundle();

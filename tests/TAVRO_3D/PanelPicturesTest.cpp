@@ -97,9 +97,8 @@ class PanelPicturesTest : public PanelFixture {
     void boot(const std::string& profile) {
         mac_.reset();
         auto parsed = platform::sim::machineProfileNamed(profile);
-        ASSERT_TRUE(std::holds_alternative<platform::sim::MachineProfile>(parsed));
-        mac_ = std::make_unique<platform::sim::SimMac>(
-            std::get<platform::sim::MachineProfile>(std::move(parsed)));
+        ASSERT_TRUE(parsed);
+        mac_ = std::make_unique<platform::sim::SimMac>(std::move(parsed).value());
         fdn::MainLoop::drain();
     }
 

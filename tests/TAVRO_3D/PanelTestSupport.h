@@ -23,6 +23,8 @@
 #include "platform/ui/Image.h"
 #include "platform/ui/Screen.h"
 #include "platform/ui/Window.h"
+#include "tests/support/NotificationRecorder.h"
+#include "tests/support/Waits.h"
 
 namespace panel_testing {
 
@@ -33,13 +35,7 @@ namespace screens = platform::screens;
 
 // Waits in real time for work of the global queues; the clock does not move.
 inline bool eventually(const std::function<bool()>& done) {
-    auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
-    while (!done()) {
-        if (std::chrono::steady_clock::now() > deadline) return false;
-        fd::MainLoop::drain();
-        std::this_thread::sleep_for(std::chrono::microseconds(200));
-    }
-    return true;
+    return test_support::drainUntil(done);
 }
 
 inline std::optional<ui::Color> hex(const char* text, double alpha = 1.0) {
@@ -48,37 +44,15 @@ inline std::optional<ui::Color> hex(const char* text, double alpha = 1.0) {
     return ui::Color::rgb(r / 255.0, g / 255.0, b / 255.0, alpha);
 }
 
-// Every post of one notification name, with its object.
-class PostLog {
-  public:
-    explicit PostLog(const std::string& name) {
-        token_ = fd::NotificationCenter::defaultCenter().addObserver(
-            name, std::nullopt, nullptr, [this](const fd::Notification& note) {
-                std::lock_guard lock(mutex_);
-                objects_.push_back(note.object);
-            });
-    }
-    ~PostLog() { fd::NotificationCenter::defaultCenter().removeObserver(token_); }
-    std::vector<int64_t> numbers() const {
-        std::lock_guard lock(mutex_);
-        std::vector<int64_t> out;
-        for (const auto& object : objects_) out.push_back(object.asInt64());
-        return out;
-    }
-
-  private:
-    mutable std::mutex mutex_;
-    std::vector<fd::Value> objects_;
-    fd::ObserverToken token_ = 0;
-};
+using test_support::NotificationRecorder;
 
 class PanelTest : public ::testing::Test {
   protected:
     // `profile`: a shipped machine profile.
     void boot(const std::string& profile) {
         auto parsed = sim::machineProfileNamed(profile);
-        ASSERT_TRUE(std::holds_alternative<sim::MachineProfile>(parsed));
-        mac_ = std::make_unique<sim::SimMac>(std::get<sim::MachineProfile>(std::move(parsed)));
+        ASSERT_TRUE(parsed);
+        mac_ = std::make_unique<sim::SimMac>(std::move(parsed).value());
         ui::Image::clearCache();
         ui::Application::shared().reset();
         // The interface's screens are the machine's displays.

@@ -1,7 +1,5 @@
 #include "tests/TAVRO_3D/ShellHarness.h"
 
-#include <unistd.h>
-
 #include <algorithm>
 #include <fstream>
 #include <future>
@@ -42,11 +40,7 @@ ClockDriver::~ClockDriver() {
 }
 
 void ShellHarness::SetUp() {
-    static std::atomic<int> counter{0};
-    home_ = std::filesystem::temp_directory_path() /
-            ("tavro-shell-" + std::to_string(::getpid()) + "-" + std::to_string(++counter));
-    std::filesystem::create_directories(home_);
-    fd::setHomeDirectory(home_.string());
+    home_.emplace("tavro-shell");
     fd::UserDefaults::resetStandard();
     display_detail::forgetBuiltinScreen();
     DummyManager::discardDummies();
@@ -120,25 +114,22 @@ void ShellHarness::TearDown() {
     scopedClock_.reset();
     TavroFMDBManager::shareManager().closeDatabase();
     fd::UserDefaults::resetStandard();
-    fd::setHomeDirectory({});
-    std::filesystem::remove_all(home_);
+    home_.reset();
 }
 
 platform::sim::SimMac& ShellHarness::boot(const std::string& profileJson) {
     auto profile = platform::sim::parseMachineProfile(profileJson);
-    EXPECT_TRUE(std::holds_alternative<platform::sim::MachineProfile>(profile)) << profileJson;
+    EXPECT_TRUE(profile) << profileJson;
     mac_.reset();
-    mac_ = std::make_unique<platform::sim::SimMac>(
-        std::get<platform::sim::MachineProfile>(std::move(profile)));
+    mac_ = std::make_unique<platform::sim::SimMac>(std::move(profile).value());
     return *mac_;
 }
 
 platform::sim::SimMac& ShellHarness::bootNamed(const std::string& name) {
     auto profile = platform::sim::machineProfileNamed(name);
-    EXPECT_TRUE(std::holds_alternative<platform::sim::MachineProfile>(profile)) << name;
+    EXPECT_TRUE(profile) << name;
     mac_.reset();
-    mac_ = std::make_unique<platform::sim::SimMac>(
-        std::get<platform::sim::MachineProfile>(std::move(profile)));
+    mac_ = std::make_unique<platform::sim::SimMac>(std::move(profile).value());
     return *mac_;
 }
 

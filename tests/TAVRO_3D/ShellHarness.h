@@ -8,9 +8,9 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
-#include <filesystem>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -22,6 +22,7 @@
 #include "platform/sim/SimMac.h"
 #include "platform/sim/VirtualGlasses.h"
 #include "platform/ui/Alert.h"
+#include "tests/support/TemporaryHome.h"
 
 // Moves a manual clock on in small steps while any thread waits on it.
 class ClockDriver {
@@ -108,7 +109,7 @@ class ShellHarness : public ::testing::Test {
     std::unique_ptr<ClockDriver> driver_;
     std::unique_ptr<platform::sim::SimMac> mac_;
     std::vector<std::shared_ptr<platform::sim::VirtualHidDevice>> plugged_;
-    std::filesystem::path home_;
+    std::optional<test_support::TemporaryHome> home_;
     std::atomic<int> alertResponse_{platform::ui::kAlertSecondButtonReturn};
     mutable std::mutex alertMutex_;
     std::vector<ShownAlert> alerts_;

@@ -43,8 +43,8 @@ class VolumeKeysTest : public ::testing::Test {
   protected:
     void SetUp() override {
         auto profile = sim::machineProfileNamed("macbook");
-        ASSERT_TRUE(std::holds_alternative<sim::MachineProfile>(profile));
-        mac_ = std::make_unique<sim::SimMac>(std::get<sim::MachineProfile>(std::move(profile)));
+        ASSERT_TRUE(profile);
+        mac_ = std::make_unique<sim::SimMac>(std::move(profile).value());
         auto& defaults = fd::UserDefaults::standard();
         defaults.removeObjectForKey(kLevelKey);
         defaults.removeObjectForKey(kSoundOffKey);

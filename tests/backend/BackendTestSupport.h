@@ -11,6 +11,7 @@
 #include <functional>
 #include <future>
 #include <memory>
+#include <optional>
 #include <thread>
 
 #include "appstate/AppDelegate.h"
@@ -20,6 +21,8 @@
 #include "platform/foundation/FileSystem.h"
 #include "platform/net/BackendHosts.h"
 #include "platform/sim/SimBackendServer.h"
+#include "tests/support/TemporaryHome.h"
+#include "tests/support/Waits.h"
 
 namespace backendtest {
 
@@ -28,17 +31,14 @@ namespace fdn = platform::foundation;
 class BackendTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        std::string pattern = fdn::temporaryDirectory() + "/tavro-backend-XXXXXX";
-        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-        home_ = pattern;
-        fdn::setHomeDirectory(home_);
+        home_.emplace("tavro-backend");
+        ASSERT_FALSE(home_->path().empty());
         TavroFMDBManager::shareManager().closeDatabase();
         server_ = std::make_unique<platform::sim::SimBackendServer>();
         platform::net::BackendHosts::setCurrent({server_->baseAddress(), server_->baseAddress()});
         TavroAlamofireManager::setTimeouts(1, 1.5);
-        AppDelegate& app = AppDelegate::shared();
-        app.glassStatus = false;
-        app.isOverseas = false;
+        AppDelegate::shared().glassStatus = false;
+        AppDelegate::shared().isOverseas = false;
     }
 
     void TearDown() override {
@@ -48,21 +48,12 @@ class BackendTest : public ::testing::Test {
         platform::net::BackendHosts::setCurrent(platform::net::BackendHosts::deployment());
         TavroAlamofireManager::setTimeouts(0, 0);
         AppDelegate::shared().glassStatus = false;
-        fdn::setHomeDirectory({});
-        std::error_code ignored;
-        std::filesystem::remove_all(home_, ignored);
+        home_.reset();
     }
 
     // Runs the main queue until `done` holds, for at most `seconds` of real time.
     static bool waitFor(const std::function<bool()>& done, double seconds = 5) {
-        auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
-        while (std::chrono::steady_clock::now() < deadline) {
-            fdn::MainLoop::drain();
-            if (done()) return true;
-            std::this_thread::sleep_for(std::chrono::milliseconds(2));
-        }
-        fdn::MainLoop::drain();
-        return done();
+        return test_support::drainUntil(done, seconds);
     }
 
     static TavroFMDBManager::Rows storedRows(
@@ -75,7 +66,7 @@ class BackendTest : public ::testing::Test {
     }
 
     platform::sim::SimBackendServer& server() { return *server_; }
-    std::string home_;
+    std::optional<test_support::TemporaryHome> home_;
     std::unique_ptr<platform::sim::SimBackendServer> server_;
 };
 

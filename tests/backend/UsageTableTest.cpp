@@ -2,60 +2,41 @@
 
 #include <sqlite3.h>
 
-#include <set>
-
 #include "BackendTestSupport.h"
 #include "backend/TavroUserBehaviorReporting.h"
 #include "backend/UserBehaviorRecord.h"
 
 using namespace backendtest;
 
-namespace {
-
-void runSql(const std::string& path, const std::string& sql) {
-    sqlite3* db = nullptr;
-    ASSERT_EQ(sqlite3_open(path.c_str(), &db), SQLITE_OK);
-    EXPECT_EQ(sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr), SQLITE_OK)
-        << sqlite3_errmsg(db);
-    sqlite3_close(db);
-}
-
-}  // namespace
-
-class UsageTableTest : public BackendTest {};
-
-TEST_F(UsageTableTest, LivesInTheApplicationSupportFolderOfTheMachinesHome) {
-    EXPECT_EQ(TavroFMDBManager::shareManager().databasePath(),
-              home_ + "/Library/Application Support/Halvane3D.db");
-    TavroFMDBManager::shareManager().createFMDBTable();
-    TavroFMDBManager::shareManager().drainDatabaseQueue();
-    EXPECT_TRUE(fdn::fileExists(TavroFMDBManager::shareManager().databasePath()));
-}
+using UsageTableTest = BackendTest;
 
 TEST_F(UsageTableTest, AnOlderTableGainsTheMissingColumnsAndKeepsItsRows) {
     std::string path = TavroFMDBManager::shareManager().databasePath();
     ASSERT_FALSE(fdn::createDirectory(fdn::deletingLastPathComponent(path), true).has_value());
-    runSql(path,
-           "CREATE TABLE tavroUserBehaviorTable (eventType INTEGER, eventName TEXT);"
-           "INSERT INTO tavroUserBehaviorTable VALUES (1, 'app_launcheds');"
-           "INSERT INTO tavroUserBehaviorTable VALUES (3, 'use_computer_configuration');");
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open(path.c_str(), &db), SQLITE_OK);
+    EXPECT_EQ(
+        sqlite3_exec(db,
+                     "CREATE TABLE tavroUserBehaviorTable (eventType INTEGER, eventName TEXT);"
+                     "INSERT INTO tavroUserBehaviorTable VALUES (1, 'app_launcheds');"
+                     "INSERT INTO tavroUserBehaviorTable VALUES (3, 'x');",
+                     nullptr, nullptr, nullptr),
+        SQLITE_OK);
+    sqlite3_close(db);
 
     TavroFMDBManager::shareManager().createFMDBTable();
     auto rows = storedRows();
     ASSERT_EQ(rows.size(), 2u);
     EXPECT_EQ(rows[0].at("eventName").text(), "app_launcheds");
     EXPECT_EQ(rows[1].at("eventType").asInt64(), 3);
-    std::set<std::string> uids;
     for (const auto& row : rows) {
         for (const auto& column : userbehavior::kColumns)
             EXPECT_TRUE(row.count(std::string(column.name))) << column.name;
-        // Without a uid an old row could never be deleted after its upload.
-        ASSERT_TRUE(row.at("uid").isText());
-        uids.insert(row.at("uid").text());
     }
-    EXPECT_EQ(uids.size(), 2u);
+    // Without a uid an old row could never be deleted after its upload.
+    ASSERT_TRUE(rows[0].at("uid").isText() && rows[1].at("uid").isText());
+    EXPECT_NE(rows[0].at("uid").text(), rows[1].at("uid").text());
 
-    // New records go in beside the old ones, and the old table is now as good as a new one.
     TavroFMDBManager::shareManager().insertUserBehavior({{"eventType", 5}, {"duration", 2.5}});
     rows = storedRows();
     ASSERT_EQ(rows.size(), 3u);
@@ -88,19 +69,16 @@ TEST_F(UsageTableTest, AnEventStoredAtQuitIsInTheFileAfterARestart) {
     // The quit's clean-up: wait for the queue, then the process may end.
     TavroFMDBManager::shareManager().drainDatabaseQueue();
     std::string path = TavroFMDBManager::shareManager().databasePath();
+    EXPECT_EQ(path, home_->path() + "/Library/Application Support/Halvane3D.db");
     TavroFMDBManager::shareManager().closeDatabase();
 
-    // The next launch opens the file afresh.
     TavroFMDBManager nextLaunch(path);
     auto rows = storedRows(nextLaunch);
     ASSERT_EQ(rows.size(), 2u);
     EXPECT_EQ(rows[0].at("eventName").text(), "app_use_duration");
-    EXPECT_EQ(rows[0].at("eventType").asInt64(), 2);
-    EXPECT_TRUE(rows[0].at("duration").isNumber());
     EXPECT_GE(rows[0].at("duration").asDouble(), 0);
     EXPECT_EQ(rows[1].at("eventName").text(), "use_mode_type");
     EXPECT_EQ(rows[1].at("glassStatus").asInt64(), 1);
-    EXPECT_NE(rows[0].at("uid").text(), rows[1].at("uid").text());
 }
 
 TEST_F(UsageTableTest, AnEventNotStoredIsPostedAtOnce) {

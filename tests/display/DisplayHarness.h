@@ -4,11 +4,9 @@
 // test. Main thread.
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
-#include <atomic>
-#include <filesystem>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "appstate/AppDelegate.h"
@@ -22,15 +20,12 @@
 #include "platform/screens/Screen.h"
 #include "platform/sim/MachineProfiles.h"
 #include "platform/sim/SimMac.h"
+#include "tests/support/TemporaryHome.h"
 
 class DisplayHarness : public ::testing::Test {
   protected:
     void SetUp() override {
-        static std::atomic<int> counter{0};
-        home_ = std::filesystem::temp_directory_path() /
-                ("tavro-display-" + std::to_string(::getpid()) + "-" + std::to_string(++counter));
-        std::filesystem::create_directories(home_);
-        platform::foundation::setHomeDirectory(home_.string());
+        home_.emplace("tavro-display");
         platform::foundation::UserDefaults::resetStandard();
         display_detail::forgetBuiltinScreen();
         DummyManager::discardDummies();
@@ -44,20 +39,19 @@ class DisplayHarness : public ::testing::Test {
         AppDelegate::shared().glassStatus = false;
         AppDelegate::shared().modelType = 0;
         platform::foundation::UserDefaults::resetStandard();
-        platform::foundation::setHomeDirectory({});
-        std::filesystem::remove_all(home_);
+        home_.reset();
     }
 
     platform::sim::SimMac& boot(const std::string& profileName) {
         auto profile = platform::sim::machineProfileNamed(profileName);
-        EXPECT_TRUE(std::holds_alternative<platform::sim::MachineProfile>(profile)) << profileName;
-        return bootProfile(std::get<platform::sim::MachineProfile>(profile));
+        EXPECT_TRUE(profile) << profileName;
+        return bootProfile(profile.value());
     }
 
     platform::sim::SimMac& bootJson(const std::string& json) {
         auto profile = platform::sim::parseMachineProfile(json);
-        EXPECT_TRUE(std::holds_alternative<platform::sim::MachineProfile>(profile)) << json;
-        return bootProfile(std::get<platform::sim::MachineProfile>(profile));
+        EXPECT_TRUE(profile) << json;
+        return bootProfile(profile.value());
     }
 
     platform::sim::SimMac& bootProfile(platform::sim::MachineProfile profile) {
@@ -110,7 +104,7 @@ class DisplayHarness : public ::testing::Test {
         std::make_shared<platform::foundation::RealClock>(1000.0)};
     std::unique_ptr<platform::sim::SimMac> mac_;
     std::shared_ptr<platform::sim::VirtualHidDevice> glasses_;
-    std::filesystem::path home_;
+    std::optional<test_support::TemporaryHome> home_;
 };
 
 // A desktop Mac with one external display and no built-in panel.

@@ -74,18 +74,6 @@ TEST_F(DisplayManager, DisconnectAllKeepsTheOnlyMainDisplayOfAMacMini) {
     EXPECT_FALSE(monitor->isConnected);
 }
 
-TEST_F(DisplayManager, DiscardDropsEveryVirtualDisplay) {
-    boot("macmini");
-    auto manager = std::make_shared<tavroDisplayManager>();
-    manager->createMonitorDummy();
-    manager->connectVirtualDisplays();
-    ASSERT_EQ(screenNames().size(), 1u);
-    EXPECT_EQ(manager->discardDummy(), 0);
-    EXPECT_TRUE(screens::screens().empty());
-    EXPECT_EQ(platform::foundation::UserDefaults::standard().integerForKey("numOfDummyDisplays"),
-              0);
-}
-
 TEST_F(DisplayManager, SharedInstanceIsNewEachTimeAndCyclesDummies) {
     boot("macmini");
     EXPECT_EQ(tavroDisplayManager::shared(), tavroDisplayManager::shared());
@@ -169,18 +157,6 @@ TEST_F(DisplayManager, SleepMakesATemporaryDisplayOnlyWithDummies) {
     EXPECT_TRUE(screens::screens().empty());
 }
 
-TEST_F(DisplayManager, PreferenceTogglesFlip) {
-    boot("macbook");
-    auto manager = std::make_shared<tavroDisplayManager>();
-    auto& defaults = platform::foundation::UserDefaults::standard();
-    manager->disableTempSleep();
-    manager->reconnectAfterSleep();
-    EXPECT_EQ(defaults.objectForKey("disableTempSleep"), platform::foundation::Value(true));
-    EXPECT_EQ(defaults.objectForKey("reconnectAfterSleep"), platform::foundation::Value(true));
-    manager->disableTempSleep();
-    EXPECT_FALSE(defaults.boolForKey("disableTempSleep"));
-}
-
 TEST_F(DisplayManager, ScreenHelpersReadTheDisplayAndTheRegistry) {
     bootJson(desktopWith("Studio Display"));
     plugGlasses();
@@ -191,13 +167,8 @@ TEST_F(DisplayManager, ScreenHelpersReadTheDisplayAndTheRegistry) {
     EXPECT_EQ(screenDisplayName(studio), "Studio Display");
 
     auto& mac = bootJson(R"({"model": "Mac13,1"})");
-    platform::sim::DisplayProfile anonymous{"Generic",
-                                            screens::kUnknownDisplayNumber,
-                                            screens::kUnknownDisplayNumber,
-                                            0,
-                                            {{1280, 1024, 60}},
-                                            0};
-    mac.displays().plugDisplay(anonymous);
+    const uint32_t unknown = screens::kUnknownDisplayNumber;
+    mac.displays().plugDisplay({"Generic", unknown, unknown, 0, {{1280, 1024, 60}}, 0});
     auto generic = screens::screens().front();
     EXPECT_EQ(screenDisplayID(generic), screens::mainDisplayId());
     EXPECT_FALSE(screenVendorNumber(generic));

@@ -2,13 +2,8 @@
 // tray icon and an alert appear there, and the window on the display looks as the headless
 // run draws it. Runs as the ctest "e2e_display"; skipped when Xvfb is missing or not asked.
 #include <gtest/gtest.h>
-#include <signal.h>
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <cstdlib>
-#include <filesystem>
 
 #include "E2eSupport.h"
 #include "platform/foundation/Clock.h"
@@ -18,61 +13,12 @@
 #include "platform/ui/StatusItem.h"
 #include "platform/ui/ViewController.h"
 #include "platform/ui/Window.h"
-
-extern char** environ;
+#include "tests/support/TemporaryHome.h"
+#include "tests/support/XvfbServer.h"
 
 namespace {
 
 namespace ui = platform::ui;
-
-std::string findProgram(const std::string& name) {
-    for (const char* dir : {"/usr/bin", "/usr/local/bin", "/bin"}) {
-        const std::string path = std::string(dir) + "/" + name;
-        if (std::filesystem::exists(path)) return path;
-    }
-    return {};
-}
-
-// A program started for the life of the test.
-class Child {
-  public:
-    bool start(std::vector<std::string> args) {
-        std::vector<char*> argv;
-        for (auto& a : args) argv.push_back(a.data());
-        argv.push_back(nullptr);
-        return posix_spawn(&pid_, args[0].c_str(), nullptr, nullptr, argv.data(), environ) == 0;
-    }
-    ~Child() {
-        if (pid_ > 0) {
-            ::kill(pid_, SIGTERM);
-            ::waitpid(pid_, nullptr, 0);
-        }
-    }
-
-  private:
-    pid_t pid_ = -1;
-};
-
-// Starts Xvfb on a free display number; the display is large enough for the SimMac's screen.
-std::string startXvfb(Child& server) {
-    const std::string binary = findProgram("Xvfb");
-    if (binary.empty()) return {};
-    for (int number = 140; number < 170; ++number) {
-        const std::string socket = "/tmp/.X11-unix/X" + std::to_string(number);
-        if (std::filesystem::exists(socket) ||
-            std::filesystem::exists("/tmp/.X" + std::to_string(number) + "-lock")) {
-            continue;
-        }
-        const std::string display = ":" + std::to_string(number);
-        if (!server.start({binary, display, "-screen", "0", "1600x1000x24", "-br", "-nolisten",
-                           "tcp", "-terminate"})) {
-            return {};
-        }
-        for (int i = 0; i < 250 && !std::filesystem::exists(socket); ++i) ::usleep(20000);
-        return std::filesystem::exists(socket) ? display : std::string();
-    }
-    return {};
-}
 
 // The share of pixels of `window` (headless picture) that the display shows alike.
 double likeness(const ui::PixelBuffer& display, const ui::PixelBuffer& window, int left, int top) {
@@ -101,16 +47,13 @@ int changedPixels(const ui::PixelBuffer& before, const ui::PixelBuffer& after) {
 
 TEST(DisplayRun, WindowTrayIconAndAlertAppearOnTheXDisplay) {
     if (!std::getenv("TAVRO_E2E_DISPLAY_TEST")) GTEST_SKIP() << "runs as the ctest e2e_display";
-    Child server, tray;
-    const std::string display = startXvfb(server);
-    if (display.empty()) GTEST_SKIP() << "Xvfb is not installed or did not start";
-    ::setenv("DISPLAY", display.c_str(), 1);
-    const std::string trayer = findProgram("trayer");
-    const bool trayStarted =
-        !trayer.empty() && tray.start({trayer, "--edge", "top", "--align", "right", "--widthtype",
-                                       "pixel", "--width", "120", "--height", "24"});
+    test_support::XvfbServer server;
+    if (!server.start(140, "1600x1000x24"))
+        GTEST_SKIP() << "Xvfb is not installed or did not start";
+    ::setenv("DISPLAY", server.display().c_str(), 1);
+    const bool trayStarted = server.startTrayHost();
 
-    e2e::TemporaryHome home;
+    test_support::TemporaryFolder home("tavro-e2e");
     app::RunOptions options;
     options.scenarioPath = e2e::scenarioPath("screen-recording-denied");
     options.speed = e2e::kSpeed;

@@ -5,14 +5,14 @@
 // machine is taken down. One run per test process (ctest runs each test on its own).
 
 #include <gtest/gtest.h>
-#include <stdlib.h>
 
+#include <cstdlib>
 #include <functional>
 #include <string>
 
 #include "app/ApplicationRun.h"
 #include "platform/foundation/Bundle.h"
-#include "platform/foundation/FileSystem.h"
+#include "tests/support/TemporaryHome.h"
 
 namespace e2e {
 
@@ -23,26 +23,10 @@ inline std::string scenarioPath(const std::string& name) {
     return platform::foundation::Bundle::main().bundlePath() + "/scenarios/" + name + ".json";
 }
 
-class TemporaryHome {
-  public:
-    TemporaryHome() {
-        std::string pattern = platform::foundation::temporaryDirectory() + "/tavro-e2e-XXXXXX";
-        if (::mkdtemp(pattern.data())) path_ = pattern;
-    }
-    ~TemporaryHome() {
-        if (!path_.empty() && !std::getenv("TAVRO_KEEP_E2E"))
-            platform::foundation::removeItem(path_);
-    }
-    const std::string& path() const { return path_; }
-
-  private:
-    std::string path_;
-};
-
 inline app::RunResult playScenario(const std::string& name,
                                    const std::function<void(app::RunView&)>& afterQuit = nullptr,
                                    const std::string& machine = {}) {
-    static TemporaryHome home;
+    static test_support::TemporaryFolder home("tavro-e2e");
     app::RunOptions options;
     options.scenarioPath = scenarioPath(name);
     if (!machine.empty()) {

@@ -4,6 +4,7 @@
 #include <sqlite3.h>
 
 #include "E2eSupport.h"
+#include "platform/foundation/FileSystem.h"
 #include "platform/sim/SimBackendServer.h"
 #include "platform/sim/SimMac.h"
 
@@ -29,7 +30,7 @@ int rowsLeftOfTheEarlierRun(const std::string& database) {
 }
 
 TEST(StoredEvents, ALaterRunUploadsWhatAnEarlierRunStored) {
-    e2e::TemporaryHome root;
+    test_support::TemporaryFolder root("tavro-e2e");
     const std::string home = root.path() + "/home";
     const std::string support = home + "/Library/Application Support";
     ASSERT_FALSE(platform::foundation::createDirectory(support, true));

@@ -18,52 +18,22 @@
 #include "glasses/FirmwareFileWriter.h"
 #include "glasses/IProgramFlashCallback.h"
 #include "platform/foundation/Clock.h"
-#include "platform/foundation/NotificationCenter.h"
 #include "platform/hid/HidApi.h"
 #include "platform/hid/SimulatedHidApi.h"
 #include "platform/sim/SimUsbBus.h"
 #include "platform/sim/VirtualBootloader.h"
+#include "tests/support/NotificationRecorder.h"
 
-struct DfuNotice {
-    std::string name;  // the part after AppIdentifier
-    platform::foundation::Value object;
-};
-
-class DfuNotices {
+// The updater's notifications, read by the part of their names after AppIdentifier.
+class DfuNotices : public test_support::NotificationRecorder {
   public:
-    DfuNotices() {
-        auto& center = platform::foundation::NotificationCenter::defaultCenter();
-        for (const char* suffix :
-             {".dfuUpdate_versionShow", ".dfuUpdate_progress", ".dfuUpdate_status"}) {
-            tokens_.push_back(center.addObserver(
-                common::AppIdentifier() + suffix, std::nullopt, nullptr,
-                [this, suffix](const platform::foundation::Notification& notice) {
-                    std::lock_guard lock(mutex_);
-                    notices_.push_back({suffix, notice.object});
-                }));
-        }
-    }
-    ~DfuNotices() {
-        for (auto& token : tokens_) {
-            platform::foundation::NotificationCenter::defaultCenter().removeObserver(token);
-        }
-    }
-    std::vector<DfuNotice> all() const {
-        std::lock_guard lock(mutex_);
-        return notices_;
-    }
+    DfuNotices()
+        : NotificationRecorder({common::AppIdentifier() + ".dfuUpdate_versionShow",
+                                common::AppIdentifier() + ".dfuUpdate_progress",
+                                common::AppIdentifier() + ".dfuUpdate_status"}) {}
     std::vector<platform::foundation::Value> of(const std::string& suffix) const {
-        std::vector<platform::foundation::Value> objects;
-        for (const auto& notice : all()) {
-            if (notice.name == suffix) objects.push_back(notice.object);
-        }
-        return objects;
+        return objects(common::AppIdentifier() + suffix);
     }
-
-  private:
-    mutable std::mutex mutex_;
-    std::vector<DfuNotice> notices_;
-    std::vector<platform::foundation::ObserverToken> tokens_;
 };
 
 class RecordingCallback final : public IProgramFlashCallback {

@@ -94,7 +94,7 @@ TEST_F(FirmwareUpdateTest, SecondRunClosesTheFirstRunsPortAndStartsAfresh) {
 
 TEST_F(FirmwareUpdateTest, MissingBootloaderOrResourceEndsWithoutAStatus) {
     EXPECT_EQ(run_glass_dfu_upgrade(), -1);
-    EXPECT_TRUE(notices_.all().empty());
+    EXPECT_TRUE(notices_.notices().empty());
 
     plugBootloader(1);
     platform::foundation::Bundle::setMainBundlePath(folder_.string());

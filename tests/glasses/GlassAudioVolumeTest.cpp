@@ -8,6 +8,7 @@
 #include "platform/sim/SimMac.h"
 #include "platform/sim/VirtualGlasses.h"
 #include "tests/glasses/ServerHarness.h"
+#include "tests/support/Waits.h"
 
 namespace audio = platform::audio;
 namespace fd = platform::foundation;
@@ -19,9 +20,8 @@ class GlassAudioVolumeTest : public ::testing::Test {
   protected:
     void SetUp() override {
         auto profile = platform::sim::parseMachineProfile(R"({"model": "Macmini9,1"})");
-        ASSERT_TRUE(std::holds_alternative<platform::sim::MachineProfile>(profile));
-        mac_ = std::make_unique<platform::sim::SimMac>(
-            std::get<platform::sim::MachineProfile>(std::move(profile)));
+        ASSERT_TRUE(profile);
+        mac_ = std::make_unique<platform::sim::SimMac>(std::move(profile).value());
         AppDelegate::shared().glassStatus = true;
     }
     void TearDown() override {
@@ -38,14 +38,12 @@ class GlassAudioVolumeTest : public ::testing::Test {
     // Deliveries made so far, then the notifications they posted.
     std::vector<fd::Value> heard() {
         mac_->audio().flushNotifications();
-        std::vector<fd::Value> objects;
-        for (const auto& entry : volume_.entries()) objects.push_back(entry.object);
-        return objects;
+        return volume_.objects();
     }
 
     std::unique_ptr<platform::sim::SimMac> mac_;
     std::shared_ptr<VirtualGlasses> glasses_;
-    NotificationLog volume_{{kSystemVolumeNotification}};
+    NotificationRecorder volume_{{kSystemVolumeNotification}};
 };
 
 TEST_F(GlassAudioVolumeTest, TheLastNamedDeviceWithAnOutputStreamIsTheGlasses) {
@@ -114,7 +112,7 @@ TEST_F(GlassAudioVolumeTest, WaitingForTheDeviceEndsWhenTheGlassesGoOrItAppears)
     fd::ScopedClock scoped(clock);
     // Glasses are reported present, but their audio device has not come up.
     std::thread waiter([] { addAudioOutputVolumeListener(); });
-    while (clock->waiterCount() == 0) std::this_thread::yield();
+    EXPECT_TRUE(test_support::waitForWaiters(*clock, 1));
     AppDelegate::shared().glassStatus = false;
     clock->advanceSeconds(0.25);
     waiter.join();
@@ -123,7 +121,7 @@ TEST_F(GlassAudioVolumeTest, WaitingForTheDeviceEndsWhenTheGlassesGoOrItAppears)
 
     AppDelegate::shared().glassStatus = true;
     std::thread second([] { addAudioOutputVolumeListener(); });
-    while (clock->waiterCount() == 0) std::this_thread::yield();
+    EXPECT_TRUE(test_support::waitForWaiters(*clock, 1));
     const audio::AudioObjectId device = plugGlasses();
     clock->advanceSeconds(0.25);
     second.join();

@@ -5,7 +5,7 @@
 
 #include "glasses/SerialDeviceMonitor.h"
 #include "platform/sim/SimMac.h"
-#include "tests/glasses/NotificationRecorder.h"
+#include "tests/support/NotificationRecorder.h"
 
 using platform::sim::SimMac;
 using platform::sim::VirtualUsbDevice;
@@ -51,16 +51,9 @@ class SerialDeviceMonitorTest : public ::testing::Test {
         std::sort(found.begin(), found.end());
         return found;
     }
-    bool awaitCount(const char* name, size_t count) {
-        return recorder_.await([&](const std::vector<RecordedNotice>& notices) {
-            return std::count_if(notices.begin(), notices.end(), [&](const RecordedNotice& n) {
-                       return n.name == name;
-                   }) >= static_cast<std::ptrdiff_t>(count);
-        });
-    }
 
     SimMac mac_{platform::sim::MachineProfile{}};
-    NotificationRecorder recorder_{kSerialDeviceAdded, kSerialDeviceRemoved};
+    test_support::NotificationRecorder recorder_{{kSerialDeviceAdded, kSerialDeviceRemoved}};
     SerialDeviceMonitor monitor_;
     std::thread thread_;
     std::vector<std::shared_ptr<VirtualUsbDevice>> plugged_;
@@ -71,7 +64,7 @@ TEST_F(SerialDeviceMonitorTest, AnnouncesPortsPresentAtStartThenComingAndGoing) 
     // A plain USB device has no serial port and is never listed.
     plug(std::make_shared<VirtualUsbDevice>(VirtualUsbIdentity{0x05ac, 0x8104, "Hub", "", "", {}}));
     start();
-    ASSERT_TRUE(awaitCount(kSerialDeviceAdded, 1));
+    ASSERT_TRUE(recorder_.awaitCount(kSerialDeviceAdded, 1));
 
     auto added = recorder_.devices<SerialDevice>(kSerialDeviceAdded);
     ASSERT_EQ(added.size(), 1u);
@@ -84,9 +77,9 @@ TEST_F(SerialDeviceMonitorTest, AnnouncesPortsPresentAtStartThenComingAndGoing) 
     EXPECT_EQ(added[0]->productId, 0x5740);
 
     auto second = plug(serialDevice("/dev/cu.usbserial-A10", "Adapter", 0x6001));
-    ASSERT_TRUE(awaitCount(kSerialDeviceAdded, 2));
+    ASSERT_TRUE(recorder_.awaitCount(kSerialDeviceAdded, 2));
     unplug(second);
-    ASSERT_TRUE(awaitCount(kSerialDeviceRemoved, 1));
+    ASSERT_TRUE(recorder_.awaitCount(kSerialDeviceRemoved, 1));
     stop();
 
     EXPECT_EQ(paths(kSerialDeviceAdded),
@@ -101,11 +94,11 @@ TEST_F(SerialDeviceMonitorTest, AnnouncesPortsPresentAtStartThenComingAndGoing) 
 TEST_F(SerialDeviceMonitorTest, ChangedProductNameUnderTheSamePathIsNotAnnouncedButKept) {
     auto device = plug(serialDevice("/dev/cu.usbmodem1101", "Before"));
     start();
-    ASSERT_TRUE(awaitCount(kSerialDeviceAdded, 1));
+    ASSERT_TRUE(recorder_.awaitCount(kSerialDeviceAdded, 1));
     device->setProductName("After");
     // A port plugged after the change is announced only by a listing that saw the change.
     plug(serialDevice("/dev/cu.usbmodem2201", "Marker"));
-    ASSERT_TRUE(awaitCount(kSerialDeviceAdded, 2));
+    ASSERT_TRUE(recorder_.awaitCount(kSerialDeviceAdded, 2));
     stop();
 
     EXPECT_EQ(paths(kSerialDeviceAdded),
@@ -127,13 +120,13 @@ TEST_F(SerialDeviceMonitorTest, FilterDecidesWhichPortsCountAndCanBeChangedWhile
         return devices;
     });
     start();
-    ASSERT_TRUE(awaitCount(kSerialDeviceAdded, 1));
+    ASSERT_TRUE(recorder_.awaitCount(kSerialDeviceAdded, 1));
     EXPECT_EQ(paths(kSerialDeviceAdded), (std::vector<std::string>{"/dev/cu.usbmodem1101"}));
 
     // An empty result makes every port seen before count as removed.
     monitor_.setFilterDevices(
         [](std::vector<SerialDevice>) { return std::vector<SerialDevice>{}; });
-    ASSERT_TRUE(awaitCount(kSerialDeviceRemoved, 1));
+    ASSERT_TRUE(recorder_.awaitCount(kSerialDeviceRemoved, 1));
     stop();
     EXPECT_EQ(paths(kSerialDeviceRemoved), (std::vector<std::string>{"/dev/cu.usbmodem1101"}));
     EXPECT_EQ(paths(kSerialDeviceAdded).size(), 1u);
@@ -144,14 +137,14 @@ TEST_F(SerialDeviceMonitorTest, TwoServicesWithOnePathAreOnePort) {
     auto first = plug(serialDevice("/dev/cu.usbmodem1101", "One"));
     auto twin = plug(serialDevice("/dev/cu.usbmodem1101", "Two"));
     start();
-    ASSERT_TRUE(awaitCount(kSerialDeviceAdded, 1));
+    ASSERT_TRUE(recorder_.awaitCount(kSerialDeviceAdded, 1));
     unplug(first);
     plug(serialDevice("/dev/cu.usbmodem2201", "Marker"));
-    ASSERT_TRUE(awaitCount(kSerialDeviceAdded, 2));
+    ASSERT_TRUE(recorder_.awaitCount(kSerialDeviceAdded, 2));
     EXPECT_TRUE(paths(kSerialDeviceRemoved).empty());
 
     unplug(twin);
-    ASSERT_TRUE(awaitCount(kSerialDeviceRemoved, 1));
+    ASSERT_TRUE(recorder_.awaitCount(kSerialDeviceRemoved, 1));
     stop();
     EXPECT_EQ(paths(kSerialDeviceAdded),
               (std::vector<std::string>{"/dev/cu.usbmodem1101", "/dev/cu.usbmodem2201"}));

@@ -28,23 +28,6 @@ TEST_F(TavroUSBServiceOCTest, ScreenRecordingIsCheckedWithoutPromptAndPromptedOn
     EXPECT_EQ(machine->screenRecordingPrompts(), 1);
 }
 
-TEST_F(TavroUSBServiceOCTest, BlocksReceiveLogTextAndPositions) {
-    service_.printLog("nobody listens");  // no block: nothing happens
-    std::vector<std::string> lines;
-    service_.setPrintLogOutputBlock([&](const std::string& text) { lines.push_back(text); });
-    service_.printLog("分辨率切换");
-    service_.setPrintLogOutputBlock(nullptr);
-    EXPECT_EQ(lines, std::vector<std::string>{"分辨率切换"});
-    fd::Value position;
-    service_.setUpdateAppPositionBlock([&](const fd::Value& value) { position = value; });
-    service_.updateAppPositionWithResult(fd::Value(3));
-    service_.setUpdateAppPositionBlock(nullptr);
-    EXPECT_EQ(position, fd::Value(3));
-    // Its own server holds no glasses.
-    EXPECT_EQ(service_.open3D(true), -1);
-    EXPECT_EQ(service_.open3D(false), -1);
-}
-
 TEST_F(TavroUSBServiceOCTest, SyntheticKeysAndScrollsAreKeptInOrder) {
     auto machine = std::make_shared<capture::CaptureMachine>(true, true);
     capture::installCaptureMachine(machine);

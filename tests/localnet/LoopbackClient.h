@@ -13,6 +13,8 @@
 #include <string>
 #include <thread>
 
+#include "tests/support/Waits.h"
+
 class LoopbackClient {
   public:
     explicit LoopbackClient(uint16_t port) {
@@ -88,13 +90,5 @@ class LoopbackClient {
     std::string buffer_;
 };
 
-// Waits for a condition that another thread makes true, checking it every millisecond.
-inline bool eventually(const std::function<bool()>& condition,
-                       std::chrono::milliseconds timeout = std::chrono::seconds(5)) {
-    auto deadline = std::chrono::steady_clock::now() + timeout;
-    while (!condition()) {
-        if (std::chrono::steady_clock::now() > deadline) return false;
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    }
-    return true;
-}
+// Waits for a condition that another thread makes true.
+using test_support::waitUntil;

@@ -59,9 +59,9 @@ TEST(LoopbackLineServer, RestsWhileOutOfDescriptorsAndServesTheWaitingClientAfte
     // sanitizer checks the thread's start with a pipe, and fails that check when none is free.
     {
         LoopbackClient probe(server.port());
-        ASSERT_TRUE(eventually([&] { return server.hasClient(); }));
+        ASSERT_TRUE(waitUntil([&] { return server.hasClient(); }));
     }
-    ASSERT_TRUE(eventually([&] { return !server.hasClient(); }));
+    ASSERT_TRUE(waitUntil([&] { return !server.hasClient(); }));
     DescriptorHog hog;
     ASSERT_TRUE(hog.exhausted());
     hog.release(1);  // room for the client's own socket, none for the server's side of it
@@ -75,7 +75,7 @@ TEST(LoopbackLineServer, RestsWhileOutOfDescriptorsAndServesTheWaitingClientAfte
     EXPECT_FALSE(server.hasClient());
 
     hog.release(4);
-    ASSERT_TRUE(eventually([&] { return server.hasClient(); }));
+    ASSERT_TRUE(waitUntil([&] { return server.hasClient(); }));
     EXPECT_TRUE(server.send("hello\r\n"));
     EXPECT_EQ(client.readLine(), "hello\r\n");
 }

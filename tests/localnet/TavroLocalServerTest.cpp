@@ -55,7 +55,7 @@ TEST(TavroLocalServerPort, TakenPortFallsToTheNextLowerOne) {
 
 TEST_F(TavroLocalServerTest, SendsOneJsonObjectPerCrLfLine) {
     LoopbackClient client(server.port());
-    ASSERT_TRUE(eventually([&] { return server.hasClient(); }));
+    ASSERT_TRUE(waitUntil([&] { return server.hasClient(); }));
 
     server.sendTextMessageWithDict(ValueDictionary{{"type", 1}});
     server.sendTextMessageWithDict(Value(ValueDictionary{}));                    // empty: nothing
@@ -69,7 +69,7 @@ TEST_F(TavroLocalServerTest, SendsOneJsonObjectPerCrLfLine) {
 
 TEST_F(TavroLocalServerTest, SecondClientIsTurnedAwayAndFirstKeepsBeingServed) {
     LoopbackClient first(server.port());
-    ASSERT_TRUE(eventually([&] { return server.hasClient(); }));
+    ASSERT_TRUE(waitUntil([&] { return server.hasClient(); }));
     LoopbackClient second(server.port());
     EXPECT_TRUE(second.closedByServer());
 
@@ -80,20 +80,20 @@ TEST_F(TavroLocalServerTest, SecondClientIsTurnedAwayAndFirstKeepsBeingServed) {
 TEST_F(TavroLocalServerTest, ClientThatLeavesIsForgottenAndTheNextOneIsServed) {
     {
         LoopbackClient leaving(server.port());
-        ASSERT_TRUE(eventually([&] { return server.hasClient(); }));
+        ASSERT_TRUE(waitUntil([&] { return server.hasClient(); }));
     }
-    ASSERT_TRUE(eventually([&] { return !server.hasClient(); }));
+    ASSERT_TRUE(waitUntil([&] { return !server.hasClient(); }));
     server.sendTextMessageWithDict(ValueDictionary{{"type", 3}});  // nobody to send to
 
     LoopbackClient next(server.port());
-    ASSERT_TRUE(eventually([&] { return server.hasClient(); }));
+    ASSERT_TRUE(waitUntil([&] { return server.hasClient(); }));
     server.sendTextMessageWithDict(ValueDictionary{{"type", 4}});
     EXPECT_EQ(next.readLine(), "{\"type\":4}\r\n");
 }
 
 TEST_F(TavroLocalServerTest, GarbageFromTheClientNeitherCrashesNorBlocksTheServer) {
     LoopbackClient client(server.port());
-    ASSERT_TRUE(eventually([&] { return server.hasClient(); }));
+    ASSERT_TRUE(waitUntil([&] { return server.hasClient(); }));
     std::mt19937 random(7);
     std::string garbage(1 << 20, '\0');
     for (char& byte : garbage) byte = static_cast<char>(random());
@@ -105,7 +105,7 @@ TEST_F(TavroLocalServerTest, GarbageFromTheClientNeitherCrashesNorBlocksTheServe
 
 TEST_F(TavroLocalServerTest, ClientThatNeverReadsDoesNotBlockSenders) {
     LoopbackClient client(server.port());
-    ASSERT_TRUE(eventually([&] { return server.hasClient(); }));
+    ASSERT_TRUE(waitUntil([&] { return server.hasClient(); }));
     const std::string big(60'000, 'x');
     for (int i = 0; i < 200; ++i) {  // far more than the socket buffers hold
         server.sendTextMessageWithDict(ValueDictionary{{"type", 1}, {"blob", big}});

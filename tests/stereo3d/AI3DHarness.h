@@ -5,22 +5,15 @@
 // Main thread.
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
-#include <atomic>
-#include <chrono>
-#include <filesystem>
 #include <functional>
 #include <memory>
-#include <mutex>
-#include <thread>
+#include <optional>
 #include <vector>
 
 #include "appstate/AppDelegate.h"
 #include "platform/foundation/Clock.h"
 #include "platform/foundation/Dispatch.h"
-#include "platform/foundation/FileSystem.h"
-#include "platform/foundation/NotificationCenter.h"
 #include "platform/foundation/UserDefaults.h"
 #include "platform/sim/SimMac.h"
 #include "platform/ui/Application.h"
@@ -28,18 +21,25 @@
 #include "platform/ui/Window.h"
 #include "stereo3d/TavroDepth3DViewController.h"
 #include "stereo3d/TavroDepthCustomManager.h"
+#include "tests/support/NotificationRecorder.h"
+#include "tests/support/TemporaryHome.h"
+#include "tests/support/Waits.h"
 
-// A depth model that answers the same depth everywhere.
+// A depth map of `depth` everywhere, for a picture of the given size.
+inline DepthMap uniformDepth(size_t width, size_t height, float depth, size_t cell = 8) {
+    DepthMap map;
+    map.cellSize = cell;
+    map.width = (width + cell - 1) / cell;
+    map.height = (height + cell - 1) / cell;
+    map.depth.assign(map.width * map.height, depth);
+    return map;
+}
+
 class FixedDepthModel final : public TavroDepthModel {
   public:
     explicit FixedDepthModel(float depth) : depth_(depth) {}
     DepthMap predict(const StereoFrame& frame) override {
-        DepthMap map;
-        map.cellSize = 8;
-        map.width = (frame.width + 7) / 8;
-        map.height = (frame.height + 7) / 8;
-        map.depth.assign(map.width * map.height, depth_);
-        return map;
+        return uniformDepth(frame.width, frame.height, depth_);
     }
 
   private:
@@ -56,33 +56,21 @@ class AI3DHarness : public ::testing::Test {
         "glassesDisplay": "extended"})";
 
     void SetUp() override {
-        static std::atomic<int> counter{0};
-        home_ = std::filesystem::temp_directory_path() /
-                ("tavro-ai3d-" + std::to_string(::getpid()) + "-" + std::to_string(++counter));
-        std::filesystem::create_directories(home_);
-        platform::foundation::setHomeDirectory(home_.string());
+        home_.emplace("tavro-ai3d");
         platform::foundation::UserDefaults::resetStandard();
         resetDelegate();
-        token_ = platform::foundation::NotificationCenter::defaultCenter().addObserver(
-            kGlassDisplayStatusSuccessOrErrorNotification, std::nullopt, nullptr,
-            [this](const platform::foundation::Notification& note) {
-                std::lock_guard lock(mutex_);
-                results_.push_back(note.object.asInt64());
-            });
     }
 
     void TearDown() override {
         TavroDepthCustomManager::shared().stopAI3D();
         advance(1.0);
-        platform::foundation::NotificationCenter::defaultCenter().removeObserver(token_);
         platform::ui::Application::shared().reset();
         if (glasses_) mac_->unplugDevice(glasses_);
         mac_.reset();
         platform::foundation::MainLoop::drain();
         resetDelegate();
         platform::foundation::UserDefaults::resetStandard();
-        platform::foundation::setHomeDirectory({});
-        std::filesystem::remove_all(home_);
+        home_.reset();
     }
 
     static void resetDelegate() {
@@ -97,9 +85,8 @@ class AI3DHarness : public ::testing::Test {
 
     platform::sim::SimMac& boot(const std::string& json = kProfile) {
         auto profile = platform::sim::parseMachineProfile(json);
-        EXPECT_TRUE(std::holds_alternative<platform::sim::MachineProfile>(profile));
-        mac_ = std::make_unique<platform::sim::SimMac>(
-            std::get<platform::sim::MachineProfile>(std::move(profile)));
+        EXPECT_TRUE(profile);
+        mac_ = std::make_unique<platform::sim::SimMac>(std::move(profile).value());
         return *mac_;
     }
 
@@ -117,21 +104,11 @@ class AI3DHarness : public ::testing::Test {
         return std::nullopt;
     }
 
-    std::vector<int64_t> results() const {
-        std::lock_guard lock(mutex_);
-        return results_;
-    }
+    std::vector<int64_t> results() const { return results_.numbers(); }
 
     // Runs the main queue (real time, 5 s at most) until `done`.
     static bool waitFor(const std::function<bool()>& done, double seconds = 5) {
-        const auto deadline =
-            std::chrono::steady_clock::now() + std::chrono::milliseconds(int64_t(seconds * 1000));
-        while (true) {
-            platform::foundation::MainLoop::drain();
-            if (done()) return true;
-            if (std::chrono::steady_clock::now() > deadline) return false;
-            std::this_thread::sleep_for(std::chrono::milliseconds(1));
-        }
+        return test_support::drainUntil(done, seconds);
     }
     // Lets the other threads run for a moment, for checks that something did not happen.
     static void settle() {
@@ -140,12 +117,7 @@ class AI3DHarness : public ::testing::Test {
 
     // Moves the clock on in steps of at most `step`, running the main queue after each.
     void advance(double seconds, double step = 0.05) {
-        while (seconds > 1e-9) {
-            const double now = std::min(step, seconds);
-            clock_->advanceSeconds(now);
-            seconds -= now;
-            platform::foundation::MainLoop::drain();
-        }
+        test_support::advanceInSteps(*clock_, seconds, step);
         settle();
     }
 
@@ -161,10 +133,8 @@ class AI3DHarness : public ::testing::Test {
     std::shared_ptr<platform::foundation::ManualClock> clock_ =
         std::make_shared<platform::foundation::ManualClock>();
     platform::foundation::ScopedClock scopedClock_{clock_};
-    std::filesystem::path home_;
+    std::optional<test_support::TemporaryHome> home_;
     std::unique_ptr<platform::sim::SimMac> mac_;
     std::shared_ptr<platform::sim::VirtualHidDevice> glasses_;
-    mutable std::mutex mutex_;
-    std::vector<int64_t> results_;
-    platform::foundation::ObserverToken token_ = 0;
+    test_support::NotificationRecorder results_{{kGlassDisplayStatusSuccessOrErrorNotification}};
 };

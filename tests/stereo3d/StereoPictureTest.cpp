@@ -1,11 +1,10 @@
-#include <gtest/gtest.h>
-
+#include <algorithm>
 #include <vector>
 
 #include "stereo3d/DepthEstimate.h"
 #include "stereo3d/StereoGenerationHalf.h"
-#include "stereo3d/TavroDepth3DViewController.h"
 #include "stereo3d/TavroDynamicDepthFilter.h"
+#include "tests/stereo3d/AI3DHarness.h"
 
 namespace {
 
@@ -32,15 +31,6 @@ struct EdgePicture {
     std::vector<uint32_t> pixels;
 };
 
-DepthMap uniformDepth(size_t width, size_t height, float depth, size_t cell = 8) {
-    DepthMap map;
-    map.cellSize = cell;
-    map.width = (width + cell - 1) / cell;
-    map.height = (height + cell - 1) / cell;
-    map.depth.assign(map.width * map.height, depth);
-    return map;
-}
-
 // The first column of row `y` that is white.
 long edgeOf(const std::vector<uint32_t>& eye, size_t width, size_t y) {
     for (size_t x = 0; x < width; ++x) {
@@ -58,34 +48,25 @@ std::vector<uint32_t> drawEye(const EdgePicture& picture, const DepthMap& depth,
 
 }  // namespace
 
-TEST(StereoEyes, AVerticalEdgeMovesByTheDisparityInEachEye) {
-    const EdgePicture picture(400, 24, 200);
+TEST(StereoEyes, AVerticalEdgeMovesByTheDisparityOfItsDepthInEachEye) {
+    const EdgePicture picture(400, 32, 200);
     // 0.015 × 400 pixels × depth 1 = 6 pixels.
-    auto right = drawEye(picture, uniformDepth(400, 24, 1.0f), 0.015f, StereoEye::Right);
-    auto left = drawEye(picture, uniformDepth(400, 24, 1.0f), 0.015f, StereoEye::Left);
-    for (size_t y : {size_t(0), size_t(11), size_t(23)}) {
+    auto right = drawEye(picture, uniformDepth(400, 32, 1.0f), 0.015f, StereoEye::Right);
+    auto left = drawEye(picture, uniformDepth(400, 32, 1.0f), 0.015f, StereoEye::Left);
+    for (size_t y : {size_t(0), size_t(11), size_t(31)}) {
         EXPECT_EQ(edgeOf(right, 400, y), 206) << y;
         EXPECT_EQ(edgeOf(left, 400, y), 194) << y;
     }
-    // 0.01 × 400 × 0.5 = 2 pixels; nothing at all for depth 0 or depth value 0.
+    // 0.01 × 400 × 0.5 = 2 pixels; nothing at all for depth value 0.
     EXPECT_EQ(
-        edgeOf(drawEye(picture, uniformDepth(400, 24, 0.5f), 0.01f, StereoEye::Right), 400, 5),
+        edgeOf(drawEye(picture, uniformDepth(400, 32, 0.5f), 0.01f, StereoEye::Right), 400, 5),
         202);
-    EXPECT_EQ(
-        edgeOf(drawEye(picture, uniformDepth(400, 24, 0.0f), 0.015f, StereoEye::Left), 400, 5),
-        200);
-    EXPECT_EQ(edgeOf(drawEye(picture, uniformDepth(400, 24, 1.0f), 0.0f, StereoEye::Right), 400, 5),
+    EXPECT_EQ(edgeOf(drawEye(picture, uniformDepth(400, 32, 1.0f), 0.0f, StereoEye::Right), 400, 5),
               200);
-}
-
-TEST(StereoEyes, NearContentMovesFurtherThanFarContent) {
     // Upper half far (0), lower half near (1): only the lower rows' edge moves.
-    const EdgePicture picture(400, 32, 200);
     DepthMap depth = uniformDepth(400, 32, 0.0f);
-    for (size_t cy = depth.height / 2; cy < depth.height; ++cy) {
-        for (size_t cx = 0; cx < depth.width; ++cx) depth.depth[cy * depth.width + cx] = 1.0f;
-    }
-    auto right = drawEye(picture, depth, 0.015f, StereoEye::Right);
+    std::fill(depth.depth.begin() + depth.depth.size() / 2, depth.depth.end(), 1.0f);
+    right = drawEye(picture, depth, 0.015f, StereoEye::Right);
     EXPECT_EQ(edgeOf(right, 400, 2), 200);
     EXPECT_EQ(edgeOf(right, 400, 30), 206);
 }
@@ -162,13 +143,4 @@ TEST(DepthFilter, SmoothsSmallChangesLimitsStepsAndFollowsSceneCuts) {
     // A map of another size cannot be blended with the history either.
     DepthMap other = uniformDepth(8, 8, 0.1f);
     EXPECT_TRUE(filter.apply(other));
-}
-
-TEST(DepthFilter, ParametersFollowTheScreenMode) {
-    using P = TavroDynamicDepthFilter::Parameters;
-    EXPECT_EQ(TavroDepth3DViewController::filterParametersForMode(0), (P{0.2f, 0.1f, 0.025f}));
-    EXPECT_EQ(TavroDepth3DViewController::filterParametersForMode(1), (P{0.12f, 0.08f, 0.03f}));
-    EXPECT_EQ(TavroDepth3DViewController::filterParametersForMode(2), (P{0.18f, 0.05f, 0.036f}));
-    EXPECT_EQ(TavroDepth3DViewController::filterParametersForMode(3), (P{0.05f, 0.05f, 0.2f}));
-    EXPECT_EQ(TavroDepth3DViewController::filterParametersForMode(-1), (P{0.05f, 0.05f, 0.2f}));
 }

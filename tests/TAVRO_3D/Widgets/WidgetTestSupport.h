@@ -6,7 +6,6 @@
 #include <gtest/gtest.h>
 
 #include <memory>
-#include <mutex>
 #include <optional>
 #include <string>
 #include <vector>
@@ -21,6 +20,7 @@
 #include "platform/ui/Layer.h"
 #include "platform/ui/View.h"
 #include "platform/ui/Window.h"
+#include "tests/support/NotificationRecorder.h"
 
 namespace widget_testing {
 
@@ -35,39 +35,7 @@ class ClickCountingView : public ui::View {
     int clicks = 0;
 };
 
-// Names of the notifications posted while it lives (of every name starting with `prefix`).
-class NotificationLog {
-  public:
-    explicit NotificationLog(std::string prefix) {
-        token_ = fd::NotificationCenter::defaultCenter().addObserver(
-            "", std::nullopt, nullptr, [this, prefix](const fd::Notification& note) {
-                if (!note.name.starts_with(prefix)) return;
-                std::lock_guard lock(mutex_);
-                names_.push_back(note.name);
-                objects_.push_back(note.object);
-            });
-    }
-    ~NotificationLog() { fd::NotificationCenter::defaultCenter().removeObserver(token_); }
-    std::vector<std::string> names() const {
-        std::lock_guard lock(mutex_);
-        return names_;
-    }
-    std::vector<fd::Value> objects() const {
-        std::lock_guard lock(mutex_);
-        return objects_;
-    }
-    void clear() {
-        std::lock_guard lock(mutex_);
-        names_.clear();
-        objects_.clear();
-    }
-
-  private:
-    mutable std::mutex mutex_;
-    std::vector<std::string> names_;
-    std::vector<fd::Value> objects_;
-    fd::ObserverToken token_ = 0;
-};
+using test_support::NotificationRecorder;
 
 class WidgetTest : public ::testing::Test {
   protected:

@@ -1,56 +1,34 @@
 // The small widgets: hex colours, the integer formatter, the auto-fitting label measured
-// with the real fonts, the hover button's pictures and tracking area, the flipped view.
-
-#include <cmath>
+// with the real fonts, the hover button's pictures and tracking area.
 
 #include "TAVRO_3D/Widgets/ColorFromHex.h"
 #include "TAVRO_3D/Widgets/OnlyIntegerValueFormatter.h"
 #include "TAVRO_3D/Widgets/TavroAutoFittingTextFieldLabel.h"
 #include "TAVRO_3D/Widgets/TavroCustomButton.h"
-#include "TAVRO_3D/Widgets/TopAlignedView.h"
 #include "WidgetTestSupport.h"
 #include "platform/ui/TextMeasurement.h"
 
 using namespace widget_testing;
 using platform::ui::Color;
 
-namespace {
-
-void expectColor(const std::optional<Color>& color, int r, int g, int b, double alpha,
-                 const std::string& what) {
-    ASSERT_TRUE(color) << what;
-    EXPECT_DOUBLE_EQ(color->red, r / 255.0) << what;
-    EXPECT_DOUBLE_EQ(color->green, g / 255.0) << what;
-    EXPECT_DOUBLE_EQ(color->blue, b / 255.0) << what;
-    EXPECT_DOUBLE_EQ(color->alpha, alpha) << what;
-}
-
-}  // namespace
-
-TEST(HexColor, DigitsAreKeptWhereverTheyStandAndCaseDoesNotMatter) {
-    for (const char* text : {"#068EFF", "068EFF", "068eff", " #06 8E FF ", "#068EFF;"}) {
-        expectColor(initWithHexString(text), 0x06, 0x8E, 0xFF, 1.0, text);
-    }
-    expectColor(initWithHexString("#068EFF", 0.25), 0x06, 0x8E, 0xFF, 0.25, "given alpha");
+TEST(HexColor, DigitsAreKeptWhereverTheyStandAndOnlySixOrEightMakeAColour) {
+    const Color blue = Color::rgb(0x06 / 255.0, 0x8E / 255.0, 0xFF / 255.0);
+    for (const char* text : {"#068EFF", "068EFF", "068eff", " #06 8E FF ", "#068EFF;"})
+        EXPECT_EQ(initWithHexString(text), blue) << text;
+    EXPECT_EQ(initWithHexString("#068EFF", 0.25), blue.withAlpha(0.25));
+    // Eight digits carry alpha, unless an alpha is given.
+    const Color dark = Color::rgb(0x11 / 255.0, 0x22 / 255.0, 0x33 / 255.0);
+    EXPECT_EQ(initWithHexString("#11223380"), dark.withAlpha(0x80 / 255.0));
+    EXPECT_EQ(initWithHexString("#11223300", 0.5), dark.withAlpha(0.5));
     // "0x" keeps its zero: seven digits are no colour.
-    EXPECT_FALSE(initWithHexString("0x068EFF"));
-}
-
-TEST(HexColor, EightDigitsCarryAlphaUnlessAnAlphaIsGiven) {
-    expectColor(initWithHexString("#11223380"), 0x11, 0x22, 0x33, 0x80 / 255.0, "eight digits");
-    expectColor(initWithHexString("#112233FF", 0.5), 0x11, 0x22, 0x33, 0.5, "alpha ignores last");
-    expectColor(initWithHexString("#11223300", 0.5), 0x11, 0x22, 0x33, 0.5, "alpha ignores last");
-}
-
-TEST(HexColor, OtherCountsOfDigitsGiveNoColour) {
-    for (const char* text : {"", "#", "#12345", "#1234567", "#123456789", "GHIJKL", "#FFF"}) {
+    for (const char* text : {"0x068EFF", "", "#", "#12345", "#123456789", "GHIJKL", "#FFF"}) {
         EXPECT_FALSE(initWithHexString(text)) << text;
         EXPECT_FALSE(initWithHexString(text, 1.0)) << text;
     }
 }
 
 TEST(OnlyIntegerFormatter, AcceptsOnlyDigitsAndAnnouncesEveryCheck) {
-    NotificationLog log("TextFieldChangeValue_Formatter_NSNotificationName");
+    NotificationRecorder log({"TextFieldChangeValue_Formatter_NSNotificationName"});
     OnlyIntegerValueFormatter formatter;
     std::string proposal = "untouched";
     std::string error = "untouched";
@@ -78,29 +56,23 @@ class AutoFittingLabelTest : public WidgetTest {
     const std::string text_ = "Take off the glasses, lay them flat and keep them still";
 };
 
-TEST_F(AutoFittingLabelTest, ATextThatFitsStillGetsTheSystemFontOnePointSmaller) {
+TEST_F(AutoFittingLabelTest, ShrinksTheSystemFontUntilTheMeasuredTextFitsDownToAFloor) {
     auto fits = label(2000, 200, 20);
     fits->awakeFromDescription();
-    EXPECT_EQ(fits->font(), ui::Font::systemFont(19));
-}
+    EXPECT_EQ(fits->font(), ui::Font::systemFont(19));  // one point smaller, even so
 
-TEST_F(AutoFittingLabelTest, ShrinksUntilTheMeasuredTextFitsTheHeight) {
     auto narrow = label(250, 40, 20);
     narrow->fitFont();
     const double size = narrow->font().pointSize + 1;  // the last size measured
-    const double width = 250 - 50;
     EXPECT_LT(size, 20);
-    EXPECT_LE(
-        TavroAutoFittingTextFieldLabel::heightOfText(text_, ui::Font::systemFont(size), width, 0),
-        40);
-    EXPECT_GT(TavroAutoFittingTextFieldLabel::heightOfText(text_, ui::Font::systemFont(size + 1),
-                                                           width, 0),
-              40);
-    EXPECT_EQ(narrow->font().family, ui::Font::systemFamily());
+    auto height = [&](double points) {
+        return TavroAutoFittingTextFieldLabel::heightOfText(text_, ui::Font::systemFont(points),
+                                                            250 - 50, 0);
+    };
+    EXPECT_LE(height(size), 40);
+    EXPECT_GT(height(size + 1), 40);
     EXPECT_EQ(narrow->font().weight, ui::FontWeight::Regular);
-}
 
-TEST_F(AutoFittingLabelTest, ALabelTooNarrowForAnyTextStopsAtTheFloor) {
     for (double width : {50.0, 10.0}) {
         auto hopeless = label(width, 5, 30);
         hopeless->fitFont();
@@ -109,7 +81,7 @@ TEST_F(AutoFittingLabelTest, ALabelTooNarrowForAnyTextStopsAtTheFloor) {
 }
 
 TEST_F(AutoFittingLabelTest, BecomingFirstResponderIsAnnouncedWithTheLabel) {
-    NotificationLog log("notificationName_TextFieldBecomeFirstResponder");
+    NotificationRecorder log({"notificationName_TextFieldBecomeFirstResponder"});
     auto field = label(200, 30, 13);
     content_->addSubview(field);
     EXPECT_TRUE(window_->makeFirstResponder(field.get()));
@@ -144,14 +116,6 @@ TEST_F(WidgetTest, HoverTrackingAreaIsOneAreaOverTheBoundsOwnedByTheButton) {
     button->setFrameSize({200, 50});
     button->updateTrackingAreas();
     ASSERT_EQ(button->trackingAreas().size(), 1u);
-    const auto& area = button->trackingAreas().front();
-    EXPECT_EQ(area->rect(), (ui::Rect{0, 0, 200, 50}));
-    EXPECT_EQ(area->options(), 0x347u);
-    EXPECT_EQ(area->owner(), button);
-    EXPECT_TRUE(area->userInfo().isNull());
-}
-
-TEST(TopAligned, LaysSubviewsOutFromTheTop) {
-    TopAlignedView view({0, 0, 100, 100});
-    EXPECT_TRUE(view.isFlipped());
+    EXPECT_EQ(button->trackingAreas().front()->rect(), (ui::Rect{0, 0, 200, 50}));
+    EXPECT_EQ(button->trackingAreas().front()->owner(), button);
 }

@@ -2,6 +2,7 @@
 
 #include <array>
 #include <atomic>
+#include <thread>
 
 #include "platform/audio/AudioHardware.h"
 
@@ -11,9 +12,16 @@ namespace {
 
 constexpr PropertyAddress kVolume{Selector::VirtualMainVolume, Scope::Output, 0};
 
-std::atomic<int> gCalls{0};
-Status countingListener(AudioObjectId, uint32_t count, const PropertyAddress*, void*) {
-    gCalls.fetch_add(static_cast<int>(count));
+// Counts its calls; while `hold` is set a call keeps the notification queue busy, so that
+// later deliveries wait behind it.
+struct Client {
+    std::atomic<int> calls{0};
+    std::atomic<bool> hold{false};
+};
+Status countingListener(AudioObjectId, uint32_t count, const PropertyAddress*, void* data) {
+    auto* client = static_cast<Client*>(data);
+    client->calls += static_cast<int>(count);
+    while (client->hold) std::this_thread::yield();
     return 0;
 }
 
@@ -60,25 +68,24 @@ TEST(AudioHardwareTest, ListenersHearChangesUntilRemoved) {
     auto hardware = std::make_shared<AudioHardware>();
     installAudioHardware(hardware);
     const AudioObjectId device = hardware->addDevice({"Glasses", 1, 0, 0.5f, false});
-    gCalls = 0;
-    int client = 0;
+    Client client;
     ASSERT_EQ(addPropertyListener(device, kVolume, countingListener, &client), kAudioNoError);
     hardware->changeVolume(device, 0.6f);
     const float written = 0.7f;
     EXPECT_EQ(setPropertyData(device, kVolume, sizeof written, &written), kAudioNoError);
     hardware->changeMute(device, true);  // another property: not heard
     hardware->flushNotifications();
-    EXPECT_EQ(gCalls.load(), 2);
+    EXPECT_EQ(client.calls, 2);
 
     // A delivery still queued when its listener is removed is not made.
+    client.hold = true;
     hardware->changeVolume(device, 0.1f);
+    hardware->changeVolume(device, 0.2f);  // queued behind the held delivery
+    while (client.calls < 3) std::this_thread::yield();
     EXPECT_EQ(removePropertyListener(device, kVolume, countingListener, &client), kAudioNoError);
+    client.hold = false;
     hardware->flushNotifications();
-    EXPECT_LE(gCalls.load(), 3);
-    const int settled = gCalls.load();
-    hardware->changeVolume(device, 0.2f);
-    hardware->flushNotifications();
-    EXPECT_EQ(gCalls.load(), settled);
+    EXPECT_EQ(client.calls, 3);
     EXPECT_EQ(removePropertyListener(device, kVolume, countingListener, &client),
               kAudioIllegalOperation);
     installAudioHardware(nullptr);

@@ -7,6 +7,7 @@
 
 #include "platform/capture/CaptureStream.h"
 #include "platform/foundation/Clock.h"
+#include "tests/support/Waits.h"
 
 using namespace platform::capture;
 using platform::foundation::Clock;
@@ -38,12 +39,6 @@ class CaptureStreamTest : public ::testing::Test {
         stream.startCapture([&](auto error) { done.set_value(error); });
         return done.get_future().get();
     }
-    template <class Predicate>
-    static bool eventually(Predicate done) {
-        for (int i = 0; i < 2000 && !done(); ++i)
-            std::this_thread::sleep_for(std::chrono::milliseconds(1));
-        return done();
-    }
 
     std::shared_ptr<platform::foundation::ManualClock> clock_ =
         std::make_shared<platform::foundation::ManualClock>();
@@ -68,13 +63,14 @@ TEST_F(CaptureStreamTest, FramesComeAtTheSetRateOnTheCallersQueueUntilStopped) {
         queue_);
     ASSERT_FALSE(startAndWait(*stream));
     EXPECT_TRUE(stream->isRunning());
-    ASSERT_TRUE(eventually([&] { return frames == 1; }));  // the first frame comes at once
+    ASSERT_TRUE(
+        test_support::waitUntil([&] { return frames == 1; }));  // the first frame comes at once
     // Ten frames a second of clock time: 0.35 s more gives three more.
     for (int i = 0; i < 7; ++i) {
         clock_->advanceSeconds(0.05);
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
     }
-    ASSERT_TRUE(eventually([&] { return frames == 4; }));
+    ASSERT_TRUE(test_support::waitUntil([&] { return frames == 4; }));
     EXPECT_TRUE(onQueue);
 
     std::promise<void> stopped;
@@ -92,17 +88,11 @@ TEST_F(CaptureStreamTest, FramesComeAtTheSetRateOnTheCallersQueueUntilStopped) {
 }
 
 TEST_F(CaptureStreamTest, StartFailsForUnknownDisplaysAndWithoutASource) {
-    auto unknown = CaptureStream::make(
-        {8, 32, 16, 10.0}, [](const SampleBuffer&) {}, queue_);
-    EXPECT_TRUE(startAndWait(*unknown));
-    EXPECT_FALSE(unknown->isRunning());
-    auto empty = CaptureStream::make(
-        {7, 0, 16, 10.0}, [](const SampleBuffer&) {}, queue_);
-    EXPECT_TRUE(startAndWait(*empty));
+    auto nothing = [](const SampleBuffer&) {};
+    EXPECT_TRUE(startAndWait(*CaptureStream::make({8, 32, 16, 10.0}, nothing, queue_)));
+    EXPECT_TRUE(startAndWait(*CaptureStream::make({7, 0, 16, 10.0}, nothing, queue_)));
     installFrameSource(nullptr);
-    auto sourceless = CaptureStream::make(
-        {7, 32, 16, 10.0}, [](const SampleBuffer&) {}, queue_);
-    EXPECT_TRUE(startAndWait(*sourceless));
+    EXPECT_TRUE(startAndWait(*CaptureStream::make({7, 32, 16, 10.0}, nothing, queue_)));
 }
 
 TEST_F(CaptureStreamTest, ReleasingARunningStreamStopsIt) {
@@ -110,7 +100,7 @@ TEST_F(CaptureStreamTest, ReleasingARunningStreamStopsIt) {
     auto stream = CaptureStream::make(
         {7, 8, 8, 100.0}, [&](const SampleBuffer&) { ++frames; }, queue_);
     ASSERT_FALSE(startAndWait(*stream));
-    ASSERT_TRUE(eventually([&] { return frames >= 1; }));
+    ASSERT_TRUE(test_support::waitUntil([&] { return frames >= 1; }));
     stream.reset();
     std::this_thread::sleep_for(std::chrono::milliseconds(10));
     const int atRelease = frames;

@@ -50,27 +50,19 @@ class BundleTest : public ::testing::Test {
 TEST_F(BundleTest, InfoAndResourcesAreFound) {
     Bundle bundle(folder_.path());
     EXPECT_EQ(bundle.bundleIdentifier(), "com.example.test");
-    EXPECT_TRUE(bundle.objectForInfoDictionaryKey("count").isInteger());
-    EXPECT_EQ(bundle.objectForInfoDictionaryKey("ratio").kind(), Value::Kind::Double);
     EXPECT_EQ(bundle.objectForInfoDictionaryKey("nested")["list"].at(1).text(), "two");
-    EXPECT_TRUE(bundle.objectForInfoDictionaryKey("missing").isNull());
     EXPECT_EQ(bundle.localizations(), (std::vector<std::string>{"de", "en", "zh-Hans"}));
-
     setLanguages({"en"});
     EXPECT_EQ(bundle.pathForResource("logo", "png", "images"), folder_.file("images/logo.png"));
     EXPECT_EQ(bundle.pathForResource("logo.png", "", "images"), folder_.file("images/logo.png"));
     EXPECT_EQ(bundle.pathForResource("Info", ".json"), folder_.file("Info.json"));
     EXPECT_EQ(bundle.pathForResource("help", "html"), folder_.file("en.lproj/help.html"));
     EXPECT_EQ(bundle.pathForResource("logo", "png"), std::nullopt);
-    EXPECT_EQ(bundle.pathForResource("", ""), std::nullopt);
-
     EXPECT_EQ(Bundle::withPath(folder_.file("nothing")), nullptr);
     EXPECT_EQ(Bundle::withPath(folder_.path()), Bundle::withPath(folder_.path()))
         << "one folder, one bundle while in use";
-
     writeText(folder_.file("Info.json"), "{ not json");
     EXPECT_TRUE(Bundle(folder_.path()).infoDictionary().empty());
-    EXPECT_TRUE(Bundle(folder_.file("no-such-folder")).infoDictionary().empty());
 }
 
 TEST_F(BundleTest, TheFirstPreferredLanguageWithAFolderWins) {
@@ -79,7 +71,6 @@ TEST_F(BundleTest, TheFirstPreferredLanguageWithAFolderWins) {
         {{"zh-Hans-CN", "en-US"}, "zh-Hans"},
         {{"en-US", "zh-Hans-CN"}, "en"},
         {{"fr-FR", "ja", "en-GB"}, "en"},
-        {{"zh-CN"}, "zh-Hans"},
         {{"ZH_hans"}, "zh-Hans"},
         {{"fr-FR"}, "de"},  // none matches: the development region
         {{}, "de"},
@@ -94,7 +85,6 @@ TEST_F(BundleTest, TheFirstPreferredLanguageWithAFolderWins) {
     EXPECT_EQ(bundle.localizedStringForKey("连接"), "Connect");
     EXPECT_EQ(bundle.localizedStringForKey("退出", "", "Menu"), "Quit");
     EXPECT_EQ(bundle.localizedStringForKey("没有", "Fallback"), "Fallback");
-    EXPECT_EQ(bundle.localizedStringForKey("没有"), "没有");
     EXPECT_EQ(bundle.localizedStringForKey("连接", "", "NoSuchTable"), "连接");
 
     // Tables are read once: a later change of the file is not seen by this bundle.
@@ -111,26 +101,14 @@ TEST_F(BundleTest, TheFirstPreferredLanguageWithAFolderWins) {
     EXPECT_EQ(Bundle(folder_.path()).preferredLocalization(), "zh-Hans");
 }
 
-TEST_F(BundleTest, AnLprojFolderIsItsOwnLocalization) {
+TEST_F(BundleTest, AnLprojFolderIsItsOwnLocalizationAndARouteMayReplaceTheLookup) {
     setLanguages({"en-US"});
     auto chinese = Bundle::withPath(folder_.file("zh-Hans.lproj"));
     ASSERT_TRUE(chinese);
-    EXPECT_EQ(chinese->preferredLocalization(), "zh-Hans");
     EXPECT_EQ(chinese->localizedStringForKey("连接"), "连接眼镜");
     EXPECT_EQ(chinese->localizedStringForKey("仅英文"), "仅英文");
-}
-
-TEST_F(BundleTest, AReplacedRouteAnswersUntilItIsCleared) {
-    setLanguages({"en"});
-    Bundle bundle(folder_.path());
-    auto german = Bundle::withPath(folder_.file("de.lproj"));
-    bundle.setLookupRoute([german](const Bundle&, const std::string& key, const std::string& value,
-                                   const std::string& table) {
-        return german->localizedStringForKey(key, value, table);
-    });
-    EXPECT_EQ(bundle.localizedStringForKey("连接"), "Verbinden");
-    EXPECT_EQ(bundle.standardLocalizedStringForKey("连接", "", ""), "Connect");
     // A route may call back into the bundle it replaces.
+    Bundle bundle(folder_.path());
     bundle.setLookupRoute([](const Bundle& self, const std::string& key, const std::string& value,
                              const std::string& table) {
         return "[" + self.standardLocalizedStringForKey(key, value, table) + "]";
@@ -164,24 +142,14 @@ TEST_F(BundleTest, LookupsWhileTheRouteIsSwappedStayConsistent) {
     EXPECT_EQ(bad, 0);
 }
 
-TEST_F(BundleTest, MainBundleCanBePointedElsewhereAndBack) {
+TEST_F(BundleTest, MainBundleIsTheApplicationsUnlessPointedElsewhere) {
     setLanguages({"en"});
     Bundle::setMainBundlePath(folder_.path());
-    EXPECT_EQ(Bundle::main().bundleIdentifier(), "com.example.test");
     EXPECT_EQ(localizedString("连接"), "Connect");
-    EXPECT_EQ(localizedString("未知"), "未知");
-    Bundle::setMainBundlePath("");
-}
-
-TEST(MainBundleTest, TheApplicationsResourcesAreFound) {
     Bundle::setMainBundlePath("");
     const Bundle& main = Bundle::main();
     EXPECT_EQ(main.bundleIdentifier(), "com.tavro.Tavro3D") << "looked in " << main.bundlePath();
-    EXPECT_EQ(main.objectForInfoDictionaryKey("CFBundleDevelopmentRegion").text(), "zh-Hans");
-    const auto localizations = main.localizations();
-    EXPECT_NE(std::find(localizations.begin(), localizations.end(), "zh-Hans"),
-              localizations.end());
-    EXPECT_NE(std::find(localizations.begin(), localizations.end(), "en"), localizations.end());
+    EXPECT_EQ(main.localizations(), (std::vector<std::string>{"en", "zh-Hans"}));
 }
 
 }  // namespace

@@ -2,10 +2,10 @@
 // Helpers for the storage tests: a private temporary folder removed afterwards, and
 // byte/text conversions. Single-threaded use.
 
-#include <dirent.h>
 #include <stdlib.h>
 
 #include <algorithm>
+#include <filesystem>
 #include <span>
 #include <string>
 #include <string_view>
@@ -21,16 +21,12 @@ class TemporaryFolder {
         std::string pattern = platform::foundation::temporaryDirectory() + "/tavro-test-XXXXXX";
         if (char* made = ::mkdtemp(pattern.data())) path_ = made;
     }
-    ~TemporaryFolder() {
-        if (!path_.empty()) platform::foundation::removeItem(path_);
-    }
+    ~TemporaryFolder() { platform::foundation::removeItem(path_); }
     TemporaryFolder(const TemporaryFolder&) = delete;
     TemporaryFolder& operator=(const TemporaryFolder&) = delete;
 
     const std::string& path() const { return path_; }
-    std::string file(const std::string& name) const {
-        return platform::foundation::appendPathComponent(path_, name);
-    }
+    std::string file(const std::string& name) const { return path_ + "/" + name; }
 
   private:
     std::string path_;
@@ -40,10 +36,6 @@ inline std::span<const uint8_t> bytesOf(std::string_view text) {
     return {reinterpret_cast<const uint8_t*>(text.data()), text.size()};
 }
 
-inline std::string textOf(const std::vector<uint8_t>& bytes) {
-    return std::string(bytes.begin(), bytes.end());
-}
-
 inline void writeText(const std::string& path, std::string_view text) {
     platform::foundation::removeItem(path);
     platform::foundation::appendToFile(path, bytesOf(text));
@@ -51,19 +43,14 @@ inline void writeText(const std::string& path, std::string_view text) {
 
 inline std::string readText(const std::string& path) {
     auto bytes = platform::foundation::readFile(path);
-    if (auto* contents = std::get_if<std::vector<uint8_t>>(&bytes)) return textOf(*contents);
-    return "<unreadable>";
+    return bytes ? std::string(bytes->begin(), bytes->end()) : "<unreadable>";
 }
 
-// Entry names of a folder, sorted, without "." and "..".
+// Entry names of a folder, sorted.
 inline std::vector<std::string> folderEntries(const std::string& path) {
     std::vector<std::string> names;
-    if (DIR* directory = ::opendir(path.c_str())) {
-        while (const dirent* entry = ::readdir(directory)) {
-            std::string name = entry->d_name;
-            if (name != "." && name != "..") names.push_back(name);
-        }
-        ::closedir(directory);
+    for (const auto& entry : std::filesystem::directory_iterator(path)) {
+        names.push_back(entry.path().filename());
     }
     std::sort(names.begin(), names.end());
     return names;

@@ -3,6 +3,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <regex>
 #include <set>
 #include <sstream>
 #include <thread>
@@ -38,74 +39,43 @@ class SystemInfoTest : public ::testing::Test {
 TEST_F(SystemInfoTest, MachineValuesReplaceThisMachinesOwn) {
     clearMachineValues();
     EXPECT_EQ(sysctlString("hw.model"), std::nullopt) << "Linux has no Mac model";
-    EXPECT_EQ(sysctlString("kern.unknown"), std::nullopt);
     EXPECT_GT(physicalMemory(), 0u);
-    const auto resident = residentSize();
-    ASSERT_TRUE(resident);
-    EXPECT_GT(*resident, 0u);
-
+    EXPECT_GT(residentSize().value_or(0), 0u);
     MachineValues values;
     values.model = "MacBookPro18,3";
     values.cpuBrand = "Apple M1 Pro";
-    values.physicalMemory = 16ull << 30;
-    values.appleLocale = "zh_CN";
-    values.preferredLanguages = {"zh-Hans-CN", "en-US"};
     setMachineValues(values);
     EXPECT_EQ(sysctlString("hw.model"), "MacBookPro18,3");
     EXPECT_EQ(sysctlString("machdep.cpu.brand_string"), "Apple M1 Pro");
-    EXPECT_EQ(physicalMemory(), 16ull << 30);
-    EXPECT_EQ(appleLocale(), "zh_CN");
-    EXPECT_EQ(preferredLanguages(), (std::vector<std::string>{"zh-Hans-CN", "en-US"}));
-
     // What a profile leaves out is missing rather than taken from the host.
     ::setenv("LANG", "de_DE.UTF-8", 1);
-    setMachineValues(MachineValues{});
     EXPECT_EQ(appleLocale(), std::nullopt);
     EXPECT_TRUE(preferredLanguages().empty());
-    EXPECT_EQ(sysctlString("hw.model"), std::nullopt);
 }
 
 TEST_F(SystemInfoTest, WithoutMachineValuesTheLocaleComesFromLang) {
     clearMachineValues();
-    const std::pair<const char*, std::optional<std::string>> locales[] = {
-        {"en_US.UTF-8", "en_US"}, {"de_DE@euro", "de_DE"}, {"fr", "fr"},
-        {"C", std::nullopt},      {"POSIX", std::nullopt}, {"", std::nullopt},
-    };
-    for (const auto& [lang, expected] : locales) {
+    using Languages = std::vector<std::string>;
+    const std::tuple<const char*, std::optional<std::string>, Languages> cases[] = {
+        {"en_US.UTF-8", "en_US", {"en-US"}},
+        {"zh_CN.UTF-8", "zh_CN", {"zh-Hans-CN"}},
+        {"zh_TW", "zh_TW", {"zh-Hant-TW"}},
+        {"de_DE@euro", "de_DE", {"de-DE"}},
+        {"C", std::nullopt, {}},
+        {"", std::nullopt, {}}};
+    for (const auto& [lang, locale, languages] : cases) {
         ::setenv("LANG", lang, 1);
-        EXPECT_EQ(appleLocale(), expected) << lang;
+        EXPECT_EQ(appleLocale(), locale) << lang;
+        EXPECT_EQ(preferredLanguages(), languages) << lang;
     }
-    const std::pair<const char*, std::string> languages[] = {
-        {"en_US.UTF-8", "en-US"},
-        {"fr", "fr"},
-        {"zh_CN.UTF-8", "zh-Hans-CN"},
-        {"zh_TW", "zh-Hant-TW"},
-    };
-    for (const auto& [lang, expected] : languages) {
-        ::setenv("LANG", lang, 1);
-        EXPECT_EQ(preferredLanguages(), std::vector<std::string>{expected}) << lang;
-    }
-    ::unsetenv("LANG");
-    EXPECT_EQ(appleLocale(), std::nullopt);
-    EXPECT_TRUE(preferredLanguages().empty());
 }
 
 TEST_F(SystemInfoTest, UuidsAreUpperCaseVersionFourAndDistinct) {
     std::set<std::string> seen;
+    const std::regex shape("[0-9A-F]{8}-[0-9A-F]{4}-4[0-9A-F]{3}-[89AB][0-9A-F]{3}-[0-9A-F]{12}");
     for (int i = 0; i < 2000; ++i) {
         const std::string uuid = uuidString();
-        ASSERT_EQ(uuid.size(), 36u);
-        for (size_t j = 0; j < uuid.size(); ++j) {
-            if (j == 8 || j == 13 || j == 18 || j == 23) {
-                ASSERT_EQ(uuid[j], '-') << uuid;
-            } else {
-                ASSERT_TRUE(std::isdigit(static_cast<unsigned char>(uuid[j])) ||
-                            (uuid[j] >= 'A' && uuid[j] <= 'F'))
-                    << uuid;
-            }
-        }
-        EXPECT_EQ(uuid[14], '4') << uuid;
-        EXPECT_NE(std::string("89AB").find(uuid[19]), std::string::npos) << uuid;
+        ASSERT_TRUE(std::regex_match(uuid, shape)) << uuid;
         seen.insert(uuid);
     }
     EXPECT_EQ(seen.size(), 2000u);

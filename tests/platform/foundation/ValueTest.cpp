@@ -8,70 +8,47 @@
 
 using namespace platform::foundation;
 
-TEST(Value, NumbersReadAcrossKindsAsNSNumberDoes) {
-    EXPECT_EQ(Value(1.0).asInt64(), 1);
+TEST(Value, NumbersReadAndCompareAcrossKindsAsNSNumberDoes) {
     EXPECT_EQ(Value(-2.9).asInt64(), -2);  // truncation towards zero
-    EXPECT_EQ(Value(2.9f).asInt32(), 2);
     EXPECT_TRUE(Value(0.25).asBool());
-    EXPECT_FALSE(Value(0).asBool());
-    EXPECT_TRUE(Value(-7).asBool());
     EXPECT_EQ(Value(true).asInt64(), 1);
-    EXPECT_DOUBLE_EQ(Value(3).asDouble(), 3.0);
     EXPECT_FLOAT_EQ(Value(0.01).asFloat(), 0.01f);
     // Not numbers read as zero; out-of-range and NaN never invoke undefined conversions.
     EXPECT_EQ(Value("12").asInt64(), 0);
-    EXPECT_FALSE(Value(ValueArray{Value(1)}).asBool());
     EXPECT_EQ(Value(1e300).asInt64(), INT64_MAX);
     EXPECT_EQ(Value(-1e300).asInt64(), INT64_MIN);
     EXPECT_EQ(Value(std::nan("")).asInt64(), 0);
-}
-
-TEST(Value, EqualityIsNumericAcrossKindsAndStrictOtherwise) {
     EXPECT_EQ(Value(1), Value(1.0));
     EXPECT_EQ(Value(true), Value(1));
-    EXPECT_EQ(Value(0.5f), Value(0.5));
     EXPECT_NE(Value(1), Value("1"));
     EXPECT_NE(Value(), Value(0));
     // Large integers compare exactly, not through doubles.
     EXPECT_NE(Value(int64_t{9007199254740993}), Value(int64_t{9007199254740992}));
-    auto first = std::make_shared<int>(1);
-    auto second = std::make_shared<int>(1);
-    EXPECT_EQ(Value::object(first), Value::object(first));
-    EXPECT_NE(Value::object(first), Value::object(second));
 }
 
-TEST(Value, ContainerAccessNeverThrows) {
+TEST(Value, ContainerAndObjectAccessNeverThrows) {
     Value dict(ValueDictionary{{"type", Value(9997)}, {"value", Value(ValueArray{Value(1.5)})}});
-    EXPECT_EQ(dict["type"].asInt64(), 9997);
     EXPECT_TRUE(dict["missing"].isNull());
     EXPECT_DOUBLE_EQ(dict["value"].at(0).asDouble(), 1.5);
     EXPECT_TRUE(dict["value"].at(5).isNull());
     EXPECT_TRUE(Value(3)["x"].isNull());
     EXPECT_EQ(Value(3).text(), "");
-    EXPECT_EQ(dict.count(), 2u);
-
-    Value grow;
-    grow.mutableArray().push_back(Value("a"));
-    EXPECT_EQ(grow.count(), 1u);
-}
-
-TEST(Value, ObjectReferencesKeepTheirType) {
     struct Device {
         int id;
     };
-    auto device = std::make_shared<Device>(Device{7});
-    Value value = Value::object(device);
-    ASSERT_NE(value.objectAs<Device>(), nullptr);
-    EXPECT_EQ(value.objectAs<Device>()->id, 7);
-    EXPECT_EQ(value.objectAs<int>(), nullptr);
+    auto first = std::make_shared<Device>(Device{7});
+    EXPECT_EQ(Value::object(first).objectAs<Device>()->id, 7);
+    EXPECT_EQ(Value::object(first).objectAs<int>(), nullptr);
     EXPECT_EQ(Value(5).objectAs<Device>(), nullptr);
+    EXPECT_EQ(Value::object(first), Value::object(first));
+    EXPECT_NE(Value::object(first), Value::object(std::make_shared<Device>(Device{7})));
 }
 
 TEST(ValueJson, RoundTripKeepsKinds) {
     auto parsed =
         parseJsonText(R"({"type":9997,"value":[1,2.5,-3],"ok":true,"name":"眼镜","none":null})");
-    ASSERT_TRUE(std::holds_alternative<Value>(parsed));
-    const Value& value = std::get<Value>(parsed);
+    ASSERT_TRUE(parsed);
+    const Value& value = parsed.value();
     EXPECT_TRUE(value["type"].isInteger());
     EXPECT_EQ(value["value"].at(1).kind(), Value::Kind::Double);
     EXPECT_TRUE(value["ok"].isBoolean());
@@ -81,45 +58,34 @@ TEST(ValueJson, RoundTripKeepsKinds) {
     auto text = jsonText(value);
     ASSERT_TRUE(text);
     auto again = parseJsonText(*text);
-    ASSERT_TRUE(std::holds_alternative<Value>(again));
-    EXPECT_EQ(std::get<Value>(again), value);
-}
-
-TEST(ValueJson, FloatsAreWrittenAsTheirShortestText) {
-    EXPECT_EQ(jsonText(Value(ValueArray{Value(0.1f), Value(0.01)})), "[0.1,0.01]");
+    ASSERT_TRUE(again);
+    EXPECT_EQ(again.value(), value);
 }
 
 TEST(ValueJson, KindsJsonCannotCarryFailTheWholeConversion) {
+    EXPECT_EQ(jsonText(Value(ValueArray{Value(0.1f), Value(0.01)})), "[0.1,0.01]");
     EXPECT_FALSE(jsonText(Value(ValueDictionary{{"d", Value(Bytes{1, 2})}})));
     EXPECT_FALSE(jsonText(Value(Date{5})));
     EXPECT_FALSE(jsonText(Value::object(std::make_shared<int>(1))));
     EXPECT_FALSE(jsonText(Value(std::numeric_limits<double>::infinity())));
+    EXPECT_FALSE(isValidJsonObject(Value("top-level text")));
+    EXPECT_FALSE(isValidJsonObject(Value(ValueArray{Value(std::nan(""))})));
+    EXPECT_FALSE(isValidJsonObject(Value(ValueDictionary{{"f", Value(HUGE_VALF)}})));
+    EXPECT_FALSE(prettyJsonText(Value(ValueArray{Value(Bytes{})})));
 }
 
 TEST(ValueJson, BadTextIsAnErrorNotACrash) {
     for (const char* text : {"", "{", "[1,]", "{\"a\" 1}", "nul", "\xff\xfe"}) {
-        EXPECT_TRUE(std::holds_alternative<Error>(parseJsonText(text))) << text;
+        EXPECT_FALSE(parseJsonText(text)) << text;
     }
     std::string deep(100000, '[');
-    EXPECT_TRUE(std::holds_alternative<Error>(parseJsonText(deep)));
+    EXPECT_FALSE(parseJsonText(deep));
     std::string nested = std::string(600, '[') + std::string(600, ']');
-    EXPECT_TRUE(std::holds_alternative<Error>(parseJsonText(nested)));
-}
-
-TEST(ValueJson, ValidityTestWantsAContainerOfSerialisableValues) {
-    EXPECT_TRUE(isValidJsonObject(Value(ValueArray{})));
-    EXPECT_TRUE(
-        isValidJsonObject(Value(ValueDictionary{{"a", Value(ValueArray{1, "x", nullptr})}})));
-    EXPECT_FALSE(isValidJsonObject(Value("top-level text")));
-    EXPECT_FALSE(isValidJsonObject(Value(3)));
-    EXPECT_FALSE(isValidJsonObject(Value(ValueArray{Value(Date{1})})));
-    EXPECT_FALSE(isValidJsonObject(Value(ValueArray{Value(std::nan(""))})));
-    EXPECT_FALSE(isValidJsonObject(Value(ValueDictionary{{"f", Value(HUGE_VALF)}})));
+    EXPECT_FALSE(parseJsonText(nested));
 }
 
 TEST(ValueJson, PrettyTextIsTheCompactTextIndented) {
     Value value(ValueDictionary{{"a", Value(ValueArray{1, 2})}, {"b", "x"}});
     EXPECT_EQ(prettyJsonText(value), "{\n  \"a\": [\n    1,\n    2\n  ],\n  \"b\": \"x\"\n}");
     EXPECT_EQ(jsonText(value), "{\"a\":[1,2],\"b\":\"x\"}");
-    EXPECT_FALSE(prettyJsonText(Value(ValueArray{Value(Bytes{})})));
 }

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <condition_variable>
+#include <future>
 #include <thread>
 
 #include "platform/hid/Manager.h"
@@ -13,17 +14,17 @@ using namespace platform::hid;
 
 namespace {
 
-std::shared_ptr<platform::sim::VirtualHidDevice> device(int64_t vendor, int64_t product,
-                                                        int64_t reportSize = 64) {
+std::shared_ptr<platform::sim::VirtualHidDevice> device(int64_t vendor, int64_t product) {
     return std::make_shared<platform::sim::VirtualHidDevice>(
-        platform::sim::VirtualHidIdentity{vendor, product, "Test", reportSize, 1});
+        platform::sim::VirtualHidIdentity{vendor, product, "Test", 64, 1});
 }
 
 // A manager on a run loop of its own thread, recording what it delivers and where.
 class ManagerOnThread {
   public:
     explicit ManagerOnThread(HIDBus& bus, std::optional<std::vector<Value>> criteria) {
-        thread_ = std::thread([this, &bus, criteria] {
+        std::promise<RunLoop*> started;
+        thread_ = std::thread([this, &bus, criteria, &started] {
             loopThread_ = std::this_thread::get_id();
             RunLoop& loop = RunLoop::current();
             manager_ = Manager::create(bus);
@@ -35,32 +36,24 @@ class ManagerOnThread {
                 d->registerInputReportCallback(
                     buffer_, [this](int32_t, const DevicePtr&, ReportType, uint32_t id,
                                     std::span<uint8_t> report) {
-                        held_.wait();
-                        change([&] {
-                            reports_.emplace_back(id, report.size());
-                            firstBytes_.push_back(report.empty() ? 0 : report[0]);
-                        });
+                        if (hold_.exchange(false)) {
+                            held_.set_value();
+                            release_.get_future().wait();
+                        }
+                        change([&] { reports_.push_back({id, report.size(), report[0]}); });
                     });
                 change([&] { matched_.push_back(d); });
             });
             manager_->registerDeviceRemovalCallback(
                 [this](int32_t, const DevicePtr& d) { change([&] { removed_.push_back(d); }); });
-            {
-                std::lock_guard lock(mutex_);
-                loop_ = &loop;
-            }
-            changed_.notify_all();
+            started.set_value(&loop);
             loop.run();
             manager_.reset();
         });
-        std::unique_lock lock(mutex_);
-        changed_.wait(lock, [this] { return loop_ != nullptr; });
+        loop_ = started.get_future().get();
     }
     ~ManagerOnThread() {
-        {
-            std::lock_guard lock(mutex_);
-            loop_->stop();
-        }
+        loop_->stop();
         thread_.join();
     }
 
@@ -68,44 +61,24 @@ class ManagerOnThread {
         std::unique_lock lock(mutex_);
         return changed_.wait_for(lock, std::chrono::seconds(5), condition);
     }
+    // The `count`th device matched, once it is (null after 5 s).
+    DevicePtr matched(size_t count) {
+        std::unique_lock lock(mutex_);
+        changed_.wait_for(lock, std::chrono::seconds(5), [&] { return matched_.size() >= count; });
+        return matched_.size() >= count ? matched_[count - 1] : nullptr;
+    }
 
-    // Holds the loop's thread inside a report callback, as a busy main thread holds the
-    // HID monitor's thread.
-    class Gate {
-      public:
-        void close() {
-            std::lock_guard lock(mutex_);
-            closed_ = true;
-        }
-        void open() {
-            {
-                std::lock_guard lock(mutex_);
-                closed_ = false;
-            }
-            changed_.notify_all();
-        }
-        void wait() {
-            std::unique_lock lock(mutex_);
-            waiting_ += closed_ ? 1 : 0;
-            changed_.notify_all();
-            changed_.wait(lock, [this] { return !closed_; });
-        }
-        void awaitWaiter() {
-            std::unique_lock lock(mutex_);
-            changed_.wait(lock, [this] { return waiting_ > 0; });
-        }
-
-      private:
-        std::mutex mutex_;
-        std::condition_variable changed_;
-        bool closed_ = false;
-        int waiting_ = 0;
-    };
-
-    Gate held_;
+    // Set, holds the loop's thread inside the next report callback until released, as a
+    // busy main thread holds the HID monitor's thread.
+    std::atomic<bool> hold_{false};
+    std::promise<void> held_, release_;
     std::vector<DevicePtr> matched_, removed_;
-    std::vector<std::pair<uint32_t, size_t>> reports_;
-    std::vector<uint8_t> firstBytes_;
+    struct Report {
+        uint32_t id;
+        size_t size;
+        uint8_t first;
+    };
+    std::vector<Report> reports_;
     bool onLoopThread_ = true;
     std::mutex mutex_;
 
@@ -135,14 +108,13 @@ TEST(HIDManager, MatchesPresentAndArrivingDevicesOnItsRunLoop) {
     ManagerOnThread watcher(
         bus, std::vector<Value>{ValueDictionary{{"VendorID", 0x0483}, {"ProductID", 0x5750}},
                                 ValueDictionary{{"VendorID", 0x1234}, {"ProductID", 0x5678}}});
-    ASSERT_TRUE(watcher.await([&] { return watcher.matched_.size() == 1; }));
-
-    auto arriving = device(0x1234, 0x5678);
-    bus.attach(arriving);
-    ASSERT_TRUE(watcher.await([&] { return watcher.matched_.size() == 2; }));
+    ASSERT_TRUE(watcher.matched(1));
+    EXPECT_EQ(watcher.matched(1)->getProperty("ProductID"), Value(0x5750));
+    bus.attach(device(0x1234, 0x5678));
+    ASSERT_TRUE(watcher.matched(2));
+    EXPECT_EQ(watcher.matched(2)->getProperty("VendorID"), Value(0x1234));
     std::lock_guard lock(watcher.mutex_);
-    EXPECT_EQ(watcher.matched_[0]->getProperty("ProductID"), Value(0x5750));
-    EXPECT_EQ(watcher.matched_[1]->getProperty("VendorID"), Value(0x1234));
+    EXPECT_EQ(watcher.matched_.size(), 2u);
     EXPECT_TRUE(watcher.onLoopThread_);
 }
 
@@ -151,18 +123,14 @@ TEST(HIDManager, RemovalHandsBackTheSameHandleAndStopsItsReports) {
     auto glasses = device(1, 2);
     ManagerOnThread watcher(bus, std::nullopt);
     bus.attach(glasses);
-    ASSERT_TRUE(watcher.await([&] { return watcher.matched_.size() == 1; }));
+    DevicePtr handle = watcher.matched(1);
+    ASSERT_TRUE(handle);
 
     std::array<uint8_t, 40> longReport{};
     glasses->sendInput(longReport, 7);
     ASSERT_TRUE(watcher.await([&] { return watcher.reports_.size() == 1; }));
-
-    DevicePtr handle;
-    {
-        std::lock_guard lock(watcher.mutex_);
-        handle = watcher.matched_[0];
-        EXPECT_EQ(watcher.reports_[0], (std::pair<uint32_t, size_t>{7, 16}));  // cut to buffer
-    }
+    EXPECT_EQ(watcher.reports_[0].id, 7u);
+    EXPECT_EQ(watcher.reports_[0].size, 16u);  // cut to the buffer
     std::array<uint8_t, 4> frame{1, 2, 3, 4};
     EXPECT_EQ(handle->setReport(ReportType::Output, 0x102, frame), kIOReturnSuccess);
     ASSERT_EQ(glasses->outputReports().back().reportId, 2);
@@ -181,17 +149,13 @@ TEST(HIDManager, AHeldUpLoopKeepsOnlyTheNewestReportsAndCountsTheRest) {
     auto glasses = device(1, 2);
     ManagerOnThread watcher(bus, std::nullopt);
     bus.attach(glasses);
-    ASSERT_TRUE(watcher.await([&] { return watcher.matched_.size() == 1; }));
-    DevicePtr handle;
-    {
-        std::lock_guard lock(watcher.mutex_);
-        handle = watcher.matched_[0];
-    }
+    DevicePtr handle = watcher.matched(1);
+    ASSERT_TRUE(handle);
 
-    watcher.held_.close();
+    watcher.hold_ = true;
     std::array<uint8_t, 64> report{};
     glasses->sendInput(report, 1);  // the loop's thread takes this one and is held
-    watcher.held_.awaitWaiter();
+    watcher.held_.get_future().wait();
     constexpr size_t kSent = 2000;
     for (size_t index = 1; index <= kSent; ++index) {
         report[0] = static_cast<uint8_t>(index);
@@ -199,12 +163,12 @@ TEST(HIDManager, AHeldUpLoopKeepsOnlyTheNewestReportsAndCountsTheRest) {
     }
     constexpr size_t kKept = Device::kInputReportQueueDepth;
     EXPECT_EQ(handle->droppedInputReports(), kSent - kKept);
-    watcher.held_.open();
+    watcher.release_.set_value();
 
     ASSERT_TRUE(watcher.await([&] { return watcher.reports_.size() == 1 + kKept; }));
     std::lock_guard lock(watcher.mutex_);
     for (size_t kept = 0; kept < kKept; ++kept) {
-        EXPECT_EQ(watcher.firstBytes_[1 + kept], static_cast<uint8_t>(kSent - kKept + 1 + kept));
+        EXPECT_EQ(watcher.reports_[1 + kept].first, static_cast<uint8_t>(kSent - kKept + 1 + kept));
     }
 }
 

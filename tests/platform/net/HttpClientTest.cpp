@@ -33,8 +33,8 @@ TEST(HttpClient, PostsJsonAndReadsTheReplyOnTheNamedQueue) {
     });
     auto [result, onQueue] = done.get_future().get();
     EXPECT_TRUE(onQueue);
-    ASSERT_TRUE(std::holds_alternative<HttpResponse>(result));
-    EXPECT_EQ(std::get<HttpResponse>(result).statusCode, 200);
+    ASSERT_TRUE(result);
+    EXPECT_EQ(result->statusCode, 200);
     auto events = server.receivedEvents();
     ASSERT_EQ(events.size(), 1u);
     EXPECT_EQ(events[0].body.at("eventName").text(), "app_launcheds");
@@ -50,20 +50,14 @@ TEST(HttpClient, AServerThatNeverAnswersEndsInATimeOut) {
     HttpResult result = HttpClient::perform(request);
     double seconds =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    ASSERT_TRUE(std::holds_alternative<fdn::Error>(result));
-    EXPECT_EQ(std::get<fdn::Error>(result).domain, kHttpErrorDomain);
+    ASSERT_FALSE(result);
+    EXPECT_EQ(result.error().domain, kHttpErrorDomain);
     EXPECT_LT(seconds, 3.0);
     // A limit that is no limit is replaced by the default, never taken as "wait for ever".
     request.timeoutSeconds = 0;
     request.connectTimeoutSeconds = -1;
     server.stop();  // releases the held request and refuses new ones
-    EXPECT_TRUE(std::holds_alternative<fdn::Error>(HttpClient::perform(request)));
-}
-
-TEST(HttpClient, NoServerIsAFailureNotACrash) {
-    HttpRequest request;
-    request.url = "http://127.0.0.1:1/nothing";
-    EXPECT_TRUE(std::holds_alternative<fdn::Error>(HttpClient::perform(request)));
+    EXPECT_FALSE(HttpClient::perform(request));
     request.url = "not an address at all";
-    EXPECT_TRUE(std::holds_alternative<fdn::Error>(HttpClient::perform(request)));
+    EXPECT_FALSE(HttpClient::perform(request));
 }

@@ -43,7 +43,7 @@ class ProfileBundle {
 };
 
 bool refused(const std::string& name) {
-    return std::holds_alternative<fd::Error>(machineProfileNamed(name));
+    return !machineProfileNamed(name).has_value();
 }
 
 }  // namespace

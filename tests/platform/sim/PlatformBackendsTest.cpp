@@ -27,7 +27,7 @@ MachineProfile macbook() {
         "externalDisplays": [{"name": "DELL U2723QE", "vendorId": 4268, "productId": 16800,
                               "modes": [{"width": 2560, "height": 1440}]}],
         "permissions": {"screenRecording": false}})");
-    return std::get<MachineProfile>(parsed);
+    return parsed.value();
 }
 
 TEST(PlatformBackends, ASimulatedRunReachesOnlyTheSimMac) {
@@ -38,8 +38,8 @@ TEST(PlatformBackends, ASimulatedRunReachesOnlyTheSimMac) {
     choice.homeFolder = home;
     {
         auto installed = PlatformBackends::install(choice);
-        ASSERT_TRUE(std::holds_alternative<std::unique_ptr<PlatformBackends>>(installed));
-        auto& backends = *std::get<std::unique_ptr<PlatformBackends>>(installed);
+        ASSERT_TRUE(installed);
+        auto& backends = *installed.value();
         ASSERT_TRUE(backends.isSimulated());
         SimMac& mac = *backends.mac();
 
@@ -80,8 +80,8 @@ TEST(PlatformBackends, ARealRunHasNoSimulatedMachine) {
     BackendChoice choice;
     choice.machine = BackendChoice::Machine::Real;
     auto installed = PlatformBackends::install(choice);
-    ASSERT_TRUE(std::holds_alternative<std::unique_ptr<PlatformBackends>>(installed));
-    auto& backends = *std::get<std::unique_ptr<PlatformBackends>>(installed);
+    ASSERT_TRUE(installed);
+    auto& backends = *installed.value();
     EXPECT_FALSE(backends.isSimulated());
     EXPECT_EQ(screens::displayServer(), nullptr);
     EXPECT_TRUE(ui::Screen::screens().empty()) << "no made-up default screen";

@@ -26,16 +26,16 @@ TEST(Scenario, ReadsEveryKindOfStep) {
           {"do": "expectAlert", "message": "x", "within": 3},
           {"do": "expectLog", "line": "=== App Start ==="},
           {"do": "expectFirmware", "device": "g", "firmware": "TAVRO_FW_V1.31", "within": 5},
-          {"do": "backend", "mode": "hang"}, {"do": "backend", "offerVersion": "9.9.9"},
-          {"do": "quit"}]})");
-    ASSERT_TRUE(std::holds_alternative<Scenario>(parsed))
-        << std::get<platform::foundation::Error>(parsed).localizedDescription;
-    const auto& scenario = std::get<Scenario>(parsed);
+          {"do": "backend", "mode": "hang"},
+          {"do": "backend", "offerVersion": "9.9.9", "releaseNote": "New"},
+          {"do": "activateApp", "name": "Safari"}, {"do": "quit"}]})");
+    ASSERT_TRUE(parsed) << parsed.error().localizedDescription;
+    const auto& scenario = parsed.value();
     EXPECT_EQ(scenario.machine, "macmini");
     ASSERT_TRUE(scenario.permissions);
     EXPECT_FALSE(scenario.permissions->screenRecording);
     EXPECT_TRUE(scenario.permissions->accessibility);
-    ASSERT_EQ(scenario.steps.size(), 18u);
+    ASSERT_EQ(scenario.steps.size(), 19u);
     EXPECT_EQ(scenario.steps[0].seconds, 1.5);
     EXPECT_EQ(scenario.steps[1].glasses.kind, "gen1");
     EXPECT_EQ(scenario.steps[1].glasses.firmware, "TAVRO_FW_V1.30");
@@ -52,7 +52,10 @@ TEST(Scenario, ReadsEveryKindOfStep) {
     EXPECT_EQ(scenario.steps[14].seconds, 5);
     EXPECT_EQ(scenario.steps[15].backendMode, "hang");
     EXPECT_EQ(scenario.steps[16].offerVersion, "9.9.9");
-    EXPECT_EQ(scenario.steps[17].action, Action::Quit);
+    EXPECT_EQ(scenario.steps[16].releaseNote, "New");
+    EXPECT_EQ(scenario.steps[17].action, Action::ActivateApp);
+    EXPECT_EQ(scenario.steps[17].text, "Safari");
+    EXPECT_EQ(scenario.steps[18].action, Action::Quit);
 }
 
 TEST(Scenario, MalformedScenariosAreErrorsNamingTheStep) {
@@ -76,16 +79,17 @@ TEST(Scenario, MalformedScenariosAreErrorsNamingTheStep) {
           "{\"steps\": [{\"do\": \"expectFirmware\", \"device\": \"g\"}]}",
           "{\"steps\": [{\"do\": \"backend\"}]}",
           "{\"steps\": [{\"do\": \"backend\", \"mode\": \"slow\"}]}",
+          "{\"steps\": [{\"do\": \"backend\", \"offerVersion\": 2}]}",
+          "{\"steps\": [{\"do\": \"activateApp\"}]}",
           "{\"permissions\": {\"screenRecording\": 1}, \"steps\": []}",
           "{\"steps\": [{\"do\": \"wait\", \"seconds\": 1}, 7]}"}) {
         auto parsed = parseScenario(bad);
-        EXPECT_TRUE(std::holds_alternative<platform::foundation::Error>(parsed)) << bad;
+        EXPECT_FALSE(parsed) << bad;
     }
     auto parsed =
         parseScenario("{\"steps\": [{\"do\": \"wait\", \"seconds\": 1}, {\"do\": \"x\"}]}");
-    ASSERT_TRUE(std::holds_alternative<platform::foundation::Error>(parsed));
-    EXPECT_NE(std::get<platform::foundation::Error>(parsed).localizedDescription.find("step 2"),
-              std::string::npos);
+    ASSERT_FALSE(parsed);
+    EXPECT_NE(parsed.error().localizedDescription.find("step 2"), std::string::npos);
 }
 
 TEST(Scenario, EveryShippedScenarioReads) {
@@ -94,14 +98,11 @@ TEST(Scenario, EveryShippedScenarioReads) {
     for (const auto& entry : std::filesystem::directory_iterator(folder)) {
         if (entry.path().extension() != ".json") continue;
         auto loaded = loadScenario(entry.path().string());
-        EXPECT_TRUE(std::holds_alternative<Scenario>(loaded))
-            << entry.path() << ": "
-            << std::get<platform::foundation::Error>(loaded).localizedDescription;
+        EXPECT_TRUE(loaded) << entry.path() << ": " << loaded.error().localizedDescription;
         ++count;
     }
     EXPECT_GT(count, 0);
-    EXPECT_TRUE(
-        std::holds_alternative<platform::foundation::Error>(loadScenario(folder + "/none.json")));
+    EXPECT_FALSE(loadScenario(folder + "/none.json"));
 }
 
 }  // namespace

@@ -6,7 +6,6 @@
 #include "platform/foundation/NotificationCenter.h"
 #include "platform/foundation/WorkspaceNotifications.h"
 #include "platform/net/BackendHosts.h"
-#include "platform/sim/Scenario.h"
 #include "platform/sim/SimMac.h"
 
 using namespace platform::sim;
@@ -47,27 +46,8 @@ TEST(SimBackend, TheSimMacPostsOtherApplicationsComingAndGoing) {
     EXPECT_EQ(seen[1].first, fdn::kWorkspaceDidTerminateApplicationNotification);
 }
 
-TEST(SimBackend, ScenarioStepsSteerTheServer) {
-    auto parsed = parseScenario(R"({"steps": [
-        {"do": "backend", "mode": "hang"},
-        {"do": "backend", "offerVersion": "2.0", "releaseNote": "New"},
-        {"do": "backend", "mode": "424", "offerVersion": "2.1"},
-        {"do": "activateApp", "name": "Safari"}, {"do": "quitApp", "name": "Safari"}]})");
-    ASSERT_TRUE(std::holds_alternative<Scenario>(parsed))
-        << std::get<fdn::Error>(parsed).localizedDescription;
-    const auto& steps = std::get<Scenario>(parsed).steps;
-    ASSERT_EQ(steps.size(), 5u);
-    EXPECT_EQ(SimBackendServer::modeNamed(steps[0].backendMode), SimBackendServer::Mode::Hang);
-    EXPECT_EQ(steps[1].offerVersion, "2.0");
-    EXPECT_EQ(steps[1].releaseNote, "New");
-    EXPECT_EQ(SimBackendServer::modeNamed(steps[2].backendMode), SimBackendServer::Mode::Status424);
-    EXPECT_EQ(steps[3].action, ScenarioStep::Action::ActivateApp);
-    EXPECT_EQ(steps[4].text, "Safari");
-
-    for (const char* bad :
-         {R"({"steps": [{"do": "backend"}]})", R"({"steps": [{"do": "backend", "mode": "slow"}]})",
-          R"({"steps": [{"do": "backend", "offerVersion": 2}]})",
-          R"({"steps": [{"do": "activateApp"}]})"}) {
-        EXPECT_TRUE(std::holds_alternative<fdn::Error>(parseScenario(bad))) << bad;
-    }
+TEST(SimBackend, ScenarioModeNamesSteerTheServer) {
+    EXPECT_EQ(SimBackendServer::modeNamed("hang"), SimBackendServer::Mode::Hang);
+    EXPECT_EQ(SimBackendServer::modeNamed("424"), SimBackendServer::Mode::Status424);
+    EXPECT_EQ(SimBackendServer::modeNamed("slow"), std::nullopt);
 }

@@ -5,7 +5,6 @@
 #include "platform/foundation/Dispatch.h"
 #include "platform/foundation/NotificationCenter.h"
 #include "platform/screens/DisplayServices.h"
-#include "platform/sim/MachineProfiles.h"
 #include "platform/sim/SimMac.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/Event.h"
@@ -22,7 +21,7 @@ sim::MachineProfile macBook() {
         "builtinDisplay": {"name": "Built-in Retina Display",
                            "modes": [{"width": 1512, "height": 982, "refreshRate": 120}]},
         "glassesDisplay": "extended"})");
-    return std::get<sim::MachineProfile>(profile);
+    return profile.value();
 }
 
 // Asks the machine's frame source for a picture of `display`, running the main queue.
@@ -120,11 +119,4 @@ TEST(SimScreens, LockAndUnlockArePostedAndSeenInTheSession) {
     center.removeObserver(token);
     EXPECT_EQ(seen,
               (std::vector<std::string>{"com.apple.screenIsLocked", "com.apple.screenIsUnlocked"}));
-}
-
-TEST(MachineProfiles, TheIntelProfileNamesAnIntelProcessor) {
-    auto profile = sim::machineProfileNamed("macbook-intel");
-    ASSERT_TRUE(std::holds_alternative<sim::MachineProfile>(profile));
-    EXPECT_NE(std::get<sim::MachineProfile>(profile).machine.cpuBrand.value_or("").find("Intel"),
-              std::string::npos);
 }

@@ -1,77 +1,19 @@
 // On a real X display (a private Xvfb): a window, the status item and an alert appear for
 // real, and a click on the display reaches the view tree. Runs as the ctest "ui_display"
 // (labelled display); skipped when Xvfb is missing or when not asked for.
-#include <spawn.h>
-#include <sys/wait.h>
 
-#include <csignal>
 #include <cstdlib>
-#include <filesystem>
 
 #include "UiTestSupport.h"
 #include "platform/ui/Button.h"
 #include "platform/ui/DisplayBackend.h"
 #include "platform/ui/StatusItem.h"
-
-extern char** environ;
+#include "tests/support/XvfbServer.h"
 
 namespace platform::ui {
 namespace {
 
 namespace fdn = platform::foundation;
-
-std::string findProgram(const std::string& name) {
-    for (const char* dir : {"/usr/bin", "/usr/local/bin", "/bin"}) {
-        std::string path = std::string(dir) + "/" + name;
-        if (std::filesystem::exists(path)) return path;
-    }
-    return {};
-}
-
-// A program started for the life of the test and ended with it.
-class Child {
-  public:
-    bool start(std::vector<std::string> args) {
-        std::vector<char*> argv;
-        for (auto& a : args) argv.push_back(a.data());
-        argv.push_back(nullptr);
-        return posix_spawn(&pid_, args[0].c_str(), nullptr, nullptr, argv.data(), environ) == 0;
-    }
-    ~Child() {
-        if (pid_ > 0) {
-            kill(pid_, SIGTERM);
-            waitpid(pid_, nullptr, 0);
-        }
-    }
-
-  private:
-    pid_t pid_ = -1;
-};
-
-class XvfbServer {
-  public:
-    bool start(const std::string& binary) {
-        for (int number = 91; number < 120; ++number) {
-            std::string socket = "/tmp/.X11-unix/X" + std::to_string(number);
-            std::string lock = "/tmp/.X" + std::to_string(number) + "-lock";
-            if (std::filesystem::exists(socket) || std::filesystem::exists(lock)) continue;
-            display_ = ":" + std::to_string(number);
-            // -terminate: the server ends with its last client, also when this test is killed.
-            std::vector<std::string> args = {binary,      display_,      "-screen",
-                                             "0",         "1280x800x24", "-br",
-                                             "-nolisten", "tcp",         "-terminate"};
-            if (!process_.start(args)) return false;
-            for (int i = 0; i < 200 && !std::filesystem::exists(socket); ++i) usleep(20000);
-            return std::filesystem::exists(socket);
-        }
-        return false;
-    }
-    const std::string& display() const { return display_; }
-
-  private:
-    Child process_;
-    std::string display_;
-};
 
 bool waitFor(const std::function<bool()>& done) {
     return fdn::MainLoop::runUntil(done, fdn::Clock::fromSeconds(5));
@@ -79,17 +21,11 @@ bool waitFor(const std::function<bool()>& done) {
 
 TEST(DisplayTest, WindowTrayIconAndAlertAppearOnARealDisplay) {
     if (!std::getenv("TAVRO_UI_DISPLAY_TEST")) GTEST_SKIP() << "runs as the ctest ui_display";
-    std::string xvfb = findProgram("Xvfb");
-    if (xvfb.empty()) GTEST_SKIP() << "Xvfb is not installed";
-    XvfbServer server;
-    ASSERT_TRUE(server.start(xvfb));
+    if (test_support::findProgram("Xvfb").empty()) GTEST_SKIP() << "Xvfb is not installed";
+    test_support::XvfbServer server;
+    ASSERT_TRUE(server.start(91, "1280x800x24"));
     setenv("DISPLAY", server.display().c_str(), 1);
-    // A tray host on the display, so that the status item shows as a real tray icon.
-    Child tray;
-    const std::string trayer = findProgram("trayer");
-    const bool trayStarted =
-        !trayer.empty() && tray.start({trayer, "--edge", "top", "--align", "right", "--widthtype",
-                                       "pixel", "--width", "120", "--height", "24"});
+    const bool trayStarted = server.startTrayHost();
     setScreenSource(std::make_shared<FixedScreenSource>(
         std::vector<Screen>{{1, "Xvfb", {0, 0, 1280, 800}, {0, 0, 1280, 775}, 1.0}}));
 

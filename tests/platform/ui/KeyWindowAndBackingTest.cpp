@@ -41,9 +41,12 @@ TEST_F(KeyWindowTest, ClosingTheKeyWindowHandsKeyStatusOn) {
     back->makeKeyAndOrderFront();
     middle->makeKeyAndOrderFront();
     auto front = Window::make({0, 0, 100, 100}, WindowStyleTitled | WindowStyleClosable);
-    front->makeKeyAndOrderFront();
+    badge->setLevel(WindowLevelFloating);
     badge->orderFront();
+    front->makeKeyAndOrderFront();
     ASSERT_TRUE(front->isKeyWindow());
+    EXPECT_EQ(Application::shared().orderedWindows().front(),
+              badge);  // a higher level stays in front
 
     front->close();  // the frontmost window that can take it, never the borderless one
     EXPECT_TRUE(middle->isKeyWindow());

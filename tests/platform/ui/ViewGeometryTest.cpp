@@ -43,11 +43,7 @@ TEST_F(ViewGeometryTest, PointsConvertThroughFlippedAndNonFlippedViews) {
     Rect r = t.inner->convertRectToView(t.inner->bounds(), t.outer.get());
     EXPECT_EQ(r, (Rect{30, 80, 30, 20}));
     EXPECT_EQ(t.outer->convertRectToView(r, t.inner.get()), t.inner->bounds());
-}
-
-TEST_F(ViewGeometryTest, BoundsOriginShiftsTheContent) {
-    Tree t;
-    t.outer->setBoundsOrigin({5, 10});
+    t.outer->setBoundsOrigin({5, 10});  // shifts the content
     EXPECT_EQ(t.flipped->convertPointToView({0, 0}, nullptr), (Point{50 + 20 - 5, 40 + 110 - 10}));
 }
 
@@ -122,18 +118,35 @@ TEST_F(ViewGeometryTest, AutoresizingKeepsFlexibleMarginsProportional) {
     EXPECT_EQ(filling->frame(), (Rect{0, 0, 300, 200}));
 }
 
-TEST_F(ViewGeometryTest, WindowsCentreOnTheirScreenAndKnowIt) {
-    setScreenSource(std::make_shared<FixedScreenSource>(std::vector<Screen>{
-        {1, "Built-in", {0, 0, 1440, 900}, {0, 0, 1440, 875}, 2.0},
-        {7, "TAVRO Glass", {1440, 0, 1920, 1080}, {1440, 0, 1920, 1080}, 1.0}}));
-    auto window = Window::make({0, 0, 420, 620}, WindowStyleTitled);
+TEST_F(ViewGeometryTest, WindowsCentreOnTheirScreenAndGoFullScreenOnAChosenOne) {
+    const Screen main{1, "Built-in", {0, 0, 1440, 900}, {0, 0, 1440, 875}, 2.0};
+    const Screen glasses{7, "TAVRO Glass", {1440, -180, 1920, 1080}, {1440, -180, 1920, 1080}, 1};
+    setScreenSource(std::make_shared<FixedScreenSource>(std::vector<Screen>{main, glasses}));
+    auto window = Window::make({0, 0, 420, 620}, WindowStyleTitled | WindowStyleClosable);
     window->center();
     EXPECT_EQ(window->frame(), (Rect{510, 128, 420, 620}));
-    EXPECT_EQ(window->screen()->displayId, 1u);
-    window->setFrameOrigin({2000, 100});
-    EXPECT_EQ(window->screen()->displayId, 7u);
     window->setFrameOrigin({-5000, 0});
     EXPECT_EQ(window->screen()->displayId, 1u);  // off every screen: the first
+    window->setFrameOrigin({2000, 100});
+    EXPECT_EQ(window->screen()->displayId, 7u);
+
+    window->enterFullScreen(glasses);
+    EXPECT_EQ(window->fullScreenDisplay(), 7u);
+    EXPECT_EQ(window->frame(), glasses.frame);
+    EXPECT_TRUE(window->styleMask() & WindowStyleFullScreen);
+    EXPECT_EQ(window->contentView()->frame(), (Rect{0, 0, 1920, 1080}));
+    // Moving to another screen keeps the frame to return to.
+    window->enterFullScreen(main);
+    EXPECT_EQ(window->frame(), main.frame);
+    window->exitFullScreen();
+    EXPECT_FALSE(window->isFullScreen());
+    EXPECT_EQ(window->frame(), (Rect{2000, 100, 420, 620}));
+    EXPECT_EQ(window->styleMask(), unsigned(WindowStyleTitled | WindowStyleClosable));
+    window->exitFullScreen();  // nothing to leave
+    EXPECT_EQ(window->frame(), (Rect{2000, 100, 420, 620}));
+    // Toggling enters on the window's own screen.
+    window->toggleFullScreen();
+    EXPECT_EQ(window->fullScreenDisplay(), 7u);
 }
 
 }  // namespace

@@ -5,9 +5,12 @@
 #include <limits>
 #include <mutex>
 #include <optional>
+#include <string>
+#include <vector>
 
 #include "common/AppIdentifier.h"
 #include "glasses/GlassReport.h"
+#include "glasses/GlassReportDecode.h"
 #include "glasses/GlassReportParser.h"
 #include "glasses/GlassReportState.h"
 #include "localnet/TavroLocalServer.h"
@@ -29,18 +32,110 @@ Report reply(uint16_t command, uint16_t subcommand) {
     return report;
 }
 
-Report biasReply(uint8_t type, uint8_t offset, std::array<float, 4> values) {
-    Report report = reply(0x0C, 6);
-    report[12] = type;
-    report[13] = offset;
-    report[14] = type == 1 ? 16 : 20;
-    const size_t first = type == 1 ? 16 : 20;
-    for (size_t i = 0; i < 4; ++i) writeF32(report, first + 4 * i, values[i]);
-    return report;
+template <class Record>
+Record decodeAs(int32_t mode, std::span<const uint8_t> report) {
+    const GlassReportRecord record = decodeGlassReport(mode, report);
+    EXPECT_TRUE(std::holds_alternative<Record>(record)) << "index " << record.index();
+    return std::holds_alternative<Record>(record) ? std::get<Record>(record) : Record{};
 }
 
-// What one parse hands back, with the out-arguments pre-set to markers so that untouched
-// ones show.
+bool ignored(int32_t mode, std::span<const uint8_t> report) {
+    return std::holds_alternative<GlassReportIgnored>(decodeGlassReport(mode, report));
+}
+
+TEST(GlassReportDecode, SmallCommandReplies) {
+    Report immersion = reply(2, 9);
+    immersion[12] = 0xC8;
+    EXPECT_EQ(decodeAs<GlassImmersionReply>(2, immersion).value, 0xC8);
+
+    Report wear = reply(5, 2);
+    writeU16(wear, 14, 0x013D);
+    writeU16(wear, 16, 66);
+    const GlassWearThresholdsReply thresholds = decodeAs<GlassWearThresholdsReply>(1, wear);
+    EXPECT_EQ(thresholds.first, 0x013D);
+    EXPECT_EQ(thresholds.second, 66);
+
+    Report display = reply(0x10, 7);
+    writeU16(display, 12, 0xFFFE);
+    EXPECT_EQ(decodeAs<GlassDisplayStatusReply>(2, display).status, 0xFFFE);
+
+    Report presence = reply(0x0F, 4);
+    presence[13] = 2;
+    decodeAs<GlassPresenceReply>(2, presence);
+    presence[13] = 1;
+    EXPECT_TRUE(ignored(2, presence));
+
+    EXPECT_TRUE(ignored(2, reply(2, 8)));  // a known command, another subcommand
+    EXPECT_TRUE(ignored(2, reply(0x99, 9)));
+    Report unknownKind = immersion;
+    writeU16(unknownKind, 0, 0x0041);
+    EXPECT_TRUE(ignored(2, unknownKind));
+}
+
+TEST(GlassReportDecode, VersionTextIsBoundedByTheTextAreaAndTheReport) {
+    Report report = reply(8, 1);
+    std::fill(report.begin() + 14, report.end(), 'A');
+    writeU16(report, 12, 0xFFFF);
+    GlassVersionReply version = decodeAs<GlassVersionReply>(2, report);
+    EXPECT_EQ(version.length, 38u);
+    EXPECT_EQ(version.imuId, 0);
+
+    // A report that ends inside the text area gives the text up to its end, and no IMU.
+    const std::vector<uint8_t> cut(report.begin(), report.begin() + 20);
+    version = decodeAs<GlassVersionReply>(2, cut);
+    EXPECT_EQ(version.length, 6u);
+    const std::vector<uint8_t> lengthOnly(report.begin(), report.begin() + 14);
+    EXPECT_EQ(decodeAs<GlassVersionReply>(2, lengthOnly).length, 0u);
+}
+
+TEST(GlassReportDecode, BiasEntryValuesStartWhereTheTypeSays) {
+    Report report = reply(0x0C, 6);
+    report[12] = 1;
+    report[13] = 0x30;
+    report[14] = 16;
+    for (size_t i = 0; i < 5; ++i) writeF32(report, 16 + 4 * i, 10.0f + static_cast<float>(i));
+    GlassBiasReply entry = decodeAs<GlassBiasReply>(2, report);
+    EXPECT_EQ(entry.type, 1);
+    EXPECT_EQ(entry.offset, 0x30);
+    EXPECT_EQ(entry.length, 16);
+    EXPECT_EQ((std::array<float, 4>{entry.temperature, entry.x, entry.y, entry.z}),
+              (std::array<float, 4>{10, 11, 12, 13}));
+
+    report[12] = 2;
+    entry = decodeAs<GlassBiasReply>(2, report);
+    EXPECT_EQ((std::array<float, 4>{entry.temperature, entry.x, entry.y, entry.z}),
+              (std::array<float, 4>{11, 12, 13, 14}));
+
+    report[12] = 3;  // still an answered entry, without values
+    entry = decodeAs<GlassBiasReply>(2, report);
+    EXPECT_EQ(entry.type, 3);
+    EXPECT_EQ(entry.temperature, 0.0f);
+}
+
+TEST(GlassReportDecode, ReportsTooShortForTheirFieldsAreIgnored) {
+    Report sample{};
+    writeU16(sample, 0, 0x0020);
+    Report bias = reply(0x0C, 6);
+    bias[12] = 2;
+    Report offsets = reply(0x0C, 4);
+    Report wear = reply(5, 2);
+    Report display = reply(0x10, 7);
+    Report immersion = reply(2, 9);
+    // Each report, cut one byte short of the last field it needs.
+    const std::vector<std::pair<Report, size_t>> cases{
+        {sample, 43},  {sample, 1},     {bias, 35},        {offsets, 51},        {wear, 17},
+        {display, 13}, {immersion, 12}, {reply(8, 1), 13}, {reply(0x0F, 4), 13}, {reply(2, 9), 11},
+    };
+    for (const auto& [report, size] : cases) {
+        EXPECT_TRUE(ignored(1, std::span<const uint8_t>(report).first(size)))
+            << "command " << int{report[8]} << " size " << size;
+        EXPECT_TRUE(ignored(2, std::span<const uint8_t>(report).first(size)));
+    }
+    EXPECT_TRUE(ignored(1, {}));
+}
+
+// The apply step. What one parse hands back, with the out-arguments pre-set to markers so
+// that untouched ones show.
 struct Parsed {
     std::array<float, 4> quaternion{-7, -7, -7, -7};
     std::array<int32_t, 3> at34{-7, -7, -7};
@@ -48,7 +143,6 @@ struct Parsed {
     int32_t at40 = -7;
     std::array<uint8_t, 100> text{};
     uint32_t length = 999;
-    std::string versionBytes() const { return std::string(text.begin(), text.begin() + length); }
 };
 
 Parsed parse(int32_t mode, std::span<const uint8_t> report) {
@@ -58,7 +152,16 @@ Parsed parse(int32_t mode, std::span<const uint8_t> report) {
     return out;
 }
 
-class GlassReportParserTest : public ::testing::Test {
+Report biasReply(uint8_t type, uint8_t offset, std::array<float, 4> values) {
+    Report report = reply(0x0C, 6);
+    report[12] = type;
+    report[13] = offset;
+    report[14] = type == 1 ? 16 : 20;
+    for (size_t i = 0; i < 4; ++i) writeF32(report, (type == 1 ? 16 : 20) + 4 * i, values[i]);
+    return report;
+}
+
+class GlassReportApplyTest : public ::testing::Test {
   protected:
     void SetUp() override { resetServer(); }
     void TearDown() override { resetServer(); }
@@ -71,20 +174,21 @@ class GlassReportParserTest : public ::testing::Test {
     static TavroLocalServer& server() { return TavroLocalServer::shareManager(); }
 };
 
-TEST_F(GlassReportParserTest, ImuSamplesByMode) {
+TEST_F(GlassReportApplyTest, SamplesFillTheOutArgumentsOfTheirGenerationOnly) {
     Report sample{};
     writeU16(sample, 0, 0x0020);
     for (size_t i = 0; i < 4; ++i) writeF32(sample, 28 + 4 * i, 0.5f + static_cast<float>(i));
-
     Parsed first = parse(1, sample);
     EXPECT_EQ(first.quaternion, (std::array<float, 4>{0.5f, 1.5f, 2.5f, 3.5f}));
     EXPECT_EQ(first.at40, -7);
     EXPECT_EQ(glass_report_state::lastOrientation()[3], 3.5f);
 
+    // The same place read as little-endian signed 16-bit values in the second generation.
     Report raw{};
     writeU16(raw, 0, 0x0020);
-    const int16_t values[7] = {-1, 2, -3, 4, -5, 6, -32768};
-    for (size_t i = 0; i < 7; ++i) writeU16(raw, 28 + 2 * i, static_cast<uint16_t>(values[i]));
+    const std::array<uint8_t, 14> bytes{0xFF, 0xFF, 0x02, 0x00, 0xFD, 0xFF, 0x04,
+                                        0x00, 0xFB, 0xFF, 0x06, 0x00, 0x00, 0x80};
+    std::copy(bytes.begin(), bytes.end(), raw.begin() + 28);
     Parsed second = parse(2, raw);
     EXPECT_EQ(second.at28, (std::array<int32_t, 3>{-1, 2, -3}));
     EXPECT_EQ(second.at34, (std::array<int32_t, 3>{4, -5, 6}));
@@ -92,42 +196,26 @@ TEST_F(GlassReportParserTest, ImuSamplesByMode) {
     EXPECT_EQ(second.quaternion[0], -7);
     EXPECT_EQ(glass_report_state::lastOrientation()[3], 3.5f);  // mode 2 leaves it
     EXPECT_EQ(glass_report_state::lastMode(), 2);
-
-    Parsed other = parse(3, sample);
-    EXPECT_EQ(other.quaternion[0], -7);
+    EXPECT_EQ(parse(3, sample).quaternion[0], -7);
+    EXPECT_TRUE(ignored(0, sample));
     EXPECT_EQ(glass_report_state::lastMode(), 3);
 }
 
-TEST_F(GlassReportParserTest, VersionReplyCopiesItsTextAndSetsTheImuIdentifier) {
+TEST_F(GlassReportApplyTest, VersionTextFitsTheCallersBufferAndSetsTheImuIdentifier) {
     Report report = reply(8, 1);
     const std::string tag = "tavro2_fw_v1.65";
     writeU16(report, 12, static_cast<uint16_t>(tag.size()));
     std::copy(tag.begin(), tag.end(), report.begin() + 14);
     report[51] = 'C';
     Parsed out = parse(2, report);
-    EXPECT_EQ(out.versionBytes(), tag);
+    EXPECT_EQ(std::string(out.text.begin(), out.text.begin() + out.length), tag);
     EXPECT_EQ(server().imu_id(), 67);
-
     report[51] = 'p';
     parse(2, report);
     EXPECT_EQ(server().imu_id(), 112);
-    report[51] = 'x';
+    report[51] = 'c';  // only 'p' and 'C' name an IMU
     parse(2, report);
     EXPECT_EQ(server().imu_id(), 0);
-
-    writeU16(report, 12, 0);
-    EXPECT_EQ(parse(2, report).length, 0u);
-}
-
-TEST_F(GlassReportParserTest, VersionLengthNeverReachesPastTheReportOrTheBuffer) {
-    Report report = reply(8, 1);
-    std::fill(report.begin() + 14, report.end(), 'A');
-    writeU16(report, 12, 0xFFFF);
-    EXPECT_EQ(parse(2, report).length, 38u);  // the text area, 14 to 51
-
-    std::array<uint8_t, 20> shortReport{};
-    std::copy_n(report.begin(), shortReport.size(), shortReport.begin());
-    EXPECT_EQ(parse(2, shortReport).length, 6u);
 
     float a = 0, b = 0, c = 0, d = 0;
     std::array<int32_t, 3> x{}, y{};
@@ -138,18 +226,7 @@ TEST_F(GlassReportParserTest, VersionLengthNeverReachesPastTheReportOrTheBuffer)
     EXPECT_EQ(length, 4u);
 }
 
-TEST_F(GlassReportParserTest, ShortAndEmptyReportsAreDroppedSafely) {
-    for (size_t size : {0, 1, 2, 11, 12, 13, 30, 35, 43}) {
-        std::vector<uint8_t> report(size, 0xFF);
-        if (size >= 2) writeU16(report, 0, size % 2 ? 0x0020 : 0x0040);
-        if (size >= 12) writeU16(report, 8, 0x0C), writeU16(report, 10, 6);
-        Parsed out = parse(1, report);
-        EXPECT_EQ(out.quaternion[0], -7) << size;
-    }
-    EXPECT_EQ(server().biasCount(), 0);
-}
-
-TEST_F(GlassReportParserTest, EighthBiasReplyCompletesTheTableWhateverItCarried) {
+TEST_F(GlassReportApplyTest, EighthBiasReplyCompletesTheTableWhateverItCarried) {
     for (uint8_t i = 0; i < 6; ++i) {
         parse(2, biasReply(1, static_cast<uint8_t>(i * 16), {20.0f + i, 0.1f, 0.2f, 0.3f}));
     }
@@ -171,11 +248,14 @@ TEST_F(GlassReportParserTest, EighthBiasReplyCompletesTheTableWhateverItCarried)
     EXPECT_EQ((*server().biasDict())["value"].count(), 8u);
 }
 
-TEST_F(GlassReportParserTest, OffsetRecordTurnsNaNIntoZero) {
+TEST_F(GlassReportApplyTest, OffsetRecordComesInTheServersOrderWithNaNAsZero) {
     Report report = reply(0x0C, 4);
-    const float values[6] = {1, 2, 3, std::nanf(""), 5, 6};  // at 16, 24, 32, 40, 44, 48
-    const size_t offsets[6] = {16, 24, 32, 40, 44, 48};
-    for (size_t i = 0; i < 6; ++i) writeF32(report, offsets[i], values[i]);
+    writeF32(report, 16, 1);
+    writeF32(report, 24, 2);
+    writeF32(report, 32, 3);
+    writeF32(report, 40, std::nanf(""));
+    writeF32(report, 44, 5);
+    writeF32(report, 48, 6);
     parse(2, report);
     Value record = server().offsetDict();
     EXPECT_EQ(record["type"], Value(9998));
@@ -183,7 +263,7 @@ TEST_F(GlassReportParserTest, OffsetRecordTurnsNaNIntoZero) {
               Value(platform::foundation::ValueArray{0.0f, 5.0f, 6.0f, 1.0f, 2.0f, 3.0f}));
 }
 
-TEST_F(GlassReportParserTest, WearThresholdsAndDisplayStatus) {
+TEST_F(GlassReportApplyTest, WearThresholdsAndDisplayStatus) {
     Report thresholds = reply(5, 2);
     writeU16(thresholds, 14, 61);
     writeU16(thresholds, 16, 66);
