@@ -1,5 +1,4 @@
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
@@ -7,6 +6,7 @@
 #include "common/DesCipher.h"
 #include "common/DesCrypt.h"
 #include "common/Md5Digest.h"
+#include "tests/support/TemporaryHome.h"
 
 using namespace common;
 
@@ -23,16 +23,13 @@ TEST(Md5Digest, TextsGiveTheRfc1321Digests) {
 
 class Md5OfFileTest : public ::testing::Test {
   protected:
-    void SetUp() override { std::filesystem::create_directories(folder_); }
-    void TearDown() override { std::filesystem::remove_all(folder_); }
-
     std::string write(const std::string& name, const std::string& content) {
-        std::ofstream(folder_ / name, std::ios::binary) << content;
-        return (folder_ / name).string();
+        std::ofstream(folder_ + "/" + name, std::ios::binary) << content;
+        return folder_ + "/" + name;
     }
 
-    std::filesystem::path folder_ =
-        std::filesystem::temp_directory_path() / ("md5-test-" + std::to_string(::getpid()));
+    test_support::TemporaryFolder scratch_{"md5-test"};
+    const std::string folder_ = scratch_.path();
     const std::string abc_ = "900150983cd24fb0d6963f7d28e17f72";
 };
 
@@ -42,7 +39,7 @@ TEST_F(Md5OfFileTest, DigestsTheWholeFileNamedByAnyFormOfItsUrl) {
     for (size_t index = 0; index < large.size(); index += 4093) large[index] = 'y';
     EXPECT_EQ(md5OfFile("file://" + write("large", large)), md5HexLowercase(large));
     write("name with space", "abc");
-    const auto encoded = folder_.string() + "/name%20with%20space";
+    const auto encoded = folder_ + "/name%20with%20space";
     EXPECT_EQ(md5OfFile("file://" + encoded), abc_);
     EXPECT_EQ(md5OfFile("FILE://localhost" + encoded), abc_);
     EXPECT_EQ(md5OfFile("file://" + encoded + "?query#fragment"), abc_);
@@ -50,7 +47,7 @@ TEST_F(Md5OfFileTest, DigestsTheWholeFileNamedByAnyFormOfItsUrl) {
 
 TEST_F(Md5OfFileTest, GivesTheEmptyTextWhenThereIsNoFileToRead) {
     write("abc", "abc");
-    const auto folder = folder_.string();
+    const auto folder = folder_;
     for (const std::string& url :
          {"file://" + folder + "/missing", folder + "/abc", "https://example.com" + folder + "/abc",
           "file://otherhost" + folder + "/abc", "file://" + folder + "/ab%",

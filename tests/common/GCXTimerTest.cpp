@@ -11,6 +11,7 @@
 #include "common/GCXTimer.h"
 #include "platform/foundation/Clock.h"
 #include "platform/foundation/Dispatch.h"
+#include "tests/support/Waits.h"
 
 using common::GCXTimer;
 namespace fd = platform::foundation;
@@ -19,27 +20,13 @@ namespace {
 
 class GCXTimerTest : public ::testing::Test {
   protected:
-    // Time moves only when the test says so.
+    // Moves the manual clock in small steps, running main-queue work after each.
+    void advance(double seconds, double step = 0.01) {
+        test_support::advanceInSteps(*clock_, seconds, step);
+    }
+
     std::shared_ptr<fd::ManualClock> clock_ = std::make_shared<fd::ManualClock>();
     fd::ScopedClock scoped_{clock_};
-
-    // Advances the clock in small steps, running main-queue work after each.
-    void advance(double seconds, double step = 0.01) {
-        for (double passed = 0; passed < seconds - 1e-9; passed += step) {
-            clock_->advanceSeconds(step);
-            fd::MainLoop::drain();
-        }
-    }
-    // Waits for global-queue firings to land: polls `done` while draining.
-    static bool settle(const std::function<bool()>& done) {
-        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
-        while (!done()) {
-            if (std::chrono::steady_clock::now() > deadline) return false;
-            fd::MainLoop::drain();
-            std::this_thread::yield();
-        }
-        return true;
-    }
 };
 
 TEST_F(GCXTimerTest, RunsOneShotsOnceAndRepeatsUntilCancelledFromTheTask) {
@@ -156,7 +143,7 @@ TEST_F(GCXTimerTest, ManyThreadsAddAndCancelWhileTasksFire) {
         for (; working; std::this_thread::yield()) clock_->advanceSeconds(0.001);
     });
     for (auto& thread : threads) thread.join();
-    EXPECT_TRUE(settle([&] { return oneShotRuns == kThreads * kPerThread; }));
+    EXPECT_TRUE(test_support::drainUntil([&] { return oneShotRuns == kThreads * kPerThread; }));
     working = false;
     ticker.join();
     // Every repeating task was cancelled: no further runs once the queues are quiet.

@@ -1,17 +1,14 @@
 #include <gtest/gtest.h>
-#include <unistd.h>
 
-#include <filesystem>
 #include <regex>
 
-#include "common/AppIdentifier.h"
 #include "common/GlobalHelpers.h"
 #include "platform/capture/CaptureServices.h"
 #include "platform/foundation/Clock.h"
 #include "platform/foundation/Dispatch.h"
-#include "platform/foundation/FileSystem.h"
 #include "platform/foundation/SystemInfo.h"
 #include "platform/foundation/UserDefaults.h"
+#include "tests/support/TemporaryHome.h"
 
 namespace fd = platform::foundation;
 namespace capture = platform::capture;
@@ -20,19 +17,11 @@ namespace {
 
 class GlobalHelpersTest : public ::testing::Test {
   protected:
-    void SetUp() override {
-        home_ = std::filesystem::temp_directory_path() /
-                ("tavro-helpers-" + std::to_string(::getpid()));
-        std::filesystem::create_directories(home_);
-        fd::setHomeDirectory(home_.string());
-        fd::UserDefaults::resetStandard();
-    }
+    void SetUp() override { fd::UserDefaults::resetStandard(); }
     void TearDown() override {
         fd::clearMachineValues();
         capture::installCaptureMachine(nullptr);
         fd::UserDefaults::resetStandard();
-        fd::setHomeDirectory({});
-        std::filesystem::remove_all(home_);
     }
     static void machine(std::optional<std::string> locale, std::optional<std::string> brand) {
         fd::MachineValues values;
@@ -41,7 +30,7 @@ class GlobalHelpersTest : public ::testing::Test {
         values.physicalMemory = 16ull << 30;
         fd::setMachineValues(values);
     }
-    std::filesystem::path home_;
+    test_support::TemporaryHome home_{"tavro-helpers"};
 };
 
 TEST_F(GlobalHelpersTest, RegionAndProcessorComeFromTheMachine) {

@@ -16,6 +16,7 @@
 #include "platform/foundation/Bundle.h"
 #include "platform/foundation/SystemInfo.h"
 #include "platform/foundation/UserDefaults.h"
+#include "tests/support/TemporaryHome.h"
 
 using common::TavroLocalizationHelper;
 using Language = TavroLocalizationHelper::Language;
@@ -62,11 +63,10 @@ class LanguageSwitchTest : public ::testing::Test {
         TavroLocalizationHelper::shared().setLanguage(saved_);
         fd::Bundle::setMainBundlePath({});  // a fresh main bundle, without the route
         fd::clearMachineValues();
-        std::filesystem::remove_all(scratch_);
     }
 
-    std::string scratch_ =
-        std::filesystem::temp_directory_path() / ("language-switch-" + std::to_string(::getpid()));
+    test_support::TemporaryFolder folder_{"language-switch"};
+    const std::string scratch_ = folder_.path();
     Language saved_ = Language::English;
 };
 
@@ -95,8 +95,7 @@ TEST_F(LanguageSwitchTest, OnlyAnArchivedHelperGivesALanguage) {
         archive("TavroLocalizationHelper", "en", "<string>1</string>"),
         std::string("bplist00\xd1\x01\x02", 11),  // binary archives are refused
         "<plist><dict><key>$archiver</key><string>NSKeyedArchiver</string></dict></plist>",
-        "",
-    };
+        ""};
     for (const std::string& text : bad) {
         EXPECT_FALSE(read(text)) << text;
     }

@@ -7,7 +7,7 @@
 #include <thread>
 
 #include "common/TavroLog.h"
-#include "platform/foundation/FileSystem.h"
+#include "tests/support/TemporaryHome.h"
 
 namespace fs = std::filesystem;
 
@@ -19,14 +19,8 @@ const std::string kStamp = R"(\d{4}-\d\d-\d\d \d\d:\d\d:\d\d: )";
 
 class TavroLogTest : public ::testing::Test {
   protected:
-    void SetUp() override { platform::foundation::setHomeDirectory(home_.string()); }
-    void TearDown() override {
-        platform::foundation::setHomeDirectory({});
-        fs::remove_all(home_);
-    }
-
     fs::path logFile(const std::string& name) const {
-        return home_ / "Documents/.Tavro3D" / ("tavri_log_" + name + ".log");
+        return fs::path(home_.path()) / "Documents/.Tavro3D" / ("tavri_log_" + name + ".log");
     }
     std::string read(const std::string& name) const {
         std::stringstream content;
@@ -34,13 +28,13 @@ class TavroLogTest : public ::testing::Test {
         return content.str();
     }
 
-    fs::path home_ = fs::temp_directory_path() / ("tavro-log-" + std::to_string(::getpid()));
+    test_support::TemporaryHome home_{"tavro-log"};
 };
 
 TEST_F(TavroLogTest, LinesAreStampedAndAppendedAndEmptyOnesWriteNothing) {
     TavroLog::logMessage("");
     TavroLog::logMessage("", "ZeroTier");
-    EXPECT_FALSE(fs::exists(home_ / "Documents"));
+    EXPECT_FALSE(fs::exists(logFile("3D-Halvane").parent_path()));
     TavroLog::logMessage("hello");
     TavroLog::logMessage("again");
     EXPECT_TRUE(

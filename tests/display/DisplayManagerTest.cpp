@@ -1,4 +1,5 @@
 #include "display/ScreenHelpers.h"
+#include "display/VirtualDisplayRegistry.h"
 #include "display/tavroDisplayManager.h"
 #include "tests/display/DisplayHarness.h"
 
@@ -6,85 +7,70 @@ namespace screens = platform::screens;
 
 namespace {
 
-using DisplayManager = DisplayHarness;
+class DisplayManager : public DisplayHarness {
+  protected:
+    std::shared_ptr<tavroDisplayManager> manager_ = std::make_shared<tavroDisplayManager>();
+};
 
 TEST_F(DisplayManager, MonitorDummyOnlyWhereTheMacNeedsIt) {
     boot("macbook");
-    auto manager = std::make_shared<tavroDisplayManager>();
-    manager->createMonitorDummy();
-    EXPECT_TRUE(manager->isExecution);
+    manager_->createMonitorDummy();
+    EXPECT_TRUE(manager_->isExecution);
     EXPECT_TRUE(DummyManager::dummies().empty());
-    EXPECT_EQ(platform::foundation::UserDefaults::standard().objectForKey("numOfDummyDisplays"),
-              platform::foundation::Value(0));
+    auto& defaults = platform::foundation::UserDefaults::standard();
+    EXPECT_EQ(defaults.objectForKey("numOfDummyDisplays"), platform::foundation::Value(0));
 
     boot("macmini");
-    manager->createMonitorDummy();
+    manager_->createMonitorDummy();
     auto monitor = DummyManager::findDummyByDefinitionId(0);
     ASSERT_TRUE(monitor);
     EXPECT_FALSE(monitor->isConnected);
     EXPECT_EQ(monitor->serialNum, 1624587166u);
-    EXPECT_EQ(platform::foundation::UserDefaults::standard().integerForKey("numOfDummyDisplays"),
-              1);
+    EXPECT_EQ(defaults.integerForKey("numOfDummyDisplays"), 1);
 }
 
-TEST_F(DisplayManager, ConnectMonitorAndMakeMainOnAMacMini) {
+TEST_F(DisplayManager, ConnectMonitorAndMakeMainWaitsForTheMonitorEvenWhenItFails) {
     boot("macmini-monitor");
-    auto manager = std::make_shared<tavroDisplayManager>();
-    manager->connectMonitorAndMakeMain();  // no dummy yet: nothing happens
+    manager_->connectMonitorAndMakeMain();  // no dummy yet: nothing happens
     EXPECT_EQ(screenNames().size(), 1u);
-
-    manager->createMonitorDummy();
+    manager_->createMonitorDummy();
     double before = clockSeconds();
-    manager->connectMonitorAndMakeMain();
+    manager_->connectMonitorAndMakeMain();
     EXPECT_GE(clockSeconds() - before, 3.0);  // 2.5 s for the display, 0.5 s to make it main
     auto monitor = DummyManager::findDummyByDefinitionId(0);
     ASSERT_TRUE(monitor->isConnected);
     EXPECT_EQ(screens::mainDisplayId(), monitor->displayIdentifier);
-    EXPECT_EQ(screenNames().front(), "TAVRO Monitor");
     EXPECT_TRUE(platform::foundation::UserDefaults::standard().boolForKey("isConnected1"));
-}
 
-TEST_F(DisplayManager, FailingMonitorStillWaitsButLeavesTheMainDisplay) {
+    // A platform that cannot make virtual displays leaves the main display as it is.
     bootJson(R"({"model": "Macmini9,1", "virtualDisplays": false})");
-    auto manager = std::make_shared<tavroDisplayManager>();
-    manager->createMonitorDummy();
-    double before = clockSeconds();
-    manager->connectMonitorAndMakeMain();
+    DummyManager::discardDummies();
+    manager_->createMonitorDummy();
+    before = clockSeconds();
+    manager_->connectMonitorAndMakeMain();
     EXPECT_GE(clockSeconds() - before, 2.5);
-    EXPECT_FALSE(DummyManager::findDummyByDefinitionId(0)->isConnected);
+    monitor = DummyManager::findDummyByDefinitionId(0);
+    EXPECT_FALSE(monitor->isConnected);
+    EXPECT_FALSE(monitor->virtualDisplay);
+    EXPECT_EQ(virtualDisplayRegistry().count(), 0u);
 }
 
 TEST_F(DisplayManager, DisconnectAllKeepsTheOnlyMainDisplayOfAMacMini) {
     auto& mac = boot("macmini");
-    auto manager = std::make_shared<tavroDisplayManager>();
-    manager->createMonitorDummy();
-    EXPECT_EQ(manager->connectVirtualDisplays(), 0);
+    manager_->createMonitorDummy();
+    EXPECT_EQ(manager_->connectVirtualDisplays(), 0);
     plugGlasses();
     auto monitor = DummyManager::findDummyByDefinitionId(0);
-    EXPECT_EQ(manager->disconnectAllDummies(), 0);
+    EXPECT_EQ(manager_->disconnectAllDummies(), 0);
     EXPECT_TRUE(monitor->isConnected);
 
-    platform::sim::DisplayProfile dell{"DELL P2422H", 4268, 41200, 9, {{1920, 1080, 60}}, 0};
-    mac.displays().plugDisplay(dell);
-    EXPECT_EQ(manager->disconnectAllVirtualDisplays(), 0);
+    mac.displays().plugDisplay({"DELL P2422H", 4268, 41200, 9, {{1920, 1080, 60}}, 0});
+    EXPECT_EQ(manager_->disconnectAllVirtualDisplays(), 0);
     EXPECT_FALSE(monitor->isConnected);
 
     monitor->associatedDisplayPrefsId = "elsewhere";
-    EXPECT_EQ(manager->connectAllVirtualDisplays(), -1);
+    EXPECT_EQ(manager_->connectAllVirtualDisplays(), -1);
     EXPECT_FALSE(monitor->isConnected);
-}
-
-TEST_F(DisplayManager, SharedInstanceIsNewEachTimeAndCyclesDummies) {
-    boot("macmini");
-    EXPECT_EQ(tavroDisplayManager::shared(), tavroDisplayManager::shared());
-    DummyManager::createDummy(tavroDisplayManager::monitorDefinition(), 0, 3, true);
-    auto monitor = DummyManager::findDummyByDefinitionId(0);
-    auto display = monitor->virtualDisplay;
-    auto a = tavroDisplayManager::sharedInstance();
-    auto b = tavroDisplayManager::sharedInstance();
-    EXPECT_NE(a, b);
-    EXPECT_NE(monitor->virtualDisplay, display);
-    EXPECT_TRUE(monitor->isConnected);
 }
 
 TEST_F(DisplayManager, SetMainDisplay) {
@@ -92,15 +78,12 @@ TEST_F(DisplayManager, SetMainDisplay) {
     uint32_t glasses = plugGlasses();
     cancelMirroring(false, false);
     uint32_t builtin = screens::mainDisplayId();
-    auto manager = std::make_shared<tavroDisplayManager>();
-
     double before = clockSeconds();
-    manager->setMainDisplay(std::nullopt);
-    manager->setMainDisplay(builtin);
+    manager_->setMainDisplay(std::nullopt);
+    manager_->setMainDisplay(builtin);
     EXPECT_LT(clockSeconds() - before, 0.5);  // already main: no wait
     EXPECT_EQ(screens::mainDisplayId(), builtin);
-
-    manager->setMainDisplay(glasses);
+    manager_->setMainDisplay(glasses);
     EXPECT_EQ(screens::mainDisplayId(), glasses);
     EXPECT_EQ(info(builtin).origin, (screens::Point{4224, 0}));  // whatever its width
 }
@@ -108,10 +91,8 @@ TEST_F(DisplayManager, SetMainDisplay) {
 TEST_F(DisplayManager, ArrangeGlassDisplaysIsBounded) {
     auto& mac = boot("imac");
     uint32_t glasses = plugGlasses();
-    auto manager = std::make_shared<tavroDisplayManager>();
     AppDelegate::shared().glassStatus = true;
-
-    manager->arrangeGlassDisplays();
+    manager_->arrangeGlassDisplays();
     EXPECT_EQ(info(glasses).origin, (screens::Point{2 * 2240, -2 * 1260}));
     int applied = mac.displays().completedConfigurations();
 
@@ -121,60 +102,52 @@ TEST_F(DisplayManager, ArrangeGlassDisplaysIsBounded) {
     screens::configureDisplayOrigin(config, glasses, 2240, 0);
     screens::completeDisplayConfiguration(config, 2);
     mac.displays().failNextCompletions(1000);
-    manager->arrangeGlassDisplays();
+    manager_->arrangeGlassDisplays();
     EXPECT_EQ(info(glasses).origin, (screens::Point{2240, 0}));
     mac.displays().failNextCompletions(0);
     EXPECT_GT(mac.displays().completedConfigurations(), applied);
 
     AppDelegate::shared().modelType = 1;  // not in the web mode: left alone
     int now = mac.displays().completedConfigurations();
-    manager->moveTavroGlassPosition();
+    manager_->moveTavroGlassPosition();
     platform::foundation::MainLoop::drain();
     EXPECT_EQ(mac.displays().completedConfigurations(), now);
 }
 
 TEST_F(DisplayManager, SleepMakesATemporaryDisplayOnlyWithDummies) {
     boot("macmini");
-    auto manager = std::make_shared<tavroDisplayManager>();
-    manager->sleepNotification();
-    EXPECT_TRUE(manager->isSleep);
+    manager_->sleepNotification();
+    EXPECT_TRUE(manager_->isSleep);
     EXPECT_TRUE(screens::screens().empty());
-    manager->wakeNotification();
-    EXPECT_FALSE(manager->isSleep);
+    manager_->wakeNotification();
+    EXPECT_FALSE(manager_->isSleep);
 
-    manager->createMonitorDummy();
-    manager->sleepNotification();
+    manager_->createMonitorDummy();
+    manager_->sleepNotification();
+    manager_->sleepNotification();  // a second sleep does nothing
     ASSERT_EQ(screenNames(), std::vector<std::string>{"TAVRO Monitor (sleep)"});
-    EXPECT_EQ(screens::screens().front().frame.height, 1200);
     EXPECT_FALSE(findHostScreen());
-    manager->sleepNotification();  // a second sleep does nothing
-    EXPECT_EQ(screenNames().size(), 1u);
-    manager->wakeNotification();
+    manager_->wakeNotification();
     EXPECT_TRUE(screens::screens().empty());
 
-    manager->disableTempSleep();
-    manager->sleepNotification();
+    manager_->disableTempSleep();
+    manager_->sleepNotification();
     EXPECT_TRUE(screens::screens().empty());
 }
 
 TEST_F(DisplayManager, ScreenHelpersReadTheDisplayAndTheRegistry) {
-    bootJson(desktopWith("Studio Display"));
-    plugGlasses();
-    auto studio = *findHostScreen();
-    EXPECT_EQ(screenVendorNumber(studio), 7789u);
-    EXPECT_EQ(screenModelNumber(studio), 1234u);
-    EXPECT_EQ(screenSerialNumber(studio), 55u);
-    EXPECT_EQ(screenDisplayName(studio), "Studio Display");
-
-    auto& mac = bootJson(R"({"model": "Mac13,1"})");
+    auto& mac = bootJson(desktopWith("Studio Display"));
     const uint32_t unknown = screens::kUnknownDisplayNumber;
     mac.displays().plugDisplay({"Generic", unknown, unknown, 0, {{1280, 1024, 60}}, 0});
-    auto generic = screens::screens().front();
-    EXPECT_EQ(screenDisplayID(generic), screens::mainDisplayId());
-    EXPECT_FALSE(screenVendorNumber(generic));
-    EXPECT_FALSE(screenModelNumber(generic));
-    EXPECT_FALSE(screenSerialNumber(generic));
-    EXPECT_EQ(screenDisplayName(generic), "Generic");
+    auto all = screens::screens();
+    ASSERT_EQ(all.size(), 2u);
+    EXPECT_EQ(screenDisplayID(all[0]), screens::mainDisplayId());
+    EXPECT_EQ(screenVendorNumber(all[0]), 7789u);
+    EXPECT_EQ(screenModelNumber(all[0]), 1234u);
+    EXPECT_EQ(screenSerialNumber(all[0]), 55u);
+    EXPECT_EQ(screenDisplayName(all[1]), "Generic");
+    EXPECT_FALSE(screenVendorNumber(all[1]) || screenModelNumber(all[1]) ||
+                 screenSerialNumber(all[1]));
 }
 
 }  // namespace

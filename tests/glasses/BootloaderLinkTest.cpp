@@ -5,7 +5,9 @@
 #include "DfuHarness.h"
 #include "glasses/ISPLdCMD.h"
 #include "glasses/IspPacket.h"
-#include "tests/platform/sim/DeviceBytes.h"
+#include "tests/support/DeviceBytes.h"
+
+using namespace test_support;
 
 namespace {
 
@@ -129,7 +131,7 @@ TEST_F(BootloaderLinkTest, RefusedFilesReportTheFileFailureAndMissingOnesNothing
     ISPLdCMD command;
     command.setCallback(&callback_);
     std::array<char, kFirmwareVersionLimit> version{};
-    EXPECT_FALSE(command.UpdateFileInfo((folder_ / "absent.bin").string(), version, true));
+    EXPECT_FALSE(command.UpdateFileInfo(folder_.path() + "/absent.bin", version, true));
     EXPECT_TRUE(callback_.failures.empty());
 
     auto file = encodeFirmwareFile("TAVRO2_FW_V1.65", pattern(100));

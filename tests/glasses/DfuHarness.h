@@ -1,16 +1,12 @@
 #pragma once
 // What the firmware-update tests share: the simulated hidapi over the shared simulated
 // bus, a clock fast enough that the bootloader's 5 s and 25 s time-outs pass in a few
-// milliseconds, a recorder of the updater's notifications and of a callback's reports,
-// firmware files written to a scratch folder, and waits on the bus.
+// milliseconds, a recorder of the updater's notifications and of a callback's reports, and
+// firmware files written to a scratch folder.
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
-#include <condition_variable>
-#include <filesystem>
 #include <fstream>
-#include <mutex>
 #include <string>
 #include <vector>
 
@@ -23,6 +19,7 @@
 #include "platform/sim/SimUsbBus.h"
 #include "platform/sim/VirtualBootloader.h"
 #include "tests/support/NotificationRecorder.h"
+#include "tests/support/TemporaryHome.h"
 
 // The updater's notifications, read by the part of their names after AppIdentifier.
 class DfuNotices : public test_support::NotificationRecorder {
@@ -48,43 +45,12 @@ class RecordingCallback final : public IProgramFlashCallback {
     std::vector<int32_t> failures;
 };
 
-// Waits, on a bus listener, until the device is (or is not) attached. The listener is
-// told at once of every device attached now, so its own record is the device's state.
-inline bool awaitAttached(const platform::hid::BusDevice* device, bool attached,
-                          std::chrono::milliseconds timeout = std::chrono::seconds(10)) {
-    auto& bus = platform::sim::SimUsbBus::shared().hidBus();
-    std::mutex mutex;
-    std::condition_variable changed;
-    bool present = false;
-    const uint64_t listener =
-        bus.addListener([&](const platform::hid::BusDevicePtr& which, bool nowAttached) {
-            if (which.get() != device) return;
-            std::lock_guard lock(mutex);
-            present = nowAttached;
-            changed.notify_all();
-        });
-    bool reached = false;
-    {
-        std::unique_lock lock(mutex);
-        reached = changed.wait_for(lock, timeout, [&] { return present == attached; });
-    }
-    bus.removeListener(listener);
-    return reached;
-}
-
 class DfuTest : public ::testing::Test {
   protected:
-    void SetUp() override {
-        platform::hid::setHidApi(platform::hid::makeSimulatedHidApi());
-        folder_ = std::filesystem::temp_directory_path() /
-                  ("tavro-dfu-" + std::to_string(::getpid()) + "-" +
-                   ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        std::filesystem::create_directories(folder_);
-    }
+    void SetUp() override { platform::hid::setHidApi(platform::hid::makeSimulatedHidApi()); }
     void TearDown() override {
         for (const auto& device : plugged_) platform::sim::SimUsbBus::shared().unplug(device);
         platform::hid::setHidApi(nullptr);
-        std::filesystem::remove_all(folder_);
     }
 
     std::shared_ptr<platform::sim::VirtualBootloader> plugBootloader(uint8_t model = 1) {
@@ -103,11 +69,11 @@ class DfuTest : public ::testing::Test {
         return image;
     }
     std::string writeFile(const std::string& name, const std::vector<uint8_t>& bytes) {
-        const auto path = folder_ / name;
+        const auto path = folder_.path() + "/" + name;
         std::ofstream(path, std::ios::binary)
             .write(reinterpret_cast<const char*>(bytes.data()),
                    static_cast<std::streamsize>(bytes.size()));
-        return path.string();
+        return path;
     }
     std::string writeImage(const std::vector<uint8_t>& image) {
         return writeFile("image.bin", encodeFirmwareFile("TAVRO2_FW_V1.65", image));
@@ -116,6 +82,6 @@ class DfuTest : public ::testing::Test {
     // 5 s of bootloader time-out pass in 5 ms.
     platform::foundation::ScopedClock clock_{
         std::make_shared<platform::foundation::RealClock>(1000.0)};
-    std::filesystem::path folder_;
+    test_support::TemporaryFolder folder_{"tavro-dfu"};
     std::vector<std::shared_ptr<platform::sim::VirtualHidDevice>> plugged_;
 };

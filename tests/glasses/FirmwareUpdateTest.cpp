@@ -12,6 +12,7 @@
 namespace {
 
 using platform::sim::BootloaderFault;
+using Values = std::vector<platform::foundation::Value>;
 
 std::vector<uint8_t> shippedImage(const std::string& name) {
     auto path = platform::foundation::Bundle::main().pathForResource(name, "bin");
@@ -41,8 +42,7 @@ TEST_F(FirmwareUpdateTest, WholeUpdateWritesTheModelsImageWithProgressCappedAt95
         auto bootloader = plugBootloader(model);
         EXPECT_EQ(run_glass_dfu_upgrade(), 0);
 
-        EXPECT_EQ(notices.of(".dfuUpdate_versionShow"),
-                  (std::vector<platform::foundation::Value>{int64_t{model}}));
+        EXPECT_EQ(notices.of(".dfuUpdate_versionShow"), Values{int64_t{model}});
         EXPECT_TRUE(notices.of(".dfuUpdate_status").empty());
         const auto progress = notices.of(".dfuUpdate_progress");
         ASSERT_GE(progress.size(), 96u);
@@ -70,9 +70,8 @@ TEST_F(FirmwareUpdateTest, NoAnswerToTheModelQueryPicksTheProImageAndFailsOnce) 
     auto bootloader = plugBootloader(1);
     bootloader->injectFault(BootloaderFault::NoReply, isp::kCmdGetDeviceId);
     EXPECT_EQ(run_glass_dfu_upgrade(), 0);
-    EXPECT_EQ(notices_.of(".dfuUpdate_versionShow"),
-              (std::vector<platform::foundation::Value>{int64_t{0}}));
-    EXPECT_EQ(notices_.of(".dfuUpdate_status"), (std::vector<platform::foundation::Value>{false}));
+    EXPECT_EQ(notices_.of(".dfuUpdate_versionShow"), Values{int64_t{0}});
+    EXPECT_EQ(notices_.of(".dfuUpdate_status"), Values{false});
     EXPECT_TRUE(notices_.of(".dfuUpdate_progress").empty());
     EXPECT_EQ(bootloader->bytesProgrammed(), 0u);
 }
@@ -92,25 +91,21 @@ TEST_F(FirmwareUpdateTest, SecondRunClosesTheFirstRunsPortAndStartsAfresh) {
     EXPECT_TRUE(bootloader->programmingComplete());
 }
 
-TEST_F(FirmwareUpdateTest, MissingBootloaderOrResourceEndsWithoutAStatus) {
+TEST_F(FirmwareUpdateTest, MissingBootloaderOrResourceEndsWithoutAStatusARefusedOneWithIt) {
     EXPECT_EQ(run_glass_dfu_upgrade(), -1);
     EXPECT_TRUE(notices_.notices().empty());
 
-    plugBootloader(1);
-    platform::foundation::Bundle::setMainBundlePath(folder_.string());
+    auto bootloader = plugBootloader(1);
+    platform::foundation::Bundle::setMainBundlePath(folder_.path());
     EXPECT_EQ(run_glass_dfu_upgrade(), -1);
     EXPECT_TRUE(notices_.of(".dfuUpdate_status").empty());
     EXPECT_EQ(notices_.of(".dfuUpdate_versionShow").size(), 1u);
-}
 
-TEST_F(FirmwareUpdateTest, RefusedImageResourceReportsTheFailureAndProgramsNothing) {
-    auto bootloader = plugBootloader(1);
     auto file = encodeFirmwareFile("TAVRO2_FW_V1.65", pattern(5000));
     file.back() ^= 0x55;
     writeFile("tavro2-evb-v1.65-79-11-00-0e.bin", file);
-    platform::foundation::Bundle::setMainBundlePath(folder_.string());
     EXPECT_EQ(run_glass_dfu_upgrade(), -1);
-    EXPECT_EQ(notices_.of(".dfuUpdate_status"), (std::vector<platform::foundation::Value>{false}));
+    EXPECT_EQ(notices_.of(".dfuUpdate_status"), Values{false});
     EXPECT_EQ(bootloader->bytesProgrammed(), 0u);
 }
 

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <thread>
+#include <tuple>
 
 #include "glasses/USBDevice.h"
 #include "glasses/USBDeviceMonitor.h"
@@ -40,12 +41,11 @@ class USBDeviceMonitorTest : public ::testing::Test {
         monitor_.stop();
         if (thread_.joinable()) thread_.join();
     }
-    std::vector<uint64_t> disconnectedIds() {
-        std::vector<uint64_t> ids;
-        for (const auto& notice : recorder_.notices()) {
-            if (notice.name != kUSBDeviceDisconnected) continue;
-            ids.push_back(static_cast<uint64_t>(notice.object.dictionary().at("id").asInt64()));
-        }
+    // The identifiers the departures carried.
+    std::vector<int64_t> departedIds() {
+        std::vector<int64_t> ids;
+        for (const auto& object : recorder_.objects(kUSBDeviceDisconnected))
+            ids.push_back(object["id"].asInt64());
         return ids;
     }
 
@@ -65,13 +65,11 @@ TEST_F(USBDeviceMonitorTest, AnnouncesWatchedDevicesPresentAndArrivingAndTheirDe
 
     auto devices = recorder_.devices<USBDevice>(kUSBDeviceConnected);
     ASSERT_EQ(devices.size(), 2u);
-    EXPECT_EQ(devices[0]->id, present->registryEntryId());
-    EXPECT_EQ(devices[0]->name, "TAVRO Glass");
-    EXPECT_EQ(devices[0]->vendorId, 0xFFFF);
-    EXPECT_EQ(devices[0]->productId, 0x8866);
-    EXPECT_EQ(devices[1]->id, arriving->registryEntryId());
-    EXPECT_EQ(devices[1]->productId, 0x5750);
-    EXPECT_NE(devices[0]->id, devices[1]->id);
+    EXPECT_EQ(
+        std::tie(devices[0]->id, devices[0]->name, devices[0]->vendorId, devices[0]->productId),
+        std::make_tuple(present->registryEntryId(), "TAVRO Glass", 0xFFFF, 0x8866));
+    EXPECT_EQ(std::tie(devices[1]->id, devices[1]->productId),
+              std::make_tuple(arriving->registryEntryId(), 0x5750));
 
     // The device stays open while its record is held, and closes with the last copy.
     EXPECT_TRUE(present->isOpen());
@@ -81,7 +79,7 @@ TEST_F(USBDeviceMonitorTest, AnnouncesWatchedDevicesPresentAndArrivingAndTheirDe
 
     SimUsbBus::shared().unplugUsb(arriving);
     ASSERT_TRUE(recorder_.awaitCount(kUSBDeviceDisconnected, 1));
-    EXPECT_EQ(disconnectedIds(), std::vector<uint64_t>{arriving->registryEntryId()});
+    EXPECT_EQ(departedIds(), std::vector<int64_t>{int64_t(arriving->registryEntryId())});
     stop();
     EXPECT_EQ(recorder_.notices().size(), 1u);
 }
@@ -107,7 +105,7 @@ TEST_F(USBDeviceMonitorTest, DevicesThatCannotBeOpenedAreSkippedButTheirDepartur
     ASSERT_EQ(devices.size(), 1u);
     EXPECT_EQ(devices[0]->name, "Held");
     EXPECT_FALSE(devices[0]->deviceInterfacePtrPtr->isOpen());
-    EXPECT_EQ(disconnectedIds(), std::vector<uint64_t>{noPlugIn->registryEntryId()});
+    EXPECT_EQ(departedIds(), std::vector<int64_t>{int64_t(noPlugIn->registryEntryId())});
 }
 
 TEST_F(USBDeviceMonitorTest, StopEndsTheMonitorAlsoWhenItComesFirst) {

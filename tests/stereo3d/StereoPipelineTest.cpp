@@ -1,21 +1,10 @@
 #include <gtest/gtest.h>
 
-#include "platform/ui/GraphicsContext.h"
 #include "tests/stereo3d/AI3DHarness.h"
 
 using platform::ui::Rect;
 
 namespace {
-
-// Fills itself black: with a white window behind, a vertical edge where it ends.
-class BlackView final : public platform::ui::View {
-  public:
-    using View::View;
-    void drawRect(const Rect&, platform::ui::GraphicsContext& context) override {
-        context.setFillColor(platform::ui::Color::blackColor());
-        context.fillRect(bounds());
-    }
-};
 
 // The first white column of a row of an eye picture.
 long edgeOf(const platform::ui::PixelBuffer& eye, int y) {
@@ -56,14 +45,18 @@ class StereoPipelineTest : public AI3DHarness {
 
 TEST_F(StereoPipelineTest, EyesShowTheMainDisplayShiftedByTheDepthValueOfEachFrame) {
     auto controller = startWithNearDepth();
-    // A white window over the whole main display, black on its left half (edge at 756).
+    // The main display white, black on its left half (edge at 756).
     auto main = screenNamed("Built-in");
     ASSERT_TRUE(main);
-    auto edge = platform::ui::Window::make(main->frame, platform::ui::WindowStyleBorderless);
-    edge->setBackgroundColor(platform::ui::Color::whiteColor());
-    edge->contentView()->addSubview(
-        std::make_shared<BlackView>(Rect{0, 0, main->frame.width() / 2, main->frame.height()}));
-    edge->orderFront();
+    Rect leftHalf = main->frame;
+    leftHalf.size.width /= 2;
+    std::vector<std::shared_ptr<platform::ui::Window>> windows;
+    for (auto [frame, colour] : {std::pair{main->frame, platform::ui::Color::whiteColor()},
+                                 std::pair{leftHalf, platform::ui::Color::blackColor()}}) {
+        windows.push_back(platform::ui::Window::make(frame, platform::ui::WindowStyleBorderless));
+        windows.back()->setBackgroundColor(colour);
+        windows.back()->orderFront();
+    }
     ASSERT_TRUE(nextFrame(controller));
     ASSERT_TRUE(nextFrame(controller));  // a whole frame drawn with the current settings
     auto right = controller->rightEyeSurface()->picture();

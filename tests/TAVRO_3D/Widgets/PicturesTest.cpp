@@ -8,29 +8,19 @@
 #include "WidgetTestSupport.h"
 #include "platform/ui/PixelBuffer.h"
 #include "platform/ui/Renderer.h"
-#include "platform/ui/TextField.h"
 #include "platform/ui/TextMeasurement.h"
 
 using namespace widget_testing;
 
 class PicturesTest : public WidgetTest {
   protected:
-    void SetUp() override {
-        WidgetTest::SetUp();
+    ui::PixelBuffer write(const std::string& name) {
         content_->setWantsLayer(true);
         content_->layer().setBackgroundColor(initWithHexString("#EEF1F7"));
-        auto title = ui::TextField::label("TAVRO Glass", {40, 540, 340, 40});
-        title->setFont(ui::Font::boldSystemFont(24));
-        title->setAlignment(ui::TextAlignment::Center);
-        content_->addSubview(title);
-    }
-    ui::PixelBuffer write(const std::string& name) {
         const std::string path = std::string(TAVRO_3D_TEST_OUTPUT_DIR) + "/" + name + ".png";
         fd::Error error;
         EXPECT_TRUE(ui::writeWindowPng(*window_, path, 2.0, &error)) << error.localizedDescription;
-        auto read = ui::PixelBuffer::readPng(path);
-        EXPECT_TRUE(read);
-        return read.value_or(ui::PixelBuffer{});
+        return ui::PixelBuffer::readPng(path).value_or(ui::PixelBuffer{});
     }
 };
 
@@ -39,22 +29,19 @@ TEST_F(PicturesTest, HudInEachMode) {
     hud->containerView = content_;
     hud->style = ProgressHUDStyle::custom(ui::Color::whiteColor(), *initWithHexString("#7c7c7c"));
     hud->maskType = ProgressHUDMaskType::custom(ui::Color::blackColor().withAlpha(0.2));
-    const std::pair<const char*, ProgressHUDMode> modes[] = {
-        {"indeterminate", ProgressHUDMode::indeterminate()},
-        {"determinate", ProgressHUDMode::determinate()},
-        {"info", ProgressHUDMode::info()},
-        {"success", ProgressHUDMode::success()},
-        {"error", ProgressHUDMode::error()},
-        {"text", ProgressHUDMode::text()},
-    };
-    for (const auto& [name, mode] : modes) {
+    for (const auto& [name, mode] : {std::pair{"indeterminate", ProgressHUDMode::indeterminate()},
+                                     {"determinate", ProgressHUDMode::determinate()},
+                                     {"info", ProgressHUDMode::info()},
+                                     {"success", ProgressHUDMode::success()},
+                                     {"error", ProgressHUDMode::error()},
+                                     {"text", ProgressHUDMode::text()}}) {
         hud->showStatus(std::string("Mode: ") + name, mode);
         hud->progress = 0.65;
         advance(0.35);
         const auto pixels = write(std::string("hud_") + name);
         ASSERT_EQ(pixels.width, 840);
-        const uint32_t centre = pixels.pixelFromBottom(420, 620);
-        EXPECT_NE(centre, pixels.pixelFromBottom(10, 10)) << name;  // the box is drawn
+        // The box is drawn at the centre.
+        EXPECT_NE(pixels.pixelFromBottom(420, 620), pixels.pixelFromBottom(10, 10)) << name;
     }
     hud->hideHUD(false);
     hud->containerView = nullptr;
@@ -67,6 +54,5 @@ TEST_F(PicturesTest, ToastOverTheWindow) {
     const auto pixels = write("toast");
     // In the bubble's left padding, beside the text, at scale 2.
     const double left = 210 - (ui::sizeOfText(message, ui::Font::systemFont(16)).width + 44) / 2;
-    const uint32_t bubble = pixels.pixelFromBottom(static_cast<int>(2 * (left + 10)), 620);
-    EXPECT_NEAR(ui::redOf(bubble), 0x5C, 2);
+    EXPECT_NEAR(ui::redOf(pixels.pixelFromBottom(static_cast<int>(2 * (left + 10)), 620)), 0x5C, 2);
 }

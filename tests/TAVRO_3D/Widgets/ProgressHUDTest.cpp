@@ -46,7 +46,7 @@ class ProgressHUDTest : public WidgetTest {
     std::shared_ptr<ProgressHUD> hud_;
 };
 
-TEST_F(ProgressHUDTest, SpinnerWithoutTextSitsCentredInABoxOfMarginsAndOnePadding) {
+TEST_F(ProgressHUDTest, TheBoxFitsItsContentAndSitsWhereItsPositionSays) {
     show("", ProgressHUDMode::indeterminate());
     EXPECT_EQ(hud_->frame(), (Rect{0, 0, 420, 620}));
     EXPECT_EQ(hud_->boxRect(), (Rect{172, 270, 76, 80}));  // 40 + 4 high, 18 around
@@ -58,9 +58,6 @@ TEST_F(ProgressHUDTest, SpinnerWithoutTextSitsCentredInABoxOfMarginsAndOnePaddin
         EXPECT_FALSE(hud_->indicator());
         EXPECT_EQ(hud_->size(), (ui::Size{76, 80}));
     }
-}
-
-TEST_F(ProgressHUDTest, TheBoxMovesUpOrDownForTheTopAndBottomPositions) {
     show("Loading", ProgressHUDMode::indeterminate());
     const Rect centre = hud_->boxRect();
     EXPECT_LT(hud_->statusLabel()->frame().maxY(), hud_->indicator()->frame().minY());
@@ -70,28 +67,12 @@ TEST_F(ProgressHUDTest, TheBoxMovesUpOrDownForTheTopAndBottomPositions) {
     hud_->position = ProgressHUDPosition::bottom;
     show("Loading", ProgressHUDMode::indeterminate());
     EXPECT_EQ(hud_->boxRect(), centre.offsetBy(0, -124));
-}
-
-TEST_F(ProgressHUDTest, TextModeCapsTheLabelAtTheContainerLessItsMargins) {
+    // A long text is capped at the container less its margins.
     show(std::string(120, 'W'), ProgressHUDMode::text());
-    EXPECT_FALSE(hud_->indicator());
     EXPECT_EQ(hud_->statusLabel()->frame().size.width, 420 - 72);
-    EXPECT_EQ(hud_->size().width, 420 - 72 + 36);
 }
 
-TEST_F(ProgressHUDTest, AMaskDimsTheWholeContainerBehindTheBox) {
-    show("Loading", ProgressHUDMode::text());
-    EXPECT_EQ(drawing().size(), 1u);  // the box alone
-    hud_->maskType = ProgressHUDMaskType::black();
-    auto ops = drawing();
-    ASSERT_EQ(ops.size(), 2u);
-    EXPECT_EQ(ops[0].kind, DrawOperation::Kind::FillRect);
-    EXPECT_EQ(ops[0].rect, (Rect{0, 0, 420, 620}));
-    hud_->maskType = ProgressHUDMaskType::clear();
-    EXPECT_EQ(drawing().size(), 1u);
-}
-
-TEST_F(ProgressHUDTest, DeterminateRingRunsClockwiseFromTheTop) {
+TEST_F(ProgressHUDTest, AMaskDimsTheContainerAndTheRingRunsClockwiseFromTheTop) {
     show("Updating", ProgressHUDMode::determinate());
     hud_->progress = 0.25;
     auto ops = drawing();
@@ -102,6 +83,14 @@ TEST_F(ProgressHUDTest, DeterminateRingRunsClockwiseFromTheTop) {
     EXPECT_DOUBLE_EQ(arcs[0].startAngle, std::numbers::pi / 2);
     EXPECT_NEAR(arcs[0].endAngle, 0, 1e-12);  // a quarter
     EXPECT_TRUE(arcs[0].clockwise);
+
+    hud_->maskType = ProgressHUDMaskType::black();
+    ops = drawing();
+    ASSERT_EQ(ops.size(), 4u);
+    EXPECT_EQ(ops[0].kind, DrawOperation::Kind::FillRect);
+    EXPECT_EQ(ops[0].rect, (Rect{0, 0, 420, 620}));
+    hud_->maskType = ProgressHUDMaskType::clear();
+    EXPECT_EQ(drawing().size(), 3u);
 }
 
 TEST_F(ProgressHUDTest, ShowAndHidePostTheirFourNotificationsInOrder) {

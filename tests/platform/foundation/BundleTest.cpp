@@ -73,8 +73,7 @@ TEST_F(BundleTest, TheFirstPreferredLanguageWithAFolderWins) {
         {{"fr-FR", "ja", "en-GB"}, "en"},
         {{"ZH_hans"}, "zh-Hans"},
         {{"fr-FR"}, "de"},  // none matches: the development region
-        {{}, "de"},
-    };
+        {{}, "de"}};
     for (const auto& [languages, expected] : cases) {
         setLanguages(languages);
         EXPECT_EQ(bundle.preferredLocalization(), expected) << ::testing::PrintToString(languages);

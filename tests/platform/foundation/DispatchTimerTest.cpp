@@ -88,7 +88,7 @@ TEST_F(DispatchTimerTest, SlowHandlerGetsOneCatchUpFiringAndNeverOverlaps) {
     EXPECT_EQ(entered.value(), 3);
 }
 
-TEST_F(DispatchTimerTest, OneShotFiresOnceCountingFromItsLastScheduleAndNotBeforeResume) {
+TEST_F(DispatchTimerTest, OneShotFiresOnceFromItsLastScheduleAndNotBeforeResume) {
     auto timer = DispatchTimer::make(queue);
     std::atomic<int> fired{0};
     timer->setEventHandler([&] { ++fired; });
@@ -96,6 +96,7 @@ TEST_F(DispatchTimerTest, OneShotFiresOnceCountingFromItsLastScheduleAndNotBefor
     timer->resume();
     advance(500ms);
     timer->setTimer(3s, 0s);  // replaces the schedule
+    timer.reset();            // a resumed timer outlives its last reference
     advance(2s);
     EXPECT_EQ(fired.load(), 0);
     advance(1s);
@@ -174,19 +175,9 @@ TEST_F(DispatchTimerTest, CancelFromAnotherThreadRacingFirings) {
     }
 }
 
-TEST_F(DispatchTimerTest, ResumedTimerOutlivesItsLastReferenceUntilCancelled) {
-    std::atomic<int> oneShot{0};
-    {
-        auto timer = DispatchTimer::make(queue);
-        timer->setEventHandler([&] { ++oneShot; });
-        timer->setTimer(1s, 0s);
-        timer->resume();
-    }
-    advance(1s);
-    EXPECT_EQ(oneShot.load(), 1);
-
-    // A repeating timer whose only owner is its own handler: it goes on firing until it
-    // cancels itself, and cancel releases the handler, so nothing is left behind.
+// A repeating timer whose only owner is its own handler goes on firing until it cancels
+// itself, and cancel releases the handler, so nothing is left behind.
+TEST_F(DispatchTimerTest, ASelfOwnedTimerIsReleasedByItsCancel) {
     std::atomic<int> repeating{0};
     auto selfOwned = DispatchTimer::make(queue);
     std::weak_ptr<DispatchTimer> selfWeak = selfOwned;
@@ -210,15 +201,13 @@ TEST_F(DispatchTimerTest, PendingDeadlinesCarryOverToANewClock) {
     advance(1s);
     auto later = std::make_shared<ManualClock>();
     later->advance(100s);
-    {
-        ScopedClock replaced(later);
-        later->advance(999ms);
-        settle(queue);
-        EXPECT_EQ(fired.load(), 0);
-        later->advance(1ms);
-        settle(queue);
-        EXPECT_EQ(fired.load(), 1);
-    }
+    ScopedClock replaced(later);
+    later->advance(999ms);
+    settle(queue);
+    EXPECT_EQ(fired.load(), 0);
+    later->advance(1ms);
+    settle(queue);
+    EXPECT_EQ(fired.load(), 1);
 }
 
 }  // namespace

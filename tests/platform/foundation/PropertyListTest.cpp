@@ -34,20 +34,18 @@ TEST(PropertyListTest, EveryKindSurvivesWritingAndReading) {
         {"empty array", Value(ValueArray{})},
         {"empty dict", Value(ValueDictionary{})},
         {"list", Value(ValueArray{Value(1), Value("two"), Value(ValueArray{Value(3.5)})})}};
-    ValueDictionary root{
-        {"text", Value("a < b && c > d \"quoted\" 'single'")},
-        {"unicode", Value("显示器 — ü 😀")},
-        {"lines", Value("one\ntwo\r\nthree\r")},
-        {"blank", Value("   ")},
-        {"min", Value(std::numeric_limits<int64_t>::min())},
-        {"max", Value(std::numeric_limits<int64_t>::max())},
-        {"float", Value(0.1f)},
-        {"yes", Value(true)},
-        {"data", Value(Bytes{0, 1, 2, 0xFE, 0xFF, '<', '&'})},
-        {"date", Value(Date{1796576400})},
-        {"nested", Value(nested)},
-        {"<&> key", Value(1)},
-    };
+    ValueDictionary root{{"text", Value("a < b && c > d \"quoted\" 'single'")},
+                         {"unicode", Value("显示器 — ü 😀")},
+                         {"lines", Value("one\ntwo\r\nthree\r")},
+                         {"blank", Value("   ")},
+                         {"min", Value(std::numeric_limits<int64_t>::min())},
+                         {"max", Value(std::numeric_limits<int64_t>::max())},
+                         {"float", Value(0.1f)},
+                         {"yes", Value(true)},
+                         {"data", Value(Bytes{0, 1, 2, 0xFE, 0xFF, '<', '&'})},
+                         {"date", Value(Date{1796576400})},
+                         {"nested", Value(nested)},
+                         {"<&> key", Value(1)}};
     auto written = serializePropertyList(Value(root));
     ASSERT_TRUE(written);
     const std::string& text = written.value();
@@ -134,8 +132,7 @@ TEST(PropertyListTest, BadInputGivesAnErrorNamingTheProblem) {
         {plist("<true/><false/>"), "more than one"},
         // The XML parser lets these through; such a file could never be written again.
         {plist("<dict><key>a\x1E</key><true/></dict>"), "control character"},
-        {plist("<string>a\x01b</string>"), "control character"},
-    };
+        {plist("<string>a\x01b</string>"), "control character"}};
     for (const Case& c : cases) {
         auto result = parseText(c.input);
         ASSERT_FALSE(result) << c.input;

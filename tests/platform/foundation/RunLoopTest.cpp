@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <future>
 #include <thread>
 #include <vector>
 
@@ -21,32 +22,24 @@ using testing::Gate;
 class LoopThread {
   public:
     LoopThread() {
-        thread_ = std::thread([this] {
-            RunLoop& loop = RunLoop::current();
-            {
-                std::lock_guard lock(mutex_);
-                loop_ = &loop;
-            }
-            ready_.open();
-            loop.run();
+        std::promise<RunLoop*> started;
+        auto loop = started.get_future();
+        thread_ = std::thread([started = std::move(started)]() mutable {
+            started.set_value(&RunLoop::current());
+            RunLoop::current().run();
         });
-        ready_.wait();
+        loop_ = loop.get();
     }
     ~LoopThread() {
-        loop().stop();
+        loop_->stop();
         thread_.join();
     }
-    RunLoop& loop() {
-        std::lock_guard lock(mutex_);
-        return *loop_;
-    }
+    RunLoop& loop() { return *loop_; }
     std::thread::id id() const { return thread_.get_id(); }
 
   private:
-    std::mutex mutex_;
-    RunLoop* loop_ = nullptr;
-    Gate ready_;
     std::thread thread_;
+    RunLoop* loop_ = nullptr;
 };
 
 TEST(RunLoop, PerformsAndSignalsRunOnTheLoopsThreadInOrder) {

@@ -1,8 +1,6 @@
 #pragma once
-// Helpers for the storage tests: a private temporary folder removed afterwards, and
-// byte/text conversions. Single-threaded use.
-
-#include <stdlib.h>
+// Helpers for the storage tests: temporary folders and byte/text conversions.
+// Single-threaded use.
 
 #include <algorithm>
 #include <filesystem>
@@ -12,24 +10,15 @@
 #include <vector>
 
 #include "platform/foundation/FileSystem.h"
+#include "tests/support/TemporaryHome.h"
 
 namespace storagetest {
 
-class TemporaryFolder {
+// A private temporary folder, removed afterwards, that names the files in it.
+class TemporaryFolder : public test_support::TemporaryFolder {
   public:
-    TemporaryFolder() {
-        std::string pattern = platform::foundation::temporaryDirectory() + "/tavro-test-XXXXXX";
-        if (char* made = ::mkdtemp(pattern.data())) path_ = made;
-    }
-    ~TemporaryFolder() { platform::foundation::removeItem(path_); }
-    TemporaryFolder(const TemporaryFolder&) = delete;
-    TemporaryFolder& operator=(const TemporaryFolder&) = delete;
-
-    const std::string& path() const { return path_; }
-    std::string file(const std::string& name) const { return path_ + "/" + name; }
-
-  private:
-    std::string path_;
+    TemporaryFolder() : test_support::TemporaryFolder("tavro-test") {}
+    std::string file(const std::string& name) const { return path() + "/" + name; }
 };
 
 inline std::span<const uint8_t> bytesOf(std::string_view text) {

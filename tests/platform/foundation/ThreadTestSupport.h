@@ -3,64 +3,40 @@
 // generous real-time bound so that a fault fails the test instead of hanging it), and a
 // way to let everything due at the manual clock's current time run to its end.
 
-#include <chrono>
-#include <condition_variable>
-#include <functional>
-#include <mutex>
+#include <atomic>
 
 #include "platform/foundation/Dispatch.h"
 #include "platform/foundation/Scheduler.h"
+#include "tests/support/Waits.h"
 
 namespace platform::foundation::testing {
 
-inline constexpr auto kPatience = std::chrono::seconds(20);
+inline constexpr double kPatienceSeconds = 20;
 
-// Counts events from any thread; waitFor blocks until the count reaches a value.
+// Counts events from any thread; waitFor waits until the count reaches a value.
 class Counter {
   public:
-    // Notifies under the lock: the waiter may destroy the counter as soon as it sees the
-    // new count.
-    void increment() {
-        std::lock_guard lock(mutex_);
-        ++count_;
-        changed_.notify_all();
-    }
-    int value() const {
-        std::lock_guard lock(mutex_);
-        return count_;
-    }
+    void increment() { ++count_; }
+    int value() const { return count_; }
     bool waitFor(int atLeast) const {
-        std::unique_lock lock(mutex_);
-        return changed_.wait_for(lock, kPatience, [&] { return count_ >= atLeast; });
+        return test_support::waitUntil([&] { return count_ >= atLeast; }, kPatienceSeconds);
     }
 
   private:
-    mutable std::mutex mutex_;
-    mutable std::condition_variable changed_;
-    int count_ = 0;
+    std::atomic<int> count_{0};
 };
 
-// Blocks whoever waits until open() is called.
+// Holds whoever waits until open() is called.
 class Gate {
   public:
-    void open() {
-        std::lock_guard lock(mutex_);
-        open_ = true;
-        changed_.notify_all();
-    }
+    void open() { open_ = true; }
     bool wait() const {
-        std::unique_lock lock(mutex_);
-        return changed_.wait_for(lock, kPatience, [&] { return open_; });
+        return test_support::waitUntil([&] { return open_.load(); }, kPatienceSeconds);
     }
-    bool isOpen() const {
-        std::lock_guard lock(mutex_);
-        return open_;
-    }
+    bool isOpen() const { return open_; }
 
   private:
-    mutable std::mutex mutex_;
-    mutable std::condition_variable changed_;
-    bool open_ = false;
+    std::atomic<bool> open_{false};
 };
 
 // Lets the work that is due now reach `queue` and finish there, including a timer's

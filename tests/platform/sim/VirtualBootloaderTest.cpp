@@ -2,11 +2,13 @@
 
 #include "platform/sim/SimUsbBus.h"
 #include "platform/sim/VirtualBootloader.h"
-#include "tests/platform/sim/DeviceBytes.h"
+#include "tests/support/DeviceBytes.h"
 
 using platform::hid::ReportType;
 using platform::sim::BootloaderFault;
 using platform::sim::VirtualBootloader;
+
+using namespace test_support;
 
 namespace {
 

@@ -5,15 +5,26 @@
 #include "platform/foundation/Clock.h"
 #include "platform/sim/SimUsbBus.h"
 #include "platform/sim/VirtualGlasses.h"
-#include "tests/platform/sim/DeviceBytes.h"
+#include "tests/support/DeviceBytes.h"
+#include "tests/support/Waits.h"
 
 namespace fd = platform::foundation;
 using platform::hid::ReportType;
 using platform::sim::SimUsbBus;
 using platform::sim::VirtualGlasses;
-using platform::sim::VirtualGlassesConfig;
+
+using namespace test_support;
 
 namespace {
+
+// Waits until `done` holds, advancing the clock by `step` whenever a thread sleeps on it.
+bool pumpUntil(fd::ManualClock& clock, double step, const std::function<bool()>& done) {
+    return waitUntil([&] {
+        if (done()) return true;
+        if (clock.waiterCount() > 0) clock.advanceSeconds(step);
+        return false;
+    });
+}
 
 // A command frame as the application sends it, or a reply as the glasses send it: kind
 // 0x0040, command and subcommand, then the payload.
@@ -23,11 +34,8 @@ Bytes command(uint8_t code, uint8_t subcode, Runs payload = {}) {
 
 class VirtualGlassesBytes : public ::testing::Test {
   protected:
-    void TearDown() override {
-        if (glasses_ && SimUsbBus::shared().isPlugged(*glasses_))
-            SimUsbBus::shared().unplug(glasses_);
-    }
-    VirtualGlasses& make(VirtualGlassesConfig config) {
+    void TearDown() override { SimUsbBus::shared().unplug(glasses_); }
+    VirtualGlasses& make(platform::sim::VirtualGlassesConfig config) {
         replies_.reset();
         glasses_ = std::make_shared<VirtualGlasses>(std::move(config));
         replies_.emplace(*glasses_);
@@ -140,7 +148,7 @@ TEST_F(VirtualGlassesBytes, SamplesFollowTheClockWhileTheStreamIsOn) {
 
     // Once the stream sleeps with nothing in flight, switching it off stops it: ten
     // seconds later it has sent nothing more.
-    ASSERT_TRUE(eventually([&] {
+    ASSERT_TRUE(waitUntil([&] {
         return clock_->waiterCount() > 0 &&
                glasses.imuSamplesSent() == samples.size() + replies_->count();
     }));
@@ -190,9 +198,9 @@ TEST(VirtualGlasses, StreamFollowsAClockReplacedWhileItRuns) {
         // An idle stream starts its cadence when it wakes: after the first sample its
         // next sleep is on the cadence.
         ASSERT_TRUE(pumpUntil(*first, 0.1, [&] { return glasses.imuSamplesSent() >= 1; }));
-        ASSERT_TRUE(eventually([&] { return first->waiterCount() > 0; }));
+        ASSERT_TRUE(waitForWaiters(*first, 1));
         first->advanceSeconds(100);
-        ASSERT_TRUE(eventually([&] { return glasses.imuSamplesSent() >= 1000; }));
+        ASSERT_TRUE(waitUntil([&] { return glasses.imuSamplesSent() >= 1000; }));
 
         std::weak_ptr<fd::ManualClock> replaced = first;
         auto second = std::make_shared<fd::ManualClock>();
@@ -203,7 +211,7 @@ TEST(VirtualGlasses, StreamFollowsAClockReplacedWhileItRuns) {
         // stay silent for 100 seconds. The clock moves (one second in all) only while the
         // stream sleeps on it, so a stream slow to notice the change misses none of it.
         int steps = 0;
-        EXPECT_TRUE(eventually([&] {
+        EXPECT_TRUE(waitUntil([&] {
             if (steps < 20 && second->waiterCount() > 0) {
                 second->advanceSeconds(0.05);
                 ++steps;

@@ -108,8 +108,7 @@ TEST_F(ViewDescriptionTest, BadDescriptionsGiveErrorsNamingTheProblem) {
          "known 'attribute'"},
         {R"({"class": "View", "outlet": "x"})", "has no owner"},
         {R"({"class": "Button", "tag": 1.5})", "property 'tag' must be a whole number"},
-        {R"({"class": "View", "autoresizingMask": 64})", "must be 0 to 63"},
-    };
+        {R"({"class": "View", "autoresizingMask": 64})", "must be 0 to 63"}};
     std::string deep = R"({"class": "View"})";
     for (int i = 0; i < 100; ++i) deep = R"({"class": "View", "subviews": [)" + deep + "]}";
     EXPECT_NE(errorOf(ViewDescription::fromJson(deep, "Deep", nullptr)).find("nest deeper than 64"),

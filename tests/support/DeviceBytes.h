@@ -1,18 +1,20 @@
 #pragma once
-// What the virtual device tests share: frames written out as the wire carries them, a
-// recorder of every input report a device sends, and a pump that moves a manual clock
-// until a condition holds.
+// Bytes on a device's wire for tests that assert them: frames written out as the wire
+// carries them (zero but for runs of given bytes at given offsets), and a recorder of every
+// input report a bus device sends.
 
-#include <chrono>
-#include <functional>
+#include <algorithm>
+#include <cstdint>
+#include <initializer_list>
 #include <mutex>
+#include <span>
 #include <string_view>
-#include <thread>
+#include <utility>
 #include <vector>
 
-#include "platform/foundation/Clock.h"
 #include "platform/hid/BusDevice.h"
-#include "tests/support/Waits.h"
+
+namespace test_support {
 
 using Bytes = std::vector<uint8_t>;
 using Replies = std::vector<Bytes>;
@@ -66,17 +68,4 @@ class InputRecorder {
     std::vector<Bytes> reports_;
 };
 
-// Waits until `done` holds, which another thread brings about (false after 5 s).
-inline bool eventually(const std::function<bool()>& done) {
-    return test_support::waitUntil(done);
-}
-
-// The same, advancing the clock by `step` whenever a thread sleeps on it.
-inline bool pumpUntil(platform::foundation::ManualClock& clock, double step,
-                      const std::function<bool()>& done) {
-    return eventually([&] {
-        if (done()) return true;
-        if (clock.waiterCount() > 0) clock.advanceSeconds(step);
-        return false;
-    });
-}
+}  // namespace test_support
