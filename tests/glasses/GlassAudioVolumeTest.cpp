@@ -7,7 +7,7 @@
 #include "platform/foundation/Clock.h"
 #include "platform/sim/SimMac.h"
 #include "platform/sim/VirtualGlasses.h"
-#include "tests/glasses/ServerHarness.h"
+#include "tests/support/NotificationRecorder.h"
 #include "tests/support/Waits.h"
 
 namespace audio = platform::audio;
@@ -43,7 +43,7 @@ class GlassAudioVolumeTest : public ::testing::Test {
 
     std::unique_ptr<platform::sim::SimMac> mac_;
     std::shared_ptr<VirtualGlasses> glasses_;
-    NotificationRecorder volume_{{kSystemVolumeNotification}};
+    test_support::NotificationRecorder volume_{{kSystemVolumeNotification}};
 };
 
 TEST_F(GlassAudioVolumeTest, TheLastNamedDeviceWithAnOutputStreamIsTheGlasses) {

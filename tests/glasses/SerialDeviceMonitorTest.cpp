@@ -91,31 +91,25 @@ TEST_F(SerialDeviceMonitorTest, AnnouncesPortsPresentAtStartThenComingAndGoing) 
     EXPECT_EQ(monitor_.serialDevices()[0].path, "/dev/cu.usbmodem1101");
 }
 
-// A port is its path: a second service under it, or a new product name, is no new port.
-TEST_F(SerialDeviceMonitorTest, APortIsItsPathWhateverServiceOrNameIsBehindIt) {
-    auto first = plug(serialDevice("/dev/cu.usbmodem1101", "One"));
-    auto twin = plug(serialDevice("/dev/cu.usbmodem1101", "Two"));
+TEST_F(SerialDeviceMonitorTest, ChangedProductNameUnderTheSamePathIsNotAnnouncedButKept) {
+    auto device = plug(serialDevice("/dev/cu.usbmodem1101", "Before"));
     start();
     ASSERT_TRUE(recorder_.awaitCount(kSerialDeviceAdded, 1));
-    unplug(first);
-    twin->setProductName("After");
-    // A port plugged after the changes is announced only by a listing that saw them.
+    device->setProductName("After");
+    // A port plugged after the change is announced only by a listing that saw the change.
     plug(serialDevice("/dev/cu.usbmodem2201", "Marker"));
     ASSERT_TRUE(recorder_.awaitCount(kSerialDeviceAdded, 2));
-    EXPECT_TRUE(paths(kSerialDeviceRemoved).empty());
-    auto stored = monitor_.serialDevices();
-    auto kept = std::find_if(stored.begin(), stored.end(), [](const SerialDevice& d) {
-        return d.path == "/dev/cu.usbmodem1101";
-    });
-    ASSERT_NE(kept, stored.end());
-    EXPECT_EQ(kept->name, "After");
-
-    unplug(twin);
-    ASSERT_TRUE(recorder_.awaitCount(kSerialDeviceRemoved, 1));
     stop();
+
     EXPECT_EQ(paths(kSerialDeviceAdded),
               (std::vector<std::string>{"/dev/cu.usbmodem1101", "/dev/cu.usbmodem2201"}));
-    EXPECT_EQ(paths(kSerialDeviceRemoved), (std::vector<std::string>{"/dev/cu.usbmodem1101"}));
+    EXPECT_TRUE(paths(kSerialDeviceRemoved).empty());
+    auto stored = monitor_.serialDevices();
+    SerialDevice wanted;
+    wanted.path = "/dev/cu.usbmodem1101";
+    auto changed = std::find(stored.begin(), stored.end(), wanted);
+    ASSERT_NE(changed, stored.end());
+    EXPECT_EQ(changed->name, "After");
 }
 
 TEST_F(SerialDeviceMonitorTest, FilterDecidesWhichPortsCountAndCanBeChangedWhileRunning) {
@@ -137,6 +131,24 @@ TEST_F(SerialDeviceMonitorTest, FilterDecidesWhichPortsCountAndCanBeChangedWhile
     EXPECT_EQ(paths(kSerialDeviceRemoved), (std::vector<std::string>{"/dev/cu.usbmodem1101"}));
     EXPECT_EQ(paths(kSerialDeviceAdded).size(), 1u);
     EXPECT_TRUE(monitor_.serialDevices().empty());
+}
+
+TEST_F(SerialDeviceMonitorTest, TwoServicesWithOnePathAreOnePort) {
+    auto first = plug(serialDevice("/dev/cu.usbmodem1101", "One"));
+    auto twin = plug(serialDevice("/dev/cu.usbmodem1101", "Two"));
+    start();
+    ASSERT_TRUE(recorder_.awaitCount(kSerialDeviceAdded, 1));
+    unplug(first);
+    plug(serialDevice("/dev/cu.usbmodem2201", "Marker"));
+    ASSERT_TRUE(recorder_.awaitCount(kSerialDeviceAdded, 2));
+    EXPECT_TRUE(paths(kSerialDeviceRemoved).empty());
+
+    unplug(twin);
+    ASSERT_TRUE(recorder_.awaitCount(kSerialDeviceRemoved, 1));
+    stop();
+    EXPECT_EQ(paths(kSerialDeviceAdded),
+              (std::vector<std::string>{"/dev/cu.usbmodem1101", "/dev/cu.usbmodem2201"}));
+    EXPECT_EQ(paths(kSerialDeviceRemoved), (std::vector<std::string>{"/dev/cu.usbmodem1101"}));
 }
 
 TEST_F(SerialDeviceMonitorTest, StopEndsEvenTheLongestWaitAndMayComeFirst) {

@@ -1,6 +1,16 @@
+// The service the interface code reaches and the C bridge in front of it.
 #include <gtest/gtest.h>
+#include <ifaddrs.h>
+#include <linux/if_packet.h>
+#include <sys/socket.h>
 
+#include <array>
+#include <regex>
+
+#include "glasses/BridgeFunctions.h"
+#include "glasses/GlassReportState.h"
 #include "glasses/TavroUSBServiceOC.h"
+#include "headtracking/HeadTracker.h"
 #include "platform/capture/CaptureServices.h"
 
 namespace capture = platform::capture;
@@ -80,6 +90,91 @@ TEST_F(TavroUSBServiceOCTest, CapturedFramesBecomeImagesAndDataOfTheirPaddedRows
     EXPECT_EQ(data[0].data()[20], 10);
     EXPECT_EQ(pixels->baseAddress(), nullptr);  // both unlocked again
     EXPECT_TRUE(service_.bufferToImage({}).empty());
+}
+
+struct FakeInterface {
+    sockaddr_ll link{};
+    ifaddrs entry{};
+    std::string name;
+};
+
+TEST(BridgeFunctions, HardwareAddressOfTheNamedLinkLayerEntry) {
+    std::array<FakeInterface, 3> list;
+    const std::array<std::array<uint8_t, 6>, 3> addresses = {{
+        {0x0A, 0xBC, 0x01, 0xFF, 0x00, 0x7E},
+        {0x11, 0x22, 0x33, 0x44, 0x55, 0x66},
+        {0xDE, 0xAD, 0xBE, 0xEF, 0x00, 0x01},
+    }};
+    const std::array<const char*, 3> names = {"lo", "en0", "en0"};
+    for (size_t i = 0; i < list.size(); ++i) {
+        list[i].name = names[i];
+        list[i].link.sll_family = AF_PACKET;
+        list[i].link.sll_halen = 6;
+        std::copy(addresses[i].begin(), addresses[i].end(), list[i].link.sll_addr);
+        list[i].entry.ifa_name = list[i].name.data();
+        list[i].entry.ifa_addr = reinterpret_cast<sockaddr*>(&list[i].link);
+        if (i + 1 < list.size()) list[i].entry.ifa_next = &list[i + 1].entry;
+    }
+    // The later "en0" entry wins.
+    EXPECT_EQ(linkLayerAddressOf(&list[0].entry, "en0"), "de:ad:be:ef:00:01");
+    // Leading zeros stay, letters are lower case.
+    EXPECT_EQ(linkLayerAddressOf(&list[0].entry, "lo"), "0a:bc:01:ff:00:7e");
+    EXPECT_EQ(linkLayerAddressOf(&list[0].entry, "en1"), "00:00:00:00:00:00");
+    list[2].link.sll_halen = 4;  // too short to be a hardware address
+    list[1].link.sll_family = AF_INET;
+    EXPECT_EQ(linkLayerAddressOf(&list[0].entry, "en0"), "00:00:00:00:00:00");
+    EXPECT_EQ(linkLayerAddressOf(nullptr, "en0"), "00:00:00:00:00:00");
+
+    EXPECT_TRUE(std::regex_match(en0MacAddress(), std::regex("([0-9a-f]{2}:){5}[0-9a-f]{2}")));
+    EXPECT_EQ(hex_byte_string(0x0A), "0a");
+    EXPECT_EQ(hex_byte_string(0x1FF), "1ff");
+}
+
+TEST(BridgeFunctions, QuaternionFollowsTheLastReportMode) {
+    const auto quaternion = [](int32_t mode) {
+        glass_report_state::setLastMode(mode);
+        std::array<float, 4> quat{9, 9, 9, 9};
+        bridge_get_quaternion(quat);
+        return quat;
+    };
+    glass_report_state::setLastOrientation({0.5f, 0.25f, 0.125f, 1});
+    EXPECT_EQ(quaternion(1), (std::array<float, 4>{0.5f, 0.25f, 0.125f, 1}));
+    EXPECT_EQ(quaternion(2), (std::array<float, 4>{9, 9, 9, 9})) << "no head tracker";
+    auto tracker = std::make_shared<headtracking::HeadTracker>();
+    tracker->setOrientation({0.1f, 0.2f, 0.3f, 0.9f});
+    headtracking::setCurrentHeadTracker(tracker);
+    EXPECT_EQ(quaternion(2), (std::array<float, 4>{0.1f, 0.2f, 0.3f, 0.9f}));
+    headtracking::setCurrentHeadTracker(nullptr);
+    EXPECT_EQ(quaternion(3), (std::array<float, 4>{9, 9, 9, 9}));
+    glass_report_state::setLastMode(1);
+    glass_report_state::setLastOrientation({0, 0, 0, 0});
+}
+
+std::vector<std::string> gLogged;
+std::vector<platform::foundation::Value> gPositions;
+
+TEST(BridgeFunctions, CallbacksReceiveWhatTheServiceIsHanded) {
+    auto& service = TavroUSBServiceOC::shareManager();
+    bridge_set_log_callback([](const char* text) { gLogged.emplace_back(text); });
+    service.printLog("分辨率切换");
+    EXPECT_EQ(gLogged, (std::vector<std::string>{"分辨率切换"}));
+    EXPECT_EQ(bridge_set_app_position_callback(
+                  [](const platform::foundation::Value& v) { gPositions.push_back(v); }),
+              0);
+    service.updateAppPositionWithResult(42);
+    EXPECT_EQ(gPositions, (std::vector<platform::foundation::Value>{42}));
+
+    // Null functions leave blocks that do nothing.
+    bridge_set_log_callback(nullptr);
+    bridge_set_app_position_callback(nullptr);
+    service.printLog("ignored");
+    service.updateAppPositionWithResult(7);
+    EXPECT_EQ(gLogged.size(), 1u);
+    EXPECT_EQ(gPositions.size(), 1u);
+    // No glasses held by the service's own server: the 3D switch refuses.
+    EXPECT_EQ(bridge_open_3d(), -1);
+    EXPECT_EQ(bridge_close_3d(), -1);
+    EXPECT_EQ(bridge_create_virtual_displays(true), -1);
 }
 
 }  // namespace

@@ -3,16 +3,25 @@
 #include <atomic>
 #include <thread>
 
+#include "appstate/AppDelegate.h"
 #include "common/AppIdentifier.h"
 #include "glasses/GlassCommands.h"
 #include "glasses/HIDDeviceMonitor.h"
 #include "glasses/NumericCompare.h"
+#include "glasses/TavroVXServer.h"
+#include "platform/foundation/Clock.h"
+#include "platform/foundation/Dispatch.h"
+#include "platform/foundation/UserDefaults.h"
 #include "platform/screens/DisplayServices.h"
 #include "platform/screens/Screen.h"
-#include "tests/glasses/ServerHarness.h"
+#include "platform/sim/SimMac.h"
+#include "platform/sim/VirtualGlasses.h"
+#include "tests/support/NotificationRecorder.h"
 
 using platform::foundation::Value;
 using platform::sim::VirtualGlasses;
+using platform::sim::VirtualHidDevice;
+using test_support::NotificationRecorder;
 
 namespace {
 
@@ -26,26 +35,67 @@ std::vector<uint8_t> frameOf(const Build& build) {
     return frame;
 }
 
+std::shared_ptr<VirtualGlasses> makeGlasses(platform::sim::VirtualGlassesConfig config) {
+    return std::make_shared<VirtualGlasses>(std::move(config));
+}
+
 class RecordingDelegate : public DfuCheckResultHandler {
   public:
     void handleDfuCheckResult(bool needsUpdate) override { answers.push_back(needsUpdate); }
     std::vector<bool> answers;
 };
 
-class TavroVXServerTest : public ServerHarness {
+// A glasses control server on a simulated Mac whose glasses screen stands beside the
+// built-in one, so that it can change modes; its monitor thread watches the simulated bus,
+// the clock runs fast so that the resolution switch's delays pass quickly, and the shared
+// state starts afresh. Main thread.
+class TavroVXServerTest : public ::testing::Test {
   protected:
-    NotificationRecorder status_{{kGlassStatusChangeNotification,
-                                  common::AppIdentifier() + "_WakeyChange_NSNotificationName"}};
-
-    bool answerFor(int64_t generation, const std::string& version) {
-        server_->setGlassGeneration(generation);
-        AppDelegate::shared().glassVersion.set(version);
-        RecordingDelegate delegate;
-        server_->checkDfuUpdate(delegate);
-        EXPECT_EQ(delegate.answers.size(), 1u);
-        return !delegate.answers.empty() && delegate.answers.back();
+    void SetUp() override {
+        auto profile = platform::sim::parseMachineProfile(R"({
+            "model": "MacBookPro18,3",
+            "builtinDisplay": {"name": "Built-in Retina Display",
+                               "modes": [{"width": 1512, "height": 982}]},
+            "glassesDisplay": "extended"})");
+        ASSERT_TRUE(profile);
+        mac_ = std::make_unique<platform::sim::SimMac>(std::move(profile).value());
+        platform::foundation::UserDefaults::standard().removeObjectForKey(kImmersionDefaultsKey);
+        resetDelegate();
+        server_ = std::make_unique<TavroVXServer>();
+    }
+    void TearDown() override {
+        server_.reset();
+        for (auto& device : plugged_) mac_->unplugDevice(device);
+        mac_.reset();
+        platform::foundation::MainLoop::drain();
+        resetDelegate();
+    }
+    static void resetDelegate() {
+        AppDelegate& delegate = AppDelegate::shared();
+        delegate.glassStatus = false;
+        delegate.glassVersion.set({});
+        delegate.isCPUARM = true;
+        delegate.isCloseIMU = false;
     }
 
+    // Plugs or unplugs a device and waits for the server to hear of it through `log`.
+    void plugAndAwait(const std::shared_ptr<VirtualHidDevice>& device, NotificationRecorder& log) {
+        const size_t before = log.size();
+        plugged_.push_back(device);
+        mac_->plugDevice(device);
+        ASSERT_TRUE(log.awaitCount(before + 1));
+    }
+    void unplugAndAwait(const std::shared_ptr<VirtualHidDevice>& device,
+                        NotificationRecorder& log) {
+        const size_t before = log.size();
+        std::erase(plugged_, device);
+        mac_->unplugDevice(device);
+        ASSERT_TRUE(log.awaitCount(before + 1));
+    }
+    // Runs the main loop until `done` (clock time; the clock runs fast).
+    static bool runUntil(const std::function<bool()>& done) {
+        return platform::foundation::MainLoop::runUntilSeconds(done, 30);
+    }
     // Waits until the glasses screen's mode is `width` wide and no resolution step is left.
     bool awaitWidth(uint32_t width) {
         return runUntil([&] {
@@ -58,6 +108,22 @@ class TavroVXServerTest : public ServerHarness {
             return false;
         });
     }
+    bool answerFor(int64_t generation, const std::string& version) {
+        server_->setGlassGeneration(generation);
+        AppDelegate::shared().glassVersion.set(version);
+        RecordingDelegate delegate;
+        server_->checkDfuUpdate(delegate);
+        EXPECT_EQ(delegate.answers.size(), 1u);
+        return !delegate.answers.empty() && delegate.answers.back();
+    }
+
+    platform::foundation::ScopedClock clock_{
+        std::make_shared<platform::foundation::RealClock>(20.0)};
+    std::unique_ptr<platform::sim::SimMac> mac_;
+    std::unique_ptr<TavroVXServer> server_;
+    std::vector<std::shared_ptr<VirtualHidDevice>> plugged_;
+    NotificationRecorder status_{{kGlassStatusChangeNotification,
+                                  common::AppIdentifier() + "_WakeyChange_NSNotificationName"}};
 };
 
 TEST_F(TavroVXServerTest, EveryCommandReachesSecondGenerationGlassesAsItsFrame) {

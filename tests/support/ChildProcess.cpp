@@ -1,26 +1,17 @@
 #include "tests/support/ChildProcess.h"
 
 #include <fcntl.h>
-#include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
 
 #include <algorithm>
-#include <chrono>
 #include <filesystem>
-#include <thread>
+
+#include "tests/support/Waits.h"
 
 extern char** environ;
 
 namespace test_support {
-
-namespace {
-
-std::string nameOf(const std::string& entry) {
-    return entry.substr(0, entry.find('='));
-}
-
-}  // namespace
 
 ChildProcess::~ChildProcess() {
     if (pid_ > 0 && !status_) {
@@ -31,30 +22,26 @@ ChildProcess::~ChildProcess() {
 
 bool ChildProcess::start(std::vector<std::string> args, const Options& options) {
     endSignal_ = options.endSignal;
+    const auto nameOf = [](const std::string& entry) { return entry.substr(0, entry.find('=')); };
+    const auto named = [&](const std::vector<std::string>& list, const std::string& name) {
+        return std::any_of(list.begin(), list.end(), [&](auto& e) { return nameOf(e) == name; });
+    };
     std::vector<std::string> environment = options.environment;
     for (char** e = environ; *e; ++e) {
-        const std::string entry = *e;
-        const std::string name = nameOf(entry);
-        const auto replaced = std::any_of(environment.begin(), environment.end(),
-                                          [&](const auto& own) { return nameOf(own) == name; });
-        const auto dropped =
-            std::find(options.withoutVariables.begin(), options.withoutVariables.end(), name) !=
-            options.withoutVariables.end();
-        if (!replaced && !dropped) environment.push_back(entry);
+        const std::string name = nameOf(*e);
+        if (!named(environment, name) && !named(options.withoutVariables, name))
+            environment.push_back(*e);
     }
     std::vector<char*> argv, envp;
     for (auto& a : args) argv.push_back(a.data());
-    argv.push_back(nullptr);
     for (auto& e : environment) envp.push_back(e.data());
+    argv.push_back(nullptr);
     envp.push_back(nullptr);
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
-    if (options.discardOutput) {
+    if (options.discardOutput)
         posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-    }
-    if (posix_spawn(&pid_, args[0].c_str(), &actions, nullptr, argv.data(), envp.data()) != 0) {
-        pid_ = -1;
-    }
+    if (posix_spawn(&pid_, argv[0], &actions, nullptr, argv.data(), envp.data()) != 0) pid_ = -1;
     posix_spawn_file_actions_destroy(&actions);
     return pid_ > 0;
 }
@@ -64,18 +51,13 @@ void ChildProcess::signal(int number) {
 }
 
 std::optional<int> ChildProcess::wait(double seconds) {
-    const auto deadline = std::chrono::steady_clock::now() +
-                          std::chrono::duration_cast<std::chrono::steady_clock::duration>(
-                              std::chrono::duration<double>(seconds));
-    while (pid_ > 0 && !status_) {
+    const auto ended = [&] {
         int status = 0;
-        if (::waitpid(pid_, &status, WNOHANG) == pid_) {
-            status_ = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-            break;
-        }
-        if (std::chrono::steady_clock::now() > deadline) break;
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
+        if (pid_ <= 0 || status_ || ::waitpid(pid_, &status, WNOHANG) != pid_) return bool(status_);
+        status_ = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+        return true;
+    };
+    if (!ended()) waitUntil(ended, seconds);
     return status_;
 }
 

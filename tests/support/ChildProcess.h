@@ -14,12 +14,10 @@ namespace test_support {
 class ChildProcess {
   public:
     struct Options {
-        // "NAME=value" entries that replace the inherited ones of the same names.
-        std::vector<std::string> environment;
-        // Names of inherited variables the child does not get.
-        std::vector<std::string> withoutVariables;
-        bool discardOutput = false;  // standard output to /dev/null
-        // Sent to a child still running at the end. SIGTERM lets a server remove its own
+        std::vector<std::string> environment;       // "NAME=value", replacing inherited ones
+        std::vector<std::string> withoutVariables;  // inherited names the child does not get
+        bool discardOutput = false;                 // standard output to /dev/null
+        // Sent to a child still running at the end: a server given SIGTERM removes its own
         // files (an X server its lock); a child that may hang gets SIGKILL.
         int endSignal = SIGTERM;
     };
@@ -32,7 +30,6 @@ class ChildProcess {
     // `args[0]` is the program's path. False when it could not be started.
     bool start(std::vector<std::string> args, const Options& options);
     bool start(std::vector<std::string> args) { return start(std::move(args), Options{}); }
-
     bool started() const { return pid_ > 0; }
     pid_t pid() const { return pid_; }
     void signal(int number);
@@ -46,7 +43,7 @@ class ChildProcess {
     std::optional<int> status_;
 };
 
-// The full path of a program in the usual system folders; empty when it is not installed.
+// The path of a program in the usual system folders; empty when it is not installed.
 std::string findProgram(const std::string& name);
 
 }  // namespace test_support

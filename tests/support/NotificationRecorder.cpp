@@ -11,9 +11,7 @@ NotificationRecorder::NotificationRecorder(std::vector<std::string> names) {
 }
 
 NotificationRecorder::NotificationRecorder(NamePrefix, std::string prefix) {
-    observe({}, [prefix = std::move(prefix)](const std::string& name) {
-        return name.starts_with(prefix);
-    });
+    observe({}, [prefix](const std::string& name) { return name.starts_with(prefix); });
 }
 
 NotificationRecorder::~NotificationRecorder() {
@@ -25,15 +23,15 @@ void NotificationRecorder::observe(const std::string& name,
     tokens_.push_back(fd::NotificationCenter::defaultCenter().addObserver(
         name, std::nullopt, nullptr, [this, wanted](const fd::Notification& note) {
             if (wanted && !wanted(note.name)) return;
-            // Notifies under the lock: a waiter may destroy the recorder as soon as it sees
+            // Notifies under the lock: a waiter may destroy the recorder once it has seen
             // the notice.
             std::lock_guard lock(mutex_);
-            notices_.push_back({note.name, note.object});
+            notices_.push_back(note);
             changed_.notify_all();
         }));
 }
 
-std::vector<RecordedNotice> NotificationRecorder::notices() const {
+NotificationRecorder::Notices NotificationRecorder::notices() const {
     std::lock_guard lock(mutex_);
     return notices_;
 }
@@ -44,24 +42,12 @@ std::vector<std::string> NotificationRecorder::names() const {
     return names;
 }
 
-std::vector<fd::Value> NotificationRecorder::objects() const {
-    std::vector<fd::Value> objects;
-    for (const auto& notice : notices()) objects.push_back(notice.object);
-    return objects;
-}
-
 std::vector<fd::Value> NotificationRecorder::objects(const std::string& name) const {
     std::vector<fd::Value> objects;
     for (const auto& notice : notices()) {
-        if (notice.name == name) objects.push_back(notice.object);
+        if (name.empty() || notice.name == name) objects.push_back(notice.object);
     }
     return objects;
-}
-
-std::vector<int64_t> NotificationRecorder::numbers() const {
-    std::vector<int64_t> numbers;
-    for (const auto& object : objects()) numbers.push_back(object.asInt64());
-    return numbers;
 }
 
 std::vector<int64_t> NotificationRecorder::numbers(const std::string& name) const {
@@ -70,42 +56,23 @@ std::vector<int64_t> NotificationRecorder::numbers(const std::string& name) cons
     return numbers;
 }
 
-size_t NotificationRecorder::count(const std::string& name) const {
-    std::lock_guard lock(mutex_);
-    return static_cast<size_t>(std::count_if(notices_.begin(), notices_.end(),
-                                             [&](const auto& n) { return n.name == name; }));
-}
-
-size_t NotificationRecorder::size() const {
-    std::lock_guard lock(mutex_);
-    return notices_.size();
-}
-
 void NotificationRecorder::clear() {
     std::lock_guard lock(mutex_);
     notices_.clear();
 }
 
-bool NotificationRecorder::await(
-    const std::function<bool(const std::vector<RecordedNotice>&)>& condition,
-    std::chrono::milliseconds timeout) {
+bool NotificationRecorder::await(const std::function<bool(const Notices&)>& condition,
+                                 std::chrono::milliseconds timeout) {
     std::unique_lock lock(mutex_);
     return changed_.wait_for(lock, timeout, [&] { return condition(notices_); });
 }
 
-bool NotificationRecorder::awaitCount(size_t count, std::chrono::milliseconds timeout) {
-    return await([count](const auto& notices) { return notices.size() >= count; }, timeout);
-}
-
-bool NotificationRecorder::awaitCount(const std::string& name, size_t count,
-                                      std::chrono::milliseconds timeout) {
-    return await(
-        [&](const auto& notices) {
-            return static_cast<size_t>(
-                       std::count_if(notices.begin(), notices.end(),
-                                     [&](const auto& n) { return n.name == name; })) >= count;
-        },
-        timeout);
+bool NotificationRecorder::awaitCount(const std::string& name, size_t count) {
+    return await([&](const Notices& notices) {
+        return static_cast<size_t>(std::count_if(notices.begin(), notices.end(), [&](auto& n) {
+                   return name.empty() || n.name == name;
+               })) >= count;
+    });
 }
 
 }  // namespace test_support

@@ -16,39 +16,32 @@
 
 namespace test_support {
 
-struct RecordedNotice {
-    std::string name;
-    platform::foundation::Value object;
-};
+using RecordedNotice = platform::foundation::Notification;
 
 class NotificationRecorder {
   public:
+    using Notices = std::vector<RecordedNotice>;
     explicit NotificationRecorder(std::vector<std::string> names);
-    // Every notification whose name starts with `prefix`.
     struct NamePrefix {};
     NotificationRecorder(NamePrefix, std::string prefix);
     ~NotificationRecorder();
     NotificationRecorder(const NotificationRecorder&) = delete;
     NotificationRecorder& operator=(const NotificationRecorder&) = delete;
 
-    std::vector<RecordedNotice> notices() const;
+    Notices notices() const;
     std::vector<std::string> names() const;
-    std::vector<platform::foundation::Value> objects() const;
-    // The objects of the notices named `name`, in order.
-    std::vector<platform::foundation::Value> objects(const std::string& name) const;
-    // Objects read as integers.
-    std::vector<int64_t> numbers() const;
-    std::vector<int64_t> numbers(const std::string& name) const;
-    size_t count(const std::string& name) const;
-    size_t size() const;
+    // The objects of the notices named `name` (of all when empty), in order; as integers.
+    std::vector<platform::foundation::Value> objects(const std::string& name = {}) const;
+    std::vector<int64_t> numbers(const std::string& name = {}) const;
+    size_t size() const { return notices().size(); }
+    size_t count(const std::string& name) const { return objects(name).size(); }
     void clear();
 
-    bool await(const std::function<bool(const std::vector<RecordedNotice>&)>& condition,
+    bool await(const std::function<bool(const Notices&)>& condition,
                std::chrono::milliseconds timeout = std::chrono::seconds(20));
-    bool awaitCount(size_t count, std::chrono::milliseconds timeout = std::chrono::seconds(20));
-    // Until `count` notices named `name` have come.
-    bool awaitCount(const std::string& name, size_t count,
-                    std::chrono::milliseconds timeout = std::chrono::seconds(20));
+    bool awaitCount(size_t count) { return awaitCount({}, count); }
+    // Until `count` notices named `name` (of any name when empty) have come.
+    bool awaitCount(const std::string& name, size_t count);
 
     // The object's "device" entry as a T, for notices of `name`, in order.
     template <class T>
@@ -67,7 +60,7 @@ class NotificationRecorder {
 
     mutable std::mutex mutex_;
     std::condition_variable changed_;
-    std::vector<RecordedNotice> notices_;
+    Notices notices_;
     std::vector<platform::foundation::ObserverToken> tokens_;
 };
 

@@ -2,7 +2,6 @@
 
 #include <stdlib.h>
 
-#include <memory>
 #include <optional>
 
 #include "platform/foundation/FileSystem.h"
@@ -20,31 +19,25 @@ TemporaryFolder::~TemporaryFolder() {
     if (!path_.empty() && !std::getenv("TAVRO_KEEP_TEST_FILES")) fd::removeItem(path_);
 }
 
-TemporaryHome::TemporaryHome(const std::string& prefix) : folder_(prefix) {
+TemporaryHome::TemporaryHome(const std::string& prefix)
+    : folder_(prefix), previous_(fd::homeDirectory()) {
     fd::setHomeDirectory(folder_.path());
 }
 
+// Back to the home of the scope around (a test's inside the program's), never the user's.
 TemporaryHome::~TemporaryHome() {
-    fd::setHomeDirectory({});
+    fd::setHomeDirectory(previous_);
 }
 
-namespace {
-
-class TemporaryHomeEnvironment : public ::testing::Environment {
-  public:
-    explicit TemporaryHomeEnvironment(std::string prefix) : prefix_(std::move(prefix)) {}
-    void SetUp() override { home_.emplace(prefix_); }
-    void TearDown() override { home_.reset(); }
-
-  private:
-    std::string prefix_;
-    std::optional<TemporaryHome> home_;
-};
-
-}  // namespace
-
 ::testing::Environment* addTemporaryHomeEnvironment(const std::string& prefix) {
-    return ::testing::AddGlobalTestEnvironment(new TemporaryHomeEnvironment(prefix));
+    struct Environment : ::testing::Environment {
+        explicit Environment(std::string p) : prefix(std::move(p)) {}
+        void SetUp() override { home.emplace(prefix); }
+        void TearDown() override { home.reset(); }
+        std::string prefix;
+        std::optional<TemporaryHome> home;
+    };
+    return ::testing::AddGlobalTestEnvironment(new Environment(prefix));
 }
 
 }  // namespace test_support

@@ -1,8 +1,7 @@
 #pragma once
-// Scratch folders for tests: a folder of its own under the temporary directory, removed with
-// everything in it at the end (kept when TAVRO_KEEP_TEST_FILES is set, to look at after a
-// failure), and the same folder made the home folder while it lives, so that what a test
-// writes (defaults, logs, tables) never reaches the user's own. Main thread.
+// A scratch folder under the temporary directory, removed at the end (kept when
+// TAVRO_KEEP_TEST_FILES is set); and such a folder as the home folder while it lives, so
+// that what a test writes (defaults, logs, tables) never reaches the user's. Main thread.
 
 #include <gtest/gtest.h>
 
@@ -17,7 +16,6 @@ class TemporaryFolder {
     ~TemporaryFolder();
     TemporaryFolder(const TemporaryFolder&) = delete;
     TemporaryFolder& operator=(const TemporaryFolder&) = delete;
-
     const std::string& path() const { return path_; }
 
   private:
@@ -28,7 +26,6 @@ class TemporaryHome {
   public:
     explicit TemporaryHome(const std::string& prefix);
     ~TemporaryHome();
-
     const std::string& path() const { return folder_.path(); }
 
   private:
@@ -37,7 +34,7 @@ class TemporaryHome {
 };
 
 // Gives the whole test program a temporary home; call it at namespace scope of one source
-// file: `[[maybe_unused]] auto* const home = addTemporaryHomeEnvironment("tavro-x");`.
+// file: `[[maybe_unused]] static auto* const home = addTemporaryHomeEnvironment("tavro-x");`.
 ::testing::Environment* addTemporaryHomeEnvironment(const std::string& prefix);
 
 }  // namespace test_support
