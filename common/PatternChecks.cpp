@@ -6,6 +6,8 @@
 #include <memory>
 #include <string>
 
+#include "platform/foundation/Assert.h"
+
 namespace common {
 
 namespace {
@@ -23,13 +25,14 @@ std::string internationalEmailPattern() {
            label + "$";
 }
 
-// Compiled once; a pattern that fails to compile leaves null and every check false.
+// Compiled once. The patterns are this file's own, so one that does not compile is a fault
+// here; a Release build goes on with null, which makes every check false.
 std::unique_ptr<icu::RegexPattern> compile(const std::string& pattern, uint32_t flags) {
     UErrorCode status = U_ZERO_ERROR;
     UParseError where;
     std::unique_ptr<icu::RegexPattern> compiled(
         icu::RegexPattern::compile(icu::UnicodeString::fromUTF8(pattern), flags, where, status));
-    if (U_FAILURE(status)) return nullptr;
+    if (!TAVRO_ASSERT(U_SUCCESS(status), "the pattern " + pattern + " compiles")) return nullptr;
     return compiled;
 }
 

@@ -8,8 +8,8 @@
 // and releases the handlers (which breaks cycles through handlers that capture the timer).
 
 #include <atomic>
-#include <cassert>
 
+#include "platform/foundation/Assert.h"
 #include "platform/foundation/Dispatch.h"
 #include "platform/foundation/InvokeTask.h"
 #include "platform/foundation/Mutex.h"
@@ -178,7 +178,7 @@ Task DispatchTimer::State::afterFiring(uint64_t armedGeneration, Clock::TimePoin
 }
 
 std::shared_ptr<DispatchTimer> DispatchTimer::make(DispatchQueuePtr queue) {
-    assert(queue && "a timer needs a target queue");
+    TAVRO_ASSERT(queue, "a timer needs a target queue");
     return std::shared_ptr<DispatchTimer>(new DispatchTimer(std::move(queue)));
 }
 

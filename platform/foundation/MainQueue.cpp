@@ -1,9 +1,9 @@
 #include "platform/foundation/MainQueue.h"
 
-#include <cassert>
 #include <chrono>
 #include <memory>
 
+#include "platform/foundation/Assert.h"
 #include "platform/foundation/ClockDeadline.h"
 #include "platform/foundation/Mutex.h"
 
@@ -68,7 +68,7 @@ bool MainQueue::runOne() {
 }
 
 void MainQueue::run() {
-    assert(isMainThread() && "the main loop runs on the main thread only");
+    TAVRO_ASSERT(isMainThread(), "the main loop runs on the main thread only");
     RunningScope scope(running_);
     for (;;) {
         Task task;
@@ -88,7 +88,7 @@ void MainQueue::run() {
 }
 
 bool MainQueue::runUntil(const std::function<bool()>& done, Clock::Duration timeout) {
-    assert(isMainThread() && "the main loop runs on the main thread only");
+    TAVRO_ASSERT(isMainThread(), "the main loop runs on the main thread only");
     RunningScope scope(running_);
     ClockDeadline deadline(timeout);
     for (;;) {
@@ -102,7 +102,7 @@ bool MainQueue::runUntil(const std::function<bool()>& done, Clock::Duration time
 }
 
 int MainQueue::drain() {
-    assert(isMainThread() && "the main loop runs on the main thread only");
+    TAVRO_ASSERT(isMainThread(), "the main loop runs on the main thread only");
     size_t due = 0;
     {
         MutexLock lock(mutex_);

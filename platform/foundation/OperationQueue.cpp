@@ -1,8 +1,8 @@
 #include "platform/foundation/OperationQueue.h"
 
-#include <cassert>
 #include <chrono>
 
+#include "platform/foundation/Assert.h"
 #include "platform/foundation/InvokeTask.h"
 #include "platform/foundation/Mutex.h"
 
@@ -96,7 +96,7 @@ void OperationQueue::waitUntilAllOperationsAreFinished() {
             std::chrono::hours(24 * 365));
         return;
     }
-    assert(!isCurrent() && "an operation cannot wait for its own queue to finish");
+    TAVRO_ASSERT(!isCurrent(), "an operation cannot wait for its own queue to finish");
     MutexLock lock(state_->mutex);
     state_->finished.wait(lock,
                           [&]() TAVRO_REQUIRES(state_->mutex) { return state_->outstanding == 0; });

@@ -1,10 +1,10 @@
 #include "platform/foundation/RunLoop.h"
 
-#include <cassert>
 #include <chrono>
 #include <deque>
 #include <thread>
 
+#include "platform/foundation/Assert.h"
 #include "platform/foundation/ClockDeadline.h"
 #include "platform/foundation/InvokeTask.h"
 #include "platform/foundation/MainQueue.h"
@@ -82,7 +82,7 @@ void RunLoop::run() {
         MainLoop::run();
         return;
     }
-    assert(std::this_thread::get_id() == state_->owner && "a run loop runs on its own thread");
+    TAVRO_ASSERT(std::this_thread::get_id() == state_->owner, "a run loop runs on its own thread");
     ++state_->running;
     for (;;) {
         Task task;
@@ -105,7 +105,7 @@ void RunLoop::run() {
 
 bool RunLoop::runUntil(const std::function<bool()>& done, Clock::Duration timeout) {
     if (isMain_) return MainLoop::runUntil(done, timeout);
-    assert(std::this_thread::get_id() == state_->owner && "a run loop runs on its own thread");
+    TAVRO_ASSERT(std::this_thread::get_id() == state_->owner, "a run loop runs on its own thread");
     ++state_->running;
     detail::ClockDeadline deadline(timeout);
     bool result = false;

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/foundation/Error.h"
+#include "platform/foundation/Result.h"
 #include "platform/ui/Color.h"
 
 namespace platform::ui {
@@ -24,8 +24,7 @@ struct PixelBuffer {
     uint32_t pixelFromBottom(int x, int y) const { return pixelFromTop(x, height - 1 - y); }
 
     // PNG files through Qt's codec; failures are reported, never thrown.
-    static std::optional<PixelBuffer> readPng(const std::string& path,
-                                              platform::foundation::Error* error = nullptr);
+    static platform::foundation::Result<PixelBuffer> readPng(const std::string& path);
     bool writePng(const std::string& path, platform::foundation::Error* error = nullptr) const;
 };
 

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "platform/foundation/Assert.h"
 #include "platform/ui/Image.h"
 #include "platform/ui/PainterContext.h"
 #include "platform/ui/QtSupport.h"
@@ -43,7 +44,8 @@ QPainterPath toQPath(const Path& path, FillRule rule) {
                 q.closeSubpath();
                 break;
             default:
-                break;  // flattened() leaves no other kinds
+                TAVRO_ASSERT(false, "a flattened path holds only moves, lines, curves and closes");
+                break;
         }
     }
     return q;

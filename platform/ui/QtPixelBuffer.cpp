@@ -12,15 +12,13 @@ uint32_t PixelBuffer::pixelFromTop(int x, int y) const {
     return argb[static_cast<size_t>(y) * width + x];
 }
 
-std::optional<PixelBuffer> PixelBuffer::readPng(const std::string& path,
-                                                platform::foundation::Error* error) {
+platform::foundation::Result<PixelBuffer> PixelBuffer::readPng(const std::string& path) {
     QImageReader reader(qt::toQString(path), "png");
     QImage image = reader.read();
     if (image.isNull()) {
-        if (error)
-            *error = {"UIImageErrorDomain", 1,
-                      "cannot read " + path + ": " + reader.errorString().toStdString()};
-        return std::nullopt;
+        return platform::foundation::Error{
+            "UIImageErrorDomain", 1,
+            "cannot read " + path + ": " + reader.errorString().toStdString()};
     }
     return qt::toPixelBuffer(image);
 }

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "platform/foundation/Assert.h"
 #include "platform/ui/LayoutConstraint.h"
 #include "platform/ui/Window.h"
 
@@ -225,7 +226,7 @@ void View::removeTrackingArea(const TrackingAreaPtr& area) {
 }
 
 void View::addGestureRecognizer(const GestureRecognizerPtr& recognizer) {
-    if (!recognizer) return;
+    if (!TAVRO_ASSERT(recognizer, "a gesture recognizer to add")) return;
     recognizer->attach(sharedView());  // a view no shared pointer owns is never hit anyway
     recognizers_.push_back(recognizer);
 }

@@ -65,11 +65,6 @@ TEST_F(GlobalHelpersTest, NetmasksCountTheirOneBits) {
     EXPECT_EQ(common::netmaskPrefixLength("255.255.240.0"), "20");
     EXPECT_EQ(common::netmaskPrefixLength("255.-1.0.0"), "");
     EXPECT_EQ(common::netmaskPrefixLength("garbage"), "0");
-    // Every network is an address with its prefix, and never the loopback.
-    for (const std::string& network : common::localIPv4Networks()) {
-        EXPECT_TRUE(std::regex_match(network, std::regex(R"(\d+\.\d+\.\d+\.\d+/\d+)"))) << network;
-        EXPECT_NE(network.rfind("127.", 0), 0u) << network;
-    }
 }
 
 TEST_F(GlobalHelpersTest, UntrustedAccessibilityPromptsAndPostsOnePointerEvent) {

@@ -6,6 +6,7 @@
 
 #include <atomic>
 #include <mutex>
+#include <numeric>
 #include <string>
 #include <thread>
 #include <vector>
@@ -20,6 +21,13 @@ using namespace std::chrono_literals;
 using testing::Counter;
 using testing::Gate;
 using testing::settle;
+
+// What each of `senders` threads sent, in the order it sent it.
+std::vector<std::vector<int>> sentInOrder(int senders, int perSender) {
+    std::vector<int> one(perSender);
+    std::iota(one.begin(), one.end(), 0);
+    return std::vector<std::vector<int>>(senders, one);
+}
 
 TEST(SerialQueue, RunsItemsOneAtATimeInSubmissionOrderFromManyThreads) {
     auto queue = makeSerialQueue("order");
@@ -45,12 +53,7 @@ TEST(SerialQueue, RunsItemsOneAtATimeInSubmissionOrderFromManyThreads) {
     }
     for (auto& producer : producers) producer.join();
     ASSERT_TRUE(done.waitFor(kThreads * kPerThread));
-    queue->sync([&] {
-        for (const auto& perThread : seen) {
-            ASSERT_EQ(perThread.size(), static_cast<size_t>(kPerThread));
-            for (int i = 0; i < kPerThread; ++i) EXPECT_EQ(perThread[i], i);
-        }
-    });
+    queue->sync([&] { EXPECT_EQ(seen, sentInOrder(kThreads, kPerThread)); });
     EXPECT_EQ(overlaps.load(), 0);
 }
 
@@ -130,10 +133,7 @@ TEST(MainQueue, WorkFromManyThreadsRunsOnTheMainThreadInEachSendersOrder) {
     for (auto& sender : senders) sender.join();
     MainLoop::drain();
     EXPECT_EQ(offMain.load(), 0);
-    for (const auto& perThread : seen) {
-        ASSERT_EQ(perThread.size(), static_cast<size_t>(kPerThread));
-        for (int i = 0; i < kPerThread; ++i) EXPECT_EQ(perThread[i], i);
-    }
+    EXPECT_EQ(seen, sentInOrder(kThreads, kPerThread));
 }
 
 TEST(MainQueue, StopEndsRunAndDrainRunsOnlyWhatWasQueued) {

@@ -136,48 +136,34 @@ TEST(PropertyListTest, BadInputGivesAnErrorNamingTheProblem) {
     for (const Case& c : cases) {
         auto result = parseText(c.input);
         ASSERT_FALSE(result) << c.input;
-        const Error& error = result.error();
-        EXPECT_EQ(error.domain, "PropertyListErrorDomain");
-        EXPECT_NE(error.localizedDescription.find(c.expected), std::string::npos)
-            << c.input << " gave: " << error.localizedDescription;
+        EXPECT_EQ(result.error().domain, "PropertyListErrorDomain");
+        EXPECT_NE(result.error().localizedDescription.find(c.expected), std::string::npos)
+            << c.input << " gave: " << result.error().localizedDescription;
     }
     EXPECT_EQ(parseOk(plist("<integer>-9223372036854775808</integer>")).asInt64(),
               std::numeric_limits<int64_t>::min());
 }
 
-TEST(PropertyListTest, DeepNestingIsRefusedWithoutExhaustingTheStack) {
-    std::string deep;
-    for (int i = 0; i < 100000; ++i) deep += "<array>";
-    for (int i = 0; i < 100000; ++i) deep += "</array>";
-    auto result = parseText(plist(deep));
+// Deep nesting is refused without exhausting the stack; what has no plist form is not
+// written, and dates outside the writable years are clamped.
+TEST(PropertyListTest, WhatCannotBeWrittenOrReadIsRefusedOrClamped) {
+    std::string opens, closes;
+    for (int i = 0; i < 100000; ++i) opens += "<array>", closes += "</array>";
+    auto result = parseText(plist(opens + closes));
     ASSERT_FALSE(result);
     EXPECT_NE(result.error().localizedDescription.find("nesting"), std::string::npos);
-
     Value value = Value(ValueArray{});
     for (int i = 0; i < 1000; ++i) value = Value(ValueArray{value});
     EXPECT_FALSE(serializePropertyList(value));
 
-    Value fine = Value(ValueArray{});
-    for (int i = 0; i < 100; ++i) fine = Value(ValueArray{fine});
-    auto written = serializePropertyList(fine);
-    ASSERT_TRUE(written);
-    EXPECT_EQ(parseOk(written.value()), fine);
-}
-
-TEST(PropertyListTest, KindsWithoutAPlistFormAreNotWritten) {
     auto object = Value::object(std::make_shared<int>(7));
     EXPECT_FALSE(serializePropertyList(Value()));
-    EXPECT_FALSE(serializePropertyList(object));
     auto nested = serializePropertyList(Value(ValueDictionary{{"device", object}}));
     ASSERT_FALSE(nested);
     EXPECT_NE(nested.error().localizedDescription.find("device"), std::string::npos);
-}
 
-TEST(PropertyListTest, DatesOutsideTheWritableYearsAreClamped) {
     for (double seconds : {-1e18, 1e18, std::nan("")}) {
-        auto written = serializePropertyList(Value(Date{seconds}));
-        ASSERT_TRUE(written);
-        EXPECT_TRUE(parseOk(written.value()).isDate());
+        EXPECT_TRUE(parseOk(serializePropertyList(Value(Date{seconds})).value_or("")).isDate());
     }
     auto early = serializePropertyList(Value(Date{-62135596800.0 - 5}));  // before 0001-01-01
     EXPECT_NE(early.value().find("0001-01-01T00:00:00Z"), std::string::npos);

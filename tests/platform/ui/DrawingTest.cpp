@@ -15,6 +15,17 @@ constexpr double kPi = std::numbers::pi;
 
 class DrawingTest : public UiTest {};
 
+uint32_t at(const PixelBuffer& pixels, int x, int y) {
+    return pixels.pixelFromBottom(x, y);
+}
+
+Path segment(Point from, Point to) {
+    Path path;
+    path.moveTo(from);
+    path.lineTo(to);
+    return path;
+}
+
 TEST_F(DrawingTest, ArcSweepFollowsDirectionAndWraps) {
     EXPECT_DOUBLE_EQ(Path::arcSweep(kPi / 2, kPi / 2 - kPi, true), -kPi);  // half, clockwise
     EXPECT_DOUBLE_EQ(Path::arcSweep(kPi / 2, kPi / 2 - 2 * kPi, true), -2 * kPi);  // a full turn
@@ -28,30 +39,22 @@ TEST_F(DrawingTest, ArcSweepFollowsDirectionAndWraps) {
 TEST_F(DrawingTest, RecordedPieKeepsItsGeometry) {
     // A pie for a quarter done: from the top, clockwise, as progress rings draw it.
     RecordingContext context;
-    Point centre{50, 50};
-    double r = 30;
-    context.setFillColor(Color::rgb(1, 0, 0));
     context.beginPath();
-    context.moveTo(centre);
-    context.addLineTo({centre.x, centre.y + r});
-    context.addArc(centre, r, kPi / 2, kPi / 2 - 2 * kPi * 0.25, true);
+    context.moveTo({50, 50});
+    context.addLineTo({50, 80});
+    context.addArc({50, 50}, 30, kPi / 2, kPi / 2 - 2 * kPi * 0.25, true);
     context.closePath();
     context.fillPath();
-
     ASSERT_EQ(context.operations().size(), 1u);
-    const DrawOperation& op = context.operations()[0];
-    EXPECT_EQ(op.state.fillColor, Color::rgb(1, 0, 0));
-    const auto& e = op.path.elements();
-    ASSERT_EQ(e.size(), 4u);
-    EXPECT_TRUE(e[2].clockwise);
-    EXPECT_NEAR(e[2].point.x, 80, 1e-9);  // ends at three o'clock
-    EXPECT_NEAR(e[2].point.y, 50, 1e-9);
-    Rect box = op.path.boundingBox();
+    EXPECT_TRUE(context.currentPath().isEmpty());  // filling consumed the path
+    const Path& pie = context.operations()[0].path;
+    EXPECT_NEAR(pie.elements()[2].point.x, 80, 1e-9);  // ends at three o'clock
+    EXPECT_NEAR(pie.elements()[2].point.y, 50, 1e-9);
+    Rect box = pie.boundingBox();
     EXPECT_NEAR(box.minX(), 50, 1e-9);
     EXPECT_NEAR(box.maxX(), 80, 0.01);
     EXPECT_NEAR(box.minY(), 50, 1e-9);
     EXPECT_NEAR(box.maxY(), 80, 0.01);
-    EXPECT_TRUE(context.currentPath().isEmpty());  // filling consumed the path
 }
 
 TEST_F(DrawingTest, FlattenedArcsStayOnTheCircle) {
@@ -78,18 +81,11 @@ TEST_F(DrawingTest, StateIsSavedAndRestoredAndExtraRestoresAreHarmless) {
     context.setLineWidth(1);
     context.restoreGState();
     context.restoreGState();
-    Path line;
-    line.moveTo({0, 0});
-    line.lineTo({10, 0});
-    context.stroke(line);
+    context.stroke(segment({0, 0}, {10, 0}));
     const GraphicsState& state = context.operations().back().state;
     EXPECT_DOUBLE_EQ(state.lineWidth, 4);
     EXPECT_EQ(state.lineCap, LineCap::Round);
     EXPECT_TRUE(state.ctm.isIdentity());
-}
-
-uint32_t at(const PixelBuffer& pixels, int x, int y) {
-    return pixels.pixelFromBottom(x, y);
 }
 
 TEST_F(DrawingTest, NonZeroFillKeepsTheHoleOfAnOppositeSubpath) {
@@ -119,15 +115,9 @@ TEST_F(DrawingTest, StrokeCapsAndCompositingPaintWhereExpected) {
     PainterContext context({100, 40});
     context.setStrokeColor(Color::rgb(1, 0, 0));
     context.setLineWidth(10);
-    Path line;
-    line.moveTo({20, 10});
-    line.lineTo({80, 10});
-    context.stroke(line);
+    context.stroke(segment({20, 10}, {80, 10}));
     context.setLineCap(LineCap::Round);
-    Path capped;
-    capped.moveTo({20, 30});
-    capped.lineTo({80, 30});
-    context.stroke(capped);
+    context.stroke(segment({20, 30}, {80, 30}));
     PixelBuffer pixels = context.pixels();
     EXPECT_EQ(at(pixels, 50, 10), 0xFFFF0000u);
     EXPECT_EQ(at(pixels, 17, 10), 0u);           // butt caps end at the end point

@@ -28,6 +28,16 @@ struct Recorder : AnimationDelegate {
     std::vector<std::string>& events;
 };
 
+// A basic animation of `keyPath` over `duration` seconds.
+std::shared_ptr<Animation> basic(std::string keyPath, std::optional<AnimatableValue> from,
+                                 std::optional<AnimatableValue> to, double duration) {
+    auto animation = Animation::basic(std::move(keyPath));
+    animation->fromValue = from;
+    animation->toValue = to;
+    animation->duration = duration;
+    return animation;
+}
+
 double opacityShown(const Layer& layer) {
     return std::get<double>(*layer.presentationValue("opacity"));
 }
@@ -35,11 +45,8 @@ double opacityShown(const Layer& layer) {
 TEST_F(LayerAnimationTest, BasicAnimationFollowsTheClockExactly) {
     auto layer = Layer::make();
     std::vector<std::string> events;
-    auto fade = Animation::basic("opacity");
-    fade->fromValue = 1.0;
-    fade->toValue = 0.0;
+    auto fade = basic("opacity", 1.0, 0.0, 2.0);
     fade->beginTime = Layer::currentMediaTime() + 1.0;
-    fade->duration = 2.0;
     fade->delegate = std::make_shared<Recorder>(events);
     layer->addAnimation(fade, "fade");
     fade->duration = 100;  // the layer kept its own copy
@@ -57,10 +64,7 @@ TEST_F(LayerAnimationTest, BasicAnimationFollowsTheClockExactly) {
     EXPECT_EQ(layer->animationForKey("fade"), nullptr);  // removed on completion
     EXPECT_DOUBLE_EQ(opacityShown(*layer), 1.0);
 
-    auto spin = Animation::basic("transform.rotation.z");
-    spin->toValue = M_PI;
-    spin->duration = 1.0;
-    layer->addAnimation(spin, "spin");
+    layer->addAnimation(basic("transform.rotation.z", std::nullopt, M_PI, 1.0), "spin");
     advance(0.25);
     EXPECT_NEAR(layer->presentation().transform.rotationAngle(), M_PI / 4, 1e-9);
 }
@@ -68,10 +72,7 @@ TEST_F(LayerAnimationTest, BasicAnimationFollowsTheClockExactly) {
 TEST_F(LayerAnimationTest, AnimationKeptAfterCompletionFillsForwardsOnlyWhenAsked) {
     auto layer = Layer::make();
     for (FillMode fill : {FillMode::Removed, FillMode::Forwards}) {
-        auto move = Animation::basic("position");
-        move->fromValue = Point{0, 0};
-        move->toValue = Point{100, 50};
-        move->duration = 1.0;
+        auto move = basic("position", Point{0, 0}, Point{100, 50}, 1.0);
         move->removedOnCompletion = false;
         move->fillMode = fill;
         layer->addAnimation(move, "move");
@@ -91,8 +92,7 @@ TEST_F(LayerAnimationTest, ReplacingOrRemovingAnAnimationStopsItUnfinished) {
     a->delegate = recorder;
     layer->addAnimation(a, "k");
     advance(0.1);
-    auto b = Animation::basic("cornerRadius");
-    b->toValue = 8.0;
+    auto b = basic("cornerRadius", std::nullopt, 8.0, 0.25);
     b->delegate = recorder;
     layer->addAnimation(b, "k");
     advance(0.05);
@@ -114,9 +114,8 @@ TEST_F(LayerAnimationTest, ImplicitActionsUseTheActionsTableAndTransactionsSwitc
     auto parent = Layer::make();
     auto fin = Layer::make();
     parent->addSublayer(fin);
-    auto slowFade = Animation::basic("opacity");
-    slowFade->duration = 0.7;
-    fin->setActions({{"opacity", slowFade}, {"cornerRadius", nullptr}});
+    fin->setActions({{"opacity", basic("opacity", std::nullopt, std::nullopt, 0.7)},
+                     {"cornerRadius", nullptr}});
 
     {
         ScopedTransaction noActions;
@@ -186,11 +185,8 @@ struct RemoveOnStop : AnimationDelegate {
 std::shared_ptr<RemoveOnStop> fadeOut(const ViewPtr& toast) {
     auto delegate = std::make_shared<RemoveOnStop>();
     delegate->view = toast;
-    auto fade = Animation::basic("opacity");
-    fade->fromValue = 1.0;
-    fade->toValue = 0.0;
+    auto fade = basic("opacity", 1.0, 0.0, 1.0);
     fade->beginTime = toast->layer().convertTime(Layer::currentMediaTime(), nullptr) + 1.0;
-    fade->duration = 1.0;
     fade->removedOnCompletion = false;
     fade->delegate = delegate;
     toast->layer().addAnimation(fade, "hide animation");
@@ -255,10 +251,7 @@ TEST_F(LayerAnimationTest, AnimationGroupCompletesAfterItsAnimationsEnd) {
 
 TEST_F(LayerAnimationTest, EngineStopsTickingWhenNothingRuns) {
     auto layer = Layer::make();
-    auto a = Animation::basic("opacity");
-    a->toValue = 0.0;
-    a->duration = 0.1;
-    layer->addAnimation(a, "a");
+    layer->addAnimation(basic("opacity", std::nullopt, 0.0, 0.1), "a");
     EXPECT_GE(AnimationEngine::shared().trackedCount(), 1u);
     advance(0.2);
     AnimationEngine::shared().tick();
