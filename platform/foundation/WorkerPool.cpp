@@ -39,11 +39,6 @@ void WorkerPool::submit(QualityOfService qos, std::function<void()> job) {
     }
 }
 
-int WorkerPool::threadCount() const {
-    MutexLock lock(mutex_);
-    return threads_;
-}
-
 size_t WorkerPool::queuedCount() const {
     size_t count = 0;
     for (const auto& level : jobs_) count += level.size();

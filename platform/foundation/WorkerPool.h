@@ -22,9 +22,6 @@ class WorkerPool {
 
     void submit(QualityOfService qos, std::function<void()> job);
 
-    // Threads alive in the pool right now (for tests and diagnostics).
-    int threadCount() const;
-
     // Beyond this many threads jobs wait for a free worker instead of getting a new one.
     static constexpr int kMaxThreads = 512;
 

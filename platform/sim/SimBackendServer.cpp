@@ -204,11 +204,6 @@ std::vector<SimBackendServer::ReceivedEvent> SimBackendServer::receivedEvents() 
     return state_->events;
 }
 
-void SimBackendServer::clearReceivedEvents() {
-    std::lock_guard lock(state_->mutex);
-    state_->events.clear();
-}
-
 std::vector<std::string> SimBackendServer::updateQueries() const {
     std::lock_guard lock(state_->mutex);
     return state_->queries;

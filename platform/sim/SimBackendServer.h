@@ -76,7 +76,6 @@ class SimBackendServer {
     void setEventRejection(
         std::function<bool(const platform::foundation::ValueDictionary&)> reject);
     std::vector<ReceivedEvent> receivedEvents() const;
-    void clearReceivedEvents();
     // The query texts of the update requests received, oldest first.
     std::vector<std::string> updateQueries() const;
     // Requests that arrived at either path, answered or not.

@@ -1,8 +1,8 @@
 #pragma once
 // The drawing surface that views and layers draw into: a graphics state stack (colours,
 // line width and caps, alpha, compositing, transform), a current path, and fills, strokes,
-// text and images. Two implementations: PainterContext paints pixels with Qt, and
-// RecordingContext keeps every operation so a test can check the geometry exactly.
+// text and images. PainterContext paints pixels with Qt; the tests' RecordingContext keeps
+// every operation to check the geometry exactly.
 // Coordinates are y-up unless the state says the space is flipped (a flipped view), in
 // which case text and images are still drawn upright. Main thread only.
 

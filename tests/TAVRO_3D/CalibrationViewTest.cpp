@@ -3,12 +3,12 @@
 // more than complete) or the glasses are gone.
 #include <chrono>
 
-#include "../localnet/LoopbackClient.h"
 #include "PanelFixture.h"
 #include "TAVRO_3D/TavroTemperatureDriftCalibrationView.h"
 #include "TAVRO_3D/Toast/ToastView.h"
 #include "TAVRO_3D/Widgets/ColorFromHex.h"
 #include "localnet/TavroLocalServer.h"
+#include "tests/support/LoopbackClient.h"
 
 namespace {
 

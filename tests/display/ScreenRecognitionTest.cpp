@@ -4,7 +4,7 @@
 
 #include "localnet/TavroLocalServer.h"
 #include "tests/display/DisplayHarness.h"
-#include "tests/localnet/LoopbackClient.h"
+#include "tests/support/LoopbackClient.h"
 
 namespace screens = platform::screens;
 

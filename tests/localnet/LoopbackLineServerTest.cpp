@@ -3,10 +3,11 @@
 #include <sys/resource.h>
 
 #include <algorithm>
+#include <thread>
 #include <vector>
 
 #include "localnet/LoopbackLineServer.h"
-#include "tests/localnet/LoopbackClient.h"
+#include "tests/support/LoopbackClient.h"
 
 namespace {
 
@@ -34,8 +35,6 @@ class DescriptorHog {
         for (int fd : held_) close(fd);
         setrlimit(RLIMIT_NOFILE, &saved_);
     }
-    DescriptorHog(const DescriptorHog&) = delete;
-    DescriptorHog& operator=(const DescriptorHog&) = delete;
 
     bool exhausted() const { return !held_.empty(); }
     void release(size_t count) {

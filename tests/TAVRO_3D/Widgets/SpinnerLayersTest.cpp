@@ -6,7 +6,7 @@
 #include "TAVRO_3D/ProgressHUD/ProgressIndicatorLayer.h"
 #include "TAVRO_3D/Widgets/SpinningProgressIndicatorLayer.h"
 #include "WidgetTestSupport.h"
-#include "platform/ui/RecordingContext.h"
+#include "tests/support/RecordingContext.h"
 
 using namespace widget_testing;
 using ui::DrawOperation;

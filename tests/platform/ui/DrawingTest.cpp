@@ -5,15 +5,14 @@
 
 #include "UiTestSupport.h"
 #include "platform/ui/PainterContext.h"
-#include "platform/ui/RecordingContext.h"
+#include "tests/support/RecordingContext.h"
 
 namespace platform::ui {
 namespace {
 
-using testing::UiTest;
 constexpr double kPi = std::numbers::pi;
 
-class DrawingTest : public UiTest {};
+using DrawingTest = testing::UiTest;
 
 uint32_t at(const PixelBuffer& pixels, int x, int y) {
     return pixels.pixelFromBottom(x, y);

@@ -12,7 +12,7 @@
 namespace platform::ui::testing {
 namespace {
 
-class KeyWindowTest : public UiTest {};
+using KeyWindowTest = UiTest;
 
 TEST_F(KeyWindowTest, BorderlessWindowsLeaveKeyStatusWithTheMainWindow) {
     auto main = Window::make({0, 0, 420, 620}, WindowStyleTitled);
@@ -97,7 +97,7 @@ class MarkView : public View {
     }
 };
 
-class LayerBackingTest : public UiTest {};
+using LayerBackingTest = UiTest;
 
 TEST_F(LayerBackingTest, ALayerThatClearsItsContextClearsOnlyItsOwnBacking) {
     for (bool flipped : {false, true}) {

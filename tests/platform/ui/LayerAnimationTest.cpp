@@ -14,9 +14,7 @@
 namespace platform::ui {
 namespace {
 
-using testing::UiTest;
-
-class LayerAnimationTest : public UiTest {};
+using LayerAnimationTest = testing::UiTest;
 
 // Notes starts and stops (finished or cut short) into a log that several delegates share.
 struct Recorder : AnimationDelegate {

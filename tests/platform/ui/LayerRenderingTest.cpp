@@ -6,18 +6,16 @@
 #include "UiTestSupport.h"
 #include "platform/ui/Layer.h"
 #include "platform/ui/PainterContext.h"
-#include "platform/ui/RecordingContext.h"
 #include "platform/ui/Renderer.h"
 #include "platform/ui/TextLayer.h"
 #include "platform/ui/Transaction.h"
 #include "platform/ui/View.h"
+#include "tests/support/RecordingContext.h"
 
 namespace platform::ui {
 namespace {
 
-using testing::UiTest;
-
-class LayerRenderingTest : public UiTest {};
+using LayerRenderingTest = testing::UiTest;
 
 bool isColour(uint32_t argb, int r, int g, int b) {
     return std::abs(redOf(argb) - r) <= 2 && std::abs(greenOf(argb) - g) <= 2 &&

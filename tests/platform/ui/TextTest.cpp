@@ -1,18 +1,16 @@
 // Text measurement with the system font (DejaVu Sans, one point one pixel) and how
 // controls size and draw their texts.
 #include "UiTestSupport.h"
-#include "platform/ui/RecordingContext.h"
 #include "platform/ui/Renderer.h"
 #include "platform/ui/Text.h"
 #include "platform/ui/TextField.h"
 #include "platform/ui/TextMeasurement.h"
+#include "tests/support/RecordingContext.h"
 
 namespace platform::ui {
 namespace {
 
-using testing::UiTest;
-
-class TextTest : public UiTest {};
+using TextTest = testing::UiTest;
 
 // DejaVu Sans: 2048 units per em, ascender 1901, descender 483; advances H 1540, e 1260,
 // l 569, o 1253, space 651.

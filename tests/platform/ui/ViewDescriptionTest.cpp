@@ -15,10 +15,9 @@
 namespace platform::ui {
 namespace {
 
-using testing::UiTest;
 namespace fdn = platform::foundation;
 
-class ViewDescriptionTest : public UiTest {};
+using ViewDescriptionTest = testing::UiTest;
 
 class OutletTestController : public ViewController {
   public:

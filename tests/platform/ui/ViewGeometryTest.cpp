@@ -6,9 +6,7 @@
 namespace platform::ui {
 namespace {
 
-using testing::UiTest;
-
-class ViewGeometryTest : public UiTest {};
+using ViewGeometryTest = testing::UiTest;
 
 struct Tree {
     WindowPtr window = Window::make({100, 200, 400, 300}, WindowStyleTitled);
@@ -63,17 +61,12 @@ TEST_F(ViewGeometryTest, HitTestFindsTheDeepestVisibleViewAndHonoursEdges) {
     t.flipped->setHidden(true);
     EXPECT_TRUE(t.inner->isHiddenOrHasHiddenAncestor());
     EXPECT_EQ(root->hitTest({81, 121}), t.outer.get());
-}
-
-TEST_F(ViewGeometryTest, LaterSiblingsAreHitFirst) {
-    auto parent = View::create(Rect{0, 0, 100, 100});
-    auto below = View::create(Rect{0, 0, 50, 50});
-    auto above = View::create(Rect{25, 25, 50, 50});
-    parent->addSubview(below);
-    parent->addSubview(above);
-    EXPECT_EQ(parent->hitTest({30, 30}), above.get());
-    parent->addSubview(below);  // moves it to the front
-    EXPECT_EQ(parent->hitTest({30, 30}), below.get());
+    // Later siblings are hit first; adding a subview again moves it to the front.
+    auto above = View::create(Rect{0, 0, 100, 100});
+    root->addSubview(above);
+    EXPECT_EQ(root->hitTest({60, 50}), above.get());
+    root->addSubview(t.outer);
+    EXPECT_EQ(root->hitTest({60, 50}), t.outer.get());
 }
 
 TEST_F(ViewGeometryTest, TreeChangesKeepSuperviewWindowAndHooksConsistent) {

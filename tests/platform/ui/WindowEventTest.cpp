@@ -14,9 +14,7 @@
 namespace platform::ui {
 namespace {
 
-using testing::UiTest;
-
-class WindowEventTest : public UiTest {};
+using WindowEventTest = testing::UiTest;
 
 struct Scene {
     WindowPtr window = Window::make({100, 100, 300, 200}, WindowStyleTitled);
