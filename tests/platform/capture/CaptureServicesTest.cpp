@@ -14,7 +14,6 @@ TEST(CaptureServicesTest, PermissionsComeFromTheMachineAndPromptsAreCounted) {
     EXPECT_FALSE(preflightScreenCaptureAccess());
     EXPECT_FALSE(isProcessTrusted(true));
     postEvent(EventTap::Hid, keyboardEvent(EventSourceState::HidSystem, 1, true));
-
     auto machine = std::make_shared<CaptureMachine>(false, false);
     installCaptureMachine(machine);
     EXPECT_FALSE(isProcessTrusted(false) || isProcessTrusted(true));

@@ -4,7 +4,6 @@
 #include <future>
 
 #include "platform/foundation/Dispatch.h"
-#include "platform/foundation/ValueJson.h"
 #include "platform/net/HttpClient.h"
 #include "platform/net/QueryText.h"
 #include "platform/sim/SimBackendServer.h"
@@ -35,9 +34,8 @@ TEST(HttpClient, PostsJsonAndReadsTheReplyOnTheNamedQueue) {
     EXPECT_TRUE(onQueue);
     ASSERT_TRUE(result);
     EXPECT_EQ(result->statusCode, 200);
-    auto events = server.receivedEvents();
-    ASSERT_EQ(events.size(), 1u);
-    EXPECT_EQ(events[0].body.at("eventName").text(), "app_launcheds");
+    ASSERT_EQ(server.receivedEvents().size(), 1u);
+    EXPECT_EQ(server.receivedEvents()[0].body.at("eventName").text(), "app_launcheds");
 }
 
 TEST(HttpClient, AServerThatNeverAnswersEndsInATimeOut) {
@@ -53,9 +51,6 @@ TEST(HttpClient, AServerThatNeverAnswersEndsInATimeOut) {
     ASSERT_FALSE(result);
     EXPECT_EQ(result.error().domain, kHttpErrorDomain);
     EXPECT_LT(seconds, 3.0);
-    // A limit that is no limit is replaced by the default, never taken as "wait for ever".
-    request.timeoutSeconds = 0;
-    request.connectTimeoutSeconds = -1;
     server.stop();  // releases the held request and refuses new ones
     EXPECT_FALSE(HttpClient::perform(request));
     request.url = "not an address at all";
