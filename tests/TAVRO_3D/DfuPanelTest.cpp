@@ -2,7 +2,6 @@
 // and the two roads of an update on the simulated Mac: glasses at 1.60 sent into their
 // bootloader and programmed to 1.65, and a device that already is the bootloader.
 #include <algorithm>
-#include <mutex>
 
 #include "PanelFixture.h"
 #include "TAVRO_3D/TavroDFUUpdateViewController.h"
@@ -27,21 +26,20 @@ std::string dfuName(const char* suffix) {
     return common::AppIdentifier() + suffix;
 }
 
-// What the panel shows, in the terms of its looks.
+// What the panel shows: picture, tips, button (title, red tint), progress bar.
 struct Look {
     std::string image;
     std::string tips;
     bool buttonShown;
     std::string buttonTitle;
-    std::optional<ui::Color> buttonTint;
-    std::optional<ui::Color> buttonBackground;
+    bool redButton;
     bool progressShown;
     bool operator==(const Look&) const = default;
 };
 
 void PrintTo(const Look& look, std::ostream* out) {
     *out << look.image << " / " << look.tips << " / button " << look.buttonShown << " "
-         << look.buttonTitle << " / progress " << look.progressShown;
+         << look.buttonTitle << " red " << look.redButton << " / progress " << look.progressShown;
 }
 
 Look lookOf(const Panel& panel) {
@@ -52,16 +50,12 @@ Look lookOf(const Panel& panel) {
             tips ? tips->string : "",
             !button->isHidden(),
             button->title(),
-            button->contentTintColor(),
-            button->layer().backgroundColor(),
+            button->contentTintColor() == initWithHexString("#FF0000"),
             !panel.progressIndicator.lock()->isHidden()};
 }
 
-const Look kOffer{"update-dfu", "发现眼镜固件新版本",         true,
-                  "开始升级",   initWithHexString("#FFFFFF"), initWithHexString("#068EFF"),
-                  false};
-const Look kFailed{"update-dfu-failed",          "升级失败，请重试",           true, "重试",
-                   initWithHexString("#FF0000"), initWithHexString("#FFFFFF"), false};
+const Look kOffer{"update-dfu", "发现眼镜固件新版本", true, "开始升级", false, false};
+const Look kFailed{"update-dfu-failed", "升级失败，请重试", true, "重试", true, false};
 
 class DfuPanelTest : public PanelFixture {
   protected:
@@ -88,10 +82,6 @@ TEST_F(DfuPanelTest, LooksFollowTheUpdatersNotices) {
     offer.image = "update-dfu";  // the description's own first picture
     EXPECT_EQ(lookOf(*panel_), offer);
     EXPECT_EQ(panel_->tipsLabel2.lock()->stringValue(), "升级耗时约15秒");
-    EXPECT_EQ(panel_->view()->layer().backgroundColor(), initWithHexString("#ECEDEE"));
-    auto tips = *panel_->tipsLabel1.lock()->attributedStringValue();
-    EXPECT_EQ(tips.attributes.font->pointSize, 18.0);
-    EXPECT_EQ(tips.attributes.paragraphStyle, (ui::ParagraphStyle{5.0, ui::TextAlignment::Center}));
 
     // The version line: the plain model shows its target, any other model the Pro's.
     post(".dfuUpdate_versionShow", fdn::Value(1.0f));
@@ -109,8 +99,7 @@ TEST_F(DfuPanelTest, LooksFollowTheUpdatersNotices) {
     AppDelegate::shared().isDfuUpdateStart = true;
     post(".dfuUpdate_status", fdn::Value(true));
     EXPECT_EQ(lookOf(*panel_),
-              (Look{"update-dfu-success", "升级完成，请重新插入眼镜", false, "重试",
-                    initWithHexString("#FF0000"), initWithHexString("#FFFFFF"), false}));
+              (Look{"update-dfu-success", "升级完成，请重新插入眼镜", false, "重试", true, false}));
     EXPECT_FALSE(AppDelegate::shared().isDfuUpdateStart.load());
 
     panel_->isBeginUpdateDfu = true;
@@ -167,22 +156,8 @@ class DfuRoadTest : public DfuPanelTest {
         server_ = std::make_shared<TavroVXServer>();
         server_->shareManager();
         AppDelegate::shared().vxServer.set(server_);
-        progressToken_ = fdn::NotificationCenter::defaultCenter().addObserver(
-            dfuName(".dfuUpdate_progress"), std::nullopt, nullptr,
-            [this](const fdn::Notification& note) {
-                std::lock_guard lock(mutex_);
-                progress_.push_back(note.object.asFloat());
-            });
-        statusToken_ = fdn::NotificationCenter::defaultCenter().addObserver(
-            dfuName(".dfuUpdate_status"), std::nullopt, nullptr,
-            [this](const fdn::Notification& note) {
-                std::lock_guard lock(mutex_);
-                statuses_.push_back(note.object.asBool());
-            });
     }
     void TearDown() override {
-        fdn::NotificationCenter::defaultCenter().removeObserver(progressToken_);
-        fdn::NotificationCenter::defaultCenter().removeObserver(statusToken_);
         AppDelegate::shared().vxServer.set(nullptr);
         server_.reset();
         for (auto& device : plugged_) mac_->unplugDevice(device);
@@ -198,28 +173,23 @@ class DfuRoadTest : public DfuPanelTest {
     static bool runUntil(const std::function<bool()>& done, double seconds = 600) {
         return fdn::MainLoop::runUntilSeconds(done, seconds);
     }
+    // The updater's progress values; its statuses must stay unsent (the delegate decides).
     std::vector<float> progress() const {
-        std::lock_guard lock(mutex_);
-        return progress_;
+        std::vector<float> values;
+        for (const auto& value : notices_.objects(dfuName(".dfuUpdate_progress")))
+            values.push_back(value.asFloat());
+        return values;
     }
-    std::vector<bool> statuses() const {
-        std::lock_guard lock(mutex_);
-        return statuses_;
-    }
+    size_t statuses() const { return notices_.count(dfuName(".dfuUpdate_status")); }
     bool connectedIsBootloader() const {
         auto device = server_->connectedDevice();
         return device && device->deviceInfo.vendorId == 0x0416 &&
                device->deviceInfo.productId == 0x3F00;
     }
 
-    std::unique_ptr<platform::sim::SimMac> mac_;
     std::shared_ptr<TavroVXServer> server_;
     std::vector<std::shared_ptr<platform::sim::VirtualHidDevice>> plugged_;
-    mutable std::mutex mutex_;
-    std::vector<float> progress_;
-    std::vector<bool> statuses_;
-    fdn::ObserverToken progressToken_ = 0;
-    fdn::ObserverToken statusToken_ = 0;
+    NotificationRecorder notices_{{dfuName(".dfuUpdate_progress"), dfuName(".dfuUpdate_status")}};
 };
 
 TEST_F(DfuRoadTest, GlassesAt160GoThroughTheirBootloaderAndComeBackAt165) {
@@ -250,7 +220,7 @@ TEST_F(DfuRoadTest, GlassesAt160GoThroughTheirBootloaderAndComeBackAt165) {
     EXPECT_LE(*std::max_element(values.begin(), values.end()), 95.0f);
     EXPECT_LE(panel_->progressIndicator.lock()->doubleValue(), 95.0);
     EXPECT_GT(panel_->progressIndicator.lock()->doubleValue(), 50.0);
-    EXPECT_TRUE(statuses().empty());  // the outcome comes from the delegate, not the updater
+    EXPECT_EQ(statuses(), 0u);
     EXPECT_EQ(panel_->tipsLabel2.lock()->stringValue(), "版本V1.65");
     EXPECT_EQ(glasses->firmwareVersion(), "TAVRO2_FW_V1.65");
 }
@@ -270,7 +240,7 @@ TEST_F(DfuRoadTest, ABootloaderAlreadyPresentIsProgrammedAtOnceWithoutTheCommand
     const auto values = progress();
     ASSERT_FALSE(values.empty());
     EXPECT_LE(*std::max_element(values.begin(), values.end()), 95.0f);
-    EXPECT_TRUE(statuses().empty());
+    EXPECT_EQ(statuses(), 0u);
     EXPECT_FALSE(panel_->isBeginUpdateDfu.load());
 }
 

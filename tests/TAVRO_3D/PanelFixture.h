@@ -1,8 +1,8 @@
 #pragma once
-// Shared set-up of the connected, firmware-update and calibration tests: a manual clock, a clean
-// application and delegate, the panels' stored defaults removed, the interface in Chinese with the
-// "zh_CN" locale, a 420 x 620 window to show a panel in, a record of the change-value messages, and
-// helpers that click and drag on a view the way the mouse would.
+// Shared set-up of the panel tests: a manual clock, a clean application and delegate, the
+// panels' stored defaults removed, the interface in Chinese with the "zh_CN" locale, a
+// window to show a panel in, and, for the panels that look at the machine, a simulated Mac
+// from a shipped profile whose displays are the interface's screens. Main thread.
 
 #include <gtest/gtest.h>
 
@@ -19,17 +19,22 @@
 #include "platform/foundation/Dispatch.h"
 #include "platform/foundation/SystemInfo.h"
 #include "platform/foundation/UserDefaults.h"
+#include "platform/screens/DisplayServices.h"
+#include "platform/sim/MachineProfiles.h"
+#include "platform/sim/SimMac.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/Image.h"
+#include "platform/ui/Screen.h"
 #include "platform/ui/ViewController.h"
 #include "platform/ui/Window.h"
 #include "tests/support/NotificationRecorder.h"
+#include "tests/support/Waits.h"
 
 namespace panel_fixture {
 
 namespace ui = platform::ui;
 namespace fdn = platform::foundation;
-
+namespace screens = platform::screens;
 using test_support::NotificationRecorder;
 
 inline void setLanguage(common::TavroLocalizationHelper::Language language) {
@@ -43,33 +48,39 @@ inline void setLocale(const std::string& locale) {
     fdn::setMachineValues(values);
 }
 
+// Waits in real time for work of the global queues, running the main queue; the clock
+// does not move.
+inline bool eventually(const std::function<bool()>& done) {
+    return test_support::drainUntil(done);
+}
+
 class PanelFixture : public ::testing::Test {
   protected:
     void SetUp() override {
-        clock_ = std::make_shared<fdn::ManualClock>();
-        scopedClock_.emplace(clock_);
         ui::Image::clearCache();
         ui::Application::shared().reset();
         resetDelegate();
-        auto& defaults = fdn::UserDefaults::standard();
         for (const char* key : {"depthScaleValue_UserDefault", "ScreenModeUserDefaultsKey",
                                 "privacyScreenLockState_UserDefault"})
-            defaults.removeObjectForKey(key);
+            fdn::UserDefaults::standard().removeObjectForKey(key);
         languageBefore_ = common::TavroLocalizationHelper::shared().language();
         setLanguage(common::TavroLocalizationHelper::Language::Chinese);
         setLocale("zh_CN");
     }
     void TearDown() override {
+        AppDelegate::shared().restoreBuiltinBrightness();
         ui::Application::shared().reset();
+        ui::setScreenSource(nullptr);
         fdn::MainLoop::drain();
         window_.reset();
         resetDelegate();
+        mac_.reset();
+        fdn::MainLoop::drain();
         fdn::clearMachineValues();
         // Other tests of this binary read the interface as they found it: the bundle's own
         // lookup by the machine's preferred languages.
         common::TavroLocalizationHelper::shared().setLanguage(languageBefore_);
         fdn::Bundle::main().setLookupRoute({});
-        scopedClock_.reset();
     }
 
     static void resetDelegate() {
@@ -80,10 +91,36 @@ class PanelFixture : public ::testing::Test {
         delegate.glassStatus = false;
         delegate.isDfuUpdateStart = false;
         delegate.isDfuUpdate = false;
+        delegate.defaultBrightness = 0;
+        delegate.builtinDisplayID = 0;
+        delegate.changeVolumeTime = 0;
         delegate.glassVersion.set({});
+        delegate.window.set(nullptr);
         delegate.vxServer.set(nullptr);
         delegate.depthManager.set(nullptr);
         delegate.firstPopover.set(nullptr);
+    }
+
+    // A simulated Mac from a shipped profile, its displays the interface's screens, and a
+    // 420 x 620 main window in the delegate.
+    void boot(const std::string& profile) {
+        mac_.reset();
+        auto parsed = platform::sim::machineProfileNamed(profile);
+        ASSERT_TRUE(parsed);
+        mac_ = std::make_unique<platform::sim::SimMac>(std::move(parsed).value());
+        std::vector<ui::Screen> list;
+        for (const auto& display : mac_->displays().displays()) {
+            const ui::Rect frame{display.origin.x, -display.origin.y, double(display.mode().width),
+                                 double(display.mode().height)};
+            list.push_back({display.id, display.name, frame, frame, 1.0});
+            if (display.builtin) AppDelegate::shared().builtinDisplayID = display.id;
+        }
+        ui::setScreenSource(std::make_shared<ui::FixedScreenSource>(list));
+        window_ = ui::Window::make({100, 100, 420, 620}, ui::WindowStyleTitled);
+        window_->makeKeyAndOrderFront();
+        AppDelegate::shared().window.set(window_);
+        // The machine's own displays were announced as it came up; those are not the test's.
+        fdn::MainLoop::drain();
     }
 
     // Puts the controller's view into a window of its size, in front and key.
@@ -109,14 +146,13 @@ class PanelFixture : public ::testing::Test {
             if (candidate.get() == view.window()) window = candidate;
         ASSERT_TRUE(window) << "the view is in no window";
         const ui::Point at = inWindow(view, {x, view.bounds().size.height / 2});
-        ui::Application::shared().sendEvent(
-            ui::Event::mouse(ui::EventType::LeftMouseDown, at, window));
-        ui::Application::shared().sendEvent(
-            ui::Event::mouse(ui::EventType::LeftMouseUp, at, window));
+        for (auto type : {ui::EventType::LeftMouseDown, ui::EventType::LeftMouseUp})
+            ui::Application::shared().sendEvent(ui::Event::mouse(type, at, window));
     }
 
-    std::shared_ptr<fdn::ManualClock> clock_;
-    std::optional<fdn::ScopedClock> scopedClock_;
+    std::shared_ptr<fdn::ManualClock> clock_ = std::make_shared<fdn::ManualClock>();
+    std::optional<fdn::ScopedClock> scopedClock_{clock_};
+    std::unique_ptr<platform::sim::SimMac> mac_;
     ui::WindowPtr window_;
     common::TavroLocalizationHelper::Language languageBefore_{};
 };

@@ -18,8 +18,6 @@
 #include "common/AppIdentifier.h"
 #include "common/GlobalHelpers.h"
 #include "glasses/TavroVXServer.h"
-#include "platform/sim/MachineProfiles.h"
-#include "platform/sim/SimMac.h"
 #include "platform/ui/PixelBuffer.h"
 #include "platform/ui/Renderer.h"
 
@@ -62,13 +60,6 @@ class PanelPicturesTest : public PanelFixture {
         PanelFixture::SetUp();
         AppDelegate::shared().glassVersion.set("TAVRO2_FW_V1.65");
     }
-    void TearDown() override {
-        setLanguage(Language::Chinese);
-        AppDelegate::shared().vxServer.set(nullptr);
-        PanelFixture::TearDown();
-        mac_.reset();
-        fdn::MainLoop::drain();
-    }
 
     // Draws the window as it is now and writes or checks "<name>-<language>.png".
     void picture(const std::string& name, Language language) {
@@ -92,17 +83,6 @@ class PanelPicturesTest : public PanelFixture {
         if (share > kPixelShareTolerance)
             drawn.writePng(std::string(SHELL_TEST_OUTPUT_DIR) + "/" + file);
     }
-
-    // A simulated Mac from a shipped profile, for the panels that look at the machine.
-    void boot(const std::string& profile) {
-        mac_.reset();
-        auto parsed = platform::sim::machineProfileNamed(profile);
-        ASSERT_TRUE(parsed);
-        mac_ = std::make_unique<platform::sim::SimMac>(std::move(parsed).value());
-        fdn::MainLoop::drain();
-    }
-
-    std::unique_ptr<platform::sim::SimMac> mac_;
 
     // Runs `scene` once per language, with the interface in that language.
     static void inBothLanguages(const std::function<void(Language)>& scene) {

@@ -26,12 +26,10 @@ TEST_F(ShellTerminationTest, QuitWithGlassesSwitchesThemTo2DAndStoresTheUsage) {
 
     platform::ui::Application::shared().terminate();
 
-    // 3D off, from the clean-up and again from stopping the AI-3D mode.
+    // 3D off, from the clean-up and again from stopping the AI-3D mode; nothing else.
     const auto commands = commandsOf(pair);
     ASSERT_GE(commands.size(), before + 1);
-    for (size_t i = before; i < commands.size(); ++i) {
-        EXPECT_EQ(commands[i], std::make_pair(uint16_t{1}, uint16_t{3}));
-    }
+    EXPECT_EQ(countOf({commands.begin() + before, commands.end()}, 1, 3), commands.size() - before);
     EXPECT_TRUE(delegate().isExit.load());
     // Stored, and in the table as the quit returns.
     EXPECT_EQ(storedEvents(), (std::vector<int64_t>{2, 4}));
@@ -49,7 +47,6 @@ TEST_F(ShellTerminationTest, QuitWithoutGlassesStoresOnlyTheDuration) {
 
 TEST_F(ShellTerminationTest, QuitWithThePrivacyScreenOnGivesTheBrightnessBackFirst) {
     const float bright = builtinBrightness();
-    ASSERT_GT(bright, 0);
     delegate().closeBuiltinBrightness();
     ASSERT_TRUE(runUntil([&] { return builtinBrightness() == 0; }));
     hold();  // nothing may run after the quit's own work

@@ -1,13 +1,13 @@
 // The start panel's five looks as the visibility table gives them, the name label, and the
 // hand-over with the privacy screen, also when the result comes after an unplug.
 
-#include "PanelTestSupport.h"
+#include "PanelFixture.h"
 #include "TAVRO_3D/TavroGlassConnectSuccessViewController.h"
 #include "TAVRO_3D/TavroHomeStartViewController.h"
 #include "glasses/HIDDeviceMonitor.h"
 #include "glasses/TavroVXServer.h"
 
-using namespace panel_testing;
+using namespace panel_fixture;
 
 namespace {
 
@@ -19,9 +19,10 @@ constexpr Look kConnecting{0, 1, 1, 0, 0};
 constexpr Look kFailed{0, 1, 0, 1, 1};
 constexpr Look kHandedOver{0, 0, 1, 0, 0};
 
-class StartPanelTest : public PanelTest {
+class StartPanelTest : public PanelFixture {
   protected:
     void SetUp() override {
+        PanelFixture::SetUp();
         boot("macbook");
         server_ = std::make_shared<TavroVXServer>();
         AppDelegate::shared().vxServer.set(server_);
@@ -33,10 +34,9 @@ class StartPanelTest : public PanelTest {
         ASSERT_FALSE(panel_->loadError()) << panel_->loadError()->localizedDescription;
     }
     void TearDown() override {
-        AppDelegate::shared().vxServer.set(nullptr);
         AppDelegate::shared().glassConnectSuccessViewController.set(nullptr);
         panel_.reset();
-        PanelTest::TearDown();
+        PanelFixture::TearDown();
     }
     Look look() const {
         auto shown = [](const auto& weak) { return weak.lock()->isHidden() ? 0 : 1; };
@@ -46,10 +46,10 @@ class StartPanelTest : public PanelTest {
     }
     void clickStart() {
         panel_->startButton.lock()->performClick();
-        fd::MainLoop::drain();
+        fdn::MainLoop::drain();
     }
-    static void post(const char* name, fd::Value object) {
-        fd::NotificationCenter::defaultCenter().post(name, std::move(object));
+    static void post(const char* name, fdn::Value object) {
+        fdn::NotificationCenter::defaultCenter().post(name, std::move(object));
     }
 
     std::shared_ptr<TavroVXServer> server_;
@@ -59,34 +59,32 @@ class StartPanelTest : public PanelTest {
 
 TEST_F(StartPanelTest, LooksFollowTheStartAndItsResults) {
     EXPECT_EQ(look(), kReady);
-    EXPECT_EQ(panel_->view()->layer().backgroundColor(), hex("#ECEDEE"));
-    EXPECT_EQ(panel_->connectBgView.lock()->layer().backgroundColor(), hex("#ECEDEE"));
 
     clickStart();  // the MacBook has its own screen: no virtual display, connecting at once
     EXPECT_EQ(look(), kConnecting);
-    post(TavroHomeStartViewController::kStartResultNotification, fd::Value(int64_t{0}));
+    post(TavroHomeStartViewController::kStartResultNotification, fdn::Value(int64_t{0}));
     EXPECT_EQ(look(), kFailed);
     // A plug notification changes nothing; only an unplug brings the button back.
-    post(kGlassStatusChangeNotification, fd::Value(int64_t{1}));
+    post(kGlassStatusChangeNotification, fdn::Value(int64_t{1}));
     EXPECT_EQ(look(), kFailed);
     AppDelegate::shared().glassStatus = false;
-    post(kGlassStatusChangeNotification, fd::Value(int64_t{0}));
+    post(kGlassStatusChangeNotification, fdn::Value(int64_t{0}));
     EXPECT_EQ(look(), (Look{1, 0, 0, 1, 1}));  // gone: the labels keep their state
 
     AppDelegate::shared().glassStatus = true;
     clickStart();
-    post(TavroHomeStartViewController::kStartResultNotification, fd::Value(int64_t{1}));
+    post(TavroHomeStartViewController::kStartResultNotification, fdn::Value(int64_t{1}));
     EXPECT_EQ(look(), kHandedOver);
     EXPECT_EQ(window_->contentViewController(), connected_);
 }
 
 TEST_F(StartPanelTest, VersionTextsUpdateTheDelegateAndTheNameLabel) {
-    post(kGlassVersionNotification, fd::Value(std::string("TAVRO2_FW_V1.65")));
+    post(kGlassVersionNotification, fdn::Value(std::string("TAVRO2_FW_V1.65")));
     EXPECT_EQ(AppDelegate::shared().glassVersion.get(), "TAVRO2_FW_V1.65");
     EXPECT_EQ(panel_->nameLabel.lock()->stringValue(), "TAVRO Glass 已连接");
     // Also while another panel fills the window.
     window_->setContentViewController(connected_);
-    post(kGlassVersionNotification, fd::Value(std::string("TAVRO2_FW_V1.60")));
+    post(kGlassVersionNotification, fdn::Value(std::string("TAVRO2_FW_V1.60")));
     EXPECT_EQ(AppDelegate::shared().glassVersion.get(), "TAVRO2_FW_V1.60");
 }
 
@@ -95,7 +93,7 @@ TEST_F(StartPanelTest, ASuccessDimsTheBuiltInScreenWhenThePrivacyToggleIsOn) {
     ASSERT_NE(delegate.builtinDisplayID.load(), 0u);
     delegate.privacyScreenLockButtonState = 1;
     clickStart();
-    post(TavroHomeStartViewController::kStartResultNotification, fd::Value(int64_t{1}));
+    post(TavroHomeStartViewController::kStartResultNotification, fdn::Value(int64_t{1}));
     EXPECT_GT(delegate.defaultBrightness.load(), 0.0f);  // the fade has begun
 }
 
@@ -104,13 +102,13 @@ TEST_F(StartPanelTest, AResultAfterTheGlassesWentNeitherHandsOverNorDims) {
     delegate.privacyScreenLockButtonState = 1;
     clickStart();
     delegate.glassStatus = false;  // unplugged while the AI-3D mode was starting
-    post(TavroHomeStartViewController::kStartResultNotification, fd::Value(int64_t{1}));
+    post(TavroHomeStartViewController::kStartResultNotification, fdn::Value(int64_t{1}));
     EXPECT_EQ(window_->contentViewController(), panel_);
     EXPECT_EQ(delegate.defaultBrightness.load(), 0.0f);
     EXPECT_EQ(look(), (Look{1, 0, 1, 0, 0}));
 
     clickStart();
-    post(TavroHomeStartViewController::kStartResultNotification, fd::Value(int64_t{0}));
+    post(TavroHomeStartViewController::kStartResultNotification, fdn::Value(int64_t{0}));
     EXPECT_EQ(look(), (Look{1, 0, 0, 1, 1}));
 }
 

@@ -52,20 +52,18 @@ class AppUpdateCheckTest : public BackendTest {
         ui::Application::shared().reset();
         window_ = ui::Window::make({0, 0, 420, 620}, ui::WindowStyleTitled);
         window_->setContentViewController(home_panel_);
-        AppDelegate& app = AppDelegate::shared();
-        app.window.set(window_);
-        app.homeNewViewController.set(standIn<TavroHomeNewViewController>(home_panel_));
-        app.homeStartViewController.set(nullptr);
-        app.appUpdateView.set(nullptr);
+        AppDelegate::shared().window.set(window_);
+        AppDelegate::shared().homeNewViewController.set(
+            standIn<TavroHomeNewViewController>(home_panel_));
     }
     void TearDown() override {
         AppDelegate& app = AppDelegate::shared();
         app.window.set(nullptr);
         app.homeNewViewController.set(nullptr);
+        app.homeStartViewController.set(nullptr);
         app.appUpdateView.set(nullptr);
         fdn::MainLoop::drain();
         ui::Application::shared().reset();
-        window_.reset();
         fdn::Bundle::setMainBundlePath({});
         BackendTest::TearDown();
     }
@@ -74,7 +72,7 @@ class AppUpdateCheckTest : public BackendTest {
     // view descriptions.
     void useBundle(const std::optional<std::string>& version, bool withViews = true) {
         std::string bundle =
-            home_->path() + "/Bundle" + version.value_or("") + (withViews ? "" : "-bare");
+            home_.path() + "/Bundle" + version.value_or("") + (withViews ? "" : "-bare");
         std::filesystem::create_directories(bundle);
         if (withViews) {
             std::filesystem::create_directory_symlink(

@@ -5,13 +5,9 @@
 
 #include <gtest/gtest.h>
 
-#include <chrono>
-#include <cstdlib>
 #include <filesystem>
 #include <functional>
 #include <future>
-#include <memory>
-#include <optional>
 #include <thread>
 
 #include "appstate/AppDelegate.h"
@@ -31,11 +27,8 @@ namespace fdn = platform::foundation;
 class BackendTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        home_.emplace("tavro-backend");
-        ASSERT_FALSE(home_->path().empty());
         TavroFMDBManager::shareManager().closeDatabase();
-        server_ = std::make_unique<platform::sim::SimBackendServer>();
-        platform::net::BackendHosts::setCurrent({server_->baseAddress(), server_->baseAddress()});
+        platform::net::BackendHosts::setCurrent({server_.baseAddress(), server_.baseAddress()});
         TavroAlamofireManager::setTimeouts(1, 1.5);
         AppDelegate::shared().glassStatus = false;
         AppDelegate::shared().isOverseas = false;
@@ -43,12 +36,11 @@ class BackendTest : public ::testing::Test {
 
     void TearDown() override {
         TavroFMDBManager::shareManager().closeDatabase();
-        server_->stop();
+        server_.stop();
         fdn::MainLoop::drain();
         platform::net::BackendHosts::setCurrent(platform::net::BackendHosts::deployment());
         TavroAlamofireManager::setTimeouts(0, 0);
         AppDelegate::shared().glassStatus = false;
-        home_.reset();
     }
 
     // Runs the main queue until `done` holds, for at most `seconds` of real time.
@@ -65,9 +57,9 @@ class BackendTest : public ::testing::Test {
         return rows.get_future().get();
     }
 
-    platform::sim::SimBackendServer& server() { return *server_; }
-    std::optional<test_support::TemporaryHome> home_;
-    std::unique_ptr<platform::sim::SimBackendServer> server_;
+    platform::sim::SimBackendServer& server() { return server_; }
+    test_support::TemporaryHome home_{"tavro-backend"};
+    platform::sim::SimBackendServer server_;
 };
 
 }  // namespace backendtest

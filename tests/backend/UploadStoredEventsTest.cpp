@@ -56,7 +56,7 @@ TEST_F(UploadStoredEventsTest, RowsGoAQuarterSecondApartAndOnlyAFailedRowRemains
     EXPECT_EQ(uidsOf(storedRows()), std::vector<std::string>{"second"});
 }
 
-TEST_F(UploadStoredEventsTest, TwoPassesStartedTogetherUploadEachRowOnce) {
+TEST_F(UploadStoredEventsTest, TwoPassesStartedTogetherUploadEachRowOnceAndADownBackendKeepsThem) {
     fdn::ScopedClock fast(std::make_shared<fdn::RealClock>(100.0));
     auto rows = storeRows({"a", "b", "c"});
     std::atomic<int> finished{0};
@@ -77,12 +77,8 @@ TEST_F(UploadStoredEventsTest, TwoPassesStartedTogetherUploadEachRowOnce) {
         received.insert(event.body.at("uid").text());
     EXPECT_EQ(received.size(), 3u);
     EXPECT_EQ(server().receivedEvents().size(), 3u);
-}
 
-TEST_F(UploadStoredEventsTest, ABackendThatIsDownKeepsEveryRow) {
-    fdn::ScopedClock fast(std::make_shared<fdn::RealClock>(100.0));
-    auto rows = storeRows({"x", "y"});
     server().setMode(platform::sim::SimBackendServer::Mode::Garbage);
-    EXPECT_EQ(upload(rows), 0);
+    EXPECT_EQ(upload(storeRows({"x", "y"})), 0);
     EXPECT_EQ(uidsOf(storedRows()), (std::vector<std::string>{"x", "y"}));
 }

@@ -25,7 +25,6 @@
 class DisplayHarness : public ::testing::Test {
   protected:
     void SetUp() override {
-        home_.emplace("tavro-display");
         platform::foundation::UserDefaults::resetStandard();
         display_detail::forgetBuiltinScreen();
         DummyManager::discardDummies();
@@ -39,18 +38,13 @@ class DisplayHarness : public ::testing::Test {
         AppDelegate::shared().glassStatus = false;
         AppDelegate::shared().modelType = 0;
         platform::foundation::UserDefaults::resetStandard();
-        home_.reset();
     }
 
-    platform::sim::SimMac& boot(const std::string& profileName) {
-        auto profile = platform::sim::machineProfileNamed(profileName);
-        EXPECT_TRUE(profile) << profileName;
-        return bootProfile(profile.value());
-    }
-
-    platform::sim::SimMac& bootJson(const std::string& json) {
-        auto profile = platform::sim::parseMachineProfile(json);
-        EXPECT_TRUE(profile) << json;
+    // A shipped machine by name, or one described in JSON.
+    platform::sim::SimMac& boot(const std::string& machine) {
+        auto profile = machine.starts_with("{") ? platform::sim::parseMachineProfile(machine)
+                                                : platform::sim::machineProfileNamed(machine);
+        EXPECT_TRUE(profile) << machine;
         return bootProfile(profile.value());
     }
 
@@ -64,19 +58,15 @@ class DisplayHarness : public ::testing::Test {
     uint32_t plugGlasses() {
         glasses_ = platform::sim::SimMac::makeDevice({});
         mac_->plugDevice(glasses_);
-        return glassesDisplay();
+        for (const auto& display : mac_->displays().displays()) {
+            if (display.name == "TAVRO Glass") return display.id;
+        }
+        return 0;
     }
 
     void unplugGlasses() {
         mac_->unplugDevice(glasses_);
         glasses_.reset();
-    }
-
-    uint32_t glassesDisplay() const {
-        for (const auto& display : mac_->displays().displays()) {
-            if (display.name == "TAVRO Glass") return display.id;
-        }
-        return 0;
     }
 
     platform::screens::DisplayInfo info(uint32_t id) const {
@@ -104,7 +94,7 @@ class DisplayHarness : public ::testing::Test {
         std::make_shared<platform::foundation::RealClock>(1000.0)};
     std::unique_ptr<platform::sim::SimMac> mac_;
     std::shared_ptr<platform::sim::VirtualHidDevice> glasses_;
-    std::optional<test_support::TemporaryHome> home_;
+    test_support::TemporaryHome home_{"tavro-display"};
 };
 
 // A desktop Mac with one external display and no built-in panel.

@@ -1,4 +1,3 @@
-#include "display/ScreenHelpers.h"
 #include "display/VirtualDisplayRegistry.h"
 #include "display/tavroDisplayManager.h"
 #include "tests/display/DisplayHarness.h"
@@ -43,7 +42,7 @@ TEST_F(DisplayManager, ConnectMonitorAndMakeMainWaitsForTheMonitorEvenWhenItFail
     EXPECT_TRUE(platform::foundation::UserDefaults::standard().boolForKey("isConnected1"));
 
     // A platform that cannot make virtual displays leaves the main display as it is.
-    bootJson(R"({"model": "Macmini9,1", "virtualDisplays": false})");
+    boot(R"({"model": "Macmini9,1", "virtualDisplays": false})");
     DummyManager::discardDummies();
     manager_->createMonitorDummy();
     before = clockSeconds();
@@ -133,21 +132,6 @@ TEST_F(DisplayManager, SleepMakesATemporaryDisplayOnlyWithDummies) {
     manager_->disableTempSleep();
     manager_->sleepNotification();
     EXPECT_TRUE(screens::screens().empty());
-}
-
-TEST_F(DisplayManager, ScreenHelpersReadTheDisplayAndTheRegistry) {
-    auto& mac = bootJson(desktopWith("Studio Display"));
-    const uint32_t unknown = screens::kUnknownDisplayNumber;
-    mac.displays().plugDisplay({"Generic", unknown, unknown, 0, {{1280, 1024, 60}}, 0});
-    auto all = screens::screens();
-    ASSERT_EQ(all.size(), 2u);
-    EXPECT_EQ(screenDisplayID(all[0]), screens::mainDisplayId());
-    EXPECT_EQ(screenVendorNumber(all[0]), 7789u);
-    EXPECT_EQ(screenModelNumber(all[0]), 1234u);
-    EXPECT_EQ(screenSerialNumber(all[0]), 55u);
-    EXPECT_EQ(screenDisplayName(all[1]), "Generic");
-    EXPECT_FALSE(screenVendorNumber(all[1]) || screenModelNumber(all[1]) ||
-                 screenSerialNumber(all[1]));
 }
 
 }  // namespace

@@ -14,17 +14,6 @@ DummyDefinition sixteenByNine() {
     return {16, 9, 2, 1, 1, {60.0}, "16:9 (HD/4K/5K/6K)", false};
 }
 
-TEST(DummyDescriptor, MonitorAndSixteenByNineWorkedValues) {
-    auto monitor = dummyDescriptor(tavroDisplayManager::monitorDefinition(), "TAVRO Monitor", 7);
-    EXPECT_EQ(monitor.maxPixelsWide(), 1920u);
-    EXPECT_EQ(monitor.maxPixelsHigh(), 1080u);
-    EXPECT_NEAR(monitor.sizeInMillimeters().x, 531.31, 0.005);
-    EXPECT_NEAR(monitor.sizeInMillimeters().y, 298.86, 0.005);
-    EXPECT_EQ(dummyDescriptor(sixteenByNine(), "x", 1).productID(), 0x0F08u);
-    // Named after the first word of the description.
-    EXPECT_EQ(Dummy(sixteenByNine(), 5, false).dummyName(), "TAVRO 16:9");
-}
-
 TEST_F(VirtualDisplays, AppearInAndLeaveTheScreenList) {
     boot("macbook");
     platform::foundation::MainLoop::drain();  // the machine's own displays coming up

@@ -72,21 +72,14 @@ TEST(GlassCommands, EachBuilderWritesItsFrameAndClearsOnlyWhatItMust) {
         {"user bias request", [](auto f) { return glass_cmd_get_temp_bias(f, 3, 7); },
          overAA({{0, cleared(0x0C, 6)}, {12, {2, 60, 20}}, {15, Bytes(41, 0)}})},
     };
+    // Asking for the thresholds forgets those stored: the next frame has the defaults.
+    setWearThresholds({70, 80});
     for (const auto& each : cases) {
         SCOPED_TRACE(each.name);
         Bytes buffer(100, 0xAA);
         EXPECT_EQ(each.build(buffer), 56);
         EXPECT_EQ(buffer, each.expected);
     }
-}
-
-TEST(GlassCommands, AskingForThresholdsForgetsTheStoredOnes) {
-    glass_report_state::setWearThresholds({70, 80});
-    Bytes frame(56);
-    glass_cmd_get_wear_thresholds(frame);
-    glass_cmd_set_wear_detection(frame, false);
-    EXPECT_EQ(frame[14], 50);
-    EXPECT_EQ(frame[16], 55);
 }
 
 TEST(GlassCommands, ShortBuffersAndBadIndexesAreRefusedUntouched) {

@@ -150,31 +150,4 @@ TEST(BridgeFunctions, QuaternionFollowsTheLastReportMode) {
     glass_report_state::setLastOrientation({0, 0, 0, 0});
 }
 
-std::vector<std::string> gLogged;
-std::vector<platform::foundation::Value> gPositions;
-
-TEST(BridgeFunctions, CallbacksReceiveWhatTheServiceIsHanded) {
-    auto& service = TavroUSBServiceOC::shareManager();
-    bridge_set_log_callback([](const char* text) { gLogged.emplace_back(text); });
-    service.printLog("分辨率切换");
-    EXPECT_EQ(gLogged, (std::vector<std::string>{"分辨率切换"}));
-    EXPECT_EQ(bridge_set_app_position_callback(
-                  [](const platform::foundation::Value& v) { gPositions.push_back(v); }),
-              0);
-    service.updateAppPositionWithResult(42);
-    EXPECT_EQ(gPositions, (std::vector<platform::foundation::Value>{42}));
-
-    // Null functions leave blocks that do nothing.
-    bridge_set_log_callback(nullptr);
-    bridge_set_app_position_callback(nullptr);
-    service.printLog("ignored");
-    service.updateAppPositionWithResult(7);
-    EXPECT_EQ(gLogged.size(), 1u);
-    EXPECT_EQ(gPositions.size(), 1u);
-    // No glasses held by the service's own server: the 3D switch refuses.
-    EXPECT_EQ(bridge_open_3d(), -1);
-    EXPECT_EQ(bridge_close_3d(), -1);
-    EXPECT_EQ(bridge_create_virtual_displays(true), -1);
-}
-
 }  // namespace

@@ -168,11 +168,7 @@ TEST_F(TavroVXServerTest, EveryCommandReachesSecondGenerationGlassesAsItsFrame) 
         EXPECT_EQ(reports[0].reportId, 2);
         EXPECT_EQ(reports[0].bytes, frameOf(build));
     }
-    // What the glasses understood of the frames.
-    EXPECT_EQ(glasses->immersion(), 90);
-    EXPECT_FALSE(glasses->imuStreamOn());
     EXPECT_TRUE(AppDelegate::shared().isCloseIMU.load());
-    EXPECT_EQ(glasses->userBiasEntry(3).z, 1.0f);
     ASSERT_TRUE(versions.awaitCount(1));
     EXPECT_EQ(versions.notices()[0].object.text(), "TAVRO2PRO_FW_V1.53");
     // The 3D switch left a resolution step behind; 3D off then takes the screen back.

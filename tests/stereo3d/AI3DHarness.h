@@ -6,14 +6,8 @@
 
 #include <gtest/gtest.h>
 
-#include <functional>
-#include <memory>
-#include <optional>
-#include <vector>
-
 #include "appstate/AppDelegate.h"
 #include "platform/foundation/Clock.h"
-#include "platform/foundation/Dispatch.h"
 #include "platform/foundation/UserDefaults.h"
 #include "platform/sim/SimMac.h"
 #include "platform/ui/Application.h"
@@ -35,17 +29,6 @@ inline DepthMap uniformDepth(size_t width, size_t height, float depth, size_t ce
     return map;
 }
 
-class FixedDepthModel final : public TavroDepthModel {
-  public:
-    explicit FixedDepthModel(float depth) : depth_(depth) {}
-    DepthMap predict(const StereoFrame& frame) override {
-        return uniformDepth(frame.width, frame.height, depth_);
-    }
-
-  private:
-    float depth_;
-};
-
 class AI3DHarness : public ::testing::Test {
   protected:
     static constexpr const char* kProfile = R"({
@@ -55,12 +38,7 @@ class AI3DHarness : public ::testing::Test {
                            "modes": [{"width": 1512, "height": 982, "refreshRate": 120}]},
         "glassesDisplay": "extended"})";
 
-    void SetUp() override {
-        home_.emplace("tavro-ai3d");
-        platform::foundation::UserDefaults::resetStandard();
-        resetDelegate();
-    }
-
+    void SetUp() override { resetSharedState(); }
     void TearDown() override {
         TavroDepthCustomManager::shared().stopAI3D();
         advance(1.0);
@@ -68,12 +46,10 @@ class AI3DHarness : public ::testing::Test {
         if (glasses_) mac_->unplugDevice(glasses_);
         mac_.reset();
         platform::foundation::MainLoop::drain();
-        resetDelegate();
-        platform::foundation::UserDefaults::resetStandard();
-        home_.reset();
+        resetSharedState();
     }
-
-    static void resetDelegate() {
+    static void resetSharedState() {
+        platform::foundation::UserDefaults::resetStandard();
         AppDelegate& delegate = AppDelegate::shared();
         delegate.glassStatus = false;
         delegate.depthValue = 0.01f;
@@ -133,7 +109,7 @@ class AI3DHarness : public ::testing::Test {
     std::shared_ptr<platform::foundation::ManualClock> clock_ =
         std::make_shared<platform::foundation::ManualClock>();
     platform::foundation::ScopedClock scopedClock_{clock_};
-    std::optional<test_support::TemporaryHome> home_;
+    test_support::TemporaryHome home_{"tavro-ai3d"};
     std::unique_ptr<platform::sim::SimMac> mac_;
     std::shared_ptr<platform::sim::VirtualHidDevice> glasses_;
     test_support::NotificationRecorder results_{{kGlassDisplayStatusSuccessOrErrorNotification}};

@@ -6,6 +6,17 @@ using platform::ui::Rect;
 
 namespace {
 
+class FixedDepthModel final : public TavroDepthModel {
+  public:
+    explicit FixedDepthModel(float depth) : depth_(depth) {}
+    DepthMap predict(const StereoFrame& frame) override {
+        return uniformDepth(frame.width, frame.height, depth_);
+    }
+
+  private:
+    float depth_;
+};
+
 // The first white column of a row of an eye picture.
 long edgeOf(const platform::ui::PixelBuffer& eye, int y) {
     for (int x = 0; x < eye.width; ++x) {

@@ -6,21 +6,18 @@
 #include <gtest/gtest.h>
 
 #include <memory>
-#include <optional>
 #include <string>
 #include <vector>
 
-#include "platform/foundation/Bundle.h"
 #include "platform/foundation/Clock.h"
 #include "platform/foundation/Dispatch.h"
-#include "platform/foundation/NotificationCenter.h"
-#include "platform/ui/AnimationEngine.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/Image.h"
 #include "platform/ui/Layer.h"
 #include "platform/ui/View.h"
 #include "platform/ui/Window.h"
 #include "tests/support/NotificationRecorder.h"
+#include "tests/support/Waits.h"
 
 namespace widget_testing {
 
@@ -40,8 +37,6 @@ using test_support::NotificationRecorder;
 class WidgetTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        clock_ = std::make_shared<fd::ManualClock>();
-        scopedClock_.emplace(clock_);
         ui::Image::clearCache();
         ui::Application::shared().reset();
         window_ = ui::Window::make({100, 100, 420, 620}, ui::WindowStyleTitled);
@@ -53,18 +48,10 @@ class WidgetTest : public ::testing::Test {
         advance(10);  // lets every fade and delayed hide end
         ui::Application::shared().reset();
         fd::MainLoop::drain();
-        scopedClock_.reset();
     }
 
     // Moves the clock on in animation-sized steps and runs what became due.
-    void advance(double seconds) {
-        const double step = 1.0 / 60;
-        for (double done = 0; done + 1e-9 < seconds; done += step) {
-            clock_->advanceSeconds(std::min(step, seconds - done));
-            fd::MainLoop::drain();
-        }
-        fd::MainLoop::drain();
-    }
+    void advance(double seconds) { test_support::advanceInSteps(*clock_, seconds, 1.0 / 60); }
 
     void click(ui::Point at) {
         ui::Application::shared().sendEvent(
@@ -73,12 +60,12 @@ class WidgetTest : public ::testing::Test {
             ui::Event::mouse(ui::EventType::LeftMouseUp, at, window_));
     }
 
-    static double shownOpacity(const ui::View& view) {
-        return std::get<double>(*view.layer().presentationValue("opacity"));
+    static double shownOpacity(const ui::Layer& layer) {
+        return std::get<double>(*layer.presentationValue("opacity"));
     }
 
-    std::shared_ptr<fd::ManualClock> clock_;
-    std::optional<fd::ScopedClock> scopedClock_;
+    std::shared_ptr<fd::ManualClock> clock_ = std::make_shared<fd::ManualClock>();
+    fd::ScopedClock scopedClock_{clock_};
     ui::WindowPtr window_;
     std::shared_ptr<ClickCountingView> content_;
 };

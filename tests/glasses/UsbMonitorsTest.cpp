@@ -1,30 +1,44 @@
+// The USB-device and serial-port monitors over virtual USB devices of a simulated Mac:
+// each runs on a thread of its own until stopped, and what it announces is recorded.
 #include <gtest/gtest.h>
 
 #include <limits>
 #include <thread>
+#include <tuple>
 
 #include "glasses/SerialDeviceMonitor.h"
+#include "glasses/USBDevice.h"
+#include "glasses/USBDeviceMonitor.h"
+#include "glasses/USBDeviceNotifications.h"
+#include "platform/hid/HIDTypes.h"
 #include "platform/sim/SimMac.h"
 #include "tests/support/NotificationRecorder.h"
 
-using platform::sim::SimMac;
 using platform::sim::VirtualUsbDevice;
 using platform::sim::VirtualUsbIdentity;
 
 namespace {
 
+std::shared_ptr<VirtualUsbDevice> usbDevice(int64_t vendor, int64_t product,
+                                            const std::string& name) {
+    return std::make_shared<VirtualUsbDevice>(
+        VirtualUsbIdentity{vendor, product, name, "", "", {}});
+}
 std::shared_ptr<VirtualUsbDevice> serialDevice(const std::string& path, const std::string& name,
                                                int64_t product = 0x5740) {
     return std::make_shared<VirtualUsbDevice>(
         VirtualUsbIdentity{0x0483, product, name, "STMicroelectronics", "2070336B5852", path});
 }
 
-class SerialDeviceMonitorTest : public ::testing::Test {
+template <class Monitor>
+class MonitorTest : public ::testing::Test {
   protected:
-    void SetUp() override { monitor_.setPortUsageIntervalTime(0.005f); }
+    template <class... Args>
+    explicit MonitorTest(std::vector<std::string> names, Args&&... args)
+        : recorder_(std::move(names)), monitor_(std::forward<Args>(args)...) {}
     void TearDown() override {
         stop();
-        for (auto& device : plugged_) mac_.usbBus().unplugUsb(device);
+        for (auto& device : plugged_) unplug(device);
     }
 
     std::shared_ptr<VirtualUsbDevice> plug(std::shared_ptr<VirtualUsbDevice> device) {
@@ -43,6 +57,34 @@ class SerialDeviceMonitorTest : public ::testing::Test {
         if (thread_.joinable()) thread_.join();
     }
 
+    platform::sim::SimMac mac_{platform::sim::MachineProfile{}};
+    test_support::NotificationRecorder recorder_;
+    Monitor monitor_;
+    std::thread thread_;
+    std::vector<std::shared_ptr<VirtualUsbDevice>> plugged_;
+};
+
+class USBDeviceMonitorTest : public MonitorTest<USBDeviceMonitor> {
+  protected:
+    USBDeviceMonitorTest()
+        : MonitorTest(
+              {kUSBDeviceConnected, kUSBDeviceDisconnected},
+              std::vector<std::pair<int64_t, int64_t>>{{0xFFFF, 0x8866}, {0x0483, 0x5750}}) {}
+    // The identifiers the departures carried.
+    std::vector<int64_t> departedIds() {
+        std::vector<int64_t> ids;
+        for (const auto& object : recorder_.objects(kUSBDeviceDisconnected))
+            ids.push_back(object["id"].asInt64());
+        return ids;
+    }
+};
+
+class SerialDeviceMonitorTest : public MonitorTest<SerialDeviceMonitor> {
+  protected:
+    SerialDeviceMonitorTest() : MonitorTest({kSerialDeviceAdded, kSerialDeviceRemoved}) {
+        monitor_.setPortUsageIntervalTime(0.005f);
+    }
+    // The paths of the ports announced by `name`, sorted.
     std::vector<std::string> paths(const char* name) {
         std::vector<std::string> found;
         for (const auto& device : recorder_.devices<SerialDevice>(name)) {
@@ -51,13 +93,68 @@ class SerialDeviceMonitorTest : public ::testing::Test {
         std::sort(found.begin(), found.end());
         return found;
     }
-
-    SimMac mac_{platform::sim::MachineProfile{}};
-    test_support::NotificationRecorder recorder_{{kSerialDeviceAdded, kSerialDeviceRemoved}};
-    SerialDeviceMonitor monitor_;
-    std::thread thread_;
-    std::vector<std::shared_ptr<VirtualUsbDevice>> plugged_;
 };
+
+TEST_F(USBDeviceMonitorTest, AnnouncesWatchedDevicesPresentAndArrivingAndTheirDeparture) {
+    auto present = plug(usbDevice(0xFFFF, 0x8866, "TAVRO Glass"));
+    start();
+    ASSERT_TRUE(recorder_.awaitCount(kUSBDeviceConnected, 1));
+    plug(usbDevice(0x05ac, 0x8104, "Unwatched"));
+    auto arriving = plug(usbDevice(0x0483, 0x5750, "TAVRO Glass 1"));
+    ASSERT_TRUE(recorder_.awaitCount(kUSBDeviceConnected, 2));
+
+    auto devices = recorder_.devices<USBDevice>(kUSBDeviceConnected);
+    ASSERT_EQ(devices.size(), 2u);
+    EXPECT_EQ(
+        std::tie(devices[0]->id, devices[0]->name, devices[0]->vendorId, devices[0]->productId),
+        std::make_tuple(present->registryEntryId(), "TAVRO Glass", 0xFFFF, 0x8866));
+    EXPECT_EQ(std::tie(devices[1]->id, devices[1]->productId),
+              std::make_tuple(arriving->registryEntryId(), 0x5750));
+
+    // The device stays open while its record is held, and closes with the last copy.
+    EXPECT_TRUE(present->isOpen());
+    devices.clear();
+    recorder_.clear();
+    EXPECT_FALSE(present->isOpen());
+
+    unplug(arriving);
+    ASSERT_TRUE(recorder_.awaitCount(kUSBDeviceDisconnected, 1));
+    EXPECT_EQ(departedIds(), std::vector<int64_t>{int64_t(arriving->registryEntryId())});
+    stop();
+    EXPECT_EQ(recorder_.notices().size(), 1u);
+}
+
+TEST_F(USBDeviceMonitorTest, DevicesThatCannotBeOpenedAreSkippedButTheirDepartureIsNot) {
+    auto noPlugIn = usbDevice(0xFFFF, 0x8866, "No plug-in");
+    noPlugIn->setOffersPlugIn(false);
+    auto failing = usbDevice(0xFFFF, 0x8866, "Failing");
+    failing->setOpenStatus(platform::hid::kIOReturnNotAttached);
+    // Held by another client: still read and announced.
+    auto held = usbDevice(0xFFFF, 0x8866, "Held");
+    held->setOpenStatus(platform::hid::kIOReturnExclusiveAccess);
+    plug(noPlugIn);
+    plug(failing);
+    plug(held);
+    start();
+    ASSERT_TRUE(recorder_.awaitCount(kUSBDeviceConnected, 1));
+    unplug(noPlugIn);
+    ASSERT_TRUE(recorder_.awaitCount(kUSBDeviceDisconnected, 1));
+    stop();
+
+    auto devices = recorder_.devices<USBDevice>(kUSBDeviceConnected);
+    ASSERT_EQ(devices.size(), 1u);
+    EXPECT_EQ(devices[0]->name, "Held");
+    EXPECT_FALSE(devices[0]->deviceInterfacePtrPtr->isOpen());
+    EXPECT_EQ(departedIds(), std::vector<int64_t>{int64_t(noPlugIn->registryEntryId())});
+}
+
+TEST_F(USBDeviceMonitorTest, StopEndsTheMonitorAlsoWhenItComesFirst) {
+    monitor_.stop();
+    monitor_.start();  // returns at once
+    plug(usbDevice(0xFFFF, 0x8866, "TAVRO Glass"));
+    start();
+    ASSERT_TRUE(recorder_.awaitCount(kUSBDeviceConnected, 1));
+}
 
 TEST_F(SerialDeviceMonitorTest, AnnouncesPortsPresentAtStartThenComingAndGoing) {
     plug(serialDevice("/dev/cu.usbmodem1101", "TAVRO Serial"));
