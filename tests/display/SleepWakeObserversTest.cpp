@@ -7,17 +7,12 @@
 #include "display/TavroSystemSleepOrPowerOnManager.h"
 #include "platform/foundation/RunLoop.h"
 #include "platform/screens/PowerManagement.h"
-#include "tests/stereo3d/AI3DHarness.h"
+#include "tests/support/AI3DHarness.h"
 
 namespace {
 
 class SleepWakeObserversTest : public AI3DHarness {
   protected:
-    void SetUp() override {
-        AI3DHarness::SetUp();
-        // Made on the main thread, as the home panel makes it.
-        observers_ = &TavroSystemSleepOrPowerOn::shared();
-    }
 
     // The AI-3D mode running on the glasses, held by the delegate as the start panel does.
     std::shared_ptr<TavroDepth3DViewController> runAI3D() {
@@ -31,7 +26,8 @@ class SleepWakeObserversTest : public AI3DHarness {
         return controller;
     }
 
-    TavroSystemSleepOrPowerOn* observers_ = nullptr;
+    // Made on the main thread, as the home panel makes it.
+    TavroSystemSleepOrPowerOn* observers_ = &TavroSystemSleepOrPowerOn::shared();
 };
 
 }  // namespace

@@ -6,7 +6,7 @@
 #include "stereo3d/DepthEstimate.h"
 #include "stereo3d/StereoGenerationHalf.h"
 #include "stereo3d/TavroDynamicDepthFilter.h"
-#include "tests/stereo3d/AI3DHarness.h"
+#include "tests/support/AI3DHarness.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "tests/stereo3d/AI3DHarness.h"
+#include "tests/support/AI3DHarness.h"
 
 using platform::ui::Rect;
 

@@ -3,7 +3,7 @@
 #include "glasses/GlassCommands.h"
 #include "glasses/TavroVXServer.h"
 #include "platform/sim/VirtualGlasses.h"
-#include "tests/stereo3d/AI3DHarness.h"
+#include "tests/support/AI3DHarness.h"
 
 using AI3DStartTest = AI3DHarness;
 
@@ -77,9 +77,7 @@ TEST_F(AI3DStartTest, WithoutGlassesNothingIsPostedAndNoWatchdogStays) {
 }
 
 TEST_F(AI3DStartTest, OnAnIntelMacTheMessageShowsOverTheMainWindowAndTheStartFails) {
-    std::string intel = kProfile;
-    intel.replace(intel.find("Apple M1 Pro"), 12, "Intel(R) Core(TM) i7-9750H");
-    boot(intel);
+    boot("macbook-intel");
     plugGlasses();
     // The main window shows the start panel (here: a plain view) at this moment.
     auto main = platform::ui::Window::make({100, 100, 420, 620}, platform::ui::WindowStyleTitled);

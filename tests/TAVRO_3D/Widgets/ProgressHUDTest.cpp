@@ -267,10 +267,9 @@ TEST_F(SpinnerLayersTest, DeterminateDrawingIsARingAndAPieFromTheTopClockwise) {
     EXPECT_EQ(ops[2].path.elements()[0].point, (ui::Point{50, 50}));
     const auto arcs = arcsOf(ops[2].path);
     ASSERT_EQ(arcs.size(), 1u);
-    const auto* arc = &arcs[0];
-    EXPECT_DOUBLE_EQ(arc->startAngle, std::numbers::pi / 2);
-    EXPECT_DOUBLE_EQ(arc->endAngle, -std::numbers::pi / 2);  // half: down to the bottom
-    EXPECT_TRUE(arc->clockwise);
+    EXPECT_DOUBLE_EQ(arcs[0].startAngle, std::numbers::pi / 2);
+    EXPECT_DOUBLE_EQ(arcs[0].endAngle, -std::numbers::pi / 2);  // half: down to the bottom
+    EXPECT_TRUE(arcs[0].clockwise);
 
     EXPECT_EQ(drawn(0).size(), 2u);  // no pie
     layer->maxValue = 0;             // nothing to measure against: no division by zero
@@ -281,8 +280,7 @@ TEST_F(SpinnerLayersTest, DestroyingTheLayerTakesItsFinsAway) {
     auto layer = SpinningProgressIndicatorLayer::make();
     layer->setFinLayers(fins(4));
     ui::LayerPtr fin = layer->finLayers()[0];
-    layer->animationTimer = fd::DispatchTimer::make(fd::mainQueue());
-    auto timer = layer->animationTimer;
+    auto timer = layer->animationTimer = fd::DispatchTimer::make(fd::mainQueue());
     layer.reset();
     EXPECT_EQ(fin->superlayer(), nullptr);
     EXPECT_FALSE(fin->backgroundColor());
@@ -291,12 +289,7 @@ TEST_F(SpinnerLayersTest, DestroyingTheLayerTakesItsFinsAway) {
 
 TEST_F(SpinnerLayersTest, HudSpinnerStepsEveryFiftyMillisecondsStartingAtOnce) {
     auto spinner = ProgressIndicatorLayer::make(ui::Color::blackColor(), 40);
-    auto steps = [&](int count) {
-        for (int step = 0; step < count; ++step) {
-            clock_->advanceSeconds(0.05);
-            fd::MainLoop::drain();
-        }
-    };
+    auto steps = [&](int count) { test_support::advanceInSteps(*clock_, 0.05 * count, 0.05); };
     spinner->fposition = spinner->numFins() - 1;
     spinner->startSpinning();
     fd::MainLoop::drain();

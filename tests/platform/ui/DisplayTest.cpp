@@ -72,7 +72,6 @@ TEST(DisplayTest, WindowTrayIconAndAlertAppearOnARealDisplay) {
     window->orderOut();
     Alert alert;
     alert.setMessageText("Display test");
-    alert.setInformativeText("Shown for real");
     alert.addButtonWithTitle("First");
     alert.addButtonWithTitle("Second");
     EXPECT_EQ(alert.runModal(), kAlertSecondButtonReturn);

@@ -101,17 +101,6 @@ TEST_F(LayerRenderingTest, MasksToBoundsClipsSublayersAndSubviews) {
     EXPECT_TRUE(isColour(clipped.pixelFromBottom(15, 15), 0, 255, 0));
 }
 
-TEST_F(LayerRenderingTest, FlippedViewsLaySubviewsFromTheTop) {
-    auto host = View::create(Rect{0, 0, 20, 20});
-    host->setFlipped(true);
-    auto top = View::create(Rect{0, 0, 20, 5});
-    top->layer().setBackgroundColor(Color::rgb(1, 0, 0));
-    host->addSubview(top);
-    PixelBuffer pixels = renderView(*host);
-    EXPECT_TRUE(isColour(pixels.pixelFromTop(10, 2), 255, 0, 0));
-    EXPECT_EQ(alphaOf(pixels.pixelFromBottom(10, 2)), 0);
-}
-
 TEST_F(LayerRenderingTest, RecordedViewDrawingRunsInTheViewsOwnSpace) {
     struct Marker : View {
         using View::View;

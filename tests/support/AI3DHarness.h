@@ -1,14 +1,16 @@
 #pragma once
-// The AI-3D mode on a simulated MacBook whose glasses screen comes up extended: a manual
+// The AI-3D mode on a simulated Mac whose glasses screen comes up extended: a manual
 // clock, a private home, the shared state afresh, a log of the start results, and helpers
-// that move the clock on while the main queue and the pipeline's threads catch up.
-// Main thread.
+// that move the clock on while the main queue and the pipeline's threads catch up. Shared by
+// the AI-3D tests and the display folder's sleep and wake tests; header only, so that only
+// its users link the AI-3D library. Main thread.
 
 #include <gtest/gtest.h>
 
 #include "appstate/AppDelegate.h"
 #include "platform/foundation/Clock.h"
 #include "platform/foundation/UserDefaults.h"
+#include "platform/sim/MachineProfiles.h"
 #include "platform/sim/SimMac.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/Screen.h"
@@ -31,13 +33,6 @@ inline DepthMap uniformDepth(size_t width, size_t height, float depth, size_t ce
 
 class AI3DHarness : public ::testing::Test {
   protected:
-    static constexpr const char* kProfile = R"({
-        "model": "MacBookPro18,3", "cpuBrand": "Apple M1 Pro", "locale": "zh_CN",
-        "builtinDisplay": {"name": "Built-in Retina Display", "vendorId": 1552,
-                           "productId": 41240, "serial": 0,
-                           "modes": [{"width": 1512, "height": 982, "refreshRate": 120}]},
-        "glassesDisplay": "extended"})";
-
     void SetUp() override { resetSharedState(); }
     void TearDown() override {
         TavroDepthCustomManager::shared().stopAI3D();
@@ -59,9 +54,11 @@ class AI3DHarness : public ::testing::Test {
         delegate.depthManager.set(nullptr);
     }
 
-    platform::sim::SimMac& boot(const std::string& json = kProfile) {
-        auto profile = platform::sim::parseMachineProfile(json);
-        EXPECT_TRUE(profile);
+    // A shipped machine whose glasses screen comes up extended.
+    platform::sim::SimMac& boot(const std::string& name = "macbook") {
+        auto profile = platform::sim::machineProfileNamed(name);
+        EXPECT_TRUE(profile) << name;
+        profile->displays.glassesMirrored = false;
         mac_ = std::make_unique<platform::sim::SimMac>(std::move(profile).value());
         return *mac_;
     }
