@@ -27,7 +27,6 @@ class Md5OfFileTest : public ::testing::Test {
         std::ofstream(folder_ + "/" + name, std::ios::binary) << content;
         return folder_ + "/" + name;
     }
-
     test_support::TemporaryFolder scratch_{"md5-test"};
     const std::string folder_ = scratch_.path();
     const std::string abc_ = "900150983cd24fb0d6963f7d28e17f72";

@@ -25,7 +25,6 @@ class GCXTimerTest : public ::testing::Test {
     void advance(double seconds, double step = 0.01) {
         test_support::advanceInSteps(*clock_, seconds, step);
     }
-
     std::shared_ptr<fd::ManualClock> clock_ = std::make_shared<fd::ManualClock>();
     fd::ScopedClock scoped_{clock_};
 };
@@ -63,7 +62,6 @@ TEST_F(GCXTimerTest, HugeTimesNeverComeAndNotANumberIsRefused) {
         EXPECT_EQ(GCXTimer::execTask([&] { ++runs; }, start, interval, true, false), "");
         EXPECT_EQ(GCXTimer::execTask([&] { ++runs; }, start, interval, false, true), "");
     }
-
     std::vector<std::string> keys;
     for (double start : {1e300, infinity, 9.3e9}) {
         keys.push_back(GCXTimer::execTask([&] { ++runs; }, start, 1, true, false));

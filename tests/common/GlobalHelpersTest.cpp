@@ -72,7 +72,6 @@ TEST_F(GlobalHelpersTest, UntrustedAccessibilityPromptsAndPostsOnePointerEvent) 
     fd::ScopedClock scoped(clock);
     const auto pointer = [] { return capture::Point{320, 200}; };
     EXPECT_FALSE(common::checkAccessibility(pointer));  // no machine: never trusted
-
     auto machine = std::make_shared<capture::CaptureMachine>(true, false);
     capture::installCaptureMachine(machine);
     EXPECT_FALSE(common::checkAccessibility(pointer) || common::checkAccessibility(pointer));
@@ -83,7 +82,6 @@ TEST_F(GlobalHelpersTest, UntrustedAccessibilityPromptsAndPostsOnePointerEvent) 
     ASSERT_EQ(posted.size(), 1u);  // once per process run
     EXPECT_EQ(posted[0].event.type, capture::EventType::MouseMoved);
     EXPECT_EQ(posted[0].event.location, (capture::Point{320, 200}));
-
     machine->setAccessibilityTrusted(true);
     EXPECT_TRUE(common::checkAccessibility(pointer));
 }

@@ -64,7 +64,6 @@ class LanguageSwitchTest : public ::testing::Test {
         fd::Bundle::setMainBundlePath({});  // a fresh main bundle, without the route
         fd::clearMachineValues();
     }
-
     test_support::TemporaryFolder folder_{"language-switch"};
     const std::string scratch_ = folder_.path();
     Language saved_ = Language::English;

@@ -27,7 +27,6 @@ class TavroLogTest : public ::testing::Test {
         content << std::ifstream(logFile(name), std::ios::binary).rdbuf();
         return content.str();
     }
-
     test_support::TemporaryHome home_{"tavro-log"};
 };
 

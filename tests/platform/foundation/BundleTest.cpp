@@ -32,18 +32,15 @@ class BundleTest : public ::testing::Test {
         writeText(folder_.file("not-a-folder.lproj"), "");
     }
     void TearDown() override { clearMachineValues(); }
-
     void addStrings(const std::string& lproj, const std::string& table, const std::string& text) {
         createDirectory(folder_.file(lproj), true);
         writeText(folder_.file(lproj + "/" + table + ".strings"), text);
     }
-
     static void setLanguages(std::vector<std::string> languages) {
         MachineValues values;
         values.preferredLanguages = std::move(languages);
         setMachineValues(values);
     }
-
     TemporaryFolder folder_;
 };
 

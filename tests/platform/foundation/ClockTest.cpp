@@ -33,7 +33,6 @@ TEST(ManualClock, SleepersWakeOnlyWhenTimePassesTheirDeadlineOrTheConditionHolds
     clock->advanceSeconds(0.5);
     sleeper.join();
     EXPECT_EQ(clock->now().time_since_epoch(), 1s);
-
     Mutex mutex;
     ConditionVariable wake;
     bool ready = false;
@@ -97,7 +96,6 @@ TEST(Clock, AWaitKeepsAReplacedClockAlive) {
     std::weak_ptr<ManualClock> watched = installed;
     auto previous = Clock::currentShared();
     Clock::setCurrent(std::move(installed));
-
     Mutex mutex;
     ConditionVariable wake;
     std::atomic<int> checks{0};

@@ -23,7 +23,6 @@ class DispatchTimerTest : public ::testing::Test {
     std::shared_ptr<ManualClock> clock = std::make_shared<ManualClock>();
     ScopedClock scoped{clock};
     DispatchQueuePtr queue = makeSerialQueue("timer-test");
-
     void advance(Clock::Duration by) {
         clock->advance(by);
         settle(queue);
@@ -36,7 +35,6 @@ TEST_F(DispatchTimerTest, RepeatingTimerKeepsItsGridAndCoalescesMissedTicks) {
     timer->setEventHandler([&] { firedAt.push_back(Clock::current().now()); });
     timer->setTimer(1s, 1s);
     timer->resume();
-
     advance(999ms);
     queue->sync([&] { EXPECT_TRUE(firedAt.empty()); });
     advance(1ms);
@@ -71,7 +69,6 @@ TEST_F(DispatchTimerTest, SlowHandlerGetsOneCatchUpFiringAndNeverOverlaps) {
     timer->setCancelHandler([&] { cancelled.increment(); });
     timer->setTimer(1s, 1s);
     timer->resume();
-
     clock->advance(1s);
     ASSERT_TRUE(entered.waitFor(1));
     clock->advance(3s);  // three ticks pass while the first firing blocks
@@ -102,7 +99,6 @@ TEST_F(DispatchTimerTest, OneShotFiresOnceFromItsLastScheduleAndNotBeforeResume)
     advance(1s);
     advance(5s);
     EXPECT_EQ(fired.load(), 1);
-
     auto suspended = DispatchTimer::make(queue);
     suspended->setEventHandler([&] { ++fired; });
     suspended->setTimer(1s, 0s);
@@ -129,7 +125,6 @@ TEST_F(DispatchTimerTest, CancelFromTheHandlerOrWhileAFiringIsQueuedEndsTheFirin
     for (int i = 0; i < 5; ++i) advance(1s);
     EXPECT_EQ(fired.load(), 2);
     EXPECT_EQ(cancelled.value(), 1);
-
     auto queued = DispatchTimer::make(queue);
     queued->setEventHandler([&] { ++fired; });
     queued->setCancelHandler([&] { cancelled.increment(); });

@@ -54,7 +54,6 @@ TEST(FileSystemTest, AtomicWriteReplacesWholeFilesAndLeavesNoTemporaries) {
     struct stat info {};
     ASSERT_EQ(::stat(path.c_str(), &info), 0);
     EXPECT_EQ(info.st_mode & 0777, 0640u) << "the replaced file keeps its mode";
-
     ASSERT_FALSE(writeFileAtomically(path, {}));
     EXPECT_EQ(readText(path), "");
 

@@ -28,7 +28,6 @@ TEST(NotificationCenter, FiltersByNameAndObjectValue) {
                        [&](const Notification& n) { seen.push_back("glasses:" + n.name); });
     center.addObserver("Plugged", Value(), nullptr,  // a null object filters nothing
                        [&](const Notification& n) { seen.push_back("null:" + n.name); });
-
     center.post("Plugged", Value(7.0));  // numbers compare across kinds
     center.post("Plugged", Value(8));
     center.post("Unplugged", Value("glasses"), ValueDictionary{{"k", Value(1)}});
@@ -155,12 +154,10 @@ TEST(OperationQueue, WaitsAndRunsInlineOnItself) {
     EXPECT_EQ(done.load(), 50);
     EXPECT_EQ(offQueue.load(), 0);
     EXPECT_FALSE(queue->isCurrent());
-
     bool innerRan = false;
     queue->addOperationAndWait(
         [&] { queue->addOperationAndWait([&] { innerRan = queue->isCurrent(); }); });
     EXPECT_TRUE(innerRan);
-
     auto wide = OperationQueue::make("wide", 4);
     Counter both;
     Gate meet;

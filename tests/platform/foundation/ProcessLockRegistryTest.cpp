@@ -22,7 +22,6 @@ TEST_F(ProcessLockRegistryTest, ASecondCopySeesTheFirstAndBringsItToTheFront) {
     ProcessLockRegistry first("com.example.app", [&] { ++firstActivated; });
     ASSERT_TRUE(first.isHolder());
     EXPECT_EQ(first.runningApplicationsWithBundleIdentifier("com.example.app").size(), 1u);
-
     ProcessLockRegistry second("com.example.app", [&] { ++secondActivated; });
     EXPECT_FALSE(second.isHolder());
     auto running = second.runningApplicationsWithBundleIdentifier("com.example.app");

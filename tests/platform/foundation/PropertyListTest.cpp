@@ -53,7 +53,6 @@ TEST(PropertyListTest, EveryKindSurvivesWritingAndReading) {
     EXPECT_NE(text.find("<date>2026-12-06T17:00:00Z</date>"), std::string::npos);
     EXPECT_NE(text.find("<real>0.1</real>"), std::string::npos)
         << "a float keeps its own precision";
-
     Value back = parseOk(text);
     ASSERT_TRUE(back.isDictionary());
     EXPECT_EQ(back.count(), root.size());
@@ -155,13 +154,11 @@ TEST(PropertyListTest, WhatCannotBeWrittenOrReadIsRefusedOrClamped) {
     Value value = Value(ValueArray{});
     for (int i = 0; i < 1000; ++i) value = Value(ValueArray{value});
     EXPECT_FALSE(serializePropertyList(value));
-
     auto object = Value::object(std::make_shared<int>(7));
     EXPECT_FALSE(serializePropertyList(Value()));
     auto nested = serializePropertyList(Value(ValueDictionary{{"device", object}}));
     ASSERT_FALSE(nested);
     EXPECT_NE(nested.error().localizedDescription.find("device"), std::string::npos);
-
     for (double seconds : {-1e18, 1e18, std::nan("")}) {
         EXPECT_TRUE(parseOk(serializePropertyList(Value(Date{seconds})).value_or("")).isDate());
     }

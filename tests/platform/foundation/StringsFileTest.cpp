@@ -92,7 +92,6 @@ TEST(StringsFileTest, AcceptsByteOrderMarksAndEmptyFiles) {
     const std::string quotedPair = std::string("\xFF\xFE\"\0", 4) +
                                    std::string("\x3D\xD8\x00\xDE", 4) + std::string("\"\0;\0", 4);
     EXPECT_EQ(parseOk(quotedPair).begin()->first, "\xF0\x9F\x98\x80");
-
     EXPECT_TRUE(parseOk("").empty());
     EXPECT_TRUE(parseOk("  // only a comment").empty());
     EXPECT_TRUE(parseOk(utf16("", false)).empty());

@@ -25,9 +25,7 @@ class UserDefaultsTest : public ::testing::Test {
         setMachineValues(values);
     }
     void TearDown() override { clearMachineValues(); }
-
     std::string plistPath() const { return folder_.file("Preferences/com.example.test.plist"); }
-
     TemporaryFolder folder_;
 };
 

@@ -28,12 +28,10 @@ TEST(DisplayTest, WindowTrayIconAndAlertAppearOnARealDisplay) {
     const bool trayStarted = server.startTrayHost();
     setScreenSource(std::make_shared<FixedScreenSource>(
         std::vector<Screen>{{1, "Xvfb", {0, 0, 1280, 800}, {0, 0, 1280, 775}, 1.0}}));
-
     std::string error;
     auto backend = startDisplay(DisplayChoice::Display, &error);
     if (!backend && error.find("offscreen") != std::string::npos) GTEST_SKIP() << error;
     ASSERT_TRUE(backend) << error;
-
     auto window = Window::make({200, 200, 300, 200}, WindowStyleTitled | WindowStyleClosable);
     window->setBackgroundColor(Color::rgb(0, 0.5, 1));
     auto button = View::create<Button>(Rect{100, 80, 100, 40});
@@ -53,13 +51,11 @@ TEST(DisplayTest, WindowTrayIconAndAlertAppearOnARealDisplay) {
     // A click on the display goes through Qt's own events into the button.
     ASSERT_TRUE(backend->clickOnDisplay({350, 300}, false));
     EXPECT_EQ(presses, 1);
-
     if (trayStarted) {
         EXPECT_TRUE(waitFor([&] { return backend->hasTrayHost(); }));
     }
     auto item = StatusBar::system().statusItemWithLength(StatusBar::kVariableLength);
     EXPECT_TRUE(waitFor([&] { return backend->isTrayIconShown(*item); }));
-
     bool dialogSeen = false;
     Alert::setResponder([&](const Alert&) {
         PixelBuffer screen = backend->grabDisplay();
@@ -76,7 +72,6 @@ TEST(DisplayTest, WindowTrayIconAndAlertAppearOnARealDisplay) {
     alert.addButtonWithTitle("Second");
     EXPECT_EQ(alert.runModal(), kAlertSecondButtonReturn);
     EXPECT_TRUE(dialogSeen);
-
     Alert::setResponder(nullptr);
     StatusBar::system().removeStatusItem(item);
     Application::shared().reset();

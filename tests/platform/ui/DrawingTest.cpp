@@ -98,7 +98,6 @@ TEST_F(DrawingTest, NonZeroFillKeepsTheHoleOfAnOppositeSubpath) {
     context.fill(ring);
     EXPECT_EQ(at(context.pixels(), 50, 50), 0u);
     EXPECT_EQ(at(context.pixels(), 50, 80), 0xFF0000FFu);
-
     Path same;  // both subpaths the same way: no hole with the non-zero rule
     same.addEllipseInRect({10, 10, 80, 80});
     same.addEllipseInRect({30, 30, 40, 40});
@@ -121,7 +120,6 @@ TEST_F(DrawingTest, StrokeCapsAndCompositingPaintWhereExpected) {
     EXPECT_EQ(at(pixels, 50, 10), 0xFFFF0000u);
     EXPECT_EQ(at(pixels, 17, 10), 0u);           // butt caps end at the end point
     EXPECT_EQ(at(pixels, 17, 30), 0xFFFF0000u);  // round caps reach past it
-
     context.setFillColor(Color::rgb(0, 1, 0, 0.5));
     context.fillRect({40, 0, 20, 40}, CompositingOperation::Copy);
     EXPECT_NEAR(alphaOf(at(context.pixels(), 50, 10)), 128, 1);  // copied, not blended

@@ -47,8 +47,7 @@ TEST_F(KeyWindowTest, ClosingTheKeyWindowHandsKeyStatusOn) {
     ASSERT_TRUE(front->isKeyWindow());
     EXPECT_EQ(Application::shared().orderedWindows().front(),
               badge);  // a higher level stays in front
-
-    front->close();  // the frontmost window that can take it, never the borderless one
+    front->close();    // the frontmost window that can take it, never the borderless one
     EXPECT_TRUE(middle->isKeyWindow());
     middle->orderOut();
     EXPECT_TRUE(back->isKeyWindow());
@@ -116,7 +115,6 @@ TEST_F(LayerBackingTest, ALayerThatClearsItsContextClearsOnlyItsOwnBacking) {
         auto mark = std::make_shared<MarkView>(Rect{50, 10, 40, 40});
         mark->setFlipped(flipped);  // a layer draws in its host's orientation
         host->addSubview(mark);
-
         const PixelBuffer pixels = renderWindow(*window, 1.0);
         const uint32_t red = pixels.pixelFromTop(5, 5);
         EXPECT_EQ(red & 0x00FFFFFF, 0xFF0000u);

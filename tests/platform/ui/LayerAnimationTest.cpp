@@ -48,7 +48,6 @@ TEST_F(LayerAnimationTest, BasicAnimationFollowsTheClockExactly) {
     fade->delegate = std::make_shared<Recorder>(events);
     layer->addAnimation(fade, "fade");
     fade->duration = 100;  // the layer kept its own copy
-
     advance(0.5);
     EXPECT_TRUE(events.empty());
     EXPECT_DOUBLE_EQ(opacityShown(*layer), 1.0);  // before the begin time: the model value
@@ -61,7 +60,6 @@ TEST_F(LayerAnimationTest, BasicAnimationFollowsTheClockExactly) {
     EXPECT_EQ(events, (std::vector<std::string>{"start opacity", "stop opacity"}));
     EXPECT_EQ(layer->animationForKey("fade"), nullptr);  // removed on completion
     EXPECT_DOUBLE_EQ(opacityShown(*layer), 1.0);
-
     layer->addAnimation(basic("transform.rotation.z", std::nullopt, M_PI, 1.0), "spin");
     advance(0.25);
     EXPECT_NEAR(layer->presentation().transform.rotationAngle(), M_PI / 4, 1e-9);
@@ -114,7 +112,6 @@ TEST_F(LayerAnimationTest, ImplicitActionsUseTheActionsTableAndTransactionsSwitc
     parent->addSublayer(fin);
     fin->setActions({{"opacity", basic("opacity", std::nullopt, std::nullopt, 0.7)},
                      {"cornerRadius", nullptr}});
-
     {
         ScopedTransaction noActions;
         fin->setOpacity(1.0);
@@ -234,7 +231,6 @@ TEST_F(LayerAnimationTest, AnimationGroupCompletesAfterItsAnimationsEnd) {
     advance(0.1);
     advance(0);  // the completion is queued on the main queue when the last one stops
     EXPECT_TRUE(done);
-
     bool emptyDone = false;
     AnimationContext::runAnimationGroup([](AnimationContext&) {}, [&] { emptyDone = true; });
     EXPECT_FALSE(emptyDone);  // completions run from the main queue

@@ -38,7 +38,6 @@ TEST_F(LayerRenderingTest, FinsHangFromTheirAnchorAndTurnAboutTheCentre) {
     EXPECT_TRUE(isColour(up.pixelFromBottom(50, 75), 255, 0, 0));
     EXPECT_EQ(alphaOf(up.pixelFromBottom(50, 60)), 0);
     EXPECT_EQ(alphaOf(up.pixelFromBottom(75, 50)), 0);
-
     fin->setTransform(AffineTransform::rotation(-std::numbers::pi / 2));
     PixelBuffer turned = renderView(*host);
     EXPECT_TRUE(isColour(turned.pixelFromBottom(75, 50), 255, 0, 0));

@@ -67,7 +67,6 @@ TEST_F(TextTest, FieldsPreferTheirAttributedStringUntilAPlainOneIsSet) {
     field->setStringValue("plain again");
     EXPECT_FALSE(field->attributedStringValue().has_value());
     EXPECT_EQ(field->displayedString().attributes.font, field->font());
-
     field->setFrame({0, 0, 300, 40});
     RecordingContext context;
     field->drawRect(field->bounds(), context);

@@ -44,7 +44,6 @@ class UiTest : public ::testing::Test {
         clock_->advanceSeconds(seconds);
         platform::foundation::MainLoop::drain();
     }
-
     static void send(EventType type, const WindowPtr& window, Point at) {
         Application::shared().sendEvent(Event::mouse(type, at, window));
     }
@@ -52,7 +51,6 @@ class UiTest : public ::testing::Test {
         send(EventType::LeftMouseDown, window, at);
         send(EventType::LeftMouseUp, window, at);
     }
-
     std::shared_ptr<platform::foundation::ManualClock> clock_;
     std::optional<platform::foundation::ScopedClock> scopedClock_;
 };

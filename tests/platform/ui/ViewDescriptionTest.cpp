@@ -30,7 +30,6 @@ class OutletTestController : public ViewController {
     }
     std::string className() const override { return "OutletTestController"; }
     void viewDidLoad() override { ++loads; }
-
     std::weak_ptr<TextField> label;
     std::weak_ptr<Button> button;
     std::weak_ptr<View> missing;
@@ -161,7 +160,6 @@ class DemoViewController : public ViewController {
         declareAction("depthPanned:", [this](UiObject& sender) { gesture(sender); });
     }
     std::string className() const override { return "DemoViewController"; }
-
     void gesture(UiObject& sender) {
         auto& recognizer = dynamic_cast<GestureRecognizer&>(sender);
         auto bar = depthView.lock();
@@ -169,7 +167,6 @@ class DemoViewController : public ViewController {
         states.push_back(recognizer.state());
         knobLeading.lock()->setConstant(x - 12);
     }
-
     std::weak_ptr<View> depthView;
     std::weak_ptr<ImageView> knobView;
     std::weak_ptr<LayoutConstraint> knobLeading;
@@ -194,7 +191,6 @@ TEST_F(ViewDescriptionTest, DemoPanelRendersWhatItDescribes) {
     EXPECT_EQ(window->frame().size, (Size{420, 620}));
     // The constraint placed the knob in the middle of the 262-point bar.
     EXPECT_DOUBLE_EQ(controller->knobView.lock()->frame().origin.x, 119);
-
     std::string path = std::string(UI_TEST_OUTPUT_DIR) + "/ui-demo.png";
     fdn::Error error;
     ASSERT_TRUE(writeWindowPng(*window, path, 1.0, &error)) << error.localizedDescription;

@@ -122,7 +122,6 @@ TEST_F(ViewGeometryTest, WindowsCentreOnTheirScreenAndGoFullScreenOnAChosenOne) 
     EXPECT_EQ(window->screen()->displayId, 1u);  // off every screen: the first
     window->setFrameOrigin({2000, 100});
     EXPECT_EQ(window->screen()->displayId, 7u);
-
     window->enterFullScreen(glasses);
     EXPECT_EQ(window->fullScreenDisplay(), 7u);
     EXPECT_EQ(window->frame(), glasses.frame);

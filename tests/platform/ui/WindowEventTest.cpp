@@ -209,7 +209,6 @@ TEST_F(WindowEventTest, StatusItemButtonSendsItsActionUnlessAMenuIsSet) {
     send(EventType::RightMouseDown, item->window(), centre);
     send(EventType::RightMouseUp, item->window(), centre);
     EXPECT_EQ(clicks, (std::vector<EventType>{EventType::LeftMouseUp, EventType::RightMouseUp}));
-
     int quits = 0;
     auto menu = Menu::make();
     menu->setDelegate(&watcher);
@@ -232,7 +231,6 @@ TEST_F(WindowEventTest, AlertsAreAnsweredByTheResponderOrNotAtAll) {
     alert.addButtonWithTitle("Open and quit");
     alert.addButtonWithTitle("Cancel");
     EXPECT_EQ(alert.runModal(), kAlertNotAnswered);  // headless and nobody to answer
-
     std::vector<std::string> seen;
     Alert::setResponder([&](const Alert& shown) {
         seen = shown.buttonTitles();
@@ -264,7 +262,6 @@ TEST_F(WindowEventTest, ActivationIsAnnouncedOncePerChangeAndReopenSeesVisibleWi
     EXPECT_EQ(seen, (std::vector<std::string>{Application::kDidBecomeActiveNotification,
                                               Application::kDidResignActiveNotification,
                                               Application::kDidBecomeActiveNotification}));
-
     std::vector<bool> reopened;
     Application::shared().setReopenHandler([&](bool visible) { reopened.push_back(visible); });
     auto window = Window::make({0, 0, 10, 10}, WindowStyleTitled);
