@@ -46,13 +46,12 @@ TEST_F(Md5OfFileTest, DigestsTheWholeFileNamedByAnyFormOfItsUrl) {
 
 TEST_F(Md5OfFileTest, GivesTheEmptyTextWhenThereIsNoFileToRead) {
     write("abc", "abc");
-    const auto folder = folder_;
     for (const std::string& url :
-         {"file://" + folder + "/missing", folder + "/abc", "https://example.com" + folder + "/abc",
-          "file://otherhost" + folder + "/abc", "file://" + folder + "/ab%",
-          "file://" + folder + "/abc%00", std::string("not a url"),
+         {"file://" + folder_ + "/missing", folder_ + "/abc",
+          "https://example.com" + folder_ + "/abc", "file://otherhost" + folder_ + "/abc",
+          "file://" + folder_ + "/ab%", "file://" + folder_ + "/abc%00", std::string("not a url"),
           // A folder opens but cannot be read: no digest of nothing passed off as its digest.
-          "file://" + folder}) {
+          "file://" + folder_}) {
         EXPECT_EQ(md5OfFile(url), "") << url;
     }
 }

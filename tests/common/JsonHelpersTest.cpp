@@ -9,7 +9,7 @@
 using namespace common;
 using namespace platform::foundation;
 
-TEST(JsonHelpers, ValuesThatCannotBeSerialisedGiveTheFailureAnswers) {
+TEST(JsonHelpers, ValuesThatCannotBeSerialisedGiveTheFailureAnswer) {
     Value deep(ValueArray{});
     for (int level = 0; level < 600; ++level) deep = Value(ValueArray{deep});
     const Value unserialisable[] = {
@@ -28,17 +28,10 @@ TEST(JsonHelpers, ValuesThatCannotBeSerialisedGiveTheFailureAnswers) {
         EXPECT_EQ(dataCheckJsonWithJSONObject(value, 0), std::nullopt) << value.description();
     }
     EXPECT_EQ(arrayJSONString(ValueArray{Value(Bytes{})}, false), "无法转JSON");
-}
-
-TEST(JsonHelpers, SerialisableValuesGiveCompactOrPrettyTexts) {
-    const ValueDictionary plain{{"name", "TAVRO Glass"}, {"count", 3}, {"ratio", 0.5}};
-    EXPECT_TRUE(isValidJSON(Value(plain)));
-    EXPECT_EQ(dictionaryJSONString(plain, false),
-              R"({"count":3,"name":"TAVRO Glass","ratio":0.5})");
+    // What can be serialised gives the serialiser's own texts, pretty where asked.
+    EXPECT_TRUE(isValidJSON(Value(ValueArray{1, "x", nullptr})));
     EXPECT_EQ(jsonString(Value(ValueDictionary{{"a", 1}})), "{\n  \"a\": 1\n}");
-    auto compact = dataCheckJsonWithJSONObject(Value(ValueArray{1, "两", nullptr, true}), 0);
-    ASSERT_TRUE(compact);
-    EXPECT_EQ(std::string(compact->begin(), compact->end()), R"([1,"两",null,true])");
+    EXPECT_EQ(dictionaryJSONString({{"a", 1}, {"b", "两"}}, false), R"({"a":1,"b":"两"})");
 }
 
 TEST(DictionaryFromJSONText, OnlyAnObjectGivesADictionary) {

@@ -13,7 +13,6 @@ namespace {
 
 class SleepWakeObserversTest : public AI3DHarness {
   protected:
-
     // The AI-3D mode running on the glasses, held by the delegate as the start panel does.
     std::shared_ptr<TavroDepth3DViewController> runAI3D() {
         plugGlasses();

@@ -24,7 +24,6 @@ TEST(FirmwareFile, HeaderFieldsAndImageAreRead) {
     EXPECT_EQ(std::string(parsed.version.data()), "TAVRO2_FW_V1.65");
     EXPECT_EQ(parsed.headerLength, 128);
     EXPECT_EQ(parsed.imageLength, 300);
-    EXPECT_EQ(parsed.computedChecksum, firmwareChecksum(image(300)));
     const auto body = parsed.image(file);
     EXPECT_EQ(std::vector<uint8_t>(body.begin(), body.end()), image(300));
 

@@ -87,17 +87,16 @@ TEST_F(GlassAudioVolumeTest, ListenerFollowsTheDevicesVolumeAndMute) {
                                                fd::Value(0.75f)}));
 
     // Setting from the application: 0 mutes, a volume again unmutes.
-    changeAudioOutputVolumeValue(0);
-    mac_->audio().flushNotifications();
-    uint32_t muted = 0;
-    uint32_t size = sizeof muted;
-    audio::getPropertyData(device, {audio::Selector::Mute, audio::Scope::Output, 0}, size, &muted);
-    EXPECT_EQ(muted, 1u);
-    changeAudioOutputVolumeValue(0.4f);
-    mac_->audio().flushNotifications();
-    size = sizeof muted;
-    audio::getPropertyData(device, {audio::Selector::Mute, audio::Scope::Output, 0}, size, &muted);
-    EXPECT_EQ(muted, 0u);
+    const auto mutedAfter = [&](float volume) {
+        changeAudioOutputVolumeValue(volume);
+        mac_->audio().flushNotifications();
+        uint32_t muted = 0, size = sizeof muted;
+        audio::getPropertyData(device, {audio::Selector::Mute, audio::Scope::Output, 0}, size,
+                               &muted);
+        return muted;
+    };
+    EXPECT_EQ(mutedAfter(0), 1u);
+    EXPECT_EQ(mutedAfter(0.4f), 0u);
     EXPECT_EQ(heard().back(), fd::Value(0.4f));
 
     removeAudioOutputVolumeListener();

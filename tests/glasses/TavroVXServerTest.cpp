@@ -189,10 +189,11 @@ TEST_F(TavroVXServerTest, EveryCommandReachesSecondGenerationGlassesAsItsFrame) 
 
 TEST_F(TavroVXServerTest, SecondGenerationCommandsAreRefusedWithoutGlassesOrOnFirstGeneration) {
     server_->shareManager();
-    EXPECT_EQ(server_->change_display_volume(3), -1);
-    EXPECT_EQ(server_->getTavroGlassFirmwareVersion(), -1);
-    EXPECT_EQ(server_->enterDfu(), -1);
-    EXPECT_EQ(server_->start_display_3d(), -1);
+    for (int32_t refused :
+         {server_->change_display_volume(3), server_->getTavroGlassFirmwareVersion(),
+          server_->enterDfu(), server_->start_display_3d()}) {
+        EXPECT_EQ(refused, -1);
+    }
     // No device to send to yet: the 3D switch itself sends nothing and reports 0.
     EXPECT_EQ(server_->change_display_3d(false), 0);
 

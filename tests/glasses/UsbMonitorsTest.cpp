@@ -166,12 +166,11 @@ TEST_F(SerialDeviceMonitorTest, AnnouncesPortsPresentAtStartThenComingAndGoing) 
     auto added = recorder_.devices<SerialDevice>(kSerialDeviceAdded);
     ASSERT_EQ(added.size(), 1u);
     ASSERT_TRUE(added[0]);
-    EXPECT_EQ(added[0]->path, "/dev/cu.usbmodem1101");
-    EXPECT_EQ(added[0]->name, "TAVRO Serial");
-    EXPECT_EQ(added[0]->vendorName, "STMicroelectronics");
-    EXPECT_EQ(added[0]->serialNumber, "2070336B5852");
-    EXPECT_EQ(added[0]->vendorId, 0x0483);
-    EXPECT_EQ(added[0]->productId, 0x5740);
+    const SerialDevice& port = *added[0];
+    EXPECT_EQ(std::tie(port.path, port.name, port.vendorName, port.serialNumber, port.vendorId,
+                       port.productId),
+              std::make_tuple("/dev/cu.usbmodem1101", "TAVRO Serial", "STMicroelectronics",
+                              "2070336B5852", 0x0483, 0x5740));
 
     auto second = plug(serialDevice("/dev/cu.usbserial-A10", "Adapter", 0x6001));
     ASSERT_TRUE(recorder_.awaitCount(kSerialDeviceAdded, 2));

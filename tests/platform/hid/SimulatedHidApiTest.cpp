@@ -7,6 +7,7 @@
 #include "platform/hid/HidApi.h"
 #include "platform/hid/SimulatedHidApi.h"
 #include "platform/sim/VirtualHidDevice.h"
+#include "tests/support/Waits.h"
 
 namespace {
 
@@ -90,10 +91,12 @@ TEST(SimulatedHidApi, TimedReadsWaitOnTheClockAndEndWhenTheDeviceLeaves) {
     while (api->hid_read_timeout(handle, in.data(), in.size(), 0) > 0) {
     }
 
-    // A reader blocked without limit wakes when the device leaves the bus.
+    // A reader blocked without limit wakes when the device leaves the bus, which it does
+    // only once the reader sleeps.
+    auto manual = std::make_shared<platform::foundation::ManualClock>();
+    platform::foundation::ScopedClock scoped(manual);
     std::thread unplug([&] {
-        while (!bus.isAttached(echo.get())) {
-        }
+        EXPECT_TRUE(test_support::waitForWaiters(*manual, 1));
         bus.detach(echo);
     });
     EXPECT_EQ(api->hid_read_timeout(handle, in.data(), in.size(), -1), -1);
