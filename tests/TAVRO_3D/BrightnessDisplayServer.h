@@ -8,77 +8,70 @@
 
 #include "platform/screens/DisplayServer.h"
 
-class BrightnessDisplayServer final : public platform::screens::DisplayServer {
-  public:
-    static constexpr platform::screens::DisplayId kPanel = 1;
+namespace brightness_testing {
 
+namespace screens = platform::screens;
+
+class BrightnessDisplayServer final : public screens::DisplayServer {
+    template <class F>
+    auto locked(F read) const {
+        std::lock_guard lock(mutex_);
+        return read();
+    }
+
+  public:
+    static constexpr screens::DisplayId kPanel = 1;
     explicit BrightnessDisplayServer(float brightness) : brightness_(brightness) {}
 
     std::vector<float> writes() const {
-        std::lock_guard lock(mutex_);
-        return writes_;
+        return locked([&] { return writes_; });
     }
-    size_t writeCount() const {
-        std::lock_guard lock(mutex_);
-        return writes_.size();
-    }
+    size_t writeCount() const { return writes().size(); }
     void setLaggingReads(int reads) {
-        std::lock_guard lock(mutex_);
-        pendingLag_ = reads;
+        locked([&] { return pendingLag_ = reads; });
     }
     void setPanelPresent(bool present) {
-        std::lock_guard lock(mutex_);
-        present_ = present;
+        locked([&] { return present_ = present; });
     }
 
-    std::vector<platform::screens::DisplayInfo> displays() const override {
-        std::lock_guard lock(mutex_);
-        if (!present_) return {};
-        platform::screens::DisplayInfo panel;
+    std::vector<screens::DisplayInfo> displays() const override {
+        screens::DisplayInfo panel;
         panel.id = kPanel;
         panel.name = "Built-in Retina Display";
         panel.builtin = true;
         panel.modes = {{1512, 982, 120}};
-        return {panel};
+        return locked([&] { return present_; }) ? std::vector{panel}
+                                                : std::vector<screens::DisplayInfo>{};
     }
-    platform::screens::DisplayError applyConfiguration(
-        const std::vector<platform::screens::ConfigurationChange>&) override {
-        return platform::screens::kDisplayFailure;
+    screens::DisplayError applyConfiguration(
+        const std::vector<screens::ConfigurationChange>&) override {
+        return screens::kDisplayFailure;
     }
-    platform::screens::DisplayError setMode(platform::screens::DisplayId,
-                                            const platform::screens::DisplayMode&) override {
-        return platform::screens::kDisplayFailure;
+    screens::DisplayError setMode(screens::DisplayId, const screens::DisplayMode&) override {
+        return screens::kDisplayFailure;
     }
     bool supportsVirtualDisplays() const override { return false; }
-    platform::screens::DisplayId reserveDisplayId() override { return 0; }
-    bool addVirtualDisplay(platform::screens::DisplayId,
-                           const platform::screens::VirtualDisplayTraits&) override {
+    screens::DisplayId reserveDisplayId() override { return 0; }
+    bool addVirtualDisplay(screens::DisplayId, const screens::VirtualDisplayTraits&) override {
         return false;
     }
-    void removeVirtualDisplay(platform::screens::DisplayId) override {}
-    std::optional<float> brightness(platform::screens::DisplayId display) const override {
+    void removeVirtualDisplay(screens::DisplayId) override {}
+    std::optional<float> brightness(screens::DisplayId display) const override {
         std::lock_guard lock(mutex_);
         if (!present_ || display != kPanel) return std::nullopt;
-        if (pendingLag_ > 0) {
-            --pendingLag_;
-            return 0.0f;
-        }
-        return brightness_;
+        return pendingLag_ > 0 ? (--pendingLag_, 0.0f) : brightness_;
     }
-    platform::screens::DisplayError setBrightness(platform::screens::DisplayId display,
-                                                  float value) override {
+    screens::DisplayError setBrightness(screens::DisplayId display, float value) override {
         std::lock_guard lock(mutex_);
-        if (!present_ || display != kPanel) return platform::screens::kDisplayIllegalArgument;
+        if (!present_ || display != kPanel) return screens::kDisplayIllegalArgument;
         writes_.push_back(value);
         brightness_ = value;
-        return platform::screens::kDisplaySuccess;
+        return screens::kDisplaySuccess;
     }
     std::optional<platform::foundation::ValueDictionary> sessionDictionary() const override {
         return std::nullopt;
     }
-    platform::screens::DisplayError moveCursor(platform::screens::Point) override {
-        return platform::screens::kDisplaySuccess;
-    }
+    screens::DisplayError moveCursor(screens::Point) override { return screens::kDisplaySuccess; }
 
   private:
     mutable std::mutex mutex_;
@@ -87,3 +80,7 @@ class BrightnessDisplayServer final : public platform::screens::DisplayServer {
     mutable int pendingLag_ = 0;
     bool present_ = true;
 };
+
+}  // namespace brightness_testing
+
+using brightness_testing::BrightnessDisplayServer;

@@ -24,21 +24,16 @@ class BrightnessTest : public ::testing::Test {
   protected:
     void SetUp() override {
         previous_ = screens::displayServer();
-        server_ = std::make_shared<BrightnessDisplayServer>(0.8f);
         screens::installDisplayServer(server_);
-        reset();
+        delegate().defaultBrightness = 0;
         delegate().builtinDisplayID = BrightnessDisplayServer::kPanel;
     }
     void TearDown() override {
         delegate().restoreBuiltinBrightness();
         // Lets pending retries find nothing to do before the server goes.
         delegate().defaultBrightness = 0;
-        reset();
-        screens::installDisplayServer(previous_);
-    }
-    static void reset() {
-        delegate().defaultBrightness = 0;
         delegate().builtinDisplayID = 0;
+        screens::installDisplayServer(previous_);
     }
     static AppDelegate& delegate() { return AppDelegate::shared(); }
 
@@ -59,7 +54,8 @@ class BrightnessTest : public ::testing::Test {
     std::shared_ptr<fd::ManualClock> clock_ = std::make_shared<fd::ManualClock>();
     fd::ScopedClock scoped_{clock_};
     std::shared_ptr<screens::DisplayServer> previous_;
-    std::shared_ptr<BrightnessDisplayServer> server_;
+    std::shared_ptr<BrightnessDisplayServer> server_ =
+        std::make_shared<BrightnessDisplayServer>(0.8f);
 };
 
 TEST_F(BrightnessTest, FadeWritesALinearRampOf251ValuesEndingAtZeroThenStops) {
@@ -71,9 +67,7 @@ TEST_F(BrightnessTest, FadeWritesALinearRampOf251ValuesEndingAtZeroThenStops) {
     const auto writes = server_->writes();
     ASSERT_EQ(writes.size(), 251u);
     EXPECT_EQ(writes[0], 0.8f);
-    EXPECT_FLOAT_EQ(writes[1], 0.7968f);
-    EXPECT_FLOAT_EQ(writes[125], 0.4f);
-    EXPECT_NEAR(writes[249], 0.0032f, 1e-6);
+    EXPECT_FLOAT_EQ(writes[125], 0.4f);  // linear: half way at half time
     EXPECT_EQ(writes[250], 0.0f);
     for (size_t i = 1; i < writes.size(); ++i) EXPECT_LT(writes[i], writes[i - 1]) << i;
 
@@ -93,7 +87,6 @@ TEST_F(BrightnessTest, RestoreInTheMiddleOfAFadeStopsItAndWritesTheSavedValueLas
     ASSERT_TRUE(waitUntil([&] { return server_->writeCount() >= 1; }));
     for (size_t n = 2; n <= 100; ++n) tick(n);
     delegate().restoreBuiltinBrightness();
-    EXPECT_EQ(server_->writeCount(), 101u);
     idle(0.5);
     EXPECT_EQ(server_->writeCount(), 101u);
     EXPECT_EQ(server_->writes().back(), 0.8f);
@@ -155,10 +148,10 @@ TEST_F(BrightnessTest, RestoreBeforeQuitWaitsForTheWriteToTake) {
     server_->setLaggingReads(3);
     std::thread quitting([&] { delegate().restoreBuiltinBrightnessBeforeQuit(); });
     // The quitting thread sleeps on the clock between tries: move it along.
-    while (delegate().defaultBrightness.load() != 0) {
+    EXPECT_TRUE(waitUntil([&] {
         if (clock_->waiterCount() > 0) clock_->advanceSeconds(0.15);
-        std::this_thread::sleep_for(std::chrono::microseconds(200));
-    }
+        return delegate().defaultBrightness.load() == 0;
+    }));
     quitting.join();
     EXPECT_GE(server_->writeCount(), 2u);
     EXPECT_EQ(server_->writes().back(), 0.6f);

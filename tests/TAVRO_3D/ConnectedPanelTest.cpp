@@ -57,16 +57,12 @@ class ConnectedPanelTest : public PanelFixture {
     static float storedDepth() {
         return fdn::UserDefaults::standard().floatForKey("depthScaleValue_UserDefault");
     }
-    std::vector<bool> marksShown(bool popover) const {
-        auto shown = [](const std::weak_ptr<ui::ImageView>& mark) {
-            return !mark.lock()->isHidden();
-        };
-        if (popover)
-            return {shown(popover_->webModelSelectedImageView),
-                    shown(popover_->gameModelSelectedImageView),
-                    shown(popover_->videoModelSelectedImageView)};
-        return {shown(panel_->webModelSelectedImageView), shown(panel_->gameModelSelectedImageView),
-                shown(panel_->videoModelSelectedImageView)};
+    // Whether the web, game and video marks show.
+    template <class Controller>
+    static std::vector<bool> marks(const Controller& c) {
+        auto shown = [](const auto& mark) { return !mark.lock()->isHidden(); };
+        return {shown(c.webModelSelectedImageView), shown(c.gameModelSelectedImageView),
+                shown(c.videoModelSelectedImageView)};
     }
 
     std::shared_ptr<Panel> panel_;
@@ -97,8 +93,8 @@ TEST_F(ConnectedPanelTest, LoadsWithTheDelegatesSettings) {
         panel_ = std::make_shared<Panel>();
         popover_ = std::make_shared<Popover>();
         load();
-        EXPECT_EQ(marksShown(false), c.marks);
-        EXPECT_EQ(marksShown(true), c.marks);
+        EXPECT_EQ(marks(*panel_), c.marks);
+        EXPECT_EQ(marks(*popover_), c.marks);
         auto toggle = panel_->privacyScreenLockButton.lock();
         EXPECT_EQ(toggle->state(), c.privacy);
         EXPECT_EQ(imageName(*toggle), c.toggleImage);
@@ -174,18 +170,18 @@ TEST_F(ConnectedPanelTest, ModeChangeOnThePanelSetsItsDefaultDepthStoresBothAndS
     EXPECT_FLOAT_EQ(AppDelegate::shared().depthValue.load(), 0.01f);
     EXPECT_EQ(fdn::UserDefaults::standard().objectForKey("ScreenModeUserDefaultsKey").asInt64(), 1);
     EXPECT_FLOAT_EQ(storedDepth(), 0.01f);
-    EXPECT_EQ(marksShown(false), (std::vector<bool>{false, true, false}));
+    EXPECT_EQ(marks(*panel_), (std::vector<bool>{false, true, false}));
     const double x = 262.0 / 100 * (0.01f / 0.00015f);  // 174.67
     EXPECT_NEAR(panelKnob(), x - 15, 1e-4);
-    EXPECT_EQ(depthLabel(), "0.01");  // the label stays as it was
-    ASSERT_EQ(toPopover.objects().size(), 2u);
-    EXPECT_TRUE(toPopover.objects()[0]["type"].isInteger());
-    EXPECT_EQ(toPopover.objects()[0]["type"].asInt64(), 2);
-    EXPECT_EQ(toPopover.objects()[0]["value"].asInt64(), 1);
-    EXPECT_EQ(toPopover.objects()[1]["type"].asDouble(), 1.0);
-    EXPECT_NEAR(toPopover.objects()[1]["value"].asDouble(), x, 1e-4);
+    EXPECT_EQ(depthLabel(), "0.01");        // the label stays as it was
+    const auto sent = toPopover.objects();  // the mode (type 2), then the knob's place (1.0)
+    ASSERT_EQ(sent.size(), 2u);
+    EXPECT_EQ(sent[0], fdn::Value(fdn::ValueDictionary{{"type", 2}, {"value", 1}}));
+    EXPECT_TRUE(sent[0]["type"].isInteger());
+    EXPECT_FALSE(sent[1]["type"].isInteger());
+    EXPECT_NEAR(sent[1]["value"].asDouble(), x, 1e-4);
     // The popover has followed: its marks and its knob at 142 / 262 of the position.
-    EXPECT_EQ(marksShown(true), (std::vector<bool>{false, true, false}));
+    EXPECT_EQ(marks(*popover_), (std::vector<bool>{false, true, false}));
     EXPECT_NEAR(popoverKnob(), x * 142 / 262 - 15, 1e-4);
 
     // Video and web have their own defaults; an unknown mode keeps the depth.
@@ -195,7 +191,7 @@ TEST_F(ConnectedPanelTest, ModeChangeOnThePanelSetsItsDefaultDepthStoresBothAndS
     EXPECT_FLOAT_EQ(AppDelegate::shared().depthValue.load(), 0.008f);
     panel_->changeScreenMode(7);
     EXPECT_FLOAT_EQ(AppDelegate::shared().depthValue.load(), 0.008f);
-    EXPECT_EQ(marksShown(false), (std::vector<bool>{true, false, false}));
+    EXPECT_EQ(marks(*panel_), (std::vector<bool>{true, false, false}));
 }
 
 TEST_F(ConnectedPanelTest, PopoverBarUsesItsOwnKnobMarginAndMovesThePanelsKnobByTheRatio) {
@@ -239,13 +235,11 @@ TEST_F(ConnectedPanelTest, ModeChangeInThePopoverClosesItAndThePanelFollows) {
     EXPECT_FALSE(popover->isShown());
     EXPECT_EQ(AppDelegate::shared().modelType.load(), 2);
     EXPECT_FLOAT_EQ(storedDepth(), 0.012f);
-    EXPECT_EQ(marksShown(false), (std::vector<bool>{false, false, true}));
+    EXPECT_EQ(marks(*panel_), (std::vector<bool>{false, false, true}));
     const double x = 142.0 / 100 * (0.012f / 0.00015f);  // 113.6
     EXPECT_NEAR(popoverKnob(), x - 15, 1e-4);
     EXPECT_NEAR(panelKnob(), x * 1.8450704225352113 - 15, 1e-4);
-    ASSERT_EQ(toPanel.objects().size(), 2u);
-    EXPECT_EQ(toPanel.objects()[0]["type"].asInt64(), 2);
-    EXPECT_EQ(toPanel.objects()[1]["type"].asDouble(), 1.0);
+    EXPECT_EQ(toPanel.size(), 2u);
 }
 
 TEST_F(ConnectedPanelTest, ModesReachTheRunningAI3DViewFromThePanelAndFromThePopover) {
@@ -276,9 +270,9 @@ TEST_F(ConnectedPanelTest, PrivacyToggleDimsTheBuiltInScreenAndRestoresIt) {
     EXPECT_EQ(AppDelegate::shared().privacyScreenLockButtonState.load(), 1);
     EXPECT_EQ(imageName(*toggle), "Toggle_on");
     EXPECT_EQ(AppDelegate::shared().defaultBrightness.load(), 0.8f);  // the fade has begun
-    ASSERT_EQ(toPopover.size(), 1u);
+    EXPECT_EQ(toPopover.objects(),
+              std::vector{fdn::Value(fdn::ValueDictionary{{"type", 3}, {"value", 1}})});
     EXPECT_TRUE(toPopover.objects()[0]["type"].isInteger());
-    EXPECT_EQ(toPopover.objects()[0]["type"].asInt64(), 3);
     auto popoverToggle = popover_->privacyScreenLockButton.lock();
     EXPECT_EQ(popoverToggle->state(), 1);
     EXPECT_EQ(imageName(*popoverToggle), "Toggle_on");

@@ -1,21 +1,11 @@
-// The firmware-update panel: its four looks, the reset, the failures it detects itself,
-// and the two roads of an update on the simulated Mac: glasses at 1.60 sent into their
-// bootloader and programmed to 1.65, and a device that already is the bootloader.
-#include <algorithm>
+// The firmware-update panel: its four looks, the reset and the failures it detects itself.
+// The roads of an update through it are the whole-application tests'.
 
 #include "PanelFixture.h"
 #include "TAVRO_3D/TavroDFUUpdateViewController.h"
 #include "TAVRO_3D/Widgets/ColorFromHex.h"
 #include "common/AppIdentifier.h"
 #include "common/GlobalHelpers.h"
-#include "glasses/TavroVXServer.h"
-#include "platform/hid/HidApi.h"
-#include "platform/hid/SimulatedHidApi.h"
-#include "platform/sim/MachineProfiles.h"
-#include "platform/sim/SimMac.h"
-#include "platform/sim/SimUsbBus.h"
-#include "platform/sim/VirtualBootloader.h"
-#include "platform/sim/VirtualGlasses.h"
 
 namespace {
 
@@ -135,113 +125,6 @@ TEST_F(DfuPanelTest, WithoutGlassesTheBootloaderCommandFailsAtOnceAndRetryKeepsT
     EXPECT_EQ(lookOf(*panel_), updating);
     fdn::MainLoop::drain();
     EXPECT_EQ(lookOf(*panel_), kFailed);
-}
-
-// The panel on a simulated Mac with a glasses server, the clock running fast.
-class DfuRoadTest : public DfuPanelTest {
-  protected:
-    void SetUp() override {
-        DfuPanelTest::SetUp();
-        scopedClock_.reset();
-        scopedClock_.emplace(std::make_shared<fdn::RealClock>(20.0));
-        auto profile = platform::sim::parseMachineProfile(R"({
-            "model": "MacBookPro18,3", "cpuBrand": "Apple M1 Pro", "locale": "zh_CN",
-            "glassesDisplay": "extended"})");
-        ASSERT_TRUE(profile);
-        mac_ = std::make_unique<platform::sim::SimMac>(std::move(profile).value());
-        // Installed once for the whole run: an updater run may still be closing its port
-        // on it when a test has seen all it waits for.
-        [[maybe_unused]] static const bool installed =
-            (platform::hid::setHidApi(platform::hid::makeSimulatedHidApi()), true);
-        server_ = std::make_shared<TavroVXServer>();
-        server_->shareManager();
-        AppDelegate::shared().vxServer.set(server_);
-    }
-    void TearDown() override {
-        AppDelegate::shared().vxServer.set(nullptr);
-        server_.reset();
-        for (auto& device : plugged_) mac_->unplugDevice(device);
-        // The devices' own threads wait on the clock: they go before it does.
-        plugged_.clear();
-        mac_.reset();
-        DfuPanelTest::TearDown();
-    }
-    void plug(const std::shared_ptr<platform::sim::VirtualHidDevice>& device) {
-        plugged_.push_back(device);
-        mac_->plugDevice(device);
-    }
-    static bool runUntil(const std::function<bool()>& done, double seconds = 600) {
-        return fdn::MainLoop::runUntilSeconds(done, seconds);
-    }
-    // The updater's progress values; its statuses must stay unsent (the delegate decides).
-    std::vector<float> progress() const {
-        std::vector<float> values;
-        for (const auto& value : notices_.objects(dfuName(".dfuUpdate_progress")))
-            values.push_back(value.asFloat());
-        return values;
-    }
-    size_t statuses() const { return notices_.count(dfuName(".dfuUpdate_status")); }
-    bool connectedIsBootloader() const {
-        auto device = server_->connectedDevice();
-        return device && device->deviceInfo.vendorId == 0x0416 &&
-               device->deviceInfo.productId == 0x3F00;
-    }
-
-    std::shared_ptr<TavroVXServer> server_;
-    std::vector<std::shared_ptr<platform::sim::VirtualHidDevice>> plugged_;
-    NotificationRecorder notices_{{dfuName(".dfuUpdate_progress"), dfuName(".dfuUpdate_status")}};
-};
-
-TEST_F(DfuRoadTest, GlassesAt160GoThroughTheirBootloaderAndComeBackAt165) {
-    auto config = platform::sim::VirtualGlasses::secondGeneration();
-    config.firmwareVersion = "TAVRO2_FW_V1.60";
-    auto glasses = std::make_shared<platform::sim::VirtualGlasses>(config);
-    plug(glasses);
-    ASSERT_TRUE(runUntil([&] { return server_->connectedDevice() != nullptr; }));
-    load();
-
-    panel_->updateButton.lock()->performClick();
-    EXPECT_TRUE(AppDelegate::shared().isDfuUpdateStart.load());
-    EXPECT_TRUE(panel_->updateButton.lock()->isHidden());
-    EXPECT_FALSE(panel_->progressIndicator.lock()->isHidden());
-
-    // What the plug sequence does when the bootloader arrives: it ends the panel's wait.
-    ASSERT_TRUE(runUntil([&] { return connectedIsBootloader(); }));
-    panel_->isBeginUpdateDfu = true;
-    ASSERT_TRUE(runUntil([&] {
-        return !progress().empty() && platform::sim::SimUsbBus::shared().isPlugged(*glasses) &&
-               !platform::sim::SimUsbBus::shared().isPlugged(*glasses->bootloader());
-    }));
-    fdn::MainLoop::drain();
-
-    const auto values = progress();
-    EXPECT_GT(values.size(), 2u);
-    EXPECT_TRUE(std::is_sorted(values.begin(), values.end()));
-    EXPECT_LE(*std::max_element(values.begin(), values.end()), 95.0f);
-    EXPECT_LE(panel_->progressIndicator.lock()->doubleValue(), 95.0);
-    EXPECT_GT(panel_->progressIndicator.lock()->doubleValue(), 50.0);
-    EXPECT_EQ(statuses(), 0u);
-    EXPECT_EQ(panel_->tipsLabel2.lock()->stringValue(), "版本V1.65");
-    EXPECT_EQ(glasses->firmwareVersion(), "TAVRO2_FW_V1.65");
-}
-
-TEST_F(DfuRoadTest, ABootloaderAlreadyPresentIsProgrammedAtOnceWithoutTheCommandOrTheWait) {
-    auto bootloader = std::make_shared<platform::sim::VirtualBootloader>(1);
-    plug(bootloader);
-    ASSERT_TRUE(runUntil([&] { return connectedIsBootloader(); }));
-    load();
-    // The wait would not program while the glasses count as gone; the direct run does.
-    AppDelegate::shared().glassStatus = false;
-    panel_->updateButton.lock()->performClick();
-    ASSERT_TRUE(
-        runUntil([&] { return !platform::sim::SimUsbBus::shared().isPlugged(*bootloader); }));
-    fdn::MainLoop::drain();
-    EXPECT_TRUE(bootloader->programmingComplete());
-    const auto values = progress();
-    ASSERT_FALSE(values.empty());
-    EXPECT_LE(*std::max_element(values.begin(), values.end()), 95.0f);
-    EXPECT_EQ(statuses(), 0u);
-    EXPECT_FALSE(panel_->isBeginUpdateDfu.load());
 }
 
 }  // namespace

@@ -117,20 +117,12 @@ void ShellHarness::TearDown() {
     home_.reset();
 }
 
-platform::sim::SimMac& ShellHarness::boot(const std::string& profileJson) {
-    auto profile = platform::sim::parseMachineProfile(profileJson);
-    EXPECT_TRUE(profile) << profileJson;
+void ShellHarness::boot(const std::string& profile) {
+    auto parsed = profile.starts_with("{") ? platform::sim::parseMachineProfile(profile)
+                                           : platform::sim::machineProfileNamed(profile);
+    ASSERT_TRUE(parsed) << profile;
     mac_.reset();
-    mac_ = std::make_unique<platform::sim::SimMac>(std::move(profile).value());
-    return *mac_;
-}
-
-platform::sim::SimMac& ShellHarness::bootNamed(const std::string& name) {
-    auto profile = platform::sim::machineProfileNamed(name);
-    EXPECT_TRUE(profile) << name;
-    mac_.reset();
-    mac_ = std::make_unique<platform::sim::SimMac>(std::move(profile).value());
-    return *mac_;
+    mac_ = std::make_unique<platform::sim::SimMac>(std::move(parsed).value());
 }
 
 void ShellHarness::launch() {
@@ -203,8 +195,7 @@ std::vector<std::pair<uint16_t, uint16_t>> ShellHarness::commandsOf(
 
 size_t ShellHarness::countOf(const std::vector<std::pair<uint16_t, uint16_t>>& commands,
                              uint16_t command, uint16_t subcommand) {
-    return static_cast<size_t>(
-        std::count(commands.begin(), commands.end(), std::make_pair(command, subcommand)));
+    return std::count(commands.begin(), commands.end(), std::make_pair(command, subcommand));
 }
 
 size_t ShellHarness::logLinesWith(const std::string& text) const {
@@ -240,10 +231,7 @@ std::vector<int64_t> ShellHarness::storedEvents() {
     TavroFMDBManager::shareManager().selectAll(
         [&](TavroFMDBManager::Rows all, int64_t, std::string) { rows.set_value(std::move(all)); });
     std::vector<int64_t> types;
-    for (const auto& row : rows.get_future().get()) {
-        auto type = row.find("eventType");
-        if (type != row.end()) types.push_back(type->second.asInt64());
-    }
+    for (const auto& row : rows.get_future().get()) types.push_back(row.at("eventType").asInt64());
     return types;
 }
 

@@ -57,8 +57,8 @@ class ShellHarness : public ::testing::Test {
     void TearDown() override;
 
     AppDelegate& delegate() { return AppDelegate::shared(); }
-    platform::sim::SimMac& boot(const std::string& profileJson);
-    platform::sim::SimMac& bootNamed(const std::string& name);
+    // A simulated Mac from a shipped profile's name or from a profile's JSON.
+    void boot(const std::string& profile);
     // applicationWillFinishLaunching then applicationDidFinishLaunching, as the entry does.
     void launch();
 

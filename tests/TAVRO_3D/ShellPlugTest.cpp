@@ -20,7 +20,7 @@ class ShellPlugTest : public ShellHarness {
   protected:
     void SetUp() override {
         ShellHarness::SetUp();
-        bootNamed("macbook");  // the glasses' screen comes up mirrored
+        boot("macbook");  // the glasses' screen comes up mirrored
         launch();
     }
 

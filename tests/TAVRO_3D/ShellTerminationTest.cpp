@@ -12,7 +12,7 @@ class ShellTerminationTest : public ShellHarness {
   protected:
     void SetUp() override {
         ShellHarness::SetUp();
-        bootNamed("macbook");
+        boot("macbook");
         launch();
     }
 };
