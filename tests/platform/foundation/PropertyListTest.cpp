@@ -135,7 +135,6 @@ TEST(PropertyListTest, BadInputGivesAnErrorNamingTheProblem) {
     for (const Case& c : cases) {
         auto result = parseText(c.input);
         ASSERT_FALSE(result) << c.input;
-        EXPECT_EQ(result.error().domain, "PropertyListErrorDomain");
         EXPECT_NE(result.error().localizedDescription.find(c.expected), std::string::npos)
             << c.input << " gave: " << result.error().localizedDescription;
     }

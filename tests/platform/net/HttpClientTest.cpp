@@ -49,7 +49,6 @@ TEST(HttpClient, AServerThatNeverAnswersEndsInATimeOut) {
     double seconds =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     ASSERT_FALSE(result);
-    EXPECT_EQ(result.error().domain, kHttpErrorDomain);
     EXPECT_LT(seconds, 3.0);
     server.stop();  // releases the held request and refuses new ones
     EXPECT_FALSE(HttpClient::perform(request));
