@@ -31,6 +31,21 @@ Report reply(uint16_t command, uint16_t subcommand) {
     return report;
 }
 
+Report biasReply(uint8_t type, uint8_t offset, std::array<float, 4> values) {
+    Report report = reply(0x0C, 6);
+    report[12] = type;
+    report[13] = offset;
+    report[14] = type == 1 ? 16 : 20;
+    for (size_t i = 0; i < 4; ++i) writeF32(report, (type == 1 ? 16 : 20) + 4 * i, values[i]);
+    return report;
+}
+
+Report sample() {
+    Report report{};
+    writeU16(report, 0, 0x0020);
+    return report;
+}
+
 template <class Record>
 Record decodeAs(int32_t mode, std::span<const uint8_t> report) {
     const GlassReportRecord record = decodeGlassReport(mode, report);
@@ -96,19 +111,11 @@ TEST(GlassReportDecode, BiasEntryValuesStartWhereTheTypeSays) {
 }
 
 TEST(GlassReportDecode, ReportsTooShortForTheirFieldsAreIgnored) {
-    Report sample{};
-    writeU16(sample, 0, 0x0020);
-    Report bias = reply(0x0C, 6);
-    bias[12] = 2;
-    Report offsets = reply(0x0C, 4);
-    Report wear = reply(5, 2);
-    Report display = reply(0x10, 7);
-    Report immersion = reply(2, 9);
     // Each report, cut one byte short of the last field it needs.
-    const std::vector<std::pair<Report, size_t>> cases{
-        {sample, 43},  {sample, 1},     {bias, 35},        {offsets, 51},        {wear, 17},
-        {display, 13}, {immersion, 12}, {reply(8, 1), 13}, {reply(0x0F, 4), 13}, {reply(2, 9), 11},
-    };
+    const std::pair<Report, size_t> cases[] = {
+        {sample(), 43},       {sample(), 1},        {biasReply(2, 0, {}), 35}, {reply(0x0C, 4), 51},
+        {reply(5, 2), 17},    {reply(0x10, 7), 13}, {reply(2, 9), 12},         {reply(8, 1), 13},
+        {reply(0x0F, 4), 13}, {reply(2, 9), 11}};
     for (const auto& [report, size] : cases) {
         EXPECT_TRUE(ignored(1, std::span<const uint8_t>(report).first(size)))
             << "command " << int{report[8]} << " size " << size;
@@ -135,15 +142,6 @@ Parsed parse(int32_t mode, std::span<const uint8_t> report) {
     return out;
 }
 
-Report biasReply(uint8_t type, uint8_t offset, std::array<float, 4> values) {
-    Report report = reply(0x0C, 6);
-    report[12] = type;
-    report[13] = offset;
-    report[14] = type == 1 ? 16 : 20;
-    for (size_t i = 0; i < 4; ++i) writeF32(report, (type == 1 ? 16 : 20) + 4 * i, values[i]);
-    return report;
-}
-
 class GlassReportApplyTest : public ::testing::Test {
   protected:
     void SetUp() override { resetServer(); }
@@ -158,17 +156,15 @@ class GlassReportApplyTest : public ::testing::Test {
 };
 
 TEST_F(GlassReportApplyTest, SamplesFillTheOutArgumentsOfTheirGenerationOnly) {
-    Report sample{};
-    writeU16(sample, 0, 0x0020);
-    for (size_t i = 0; i < 4; ++i) writeF32(sample, 28 + 4 * i, 0.5f + static_cast<float>(i));
-    Parsed first = parse(1, sample);
+    Report floats = sample();
+    for (size_t i = 0; i < 4; ++i) writeF32(floats, 28 + 4 * i, 0.5f + static_cast<float>(i));
+    Parsed first = parse(1, floats);
     EXPECT_EQ(first.quaternion, (std::array<float, 4>{0.5f, 1.5f, 2.5f, 3.5f}));
     EXPECT_EQ(first.at40, -7);
     EXPECT_EQ(glass_report_state::lastOrientation()[3], 3.5f);
 
     // The same place read as little-endian signed 16-bit values in the second generation.
-    Report raw{};
-    writeU16(raw, 0, 0x0020);
+    Report raw = sample();
     const std::array<uint8_t, 14> bytes{0xFF, 0xFF, 0x02, 0x00, 0xFD, 0xFF, 0x04,
                                         0x00, 0xFB, 0xFF, 0x06, 0x00, 0x00, 0x80};
     std::copy(bytes.begin(), bytes.end(), raw.begin() + 28);
@@ -179,8 +175,8 @@ TEST_F(GlassReportApplyTest, SamplesFillTheOutArgumentsOfTheirGenerationOnly) {
     EXPECT_EQ(second.quaternion[0], -7);
     EXPECT_EQ(glass_report_state::lastOrientation()[3], 3.5f);  // mode 2 leaves it
     EXPECT_EQ(glass_report_state::lastMode(), 2);
-    EXPECT_EQ(parse(3, sample).quaternion[0], -7);
-    EXPECT_TRUE(ignored(0, sample));
+    EXPECT_EQ(parse(3, floats).quaternion[0], -7);
+    EXPECT_TRUE(ignored(0, floats));
     EXPECT_EQ(glass_report_state::lastMode(), 3);
 }
 
