@@ -32,11 +32,15 @@ void AppDelegate::startGlassMonitoring() {
         return;
     }
     auto& center = fd::NotificationCenter::defaultCenter();
-    center.addObserver(common::AppIdentifier() + ".GlassDisplayStatus", std::nullopt,
-                       fd::OperationQueue::make(common::AppIdentifier() + ".glassDisplayStatus"),
-                       [this](const fd::Notification& note) { updateGlassDisplayStatus(note); });
-    center.addObserver(kGlassStatusChangeNotification, std::nullopt, fd::OperationQueue::main(),
-                       [this](const fd::Notification& note) { handleGlassConnectionChange(note); });
+    Observers observers;
+    observers.push_back(center.addObserver(
+        common::AppIdentifier() + ".GlassDisplayStatus", std::nullopt,
+        fd::OperationQueue::make(common::AppIdentifier() + ".glassDisplayStatus"),
+        [this](const fd::Notification& note) { updateGlassDisplayStatus(note); }));
+    observers.push_back(center.addObserver(
+        kGlassStatusChangeNotification, std::nullopt, fd::OperationQueue::main(),
+        [this](const fd::Notification& note) { handleGlassConnectionChange(note); }));
+    glassMonitoringObservers.exchange(std::move(observers));
     if (auto server = shell::glassServer(*this)) server->shareManager();
     DummyManager::setupDummyDefinitions();
     if (auto manager = displayManager.get()) manager->createMonitorDummy();

@@ -154,12 +154,18 @@ void AppDelegate::runLaunchSequence() {
 void AppDelegate::registerAppObservers() {
     auto& center = fd::NotificationCenter::defaultCenter();
     auto main = fd::OperationQueue::main();
-    center.addObserver(platform::ui::Application::kDidBecomeActiveNotification, std::nullopt, main,
-                       [this](const fd::Notification& note) { handleDidBecomeActive(note); });
-    center.addObserver(kGlassVersionNotification, std::nullopt, main,
-                       [this](const fd::Notification& note) { handleGlassVersion(note); });
-    center.addObserver(kSystemVolumeNotification, std::nullopt, main,
-                       [this](const fd::Notification& note) { handleSystemVolume(note); });
+    Observers observers;
+    observers.push_back(center.addObserver(
+        platform::ui::Application::kDidBecomeActiveNotification, std::nullopt, main,
+        [this](const fd::Notification& note) { handleDidBecomeActive(note); }));
+    observers.push_back(
+        center.addObserver(kGlassVersionNotification, std::nullopt, main,
+                           [this](const fd::Notification& note) { handleGlassVersion(note); }));
+    observers.push_back(
+        center.addObserver(kSystemVolumeNotification, std::nullopt, main,
+                           [this](const fd::Notification& note) { handleSystemVolume(note); }));
+    // The replaced ones go after the exchange, outside its lock.
+    appObservers.exchange(std::move(observers));
 }
 
 void AppDelegate::handleDidBecomeActive(const fd::Notification&) {

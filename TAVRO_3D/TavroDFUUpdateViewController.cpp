@@ -59,14 +59,6 @@ TavroDFUUpdateViewController::TavroDFUUpdateViewController() {
                   [this](ui::UiObject& sender) { updateButtonClick(sender); });
 }
 
-TavroDFUUpdateViewController::~TavroDFUUpdateViewController() {
-    auto& center = fdn::NotificationCenter::defaultCenter();
-    for (auto* token : {&versionShowObserver, &progressObserver, &statusObserver}) {
-        if (*token) center.removeObserver(**token);
-        token->reset();
-    }
-}
-
 void TavroDFUUpdateViewController::viewDidLoad() {
     ViewController::viewDidLoad();
     AppDelegate::shared().isDfuUpdateStart = false;

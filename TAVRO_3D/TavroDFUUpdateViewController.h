@@ -24,7 +24,6 @@
 class TavroDFUUpdateViewController : public platform::ui::ViewController {
   public:
     TavroDFUUpdateViewController();
-    ~TavroDFUUpdateViewController() override;
     std::string className() const override { return "TavroDFUUpdateViewController"; }
 
     // Outlets.
@@ -34,9 +33,9 @@ class TavroDFUUpdateViewController : public platform::ui::ViewController {
     std::weak_ptr<platform::ui::Button> updateButton;
     std::weak_ptr<platform::ui::ProgressIndicator> progressIndicator;
 
-    std::optional<platform::foundation::ObserverToken> versionShowObserver;
-    std::optional<platform::foundation::ObserverToken> progressObserver;
-    std::optional<platform::foundation::ObserverToken> statusObserver;
+    platform::foundation::Subscription versionShowObserver;
+    platform::foundation::Subscription progressObserver;
+    platform::foundation::Subscription statusObserver;
 
   private:
     // Shared with the bootloader wait, which may outlive the panel.

@@ -51,11 +51,6 @@ TavroGlassConnectSuccessPopoverViewController::TavroGlassConnectSuccessPopoverVi
     declareAction("exitButtonClick:", [this](ui::UiObject& sender) { exitButtonClick(sender); });
 }
 
-TavroGlassConnectSuccessPopoverViewController::~TavroGlassConnectSuccessPopoverViewController() {
-    if (changeValueObserver_)
-        fdn::NotificationCenter::defaultCenter().removeObserver(*changeValueObserver_);
-}
-
 void TavroGlassConnectSuccessPopoverViewController::viewDidLoad() {
     ViewController::viewDidLoad();
     view()->setWantsLayer(true);

@@ -17,7 +17,6 @@
 class TavroGlassConnectSuccessPopoverViewController : public platform::ui::ViewController {
   public:
     TavroGlassConnectSuccessPopoverViewController();
-    ~TavroGlassConnectSuccessPopoverViewController() override;
     std::string className() const override {
         return "TavroGlassConnectSuccessPopoverViewController";
     }
@@ -60,5 +59,5 @@ class TavroGlassConnectSuccessPopoverViewController : public platform::ui::ViewC
     void registerObservers();
     double depthBarWidth() const;
 
-    std::optional<platform::foundation::ObserverToken> changeValueObserver_;
+    platform::foundation::Subscription changeValueObserver_;
 };

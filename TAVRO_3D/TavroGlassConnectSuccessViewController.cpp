@@ -72,9 +72,6 @@ TavroGlassConnectSuccessViewController::TavroGlassConnectSuccessViewController()
 }
 
 TavroGlassConnectSuccessViewController::~TavroGlassConnectSuccessViewController() {
-    auto& center = fdn::NotificationCenter::defaultCenter();
-    if (versionObserver_) center.removeObserver(*versionObserver_);
-    if (changeValueObserver_) center.removeObserver(*changeValueObserver_);
     if (mouseMonitor_) ui::Application::shared().removeMonitor(*mouseMonitor_);
 }
 

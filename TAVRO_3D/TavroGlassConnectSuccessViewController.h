@@ -70,7 +70,7 @@ class TavroGlassConnectSuccessViewController : public platform::ui::ViewControll
     void registerObservers();
     double depthBarWidth() const;
 
-    std::optional<platform::foundation::ObserverToken> versionObserver_;
-    std::optional<platform::foundation::ObserverToken> changeValueObserver_;
+    platform::foundation::Subscription versionObserver_;
+    platform::foundation::Subscription changeValueObserver_;
     std::optional<platform::ui::MonitorToken> mouseMonitor_;
 };

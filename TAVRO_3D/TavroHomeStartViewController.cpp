@@ -36,10 +36,6 @@ TavroHomeStartViewController::TavroHomeStartViewController()
     declareAction("startButtonClick:", [this](ui::UiObject& sender) { startButtonClick(sender); });
 }
 
-TavroHomeStartViewController::~TavroHomeStartViewController() {
-    for (auto token : observers_) fdn::NotificationCenter::defaultCenter().removeObserver(token);
-}
-
 void TavroHomeStartViewController::viewDidLoad() {
     ui::ViewController::viewDidLoad();
     auto background = initWithHexString("#ECEDEE", 1.0);

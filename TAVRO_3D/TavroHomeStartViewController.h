@@ -20,7 +20,6 @@ class TavroHomeStartViewController : public platform::ui::ViewController {
     TavroHomeStartViewController();
     // The application keeps its one start panel for the whole run, and its observers with
     // it; a panel that goes (in tests) takes its observers along.
-    ~TavroHomeStartViewController() override;
     std::string className() const override { return "TavroHomeStartViewController"; }
 
     // The AI-3D manager's outcome: the number 1 (running on the glasses) or 0 (timed out).
@@ -50,5 +49,5 @@ class TavroHomeStartViewController : public platform::ui::ViewController {
     void launchAI3D();
     void showGlassesGoneLook();
 
-    std::vector<platform::foundation::ObserverToken> observers_;
+    std::vector<platform::foundation::Subscription> observers_;
 };

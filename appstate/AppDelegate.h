@@ -15,10 +15,12 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "appstate/VXServerInterface.h"
 #include "platform/foundation/Error.h"
 #include "platform/foundation/Guarded.h"
+#include "platform/foundation/Subscription.h"
 #include "platform/foundation/Value.h"
 
 namespace platform::foundation {
@@ -110,6 +112,11 @@ class AppDelegate {
     Object<AppMonitor> appMonitor;
     std::atomic<double> changeVolumeTime{0};  // milliseconds since 1970
     platform::foundation::Guarded<std::string> timerInv;
+    // The delegate's own notification observers, of the process's life and of the glasses
+    // monitoring; registering them again replaces the earlier ones.
+    using Observers = std::vector<platform::foundation::Subscription>;
+    platform::foundation::Guarded<Observers> appObservers;
+    platform::foundation::Guarded<Observers> glassMonitoringObservers;
 
     // ---- Behaviour. Declared here so that the whole application names one delegate; defined
     // by the application shell (the TAVRO_3D library), so only code that links it may call

@@ -53,17 +53,14 @@ void AppMonitor::setUpAppMonitor() {
         fdn::kWorkspaceDidTerminateApplicationNotification, std::nullopt, nullptr,
         [this](const fdn::Notification& note) { applicationTerminated(note); });
     std::lock_guard lock(mutex_);
-    observers_.push_back(activated);
-    observers_.push_back(terminated);
+    observers_.push_back(std::move(activated));
+    observers_.push_back(std::move(terminated));
 }
 
 void AppMonitor::tearDownAppMonitor() {
-    std::vector<fdn::ObserverToken> tokens;
-    {
-        std::lock_guard lock(mutex_);
-        tokens.swap(observers_);
-    }
-    for (auto token : tokens) fdn::NotificationCenter::workspaceCenter().removeObserver(token);
+    std::vector<fdn::Subscription> observers;  // they go after the lock
+    std::lock_guard lock(mutex_);
+    observers.swap(observers_);
 }
 
 bool AppMonitor::endStay(double now, double& seconds, std::string& name) {
@@ -107,9 +104,9 @@ void AppMonitor::applicationTerminated(const fdn::Notification& note) {
     if (reportIt) report(seconds, ended);
 }
 
-std::vector<fdn::ObserverToken> AppMonitor::observers() const {
+size_t AppMonitor::observerCount() const {
     std::lock_guard lock(mutex_);
-    return observers_;
+    return observers_.size();
 }
 
 double AppMonitor::startTimer() const {

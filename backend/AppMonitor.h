@@ -28,7 +28,7 @@ class AppMonitor {
     void tearDownAppMonitor();
 
     // The fields, read under the lock.
-    std::vector<platform::foundation::ObserverToken> observers() const;
+    size_t observerCount() const;
     double startTimer() const;  // clock seconds at the start of the current stay; 0: none
     double endTimer() const;    // clock seconds at the end of the last stay
     std::string useAppName() const;
@@ -41,7 +41,7 @@ class AppMonitor {
     bool endStay(double now, double& seconds, std::string& name);
 
     mutable std::mutex mutex_;
-    std::vector<platform::foundation::ObserverToken> observers_;
+    std::vector<platform::foundation::Subscription> observers_;
     double startTimer_ = 0;
     double endTimer_ = 0;
     std::string useAppName_;

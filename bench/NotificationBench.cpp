@@ -6,7 +6,9 @@
 #include <benchmark/benchmark.h>
 
 #include <atomic>
+#include <string>
 #include <thread>
+#include <vector>
 
 #include "platform/foundation/Dispatch.h"
 #include "platform/foundation/NotificationCenter.h"
@@ -25,12 +27,13 @@ void BM_PostToObserverOnPostingThread(benchmark::State& state) {
     auto token =
         center.addObserver("Bench", std::nullopt, nullptr, [&](const Notification&) { ++seen; });
     // Unrelated observers the post has to pass over, as in a busy centre.
+    std::vector<platform::foundation::Subscription> others;
     for (int i = 0; i < 8; ++i) {
-        center.addObserver("Other" + std::to_string(i), std::nullopt, nullptr,
-                           [](const Notification&) {});
+        others.push_back(center.addObserver("Other" + std::to_string(i), std::nullopt, nullptr,
+                                            [](const Notification&) {}));
     }
     for (auto _ : state) center.post("Bench", Value(1));
-    center.removeObserver(token);
+    token.reset();
     benchmark::DoNotOptimize(seen);
     state.SetItemsProcessed(state.iterations());
 }
@@ -42,7 +45,7 @@ void BM_PostToMainQueueObserverFromWorker(benchmark::State& state) {
     auto token = center.addObserver("Bench", std::nullopt, OperationQueue::main(),
                                     [&](const Notification&) { ++seen; });
     for (auto _ : state) center.post("Bench", Value(1));
-    center.removeObserver(token);
+    token.reset();
     if (seen.load() != state.iterations()) state.SkipWithError("an observer call was lost");
     state.SetItemsProcessed(state.iterations());
 }

@@ -29,20 +29,27 @@ TavroSystemSleepOrPowerOn& TavroSystemSleepOrPowerOn::shared() {
 }
 
 TavroSystemSleepOrPowerOn::TavroSystemSleepOrPowerOn() {
+    auto observe = [this](NotificationCenter& center, const char* name,
+                          platform::foundation::OperationQueuePtr queue,
+                          void (TavroSystemSleepOrPowerOn::*handler)()) {
+        observers_.push_back(
+            center.addObserver(name, std::nullopt, std::move(queue),
+                               [this, handler](const auto&) { (this->*handler)(); }));
+    };
     auto& distributed = NotificationCenter::distributedCenter();
-    distributed.addObserver(kScreenIsLockedNotification, std::nullopt, OperationQueue::main(),
-                            [this](const auto&) { handleLock(); });
-    distributed.addObserver(kScreenIsUnlockedNotification, std::nullopt, OperationQueue::main(),
-                            [this](const auto&) { handleUnlock(); });
+    observe(distributed, kScreenIsLockedNotification, OperationQueue::main(),
+            &TavroSystemSleepOrPowerOn::handleLock);
+    observe(distributed, kScreenIsUnlockedNotification, OperationQueue::main(),
+            &TavroSystemSleepOrPowerOn::handleUnlock);
     // The queue current at registration: the main one on the main thread, else none.
     auto current = platform::foundation::isMainThread() ? OperationQueue::main() : nullptr;
     auto& workspace = NotificationCenter::workspaceCenter();
-    workspace.addObserver(platform::foundation::kWorkspaceScreensDidSleepNotification, std::nullopt,
-                          current, [this](const auto&) { handleScreensSleep(); });
-    workspace.addObserver(platform::foundation::kWorkspaceWillSleepNotification, std::nullopt,
-                          current, [this](const auto&) { handleWillSleep(); });
-    workspace.addObserver(platform::foundation::kWorkspaceScreensDidWakeNotification, std::nullopt,
-                          current, [this](const auto&) { handleScreensWake(); });
+    observe(workspace, platform::foundation::kWorkspaceScreensDidSleepNotification, current,
+            &TavroSystemSleepOrPowerOn::handleScreensSleep);
+    observe(workspace, platform::foundation::kWorkspaceWillSleepNotification, current,
+            &TavroSystemSleepOrPowerOn::handleWillSleep);
+    observe(workspace, platform::foundation::kWorkspaceScreensDidWakeNotification, current,
+            &TavroSystemSleepOrPowerOn::handleScreensWake);
 }
 
 TavroSystemSleepOrPowerOn::~TavroSystemSleepOrPowerOn() {

@@ -11,6 +11,9 @@
 
 #include <atomic>
 #include <cstdint>
+#include <vector>
+
+#include "platform/foundation/Subscription.h"
 
 inline constexpr const char* kScreenIsLockedNotification = "com.apple.screenIsLocked";
 inline constexpr const char* kScreenIsUnlockedNotification = "com.apple.screenIsUnlocked";
@@ -51,4 +54,5 @@ class TavroSystemSleepOrPowerOn {
     std::atomic<bool> isDeepSleep_{false};
     std::atomic<uint32_t> assertionID_{0};
     std::atomic<bool> isPreventingSleep_{false};
+    std::vector<platform::foundation::Subscription> observers_;
 };

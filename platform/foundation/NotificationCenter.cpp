@@ -1,6 +1,7 @@
 #include "platform/foundation/NotificationCenter.h"
 
 #include <atomic>
+#include <cstdint>
 #include <map>
 #include <mutex>
 #include <vector>
@@ -34,9 +35,19 @@ struct Observer {
 
 struct NotificationCenter::State {
     std::mutex mutex;
-    ObserverToken nextToken = 1;
+    uint64_t nextToken = 1;
     // Ordered by token, that is by the order the observers were added.
-    std::map<ObserverToken, std::shared_ptr<Observer>> observers;
+    std::map<uint64_t, std::shared_ptr<Observer>> observers;
+
+    void remove(uint64_t token) {
+        std::shared_ptr<Observer> removed;  // its block is destroyed without the lock
+        std::lock_guard lock(mutex);
+        auto found = observers.find(token);
+        if (found == observers.end()) return;
+        removed = std::move(found->second);
+        observers.erase(found);
+        removed->removed.store(true);
+    }
 };
 
 NotificationCenter& NotificationCenter::defaultCenter() {
@@ -59,29 +70,25 @@ NotificationCenter::NotificationCenter() : state_(std::make_shared<State>()) {}
 
 NotificationCenter::~NotificationCenter() = default;
 
-ObserverToken NotificationCenter::addObserver(std::string name, std::optional<Value> object,
-                                              OperationQueuePtr queue,
-                                              std::function<void(const Notification&)> block) {
+Subscription NotificationCenter::addObserver(std::string name, std::optional<Value> object,
+                                             OperationQueuePtr queue,
+                                             std::function<void(const Notification&)> block) {
     auto observer = std::make_shared<Observer>();
     observer->name = std::move(name);
     // As with NSNotificationCenter, a nil object means "from any sender".
     if (object && !object->isNull()) observer->object = std::move(object);
     observer->queue = std::move(queue);
     observer->block = std::move(block);
-    std::lock_guard lock(state_->mutex);
-    const ObserverToken token = state_->nextToken++;
-    state_->observers.emplace(token, std::move(observer));
-    return token;
-}
-
-void NotificationCenter::removeObserver(ObserverToken token) {
-    std::shared_ptr<Observer> removed;  // its block is destroyed without the lock
-    std::lock_guard lock(state_->mutex);
-    auto found = state_->observers.find(token);
-    if (found == state_->observers.end()) return;
-    removed = std::move(found->second);
-    state_->observers.erase(found);
-    removed->removed.store(true);
+    uint64_t token = 0;
+    {
+        std::lock_guard lock(state_->mutex);
+        token = state_->nextToken++;
+        state_->observers.emplace(token, std::move(observer));
+    }
+    // Holds the centre's state weakly: a subscription may outlive its centre.
+    return Subscription([weak = std::weak_ptr<State>(state_), token] {
+        if (auto state = weak.lock()) state->remove(token);
+    });
 }
 
 void NotificationCenter::post(const std::string& name, Value object, Value userInfo) {

@@ -3,17 +3,20 @@
 // synchronous: observers without a queue run on the posting thread; an observer with a
 // queue runs on that queue and the post waits until it has run (inline when the poster
 // already is on that queue). So a post has been handled by every observer when it
-// returns. An observer removed before its turn in a post in progress is not called.
+// returns. An observer stays until the subscription that adding it returned goes; one
+// removed before its turn in a post in progress is not called (a call already under way on
+// another thread is not waited for).
 //
-// All operations are thread-safe; observers may post, add and remove observers.
+// All operations are thread-safe; observers may post, add observers, and end their own or
+// other observers' subscriptions.
 
-#include <cstdint>
 #include <functional>
 #include <memory>
 #include <optional>
 #include <string>
 
 #include "platform/foundation/OperationQueue.h"
+#include "platform/foundation/Subscription.h"
 #include "platform/foundation/Value.h"
 
 namespace platform::foundation {
@@ -23,8 +26,6 @@ struct Notification {
     Value object;
     Value userInfo;  // a dictionary or null
 };
-
-using ObserverToken = uint64_t;
 
 class NotificationCenter {
   public:
@@ -37,10 +38,8 @@ class NotificationCenter {
 
     // `name` empty: every name. `object` given: only posts whose object equals it (a null
     // value counts as not given, as a nil object does for NSNotificationCenter).
-    ObserverToken addObserver(std::string name, std::optional<Value> object,
-                              OperationQueuePtr queue,
-                              std::function<void(const Notification&)> block);
-    void removeObserver(ObserverToken token);
+    Subscription addObserver(std::string name, std::optional<Value> object, OperationQueuePtr queue,
+                             std::function<void(const Notification&)> block);
     void post(const std::string& name, Value object = {}, Value userInfo = {});
     void post(const Notification& notification);
 

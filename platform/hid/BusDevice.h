@@ -5,16 +5,17 @@
 // devices) derive from it; HID managers hand their clients handles to it.
 //
 // Thread-safe: output reports arrive on the sender's thread; input reports may be sent from
-// any thread and reach every listener on that thread (listeners only queue them).
+// any thread and reach every listener on that thread, one report at a time (listeners only
+// queue them). A listener stays until its subscription goes, and is not called after that.
 
 #include <cstdint>
 #include <functional>
-#include <map>
 #include <memory>
-#include <mutex>
 #include <span>
 #include <string>
 
+#include "platform/foundation/ListenerList.h"
+#include "platform/foundation/Subscription.h"
 #include "platform/foundation/Value.h"
 #include "platform/hid/HIDTypes.h"
 
@@ -31,17 +32,18 @@ class BusDevice : public std::enable_shared_from_this<BusDevice> {
                               std::span<const uint8_t> report) = 0;
 
     using InputListener = std::function<void(uint8_t reportId, std::span<const uint8_t> report)>;
-    uint64_t addInputListener(InputListener listener);
-    void removeInputListener(uint64_t id);
+    foundation::Subscription addInputListener(InputListener listener) {
+        return inputListeners_.add(std::move(listener));
+    }
 
   protected:
     // Hands an input report to every listener, on the calling thread.
-    void sendInputReport(uint8_t reportId, std::span<const uint8_t> report);
+    void sendInputReport(uint8_t reportId, std::span<const uint8_t> report) {
+        inputListeners_.notify(reportId, report);
+    }
 
   private:
-    std::mutex listenersMutex_;
-    std::map<uint64_t, InputListener> listeners_;
-    uint64_t nextListenerId_ = 1;
+    foundation::ListenerList<uint8_t, std::span<const uint8_t>> inputListeners_;
 };
 
 using BusDevicePtr = std::shared_ptr<BusDevice>;

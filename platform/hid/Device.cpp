@@ -54,10 +54,6 @@ Device::Device(BusDevicePtr busDevice, std::shared_ptr<RunLoopDelivery> delivery
       delivery_(std::move(delivery)),
       inputQueue_(std::make_shared<InputQueue>()) {}
 
-Device::~Device() {
-    if (listenerId_ != 0) busDevice_->removeInputListener(listenerId_);
-}
-
 foundation::Value Device::getProperty(const std::string& key) const {
     return busDevice_->property(key);
 }
@@ -68,18 +64,18 @@ int32_t Device::setReport(ReportType type, int64_t reportId, std::span<const uin
 }
 
 void Device::registerInputReportCallback(std::span<uint8_t> buffer, InputReportCallback callback) {
-    uint64_t previous = 0;
+    // Subscriptions end without the lock: ending one waits for a report being handed over.
+    foundation::Subscription previous;
     {
         std::lock_guard lock(mutex_);
         buffer_ = buffer;
         callback_ = std::move(callback);
         if (!attached_) return;
-        previous = listenerId_;
-        listenerId_ = 0;
+        previous = std::move(inputListener_);
     }
-    if (previous != 0) busDevice_->removeInputListener(previous);
+    previous.reset();
     std::weak_ptr<Device> weak = weak_from_this();
-    uint64_t id =
+    foundation::Subscription listener =
         busDevice_->addInputListener([weak, delivery = delivery_, queue = inputQueue_](
                                          uint8_t reportId, std::span<const uint8_t> report) {
             // A non-empty queue has a delivery on its way, which takes this report too.
@@ -95,7 +91,8 @@ void Device::registerInputReportCallback(std::span<uint8_t> buffer, InputReportC
             if (!accepted) queue->clear();
         });
     std::lock_guard lock(mutex_);
-    listenerId_ = id;
+    // Detached meanwhile: `listener` goes when this returns, after the lock.
+    if (attached_) std::swap(listener, inputListener_);
 }
 
 void Device::deliverInputReport(uint8_t reportId, std::span<const uint8_t> bytes) {
@@ -114,13 +111,12 @@ void Device::deliverInputReport(uint8_t reportId, std::span<const uint8_t> bytes
 }
 
 void Device::markDetached() {
-    uint64_t listener = 0;
+    foundation::Subscription listener;
     {
         std::lock_guard lock(mutex_);
         attached_ = false;
-        std::swap(listener, listenerId_);
+        listener = std::move(inputListener_);
     }
-    if (listener != 0) busDevice_->removeInputListener(listener);
 }
 
 uint64_t Device::droppedInputReports() const {

@@ -20,6 +20,7 @@
 #include <span>
 #include <string>
 
+#include "platform/foundation/Subscription.h"
 #include "platform/foundation/Value.h"
 #include "platform/hid/BusDevice.h"
 #include "platform/hid/RunLoopDelivery.h"
@@ -32,7 +33,6 @@ using DevicePtr = std::shared_ptr<Device>;
 class Device : public std::enable_shared_from_this<Device> {
   public:
     Device(BusDevicePtr busDevice, std::shared_ptr<RunLoopDelivery> delivery);
-    ~Device();
     Device(const Device&) = delete;
     Device& operator=(const Device&) = delete;
 
@@ -68,8 +68,8 @@ class Device : public std::enable_shared_from_this<Device> {
     mutable std::mutex mutex_;
     std::span<uint8_t> buffer_;
     InputReportCallback callback_;
-    uint64_t listenerId_ = 0;
     bool attached_ = true;
+    foundation::Subscription inputListener_;
 };
 
 }  // namespace platform::hid

@@ -5,15 +5,18 @@
 // the listing and the listening.
 //
 // Thread-safe. Listeners run on the attaching or detaching thread, one change at a time and
-// in the order of the changes; they must only queue work (they may not attach or detach).
+// in the order of the changes, with no lock of the registry held: they may read the registry
+// and end their own or other listeners' subscriptions, but may not attach, detach or add a
+// listener (which would wait for the change being told).
 
 #include <algorithm>
-#include <cstdint>
 #include <functional>
-#include <map>
 #include <memory>
 #include <mutex>
 #include <vector>
+
+#include "platform/foundation/ListenerList.h"
+#include "platform/foundation/Subscription.h"
 
 namespace platform::hid {
 
@@ -26,21 +29,27 @@ class DeviceRegistry {
     // Attaching a device that is attached already, or detaching one that is not, does
     // nothing.
     void attach(DevicePtr device) {
-        std::lock_guard lock(mutex_);
-        if (!device || std::find(devices_.begin(), devices_.end(), device) != devices_.end()) {
-            return;
+        if (!device) return;
+        typename Listeners::Delivery delivery(listeners_);
+        {
+            std::lock_guard lock(mutex_);
+            if (std::find(devices_.begin(), devices_.end(), device) != devices_.end()) return;
+            devices_.push_back(device);
         }
-        devices_.push_back(device);
-        for (auto& entry : listeners_) entry.second(device, true);
+        listeners_.notify(delivery, device, true);
     }
 
     void detach(const DevicePtr& device) {
-        std::lock_guard lock(mutex_);
-        auto found = std::find(devices_.begin(), devices_.end(), device);
-        if (found == devices_.end()) return;
-        DevicePtr leaving = *found;
-        devices_.erase(found);
-        for (auto& entry : listeners_) entry.second(leaving, false);
+        typename Listeners::Delivery delivery(listeners_);
+        DevicePtr leaving;
+        {
+            std::lock_guard lock(mutex_);
+            auto found = std::find(devices_.begin(), devices_.end(), device);
+            if (found == devices_.end()) return;
+            leaving = *found;
+            devices_.erase(found);
+        }
+        listeners_.notify(delivery, leaving, false);
     }
 
     bool isAttached(const Device* device) const {
@@ -54,24 +63,19 @@ class DeviceRegistry {
         return devices_;
     }
 
-    uint64_t addListener(Listener listener) {
-        std::lock_guard lock(mutex_);
-        for (const auto& device : devices_) listener(device, true);
-        const uint64_t id = nextListenerId_++;
-        listeners_.emplace(id, std::move(listener));
-        return id;
-    }
-
-    void removeListener(uint64_t id) {
-        std::lock_guard lock(mutex_);
-        listeners_.erase(id);
+    // The listener stays until the subscription goes.
+    foundation::Subscription addListener(Listener listener) {
+        typename Listeners::Delivery delivery(listeners_);
+        for (const auto& device : devices()) listener(device, true);
+        return listeners_.add(std::move(listener));
     }
 
   private:
-    mutable std::recursive_mutex mutex_;
+    using Listeners = foundation::ListenerList<const DevicePtr&, bool>;
+
+    mutable std::mutex mutex_;
     std::vector<DevicePtr> devices_;
-    std::map<uint64_t, Listener> listeners_;
-    uint64_t nextListenerId_ = 1;
+    Listeners listeners_;
 };
 
 }  // namespace platform::hid

@@ -34,23 +34,23 @@ int32_t Manager::open() {
         if (open_) return kIOReturnSuccess;
         open_ = true;
     }
-    // The bus calls the listener under its own lock; the manager's lock is never held while
-    // calling into the bus, so the two locks are always taken bus first.
-    uint64_t listener = bus_.addListener(
+    // The listener takes the manager's lock, and the bus waits for a listener's call when
+    // one is added or removed: so the manager's lock is never held while calling the bus.
+    foundation::Subscription listener = bus_.addListener(
         [this](const BusDevicePtr& device, bool attached) { busChanged(device, attached); });
     std::lock_guard lock(mutex_);
-    busListener_ = listener;
+    busListener_ = std::move(listener);
     return kIOReturnSuccess;
 }
 
 void Manager::close() {
-    uint64_t listener = 0;
+    foundation::Subscription listener;
     {
         std::lock_guard lock(mutex_);
         open_ = false;
-        std::swap(listener, busListener_);
+        listener = std::move(busListener_);
     }
-    if (listener != 0) bus_.removeListener(listener);
+    listener.reset();
     std::map<const BusDevice*, DevicePtr> devices;
     {
         std::lock_guard lock(mutex_);

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "platform/foundation/RunLoop.h"
+#include "platform/foundation/Subscription.h"
 #include "platform/foundation/Value.h"
 #include "platform/hid/Device.h"
 #include "platform/hid/HIDBus.h"
@@ -60,8 +61,8 @@ class Manager : public std::enable_shared_from_this<Manager> {
     DeviceCallback matchingCallback_;
     DeviceCallback removalCallback_;
     std::map<const BusDevice*, DevicePtr> devices_;
-    uint64_t busListener_ = 0;
     bool open_ = false;
+    foundation::Subscription busListener_;
 };
 
 using ManagerPtr = std::shared_ptr<Manager>;

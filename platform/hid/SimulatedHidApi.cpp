@@ -48,11 +48,6 @@ class SimDevice final : public HidDeviceHandle {
         });
     }
 
-    ~SimDevice() override {
-        bus_.removeListener(busListener_);
-        device_->removeInputListener(inputListener_);
-    }
-
     int write(const unsigned char* data, size_t length) {
         if (!data || length == 0) return -1;
         if (!bus_.isAttached(device_.get())) return -1;
@@ -94,8 +89,9 @@ class SimDevice final : public HidDeviceHandle {
     std::deque<std::vector<uint8_t>> queue_;
     bool gone_ = false;
     bool nonblocking_ = false;
-    uint64_t inputListener_ = 0;
-    uint64_t busListener_ = 0;
+    // Last, so the listeners go before the state they reach.
+    foundation::Subscription inputListener_;
+    foundation::Subscription busListener_;
 };
 
 class SimulatedHidApi final : public HidApi {

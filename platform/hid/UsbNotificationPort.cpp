@@ -27,9 +27,9 @@ struct UsbNotificationPort::Registration {
     ValueDictionary criteria;
     Handler handler;
     std::shared_ptr<UsbServiceIterator> iterator = std::make_shared<UsbServiceIterator>();
-    uint64_t listener = 0;
     std::mutex mutex;
     bool live = true;
+    foundation::Subscription listener;  // guarded by `mutex`
 };
 
 int32_t UsbService::release() {
@@ -92,7 +92,7 @@ std::shared_ptr<UsbServiceIterator> UsbNotificationPort::addMatchingNotification
     // the first-match iterator's initial contents. The iterator is not armed yet, so they
     // (and whatever comes before the first drain) make no handler call.
     std::weak_ptr<Registration> weak = registration;
-    registration->listener =
+    foundation::Subscription listener =
         registry_.addListener([weak, queue](const UsbRegistryDevicePtr& device, bool attached) {
             auto self = weak.lock();
             if (!self || !deviceMatches(*device, self->criteria)) return;
@@ -106,6 +106,11 @@ std::shared_ptr<UsbServiceIterator> UsbNotificationPort::addMatchingNotification
                 if (handling->live) handling->handler(*handling->iterator);
             });
         });
+    {
+        std::lock_guard lock(registration->mutex);
+        // Destroyed meanwhile: `listener` goes when this returns.
+        if (registration->live) std::swap(listener, registration->listener);
+    }
     return registration->iterator;
 }
 
@@ -117,10 +122,13 @@ void UsbNotificationPort::destroy() {
         registrations.swap(registrations_);
     }
     for (const auto& registration : registrations) {
-        if (registration->listener) registry_.removeListener(registration->listener);
-        // Waits for a handler that is running now.
-        std::lock_guard lock(registration->mutex);
-        registration->live = false;
+        foundation::Subscription listener;
+        {
+            // Waits for a handler that is running now.
+            std::lock_guard lock(registration->mutex);
+            registration->live = false;
+            listener = std::move(registration->listener);
+        }
     }
 }
 

@@ -64,7 +64,7 @@ SimMac::~SimMac() {
         plugged = plugged_;
     }
     for (const auto& device : plugged) unplugDevice(device);
-    bus_.hidBus().removeListener(busListener_);
+    busListener_.reset();
     hid::installSerialPortSource(nullptr);
     if (screens::displayServer() == displays_) screens::installDisplayServer(nullptr);
     if (audio::audioHardware() == audio_) audio::installAudioHardware(nullptr);

@@ -12,6 +12,7 @@
 
 #include "platform/audio/AudioHardware.h"
 #include "platform/capture/CaptureServices.h"
+#include "platform/foundation/Subscription.h"
 #include "platform/sim/MachineProfile.h"
 #include "platform/sim/SimBackendServer.h"
 #include "platform/sim/SimDisplayFrames.h"
@@ -88,7 +89,7 @@ class SimMac {
     std::shared_ptr<capture::CaptureMachine> capture_;
     std::shared_ptr<SimDisplayFrames> frames_;
     std::unique_ptr<SimBackendServer> backend_;
-    uint64_t busListener_ = 0;
+    foundation::Subscription busListener_;
 };
 
 }  // namespace platform::sim

@@ -44,13 +44,12 @@ inline Bytes firstBytes(Bytes bytes, size_t count) {
 // Input reports arrive on the sender's thread: synchronous for replies to commands.
 class InputRecorder {
   public:
-    explicit InputRecorder(platform::hid::BusDevice& device) : device_(device) {
+    explicit InputRecorder(platform::hid::BusDevice& device) {
         listener_ = device.addInputListener([this](uint8_t, std::span<const uint8_t> report) {
             std::lock_guard lock(mutex_);
             reports_.emplace_back(report.begin(), report.end());
         });
     }
-    ~InputRecorder() { device_.removeInputListener(listener_); }
     // The reports received since the last call.
     std::vector<Bytes> take() {
         std::lock_guard lock(mutex_);
@@ -62,10 +61,9 @@ class InputRecorder {
     }
 
   private:
-    platform::hid::BusDevice& device_;
-    uint64_t listener_ = 0;
     std::mutex mutex_;
     std::vector<Bytes> reports_;
+    platform::foundation::Subscription listener_;  // last: it goes before what it fills
 };
 
 }  // namespace test_support

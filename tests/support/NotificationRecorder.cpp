@@ -14,10 +14,6 @@ NotificationRecorder::NotificationRecorder(NamePrefix, std::string prefix) {
     observe({}, [prefix](const std::string& name) { return name.starts_with(prefix); });
 }
 
-NotificationRecorder::~NotificationRecorder() {
-    for (auto token : tokens_) fd::NotificationCenter::defaultCenter().removeObserver(token);
-}
-
 void NotificationRecorder::observe(const std::string& name,
                                    std::function<bool(const std::string&)> wanted) {
     tokens_.push_back(fd::NotificationCenter::defaultCenter().addObserver(

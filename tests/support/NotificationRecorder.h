@@ -24,7 +24,6 @@ class NotificationRecorder {
     explicit NotificationRecorder(std::vector<std::string> names);
     struct NamePrefix {};
     NotificationRecorder(NamePrefix, std::string prefix);
-    ~NotificationRecorder();
     NotificationRecorder(const NotificationRecorder&) = delete;
     NotificationRecorder& operator=(const NotificationRecorder&) = delete;
 
@@ -61,7 +60,7 @@ class NotificationRecorder {
     mutable std::mutex mutex_;
     std::condition_variable changed_;
     Notices notices_;
-    std::vector<platform::foundation::ObserverToken> tokens_;
+    std::vector<platform::foundation::Subscription> tokens_;
 };
 
 }  // namespace test_support

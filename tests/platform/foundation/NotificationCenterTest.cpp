@@ -1,10 +1,12 @@
 // Notification centres and the operation queues their observers use: filters, synchronous
-// delivery across threads, re-entrant posts, and observers added or removed mid-post.
+// delivery across threads, re-entrant posts, and subscriptions ended mid-post, moved, or
+// outliving their centre.
 
 #include <gtest/gtest.h>
 
 #include <atomic>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "ThreadTestSupport.h"
@@ -20,14 +22,16 @@ using testing::Gate;
 TEST(NotificationCenter, FiltersByNameAndObjectValue) {
     NotificationCenter center;
     std::vector<std::string> seen;
-    center.addObserver("Plugged", std::nullopt, nullptr,
-                       [&](const Notification& n) { seen.push_back("any:" + n.name); });
-    center.addObserver("Plugged", Value(7), nullptr,
-                       [&](const Notification& n) { seen.push_back("seven:" + n.name); });
-    center.addObserver("", Value("glasses"), nullptr,
-                       [&](const Notification& n) { seen.push_back("glasses:" + n.name); });
-    center.addObserver("Plugged", Value(), nullptr,  // a null object filters nothing
-                       [&](const Notification& n) { seen.push_back("null:" + n.name); });
+    auto observe = [&](std::string name, std::optional<Value> object, std::string label) {
+        return center.addObserver(
+            std::move(name), std::move(object), nullptr,
+            [&seen, label](const Notification& n) { seen.push_back(label + ":" + n.name); });
+    };
+    Subscription observers[] = {observe("Plugged", std::nullopt, "any"),
+                                observe("Plugged", Value(7), "seven"),
+                                observe("", Value("glasses"), "glasses"),
+                                // a null object filters nothing
+                                observe("Plugged", Value(), "null")};
     center.post("Plugged", Value(7.0));  // numbers compare across kinds
     center.post("Plugged", Value(8));
     center.post("Unplugged", Value("glasses"), ValueDictionary{{"k", Value(1)}});
@@ -36,42 +40,63 @@ TEST(NotificationCenter, FiltersByNameAndObjectValue) {
                                               "any:Plugged", "null:Plugged", "glasses:Unplugged"}));
 }
 
-TEST(NotificationCenter, RemovedObserversAndObserversAddedDuringAPost) {
-    NotificationCenter center;
+TEST(NotificationCenter, ObserversLastAsLongAsTheirSubscriptions) {
     std::vector<std::string> seen;
-    ObserverToken second = 0;
-    ObserverToken added = 0;
-    center.addObserver("N", std::nullopt, nullptr, [&](const Notification&) {
-        seen.push_back("first");
-        center.removeObserver(second);  // its turn has not come: it is not called
-        if (added == 0) {
-            added = center.addObserver("N", std::nullopt, nullptr,
-                                       [&](const Notification&) { seen.push_back("added"); });
-        }
-    });
-    second = center.addObserver("N", std::nullopt, nullptr,
-                                [&](const Notification&) { seen.push_back("second"); });
-    center.post("N");
-    EXPECT_EQ(seen, std::vector<std::string>{"first"});
-    center.post("N");
-    EXPECT_EQ(seen, (std::vector<std::string>{"first", "first", "added"}));
-    center.removeObserver(added);
-    center.removeObserver(added);  // twice is harmless
-    center.post("N");
-    EXPECT_EQ(seen.size(), 4u);
+    Subscription kept;
+    {
+        NotificationCenter center;
+        Subscription second;
+        Subscription added;
+        Subscription once;
+        bool adding = true;
+        Subscription first =
+            center.addObserver("N", std::nullopt, nullptr, [&](const Notification&) {
+                seen.push_back("first");
+                second.reset();  // its turn has not come: it is not called
+                if (std::exchange(adding, false)) {
+                    added =
+                        center.addObserver("N", std::nullopt, nullptr,
+                                           [&](const Notification&) { seen.push_back("added"); });
+                }
+            });
+        second = center.addObserver("N", std::nullopt, nullptr,
+                                    [&](const Notification&) { seen.push_back("second"); });
+        once = center.addObserver("N", std::nullopt, nullptr, [&](const Notification&) {
+            seen.push_back("once");
+            once.reset();  // from inside its own call
+        });
+        center.post("N");
+        EXPECT_EQ(seen, (std::vector<std::string>{"first", "once"}));
+        kept = std::move(added);  // moving keeps the observer
+        EXPECT_FALSE(added);
+        center.post("N");
+        EXPECT_EQ(seen, (std::vector<std::string>{"first", "once", "first", "added"}));
+        kept.reset();
+        kept.reset();  // twice is harmless
+        // Replaces the first observer.
+        first = center.addObserver("M", std::nullopt, nullptr,
+                                   [&](const Notification&) { seen.push_back("M"); });
+        center.post("N");
+        center.post("M");
+        EXPECT_EQ(seen.size(), 5u);
+        kept = std::move(first);
+    }
+    kept.reset();  // its centre has gone before it: nothing to remove
+    EXPECT_EQ(seen.back(), "M");
 }
 
 TEST(NotificationCenter, AnObserverMayPostInTurn) {
     NotificationCenter center;
     std::vector<std::string> seen;
-    center.addObserver("Outer", std::nullopt, OperationQueue::main(), [&](const Notification&) {
-        seen.push_back("outer");
-        center.post("Inner");
-    });
-    center.addObserver("Inner", std::nullopt, nullptr,
-                       [&](const Notification&) { seen.push_back("inner"); });
-    center.addObserver("Outer", std::nullopt, nullptr,
-                       [&](const Notification&) { seen.push_back("outer 2"); });
+    auto outer =
+        center.addObserver("Outer", std::nullopt, OperationQueue::main(), [&](const Notification&) {
+            seen.push_back("outer");
+            center.post("Inner");
+        });
+    auto inner = center.addObserver("Inner", std::nullopt, nullptr,
+                                    [&](const Notification&) { seen.push_back("inner"); });
+    auto outer2 = center.addObserver("Outer", std::nullopt, nullptr,
+                                     [&](const Notification&) { seen.push_back("outer 2"); });
     // From a worker: the main-queue observer runs on the main loop and posts from there.
     std::atomic<bool> posted{false};
     std::thread poster([&] {
@@ -86,11 +111,12 @@ TEST(NotificationCenter, AnObserverMayPostInTurn) {
 TEST(NotificationCenter, PostsFromManyThreadsReachMainQueueObserversBeforeTheyReturn) {
     NotificationCenter center;
     int received = 0;  // main thread only
-    center.addObserver("Tick", std::nullopt, OperationQueue::main(), [&](const Notification& n) {
-        EXPECT_TRUE(isMainThread());
-        ++received;
-        EXPECT_EQ(n.userInfo["n"].asInt64(), n.object.asInt64());
-    });
+    auto counter = center.addObserver("Tick", std::nullopt, OperationQueue::main(),
+                                      [&](const Notification& n) {
+                                          EXPECT_TRUE(isMainThread());
+                                          ++received;
+                                          EXPECT_EQ(n.userInfo["n"].asInt64(), n.object.asInt64());
+                                      });
     constexpr int kThreads = 4;
     constexpr int kPosts = 100;
     std::atomic<int> returned{0};
@@ -105,7 +131,7 @@ TEST(NotificationCenter, PostsFromManyThreadsReachMainQueueObserversBeforeTheyRe
                                                 [&](const Notification&) { handled = true; });
                 center.post("Tick", Value(id), ValueDictionary{{"n", Value(id)}});
                 if (!handled) ++lateDelivery;  // the post returned before its observer ran
-                center.removeObserver(token);
+                token.reset();
                 ++returned;
             }
         });
@@ -133,7 +159,7 @@ TEST(NotificationCenter, RemovalFromAnotherThreadKeepsAWaitingObserverFromRunnin
     auto token =
         center.addObserver("N", std::nullopt, queue, [&](const Notification&) { called = true; });
     std::thread poster([&] { center.post("N"); });  // waits behind `busy`
-    center.removeObserver(token);
+    token.reset();
     busy.open();
     poster.join();
     queue->waitUntilAllOperationsAreFinished();

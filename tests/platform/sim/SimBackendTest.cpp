@@ -38,7 +38,7 @@ TEST(SimBackend, TheSimMacPostsOtherApplicationsComingAndGoing) {
         });
     mac.activateApplication("Mail", "com.apple.mail");
     mac.terminateApplication("Mail", "com.apple.mail");
-    workspace.removeObserver(token);
+    token.reset();
     ASSERT_EQ(seen.size(), 2u);
     EXPECT_EQ(seen[0],
               std::make_pair(std::string(fdn::kWorkspaceDidActivateApplicationNotification),

@@ -116,7 +116,7 @@ TEST(SimScreens, LockAndUnlockArePostedAndSeenInTheSession) {
     EXPECT_TRUE(session->count("CGSSessionScreenIsLocked"));
     mac.unlockScreen();
     EXPECT_FALSE(screens::sessionCopyCurrentDictionary()->count("CGSSessionScreenIsLocked"));
-    center.removeObserver(token);
+    token.reset();
     EXPECT_EQ(seen,
               (std::vector<std::string>{"com.apple.screenIsLocked", "com.apple.screenIsUnlocked"}));
 }

@@ -258,7 +258,7 @@ TEST_F(WindowEventTest, ActivationIsAnnouncedOncePerChangeAndReopenSeesVisibleWi
     Application::shared().activate();
     Application::shared().setActive(false);
     Application::shared().activate();
-    fdn::NotificationCenter::defaultCenter().removeObserver(token);
+    token.reset();
     EXPECT_EQ(seen, (std::vector<std::string>{Application::kDidBecomeActiveNotification,
                                               Application::kDidResignActiveNotification,
                                               Application::kDidBecomeActiveNotification}));
