@@ -127,6 +127,8 @@ TEST_F(ProgressHUDTest, ShowAndHidePostTheirFourNotificationsInOrder) {
     EXPECT_FALSE(hud_->indicator());
     EXPECT_EQ(hud_->statusLabel()->string(), "");
     EXPECT_FALSE(hud_->progressIndicator()->hasTimer());
+    EXPECT_EQ(completions, 1);
+    hud_->completionHandler = nullptr;  // the fixture hides again, after `completions` is gone
 }
 
 TEST_F(ProgressHUDTest, HideDelayedHidesAtOnceOnlyForTheNumberZero) {
