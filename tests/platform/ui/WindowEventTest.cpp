@@ -279,9 +279,8 @@ TEST_F(WindowEventTest, WindowRendersItsBackgroundAndContent) {
     window->contentView()->addSubview(faded);
     PixelBuffer pixels = renderWindow(*window, 2.0);
     EXPECT_EQ(pixels.pixelFromBottom(2, 2), 0xFFFF0000u);
-    EXPECT_EQ(pixels.pixelFromBottom(30, 30), 0xFF0000FFu);  // (15, 15) in points
-    EXPECT_NEAR(redOf(pixels.pixelFromBottom(100, 40)), 128, 2);
-    EXPECT_NEAR(greenOf(pixels.pixelFromBottom(100, 40)), 128, 2);
+    EXPECT_EQ(pixels.pixelFromBottom(30, 30), 0xFF0000FFu);         // (15, 15) in points
+    EXPECT_NEAR(greenOf(pixels.pixelFromBottom(100, 40)), 128, 2);  // half over the red
 }
 
 }  // namespace
