@@ -127,6 +127,7 @@ TEST_F(ProgressHUDTest, ShowAndHidePostTheirFourNotificationsInOrder) {
     EXPECT_FALSE(hud_->indicator());
     EXPECT_EQ(hud_->statusLabel()->string(), "");
     EXPECT_FALSE(hud_->progressIndicator()->hasTimer());
+    hud_->completionHandler = nullptr;  // the tear-down's hide must not reach `completions`
 }
 
 TEST_F(ProgressHUDTest, HideDelayedHidesAtOnceOnlyForTheNumberZero) {
