@@ -1,11 +1,14 @@
 #include "TAVRO_3D/AppDelegateShell.h"
 
-#include <condition_variable>
-#include <mutex>
 #include <thread>
 
 #include "platform/foundation/Clock.h"
 #include "platform/foundation/Dispatch.h"
+#include "platform/foundation/Mutex.h"
+
+using platform::foundation::ConditionVariable;
+using platform::foundation::Mutex;
+using platform::foundation::MutexLock;
 
 namespace fd = platform::foundation;
 
@@ -18,8 +21,8 @@ std::atomic<int> gRunningSequences{0};
 std::atomic<bool> gSequencesEnded{false};
 // Sleeping sequences wait on these, so that a new generation wakes them at once. Never
 // destroyed: a sequence may still be asleep while the process ends.
-std::mutex& gSleepMutex = *new std::mutex;
-std::condition_variable& gSleepWake = *new std::condition_variable;
+Mutex& gSleepMutex = *new Mutex;
+ConditionVariable& gSleepWake = *new ConditionVariable;
 }  // namespace
 
 std::shared_ptr<TavroVXServer> glassServer(const AppDelegate& delegate) {
@@ -33,7 +36,7 @@ uint64_t plugGeneration() {
 uint64_t advancePlugGeneration() {
     uint64_t generation = 0;
     {
-        std::lock_guard lock(gSleepMutex);
+        MutexLock lock(gSleepMutex);
         generation = gPlugGeneration.fetch_add(1) + 1;
     }
     gSleepWake.notify_all();
@@ -47,9 +50,10 @@ bool plugIsCurrent(uint64_t generation) {
 
 bool sleepWhileCurrent(double seconds, uint64_t generation) {
     auto clock = fd::Clock::currentShared();
-    std::unique_lock lock(gSleepMutex);
-    clock->waitUntil(lock, gSleepWake, clock->now() + fd::Clock::fromSeconds(seconds),
-                     [&] { return gPlugGeneration.load() != generation; });
+    MutexLock lock(gSleepMutex);
+    clock->waitUntil(
+        gSleepMutex, gSleepWake, clock->now() + fd::Clock::fromSeconds(seconds),
+        [&]() TAVRO_REQUIRES(gSleepMutex) { return gPlugGeneration.load() != generation; });
     lock.unlock();
     return plugIsCurrent(generation);
 }

@@ -3,7 +3,6 @@
 #include <cstdio>
 #include <ctime>
 #include <mutex>
-#include <variant>
 
 #include "platform/foundation/FileSystem.h"
 #include "platform/foundation/SystemInfo.h"

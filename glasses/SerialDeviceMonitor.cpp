@@ -6,7 +6,11 @@
 #include <unordered_set>
 
 #include "platform/foundation/Clock.h"
+#include "platform/foundation/Mutex.h"
 #include "platform/foundation/NotificationCenter.h"
+
+using platform::foundation::Mutex;
+using platform::foundation::MutexLock;
 
 using platform::foundation::Clock;
 using platform::foundation::NotificationCenter;
@@ -51,7 +55,7 @@ void postMissing(const char* name, const std::vector<SerialDevice>& from,
 }  // namespace
 
 void SerialDeviceMonitor::start() {
-    std::unique_lock lock(mutex_);
+    MutexLock lock(mutex_);
     while (!stopRequested_) {
         lock.unlock();
         auto matching = platform::hid::serviceMatching(platform::hid::kIOSerialBSDServiceValue);
@@ -65,13 +69,14 @@ void SerialDeviceMonitor::start() {
         // Taken on each turn: a clock replaced meanwhile would end every wait at once.
         const auto clock = Clock::current();
         const auto deadline = clock.now() + Clock::fromSeconds(portUsageIntervalTime_);
-        clock.waitUntil(lock, stopped_, deadline, [this] { return stopRequested_; });
+        clock.waitUntil(mutex_, stopped_, deadline,
+                        [this]() TAVRO_REQUIRES(mutex_) { return stopRequested_; });
     }
 }
 
 void SerialDeviceMonitor::stop() {
     {
-        std::lock_guard lock(mutex_);
+        MutexLock lock(mutex_);
         stopRequested_ = true;
     }
     stopped_.notify_all();
@@ -93,31 +98,31 @@ void SerialDeviceMonitor::scan(const std::vector<platform::hid::SerialService>& 
     postMissing(kSerialDeviceRemoved, previous, pathsOf(found));
     postMissing(kSerialDeviceAdded, found, pathsOf(previous));
 
-    std::lock_guard lock(mutex_);
+    MutexLock lock(mutex_);
     serialDevices_ = std::move(found);
 }
 
 std::vector<SerialDevice> SerialDeviceMonitor::serialDevices() const {
-    std::lock_guard lock(mutex_);
+    MutexLock lock(mutex_);
     return serialDevices_;
 }
 
 SerialDeviceMonitor::Filter SerialDeviceMonitor::filterDevices() const {
-    std::lock_guard lock(mutex_);
+    MutexLock lock(mutex_);
     return filterDevices_;
 }
 
 void SerialDeviceMonitor::setFilterDevices(Filter filter) {
-    std::lock_guard lock(mutex_);
+    MutexLock lock(mutex_);
     filterDevices_ = std::move(filter);
 }
 
 float SerialDeviceMonitor::portUsageIntervalTime() const {
-    std::lock_guard lock(mutex_);
+    MutexLock lock(mutex_);
     return portUsageIntervalTime_;
 }
 
 void SerialDeviceMonitor::setPortUsageIntervalTime(float seconds) {
-    std::lock_guard lock(mutex_);
+    MutexLock lock(mutex_);
     portUsageIntervalTime_ = std::isnan(seconds) ? 0.25f : std::clamp(seconds, 0.0f, 4294.0f);
 }

@@ -9,12 +9,11 @@
 // call and the posts happen there. stop(), the filter and the interval may be used from any
 // thread.
 
-#include <condition_variable>
 #include <functional>
-#include <mutex>
 #include <vector>
 
 #include "glasses/SerialDevice.h"
+#include "platform/foundation/Mutex.h"
 #include "platform/hid/SerialPorts.h"
 
 inline constexpr const char* kSerialDeviceAdded = "SerialDeviceAdded";
@@ -44,8 +43,8 @@ class SerialDeviceMonitor {
   private:
     void scan(const std::vector<platform::hid::SerialService>& services);
 
-    mutable std::mutex mutex_;
-    std::condition_variable stopped_;
+    mutable platform::foundation::Mutex mutex_;
+    platform::foundation::ConditionVariable stopped_;
     std::vector<SerialDevice> serialDevices_;
     Filter filterDevices_;
     float portUsageIntervalTime_ = 0.25f;

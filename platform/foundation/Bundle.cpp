@@ -10,10 +10,10 @@
 #include <algorithm>
 #include <cstdlib>
 #include <map>
-#include <mutex>
 
 #include "platform/foundation/FileSystem.h"
 #include "platform/foundation/LanguageMatch.h"
+#include "platform/foundation/Mutex.h"
 #include "platform/foundation/StringsFile.h"
 #include "platform/foundation/SystemInfo.h"
 #include "platform/foundation/ValueJson.h"
@@ -69,10 +69,10 @@ std::string findMainBundlePath() {
 }
 
 struct MainBundleHolder {
-    std::mutex mutex;
-    std::shared_ptr<Bundle> current;
+    Mutex mutex;
+    std::shared_ptr<Bundle> current TAVRO_GUARDED_BY(mutex);
     // Bundles that main() once returned stay alive: callers hold plain references.
-    std::vector<std::shared_ptr<Bundle>> retired;
+    std::vector<std::shared_ptr<Bundle>> retired TAVRO_GUARDED_BY(mutex);
 };
 
 MainBundleHolder& mainHolder() {
@@ -81,8 +81,8 @@ MainBundleHolder& mainHolder() {
 }
 
 struct BundleCache {
-    std::mutex mutex;
-    std::map<std::string, std::weak_ptr<Bundle>> bundles;
+    Mutex mutex;
+    std::map<std::string, std::weak_ptr<Bundle>> bundles TAVRO_GUARDED_BY(mutex);
 };
 
 BundleCache& bundleCache() {
@@ -94,10 +94,12 @@ BundleCache& bundleCache() {
 
 struct Bundle::State {
     ValueDictionary info;
-    mutable std::mutex mutex;
-    mutable std::optional<std::vector<std::string>> localizations;
-    mutable std::map<std::string, std::shared_ptr<const StringsTable>> tables;  // by file path
-    std::shared_ptr<const LookupRoute> route;
+    mutable Mutex mutex;
+    mutable std::optional<std::vector<std::string>> localizations TAVRO_GUARDED_BY(mutex);
+    // By file path.
+    mutable std::map<std::string, std::shared_ptr<const StringsTable>> tables
+        TAVRO_GUARDED_BY(mutex);
+    std::shared_ptr<const LookupRoute> route TAVRO_GUARDED_BY(mutex);
 };
 
 Bundle::Bundle(std::string path) : path_(std::move(path)), state_(std::make_unique<State>()) {
@@ -108,7 +110,7 @@ Bundle::~Bundle() = default;
 
 Bundle& Bundle::main() {
     MainBundleHolder& holder = mainHolder();
-    std::lock_guard lock(holder.mutex);
+    MutexLock lock(holder.mutex);
     if (!holder.current) holder.current = std::make_shared<Bundle>(findMainBundlePath());
     return *holder.current;
 }
@@ -116,7 +118,7 @@ Bundle& Bundle::main() {
 void Bundle::setMainBundlePath(const std::string& path) {
     auto bundle = std::make_shared<Bundle>(path.empty() ? findMainBundlePath() : path);
     MainBundleHolder& holder = mainHolder();
-    std::lock_guard lock(holder.mutex);
+    MutexLock lock(holder.mutex);
     if (holder.current) holder.retired.push_back(std::move(holder.current));
     holder.current = std::move(bundle);
 }
@@ -126,7 +128,7 @@ std::shared_ptr<Bundle> Bundle::withPath(const std::string& path) {
     // The same folder gives the same bundle while it is in use, so a replaced lookup
     // route is seen by everyone who asks for that folder.
     BundleCache& cache = bundleCache();
-    std::lock_guard lock(cache.mutex);
+    MutexLock lock(cache.mutex);
     if (auto existing = cache.bundles[path].lock()) return existing;
     auto bundle = std::make_shared<Bundle>(path);
     cache.bundles[path] = bundle;
@@ -166,7 +168,7 @@ std::optional<std::string> Bundle::pathForResource(const std::string& name, cons
 }
 
 std::vector<std::string> Bundle::localizations() const {
-    std::lock_guard lock(state_->mutex);
+    MutexLock lock(state_->mutex);
     if (!state_->localizations) state_->localizations = listLocalizations(path_);
     return *state_->localizations;
 }
@@ -189,7 +191,7 @@ std::string Bundle::localizedStringForKey(const std::string& key, const std::str
                                           const std::string& table) const {
     std::shared_ptr<const LookupRoute> route;
     {
-        std::lock_guard lock(state_->mutex);
+        MutexLock lock(state_->mutex);
         route = state_->route;
     }
     // The route runs without the lock: it may well call back into this bundle.
@@ -211,7 +213,7 @@ std::string Bundle::standardLocalizedStringForKey(const std::string& key, const 
 
     std::shared_ptr<const StringsTable> strings;
     {
-        std::lock_guard lock(state_->mutex);
+        MutexLock lock(state_->mutex);
         if (auto cached = state_->tables.find(file); cached != state_->tables.end()) {
             strings = cached->second;
         }
@@ -228,7 +230,7 @@ std::string Bundle::standardLocalizedStringForKey(const std::string& key, const 
                 systemLog("Bundle: ignoring " + file + ": " + parsed.error().localizedDescription);
             }
         }
-        std::lock_guard lock(state_->mutex);
+        MutexLock lock(state_->mutex);
         // Another thread may have loaded it meanwhile; the first one stored is kept.
         strings =
             state_->tables.emplace(file, std::make_shared<const StringsTable>(std::move(loaded)))
@@ -240,7 +242,7 @@ std::string Bundle::standardLocalizedStringForKey(const std::string& key, const 
 
 void Bundle::setLookupRoute(LookupRoute route) {
     auto shared = route ? std::make_shared<const LookupRoute>(std::move(route)) : nullptr;
-    std::lock_guard lock(state_->mutex);
+    MutexLock lock(state_->mutex);
     state_->route = std::move(shared);
 }
 

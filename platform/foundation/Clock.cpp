@@ -4,6 +4,8 @@
 #include <cmath>
 #include <utility>
 
+#include "platform/foundation/Mutex.h"
+
 namespace platform::foundation {
 
 namespace {
@@ -13,9 +15,9 @@ namespace {
 constexpr auto kLongestRealWait = std::chrono::hours(24);
 
 struct Registry {
-    std::mutex mutex;
-    std::shared_ptr<Clock> clock = std::make_shared<RealClock>();
-    std::vector<std::function<void()>> listeners;
+    Mutex mutex;
+    std::shared_ptr<Clock> clock TAVRO_GUARDED_BY(mutex) = std::make_shared<RealClock>();
+    std::vector<std::function<void()>> listeners TAVRO_GUARDED_BY(mutex);
 };
 
 Registry& registry() {
@@ -25,44 +27,44 @@ Registry& registry() {
 
 }  // namespace
 
-bool Clock::waitUntil(std::unique_lock<std::mutex>& lock, std::condition_variable& wake,
-                      TimePoint deadline, const std::function<bool()>& done) {
+bool Clock::waitUntil(Mutex& mutex, ConditionVariable& wake, TimePoint deadline,
+                      const std::function<bool()>& done) {
     // The waiter list is changed without the caller's mutex held: a waker holds the list's
     // lock while it takes each waiter's mutex, so taking them the other way round here
     // could deadlock.
-    Waiter self{lock.mutex(), &wake};
-    lock.unlock();
+    Waiter self{&mutex, &wake};
+    mutex.unlock();
     {
-        std::lock_guard guard(waitersMutex_);
+        MutexLock guard(waitersMutex_);
         waiters_.push_back(&self);
     }
-    lock.lock();
+    mutex.lock();
     bool result = false;
     while (true) {
         result = done();
-        if (result || retired_.load() || !blockUntil(lock, wake, deadline)) break;
+        if (result || retired_.load() || !blockUntil(mutex, wake, deadline)) break;
     }
-    lock.unlock();
+    mutex.unlock();
     {
         // After this no waker touches our mutex or condition variable any more.
-        std::lock_guard guard(waitersMutex_);
+        MutexLock guard(waitersMutex_);
         waiters_.erase(std::find(waiters_.begin(), waiters_.end(), &self));
     }
-    lock.lock();
+    mutex.lock();
     return result;
 }
 
 void Clock::changeAndWake(const std::function<void()>& change) {
-    std::lock_guard guard(waitersMutex_);
+    MutexLock guard(waitersMutex_);
     change();
     for (auto* waiter : waiters_) {
-        std::lock_guard waiterGuard(*waiter->mutex);
+        MutexLock waiterGuard(*waiter->mutex);
         waiter->wake->notify_all();
     }
 }
 
 int Clock::registeredWaiters() const {
-    std::lock_guard guard(waitersMutex_);
+    MutexLock guard(waitersMutex_);
     return static_cast<int>(waiters_.size());
 }
 
@@ -71,10 +73,10 @@ void Clock::setRetired(bool retired) {
 }
 
 void Clock::sleepFor(Duration length) {
-    std::mutex mutex;
-    std::condition_variable wake;
-    std::unique_lock lock(mutex);
-    waitUntil(lock, wake, later(now(), length), [] { return false; });
+    Mutex mutex;
+    ConditionVariable wake;
+    MutexLock lock(mutex);
+    waitUntil(mutex, wake, later(now(), length), [] { return false; });
 }
 
 Clock::Duration Clock::fromSeconds(double seconds) {
@@ -102,7 +104,7 @@ ClockRef Clock::current() {
 
 std::shared_ptr<Clock> Clock::currentShared() {
     auto& state = registry();
-    std::lock_guard guard(state.mutex);
+    MutexLock guard(state.mutex);
     return state.clock;
 }
 
@@ -113,7 +115,7 @@ void Clock::setCurrent(std::shared_ptr<Clock> clock) {
     std::shared_ptr<Clock> previous;
     std::vector<std::function<void()>> listeners;
     {
-        std::lock_guard guard(state.mutex);
+        MutexLock guard(state.mutex);
         previous = std::exchange(state.clock, clock);
         listeners = state.listeners;
     }
@@ -123,7 +125,7 @@ void Clock::setCurrent(std::shared_ptr<Clock> clock) {
 
 void Clock::addChangeListener(std::function<void()> listener) {
     auto& state = registry();
-    std::lock_guard guard(state.mutex);
+    MutexLock guard(state.mutex);
     state.listeners.push_back(std::move(listener));
 }
 
@@ -147,13 +149,12 @@ std::chrono::steady_clock::time_point RealClock::toSteady(TimePoint point) const
                         std::chrono::duration<double, std::nano>(real));
 }
 
-bool RealClock::blockUntil(std::unique_lock<std::mutex>& lock, std::condition_variable& wake,
-                           TimePoint deadline) {
+bool RealClock::blockUntil(Mutex& mutex, ConditionVariable& wake, TimePoint deadline) {
     const auto steadyNow = std::chrono::steady_clock::now();
     const auto steadyDeadline = toSteady(deadline);
     if (steadyNow >= steadyDeadline) return false;
     const auto limit = steadyNow + kLongestRealWait;
-    wake.wait_until(lock, steadyDeadline < limit ? steadyDeadline : limit);
+    wake.wait_until(mutex, steadyDeadline < limit ? steadyDeadline : limit);
     return true;
 }
 
@@ -163,10 +164,9 @@ Clock::TimePoint ManualClock::now() const {
     return TimePoint(Duration{now_.load()});
 }
 
-bool ManualClock::blockUntil(std::unique_lock<std::mutex>& lock, std::condition_variable& wake,
-                             TimePoint deadline) {
+bool ManualClock::blockUntil(Mutex& mutex, ConditionVariable& wake, TimePoint deadline) {
     if (now() >= deadline) return false;
-    wake.wait(lock);
+    wake.wait(mutex);
     return true;
 }
 

@@ -22,11 +22,11 @@
 
 #include <atomic>
 #include <chrono>
-#include <condition_variable>
 #include <functional>
 #include <memory>
-#include <mutex>
 #include <vector>
+
+#include "platform/foundation/Mutex.h"
 
 namespace platform::foundation {
 
@@ -46,13 +46,14 @@ class Clock {
     virtual TimePoint now() const = 0;
 
     // Blocks the calling thread until the clock has reached `deadline` or `done()` is
-    // true; `done` is checked with `lock` held, and `wake` must be notified (with the
-    // mutex of `lock` held or after changing the state under it) whenever it may have
-    // become true. The lock may be released and taken again before the first check.
+    // true; `done` is checked with `mutex` held (annotate it `TAVRO_REQUIRES(mutex)`), and
+    // `wake` must be notified (with `mutex` held or after changing the state under it)
+    // whenever it may have become true. The caller holds `mutex` (through its MutexLock);
+    // it may be released and taken again before the first check.
     // Returns the last result of `done()`; false at once when the clock has been retired.
     // The caller must not hold any other mutex that a waiter on this clock waits with.
-    bool waitUntil(std::unique_lock<std::mutex>& lock, std::condition_variable& wake,
-                   TimePoint deadline, const std::function<bool()>& done);
+    bool waitUntil(Mutex& mutex, ConditionVariable& wake, TimePoint deadline,
+                   const std::function<bool()>& done) TAVRO_REQUIRES(mutex);
 
     // Blocks the calling thread for `duration` of clock time.
     void sleepFor(Duration length);
@@ -77,13 +78,14 @@ class Clock {
     static void addChangeListener(std::function<void()> listener);
 
   protected:
-    // One blocking step of a wait, with `lock` held and the waiter registered: returns
+    // One blocking step of a wait, with `mutex` held and the waiter registered: returns
     // false when the deadline has passed, otherwise blocks on `wake` until notified or,
     // for real time, until the deadline.
-    virtual bool blockUntil(std::unique_lock<std::mutex>& lock, std::condition_variable& wake,
-                            TimePoint deadline) = 0;
+    virtual bool blockUntil(Mutex& mutex, ConditionVariable& wake, TimePoint deadline)
+        TAVRO_REQUIRES(mutex) = 0;
 
     // Changes the clock's state (under the clock's own lock) and then wakes every waiter.
+    // `change` runs with waitersMutex_ held.
     // Each waiter is notified with its own mutex held, so that a wake-up cannot slip in
     // between a waiter's check of the time and its wait.
     void changeAndWake(const std::function<void()>& change);
@@ -93,13 +95,13 @@ class Clock {
 
   private:
     struct Waiter {
-        std::mutex* mutex;
-        std::condition_variable* wake;
+        Mutex* mutex;
+        ConditionVariable* wake;
     };
     void setRetired(bool retired);
 
-    mutable std::mutex waitersMutex_;
-    std::vector<Waiter*> waiters_;
+    mutable Mutex waitersMutex_;
+    std::vector<Waiter*> waiters_ TAVRO_GUARDED_BY(waitersMutex_);
     std::atomic<bool> retired_{false};
 };
 
@@ -109,9 +111,9 @@ class ClockRef {
     explicit ClockRef(std::shared_ptr<Clock> clock) : clock_(std::move(clock)) {}
 
     Clock::TimePoint now() const { return clock_->now(); }
-    bool waitUntil(std::unique_lock<std::mutex>& lock, std::condition_variable& wake,
-                   Clock::TimePoint deadline, const std::function<bool()>& done) const {
-        return clock_->waitUntil(lock, wake, deadline, done);
+    bool waitUntil(Mutex& mutex, ConditionVariable& wake, Clock::TimePoint deadline,
+                   const std::function<bool()>& done) const TAVRO_REQUIRES(mutex) {
+        return clock_->waitUntil(mutex, wake, deadline, done);
     }
     void sleepFor(Clock::Duration length) const { clock_->sleepFor(length); }
     void sleepForSeconds(double seconds) const { clock_->sleepForSeconds(seconds); }
@@ -132,8 +134,8 @@ class RealClock final : public Clock {
     double speed() const { return speed_; }
 
   protected:
-    bool blockUntil(std::unique_lock<std::mutex>& lock, std::condition_variable& wake,
-                    TimePoint deadline) override;
+    bool blockUntil(Mutex& mutex, ConditionVariable& wake, TimePoint deadline)
+        TAVRO_REQUIRES(mutex) override;
 
   private:
     std::chrono::steady_clock::time_point toSteady(TimePoint point) const;
@@ -155,8 +157,8 @@ class ManualClock final : public Clock {
     int waiterCount() const { return registeredWaiters(); }
 
   protected:
-    bool blockUntil(std::unique_lock<std::mutex>& lock, std::condition_variable& wake,
-                    TimePoint deadline) override;
+    bool blockUntil(Mutex& mutex, ConditionVariable& wake, TimePoint deadline)
+        TAVRO_REQUIRES(mutex) override;
 
   private:
     // Read without any lock: waiters read it while holding their own mutex, which

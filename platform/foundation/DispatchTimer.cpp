@@ -8,11 +8,11 @@
 // and releases the handlers (which breaks cycles through handlers that capture the timer).
 
 #include <atomic>
-#include <mutex>
 
 #include "platform/foundation/Assert.h"
 #include "platform/foundation/Dispatch.h"
 #include "platform/foundation/InvokeTask.h"
+#include "platform/foundation/Mutex.h"
 #include "platform/foundation/Scheduler.h"
 
 namespace platform::foundation {
@@ -29,37 +29,38 @@ struct DispatchTimer::State : std::enable_shared_from_this<DispatchTimer::State>
     void cancel();
 
   private:
-    // With mutex held: schedules the first deadline when the timer is ready for it.
-    void arm();
+    // Schedules the first deadline when the timer is ready for it.
+    void arm() TAVRO_REQUIRES(mutex);
     Scheduler::Fire makeFire(uint64_t armedGeneration);
     void onDue(uint64_t armedGeneration, Clock::TimePoint due);
     void runFiring(uint64_t armedGeneration, Clock::TimePoint due);
-    // With mutex held, `lock` on it: what follows a firing (next tick, cancel handler).
-    void afterFiring(std::unique_lock<std::mutex>& lock, uint64_t armedGeneration,
-                     Clock::TimePoint due);
+    // What follows a firing: the next tick, or the cancel handler, which it returns for the
+    // caller to run once it has let go of the lock.
+    Task afterFiring(uint64_t armedGeneration, Clock::TimePoint due) TAVRO_REQUIRES(mutex);
 
   public:
     const DispatchQueuePtr queue;
     std::atomic<bool> cancelled{false};
 
   private:
-    std::mutex mutex;
-    std::shared_ptr<Task> handler;  // shared so that a running firing outlives its reset
-    Task cancelHandler;
-    bool configured = false;
-    bool resumed = false;
-    Clock::TimePoint firstDeadline{};
-    Clock::Duration interval{0};
+    Mutex mutex;
+    // Shared so that a running firing outlives its reset.
+    std::shared_ptr<Task> handler TAVRO_GUARDED_BY(mutex);
+    Task cancelHandler TAVRO_GUARDED_BY(mutex);
+    bool configured TAVRO_GUARDED_BY(mutex) = false;
+    bool resumed TAVRO_GUARDED_BY(mutex) = false;
+    Clock::TimePoint firstDeadline TAVRO_GUARDED_BY(mutex){};
+    Clock::Duration interval TAVRO_GUARDED_BY(mutex){0};
     // Bumped by setTimer and cancel; a firing armed under another generation is stale.
-    uint64_t generation = 0;
-    Scheduler::EntryId entry = 0;
-    bool firing = false;  // handed to the queue and not yet finished
-    bool cancelHandlerDue = false;
+    uint64_t generation TAVRO_GUARDED_BY(mutex) = 0;
+    Scheduler::EntryId entry TAVRO_GUARDED_BY(mutex) = 0;
+    bool firing TAVRO_GUARDED_BY(mutex) = false;  // handed to the queue and not yet finished
+    bool cancelHandlerDue TAVRO_GUARDED_BY(mutex) = false;
 };
 
 void DispatchTimer::State::setTimer(Clock::Duration start, Clock::Duration newInterval) {
     const auto now = Scheduler::shared().now();
-    std::lock_guard lock(mutex);
+    MutexLock lock(mutex);
     if (cancelled) return;
     firstDeadline = Clock::later(now, start);
     interval = newInterval > Clock::Duration{0} ? newInterval : Clock::Duration{0};
@@ -74,21 +75,21 @@ void DispatchTimer::State::setTimer(Clock::Duration start, Clock::Duration newIn
 
 void DispatchTimer::State::setEventHandler(Task task) {
     auto replacement = std::make_shared<Task>(std::move(task));
-    std::unique_lock lock(mutex);
+    MutexLock lock(mutex);
     if (cancelled) return;
     handler.swap(replacement);
     lock.unlock();  // the old handler's captures are destroyed without the lock
 }
 
 void DispatchTimer::State::setCancelHandler(Task task) {
-    std::unique_lock lock(mutex);
+    MutexLock lock(mutex);
     if (cancelled) return;
     cancelHandler.swap(task);
     lock.unlock();
 }
 
 void DispatchTimer::State::resume() {
-    std::lock_guard lock(mutex);
+    MutexLock lock(mutex);
     if (resumed || cancelled) return;
     resumed = true;
     arm();
@@ -98,7 +99,7 @@ void DispatchTimer::State::cancel() {
     std::shared_ptr<Task> droppedHandler;
     Task runNow;
     {
-        std::lock_guard lock(mutex);
+        MutexLock lock(mutex);
         if (cancelled) return;
         cancelled = true;
         ++generation;
@@ -132,7 +133,7 @@ Scheduler::Fire DispatchTimer::State::makeFire(uint64_t armedGeneration) {
 
 void DispatchTimer::State::onDue(uint64_t armedGeneration, Clock::TimePoint due) {
     {
-        std::lock_guard lock(mutex);
+        MutexLock lock(mutex);
         if (cancelled || armedGeneration != generation) return;
         entry = 0;
         firing = true;
@@ -143,7 +144,7 @@ void DispatchTimer::State::onDue(uint64_t armedGeneration, Clock::TimePoint due)
 }
 
 void DispatchTimer::State::runFiring(uint64_t armedGeneration, Clock::TimePoint due) {
-    std::unique_lock lock(mutex);
+    MutexLock lock(mutex);
     if (!cancelled && armedGeneration == generation) {
         auto running = handler;
         lock.unlock();
@@ -151,29 +152,29 @@ void DispatchTimer::State::runFiring(uint64_t armedGeneration, Clock::TimePoint 
         running.reset();
         lock.lock();
     }
-    afterFiring(lock, armedGeneration, due);
+    Task last = afterFiring(armedGeneration, due);
+    lock.unlock();
+    // Already on the queue, after the last event handler: run it right here.
+    if (last) detail::invokeTask(queue->label(), last);
 }
 
-void DispatchTimer::State::afterFiring(std::unique_lock<std::mutex>& lock, uint64_t armedGeneration,
-                                       Clock::TimePoint due) {
+Task DispatchTimer::State::afterFiring(uint64_t armedGeneration, Clock::TimePoint due) {
     firing = false;
     if (cancelled) {
-        if (!cancelHandlerDue) return;
+        if (!cancelHandlerDue) return nullptr;
         cancelHandlerDue = false;
         Task last = std::move(cancelHandler);
         cancelHandler = nullptr;
-        lock.unlock();
-        // Already on the queue, after the last event handler: run it right here.
-        if (last) detail::invokeTask(queue->label(), last);
-        return;
+        return last;
     }
     if (armedGeneration != generation) {
         arm();  // setTimer came during the firing
-        return;
+        return nullptr;
     }
     if (interval > Clock::Duration{0}) {
         entry = Scheduler::shared().nextTick(due, interval, makeFire(generation));
     }
+    return nullptr;
 }
 
 std::shared_ptr<DispatchTimer> DispatchTimer::make(DispatchQueuePtr queue) {

@@ -7,17 +7,17 @@
 
 #include <cstdlib>
 #include <filesystem>
-#include <mutex>
 
 #include "platform/foundation/FileSystem.h"
+#include "platform/foundation/Mutex.h"
 
 namespace platform::foundation {
 
 namespace {
 
 struct HomeOverride {
-    std::mutex mutex;
-    std::string path;
+    Mutex mutex;
+    std::string path TAVRO_GUARDED_BY(mutex);
 };
 
 HomeOverride& homeOverride() {
@@ -40,7 +40,7 @@ std::string stripTrailingSlashes(std::string path) {
 std::string homeDirectory() {
     {
         HomeOverride& state = homeOverride();
-        std::lock_guard lock(state.mutex);
+        MutexLock lock(state.mutex);
         if (!state.path.empty()) return state.path;
     }
     if (std::string home = environment("TAVRO_HOME"); !home.empty())
@@ -53,7 +53,7 @@ std::string homeDirectory() {
 
 void setHomeDirectory(std::string path) {
     HomeOverride& state = homeOverride();
-    std::lock_guard lock(state.mutex);
+    MutexLock lock(state.mutex);
     state.path = stripTrailingSlashes(std::move(path));
 }
 

@@ -5,6 +5,7 @@
 
 #include "platform/foundation/Assert.h"
 #include "platform/foundation/ClockDeadline.h"
+#include "platform/foundation/Mutex.h"
 
 namespace platform::foundation::detail {
 
@@ -30,7 +31,7 @@ MainQueue& MainQueue::shared() {
 
 void MainQueue::async(Task task) {
     {
-        std::lock_guard lock(mutex_);
+        MutexLock lock(mutex_);
         tasks_.push_back(std::move(task));
     }
     wake_.notify_all();
@@ -41,23 +42,23 @@ void MainQueue::sync(Task task) {
         runMarked(task);
         return;
     }
-    std::mutex doneMutex;
-    std::condition_variable doneWake;
+    Mutex doneMutex;
+    ConditionVariable doneWake;
     bool done = false;
     async([&] {
         runMarked(task);
-        std::lock_guard lock(doneMutex);
+        MutexLock lock(doneMutex);
         done = true;
         doneWake.notify_one();
     });
-    std::unique_lock lock(doneMutex);
-    doneWake.wait(lock, [&] { return done; });
+    MutexLock lock(doneMutex);
+    doneWake.wait(lock, [&]() TAVRO_REQUIRES(doneMutex) { return done; });
 }
 
 bool MainQueue::runOne() {
     Task task;
     {
-        std::lock_guard lock(mutex_);
+        MutexLock lock(mutex_);
         if (tasks_.empty()) return false;
         task = std::move(tasks_.front());
         tasks_.pop_front();
@@ -72,8 +73,9 @@ void MainQueue::run() {
     for (;;) {
         Task task;
         {
-            std::unique_lock lock(mutex_);
-            wake_.wait(lock, [&] { return stopRequested_ || !tasks_.empty(); });
+            MutexLock lock(mutex_);
+            wake_.wait(lock,
+                       [&]() TAVRO_REQUIRES(mutex_) { return stopRequested_ || !tasks_.empty(); });
             if (stopRequested_) {
                 stopRequested_ = false;
                 return;
@@ -93,8 +95,9 @@ bool MainQueue::runUntil(const std::function<bool()>& done, Clock::Duration time
         if (done()) return true;
         if (runOne()) continue;
         if (deadline.passed()) return done();
-        std::unique_lock lock(mutex_);
-        wake_.wait_for(lock, kPollInterval, [&] { return !tasks_.empty(); });
+        MutexLock lock(mutex_);
+        wake_.wait_for(lock, kPollInterval,
+                       [&]() TAVRO_REQUIRES(mutex_) { return !tasks_.empty(); });
     }
 }
 
@@ -102,7 +105,7 @@ int MainQueue::drain() {
     TAVRO_ASSERT(isMainThread(), "the main loop runs on the main thread only");
     size_t due = 0;
     {
-        std::lock_guard lock(mutex_);
+        MutexLock lock(mutex_);
         due = tasks_.size();
     }
     // Only what was queued on entry: work that queues more work must not keep us here.
@@ -113,7 +116,7 @@ int MainQueue::drain() {
 
 void MainQueue::stop() {
     {
-        std::lock_guard lock(mutex_);
+        MutexLock lock(mutex_);
         stopRequested_ = true;
     }
     wake_.notify_all();

@@ -4,12 +4,11 @@
 // only.
 
 #include <atomic>
-#include <condition_variable>
 #include <deque>
 #include <functional>
-#include <mutex>
 
 #include "platform/foundation/Dispatch.h"
+#include "platform/foundation/Mutex.h"
 
 namespace platform::foundation::detail {
 
@@ -34,10 +33,10 @@ class MainQueue final : public DispatchQueue {
   private:
     bool runOne();
 
-    std::mutex mutex_;
-    std::condition_variable wake_;
-    std::deque<Task> tasks_;
-    bool stopRequested_ = false;
+    Mutex mutex_;
+    ConditionVariable wake_;
+    std::deque<Task> tasks_ TAVRO_GUARDED_BY(mutex_);
+    bool stopRequested_ TAVRO_GUARDED_BY(mutex_) = false;
     std::atomic<int> running_{0};  // nesting depth of run/runUntil
 };
 

@@ -1,11 +1,10 @@
 #include "platform/foundation/OperationQueue.h"
 
 #include <chrono>
-#include <condition_variable>
-#include <mutex>
 
 #include "platform/foundation/Assert.h"
 #include "platform/foundation/InvokeTask.h"
+#include "platform/foundation/Mutex.h"
 
 namespace platform::foundation {
 
@@ -21,9 +20,9 @@ thread_local const Mark* tlInnermost = nullptr;
 }  // namespace
 
 struct OperationQueue::State {
-    std::mutex mutex;
-    std::condition_variable finished;
-    int outstanding = 0;
+    Mutex mutex;
+    ConditionVariable finished;
+    int outstanding TAVRO_GUARDED_BY(mutex) = 0;
     bool isMain = false;
 
     void run(const Task& task, const std::string& name) {
@@ -64,13 +63,13 @@ std::shared_ptr<OperationQueue> OperationQueue::make(std::string name, int maxCo
 
 void OperationQueue::addOperation(Task task) {
     {
-        std::lock_guard lock(state_->mutex);
+        MutexLock lock(state_->mutex);
         ++state_->outstanding;
     }
     queue_->async([state = state_, name = name_, task = std::move(task)] {
         state->run(task, name);
         {
-            std::lock_guard lock(state->mutex);
+            MutexLock lock(state->mutex);
             --state->outstanding;
         }
         state->finished.notify_all();
@@ -91,15 +90,16 @@ void OperationQueue::waitUntilAllOperationsAreFinished() {
         // Only this thread can run them: run the main loop until they are through.
         MainLoop::runUntil(
             [&] {
-                std::lock_guard lock(state_->mutex);
+                MutexLock lock(state_->mutex);
                 return state_->outstanding == 0;
             },
             std::chrono::hours(24 * 365));
         return;
     }
     TAVRO_ASSERT(!isCurrent(), "an operation cannot wait for its own queue to finish");
-    std::unique_lock lock(state_->mutex);
-    state_->finished.wait(lock, [&] { return state_->outstanding == 0; });
+    MutexLock lock(state_->mutex);
+    state_->finished.wait(lock,
+                          [&]() TAVRO_REQUIRES(state_->mutex) { return state_->outstanding == 0; });
 }
 
 bool OperationQueue::isCurrent() const {

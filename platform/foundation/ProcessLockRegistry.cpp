@@ -15,6 +15,7 @@
 
 #include "platform/foundation/Dispatch.h"
 #include "platform/foundation/FileSystem.h"
+#include "platform/foundation/Mutex.h"
 #include "platform/foundation/SystemInfo.h"
 
 namespace platform::foundation {
@@ -84,7 +85,7 @@ ProcessLockRegistry::~ProcessLockRegistry() {
 }
 
 void ProcessLockRegistry::stop() {
-    std::lock_guard lock(stopMutex_);
+    MutexLock lock(stopMutex_);
     if (wakePipe_[1] >= 0) {
         const char byte = 0;
         if (::write(wakePipe_[1], &byte, 1) < 0) systemLog("running applications: cannot wake");

@@ -11,10 +11,10 @@
 // is left to static destruction.
 
 #include <functional>
-#include <mutex>
 #include <string>
 #include <thread>
 
+#include "platform/foundation/Mutex.h"
 #include "platform/foundation/RunningApplication.h"
 
 namespace platform::foundation {
@@ -47,8 +47,8 @@ class ProcessLockRegistry final : public RunningApplicationRegistry {
     int lockFd_ = -1;
     int listenFd_ = -1;
     int wakePipe_[2] = {-1, -1};
-    std::mutex stopMutex_;
-    std::thread listener_;
+    Mutex stopMutex_;
+    std::thread listener_ TAVRO_GUARDED_BY(stopMutex_);  // stop() may come from two threads
 };
 
 }  // namespace platform::foundation

@@ -1,15 +1,14 @@
 #include "platform/foundation/RunLoop.h"
 
 #include <chrono>
-#include <condition_variable>
 #include <deque>
-#include <mutex>
 #include <thread>
 
 #include "platform/foundation/Assert.h"
 #include "platform/foundation/ClockDeadline.h"
 #include "platform/foundation/InvokeTask.h"
 #include "platform/foundation/MainQueue.h"
+#include "platform/foundation/Mutex.h"
 #include "platform/foundation/Scheduler.h"
 
 namespace platform::foundation {
@@ -22,16 +21,16 @@ constexpr auto kPollInterval = std::chrono::milliseconds(2);
 // Owned by the thread's RunLoop object; performs and sources reach it weakly, so work sent
 // to a thread that has ended is dropped.
 struct RunLoop::State {
-    std::mutex mutex;
-    std::condition_variable wake;
-    std::deque<Task> tasks;
-    bool stopRequested = false;
+    Mutex mutex;
+    ConditionVariable wake;
+    std::deque<Task> tasks TAVRO_GUARDED_BY(mutex);
+    bool stopRequested TAVRO_GUARDED_BY(mutex) = false;
     std::atomic<int> running{0};
     const std::thread::id owner = std::this_thread::get_id();
 
     void push(Task task) {
         {
-            std::lock_guard lock(mutex);
+            MutexLock lock(mutex);
             tasks.push_back(std::move(task));
         }
         wake.notify_all();
@@ -40,7 +39,7 @@ struct RunLoop::State {
     bool runOne() {
         Task task;
         {
-            std::lock_guard lock(mutex);
+            MutexLock lock(mutex);
             if (tasks.empty()) return false;
             task = std::move(tasks.front());
             tasks.pop_front();
@@ -88,9 +87,10 @@ void RunLoop::run() {
     for (;;) {
         Task task;
         {
-            std::unique_lock lock(state_->mutex);
-            state_->wake.wait(lock,
-                              [&] { return state_->stopRequested || !state_->tasks.empty(); });
+            MutexLock lock(state_->mutex);
+            state_->wake.wait(lock, [&]() TAVRO_REQUIRES(state_->mutex) {
+                return state_->stopRequested || !state_->tasks.empty();
+            });
             if (state_->stopRequested) {
                 state_->stopRequested = false;
                 break;
@@ -119,8 +119,10 @@ bool RunLoop::runUntil(const std::function<bool()>& done, Clock::Duration timeou
             result = done();
             break;
         }
-        std::unique_lock lock(state_->mutex);
-        state_->wake.wait_for(lock, kPollInterval, [&] { return !state_->tasks.empty(); });
+        MutexLock lock(state_->mutex);
+        state_->wake.wait_for(lock, kPollInterval, [&]() TAVRO_REQUIRES(state_->mutex) {
+            return !state_->tasks.empty();
+        });
     }
     --state_->running;
     return result;
@@ -134,7 +136,7 @@ void RunLoop::stop() {
     // Our own reference: once it sees the stop the loop's thread may end, and with it
     // the RunLoop object and (without ours) the state.
     const auto state = state_;
-    std::lock_guard lock(state->mutex);
+    MutexLock lock(state->mutex);
     state->stopRequested = true;
     state->wake.notify_all();
 }
@@ -158,25 +160,25 @@ struct RunLoopSource::State {
 
     void deliver(const Task& event) {
         {
-            std::lock_guard lock(mutex);
+            MutexLock lock(mutex);
             if (!valid) return;
             delivering = true;
             deliverer = std::this_thread::get_id();
         }
         detail::invokeTask("run loop source", event);
         {
-            std::lock_guard lock(mutex);
+            MutexLock lock(mutex);
             delivering = false;
         }
         idle.notify_all();
     }
 
     const std::function<void(Task)> post;
-    std::mutex mutex;
-    std::condition_variable idle;
-    bool valid = true;
-    bool delivering = false;
-    std::thread::id deliverer;
+    Mutex mutex;
+    ConditionVariable idle;
+    bool valid TAVRO_GUARDED_BY(mutex) = true;
+    bool delivering TAVRO_GUARDED_BY(mutex) = false;
+    std::thread::id deliverer TAVRO_GUARDED_BY(mutex);
 };
 
 RunLoopSource::RunLoopSource(RunLoop& loop) : loop_(loop) {
@@ -190,17 +192,18 @@ RunLoopSource::~RunLoopSource() {
 
 void RunLoopSource::signal(Task event) {
     {
-        std::lock_guard lock(state_->mutex);
+        MutexLock lock(state_->mutex);
         if (!state_->valid) return;
     }
     state_->post([state = state_, event = std::move(event)] { state->deliver(event); });
 }
 
 void RunLoopSource::invalidate() {
-    std::unique_lock lock(state_->mutex);
+    MutexLock lock(state_->mutex);
     state_->valid = false;
     if (state_->delivering && state_->deliverer != std::this_thread::get_id()) {
-        state_->idle.wait(lock, [&] { return !state_->delivering; });
+        state_->idle.wait(lock,
+                          [&]() TAVRO_REQUIRES(state_->mutex) { return !state_->delivering; });
     }
 }
 

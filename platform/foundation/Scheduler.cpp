@@ -4,6 +4,8 @@
 #include <utility>
 #include <vector>
 
+#include "platform/foundation/Mutex.h"
+
 namespace platform::foundation::detail {
 
 namespace {
@@ -25,32 +27,32 @@ Scheduler::Scheduler() {
     // replaced, and then wait on the wrong clock.
     Clock::addChangeListener([this] {
         auto clock = Clock::currentShared();
-        std::lock_guard lock(mutex_);
+        MutexLock lock(mutex_);
         adoptClock(clock);
         ++clockChanges_;
         wake_.notify_all();
     });
     {
         auto clock = Clock::currentShared();
-        std::lock_guard lock(mutex_);
+        MutexLock lock(mutex_);
         if (!clock_) clock_ = std::move(clock);
     }
     std::thread([this] { threadMain(); }).detach();
 }
 
 Scheduler::EntryId Scheduler::after(Clock::Duration delay, Fire fire) {
-    std::lock_guard lock(mutex_);
+    MutexLock lock(mutex_);
     return insert(Clock::later(clock_->now(), delay), Clock::Duration{0}, std::move(fire));
 }
 
 Scheduler::EntryId Scheduler::at(Clock::TimePoint deadline, Fire fire, Clock::Duration interval) {
-    std::lock_guard lock(mutex_);
+    MutexLock lock(mutex_);
     return insert(deadline, interval, std::move(fire));
 }
 
 Scheduler::EntryId Scheduler::nextTick(Clock::TimePoint previous, Clock::Duration interval,
                                        Fire fire) {
-    std::lock_guard lock(mutex_);
+    MutexLock lock(mutex_);
     const auto now = clock_->now();
     auto next = Clock::later(previous, interval);
     if (next <= now) {
@@ -73,7 +75,7 @@ Scheduler::EntryId Scheduler::insert(Clock::TimePoint deadline, Clock::Duration 
 
 void Scheduler::cancel(EntryId id) {
     Fire dropped;  // destroyed after the lock is released: it may own a timer
-    std::lock_guard lock(mutex_);
+    MutexLock lock(mutex_);
     auto found = deadlines_.find(id);
     if (found == deadlines_.end()) return;
     auto entry = entries_.find(Key{found->second, id});
@@ -86,7 +88,7 @@ void Scheduler::cancel(EntryId id) {
 }
 
 Clock::TimePoint Scheduler::now() {
-    std::lock_guard lock(mutex_);
+    MutexLock lock(mutex_);
     return clock_->now();
 }
 
@@ -110,14 +112,14 @@ void Scheduler::adoptClock(const std::shared_ptr<Clock>& clock) {
 }
 
 void Scheduler::waitUntilIdle() {
-    std::unique_lock lock(mutex_);
-    idle_.wait(lock, [&] {
+    MutexLock lock(mutex_);
+    idle_.wait(lock, [&]() TAVRO_REQUIRES(mutex_) {
         return !handing_ && (entries_.empty() || entries_.begin()->first.deadline > clock_->now());
     });
 }
 
 void Scheduler::threadMain() {
-    std::unique_lock lock(mutex_);
+    MutexLock lock(mutex_);
     for (;;) {
         const auto now = clock_->now();
         if (!entries_.empty() && entries_.begin()->first.deadline <= now) {
@@ -143,7 +145,9 @@ void Scheduler::threadMain() {
         if (entries_.empty()) {
             // Nothing timed: no need to sleep on the clock (where a test counting a manual
             // clock's sleepers would count us too).
-            wake_.wait(lock, [&] { return !entries_.empty() || clockChanges_ != changes; });
+            wake_.wait(lock, [&]() TAVRO_REQUIRES(mutex_) {
+                return !entries_.empty() || clockChanges_ != changes;
+            });
             continue;
         }
         auto deadline = now + kLongestWait;
@@ -152,16 +156,17 @@ void Scheduler::threadMain() {
         }
         // A local reference: another thread may install a newer clock in clock_ meanwhile.
         const auto waitClock = clock_;
-        const bool woken = waitClock->waitUntil(lock, wake_, deadline, [&] {
-            return clockChanges_ != changes ||
-                   (!entries_.empty() && entries_.begin()->first.deadline < deadline);
-        });
+        const bool woken =
+            waitClock->waitUntil(mutex_, wake_, deadline, [&]() TAVRO_REQUIRES(mutex_) {
+                return clockChanges_ != changes ||
+                       (!entries_.empty() && entries_.begin()->first.deadline < deadline);
+            });
         if (!woken && waitClock->now() < deadline) {
             // The clock has been retired and returns at once; its replacement's listener
             // needs our lock to move the deadlines over, so wait for it without the lock
             // instead of spinning with it.
             wake_.wait_for(lock, std::chrono::milliseconds(1),
-                           [&] { return clockChanges_ != changes; });
+                           [&]() TAVRO_REQUIRES(mutex_) { return clockChanges_ != changes; });
         }
     }
 }

@@ -7,16 +7,15 @@
 // All operations are thread-safe. Fire callbacks run on the scheduler thread without any
 // lock held and must only hand work on (never block).
 
-#include <condition_variable>
 #include <cstdint>
 #include <functional>
 #include <map>
 #include <memory>
-#include <mutex>
 #include <thread>
 #include <unordered_map>
 
 #include "platform/foundation/Clock.h"
+#include "platform/foundation/Mutex.h"
 
 namespace platform::foundation::detail {
 
@@ -51,10 +50,10 @@ class Scheduler {
   private:
     Scheduler();
     void threadMain();
-    // With mutex_ held: moves the pending deadlines to `clock` when it differs from the
-    // clock they are kept in.
-    void adoptClock(const std::shared_ptr<Clock>& clock);
-    EntryId insert(Clock::TimePoint deadline, Clock::Duration interval, Fire fire);
+    // Moves the pending deadlines to `clock` when it differs from the clock they are kept in.
+    void adoptClock(const std::shared_ptr<Clock>& clock) TAVRO_REQUIRES(mutex_);
+    EntryId insert(Clock::TimePoint deadline, Clock::Duration interval, Fire fire)
+        TAVRO_REQUIRES(mutex_);
 
     struct Key {
         Clock::TimePoint deadline;
@@ -66,15 +65,15 @@ class Scheduler {
         Fire fire;
     };
 
-    std::mutex mutex_;
-    std::condition_variable wake_;
-    std::condition_variable idle_;
-    std::shared_ptr<Clock> clock_;
-    std::map<Key, Entry> entries_;
-    std::unordered_map<EntryId, Clock::TimePoint> deadlines_;
-    EntryId nextId_ = 1;
-    bool handing_ = false;  // the thread is handing due entries on
-    uint64_t clockChanges_ = 0;
+    Mutex mutex_;
+    ConditionVariable wake_;
+    ConditionVariable idle_;
+    std::shared_ptr<Clock> clock_ TAVRO_GUARDED_BY(mutex_);
+    std::map<Key, Entry> entries_ TAVRO_GUARDED_BY(mutex_);
+    std::unordered_map<EntryId, Clock::TimePoint> deadlines_ TAVRO_GUARDED_BY(mutex_);
+    EntryId nextId_ TAVRO_GUARDED_BY(mutex_) = 1;
+    bool handing_ TAVRO_GUARDED_BY(mutex_) = false;  // the thread is handing due entries on
+    uint64_t clockChanges_ TAVRO_GUARDED_BY(mutex_) = 0;
 };
 
 }  // namespace platform::foundation::detail

@@ -2,6 +2,7 @@
 
 #include <memory>
 
+#include "platform/foundation/Mutex.h"
 #include "platform/foundation/WorkerPool.h"
 
 namespace platform::foundation::detail {
@@ -14,7 +15,7 @@ constexpr int kBatch = 64;
 
 void SerialQueue::async(Task task) {
     {
-        std::lock_guard lock(mutex_);
+        MutexLock lock(mutex_);
         items_.push_back(Item{std::move(task), nullptr});
         if (held_) return;
         held_ = true;
@@ -30,7 +31,7 @@ void SerialQueue::submitDrain() {
 
 void SerialQueue::drain() {
     for (int ran = 0;; ++ran) {
-        std::unique_lock lock(mutex_);
+        MutexLock lock(mutex_);
         if (items_.empty()) {
             held_ = false;
             return;
@@ -59,11 +60,11 @@ void SerialQueue::sync(Task task) {
         return;
     }
     {
-        std::unique_lock lock(mutex_);
+        MutexLock lock(mutex_);
         if (held_) {
             Handoff handoff;
             items_.push_back(Item{nullptr, &handoff});
-            handoff.granted.wait(lock, [&] { return handoff.isGranted; });
+            handoff.granted.wait(lock, [&]() TAVRO_REQUIRES(mutex_) { return handoff.isGranted; });
         } else {
             held_ = true;
         }
@@ -74,7 +75,7 @@ void SerialQueue::sync(Task task) {
 
 void SerialQueue::release() {
     {
-        std::lock_guard lock(mutex_);
+        MutexLock lock(mutex_);
         if (items_.empty()) {
             held_ = false;
             return;

@@ -4,11 +4,10 @@
 // calling thread with the queue held (as GCD does), so a thread that holds several queues
 // through nested sync calls counts as being on each of them. Thread-safe.
 
-#include <condition_variable>
 #include <deque>
-#include <mutex>
 
 #include "platform/foundation/Dispatch.h"
+#include "platform/foundation/Mutex.h"
 
 namespace platform::foundation::detail {
 
@@ -23,8 +22,8 @@ class SerialQueue final : public DispatchQueue {
   private:
     // A sync caller waiting in line: the drainer hands the queue to it when its turn comes.
     struct Handoff {
-        std::condition_variable granted;
-        bool isGranted = false;
+        ConditionVariable granted;
+        bool isGranted = false;  // under the queue's mutex_
     };
     struct Item {
         Task task;
@@ -35,10 +34,10 @@ class SerialQueue final : public DispatchQueue {
     void drain();
     void release();
 
-    std::mutex mutex_;
-    std::deque<Item> items_;
+    Mutex mutex_;
+    std::deque<Item> items_ TAVRO_GUARDED_BY(mutex_);
     // Someone (a drain job or a sync caller) holds the queue; items_ non-empty implies it.
-    bool held_ = false;
+    bool held_ TAVRO_GUARDED_BY(mutex_) = false;
 };
 
 }  // namespace platform::foundation::detail

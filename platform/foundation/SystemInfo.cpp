@@ -11,27 +11,21 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
-#include <mutex>
 #include <random>
+
+#include "platform/foundation/Guarded.h"
 
 namespace platform::foundation {
 
 namespace {
 
-struct MachineState {
-    std::mutex mutex;
-    std::optional<MachineValues> values;
-};
-
-MachineState& machineState() {
-    static auto* state = new MachineState;
-    return *state;
+Guarded<std::optional<MachineValues>>& machineValues() {
+    static auto* values = new Guarded<std::optional<MachineValues>>;
+    return *values;
 }
 
 std::optional<MachineValues> installedValues() {
-    MachineState& state = machineState();
-    std::lock_guard lock(state.mutex);
-    return state.values;
+    return machineValues().get();
 }
 
 std::string trim(const std::string& text) {
@@ -76,15 +70,15 @@ std::string languageTag(const std::string& locale) {
     return region.empty() ? language : language + "-" + region;
 }
 
-std::mutex& outputMutex() {
-    static auto* mutex = new std::mutex;
+Mutex& outputMutex() {
+    static auto* mutex = new Mutex;
     return *mutex;
 }
 
 void writeLine(FILE* stream, const std::string& text) {
     std::string line = text;
     if (line.empty() || line.back() != '\n') line.push_back('\n');
-    std::lock_guard lock(outputMutex());
+    MutexLock lock(outputMutex());
     std::fwrite(line.data(), 1, line.size(), stream);
     std::fflush(stream);
 }
@@ -109,15 +103,11 @@ void fillRandom(uint8_t* bytes, size_t size) {
 }  // namespace
 
 void setMachineValues(MachineValues values) {
-    MachineState& state = machineState();
-    std::lock_guard lock(state.mutex);
-    state.values = std::move(values);
+    machineValues().set(std::move(values));
 }
 
 void clearMachineValues() {
-    MachineState& state = machineState();
-    std::lock_guard lock(state.mutex);
-    state.values.reset();
+    machineValues().set(std::nullopt);
 }
 
 std::optional<std::string> sysctlString(const std::string& name) {

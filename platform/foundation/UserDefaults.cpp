@@ -9,6 +9,7 @@
 #include "platform/foundation/Bundle.h"
 #include "platform/foundation/DefaultsText.h"
 #include "platform/foundation/FileSystem.h"
+#include "platform/foundation/Mutex.h"
 #include "platform/foundation/PropertyList.h"
 #include "platform/foundation/SystemInfo.h"
 
@@ -82,8 +83,8 @@ Value globalValue(const std::string& key) {
 }
 
 struct StandardHolder {
-    std::mutex mutex;
-    std::unique_ptr<UserDefaults> instance;
+    Mutex mutex;
+    std::unique_ptr<UserDefaults> instance TAVRO_GUARDED_BY(mutex);
 };
 
 StandardHolder& standardHolder() {
@@ -95,18 +96,27 @@ StandardHolder& standardHolder() {
 }  // namespace
 
 struct UserDefaults::State {
-    std::string path;
-    mutable std::mutex mutex;
-    ValueDictionary values;
-    uint64_t changes = 0;       // counts every change, so a write knows what it saved
-    uint64_t savedChanges = 0;  // the count the file holds
-    bool unreadable = false;    // the file must be put aside before the first save
-    std::mutex writeMutex;
+    explicit State(std::string plistPath) : path(std::move(plistPath)) {
+        if (path.empty()) return;
+        LoadedFile loaded = loadFile(path);
+        values = std::move(loaded.values);
+        unreadable = loaded.unreadable;
+    }
+
+    const std::string path;
+    mutable Mutex mutex;
+    ValueDictionary values TAVRO_GUARDED_BY(mutex);
+    // Counts every change, so a write knows what it saved.
+    uint64_t changes TAVRO_GUARDED_BY(mutex) = 0;
+    uint64_t savedChanges TAVRO_GUARDED_BY(mutex) = 0;  // the count the file holds
+    Mutex writeMutex;
+    // The file must be put aside before the first save.
+    bool unreadable TAVRO_GUARDED_BY(writeMutex) = false;
 };
 
 UserDefaults& UserDefaults::standard() {
     StandardHolder& holder = standardHolder();
-    std::lock_guard lock(holder.mutex);
+    MutexLock lock(holder.mutex);
     if (!holder.instance) {
         std::string identifier = Bundle::main().bundleIdentifier();
         if (identifier.empty()) identifier = kFallbackIdentifier;
@@ -120,19 +130,14 @@ void UserDefaults::resetStandard() {
     std::unique_ptr<UserDefaults> old;
     {
         StandardHolder& holder = standardHolder();
-        std::lock_guard lock(holder.mutex);
+        MutexLock lock(holder.mutex);
         old = std::move(holder.instance);
     }
     // Destroyed outside the holder's lock: saving may take a while.
 }
 
-UserDefaults::UserDefaults(std::string plistPath) : state_(std::make_unique<State>()) {
-    state_->path = std::move(plistPath);
-    if (state_->path.empty()) return;
-    LoadedFile loaded = loadFile(state_->path);
-    state_->values = std::move(loaded.values);
-    state_->unreadable = loaded.unreadable;
-}
+UserDefaults::UserDefaults(std::string plistPath)
+    : state_(std::make_unique<State>(std::move(plistPath))) {}
 
 UserDefaults::~UserDefaults() {
     synchronize();
@@ -140,7 +145,7 @@ UserDefaults::~UserDefaults() {
 
 Value UserDefaults::objectForKey(const std::string& key) const {
     {
-        std::lock_guard lock(state_->mutex);
+        MutexLock lock(state_->mutex);
         if (auto found = state_->values.find(key); found != state_->values.end())
             return found->second;
     }
@@ -207,24 +212,24 @@ bool UserDefaults::setObject(const Value& value, const std::string& key) {
         systemLog("UserDefaults: refusing to store a value for a key: " + *reason);
         return false;
     }
-    std::lock_guard lock(state_->mutex);
+    MutexLock lock(state_->mutex);
     state_->values.insert_or_assign(key, value);
     ++state_->changes;
     return true;
 }
 
 void UserDefaults::removeObjectForKey(const std::string& key) {
-    std::lock_guard lock(state_->mutex);
+    MutexLock lock(state_->mutex);
     if (state_->values.erase(key) > 0) ++state_->changes;
 }
 
 bool UserDefaults::synchronize() {
     if (state_->path.empty()) return true;
-    std::lock_guard writeLock(state_->writeMutex);
+    MutexLock writeLock(state_->writeMutex);
     ValueDictionary snapshot;
     uint64_t snapshotChanges;
     {
-        std::lock_guard lock(state_->mutex);
+        MutexLock lock(state_->mutex);
         // Nothing changed since the last write: the file is left alone, even one that
         // could not be read (it is replaced only once there is something to save).
         if (state_->changes == state_->savedChanges) return true;
@@ -255,13 +260,13 @@ bool UserDefaults::synchronize() {
         systemLog("UserDefaults: cannot save " + state_->path + ": " + error->localizedDescription);
         return false;
     }
-    std::lock_guard lock(state_->mutex);
+    MutexLock lock(state_->mutex);
     state_->savedChanges = snapshotChanges;
     return true;
 }
 
 ValueDictionary UserDefaults::dictionaryRepresentation() const {
-    std::lock_guard lock(state_->mutex);
+    MutexLock lock(state_->mutex);
     return state_->values;
 }
 

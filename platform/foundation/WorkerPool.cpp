@@ -4,6 +4,7 @@
 #include <thread>
 
 #include "platform/foundation/InvokeTask.h"
+#include "platform/foundation/Mutex.h"
 
 namespace platform::foundation::detail {
 
@@ -21,7 +22,7 @@ WorkerPool& WorkerPool::shared() {
 void WorkerPool::submit(QualityOfService qos, std::function<void()> job) {
     bool spawn = false;
     {
-        std::lock_guard lock(mutex_);
+        MutexLock lock(mutex_);
         jobs_[static_cast<size_t>(qos)].push_back(std::move(job));
         // Every queued job needs a worker of its own that is idle or about to look for
         // work; otherwise it may wait behind a job that blocks.
@@ -56,13 +57,14 @@ bool WorkerPool::takeJob(std::function<void()>& job) {
 }
 
 void WorkerPool::workerMain() {
-    std::unique_lock lock(mutex_);
+    MutexLock lock(mutex_);
     --starting_;
     for (;;) {
         std::function<void()> job;
         if (!takeJob(job)) {
             ++idle_;
-            const bool got = wake_.wait_for(lock, kLinger, [&] { return takeJob(job); });
+            const bool got = wake_.wait_for(lock, kLinger,
+                                            [&]() TAVRO_REQUIRES(mutex_) { return takeJob(job); });
             --idle_;
             if (!got) {
                 --threads_;

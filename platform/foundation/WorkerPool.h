@@ -8,12 +8,11 @@
 // (it is never destroyed, so workers still running at exit touch no destroyed state).
 
 #include <array>
-#include <condition_variable>
 #include <deque>
 #include <functional>
-#include <mutex>
 
 #include "platform/foundation/Dispatch.h"
+#include "platform/foundation/Mutex.h"
 
 namespace platform::foundation::detail {
 
@@ -29,16 +28,16 @@ class WorkerPool {
   private:
     WorkerPool() = default;
     void workerMain();
-    bool takeJob(std::function<void()>& job);  // with mutex_ held
-    size_t queuedCount() const;                // with mutex_ held
+    bool takeJob(std::function<void()>& job) TAVRO_REQUIRES(mutex_);
+    size_t queuedCount() const TAVRO_REQUIRES(mutex_);
 
     static constexpr int kLevels = 5;
-    mutable std::mutex mutex_;
-    std::condition_variable wake_;
-    std::array<std::deque<std::function<void()>>, kLevels> jobs_;
-    int threads_ = 0;
-    int idle_ = 0;      // workers waiting for a job
-    int starting_ = 0;  // workers spawned that have not yet looked for a job
+    mutable Mutex mutex_;
+    ConditionVariable wake_;
+    std::array<std::deque<std::function<void()>>, kLevels> jobs_ TAVRO_GUARDED_BY(mutex_);
+    int threads_ TAVRO_GUARDED_BY(mutex_) = 0;
+    int idle_ TAVRO_GUARDED_BY(mutex_) = 0;      // workers waiting for a job
+    int starting_ TAVRO_GUARDED_BY(mutex_) = 0;  // workers spawned that have not yet looked
 };
 
 }  // namespace platform::foundation::detail

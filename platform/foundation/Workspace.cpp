@@ -1,13 +1,12 @@
 #include "platform/foundation/Workspace.h"
 
-#include <mutex>
+#include "platform/foundation/Guarded.h"
 
 namespace platform::foundation {
 namespace {
 
-std::mutex gMutex;
-std::vector<std::string>& opened() {
-    static std::vector<std::string> urls;
+Guarded<std::vector<std::string>>& opened() {
+    static Guarded<std::vector<std::string>> urls;
     return urls;
 }
 
@@ -19,19 +18,16 @@ Workspace& Workspace::shared() {
 }
 
 bool Workspace::openURL(const std::string& url) {
-    std::lock_guard lock(gMutex);
-    opened().push_back(url);
+    opened().update([&](std::vector<std::string>& urls) { urls.push_back(url); });
     return true;
 }
 
 std::vector<std::string> Workspace::openedURLs() const {
-    std::lock_guard lock(gMutex);
-    return opened();
+    return opened().get();
 }
 
 void Workspace::clearOpenedURLs() {
-    std::lock_guard lock(gMutex);
-    opened().clear();
+    opened().set({});
 }
 
 }  // namespace platform::foundation

@@ -1,12 +1,11 @@
 #include "platform/hid/SimulatedHidApi.h"
 
-#include <condition_variable>
 #include <cstring>
 #include <deque>
-#include <mutex>
 #include <vector>
 
 #include "platform/foundation/Clock.h"
+#include "platform/foundation/Mutex.h"
 
 namespace platform::hid {
 namespace {
@@ -33,7 +32,7 @@ class SimDevice final : public HidDeviceHandle {
                 if (reportId != 0) bytes.push_back(reportId);
                 bytes.insert(bytes.end(), report.begin(), report.end());
                 {
-                    std::lock_guard lock(mutex_);
+                    foundation::MutexLock lock(mutex_);
                     if (queue_.size() == kQueuedReportLimit) queue_.pop_front();
                     queue_.push_back(std::move(bytes));
                 }
@@ -42,7 +41,7 @@ class SimDevice final : public HidDeviceHandle {
         busListener_ = bus_.addListener([this](const BusDevicePtr& changed, bool attached) {
             if (attached || changed != device_) return;
             {
-                std::lock_guard lock(mutex_);
+                foundation::MutexLock lock(mutex_);
                 gone_ = true;
             }
             arrived_.notify_all();
@@ -59,15 +58,15 @@ class SimDevice final : public HidDeviceHandle {
 
     int read(unsigned char* data, size_t length, int milliseconds) {
         if (!data) return -1;
-        std::unique_lock lock(mutex_);
+        foundation::MutexLock lock(mutex_);
         const bool wait = !nonblocking_ && milliseconds != 0;
         if (wait && queue_.empty() && !gone_) {
             const auto clock = Clock::current();
             const Clock::Duration limit =
                 milliseconds < 0 ? Clock::Duration(kNoLimit)
                                  : Clock::Duration(std::chrono::milliseconds(milliseconds));
-            clock.waitUntil(lock, arrived_, clock.now() + limit,
-                            [this] { return !queue_.empty() || gone_; });
+            clock.waitUntil(mutex_, arrived_, clock.now() + limit,
+                            [this]() TAVRO_REQUIRES(mutex_) { return !queue_.empty() || gone_; });
         }
         if (queue_.empty()) return gone_ ? -1 : 0;
         std::vector<uint8_t> report = std::move(queue_.front());
@@ -78,15 +77,15 @@ class SimDevice final : public HidDeviceHandle {
     }
 
     void setNonblocking(bool nonblocking) {
-        std::lock_guard lock(mutex_);
+        foundation::MutexLock lock(mutex_);
         nonblocking_ = nonblocking;
     }
 
   private:
     HIDBus& bus_;
     const BusDevicePtr device_;
-    std::mutex mutex_;
-    std::condition_variable arrived_;
+    foundation::Mutex mutex_;
+    foundation::ConditionVariable arrived_;
     std::deque<std::vector<uint8_t>> queue_;
     bool gone_ = false;
     bool nonblocking_ = false;
@@ -156,18 +155,18 @@ class SimulatedHidApi final : public HidApi {
     void hid_close(HidDeviceHandle* device) override { delete device; }
 
     std::string hid_error(HidDeviceHandle*) override {
-        std::lock_guard lock(mutex_);
+        foundation::MutexLock lock(mutex_);
         return error_;
     }
 
   private:
     void setError(std::string text) {
-        std::lock_guard lock(mutex_);
+        foundation::MutexLock lock(mutex_);
         error_ = std::move(text);
     }
 
     HIDBus& bus_;
-    std::mutex mutex_;
+    foundation::Mutex mutex_;
     std::string error_;
 };
 

@@ -7,6 +7,7 @@
 #include "platform/foundation/Clock.h"
 #include "platform/foundation/Dispatch.h"
 #include "platform/foundation/FileSystem.h"
+#include "platform/foundation/Mutex.h"
 #include "platform/sim/VirtualBootloader.h"
 #include "platform/sim/VirtualGlasses.h"
 #include "platform/ui/Alert.h"
@@ -122,7 +123,7 @@ void ScenarioRunner::start() {
 
 void ScenarioRunner::stop() {
     {
-        std::lock_guard lock(mutex_);
+        foundation::MutexLock lock(mutex_);
         stopping_ = true;
     }
     wake_.notify_all();
@@ -131,17 +132,17 @@ void ScenarioRunner::stop() {
 }
 
 bool ScenarioRunner::succeeded() const {
-    std::lock_guard lock(mutex_);
+    foundation::MutexLock lock(mutex_);
     return finished_.load() && failures_.empty();
 }
 
 std::vector<std::string> ScenarioRunner::failures() const {
-    std::lock_guard lock(mutex_);
+    foundation::MutexLock lock(mutex_);
     return failures_;
 }
 
 std::shared_ptr<VirtualHidDevice> ScenarioRunner::device(const std::string& name) const {
-    std::lock_guard lock(mutex_);
+    foundation::MutexLock lock(mutex_);
     auto found = devices_.find(name);
     return found == devices_.end() ? nullptr : found->second;
 }
@@ -155,7 +156,7 @@ void ScenarioRunner::run() {
         const auto& step = scenario_.steps[i];
         bool stopped;
         {
-            std::lock_guard lock(mutex_);
+            foundation::MutexLock lock(mutex_);
             stopped = stopping_;
         }
         // An application that quits by itself before its scenario is over has not done
@@ -183,7 +184,7 @@ void ScenarioRunner::run() {
     finished_.store(true);
     bool stopped;
     {
-        std::lock_guard lock(mutex_);
+        foundation::MutexLock lock(mutex_);
         stopped = stopping_;
     }
     if (!stopped && !quitAsked && options_.quitAtEnd) {
@@ -195,14 +196,15 @@ void ScenarioRunner::run() {
 }
 
 void ScenarioRunner::fail(const std::string& why) {
-    std::lock_guard lock(mutex_);
+    foundation::MutexLock lock(mutex_);
     failures_.push_back(why);
 }
 
 bool ScenarioRunner::pause(double seconds) {
-    std::unique_lock lock(mutex_);
+    foundation::MutexLock lock(mutex_);
     const auto deadline = Clock::current().now() + Clock::fromSeconds(seconds);
-    Clock::current().waitUntil(lock, wake_, deadline, [this] { return stopping_; });
+    Clock::current().waitUntil(mutex_, wake_, deadline,
+                               [this]() TAVRO_REQUIRES(mutex_) { return stopping_; });
     return !stopping_;
 }
 
@@ -263,7 +265,7 @@ bool ScenarioRunner::perform(const ScenarioStep& step) {
                 return true;
             });
         case Action::AnswerAlert: {
-            std::lock_guard lock(mutex_);
+            foundation::MutexLock lock(mutex_);
             answers_.push_back({step.button, step.text});
             return true;
         }
@@ -299,7 +301,7 @@ bool ScenarioRunner::plug(const ScenarioStep& step) {
             glasses->setImuRate(step.imuRate);
     }
     {
-        std::lock_guard lock(mutex_);
+        foundation::MutexLock lock(mutex_);
         devices_[step.device] = device;
     }
     mac_.plugDevice(device);
@@ -437,7 +439,7 @@ bool ScenarioRunner::logHolds(const std::string& text) const {
 
 int ScenarioRunner::answerAlert(const ui::Alert& alert) {
     if (screen_) screen_->alertUp(alert);
-    std::lock_guard lock(mutex_);
+    foundation::MutexLock lock(mutex_);
     for (auto it = answers_.begin(); it != answers_.end(); ++it) {
         if (!it->message.empty() && alert.messageText().find(it->message) == std::string::npos)
             continue;

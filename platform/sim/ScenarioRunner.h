@@ -10,16 +10,15 @@
 // runner's thread, which never waits for the main thread without a time limit.
 
 #include <atomic>
-#include <condition_variable>
 #include <deque>
 #include <functional>
 #include <map>
 #include <memory>
-#include <mutex>
 #include <string>
 #include <thread>
 #include <vector>
 
+#include "platform/foundation/Mutex.h"
 #include "platform/sim/RunLog.h"
 #include "platform/sim/Scenario.h"
 #include "platform/sim/ScreenRecorder.h"
@@ -79,8 +78,8 @@ class ScenarioRunner {
     const std::shared_ptr<RunLog> log_;
     const Options options_;
 
-    mutable std::mutex mutex_;
-    std::condition_variable wake_;
+    mutable foundation::Mutex mutex_;
+    foundation::ConditionVariable wake_;
     bool stopping_ = false;
     std::vector<std::string> failures_;
     std::map<std::string, std::shared_ptr<VirtualHidDevice>> devices_;

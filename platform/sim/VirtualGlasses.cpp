@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "platform/foundation/Clock.h"
+#include "platform/foundation/Mutex.h"
 
 namespace platform::sim {
 namespace {
@@ -81,7 +82,7 @@ VirtualGlasses::VirtualGlasses(VirtualGlassesConfig config)
 
 VirtualGlasses::~VirtualGlasses() {
     {
-        std::lock_guard lock(mutex_);
+        foundation::MutexLock lock(mutex_);
         stopping_ = true;
     }
     streamChanged_.notify_all();
@@ -117,7 +118,7 @@ void VirtualGlasses::handleOutputReport(uint8_t, std::span<const uint8_t> report
         case 0x000C'0005: {
             const size_t index = report.size() > 16 ? report[16] : 6;
             if (index < 6) {
-                std::lock_guard lock(mutex_);
+                foundation::MutexLock lock(mutex_);
                 userBias_[index] = {f32At(report, 20), f32At(report, 24), f32At(report, 28),
                                     f32At(report, 32)};
             }
@@ -125,7 +126,7 @@ void VirtualGlasses::handleOutputReport(uint8_t, std::span<const uint8_t> report
         }
         case 0x000C'0001: {
             {
-                std::lock_guard lock(mutex_);
+                foundation::MutexLock lock(mutex_);
                 streamOn_ = report.size() > 12 && report[12] != 0;
             }
             streamChanged_.notify_all();
@@ -138,7 +139,7 @@ void VirtualGlasses::handleOutputReport(uint8_t, std::span<const uint8_t> report
             break;
         case 0x0001'0009:
             if (report.size() > 12) {
-                std::lock_guard lock(mutex_);
+                foundation::MutexLock lock(mutex_);
                 immersion_ = report[12];
             }
             break;
@@ -158,7 +159,7 @@ void VirtualGlasses::answerBiasRequest(std::span<const uint8_t> request) {
     const size_t index = offset / (factory ? 16 : 20);
     BiasEntry entry;
     if (index < 6) {
-        std::lock_guard lock(mutex_);
+        foundation::MutexLock lock(mutex_);
         entry = factory ? config_.factoryBias[index] : userBias_[index];
     }
     Frame reply{};
@@ -188,7 +189,7 @@ void VirtualGlasses::reportDisplayStatus(uint16_t status) {
 
 void VirtualGlasses::reportImmersionChange(uint8_t value) {
     {
-        std::lock_guard lock(mutex_);
+        foundation::MutexLock lock(mutex_);
         immersion_ = value;
     }
     Frame reply{};
@@ -198,35 +199,35 @@ void VirtualGlasses::reportImmersionChange(uint8_t value) {
 
 void VirtualGlasses::setImuRate(double samplesPerSecond) {
     {
-        std::lock_guard lock(mutex_);
+        foundation::MutexLock lock(mutex_);
         imuRate_ = std::max(0.0, samplesPerSecond);
     }
     streamChanged_.notify_all();
 }
 
 bool VirtualGlasses::imuStreamOn() const {
-    std::lock_guard lock(mutex_);
+    foundation::MutexLock lock(mutex_);
     return streamOn_;
 }
 
 uint64_t VirtualGlasses::imuSamplesSent() const {
-    std::lock_guard lock(mutex_);
+    foundation::MutexLock lock(mutex_);
     return samplesSent_;
 }
 
 uint8_t VirtualGlasses::immersion() const {
-    std::lock_guard lock(mutex_);
+    foundation::MutexLock lock(mutex_);
     return immersion_;
 }
 
 BiasEntry VirtualGlasses::userBiasEntry(size_t index) const {
-    std::lock_guard lock(mutex_);
+    foundation::MutexLock lock(mutex_);
     return index < userBias_.size() ? userBias_[index] : BiasEntry{};
 }
 
 void VirtualGlasses::streamImu() {
     using foundation::Clock;
-    std::unique_lock lock(mutex_);
+    foundation::MutexLock lock(mutex_);
     auto clock = Clock::currentShared();
     auto next = clock->now();
     while (!stopping_) {
@@ -236,16 +237,19 @@ void VirtualGlasses::streamImu() {
             next = clock->now();
         }
         if (!streamOn_ || imuRate_ <= 0) {
-            clock->waitUntil(lock, streamChanged_, clock->now() + kIdleWait,
-                             [this] { return stopping_ || (streamOn_ && imuRate_ > 0); });
+            clock->waitUntil(mutex_, streamChanged_, clock->now() + kIdleWait,
+                             [this]() TAVRO_REQUIRES(mutex_) {
+                                 return stopping_ || (streamOn_ && imuRate_ > 0);
+                             });
             next = clock->now();
             continue;
         }
         next += Clock::fromSeconds(1.0 / imuRate_);
         const double rate = imuRate_;
-        const bool changed = clock->waitUntil(lock, streamChanged_, next, [this, rate] {
-            return stopping_ || !streamOn_ || imuRate_ != rate;
-        });
+        const bool changed =
+            clock->waitUntil(mutex_, streamChanged_, next, [this, rate]() TAVRO_REQUIRES(mutex_) {
+                return stopping_ || !streamOn_ || imuRate_ != rate;
+            });
         if (changed || stopping_ || !streamOn_ || imuRate_ != rate) continue;
         // A retired clock ends the wait early: the sample is not due yet.
         if (clock->now() < next) continue;

@@ -12,13 +12,12 @@
 // stream runs on a thread of its own, paced by the platform clock.
 
 #include <array>
-#include <condition_variable>
 #include <cstdint>
 #include <memory>
-#include <mutex>
 #include <string>
 #include <thread>
 
+#include "platform/foundation/Mutex.h"
 #include "platform/sim/VirtualBootloader.h"
 #include "platform/sim/VirtualHidDevice.h"
 
@@ -90,8 +89,8 @@ class VirtualGlasses : public VirtualHidDevice {
     void restartFrom(const std::vector<uint8_t>& image);
 
     const VirtualGlassesConfig config_;
-    mutable std::mutex mutex_;
-    std::condition_variable streamChanged_;
+    mutable foundation::Mutex mutex_;
+    foundation::ConditionVariable streamChanged_;
     std::array<BiasEntry, 6> userBias_;
     uint8_t immersion_ = 0;
     bool streamOn_ = true;

@@ -6,16 +6,6 @@
 
 namespace {
 
-TEST(AppDelegate, OneSharedInstanceStartsWithoutGlassesOrVersion) {
-    AppDelegate& delegate = AppDelegate::shared();
-    EXPECT_EQ(&delegate, &AppDelegate::shared());
-    EXPECT_FALSE(delegate.glassStatus);
-    EXPECT_EQ(delegate.glassVersion.get(), "V-1.0");
-    EXPECT_EQ(delegate.dfuUpdateVersion_V2Pro, "TAVRO2PRO_FW_V1.53");
-    EXPECT_FLOAT_EQ(delegate.depthValue, 0.01f);
-    EXPECT_EQ(delegate.vxServer.get(), nullptr);
-}
-
 // Threads write and read whole values; under ThreadSanitizer this shows the fields are safe
 // to share.
 TEST(AppDelegate, FieldsAreSharedSafelyBetweenThreads) {

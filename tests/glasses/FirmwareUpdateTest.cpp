@@ -63,16 +63,13 @@ class DfuTest : public ::testing::Test {
     void TearDown() override {
         for (const auto& device : plugged_) platform::sim::SimUsbBus::shared().unplug(device);
         platform::hid::setHidApi(nullptr);
+        platform::foundation::Bundle::setMainBundlePath({});
     }
 
     std::shared_ptr<platform::sim::VirtualBootloader> plugBootloader(uint8_t model = 1) {
-        auto bootloader = std::make_shared<platform::sim::VirtualBootloader>(model);
-        plug(bootloader);
-        return bootloader;
-    }
-    void plug(const std::shared_ptr<platform::sim::VirtualHidDevice>& device) {
-        plugged_.push_back(device);
-        platform::sim::SimUsbBus::shared().plug(device);
+        plugged_.push_back(std::make_shared<platform::sim::VirtualBootloader>(model));
+        platform::sim::SimUsbBus::shared().plug(plugged_.back());
+        return plugged_.back();
     }
 
     static std::vector<uint8_t> pattern(size_t length) {
@@ -87,35 +84,32 @@ class DfuTest : public ::testing::Test {
                    static_cast<std::streamsize>(bytes.size()));
         return path;
     }
-    std::string writeImage(const std::vector<uint8_t>& image) {
-        return writeFile("image.bin", encodeFirmwareFile("TAVRO2_FW_V1.65", image));
+    // Loads the image into an opened command layer and programs it.
+    void program(ISPLdCMD& command, const std::vector<uint8_t>& image) {
+        command.setCallback(&callback_);
+        ASSERT_TRUE(command.openPort());
+        std::array<char, kFirmwareVersionLimit> version{};
+        const auto file = writeFile("image.bin", encodeFirmwareFile("TAVRO2_FW_V1.65", image));
+        ASSERT_TRUE(command.UpdateFileInfo(file, version, true));
+        command.programAprom();
     }
 
     // 5 s of bootloader time-out pass in 5 ms.
     platform::foundation::ScopedClock clock_{
         std::make_shared<platform::foundation::RealClock>(1000.0)};
     test_support::TemporaryFolder folder_{"tavro-dfu"};
-    std::vector<std::shared_ptr<platform::sim::VirtualHidDevice>> plugged_;
+    std::vector<std::shared_ptr<platform::sim::VirtualBootloader>> plugged_;
+    RecordingCallback callback_;
+    DfuNotices notices_;
 };
+using BootloaderLinkTest = DfuTest;
+using FirmwareUpdateTest = DfuTest;
 
 bool sent(const platform::sim::VirtualBootloader& bootloader, uint32_t command) {
     const auto all = bootloader.outputReports();
     return std::any_of(all.begin(), all.end(),
                        [&](const auto& r) { return isp::u32At(r.bytes, 0) == command; });
 }
-
-class BootloaderLinkTest : public DfuTest {
-  protected:
-    // Loads the image into an opened command layer and programs it.
-    void program(ISPLdCMD& command, const std::vector<uint8_t>& image) {
-        command.setCallback(&callback_);
-        ASSERT_TRUE(command.openPort());
-        std::array<char, kFirmwareVersionLimit> version{};
-        ASSERT_TRUE(command.UpdateFileInfo(writeImage(image), version, true));
-        command.programAprom();
-    }
-    RecordingCallback callback_;
-};
 
 TEST_F(BootloaderLinkTest, HundredByteImageGoesAsFirstPacketAndOneContinuation) {
     auto bootloader = plugBootloader();
@@ -244,15 +238,6 @@ std::vector<uint8_t> shippedImage(const std::string& name) {
     const auto image = file.image(bytes);
     return {image.begin(), image.end()};
 }
-
-class FirmwareUpdateTest : public DfuTest {
-  protected:
-    void TearDown() override {
-        platform::foundation::Bundle::setMainBundlePath({});
-        DfuTest::TearDown();
-    }
-    DfuNotices notices_;
-};
 
 TEST_F(FirmwareUpdateTest, WholeUpdateWritesTheModelsImageWithProgressCappedAt95) {
     for (uint8_t model : {1, 2}) {

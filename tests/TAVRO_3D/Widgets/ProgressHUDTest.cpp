@@ -104,11 +104,11 @@ TEST_F(ProgressHUDTest, AMaskDimsTheContainerAndTheRingRunsClockwiseFromTheTop) 
 TEST_F(ProgressHUDTest, ShowAndHidePostTheirFourNotificationsInOrder) {
     NotificationRecorder log(NotificationRecorder::NamePrefix{}, "ProgressHUD.");
     // Hiding a HUD never shown stops before the clean-up.
-    int completions = 0;
-    hud_->completionHandler = [&completions] { ++completions; };
+    auto completions = std::make_shared<int>(0);
+    hud_->completionHandler = [completions] { ++*completions; };
     hud_->hideHUD(false);
     EXPECT_EQ(log.names(), std::vector<std::string>{"ProgressHUD.willDisappear"});
-    EXPECT_EQ(completions, 0);
+    EXPECT_EQ(*completions, 0);
     log.clear();
 
     hud_->showStatus("Loading", ProgressHUDMode::indeterminate());
@@ -127,7 +127,7 @@ TEST_F(ProgressHUDTest, ShowAndHidePostTheirFourNotificationsInOrder) {
     EXPECT_FALSE(hud_->indicator());
     EXPECT_EQ(hud_->statusLabel()->string(), "");
     EXPECT_FALSE(hud_->progressIndicator()->hasTimer());
-    hud_->completionHandler = nullptr;  // the tear-down's hide must not reach `completions`
+    EXPECT_EQ(*completions, 1);  // a hide after a show ends with the completion
 }
 
 TEST_F(ProgressHUDTest, HideDelayedHidesAtOnceOnlyForTheNumberZero) {

@@ -5,6 +5,7 @@
 #include <thread>
 
 #include "platform/foundation/Clock.h"
+#include "platform/foundation/Mutex.h"
 #include "tests/support/Waits.h"
 
 using namespace platform::foundation;
@@ -32,17 +33,18 @@ TEST(ManualClock, SleepersWakeOnlyWhenTimePassesTheirDeadlineOrTheConditionHolds
     clock->advanceSeconds(0.5);
     sleeper.join();
     EXPECT_EQ(clock->now().time_since_epoch(), 1s);
-    std::mutex mutex;
-    std::condition_variable wake;
+    Mutex mutex;
+    ConditionVariable wake;
     bool ready = false;
     std::thread setter([&] {
         EXPECT_TRUE(waitForWaiters(*clock, 1));
-        std::lock_guard guard(mutex);
+        MutexLock guard(mutex);
         ready = true;
         wake.notify_all();
     });
-    std::unique_lock lock(mutex);
-    EXPECT_TRUE(clock->waitUntil(lock, wake, clock->now() + 10s, [&] { return ready; }));
+    MutexLock lock(mutex);
+    EXPECT_TRUE(clock->waitUntil(mutex, wake, clock->now() + 10s,
+                                 [&]() TAVRO_REQUIRES(mutex) { return ready; }));
     lock.unlock();
     setter.join();
 }
@@ -94,26 +96,27 @@ TEST(Clock, AWaitKeepsAReplacedClockAlive) {
     std::weak_ptr<ManualClock> watched = installed;
     auto previous = Clock::currentShared();
     Clock::setCurrent(std::move(installed));
-    std::mutex mutex;
-    std::condition_variable wake;
+    Mutex mutex;
+    ConditionVariable wake;
     std::atomic<int> checks{0};
     std::atomic<bool> replacing{false};
     std::atomic<bool> replaced{false};
     std::atomic<bool> expiredInWait{false};
     std::thread waiter([&] {
-        std::unique_lock lock(mutex);
-        Clock::current().waitUntil(lock, wake, Clock::current().now() + 1h, [&] {
-            ++checks;
-            if (!replacing) return false;
-            while (!replaced) std::this_thread::yield();
-            expiredInWait = watched.expired();
-            return true;
-        });
+        MutexLock lock(mutex);
+        Clock::current().waitUntil(mutex, wake, Clock::current().now() + 1h,
+                                   [&]() TAVRO_REQUIRES(mutex) {
+                                       ++checks;
+                                       if (!replacing) return false;
+                                       while (!replaced) std::this_thread::yield();
+                                       expiredInWait = watched.expired();
+                                       return true;
+                                   });
     });
     while (checks == 0) std::this_thread::yield();
     {
         // Once we hold the mutex after the first check, the waiter is blocked in its wait.
-        std::lock_guard guard(mutex);
+        MutexLock guard(mutex);
         replacing = true;
     }
     Clock::setCurrent(std::make_shared<ManualClock>());

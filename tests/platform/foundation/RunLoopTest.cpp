@@ -93,14 +93,6 @@ TEST(RunLoop, PerformAfterWaitsForTheClock) {
     EXPECT_TRUE(ran.waitFor(1));
 }
 
-TEST(RunLoop, MainLoopIsTheMainQueue) {
-    EXPECT_EQ(&RunLoop::current(), &RunLoop::main());
-    bool ran = false;
-    std::thread other([&] { RunLoop::main().perform([&] { ran = isMainThread(); }); });
-    other.join();
-    EXPECT_TRUE(RunLoop::main().runUntil([&] { return ran; }, 20s));
-}
-
 TEST(RunLoopSource, EventsStillQueuedAtInvalidateAreDropped) {
     LoopThread worker;
     auto source = std::make_unique<RunLoopSource>(worker.loop());

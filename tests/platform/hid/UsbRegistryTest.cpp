@@ -1,7 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <atomic>
-
 #include "platform/foundation/Dispatch.h"
 #include "platform/hid/SerialPorts.h"
 #include "platform/hid/UsbNotificationPort.h"
@@ -61,7 +59,10 @@ TEST(SerialPorts, MatchingListsSerialClientsOfTheInstalledRegistry) {
     platform::hid::installSerialPortSource(nullptr);
 }
 
-TEST(UsbNotificationPort, FirstMatchStartsWithPresentDevicesAndHandlersRunOnTheQueue) {
+// A notice starts with the devices present and its handlers run on the port's queue. As on
+// the platform, a notice is armed by draining its iterator: until then devices gather in
+// it without a handler call, so that whoever drains it first sees every one of them.
+TEST(UsbNotificationPort, NoticesStartWithPresentDevicesAndAreArmedByDrainingOnTheQueue) {
     UsbRegistry registry;
     auto present = device(1, std::nullopt);
     registry.attach(present);
@@ -81,10 +82,13 @@ TEST(UsbNotificationPort, FirstMatchStartsWithPresentDevicesAndHandlersRunOnTheQ
                 seen.emplace_back(kind, service->registryEntryId());
         };
     };
+    int calls = 0;  // on the queue
     auto added = port->addMatchingNotification(UsbNotice::FirstMatch, usbMatching(1), handler('+'));
     auto removed =
         port->addMatchingNotification(UsbNotice::Terminate, usbMatching(1), handler('-'));
-    ASSERT_TRUE(added && removed);
+    auto undrained = port->addMatchingNotification(UsbNotice::FirstMatch, usbMatching(1),
+                                                   [&](UsbServiceIterator&) { ++calls; });
+    ASSERT_TRUE(added && removed && undrained);
     auto initial = added->next();
     ASSERT_TRUE(initial);
     EXPECT_EQ(initial->registryEntryId(), 1u);
@@ -100,49 +104,21 @@ TEST(UsbNotificationPort, FirstMatchStartsWithPresentDevicesAndHandlersRunOnTheQ
     queue->sync([] {});
     EXPECT_EQ(seen, (std::vector<std::pair<char, uint64_t>>{{'-', 1}, {'+', 1}}));
     EXPECT_FALSE(offQueue);
+    EXPECT_EQ(calls, 0) << "nothing is told before the first drain";
+    int gathered = 0;
+    while (undrained->next()) ++gathered;
+    EXPECT_EQ(gathered, 2);  // the present device and the one that came again
 
+    // Armed now: one call for two arrivals, and no second one until the handler drains.
+    registry.attach(device(1, std::nullopt));
+    registry.attach(device(1, std::nullopt));
+    queue->sync([] {});
+    EXPECT_EQ(calls, 1);
+    const size_t before = seen.size();
     port->destroy();
     registry.detach(again);
     queue->sync([] {});
-    EXPECT_EQ(seen.size(), 2u);
-}
-
-// As on the platform: a notice is armed by draining its iterator. Until then devices
-// gather in the iterator without a handler call, so that whoever drains it first sees
-// every one of them in order.
-TEST(UsbNotificationPort, HandlersWaitUntilTheIteratorHasBeenDrained) {
-    UsbRegistry registry;
-    auto port = UsbNotificationPort::create(registry);
-    auto queue = platform::foundation::makeSerialQueue("IODetector");
-    port->setDispatchQueue(queue);
-    std::atomic<int> calls{0};
-    auto arrivals = port->addMatchingNotification(UsbNotice::FirstMatch, usbMatching(1),
-                                                  [&](UsbServiceIterator&) { ++calls; });
-    auto departures = port->addMatchingNotification(UsbNotice::Terminate, usbMatching(1),
-                                                    [&](UsbServiceIterator&) { ++calls; });
-    ASSERT_TRUE(arrivals && departures);
-
-    auto first = device(1, std::nullopt);
-    registry.attach(first);
-    registry.detach(first);
-    queue->sync([] {});
-    EXPECT_EQ(calls, 0) << "nothing is told before the first drain";
-    ASSERT_TRUE(arrivals->next());
-    EXPECT_FALSE(arrivals->next());
-    ASSERT_TRUE(departures->next());
-    EXPECT_FALSE(departures->next());
-
-    // Armed now: one call, and no second one until the handler drains.
-    auto second = device(1, std::nullopt);
-    registry.attach(second);
-    registry.detach(second);
-    registry.attach(device(1, std::nullopt));
-    queue->sync([] {});
-    EXPECT_EQ(calls, 2);
-    int gathered = 0;
-    while (arrivals->next()) ++gathered;
-    EXPECT_EQ(gathered, 2);
-    port->destroy();
+    EXPECT_EQ(seen.size(), before);
 }
 
 }  // namespace

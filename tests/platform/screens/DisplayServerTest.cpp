@@ -1,7 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <variant>
-
 #include "platform/foundation/Dispatch.h"
 #include "platform/screens/DisplayServices.h"
 #include "platform/screens/Reconfiguration.h"
