@@ -33,16 +33,13 @@ using Values = std::vector<platform::foundation::Value>;
 
 namespace {
 
-// The updater's notifications, read by the part of their names after AppIdentifier.
-class DfuNotices : public test_support::NotificationRecorder {
-  public:
-    DfuNotices()
-        : NotificationRecorder({common::AppIdentifier() + ".dfuUpdate_versionShow",
-                                common::AppIdentifier() + ".dfuUpdate_progress",
-                                common::AppIdentifier() + ".dfuUpdate_status"}) {}
-    std::vector<platform::foundation::Value> of(const std::string& suffix) const {
-        return objects(common::AppIdentifier() + suffix);
-    }
+// The full name of one of the updater's notifications.
+std::string dfu(const char* what) {
+    return common::AppIdentifier() + ".dfuUpdate_" + what;
+}
+// A recorder of all of them.
+struct DfuNotices : NotificationRecorder {
+    DfuNotices() : NotificationRecorder(NamePrefix{}, dfu("")) {}
 };
 
 class RecordingCallback final : public IProgramFlashCallback {
@@ -246,9 +243,9 @@ TEST_F(FirmwareUpdateTest, WholeUpdateWritesTheModelsImageWithProgressCappedAt95
         auto bootloader = plugBootloader(model);
         EXPECT_EQ(run_glass_dfu_upgrade(), 0);
 
-        EXPECT_EQ(notices.of(".dfuUpdate_versionShow"), Values{int64_t{model}});
-        EXPECT_TRUE(notices.of(".dfuUpdate_status").empty());
-        const auto progress = notices.of(".dfuUpdate_progress");
+        EXPECT_EQ(notices.objects(dfu("versionShow")), Values{int64_t{model}});
+        EXPECT_TRUE(notices.objects(dfu("status")).empty());
+        const auto progress = notices.objects(dfu("progress"));
         ASSERT_GE(progress.size(), 96u);
         EXPECT_EQ(progress.front().asFloat(), 0.0f);
         for (size_t i = 1; i < progress.size(); ++i) {
@@ -274,9 +271,9 @@ TEST_F(FirmwareUpdateTest, NoAnswerToTheModelQueryPicksTheProImageAndFailsOnce) 
     auto bootloader = plugBootloader(1);
     bootloader->injectFault(BootloaderFault::NoReply, isp::kCmdGetDeviceId);
     EXPECT_EQ(run_glass_dfu_upgrade(), 0);
-    EXPECT_EQ(notices_.of(".dfuUpdate_versionShow"), Values{int64_t{0}});
-    EXPECT_EQ(notices_.of(".dfuUpdate_status"), Values{false});
-    EXPECT_TRUE(notices_.of(".dfuUpdate_progress").empty());
+    EXPECT_EQ(notices_.objects(dfu("versionShow")), Values{int64_t{0}});
+    EXPECT_EQ(notices_.objects(dfu("status")), Values{false});
+    EXPECT_TRUE(notices_.objects(dfu("progress")).empty());
     EXPECT_EQ(bootloader->bytesProgrammed(), 0u);
 }
 
@@ -284,14 +281,14 @@ TEST_F(FirmwareUpdateTest, SecondRunClosesTheFirstRunsPortAndStartsAfresh) {
     auto bootloader = plugBootloader(1);
     bootloader->injectFault(BootloaderFault::WrongPacketNumber, isp::kCmdContinuation, 10);
     EXPECT_EQ(run_glass_dfu_upgrade(), 0);
-    EXPECT_EQ(notices_.of(".dfuUpdate_status").size(), 2u);  // -5, then -2
+    EXPECT_EQ(notices_.objects(dfu("status")).size(), 2u);  // -5, then -2
     EXPECT_TRUE(platform::sim::SimUsbBus::shared().isPlugged(*bootloader));
 
     // Had the failed command layer been kept, its failure would stop this run at once.
     DfuNotices second;
     EXPECT_EQ(run_glass_dfu_upgrade(), 0);
-    EXPECT_TRUE(second.of(".dfuUpdate_status").empty());
-    EXPECT_EQ(second.of(".dfuUpdate_progress").back().asFloat(), 95.0f);
+    EXPECT_TRUE(second.objects(dfu("status")).empty());
+    EXPECT_EQ(second.objects(dfu("progress")).back().asFloat(), 95.0f);
     EXPECT_TRUE(bootloader->programmingComplete());
 }
 
@@ -302,14 +299,14 @@ TEST_F(FirmwareUpdateTest, MissingBootloaderOrResourceEndsWithoutAStatusARefused
     auto bootloader = plugBootloader(1);
     platform::foundation::Bundle::setMainBundlePath(folder_.path());
     EXPECT_EQ(run_glass_dfu_upgrade(), -1);
-    EXPECT_TRUE(notices_.of(".dfuUpdate_status").empty());
-    EXPECT_EQ(notices_.of(".dfuUpdate_versionShow").size(), 1u);
+    EXPECT_TRUE(notices_.objects(dfu("status")).empty());
+    EXPECT_EQ(notices_.objects(dfu("versionShow")).size(), 1u);
 
     auto file = encodeFirmwareFile("TAVRO2_FW_V1.65", pattern(5000));
     file.back() ^= 0x55;
     writeFile("tavro2-evb-v1.65-79-11-00-0e.bin", file);
     EXPECT_EQ(run_glass_dfu_upgrade(), -1);
-    EXPECT_EQ(notices_.of(".dfuUpdate_status"), Values{false});
+    EXPECT_EQ(notices_.objects(dfu("status")), Values{false});
     EXPECT_EQ(bootloader->bytesProgrammed(), 0u);
 }
 
