@@ -1,7 +1,5 @@
-// The firmware updater over the simulated hidapi and the shared simulated bus: the
-// bootloader link's requests, replies and faults, and the whole update with its
-// notifications. The clock runs fast enough that the bootloader's 5 s and 25 s time-outs
-// pass in a few milliseconds; firmware files are written to a scratch folder.
+// The firmware updater over the simulated hidapi and bus: the bootloader link's requests,
+// replies and faults, and the whole update with its notifications.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -81,8 +79,9 @@ class DfuTest : public ::testing::Test {
                    static_cast<std::streamsize>(bytes.size()));
         return path;
     }
-    // Loads the image into an opened command layer and programs it.
+    // Loads the image into an opened command layer and programs it; the callback afresh.
     void program(ISPLdCMD& command, const std::vector<uint8_t>& image) {
+        callback_ = {};
         command.setCallback(&callback_);
         ASSERT_TRUE(command.openPort());
         std::array<char, kFirmwareVersionLimit> version{};
@@ -108,7 +107,7 @@ bool sent(const platform::sim::VirtualBootloader& bootloader, uint32_t command) 
                        [&](const auto& r) { return isp::u32At(r.bytes, 0) == command; });
 }
 
-TEST_F(BootloaderLinkTest, HundredByteImageGoesAsFirstPacketAndOneContinuation) {
+TEST_F(BootloaderLinkTest, ImageGoesAsAFirstPacketAndContinuations) {
     auto bootloader = plugBootloader();
     const auto image = pattern(100);
     ISPLdCMD command;
@@ -127,15 +126,14 @@ TEST_F(BootloaderLinkTest, HundredByteImageGoesAsFirstPacketAndOneContinuation) 
     EXPECT_EQ(requests[3].bytes, frame(64, {{0, {0xAB}}, {4, {7}}}));
     EXPECT_EQ(firstBytes(bootloader->aprom(), 100), image);
     EXPECT_FALSE(platform::sim::SimUsbBus::shared().isPlugged(*bootloader));
-}
 
-TEST_F(BootloaderLinkTest, FortyEightByteImageFitsTheFirstPacket) {
-    auto bootloader = plugBootloader();
-    ISPLdCMD command;
-    program(command, pattern(48));
+    // 48 bytes fit the first packet.
+    auto second = plugBootloader();
+    ISPLdCMD small;
+    program(small, pattern(48));
     EXPECT_EQ(callback_.progress_, (std::vector<float>{0, 100}));
     EXPECT_EQ(callback_.successes, 1);
-    EXPECT_EQ(bootloader->outputReportCount(), 3u);
+    EXPECT_EQ(second->outputReportCount(), 3u);
 }
 
 TEST_F(BootloaderLinkTest, WholeApromIsAcceptedAndOneByteMoreIsRefusedBeforeProgramming) {
@@ -153,7 +151,6 @@ TEST_F(BootloaderLinkTest, WholeApromIsAcceptedAndOneByteMoreIsRefusedBeforeProg
         EXPECT_EQ(std::adjacent_find(callback_.progress_.begin(), callback_.progress_.end()),
                   callback_.progress_.end());
     }
-    callback_ = {};
     auto second = plugBootloader();
     ISPLdCMD command;
     program(command, pattern(ISPLdCMD::kApromSize + 1));
@@ -167,7 +164,6 @@ TEST_F(BootloaderLinkTest, EveryFaultyReplyStopsProgrammingWithoutRunningTheImag
          {BootloaderFault::NoReply, BootloaderFault::WrongChecksum, BootloaderFault::ShortReply,
           BootloaderFault::WrongPacketNumber, BootloaderFault::Unplug}) {
         SCOPED_TRACE(static_cast<int>(fault));
-        callback_ = {};
         auto bootloader = plugBootloader();
         bootloader->injectFault(fault, isp::kCmdContinuation, 5);
         ISPLdCMD command;
