@@ -15,10 +15,10 @@
 #include <functional>
 #include <map>
 #include <memory>
-#include <mutex>
 #include <thread>
 #include <utility>
 
+#include "platform/foundation/Mutex.h"
 #include "platform/foundation/Subscription.h"
 
 namespace platform::foundation {
@@ -30,13 +30,14 @@ class ListenerList {
   public:
     using Listener = std::function<void(Args...)>;
 
-    class Delivery {
+    class TAVRO_SCOPED_CAPABILITY Delivery {
       public:
-        explicit Delivery(ListenerList& list) : shared_(*list.shared_) {
+        explicit Delivery(ListenerList& list) TAVRO_ACQUIRE(list.shared_->turn)
+            : shared_(*list.shared_) {
             shared_.turn.lock();
             shared_.deliveringThread.store(std::this_thread::get_id());
         }
-        ~Delivery() {
+        ~Delivery() TAVRO_RELEASE() {
             shared_.deliveringThread.store(std::thread::id());
             shared_.turn.unlock();
         }
@@ -55,7 +56,7 @@ class ListenerList {
     Subscription add(Listener listener) {
         uint64_t id = 0;
         {
-            std::lock_guard lock(shared_->mutex);
+            MutexLock lock(shared_->mutex);
             id = shared_->nextId++;
             shared_->listeners.emplace(id, std::make_shared<Listener>(std::move(listener)));
         }
@@ -68,7 +69,7 @@ class ListenerList {
         uint64_t after = 0;
         uint64_t end = 0;
         {
-            std::lock_guard lock(shared_->mutex);
+            MutexLock lock(shared_->mutex);
             end = shared_->nextId;
         }
         // The list is read again before each call, so a listener removed by an earlier one
@@ -76,7 +77,7 @@ class ListenerList {
         for (;;) {
             std::shared_ptr<Listener> next;
             {
-                std::lock_guard lock(shared_->mutex);
+                MutexLock lock(shared_->mutex);
                 auto found = shared_->listeners.upper_bound(after);
                 if (found == shared_->listeners.end() || found->first >= end) return;
                 after = found->first;
@@ -93,16 +94,16 @@ class ListenerList {
 
   private:
     struct Shared {
-        std::mutex turn;  // held for a whole delivery
+        Mutex turn;  // held for a whole delivery
         std::atomic<std::thread::id> deliveringThread{};
-        std::mutex mutex;
-        std::map<uint64_t, std::shared_ptr<Listener>> listeners;
-        uint64_t nextId = 1;
+        Mutex mutex;
+        std::map<uint64_t, std::shared_ptr<Listener>> listeners TAVRO_GUARDED_BY(mutex);
+        uint64_t nextId TAVRO_GUARDED_BY(mutex) = 1;
 
         void remove(uint64_t id) {
             std::shared_ptr<Listener> removed;  // destroyed once no lock is held
             auto take = [&] {
-                std::lock_guard lock(mutex);
+                MutexLock lock(mutex);
                 auto found = listeners.find(id);
                 if (found == listeners.end()) return;
                 removed = std::move(found->second);
@@ -114,7 +115,7 @@ class ListenerList {
                 take();
                 return;
             }
-            std::lock_guard waitForCall(turn);
+            MutexLock waitForCall(turn);
             take();
         }
     };
