@@ -10,8 +10,8 @@ namespace {
 
 using ScreenRecognition = DisplayHarness;
 
-// Ports of the loopback sockets this process listens on.
-std::vector<uint16_t> listeningLoopbackPorts() {
+// Ports of the loopback sockets this process listens on, other than `known`.
+std::vector<uint16_t> listeningLoopbackPorts(const std::vector<uint16_t>& known = {}) {
     std::vector<uint16_t> ports;
     for (int handle = 0; handle < 4096; ++handle) {
         int listening = 0;
@@ -19,7 +19,8 @@ std::vector<uint16_t> listeningLoopbackPorts() {
         socklen_t size = sizeof listening, length = sizeof address;
         if (getsockopt(handle, SOL_SOCKET, SO_ACCEPTCONN, &listening, &size) == 0 && listening &&
             getsockname(handle, reinterpret_cast<sockaddr*>(&address), &length) == 0 &&
-            address.sin_family == AF_INET && address.sin_addr.s_addr == htonl(INADDR_LOOPBACK))
+            address.sin_family == AF_INET && address.sin_addr.s_addr == htonl(INADDR_LOOPBACK) &&
+            !std::ranges::count(known, ntohs(address.sin_port)))
             ports.push_back(ntohs(address.sin_port));
     }
     return ports;
@@ -76,15 +77,12 @@ TEST_F(ScreenRecognition, AskingStartsTheCompanionServer) {
         {
             const auto before = listeningLoopbackPorts();
             const bool answer = needsVirtualMainDisplay();
-            auto started = listeningLoopbackPorts();
-            std::erase_if(started, [&](uint16_t port) { return std::ranges::count(before, port); });
+            const auto started = listeningLoopbackPorts(before);
             if (answer || started.size() != 1 || started[0] > TavroLocalServer::defaultPort())
                 std::_Exit(2);
             LoopbackClient client(started[0]);
-            const bool served = client.connected() && waitUntil([] {
-                                    return TavroLocalServer::shareManager().hasClient();
-                                });
-            std::_Exit(served ? 0 : 3);
+            auto served = [] { return TavroLocalServer::shareManager().hasClient(); };
+            std::_Exit(client.connected() && waitUntil(served) ? 0 : 3);
         },
         ::testing::ExitedWithCode(0), "");
 }
