@@ -104,11 +104,6 @@ void AppMonitor::applicationTerminated(const fdn::Notification& note) {
     if (reportIt) report(seconds, ended);
 }
 
-size_t AppMonitor::observerCount() const {
-    std::lock_guard lock(mutex_);
-    return observers_.size();
-}
-
 double AppMonitor::startTimer() const {
     std::lock_guard lock(mutex_);
     return startTimer_;

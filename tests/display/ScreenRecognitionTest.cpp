@@ -10,8 +10,8 @@ namespace {
 
 using ScreenRecognition = DisplayHarness;
 
-// Ports of the loopback sockets this process listens on.
-std::vector<uint16_t> listeningLoopbackPorts() {
+// Ports of the loopback sockets this process listens on, other than `known`.
+std::vector<uint16_t> listeningLoopbackPorts(const std::vector<uint16_t>& known = {}) {
     std::vector<uint16_t> ports;
     for (int handle = 0; handle < 4096; ++handle) {
         int listening = 0;
@@ -19,22 +19,18 @@ std::vector<uint16_t> listeningLoopbackPorts() {
         socklen_t size = sizeof listening, length = sizeof address;
         if (getsockopt(handle, SOL_SOCKET, SO_ACCEPTCONN, &listening, &size) == 0 && listening &&
             getsockname(handle, reinterpret_cast<sockaddr*>(&address), &length) == 0 &&
-            address.sin_family == AF_INET && address.sin_addr.s_addr == htonl(INADDR_LOOPBACK))
+            address.sin_family == AF_INET && address.sin_addr.s_addr == htonl(INADDR_LOOPBACK) &&
+            !std::ranges::count(known, ntohs(address.sin_port)))
             ports.push_back(ntohs(address.sin_port));
     }
     return ports;
 }
 
-TEST(GlassesScreenRule, NeedsTavroWithoutMonitorInAnyCase) {
-    for (auto [name, glasses] : {std::pair{"TAVRO Glass", true},
-                                 {"tavro pro", true},
-                                 {"TAVRO Monitor", false},
-                                 {"DELL U2723QE", false},
-                                 {"", false}})
-        EXPECT_EQ(isTavroGlassScreenName(name), glasses) << name;
-}
-
-TEST_F(ScreenRecognition, HostScreensAndTheNeedForAVirtualMainDisplay) {
+TEST_F(ScreenRecognition, HostScreensTheBuiltInOneAndTheNeedForAVirtualMainDisplay) {
+    // A glasses screen is named "TAVRO", in any case, without "Monitor".
+    for (const char* name : {"TAVRO Glass", "tavro pro"}) EXPECT_TRUE(isTavroGlassScreenName(name));
+    for (const char* name : {"TAVRO Monitor", "DELL U2723QE", ""})
+        EXPECT_FALSE(isTavroGlassScreenName(name)) << name;
     struct Case {
         std::string machine, host, externalHost;  // a profile's name or JSON; "" for none
         bool needsVirtualMain;
@@ -60,10 +56,18 @@ TEST_F(ScreenRecognition, HostScreensAndTheNeedForAVirtualMainDisplay) {
                                       : displayNumberOf(*findExternalHostScreen()));
         EXPECT_EQ(needsVirtualMainDisplay(), c.needsVirtualMain);
     }
-    // Without any screen there is nothing to un-mirror, and no host to make main.
-    boot(R"({"model": "Mac13,1"})");
+    // Without any screen there is nothing to un-mirror, and no host to make main. The built-in
+    // screen is searched for again on each call until found, and then remembered.
+    auto& mac = boot(R"({"model": "Mac13,1"})");
     EXPECT_TRUE(cancelMirroring(false, true));
     EXPECT_FALSE(cancelMirroring(true, true));
+    EXPECT_FALSE(builtinScreen());
+    auto id = mac.displays().plugDisplay(
+        {"Built-in Retina Display", 1552, 41240, 0, {{1512, 982, 120}}, 0}, false, true);
+    auto found = builtinScreen();
+    ASSERT_TRUE(found);
+    mac.displays().unplugDisplay(id);  // lid closed
+    EXPECT_EQ(builtinScreen(), found);
 }
 
 // The companion application can connect once the question has been asked, before any
@@ -76,33 +80,19 @@ TEST_F(ScreenRecognition, AskingStartsTheCompanionServer) {
         {
             const auto before = listeningLoopbackPorts();
             const bool answer = needsVirtualMainDisplay();
-            auto started = listeningLoopbackPorts();
-            std::erase_if(started, [&](uint16_t port) { return std::ranges::count(before, port); });
+            const auto started = listeningLoopbackPorts(before);
             if (answer || started.size() != 1 || started[0] > TavroLocalServer::defaultPort())
                 std::_Exit(2);
             LoopbackClient client(started[0]);
-            const bool served = client.connected() && waitUntil([] {
-                                    return TavroLocalServer::shareManager().hasClient();
-                                });
-            std::_Exit(served ? 0 : 3);
+            auto served = [] { return TavroLocalServer::shareManager().hasClient(); };
+            std::_Exit(client.connected() && waitUntil(served) ? 0 : 3);
         },
         ::testing::ExitedWithCode(0), "");
 }
 
-TEST_F(ScreenRecognition, BuiltInScreenIsRememberedOnceFound) {
-    auto& mac = boot(R"({"model": "Mac13,1"})");
-    EXPECT_FALSE(builtinScreen());  // searched again on the next call
-    auto id = mac.displays().plugDisplay(
-        {"Built-in Retina Display", 1552, 41240, 0, {{1512, 982, 120}}, 0}, false, true);
-    auto found = builtinScreen();
-    ASSERT_TRUE(found);
-    mac.displays().unplugDisplay(id);  // lid closed
-    EXPECT_EQ(builtinScreen(), found);
-}
-
-// A macBook whose glasses come up mirrored, then a Mac mini with the glasses as its only
-// display.
-TEST_F(ScreenRecognition, UnmirroringWithOneVisibleScreenOrAFailedCompletion) {
+// A MacBook whose glasses come up mirrored, a Mac mini with the glasses as its only display,
+// and an iMac with the glasses as main beside its built-in panel.
+TEST_F(ScreenRecognition, UnmirroringAndTheGlassesResolution) {
     auto& mac = boot("macbook");
     uint32_t glasses = plugGlasses();
     ASSERT_EQ(screenNames(), std::vector<std::string>{"Built-in Retina Display"});
@@ -130,15 +120,13 @@ TEST_F(ScreenRecognition, UnmirroringWithOneVisibleScreenOrAFailedCompletion) {
     ASSERT_TRUE(screens::displayIsMain(glasses));
     EXPECT_TRUE(cancelMirroring(true, false));
     EXPECT_TRUE(cancelMirroring(true, true));
-}
 
-TEST_F(ScreenRecognition, GlassesAsMainBesideTheBuiltInPanelAndTheirResolution) {
-    auto& mac = boot("imac");
-    uint32_t glasses = plugGlasses();
-    auto host = *displayNumberOf(*builtinScreen());
+    auto& imac = boot("imac");
+    glasses = plugGlasses();
+    host = *displayNumberOf(*builtinScreen());
     AppDelegate::shared().displayManager.set(nullptr);  // the shared manager stands in
 
-    auto config = screens::DisplayConfigRef();
+    config = screens::DisplayConfigRef();
     screens::beginDisplayConfiguration(config);
     screens::configureDisplayOrigin(config, glasses, 0, 0);
     screens::configureDisplayOrigin(config, host, 1920, 0);
@@ -156,7 +144,7 @@ TEST_F(ScreenRecognition, GlassesAsMainBesideTheBuiltInPanelAndTheirResolution) 
         switchDisplayResolution(display, width, height, [&](bool ok) { result = ok; });
         return result;
     };
-    int before = mac.displays().completedConfigurations();
+    int before = imac.displays().completedConfigurations();
     EXPECT_EQ(switchTo(glasses, 1920, 1080), true);  // already so
     EXPECT_EQ(switchTo(glasses, 3840, 1080), true);
     EXPECT_EQ(info(glasses).mode(), (screens::DisplayMode{3840, 1080, 60}));
@@ -164,7 +152,7 @@ TEST_F(ScreenRecognition, GlassesAsMainBesideTheBuiltInPanelAndTheirResolution) 
     EXPECT_EQ(info(glasses).mode().width, 1920u);
     EXPECT_EQ(switchTo(glasses, 1280, 720), false);
     EXPECT_EQ(switchTo(9999, 1920, 1080), false);
-    EXPECT_EQ(mac.displays().completedConfigurations(), before);
+    EXPECT_EQ(imac.displays().completedConfigurations(), before);
 }
 
 // Every shipped machine: glasses that come up mirrored end extended after un-mirroring.

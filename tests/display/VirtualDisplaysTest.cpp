@@ -63,22 +63,9 @@ TEST_F(VirtualDisplays, ConnectAndSleepConnectRulesAndOneDisplayASerial) {
     EXPECT_EQ(virtualDisplayRegistry().count(), 2u);
 }
 
-TEST_F(VirtualDisplays, SetupCyclesConnectedDummiesAndKeepsUnknownDefinitions) {
-    boot("macmini");
-    DummyManager::createDummy(kMonitor, 0, 11, true);
-    DummyManager::createDummy({4, 3, 100, 1, 1, {60.0}, "Old", false}, 20, 12, false);
-    auto monitor = DummyManager::findDummyByDefinitionId(0);
-    auto before = monitor->virtualDisplay;
-
-    DummyManager::setupDummyDefinitions();
-    EXPECT_TRUE(monitor->isConnected);
-    EXPECT_NE(monitor->virtualDisplay, before);
-    EXPECT_EQ(monitor->dummyDefinition, kMonitor);
-    EXPECT_EQ(DummyManager::findDummyByDefinitionId(20)->dummyDefinition,
-              DummyManager::dummyDefinitions().at(20));
-}
-
-TEST_F(VirtualDisplays, StoreAndDiscard) {
+// Set-up cycles the connected dummies and gives known definitions back to the dummies that
+// name them; storing writes what the next launch restores.
+TEST_F(VirtualDisplays, SetupStoreAndDiscard) {
     boot("macmini");
     auto& defaults = fdn::UserDefaults::standard();
     auto stored = [&](const char* key) { return defaults.objectForKey(key); };
@@ -88,16 +75,28 @@ TEST_F(VirtualDisplays, StoreAndDiscard) {
 
     EXPECT_EQ(DummyManager::createDummy(kMonitor, 0, 1624587166, true), 1);
     EXPECT_EQ(DummyManager::createDummy(kSixteenByNine, std::nullopt, 77, false), 2);
+    EXPECT_EQ(DummyManager::createDummy({4, 3, 100, 1, 1, {60.0}, "Old", false}, 20, 12, false), 3);
+    auto monitor = DummyManager::findDummyByDefinitionId(0);
+    auto before = monitor->virtualDisplay;
+    DummyManager::setupDummyDefinitions();
+    EXPECT_TRUE(monitor->isConnected);
+    EXPECT_NE(monitor->virtualDisplay, before);
+    EXPECT_EQ(monitor->dummyDefinition, kMonitor);
+    EXPECT_EQ(DummyManager::findDummyByDefinitionId(20)->dummyDefinition,
+              DummyManager::dummyDefinitions().at(20));
+
     defaults.setInteger(5, "display2");
     DummyManager::storeDummies();
-    EXPECT_EQ(defaults.integerForKey("numOfDummyDisplays"), 2);
+    EXPECT_EQ(defaults.integerForKey("numOfDummyDisplays"), 3);
     EXPECT_EQ(stored("display1"), fdn::Value(0));
     EXPECT_EQ(defaults.integerForKey("serial1"), 1624587166);
     EXPECT_EQ(stored("isConnected1"), fdn::Value(true));
     EXPECT_EQ(stored("associatedDisplayName1"), fdn::Value(""));
     EXPECT_TRUE(stored("display2").isNull());  // no definition: the old entry goes
     EXPECT_EQ(stored("isConnected2"), fdn::Value(false));
+    EXPECT_EQ(stored("display3"), fdn::Value(20));
 
+    monitor.reset(), before.reset();  // the test's own references go first
     DummyManager::discardDummies();
     EXPECT_TRUE(DummyManager::dummies().empty());
     EXPECT_EQ(DummyManager::dummyCounter(), 0);

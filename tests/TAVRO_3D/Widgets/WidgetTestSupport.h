@@ -1,7 +1,6 @@
 #pragma once
-// Shared set-up of the widget tests: a manual clock, the application bundle, a clean
-// application, a 420 x 620 key window whose content counts the clicks that reach it, and
-// helpers to click and to read what a layer shows.
+// Shared set-up of the widget tests: a manual clock, a clean application, and a 420 x 620
+// key window whose content counts the clicks that reach it.
 
 #include <gtest/gtest.h>
 

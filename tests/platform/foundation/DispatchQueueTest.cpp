@@ -1,7 +1,3 @@
-// Dispatch queues where threads meet: serial order and exclusion, sync inline and in
-// turn, the main queue fed from several threads, a global queue that blocking work does
-// not starve, and delayed work against a manual clock.
-
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -13,14 +9,13 @@
 
 #include "ThreadTestSupport.h"
 #include "platform/foundation/Dispatch.h"
+#include "tests/support/Threads.h"
 
 namespace platform::foundation {
 namespace {
 
 using namespace std::chrono_literals;
-using testing::Counter;
-using testing::Gate;
-using testing::settle;
+using namespace testing;
 
 // What each of `senders` threads sent, in the order it sent it.
 std::vector<std::vector<int>> sentInOrder(int senders, int perSender) {
@@ -37,21 +32,17 @@ TEST(SerialQueue, RunsItemsOneAtATimeInSubmissionOrderFromManyThreads) {
     std::atomic<int> inside{0};
     std::atomic<int> overlaps{0};
     Counter done;
-    std::vector<std::thread> producers;
-    for (int t = 0; t < kThreads; ++t) {
-        producers.emplace_back([&, t] {
-            for (int i = 0; i < kPerThread; ++i) {
-                queue->async([&, t, i] {
-                    if (++inside > 1) ++overlaps;
-                    EXPECT_TRUE(queue->isCurrent());
-                    seen[t].push_back(i);
-                    --inside;
-                    done.increment();
-                });
-            }
-        });
-    }
-    for (auto& producer : producers) producer.join();
+    test_support::onThreads(kThreads, [&](int t) {
+        for (int i = 0; i < kPerThread; ++i) {
+            queue->async([&, t, i] {
+                if (++inside > 1) ++overlaps;
+                EXPECT_TRUE(queue->isCurrent());
+                seen[t].push_back(i);
+                --inside;
+                done.increment();
+            });
+        }
+    });
     ASSERT_TRUE(done.waitFor(kThreads * kPerThread));
     queue->sync([&] { EXPECT_EQ(seen, sentInOrder(kThreads, kPerThread)); });
     EXPECT_EQ(overlaps.load(), 0);
@@ -111,26 +102,23 @@ TEST(MainQueue, WorkFromManyThreadsRunsOnTheMainThreadInEachSendersOrder) {
     std::vector<std::vector<int>> seen(kThreads);  // main thread only
     int total = 0, syncs = 0;
     std::atomic<int> offMain{0};
-    std::vector<std::thread> senders;
-    for (int t = 0; t < kThreads; ++t) {
-        senders.emplace_back([&, t] {
-            for (int i = 0; i < kPerThread; ++i) {
-                mainQueue()->async([&, t, i] {
-                    if (!isMainThread()) ++offMain;
-                    seen[t].push_back(i);
-                    ++total;
-                });
-            }
-            // And a sync from a worker: it must wait for the main loop, not deadlock.
-            mainQueue()->sync([&] {
-                EXPECT_TRUE(mainQueue()->isCurrent());
-                ++syncs;
+    auto senders = test_support::startThreads(kThreads, [&](int t) {
+        for (int i = 0; i < kPerThread; ++i) {
+            mainQueue()->async([&, t, i] {
+                if (!isMainThread()) ++offMain;
+                seen[t].push_back(i);
+                ++total;
             });
+        }
+        // And a sync from a worker: it must wait for the main loop, not deadlock.
+        mainQueue()->sync([&] {
+            EXPECT_TRUE(mainQueue()->isCurrent());
+            ++syncs;
         });
-    }
+    });
     EXPECT_TRUE(MainLoop::runUntil(
         [&] { return total == kThreads * kPerThread && syncs == kThreads; }, 20s));
-    for (auto& sender : senders) sender.join();
+    senders.clear();
     MainLoop::drain();
     EXPECT_EQ(offMain.load(), 0);
     EXPECT_EQ(seen, sentInOrder(kThreads, kPerThread));
