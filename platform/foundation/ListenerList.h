@@ -15,10 +15,10 @@
 #include <functional>
 #include <map>
 #include <memory>
-#include <mutex>
 #include <thread>
 #include <utility>
 
+#include "platform/foundation/Mutex.h"
 #include "platform/foundation/Subscription.h"
 
 namespace platform::foundation {
@@ -55,7 +55,7 @@ class ListenerList {
     Subscription add(Listener listener) {
         uint64_t id = 0;
         {
-            std::lock_guard lock(shared_->mutex);
+            MutexLock lock(shared_->mutex);
             id = shared_->nextId++;
             shared_->listeners.emplace(id, std::make_shared<Listener>(std::move(listener)));
         }
@@ -68,7 +68,7 @@ class ListenerList {
         uint64_t after = 0;
         uint64_t end = 0;
         {
-            std::lock_guard lock(shared_->mutex);
+            MutexLock lock(shared_->mutex);
             end = shared_->nextId;
         }
         // The list is read again before each call, so a listener removed by an earlier one
@@ -76,7 +76,7 @@ class ListenerList {
         for (;;) {
             std::shared_ptr<Listener> next;
             {
-                std::lock_guard lock(shared_->mutex);
+                MutexLock lock(shared_->mutex);
                 auto found = shared_->listeners.upper_bound(after);
                 if (found == shared_->listeners.end() || found->first >= end) return;
                 after = found->first;
@@ -93,16 +93,16 @@ class ListenerList {
 
   private:
     struct Shared {
-        std::mutex turn;  // held for a whole delivery
+        Mutex turn;  // held for a whole delivery
         std::atomic<std::thread::id> deliveringThread{};
-        std::mutex mutex;
+        Mutex mutex;
         std::map<uint64_t, std::shared_ptr<Listener>> listeners;
         uint64_t nextId = 1;
 
         void remove(uint64_t id) {
             std::shared_ptr<Listener> removed;  // destroyed once no lock is held
             auto take = [&] {
-                std::lock_guard lock(mutex);
+                MutexLock lock(mutex);
                 auto found = listeners.find(id);
                 if (found == listeners.end()) return;
                 removed = std::move(found->second);
@@ -114,7 +114,7 @@ class ListenerList {
                 take();
                 return;
             }
-            std::lock_guard waitForCall(turn);
+            MutexLock waitForCall(turn);
             take();
         }
     };
