@@ -141,7 +141,6 @@ void TavroHomeNewViewController::checkAccessibilityTick() {
     application.addGlobalMonitor(kMediaKeyEventMask, [](const ui::Event& event) {
         AppDelegate::shared().handleMediaKey(event);
     });
-    mediaKeyMonitorsInstalled_.store(true);
     common::GCXTimer::cancelTimerTask(checkAccessibilityTimer.exchange(""));
 }
 

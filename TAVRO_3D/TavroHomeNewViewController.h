@@ -8,7 +8,6 @@
 // Main thread, except checkAccessibilityTick, which runs on a global queue of the named
 // timers and installs the event monitors from there.
 
-#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -50,13 +49,9 @@ class TavroHomeNewViewController : public platform::ui::ViewController {
     // The display-reconfiguration callback (main thread).
     static void displayReconfigurationCallback(uint32_t display, uint32_t flags);
 
-    // Whether the volume-key monitors have been installed (tests, diagnostics).
-    bool mediaKeyMonitorsInstalled() const { return mediaKeyMonitorsInstalled_.load(); }
-
   protected:
     void viewDidLoad() override;
 
   private:
-    std::atomic<bool> mediaKeyMonitorsInstalled_{false};
     uint64_t reconfigurationToken_ = 0;
 };

@@ -93,48 +93,36 @@ class PanelPicturesTest : public PanelFixture {
     }
 };
 
-TEST_F(PanelPicturesTest, ConnectedPanel) {
+TEST_F(PanelPicturesTest, ConnectedPanelAndPopover) {
     struct Look {
         const char* name;
         int64_t mode;
         int64_t privacy;
         float depth;
+        bool popover;
         bool help;
     };
-    const Look looks[] = {{"connected-web", 0, 0, 0.008f, false},
-                          {"connected-game-privacy-on", 1, 1, 0.0075f, false},
-                          {"connected-video-help", 2, 0, 0.012f, true}};
+    const Look looks[] = {{"connected-web", 0, 0, 0.008f, false, false},
+                          {"connected-game-privacy-on", 1, 1, 0.0075f, false, false},
+                          {"connected-video-help", 2, 0, 0.012f, false, true},
+                          {"popover-game", 1, 0, 0.01f, true, false},
+                          {"popover-video-privacy-on", 2, 1, 0.015f, true, false}};
     inBothLanguages([&](Language language) {
         for (const Look& look : looks) {
             AppDelegate::shared().modelType = look.mode;
             AppDelegate::shared().privacyScreenLockButtonState = look.privacy;
             AppDelegate::shared().depthValue = look.depth;
-            auto panel = std::make_shared<TavroGlassConnectSuccessViewController>();
-            show(panel);
-            ASSERT_FALSE(panel->loadError()) << panel->loadError()->localizedDescription;
-            panel->modeHelpTipsImgView.lock()->setHidden(!look.help);
-            picture(look.name, language);
-        }
-    });
-}
-
-TEST_F(PanelPicturesTest, ConnectedPopover) {
-    struct Look {
-        const char* name;
-        int64_t mode;
-        int64_t privacy;
-        float depth;
-    };
-    const Look looks[] = {{"popover-game", 1, 0, 0.01f},
-                          {"popover-video-privacy-on", 2, 1, 0.015f}};
-    inBothLanguages([&](Language language) {
-        for (const Look& look : looks) {
-            AppDelegate::shared().modelType = look.mode;
-            AppDelegate::shared().privacyScreenLockButtonState = look.privacy;
-            AppDelegate::shared().depthValue = look.depth;
-            auto popover = std::make_shared<TavroGlassConnectSuccessPopoverViewController>();
-            show(popover);
-            ASSERT_FALSE(popover->loadError()) << popover->loadError()->localizedDescription;
+            std::shared_ptr<ui::ViewController> controller;
+            if (look.popover) {
+                controller = std::make_shared<TavroGlassConnectSuccessPopoverViewController>();
+            } else {
+                auto panel = std::make_shared<TavroGlassConnectSuccessViewController>();
+                panel->view();
+                panel->modeHelpTipsImgView.lock()->setHidden(!look.help);
+                controller = panel;
+            }
+            show(controller);
+            ASSERT_FALSE(controller->loadError()) << controller->loadError()->localizedDescription;
             picture(look.name, language);
         }
     });

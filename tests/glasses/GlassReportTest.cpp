@@ -92,11 +92,7 @@ TEST(GlassReportDecode, VersionTextIsBoundedByTheTextAreaAndTheReport) {
 }
 
 TEST(GlassReportDecode, BiasEntryValuesStartWhereTheTypeSays) {
-    Report report = reply(0x0C, 6);
-    report[12] = 1;
-    report[13] = 0x30;
-    report[14] = 16;
-    for (size_t i = 0; i < 5; ++i) writeF32(report, 16 + 4 * i, 10.0f + static_cast<float>(i));
+    Report report = biasReply(1, 0x30, {10, 11, 12, 13});
     GlassBiasReply entry = decodeAs<GlassBiasReply>(2, report);
     EXPECT_EQ(entry.type, 1);
     EXPECT_EQ(entry.offset, 0x30);
@@ -131,12 +127,13 @@ struct Parsed {
     std::array<int32_t, 3> at34{-7, -7, -7};
     std::array<int32_t, 3> at28{-7, -7, -7};
     int32_t at40 = -7;
-    std::array<uint8_t, 100> text{};
+    std::vector<uint8_t> text;
     uint32_t length = 999;
 };
 
-Parsed parse(int32_t mode, std::span<const uint8_t> report) {
+Parsed parse(int32_t mode, std::span<const uint8_t> report, size_t textSize = 100) {
     Parsed out;
+    out.text.resize(textSize);
     parse_glass_report(mode, report, out.quaternion[0], out.quaternion[1], out.quaternion[2],
                        out.quaternion[3], out.at34, out.at28, out.at40, out.text, out.length);
     return out;
@@ -195,14 +192,7 @@ TEST_F(GlassReportApplyTest, VersionTextFitsTheCallersBufferAndSetsTheImuIdentif
     report[51] = 'c';  // only 'p' and 'C' name an IMU
     parse(2, report);
     EXPECT_EQ(server().imu_id(), 0);
-
-    float a = 0, b = 0, c = 0, d = 0;
-    std::array<int32_t, 3> x{}, y{};
-    int32_t z = 0;
-    std::array<uint8_t, 4> tiny{};
-    uint32_t length = 0;
-    parse_glass_report(2, report, a, b, c, d, x, y, z, tiny, length);
-    EXPECT_EQ(length, 4u);
+    EXPECT_EQ(parse(2, report, 4).length, 4u);
 }
 
 TEST_F(GlassReportApplyTest, EighthBiasReplyCompletesTheTableWhateverItCarried) {
@@ -229,12 +219,9 @@ TEST_F(GlassReportApplyTest, EighthBiasReplyCompletesTheTableWhateverItCarried) 
 
 TEST_F(GlassReportApplyTest, OffsetRecordComesInTheServersOrderWithNaNAsZero) {
     Report report = reply(0x0C, 4);
-    writeF32(report, 16, 1);
-    writeF32(report, 24, 2);
-    writeF32(report, 32, 3);
-    writeF32(report, 40, std::nanf(""));
-    writeF32(report, 44, 5);
-    writeF32(report, 48, 6);
+    const std::pair<size_t, float> fields[] = {{16, 1}, {24, 2}, {32, 3}, {40, std::nanf("")},
+                                               {44, 5}, {48, 6}};
+    for (const auto& [offset, value] : fields) writeF32(report, offset, value);
     parse(2, report);
     Value record = server().offsetDict();
     EXPECT_EQ(record["type"], Value(9998));

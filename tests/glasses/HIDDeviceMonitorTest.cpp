@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <array>
-#include <condition_variable>
 
 #include "appstate/AppDelegate.h"
 #include "glasses/GlassCommands.h"
@@ -12,6 +11,7 @@
 #include "glasses/RFDevice.h"
 #include "platform/sim/SimUsbBus.h"
 #include "platform/sim/VirtualGlasses.h"
+#include "tests/support/AwaitedLog.h"
 #include "tests/support/NotificationRecorder.h"
 #include "tests/support/Waits.h"
 
@@ -27,10 +27,10 @@ namespace {
 class HIDDeviceMonitorTest : public ::testing::Test {
   protected:
     HIDDeviceMonitorTest() {
-        monitor_.setDevicePlugIn([this](const DevicePtr& d) { record(pluggedIn_, d); });
-        monitor_.setDevicePullOut([this](const DevicePtr& d) { record(pulledOut_, d); });
+        monitor_.setDevicePlugIn([this](const DevicePtr& d) { pluggedIn_.add(d); });
+        monitor_.setDevicePullOut([this](const DevicePtr& d) { pulledOut_.add(d); });
         monitor_.setReadCallBack([this](float a, float b, float c, float d) {
-            record(reads_, {a, b, c, d});
+            reads_.add({a, b, c, d});
         });
         thread_ = std::make_unique<HIDMonitorThread>(monitor_);
     }
@@ -39,52 +39,36 @@ class HIDDeviceMonitorTest : public ::testing::Test {
         thread_->stop();
     }
 
-    template <class T>
-    void record(std::vector<T>& list, T entry) {
-        {
-            std::lock_guard lock(mutex_);
-            list.push_back(std::move(entry));
-        }
-        changed_.notify_all();
-    }
-    // Waits (5 s at most) until `done` holds; it reads the records under their lock.
-    bool await(const std::function<bool()>& done) {
-        std::unique_lock lock(mutex_);
-        return changed_.wait_for(lock, std::chrono::seconds(5), done);
-    }
-
-    void plug(const std::shared_ptr<VirtualHidDevice>& device) {
-        plugged_.push_back(device);
-        SimUsbBus::shared().plug(device);
-    }
     // Plugs the device and waits until the monitor has taken it; returns its handle.
     DevicePtr plugAndAwait(const std::shared_ptr<VirtualHidDevice>& device) {
-        size_t before = 0;
-        await([&] { return before = pluggedIn_.size(), true; });
-        plug(device);
-        EXPECT_TRUE(await([&] { return pluggedIn_.size() > before; }));
-        std::lock_guard lock(mutex_);
-        return pluggedIn_.back();
+        const size_t before = pluggedIn_.size();
+        plugged_.push_back(device);
+        SimUsbBus::shared().plug(device);
+        DevicePtr handle = pluggedIn_.awaitAt(before);
+        EXPECT_TRUE(handle);
+        return handle;
     }
     void unplugAndAwait(const std::shared_ptr<VirtualHidDevice>& device, const DevicePtr& handle) {
+        const size_t before = pulledOut_.size();
         SimUsbBus::shared().unplug(device);
-        EXPECT_TRUE(await([&] { return !pulledOut_.empty() && pulledOut_.back() == handle; }));
+        EXPECT_EQ(pulledOut_.awaitAt(before), handle);
     }
 
     test_support::NotificationRecorder notices_{{kHIDDeviceConnected, kHIDDeviceDisconnected,
                                                  kHIDDeviceDataReceived,
                                                  kGlassVersionNotification}};
     HIDDeviceMonitor monitor_{{watchedHIDDevices.begin(), watchedHIDDevices.end()}, 64};
-    std::mutex mutex_;
-    std::condition_variable changed_;
-    std::vector<DevicePtr> pluggedIn_, pulledOut_;
-    std::vector<std::array<float, 4>> reads_;
+    test_support::AwaitedLog<DevicePtr> pluggedIn_, pulledOut_;
+    test_support::AwaitedLog<std::array<float, 4>> reads_;
     std::unique_ptr<HIDMonitorThread> thread_;
     std::vector<std::shared_ptr<VirtualHidDevice>> plugged_;
 };
 
 TEST_F(HIDDeviceMonitorTest, EachWatchedKindPlugsAndUnplugsWithItsGenerationOthersNot) {
-    plug(std::make_shared<VirtualGlasses>(VirtualGlasses::secondGeneration(0x0483, 0x8006)));
+    // Not watched: never announced.
+    plugged_.push_back(
+        std::make_shared<VirtualGlasses>(VirtualGlasses::secondGeneration(0x0483, 0x8006)));
+    SimUsbBus::shared().plug(plugged_.back());
     struct Case {
         int64_t vendor, product, generationAfter;
     };
@@ -108,9 +92,8 @@ TEST_F(HIDDeviceMonitorTest, EachWatchedKindPlugsAndUnplugsWithItsGenerationOthe
     }
     EXPECT_EQ(notices_.count(kHIDDeviceConnected), std::size(cases));
     EXPECT_EQ(notices_.count(kHIDDeviceDisconnected), std::size(cases));
-    std::lock_guard lock(mutex_);
     EXPECT_EQ(notices_.objects(kHIDDeviceConnected)[0]["device"].objectAs<platform::hid::Device>(),
-              pluggedIn_[0]);
+              pluggedIn_.entries()[0]);
 }
 
 TEST_F(HIDDeviceMonitorTest, WakeDeviceReportsGoNoFurtherAndTheGlassesStreamReachesReadCallBack) {
@@ -128,9 +111,9 @@ TEST_F(HIDDeviceMonitorTest, WakeDeviceReportsGoNoFurtherAndTheGlassesStreamReac
     // The monitor's thread takes reports in order: the first read is the glasses' own (a
     // unit quaternion), not the wake device's zeros.
     glasses->setImuRate(2000);
-    ASSERT_TRUE(await([&] { return reads_.size() >= 20; }));
-    std::lock_guard lock(mutex_);
-    EXPECT_NEAR(reads_[0][0] * reads_[0][0] + reads_[0][2] * reads_[0][2], 1.0f, 1e-4f);
+    ASSERT_TRUE(reads_.awaitCount(20));
+    const auto first = reads_.entries()[0];
+    EXPECT_NEAR(first[0] * first[0] + first[2] * first[2], 1.0f, 1e-4f);
 }
 
 TEST(GlassVersionText, NulsGoTheRestIsUpperCasedAndTextNotUtf8IsEmpty) {
@@ -161,8 +144,8 @@ TEST_F(HIDDeviceMonitorTest, AVersionIsAnnouncedAndAnUnreadableOneGoesToReadCall
     ASSERT_TRUE(notices_.awaitCount(kGlassVersionNotification, 1));
     EXPECT_EQ(notices_.objects(kGlassVersionNotification)[0].text(), "TAVRO2_FW_V1.65");
     ask("\xff\xfeTAVRO");
-    ASSERT_TRUE(await([&] { return reads_.size() == 1; }));
-    EXPECT_EQ(reads_[0], (std::array<float, 4>{}));
+    ASSERT_TRUE(reads_.awaitCount(1));
+    EXPECT_EQ(reads_.entries()[0], (std::array<float, 4>{}));
     EXPECT_EQ(notices_.count(kGlassVersionNotification), 1u);
 }
 

@@ -35,10 +35,6 @@ std::vector<uint8_t> frameOf(const Build& build) {
     return frame;
 }
 
-std::shared_ptr<VirtualGlasses> makeGlasses(platform::sim::VirtualGlassesConfig config) {
-    return std::make_shared<VirtualGlasses>(std::move(config));
-}
-
 class RecordingDelegate : public DfuCheckResultHandler {
   public:
     void handleDfuCheckResult(bool needsUpdate) override { answers.push_back(needsUpdate); }
@@ -62,6 +58,7 @@ class TavroVXServerTest : public ::testing::Test {
         platform::foundation::UserDefaults::standard().removeObjectForKey(kImmersionDefaultsKey);
         resetDelegate();
         server_ = std::make_unique<TavroVXServer>();
+        server_->shareManager();
     }
     void TearDown() override {
         server_.reset();
@@ -79,18 +76,19 @@ class TavroVXServerTest : public ::testing::Test {
     }
 
     // Plugs or unplugs a device and waits for the server to hear of it through `log`.
-    void plugAndAwait(const std::shared_ptr<VirtualHidDevice>& device, NotificationRecorder& log) {
-        const size_t before = log.size();
-        plugged_.push_back(device);
-        mac_->plugDevice(device);
-        ASSERT_TRUE(log.awaitCount(before + 1));
-    }
-    void unplugAndAwait(const std::shared_ptr<VirtualHidDevice>& device,
-                        NotificationRecorder& log) {
+    void setPlugged(const std::shared_ptr<VirtualHidDevice>& device, bool plugged,
+                    NotificationRecorder& log) {
         const size_t before = log.size();
         std::erase(plugged_, device);
-        mac_->unplugDevice(device);
+        if (plugged) plugged_.push_back(device);
+        plugged ? mac_->plugDevice(device) : mac_->unplugDevice(device);
         ASSERT_TRUE(log.awaitCount(before + 1));
+    }
+    std::shared_ptr<VirtualGlasses> plugGlasses(platform::sim::VirtualGlassesConfig config) {
+        auto glasses = std::make_shared<VirtualGlasses>(std::move(config));
+        setPlugged(glasses, true, status_);
+        glasses->clearOutputReports();
+        return glasses;
     }
     // Runs the main loop until `done` (clock time; the clock runs fast).
     static bool runUntil(const std::function<bool()>& done) {
@@ -128,10 +126,8 @@ class TavroVXServerTest : public ::testing::Test {
 
 TEST_F(TavroVXServerTest, EveryCommandReachesSecondGenerationGlassesAsItsFrame) {
     AppDelegate::shared().glassVersion.set("TAVRO2PRO_FW_V1.53");
-    auto glasses = makeGlasses(VirtualGlasses::secondGenerationPro());
     NotificationRecorder versions({kGlassVersionNotification});
-    server_->shareManager();
-    plugAndAwait(glasses, status_);
+    auto glasses = plugGlasses(VirtualGlasses::secondGenerationPro());
     ASSERT_EQ(server_->glassGeneration(), 2);
     EXPECT_EQ(server_->glassName(), "TAVRO Glass");
     EXPECT_TRUE(AppDelegate::shared().glassStatus.load());
@@ -175,12 +171,9 @@ TEST_F(TavroVXServerTest, EveryCommandReachesSecondGenerationGlassesAsItsFrame) 
     EXPECT_TRUE(awaitWidth(3840));
     EXPECT_EQ(server_->stop_display_3d(), 0);
     EXPECT_TRUE(awaitWidth(1920));
-
-    // The bootloader-entry command is the firmware-update road's (end to end).
 }
 
 TEST_F(TavroVXServerTest, SecondGenerationCommandsAreRefusedWithoutGlassesOrOnFirstGeneration) {
-    server_->shareManager();
     for (int32_t refused :
          {server_->change_display_volume(3), server_->getTavroGlassFirmwareVersion(),
           server_->enterDfu(), server_->start_display_3d()}) {
@@ -189,10 +182,8 @@ TEST_F(TavroVXServerTest, SecondGenerationCommandsAreRefusedWithoutGlassesOrOnFi
     // No device to send to yet: the 3D switch itself sends nothing and reports 0.
     EXPECT_EQ(server_->change_display_3d(false), 0);
 
-    auto glasses = makeGlasses(VirtualGlasses::firstGeneration());
-    plugAndAwait(glasses, status_);
+    auto glasses = plugGlasses(VirtualGlasses::firstGeneration());
     EXPECT_EQ(server_->glassGeneration(), 1);
-    glasses->clearOutputReports();
     for (int32_t refused :
          {server_->setDuty(10), server_->changeIMUWithGlassWithIsClose(true),
           server_->getIMUOffSetNew(), server_->setUserTempDrift(0, 1, 2, 3, 4),
@@ -215,11 +206,9 @@ TEST_F(TavroVXServerTest, SecondGenerationCommandsAreRefusedWithoutGlassesOrOnFi
 // The server holds one pair of glasses and the wake device apart; a second pair changes
 // nothing, and the pair's pull-out keeps its record.
 TEST_F(TavroVXServerTest, OnePairAndTheWakeDeviceAreHeldApart) {
-    server_->shareManager();
     auto wake = platform::sim::makeWakeDevice();
-    plugAndAwait(wake, status_);
-    auto glasses = makeGlasses(VirtualGlasses::secondGeneration(0x0483, 0x8001));
-    plugAndAwait(glasses, status_);
+    setPlugged(wake, true, status_);
+    auto glasses = plugGlasses(VirtualGlasses::secondGeneration(0x0483, 0x8001));
     const auto held = server_->ioHidDevice();
     EXPECT_EQ(status_.names(),
               (std::vector<std::string>{common::AppIdentifier() + "_WakeyChange_NSNotificationName",
@@ -230,10 +219,10 @@ TEST_F(TavroVXServerTest, OnePairAndTheWakeDeviceAreHeldApart) {
 
     // The monitor's own announcement tells when the server has had its chance to react.
     NotificationRecorder monitor({kHIDDeviceConnected, kHIDDeviceDisconnected});
-    auto second = makeGlasses(VirtualGlasses::firstGeneration());
-    plugAndAwait(second, monitor);
-    unplugAndAwait(second, monitor);
-    unplugAndAwait(wake, status_);
+    auto second = std::make_shared<VirtualGlasses>(VirtualGlasses::firstGeneration());
+    setPlugged(second, true, monitor);
+    setPlugged(second, false, monitor);
+    setPlugged(wake, false, status_);
     EXPECT_EQ(status_.numbers(), (std::vector<int64_t>{1, 1, 0}));
     EXPECT_FALSE(server_->hubDevice());
     EXPECT_FALSE(server_->hubHidDevice());
@@ -241,7 +230,7 @@ TEST_F(TavroVXServerTest, OnePairAndTheWakeDeviceAreHeldApart) {
     EXPECT_EQ(server_->glassGeneration(), 2);
     EXPECT_TRUE(AppDelegate::shared().glassStatus.load());
 
-    unplugAndAwait(glasses, status_);
+    setPlugged(glasses, false, status_);
     EXPECT_EQ(status_.numbers().back(), 0);
     EXPECT_FALSE(server_->ioHidDevice());
     EXPECT_FALSE(AppDelegate::shared().glassStatus.load());
@@ -259,14 +248,14 @@ TEST_F(TavroVXServerTest, OnePairAndTheWakeDeviceAreHeldApart) {
 
 TEST_F(TavroVXServerTest, FirmwareDecisionComparesVersionsNumerically) {
     AppDelegate::shared().glassStatus = true;
-    EXPECT_TRUE(answerFor(2, "TAVRO2_FW_V1.64"));
-    EXPECT_FALSE(answerFor(2, "TAVRO2_FW_V1.65"));
-    EXPECT_TRUE(answerFor(2, "TAVRO2_FW_V1.9"));     // 9 < 65, though "9" > "6"
-    EXPECT_FALSE(answerFor(2, "TAVRO2_FW_V1.100"));  // 100 > 65
-    EXPECT_TRUE(answerFor(2, "TAVRO2PRO_FW_V1.52"));
-    EXPECT_FALSE(answerFor(2, "TAVRO2PRO_FW_V1.53"));
-    EXPECT_FALSE(answerFor(2, "SOMETHING_ELSE_V0.1"));
-    EXPECT_FALSE(answerFor(1, "TAVRO2_FW_V1.0"));
+    const std::tuple<int64_t, const char*, bool> cases[] = {
+        {2, "TAVRO2_FW_V1.64", true},      {2, "TAVRO2_FW_V1.65", false},
+        {2, "TAVRO2_FW_V1.9", true},     // 9 < 65, though "9" > "6"
+        {2, "TAVRO2_FW_V1.100", false},  // 100 > 65
+        {2, "TAVRO2PRO_FW_V1.52", true},   {2, "TAVRO2PRO_FW_V1.53", false},
+        {2, "SOMETHING_ELSE_V0.1", false}, {1, "TAVRO2_FW_V1.0", false}};
+    for (const auto& [generation, version, needed] : cases)
+        EXPECT_EQ(answerFor(generation, version), needed) << version;
     AppDelegate::shared().glassStatus = false;
     EXPECT_FALSE(answerFor(2, "TAVRO2_FW_V1.0"));
 
@@ -276,10 +265,9 @@ TEST_F(TavroVXServerTest, FirmwareDecisionComparesVersionsNumerically) {
     EXPECT_GT(numericCompare("b", "a1"), 0);
 
     // A bootloader taken for the glasses needs an update whatever the version says.
-    server_->shareManager();
     auto config = VirtualGlasses::secondGeneration(0x0416, 0x3F00);
     config.identity.product = "";
-    plugAndAwait(makeGlasses(config), status_);
+    plugGlasses(config);
     EXPECT_TRUE(answerFor(2, ""));
     EXPECT_TRUE(answerFor(1, "TAVRO_FW_V1.40"));
 }
@@ -294,10 +282,7 @@ TEST_F(TavroVXServerTest, ImmersionIsStoredAndSentOnlyWhenItMatters) {
     server_->changeImmersion(40);
     EXPECT_EQ(server_->getImmersion(), 40);
 
-    server_->shareManager();
-    auto glasses = makeGlasses(VirtualGlasses::secondGenerationPro());
-    plugAndAwait(glasses, status_);
-    glasses->clearOutputReports();
+    auto glasses = plugGlasses(VirtualGlasses::secondGenerationPro());
     AppDelegate::shared().glassVersion.set("TAVRO2_FW_V1.65");
     EXPECT_EQ(server_->setImmersion(60, true), 0);  // not a Pro firmware
     AppDelegate::shared().glassVersion.set("TAVRO2PRO_FW_V1.53");
@@ -309,15 +294,12 @@ TEST_F(TavroVXServerTest, ImmersionIsStoredAndSentOnlyWhenItMatters) {
     EXPECT_EQ(glasses->immersion(), 41);
     EXPECT_EQ(server_->getImmersion(), 40);  // sending does not store
 
-    unplugAndAwait(glasses, status_);
+    setPlugged(glasses, false, status_);
     EXPECT_EQ(server_->setImmersion(42, true), -1);
 }
 
 TEST_F(TavroVXServerTest, ThreeDimensionalSwitchDuringAResolutionStepSendsNothing) {
-    server_->shareManager();
-    auto glasses = makeGlasses(VirtualGlasses::secondGeneration());
-    plugAndAwait(glasses, status_);
-    glasses->clearOutputReports();
+    auto glasses = plugGlasses(VirtualGlasses::secondGeneration());
     // Two switches within one delay both send and both schedule a step.
     EXPECT_EQ(server_->change_display_3d(true), 0);
     EXPECT_EQ(server_->change_display_3d(true), 0);
@@ -337,8 +319,7 @@ TEST_F(TavroVXServerTest, ThreeDimensionalSwitchDuringAResolutionStepSendsNothin
 }
 
 TEST_F(TavroVXServerTest, CommandsRaceWithPlugAndPullOut) {
-    server_->shareManager();
-    auto glasses = makeGlasses(VirtualGlasses::secondGeneration());
+    auto glasses = std::make_shared<VirtualGlasses>(VirtualGlasses::secondGeneration());
     std::atomic<bool> stop{false};
     std::atomic<int> sent{0};
     std::vector<std::thread> senders;
@@ -351,11 +332,7 @@ TEST_F(TavroVXServerTest, CommandsRaceWithPlugAndPullOut) {
             }
         });
     }
-    for (int round = 0; round < 5; ++round) {
-        plugAndAwait(glasses, status_);
-        unplugAndAwait(glasses, status_);
-    }
-    plugAndAwait(glasses, status_);
+    for (int round = 0; round < 11; ++round) setPlugged(glasses, round % 2 == 0, status_);
     while (sent.load() == 0) std::this_thread::yield();
     stop = true;
     for (auto& sender : senders) sender.join();

@@ -1,11 +1,11 @@
 #include <gtest/gtest.h>
 
-#include <condition_variable>
 #include <future>
 #include <thread>
 
 #include "platform/hid/Manager.h"
 #include "platform/sim/VirtualHidDevice.h"
+#include "tests/support/AwaitedLog.h"
 
 using platform::foundation::RunLoop;
 using platform::foundation::Value;
@@ -25,27 +25,28 @@ class ManagerOnThread {
     explicit ManagerOnThread(HIDBus& bus, std::optional<std::vector<Value>> criteria) {
         std::promise<RunLoop*> started;
         thread_ = std::thread([this, &bus, criteria, &started] {
-            loopThread_ = std::this_thread::get_id();
+            const auto loopThread = std::this_thread::get_id();
             RunLoop& loop = RunLoop::current();
             manager_ = Manager::create(bus);
             manager_->setDeviceMatchingMultiple(criteria);
             manager_->scheduleWithRunLoop(loop);
             manager_->open();
-            manager_->registerDeviceMatchingCallback([this](int32_t, const DevicePtr& d) {
-                onLoopThread_ &= std::this_thread::get_id() == loopThread_;
-                d->registerInputReportCallback(
-                    buffer_, [this](int32_t, const DevicePtr&, ReportType, uint32_t id,
-                                    std::span<uint8_t> report) {
-                        if (hold_.exchange(false)) {
-                            held_.set_value();
-                            release_.get_future().wait();
-                        }
-                        change([&] { reports_.push_back({id, report.size(), report[0]}); });
-                    });
-                change([&] { matched_.push_back(d); });
-            });
+            manager_->registerDeviceMatchingCallback(
+                [this, loopThread](int32_t, const DevicePtr& d) {
+                    if (std::this_thread::get_id() != loopThread) offLoopThread_ = true;
+                    d->registerInputReportCallback(
+                        buffer_, [this](int32_t, const DevicePtr&, ReportType, uint32_t id,
+                                        std::span<uint8_t> report) {
+                            if (hold_.exchange(false)) {
+                                held_.set_value();
+                                release_.get_future().wait();
+                            }
+                            reports_.add({id, report.size(), report[0]});
+                        });
+                    matched_.add(d);
+                });
             manager_->registerDeviceRemovalCallback(
-                [this](int32_t, const DevicePtr& d) { change([&] { removed_.push_back(d); }); });
+                [this](int32_t, const DevicePtr& d) { removed_.add(d); });
             started.set_value(&loop);
             loop.run();
             manager_.reset();
@@ -57,43 +58,17 @@ class ManagerOnThread {
         thread_.join();
     }
 
-    bool await(const std::function<bool()>& condition) {
-        std::unique_lock lock(mutex_);
-        return changed_.wait_for(lock, std::chrono::seconds(5), condition);
-    }
-    // The `count`th device matched, once it is (null after 5 s).
-    DevicePtr matched(size_t count) {
-        std::unique_lock lock(mutex_);
-        changed_.wait_for(lock, std::chrono::seconds(5), [&] { return matched_.size() >= count; });
-        return matched_.size() >= count ? matched_[count - 1] : nullptr;
-    }
-
     // Set, holds the loop's thread inside the next report callback until released, as a
     // busy main thread holds the HID monitor's thread.
     std::atomic<bool> hold_{false};
     std::promise<void> held_, release_;
-    std::vector<DevicePtr> matched_, removed_;
-    struct Report {
-        uint32_t id;
-        size_t size;
-        uint8_t first;
-    };
-    std::vector<Report> reports_;
-    bool onLoopThread_ = true;
-    std::mutex mutex_;
+    test_support::AwaitedLog<DevicePtr> matched_, removed_;
+    using Report = std::array<size_t, 3>;  // identifier, size, first byte
+    test_support::AwaitedLog<Report> reports_;
+    std::atomic<bool> offLoopThread_{false};
 
   private:
-    void change(const std::function<void()>& what) {
-        {
-            std::lock_guard lock(mutex_);
-            what();
-        }
-        changed_.notify_all();
-    }
-
-    std::condition_variable changed_;
     RunLoop* loop_ = nullptr;
-    std::thread::id loopThread_;  // written by the loop thread before its first callback
     ManagerPtr manager_;
     std::array<uint8_t, 16> buffer_{};
     std::thread thread_;
@@ -101,23 +76,18 @@ class ManagerOnThread {
 
 TEST(HIDManager, MatchesPresentAndArrivingDevicesOnItsRunLoop) {
     HIDBus bus;
-    auto present = device(0x0483, 0x5750);
-    auto other = device(0x0483, 0x9999);
-    bus.attach(present);
-    bus.attach(other);
+    bus.attach(device(0x0483, 0x5750));
+    bus.attach(device(0x0483, 0x9999));
     ManagerOnThread watcher(
         bus, std::vector<Value>{ValueDictionary{{"VendorID", 0x0483}, {"ProductID", 0x5750}},
                                 ValueDictionary{{"VendorID", 0x1234}, {"ProductID", 0x5678}}});
-    ASSERT_TRUE(watcher.matched(1));
-    EXPECT_EQ(watcher.matched(1)->getProperty("ProductID"), Value(0x5750));
+    ASSERT_TRUE(watcher.matched_.awaitCount(1));
+    EXPECT_EQ(watcher.matched_.entries()[0]->getProperty("ProductID"), Value(0x5750));
     bus.attach(device(0x1234, 0x5678));
-    ASSERT_TRUE(watcher.matched(2));
-    EXPECT_EQ(watcher.matched(2)->getProperty("VendorID"), Value(0x1234));
-    {
-        std::lock_guard lock(watcher.mutex_);
-        EXPECT_EQ(watcher.matched_.size(), 2u);
-        EXPECT_TRUE(watcher.onLoopThread_);
-    }
+    ASSERT_TRUE(watcher.matched_.awaitCount(2));
+    EXPECT_EQ(watcher.matched_.entries()[1]->getProperty("VendorID"), Value(0x1234));
+    EXPECT_EQ(watcher.matched_.size(), 2u);
+    EXPECT_FALSE(watcher.offLoopThread_);
     // An empty list matches nothing; no list, every device that comes.
     auto manager = Manager::create(bus);
     manager->setDeviceMatchingMultiple(std::vector<Value>{});
@@ -128,39 +98,21 @@ TEST(HIDManager, MatchesPresentAndArrivingDevicesOnItsRunLoop) {
     EXPECT_EQ(manager->copyDevices().size(), 1u);
 }
 
-TEST(HIDManager, RemovalHandsBackTheSameHandleAndStopsItsReports) {
+TEST(HIDManager, AHeldUpLoopKeepsTheNewestReportsAndRemovalHandsBackTheHandleAndStopsThem) {
     HIDBus bus;
     auto glasses = device(1, 2);
     ManagerOnThread watcher(bus, std::nullopt);
     bus.attach(glasses);
-    DevicePtr handle = watcher.matched(1);
+    DevicePtr handle = watcher.matched_.awaitAt(0);
     ASSERT_TRUE(handle);
 
     std::array<uint8_t, 40> longReport{};
     glasses->sendInput(longReport, 7);
-    ASSERT_TRUE(watcher.await([&] { return watcher.reports_.size() == 1; }));
-    EXPECT_EQ(watcher.reports_[0].id, 7u);
-    EXPECT_EQ(watcher.reports_[0].size, 16u);  // cut to the buffer
+    EXPECT_EQ(watcher.reports_.awaitAt(0),
+              (ManagerOnThread::Report{7, 16, 0}));  // cut to the buffer
     std::array<uint8_t, 4> frame{1, 2, 3, 4};
     EXPECT_EQ(handle->setReport(ReportType::Output, 0x102, frame), kIOReturnSuccess);
     ASSERT_EQ(glasses->outputReports().back().reportId, 2);
-
-    bus.detach(glasses);
-    ASSERT_TRUE(watcher.await([&] { return watcher.removed_.size() == 1; }));
-    std::lock_guard lock(watcher.mutex_);
-    EXPECT_EQ(watcher.removed_[0], handle);
-    EXPECT_EQ(handle->setReport(ReportType::Output, 2, frame), kIOReturnNotAttached);
-    glasses->sendInput(longReport);  // nobody listens any more
-    EXPECT_EQ(watcher.reports_.size(), 1u);
-}
-
-TEST(HIDManager, AHeldUpLoopKeepsOnlyTheNewestReportsAndCountsTheRest) {
-    HIDBus bus;
-    auto glasses = device(1, 2);
-    ManagerOnThread watcher(bus, std::nullopt);
-    bus.attach(glasses);
-    DevicePtr handle = watcher.matched(1);
-    ASSERT_TRUE(handle);
 
     watcher.hold_ = true;
     std::array<uint8_t, 64> report{};
@@ -174,12 +126,16 @@ TEST(HIDManager, AHeldUpLoopKeepsOnlyTheNewestReportsAndCountsTheRest) {
     constexpr size_t kKept = Device::kInputReportQueueDepth;
     EXPECT_EQ(handle->droppedInputReports(), kSent - kKept);
     watcher.release_.set_value();
+    ASSERT_TRUE(watcher.reports_.awaitCount(2 + kKept));
+    const auto reports = watcher.reports_.entries();
+    for (size_t kept = 0; kept < kKept; ++kept)
+        EXPECT_EQ(reports[2 + kept][2], (kSent - kKept + 1 + kept) % 256);
 
-    ASSERT_TRUE(watcher.await([&] { return watcher.reports_.size() == 1 + kKept; }));
-    std::lock_guard lock(watcher.mutex_);
-    for (size_t kept = 0; kept < kKept; ++kept) {
-        EXPECT_EQ(watcher.reports_[1 + kept].first, static_cast<uint8_t>(kSent - kKept + 1 + kept));
-    }
+    bus.detach(glasses);
+    EXPECT_EQ(watcher.removed_.awaitAt(0), handle);
+    EXPECT_EQ(handle->setReport(ReportType::Output, 2, frame), kIOReturnNotAttached);
+    glasses->sendInput(longReport);  // nobody listens any more
+    EXPECT_EQ(watcher.reports_.size(), 2 + kKept);
 }
 
 }  // namespace

@@ -7,10 +7,7 @@
 
 using platform::foundation::Value;
 using platform::foundation::ValueDictionary;
-using platform::hid::UsbNotice;
-using platform::hid::UsbNotificationPort;
-using platform::hid::UsbRegistry;
-using platform::hid::UsbServiceIterator;
+using namespace platform::hid;
 using platform::sim::VirtualUsbDevice;
 using platform::sim::VirtualUsbIdentity;
 
@@ -24,9 +21,8 @@ std::shared_ptr<VirtualUsbDevice> device(int64_t product, std::optional<std::str
 }
 
 Value usbMatching(int64_t product) {
-    ValueDictionary matching = platform::hid::serviceMatching("IOUSBDevice").dictionary();
-    matching["VendorID"] = int64_t{0x0483};
-    matching["ProductID"] = product;
+    ValueDictionary matching = serviceMatching("IOUSBDevice").dictionary();
+    matching.insert({{"VendorID", int64_t{0x0483}}, {"ProductID", product}});
     return Value(std::move(matching));
 }
 
@@ -34,16 +30,15 @@ TEST(SerialPorts, MatchingListsSerialClientsOfTheInstalledRegistry) {
     UsbRegistry registry;
     registry.attach(device(1, "/dev/cu.usbmodem1"));
     registry.attach(device(2, std::nullopt));
-    platform::hid::installSerialPortSource(platform::hid::registrySerialPorts(registry));
+    installSerialPortSource(registrySerialPorts(registry));
 
-    EXPECT_FALSE(platform::hid::matchingSerialServices(Value("IOSerialBSDClient")));
-    EXPECT_FALSE(platform::hid::matchingSerialServices(Value(ValueDictionary{})));
-    EXPECT_TRUE(platform::hid::matchingSerialServices(platform::hid::serviceMatching("IOUSBDevice"))
-                    ->empty());
+    EXPECT_FALSE(matchingSerialServices(Value("IOSerialBSDClient")));
+    EXPECT_FALSE(matchingSerialServices(Value(ValueDictionary{})));
+    EXPECT_TRUE(matchingSerialServices(serviceMatching("IOUSBDevice"))->empty());
 
-    ValueDictionary streams = platform::hid::serviceMatching("IOSerialBSDClient").dictionary();
+    ValueDictionary streams = serviceMatching("IOSerialBSDClient").dictionary();
     streams["IOSerialBSDClientType"] = std::string("IOSerialStream");
-    auto services = platform::hid::matchingSerialServices(Value(streams));
+    auto services = matchingSerialServices(Value(streams));
     ASSERT_TRUE(services);
     ASSERT_EQ(services->size(), 1u);
     const auto& port = (*services)[0];
@@ -55,8 +50,8 @@ TEST(SerialPorts, MatchingListsSerialClientsOfTheInstalledRegistry) {
     EXPECT_TRUE(port.searchProperty("Nothing").isNull());
 
     streams["IOSerialBSDClientType"] = std::string("IOModemSerialStream");
-    EXPECT_TRUE(platform::hid::matchingSerialServices(Value(streams))->empty());
-    platform::hid::installSerialPortSource(nullptr);
+    EXPECT_TRUE(matchingSerialServices(Value(streams))->empty());
+    installSerialPortSource(nullptr);
 }
 
 // A notice starts with the devices present and its handlers run on the port's queue. As on
@@ -92,8 +87,8 @@ TEST(UsbNotificationPort, NoticesStartWithPresentDevicesAndAreArmedByDrainingOnT
     auto initial = added->next();
     ASSERT_TRUE(initial);
     EXPECT_EQ(initial->registryEntryId(), 1u);
-    EXPECT_EQ(initial->release(), platform::hid::kIOReturnSuccess);
-    EXPECT_NE(initial->release(), platform::hid::kIOReturnSuccess);
+    EXPECT_EQ(initial->release(), kIOReturnSuccess);
+    EXPECT_NE(initial->release(), kIOReturnSuccess);
     EXPECT_FALSE(added->next());  // drained: armed
     EXPECT_FALSE(removed->next());
 
