@@ -30,13 +30,14 @@ class ListenerList {
   public:
     using Listener = std::function<void(Args...)>;
 
-    class Delivery {
+    class TAVRO_SCOPED_CAPABILITY Delivery {
       public:
-        explicit Delivery(ListenerList& list) : shared_(*list.shared_) {
+        explicit Delivery(ListenerList& list) TAVRO_ACQUIRE(list.shared_->turn)
+            : shared_(*list.shared_) {
             shared_.turn.lock();
             shared_.deliveringThread.store(std::this_thread::get_id());
         }
-        ~Delivery() {
+        ~Delivery() TAVRO_RELEASE() {
             shared_.deliveringThread.store(std::thread::id());
             shared_.turn.unlock();
         }
@@ -96,8 +97,8 @@ class ListenerList {
         Mutex turn;  // held for a whole delivery
         std::atomic<std::thread::id> deliveringThread{};
         Mutex mutex;
-        std::map<uint64_t, std::shared_ptr<Listener>> listeners;
-        uint64_t nextId = 1;
+        std::map<uint64_t, std::shared_ptr<Listener>> listeners TAVRO_GUARDED_BY(mutex);
+        uint64_t nextId TAVRO_GUARDED_BY(mutex) = 1;
 
         void remove(uint64_t id) {
             std::shared_ptr<Listener> removed;  // destroyed once no lock is held

@@ -3,10 +3,10 @@
 #include <atomic>
 #include <cstdint>
 #include <map>
-#include <mutex>
 #include <vector>
 
 #include "platform/foundation/InvokeTask.h"
+#include "platform/foundation/Mutex.h"
 
 namespace platform::foundation {
 
@@ -34,14 +34,14 @@ struct Observer {
 }  // namespace
 
 struct NotificationCenter::State {
-    std::mutex mutex;
-    uint64_t nextToken = 1;
+    Mutex mutex;
+    uint64_t nextToken TAVRO_GUARDED_BY(mutex) = 1;
     // Ordered by token, that is by the order the observers were added.
-    std::map<uint64_t, std::shared_ptr<Observer>> observers;
+    std::map<uint64_t, std::shared_ptr<Observer>> observers TAVRO_GUARDED_BY(mutex);
 
     void remove(uint64_t token) {
         std::shared_ptr<Observer> removed;  // its block is destroyed without the lock
-        std::lock_guard lock(mutex);
+        MutexLock lock(mutex);
         auto found = observers.find(token);
         if (found == observers.end()) return;
         removed = std::move(found->second);
@@ -81,7 +81,7 @@ Subscription NotificationCenter::addObserver(std::string name, std::optional<Val
     observer->block = std::move(block);
     uint64_t token = 0;
     {
-        std::lock_guard lock(state_->mutex);
+        MutexLock lock(state_->mutex);
         token = state_->nextToken++;
         state_->observers.emplace(token, std::move(observer));
     }
@@ -100,7 +100,7 @@ void NotificationCenter::post(const Notification& notification) {
     // while observers run, so they may post, add and remove freely.
     std::vector<std::shared_ptr<Observer>> targets;
     {
-        std::lock_guard lock(state_->mutex);
+        MutexLock lock(state_->mutex);
         for (const auto& [token, observer] : state_->observers) {
             if (observer->matches(notification)) targets.push_back(observer);
         }

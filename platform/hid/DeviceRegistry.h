@@ -12,10 +12,10 @@
 #include <algorithm>
 #include <functional>
 #include <memory>
-#include <mutex>
 #include <vector>
 
 #include "platform/foundation/ListenerList.h"
+#include "platform/foundation/Mutex.h"
 #include "platform/foundation/Subscription.h"
 
 namespace platform::hid {
@@ -32,7 +32,7 @@ class DeviceRegistry {
         if (!device) return;
         typename Listeners::Delivery delivery(listeners_);
         {
-            std::lock_guard lock(mutex_);
+            foundation::MutexLock lock(mutex_);
             if (std::find(devices_.begin(), devices_.end(), device) != devices_.end()) return;
             devices_.push_back(device);
         }
@@ -43,7 +43,7 @@ class DeviceRegistry {
         typename Listeners::Delivery delivery(listeners_);
         DevicePtr leaving;
         {
-            std::lock_guard lock(mutex_);
+            foundation::MutexLock lock(mutex_);
             auto found = std::find(devices_.begin(), devices_.end(), device);
             if (found == devices_.end()) return;
             leaving = *found;
@@ -53,13 +53,13 @@ class DeviceRegistry {
     }
 
     bool isAttached(const Device* device) const {
-        std::lock_guard lock(mutex_);
+        foundation::MutexLock lock(mutex_);
         return std::any_of(devices_.begin(), devices_.end(),
                            [device](const DevicePtr& each) { return each.get() == device; });
     }
 
     std::vector<DevicePtr> devices() const {
-        std::lock_guard lock(mutex_);
+        foundation::MutexLock lock(mutex_);
         return devices_;
     }
 
@@ -73,8 +73,8 @@ class DeviceRegistry {
   private:
     using Listeners = foundation::ListenerList<const DevicePtr&, bool>;
 
-    mutable std::mutex mutex_;
-    std::vector<DevicePtr> devices_;
+    mutable foundation::Mutex mutex_;
+    std::vector<DevicePtr> devices_ TAVRO_GUARDED_BY(mutex_);
     Listeners listeners_;
 };
 

@@ -1,6 +1,8 @@
 // The application update check against the simulated backend, with the update view.
 
+#include <filesystem>
 #include <fstream>
+#include <thread>
 
 #include "BackendTestSupport.h"
 #include "backend/TavroAppUpdateView.h"
@@ -12,7 +14,6 @@
 
 using namespace backendtest;
 namespace ui = platform::ui;
-using Mode = platform::sim::SimBackendServer::Mode;
 
 namespace {
 
@@ -29,7 +30,7 @@ std::shared_ptr<ui::ViewController> makePanel() {
     return panel;
 }
 
-fdn::ValueDictionary offer(const std::string& version, const std::string& note) {
+fdn::ValueDictionary offer(const std::string& version, const std::string& note = "x") {
     return {{"code", 200},
             {"data", fdn::ValueDictionary{
                          {"version", version}, {"releaseNote", note}, {"downloadUrl", "/d.dmg"}}}};
@@ -71,29 +72,27 @@ class AppUpdateCheckTest : public BackendTest {
     // A bundle of the test's own: its Info.json and, unless told otherwise, the application's
     // view descriptions.
     void useBundle(const std::optional<std::string>& version, bool withViews = true) {
-        std::string bundle =
-            home_.path() + "/Bundle" + version.value_or("") + (withViews ? "" : "-bare");
+        const std::string bundle = home_.path() + "/Bundle" + std::to_string(++bundles_);
         std::filesystem::create_directories(bundle);
-        if (withViews) {
-            std::filesystem::create_directory_symlink(
-                std::string(TAVRO_SOURCE_DIR) + "/resources/ui", bundle + "/ui");
-        }
+        if (withViews)
+            std::filesystem::create_directory_symlink(TAVRO_SOURCE_DIR "/resources/ui",
+                                                      bundle + "/ui");
         std::ofstream(bundle + "/Info.json")
             << R"({"CFBundleIdentifier": "com.tavro.Tavro3D")"
-            << (version ? R"(, "CFBundleShortVersionString": ")" + *version + "\"" : std::string())
-            << "}";
+            << (version ? R"(, "CFBundleShortVersionString": ")" + *version + "\"" : "") << "}";
         fdn::Bundle::setMainBundlePath(bundle);
     }
 
     std::optional<bool> check() {
         std::optional<bool> result;
         AppDelegate::shared().checkAppUpdate([&](bool goOn) { result = goOn; });
-        waitFor([&] { return result.has_value(); });
+        drainUntil([&] { return result.has_value(); });
         return result;
     }
 
     std::shared_ptr<ui::ViewController> home_panel_ = makePanel();
     std::shared_ptr<ui::Window> window_;
+    int bundles_ = 0;
 };
 
 TEST_F(AppUpdateCheckTest, ANewerVersionShowsTheUpdateViewAndStopsTheSetUp) {
@@ -105,9 +104,9 @@ TEST_F(AppUpdateCheckTest, ANewerVersionShowsTheUpdateViewAndStopsTheSetUp) {
     EXPECT_EQ(view->versionLabel.lock()->stringValue(), "V1.3.0");
 
     // A later offer reuses the view.
-    server().offerNewerVersion("1.2.10", "Faster start");
+    server_.offerNewerVersion("1.2.10", "Faster start");
     EXPECT_EQ(check(), false);
-    EXPECT_EQ(server().updateQueries(),
+    EXPECT_EQ(server_.updateQueries(),
               std::vector<std::string>{"appName=3DHalvane&platform=mac&isRelease=1"});
     EXPECT_EQ(AppDelegate::shared().appUpdateView.get(), view);
     EXPECT_EQ(home_panel_->view()->subviews().size(), 1u);
@@ -117,22 +116,27 @@ TEST_F(AppUpdateCheckTest, ANewerVersionShowsTheUpdateViewAndStopsTheSetUp) {
     EXPECT_EQ(ui::Application::shared().keyWindow(), window_);
 
     // The download button hands the address to the system.
-    std::string address = server().baseAddress() + "/api/download/Halvane3D-1.2.10.dmg";
     fdn::Workspace::shared().clearOpenedURLs();
     view->downloadButton.lock()->performClick();
-    EXPECT_EQ(fdn::Workspace::shared().openedURLs(), std::vector<std::string>{address});
+    EXPECT_EQ(
+        fdn::Workspace::shared().openedURLs(),
+        std::vector<std::string>{server_.baseAddress() + "/api/download/Halvane3D-1.2.10.dmg"});
     EXPECT_FALSE(view->downloadProgress.lock()->isHidden());
 }
 
-TEST_F(AppUpdateCheckTest, OnlyTheHomeAndStartPanelsAskAndOnlyANewerVersionStops) {
-    server().setLatestRelease({"1.2.9", "/d.dmg", "notes"});
+TEST_F(AppUpdateCheckTest, OnlyTheHomeAndStartPanelsAskOnlyANewerVersionStopsAndFailuresGoOn) {
+    server_.setLatestRelease({"1.2.9", "/d.dmg", "notes"});
     EXPECT_EQ(check(), true);
     EXPECT_FALSE(AppDelegate::shared().appUpdateView.get());
     auto start = makePanel();
     window_->setContentViewController(start);
     AppDelegate::shared().homeStartViewController.set(standIn<TavroHomeStartViewController>(start));
-    server().setLatestRelease({"1.10", "/d.dmg", "notes"});  // compared as numbers: newer
+    server_.setLatestRelease({"1.10", "/d.dmg", "notes"});  // compared as numbers: newer
     EXPECT_EQ(check(), false);
+    for (Mode mode : {Mode::Garbage, Mode::EnvelopeError}) {  // a failure, an unsuccessful reply
+        server_.setMode(mode);
+        EXPECT_EQ(check(), true) << static_cast<int>(mode);
+    }
 
     // Over the connected panel, or without a window, the set-up goes on at once.
     window_->setContentViewController(makePanel());
@@ -142,27 +146,20 @@ TEST_F(AppUpdateCheckTest, OnlyTheHomeAndStartPanelsAskAndOnlyANewerVersionStops
     AppDelegate::shared().window.set(nullptr);
     AppDelegate::shared().checkAppUpdate();  // no completion: nothing to call
     std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    EXPECT_EQ(server().updateQueries().size(), 2u);
-
-    // A bundle without a version counts as 1.0.0.0.
-    useBundle(std::nullopt);
-    EXPECT_EQ(reply(true, offer("1.0.0.0", "x")), true);
-    EXPECT_EQ(reply(true, offer("1.0.0.1", "x")), false);
+    EXPECT_EQ(server_.updateQueries().size(), 4u);
 }
 
-TEST_F(AppUpdateCheckTest, EveryFailureLetsTheSetUpGoOn) {
-    server().offerNewerVersion("9.0");
-    for (Mode mode : {Mode::Garbage, Mode::EnvelopeError}) {  // a failure, an unsuccessful reply
-        server().setMode(mode);
-        EXPECT_EQ(check(), true) << static_cast<int>(mode);
-    }
-    EXPECT_FALSE(AppDelegate::shared().appUpdateView.get());
-    // Replies without what the check reads.
+TEST_F(AppUpdateCheckTest, RepliesWithoutWhatTheCheckReadsLetTheSetUpGoOn) {
     EXPECT_EQ(reply(true, std::nullopt), true);
     EXPECT_EQ(reply(true, fdn::ValueDictionary{}), true);
     EXPECT_EQ(reply(true, fdn::ValueDictionary{{"data", "1.3"}}), true);
-    EXPECT_EQ(reply(false, offer("9.0", "x")), true);
+    EXPECT_EQ(reply(false, offer("9.0")), true);
     // An update view that cannot be loaded could not show the offer.
     useBundle("1.0", false);
-    EXPECT_EQ(reply(true, offer("9.0", "x")), true);
+    EXPECT_EQ(reply(true, offer("9.0")), true);
+    EXPECT_FALSE(AppDelegate::shared().appUpdateView.get());
+    // A bundle without a version counts as 1.0.0.0.
+    useBundle(std::nullopt);
+    EXPECT_EQ(reply(true, offer("1.0.0.0")), true);
+    EXPECT_EQ(reply(true, offer("1.0.0.1")), false);
 }

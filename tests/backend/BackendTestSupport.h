@@ -1,20 +1,18 @@
 #pragma once
 // Shared set-up of the backend tests: a home folder of the test's own (so the usage
 // database starts empty), a simulated backend server that both region hosts point at,
-// short request time limits, and a bounded wait that keeps the main queue running.
+// short request time limits, and the rows the usage table holds.
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
-#include <functional>
 #include <future>
-#include <thread>
+#include <string>
+#include <vector>
 
 #include "appstate/AppDelegate.h"
 #include "backend/TavroAlamofireManager.h"
 #include "backend/TavroFMDBManager.h"
 #include "platform/foundation/Dispatch.h"
-#include "platform/foundation/FileSystem.h"
 #include "platform/net/BackendHosts.h"
 #include "platform/sim/SimBackendServer.h"
 #include "tests/support/TemporaryHome.h"
@@ -23,6 +21,8 @@
 namespace backendtest {
 
 namespace fdn = platform::foundation;
+using Mode = platform::sim::SimBackendServer::Mode;
+using test_support::drainUntil;
 
 class BackendTest : public ::testing::Test {
   protected:
@@ -33,7 +33,6 @@ class BackendTest : public ::testing::Test {
         AppDelegate::shared().glassStatus = false;
         AppDelegate::shared().isOverseas = false;
     }
-
     void TearDown() override {
         TavroFMDBManager::shareManager().closeDatabase();
         server_.stop();
@@ -43,21 +42,19 @@ class BackendTest : public ::testing::Test {
         AppDelegate::shared().glassStatus = false;
     }
 
-    // Runs the main queue until `done` holds, for at most `seconds` of real time.
-    static bool waitFor(const std::function<bool()>& done, double seconds = 5) {
-        return test_support::drainUntil(done, seconds);
-    }
-
     static TavroFMDBManager::Rows storedRows(
         TavroFMDBManager& table = TavroFMDBManager::shareManager()) {
         std::promise<TavroFMDBManager::Rows> rows;
-        table.selectAll([&](TavroFMDBManager::Rows found, int64_t, std::string) {
-            rows.set_value(std::move(found));
-        });
+        table.selectAll([&](auto found, int64_t, std::string) { rows.set_value(found); });
         return rows.get_future().get();
     }
+    // The "uid" column of the stored rows, or of `rows`.
+    static std::vector<std::string> uids(const TavroFMDBManager::Rows& rows = storedRows()) {
+        std::vector<std::string> found;
+        for (const auto& row : rows) found.push_back(row.at("uid").text());
+        return found;
+    }
 
-    platform::sim::SimBackendServer& server() { return server_; }
     test_support::TemporaryHome home_{"tavro-backend"};
     platform::sim::SimBackendServer server_;
 };

@@ -6,15 +6,10 @@
 #include "backend/ReplyEnvelope.h"
 
 using namespace backendtest;
-using Mode = platform::sim::SimBackendServer::Mode;
 
-namespace {
-
-fdn::Result<ReplyEnvelope> parse(std::string_view text) {
+static fdn::Result<ReplyEnvelope> parse(std::string_view text) {
     return parseReplyEnvelope({reinterpret_cast<const uint8_t*>(text.data()), text.size()});
 }
-
-}  // namespace
 
 TEST(ReplyEnvelope, SuccessIsCode200AndAnythingElseIsAnErrorOrUnreadable) {
     auto ok = parse(R"({"code": 200, "msg": "success", "data": {"version": "1.2"}})");
@@ -29,20 +24,25 @@ TEST(ReplyEnvelope, SuccessIsCode200AndAnythingElseIsAnErrorOrUnreadable) {
 
     for (std::string_view bad : std::initializer_list<std::string_view>{
              "", "[1, 2]", "\"text\"", R"({"code": "200"})", R"({"msg": "x"})",
-             R"({"code": 200.5})", "{\"code\": 200", std::string_view("\0\xff", 2)}) {
+             R"({"code": 200.5})", "{\"code\": 200", std::string_view("\0\xff", 2)})
         EXPECT_FALSE(parse(bad)) << bad;
-    }
 }
 
-class RequestTest : public BackendTest {
-  protected:
+TEST(RequestQuery, ValuesAreWrittenAndEscapedInOrder) {
+    EXPECT_EQ(TavroAlamofireManager::queryText({{"flag", true}, {"ratio", 0.5}, {"name", "a b"}}),
+              "flag=true&ratio=0.5&name=a%20b");
+}
+
+using RequestTest = BackendTest;
+
+TEST_F(RequestTest, EveryServerFaultEndsInFailureOrAnUnsuccessfulReplyAndEachRegionHasItsHost) {
     struct Outcome {
         std::optional<bool> success;
         std::optional<fdn::ValueDictionary> reply;
         std::optional<fdn::Error> error;
     };
-    Outcome request(Mode mode) {
-        server().setMode(mode);
+    auto request = [&](Mode mode) {
+        server_.setMode(mode);
         Outcome outcome;
         TavroAlamofireManager::requestWithQuery(
             "/api/admin/appPublish/latest", TavroAlamofireManager::HTTPMethod::Get,
@@ -52,17 +52,9 @@ class RequestTest : public BackendTest {
                 outcome.reply = std::move(reply);
             },
             [&](const fdn::Error& error) { outcome.error = error; });
-        EXPECT_TRUE(waitFor([&] { return outcome.success || outcome.error; }));
+        EXPECT_TRUE(drainUntil([&] { return outcome.success || outcome.error; }));
         return outcome;
-    }
-};
-
-TEST_F(RequestTest, QueryValuesAreWrittenAndEscapedInOrder) {
-    EXPECT_EQ(TavroAlamofireManager::queryText({{"flag", true}, {"ratio", 0.5}, {"name", "a b"}}),
-              "flag=true&ratio=0.5&name=a%20b");
-}
-
-TEST_F(RequestTest, EveryServerFaultEndsInFailureOrAnUnsuccessfulReplyWithinTheTimeLimit) {
+    };
     Outcome normal = request(Mode::Normal);
     EXPECT_EQ(normal.success, true);
     EXPECT_TRUE((*normal.reply)["data"].isDictionary());
@@ -75,14 +67,12 @@ TEST_F(RequestTest, EveryServerFaultEndsInFailureOrAnUnsuccessfulReplyWithinTheT
         EXPECT_FALSE(outcome.success.has_value());
     }
     EXPECT_EQ(request(Mode::Status424).error->code, 424);
-}
 
-TEST_F(RequestTest, TheOverseasRegionUsesTheOverseasHost) {
-    // The domestic host answers nothing; only the overseas one is the server.
-    platform::net::BackendHosts::setCurrent({"http://127.0.0.1:1", server().baseAddress()});
+    // The overseas region uses the overseas host; here the domestic one answers nothing.
+    platform::net::BackendHosts::setCurrent({"http://127.0.0.1:1", server_.baseAddress()});
     AppDelegate::shared().isOverseas = true;
     EXPECT_EQ(request(Mode::Normal).success, true);
-    EXPECT_EQ(TavroAlamofireManager::apiBaseAddress(), server().baseAddress() + "/api");
+    EXPECT_EQ(TavroAlamofireManager::apiBaseAddress(), server_.baseAddress() + "/api");
     AppDelegate::shared().isOverseas = false;
     EXPECT_TRUE(request(Mode::Normal).error.has_value());
 }

@@ -24,11 +24,10 @@ TEST(Md5Digest, TextsGiveTheRfc1321Digests) {
 class Md5OfFileTest : public ::testing::Test {
   protected:
     std::string write(const std::string& name, const std::string& content) {
-        std::ofstream(folder_ + "/" + name, std::ios::binary) << content;
-        return folder_ + "/" + name;
+        std::ofstream(folder_.file(name), std::ios::binary) << content;
+        return folder_.file(name);
     }
-    test_support::TemporaryFolder scratch_{"md5-test"};
-    const std::string folder_ = scratch_.path();
+    test_support::TemporaryFolder folder_{"md5-test"};
     const std::string abc_ = "900150983cd24fb0d6963f7d28e17f72";
 };
 
@@ -38,7 +37,7 @@ TEST_F(Md5OfFileTest, DigestsTheWholeFileNamedByAnyFormOfItsUrl) {
     for (size_t index = 0; index < large.size(); index += 4093) large[index] = 'y';
     EXPECT_EQ(md5OfFile("file://" + write("large", large)), md5HexLowercase(large));
     write("name with space", "abc");
-    const auto encoded = folder_ + "/name%20with%20space";
+    const auto encoded = folder_.file("name%20with%20space");
     EXPECT_EQ(md5OfFile("file://" + encoded), abc_);
     EXPECT_EQ(md5OfFile("FILE://localhost" + encoded), abc_);
     EXPECT_EQ(md5OfFile("file://" + encoded + "?query#fragment"), abc_);
@@ -47,11 +46,12 @@ TEST_F(Md5OfFileTest, DigestsTheWholeFileNamedByAnyFormOfItsUrl) {
 TEST_F(Md5OfFileTest, GivesTheEmptyTextWhenThereIsNoFileToRead) {
     write("abc", "abc");
     for (const std::string& url :
-         {"file://" + folder_ + "/missing", folder_ + "/abc",
-          "https://example.com" + folder_ + "/abc", "file://otherhost" + folder_ + "/abc",
-          "file://" + folder_ + "/ab%", "file://" + folder_ + "/abc%00", std::string("not a url"),
+         {"file://" + folder_.file("missing"), folder_.file("abc"),
+          "https://example.com" + folder_.file("abc"), "file://otherhost" + folder_.file("abc"),
+          "file://" + folder_.file("ab%"), "file://" + folder_.file("abc%00"),
+          std::string("not a url"),
           // A folder opens but cannot be read: no digest of nothing passed off as its digest.
-          "file://" + folder_}) {
+          "file://" + folder_.path()}) {
         EXPECT_EQ(md5OfFile(url), "") << url;
     }
 }

@@ -6,12 +6,12 @@
 #include <mutex>
 #include <set>
 #include <thread>
-#include <vector>
 
 #include "common/GCXTimer.h"
 #include "platform/foundation/Clock.h"
 #include "platform/foundation/Dispatch.h"
 #include "platform/foundation/Scheduler.h"
+#include "tests/support/Threads.h"
 #include "tests/support/Waits.h"
 
 using common::GCXTimer;
@@ -21,7 +21,6 @@ namespace {
 
 class GCXTimerTest : public ::testing::Test {
   protected:
-    // Moves the manual clock in small steps, running main-queue work after each.
     void advance(double seconds, double step = 0.01) {
         test_support::advanceInSteps(*clock_, seconds, step);
     }
@@ -30,15 +29,15 @@ class GCXTimerTest : public ::testing::Test {
 };
 
 TEST_F(GCXTimerTest, RunsOneShotsOnceAndRepeatsUntilCancelledFromTheTask) {
-    int runs = 0;
+    int runs = 0, repeats = 0;
+    const auto run = [&] { ++runs; };
     EXPECT_EQ(GCXTimer::execTask(nullptr, 0, 1, true, false), "");
-    EXPECT_EQ(GCXTimer::execTask([&] { ++runs; }, -1, 1, true, false), "");
-    EXPECT_EQ(GCXTimer::execTask([&] { ++runs; }, 0, 0, true, false), "");
+    EXPECT_EQ(GCXTimer::execTask(run, -1, 1, true, false), "");
+    EXPECT_EQ(GCXTimer::execTask(run, 0, 0, true, false), "");
     // A one-shot runs once at its start delay, whatever its interval.
-    GCXTimer::execTask([&] { ++runs; }, 0.5, 0, false, false);
-    GCXTimer::execTask([&] { ++runs; }, 0.5, 0.1, false, false);
+    GCXTimer::execTask(run, 0.5, 0, false, false);
+    GCXTimer::execTask(run, 0.5, 0.1, false, false);
     std::string key;
-    int repeats = 0;
     key = GCXTimer::execTask(
         [&] {
             if (++repeats == 3) GCXTimer::cancelTimerTask(key);
@@ -57,17 +56,17 @@ TEST_F(GCXTimerTest, RunsOneShotsOnceAndRepeatsUntilCancelledFromTheTask) {
 TEST_F(GCXTimerTest, HugeTimesNeverComeAndNotANumberIsRefused) {
     const double nan = std::nan("");
     const double infinity = std::numeric_limits<double>::infinity();
-    int runs = 0;
+    int runs = 0, repeats = 0;
+    const auto run = [&] { ++runs; };
     for (auto [start, interval] : {std::pair{nan, 1.0}, {0.0, nan}, {nan, 0.0}, {1.0, nan}}) {
-        EXPECT_EQ(GCXTimer::execTask([&] { ++runs; }, start, interval, true, false), "");
-        EXPECT_EQ(GCXTimer::execTask([&] { ++runs; }, start, interval, false, true), "");
+        EXPECT_EQ(GCXTimer::execTask(run, start, interval, true, false), "");
+        EXPECT_EQ(GCXTimer::execTask(run, start, interval, false, true), "");
     }
     std::vector<std::string> keys;
     for (double start : {1e300, infinity, 9.3e9}) {
-        keys.push_back(GCXTimer::execTask([&] { ++runs; }, start, 1, true, false));
-        keys.push_back(GCXTimer::execTask([&] { ++runs; }, start, 0, false, false));
+        keys.push_back(GCXTimer::execTask(run, start, 1, true, false));
+        keys.push_back(GCXTimer::execTask(run, start, 0, false, false));
     }
-    int repeats = 0;
     for (double interval : {1e300, infinity}) {
         keys.push_back(GCXTimer::execTask([&] { ++repeats; }, 0, interval, true, false));
     }
@@ -122,26 +121,22 @@ TEST_F(GCXTimerTest, ManyThreadsAddAndCancelWhileTasksFire) {
     std::set<std::string> keys;
     std::atomic<int> oneShotRuns{0};
     std::atomic<int> repeatingRuns{0};
-    std::vector<std::thread> threads;
-    for (int t = 0; t < kThreads; ++t) {
-        threads.emplace_back([&] {
-            for (int i = 0; i < kPerThread; ++i) {
-                auto oneShot = GCXTimer::execTask([&] { ++oneShotRuns; }, 0, 0, false, true);
-                auto repeating = GCXTimer::execTask([&] { ++repeatingRuns; }, 0, 0.001, true, true);
-                {
-                    std::lock_guard lock(mutex);
-                    EXPECT_TRUE(keys.insert(oneShot).second && keys.insert(repeating).second);
-                }
-                GCXTimer::cancelTimerTask(repeating);
-            }
-        });
-    }
     // The clock keeps moving while the threads work, so repeating tasks do fire.
     std::atomic<bool> working{true};
     std::thread ticker([&] {
         for (; working; std::this_thread::yield()) clock_->advanceSeconds(0.001);
     });
-    for (auto& thread : threads) thread.join();
+    test_support::onThreads(kThreads, [&](int) {
+        for (int i = 0; i < kPerThread; ++i) {
+            auto oneShot = GCXTimer::execTask([&] { ++oneShotRuns; }, 0, 0, false, true);
+            auto repeating = GCXTimer::execTask([&] { ++repeatingRuns; }, 0, 0.001, true, true);
+            {
+                std::lock_guard lock(mutex);
+                EXPECT_TRUE(keys.insert(oneShot).second && keys.insert(repeating).second);
+            }
+            GCXTimer::cancelTimerTask(repeating);
+        }
+    });
     EXPECT_TRUE(test_support::drainUntil([&] { return oneShotRuns == kThreads * kPerThread; }));
     working = false;
     ticker.join();

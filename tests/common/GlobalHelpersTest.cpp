@@ -23,30 +23,31 @@ class GlobalHelpersTest : public ::testing::Test {
         capture::installCaptureMachine(nullptr);
         fd::UserDefaults::resetStandard();
     }
-    static void machine(std::optional<std::string> locale, std::optional<std::string> brand) {
-        fd::MachineValues values;
-        values.appleLocale = std::move(locale);
-        values.cpuBrand = std::move(brand);
-        values.physicalMemory = 16ull << 30;
-        fd::setMachineValues(values);
-    }
     test_support::TemporaryHome home_{"tavro-helpers"};
 };
 
-TEST_F(GlobalHelpersTest, RegionAndProcessorComeFromTheMachine) {
+TEST_F(GlobalHelpersTest, RegionProcessorAndNetmaskFacts) {
     const std::pair<std::optional<std::string>, bool> locales[] = {
         {std::nullopt, true}, {"zh_CN", true},  {"en_CN", true},      {"CN", true},
         {"zh_TW", false},     {"zh_cn", false}, {"zh-Hant_HK", false}};
+    fd::MachineValues values;
     for (const auto& [locale, chinese] : locales) {
-        machine(locale, "Apple M2");
+        values.appleLocale = locale;
+        fd::setMachineValues(values);
         EXPECT_EQ(common::isChineseLocale(), chinese) << locale.value_or("(none)");
     }
-    machine("zh_CN", std::string("Apple M1\0junk", 13));
+    values.cpuBrand = std::string("Apple M1\0junk", 13);
+    values.physicalMemory = 16ull << 30;
+    fd::setMachineValues(values);
     EXPECT_EQ(common::cpuBrandString(), "apple m1");
     const auto memory = common::residentMemory();
     ASSERT_TRUE(memory);
     EXPECT_GT(memory->first, 0u);
     EXPECT_EQ(memory->second, 16ull << 30);
+    EXPECT_EQ(common::netmaskPrefixLength("255.255.255.0"), "24");
+    EXPECT_EQ(common::netmaskPrefixLength("255.255.240.0"), "20");
+    EXPECT_EQ(common::netmaskPrefixLength("255.-1.0.0"), "");
+    EXPECT_EQ(common::netmaskPrefixLength("garbage"), "0");
 }
 
 TEST_F(GlobalHelpersTest, DeviceIdentifierIsCreatedOnceAndKept) {
@@ -58,13 +59,6 @@ TEST_F(GlobalHelpersTest, DeviceIdentifierIsCreatedOnceAndKept) {
         << identifier;
     fd::UserDefaults::resetStandard();  // read back from the stored file
     EXPECT_EQ(common::deviceID(), identifier);
-}
-
-TEST_F(GlobalHelpersTest, NetmasksCountTheirOneBits) {
-    EXPECT_EQ(common::netmaskPrefixLength("255.255.255.0"), "24");
-    EXPECT_EQ(common::netmaskPrefixLength("255.255.240.0"), "20");
-    EXPECT_EQ(common::netmaskPrefixLength("255.-1.0.0"), "");
-    EXPECT_EQ(common::netmaskPrefixLength("garbage"), "0");
 }
 
 TEST_F(GlobalHelpersTest, UntrustedAccessibilityPromptsAndPostsOnePointerEvent) {

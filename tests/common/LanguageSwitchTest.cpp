@@ -7,7 +7,6 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "common/Bundle.h"
@@ -17,6 +16,7 @@
 #include "platform/foundation/SystemInfo.h"
 #include "platform/foundation/UserDefaults.h"
 #include "tests/support/TemporaryHome.h"
+#include "tests/support/Threads.h"
 
 using common::TavroLocalizationHelper;
 using Language = TavroLocalizationHelper::Language;
@@ -65,7 +65,6 @@ class LanguageSwitchTest : public ::testing::Test {
         fd::clearMachineValues();
     }
     test_support::TemporaryFolder folder_{"language-switch"};
-    const std::string scratch_ = folder_.path();
     Language saved_ = Language::English;
 };
 
@@ -115,23 +114,18 @@ TEST_F(LanguageSwitchTest, OutsideChinaTextsComeOutInEnglishWhateverTheSystemLan
     EXPECT_EQ(fd::localizedString("no such key"), "no such key");
     // Lookups from many threads share the helper and its cache of language folders.
     std::atomic<int> wrong{0};
-    std::vector<std::thread> threads;
-    for (int index = 0; index < 4; ++index) {
-        threads.emplace_back([&wrong] {
-            for (int round = 0; round < 50; ++round) {
-                if (fd::localizedString("已连接") != "Connected") ++wrong;
-            }
-        });
-    }
-    for (auto& thread : threads) thread.join();
+    test_support::onThreads(4, [&wrong](int) {
+        for (int round = 0; round < 50; ++round)
+            wrong += fd::localizedString("已连接") != "Connected";
+    });
     EXPECT_EQ(wrong.load(), 0);
 }
 
 TEST_F(LanguageSwitchTest, WithoutAnEnglishFolderTheSwitchFallsBackToTheStandardLookup) {
-    std::filesystem::create_directories(scratch_ + "/zh-Hans.lproj");
-    std::ofstream(scratch_ + "/Info.json") << R"({"CFBundleIdentifier": "test.language"})";
-    std::ofstream(scratch_ + "/zh-Hans.lproj/Localizable.strings") << "\"确定\" = \"确定!\";\n";
-    fd::Bundle::setMainBundlePath(scratch_);
+    std::filesystem::create_directories(folder_.file("zh-Hans.lproj"));
+    std::ofstream(folder_.file("Info.json")) << R"({"CFBundleIdentifier": "test.language"})";
+    std::ofstream(folder_.file("zh-Hans.lproj/Localizable.strings")) << "\"确定\" = \"确定!\";\n";
+    fd::Bundle::setMainBundlePath(folder_.path());
     prefer({"zh-Hans-CN"}, "en_US");
     common::Bundle::installOnMainBundle();
     TavroLocalizationHelper::shared().setLanguage(Language::English);

@@ -4,10 +4,10 @@
 #include <fstream>
 #include <regex>
 #include <sstream>
-#include <thread>
 
 #include "common/TavroLog.h"
 #include "tests/support/TemporaryHome.h"
+#include "tests/support/Threads.h"
 
 namespace fs = std::filesystem;
 
@@ -57,15 +57,10 @@ TEST_F(TavroLogTest, FileAtTheLimitGrowsAndFileAboveItStartsOver) {
 
 TEST_F(TavroLogTest, ConcurrentWritersProduceWholeLines) {
     constexpr int kLines = 150;
-    auto writer = [](std::string tag, std::string name) {
-        for (int i = 0; i < kLines; ++i) {
-            TavroLog::logMessage(tag + std::string(200, tag[0]) + std::to_string(i), name);
-        }
-    };
-    std::thread a(writer, "a", "shared"), b(writer, "b", "shared"), c(writer, "c", "other");
-    a.join();
-    b.join();
-    c.join();
+    test_support::onThreads(3, [](int index) {  // a and b share a file, c writes another
+        const std::string line(201, "abc"[index]), name = index < 2 ? "shared" : "other";
+        for (int i = 0; i < kLines; ++i) TavroLog::logMessage(line + std::to_string(i), name);
+    });
     std::istringstream lines(read("shared"));
     int count = 0;
     for (std::string line; std::getline(lines, line); ++count) {

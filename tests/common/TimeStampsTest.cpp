@@ -60,12 +60,10 @@ TEST_F(TimeStampsTest, ParsingGivesBackTheSameMomentAtTheTurnOfTheYear) {
     }
     // A locale with digits of its own reads back its own stamps.
     use("ar_EG");
-    auto text = timestampFromEpoch(kFriday2027_01_01);
-    EXPECT_GT(text.size(), 19u);  // not ASCII digits
-    EXPECT_EQ(epochSecondsFromTimestamp(text), kFriday2027_01_01) << text;
-}
-
-TEST_F(TimeStampsTest, TextsThatDoNotParseGiveZero) {
+    auto arabic = timestampFromEpoch(kFriday2027_01_01);
+    EXPECT_GT(arabic.size(), 19u);  // not ASCII digits
+    EXPECT_EQ(epochSecondsFromTimestamp(arabic), kFriday2027_01_01) << arabic;
+    // Texts that do not parse give zero.
     for (const char* text : {"", "2024-02-30 10:00:00", "2024-01-01 10:00:00 trailing",
                              "2024-01-01T10:00:00", "2024-01-01 25:00:00"}) {
         EXPECT_EQ(epochSecondsFromTimestamp(text), 0) << text;

@@ -5,16 +5,18 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "appstate/AppDelegate.h"
 #include "display/DummyManager.h"
 #include "display/ScreenRecognition.h"
 #include "platform/foundation/Clock.h"
 #include "platform/foundation/Dispatch.h"
-#include "platform/foundation/FileSystem.h"
 #include "platform/foundation/UserDefaults.h"
 #include "platform/screens/DisplayServices.h"
 #include "platform/screens/Screen.h"
@@ -22,79 +24,77 @@
 #include "platform/sim/SimMac.h"
 #include "tests/support/TemporaryHome.h"
 
+namespace fdn = platform::foundation;
+namespace screens = platform::screens;
+
 class DisplayHarness : public ::testing::Test {
   protected:
     void SetUp() override {
-        platform::foundation::UserDefaults::resetStandard();
+        fdn::UserDefaults::resetStandard();
         display_detail::forgetBuiltinScreen();
         DummyManager::discardDummies();
     }
-
     void TearDown() override {
         DummyManager::discardDummies();
-        if (glasses_) mac_->unplugDevice(glasses_);
-        mac_.reset();
-        platform::foundation::MainLoop::drain();
+        shutDown();
         AppDelegate::shared().glassStatus = false;
         AppDelegate::shared().modelType = 0;
-        platform::foundation::UserDefaults::resetStandard();
+        fdn::UserDefaults::resetStandard();
     }
 
-    // A shipped machine by name, or one described in JSON.
-    platform::sim::SimMac& boot(const std::string& machine) {
+    // A fresh machine: a shipped one by name or one described in JSON; `glassesMirrored`, when
+    // given, says how the glasses' display comes up.
+    platform::sim::SimMac& boot(const std::string& machine,
+                                std::optional<bool> glassesMirrored = std::nullopt) {
         auto profile = machine.starts_with("{") ? platform::sim::parseMachineProfile(machine)
                                                 : platform::sim::machineProfileNamed(machine);
         EXPECT_TRUE(profile) << machine;
-        return bootProfile(profile.value());
-    }
-
-    platform::sim::SimMac& bootProfile(platform::sim::MachineProfile profile) {
-        mac_.reset();  // one simulated Mac at a time
-        mac_ = std::make_unique<platform::sim::SimMac>(std::move(profile));
+        if (glassesMirrored) profile->displays.glassesMirrored = *glassesMirrored;
+        shutDown();  // one simulated Mac at a time
+        display_detail::forgetBuiltinScreen();
+        mac_ = std::make_unique<platform::sim::SimMac>(std::move(profile).value());
         return *mac_;
     }
 
     // Second-generation glasses on the bus; their display comes up with them.
     uint32_t plugGlasses() {
-        glasses_ = platform::sim::SimMac::makeDevice({});
-        mac_->plugDevice(glasses_);
-        for (const auto& display : mac_->displays().displays()) {
+        mac_->plugDevice(glasses_ = platform::sim::SimMac::makeDevice({}));
+        for (const auto& display : mac_->displays().displays())
             if (display.name == "TAVRO Glass") return display.id;
-        }
         return 0;
     }
 
-    void unplugGlasses() {
-        mac_->unplugDevice(glasses_);
-        glasses_.reset();
-    }
-
-    platform::screens::DisplayInfo info(uint32_t id) const {
-        for (const auto& display : mac_->displays().displays()) {
+    screens::DisplayInfo info(uint32_t id) const {
+        for (const auto& display : mac_->displays().displays())
             if (display.id == id) return display;
-        }
         return {};
     }
 
-    std::vector<std::string> screenNames() const {
+    static std::vector<std::string> screenNames() {
         std::vector<std::string> names;
-        for (const auto& screen : platform::screens::screens()) {
-            names.push_back(screen.localizedName);
-        }
+        for (const auto& screen : screens::screens()) names.push_back(screen.localizedName);
         return names;
     }
 
-    double clockSeconds() const {
-        return platform::foundation::Clock::toSeconds(
-            platform::foundation::Clock::current().now().time_since_epoch());
+    // The seconds `call` takes on the platform clock.
+    static double secondsTaken(const std::function<void()>& call) {
+        const auto before = fdn::Clock::current().now();
+        call();
+        return fdn::Clock::toSeconds(fdn::Clock::current().now() - before);
     }
 
     // Waits spent on the platform clock pass a thousand times faster.
-    platform::foundation::ScopedClock clock_{
-        std::make_shared<platform::foundation::RealClock>(1000.0)};
+    fdn::ScopedClock clock_{std::make_shared<fdn::RealClock>(1000.0)};
     std::unique_ptr<platform::sim::SimMac> mac_;
     std::shared_ptr<platform::sim::VirtualHidDevice> glasses_;
     test_support::TemporaryHome home_{"tavro-display"};
+
+  private:
+    void shutDown() {
+        if (glasses_) mac_->unplugDevice(std::exchange(glasses_, nullptr));
+        mac_.reset();
+        fdn::MainLoop::drain();
+    }
 };
 
 // A desktop Mac with one external display and no built-in panel.

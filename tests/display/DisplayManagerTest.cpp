@@ -1,8 +1,8 @@
+#include <future>
+
 #include "display/VirtualDisplayRegistry.h"
 #include "display/tavroDisplayManager.h"
 #include "tests/display/DisplayHarness.h"
-
-namespace screens = platform::screens;
 
 namespace {
 
@@ -11,20 +11,48 @@ class DisplayManager : public DisplayHarness {
     std::shared_ptr<tavroDisplayManager> manager_ = std::make_shared<tavroDisplayManager>();
 };
 
-TEST_F(DisplayManager, MonitorDummyOnlyWhereTheMacNeedsIt) {
+// Only a Mac mini needs the monitor dummy; it stands in for the screens while the Mac
+// sleeps, and the only main display of the Mac is never disconnected.
+TEST_F(DisplayManager, TheMonitorDummyOfAMacMiniThroughSleepAndDisconnects) {
     boot("macbook");
     manager_->createMonitorDummy();
     EXPECT_TRUE(manager_->isExecution);
     EXPECT_TRUE(DummyManager::dummies().empty());
-    auto& defaults = platform::foundation::UserDefaults::standard();
-    EXPECT_EQ(defaults.objectForKey("numOfDummyDisplays"), platform::foundation::Value(0));
+    auto& defaults = fdn::UserDefaults::standard();
+    EXPECT_EQ(defaults.objectForKey("numOfDummyDisplays"), fdn::Value(0));
 
-    boot("macmini");
+    auto& mac = boot("macmini");
+    manager_->sleepNotification();  // without dummies: no display in the meantime
+    EXPECT_TRUE(manager_->isSleep);
+    EXPECT_TRUE(screens::screens().empty());
+    manager_->wakeNotification();
+    EXPECT_FALSE(manager_->isSleep);
     manager_->createMonitorDummy();
     auto monitor = DummyManager::findDummyByDefinitionId(0);
     ASSERT_TRUE(monitor);
     EXPECT_FALSE(monitor->isConnected);
     EXPECT_EQ(defaults.integerForKey("numOfDummyDisplays"), 1);
+    manager_->sleepNotification();
+    manager_->sleepNotification();  // a second sleep does nothing
+    ASSERT_EQ(screenNames(), std::vector<std::string>{"TAVRO Monitor (sleep)"});
+    EXPECT_FALSE(findHostScreen());
+    manager_->wakeNotification();
+    EXPECT_TRUE(screens::screens().empty());
+    manager_->disableTempSleep();
+    manager_->sleepNotification();
+    EXPECT_TRUE(screens::screens().empty());
+    manager_->wakeNotification();
+
+    EXPECT_EQ(manager_->connectVirtualDisplays(), 0);
+    plugGlasses();
+    EXPECT_EQ(manager_->disconnectAllDummies(), 0);
+    EXPECT_TRUE(monitor->isConnected);
+    mac.displays().plugDisplay({"DELL P2422H", 4268, 41200, 9, {{1920, 1080, 60}}, 0});
+    EXPECT_EQ(manager_->disconnectAllVirtualDisplays(), 0);
+    EXPECT_FALSE(monitor->isConnected);
+    monitor->associatedDisplayPrefsId = "elsewhere";
+    EXPECT_EQ(manager_->connectAllVirtualDisplays(), -1);
+    EXPECT_FALSE(monitor->isConnected);
 }
 
 TEST_F(DisplayManager, ConnectMonitorAndMakeMainWaitsForTheMonitorEvenWhenItFails) {
@@ -32,43 +60,22 @@ TEST_F(DisplayManager, ConnectMonitorAndMakeMainWaitsForTheMonitorEvenWhenItFail
     manager_->connectMonitorAndMakeMain();  // no dummy yet: nothing happens
     EXPECT_EQ(screenNames().size(), 1u);
     manager_->createMonitorDummy();
-    double before = clockSeconds();
-    manager_->connectMonitorAndMakeMain();
-    EXPECT_GE(clockSeconds() - before, 3.0);  // 2.5 s for the display, 0.5 s to make it main
+    // 2.5 s for the display, 0.5 s to make it main.
+    EXPECT_GE(secondsTaken([&] { manager_->connectMonitorAndMakeMain(); }), 3.0);
     auto monitor = DummyManager::findDummyByDefinitionId(0);
     ASSERT_TRUE(monitor->isConnected);
     EXPECT_EQ(screens::mainDisplayId(), monitor->displayIdentifier);
-    EXPECT_TRUE(platform::foundation::UserDefaults::standard().boolForKey("isConnected1"));
+    EXPECT_TRUE(fdn::UserDefaults::standard().boolForKey("isConnected1"));
 
     // A platform that cannot make virtual displays leaves the main display as it is.
     boot(R"({"model": "Macmini9,1", "virtualDisplays": false})");
     DummyManager::discardDummies();
     manager_->createMonitorDummy();
-    before = clockSeconds();
-    manager_->connectMonitorAndMakeMain();
-    EXPECT_GE(clockSeconds() - before, 2.5);
+    EXPECT_GE(secondsTaken([&] { manager_->connectMonitorAndMakeMain(); }), 2.5);
     monitor = DummyManager::findDummyByDefinitionId(0);
     EXPECT_FALSE(monitor->isConnected);
     EXPECT_FALSE(monitor->virtualDisplay);
     EXPECT_EQ(virtualDisplayRegistry().count(), 0u);
-}
-
-TEST_F(DisplayManager, DisconnectAllKeepsTheOnlyMainDisplayOfAMacMini) {
-    auto& mac = boot("macmini");
-    manager_->createMonitorDummy();
-    EXPECT_EQ(manager_->connectVirtualDisplays(), 0);
-    plugGlasses();
-    auto monitor = DummyManager::findDummyByDefinitionId(0);
-    EXPECT_EQ(manager_->disconnectAllDummies(), 0);
-    EXPECT_TRUE(monitor->isConnected);
-
-    mac.displays().plugDisplay({"DELL P2422H", 4268, 41200, 9, {{1920, 1080, 60}}, 0});
-    EXPECT_EQ(manager_->disconnectAllVirtualDisplays(), 0);
-    EXPECT_FALSE(monitor->isConnected);
-
-    monitor->associatedDisplayPrefsId = "elsewhere";
-    EXPECT_EQ(manager_->connectAllVirtualDisplays(), -1);
-    EXPECT_FALSE(monitor->isConnected);
 }
 
 TEST_F(DisplayManager, SetMainDisplay) {
@@ -76,10 +83,18 @@ TEST_F(DisplayManager, SetMainDisplay) {
     uint32_t glasses = plugGlasses();
     cancelMirroring(false, false);
     uint32_t builtin = screens::mainDisplayId();
-    double before = clockSeconds();
-    manager_->setMainDisplay(std::nullopt);
-    manager_->setMainDisplay(builtin);
-    EXPECT_LT(clockSeconds() - before, 0.5);  // already main: no wait
+    {
+        // None, or already main: no wait. On a stopped clock a wait would never end.
+        auto stopped = std::make_shared<fdn::ManualClock>();
+        fdn::ScopedClock scoped(stopped);
+        auto done = std::async(std::launch::async, [&] {
+            manager_->setMainDisplay({});
+            manager_->setMainDisplay(builtin);
+        });
+        const bool waited = done.wait_for(std::chrono::seconds(20)) != std::future_status::ready;
+        EXPECT_FALSE(waited);
+        if (waited) stopped->advanceSeconds(1);
+    }
     EXPECT_EQ(screens::mainDisplayId(), builtin);
     manager_->setMainDisplay(glasses);
     EXPECT_EQ(screens::mainDisplayId(), glasses);
@@ -98,7 +113,7 @@ TEST_F(DisplayManager, ArrangeGlassDisplaysIsBounded) {
     auto config = screens::DisplayConfigRef();
     screens::beginDisplayConfiguration(config);
     screens::configureDisplayOrigin(config, glasses, 2240, 0);
-    screens::completeDisplayConfiguration(config, 2);
+    screens::completeDisplayConfiguration(config, screens::kConfigurePermanently);
     mac.displays().failNextCompletions(1000);
     manager_->arrangeGlassDisplays();
     EXPECT_EQ(info(glasses).origin, (screens::Point{2240, 0}));
@@ -106,31 +121,10 @@ TEST_F(DisplayManager, ArrangeGlassDisplaysIsBounded) {
     EXPECT_GT(mac.displays().completedConfigurations(), applied);
 
     AppDelegate::shared().modelType = 1;  // not in the web mode: left alone
-    int now = mac.displays().completedConfigurations();
+    applied = mac.displays().completedConfigurations();
     manager_->moveTavroGlassPosition();
-    platform::foundation::MainLoop::drain();
-    EXPECT_EQ(mac.displays().completedConfigurations(), now);
-}
-
-TEST_F(DisplayManager, SleepMakesATemporaryDisplayOnlyWithDummies) {
-    boot("macmini");
-    manager_->sleepNotification();
-    EXPECT_TRUE(manager_->isSleep);
-    EXPECT_TRUE(screens::screens().empty());
-    manager_->wakeNotification();
-    EXPECT_FALSE(manager_->isSleep);
-
-    manager_->createMonitorDummy();
-    manager_->sleepNotification();
-    manager_->sleepNotification();  // a second sleep does nothing
-    ASSERT_EQ(screenNames(), std::vector<std::string>{"TAVRO Monitor (sleep)"});
-    EXPECT_FALSE(findHostScreen());
-    manager_->wakeNotification();
-    EXPECT_TRUE(screens::screens().empty());
-
-    manager_->disableTempSleep();
-    manager_->sleepNotification();
-    EXPECT_TRUE(screens::screens().empty());
+    fdn::MainLoop::drain();
+    EXPECT_EQ(mac.displays().completedConfigurations(), applied);
 }
 
 }  // namespace

@@ -11,90 +11,78 @@
 
 namespace {
 
-class SleepWakeObserversTest : public AI3DHarness {
-  protected:
-    // The AI-3D mode running on the glasses, held by the delegate as the start panel does.
-    std::shared_ptr<TavroDepth3DViewController> runAI3D() {
-        plugGlasses();
-        AppDelegate::shared().depthManager.set(TavroDepthCustomManager::sharedPointer());
-        TavroDepthCustomManager::shared().startAI3D();
-        EXPECT_TRUE(waitFor([&] { return !results().empty(); }));
-        auto controller = TavroDepthCustomManager::shared().deopth3DViewController();
-        EXPECT_TRUE(controller->isCapturing());
-        platform::foundation::MainLoop::drain();  // the start's own fresh eye views
-        return controller;
-    }
+namespace fdn = platform::foundation;
+namespace screens = platform::screens;
 
-    // Made on the main thread, as the home panel makes it.
-    TavroSystemSleepOrPowerOn* observers_ = &TavroSystemSleepOrPowerOn::shared();
-};
-
-}  // namespace
+using SleepWakeObserversTest = AI3DHarness;
 
 TEST_F(SleepWakeObserversTest, ScreensSleepStopsTheCaptureAndWakingResumesItIfTheWindowShows) {
+    // Made on the main thread, as the home panel makes it.
+    auto& observers = TavroSystemSleepOrPowerOn::shared();
     auto& mac = boot();
-    auto controller = runAI3D();
+    plugGlasses();
+    auto& manager = TavroDepthCustomManager::shared();
+    manager.startAI3D();
+    ASSERT_TRUE(waitFor([&] { return !results().empty(); }));
+    auto controller = manager.deopth3DViewController();
+    fdn::MainLoop::drain();  // the start's own fresh eye views
     auto eyeView = controller->leftEyeView();
-    // Locking and unlocking change only the flags.
+    // While the delegate holds no depth manager the observers leave the capture alone.
+    mac.screensSleep();
+    mac.systemSleep();
+    EXPECT_TRUE(observers.isSleep());
+    EXPECT_TRUE(observers.isDeepSleep());
+    EXPECT_TRUE(controller->isCapturing());
+    mac.screensWake();
+    EXPECT_FALSE(observers.isSleep());
+    EXPECT_FALSE(observers.isDeepSleep());
+    EXPECT_TRUE(controller->isCapturing());
+    mac.systemWake();
+
+    // Held by the delegate, as the start panel holds it. Locking and unlocking change only
+    // the flags.
+    AppDelegate::shared().depthManager.set(TavroDepthCustomManager::sharedPointer());
     mac.lockScreen();
-    EXPECT_TRUE(observers_->isSleep());
-    EXPECT_FALSE(observers_->isDeepSleep());
+    EXPECT_TRUE(observers.isSleep());
+    EXPECT_FALSE(observers.isDeepSleep());
     EXPECT_TRUE(isScreenLocked());
-    platform::foundation::MainLoop::drain();
+    fdn::MainLoop::drain();
     EXPECT_EQ(controller->leftEyeView(), eyeView);
     mac.unlockScreen();
-    EXPECT_FALSE(observers_->isSleep());
+    EXPECT_FALSE(observers.isSleep());
     EXPECT_TRUE(controller->isCapturing());
 
     mac.screensSleep();
-    EXPECT_TRUE(observers_->isSleep());
+    EXPECT_TRUE(observers.isSleep());
     EXPECT_FALSE(controller->isCapturing());
-    platform::foundation::MainLoop::drain();
+    fdn::MainLoop::drain();
     EXPECT_NE(controller->leftEyeView(), eyeView);  // fresh eye views
 
     mac.systemSleep();
-    EXPECT_TRUE(observers_->isDeepSleep());
+    EXPECT_TRUE(observers.isDeepSleep());
     mac.systemWake();
     mac.screensWake();
-    EXPECT_FALSE(observers_->isSleep());
-    EXPECT_FALSE(observers_->isDeepSleep());
+    EXPECT_FALSE(observers.isSleep());
+    EXPECT_FALSE(observers.isDeepSleep());
     EXPECT_TRUE(controller->isCapturing());
     const uint64_t before = controller->framesProcessed();
     EXPECT_TRUE(advanceUntil([&] { return controller->framesProcessed() > before; }));
 
     // With the window hidden the capture stays stopped.
-    TavroDepthCustomManager::shared().depthWindow()->orderOut();
+    manager.depthWindow()->orderOut();
     mac.screensSleep();
     mac.screensWake();
     advance(1, 1.0 / 60);
     EXPECT_FALSE(controller->isCapturing());
 }
 
-TEST_F(SleepWakeObserversTest, WithoutTheDepthManagerOnlyTheFlagsChange) {
-    auto& mac = boot();
-    plugGlasses();
-    // The window exists, but the delegate holds no manager: the observers leave it alone.
-    TavroDepthCustomManager::shared().startAI3D();
-    ASSERT_TRUE(waitFor([&] { return !results().empty(); }));
-    auto controller = TavroDepthCustomManager::shared().deopth3DViewController();
-    mac.screensSleep();
-    mac.systemSleep();
-    EXPECT_TRUE(observers_->isSleep());
-    EXPECT_TRUE(observers_->isDeepSleep());
-    EXPECT_TRUE(controller->isCapturing());
-    mac.screensWake();
-    EXPECT_FALSE(observers_->isSleep());
-    EXPECT_FALSE(observers_->isDeepSleep());
-    EXPECT_TRUE(controller->isCapturing());
-}
-
 TEST_F(SleepWakeObserversTest, PowerListenerAllowsSleepOnItsOwnThreadUntilItsLoopStops) {
     auto& mac = boot();
-    const size_t clientsBefore = platform::screens::systemPowerClientCount();
-    std::atomic<platform::foundation::RunLoop*> loop{nullptr};
+    const size_t clientsBefore = screens::systemPowerClientCount();
+    std::atomic<fdn::RunLoop*> loop{nullptr};
     std::atomic<bool> returned{false};
     std::thread listener([&] {
-        loop = &platform::foundation::RunLoop::current();
+        loop = &fdn::RunLoop::current();
         // Blocks in this thread's run loop until the loop is stopped.
         auto& manager = TavroSystemSleepOrPowerOnManager::shareManager();
         returned = true;
@@ -102,18 +90,20 @@ TEST_F(SleepWakeObserversTest, PowerListenerAllowsSleepOnItsOwnThreadUntilItsLoo
     });
     ASSERT_TRUE(waitFor([&] {
         return loop.load() && loop.load()->isRunning() &&
-               platform::screens::systemPowerClientCount() == clientsBefore + 1;
+               screens::systemPowerClientCount() == clientsBefore + 1;
     }));
-    const size_t allowedBefore = platform::screens::allowedPowerChanges().size();
+    const size_t allowedBefore = screens::allowedPowerChanges().size();
     mac.systemSleep();  // "can sleep" and "will sleep" are both allowed
-    ASSERT_TRUE(waitFor(
-        [&] { return platform::screens::allowedPowerChanges().size() == allowedBefore + 2; }));
+    ASSERT_TRUE(
+        waitFor([&] { return screens::allowedPowerChanges().size() == allowedBefore + 2; }));
     mac.systemWake();  // the wake notices need no answer
     settle();
-    EXPECT_EQ(platform::screens::allowedPowerChanges().size(), allowedBefore + 2);
+    EXPECT_EQ(screens::allowedPowerChanges().size(), allowedBefore + 2);
     EXPECT_FALSE(returned.load());
     loop.load()->stop();
     listener.join();
     EXPECT_TRUE(returned.load());
-    EXPECT_EQ(platform::screens::systemPowerClientCount(), clientsBefore);
+    EXPECT_EQ(screens::systemPowerClientCount(), clientsBefore);
 }
+
+}  // namespace

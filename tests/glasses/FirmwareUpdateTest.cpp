@@ -1,7 +1,5 @@
-// The firmware updater over the simulated hidapi and the shared simulated bus: the
-// bootloader link's requests, replies and faults, and the whole update with its
-// notifications. The clock runs fast enough that the bootloader's 5 s and 25 s time-outs
-// pass in a few milliseconds; firmware files are written to a scratch folder.
+// The firmware updater over the simulated hidapi and bus: the bootloader link's requests,
+// replies and faults, and the whole update with its notifications.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -33,16 +31,13 @@ using Values = std::vector<platform::foundation::Value>;
 
 namespace {
 
-// The updater's notifications, read by the part of their names after AppIdentifier.
-class DfuNotices : public test_support::NotificationRecorder {
-  public:
-    DfuNotices()
-        : NotificationRecorder({common::AppIdentifier() + ".dfuUpdate_versionShow",
-                                common::AppIdentifier() + ".dfuUpdate_progress",
-                                common::AppIdentifier() + ".dfuUpdate_status"}) {}
-    std::vector<platform::foundation::Value> of(const std::string& suffix) const {
-        return objects(common::AppIdentifier() + suffix);
-    }
+// The full name of one of the updater's notifications.
+std::string dfu(const char* what) {
+    return common::AppIdentifier() + ".dfuUpdate_" + what;
+}
+// A recorder of all of them.
+struct DfuNotices : NotificationRecorder {
+    DfuNotices() : NotificationRecorder(NamePrefix{}, dfu("")) {}
 };
 
 class RecordingCallback final : public IProgramFlashCallback {
@@ -84,8 +79,9 @@ class DfuTest : public ::testing::Test {
                    static_cast<std::streamsize>(bytes.size()));
         return path;
     }
-    // Loads the image into an opened command layer and programs it.
+    // Loads the image into an opened command layer and programs it; the callback afresh.
     void program(ISPLdCMD& command, const std::vector<uint8_t>& image) {
+        callback_ = {};
         command.setCallback(&callback_);
         ASSERT_TRUE(command.openPort());
         std::array<char, kFirmwareVersionLimit> version{};
@@ -111,7 +107,7 @@ bool sent(const platform::sim::VirtualBootloader& bootloader, uint32_t command) 
                        [&](const auto& r) { return isp::u32At(r.bytes, 0) == command; });
 }
 
-TEST_F(BootloaderLinkTest, HundredByteImageGoesAsFirstPacketAndOneContinuation) {
+TEST_F(BootloaderLinkTest, ImageGoesAsAFirstPacketAndContinuations) {
     auto bootloader = plugBootloader();
     const auto image = pattern(100);
     ISPLdCMD command;
@@ -130,15 +126,14 @@ TEST_F(BootloaderLinkTest, HundredByteImageGoesAsFirstPacketAndOneContinuation) 
     EXPECT_EQ(requests[3].bytes, frame(64, {{0, {0xAB}}, {4, {7}}}));
     EXPECT_EQ(firstBytes(bootloader->aprom(), 100), image);
     EXPECT_FALSE(platform::sim::SimUsbBus::shared().isPlugged(*bootloader));
-}
 
-TEST_F(BootloaderLinkTest, FortyEightByteImageFitsTheFirstPacket) {
-    auto bootloader = plugBootloader();
-    ISPLdCMD command;
-    program(command, pattern(48));
+    // 48 bytes fit the first packet.
+    auto second = plugBootloader();
+    ISPLdCMD small;
+    program(small, pattern(48));
     EXPECT_EQ(callback_.progress_, (std::vector<float>{0, 100}));
     EXPECT_EQ(callback_.successes, 1);
-    EXPECT_EQ(bootloader->outputReportCount(), 3u);
+    EXPECT_EQ(second->outputReportCount(), 3u);
 }
 
 TEST_F(BootloaderLinkTest, WholeApromIsAcceptedAndOneByteMoreIsRefusedBeforeProgramming) {
@@ -156,7 +151,6 @@ TEST_F(BootloaderLinkTest, WholeApromIsAcceptedAndOneByteMoreIsRefusedBeforeProg
         EXPECT_EQ(std::adjacent_find(callback_.progress_.begin(), callback_.progress_.end()),
                   callback_.progress_.end());
     }
-    callback_ = {};
     auto second = plugBootloader();
     ISPLdCMD command;
     program(command, pattern(ISPLdCMD::kApromSize + 1));
@@ -170,7 +164,6 @@ TEST_F(BootloaderLinkTest, EveryFaultyReplyStopsProgrammingWithoutRunningTheImag
          {BootloaderFault::NoReply, BootloaderFault::WrongChecksum, BootloaderFault::ShortReply,
           BootloaderFault::WrongPacketNumber, BootloaderFault::Unplug}) {
         SCOPED_TRACE(static_cast<int>(fault));
-        callback_ = {};
         auto bootloader = plugBootloader();
         bootloader->injectFault(fault, isp::kCmdContinuation, 5);
         ISPLdCMD command;
@@ -246,9 +239,9 @@ TEST_F(FirmwareUpdateTest, WholeUpdateWritesTheModelsImageWithProgressCappedAt95
         auto bootloader = plugBootloader(model);
         EXPECT_EQ(run_glass_dfu_upgrade(), 0);
 
-        EXPECT_EQ(notices.of(".dfuUpdate_versionShow"), Values{int64_t{model}});
-        EXPECT_TRUE(notices.of(".dfuUpdate_status").empty());
-        const auto progress = notices.of(".dfuUpdate_progress");
+        EXPECT_EQ(notices.objects(dfu("versionShow")), Values{int64_t{model}});
+        EXPECT_TRUE(notices.objects(dfu("status")).empty());
+        const auto progress = notices.objects(dfu("progress"));
         ASSERT_GE(progress.size(), 96u);
         EXPECT_EQ(progress.front().asFloat(), 0.0f);
         for (size_t i = 1; i < progress.size(); ++i) {
@@ -274,9 +267,9 @@ TEST_F(FirmwareUpdateTest, NoAnswerToTheModelQueryPicksTheProImageAndFailsOnce) 
     auto bootloader = plugBootloader(1);
     bootloader->injectFault(BootloaderFault::NoReply, isp::kCmdGetDeviceId);
     EXPECT_EQ(run_glass_dfu_upgrade(), 0);
-    EXPECT_EQ(notices_.of(".dfuUpdate_versionShow"), Values{int64_t{0}});
-    EXPECT_EQ(notices_.of(".dfuUpdate_status"), Values{false});
-    EXPECT_TRUE(notices_.of(".dfuUpdate_progress").empty());
+    EXPECT_EQ(notices_.objects(dfu("versionShow")), Values{int64_t{0}});
+    EXPECT_EQ(notices_.objects(dfu("status")), Values{false});
+    EXPECT_TRUE(notices_.objects(dfu("progress")).empty());
     EXPECT_EQ(bootloader->bytesProgrammed(), 0u);
 }
 
@@ -284,14 +277,14 @@ TEST_F(FirmwareUpdateTest, SecondRunClosesTheFirstRunsPortAndStartsAfresh) {
     auto bootloader = plugBootloader(1);
     bootloader->injectFault(BootloaderFault::WrongPacketNumber, isp::kCmdContinuation, 10);
     EXPECT_EQ(run_glass_dfu_upgrade(), 0);
-    EXPECT_EQ(notices_.of(".dfuUpdate_status").size(), 2u);  // -5, then -2
+    EXPECT_EQ(notices_.objects(dfu("status")).size(), 2u);  // -5, then -2
     EXPECT_TRUE(platform::sim::SimUsbBus::shared().isPlugged(*bootloader));
 
     // Had the failed command layer been kept, its failure would stop this run at once.
     DfuNotices second;
     EXPECT_EQ(run_glass_dfu_upgrade(), 0);
-    EXPECT_TRUE(second.of(".dfuUpdate_status").empty());
-    EXPECT_EQ(second.of(".dfuUpdate_progress").back().asFloat(), 95.0f);
+    EXPECT_TRUE(second.objects(dfu("status")).empty());
+    EXPECT_EQ(second.objects(dfu("progress")).back().asFloat(), 95.0f);
     EXPECT_TRUE(bootloader->programmingComplete());
 }
 
@@ -302,14 +295,14 @@ TEST_F(FirmwareUpdateTest, MissingBootloaderOrResourceEndsWithoutAStatusARefused
     auto bootloader = plugBootloader(1);
     platform::foundation::Bundle::setMainBundlePath(folder_.path());
     EXPECT_EQ(run_glass_dfu_upgrade(), -1);
-    EXPECT_TRUE(notices_.of(".dfuUpdate_status").empty());
-    EXPECT_EQ(notices_.of(".dfuUpdate_versionShow").size(), 1u);
+    EXPECT_TRUE(notices_.objects(dfu("status")).empty());
+    EXPECT_EQ(notices_.objects(dfu("versionShow")).size(), 1u);
 
     auto file = encodeFirmwareFile("TAVRO2_FW_V1.65", pattern(5000));
     file.back() ^= 0x55;
     writeFile("tavro2-evb-v1.65-79-11-00-0e.bin", file);
     EXPECT_EQ(run_glass_dfu_upgrade(), -1);
-    EXPECT_EQ(notices_.of(".dfuUpdate_status"), Values{false});
+    EXPECT_EQ(notices_.objects(dfu("status")), Values{false});
     EXPECT_EQ(bootloader->bytesProgrammed(), 0u);
 }
 

@@ -74,14 +74,10 @@ TEST_F(GlassAudioVolumeTest, ListenerFollowsTheDevicesVolumeAndMute) {
     // The listener reads the property when it is told of a change, so each change is
     // heard before the next is made.
     auto& hardware = mac_->audio();
-    for (const auto& change : std::vector<std::function<void()>>{
-             [&] { hardware.changeVolume(device, 0.75f); },
-             [&] { hardware.changeVolume(device, 0.75f); },  // no change: nothing posted
-             [&] { hardware.changeMute(device, true); },
-             [&] { hardware.changeMute(device, false); }}) {
-        change();
-        hardware.flushNotifications();
-    }
+    hardware.changeVolume(device, 0.75f), hardware.flushNotifications();
+    hardware.changeVolume(device, 0.75f), hardware.flushNotifications();  // nothing posted
+    hardware.changeMute(device, true), hardware.flushNotifications();
+    hardware.changeMute(device, false), hardware.flushNotifications();
     EXPECT_EQ(heard(), (std::vector<fd::Value>{fd::Value(0.5f), fd::Value(0.75f), fd::Value(0),
                                                fd::Value(0.75f)}));
 

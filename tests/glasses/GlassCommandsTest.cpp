@@ -5,18 +5,16 @@
 
 #include "glasses/GlassCommands.h"
 #include "glasses/GlassReportState.h"
+#include "tests/support/DeviceBytes.h"
 
 namespace {
 
-using Bytes = std::vector<uint8_t>;
+using test_support::Bytes;
 
 // A 100-byte buffer of 0xAA with the runs written over it: what a builder must leave in a
 // buffer that held 0xAA, byte for byte (a frame is 56 bytes; nothing past it is touched).
-Bytes overAA(std::initializer_list<std::pair<size_t, Bytes>> runs) {
-    Bytes bytes(100, 0xAA);
-    for (const auto& [offset, run] : runs)
-        std::copy(run.begin(), run.end(), bytes.begin() + offset);
-    return bytes;
+Bytes overAA(test_support::Runs runs) {
+    return test_support::overlay(Bytes(100, 0xAA), runs);
 }
 // Header of a builder that clears the reserved bytes 2 to 7.
 Bytes cleared(uint8_t command, uint8_t subcommand) {

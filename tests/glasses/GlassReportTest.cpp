@@ -13,37 +13,31 @@
 #include "glasses/GlassReportParser.h"
 #include "glasses/GlassReportState.h"
 #include "localnet/TavroLocalServer.h"
+#include "tests/support/DeviceBytes.h"
 #include "tests/support/NotificationRecorder.h"
 
 using glass_report::writeF32;
-using glass_report::writeU16;
 using platform::foundation::Value;
+using test_support::overlay;
+using Report = test_support::Bytes;
 
 namespace {
 
-using Report = std::array<uint8_t, 64>;
-
-Report reply(uint16_t command, uint16_t subcommand) {
-    Report report{};
-    writeU16(report, 0, 0x0040);
-    writeU16(report, 8, command);
-    writeU16(report, 10, subcommand);
-    return report;
+// A 64-byte answer to a command, with the runs written over it.
+Report reply(uint8_t command, uint8_t subcommand, test_support::Runs runs = {}) {
+    return overlay(test_support::frame(64, {{0, {0x40}}, {8, {command}}, {10, {subcommand}}}),
+                   runs);
 }
 
 Report biasReply(uint8_t type, uint8_t offset, std::array<float, 4> values) {
-    Report report = reply(0x0C, 6);
-    report[12] = type;
-    report[13] = offset;
-    report[14] = type == 1 ? 16 : 20;
-    for (size_t i = 0; i < 4; ++i) writeF32(report, (type == 1 ? 16 : 20) + 4 * i, values[i]);
+    const uint8_t start = type == 1 ? 16 : 20;
+    Report report = reply(0x0C, 6, {{12, {type, offset, start}}});
+    for (size_t i = 0; i < 4; ++i) writeF32(report, start + 4 * i, values[i]);
     return report;
 }
 
 Report sample() {
-    Report report{};
-    writeU16(report, 0, 0x0020);
-    return report;
+    return test_support::frame(64, {{0, {0x20}}});
 }
 
 template <class Record>
@@ -58,27 +52,17 @@ bool ignored(int32_t mode, std::span<const uint8_t> report) {
 }
 
 TEST(GlassReportDecode, SmallCommandReplies) {
-    Report immersion = reply(2, 9);
-    immersion[12] = 0xC8;
+    const Report immersion = reply(2, 9, {{12, {0xC8}}});
     EXPECT_EQ(decodeAs<GlassImmersionReply>(2, immersion).value, 0xC8);
-
-    Report presence = reply(0x0F, 4);
-    presence[13] = 2;
-    decodeAs<GlassPresenceReply>(2, presence);
-    presence[13] = 1;
-    EXPECT_TRUE(ignored(2, presence));
-
+    decodeAs<GlassPresenceReply>(2, reply(0x0F, 4, {{13, {2}}}));
+    EXPECT_TRUE(ignored(2, reply(0x0F, 4, {{13, {1}}})));
     EXPECT_TRUE(ignored(2, reply(2, 8)));  // a known command, another subcommand
     EXPECT_TRUE(ignored(2, reply(0x99, 9)));
-    Report unknownKind = immersion;
-    writeU16(unknownKind, 0, 0x0041);
-    EXPECT_TRUE(ignored(2, unknownKind));
+    EXPECT_TRUE(ignored(2, overlay(immersion, {{0, {0x41}}})));  // an unknown kind
 }
 
 TEST(GlassReportDecode, VersionTextIsBoundedByTheTextAreaAndTheReport) {
-    Report report = reply(8, 1);
-    std::fill(report.begin() + 14, report.end(), 'A');
-    writeU16(report, 12, 0xFFFF);
+    const Report report = reply(8, 1, {{12, {0xFF, 0xFF}}, {14, Report(50, 'A')}});
     GlassVersionReply version = decodeAs<GlassVersionReply>(2, report);
     EXPECT_EQ(version.length, 38u);
     EXPECT_EQ(version.imuId, 0);
@@ -161,10 +145,10 @@ TEST_F(GlassReportApplyTest, SamplesFillTheOutArgumentsOfTheirGenerationOnly) {
     EXPECT_EQ(glass_report_state::lastOrientation()[3], 3.5f);
 
     // The same place read as little-endian signed 16-bit values in the second generation.
-    Report raw = sample();
-    const std::array<uint8_t, 14> bytes{0xFF, 0xFF, 0x02, 0x00, 0xFD, 0xFF, 0x04,
-                                        0x00, 0xFB, 0xFF, 0x06, 0x00, 0x00, 0x80};
-    std::copy(bytes.begin(), bytes.end(), raw.begin() + 28);
+    const Report raw = overlay(
+        sample(),
+        {{28,
+          {0xFF, 0xFF, 0x02, 0x00, 0xFD, 0xFF, 0x04, 0x00, 0xFB, 0xFF, 0x06, 0x00, 0x00, 0x80}}});
     Parsed second = parse(2, raw);
     EXPECT_EQ(second.at28, (std::array<int32_t, 3>{-1, 2, -3}));
     EXPECT_EQ(second.at34, (std::array<int32_t, 3>{4, -5, 6}));
@@ -178,13 +162,10 @@ TEST_F(GlassReportApplyTest, SamplesFillTheOutArgumentsOfTheirGenerationOnly) {
 }
 
 TEST_F(GlassReportApplyTest, VersionTextFitsTheCallersBufferAndSetsTheImuIdentifier) {
-    Report report = reply(8, 1);
-    const std::string tag = "tavro2_fw_v1.65";
-    writeU16(report, 12, static_cast<uint16_t>(tag.size()));
-    std::copy(tag.begin(), tag.end(), report.begin() + 14);
-    report[51] = 'C';
+    Report report =
+        reply(8, 1, {{12, {15}}, {14, test_support::text("tavro2_fw_v1.65")}, {51, {'C'}}});
     Parsed out = parse(2, report);
-    EXPECT_EQ(std::string(out.text.begin(), out.text.begin() + out.length), tag);
+    EXPECT_EQ(std::string(out.text.begin(), out.text.begin() + out.length), "tavro2_fw_v1.65");
     EXPECT_EQ(server().imu_id(), 67);
     report[51] = 'p';
     parse(2, report);
@@ -230,17 +211,12 @@ TEST_F(GlassReportApplyTest, OffsetRecordComesInTheServersOrderWithNaNAsZero) {
 }
 
 TEST_F(GlassReportApplyTest, WearThresholdsAreStoredAndDisplayStatusIsPosted) {
-    Report thresholds = reply(5, 2);
-    writeU16(thresholds, 14, 0x013D);
-    writeU16(thresholds, 16, 66);
-    parse(1, thresholds);
+    parse(1, reply(5, 2, {{14, {0x3D, 0x01, 66, 0}}}));
     EXPECT_EQ(glass_report_state::wearThresholds().first, 0x013D);
     EXPECT_EQ(glass_report_state::wearThresholds().second, 66);
 
     test_support::NotificationRecorder status({common::AppIdentifier() + ".GlassDisplayStatus"});
-    Report display = reply(0x10, 7);
-    writeU16(display, 12, 0xFFFE);
-    parse(2, display);
+    parse(2, reply(0x10, 7, {{12, {0xFE, 0xFF}}}));
     EXPECT_EQ(status.objects(), std::vector<Value>{Value(0xFFFE)});
 }
 

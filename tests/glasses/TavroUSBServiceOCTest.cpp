@@ -92,37 +92,34 @@ TEST_F(TavroUSBServiceOCTest, CapturedFramesBecomeImagesAndDataOfTheirPaddedRows
     EXPECT_TRUE(service_.bufferToImage({}).empty());
 }
 
+// An interface-list entry of the link layer, linked in front of `next`.
 struct FakeInterface {
+    FakeInterface(const char* named, std::array<uint8_t, 6> address, FakeInterface* next)
+        : name(named) {
+        link.sll_family = AF_PACKET;
+        link.sll_halen = 6;
+        std::copy(address.begin(), address.end(), link.sll_addr);
+        entry.ifa_next = next ? &next->entry : nullptr;
+        entry.ifa_name = name.data();
+        entry.ifa_addr = reinterpret_cast<sockaddr*>(&link);
+    }
     sockaddr_ll link{};
     ifaddrs entry{};
     std::string name;
 };
 
 TEST(BridgeFunctions, HardwareAddressOfTheNamedLinkLayerEntry) {
-    std::array<FakeInterface, 3> list;
-    const std::array<std::array<uint8_t, 6>, 3> addresses = {{
-        {0x0A, 0xBC, 0x01, 0xFF, 0x00, 0x7E},
-        {0x11, 0x22, 0x33, 0x44, 0x55, 0x66},
-        {0xDE, 0xAD, 0xBE, 0xEF, 0x00, 0x01},
-    }};
-    const std::array<const char*, 3> names = {"lo", "en0", "en0"};
-    for (size_t i = 0; i < list.size(); ++i) {
-        list[i].name = names[i];
-        list[i].link.sll_family = AF_PACKET;
-        list[i].link.sll_halen = 6;
-        std::copy(addresses[i].begin(), addresses[i].end(), list[i].link.sll_addr);
-        list[i].entry.ifa_name = list[i].name.data();
-        list[i].entry.ifa_addr = reinterpret_cast<sockaddr*>(&list[i].link);
-        if (i + 1 < list.size()) list[i].entry.ifa_next = &list[i + 1].entry;
-    }
+    FakeInterface third("en0", {0xDE, 0xAD, 0xBE, 0xEF, 0x00, 0x01}, nullptr);
+    FakeInterface second("en0", {0x11, 0x22, 0x33, 0x44, 0x55, 0x66}, &third);
+    FakeInterface first("lo", {0x0A, 0xBC, 0x01, 0xFF, 0x00, 0x7E}, &second);
     // The later "en0" entry wins.
-    EXPECT_EQ(linkLayerAddressOf(&list[0].entry, "en0"), "de:ad:be:ef:00:01");
+    EXPECT_EQ(linkLayerAddressOf(&first.entry, "en0"), "de:ad:be:ef:00:01");
     // Leading zeros stay, letters are lower case.
-    EXPECT_EQ(linkLayerAddressOf(&list[0].entry, "lo"), "0a:bc:01:ff:00:7e");
-    EXPECT_EQ(linkLayerAddressOf(&list[0].entry, "en1"), "00:00:00:00:00:00");
-    list[2].link.sll_halen = 4;  // too short to be a hardware address
-    list[1].link.sll_family = AF_INET;
-    EXPECT_EQ(linkLayerAddressOf(&list[0].entry, "en0"), "00:00:00:00:00:00");
+    EXPECT_EQ(linkLayerAddressOf(&first.entry, "lo"), "0a:bc:01:ff:00:7e");
+    EXPECT_EQ(linkLayerAddressOf(&first.entry, "en1"), "00:00:00:00:00:00");
+    third.link.sll_halen = 4;  // too short to be a hardware address
+    second.link.sll_family = AF_INET;
+    EXPECT_EQ(linkLayerAddressOf(&first.entry, "en0"), "00:00:00:00:00:00");
     EXPECT_EQ(linkLayerAddressOf(nullptr, "en0"), "00:00:00:00:00:00");
 
     EXPECT_TRUE(std::regex_match(en0MacAddress(), std::regex("([0-9a-f]{2}:){5}[0-9a-f]{2}")));

@@ -35,17 +35,11 @@ std::vector<uint8_t> frameOf(const Build& build) {
     return frame;
 }
 
-class RecordingDelegate : public DfuCheckResultHandler {
-  public:
-    void handleDfuCheckResult(bool needsUpdate) override { answers.push_back(needsUpdate); }
-    std::vector<bool> answers;
-};
-
 // A glasses control server on a simulated Mac whose glasses screen stands beside the
 // built-in one, so that it can change modes; its monitor thread watches the simulated bus,
 // the clock runs fast so that the resolution switch's delays pass quickly, and the shared
 // state starts afresh. Main thread.
-class TavroVXServerTest : public ::testing::Test {
+class TavroVXServerTest : public ::testing::Test, public DfuCheckResultHandler {
   protected:
     void SetUp() override {
         auto profile = platform::sim::parseMachineProfile(R"({
@@ -109,22 +103,24 @@ class TavroVXServerTest : public ::testing::Test {
     bool answerFor(int64_t generation, const std::string& version) {
         server_->setGlassGeneration(generation);
         AppDelegate::shared().glassVersion.set(version);
-        RecordingDelegate delegate;
-        server_->checkDfuUpdate(delegate);
-        EXPECT_EQ(delegate.answers.size(), 1u);
-        return !delegate.answers.empty() && delegate.answers.back();
+        answers_.clear();
+        server_->checkDfuUpdate(*this);
+        EXPECT_EQ(answers_.size(), 1u);
+        return answers_ == std::vector<bool>{true};
     }
+    void handleDfuCheckResult(bool needsUpdate) override { answers_.push_back(needsUpdate); }
 
     platform::foundation::ScopedClock clock_{
         std::make_shared<platform::foundation::RealClock>(20.0)};
     std::unique_ptr<platform::sim::SimMac> mac_;
     std::unique_ptr<TavroVXServer> server_;
     std::vector<std::shared_ptr<VirtualHidDevice>> plugged_;
+    std::vector<bool> answers_;
     NotificationRecorder status_{{kGlassStatusChangeNotification,
                                   common::AppIdentifier() + "_WakeyChange_NSNotificationName"}};
 };
 
-TEST_F(TavroVXServerTest, EveryCommandReachesSecondGenerationGlassesAsItsFrame) {
+TEST_F(TavroVXServerTest, EveryCommandReachesSecondGenerationGlassesAsItsFrameAnd3DStepsTheScreen) {
     AppDelegate::shared().glassVersion.set("TAVRO2PRO_FW_V1.53");
     NotificationRecorder versions({kGlassVersionNotification});
     auto glasses = plugGlasses(VirtualGlasses::secondGenerationPro());
@@ -171,6 +167,23 @@ TEST_F(TavroVXServerTest, EveryCommandReachesSecondGenerationGlassesAsItsFrame) 
     EXPECT_TRUE(awaitWidth(3840));
     EXPECT_EQ(server_->stop_display_3d(), 0);
     EXPECT_TRUE(awaitWidth(1920));
+
+    // Two switches within one delay both send and both schedule a step.
+    glasses->clearOutputReports();
+    EXPECT_EQ(server_->change_display_3d(true), 0);
+    EXPECT_EQ(server_->change_display_3d(true), 0);
+    EXPECT_EQ(glasses->outputReportCount(), 2u);
+    ASSERT_TRUE(awaitWidth(3840));
+    // A step's completion runs inside the step: a switch asked there reports 0 and sends
+    // nothing.
+    std::optional<int32_t> during;
+    server_->deviceChangeResolution(false, [&](bool) {
+        EXPECT_FALSE(server_->isSuccessChangeResolution());
+        during = server_->change_display_3d(true);
+    });
+    ASSERT_TRUE(runUntil([&] { return during.has_value(); }));
+    EXPECT_EQ(*during, 0);
+    EXPECT_EQ(glasses->outputReportCount(), 2u);
 }
 
 TEST_F(TavroVXServerTest, SecondGenerationCommandsAreRefusedWithoutGlassesOrOnFirstGeneration) {
@@ -296,26 +309,6 @@ TEST_F(TavroVXServerTest, ImmersionIsStoredAndSentOnlyWhenItMatters) {
 
     setPlugged(glasses, false, status_);
     EXPECT_EQ(server_->setImmersion(42, true), -1);
-}
-
-TEST_F(TavroVXServerTest, ThreeDimensionalSwitchDuringAResolutionStepSendsNothing) {
-    auto glasses = plugGlasses(VirtualGlasses::secondGeneration());
-    // Two switches within one delay both send and both schedule a step.
-    EXPECT_EQ(server_->change_display_3d(true), 0);
-    EXPECT_EQ(server_->change_display_3d(true), 0);
-    EXPECT_EQ(glasses->outputReportCount(), 2u);
-    ASSERT_TRUE(awaitWidth(3840));
-
-    // A step's completion runs inside the step: a switch asked there reports 0 and sends
-    // nothing.
-    std::optional<int32_t> during;
-    server_->deviceChangeResolution(false, [&](bool) {
-        EXPECT_FALSE(server_->isSuccessChangeResolution());
-        during = server_->change_display_3d(true);
-    });
-    ASSERT_TRUE(runUntil([&] { return during.has_value(); }));
-    EXPECT_EQ(*during, 0);
-    EXPECT_EQ(glasses->outputReportCount(), 2u);
 }
 
 TEST_F(TavroVXServerTest, CommandsRaceWithPlugAndPullOut) {

@@ -1,7 +1,4 @@
-// Messages to the user: toasts and activity overlays (placement, fade timing on the manual
-// clock, removal before the fade ends, clicks on the host), the HUD facade (loading,
-// progress, messages from any thread) and FNHUD (colours, replacing and auto-hiding HUDs,
-// the click-swallowing backdrop).
+// Messages to the user: toasts, activity overlays, the HUD facade and FNHUD.
 
 #include <thread>
 
@@ -19,9 +16,8 @@ using namespace widget_testing;
 
 static std::vector<std::shared_ptr<ToastView>> toastsIn(const ui::View& host) {
     std::vector<std::shared_ptr<ToastView>> toasts;
-    for (const auto& view : host.subviews()) {
+    for (const auto& view : host.subviews())
         if (auto toast = std::dynamic_pointer_cast<ToastView>(view)) toasts.push_back(toast);
-    }
     return toasts;
 }
 
@@ -35,7 +31,9 @@ class FacadeTest : public WidgetTest {
     }
 };
 
-TEST_F(FacadeTest, MessagesFromABackgroundThreadBecomeToastsOnTheMainQueue) {
+// A message from a background thread, or for a view that removes itself before the main
+// queue runs, becomes a toast on the main queue.
+TEST_F(FacadeTest, MessagesBecomeToastsOnTheMainQueueOverTheViewTheyWereFor) {
     std::thread worker([view = std::static_pointer_cast<ui::View>(content_)] {
         ProgressHUD::showMessage("Defaults restored", view);
         ProgressHUD::showMessage("Ignored", nullptr);
@@ -46,6 +44,17 @@ TEST_F(FacadeTest, MessagesFromABackgroundThreadBecomeToastsOnTheMainQueue) {
     auto toasts = toastsIn(*content_);
     ASSERT_EQ(toasts.size(), 1u);
     EXPECT_EQ(toasts[0]->message(), "Defaults restored");
+
+    ui::Application::shared().setKeyWindow(nullptr);  // another application is active
+    auto overlay = std::make_shared<ui::View>(ui::Rect{0, 0, 420, 620});
+    content_->addSubview(overlay);
+    ProgressHUD::showMessage("Closed", overlay);
+    overlay->removeFromSuperview();
+    fd::MainLoop::drain();
+    EXPECT_TRUE(overlay->subviews().empty());
+    toasts = toastsIn(*content_);
+    ASSERT_EQ(toasts.size(), 2u);
+    EXPECT_EQ(toasts[1]->message(), "Closed");
 }
 
 TEST_F(FacadeTest, LoadingSwallowsClicksUnlessClickThroughAndProgressHidesAtTheEnd) {
@@ -72,12 +81,9 @@ TEST_F(FacadeTest, LoadingSwallowsClicksUnlessClickThroughAndProgressHidesAtTheE
     EXPECT_EQ(hud->progress, 0.5);
 }
 
-TEST(HudColours, HexTextWithAGivenAlphaElseNoneOrClear) {
+TEST(FNHUDColours, SixHexDigitsWithAGivenAlphaElseClear) {
+    // Six digits after "#", "0x" or nothing, else clear.
     const ui::Color grey = ui::Color::rgb(124 / 255.0, 124 / 255.0, 124 / 255.0);
-    EXPECT_EQ(ProgressHUD::colorFromHexString("#7c7c7c", 1.0), grey);
-    EXPECT_EQ(ProgressHUD::colorFromHexString("#7c7c7c00", 0.5), grey.withAlpha(0.5));
-    EXPECT_FALSE(ProgressHUD::colorFromHexString("#7c7c7", 1.0));
-    // FNHUD's own reading: six digits after "#", "0x" or nothing, else clear.
     for (const char* text : {"#7c7c7c", " #7c7c7c\n", "0x7c7c7c", "0X7c7c7c", "7c7c7c"})
         EXPECT_EQ(FNHUD::colorWithHex(text, 1.0), grey) << text;
     EXPECT_EQ(FNHUD::colorWithHex("#7c7c7c", 0.1).alpha, 0.1);
@@ -85,7 +91,8 @@ TEST(HudColours, HexTextWithAGivenAlphaElseNoneOrClear) {
         EXPECT_EQ(FNHUD::colorWithHex(text, 1.0), ui::Color::clearColor()) << text;
 }
 
-TEST_F(FacadeTest, FNHUDMessagesAreAtLeast160WideHideAfterThreeSecondsAndReplaceEachOther) {
+TEST_F(FacadeTest,
+       FNHUDMessagesAreAtLeast160WideHideAfterThreeSecondsAndReplaceEachOtherLoadingStays) {
     FNHUD::showMessage("Hi", content_);
     ASSERT_EQ(FNHUD::shownViews().size(), 1u);
     auto first = FNHUD::shownViews()[0];
@@ -109,16 +116,14 @@ TEST_F(FacadeTest, FNHUDMessagesAreAtLeast160WideHideAfterThreeSecondsAndReplace
     FNHUD::showMessage("", content_);  // no message: nothing
     FNHUD::showMessage("Lost", nullptr);
     EXPECT_EQ(FNHUD::shownViews().size(), 1u);
-}
 
-TEST_F(FacadeTest, MaskedFNHUDLoadingSwallowsClicksBehindIt) {
+    // A masked loading HUD swallows the clicks behind it and does not hide itself.
     ProgressHUD::showLoadingFNHUD("Please wait", content_, false);
-    ASSERT_EQ(FNHUD::shownViews().size(), 1u);
-    auto backdrop = std::dynamic_pointer_cast<HUDNoMouseView>(FNHUD::shownViews()[0]);
+    auto backdrop = std::dynamic_pointer_cast<HUDNoMouseView>(FNHUD::shownViews().back());
     ASSERT_TRUE(backdrop);
     EXPECT_EQ(backdrop->frame(), (ui::Rect{0, 0, 420, 620}));
-    advance(4.0);  // a loading HUD does not hide itself
-    EXPECT_EQ(FNHUD::shownViews().size(), 1u);
+    advance(4.0);
+    EXPECT_EQ(FNHUD::shownViews(), std::vector<std::shared_ptr<ui::View>>{backdrop});
     click({5, 5});
     EXPECT_EQ(content_->clicks, 0);
     ProgressHUD::hideFNHUD();
@@ -128,22 +133,9 @@ TEST_F(FacadeTest, MaskedFNHUDLoadingSwallowsClicksBehindIt) {
     EXPECT_EQ(content_->clicks, 1);
 }
 
-TEST_F(FacadeTest, AMessageForAViewThatRemovesItselfGoesOntoTheViewItWasOn) {
-    ui::Application::shared().setKeyWindow(nullptr);  // another application is active
-    auto overlay = std::make_shared<ui::View>(ui::Rect{0, 0, 420, 620});
-    content_->addSubview(overlay);
-    ProgressHUD::showMessage("Defaults restored", overlay);
-    overlay->removeFromSuperview();  // closes itself before the main queue runs
-    fd::MainLoop::drain();
-    EXPECT_TRUE(overlay->subviews().empty());
-    auto toasts = toastsIn(*content_);
-    ASSERT_EQ(toasts.size(), 1u);
-    EXPECT_EQ(toasts[0]->message(), "Defaults restored");
-}
+using ToastTest = WidgetTest;
 
-class ToastTest : public WidgetTest {};
-
-TEST_F(ToastTest, ToastCoversItsHostAndCentresABubbleAroundItsMessage) {
+TEST_F(ToastTest, ToastCoversItsHostAndCentresABubbleBuiltOncePerPlacement) {
     const std::string message = "Defaults restored";
     const ui::Size text = ui::sizeOfText(message, ui::Font::systemFont(16));
     auto toast = ToastView::initWithMessage(message);
@@ -160,10 +152,19 @@ TEST_F(ToastTest, ToastCoversItsHostAndCentresABubbleAroundItsMessage) {
     EXPECT_EQ(label->string(), message);
     EXPECT_EQ(label->frame().size, text);
 
-    // Placed again, it builds a second bubble over the first.
+    // Placed again, it builds a second bubble over the first. Removed before its fade ends,
+    // it is not rebuilt, and its fade finds nothing to remove.
     toast->removeFromSuperview();
     content_->addSubview(toast);
     EXPECT_EQ(toast->layer().sublayers().size(), 2u);
+    addToast(*content_, "Short");
+    auto early = toastsIn(*content_).back();
+    advance(0.5);
+    early->removeFromSuperview();
+    EXPECT_EQ(early->layer().sublayers().size(), 1u);
+    advance(2.0);
+    EXPECT_EQ(early->superview(), nullptr);
+    EXPECT_EQ(early->layer().sublayers().size(), 1u);
 }
 
 TEST_F(ToastTest, EachToastStaysOneSecondThenFadesForOneInItsOwnTime) {
@@ -205,17 +206,6 @@ TEST_F(ToastTest, WithoutKeyWindowTheToastGoesOverTheViewsSuperview) {
     EXPECT_TRUE(orphan->subviews().empty());
     addToast(*orphan, "Inside");
     EXPECT_EQ(toastsIn(*orphan).size(), 1u);
-}
-
-TEST_F(ToastTest, AToastRemovedEarlyIsNotRebuiltAndItsFadeFindsNothingToRemove) {
-    addToast(*content_, "Short");
-    auto toast = toastsIn(*content_)[0];
-    advance(0.5);
-    toast->removeFromSuperview();
-    EXPECT_EQ(toast->layer().sublayers().size(), 1u);
-    advance(2.0);
-    EXPECT_EQ(toast->superview(), nullptr);
-    EXPECT_EQ(toast->layer().sublayers().size(), 1u);
 }
 
 TEST_F(ToastTest, ActivityOverlayFadesInCoversTheHostAndFadesOut) {

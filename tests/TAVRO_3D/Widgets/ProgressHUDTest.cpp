@@ -1,6 +1,4 @@
-// The progress HUD (its layout, what it draws, the notifications of a show and a hide, clicks
-// by mask type, the spinner's life across shows) and the two fin layers it and other views
-// spin: layout, stepping and wrapping, the fade of a lit fin, the determinate ring and pie.
+// The progress HUD and the two fin layers it and other views spin.
 
 #include <numbers>
 
@@ -12,20 +10,26 @@
 
 using namespace widget_testing;
 using ui::DrawOperation;
-using ui::PathElement;
 using ui::Rect;
 
-static std::vector<PathElement> arcsOf(const ui::Path& path) {
-    std::vector<PathElement> arcs;
+// The one arc the path holds; it runs clockwise from the top.
+static ui::PathElement arcFromTheTop(const ui::Path& path) {
+    std::vector<ui::PathElement> arcs;
     for (const auto& element : path.elements())
-        if (element.kind == PathElement::Kind::Arc) arcs.push_back(element);
-    return arcs;
+        if (element.kind == ui::PathElement::Kind::Arc) arcs.push_back(element);
+    EXPECT_EQ(arcs.size(), 1u);
+    if (arcs.empty()) return {};
+    EXPECT_DOUBLE_EQ(arcs[0].startAngle, std::numbers::pi / 2);
+    EXPECT_TRUE(arcs[0].clockwise);
+    return arcs[0];
 }
 
-static std::vector<ui::LayerPtr> fins(int count) {
-    std::vector<ui::LayerPtr> made;
-    for (int i = 0; i < count; ++i) made.push_back(ui::Layer::make());
-    return made;
+static std::shared_ptr<SpinningProgressIndicatorLayer> layerWithFins(int count) {
+    auto layer = SpinningProgressIndicatorLayer::make();
+    std::vector<ui::LayerPtr> fins;
+    for (int i = 0; i < count; ++i) fins.push_back(ui::Layer::make());
+    layer->setFinLayers(fins);
+    return layer;
 }
 
 class ProgressHUDTest : public WidgetTest {
@@ -41,7 +45,8 @@ class ProgressHUDTest : public WidgetTest {
         hud_->containerView = nullptr;
         WidgetTest::TearDown();
     }
-    void show(const std::string& status, const ProgressHUDMode& mode) {
+    void show(const std::string& status,
+              const ProgressHUDMode& mode = ProgressHUDMode::indeterminate()) {
         hud_->showStatus(status, mode);
         advance(0.3);
         hud_->layoutHUD();
@@ -55,7 +60,7 @@ class ProgressHUDTest : public WidgetTest {
 };
 
 TEST_F(ProgressHUDTest, TheBoxFitsItsContentAndSitsWhereItsPositionSays) {
-    show("", ProgressHUDMode::indeterminate());
+    show("");
     EXPECT_EQ(hud_->frame(), (Rect{0, 0, 420, 620}));
     EXPECT_EQ(hud_->boxRect(), (Rect{172, 270, 76, 80}));  // 40 + 4 high, 18 around
     EXPECT_EQ(hud_->indicator()->frame(), (Rect{190, 292, 40, 40}));
@@ -66,14 +71,14 @@ TEST_F(ProgressHUDTest, TheBoxFitsItsContentAndSitsWhereItsPositionSays) {
         EXPECT_FALSE(hud_->indicator());
         EXPECT_EQ(hud_->size(), (ui::Size{76, 80}));
     }
-    show("Loading", ProgressHUDMode::indeterminate());
+    show("Loading");
     const Rect centre = hud_->boxRect();
     EXPECT_LT(hud_->statusLabel()->frame().maxY(), hud_->indicator()->frame().minY());
     hud_->position = ProgressHUDPosition::top;
-    show("Loading", ProgressHUDMode::indeterminate());
+    show("Loading");
     EXPECT_EQ(hud_->boxRect(), centre.offsetBy(0, 124));
     hud_->position = ProgressHUDPosition::bottom;
-    show("Loading", ProgressHUDMode::indeterminate());
+    show("Loading");
     EXPECT_EQ(hud_->boxRect(), centre.offsetBy(0, -124));
     // A long text is capped at the container less its margins.
     show(std::string(120, 'W'), ProgressHUDMode::text());
@@ -85,12 +90,9 @@ TEST_F(ProgressHUDTest, AMaskDimsTheContainerAndTheRingRunsClockwiseFromTheTop) 
     hud_->progress = 0.25;
     auto ops = drawing();
     ASSERT_EQ(ops.size(), 3u);  // box, progress arc, start mark
-    const auto arcs = arcsOf(ops[1].path);
-    ASSERT_EQ(arcs.size(), 1u);
-    EXPECT_EQ(arcs[0].center, (ui::Point{hud_->boxRect().midX(), hud_->boxRect().maxY() - 36}));
-    EXPECT_DOUBLE_EQ(arcs[0].startAngle, std::numbers::pi / 2);
-    EXPECT_NEAR(arcs[0].endAngle, 0, 1e-12);  // a quarter
-    EXPECT_TRUE(arcs[0].clockwise);
+    const auto arc = arcFromTheTop(ops[1].path);
+    EXPECT_EQ(arc.center, (ui::Point{hud_->boxRect().midX(), hud_->boxRect().maxY() - 36}));
+    EXPECT_NEAR(arc.endAngle, 0, 1e-12);  // a quarter
 
     hud_->maskType = ProgressHUDMaskType::black();
     ops = drawing();
@@ -133,7 +135,7 @@ TEST_F(ProgressHUDTest, ShowAndHidePostTheirFourNotificationsInOrder) {
 TEST_F(ProgressHUDTest, HideDelayedHidesAtOnceOnlyForTheNumberZero) {
     for (auto [object, animated] : {std::pair{fd::Value(0), false}, std::pair{fd::Value(1), true},
                                     std::pair{fd::Value(), true}}) {
-        show("Loading", ProgressHUDMode::indeterminate());
+        show("Loading");
         hud_->hideDelayed(object);
         EXPECT_EQ(hud_->useAnimation(), animated);
         EXPECT_EQ(hud_->superview() == nullptr, !animated);
@@ -142,26 +144,47 @@ TEST_F(ProgressHUDTest, HideDelayedHidesAtOnceOnlyForTheNumberZero) {
     }
 }
 
-TEST_F(ProgressHUDTest, AShowWhileVisibleKeepsItsPlaceAndSpinner) {
+// A show while shown keeps the HUD's place and spinner; one during the fade-out leaves the
+// HUD shown.
+TEST_F(ProgressHUDTest, AShowWhileVisibleOrFadingOutKeepsTheHudShown) {
     NotificationRecorder log(NotificationRecorder::NamePrefix{}, "ProgressHUD.");
     hud_->showStatus("One", ProgressHUDMode::indeterminate());
     fd::MainLoop::drain();
     const auto spinner = hud_->progressIndicator();
     EXPECT_EQ(spinner->fposition, 0);  // the first step lit fin 0
     advance(0.3);
-    show("Two", ProgressHUDMode::indeterminate());
+    show("Two");
     EXPECT_EQ(hud_->progressIndicator(), spinner);
     EXPECT_EQ(std::count(content_->subviews().begin(), content_->subviews().end(), hud_), 1);
     EXPECT_EQ(hud_->statusLabel()->string(), "Two");
     EXPECT_EQ(log.names().size(), 4u);  // two pairs of appear notifications
-    hud_->hideHUD(false);
-    show("Three", ProgressHUDMode::indeterminate());
+
+    hud_->hideHUD(true);
+    advance(0.1);  // half way out
+    hud_->showStatus("Three", ProgressHUDMode::indeterminate());
+    advance(0.5);  // both fades have ended
+    EXPECT_EQ(hud_->superview(), content_.get());
+    EXPECT_FALSE(hud_->isHidden());
+    EXPECT_DOUBLE_EQ(hud_->alphaValue(), 1.0);
+    EXPECT_EQ(hud_->statusLabel()->string(), "Three");
+    EXPECT_TRUE(hud_->progressIndicator()->hasTimer());
+    // The HUD still hides normally afterwards, and a show without animation during a
+    // fade-out holds as well.
+    hud_->hideHUD(true);
+    advance(0.1);
+    hud_->fadeIn(false);
+    advance(0.5);
+    EXPECT_EQ(hud_->superview(), content_.get());
+    hud_->hideHUD(true);
+    advance(0.5);
+    EXPECT_EQ(hud_->superview(), nullptr);
+    show("Four");
     EXPECT_NE(hud_->progressIndicator(), spinner);  // a show from hidden makes a new one
 }
 
 TEST_F(ProgressHUDTest, ClicksReachTheHostOnlyWithoutMaskAndHideADismissibleHud) {
     NotificationRecorder log({"ProgressHUD.didReceiveMouseDownEvent"});
-    show("Loading", ProgressHUDMode::indeterminate());
+    show("Loading");
     click({20, 20});
     EXPECT_EQ(content_->clicks, 1);
     for (auto mask : {ProgressHUDMaskType::clear(), ProgressHUDMaskType::black(),
@@ -191,35 +214,10 @@ TEST_F(ProgressHUDTest, WithoutAContainerTheHudShowsInItsOwnFloatingWindow) {
     EXPECT_FALSE(window->isVisible());
 }
 
-TEST_F(ProgressHUDTest, AShowDuringTheFadeOutLeavesTheHudShown) {
-    show("One", ProgressHUDMode::indeterminate());
-    hud_->hideHUD(true);
-    advance(0.1);  // half way out
-    hud_->showStatus("Two", ProgressHUDMode::indeterminate());
-    advance(0.5);  // both fades have ended
-    EXPECT_EQ(hud_->superview(), content_.get());
-    EXPECT_FALSE(hud_->isHidden());
-    EXPECT_DOUBLE_EQ(hud_->alphaValue(), 1.0);
-    EXPECT_EQ(hud_->statusLabel()->string(), "Two");
-    EXPECT_TRUE(hud_->progressIndicator()->hasTimer());
+using SpinnerLayersTest = WidgetTest;
 
-    // The HUD still hides normally afterwards, and a show without animation during a
-    // fade-out holds as well.
-    hud_->hideHUD(true);
-    advance(0.1);
-    hud_->fadeIn(false);
-    advance(0.5);
-    EXPECT_EQ(hud_->superview(), content_.get());
-    hud_->hideHUD(true);
-    advance(0.5);
-    EXPECT_EQ(hud_->superview(), nullptr);
-}
-
-class SpinnerLayersTest : public WidgetTest {};
-
-TEST_F(SpinnerLayersTest, FinsAreLaidOutByTheShorterSideAboutTheCentre) {
-    auto layer = SpinningProgressIndicatorLayer::make();
-    layer->setFinLayers(fins(8));
+TEST_F(SpinnerLayersTest, FinsAreLaidOutByTheShorterSideAboutTheCentreAndGoWithTheLayer) {
+    auto layer = layerWithFins(8);
     for (ui::Rect bounds : {ui::Rect{0, 0, 100, 60}, ui::Rect{0, 0, 60, 100}}) {
         layer->setBounds(bounds);
         for (const auto& fin : layer->finLayers()) {
@@ -228,12 +226,17 @@ TEST_F(SpinnerLayersTest, FinsAreLaidOutByTheShorterSideAboutTheCentre) {
             EXPECT_EQ(fin->position(), (ui::Point{bounds.midX(), bounds.midY()}));
         }
     }
+    ui::LayerPtr fin = layer->finLayers()[0];
+    auto timer = layer->animationTimer = fd::DispatchTimer::make(fd::mainQueue());
+    layer.reset();
+    EXPECT_EQ(fin->superlayer(), nullptr);
+    EXPECT_FALSE(fin->backgroundColor());
+    EXPECT_TRUE(timer->isCancelled());
 }
 
 TEST_F(SpinnerLayersTest, AdvanceLightsTheNextFinWrapsAndLetsItFadeDown) {
-    auto layer = SpinningProgressIndicatorLayer::make();
+    auto layer = layerWithFins(3);
     layer->fadeDownOpacity = 0.2;
-    layer->setFinLayers(fins(3));
     layer->fposition = 2;
     layer->advancePosition();
     EXPECT_EQ(layer->fposition, 0);  // wrapped from the last fin
@@ -245,7 +248,7 @@ TEST_F(SpinnerLayersTest, AdvanceLightsTheNextFinWrapsAndLetsItFadeDown) {
     layer->advancePosition();
     EXPECT_EQ(layer->fposition, 1);
 
-    auto empty = SpinningProgressIndicatorLayer::make();
+    auto empty = layerWithFins(0);
     empty->advancePosition();  // no fins: nothing to light
     EXPECT_EQ(empty->fposition, 0);
 }
@@ -266,26 +269,11 @@ TEST_F(SpinnerLayersTest, DeterminateDrawingIsARingAndAPieFromTheTopClockwise) {
     ASSERT_EQ(ops.size(), 3u);  // clear, ring, pie
     EXPECT_EQ(ops[1].state.strokeColor, ui::Color::blueColor());
     EXPECT_EQ(ops[2].path.elements()[0].point, (ui::Point{50, 50}));
-    const auto arcs = arcsOf(ops[2].path);
-    ASSERT_EQ(arcs.size(), 1u);
-    EXPECT_DOUBLE_EQ(arcs[0].startAngle, std::numbers::pi / 2);
-    EXPECT_DOUBLE_EQ(arcs[0].endAngle, -std::numbers::pi / 2);  // half: down to the bottom
-    EXPECT_TRUE(arcs[0].clockwise);
+    EXPECT_DOUBLE_EQ(arcFromTheTop(ops[2].path).endAngle, -std::numbers::pi / 2);  // half
 
     EXPECT_EQ(drawn(0).size(), 2u);  // no pie
     layer->maxValue = 0;             // nothing to measure against: no division by zero
     EXPECT_EQ(drawn(3).size(), 2u);
-}
-
-TEST_F(SpinnerLayersTest, DestroyingTheLayerTakesItsFinsAway) {
-    auto layer = SpinningProgressIndicatorLayer::make();
-    layer->setFinLayers(fins(4));
-    ui::LayerPtr fin = layer->finLayers()[0];
-    auto timer = layer->animationTimer = fd::DispatchTimer::make(fd::mainQueue());
-    layer.reset();
-    EXPECT_EQ(fin->superlayer(), nullptr);
-    EXPECT_FALSE(fin->backgroundColor());
-    EXPECT_TRUE(timer->isCancelled());
 }
 
 TEST_F(SpinnerLayersTest, HudSpinnerStepsEveryFiftyMillisecondsStartingAtOnce) {

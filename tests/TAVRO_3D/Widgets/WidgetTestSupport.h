@@ -1,13 +1,11 @@
 #pragma once
-// Shared set-up of the widget tests: a manual clock, the application bundle, a clean
-// application, a 420 x 620 key window whose content records clicks, notification capture
-// and helpers to click and to read what a layer shows.
+// Shared set-up of the widget tests: a manual clock, a clean application, and a 420 x 620
+// key window whose content counts the clicks that reach it.
 
 #include <gtest/gtest.h>
 
 #include <memory>
 #include <string>
-#include <vector>
 
 #include "platform/foundation/Clock.h"
 #include "platform/foundation/Dispatch.h"
@@ -23,16 +21,14 @@ namespace widget_testing {
 
 namespace ui = platform::ui;
 namespace fd = platform::foundation;
+using test_support::NotificationRecorder;
 
-// A view that counts the clicks that reach it.
 class ClickCountingView : public ui::View {
   public:
-    explicit ClickCountingView(ui::Rect frame) : View(frame) {}
+    using View::View;
     void mouseDown(const ui::Event&) override { ++clicks; }
     int clicks = 0;
 };
-
-using test_support::NotificationRecorder;
 
 class WidgetTest : public ::testing::Test {
   protected:
@@ -40,7 +36,6 @@ class WidgetTest : public ::testing::Test {
         ui::Image::clearCache();
         ui::Application::shared().reset();
         window_ = ui::Window::make({100, 100, 420, 620}, ui::WindowStyleTitled);
-        content_ = std::make_shared<ClickCountingView>(ui::Rect{0, 0, 420, 620});
         window_->setContentView(content_);
         window_->makeKeyAndOrderFront();
     }
@@ -54,10 +49,8 @@ class WidgetTest : public ::testing::Test {
     void advance(double seconds) { test_support::advanceInSteps(*clock_, seconds, 1.0 / 60); }
 
     void click(ui::Point at) {
-        ui::Application::shared().sendEvent(
-            ui::Event::mouse(ui::EventType::LeftMouseDown, at, window_));
-        ui::Application::shared().sendEvent(
-            ui::Event::mouse(ui::EventType::LeftMouseUp, at, window_));
+        for (auto type : {ui::EventType::LeftMouseDown, ui::EventType::LeftMouseUp})
+            ui::Application::shared().sendEvent(ui::Event::mouse(type, at, window_));
     }
 
     static double shownOpacity(const ui::Layer& layer) {
@@ -67,7 +60,8 @@ class WidgetTest : public ::testing::Test {
     std::shared_ptr<fd::ManualClock> clock_ = std::make_shared<fd::ManualClock>();
     fd::ScopedClock scopedClock_{clock_};
     ui::WindowPtr window_;
-    std::shared_ptr<ClickCountingView> content_;
+    std::shared_ptr<ClickCountingView> content_ =
+        std::make_shared<ClickCountingView>(ui::Rect{0, 0, 420, 620});
 };
 
 }  // namespace widget_testing

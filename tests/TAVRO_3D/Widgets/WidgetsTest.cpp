@@ -30,14 +30,11 @@ TEST(HexColor, DigitsAreKeptWhereverTheyStandAndOnlySixOrEightMakeAColour) {
 TEST(OnlyIntegerFormatter, AcceptsOnlyDigitsAndAnnouncesEveryCheck) {
     NotificationRecorder log({"TextFieldChangeValue_Formatter_NSNotificationName"});
     OnlyIntegerValueFormatter formatter;
-    std::string proposal = "untouched";
-    std::string error = "untouched";
-    for (const char* ok : {"", "0", "0123", "9876543210"}) {
+    std::string proposal = "untouched", error = "untouched";
+    for (const char* ok : {"", "0", "0123", "9876543210"})
         EXPECT_TRUE(formatter.isPartialStringValid(ok, &proposal, &error)) << ok;
-    }
-    for (const char* bad : {"-1", "1.5", "1 2", "١", "１", "a"}) {
+    for (const char* bad : {"-1", "1.5", "1 2", "١", "１", "a"})
         EXPECT_FALSE(formatter.isPartialStringValid(bad, &proposal, &error)) << bad;
-    }
     EXPECT_EQ(proposal, "untouched");
     EXPECT_EQ(error, "untouched");
     EXPECT_EQ(log.names().size(), 10u);

@@ -10,9 +10,6 @@
 namespace platform::foundation {
 namespace {
 
-using storagetest::TemporaryFolder;
-using storagetest::writeText;
-
 // A bundle of its own in a temporary folder, with the machine's languages under the
 // test's control.
 class BundleTest : public ::testing::Test {
@@ -41,7 +38,7 @@ class BundleTest : public ::testing::Test {
         values.preferredLanguages = std::move(languages);
         setMachineValues(values);
     }
-    TemporaryFolder folder_;
+    test_support::TemporaryFolder folder_{"tavro-bundle"};
 };
 
 TEST_F(BundleTest, InfoAndResourcesAreFound) {

@@ -11,10 +11,7 @@
 namespace platform::foundation {
 namespace {
 
-using storagetest::bytesOf;
-using storagetest::folderEntries;
-using storagetest::readText;
-using storagetest::TemporaryFolder;
+using Folder = test_support::TemporaryFolder;
 
 TEST(FileSystemTest, PathTextsFollowThePlatformRules) {
     EXPECT_EQ(appendPathComponent("a/b/", "/c"), "a/b/c");
@@ -30,21 +27,19 @@ TEST(FileSystemTest, PathTextsFollowThePlatformRules) {
 }
 
 TEST(FileSystemTest, LocationsFollowTheHomeOverrideThenTheEnvironment) {
-    const char* savedTavroHome = std::getenv("TAVRO_HOME");
-    const std::string saved = savedTavroHome ? savedTavroHome : "";
+    ScopedEnvironment tavroHome("TAVRO_HOME");
+    tavroHome.set("/from/environment");
     setHomeDirectory("/override/home/");
     EXPECT_EQ(preferencesDirectory(), "/override/home/Library/Preferences");
     setHomeDirectory("");
-    ::setenv("TAVRO_HOME", "/from/environment", 1);
     EXPECT_EQ(homeDirectory(), "/from/environment");
-    ::unsetenv("TAVRO_HOME");
+    tavroHome.set(std::nullopt);
     EXPECT_EQ(homeDirectory(),
               std::getenv("HOME") ? std::string(std::getenv("HOME")) : homeDirectory());
-    if (!saved.empty()) ::setenv("TAVRO_HOME", saved.c_str(), 1);
 }
 
 TEST(FileSystemTest, AtomicWriteReplacesWholeFilesAndLeavesNoTemporaries) {
-    TemporaryFolder folder;
+    Folder folder("tavro-files");
     const std::string path = folder.file("settings.plist");
     ASSERT_FALSE(writeFileAtomically(path, bytesOf("first")));
     ::chmod(path.c_str(), 0640);
@@ -77,7 +72,7 @@ TEST(FileSystemTest, AtomicWriteReplacesWholeFilesAndLeavesNoTemporaries) {
 }
 
 TEST(FileSystemTest, AppendCreatesThenExtendsAndAttributesDescribeTheFile) {
-    TemporaryFolder folder;
+    Folder folder("tavro-files");
     const std::string path = folder.file("log.txt");
     ASSERT_FALSE(appendToFile(path, bytesOf("one\n")));
     ASSERT_FALSE(appendToFile(path, bytesOf("two\n")));
@@ -94,7 +89,7 @@ TEST(FileSystemTest, AppendCreatesThenExtendsAndAttributesDescribeTheFile) {
 }
 
 TEST(FileSystemTest, FoldersAreCreatedAndRemovedWhole) {
-    TemporaryFolder folder;
+    Folder folder("tavro-files");
     const std::string deep = folder.file("a/b/c");
     EXPECT_TRUE(createDirectory(deep, false)) << "without intermediates the parent must exist";
     ASSERT_FALSE(createDirectory(deep, true));

@@ -9,19 +9,12 @@
 namespace platform::foundation {
 namespace {
 
-using storagetest::bytesOf;
-
 Result<Value> parseText(std::string_view text) {
     return parsePropertyList(bytesOf(text));
 }
 
 Value parseOk(std::string_view text) {
-    auto result = parseText(text);
-    if (!result) {
-        ADD_FAILURE() << "unexpected error: " << result.error().localizedDescription;
-        return Value();
-    }
-    return result.value();
+    return parsedOrFail(parseText(text));
 }
 
 std::string plist(std::string_view body) {

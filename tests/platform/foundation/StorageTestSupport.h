@@ -1,9 +1,14 @@
 #pragma once
-// Helpers for the storage tests: temporary folders and byte/text conversions.
+// Helpers for the storage and system tests: byte/text conversions, files read and written
+// whole, parse results that must succeed, and an environment variable put back afterwards.
 // Single-threaded use.
 
+#include <gtest/gtest.h>
+
 #include <algorithm>
+#include <cstdlib>
 #include <filesystem>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -12,26 +17,19 @@
 #include "platform/foundation/FileSystem.h"
 #include "tests/support/TemporaryHome.h"
 
-namespace storagetest {
-
-// A private temporary folder, removed afterwards, that names the files in it.
-class TemporaryFolder : public test_support::TemporaryFolder {
-  public:
-    TemporaryFolder() : test_support::TemporaryFolder("tavro-test") {}
-    std::string file(const std::string& name) const { return path() + "/" + name; }
-};
+namespace platform::foundation {
 
 inline std::span<const uint8_t> bytesOf(std::string_view text) {
     return {reinterpret_cast<const uint8_t*>(text.data()), text.size()};
 }
 
 inline void writeText(const std::string& path, std::string_view text) {
-    platform::foundation::removeItem(path);
-    platform::foundation::appendToFile(path, bytesOf(text));
+    removeItem(path);
+    appendToFile(path, bytesOf(text));
 }
 
 inline std::string readText(const std::string& path) {
-    auto bytes = platform::foundation::readFile(path);
+    auto bytes = readFile(path);
     return bytes ? std::string(bytes->begin(), bytes->end()) : "<unreadable>";
 }
 
@@ -45,4 +43,29 @@ inline std::vector<std::string> folderEntries(const std::string& path) {
     return names;
 }
 
-}  // namespace storagetest
+// The value of a parse that must succeed; a failure is reported and gives an empty value.
+template <class Parsed>
+auto parsedOrFail(const Parsed& result) -> std::decay_t<decltype(result.value())> {
+    if (result) return result.value();
+    ADD_FAILURE() << "unexpected error: " << result.error().localizedDescription;
+    return {};
+}
+
+// An environment variable that set() changes (or, given nullopt, unsets) until the end of
+// the scope.
+class ScopedEnvironment {
+  public:
+    explicit ScopedEnvironment(const char* name) : name_(name) {
+        if (const char* old = std::getenv(name)) previous_ = old;
+    }
+    ~ScopedEnvironment() { set(previous_); }
+    void set(const std::optional<std::string>& value) const {
+        value ? ::setenv(name_, value->c_str(), 1) : ::unsetenv(name_);
+    }
+
+  private:
+    const char* name_;
+    std::optional<std::string> previous_;
+};
+
+}  // namespace platform::foundation

@@ -6,15 +6,8 @@
 namespace platform::foundation {
 namespace {
 
-using storagetest::bytesOf;
-
 StringsTable parseOk(std::string_view text) {
-    auto result = parseStringsFile(bytesOf(text));
-    if (!result) {
-        ADD_FAILURE() << "unexpected error: " << result.error().localizedDescription;
-        return {};
-    }
-    return result.value();
+    return parsedOrFail(parseStringsFile(bytesOf(text)));
 }
 
 std::string errorOf(std::string_view text) {

@@ -4,9 +4,10 @@
 #include <regex>
 #include <set>
 #include <sstream>
-#include <thread>
 
+#include "StorageTestSupport.h"
 #include "platform/foundation/SystemInfo.h"
+#include "tests/support/Threads.h"
 
 namespace platform::foundation {
 namespace {
@@ -14,23 +15,8 @@ namespace {
 // Restores LANG and the machine values however a test ends.
 class SystemInfoTest : public ::testing::Test {
   protected:
-    void SetUp() override {
-        const char* lang = std::getenv("LANG");
-        hadLang_ = lang != nullptr;
-        if (lang) savedLang_ = lang;
-    }
-    void TearDown() override {
-        clearMachineValues();
-        if (hadLang_) {
-            ::setenv("LANG", savedLang_.c_str(), 1);
-        } else {
-            ::unsetenv("LANG");
-        }
-    }
-
-  private:
-    bool hadLang_ = false;
-    std::string savedLang_;
+    void TearDown() override { clearMachineValues(); }
+    ScopedEnvironment lang_{"LANG"};
 };
 
 TEST_F(SystemInfoTest, MachineValuesReplaceThisMachinesOwn) {
@@ -45,7 +31,7 @@ TEST_F(SystemInfoTest, MachineValuesReplaceThisMachinesOwn) {
     EXPECT_EQ(sysctlString("hw.model"), "MacBookPro18,3");
     EXPECT_EQ(sysctlString("machdep.cpu.brand_string"), "Apple M1 Pro");
     // What a profile leaves out is missing rather than taken from the host.
-    ::setenv("LANG", "de_DE.UTF-8", 1);
+    lang_.set("de_DE.UTF-8");
     EXPECT_EQ(appleLocale(), std::nullopt);
     EXPECT_TRUE(preferredLanguages().empty());
 }
@@ -61,7 +47,7 @@ TEST_F(SystemInfoTest, WithoutMachineValuesTheLocaleComesFromLang) {
         {"C", std::nullopt, {}},
         {"", std::nullopt, {}}};
     for (const auto& [lang, locale, languages] : cases) {
-        ::setenv("LANG", lang, 1);
+        lang_.set(lang);
         EXPECT_EQ(appleLocale(), locale) << lang;
         EXPECT_EQ(preferredLanguages(), languages) << lang;
     }

@@ -1,20 +1,14 @@
 #include <gtest/gtest.h>
 
-#include <thread>
-
 #include "StorageTestSupport.h"
 #include "platform/foundation/Bundle.h"
 #include "platform/foundation/PropertyList.h"
 #include "platform/foundation/SystemInfo.h"
 #include "platform/foundation/UserDefaults.h"
+#include "tests/support/Threads.h"
 
 namespace platform::foundation {
 namespace {
-
-using storagetest::folderEntries;
-using storagetest::readText;
-using storagetest::TemporaryFolder;
-using storagetest::writeText;
 
 class UserDefaultsTest : public ::testing::Test {
   protected:
@@ -26,7 +20,7 @@ class UserDefaultsTest : public ::testing::Test {
     }
     void TearDown() override { clearMachineValues(); }
     std::string plistPath() const { return folder_.file("Preferences/com.example.test.plist"); }
-    TemporaryFolder folder_;
+    test_support::TemporaryFolder folder_{"tavro-defaults"};
 };
 
 TEST_F(UserDefaultsTest, TypedReadsConvertAcrossKinds) {
@@ -124,7 +118,7 @@ TEST_F(UserDefaultsTest, AFailedWriteKeepsTheLastGoodFile) {
 }
 
 TEST_F(UserDefaultsTest, StandardDefaultsUseTheBundleIdentifierAndSaveWhenDropped) {
-    TemporaryFolder bundle;
+    test_support::TemporaryFolder bundle("tavro-bundle");
     writeText(bundle.file("Info.json"), R"({"CFBundleIdentifier": "com.example.standard"})");
     Bundle::setMainBundlePath(bundle.path());
     setHomeDirectory(folder_.path());
@@ -141,20 +135,14 @@ TEST_F(UserDefaultsTest, StandardDefaultsUseTheBundleIdentifierAndSaveWhenDroppe
 TEST_F(UserDefaultsTest, ConcurrentWritersAndSavesLoseNothing) {
     {
         UserDefaults defaults(plistPath());
-        std::vector<std::thread> threads;
-        for (int t = 0; t < 4; ++t) {
-            threads.emplace_back([&defaults, t] {
-                for (int i = 0; i < 50; ++i) {
-                    const std::string key = "k" + std::to_string(t) + "-" + std::to_string(i);
-                    defaults.setInteger(i, key);
-                    EXPECT_EQ(defaults.integerForKey(key), i);
-                    if (i % 10 == 0) {
-                        EXPECT_TRUE(defaults.synchronize());
-                    }
-                }
-            });
-        }
-        for (auto& thread : threads) thread.join();
+        test_support::onThreads(4, [&defaults](int t) {
+            for (int i = 0; i < 50; ++i) {
+                const std::string key = "k" + std::to_string(t) + "-" + std::to_string(i);
+                defaults.setInteger(i, key);
+                EXPECT_EQ(defaults.integerForKey(key), i);
+                EXPECT_TRUE(i % 10 != 0 || defaults.synchronize());
+            }
+        });
     }
     UserDefaults reread(plistPath());
     EXPECT_EQ(reread.dictionaryRepresentation().size(), 200u);

@@ -1,5 +1,3 @@
-// Controls and helpers: image scaling, progress values, constraint constants, window
-// content sizing, and views that leave the tree in the middle of an event sequence.
 #include "UiTestSupport.h"
 #include "platform/ui/Button.h"
 #include "platform/ui/ImageView.h"
@@ -56,21 +54,6 @@ TEST_F(ControlsTest, ConstraintConstantsPlaceTheViewInEitherSpace) {
     }
     LayoutConstraint orphan(std::weak_ptr<View>(), LayoutAttribute::Width, 10);
     orphan.setConstant(20);  // a constraint whose view is gone does nothing
-}
-
-class TallController : public ViewController {
-  public:
-    TallController() { setView(View::create(Rect{0, 0, 420, 620})); }
-};
-
-TEST_F(ControlsTest, ContentViewControllerSizesTheWindowKeepingItsTopEdge) {
-    auto window = Window::make({100, 100, 200, 200}, WindowStyleTitled);
-    auto controller = std::make_shared<TallController>();
-    window->setContentViewController(controller);
-    EXPECT_EQ(window->frame(), (Rect{100, 300 - 620, 420, 620}));
-    EXPECT_EQ(controller->view()->window(), window.get());
-    window->setContentViewController(nullptr);
-    EXPECT_EQ(controller->view()->window(), nullptr);
 }
 
 // Views that leave the tree in the middle of an event sequence, also from their own action,

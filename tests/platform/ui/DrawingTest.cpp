@@ -1,5 +1,3 @@
-// Drawing: paths and arcs checked exactly through the recording context, and pixels
-// painted by the Qt context (non-zero filling, strokes with caps, compositing, state).
 #include <cmath>
 #include <numbers>
 

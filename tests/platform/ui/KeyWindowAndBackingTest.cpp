@@ -74,14 +74,18 @@ TEST_F(KeyWindowTest, AClickMakesItsWindowKeyAndBringsItFront) {
     EXPECT_TRUE(first->isKeyWindow());
 }
 
-// A layer that clears its whole context before it draws a small mark, as progress layers do.
+// A blue mark over the top quarter of `bounds`, in the drawer's own space.
+void drawMark(GraphicsContext& context, const Rect& bounds) {
+    context.setFillColor(Color::rgb(0, 0, 1));
+    context.fillRect({0, bounds.height() * 0.75, bounds.width(), bounds.height() / 4});
+}
+
+// A layer that clears its whole context before it draws its mark, as progress layers do.
 class ClearingLayer : public Layer {
   public:
     void drawInContext(GraphicsContext& context) override {
         context.clearRect(bounds());
-        context.setFillColor(Color::rgb(0, 0, 1));
-        // The top quarter of its bounds, in its own space.
-        context.fillRect({0, bounds().height() * 0.75, bounds().width(), bounds().height() / 4});
+        drawMark(context, bounds());
     }
 };
 
@@ -89,10 +93,7 @@ class ClearingLayer : public Layer {
 class MarkView : public View {
   public:
     using View::View;
-    void drawRect(const Rect&, GraphicsContext& context) override {
-        context.setFillColor(Color::rgb(0, 0, 1));
-        context.fillRect({0, bounds().height() * 0.75, bounds().width(), bounds().height() / 4});
-    }
+    void drawRect(const Rect&, GraphicsContext& context) override { drawMark(context, bounds()); }
 };
 
 using LayerBackingTest = UiTest;

@@ -1,5 +1,3 @@
-// What the renderer paints for layer trees: placement by position, anchor point and
-// rotation, text layers, clipping, flipped views, and animated values mid-flight.
 #include <cmath>
 #include <numbers>
 
@@ -16,11 +14,7 @@ namespace platform::ui {
 namespace {
 
 using LayerRenderingTest = testing::UiTest;
-
-bool isColour(uint32_t argb, int r, int g, int b) {
-    return std::abs(redOf(argb) - r) <= 2 && std::abs(greenOf(argb) - g) <= 2 &&
-           std::abs(blueOf(argb) - b) <= 2 && alphaOf(argb) >= 250;
-}
+using testing::near;
 
 TEST_F(LayerRenderingTest, FinsHangFromTheirAnchorAndTurnAboutTheCentre) {
     // A 100 x 100 host with one fin of a spinner: 9.5 x 30, anchored below itself so that
@@ -35,12 +29,12 @@ TEST_F(LayerRenderingTest, FinsHangFromTheirAnchorAndTurnAboutTheCentre) {
     host->layer().addSublayer(fin);
     PixelBuffer up = renderView(*host);
     // Upright: the fin spans y = 50 + 0.63 * 30 ... 50 + 1.63 * 30 above the centre.
-    EXPECT_TRUE(isColour(up.pixelFromBottom(50, 75), 255, 0, 0));
+    EXPECT_TRUE(near(up.pixelFromBottom(50, 75), 0xFFFF0000));
     EXPECT_EQ(alphaOf(up.pixelFromBottom(50, 60)), 0);
     EXPECT_EQ(alphaOf(up.pixelFromBottom(75, 50)), 0);
     fin->setTransform(AffineTransform::rotation(-std::numbers::pi / 2));
     PixelBuffer turned = renderView(*host);
-    EXPECT_TRUE(isColour(turned.pixelFromBottom(75, 50), 255, 0, 0));
+    EXPECT_TRUE(near(turned.pixelFromBottom(75, 50), 0xFFFF0000));
     EXPECT_EQ(alphaOf(turned.pixelFromBottom(50, 75)), 0);
 }
 
@@ -73,7 +67,7 @@ TEST_F(LayerRenderingTest, TextLayerDrawsItsStringCentredInItsColour) {
     bubble->addSublayer(text);
     host->layer().addSublayer(bubble);
     PixelBuffer pixels = renderView(*host);
-    EXPECT_TRUE(isColour(pixels.pixelFromBottom(100, 3), 0x5C, 0x5C, 0x5C));
+    EXPECT_TRUE(near(pixels.pixelFromBottom(100, 3), 0xFF5C5C5C));
     EXPECT_EQ(alphaOf(pixels.pixelFromBottom(1, 1)), 0);  // the rounded corner
     // Four letters of about 16 points each stay in the middle of the 160-point text layer.
     int white[3] = {};  // left, middle and right thirds
@@ -93,11 +87,11 @@ TEST_F(LayerRenderingTest, MasksToBoundsClipsSublayersAndSubviews) {
     overflow->layer().setBackgroundColor(Color::rgb(0, 1, 0));
     clip->addSubview(overflow);
     host->addSubview(clip);
-    EXPECT_TRUE(isColour(renderView(*host).pixelFromBottom(5, 5), 0, 255, 0));
+    EXPECT_TRUE(near(renderView(*host).pixelFromBottom(5, 5), 0xFF00FF00));
     clip->layer().setMasksToBounds(true);
     PixelBuffer clipped = renderView(*host);
     EXPECT_EQ(alphaOf(clipped.pixelFromBottom(5, 5)), 0);
-    EXPECT_TRUE(isColour(clipped.pixelFromBottom(15, 15), 0, 255, 0));
+    EXPECT_TRUE(near(clipped.pixelFromBottom(15, 15), 0xFF00FF00));
 }
 
 TEST_F(LayerRenderingTest, RecordedViewDrawingRunsInTheViewsOwnSpace) {

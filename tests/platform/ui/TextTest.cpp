@@ -1,5 +1,3 @@
-// Text measurement with the system font (DejaVu Sans, one point one pixel) and how
-// controls size and draw their texts.
 #include "UiTestSupport.h"
 #include "platform/ui/Renderer.h"
 #include "platform/ui/Text.h"

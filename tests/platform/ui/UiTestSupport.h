@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <memory>
 #include <optional>
 
@@ -13,10 +14,19 @@
 #include "platform/ui/Alert.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/Image.h"
+#include "platform/ui/Renderer.h"
 #include "platform/ui/Screen.h"
 #include "platform/ui/Window.h"
 
 namespace platform::ui::testing {
+
+// Whether each channel of `argb` (alpha too) lies within `tolerance` of `expected`'s.
+inline bool near(uint32_t argb, uint32_t expected, int tolerance = 2) {
+    return std::abs(redOf(argb) - redOf(expected)) <= tolerance &&
+           std::abs(greenOf(argb) - greenOf(expected)) <= tolerance &&
+           std::abs(blueOf(argb) - blueOf(expected)) <= tolerance &&
+           std::abs(alphaOf(argb) - alphaOf(expected)) <= tolerance;
+}
 
 class UiTest : public ::testing::Test {
   protected:
@@ -50,6 +60,10 @@ class UiTest : public ::testing::Test {
     static void click(const WindowPtr& window, Point at) {
         send(EventType::LeftMouseDown, window, at);
         send(EventType::LeftMouseUp, window, at);
+    }
+    static void rightClick(const WindowPtr& window, Point at) {
+        send(EventType::RightMouseDown, window, at);
+        send(EventType::RightMouseUp, window, at);
     }
     std::shared_ptr<platform::foundation::ManualClock> clock_;
     std::optional<platform::foundation::ScopedClock> scopedClock_;

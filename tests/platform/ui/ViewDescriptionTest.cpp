@@ -1,6 +1,3 @@
-// View descriptions: building trees, binding outlets, actions, recognisers and
-// constraints, clear errors for every kind of mistake, and the demo panel rendered to a
-// PNG and checked pixel by pixel.
 #include <filesystem>
 
 #include "UiTestSupport.h"
@@ -18,6 +15,7 @@ namespace {
 namespace fdn = platform::foundation;
 
 using ViewDescriptionTest = testing::UiTest;
+using testing::near;
 
 class OutletTestController : public ViewController {
   public:
@@ -51,14 +49,7 @@ TEST_F(ViewDescriptionTest, ControllerLoadsItsViewOnceAndBindsOutletsAndActions)
     ASSERT_TRUE(button);
     button->performClick();
     EXPECT_EQ(controller->senders, std::vector<Button*>{button.get()});
-}
-
-std::string errorOf(const ViewDescription::Result& result) {
-    return result ? "" : result.error().localizedDescription;
-}
-
-TEST_F(ViewDescriptionTest, MissingOrMismatchedOutletsAreClearErrors) {
-    // The owner declares an outlet the description never connects.
+    // An owner that declares an outlet the description never connects.
     auto extra = std::make_shared<OutletTestController>(true);
     extra->view();
     ASSERT_TRUE(extra->loadError());
@@ -67,6 +58,10 @@ TEST_F(ViewDescriptionTest, MissingOrMismatchedOutletsAreClearErrors) {
               std::string::npos);
     EXPECT_EQ(extra->loads, 1);  // still loads once, with an empty view
     EXPECT_TRUE(extra->view()->subviews().empty());
+}
+
+std::string errorOf(const ViewDescription::Result& result) {
+    return result ? "" : result.error().localizedDescription;
 }
 
 TEST_F(ViewDescriptionTest, BadDescriptionsGiveErrorsNamingTheProblem) {
@@ -150,12 +145,11 @@ class DemoViewController : public ViewController {
         declareOutlet("knobView", &knobView);
         declareOutlet("knobLeading", &knobLeading);
         declareOutlet("modeButton", &modeButton);
-        declareAction("startClicked:", [this](UiObject& sender) {
+        const auto noteTag = [this](UiObject& sender) {
             tags.push_back(dynamic_cast<Control&>(sender).tag());
-        });
-        declareAction("modeClicked:", [this](UiObject& sender) {
-            tags.push_back(dynamic_cast<Control&>(sender).tag());
-        });
+        };
+        declareAction("startClicked:", noteTag);
+        declareAction("modeClicked:", noteTag);
         declareAction("depthClicked:", [this](UiObject& sender) { gesture(sender); });
         declareAction("depthPanned:", [this](UiObject& sender) { gesture(sender); });
     }
@@ -175,20 +169,15 @@ class DemoViewController : public ViewController {
     std::vector<GestureState> states;
 };
 
-bool near(uint32_t argb, uint32_t expected, int tolerance = 2) {
-    return std::abs(redOf(argb) - redOf(expected)) <= tolerance &&
-           std::abs(greenOf(argb) - greenOf(expected)) <= tolerance &&
-           std::abs(blueOf(argb) - blueOf(expected)) <= tolerance &&
-           std::abs(alphaOf(argb) - alphaOf(expected)) <= tolerance;
-}
-
-TEST_F(ViewDescriptionTest, DemoPanelRendersWhatItDescribes) {
+TEST_F(ViewDescriptionTest, DemoPanelRendersWhatItDescribesAndReactsToClicksAndDrags) {
     auto controller = std::make_shared<DemoViewController>();
-    auto window = Window::make({0, 0, 100, 100}, WindowStyleTitled | WindowStyleClosable);
+    auto window = Window::make({100, 100, 200, 200}, WindowStyleTitled | WindowStyleClosable);
     window->setContentViewController(controller);
     ASSERT_FALSE(controller->loadError().has_value())
         << controller->loadError()->localizedDescription;
-    EXPECT_EQ(window->frame().size, (Size{420, 620}));
+    // The window takes the content's size and keeps its top edge.
+    EXPECT_EQ(window->frame(), (Rect{100, 300 - 620, 420, 620}));
+    EXPECT_EQ(controller->view()->window(), window.get());
     // The constraint placed the knob in the middle of the 262-point bar.
     EXPECT_DOUBLE_EQ(controller->knobView.lock()->frame().origin.x, 119);
     std::string path = std::string(UI_TEST_OUTPUT_DIR) + "/ui-demo.png";
@@ -208,12 +197,8 @@ TEST_F(ViewDescriptionTest, DemoPanelRendersWhatItDescribes) {
     int white = 0;
     for (int x = 130; x < 290; ++x) white += near(px(x, 142), 0xFFFFFFFF, 40);
     EXPECT_GT(white, 5);
-}
 
-TEST_F(ViewDescriptionTest, DemoPanelReactsToClicksAndDrags) {
-    auto controller = std::make_shared<DemoViewController>();
-    auto window = Window::make({0, 0, 420, 620}, WindowStyleTitled);
-    window->setContentViewController(controller);
+    // The panel reacts to clicks and drags.
     window->makeKeyAndOrderFront();
     click(window, {210, 142});
     click(window, {60, 56});
@@ -234,6 +219,8 @@ TEST_F(ViewDescriptionTest, DemoPanelReactsToClicksAndDrags) {
               (std::vector<GestureState>{GestureState::Began, GestureState::Changed,
                                          GestureState::Ended}));
     EXPECT_DOUBLE_EQ(controller->knobView.lock()->frame().origin.x, 262 - 12);
+    window->setContentViewController(nullptr);
+    EXPECT_EQ(controller->view()->window(), nullptr);
 }
 
 }  // namespace

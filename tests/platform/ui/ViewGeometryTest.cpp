@@ -1,5 +1,3 @@
-// Coordinate conversion between views, windows and screens, hit testing and autoresizing,
-// with flipped and non-flipped views mixed.
 #include "UiTestSupport.h"
 #include "platform/ui/View.h"
 

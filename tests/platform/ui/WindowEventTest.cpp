@@ -1,6 +1,3 @@
-// Windows and the application's event road: clicks and drags into the view tree, local
-// and global monitors, tracking areas, first responder typing with a formatter, popovers
-// (placement and transient closing), the status item and its menu, and alerts.
 #include "UiTestSupport.h"
 #include "platform/ui/Button.h"
 #include "platform/ui/Menu.h"
@@ -41,12 +38,10 @@ TEST_F(WindowEventTest, ButtonActsOnReleaseInsideOnly) {
     EXPECT_EQ(s.actions, 1);
     // Right clicks act only when the button asks for them.
     s.button->setEnabled(true);
-    send(EventType::RightMouseDown, s.window, {50, 20});
-    send(EventType::RightMouseUp, s.window, {50, 20});
+    rightClick(s.window, {50, 20});
     EXPECT_EQ(s.actions, 1);
     s.button->sendActionOn(eventMask(EventType::LeftMouseUp) | eventMask(EventType::RightMouseUp));
-    send(EventType::RightMouseDown, s.window, {50, 20});
-    send(EventType::RightMouseUp, s.window, {50, 20});
+    rightClick(s.window, {50, 20});
     EXPECT_EQ(s.actions, 2);
     EXPECT_FALSE(Application::shared().currentEvent().has_value());  // only while handling
 }
@@ -200,8 +195,7 @@ TEST_F(WindowEventTest, StatusItemButtonSendsItsActionUnlessAMenuIsSet) {
         [&](Control&) { clicks.push_back(Application::shared().currentEvent()->type); });
     Point centre{item->button()->frame().midX(), item->button()->frame().midY()};
     click(item->window(), centre);
-    send(EventType::RightMouseDown, item->window(), centre);
-    send(EventType::RightMouseUp, item->window(), centre);
+    rightClick(item->window(), centre);
     EXPECT_EQ(clicks, (std::vector<EventType>{EventType::LeftMouseUp, EventType::RightMouseUp}));
     int quits = 0;
     auto menu = Menu::make();
