@@ -108,11 +108,6 @@ void AppMonitor::applicationTerminated(const fdn::Notification& note) {
     if (reportIt) report(seconds, ended);
 }
 
-size_t AppMonitor::observerCount() const {
-    MutexLock lock(mutex_);
-    return observers_.size();
-}
-
 double AppMonitor::startTimer() const {
     MutexLock lock(mutex_);
     return startTimer_;

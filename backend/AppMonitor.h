@@ -28,7 +28,6 @@ class AppMonitor {
     void tearDownAppMonitor();
 
     // The fields, read under the lock.
-    size_t observerCount() const;
     double startTimer() const;  // clock seconds at the start of the current stay; 0: none
     double endTimer() const;    // clock seconds at the end of the last stay
     std::string useAppName() const;

@@ -18,6 +18,7 @@
 #include <thread>
 #include <utility>
 
+#include "platform/foundation/Assert.h"
 #include "platform/foundation/Mutex.h"
 #include "platform/foundation/Subscription.h"
 
@@ -34,6 +35,8 @@ class ListenerList {
       public:
         explicit Delivery(ListenerList& list) TAVRO_ACQUIRE(list.shared_->turn)
             : shared_(*list.shared_) {
+            TAVRO_ASSERT(shared_.deliveringThread.load() != std::this_thread::get_id(),
+                         "a listener starts no delivery of its own list: it would wait for itself");
             shared_.turn.lock();
             shared_.deliveringThread.store(std::this_thread::get_id());
         }

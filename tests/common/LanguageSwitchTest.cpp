@@ -1,6 +1,3 @@
-// The language switch: the start language, the archived helper (and bad archives), and
-// lookups through the main bundle before and after the switch.
-
 #include <gtest/gtest.h>
 
 #include <atomic>

@@ -26,16 +26,11 @@ std::vector<uint16_t> listeningLoopbackPorts(const std::vector<uint16_t>& known 
     return ports;
 }
 
-TEST(GlassesScreenRule, NeedsTavroWithoutMonitorInAnyCase) {
-    for (auto [name, glasses] : {std::pair{"TAVRO Glass", true},
-                                 {"tavro pro", true},
-                                 {"TAVRO Monitor", false},
-                                 {"DELL U2723QE", false},
-                                 {"", false}})
-        EXPECT_EQ(isTavroGlassScreenName(name), glasses) << name;
-}
-
-TEST_F(ScreenRecognition, HostScreensAndTheNeedForAVirtualMainDisplay) {
+TEST_F(ScreenRecognition, HostScreensTheBuiltInOneAndTheNeedForAVirtualMainDisplay) {
+    // A glasses screen is named "TAVRO", in any case, without "Monitor".
+    for (const char* name : {"TAVRO Glass", "tavro pro"}) EXPECT_TRUE(isTavroGlassScreenName(name));
+    for (const char* name : {"TAVRO Monitor", "DELL U2723QE", ""})
+        EXPECT_FALSE(isTavroGlassScreenName(name)) << name;
     struct Case {
         std::string machine, host, externalHost;  // a profile's name or JSON; "" for none
         bool needsVirtualMain;
@@ -61,10 +56,18 @@ TEST_F(ScreenRecognition, HostScreensAndTheNeedForAVirtualMainDisplay) {
                                       : displayNumberOf(*findExternalHostScreen()));
         EXPECT_EQ(needsVirtualMainDisplay(), c.needsVirtualMain);
     }
-    // Without any screen there is nothing to un-mirror, and no host to make main.
-    boot(R"({"model": "Mac13,1"})");
+    // Without any screen there is nothing to un-mirror, and no host to make main. The built-in
+    // screen is searched for again on each call until found, and then remembered.
+    auto& mac = boot(R"({"model": "Mac13,1"})");
     EXPECT_TRUE(cancelMirroring(false, true));
     EXPECT_FALSE(cancelMirroring(true, true));
+    EXPECT_FALSE(builtinScreen());
+    auto id = mac.displays().plugDisplay(
+        {"Built-in Retina Display", 1552, 41240, 0, {{1512, 982, 120}}, 0}, false, true);
+    auto found = builtinScreen();
+    ASSERT_TRUE(found);
+    mac.displays().unplugDisplay(id);  // lid closed
+    EXPECT_EQ(builtinScreen(), found);
 }
 
 // The companion application can connect once the question has been asked, before any
@@ -85,17 +88,6 @@ TEST_F(ScreenRecognition, AskingStartsTheCompanionServer) {
             std::_Exit(client.connected() && waitUntil(served) ? 0 : 3);
         },
         ::testing::ExitedWithCode(0), "");
-}
-
-TEST_F(ScreenRecognition, BuiltInScreenIsRememberedOnceFound) {
-    auto& mac = boot(R"({"model": "Mac13,1"})");
-    EXPECT_FALSE(builtinScreen());  // searched again on the next call
-    auto id = mac.displays().plugDisplay(
-        {"Built-in Retina Display", 1552, 41240, 0, {{1512, 982, 120}}, 0}, false, true);
-    auto found = builtinScreen();
-    ASSERT_TRUE(found);
-    mac.displays().unplugDisplay(id);  // lid closed
-    EXPECT_EQ(builtinScreen(), found);
 }
 
 // A macBook whose glasses come up mirrored, then a Mac mini with the glasses as its only

@@ -62,17 +62,16 @@ TEST(GlassReportDecode, SmallCommandReplies) {
 }
 
 TEST(GlassReportDecode, VersionTextIsBoundedByTheTextAreaAndTheReport) {
-    const Report report = reply(8, 1, {{12, {0xFF, 0xFF}}, {14, Report(50, 'A')}});
+    const Report report = reply(8, 1, {{12, {0xFF, 0xFF}}, {14, Report(50, 'A')}, {51, {'C'}}});
     GlassVersionReply version = decodeAs<GlassVersionReply>(2, report);
     EXPECT_EQ(version.length, 38u);
-    EXPECT_EQ(version.imuId, 0);
+    EXPECT_EQ(version.imuId, 'C');
 
     // A report that ends inside the text area gives the text up to its end, and no IMU.
-    const std::vector<uint8_t> cut(report.begin(), report.begin() + 20);
-    version = decodeAs<GlassVersionReply>(2, cut);
+    version = decodeAs<GlassVersionReply>(2, test_support::firstBytes(report, 20));
     EXPECT_EQ(version.length, 6u);
-    const std::vector<uint8_t> lengthOnly(report.begin(), report.begin() + 14);
-    EXPECT_EQ(decodeAs<GlassVersionReply>(2, lengthOnly).length, 0u);
+    EXPECT_EQ(version.imuId, 0);
+    EXPECT_EQ(decodeAs<GlassVersionReply>(2, test_support::firstBytes(report, 14)).length, 0u);
 }
 
 TEST(GlassReportDecode, BiasEntryValuesStartWhereTheTypeSays) {

@@ -69,26 +69,23 @@ TEST_F(HIDDeviceMonitorTest, EachWatchedKindPlugsAndUnplugsWithItsGenerationOthe
     plugged_.push_back(
         std::make_shared<VirtualGlasses>(VirtualGlasses::secondGeneration(0x0483, 0x8006)));
     SimUsbBus::shared().plug(plugged_.back());
-    struct Case {
-        int64_t vendor, product, generationAfter;
-    };
     // The monitor's generation starts at 1; pairs of no named generation keep the last one.
-    const Case cases[] = {{0x0483, 0x8001, 2}, {0x0483, 0x5750, 1}, {0x3318, 0x0428, 1},
-                          {0x0483, 0x8005, 2}, {0x3318, 0x0428, 2}, {0x0483, 0x5750, 1},
-                          {0xFFFF, 0x8866, 2}, {0x0483, 0x5750, 1}, {0x0416, 0x3F00, 2},
-                          {0x0483, 0x8003, 2}};
-    for (const Case& each : cases) {
-        auto glasses = std::make_shared<VirtualGlasses>(
-            VirtualGlasses::secondGeneration(each.vendor, each.product));
+    const std::tuple<int64_t, int64_t, int64_t> cases[] = {
+        {0x0483, 0x8001, 2}, {0x0483, 0x5750, 1}, {0x3318, 0x0428, 1}, {0x0483, 0x8005, 2},
+        {0x3318, 0x0428, 2}, {0x0483, 0x5750, 1}, {0xFFFF, 0x8866, 2}, {0x0483, 0x5750, 1},
+        {0x0416, 0x3F00, 2}, {0x0483, 0x8003, 2}};
+    for (const auto& [vendor, product, generation] : cases) {
+        SCOPED_TRACE(testing::Message() << std::hex << vendor << ":" << product);
+        auto glasses =
+            std::make_shared<VirtualGlasses>(VirtualGlasses::secondGeneration(vendor, product));
         DevicePtr handle = plugAndAwait(glasses);
-        EXPECT_EQ(monitor_.glassGeneration(), each.generationAfter)
-            << std::hex << each.vendor << ":" << each.product;
+        EXPECT_EQ(monitor_.glassGeneration(), generation);
         HIDDevice info = hidDeviceFromIOHIDDevice(handle);
-        EXPECT_EQ(std::tie(info.vendorId, info.productId, info.reportSize, info.name),
-                  std::make_tuple(each.vendor, each.product, int64_t{64}, "TAVRO Glass"));
-        EXPECT_EQ(info.id, "");  // the location is a number, not a text
+        // The location is a number, not a text: no identifier.
+        EXPECT_EQ(std::tie(info.vendorId, info.productId, info.reportSize, info.name, info.id),
+                  std::make_tuple(vendor, product, int64_t{64}, "TAVRO Glass", ""));
         unplugAndAwait(glasses, handle);
-        EXPECT_EQ(monitor_.glassGeneration(), each.generationAfter);  // not reset
+        EXPECT_EQ(monitor_.glassGeneration(), generation);  // not reset
     }
     EXPECT_EQ(notices_.count(kHIDDeviceConnected), std::size(cases));
     EXPECT_EQ(notices_.count(kHIDDeviceDisconnected), std::size(cases));

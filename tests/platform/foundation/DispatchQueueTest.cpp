@@ -1,7 +1,3 @@
-// Dispatch queues where threads meet: serial order and exclusion, sync inline and in
-// turn, the main queue fed from several threads, a global queue that blocking work does
-// not starve, and delayed work against a manual clock.
-
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -13,14 +9,13 @@
 
 #include "ThreadTestSupport.h"
 #include "platform/foundation/Dispatch.h"
+#include "tests/support/Threads.h"
 
 namespace platform::foundation {
 namespace {
 
 using namespace std::chrono_literals;
-using testing::Counter;
-using testing::Gate;
-using testing::settle;
+using namespace testing;
 
 // What each of `senders` threads sent, in the order it sent it.
 std::vector<std::vector<int>> sentInOrder(int senders, int perSender) {
@@ -37,21 +32,17 @@ TEST(SerialQueue, RunsItemsOneAtATimeInSubmissionOrderFromManyThreads) {
     std::atomic<int> inside{0};
     std::atomic<int> overlaps{0};
     Counter done;
-    std::vector<std::thread> producers;
-    for (int t = 0; t < kThreads; ++t) {
-        producers.emplace_back([&, t] {
-            for (int i = 0; i < kPerThread; ++i) {
-                queue->async([&, t, i] {
-                    if (++inside > 1) ++overlaps;
-                    EXPECT_TRUE(queue->isCurrent());
-                    seen[t].push_back(i);
-                    --inside;
-                    done.increment();
-                });
-            }
-        });
-    }
-    for (auto& producer : producers) producer.join();
+    test_support::onThreads(kThreads, [&](int t) {
+        for (int i = 0; i < kPerThread; ++i) {
+            queue->async([&, t, i] {
+                if (++inside > 1) ++overlaps;
+                EXPECT_TRUE(queue->isCurrent());
+                seen[t].push_back(i);
+                --inside;
+                done.increment();
+            });
+        }
+    });
     ASSERT_TRUE(done.waitFor(kThreads * kPerThread));
     queue->sync([&] { EXPECT_EQ(seen, sentInOrder(kThreads, kPerThread)); });
     EXPECT_EQ(overlaps.load(), 0);

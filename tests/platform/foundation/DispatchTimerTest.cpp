@@ -1,6 +1,3 @@
-// Timer sources against a manual clock: exact firing counts, cancellation from every
-// side, no overlap and no drift.
-
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -14,9 +11,19 @@ namespace platform::foundation {
 namespace {
 
 using namespace std::chrono_literals;
-using testing::Counter;
-using testing::Gate;
-using testing::settle;
+using namespace testing;
+
+// A timer on `queue`, resumed: `handler` runs at `start`, then every `interval`.
+std::shared_ptr<DispatchTimer> started(DispatchQueuePtr queue, Clock::Duration start,
+                                       Clock::Duration interval, Task handler,
+                                       Task cancelled = {}) {
+    auto timer = DispatchTimer::make(std::move(queue));
+    timer->setEventHandler(std::move(handler));
+    if (cancelled) timer->setCancelHandler(std::move(cancelled));
+    timer->setTimer(start, interval);
+    timer->resume();
+    return timer;
+}
 
 class DispatchTimerTest : public ::testing::Test {
   protected:
@@ -30,11 +37,8 @@ class DispatchTimerTest : public ::testing::Test {
 };
 
 TEST_F(DispatchTimerTest, RepeatingTimerKeepsItsGridAndCoalescesMissedTicks) {
-    auto timer = DispatchTimer::make(queue);
     std::vector<Clock::TimePoint> firedAt;  // only touched on the serial queue
-    timer->setEventHandler([&] { firedAt.push_back(Clock::current().now()); });
-    timer->setTimer(1s, 1s);
-    timer->resume();
+    auto timer = started(queue, 1s, 1s, [&] { firedAt.push_back(Clock::current().now()); });
     advance(999ms);
     queue->sync([&] { EXPECT_TRUE(firedAt.empty()); });
     advance(1ms);
@@ -54,21 +58,19 @@ TEST_F(DispatchTimerTest, RepeatingTimerKeepsItsGridAndCoalescesMissedTicks) {
 
 TEST_F(DispatchTimerTest, SlowHandlerGetsOneCatchUpFiringAndNeverOverlaps) {
     // A concurrent queue: only the timer itself keeps its firings apart.
-    auto timer = DispatchTimer::make(globalQueue());
     Gate release;
-    Counter entered;
+    Counter entered, cancelled;  // the cancel handler runs after the last handler has returned
     std::atomic<int> inside{0};
     std::atomic<int> overlaps{0};
-    timer->setEventHandler([&] {
-        if (++inside > 1) ++overlaps;
-        entered.increment();
-        if (entered.value() == 1) release.wait();
-        --inside;
-    });
-    Counter cancelled;  // runs after the last handler has returned
-    timer->setCancelHandler([&] { cancelled.increment(); });
-    timer->setTimer(1s, 1s);
-    timer->resume();
+    auto timer = started(
+        globalQueue(), 1s, 1s,
+        [&] {
+            if (++inside > 1) ++overlaps;
+            entered.increment();
+            if (entered.value() == 1) release.wait();
+            --inside;
+        },
+        [&] { cancelled.increment(); });
     clock->advance(1s);
     ASSERT_TRUE(entered.waitFor(1));
     clock->advance(3s);  // three ticks pass while the first firing blocks
@@ -86,11 +88,8 @@ TEST_F(DispatchTimerTest, SlowHandlerGetsOneCatchUpFiringAndNeverOverlaps) {
 }
 
 TEST_F(DispatchTimerTest, OneShotFiresOnceFromItsLastScheduleAndNotBeforeResume) {
-    auto timer = DispatchTimer::make(queue);
     std::atomic<int> fired{0};
-    timer->setEventHandler([&] { ++fired; });
-    timer->setTimer(1s, 1s);
-    timer->resume();
+    auto timer = started(queue, 1s, 1s, [&] { ++fired; });
     advance(500ms);
     timer->setTimer(3s, 0s);  // replaces the schedule
     timer.reset();            // a resumed timer outlives its last reference
@@ -125,11 +124,8 @@ TEST_F(DispatchTimerTest, CancelFromTheHandlerOrWhileAFiringIsQueuedEndsTheFirin
     for (int i = 0; i < 5; ++i) advance(1s);
     EXPECT_EQ(fired.load(), 2);
     EXPECT_EQ(cancelled.value(), 1);
-    auto queued = DispatchTimer::make(queue);
-    queued->setEventHandler([&] { ++fired; });
-    queued->setCancelHandler([&] { cancelled.increment(); });
-    queued->setTimer(1s, 1s);
-    queued->resume();
+    auto queued = started(
+        queue, 1s, 1s, [&] { ++fired; }, [&] { cancelled.increment(); });
     Gate busy;
     queue->async([&] { busy.wait(); });
     clock->advance(1s);
@@ -146,19 +142,15 @@ TEST_F(DispatchTimerTest, CancelFromAnotherThreadRacingFirings) {
     // Many short runs: whatever the interleaving, nothing runs after the cancel handler,
     // and the cancel handler runs once.
     for (int run = 0; run < 50; ++run) {
-        auto timer = DispatchTimer::make(globalQueue());
         std::atomic<bool> cancelHandlerRan{false};
         std::atomic<int> lateFirings{0};
         Counter done;
-        timer->setEventHandler([&] {
-            if (cancelHandlerRan) ++lateFirings;
-        });
-        timer->setCancelHandler([&] {
-            cancelHandlerRan = true;
-            done.increment();
-        });
-        timer->setTimer(1ms, 1ms);
-        timer->resume();
+        auto timer = started(
+            globalQueue(), 1ms, 1ms, [&] { lateFirings += cancelHandlerRan.load(); },
+            [&] {
+                cancelHandlerRan = true;
+                done.increment();
+            });
         std::thread canceller([&] { timer->cancel(); });
         for (int i = 0; i < 5; ++i) clock->advance(1ms);
         canceller.join();
@@ -188,11 +180,8 @@ TEST_F(DispatchTimerTest, ASelfOwnedTimerIsReleasedByItsCancel) {
 }
 
 TEST_F(DispatchTimerTest, PendingDeadlinesCarryOverToANewClock) {
-    auto timer = DispatchTimer::make(queue);
     std::atomic<int> fired{0};
-    timer->setEventHandler([&] { ++fired; });
-    timer->setTimer(2s, 0s);
-    timer->resume();
+    auto timer = started(queue, 2s, 0s, [&] { ++fired; });
     advance(1s);
     auto later = std::make_shared<ManualClock>();
     later->advance(100s);

@@ -20,10 +20,10 @@ TEST(FileSystemTest, PathTextsFollowThePlatformRules) {
     EXPECT_EQ(appendPathComponent("a", ""), "a");
     EXPECT_EQ(lastPathComponent("/tmp/lock/"), "lock");
     EXPECT_EQ(lastPathComponent("/"), "/");
-    EXPECT_EQ(deletingLastPathComponent("/tmp/lock/"), "/tmp");
-    EXPECT_EQ(deletingLastPathComponent("/tmp"), "/");
-    EXPECT_EQ(deletingLastPathComponent("/"), "/");
-    EXPECT_EQ(deletingLastPathComponent("scratch.tiff"), "");
+    for (auto [path, parent] :
+         {std::pair{"/tmp/lock/", "/tmp"}, {"/tmp", "/"}, {"/", "/"}, {"scratch.tiff", ""}}) {
+        EXPECT_EQ(deletingLastPathComponent(path), parent) << path;
+    }
 }
 
 TEST(FileSystemTest, LocationsFollowTheHomeOverrideThenTheEnvironment) {

@@ -1,9 +1,7 @@
 #include <gtest/gtest.h>
 
-#include <thread>
-#include <vector>
-
 #include "platform/foundation/InstalledBackend.h"
+#include "tests/support/Threads.h"
 
 namespace platform::foundation {
 namespace {
@@ -25,18 +23,14 @@ TEST(InstalledBackendTest, FallbackIsMadeOnceAndComesBackWhenNullIsInstalled) {
 
 TEST(InstalledBackendTest, ReadersKeepWhatTheyGotWhileOthersInstall) {
     InstalledBackend<int> slot(&makeZero);
-    std::vector<std::thread> threads;
-    for (int t = 0; t < 4; ++t) {
-        threads.emplace_back([&slot, t] {
-            for (int i = 0; i < 2000; ++i) {
-                if (t % 2) slot.install(std::make_shared<int>(i));
-                auto backend = slot.get();
-                ASSERT_TRUE(backend);
-                EXPECT_GE(*backend, 0);
-            }
-        });
-    }
-    for (auto& thread : threads) thread.join();
+    test_support::onThreads(4, [&slot](int t) {
+        for (int i = 0; i < 2000; ++i) {
+            if (t % 2) slot.install(std::make_shared<int>(i));
+            auto backend = slot.get();
+            ASSERT_TRUE(backend);
+            EXPECT_GE(*backend, 0);
+        }
+    });
 }
 
 }  // namespace

@@ -1,7 +1,3 @@
-// Notification centres and the operation queues their observers use: filters, synchronous
-// delivery across threads, re-entrant posts, and subscriptions ended mid-post, moved, or
-// outliving their centre.
-
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -16,8 +12,7 @@ namespace platform::foundation {
 namespace {
 
 using namespace std::chrono_literals;
-using testing::Counter;
-using testing::Gate;
+using namespace testing;
 
 TEST(NotificationCenter, FiltersByNameAndObjectValue) {
     NotificationCenter center;

@@ -1,6 +1,3 @@
-// Run loops on their own threads: perform, delayed perform, stop before run, and sources
-// that deliver in order and never after invalidate() has returned.
-
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -15,8 +12,7 @@ namespace platform::foundation {
 namespace {
 
 using namespace std::chrono_literals;
-using testing::Counter;
-using testing::Gate;
+using namespace testing;
 
 // A thread that runs its run loop until told to stop, like the HID monitor's.
 class LoopThread {

@@ -44,7 +44,7 @@ TEST(Value, ContainerAndObjectAccessNeverThrows) {
     EXPECT_NE(Value::object(first), Value::object(std::make_shared<Device>(Device{7})));
 }
 
-TEST(ValueJson, RoundTripKeepsKinds) {
+TEST(ValueJson, RoundTripKeepsKindsAndPrettyTextIsTheCompactTextIndented) {
     auto parsed = parseJsonText(R"({"type":9997,"value":[1,2.5,-3],"ok":true,"none":null})");
     ASSERT_TRUE(parsed);
     EXPECT_TRUE((*parsed)["type"].isInteger());
@@ -53,6 +53,9 @@ TEST(ValueJson, RoundTripKeepsKinds) {
     auto again = parseJsonText(jsonText(*parsed).value_or(""));
     ASSERT_TRUE(again);
     EXPECT_EQ(*again, *parsed);
+    Value value(ValueDictionary{{"a", Value(ValueArray{1, 2})}, {"b", "x"}});
+    EXPECT_EQ(prettyJsonText(value), "{\n  \"a\": [\n    1,\n    2\n  ],\n  \"b\": \"x\"\n}");
+    EXPECT_EQ(jsonText(value), "{\"a\":[1,2],\"b\":\"x\"}");
 }
 
 TEST(ValueJson, KindsJsonCannotCarryFailTheWholeConversion) {
@@ -75,10 +78,4 @@ TEST(ValueJson, BadTextIsAnErrorNotACrash) {
     EXPECT_FALSE(parseJsonText(deep));
     std::string nested = std::string(600, '[') + std::string(600, ']');
     EXPECT_FALSE(parseJsonText(nested));
-}
-
-TEST(ValueJson, PrettyTextIsTheCompactTextIndented) {
-    Value value(ValueDictionary{{"a", Value(ValueArray{1, 2})}, {"b", "x"}});
-    EXPECT_EQ(prettyJsonText(value), "{\n  \"a\": [\n    1,\n    2\n  ],\n  \"b\": \"x\"\n}");
-    EXPECT_EQ(jsonText(value), "{\"a\":[1,2],\"b\":\"x\"}");
 }
