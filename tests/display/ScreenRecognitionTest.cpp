@@ -90,9 +90,9 @@ TEST_F(ScreenRecognition, AskingStartsTheCompanionServer) {
         ::testing::ExitedWithCode(0), "");
 }
 
-// A macBook whose glasses come up mirrored, then a Mac mini with the glasses as its only
-// display.
-TEST_F(ScreenRecognition, UnmirroringWithOneVisibleScreenOrAFailedCompletion) {
+// A MacBook whose glasses come up mirrored, a Mac mini with the glasses as its only display,
+// and an iMac with the glasses as main beside its built-in panel.
+TEST_F(ScreenRecognition, UnmirroringAndTheGlassesResolution) {
     auto& mac = boot("macbook");
     uint32_t glasses = plugGlasses();
     ASSERT_EQ(screenNames(), std::vector<std::string>{"Built-in Retina Display"});
@@ -120,15 +120,13 @@ TEST_F(ScreenRecognition, UnmirroringWithOneVisibleScreenOrAFailedCompletion) {
     ASSERT_TRUE(screens::displayIsMain(glasses));
     EXPECT_TRUE(cancelMirroring(true, false));
     EXPECT_TRUE(cancelMirroring(true, true));
-}
 
-TEST_F(ScreenRecognition, GlassesAsMainBesideTheBuiltInPanelAndTheirResolution) {
-    auto& mac = boot("imac");
-    uint32_t glasses = plugGlasses();
-    auto host = *displayNumberOf(*builtinScreen());
+    auto& imac = boot("imac");
+    glasses = plugGlasses();
+    host = *displayNumberOf(*builtinScreen());
     AppDelegate::shared().displayManager.set(nullptr);  // the shared manager stands in
 
-    auto config = screens::DisplayConfigRef();
+    config = screens::DisplayConfigRef();
     screens::beginDisplayConfiguration(config);
     screens::configureDisplayOrigin(config, glasses, 0, 0);
     screens::configureDisplayOrigin(config, host, 1920, 0);
@@ -146,7 +144,7 @@ TEST_F(ScreenRecognition, GlassesAsMainBesideTheBuiltInPanelAndTheirResolution) 
         switchDisplayResolution(display, width, height, [&](bool ok) { result = ok; });
         return result;
     };
-    int before = mac.displays().completedConfigurations();
+    int before = imac.displays().completedConfigurations();
     EXPECT_EQ(switchTo(glasses, 1920, 1080), true);  // already so
     EXPECT_EQ(switchTo(glasses, 3840, 1080), true);
     EXPECT_EQ(info(glasses).mode(), (screens::DisplayMode{3840, 1080, 60}));
@@ -154,7 +152,7 @@ TEST_F(ScreenRecognition, GlassesAsMainBesideTheBuiltInPanelAndTheirResolution) 
     EXPECT_EQ(info(glasses).mode().width, 1920u);
     EXPECT_EQ(switchTo(glasses, 1280, 720), false);
     EXPECT_EQ(switchTo(9999, 1920, 1080), false);
-    EXPECT_EQ(mac.displays().completedConfigurations(), before);
+    EXPECT_EQ(imac.displays().completedConfigurations(), before);
 }
 
 // Every shipped machine: glasses that come up mirrored end extended after un-mirroring.

@@ -8,12 +8,9 @@
 
 namespace {
 
-struct Sent {
-    std::shared_ptr<platform::sim::VirtualHidDevice> bus;
-    RFDevice device;
-};
-
-Sent deviceWithReportSize(int64_t reportSize) {
+// The device on the bus, and the glasses' sender in front of it.
+std::pair<std::shared_ptr<platform::sim::VirtualHidDevice>, RFDevice> deviceWithReportSize(
+    int64_t reportSize) {
     auto bus = std::make_shared<platform::sim::VirtualHidDevice>(
         platform::sim::VirtualHidIdentity{0x0483, 0x8001, "TAVRO Glass", reportSize, 1});
     auto handle = std::make_shared<platform::hid::Device>(

@@ -16,6 +16,7 @@
 #include "platform/screens/Screen.h"
 #include "platform/sim/SimMac.h"
 #include "platform/sim/VirtualGlasses.h"
+#include "tests/support/DeviceBytes.h"
 #include "tests/support/NotificationRecorder.h"
 
 using platform::foundation::Value;
@@ -28,11 +29,10 @@ namespace {
 using Build = std::function<int32_t(std::span<uint8_t>)>;
 
 // The frame a builder writes into a zeroed buffer, cut to the glasses' report size.
-std::vector<uint8_t> frameOf(const Build& build) {
-    std::vector<uint8_t> frame(100, 0);
+test_support::Bytes frameOf(const Build& build) {
+    test_support::Bytes frame(100, 0);
     build(frame);
-    frame.resize(64);
-    return frame;
+    return test_support::firstBytes(frame, 64);
 }
 
 // A glasses control server on a simulated Mac whose glasses screen stands beside the

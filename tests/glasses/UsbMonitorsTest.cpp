@@ -125,16 +125,11 @@ TEST_F(USBDeviceMonitorTest, AnnouncesWatchedDevicesPresentAndArrivingAndTheirDe
 }
 
 TEST_F(USBDeviceMonitorTest, DevicesThatCannotBeOpenedAreSkippedButTheirDepartureIsNot) {
-    auto noPlugIn = usbDevice(0xFFFF, 0x8866, "No plug-in");
+    auto noPlugIn = plug(usbDevice(0xFFFF, 0x8866, "No plug-in"));
     noPlugIn->setOffersPlugIn(false);
-    auto failing = usbDevice(0xFFFF, 0x8866, "Failing");
-    failing->setOpenStatus(platform::hid::kIOReturnNotAttached);
+    plug(usbDevice(0xFFFF, 0x8866, "Failing"))->setOpenStatus(platform::hid::kIOReturnNotAttached);
     // Held by another client: still read and announced.
-    auto held = usbDevice(0xFFFF, 0x8866, "Held");
-    held->setOpenStatus(platform::hid::kIOReturnExclusiveAccess);
-    plug(noPlugIn);
-    plug(failing);
-    plug(held);
+    plug(usbDevice(0xFFFF, 0x8866, "Held"))->setOpenStatus(platform::hid::kIOReturnExclusiveAccess);
     start();
     ASSERT_TRUE(recorder_.awaitCount(kUSBDeviceConnected, 1));
     unplug(noPlugIn);
@@ -163,12 +158,10 @@ TEST_F(SerialDeviceMonitorTest, AnnouncesPortsPresentAtStartThenComingAndGoing) 
     start();
     ASSERT_TRUE(recorder_.awaitCount(kSerialDeviceAdded, 1));
 
-    auto added = recorder_.devices<SerialDevice>(kSerialDeviceAdded);
-    ASSERT_EQ(added.size(), 1u);
-    ASSERT_TRUE(added[0]);
-    const SerialDevice& port = *added[0];
-    EXPECT_EQ(std::tie(port.path, port.name, port.vendorName, port.serialNumber, port.vendorId,
-                       port.productId),
+    const auto port = recorder_.devices<SerialDevice>(kSerialDeviceAdded).at(0);
+    ASSERT_TRUE(port);
+    EXPECT_EQ(std::tie(port->path, port->name, port->vendorName, port->serialNumber, port->vendorId,
+                       port->productId),
               std::make_tuple("/dev/cu.usbmodem1101", "TAVRO Serial", "STMicroelectronics",
                               "2070336B5852", 0x0483, 0x5740));
 
@@ -181,10 +174,8 @@ TEST_F(SerialDeviceMonitorTest, AnnouncesPortsPresentAtStartThenComingAndGoing) 
     EXPECT_EQ(paths(kSerialDeviceAdded),
               (std::vector<std::string>{"/dev/cu.usbmodem1101", "/dev/cu.usbserial-A10"}));
     EXPECT_EQ(paths(kSerialDeviceRemoved), (std::vector<std::string>{"/dev/cu.usbserial-A10"}));
-    auto removed = recorder_.devices<SerialDevice>(kSerialDeviceRemoved);
-    EXPECT_EQ(removed[0]->name, "Adapter");
-    ASSERT_EQ(monitor_.serialDevices().size(), 1u);
-    EXPECT_EQ(monitor_.serialDevices()[0].path, "/dev/cu.usbmodem1101");
+    EXPECT_EQ(recorder_.devices<SerialDevice>(kSerialDeviceRemoved)[0]->name, "Adapter");
+    EXPECT_EQ(monitor_.serialDevices(), std::vector{*port});  // by path
 }
 
 TEST_F(SerialDeviceMonitorTest, FilterDecidesWhichPortsCountAndCanBeChangedWhileRunning) {

@@ -6,6 +6,7 @@
 #include "StorageTestSupport.h"
 #include "platform/foundation/Bundle.h"
 #include "platform/foundation/SystemInfo.h"
+#include "tests/support/Threads.h"
 
 namespace platform::foundation {
 namespace {
@@ -113,22 +114,19 @@ TEST_F(BundleTest, LookupsWhileTheRouteIsSwappedStayConsistent) {
     Bundle bundle(folder_.path());
     std::atomic<bool> stop{false};
     std::atomic<int> bad{0};
-    std::vector<std::thread> readers;
-    for (int i = 0; i < 4; ++i) {
-        readers.emplace_back([&] {
-            while (!stop) {
-                const std::string text = bundle.localizedStringForKey("连接");
-                if (text != "Connect" && text != "Route") ++bad;
-            }
-        });
-    }
+    auto readers = test_support::startThreads(4, [&](int) {
+        while (!stop) {
+            const std::string text = bundle.localizedStringForKey("连接");
+            if (text != "Connect" && text != "Route") ++bad;
+        }
+    });
     for (int i = 0; i < 500; ++i) {
         bundle.setLookupRoute([](const Bundle&, const std::string&, const std::string&,
                                  const std::string&) { return std::string("Route"); });
         bundle.setLookupRoute(nullptr);
     }
     stop = true;
-    for (auto& reader : readers) reader.join();
+    readers.clear();
     EXPECT_EQ(bad, 0);
 }
 

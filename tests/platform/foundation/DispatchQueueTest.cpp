@@ -102,26 +102,23 @@ TEST(MainQueue, WorkFromManyThreadsRunsOnTheMainThreadInEachSendersOrder) {
     std::vector<std::vector<int>> seen(kThreads);  // main thread only
     int total = 0, syncs = 0;
     std::atomic<int> offMain{0};
-    std::vector<std::thread> senders;
-    for (int t = 0; t < kThreads; ++t) {
-        senders.emplace_back([&, t] {
-            for (int i = 0; i < kPerThread; ++i) {
-                mainQueue()->async([&, t, i] {
-                    if (!isMainThread()) ++offMain;
-                    seen[t].push_back(i);
-                    ++total;
-                });
-            }
-            // And a sync from a worker: it must wait for the main loop, not deadlock.
-            mainQueue()->sync([&] {
-                EXPECT_TRUE(mainQueue()->isCurrent());
-                ++syncs;
+    auto senders = test_support::startThreads(kThreads, [&](int t) {
+        for (int i = 0; i < kPerThread; ++i) {
+            mainQueue()->async([&, t, i] {
+                if (!isMainThread()) ++offMain;
+                seen[t].push_back(i);
+                ++total;
             });
+        }
+        // And a sync from a worker: it must wait for the main loop, not deadlock.
+        mainQueue()->sync([&] {
+            EXPECT_TRUE(mainQueue()->isCurrent());
+            ++syncs;
         });
-    }
+    });
     EXPECT_TRUE(MainLoop::runUntil(
         [&] { return total == kThreads * kPerThread && syncs == kThreads; }, 20s));
-    for (auto& sender : senders) sender.join();
+    senders.clear();
     MainLoop::drain();
     EXPECT_EQ(offMain.load(), 0);
     EXPECT_EQ(seen, sentInOrder(kThreads, kPerThread));

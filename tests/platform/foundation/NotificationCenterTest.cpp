@@ -7,6 +7,7 @@
 
 #include "ThreadTestSupport.h"
 #include "platform/foundation/NotificationCenter.h"
+#include "tests/support/Threads.h"
 
 namespace platform::foundation {
 namespace {
@@ -116,23 +117,20 @@ TEST(NotificationCenter, PostsFromManyThreadsReachMainQueueObserversBeforeTheyRe
     constexpr int kPosts = 100;
     std::atomic<int> returned{0};
     std::atomic<int> lateDelivery{0};
-    std::vector<std::thread> posters;
-    for (int t = 0; t < kThreads; ++t) {
-        posters.emplace_back([&, t] {
-            for (int i = 0; i < kPosts; ++i) {
-                const int id = t * kPosts + i;  // only this post carries this object
-                std::atomic<bool> handled{false};
-                auto token = center.addObserver("Tick", Value(id), OperationQueue::main(),
-                                                [&](const Notification&) { handled = true; });
-                center.post("Tick", Value(id), ValueDictionary{{"n", Value(id)}});
-                if (!handled) ++lateDelivery;  // the post returned before its observer ran
-                token.reset();
-                ++returned;
-            }
-        });
-    }
+    auto posters = test_support::startThreads(kThreads, [&](int t) {
+        for (int i = 0; i < kPosts; ++i) {
+            const int id = t * kPosts + i;  // only this post carries this object
+            std::atomic<bool> handled{false};
+            auto token = center.addObserver("Tick", Value(id), OperationQueue::main(),
+                                            [&](const Notification&) { handled = true; });
+            center.post("Tick", Value(id), ValueDictionary{{"n", Value(id)}});
+            if (!handled) ++lateDelivery;  // the post returned before its observer ran
+            token.reset();
+            ++returned;
+        }
+    });
     EXPECT_TRUE(MainLoop::runUntil([&] { return returned == kThreads * kPosts; }, 60s));
-    for (auto& poster : posters) poster.join();
+    posters.clear();
     EXPECT_EQ(received, kThreads * kPosts);
     EXPECT_EQ(lateDelivery.load(), 0);
     // Posting from the main thread itself runs the main-queue observer inline.

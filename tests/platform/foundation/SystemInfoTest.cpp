@@ -68,14 +68,10 @@ TEST_F(SystemInfoTest, ConcurrentLogLinesNeverInterleave) {
     constexpr int kThreads = 8;
     constexpr int kLines = 200;
     ::testing::internal::CaptureStderr();
-    std::vector<std::thread> threads;
-    for (int t = 0; t < kThreads; ++t) {
-        threads.emplace_back([t] {
-            const std::string body(300, static_cast<char>('a' + t));
-            for (int i = 0; i < kLines; ++i) systemLog(std::to_string(t) + ":" + body);
-        });
-    }
-    for (auto& thread : threads) thread.join();
+    test_support::onThreads(kThreads, [](int t) {
+        const std::string body(300, static_cast<char>('a' + t));
+        for (int i = 0; i < kLines; ++i) systemLog(std::to_string(t) + ":" + body);
+    });
     std::istringstream lines(::testing::internal::GetCapturedStderr());
     int count = 0;
     for (std::string line; std::getline(lines, line); ++count) {

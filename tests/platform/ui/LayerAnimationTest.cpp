@@ -137,9 +137,7 @@ TEST_F(LayerAnimationTest, ImplicitActionsUseTheActionsTableAndTransactionsSwitc
     auto view = View::create(Rect{0, 0, 10, 10});
     view->setAlphaValue(0.5);
     EXPECT_TRUE(view->layer().animationKeys().empty());
-}
-
-TEST_F(LayerAnimationTest, NestedTransactionsRestoreTheOuterSetting) {
+    // Nested transactions restore the outer setting.
     Transaction::begin();
     Transaction::setDisableActions(true);
     Transaction::begin();

@@ -7,6 +7,7 @@
 #include "platform/ui/TextField.h"
 #include "platform/ui/ViewController.h"
 #include "tests/support/NotificationRecorder.h"
+#include "tests/support/Threads.h"
 
 namespace platform::ui {
 namespace {
@@ -86,19 +87,15 @@ TEST_F(WindowEventTest, MonitorsSeeTheirEventsAndLocalOnesMaySwallowThem) {
 }
 
 TEST_F(WindowEventTest, MonitorsMayBeAddedFromOtherThreads) {
-    std::vector<std::thread> threads;
-    for (int i = 0; i < 4; ++i) {
-        threads.emplace_back([] {
-            for (int k = 0; k < 50; ++k) {
-                auto token =
-                    Application::shared().addGlobalMonitor(kAnyEventMask, [](const Event&) {});
-                if (k % 2) Application::shared().removeMonitor(token);
-            }
-        });
-    }
+    auto threads = test_support::startThreads(4, [](int) {
+        for (int k = 0; k < 50; ++k) {
+            auto token = Application::shared().addGlobalMonitor(kAnyEventMask, [](const Event&) {});
+            if (k % 2) Application::shared().removeMonitor(token);
+        }
+    });
     for (int k = 0; k < 50; ++k)
         Application::shared().sendGlobalEvent(Event::mouse(EventType::MouseMoved, {1, 1}));
-    for (auto& t : threads) t.join();
+    threads.clear();
     EXPECT_EQ(Application::shared().monitorCount(), 100u);
 }
 
@@ -146,11 +143,6 @@ TEST_F(WindowEventTest, TypingIntoAFieldGoesThroughItsFormatter) {
     EXPECT_EQ(window->firstResponder(), nullptr);
 }
 
-class SizedController : public ViewController {
-  public:
-    SizedController() { setView(View::create(Rect{0, 0, 120, 80})); }
-};
-
 TEST_F(WindowEventTest, PopoverShowsNextToItsAnchorAndClosesOnClicksOutside) {
     setScreenSource(std::make_shared<FixedScreenSource>(
         std::vector<Screen>{{1, "Main", {0, 0, 1000, 800}, {0, 0, 1000, 775}, 1.0}}));
@@ -162,7 +154,9 @@ TEST_F(WindowEventTest, PopoverShowsNextToItsAnchorAndClosesOnClicksOutside) {
     popover->setBehavior(PopoverBehavior::Transient);
     popover->showRelativeToRect(anchor->bounds(), *anchor, RectEdge::MaxY);
     EXPECT_FALSE(popover->isShown());  // nothing to show yet
-    popover->setContentViewController(std::make_shared<SizedController>());
+    auto content = std::make_shared<ViewController>();
+    content->setView(View::create(Rect{0, 0, 120, 80}));
+    popover->setContentViewController(content);
     popover->showRelativeToRect(anchor->bounds(), *anchor, RectEdge::MaxY);
     ASSERT_TRUE(popover->isShown());
     EXPECT_EQ(popover->window()->frame(), (Rect{400 + 120 - 60, 300 + 120 + 2, 120, 80}));
