@@ -8,7 +8,6 @@
 // was already running (the timer's cancel alone only stops ticks that have not started).
 
 #include <memory>
-#include <mutex>
 #include <string>
 #include <vector>
 
@@ -17,7 +16,11 @@
 #include "common/GlobalHelpers.h"
 #include "platform/foundation/Clock.h"
 #include "platform/foundation/Dispatch.h"
+#include "platform/foundation/Mutex.h"
 #include "platform/screens/DisplayServices.h"
+
+using platform::foundation::Mutex;
+using platform::foundation::MutexLock;
 
 namespace fdn = platform::foundation;
 namespace screens = platform::screens;
@@ -31,11 +34,11 @@ constexpr double kRestoreRetryDelay = 0.15;
 constexpr int kRestoreTriesBeforeQuit = 10;
 
 struct BrightnessFade {
-    std::mutex mutex;
-    bool stopped = false;
-    float counter = 0;
-    float saved = 0;
-    float stepSize = 0;
+    Mutex mutex;
+    bool stopped TAVRO_GUARDED_BY(mutex) = false;
+    float counter TAVRO_GUARDED_BY(mutex) = 0;
+    float saved TAVRO_GUARDED_BY(mutex) = 0;
+    float stepSize TAVRO_GUARDED_BY(mutex) = 0;
 };
 
 platform::foundation::Guarded<std::shared_ptr<BrightnessFade>>& currentFade() {
@@ -45,13 +48,13 @@ platform::foundation::Guarded<std::shared_ptr<BrightnessFade>>& currentFade() {
 
 // Restores never interleave: the main thread's call and a global-queue retry would otherwise
 // both decide on the saved value at once.
-std::mutex& restoreMutex() {
-    static std::mutex mutex;
+Mutex& restoreMutex() {
+    static Mutex mutex;
     return mutex;
 }
 
 void fadeTick(AppDelegate& delegate, BrightnessFade& fade, const std::string& key) {
-    std::lock_guard lock(fade.mutex);
+    MutexLock lock(fade.mutex);
     if (fade.stopped) return;
     if (fade.counter > kFadeSteps) {
         fade.stopped = true;
@@ -69,7 +72,7 @@ void fadeTick(AppDelegate& delegate, BrightnessFade& fade, const std::string& ke
 void stopFade(AppDelegate& delegate) {
     common::GCXTimer::cancelTimerTask(delegate.timerInv.get());
     if (auto fade = currentFade().get()) {
-        std::lock_guard lock(fade->mutex);
+        MutexLock lock(fade->mutex);
         fade->stopped = true;
     }
 }
@@ -88,7 +91,7 @@ enum class RestoreStep { Done, Retry, PanelGone };
 
 // One attempt: writes the saved brightness and reads it back.
 RestoreStep restoreOnce(AppDelegate& delegate) {
-    std::lock_guard lock(restoreMutex());
+    MutexLock lock(restoreMutex());
     stopFade(delegate);
     float saved = delegate.defaultBrightness.load();
     if (saved == 0) return RestoreStep::Done;
@@ -112,8 +115,11 @@ void AppDelegate::closeBuiltinBrightness() {
     if (saved == 0) return;
 
     auto fade = std::make_shared<BrightnessFade>();
-    fade->saved = saved;
-    fade->stepSize = saved / kFadeSteps;
+    {
+        platform::foundation::MutexLock lock(fade->mutex);
+        fade->saved = saved;
+        fade->stepSize = saved / kFadeSteps;
+    }
     // A fade that a restore stopped but whose timer never ran must not be picked up again.
     currentFade().set(fade);
     AppDelegate* delegate = this;

@@ -4,7 +4,11 @@
 #include "backend/TavroUserBehaviorReporting.h"
 #include "platform/foundation/Bundle.h"
 #include "platform/foundation/Clock.h"
+#include "platform/foundation/Mutex.h"
 #include "platform/foundation/WorkspaceNotifications.h"
+
+using platform::foundation::Mutex;
+using platform::foundation::MutexLock;
 
 namespace fdn = platform::foundation;
 
@@ -52,14 +56,14 @@ void AppMonitor::setUpAppMonitor() {
     auto terminated = workspace.addObserver(
         fdn::kWorkspaceDidTerminateApplicationNotification, std::nullopt, nullptr,
         [this](const fdn::Notification& note) { applicationTerminated(note); });
-    std::lock_guard lock(mutex_);
+    MutexLock lock(mutex_);
     observers_.push_back(std::move(activated));
     observers_.push_back(std::move(terminated));
 }
 
 void AppMonitor::tearDownAppMonitor() {
     std::vector<fdn::Subscription> observers;  // they go after the lock
-    std::lock_guard lock(mutex_);
+    MutexLock lock(mutex_);
     observers.swap(observers_);
 }
 
@@ -80,7 +84,7 @@ void AppMonitor::applicationActivated(const fdn::Notification& note) {
     std::string ended;
     bool reportIt = false;
     {
-        std::lock_guard lock(mutex_);
+        MutexLock lock(mutex_);
         reportIt = endStay(now, seconds, ended);
         if (!isThisApplication(application)) {
             useAppName_ = nameOf(application);
@@ -97,7 +101,7 @@ void AppMonitor::applicationTerminated(const fdn::Notification& note) {
     std::string ended;
     bool reportIt = false;
     {
-        std::lock_guard lock(mutex_);
+        MutexLock lock(mutex_);
         if (name.empty() || name != useAppName_) return;
         reportIt = endStay(clockSeconds(), seconds, ended);
     }
@@ -105,16 +109,16 @@ void AppMonitor::applicationTerminated(const fdn::Notification& note) {
 }
 
 double AppMonitor::startTimer() const {
-    std::lock_guard lock(mutex_);
+    MutexLock lock(mutex_);
     return startTimer_;
 }
 
 double AppMonitor::endTimer() const {
-    std::lock_guard lock(mutex_);
+    MutexLock lock(mutex_);
     return endTimer_;
 }
 
 std::string AppMonitor::useAppName() const {
-    std::lock_guard lock(mutex_);
+    MutexLock lock(mutex_);
     return useAppName_;
 }

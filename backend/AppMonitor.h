@@ -8,10 +8,10 @@
 // The workspace notices arrive on the posting thread; the fields are guarded, so any
 // thread may post and read.
 
-#include <mutex>
 #include <string>
 #include <vector>
 
+#include "platform/foundation/Mutex.h"
 #include "platform/foundation/NotificationCenter.h"
 
 class AppMonitor {
@@ -37,11 +37,11 @@ class AppMonitor {
     void applicationTerminated(const platform::foundation::Notification& note);
     // Ends the current stay at `now` (under the lock); true with its length and name when
     // it is to be reported.
-    bool endStay(double now, double& seconds, std::string& name);
+    bool endStay(double now, double& seconds, std::string& name) TAVRO_REQUIRES(mutex_);
 
-    mutable std::mutex mutex_;
+    mutable platform::foundation::Mutex mutex_;
     std::vector<platform::foundation::Subscription> observers_;
-    double startTimer_ = 0;
-    double endTimer_ = 0;
-    std::string useAppName_;
+    double startTimer_ TAVRO_GUARDED_BY(mutex_) = 0;
+    double endTimer_ TAVRO_GUARDED_BY(mutex_) = 0;
+    std::string useAppName_ TAVRO_GUARDED_BY(mutex_);
 };

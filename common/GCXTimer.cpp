@@ -3,9 +3,12 @@
 #include <cmath>
 #include <cstdint>
 #include <map>
-#include <mutex>
 
 #include "platform/foundation/Dispatch.h"
+#include "platform/foundation/Mutex.h"
+
+using platform::foundation::Mutex;
+using platform::foundation::MutexLock;
 
 namespace common {
 
@@ -14,11 +17,11 @@ namespace fd = platform::foundation;
 namespace {
 
 struct Registry {
-    std::mutex mutex;
-    std::map<std::string, std::shared_ptr<fd::DispatchTimer>> tasks;
+    Mutex mutex;
+    std::map<std::string, std::shared_ptr<fd::DispatchTimer>> tasks TAVRO_GUARDED_BY(mutex);
     // Keys come from a count that only grows: a key formed from the number of live tasks
     // could name a second live task after a cancellation.
-    uint64_t nextKey = 0;
+    uint64_t nextKey TAVRO_GUARDED_BY(mutex) = 0;
 };
 
 Registry& registry() {
@@ -53,7 +56,7 @@ std::string GCXTimer::execTask2(KeyedTask task, double start, double interval, b
     std::string key;
     {
         Registry& shared = registry();
-        std::lock_guard lock(shared.mutex);
+        MutexLock lock(shared.mutex);
         key = std::to_string(shared.nextKey++);
         shared.tasks[key] = source;
     }
@@ -81,7 +84,7 @@ void GCXTimer::cancelTimerTask(const std::string& key) {
     std::shared_ptr<fd::DispatchTimer> source;
     {
         Registry& shared = registry();
-        std::lock_guard lock(shared.mutex);
+        MutexLock lock(shared.mutex);
         auto found = shared.tasks.find(key);
         if (found == shared.tasks.end()) return;
         source = std::move(found->second);

@@ -5,14 +5,17 @@
 #include "common/TavroLocalizationHelper.h"
 
 #include <map>
-#include <mutex>
 #include <string>
 #include <utility>
 
 #include "common/TavroLocalizationHelperArchive.h"
 #include "platform/foundation/Bundle.h"
+#include "platform/foundation/Mutex.h"
 #include "platform/foundation/SystemInfo.h"
 #include "platform/foundation/UserDefaults.h"
+
+using platform::foundation::Mutex;
+using platform::foundation::MutexLock;
 
 namespace common {
 
@@ -31,7 +34,7 @@ TavroLocalizationHelper::Language startLanguage() {
 }
 
 struct LanguageBundleCache {
-    std::mutex mutex;
+    Mutex mutex;
     std::map<std::pair<std::string, std::string>, std::shared_ptr<platform::foundation::Bundle>>
         bundles;  // by main bundle folder and raw value; never shrinks
 };
@@ -79,7 +82,7 @@ std::shared_ptr<platform::foundation::Bundle> TavroLocalizationHelper::languageB
     auto key = std::make_pair(main.bundlePath(), raw);
     LanguageBundleCache& cache = languageBundleCache();
     {
-        std::lock_guard lock(cache.mutex);
+        MutexLock lock(cache.mutex);
         if (auto found = cache.bundles.find(key); found != cache.bundles.end()) {
             return found->second;
         }
@@ -88,7 +91,7 @@ std::shared_ptr<platform::foundation::Bundle> TavroLocalizationHelper::languageB
     if (!path) return nullptr;
     auto bundle = platform::foundation::Bundle::withPath(*path);
     if (!bundle) return nullptr;
-    std::lock_guard lock(cache.mutex);
+    MutexLock lock(cache.mutex);
     // Another thread may have filled the entry meanwhile; the first one stays.
     auto [entry, inserted] = cache.bundles.emplace(std::move(key), std::move(bundle));
     return entry->second;

@@ -2,9 +2,9 @@
 
 #include <cstdio>
 #include <ctime>
-#include <mutex>
 
 #include "platform/foundation/FileSystem.h"
+#include "platform/foundation/Mutex.h"
 #include "platform/foundation/SystemInfo.h"
 
 namespace fs = platform::foundation;
@@ -14,8 +14,8 @@ namespace common {
 namespace {
 
 // One lock for every log name: two different files are written one after the other too.
-std::recursive_mutex& logLock() {
-    static std::recursive_mutex lock;
+fs::RecursiveMutex& logLock() {
+    static fs::RecursiveMutex lock;
     return lock;
 }
 
@@ -75,7 +75,7 @@ void TavroLog::logMessage(const std::string& message, const std::string& logName
     const std::string line = currentTimeStamp() + ": " + message + "\n";
     const std::string path = logFilePathWithLogName(logName);
 
-    std::lock_guard lock(logLock());
+    fs::RecursiveMutexLock lock(logLock());
     applySizeLimit(path);
     if (fs::fileExists(path)) {
         fs::appendToFile(path, bytesOf(line));

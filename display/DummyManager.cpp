@@ -1,19 +1,21 @@
 #include "display/DummyManager.h"
 
-#include <mutex>
-
 #include "display/DisplayPrefKey.h"
 #include "display/VirtualDisplayRegistry.h"
+#include "platform/foundation/Mutex.h"
 #include "platform/foundation/SystemInfo.h"
 #include "platform/foundation/UserDefaults.h"
+
+using platform::foundation::Mutex;
+using platform::foundation::MutexLock;
 
 namespace {
 
 struct Store {
-    std::mutex mutex;
-    std::map<int64_t, DummyManager::DefinedDummy> dummies;
-    int64_t counter = 0;
-    std::map<int64_t, DummyDefinition> definitions;
+    Mutex mutex;
+    std::map<int64_t, DummyManager::DefinedDummy> dummies TAVRO_GUARDED_BY(mutex);
+    int64_t counter TAVRO_GUARDED_BY(mutex) = 0;
+    std::map<int64_t, DummyDefinition> definitions TAVRO_GUARDED_BY(mutex);
 };
 
 Store& store() {
@@ -56,17 +58,17 @@ std::string numbered(DisplayPrefKey key, size_t number) {
 }  // namespace
 
 std::map<int64_t, DummyManager::DefinedDummy> DummyManager::dummies() {
-    std::lock_guard lock(store().mutex);
+    MutexLock lock(store().mutex);
     return store().dummies;
 }
 
 int64_t DummyManager::dummyCounter() {
-    std::lock_guard lock(store().mutex);
+    MutexLock lock(store().mutex);
     return store().counter;
 }
 
 std::map<int64_t, DummyDefinition> DummyManager::dummyDefinitions() {
-    std::lock_guard lock(store().mutex);
+    MutexLock lock(store().mutex);
     return store().definitions;
 }
 
@@ -74,7 +76,7 @@ void DummyManager::setupDummyDefinitions() {
     std::map<int64_t, DefinedDummy> stored;
     auto table = definitionTable();
     {
-        std::lock_guard lock(store().mutex);
+        MutexLock lock(store().mutex);
         store().definitions = table;
         stored = store().dummies;
     }
@@ -96,14 +98,14 @@ int64_t DummyManager::createDummy(const DummyDefinition& definition,
                                   std::optional<int64_t> definitionId, uint32_t serialNum,
                                   bool connect) {
     auto dummy = std::make_shared<Dummy>(definition, serialNum, connect);
-    std::lock_guard lock(store().mutex);
+    MutexLock lock(store().mutex);
     int64_t key = ++store().counter;
     store().dummies[key] = DefinedDummy{dummy, definitionId};
     return key;
 }
 
 std::shared_ptr<Dummy> DummyManager::findDummyByDefinitionId(int64_t definitionId) {
-    std::lock_guard lock(store().mutex);
+    MutexLock lock(store().mutex);
     for (const auto& [key, defined] : store().dummies) {
         if (defined.definitionId == definitionId) return defined.dummy;
     }
@@ -111,7 +113,7 @@ std::shared_ptr<Dummy> DummyManager::findDummyByDefinitionId(int64_t definitionI
 }
 
 std::vector<std::shared_ptr<Dummy>> DummyManager::dummyList() {
-    std::lock_guard lock(store().mutex);
+    MutexLock lock(store().mutex);
     std::vector<std::shared_ptr<Dummy>> list;
     for (const auto& [key, defined] : store().dummies) list.push_back(defined.dummy);
     return list;
@@ -144,7 +146,7 @@ void DummyManager::storeDummies() {
 void DummyManager::discardDummies() {
     std::map<int64_t, DefinedDummy> dropped;
     {
-        std::lock_guard lock(store().mutex);
+        MutexLock lock(store().mutex);
         dropped.swap(store().dummies);
         store().counter = 0;
     }

@@ -1,13 +1,16 @@
-#include <mutex>
 
 #include "display/ScreenNames.h"
 #include "display/ScreenRecognition.h"
+#include "platform/foundation/Mutex.h"
 #include "platform/screens/DisplayServices.h"
+
+using platform::foundation::Mutex;
+using platform::foundation::MutexLock;
 
 namespace {
 
-std::mutex& cacheMutex() {
-    static std::mutex mutex;
+Mutex& cacheMutex() {
+    static Mutex mutex;
     return mutex;
 }
 
@@ -20,13 +23,13 @@ std::optional<Screen>& cachedBuiltin() {
 
 std::optional<Screen> builtinScreen() {
     {
-        std::lock_guard lock(cacheMutex());
+        MutexLock lock(cacheMutex());
         if (cachedBuiltin()) return cachedBuiltin();
     }
     for (const auto& screen : platform::screens::screens()) {
         auto number = displayNumberOf(screen);
         if (!number || !platform::screens::displayIsBuiltin(*number)) continue;
-        std::lock_guard lock(cacheMutex());
+        MutexLock lock(cacheMutex());
         // Another thread may have found it first; keep the one stored.
         if (!cachedBuiltin()) cachedBuiltin() = screen;
         return cachedBuiltin();
@@ -35,7 +38,7 @@ std::optional<Screen> builtinScreen() {
 }
 
 void display_detail::forgetBuiltinScreen() {
-    std::lock_guard lock(cacheMutex());
+    MutexLock lock(cacheMutex());
     cachedBuiltin().reset();
 }
 

@@ -4,9 +4,13 @@
 #include <cstdio>
 #include <mutex>
 
+#include "platform/foundation/Mutex.h"
 #include "platform/foundation/RunLoop.h"
 #include "platform/foundation/SystemInfo.h"
 #include "platform/screens/PowerManagement.h"
+
+using platform::foundation::Mutex;
+using platform::foundation::MutexLock;
 
 namespace screens = platform::screens;
 
@@ -14,10 +18,10 @@ namespace {
 
 // The registration, shared by the callback and remove().
 struct PowerRegistration {
-    std::mutex mutex;
-    uint32_t rootPort = 0;
-    screens::PowerNotificationPortRef port;
-    uint64_t notifier = 0;
+    Mutex mutex;
+    uint32_t rootPort TAVRO_GUARDED_BY(mutex) = 0;
+    screens::PowerNotificationPortRef port TAVRO_GUARDED_BY(mutex);
+    uint64_t notifier TAVRO_GUARDED_BY(mutex) = 0;
 };
 
 PowerRegistration& registration() {
@@ -26,7 +30,7 @@ PowerRegistration& registration() {
 }
 
 uint32_t rootPort() {
-    std::lock_guard lock(registration().mutex);
+    MutexLock lock(registration().mutex);
     return registration().rootPort;
 }
 
@@ -45,7 +49,7 @@ void TavroSystemSleepOrPowerOnManager::createSystemSleepOrPowerOn() {
     uint64_t notifier = 0;
     uint32_t root = screens::registerForSystemPower(nullptr, port, notifier, &powerCallback);
     {
-        std::lock_guard lock(registration().mutex);
+        MutexLock lock(registration().mutex);
         registration().rootPort = root;
         registration().port = port;
         registration().notifier = notifier;
@@ -58,17 +62,19 @@ void TavroSystemSleepOrPowerOnManager::createSystemSleepOrPowerOn() {
 }
 
 void TavroSystemSleepOrPowerOnManager::remove() {
-    PowerRegistration taken;
+    uint32_t rootPort = 0;
+    screens::PowerNotificationPortRef port;
+    uint64_t notifier = 0;
     {
-        std::lock_guard lock(registration().mutex);
-        taken.rootPort = registration().rootPort;
-        taken.port = registration().port;
-        taken.notifier = registration().notifier;
+        MutexLock lock(registration().mutex);
+        rootPort = registration().rootPort;
+        port = registration().port;
+        notifier = registration().notifier;
     }
-    screens::notificationPortRemoveFromRunLoop(taken.port);
-    screens::deregisterForSystemPower(taken.notifier);
-    screens::serviceClose(taken.rootPort);
-    screens::notificationPortDestroy(taken.port);
+    screens::notificationPortRemoveFromRunLoop(port);
+    screens::deregisterForSystemPower(notifier);
+    screens::serviceClose(rootPort);
+    screens::notificationPortDestroy(port);
 }
 
 void TavroSystemSleepOrPowerOnManager::powerCallback(void* /*refCon*/, uint32_t /*service*/,

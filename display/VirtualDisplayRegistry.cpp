@@ -2,6 +2,11 @@
 
 #include <utility>
 
+#include "platform/foundation/Mutex.h"
+
+using platform::foundation::Mutex;
+using platform::foundation::MutexLock;
+
 VirtualDisplayRegistry& virtualDisplayRegistry() {
     static VirtualDisplayRegistry registry;
     return registry;
@@ -11,13 +16,13 @@ VirtualDisplayRegistry& virtualDisplayRegistry() {
 // a display never runs under the registry's lock.
 void VirtualDisplayRegistry::store(uint32_t serial, DisplayPtr display) {
     DisplayPtr previous;
-    std::lock_guard lock(mutex_);
+    MutexLock lock(mutex_);
     previous = std::exchange(displays_[serial], std::move(display));
 }
 
 void VirtualDisplayRegistry::remove(uint32_t serial) {
     DisplayPtr previous;
-    std::lock_guard lock(mutex_);
+    MutexLock lock(mutex_);
     if (auto found = displays_.find(serial); found != displays_.end()) {
         previous = std::move(found->second);
         displays_.erase(found);
@@ -25,18 +30,18 @@ void VirtualDisplayRegistry::remove(uint32_t serial) {
 }
 
 VirtualDisplayRegistry::DisplayPtr VirtualDisplayRegistry::find(uint32_t serial) const {
-    std::lock_guard lock(mutex_);
+    MutexLock lock(mutex_);
     auto found = displays_.find(serial);
     return found == displays_.end() ? nullptr : found->second;
 }
 
 size_t VirtualDisplayRegistry::count() const {
-    std::lock_guard lock(mutex_);
+    MutexLock lock(mutex_);
     return displays_.size();
 }
 
 void VirtualDisplayRegistry::clear() {
     std::map<uint32_t, DisplayPtr> dropped;
-    std::lock_guard lock(mutex_);
+    MutexLock lock(mutex_);
     dropped.swap(displays_);
 }

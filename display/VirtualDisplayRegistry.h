@@ -6,8 +6,8 @@
 #include <cstdint>
 #include <map>
 #include <memory>
-#include <mutex>
 
+#include "platform/foundation/Mutex.h"
 #include "platform/screens/VirtualDisplay.h"
 
 class VirtualDisplayRegistry {
@@ -22,8 +22,8 @@ class VirtualDisplayRegistry {
     void clear();
 
   private:
-    mutable std::mutex mutex_;
-    std::map<uint32_t, DisplayPtr> displays_;
+    mutable platform::foundation::Mutex mutex_;
+    std::map<uint32_t, DisplayPtr> displays_ TAVRO_GUARDED_BY(mutex_);
 };
 
 VirtualDisplayRegistry& virtualDisplayRegistry();

@@ -5,15 +5,18 @@
 #include <cstdio>
 #include <cstring>
 #include <memory>
-#include <mutex>
 #include <optional>
 #include <string>
 
 #include "common/AppIdentifier.h"
 #include "glasses/ISPLdCMD.h"
 #include "platform/foundation/Bundle.h"
+#include "platform/foundation/Mutex.h"
 #include "platform/foundation/NotificationCenter.h"
 #include "platform/hid/HidApi.h"
+
+using platform::foundation::Mutex;
+using platform::foundation::MutexLock;
 
 namespace {
 
@@ -26,8 +29,8 @@ struct CurrentUpdate {
     std::unique_ptr<ISPLdCMD> command;
 };
 
-std::mutex& runMutex() {
-    static std::mutex mutex;
+Mutex& runMutex() {
+    static Mutex mutex;
     return mutex;
 }
 
@@ -74,7 +77,7 @@ void DfuCallback::fail(int32_t code) {
 }
 
 int32_t run_glass_dfu_upgrade() {
-    std::lock_guard run(runMutex());
+    MutexLock run(runMutex());
     CurrentUpdate& slot = currentUpdate();
     emptySlot(slot);
     hidExit();

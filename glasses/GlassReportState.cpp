@@ -1,14 +1,18 @@
 #include "glasses/GlassReportState.h"
 
 #include <atomic>
-#include <mutex>
+
+#include "platform/foundation/Mutex.h"
+
+using platform::foundation::Mutex;
+using platform::foundation::MutexLock;
 
 namespace glass_report_state {
 namespace {
 
 std::atomic<int32_t> gLastMode{1};
-std::mutex gOrientationMutex;
-std::array<float, 4> gLastOrientation{};
+Mutex gOrientationMutex;
+std::array<float, 4> gLastOrientation TAVRO_GUARDED_BY(gOrientationMutex){};
 // Both thresholds in one word, so a reader never sees one of a pair with the other.
 std::atomic<uint32_t> gWearThresholds{0};
 
@@ -22,12 +26,12 @@ void setLastMode(int32_t mode) {
 }
 
 std::array<float, 4> lastOrientation() {
-    std::lock_guard lock(gOrientationMutex);
+    MutexLock lock(gOrientationMutex);
     return gLastOrientation;
 }
 
 void setLastOrientation(const std::array<float, 4>& quaternion) {
-    std::lock_guard lock(gOrientationMutex);
+    MutexLock lock(gOrientationMutex);
     gLastOrientation = quaternion;
 }
 

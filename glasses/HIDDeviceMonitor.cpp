@@ -5,7 +5,11 @@
 #include "glasses/GlassReportParser.h"
 #include "glasses/GlassVersionText.h"
 #include "glasses/HIDDevice.h"
+#include "platform/foundation/Mutex.h"
 #include "platform/foundation/NotificationCenter.h"
+
+using platform::foundation::Mutex;
+using platform::foundation::MutexLock;
 
 using platform::foundation::NotificationCenter;
 using platform::foundation::RunLoop;
@@ -22,7 +26,7 @@ void HIDDeviceMonitor::start() {
     RunLoop& loop = RunLoop::current();
     auto manager = platform::hid::Manager::create();
     {
-        std::lock_guard lock(mutex_);
+        MutexLock lock(mutex_);
         managerRef_ = manager;
         runLoop_ = &loop;
         if (stopRequested_) loop.stop();
@@ -45,14 +49,14 @@ void HIDDeviceMonitor::start() {
 
     manager->close();
     manager->unscheduleFromRunLoop();
-    std::lock_guard lock(mutex_);
+    MutexLock lock(mutex_);
     managerRef_.reset();
     runLoop_ = nullptr;
     inputBuffers_.clear();
 }
 
 void HIDDeviceMonitor::stop() {
-    std::lock_guard lock(mutex_);
+    MutexLock lock(mutex_);
     stopRequested_ = true;
     if (runLoop_) runLoop_->stop();
 }
@@ -114,31 +118,31 @@ void HIDDeviceMonitor::handleInputReport(const DevicePtr& device, std::span<cons
 }
 
 HIDDeviceMonitor::DeviceCallback HIDDeviceMonitor::devicePlugIn() const {
-    std::lock_guard lock(mutex_);
+    MutexLock lock(mutex_);
     return devicePlugIn_;
 }
 
 void HIDDeviceMonitor::setDevicePlugIn(DeviceCallback callback) {
-    std::lock_guard lock(mutex_);
+    MutexLock lock(mutex_);
     devicePlugIn_ = std::move(callback);
 }
 
 HIDDeviceMonitor::DeviceCallback HIDDeviceMonitor::devicePullOut() const {
-    std::lock_guard lock(mutex_);
+    MutexLock lock(mutex_);
     return devicePullOut_;
 }
 
 void HIDDeviceMonitor::setDevicePullOut(DeviceCallback callback) {
-    std::lock_guard lock(mutex_);
+    MutexLock lock(mutex_);
     devicePullOut_ = std::move(callback);
 }
 
 HIDDeviceMonitor::ReadCallback HIDDeviceMonitor::readCallBack() const {
-    std::lock_guard lock(mutex_);
+    MutexLock lock(mutex_);
     return readCallBack_;
 }
 
 void HIDDeviceMonitor::setReadCallBack(ReadCallback callback) {
-    std::lock_guard lock(mutex_);
+    MutexLock lock(mutex_);
     readCallBack_ = std::move(callback);
 }

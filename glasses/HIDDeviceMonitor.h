@@ -14,11 +14,11 @@
 #include <functional>
 #include <map>
 #include <memory>
-#include <mutex>
 #include <string>
 #include <vector>
 
 #include "glasses/HIDMonitorData.h"
+#include "platform/foundation/Mutex.h"
 #include "platform/foundation/RunLoop.h"
 #include "platform/hid/Manager.h"
 
@@ -65,13 +65,13 @@ class HIDDeviceMonitor {
     virtual void handleDeviceRemoved(const platform::hid::DevicePtr& device);
 
   private:
-    mutable std::mutex mutex_;
-    DeviceCallback devicePlugIn_;
-    DeviceCallback devicePullOut_;
-    ReadCallback readCallBack_;
-    platform::hid::ManagerPtr managerRef_;
-    platform::foundation::RunLoop* runLoop_ = nullptr;
-    bool stopRequested_ = false;
+    mutable platform::foundation::Mutex mutex_;
+    DeviceCallback devicePlugIn_ TAVRO_GUARDED_BY(mutex_);
+    DeviceCallback devicePullOut_ TAVRO_GUARDED_BY(mutex_);
+    ReadCallback readCallBack_ TAVRO_GUARDED_BY(mutex_);
+    platform::hid::ManagerPtr managerRef_ TAVRO_GUARDED_BY(mutex_);
+    platform::foundation::RunLoop* runLoop_ TAVRO_GUARDED_BY(mutex_) = nullptr;
+    bool stopRequested_ TAVRO_GUARDED_BY(mutex_) = false;
 
     std::atomic<int64_t> glassGeneration_{1};
     // Input buffers by device, touched on the monitor thread only.

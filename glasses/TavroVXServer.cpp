@@ -5,9 +5,13 @@
 #include "appstate/AppDelegate.h"
 #include "common/AppIdentifier.h"
 #include "glasses/NumericCompare.h"
+#include "platform/foundation/Mutex.h"
 #include "platform/foundation/NotificationCenter.h"
 #include "platform/foundation/SystemInfo.h"
 #include "platform/foundation/UserDefaults.h"
+
+using platform::foundation::Mutex;
+using platform::foundation::MutexLock;
 
 namespace fd = platform::foundation;
 
@@ -35,7 +39,7 @@ TavroVXServer::~TavroVXServer() {
 }
 
 void TavroVXServer::shareManager() {
-    std::lock_guard lock(plugMutex_);
+    MutexLock lock(plugMutex_);
     if (rfDeviceDaemon_) return;
     rfDeviceMonitor_.setReadCallBack([this](float a, float b, float c, float d) {
         if (auto forward = readCallBack()) forward(a, b, c, d);
@@ -50,7 +54,7 @@ void TavroVXServer::shareManager() {
 void TavroVXServer::stopMonitoring() {
     std::unique_ptr<HIDMonitorThread> daemon;
     {
-        std::lock_guard lock(plugMutex_);
+        MutexLock lock(plugMutex_);
         daemon = std::move(rfDeviceDaemon_);
     }
     // Outside the lock: the monitor thread's handlers take it.
@@ -62,7 +66,7 @@ void TavroVXServer::handleDevicePlugIn(const platform::hid::DevicePtr& device) {
     HIDDevice info = hidDeviceFromIOHIDDevice(device);
     if (isWakeDevice(info.vendorId, info.productId)) {
         {
-            std::lock_guard lock(plugMutex_);
+            MutexLock lock(plugMutex_);
             if (hubDevice_.get()) return;
             hubDevice_.set(std::make_shared<RFDevice>(info));
             hubHidDevice_.set(device);
@@ -71,7 +75,7 @@ void TavroVXServer::handleDevicePlugIn(const platform::hid::DevicePtr& device) {
         return;
     }
     {
-        std::lock_guard lock(plugMutex_);
+        MutexLock lock(plugMutex_);
         if (ioHidDevice_.get()) return;  // a second pair, or the held pair's bootloader
         const fd::Value product = device->getProperty("Product");
         if (product.isText()) {
@@ -102,7 +106,7 @@ void TavroVXServer::handleDevicePullOut(const platform::hid::DevicePtr& device) 
     const HIDDevice info = hidDeviceFromIOHIDDevice(device);
     if (isWakeDevice(info.vendorId, info.productId)) {
         {
-            std::lock_guard lock(plugMutex_);
+            MutexLock lock(plugMutex_);
             if (hubHidDevice_.get() != device) return;
             hubDevice_.set(nullptr);
             hubHidDevice_.set(nullptr);
@@ -111,7 +115,7 @@ void TavroVXServer::handleDevicePullOut(const platform::hid::DevicePtr& device) 
         return;
     }
     {
-        std::lock_guard lock(plugMutex_);
+        MutexLock lock(plugMutex_);
         const auto held = ioHidDevice_.get();
         if (held && held != device) return;  // a pair that was never held
         ioHidDevice_.set(nullptr);

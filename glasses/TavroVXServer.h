@@ -129,7 +129,8 @@ class TavroVXServer : public VXServerInterface {
     // Shared with the delayed resolution step and its completion, which may outlive us.
     std::shared_ptr<std::atomic<bool>> resolutionIdle_ = std::make_shared<std::atomic<bool>>(true);
     // Plug-in and pull-out decisions are made whole under this lock.
-    std::mutex plugMutex_;
-    HIDDeviceMonitor rfDeviceMonitor_;
-    std::unique_ptr<HIDMonitorThread> rfDeviceDaemon_;  // last: stopped first
+    platform::foundation::Mutex plugMutex_;
+    HIDDeviceMonitor rfDeviceMonitor_ TAVRO_GUARDED_BY(plugMutex_);
+    std::unique_ptr<HIDMonitorThread> rfDeviceDaemon_
+        TAVRO_GUARDED_BY(plugMutex_);  // last: stopped first
 };

@@ -2,9 +2,13 @@
 
 #include "glasses/USBDevice.h"
 #include "glasses/USBDeviceNotifications.h"
+#include "platform/foundation/Mutex.h"
 #include "platform/foundation/NotificationCenter.h"
 #include "platform/hid/HIDTypes.h"
 #include "platform/hid/UsbDeviceInterface.h"
+
+using platform::foundation::Mutex;
+using platform::foundation::MutexLock;
 
 using platform::foundation::DispatchQueuePtr;
 using platform::foundation::NotificationCenter;
@@ -38,7 +42,7 @@ USBDeviceMonitor::USBDeviceMonitor(const std::vector<std::pair<int64_t, int64_t>
 void USBDeviceMonitor::start() {
     RunLoop& loop = RunLoop::current();
     {
-        std::lock_guard lock(mutex_);
+        MutexLock lock(mutex_);
         runLoop_ = &loop;
         if (stopRequested_) loop.stop();
     }
@@ -73,12 +77,12 @@ void USBDeviceMonitor::start() {
         // Lets a handler block queued before destroy() finish (it finds the port dead).
         queue->sync([] {});
     }
-    std::lock_guard lock(mutex_);
+    MutexLock lock(mutex_);
     runLoop_ = nullptr;
 }
 
 void USBDeviceMonitor::stop() {
-    std::lock_guard lock(mutex_);
+    MutexLock lock(mutex_);
     stopRequested_ = true;
     if (runLoop_) runLoop_->stop();
 }

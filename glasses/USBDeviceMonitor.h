@@ -9,10 +9,10 @@
 // start() returns once no handler runs any more.
 
 #include <cstdint>
-#include <mutex>
 #include <utility>
 #include <vector>
 
+#include "platform/foundation/Mutex.h"
 #include "platform/foundation/RunLoop.h"
 #include "platform/foundation/Value.h"
 #include "platform/hid/UsbNotificationPort.h"
@@ -35,7 +35,7 @@ class USBDeviceMonitor {
     virtual void devicesRemoved(platform::hid::UsbServiceIterator& iterator);
 
   private:
-    std::mutex mutex_;
-    platform::foundation::RunLoop* runLoop_ = nullptr;
-    bool stopRequested_ = false;
+    platform::foundation::Mutex mutex_;
+    platform::foundation::RunLoop* runLoop_ TAVRO_GUARDED_BY(mutex_) = nullptr;
+    bool stopRequested_ TAVRO_GUARDED_BY(mutex_) = false;
 };

@@ -3,6 +3,10 @@
 #include <algorithm>
 
 #include "platform/foundation/InstalledBackend.h"
+#include "platform/foundation/Mutex.h"
+
+using platform::foundation::Mutex;
+using platform::foundation::MutexLock;
 
 namespace headtracking {
 namespace {
@@ -12,12 +16,12 @@ constinit platform::foundation::InstalledBackend<HeadTracker> current;
 }  // namespace
 
 void HeadTracker::setOrientation(const Quaternion& orientation) {
-    std::lock_guard lock(mutex_);
+    MutexLock lock(mutex_);
     orientation_ = orientation;
 }
 
 Quaternion HeadTracker::orientation() const {
-    std::lock_guard lock(mutex_);
+    MutexLock lock(mutex_);
     return orientation_;
 }
 

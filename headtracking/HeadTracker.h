@@ -7,8 +7,9 @@
 
 #include <array>
 #include <memory>
-#include <mutex>
 #include <span>
+
+#include "platform/foundation/Mutex.h"
 
 namespace headtracking {
 
@@ -21,8 +22,8 @@ class HeadTracker {
     Quaternion orientation() const;
 
   private:
-    mutable std::mutex mutex_;
-    Quaternion orientation_{0.0f, 0.0f, 0.0f, 1.0f};
+    mutable platform::foundation::Mutex mutex_;
+    Quaternion orientation_ TAVRO_GUARDED_BY(mutex_){0.0f, 0.0f, 0.0f, 1.0f};
 };
 
 // The running tracker, or null.

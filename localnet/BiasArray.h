@@ -4,8 +4,7 @@
 // as long as the companion server; the completion dictionary refers to this object, so
 // entries appended after completion show through it. Thread-safe.
 
-#include <mutex>
-
+#include "platform/foundation/Mutex.h"
 #include "platform/foundation/Value.h"
 
 class BiasArray {
@@ -16,6 +15,6 @@ class BiasArray {
     platform::foundation::ValueArray entries() const;
 
   private:
-    mutable std::mutex mutex_;
-    platform::foundation::ValueArray entries_;
+    mutable platform::foundation::Mutex mutex_;
+    platform::foundation::ValueArray entries_ TAVRO_GUARDED_BY(mutex_);
 };

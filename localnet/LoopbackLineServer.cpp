@@ -11,6 +11,11 @@
 #include <array>
 #include <cerrno>
 
+#include "platform/foundation/Mutex.h"
+
+using platform::foundation::Mutex;
+using platform::foundation::MutexLock;
+
 namespace {
 
 bool setNonBlocking(int fd) {
@@ -66,7 +71,7 @@ void LoopbackLineServer::listen(uint16_t preferredPort) {
 bool LoopbackLineServer::send(std::string text) {
     if (!hasClient_) return false;
     {
-        std::lock_guard lock(outputMutex_);
+        MutexLock lock(outputMutex_);
         if (pendingOutput_.size() + text.size() > kMaximumPendingOutput) return true;
         pendingOutput_ += text;
     }
@@ -84,7 +89,7 @@ void LoopbackLineServer::run() {
     while (!stopping_) {
         bool wantsWrite = false;
         if (clientFd_ >= 0) {
-            std::lock_guard lock(outputMutex_);
+            MutexLock lock(outputMutex_);
             wantsWrite = !pendingOutput_.empty();
         }
         int timeout = -1;
@@ -140,7 +145,7 @@ void LoopbackLineServer::acceptClient() {
         setsockopt(fd, SOL_SOCKET, SO_KEEPALIVE, &yes, sizeof yes);
         clientFd_ = fd;
         {
-            std::lock_guard lock(outputMutex_);
+            MutexLock lock(outputMutex_);
             pendingOutput_.clear();  // a new client gets nothing meant for the last one
         }
         hasClient_ = true;
@@ -162,7 +167,7 @@ void LoopbackLineServer::readClient() {
 void LoopbackLineServer::writeClient() {
     std::string chunk;
     {
-        std::lock_guard lock(outputMutex_);
+        MutexLock lock(outputMutex_);
         chunk.swap(pendingOutput_);
     }
     size_t sent = 0;
@@ -178,7 +183,7 @@ void LoopbackLineServer::writeClient() {
         return;
     }
     if (sent < chunk.size()) {
-        std::lock_guard lock(outputMutex_);
+        MutexLock lock(outputMutex_);
         pendingOutput_.insert(0, chunk, sent, std::string::npos);
     }
 }
@@ -187,6 +192,6 @@ void LoopbackLineServer::dropClient() {
     close(clientFd_);
     clientFd_ = -1;
     hasClient_ = false;
-    std::lock_guard lock(outputMutex_);
+    MutexLock lock(outputMutex_);
     pendingOutput_.clear();
 }

@@ -12,9 +12,10 @@
 #include <atomic>
 #include <chrono>
 #include <cstdint>
-#include <mutex>
 #include <string>
 #include <thread>
+
+#include "platform/foundation/Mutex.h"
 
 class LoopbackLineServer {
   public:
@@ -53,8 +54,8 @@ class LoopbackLineServer {
     std::atomic<bool> hasClient_{false};
     std::atomic<bool> stopping_{false};
 
-    std::mutex outputMutex_;
-    std::string pendingOutput_;
+    platform::foundation::Mutex outputMutex_;
+    std::string pendingOutput_ TAVRO_GUARDED_BY(outputMutex_);
 
     std::thread thread_;
 };

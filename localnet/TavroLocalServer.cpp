@@ -3,8 +3,12 @@
 #include <string>
 
 #include "appstate/AppDelegate.h"
+#include "platform/foundation/Mutex.h"
 #include "platform/foundation/SystemInfo.h"
 #include "platform/foundation/ValueJson.h"
+
+using platform::foundation::Mutex;
+using platform::foundation::MutexLock;
 
 using platform::foundation::Value;
 
@@ -26,7 +30,7 @@ uint16_t TavroLocalServer::defaultPort() {
 TavroLocalServer::TavroLocalServer(uint16_t preferredPort) : socket_(preferredPort) {}
 
 std::optional<Value> TavroLocalServer::biasDict() const {
-    std::lock_guard lock(mutex_);
+    MutexLock lock(mutex_);
     if (!biasDict_) return std::nullopt;
     platform::foundation::ValueDictionary dict;
     dict.emplace("type", biasDict_->type);
@@ -36,17 +40,17 @@ std::optional<Value> TavroLocalServer::biasDict() const {
 }
 
 void TavroLocalServer::setBiasDict(std::optional<BiasDict> dict) {
-    std::lock_guard lock(mutex_);
+    MutexLock lock(mutex_);
     biasDict_ = std::move(dict);
 }
 
 Value TavroLocalServer::offsetDict() const {
-    std::lock_guard lock(mutex_);
+    MutexLock lock(mutex_);
     return offsetDict_;
 }
 
 void TavroLocalServer::setOffsetDict(Value dict) {
-    std::lock_guard lock(mutex_);
+    MutexLock lock(mutex_);
     offsetDict_ = std::move(dict);
 }
 

@@ -11,12 +11,12 @@
 #include <atomic>
 #include <cstdint>
 #include <memory>
-#include <mutex>
 #include <optional>
 #include <string>
 
 #include "localnet/BiasArray.h"
 #include "localnet/LoopbackLineServer.h"
+#include "platform/foundation/Mutex.h"
 #include "platform/foundation/Value.h"
 
 class TavroLocalServer {
@@ -69,7 +69,7 @@ class TavroLocalServer {
     std::atomic<int32_t> biasCount_{0};
     std::atomic<int64_t> imuId_{0};
 
-    mutable std::mutex mutex_;
-    std::optional<BiasDict> biasDict_;
-    platform::foundation::Value offsetDict_;
+    mutable platform::foundation::Mutex mutex_;
+    std::optional<BiasDict> biasDict_ TAVRO_GUARDED_BY(mutex_);
+    platform::foundation::Value offsetDict_ TAVRO_GUARDED_BY(mutex_);
 };

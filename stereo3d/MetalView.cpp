@@ -2,20 +2,24 @@
 
 #include "appstate/AppDelegate.h"
 #include "platform/foundation/Dispatch.h"
+#include "platform/foundation/Mutex.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/GraphicsContext.h"
 #include "platform/ui/Image.h"
 #include "platform/ui/Window.h"
 
+using platform::foundation::Mutex;
+using platform::foundation::MutexLock;
+
 using platform::ui::PixelBuffer;
 
 std::shared_ptr<const PixelBuffer> MetalView::Surface::picture() const {
-    std::lock_guard lock(mutex_);
+    MutexLock lock(mutex_);
     return picture_;
 }
 
 uint64_t MetalView::Surface::framesDrawn() const {
-    std::lock_guard lock(mutex_);
+    MutexLock lock(mutex_);
     return frames_;
 }
 
@@ -30,7 +34,7 @@ void MetalView::Surface::drawStereoEye(const StereoFrame& frame, const DepthMap&
     ::drawStereoEye(frame, depth, depthValue, eye_, picture->argb.data(), frame.width);
     std::weak_ptr<platform::ui::View> view;
     {
-        std::lock_guard lock(mutex_);
+        MutexLock lock(mutex_);
         picture_ = std::move(picture);
         ++frames_;
         view = view_;
@@ -46,7 +50,7 @@ void MetalView::Surface::drawStereoEye(const StereoFrame& frame, const DepthMap&
 
 std::shared_ptr<MetalView> MetalView::make(StereoEye eye, const platform::ui::Rect& frame) {
     auto view = std::make_shared<MetalView>(eye, frame);
-    std::lock_guard lock(view->surface_->mutex_);
+    MutexLock lock(view->surface_->mutex_);
     view->surface_->view_ = view;
     return view;
 }

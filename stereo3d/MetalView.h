@@ -10,8 +10,8 @@
 
 #include <cstdint>
 #include <memory>
-#include <mutex>
 
+#include "platform/foundation/Mutex.h"
 #include "platform/ui/PixelBuffer.h"
 #include "platform/ui/View.h"
 #include "stereo3d/DepthMap.h"
@@ -36,10 +36,10 @@ class MetalView : public platform::ui::View {
       private:
         friend class MetalView;
         const StereoEye eye_;
-        mutable std::mutex mutex_;
-        std::shared_ptr<const platform::ui::PixelBuffer> picture_;
-        uint64_t frames_ = 0;
-        std::weak_ptr<platform::ui::View> view_;
+        mutable platform::foundation::Mutex mutex_;
+        std::shared_ptr<const platform::ui::PixelBuffer> picture_ TAVRO_GUARDED_BY(mutex_);
+        uint64_t frames_ TAVRO_GUARDED_BY(mutex_) = 0;
+        std::weak_ptr<platform::ui::View> view_ TAVRO_GUARDED_BY(mutex_);
     };
 
     static std::shared_ptr<MetalView> make(StereoEye eye, const platform::ui::Rect& frame);

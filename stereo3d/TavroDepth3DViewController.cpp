@@ -2,8 +2,12 @@
 
 #include "appstate/AppDelegate.h"
 #include "platform/capture/CaptureStream.h"
+#include "platform/foundation/Mutex.h"
 #include "platform/screens/DisplayServices.h"
 #include "stereo3d/ModeUsageReport.h"
+
+using platform::foundation::Mutex;
+using platform::foundation::MutexLock;
 
 using platform::foundation::mainQueue;
 
@@ -50,7 +54,7 @@ TavroDepth3DViewController::TavroDepth3DViewController()
 TavroDepth3DViewController::~TavroDepth3DViewController() {
     std::shared_ptr<platform::capture::CaptureStream> stream;
     {
-        std::lock_guard lock(streamMutex_);
+        MutexLock lock(streamMutex_);
         stream = std::move(stream_);
     }
     if (stream) stream->stopCapture();
@@ -106,7 +110,7 @@ void TavroDepth3DViewController::startCapture() {
         },
         captureQueue_);
     {
-        std::lock_guard lock(streamMutex_);
+        MutexLock lock(streamMutex_);
         stream_ = stream;
     }
     capturing_.store(true);
@@ -114,7 +118,7 @@ void TavroDepth3DViewController::startCapture() {
         if (!error) return;
         auto self = weak.lock();
         if (!self) return;
-        std::lock_guard lock(self->streamMutex_);
+        MutexLock lock(self->streamMutex_);
         if (self->stream_ == stream) {
             self->stream_.reset();
             self->capturing_.store(false);
@@ -125,7 +129,7 @@ void TavroDepth3DViewController::startCapture() {
 void TavroDepth3DViewController::stopCapture() {
     std::shared_ptr<platform::capture::CaptureStream> stream;
     {
-        std::lock_guard lock(streamMutex_);
+        MutexLock lock(streamMutex_);
         stream = std::move(stream_);
         capturing_.store(false);
     }

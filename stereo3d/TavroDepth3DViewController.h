@@ -12,7 +12,6 @@
 #include <atomic>
 #include <cstdint>
 #include <memory>
-#include <mutex>
 
 #include "platform/foundation/Dispatch.h"
 #include "platform/foundation/Guarded.h"
@@ -74,8 +73,8 @@ class TavroDepth3DViewController : public platform::ui::ViewController {
     void replaceEyeViews();  // main thread
 
     platform::foundation::DispatchQueuePtr captureQueue_;
-    std::mutex streamMutex_;
-    std::shared_ptr<platform::capture::CaptureStream> stream_;
+    platform::foundation::Mutex streamMutex_;
+    std::shared_ptr<platform::capture::CaptureStream> stream_ TAVRO_GUARDED_BY(streamMutex_);
     std::atomic<bool> capturing_{false};
     std::atomic<uint64_t> frames_{0};
     // Moves on at every start and stop (before the surfaces are replaced).

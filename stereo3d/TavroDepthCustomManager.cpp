@@ -9,11 +9,15 @@
 #include "glasses/TavroVXServer.h"
 #include "platform/foundation/Bundle.h"
 #include "platform/foundation/Dispatch.h"
+#include "platform/foundation/Mutex.h"
 #include "platform/foundation/NotificationCenter.h"
 #include "platform/screens/Reconfiguration.h"
 #include "platform/ui/Screen.h"
 #include "platform/ui/Window.h"
 #include "stereo3d/TavroDepth3DViewController.h"
+
+using platform::foundation::Mutex;
+using platform::foundation::MutexLock;
 
 using platform::foundation::mainQueue;
 
@@ -69,7 +73,7 @@ TavroDepthCustomManager::TavroDepthCustomManager()
 }
 
 void TavroDepthCustomManager::armWatchdog() {
-    std::lock_guard lock(watchdogMutex_);
+    MutexLock lock(watchdogMutex_);
     common::GCXTimer::cancelTimerTask(watchdogKey_);
     const uint64_t armed = ++watchdogSerial_;
     watchdogArmed_ = true;
@@ -81,7 +85,7 @@ void TavroDepthCustomManager::armWatchdog() {
 }
 
 bool TavroDepthCustomManager::claimWatchdog(std::optional<uint64_t> armed) {
-    std::lock_guard lock(watchdogMutex_);
+    MutexLock lock(watchdogMutex_);
     if (!watchdogArmed_ || (armed && *armed != watchdogSerial_)) return false;
     watchdogArmed_ = false;
     common::GCXTimer::cancelTimerTask(watchdogKey_);
@@ -94,7 +98,7 @@ void TavroDepthCustomManager::cancelWatchdog() {
 }
 
 std::string TavroDepthCustomManager::watchdogKey() const {
-    std::lock_guard lock(watchdogMutex_);
+    MutexLock lock(watchdogMutex_);
     return watchdogKey_;
 }
 

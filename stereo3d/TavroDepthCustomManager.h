@@ -12,7 +12,6 @@
 #include <atomic>
 #include <cstdint>
 #include <memory>
-#include <mutex>
 #include <optional>
 #include <string>
 
@@ -79,10 +78,10 @@ class TavroDepthCustomManager final : public DepthCaptureControl {
     platform::foundation::Guarded<std::shared_ptr<platform::ui::Window>> depthWindow_;
     platform::foundation::Guarded<std::shared_ptr<TavroDepth3DViewController>>
         deopth3DViewController_;
-    mutable std::mutex watchdogMutex_;  // guards the three watchdog fields
-    std::string watchdogKey_;
-    uint64_t watchdogSerial_ = 0;
-    bool watchdogArmed_ = false;
+    mutable platform::foundation::Mutex watchdogMutex_;  // guards the three watchdog fields
+    std::string watchdogKey_ TAVRO_GUARDED_BY(watchdogMutex_);
+    uint64_t watchdogSerial_ TAVRO_GUARDED_BY(watchdogMutex_) = 0;
+    bool watchdogArmed_ TAVRO_GUARDED_BY(watchdogMutex_) = false;
     // Every start and stop moves this on, so a start still waiting for the glasses screen
     // knows it has been overtaken.
     std::atomic<uint64_t> startGeneration_{0};

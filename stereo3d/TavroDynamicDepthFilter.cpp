@@ -4,18 +4,23 @@
 #include <cmath>
 #include <utility>
 
+#include "platform/foundation/Mutex.h"
+
+using platform::foundation::Mutex;
+using platform::foundation::MutexLock;
+
 void TavroDynamicDepthFilter::setParameters(const Parameters& parameters) {
-    std::lock_guard lock(mutex_);
+    MutexLock lock(mutex_);
     parameters_ = parameters;
 }
 
 TavroDynamicDepthFilter::Parameters TavroDynamicDepthFilter::parameters() const {
-    std::lock_guard lock(mutex_);
+    MutexLock lock(mutex_);
     return parameters_;
 }
 
 void TavroDynamicDepthFilter::reset() {
-    std::lock_guard lock(mutex_);
+    MutexLock lock(mutex_);
     resetRequested_ = true;
 }
 
@@ -23,7 +28,7 @@ bool TavroDynamicDepthFilter::apply(DepthMap& depth) {
     Parameters parameters;
     bool fresh = false;
     {
-        std::lock_guard lock(mutex_);
+        MutexLock lock(mutex_);
         parameters = parameters_;
         fresh = std::exchange(resetRequested_, false);
     }

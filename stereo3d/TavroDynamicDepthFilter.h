@@ -16,9 +16,9 @@
 // queue); setParameters and reset may come from any thread and take effect at the next
 // frame.
 
-#include <mutex>
 #include <vector>
 
+#include "platform/foundation/Mutex.h"
 #include "stereo3d/DepthMap.h"
 
 class TavroDynamicDepthFilter {
@@ -40,8 +40,8 @@ class TavroDynamicDepthFilter {
     bool apply(DepthMap& depth);
 
   private:
-    mutable std::mutex mutex_;
-    Parameters parameters_;
-    bool resetRequested_ = true;
-    DepthMap history_;
+    mutable platform::foundation::Mutex mutex_;
+    Parameters parameters_ TAVRO_GUARDED_BY(mutex_);
+    bool resetRequested_ TAVRO_GUARDED_BY(mutex_) = true;
+    DepthMap history_;  // apply() only, on the capture queue
 };

@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "platform/foundation/InstalledBackend.h"
+#include "platform/foundation/Mutex.h"
 
 namespace platform::audio {
 namespace {
@@ -43,11 +44,13 @@ const AudioHardware::Device* AudioHardware::find(AudioObjectId id) const {
 }
 
 AudioHardware::Device* AudioHardware::find(AudioObjectId id) {
-    return const_cast<Device*>(std::as_const(*this).find(id));
+    auto it = std::find_if(devices_.begin(), devices_.end(),
+                           [id](const Device& device) { return device.id == id; });
+    return it == devices_.end() ? nullptr : &*it;
 }
 
 AudioObjectId AudioHardware::addDevice(const AudioDeviceTraits& traits) {
-    std::lock_guard lock(mutex_);
+    foundation::MutexLock lock(mutex_);
     const AudioObjectId id = nextId_++;
     devices_.push_back({id, traits});
     notifyLocked(kSystemObject, {Selector::Devices, Scope::Global, 0});
@@ -55,14 +58,14 @@ AudioObjectId AudioHardware::addDevice(const AudioDeviceTraits& traits) {
 }
 
 void AudioHardware::removeDevice(AudioObjectId device) {
-    std::lock_guard lock(mutex_);
+    foundation::MutexLock lock(mutex_);
     std::erase_if(devices_, [device](const Device& each) { return each.id == device; });
     std::erase_if(listeners_, [device](const Listener& each) { return each.object == device; });
     notifyLocked(kSystemObject, {Selector::Devices, Scope::Global, 0});
 }
 
 void AudioHardware::changeVolume(AudioObjectId device, float volume) {
-    std::lock_guard lock(mutex_);
+    foundation::MutexLock lock(mutex_);
     Device* found = find(device);
     if (!found) return;
     found->traits.volume = std::clamp(volume, 0.0f, 1.0f);
@@ -70,7 +73,7 @@ void AudioHardware::changeVolume(AudioObjectId device, float volume) {
 }
 
 void AudioHardware::changeMute(AudioObjectId device, bool muted) {
-    std::lock_guard lock(mutex_);
+    foundation::MutexLock lock(mutex_);
     Device* found = find(device);
     if (!found) return;
     found->traits.muted = muted;
@@ -78,14 +81,14 @@ void AudioHardware::changeMute(AudioObjectId device, bool muted) {
 }
 
 std::vector<AudioObjectId> AudioHardware::devices() const {
-    std::lock_guard lock(mutex_);
+    foundation::MutexLock lock(mutex_);
     std::vector<AudioObjectId> ids;
     for (const Device& device : devices_) ids.push_back(device.id);
     return ids;
 }
 
 size_t AudioHardware::listenerCount(AudioObjectId device) const {
-    std::lock_guard lock(mutex_);
+    foundation::MutexLock lock(mutex_);
     return static_cast<size_t>(
         std::count_if(listeners_.begin(), listeners_.end(),
                       [device](const Listener& each) { return each.object == device; }));
@@ -97,7 +100,7 @@ void AudioHardware::flushNotifications() const {
 
 Status AudioHardware::dataSize(AudioObjectId object, const PropertyAddress& address,
                                uint32_t& size) const {
-    std::lock_guard lock(mutex_);
+    foundation::MutexLock lock(mutex_);
     if (object == kSystemObject) {
         if (address.selector != Selector::Devices) return kAudioUnknownProperty;
         size = static_cast<uint32_t>(devices_.size() * sizeof(AudioObjectId));
@@ -137,7 +140,7 @@ Status AudioHardware::readData(AudioObjectId object, const PropertyAddress& addr
         return status;
     }
     if (!data) return kAudioBadPropertySize;
-    std::lock_guard lock(mutex_);
+    foundation::MutexLock lock(mutex_);
     if (object == kSystemObject) {
         const size_t count = std::min<size_t>(size / sizeof(AudioObjectId), devices_.size());
         auto* out = static_cast<AudioObjectId*>(data);
@@ -184,7 +187,7 @@ Status AudioHardware::readData(AudioObjectId object, const PropertyAddress& addr
 
 Status AudioHardware::writeData(AudioObjectId object, const PropertyAddress& address, uint32_t size,
                                 const void* data) {
-    std::lock_guard lock(mutex_);
+    foundation::MutexLock lock(mutex_);
     Device* device = find(object);
     if (!device) return object == kSystemObject ? kAudioIllegalOperation : kAudioBadObject;
     if (address.scope != Scope::Output || device->traits.outputStreams == 0) {
@@ -215,7 +218,7 @@ Status AudioHardware::writeData(AudioObjectId object, const PropertyAddress& add
 Status AudioHardware::addListener(AudioObjectId object, const PropertyAddress& address,
                                   PropertyListener listener, void* clientData) {
     if (!listener) return kAudioIllegalOperation;
-    std::lock_guard lock(mutex_);
+    foundation::MutexLock lock(mutex_);
     if (object != kSystemObject && !find(object)) return kAudioBadObject;
     listeners_.push_back({object, address, listener, clientData});
     return kAudioNoError;
@@ -223,7 +226,7 @@ Status AudioHardware::addListener(AudioObjectId object, const PropertyAddress& a
 
 Status AudioHardware::removeListener(AudioObjectId object, const PropertyAddress& address,
                                      PropertyListener listener, void* clientData) {
-    std::lock_guard lock(mutex_);
+    foundation::MutexLock lock(mutex_);
     auto it = std::find_if(listeners_.begin(), listeners_.end(), [&](const Listener& each) {
         return each.object == object && sameProperty(each.address, address) &&
                each.callback == listener && each.clientData == clientData;
@@ -240,7 +243,7 @@ void AudioHardware::notifyLocked(AudioObjectId object, const PropertyAddress& ad
         // be gone by then.
         notificationQueue_->async([this, listener = each] {
             {
-                std::lock_guard lock(mutex_);
+                foundation::MutexLock lock(mutex_);
                 const bool stillListening =
                     std::any_of(listeners_.begin(), listeners_.end(), [&](const Listener& l) {
                         return l.object == listener.object &&

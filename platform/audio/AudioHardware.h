@@ -11,11 +11,11 @@
 
 #include <cstdint>
 #include <memory>
-#include <mutex>
 #include <string>
 #include <vector>
 
 #include "platform/foundation/Dispatch.h"
+#include "platform/foundation/Mutex.h"
 
 namespace platform::audio {
 
@@ -93,15 +93,15 @@ class AudioHardware {
         PropertyListener callback;
         void* clientData;
     };
-    const Device* find(AudioObjectId id) const;
-    Device* find(AudioObjectId id);
+    const Device* find(AudioObjectId id) const TAVRO_REQUIRES(mutex_);
+    Device* find(AudioObjectId id) TAVRO_REQUIRES(mutex_);
     // Queues the deliveries for a changed property; mutex_ held.
-    void notifyLocked(AudioObjectId object, const PropertyAddress& address);
+    void notifyLocked(AudioObjectId object, const PropertyAddress& address) TAVRO_REQUIRES(mutex_);
 
-    mutable std::mutex mutex_;
-    std::vector<Device> devices_;
-    std::vector<Listener> listeners_;
-    AudioObjectId nextId_ = 100;
+    mutable foundation::Mutex mutex_;
+    std::vector<Device> devices_ TAVRO_GUARDED_BY(mutex_);
+    std::vector<Listener> listeners_ TAVRO_GUARDED_BY(mutex_);
+    AudioObjectId nextId_ TAVRO_GUARDED_BY(mutex_) = 100;
     foundation::DispatchQueuePtr notificationQueue_;
 };
 

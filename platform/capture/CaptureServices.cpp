@@ -2,6 +2,7 @@
 
 #include "platform/foundation/Dispatch.h"
 #include "platform/foundation/InstalledBackend.h"
+#include "platform/foundation/Mutex.h"
 
 namespace platform::capture {
 namespace {
@@ -39,37 +40,37 @@ CaptureMachine::CaptureMachine(bool screenRecordingAllowed, bool accessibilityTr
       accessibilityTrusted_(accessibilityTrusted) {}
 
 bool CaptureMachine::screenRecordingAllowed() const {
-    std::lock_guard lock(mutex_);
+    foundation::MutexLock lock(mutex_);
     return screenRecordingAllowed_;
 }
 
 void CaptureMachine::setScreenRecordingAllowed(bool allowed) {
-    std::lock_guard lock(mutex_);
+    foundation::MutexLock lock(mutex_);
     screenRecordingAllowed_ = allowed;
 }
 
 bool CaptureMachine::accessibilityTrusted() const {
-    std::lock_guard lock(mutex_);
+    foundation::MutexLock lock(mutex_);
     return accessibilityTrusted_;
 }
 
 void CaptureMachine::setAccessibilityTrusted(bool trusted) {
-    std::lock_guard lock(mutex_);
+    foundation::MutexLock lock(mutex_);
     accessibilityTrusted_ = trusted;
 }
 
 int CaptureMachine::screenRecordingPrompts() const {
-    std::lock_guard lock(mutex_);
+    foundation::MutexLock lock(mutex_);
     return screenRecordingPrompts_;
 }
 
 int CaptureMachine::accessibilityPrompts() const {
-    std::lock_guard lock(mutex_);
+    foundation::MutexLock lock(mutex_);
     return accessibilityPrompts_;
 }
 
 std::vector<PostedEvent> CaptureMachine::postedEvents() const {
-    std::lock_guard lock(mutex_);
+    foundation::MutexLock lock(mutex_);
     return posted_;
 }
 
@@ -90,7 +91,7 @@ bool preflightScreenCaptureAccess() {
 bool requestShareableContentPrompt() {
     auto machine = captureMachine();
     if (!machine) return false;
-    std::lock_guard lock(machine->mutex_);
+    foundation::MutexLock lock(machine->mutex_);
     if (!machine->screenRecordingAllowed_) ++machine->screenRecordingPrompts_;
     return machine->screenRecordingAllowed_;
 }
@@ -105,7 +106,7 @@ void requestShareableContent(bool, bool, std::function<void(bool available)> com
 bool isProcessTrusted(bool prompt) {
     auto machine = captureMachine();
     if (!machine) return false;
-    std::lock_guard lock(machine->mutex_);
+    foundation::MutexLock lock(machine->mutex_);
     if (!machine->accessibilityTrusted_ && prompt) ++machine->accessibilityPrompts_;
     return machine->accessibilityTrusted_;
 }
@@ -113,7 +114,7 @@ bool isProcessTrusted(bool prompt) {
 void postEvent(EventTap tap, const InputEvent& event) {
     auto machine = captureMachine();
     if (!machine) return;
-    std::lock_guard lock(machine->mutex_);
+    foundation::MutexLock lock(machine->mutex_);
     machine->posted_.push_back({tap, event});
 }
 

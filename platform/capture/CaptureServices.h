@@ -10,8 +10,9 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
-#include <mutex>
 #include <vector>
+
+#include "platform/foundation/Mutex.h"
 
 namespace platform::capture {
 
@@ -70,12 +71,12 @@ class CaptureMachine {
     friend bool isProcessTrusted(bool prompt);
     friend void postEvent(EventTap tap, const InputEvent& event);
 
-    mutable std::mutex mutex_;
-    bool screenRecordingAllowed_;
-    bool accessibilityTrusted_;
-    int screenRecordingPrompts_ = 0;
-    int accessibilityPrompts_ = 0;
-    std::vector<PostedEvent> posted_;
+    mutable foundation::Mutex mutex_;
+    bool screenRecordingAllowed_ TAVRO_GUARDED_BY(mutex_);
+    bool accessibilityTrusted_ TAVRO_GUARDED_BY(mutex_);
+    int screenRecordingPrompts_ TAVRO_GUARDED_BY(mutex_) = 0;
+    int accessibilityPrompts_ TAVRO_GUARDED_BY(mutex_) = 0;
+    std::vector<PostedEvent> posted_ TAVRO_GUARDED_BY(mutex_);
 };
 
 std::shared_ptr<CaptureMachine> captureMachine();

@@ -1,10 +1,10 @@
 #include "platform/capture/CaptureStream.h"
 
 #include <algorithm>
-#include <mutex>
 #include <utility>
 
 #include "platform/foundation/InstalledBackend.h"
+#include "platform/foundation/Mutex.h"
 
 namespace platform::capture {
 
@@ -36,26 +36,26 @@ struct CaptureStream::State : std::enable_shared_from_this<State> {
     OutputHandler handler;
     DispatchQueuePtr handlerQueue;
 
-    mutable std::mutex mutex;
-    bool running = false;
-    bool frameInFlight = false;
+    mutable foundation::Mutex mutex;
+    bool running TAVRO_GUARDED_BY(mutex) = false;
+    bool frameInFlight TAVRO_GUARDED_BY(mutex) = false;
     // Moves on at every start and stop, so that a frame asked for by an earlier run is
     // recognised and dropped.
-    uint64_t run = 0;
-    std::shared_ptr<DispatchTimer> timer;
-    uint64_t delivered = 0;
+    uint64_t run TAVRO_GUARDED_BY(mutex) = 0;
+    std::shared_ptr<DispatchTimer> timer TAVRO_GUARDED_BY(mutex);
+    uint64_t delivered TAVRO_GUARDED_BY(mutex) = 0;
 
-    bool isCurrent(uint64_t asked) const { return running && run == asked; }
+    bool isCurrent(uint64_t asked) const TAVRO_REQUIRES(mutex) { return running && run == asked; }
 
     void tick(uint64_t asked) {
         auto source = frameSource();
         {
-            std::lock_guard lock(mutex);
+            foundation::MutexLock lock(mutex);
             if (!isCurrent(asked) || frameInFlight) return;
             frameInFlight = true;
         }
         if (!source) {
-            std::lock_guard lock(mutex);
+            foundation::MutexLock lock(mutex);
             frameInFlight = false;
             return;
         }
@@ -69,7 +69,7 @@ struct CaptureStream::State : std::enable_shared_from_this<State> {
 
     void arrived(uint64_t asked, std::shared_ptr<PixelBuffer> buffer) {
         {
-            std::lock_guard lock(mutex);
+            foundation::MutexLock lock(mutex);
             frameInFlight = false;
             if (!buffer || !isCurrent(asked)) return;
         }
@@ -78,7 +78,7 @@ struct CaptureStream::State : std::enable_shared_from_this<State> {
             auto self = weak.lock();
             if (!self) return;
             {
-                std::lock_guard lock(self->mutex);
+                foundation::MutexLock lock(self->mutex);
                 if (!self->isCurrent(asked)) return;
                 ++self->delivered;
             }
@@ -86,8 +86,8 @@ struct CaptureStream::State : std::enable_shared_from_this<State> {
         });
     }
 
-    // Under the lock: ends the current run.
-    std::shared_ptr<DispatchTimer> endRun() {
+    // Ends the current run.
+    std::shared_ptr<DispatchTimer> endRun() TAVRO_REQUIRES(mutex) {
         running = false;
         ++run;
         return std::exchange(timer, nullptr);
@@ -112,7 +112,7 @@ CaptureStream::CaptureStream(StreamConfiguration configuration, OutputHandler ha
 CaptureStream::~CaptureStream() {
     std::shared_ptr<DispatchTimer> timer;
     {
-        std::lock_guard lock(state_->mutex);
+        foundation::MutexLock lock(state_->mutex);
         timer = state_->endRun();
     }
     if (timer) timer->cancel();
@@ -133,7 +133,7 @@ void CaptureStream::startCapture(Completion completion) {
                    !(configuration.framesPerSecond > 0)) {
             failure = streamError(3, "the stream has no frame size or rate");
         } else {
-            std::lock_guard lock(state->mutex);
+            foundation::MutexLock lock(state->mutex);
             if (!state->running) {
                 state->running = true;
                 uint64_t run = ++state->run;
@@ -154,7 +154,7 @@ void CaptureStream::startCapture(Completion completion) {
 void CaptureStream::stopCapture(Completion completion) {
     std::shared_ptr<DispatchTimer> timer;
     {
-        std::lock_guard lock(state_->mutex);
+        foundation::MutexLock lock(state_->mutex);
         timer = state_->endRun();
     }
     if (timer) timer->cancel();
@@ -164,12 +164,12 @@ void CaptureStream::stopCapture(Completion completion) {
 }
 
 bool CaptureStream::isRunning() const {
-    std::lock_guard lock(state_->mutex);
+    foundation::MutexLock lock(state_->mutex);
     return state_->running;
 }
 
 uint64_t CaptureStream::framesDelivered() const {
-    std::lock_guard lock(state_->mutex);
+    foundation::MutexLock lock(state_->mutex);
     return state_->delivered;
 }
 

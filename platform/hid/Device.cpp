@@ -6,6 +6,8 @@
 #include <optional>
 #include <vector>
 
+#include "platform/foundation/Mutex.h"
+
 namespace platform::hid {
 
 // Reports between the bus (any thread) and the run loop's thread. Thread-safe.
@@ -18,7 +20,7 @@ class Device::InputQueue {
 
     // True when the queue was empty: no delivery is under way that would take the report.
     bool push(uint8_t reportId, std::span<const uint8_t> bytes) {
-        std::lock_guard lock(mutex_);
+        foundation::MutexLock lock(mutex_);
         const bool wasEmpty = reports_.empty();
         if (reports_.size() >= kInputReportQueueDepth) {
             reports_.pop_front();
@@ -29,7 +31,7 @@ class Device::InputQueue {
     }
 
     std::optional<Report> pop() {
-        std::lock_guard lock(mutex_);
+        foundation::MutexLock lock(mutex_);
         if (reports_.empty()) return std::nullopt;
         Report report = std::move(reports_.front());
         reports_.pop_front();
@@ -37,15 +39,15 @@ class Device::InputQueue {
     }
 
     void clear() {
-        std::lock_guard lock(mutex_);
+        foundation::MutexLock lock(mutex_);
         reports_.clear();
     }
 
     uint64_t dropped() const { return dropped_.load(); }
 
   private:
-    std::mutex mutex_;
-    std::deque<Report> reports_;
+    foundation::Mutex mutex_;
+    std::deque<Report> reports_ TAVRO_GUARDED_BY(mutex_);
     std::atomic<uint64_t> dropped_{0};
 };
 
@@ -67,7 +69,7 @@ void Device::registerInputReportCallback(std::span<uint8_t> buffer, InputReportC
     // Subscriptions end without the lock: ending one waits for a report being handed over.
     foundation::Subscription previous;
     {
-        std::lock_guard lock(mutex_);
+        foundation::MutexLock lock(mutex_);
         buffer_ = buffer;
         callback_ = std::move(callback);
         if (!attached_) return;
@@ -90,7 +92,7 @@ void Device::registerInputReportCallback(std::span<uint8_t> buffer, InputReportC
             // Never delivered (the manager left its run loop): let the next report retry.
             if (!accepted) queue->clear();
         });
-    std::lock_guard lock(mutex_);
+    foundation::MutexLock lock(mutex_);
     // Detached meanwhile: `listener` goes when this returns, after the lock.
     if (attached_) std::swap(listener, inputListener_);
 }
@@ -99,7 +101,7 @@ void Device::deliverInputReport(uint8_t reportId, std::span<const uint8_t> bytes
     std::span<uint8_t> buffer;
     InputReportCallback callback;
     {
-        std::lock_guard lock(mutex_);
+        foundation::MutexLock lock(mutex_);
         if (!attached_ || !callback_) return;
         buffer = buffer_;
         callback = callback_;
@@ -113,7 +115,7 @@ void Device::deliverInputReport(uint8_t reportId, std::span<const uint8_t> bytes
 void Device::markDetached() {
     foundation::Subscription listener;
     {
-        std::lock_guard lock(mutex_);
+        foundation::MutexLock lock(mutex_);
         attached_ = false;
         listener = std::move(inputListener_);
     }
@@ -124,7 +126,7 @@ uint64_t Device::droppedInputReports() const {
 }
 
 bool Device::isAttached() const {
-    std::lock_guard lock(mutex_);
+    foundation::MutexLock lock(mutex_);
     return attached_;
 }
 

@@ -16,10 +16,10 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
-#include <mutex>
 #include <span>
 #include <string>
 
+#include "platform/foundation/Mutex.h"
 #include "platform/foundation/Subscription.h"
 #include "platform/foundation/Value.h"
 #include "platform/hid/BusDevice.h"
@@ -65,10 +65,10 @@ class Device : public std::enable_shared_from_this<Device> {
     const std::shared_ptr<RunLoopDelivery> delivery_;
     // Shared with the bus listener, which must not keep the device itself alive.
     const std::shared_ptr<InputQueue> inputQueue_;
-    mutable std::mutex mutex_;
-    std::span<uint8_t> buffer_;
-    InputReportCallback callback_;
-    bool attached_ = true;
+    mutable foundation::Mutex mutex_;
+    std::span<uint8_t> buffer_ TAVRO_GUARDED_BY(mutex_);
+    InputReportCallback callback_ TAVRO_GUARDED_BY(mutex_);
+    bool attached_ TAVRO_GUARDED_BY(mutex_) = true;
     foundation::Subscription inputListener_;
 };
 

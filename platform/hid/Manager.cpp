@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "platform/foundation/Mutex.h"
+
 namespace platform::hid {
 
 std::shared_ptr<Manager> Manager::create(HIDBus& bus) {
@@ -16,7 +18,7 @@ Manager::~Manager() {
 }
 
 void Manager::setDeviceMatchingMultiple(std::optional<std::vector<foundation::Value>> criteria) {
-    std::lock_guard lock(mutex_);
+    foundation::MutexLock lock(mutex_);
     criteria_ = std::move(criteria);
 }
 
@@ -30,7 +32,7 @@ void Manager::unscheduleFromRunLoop() {
 
 int32_t Manager::open() {
     {
-        std::lock_guard lock(mutex_);
+        foundation::MutexLock lock(mutex_);
         if (open_) return kIOReturnSuccess;
         open_ = true;
     }
@@ -38,7 +40,7 @@ int32_t Manager::open() {
     // one is added or removed: so the manager's lock is never held while calling the bus.
     foundation::Subscription listener = bus_.addListener(
         [this](const BusDevicePtr& device, bool attached) { busChanged(device, attached); });
-    std::lock_guard lock(mutex_);
+    foundation::MutexLock lock(mutex_);
     busListener_ = std::move(listener);
     return kIOReturnSuccess;
 }
@@ -46,31 +48,31 @@ int32_t Manager::open() {
 void Manager::close() {
     foundation::Subscription listener;
     {
-        std::lock_guard lock(mutex_);
+        foundation::MutexLock lock(mutex_);
         open_ = false;
         listener = std::move(busListener_);
     }
     listener.reset();
     std::map<const BusDevice*, DevicePtr> devices;
     {
-        std::lock_guard lock(mutex_);
+        foundation::MutexLock lock(mutex_);
         devices.swap(devices_);
     }
     for (auto& [key, device] : devices) device->markDetached();
 }
 
 void Manager::registerDeviceMatchingCallback(DeviceCallback callback) {
-    std::lock_guard lock(mutex_);
+    foundation::MutexLock lock(mutex_);
     matchingCallback_ = std::move(callback);
 }
 
 void Manager::registerDeviceRemovalCallback(DeviceCallback callback) {
-    std::lock_guard lock(mutex_);
+    foundation::MutexLock lock(mutex_);
     removalCallback_ = std::move(callback);
 }
 
 std::vector<DevicePtr> Manager::copyDevices() const {
-    std::lock_guard lock(mutex_);
+    foundation::MutexLock lock(mutex_);
     std::vector<DevicePtr> devices;
     for (const auto& [key, device] : devices_) devices.push_back(device);
     return devices;
@@ -98,7 +100,7 @@ void Manager::busChanged(const BusDevicePtr& device, bool attached) {
 void Manager::deviceAttached(const BusDevicePtr& device) {
     DevicePtr handle;
     {
-        std::lock_guard lock(mutex_);
+        foundation::MutexLock lock(mutex_);
         if (!open_ || devices_.count(device.get()) != 0 || !matches(*device)) return;
         handle = std::make_shared<Device>(device, delivery_);
         devices_.emplace(device.get(), handle);
@@ -109,7 +111,7 @@ void Manager::deviceAttached(const BusDevicePtr& device) {
 void Manager::deviceDetached(const BusDevicePtr& device) {
     DevicePtr handle;
     {
-        std::lock_guard lock(mutex_);
+        foundation::MutexLock lock(mutex_);
         auto found = devices_.find(device.get());
         if (found == devices_.end()) return;
         handle = found->second;
@@ -126,7 +128,7 @@ void Manager::announce(const DevicePtr& device, bool matched) {
         if (!manager) return;
         DeviceCallback callback;
         {
-            std::lock_guard lock(manager->mutex_);
+            foundation::MutexLock lock(manager->mutex_);
             callback = matched ? manager->matchingCallback_ : manager->removalCallback_;
         }
         if (callback) callback(kIOReturnSuccess, device);

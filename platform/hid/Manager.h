@@ -10,10 +10,10 @@
 #include <functional>
 #include <map>
 #include <memory>
-#include <mutex>
 #include <optional>
 #include <vector>
 
+#include "platform/foundation/Mutex.h"
 #include "platform/foundation/RunLoop.h"
 #include "platform/foundation/Subscription.h"
 #include "platform/foundation/Value.h"
@@ -47,7 +47,7 @@ class Manager : public std::enable_shared_from_this<Manager> {
 
   private:
     explicit Manager(HIDBus& bus);
-    bool matches(const BusDevice& device) const;
+    bool matches(const BusDevice& device) const TAVRO_REQUIRES(mutex_);
     void busChanged(const BusDevicePtr& device, bool attached);
     void deviceAttached(const BusDevicePtr& device);
     void deviceDetached(const BusDevicePtr& device);
@@ -56,12 +56,12 @@ class Manager : public std::enable_shared_from_this<Manager> {
     HIDBus& bus_;
     const std::shared_ptr<RunLoopDelivery> delivery_ = std::make_shared<RunLoopDelivery>();
 
-    mutable std::mutex mutex_;
-    std::optional<std::vector<foundation::Value>> criteria_;
-    DeviceCallback matchingCallback_;
-    DeviceCallback removalCallback_;
-    std::map<const BusDevice*, DevicePtr> devices_;
-    bool open_ = false;
+    mutable foundation::Mutex mutex_;
+    std::optional<std::vector<foundation::Value>> criteria_ TAVRO_GUARDED_BY(mutex_);
+    DeviceCallback matchingCallback_ TAVRO_GUARDED_BY(mutex_);
+    DeviceCallback removalCallback_ TAVRO_GUARDED_BY(mutex_);
+    std::map<const BusDevice*, DevicePtr> devices_ TAVRO_GUARDED_BY(mutex_);
+    bool open_ TAVRO_GUARDED_BY(mutex_) = false;
     foundation::Subscription busListener_;
 };
 

@@ -1,9 +1,11 @@
 #include "platform/hid/RunLoopDelivery.h"
 
+#include "platform/foundation/Mutex.h"
+
 namespace platform::hid {
 
 void RunLoopDelivery::schedule(foundation::RunLoop& loop) {
-    std::lock_guard lock(mutex_);
+    foundation::MutexLock lock(mutex_);
     if (source_) source_->invalidate();
     source_ = std::make_unique<foundation::RunLoopSource>(loop);
     unscheduled_ = false;
@@ -14,7 +16,7 @@ void RunLoopDelivery::schedule(foundation::RunLoop& loop) {
 void RunLoopDelivery::unschedule() {
     std::unique_ptr<foundation::RunLoopSource> source;
     {
-        std::lock_guard lock(mutex_);
+        foundation::MutexLock lock(mutex_);
         source = std::move(source_);
         waiting_.clear();
         unscheduled_ = true;
@@ -23,7 +25,7 @@ void RunLoopDelivery::unschedule() {
 }
 
 bool RunLoopDelivery::deliver(foundation::Task task) {
-    std::lock_guard lock(mutex_);
+    foundation::MutexLock lock(mutex_);
     if (source_) {
         source_->signal(std::move(task));
     } else if (!unscheduled_) {

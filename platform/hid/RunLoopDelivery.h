@@ -4,9 +4,9 @@
 // nothing is delivered after unscheduling. Thread-safe.
 
 #include <memory>
-#include <mutex>
 #include <vector>
 
+#include "platform/foundation/Mutex.h"
 #include "platform/foundation/RunLoop.h"
 
 namespace platform::hid {
@@ -19,10 +19,10 @@ class RunLoopDelivery {
     bool deliver(foundation::Task task);
 
   private:
-    std::mutex mutex_;
-    std::unique_ptr<foundation::RunLoopSource> source_;
-    std::vector<foundation::Task> waiting_;
-    bool unscheduled_ = false;
+    foundation::Mutex mutex_;
+    std::unique_ptr<foundation::RunLoopSource> source_ TAVRO_GUARDED_BY(mutex_);
+    std::vector<foundation::Task> waiting_ TAVRO_GUARDED_BY(mutex_);
+    bool unscheduled_ TAVRO_GUARDED_BY(mutex_) = false;
 };
 
 }  // namespace platform::hid

@@ -2,6 +2,7 @@
 
 #include <limits>
 
+#include "platform/foundation/Mutex.h"
 #include "platform/hid/HIDTypes.h"
 
 namespace platform::hid {
@@ -11,7 +12,7 @@ UsbDeviceInterface::~UsbDeviceInterface() {
 }
 
 int32_t UsbDeviceInterface::open() {
-    std::lock_guard lock(mutex_);
+    foundation::MutexLock lock(mutex_);
     if (open_) return kIOReturnExclusiveAccess;
     const int32_t status = device_->open();
     open_ = status == kIOReturnSuccess;
@@ -19,7 +20,7 @@ int32_t UsbDeviceInterface::open() {
 }
 
 int32_t UsbDeviceInterface::close() {
-    std::lock_guard lock(mutex_);
+    foundation::MutexLock lock(mutex_);
     if (!open_) return kIOReturnNotOpen;
     open_ = false;
     device_->close();
@@ -27,7 +28,7 @@ int32_t UsbDeviceInterface::close() {
 }
 
 bool UsbDeviceInterface::isOpen() const {
-    std::lock_guard lock(mutex_);
+    foundation::MutexLock lock(mutex_);
     return open_;
 }
 

@@ -8,8 +8,8 @@
 
 #include <cstdint>
 #include <memory>
-#include <mutex>
 
+#include "platform/foundation/Mutex.h"
 #include "platform/hid/UsbNotificationPort.h"
 #include "platform/hid/UsbRegistryDevice.h"
 
@@ -34,8 +34,8 @@ class UsbDeviceInterface {
     int32_t readNumber(const char* key, uint16_t& out) const;
 
     const UsbRegistryDevicePtr device_;
-    mutable std::mutex mutex_;
-    bool open_ = false;
+    mutable foundation::Mutex mutex_;
+    bool open_ TAVRO_GUARDED_BY(mutex_) = false;
 };
 
 class UsbPlugInInterface {

@@ -2,6 +2,7 @@
 
 #include <utility>
 
+#include "platform/foundation/Mutex.h"
 #include "platform/hid/HIDTypes.h"
 
 namespace platform::hid {
@@ -27,8 +28,8 @@ struct UsbNotificationPort::Registration {
     ValueDictionary criteria;
     Handler handler;
     std::shared_ptr<UsbServiceIterator> iterator = std::make_shared<UsbServiceIterator>();
-    std::mutex mutex;
-    bool live = true;
+    foundation::Mutex mutex;
+    bool live TAVRO_GUARDED_BY(mutex) = true;
     foundation::Subscription listener;  // guarded by `mutex`
 };
 
@@ -39,7 +40,7 @@ int32_t UsbService::release() {
 }
 
 std::optional<UsbService> UsbServiceIterator::next() {
-    std::lock_guard lock(mutex_);
+    foundation::MutexLock lock(mutex_);
     if (pending_.empty()) {
         armed_ = true;
         return std::nullopt;
@@ -50,7 +51,7 @@ std::optional<UsbService> UsbServiceIterator::next() {
 }
 
 bool UsbServiceIterator::add(UsbRegistryDevicePtr device) {
-    std::lock_guard lock(mutex_);
+    foundation::MutexLock lock(mutex_);
     pending_.push_back(std::move(device));
     return std::exchange(armed_, false);
 }
@@ -64,7 +65,7 @@ UsbNotificationPort::~UsbNotificationPort() {
 }
 
 void UsbNotificationPort::setDispatchQueue(foundation::DispatchQueuePtr queue) {
-    std::lock_guard lock(mutex_);
+    foundation::MutexLock lock(mutex_);
     queue_ = std::move(queue);
 }
 
@@ -78,7 +79,7 @@ std::shared_ptr<UsbServiceIterator> UsbNotificationPort::addMatchingNotification
     foundation::DispatchQueuePtr queue;
     auto registration = std::make_shared<Registration>();
     {
-        std::lock_guard lock(mutex_);
+        foundation::MutexLock lock(mutex_);
         if (destroyed_ || !queue_) return nullptr;
         queue = queue_;
         registrations_.push_back(registration);
@@ -102,12 +103,12 @@ std::shared_ptr<UsbServiceIterator> UsbNotificationPort::addMatchingNotification
             queue->async([weak] {
                 auto handling = weak.lock();
                 if (!handling) return;
-                std::lock_guard lock(handling->mutex);
+                foundation::MutexLock lock(handling->mutex);
                 if (handling->live) handling->handler(*handling->iterator);
             });
         });
     {
-        std::lock_guard lock(registration->mutex);
+        foundation::MutexLock lock(registration->mutex);
         // Destroyed meanwhile: `listener` goes when this returns.
         if (registration->live) std::swap(listener, registration->listener);
     }
@@ -117,7 +118,7 @@ std::shared_ptr<UsbServiceIterator> UsbNotificationPort::addMatchingNotification
 void UsbNotificationPort::destroy() {
     std::vector<std::shared_ptr<Registration>> registrations;
     {
-        std::lock_guard lock(mutex_);
+        foundation::MutexLock lock(mutex_);
         destroyed_ = true;
         registrations.swap(registrations_);
     }
@@ -125,7 +126,7 @@ void UsbNotificationPort::destroy() {
         foundation::Subscription listener;
         {
             // Waits for a handler that is running now.
-            std::lock_guard lock(registration->mutex);
+            foundation::MutexLock lock(registration->mutex);
             registration->live = false;
             listener = std::move(registration->listener);
         }

@@ -16,11 +16,11 @@
 #include <deque>
 #include <functional>
 #include <memory>
-#include <mutex>
 #include <optional>
 #include <vector>
 
 #include "platform/foundation/Dispatch.h"
+#include "platform/foundation/Mutex.h"
 #include "platform/foundation/Value.h"
 #include "platform/hid/UsbRegistry.h"
 
@@ -56,9 +56,9 @@ class UsbServiceIterator {
     bool add(UsbRegistryDevicePtr device);
 
   private:
-    std::mutex mutex_;
-    std::deque<UsbRegistryDevicePtr> pending_;
-    bool armed_ = false;
+    foundation::Mutex mutex_;
+    std::deque<UsbRegistryDevicePtr> pending_ TAVRO_GUARDED_BY(mutex_);
+    bool armed_ TAVRO_GUARDED_BY(mutex_) = false;
 };
 
 class UsbNotificationPort : public std::enable_shared_from_this<UsbNotificationPort> {
@@ -85,10 +85,10 @@ class UsbNotificationPort : public std::enable_shared_from_this<UsbNotificationP
     explicit UsbNotificationPort(UsbRegistry& registry) : registry_(registry) {}
 
     UsbRegistry& registry_;
-    std::mutex mutex_;
-    foundation::DispatchQueuePtr queue_;
-    std::vector<std::shared_ptr<Registration>> registrations_;
-    bool destroyed_ = false;
+    foundation::Mutex mutex_;
+    foundation::DispatchQueuePtr queue_ TAVRO_GUARDED_BY(mutex_);
+    std::vector<std::shared_ptr<Registration>> registrations_ TAVRO_GUARDED_BY(mutex_);
+    bool destroyed_ TAVRO_GUARDED_BY(mutex_) = false;
 };
 
 using UsbNotificationPortPtr = std::shared_ptr<UsbNotificationPort>;

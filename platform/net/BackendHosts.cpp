@@ -1,14 +1,14 @@
 #include "platform/net/BackendHosts.h"
 
-#include <mutex>
+#include "platform/foundation/Mutex.h"
 
 namespace platform::net {
 
 namespace {
 
 struct State {
-    std::mutex mutex;
-    BackendHosts hosts = BackendHosts::deployment();
+    foundation::Mutex mutex;
+    BackendHosts hosts TAVRO_GUARDED_BY(mutex) = BackendHosts::deployment();
 };
 
 // Never destroyed: requests may still ask for the hosts while the process ends.
@@ -24,12 +24,12 @@ BackendHosts BackendHosts::deployment() {
 }
 
 BackendHosts BackendHosts::current() {
-    std::lock_guard lock(state().mutex);
+    foundation::MutexLock lock(state().mutex);
     return state().hosts;
 }
 
 void BackendHosts::setCurrent(BackendHosts hosts) {
-    std::lock_guard lock(state().mutex);
+    foundation::MutexLock lock(state().mutex);
     state().hosts = std::move(hosts);
 }
 

@@ -1,5 +1,5 @@
-#include <mutex>
 
+#include "platform/foundation/Mutex.h"
 #include "platform/screens/DisplayLookup.h"
 #include "platform/screens/DisplayServices.h"
 
@@ -7,9 +7,9 @@ namespace platform::screens {
 
 class DisplayConfiguration {
   public:
-    std::mutex mutex;
-    bool open = true;
-    std::vector<ConfigurationChange> changes;
+    foundation::Mutex mutex;
+    bool open TAVRO_GUARDED_BY(mutex) = true;
+    std::vector<ConfigurationChange> changes TAVRO_GUARDED_BY(mutex);
 };
 
 namespace {
@@ -23,7 +23,7 @@ DisplayError addChange(const DisplayConfigRef& config, const ConfigurationChange
         (change.master == change.display || !detail::find(displays, change.master))) {
         return kDisplayIllegalArgument;
     }
-    std::lock_guard lock(config->mutex);
+    foundation::MutexLock lock(config->mutex);
     if (!config->open) return kDisplayIllegalArgument;
     config->changes.push_back(change);
     return kDisplaySuccess;
@@ -52,7 +52,7 @@ DisplayError completeDisplayConfiguration(const DisplayConfigRef& config, int32_
     }
     std::vector<ConfigurationChange> changes;
     {
-        std::lock_guard lock(config->mutex);
+        foundation::MutexLock lock(config->mutex);
         if (!config->open) return kDisplayIllegalArgument;
         changes = config->changes;
     }
@@ -60,7 +60,7 @@ DisplayError completeDisplayConfiguration(const DisplayConfigRef& config, int32_
     DisplayError result = server ? server->applyConfiguration(changes) : kDisplayInvalidConnection;
     // A failed completion leaves the configuration to be cancelled, as the platform does.
     if (result == kDisplaySuccess) {
-        std::lock_guard lock(config->mutex);
+        foundation::MutexLock lock(config->mutex);
         config->open = false;
     }
     return result;
@@ -68,7 +68,7 @@ DisplayError completeDisplayConfiguration(const DisplayConfigRef& config, int32_
 
 DisplayError cancelDisplayConfiguration(const DisplayConfigRef& config) {
     if (!config) return kDisplayIllegalArgument;
-    std::lock_guard lock(config->mutex);
+    foundation::MutexLock lock(config->mutex);
     if (!config->open) return kDisplayIllegalArgument;
     config->open = false;
     config->changes.clear();

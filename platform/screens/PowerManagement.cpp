@@ -1,14 +1,15 @@
 #include "platform/screens/PowerManagement.h"
 
 #include <algorithm>
-#include <mutex>
+
+#include "platform/foundation/Mutex.h"
 
 namespace platform::screens {
 
 class PowerNotificationPort {
   public:
-    std::mutex mutex;
-    std::unique_ptr<foundation::RunLoopSource> source;
+    foundation::Mutex mutex;
+    std::unique_ptr<foundation::RunLoopSource> source TAVRO_GUARDED_BY(mutex);
 };
 
 namespace {
@@ -21,11 +22,11 @@ struct Client {
 };
 
 struct Registry {
-    std::mutex mutex;
-    std::vector<Client> clients;
-    std::vector<intptr_t> allowed;
-    uint64_t nextNotifier = 1;
-    intptr_t nextNotice = 1;
+    foundation::Mutex mutex;
+    std::vector<Client> clients TAVRO_GUARDED_BY(mutex);
+    std::vector<intptr_t> allowed TAVRO_GUARDED_BY(mutex);
+    uint64_t nextNotifier TAVRO_GUARDED_BY(mutex) = 1;
+    intptr_t nextNotice TAVRO_GUARDED_BY(mutex) = 1;
 };
 
 Registry& registry() {
@@ -40,7 +41,7 @@ constexpr uint32_t kRootPort = 0x2B03;
 
 void notificationPortAddToRunLoop(const PowerNotificationPortRef& port, foundation::RunLoop& loop) {
     if (!port) return;
-    std::lock_guard lock(port->mutex);
+    foundation::MutexLock lock(port->mutex);
     port->source = std::make_unique<foundation::RunLoopSource>(loop);
 }
 
@@ -48,7 +49,7 @@ void notificationPortRemoveFromRunLoop(const PowerNotificationPortRef& port) {
     if (!port) return;
     std::unique_ptr<foundation::RunLoopSource> source;
     {
-        std::lock_guard lock(port->mutex);
+        foundation::MutexLock lock(port->mutex);
         source = std::move(port->source);
     }
     // Invalidated outside the port's lock: it waits for a delivery in progress.
@@ -60,7 +61,7 @@ uint32_t registerForSystemPower(void* refCon, PowerNotificationPortRef& port, ui
     if (!callback) return 0;
     port = std::make_shared<PowerNotificationPort>();
     auto& shared = registry();
-    std::lock_guard lock(shared.mutex);
+    foundation::MutexLock lock(shared.mutex);
     notifier = shared.nextNotifier++;
     shared.clients.push_back({notifier, refCon, callback, port});
     return kRootPort;
@@ -68,7 +69,7 @@ uint32_t registerForSystemPower(void* refCon, PowerNotificationPortRef& port, ui
 
 int32_t deregisterForSystemPower(uint64_t notifier) {
     auto& shared = registry();
-    std::lock_guard lock(shared.mutex);
+    foundation::MutexLock lock(shared.mutex);
     auto before = shared.clients.size();
     std::erase_if(shared.clients, [notifier](const Client& c) { return c.notifier == notifier; });
     return shared.clients.size() < before ? 0 : -1;
@@ -86,7 +87,7 @@ void notificationPortDestroy(PowerNotificationPortRef& port) {
 int32_t allowPowerChange(uint32_t rootPort, intptr_t notificationId) {
     if (rootPort != kRootPort) return -1;
     auto& shared = registry();
-    std::lock_guard lock(shared.mutex);
+    foundation::MutexLock lock(shared.mutex);
     shared.allowed.push_back(notificationId);
     return 0;
 }
@@ -101,12 +102,12 @@ intptr_t postSystemPowerMessage(uint32_t messageType) {
     intptr_t notice = 0;
     {
         auto& shared = registry();
-        std::lock_guard lock(shared.mutex);
+        foundation::MutexLock lock(shared.mutex);
         clients = shared.clients;
         notice = shared.nextNotice++;
     }
     for (const auto& client : clients) {
-        std::lock_guard lock(client.port->mutex);
+        foundation::MutexLock lock(client.port->mutex);
         if (!client.port->source) continue;
         client.port->source->signal([client, messageType, notice] {
             client.callback(client.refCon, kRootPort, messageType, notice);
@@ -117,13 +118,13 @@ intptr_t postSystemPowerMessage(uint32_t messageType) {
 
 std::vector<intptr_t> allowedPowerChanges() {
     auto& shared = registry();
-    std::lock_guard lock(shared.mutex);
+    foundation::MutexLock lock(shared.mutex);
     return shared.allowed;
 }
 
 size_t systemPowerClientCount() {
     auto& shared = registry();
-    std::lock_guard lock(shared.mutex);
+    foundation::MutexLock lock(shared.mutex);
     return shared.clients.size();
 }
 

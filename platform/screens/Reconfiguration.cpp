@@ -1,19 +1,19 @@
 #include "platform/screens/Reconfiguration.h"
 
 #include <map>
-#include <mutex>
 #include <utility>
 
 #include "platform/foundation/Dispatch.h"
+#include "platform/foundation/Mutex.h"
 #include "platform/screens/DisplayLookup.h"
 
 namespace platform::screens {
 namespace {
 
 struct Registry {
-    std::mutex mutex;
-    std::map<uint64_t, ReconfigurationCallback> callbacks;
-    uint64_t next = 1;
+    foundation::Mutex mutex;
+    std::map<uint64_t, ReconfigurationCallback> callbacks TAVRO_GUARDED_BY(mutex);
+    uint64_t next TAVRO_GUARDED_BY(mutex) = 1;
 };
 
 Registry& registry() {
@@ -25,7 +25,7 @@ Registry& registry() {
 
 uint64_t registerReconfigurationCallback(ReconfigurationCallback callback) {
     auto& reg = registry();
-    std::lock_guard lock(reg.mutex);
+    foundation::MutexLock lock(reg.mutex);
     uint64_t token = reg.next++;
     reg.callbacks[token] = std::move(callback);
     return token;
@@ -33,7 +33,7 @@ uint64_t registerReconfigurationCallback(ReconfigurationCallback callback) {
 
 void removeReconfigurationCallback(uint64_t token) {
     auto& reg = registry();
-    std::lock_guard lock(reg.mutex);
+    foundation::MutexLock lock(reg.mutex);
     reg.callbacks.erase(token);
 }
 
@@ -59,7 +59,7 @@ void announceReconfiguration(const std::vector<DisplayInfo>& before,
         std::map<uint64_t, ReconfigurationCallback> callbacks;
         {
             auto& reg = registry();
-            std::lock_guard lock(reg.mutex);
+            foundation::MutexLock lock(reg.mutex);
             callbacks = reg.callbacks;
         }
         for (const auto& [display, flags] : changes) {

@@ -1,6 +1,7 @@
 #include "platform/sim/RunLog.h"
 
 #include "platform/foundation/Clock.h"
+#include "platform/foundation/Mutex.h"
 
 namespace platform::sim {
 
@@ -17,7 +18,7 @@ void RunLog::line(const std::string& text) {
     const double seconds = Clock::toSeconds(Clock::current().now().time_since_epoch());
     char stamp[32];
     std::snprintf(stamp, sizeof stamp, "[%9.3f] ", seconds);
-    std::lock_guard lock(mutex_);
+    foundation::MutexLock lock(mutex_);
     if (file_) {
         std::fprintf(file_, "%s%s\n", stamp, text.c_str());
         std::fflush(file_);

@@ -4,8 +4,9 @@
 // given) and echoed to standard output. Thread-safe.
 
 #include <cstdio>
-#include <mutex>
 #include <string>
+
+#include "platform/foundation/Mutex.h"
 
 namespace platform::sim {
 
@@ -20,8 +21,8 @@ class RunLog {
     void line(const std::string& text);
 
   private:
-    std::mutex mutex_;
-    std::FILE* file_ = nullptr;
+    foundation::Mutex mutex_;
+    std::FILE* file_ TAVRO_GUARDED_BY(mutex_) = nullptr;
     const bool echo_;
 };
 

@@ -5,6 +5,7 @@
 
 #include "platform/foundation/Dispatch.h"
 #include "platform/foundation/FileSystem.h"
+#include "platform/foundation/Mutex.h"
 #include "platform/ui/Alert.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/Button.h"
@@ -31,14 +32,14 @@ ScreenRecorder::ScreenRecorder(std::shared_ptr<ui::DisplayBackend> inner, std::s
 }
 
 ScreenRecorder::Record ScreenRecorder::record() const {
-    std::lock_guard lock(mutex_);
+    foundation::MutexLock lock(mutex_);
     Record copy = record_;
     for (const auto& [number, panel] : shown_) copy.current.push_back(panel);
     return copy;
 }
 
 bool ScreenRecorder::panelSeen(const std::string& panel, size_t since, size_t* matchedIndex) const {
-    std::lock_guard lock(mutex_);
+    foundation::MutexLock lock(mutex_);
     for (size_t i = since; i < record_.panels.size(); ++i) {
         if (record_.panels[i] == panel) {
             if (matchedIndex) *matchedIndex = i;
@@ -58,7 +59,7 @@ void ScreenRecorder::notePanel(ui::Window& window) {
     const std::string panel = panelOf(window);
     const int number = window.windowNumber();
     {
-        std::lock_guard lock(mutex_);
+        foundation::MutexLock lock(mutex_);
         if (panel.empty()) {
             shown_.erase(number);
             return;
@@ -75,7 +76,7 @@ void ScreenRecorder::notePanel(ui::Window& window) {
 
 std::string ScreenRecorder::nextPictureName(const std::string& what) {
     char name[160];
-    std::lock_guard lock(mutex_);
+    foundation::MutexLock lock(mutex_);
     std::snprintf(name, sizeof name, "%03d-%s.png", ++pictureCount_, what.c_str());
     return foundation::appendPathComponent(folder_, name);
 }
@@ -88,7 +89,7 @@ void ScreenRecorder::takePicture(int windowNumber, const std::string& panel) {
             if (window->windowNumber() != windowNumber || panelOf(*window) != panel) continue;
             const std::string path = nextPictureName(panel);
             if (ui::writeWindowPng(*window, path)) {
-                std::lock_guard lock(mutex_);
+                foundation::MutexLock lock(mutex_);
                 record_.pictures.push_back(path);
             } else if (log_) {
                 log_->line("could not write " + path);
@@ -104,7 +105,7 @@ void ScreenRecorder::pictureVisibleWindows() {
         if (!window->isVisible() || panel.empty()) continue;
         const std::string path = nextPictureName("end-" + panel);
         if (ui::writeWindowPng(*window, path)) {
-            std::lock_guard lock(mutex_);
+            foundation::MutexLock lock(mutex_);
             record_.pictures.push_back(path);
         } else if (log_) {
             log_->line("could not write " + path);
@@ -119,7 +120,7 @@ void ScreenRecorder::windowShown(ui::Window& window) {
 
 void ScreenRecorder::windowHidden(ui::Window& window) {
     {
-        std::lock_guard lock(mutex_);
+        foundation::MutexLock lock(mutex_);
         shown_.erase(window.windowNumber());
     }
     if (inner_) inner_->windowHidden(window);
@@ -132,7 +133,7 @@ void ScreenRecorder::windowChanged(ui::Window& window) {
 
 void ScreenRecorder::windowDestroyed(int windowNumber) {
     {
-        std::lock_guard lock(mutex_);
+        foundation::MutexLock lock(mutex_);
         shown_.erase(windowNumber);
         last_.erase(windowNumber);
     }
@@ -149,14 +150,14 @@ void ScreenRecorder::statusItemRemoved(ui::StatusItem& item) {
 
 std::optional<int> ScreenRecorder::runAlert(const ui::Alert& alert) {
     {
-        std::lock_guard lock(mutex_);
+        foundation::MutexLock lock(mutex_);
         record_.alerts.push_back(alert.messageText());
     }
     if (log_) log_->line("alert \"" + alert.messageText() + "\"");
     if (!folder_.empty()) {
         const std::string path = nextPictureName("alert");
         if (renderAlert(alert).writePng(path)) {
-            std::lock_guard lock(mutex_);
+            foundation::MutexLock lock(mutex_);
             record_.pictures.push_back(path);
         }
     }
@@ -168,7 +169,7 @@ void ScreenRecorder::alertUp(const ui::Alert&) {
     if (!inner_) return;
     ui::PixelBuffer shown = inner_->grabDisplay();
     if (!folder_.empty()) shown.writePng(nextPictureName("alert-on-display"));
-    std::lock_guard lock(mutex_);
+    foundation::MutexLock lock(mutex_);
     record_.alertDisplays.push_back(std::move(shown));
 }
 

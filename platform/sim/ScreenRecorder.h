@@ -11,10 +11,10 @@
 #include <cstdint>
 #include <map>
 #include <memory>
-#include <mutex>
 #include <string>
 #include <vector>
 
+#include "platform/foundation/Mutex.h"
 #include "platform/sim/RunLog.h"
 #include "platform/ui/DisplayBackend.h"
 
@@ -72,11 +72,13 @@ class ScreenRecorder final : public ui::DisplayBackend {
     const std::shared_ptr<ui::DisplayBackend> inner_;
     const std::string folder_;
     const std::shared_ptr<RunLog> log_;
-    mutable std::mutex mutex_;
-    std::map<int, std::string> shown_;  // window number -> panel, visible windows only
-    std::map<int, std::string> last_;   // window number -> last panel recorded
-    Record record_;
-    int pictureCount_ = 0;
+    mutable foundation::Mutex mutex_;
+    std::map<int, std::string> shown_
+        TAVRO_GUARDED_BY(mutex_);  // window number -> panel, visible windows only
+    std::map<int, std::string> last_
+        TAVRO_GUARDED_BY(mutex_);  // window number -> last panel recorded
+    Record record_ TAVRO_GUARDED_BY(mutex_);
+    int pictureCount_ TAVRO_GUARDED_BY(mutex_) = 0;
 };
 
 }  // namespace platform::sim

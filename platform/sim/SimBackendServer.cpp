@@ -2,11 +2,10 @@
 
 #include <httplib.h>
 
-#include <condition_variable>
-#include <mutex>
 #include <thread>
 
 #include "platform/foundation/Bundle.h"
+#include "platform/foundation/Mutex.h"
 #include "platform/foundation/ValueJson.h"
 
 namespace platform::sim {
@@ -18,21 +17,22 @@ struct SimBackendServer::State {
     std::thread listener;
     int port = 0;
 
-    mutable std::mutex mutex;
-    std::condition_variable modeChanged;
-    Mode mode = Mode::Normal;
-    bool stopping = false;
-    Release release;
-    std::function<bool(const fdn::ValueDictionary&)> reject;
-    std::vector<ReceivedEvent> events;
-    std::vector<std::string> queries;
-    size_t requests = 0;
+    mutable foundation::Mutex mutex;
+    foundation::ConditionVariable modeChanged;
+    Mode mode TAVRO_GUARDED_BY(mutex) = Mode::Normal;
+    bool stopping TAVRO_GUARDED_BY(mutex) = false;
+    Release release TAVRO_GUARDED_BY(mutex);
+    std::function<bool(const fdn::ValueDictionary&)> reject TAVRO_GUARDED_BY(mutex);
+    std::vector<ReceivedEvent> events TAVRO_GUARDED_BY(mutex);
+    std::vector<std::string> queries TAVRO_GUARDED_BY(mutex);
+    size_t requests TAVRO_GUARDED_BY(mutex) = 0;
 
     // Holds a request while the server hangs; answers the mode to reply with.
     Mode enter() {
-        std::unique_lock lock(mutex);
+        foundation::MutexLock lock(mutex);
         ++requests;
-        modeChanged.wait(lock, [&] { return mode != Mode::Hang || stopping; });
+        modeChanged.wait(lock,
+                         [&]() TAVRO_REQUIRES(mutex) { return mode != Mode::Hang || stopping; });
         return mode;
     }
 };
@@ -91,7 +91,7 @@ SimBackendServer::SimBackendServer() : state_(std::make_shared<State>()) {
             Mode mode = state->enter();
             Release release;
             {
-                std::lock_guard lock(state->mutex);
+                foundation::MutexLock lock(state->mutex);
                 state->queries.push_back(queryOf(request.target));
                 release = state->release;
             }
@@ -112,7 +112,7 @@ SimBackendServer::SimBackendServer() : state_(std::make_shared<State>()) {
                 return;
             }
             {
-                std::lock_guard lock(state->mutex);
+                foundation::MutexLock lock(state->mutex);
                 if (state->reject && state->reject(parsed->dictionary())) {
                     response.status = 500;
                     return;
@@ -150,7 +150,7 @@ std::optional<SimBackendServer::Mode> SimBackendServer::modeNamed(std::string_vi
 
 void SimBackendServer::stop() {
     {
-        std::lock_guard lock(state_->mutex);
+        foundation::MutexLock lock(state_->mutex);
         state_->stopping = true;
     }
     state_->modeChanged.notify_all();
@@ -168,24 +168,24 @@ std::string SimBackendServer::baseAddress() const {
 
 void SimBackendServer::setMode(Mode mode) {
     {
-        std::lock_guard lock(state_->mutex);
+        foundation::MutexLock lock(state_->mutex);
         state_->mode = mode;
     }
     state_->modeChanged.notify_all();
 }
 
 SimBackendServer::Mode SimBackendServer::mode() const {
-    std::lock_guard lock(state_->mutex);
+    foundation::MutexLock lock(state_->mutex);
     return state_->mode;
 }
 
 void SimBackendServer::setLatestRelease(Release release) {
-    std::lock_guard lock(state_->mutex);
+    foundation::MutexLock lock(state_->mutex);
     state_->release = std::move(release);
 }
 
 SimBackendServer::Release SimBackendServer::latestRelease() const {
-    std::lock_guard lock(state_->mutex);
+    foundation::MutexLock lock(state_->mutex);
     return state_->release;
 }
 
@@ -195,22 +195,22 @@ void SimBackendServer::offerNewerVersion(const std::string& version,
 }
 
 void SimBackendServer::setEventRejection(std::function<bool(const fdn::ValueDictionary&)> reject) {
-    std::lock_guard lock(state_->mutex);
+    foundation::MutexLock lock(state_->mutex);
     state_->reject = std::move(reject);
 }
 
 std::vector<SimBackendServer::ReceivedEvent> SimBackendServer::receivedEvents() const {
-    std::lock_guard lock(state_->mutex);
+    foundation::MutexLock lock(state_->mutex);
     return state_->events;
 }
 
 std::vector<std::string> SimBackendServer::updateQueries() const {
-    std::lock_guard lock(state_->mutex);
+    foundation::MutexLock lock(state_->mutex);
     return state_->queries;
 }
 
 size_t SimBackendServer::requestCount() const {
-    std::lock_guard lock(state_->mutex);
+    foundation::MutexLock lock(state_->mutex);
     return state_->requests;
 }
 

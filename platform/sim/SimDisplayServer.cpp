@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "platform/foundation/Mutex.h"
 #include "platform/screens/Reconfiguration.h"
 
 namespace platform::sim {
@@ -115,7 +116,7 @@ auto SimDisplayServer::mutate(Change change) {
     std::vector<DisplayInfo> after;
     decltype(change()) result;
     {
-        std::lock_guard lock(mutex_);
+        foundation::MutexLock lock(mutex_);
         before = displays_;
         result = change();
         after = displays_;
@@ -126,7 +127,7 @@ auto SimDisplayServer::mutate(Change change) {
 
 DisplayId SimDisplayServer::plugDisplay(const DisplayProfile& profile, bool mirrored,
                                         bool builtin) {
-    return mutate([&] {
+    return mutate([&]() TAVRO_REQUIRES(mutex_) {
         DisplayInfo display;
         display.id = nextId_++;
         display.name = profile.name;
@@ -171,44 +172,44 @@ void SimDisplayServer::remove(DisplayId id) {
 }
 
 void SimDisplayServer::unplugDisplay(DisplayId id) {
-    mutate([&] {
+    mutate([&]() TAVRO_REQUIRES(mutex_) {
         remove(id);
         return true;
     });
 }
 
 void SimDisplayServer::setScreenLocked(bool locked) {
-    std::lock_guard lock(mutex_);
+    foundation::MutexLock lock(mutex_);
     locked_ = locked;
 }
 
 void SimDisplayServer::setSessionAvailable(bool available) {
-    std::lock_guard lock(mutex_);
+    foundation::MutexLock lock(mutex_);
     sessionAvailable_ = available;
 }
 
 void SimDisplayServer::failNextCompletions(int count) {
-    std::lock_guard lock(mutex_);
+    foundation::MutexLock lock(mutex_);
     failingCompletions_ = count;
 }
 
 int SimDisplayServer::completedConfigurations() const {
-    std::lock_guard lock(mutex_);
+    foundation::MutexLock lock(mutex_);
     return completed_;
 }
 
 std::optional<screens::Point> SimDisplayServer::cursorPosition() const {
-    std::lock_guard lock(mutex_);
+    foundation::MutexLock lock(mutex_);
     return cursor_;
 }
 
 std::vector<DisplayInfo> SimDisplayServer::displays() const {
-    std::lock_guard lock(mutex_);
+    foundation::MutexLock lock(mutex_);
     return displays_;
 }
 
 DisplayError SimDisplayServer::applyConfiguration(const std::vector<ConfigurationChange>& changes) {
-    return mutate([&]() -> DisplayError {
+    return mutate([&]() TAVRO_REQUIRES(mutex_) -> DisplayError {
         if (failingCompletions_ > 0) {
             --failingCompletions_;
             return screens::kDisplayFailure;
@@ -240,7 +241,7 @@ DisplayError SimDisplayServer::applyConfiguration(const std::vector<Configuratio
 }
 
 DisplayError SimDisplayServer::setMode(DisplayId id, const screens::DisplayMode& mode) {
-    return mutate([&]() -> DisplayError {
+    return mutate([&]() TAVRO_REQUIRES(mutex_) -> DisplayError {
         DisplayInfo* display = findIn(displays_, id);
         if (!display) return screens::kDisplayIllegalArgument;
         auto found = std::find(display->modes.begin(), display->modes.end(), mode);
@@ -251,13 +252,13 @@ DisplayError SimDisplayServer::setMode(DisplayId id, const screens::DisplayMode&
 }
 
 DisplayId SimDisplayServer::reserveDisplayId() {
-    std::lock_guard lock(mutex_);
+    foundation::MutexLock lock(mutex_);
     return nextId_++;
 }
 
 bool SimDisplayServer::addVirtualDisplay(DisplayId id,
                                          const screens::VirtualDisplayTraits& traits) {
-    return mutate([&] {
+    return mutate([&]() TAVRO_REQUIRES(mutex_) {
         if (!virtualDisplays_ || traits.modes.empty()) return false;
         if (DisplayInfo* shown = findIn(displays_, id)) {
             shown->modes = traits.modes;
@@ -283,7 +284,7 @@ void SimDisplayServer::removeVirtualDisplay(DisplayId id) {
 }
 
 std::optional<float> SimDisplayServer::brightness(DisplayId display) const {
-    std::lock_guard lock(mutex_);
+    foundation::MutexLock lock(mutex_);
     for (const auto& [id, value] : brightness_) {
         if (id == display) return value;
     }
@@ -291,7 +292,7 @@ std::optional<float> SimDisplayServer::brightness(DisplayId display) const {
 }
 
 DisplayError SimDisplayServer::setBrightness(DisplayId display, float value) {
-    std::lock_guard lock(mutex_);
+    foundation::MutexLock lock(mutex_);
     for (auto& [id, stored] : brightness_) {
         if (id == display) {
             stored = std::clamp(value, 0.0f, 1.0f);
@@ -302,7 +303,7 @@ DisplayError SimDisplayServer::setBrightness(DisplayId display, float value) {
 }
 
 std::optional<foundation::ValueDictionary> SimDisplayServer::sessionDictionary() const {
-    std::lock_guard lock(mutex_);
+    foundation::MutexLock lock(mutex_);
     if (!sessionAvailable_) return std::nullopt;
     foundation::ValueDictionary session;
     session["kCGSSessionOnConsoleKey"] = true;
@@ -312,7 +313,7 @@ std::optional<foundation::ValueDictionary> SimDisplayServer::sessionDictionary()
 }
 
 DisplayError SimDisplayServer::moveCursor(screens::Point point) {
-    std::lock_guard lock(mutex_);
+    foundation::MutexLock lock(mutex_);
     cursor_ = point;
     return screens::kDisplaySuccess;
 }

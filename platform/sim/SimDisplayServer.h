@@ -8,10 +8,10 @@
 // Tests act on it: plug and unplug displays, lock the screen, make completions fail.
 // Thread-safe.
 
-#include <mutex>
 #include <optional>
 #include <vector>
 
+#include "platform/foundation/Mutex.h"
 #include "platform/screens/DisplayServer.h"
 #include "platform/sim/DisplayProfile.h"
 
@@ -55,18 +55,18 @@ class SimDisplayServer final : public screens::DisplayServer {
     // Runs `change` on the display list under the lock and announces what it changed.
     template <class Change>
     auto mutate(Change change);
-    void remove(screens::DisplayId id);
+    void remove(screens::DisplayId id) TAVRO_REQUIRES(mutex_);
 
     const bool virtualDisplays_;
-    mutable std::mutex mutex_;
-    std::vector<screens::DisplayInfo> displays_;
-    std::vector<std::pair<screens::DisplayId, float>> brightness_;
-    screens::DisplayId nextId_ = 1;
-    bool locked_ = false;
-    bool sessionAvailable_ = true;
-    int failingCompletions_ = 0;
-    int completed_ = 0;
-    screens::Point cursor_;
+    mutable foundation::Mutex mutex_;
+    std::vector<screens::DisplayInfo> displays_ TAVRO_GUARDED_BY(mutex_);
+    std::vector<std::pair<screens::DisplayId, float>> brightness_ TAVRO_GUARDED_BY(mutex_);
+    screens::DisplayId nextId_ TAVRO_GUARDED_BY(mutex_) = 1;
+    bool locked_ TAVRO_GUARDED_BY(mutex_) = false;
+    bool sessionAvailable_ TAVRO_GUARDED_BY(mutex_) = true;
+    int failingCompletions_ TAVRO_GUARDED_BY(mutex_) = 0;
+    int completed_ TAVRO_GUARDED_BY(mutex_) = 0;
+    screens::Point cursor_ TAVRO_GUARDED_BY(mutex_);
 };
 
 }  // namespace platform::sim

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "platform/foundation/Mutex.h"
 #include "platform/foundation/NotificationCenter.h"
 #include "platform/foundation/Workspace.h"
 #include "platform/hid/SerialPorts.h"
@@ -30,7 +31,7 @@ SimMac::SimMac(MachineProfile profile, SimUsbBus& bus)
     busListener_ =
         bus_.hidBus().addListener([this](const hid::BusDevicePtr& device, bool attached) {
             if (!dynamic_cast<const VirtualGlasses*>(device.get())) return;
-            std::lock_guard lock(mutex_);
+            foundation::MutexLock lock(mutex_);
             auto shown = glassesDisplays_.find(device.get());
             if (attached && shown == glassesDisplays_.end()) {
                 glassesDisplays_[device.get()] = displays_->plugDisplay(
@@ -50,7 +51,7 @@ SimMac::SimMac(MachineProfile profile, SimUsbBus& bus)
     for (const auto& glasses : profile_.glasses) {
         auto device = makeDevice(glasses);
         {
-            std::lock_guard lock(mutex_);
+            foundation::MutexLock lock(mutex_);
             profileDevices_.push_back(device);
         }
         plugDevice(device);
@@ -60,7 +61,7 @@ SimMac::SimMac(MachineProfile profile, SimUsbBus& bus)
 SimMac::~SimMac() {
     std::vector<std::shared_ptr<VirtualHidDevice>> plugged;
     {
-        std::lock_guard lock(mutex_);
+        foundation::MutexLock lock(mutex_);
         plugged = plugged_;
     }
     for (const auto& device : plugged) unplugDevice(device);
@@ -129,7 +130,7 @@ void SimMac::systemWake() {
 
 void SimMac::plugDevice(const std::shared_ptr<VirtualHidDevice>& device) {
     {
-        std::lock_guard lock(mutex_);
+        foundation::MutexLock lock(mutex_);
         if (std::find(plugged_.begin(), plugged_.end(), device) == plugged_.end()) {
             plugged_.push_back(device);
         }
@@ -139,20 +140,20 @@ void SimMac::plugDevice(const std::shared_ptr<VirtualHidDevice>& device) {
 
 void SimMac::unplugDevice(const std::shared_ptr<VirtualHidDevice>& device) {
     {
-        std::lock_guard lock(mutex_);
+        foundation::MutexLock lock(mutex_);
         plugged_.erase(std::remove(plugged_.begin(), plugged_.end(), device), plugged_.end());
     }
     bus_.unplug(device);
 }
 
 audio::AudioObjectId SimMac::audioDeviceOf(const std::shared_ptr<VirtualHidDevice>& device) const {
-    std::lock_guard lock(mutex_);
+    foundation::MutexLock lock(mutex_);
     auto found = glassesAudio_.find(device.get());
     return found == glassesAudio_.end() ? 0 : found->second;
 }
 
 std::vector<std::shared_ptr<VirtualHidDevice>> SimMac::profileDevices() const {
-    std::lock_guard lock(mutex_);
+    foundation::MutexLock lock(mutex_);
     return profileDevices_;
 }
 

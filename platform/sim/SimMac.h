@@ -7,11 +7,11 @@
 
 #include <map>
 #include <memory>
-#include <mutex>
 #include <vector>
 
 #include "platform/audio/AudioHardware.h"
 #include "platform/capture/CaptureServices.h"
+#include "platform/foundation/Mutex.h"
 #include "platform/foundation/Subscription.h"
 #include "platform/sim/MachineProfile.h"
 #include "platform/sim/SimBackendServer.h"
@@ -79,13 +79,14 @@ class SimMac {
   private:
     MachineProfile profile_;
     SimUsbBus& bus_;
-    mutable std::mutex mutex_;
-    std::vector<std::shared_ptr<VirtualHidDevice>> profileDevices_;
-    std::vector<std::shared_ptr<VirtualHidDevice>> plugged_;
+    // The machine's parts below are made by the constructor and never replaced.
+    mutable foundation::Mutex mutex_;
+    std::vector<std::shared_ptr<VirtualHidDevice>> profileDevices_ TAVRO_GUARDED_BY(mutex_);
+    std::vector<std::shared_ptr<VirtualHidDevice>> plugged_ TAVRO_GUARDED_BY(mutex_);
     std::shared_ptr<SimDisplayServer> displays_;
-    std::map<const hid::BusDevice*, screens::DisplayId> glassesDisplays_;
+    std::map<const hid::BusDevice*, screens::DisplayId> glassesDisplays_ TAVRO_GUARDED_BY(mutex_);
     std::shared_ptr<audio::AudioHardware> audio_;
-    std::map<const hid::BusDevice*, audio::AudioObjectId> glassesAudio_;
+    std::map<const hid::BusDevice*, audio::AudioObjectId> glassesAudio_ TAVRO_GUARDED_BY(mutex_);
     std::shared_ptr<capture::CaptureMachine> capture_;
     std::shared_ptr<SimDisplayFrames> frames_;
     std::unique_ptr<SimBackendServer> backend_;

@@ -1,5 +1,7 @@
 #include "platform/sim/SimUsbBus.h"
 
+#include "platform/foundation/Mutex.h"
+
 namespace platform::sim {
 
 SimUsbBus& SimUsbBus::shared() {
@@ -9,7 +11,7 @@ SimUsbBus& SimUsbBus::shared() {
 
 void SimUsbBus::plug(const std::shared_ptr<VirtualHidDevice>& device) {
     {
-        std::lock_guard lock(mutex_);
+        foundation::MutexLock lock(mutex_);
         if (device->property("LocationID").isNull()) {
             device->setProperty("LocationID", nextLocation_);
             nextLocation_ += 0x10000;
@@ -24,7 +26,7 @@ void SimUsbBus::unplug(const std::shared_ptr<VirtualHidDevice>& device) {
 
 void SimUsbBus::plugUsb(const std::shared_ptr<VirtualUsbDevice>& device) {
     {
-        std::lock_guard lock(mutex_);
+        foundation::MutexLock lock(mutex_);
         if (device->registryEntryId() == 0) device->setRegistryEntryId(nextEntryId_++);
     }
     registry_.attach(device);

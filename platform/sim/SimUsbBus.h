@@ -6,8 +6,8 @@
 
 #include <cstdint>
 #include <memory>
-#include <mutex>
 
+#include "platform/foundation/Mutex.h"
 #include "platform/hid/HIDBus.h"
 #include "platform/hid/UsbRegistry.h"
 #include "platform/sim/VirtualHidDevice.h"
@@ -35,9 +35,9 @@ class SimUsbBus {
   private:
     hid::HIDBus& bus_;
     hid::UsbRegistry& registry_;
-    std::mutex mutex_;
-    int64_t nextLocation_ = 0x14100000;
-    uint64_t nextEntryId_ = 0x100000500;
+    foundation::Mutex mutex_;
+    int64_t nextLocation_ TAVRO_GUARDED_BY(mutex_) = 0x14100000;
+    uint64_t nextEntryId_ TAVRO_GUARDED_BY(mutex_) = 0x100000500;
 };
 
 }  // namespace platform::sim

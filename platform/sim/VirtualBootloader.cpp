@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <array>
 
+#include "platform/foundation/Mutex.h"
+
 namespace platform::sim {
 namespace {
 
@@ -49,42 +51,42 @@ VirtualBootloader::VirtualBootloader(uint8_t model, SimUsbBus& bus)
 
 void VirtualBootloader::injectFault(BootloaderFault fault, std::optional<uint32_t> command,
                                     uint32_t skip) {
-    std::lock_guard lock(stateMutex_);
+    foundation::MutexLock lock(stateMutex_);
     faults_.push_back({fault, command, skip});
 }
 
 void VirtualBootloader::clearFaults() {
-    std::lock_guard lock(stateMutex_);
+    foundation::MutexLock lock(stateMutex_);
     faults_.clear();
 }
 
 void VirtualBootloader::setRunHandler(RunHandler handler) {
-    std::lock_guard lock(stateMutex_);
+    foundation::MutexLock lock(stateMutex_);
     runHandler_ = std::move(handler);
 }
 
 std::vector<uint8_t> VirtualBootloader::aprom() const {
-    std::lock_guard lock(stateMutex_);
+    foundation::MutexLock lock(stateMutex_);
     return aprom_;
 }
 
 size_t VirtualBootloader::bytesProgrammed() const {
-    std::lock_guard lock(stateMutex_);
+    foundation::MutexLock lock(stateMutex_);
     return programmed_;
 }
 
 bool VirtualBootloader::programmingComplete() const {
-    std::lock_guard lock(stateMutex_);
+    foundation::MutexLock lock(stateMutex_);
     return programLength_ > 0 && programmed_ == programLength_;
 }
 
 uint64_t VirtualBootloader::requestCount() const {
-    std::lock_guard lock(stateMutex_);
+    foundation::MutexLock lock(stateMutex_);
     return requests_;
 }
 
 std::optional<BootloaderFault> VirtualBootloader::takeFault(uint32_t command) {
-    std::lock_guard lock(stateMutex_);
+    foundation::MutexLock lock(stateMutex_);
     ++requests_;
     for (auto it = faults_.begin(); it != faults_.end(); ++it) {
         if (it->command && *it->command != command) continue;
@@ -143,7 +145,7 @@ bool VirtualBootloader::perform(uint32_t command, std::span<const uint8_t> data,
             return true;
         case kFirstPacket: {
             {
-                std::lock_guard lock(stateMutex_);
+                foundation::MutexLock lock(stateMutex_);
                 programStart_ = u32At(data, 0);
                 programLength_ = u32At(data, 4);
                 programmed_ = 0;
@@ -165,7 +167,7 @@ bool VirtualBootloader::perform(uint32_t command, std::span<const uint8_t> data,
 }
 
 void VirtualBootloader::program(std::span<const uint8_t> bytes) {
-    std::lock_guard lock(stateMutex_);
+    foundation::MutexLock lock(stateMutex_);
     const size_t remaining = programLength_ - std::min<size_t>(programmed_, programLength_);
     const size_t count = std::min(bytes.size(), remaining);
     for (size_t i = 0; i < count; ++i) {
@@ -181,7 +183,7 @@ void VirtualBootloader::leaveBus(bool run) {
     RunHandler handler;
     std::vector<uint8_t> image;
     {
-        std::lock_guard lock(stateMutex_);
+        foundation::MutexLock lock(stateMutex_);
         handler = runHandler_;
         const bool complete = programLength_ > 0 && programmed_ == programLength_ &&
                               uint64_t{programStart_} + programLength_ <= aprom_.size();

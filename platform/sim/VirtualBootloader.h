@@ -16,11 +16,11 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
-#include <mutex>
 #include <optional>
 #include <span>
 #include <vector>
 
+#include "platform/foundation/Mutex.h"
 #include "platform/sim/SimUsbBus.h"
 #include "platform/sim/VirtualHidDevice.h"
 
@@ -75,14 +75,14 @@ class VirtualBootloader : public VirtualHidDevice {
 
     const uint8_t model_;
     SimUsbBus& bus_;
-    mutable std::mutex stateMutex_;
-    std::vector<uint8_t> aprom_;
-    std::vector<PendingFault> faults_;
-    RunHandler runHandler_;
-    uint32_t programStart_ = 0;
-    uint32_t programLength_ = 0;
-    size_t programmed_ = 0;
-    uint64_t requests_ = 0;
+    mutable foundation::Mutex stateMutex_;
+    std::vector<uint8_t> aprom_ TAVRO_GUARDED_BY(stateMutex_);
+    std::vector<PendingFault> faults_ TAVRO_GUARDED_BY(stateMutex_);
+    RunHandler runHandler_ TAVRO_GUARDED_BY(stateMutex_);
+    uint32_t programStart_ TAVRO_GUARDED_BY(stateMutex_) = 0;
+    uint32_t programLength_ TAVRO_GUARDED_BY(stateMutex_) = 0;
+    size_t programmed_ TAVRO_GUARDED_BY(stateMutex_) = 0;
+    uint64_t requests_ TAVRO_GUARDED_BY(stateMutex_) = 0;
 };
 
 }  // namespace platform::sim

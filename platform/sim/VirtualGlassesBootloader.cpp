@@ -1,13 +1,14 @@
 // The glasses' side of a firmware update: leaving the bus for the bootloader and coming
 // back from the image it wrote.
 #include "platform/foundation/Dispatch.h"
+#include "platform/foundation/Mutex.h"
 #include "platform/sim/FirmwareImageTag.h"
 #include "platform/sim/VirtualGlasses.h"
 
 namespace platform::sim {
 
 std::string VirtualGlasses::firmwareVersion() const {
-    std::lock_guard lock(mutex_);
+    foundation::MutexLock lock(mutex_);
     return firmwareVersion_;
 }
 
@@ -29,7 +30,7 @@ void VirtualGlasses::enterBootloader() {
 
 void VirtualGlasses::restartFrom(const std::vector<uint8_t>& image) {
     if (auto tag = imageVersionTag(image)) {
-        std::lock_guard lock(mutex_);
+        foundation::MutexLock lock(mutex_);
         firmwareVersion_ = *tag;
     }
     SimUsbBus::shared().plug(std::static_pointer_cast<VirtualHidDevice>(shared_from_this()));

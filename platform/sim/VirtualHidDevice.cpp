@@ -1,5 +1,7 @@
 #include "platform/sim/VirtualHidDevice.h"
 
+#include "platform/foundation/Mutex.h"
+
 namespace platform::sim {
 
 VirtualHidDevice::VirtualHidDevice(VirtualHidIdentity identity) : identity_(std::move(identity)) {
@@ -13,20 +15,20 @@ VirtualHidDevice::VirtualHidDevice(VirtualHidIdentity identity) : identity_(std:
 }
 
 foundation::Value VirtualHidDevice::property(const std::string& key) const {
-    std::lock_guard lock(mutex_);
+    foundation::MutexLock lock(mutex_);
     auto found = properties_.find(key);
     return found == properties_.end() ? foundation::Value() : found->second;
 }
 
 void VirtualHidDevice::setProperty(const std::string& key, foundation::Value value) {
-    std::lock_guard lock(mutex_);
+    foundation::MutexLock lock(mutex_);
     properties_[key] = std::move(value);
 }
 
 int32_t VirtualHidDevice::setReport(hid::ReportType type, uint8_t reportId,
                                     std::span<const uint8_t> report) {
     {
-        std::lock_guard lock(mutex_);
+        foundation::MutexLock lock(mutex_);
         outputReports_.push_back({type, reportId, {report.begin(), report.end()}});
     }
     outputArrived_.notify_all();
@@ -41,23 +43,24 @@ void VirtualHidDevice::sendInput(std::span<const uint8_t> report, uint8_t report
 }
 
 std::vector<RecordedReport> VirtualHidDevice::outputReports() const {
-    std::lock_guard lock(mutex_);
+    foundation::MutexLock lock(mutex_);
     return outputReports_;
 }
 
 size_t VirtualHidDevice::outputReportCount() const {
-    std::lock_guard lock(mutex_);
+    foundation::MutexLock lock(mutex_);
     return outputReports_.size();
 }
 
 void VirtualHidDevice::clearOutputReports() {
-    std::lock_guard lock(mutex_);
+    foundation::MutexLock lock(mutex_);
     outputReports_.clear();
 }
 
 bool VirtualHidDevice::waitForOutputReports(size_t count, std::chrono::milliseconds timeout) const {
-    std::unique_lock lock(mutex_);
-    return outputArrived_.wait_for(lock, timeout, [&] { return outputReports_.size() >= count; });
+    foundation::MutexLock lock(mutex_);
+    return outputArrived_.wait_for(
+        lock, timeout, [&]() TAVRO_REQUIRES(mutex_) { return outputReports_.size() >= count; });
 }
 
 }  // namespace platform::sim

@@ -7,13 +7,12 @@
 // from any thread.
 
 #include <chrono>
-#include <condition_variable>
 #include <cstdint>
-#include <mutex>
 #include <span>
 #include <string>
 #include <vector>
 
+#include "platform/foundation/Mutex.h"
 #include "platform/foundation/Value.h"
 #include "platform/hid/BusDevice.h"
 
@@ -59,10 +58,10 @@ class VirtualHidDevice : public hid::BusDevice {
 
   private:
     const VirtualHidIdentity identity_;
-    mutable std::mutex mutex_;
-    mutable std::condition_variable outputArrived_;
-    foundation::ValueDictionary properties_;
-    std::vector<RecordedReport> outputReports_;
+    mutable foundation::Mutex mutex_;
+    mutable foundation::ConditionVariable outputArrived_;
+    foundation::ValueDictionary properties_ TAVRO_GUARDED_BY(mutex_);
+    std::vector<RecordedReport> outputReports_ TAVRO_GUARDED_BY(mutex_);
 };
 
 }  // namespace platform::sim

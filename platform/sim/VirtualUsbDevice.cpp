@@ -1,19 +1,21 @@
 #include "platform/sim/VirtualUsbDevice.h"
 
+#include "platform/foundation/Mutex.h"
+
 namespace platform::sim {
 
 uint64_t VirtualUsbDevice::registryEntryId() const {
-    std::lock_guard lock(mutex_);
+    foundation::MutexLock lock(mutex_);
     return entryId_;
 }
 
 std::string VirtualUsbDevice::registryEntryName() const {
-    std::lock_guard lock(mutex_);
+    foundation::MutexLock lock(mutex_);
     return identity_.productName;
 }
 
 foundation::Value VirtualUsbDevice::property(const std::string& key) const {
-    std::lock_guard lock(mutex_);
+    foundation::MutexLock lock(mutex_);
     // A USB device answers matching by its vendor and product under both spellings.
     if (key == "idVendor" || key == "VendorID") return identity_.vendorId;
     if (key == "idProduct" || key == "ProductID") return identity_.productId;
@@ -24,17 +26,17 @@ foundation::Value VirtualUsbDevice::property(const std::string& key) const {
 }
 
 std::optional<std::string> VirtualUsbDevice::calloutDevice() const {
-    std::lock_guard lock(mutex_);
+    foundation::MutexLock lock(mutex_);
     return identity_.calloutPath;
 }
 
 bool VirtualUsbDevice::offersPlugIn() const {
-    std::lock_guard lock(mutex_);
+    foundation::MutexLock lock(mutex_);
     return offersPlugIn_;
 }
 
 int32_t VirtualUsbDevice::open() {
-    std::lock_guard lock(mutex_);
+    foundation::MutexLock lock(mutex_);
     if (openStatus_ != hid::kIOReturnSuccess) return openStatus_;
     if (open_) return hid::kIOReturnExclusiveAccess;
     open_ = true;
@@ -42,32 +44,32 @@ int32_t VirtualUsbDevice::open() {
 }
 
 void VirtualUsbDevice::close() {
-    std::lock_guard lock(mutex_);
+    foundation::MutexLock lock(mutex_);
     open_ = false;
 }
 
 void VirtualUsbDevice::setRegistryEntryId(uint64_t id) {
-    std::lock_guard lock(mutex_);
+    foundation::MutexLock lock(mutex_);
     entryId_ = id;
 }
 
 void VirtualUsbDevice::setProductName(std::string name) {
-    std::lock_guard lock(mutex_);
+    foundation::MutexLock lock(mutex_);
     identity_.productName = std::move(name);
 }
 
 void VirtualUsbDevice::setOffersPlugIn(bool offers) {
-    std::lock_guard lock(mutex_);
+    foundation::MutexLock lock(mutex_);
     offersPlugIn_ = offers;
 }
 
 void VirtualUsbDevice::setOpenStatus(int32_t status) {
-    std::lock_guard lock(mutex_);
+    foundation::MutexLock lock(mutex_);
     openStatus_ = status;
 }
 
 bool VirtualUsbDevice::isOpen() const {
-    std::lock_guard lock(mutex_);
+    foundation::MutexLock lock(mutex_);
     return open_;
 }
 

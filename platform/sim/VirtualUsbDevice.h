@@ -7,10 +7,10 @@
 // Thread-safe.
 
 #include <cstdint>
-#include <mutex>
 #include <optional>
 #include <string>
 
+#include "platform/foundation/Mutex.h"
 #include "platform/hid/HIDTypes.h"
 #include "platform/hid/UsbRegistryDevice.h"
 
@@ -46,12 +46,12 @@ class VirtualUsbDevice : public hid::UsbRegistryDevice {
     bool isOpen() const;
 
   private:
-    mutable std::mutex mutex_;
-    VirtualUsbIdentity identity_;
-    uint64_t entryId_ = 0;
-    bool offersPlugIn_ = true;
-    int32_t openStatus_ = hid::kIOReturnSuccess;
-    bool open_ = false;
+    mutable foundation::Mutex mutex_;
+    VirtualUsbIdentity identity_ TAVRO_GUARDED_BY(mutex_);
+    uint64_t entryId_ TAVRO_GUARDED_BY(mutex_) = 0;
+    bool offersPlugIn_ TAVRO_GUARDED_BY(mutex_) = true;
+    int32_t openStatus_ TAVRO_GUARDED_BY(mutex_) = hid::kIOReturnSuccess;
+    bool open_ TAVRO_GUARDED_BY(mutex_) = false;
 };
 
 }  // namespace platform::sim

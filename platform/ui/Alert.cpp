@@ -1,16 +1,16 @@
 #include "platform/ui/Alert.h"
 
 #include <cstdio>
-#include <mutex>
 
+#include "platform/foundation/Mutex.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/DisplayBackend.h"
 
 namespace platform::ui {
 
 namespace {
-std::mutex& responderMutex() {
-    static std::mutex mutex;
+foundation::Mutex& responderMutex() {
+    static foundation::Mutex mutex;
     return mutex;
 }
 Alert::Responder& responder() {
@@ -34,7 +34,7 @@ std::vector<std::string> Alert::buttonTitles() const {
 }
 
 void Alert::setResponder(Responder answer) {
-    std::lock_guard lock(responderMutex());
+    foundation::MutexLock lock(responderMutex());
     responder() = std::move(answer);
 }
 
@@ -61,7 +61,7 @@ int Alert::runModal() {
 std::optional<int> Alert::askResponder(const Alert& alert) {
     Responder answer;
     {
-        std::lock_guard lock(responderMutex());
+        foundation::MutexLock lock(responderMutex());
         answer = responder();
     }
     if (!answer) return std::nullopt;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "platform/foundation/Mutex.h"
 #include "platform/foundation/NotificationCenter.h"
 #include "platform/ui/DisplayBackend.h"
 #include "platform/ui/Popover.h"
@@ -90,7 +91,7 @@ bool isMouseDown(EventType type) {
 void Application::sendEvent(const Event& incoming) {
     std::vector<Monitor> monitors;
     {
-        std::lock_guard lock(monitorMutex_);
+        foundation::MutexLock lock(monitorMutex_);
         monitors = monitors_;
     }
     auto previous = currentEvent_;
@@ -125,7 +126,7 @@ void Application::sendEvent(const Event& incoming) {
 void Application::sendGlobalEvent(const Event& event) {
     std::vector<Monitor> monitors;
     {
-        std::lock_guard lock(monitorMutex_);
+        foundation::MutexLock lock(monitorMutex_);
         monitors = monitors_;
     }
     if (event.type <= EventType::MouseExited) Event::setMouseLocation(event.locationInWindow);
@@ -137,27 +138,27 @@ void Application::sendGlobalEvent(const Event& event) {
 
 MonitorToken Application::addLocalMonitor(EventMask mask, LocalHandler handler) {
     if (!handler) return 0;
-    std::lock_guard lock(monitorMutex_);
+    foundation::MutexLock lock(monitorMutex_);
     monitors_.push_back({nextToken_, mask, std::move(handler), nullptr});
     return nextToken_++;
 }
 
 MonitorToken Application::addGlobalMonitor(EventMask mask, GlobalHandler handler) {
     if (!handler) return 0;
-    std::lock_guard lock(monitorMutex_);
+    foundation::MutexLock lock(monitorMutex_);
     monitors_.push_back({nextToken_, mask, nullptr, std::move(handler)});
     return nextToken_++;
 }
 
 void Application::removeMonitor(MonitorToken token) {
-    std::lock_guard lock(monitorMutex_);
+    foundation::MutexLock lock(monitorMutex_);
     monitors_.erase(std::remove_if(monitors_.begin(), monitors_.end(),
                                    [&](const Monitor& m) { return m.token == token; }),
                     monitors_.end());
 }
 
 size_t Application::monitorCount() const {
-    std::lock_guard lock(monitorMutex_);
+    foundation::MutexLock lock(monitorMutex_);
     return monitors_.size();
 }
 
@@ -195,7 +196,7 @@ void Application::reset() {
     terminateHandler_ = nullptr;
     reopenHandler_ = nullptr;
     active_ = false;
-    std::lock_guard lock(monitorMutex_);
+    foundation::MutexLock lock(monitorMutex_);
     monitors_.clear();
 }
 

@@ -10,10 +10,10 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
-#include <mutex>
 #include <optional>
 #include <vector>
 
+#include "platform/foundation/Mutex.h"
 #include "platform/ui/Event.h"
 
 namespace platform::ui {
@@ -103,9 +103,9 @@ class Application {
     bool terminateRequested_ = false;
     std::shared_ptr<DisplayBackend> backend_;
 
-    mutable std::mutex monitorMutex_;
-    std::vector<Monitor> monitors_;
-    MonitorToken nextToken_ = 1;
+    mutable foundation::Mutex monitorMutex_;
+    std::vector<Monitor> monitors_ TAVRO_GUARDED_BY(monitorMutex_);
+    MonitorToken nextToken_ TAVRO_GUARDED_BY(monitorMutex_) = 1;
 };
 
 }  // namespace platform::ui

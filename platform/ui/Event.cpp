@@ -1,7 +1,6 @@
 #include "platform/ui/Event.h"
 
-#include <mutex>
-
+#include "platform/foundation/Mutex.h"
 #include "platform/screens/DisplayServices.h"
 #include "platform/screens/Screen.h"
 #include "platform/ui/Layer.h"
@@ -10,8 +9,8 @@
 namespace platform::ui {
 
 namespace {
-std::mutex& locationMutex() {
-    static std::mutex mutex;
+foundation::Mutex& locationMutex() {
+    static foundation::Mutex mutex;
     return mutex;
 }
 Point& location() {
@@ -62,7 +61,7 @@ Point Event::mouseLocation() {
     if (auto cursor = platform::screens::cursorPosition()) {
         return {cursor->x, mainDisplayHeight() - cursor->y};
     }
-    std::lock_guard lock(locationMutex());
+    foundation::MutexLock lock(locationMutex());
     return location();
 }
 
@@ -71,7 +70,7 @@ void Event::setMouseLocation(Point point) {
         platform::screens::warpMouseCursorPosition({point.x, mainDisplayHeight() - point.y});
         return;
     }
-    std::lock_guard lock(locationMutex());
+    foundation::MutexLock lock(locationMutex());
     location() = point;
 }
 

@@ -1,16 +1,16 @@
 #include "platform/ui/Image.h"
 
 #include <map>
-#include <mutex>
 
 #include "platform/foundation/Bundle.h"
+#include "platform/foundation/Mutex.h"
 
 namespace platform::ui {
 
 namespace {
 
-std::mutex& cacheMutex() {
-    static std::mutex mutex;
+foundation::Mutex& cacheMutex() {
+    static foundation::Mutex mutex;
     return mutex;
 }
 
@@ -37,14 +37,14 @@ std::shared_ptr<Image> Image::named(const std::string& rawName) {
         name.resize(name.size() - 4);
     if (name.empty()) return nullptr;
     {
-        std::lock_guard lock(cacheMutex());
+        foundation::MutexLock lock(cacheMutex());
         if (auto it = cache().find(name); it != cache().end()) return it->second;
     }
     auto path = findInBundle(name);
     if (!path) return nullptr;
     auto image = fromFile(*path, name);
     if (!image) return nullptr;
-    std::lock_guard lock(cacheMutex());
+    foundation::MutexLock lock(cacheMutex());
     return cache().emplace(name, image).first->second;
 }
 
@@ -61,7 +61,7 @@ std::shared_ptr<Image> Image::fromPixels(PixelBuffer pixels, std::string name, d
 }
 
 void Image::clearCache() {
-    std::lock_guard lock(cacheMutex());
+    foundation::MutexLock lock(cacheMutex());
     cache().clear();
 }
 
