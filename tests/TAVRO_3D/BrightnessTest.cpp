@@ -1,24 +1,92 @@
 // The privacy screen's fade and restore, written against a display server that records
 // every brightness write. The fade runs on the named timers' global queue: on a manual clock
 // each millisecond step lets exactly one tick run.
-
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <mutex>
 #include <thread>
 
-#include "BrightnessDisplayServer.h"
 #include "appstate/AppDelegate.h"
 #include "platform/foundation/Clock.h"
+#include "platform/screens/DisplayServer.h"
 #include "tests/support/Waits.h"
 
 namespace fd = platform::foundation;
 namespace screens = platform::screens;
+using test_support::waitUntil;  // real time, for work on the global queues
 
 namespace {
 
-// Waits in real time for work on the global queues; the clock does not move.
-using test_support::waitUntil;
+// One built-in panel that records every brightness write, can read back 0 for its next
+// reads (a panel that takes a moment to apply a write), and can go (lid closed).
+// Thread-safe.
+class BrightnessDisplayServer final : public screens::DisplayServer {
+  public:
+    static constexpr screens::DisplayId kPanel = 1;
+    explicit BrightnessDisplayServer(float brightness) : brightness_(brightness) {}
+
+    std::vector<float> writes() const {
+        std::lock_guard lock(mutex_);
+        return writes_;
+    }
+    size_t writeCount() const { return writes().size(); }
+    void setLaggingReads(int reads) {
+        std::lock_guard lock(mutex_);
+        pendingLag_ = reads;
+    }
+    void setPanelPresent(bool present) {
+        std::lock_guard lock(mutex_);
+        present_ = present;
+    }
+
+    std::vector<screens::DisplayInfo> displays() const override {
+        std::lock_guard lock(mutex_);
+        screens::DisplayInfo panel;
+        panel.id = kPanel;
+        panel.name = "Built-in Retina Display";
+        panel.builtin = true;
+        panel.modes = {{1512, 982, 120}};
+        return present_ ? std::vector{panel} : std::vector<screens::DisplayInfo>{};
+    }
+    std::optional<float> brightness(screens::DisplayId display) const override {
+        std::lock_guard lock(mutex_);
+        if (!present_ || display != kPanel) return std::nullopt;
+        return pendingLag_ > 0 ? (--pendingLag_, 0.0f) : brightness_;
+    }
+    screens::DisplayError setBrightness(screens::DisplayId display, float value) override {
+        std::lock_guard lock(mutex_);
+        if (!present_ || display != kPanel) return screens::kDisplayIllegalArgument;
+        writes_.push_back(value);
+        brightness_ = value;
+        return screens::kDisplaySuccess;
+    }
+    // Nothing else of a display server is asked for.
+    screens::DisplayError applyConfiguration(
+        const std::vector<screens::ConfigurationChange>&) override {
+        return screens::kDisplayFailure;
+    }
+    screens::DisplayError setMode(screens::DisplayId, const screens::DisplayMode&) override {
+        return screens::kDisplayFailure;
+    }
+    bool supportsVirtualDisplays() const override { return false; }
+    screens::DisplayId reserveDisplayId() override { return 0; }
+    bool addVirtualDisplay(screens::DisplayId, const screens::VirtualDisplayTraits&) override {
+        return false;
+    }
+    void removeVirtualDisplay(screens::DisplayId) override {}
+    std::optional<platform::foundation::ValueDictionary> sessionDictionary() const override {
+        return std::nullopt;
+    }
+    screens::DisplayError moveCursor(screens::Point) override { return screens::kDisplaySuccess; }
+
+  private:
+    mutable std::mutex mutex_;
+    float brightness_;
+    std::vector<float> writes_;
+    mutable int pendingLag_ = 0;
+    bool present_ = true;
+};
 
 class BrightnessTest : public ::testing::Test {
   protected:
@@ -43,6 +111,12 @@ class BrightnessTest : public ::testing::Test {
         ASSERT_TRUE(waitUntil([&] { return server_->writeCount() >= expectedWrites; }))
             << "after write " << expectedWrites - 1;
     }
+    // Starts the fade and lets it write `writes` values.
+    void fade(size_t writes) {
+        delegate().closeBuiltinBrightness();
+        ASSERT_TRUE(waitUntil([&] { return server_->writeCount() >= 1; }));  // start delay 0
+        for (size_t n = 2; n <= writes; ++n) tick(n);
+    }
     // Moves the clock and gives any tick that wrongly remains time to show itself.
     void idle(double seconds) {
         for (int i = 0; i < 10; ++i) {
@@ -59,10 +133,8 @@ class BrightnessTest : public ::testing::Test {
 };
 
 TEST_F(BrightnessTest, FadeWritesALinearRampOf251ValuesEndingAtZeroThenStops) {
-    delegate().closeBuiltinBrightness();
+    fade(251);
     EXPECT_EQ(delegate().defaultBrightness.load(), 0.8f);
-    ASSERT_TRUE(waitUntil([&] { return server_->writeCount() >= 1; }));  // start delay 0
-    for (size_t n = 2; n <= 251; ++n) tick(n);
     idle(0.05);
     const auto writes = server_->writes();
     ASSERT_EQ(writes.size(), 251u);
@@ -83,9 +155,7 @@ TEST_F(BrightnessTest, FadeWritesALinearRampOf251ValuesEndingAtZeroThenStops) {
 }
 
 TEST_F(BrightnessTest, RestoreInTheMiddleOfAFadeStopsItAndWritesTheSavedValueLast) {
-    delegate().closeBuiltinBrightness();
-    ASSERT_TRUE(waitUntil([&] { return server_->writeCount() >= 1; }));
-    for (size_t n = 2; n <= 100; ++n) tick(n);
+    fade(100);
     delegate().restoreBuiltinBrightness();
     idle(0.5);
     EXPECT_EQ(server_->writeCount(), 101u);

@@ -164,18 +164,17 @@ TEST_F(ConnectedPanelTest, ModeChangeOnThePanelSetsItsDefaultDepthStoresBothAndS
     EXPECT_EQ(fdn::UserDefaults::standard().objectForKey("ScreenModeUserDefaultsKey").asInt64(), 1);
     EXPECT_FLOAT_EQ(storedDepth(), 0.01f);
     EXPECT_EQ(marks(*panel_), (Marks{false, true, false}));
-    const double x = 262.0 / 100 * (0.01f / 0.00015f);  // 174.67
-    EXPECT_NEAR(panelKnob(), x - 15, 1e-4);
+    EXPECT_NEAR(panelKnob(), 159.6667, 1e-3);
     EXPECT_EQ(depthLabel(), "0.01");        // the label stays as it was
     const auto sent = toPopover.objects();  // the mode (type 2), then the knob's place (1.0)
     ASSERT_EQ(sent.size(), 2u);
     EXPECT_EQ(sent[0], fdn::Value(fdn::ValueDictionary{{"type", 2}, {"value", 1}}));
     EXPECT_TRUE(sent[0]["type"].isInteger());
     EXPECT_FALSE(sent[1]["type"].isInteger());
-    EXPECT_NEAR(sent[1]["value"].asDouble(), x, 1e-4);
+    EXPECT_NEAR(sent[1]["value"].asDouble(), 174.6667, 1e-3);
     // The popover has followed: its marks and its knob at 142 / 262 of the position.
     EXPECT_EQ(marks(*popover_), (Marks{false, true, false}));
-    EXPECT_NEAR(popoverKnob(), x * 142 / 262 - 15, 1e-4);
+    EXPECT_NEAR(popoverKnob(), 79.6667, 1e-3);
 
     // Video and web have their own defaults; an unknown mode keeps the depth.
     clickMode(box, 2);
@@ -229,9 +228,8 @@ TEST_F(ConnectedPanelTest, ModeChangeInThePopoverClosesItAndThePanelFollows) {
     EXPECT_EQ(delegate().modelType.load(), 2);
     EXPECT_FLOAT_EQ(storedDepth(), 0.012f);
     EXPECT_EQ(marks(*panel_), (Marks{false, false, true}));
-    const double x = 142.0 / 100 * (0.012f / 0.00015f);  // 113.6
-    EXPECT_NEAR(popoverKnob(), x - 15, 1e-4);
-    EXPECT_NEAR(panelKnob(), x * 1.8450704225352113 - 15, 1e-4);
+    EXPECT_NEAR(popoverKnob(), 98.6, 1e-3);  // 142 / 100 * (0.012 / 0.00015) - 15
+    EXPECT_NEAR(panelKnob(), 194.6, 1e-3);   // at 262 / 142 of the popover's place
     EXPECT_EQ(toPanel.size(), 2u);
 }
 

@@ -1,13 +1,11 @@
 // The volume keys as first-generation glasses on the simulated bus receive them: each
 // accepted key is one volume frame with the level, plus the stored level and mute flag.
-
 #include <gtest/gtest.h>
 
 #include "appstate/AppDelegate.h"
 #include "glasses/GlassCommands.h"
 #include "glasses/TavroVXServer.h"
 #include "platform/foundation/Dispatch.h"
-#include "platform/foundation/NotificationCenter.h"
 #include "platform/foundation/UserDefaults.h"
 #include "platform/sim/MachineProfiles.h"
 #include "platform/sim/SimMac.h"
@@ -42,35 +40,30 @@ class VolumeKeysTest : public ::testing::Test {
         auto profile = sim::machineProfileNamed("macbook");
         ASSERT_TRUE(profile);
         mac_ = std::make_unique<sim::SimMac>(std::move(profile).value());
-        auto& defaults = fd::UserDefaults::standard();
-        defaults.removeObjectForKey(kLevelKey);
-        defaults.removeObjectForKey(kSoundOffKey);
-
-        server_ = std::make_shared<TavroVXServer>();
+        for (const char* key : {kLevelKey, kSoundOffKey})
+            fd::UserDefaults::standard().removeObjectForKey(key);
         server_->shareManager();
-        glasses_ = std::make_shared<sim::VirtualGlasses>(sim::VirtualGlasses::firstGeneration());
         mac_->plugDevice(glasses_);
         ASSERT_TRUE(notices_.awaitCount(kGlassStatusChangeNotification, 1));
         ASSERT_EQ(server_->glassGeneration(), 1);
-
-        AppDelegate& delegate = AppDelegate::shared();
-        delegate.vxServer.set(server_);
-        delegate.glassVersion.set("TAVRO_FW_V1.30");
-        delegate.volumeLevel = 3;
-        delegate.isSoundOff = false;
-        delegate.changeVolumeTime = 0;
+        AppDelegate::shared().vxServer.set(server_);
+        AppDelegate::shared().glassVersion.set("TAVRO_FW_V1.30");
+        resetVolume();
         glasses_->clearOutputReports();
     }
     void TearDown() override {
-        AppDelegate& delegate = AppDelegate::shared();
-        delegate.vxServer.set(nullptr);
-        delegate.volumeLevel = 3;
-        delegate.isSoundOff = false;
-        delegate.changeVolumeTime = 0;
+        AppDelegate::shared().vxServer.set(nullptr);
+        resetVolume();
         mac_->unplugDevice(glasses_);
         server_.reset();
         mac_.reset();
         fd::MainLoop::drain();
+    }
+    static void resetVolume() {
+        AppDelegate& delegate = AppDelegate::shared();
+        delegate.volumeLevel = 3;
+        delegate.isSoundOff = false;
+        delegate.changeVolumeTime = 0;
     }
 
     void press(int64_t data1, double atMilliseconds) {
@@ -88,8 +81,9 @@ class VolumeKeysTest : public ::testing::Test {
     }
 
     std::unique_ptr<sim::SimMac> mac_;
-    std::shared_ptr<TavroVXServer> server_;
-    std::shared_ptr<sim::VirtualGlasses> glasses_;
+    std::shared_ptr<TavroVXServer> server_ = std::make_shared<TavroVXServer>();
+    std::shared_ptr<sim::VirtualGlasses> glasses_ =
+        std::make_shared<sim::VirtualGlasses>(sim::VirtualGlasses::firstGeneration());
     test_support::NotificationRecorder notices_{
         {kGlassStatusChangeNotification, "change_tavro_glass_volume_NSNotificationName"}};
 };
