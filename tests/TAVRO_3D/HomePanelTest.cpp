@@ -1,12 +1,11 @@
 // The home panel: its hint, the permission check that installs the volume-key monitors, and
 // the display callback on a MacBook and on a Mac mini.
-
 #include <thread>
 
 #include "PanelFixture.h"
 #include "TAVRO_3D/TavroHomeNewViewController.h"
 #include "glasses/TavroVXServer.h"
-#include "platform/ui/Event.h"
+#include "platform/screens/DisplayServices.h"
 
 using namespace panel_fixture;
 
@@ -15,10 +14,7 @@ namespace {
 class HomePanelTest : public PanelFixture {
   protected:
     std::shared_ptr<TavroHomeNewViewController> load() {
-        auto panel = std::make_shared<TavroHomeNewViewController>();
-        window_->setContentViewController(panel);
-        EXPECT_FALSE(panel->loadError()) << panel->loadError()->localizedDescription;
-        return panel;
+        return PanelFixture::load(std::make_shared<TavroHomeNewViewController>());
     }
     // Moves the clock and gives the permission check a moment of real time.
     void pass(double seconds) {
@@ -38,25 +34,27 @@ TEST_F(HomePanelTest, VolumeKeyMonitorsComeOnlyWithBothPermissions) {
     boot("macbook");
     mac_->capture().setScreenRecordingAllowed(false);
     mac_->capture().setAccessibilityTrusted(false);
-    const size_t before = ui::Application::shared().monitorCount();
+    auto& application = ui::Application::shared();
+    const size_t before = application.monitorCount();
     auto panel = load();
     pass(5.5);
     mac_->capture().setScreenRecordingAllowed(true);  // alone, not enough
     pass(5);
-    EXPECT_EQ(ui::Application::shared().monitorCount(), before);
+    EXPECT_EQ(application.monitorCount(), before);
 
     mac_->capture().setAccessibilityTrusted(true);
     clock_->advanceSeconds(5.0);
-    ASSERT_TRUE(eventually([&] { return ui::Application::shared().monitorCount() == before + 2; }));
-    EXPECT_TRUE(eventually([&] { return panel->checkAccessibilityTimer.get().empty(); }));
+    ASSERT_TRUE(test_support::drainUntil([&] { return application.monitorCount() == before + 2; }));
+    EXPECT_TRUE(
+        test_support::drainUntil([&] { return panel->checkAccessibilityTimer.get().empty(); }));
     pass(10);
-    EXPECT_EQ(ui::Application::shared().monitorCount(), before + 2);  // installed once
+    EXPECT_EQ(application.monitorCount(), before + 2);  // installed once
 
     // A volume key released in this application or another reaches the delegate.
-    ui::Application::shared().sendEvent(ui::Event::systemDefined(8, 0x00000B00));
+    application.sendEvent(ui::Event::systemDefined(8, 0x00000B00));
     EXPECT_GT(AppDelegate::shared().changeVolumeTime.load(), 0);
     AppDelegate::shared().changeVolumeTime = 0;
-    ui::Application::shared().sendGlobalEvent(ui::Event::systemDefined(8, 0x00010B00));
+    application.sendGlobalEvent(ui::Event::systemDefined(8, 0x00010B00));
     EXPECT_GT(AppDelegate::shared().changeVolumeTime.load(), 0);
 }
 

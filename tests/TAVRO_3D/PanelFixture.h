@@ -6,20 +6,12 @@
 
 #include <gtest/gtest.h>
 
-#include <memory>
-#include <optional>
-#include <string>
-#include <vector>
-
 #include "appstate/AppDelegate.h"
 #include "common/Bundle.h"
 #include "common/TavroLocalizationHelper.h"
 #include "platform/foundation/Bundle.h"
-#include "platform/foundation/Clock.h"
-#include "platform/foundation/Dispatch.h"
 #include "platform/foundation/SystemInfo.h"
 #include "platform/foundation/UserDefaults.h"
-#include "platform/screens/DisplayServices.h"
 #include "platform/sim/MachineProfiles.h"
 #include "platform/sim/SimMac.h"
 #include "platform/ui/Application.h"
@@ -46,12 +38,6 @@ inline void setLocale(const std::string& locale) {
     fdn::MachineValues values;
     values.appleLocale = locale;
     fdn::setMachineValues(values);
-}
-
-// Waits in real time for work of the global queues, running the main queue; the clock
-// does not move.
-inline bool eventually(const std::function<bool()>& done) {
-    return test_support::drainUntil(done);
 }
 
 class PanelFixture : public ::testing::Test {
@@ -84,21 +70,18 @@ class PanelFixture : public ::testing::Test {
     }
 
     static void resetDelegate() {
-        AppDelegate& delegate = AppDelegate::shared();
-        delegate.depthValue = 0.01f;
-        delegate.modelType = 0;
-        delegate.privacyScreenLockButtonState = 0;
-        delegate.glassStatus = false;
-        delegate.isDfuUpdateStart = false;
-        delegate.isDfuUpdate = false;
-        delegate.defaultBrightness = 0;
-        delegate.builtinDisplayID = 0;
-        delegate.changeVolumeTime = 0;
-        delegate.glassVersion.set({});
-        delegate.window.set(nullptr);
-        delegate.vxServer.set(nullptr);
-        delegate.depthManager.set(nullptr);
-        delegate.firstPopover.set(nullptr);
+        AppDelegate& d = AppDelegate::shared();
+        d.depthValue = 0.01f;
+        d.modelType = d.privacyScreenLockButtonState = 0;
+        d.glassStatus = d.isDfuUpdateStart = d.isDfuUpdate = false;
+        d.defaultBrightness = 0;
+        d.builtinDisplayID = 0;
+        d.changeVolumeTime = 0;
+        d.glassVersion.set({});
+        d.window.set(nullptr);
+        d.vxServer.set(nullptr);
+        d.depthManager.set(nullptr);
+        d.firstPopover.set(nullptr);
     }
 
     // A simulated Mac from a shipped profile, its displays the interface's screens, and a
@@ -123,9 +106,17 @@ class PanelFixture : public ::testing::Test {
         fdn::MainLoop::drain();
     }
 
+    // The controller in the main window (made by boot), its view loaded.
+    template <class Controller>
+    std::shared_ptr<Controller> load(std::shared_ptr<Controller> controller) {
+        window_->setContentViewController(controller);
+        EXPECT_FALSE(controller->loadError()) << controller->loadError()->localizedDescription;
+        return controller;
+    }
     // Puts the controller's view into a window of its size, in front and key.
     void show(const std::shared_ptr<ui::ViewController>& controller) {
         const ui::Rect frame = controller->view()->frame();
+        EXPECT_FALSE(controller->loadError()) << controller->loadError()->localizedDescription;
         window_ = ui::Window::make({100, 100, frame.size.width, frame.size.height},
                                    ui::WindowStyleTitled);
         window_->setContentViewController(controller);

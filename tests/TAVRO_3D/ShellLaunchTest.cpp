@@ -1,95 +1,73 @@
-#include <cmath>
+// Launch: the settings stored or read back, the usage events, the machine's kind, a second
+// copy, a missing permission, the status item, the observers of the process's life, a reopen.
 #include <limits>
 
 #include "common/AppIdentifier.h"
-#include "common/GlobalHelpers.h"
-#include "common/TavroLocalizationHelper.h"
 #include "platform/foundation/Bundle.h"
-#include "platform/foundation/NotificationCenter.h"
-#include "platform/foundation/RunningApplication.h"
-#include "platform/foundation/UserDefaults.h"
-#include "platform/ui/Application.h"
-#include "platform/ui/Popover.h"
-#include "platform/ui/StatusItem.h"
-#include "platform/ui/Window.h"
 #include "tests/TAVRO_3D/ShellHarness.h"
 
 namespace fd = platform::foundation;
+namespace ui = platform::ui;
 
 namespace {
 
-class ShellLaunchTest : public ShellHarness {};
+using ShellLaunchTest = ShellHarness;
+constexpr const char* kModeKey = "ScreenModeUserDefaultsKey";
+constexpr const char* kDepthKey = "depthScaleValue_UserDefault";
 
 TEST_F(ShellLaunchTest, FirstLaunchStoresTheDefaultsAndReportsTheInstallation) {
     boot("macbook");
     launch();
-
     auto& defaults = fd::UserDefaults::standard();
-    EXPECT_EQ(defaults.objectForKey("ScreenModeUserDefaultsKey"), fd::Value(int64_t{0}));
+    EXPECT_EQ(defaults.objectForKey(kModeKey), fd::Value(int64_t{0}));
     EXPECT_EQ(defaults.objectForKey("privacyScreenLockState_UserDefault"), fd::Value(int64_t{0}));
-    EXPECT_FLOAT_EQ(defaults.floatForKey("depthScaleValue_UserDefault"), 0.01f);
+    EXPECT_FLOAT_EQ(defaults.floatForKey(kDepthKey), 0.01f);
     ASSERT_TRUE(awaitPostedEvents(3));
     EXPECT_EQ(postedEvents(), (std::vector<int64_t>{0, 1, 3}));
     EXPECT_EQ(logLinesWith("=== App Start ==="), 1u);
     EXPECT_FALSE(delegate().isOverseas.load());
     EXPECT_TRUE(delegate().isCPUARM.load());
     EXPECT_TRUE(storedEvents().empty());  // the table is there, and empty
-    EXPECT_EQ(shownPanel(), shell::Panel::Home);
-
     // The quit item exists but the status item never shows it.
     EXPECT_FALSE(delegate().statusItem.get()->menu());
     EXPECT_EQ(delegate().appMenu.get()->items().size(), 1u);
 }
 
-TEST_F(ShellLaunchTest, SecondLaunchTakesTheStoredSettingsOver) {
+TEST_F(ShellLaunchTest, LaterLaunchesTakeTheStoredSettingsOrTheirDefaultsForOnesOfTheWrongKind) {
     boot("macbook");
     ASSERT_TRUE(common::ensureDeviceID());  // an earlier run made the identifier
     auto& defaults = fd::UserDefaults::standard();
-    defaults.setInteger(2, "ScreenModeUserDefaultsKey");
-    defaults.setFloat(0.012f, "depthScaleValue_UserDefault");
+    defaults.setInteger(2, kModeKey);
+    defaults.setFloat(0.012f, kDepthKey);
     launch();
-
     EXPECT_EQ(delegate().modelType.load(), 2);
     EXPECT_FLOAT_EQ(delegate().depthValue.load(), 0.012f);
     ASSERT_TRUE(awaitPostedEvents(2));
     runFor(2);
     EXPECT_EQ(postedEvents(), (std::vector<int64_t>{1, 3}));
-}
 
-TEST_F(ShellLaunchTest, StoredSettingsOfTheWrongKindFallBackToTheirDefaults) {
-    boot("macbook");
+    // Each case goes through the same reading again, as a next launch would.
     const double nan = std::numeric_limits<double>::quiet_NaN();
-    struct Case {
-        fd::Value mode;
-        fd::Value depth;
-    };
-    const std::vector<Case> cases = {
+    const std::pair<fd::Value, fd::Value> wrong[] = {
         {fd::Value(std::string("2")), fd::Value(std::string("0.012"))},
         {fd::Value(int64_t{7}), fd::Value(nan)},
         {fd::Value(1.5), fd::Value(-0.001)},
     };
-    auto& defaults = fd::UserDefaults::standard();
-    defaults.setObject(cases[0].mode, "ScreenModeUserDefaultsKey");
-    defaults.setObject(cases[0].depth, "depthScaleValue_UserDefault");
-    launch();
-    EXPECT_EQ(delegate().modelType.load(), 0);
-    EXPECT_FLOAT_EQ(delegate().depthValue.load(), 0.01f);
-    // The later cases go through the same reading again, as a next launch would.
-    for (size_t i = 1; i < cases.size(); ++i) {
-        SCOPED_TRACE(i);
-        defaults.setObject(cases[i].mode, "ScreenModeUserDefaultsKey");
-        defaults.setObject(cases[i].depth, "depthScaleValue_UserDefault");
+    for (const auto& [mode, depth] : wrong) {
+        SCOPED_TRACE(mode.asDouble());
+        defaults.setObject(mode, kModeKey);
+        defaults.setObject(depth, kDepthKey);
         delegate().modelType = 1;
         delegate().depthValue = 0.002f;
         delegate().runLaunchSequence();
         EXPECT_EQ(delegate().modelType.load(), 0);
         EXPECT_FLOAT_EQ(delegate().depthValue.load(), 0.01f);
-        EXPECT_EQ(defaults.objectForKey("ScreenModeUserDefaultsKey"), fd::Value(int64_t{0}));
-        EXPECT_FLOAT_EQ(defaults.floatForKey("depthScaleValue_UserDefault"), 0.01f);
+        EXPECT_EQ(defaults.objectForKey(kModeKey), fd::Value(int64_t{0}));
+        EXPECT_FLOAT_EQ(defaults.floatForKey(kDepthKey), 0.01f);
     }
     // A float that is a whole mode and the deepest depth are taken as they are.
-    defaults.setObject(fd::Value(1.0), "ScreenModeUserDefaultsKey");
-    defaults.setObject(fd::Value(0.015f), "depthScaleValue_UserDefault");
+    defaults.setObject(fd::Value(1.0), kModeKey);
+    defaults.setObject(fd::Value(0.015f), kDepthKey);
     delegate().runLaunchSequence();
     EXPECT_EQ(delegate().modelType.load(), 1);
     EXPECT_FLOAT_EQ(delegate().depthValue.load(), 0.015f);
@@ -106,8 +84,7 @@ TEST_F(ShellLaunchTest, AnIntelMacOutsideChinaIsOverseasWithTheEnglishInterface)
 }
 
 // Another copy listed under the same bundle identifier, started earlier.
-class TwoCopies final : public fd::RunningApplicationRegistry {
-  public:
+struct TwoCopies final : fd::RunningApplicationRegistry {
     std::vector<fd::RunningApplication> runningApplicationsWithBundleIdentifier(
         const std::string& id) const override {
         return {{100, id}, currentApplication()};
@@ -119,7 +96,7 @@ class TwoCopies final : public fd::RunningApplicationRegistry {
         activated.push_back(application.processIdentifier);
         return true;
     }
-    mutable std::vector<int64_t> activated;
+    std::vector<int64_t> activated;
 };
 
 TEST_F(ShellLaunchTest, ASecondCopyHandsOverToTheFirstAndQuitsWithoutCleanUp) {
@@ -127,32 +104,25 @@ TEST_F(ShellLaunchTest, ASecondCopyHandsOverToTheFirstAndQuitsWithoutCleanUp) {
     auto registry = std::make_shared<TwoCopies>();
     fd::setRunningApplications(registry);
     launch();
-
     EXPECT_EQ(registry->activated, std::vector<int64_t>{100});
     EXPECT_TRUE(delegate().isAppOpen.load());
-    EXPECT_TRUE(platform::ui::Application::shared().terminateRequested());
+    EXPECT_TRUE(ui::Application::shared().terminateRequested());
     EXPECT_EQ(logLinesWith("=== App Start ==="), 0u);
-    EXPECT_FALSE(delegate().window.get());
     runFor(2);
     EXPECT_TRUE(postedEvents().empty());
     EXPECT_TRUE(storedEvents().empty());
 }
 
-TEST_F(ShellLaunchTest, WithoutScreenRecordingTheAlertOpensThePrivacyPaneAndQuits) {
+TEST_F(ShellLaunchTest, WithoutScreenRecordingTheAlertQuitsWithCleanUpAndNoGlassesAreWatched) {
     boot(R"({"model": "MacBookPro18,3", "cpuBrand": "Apple M1 Pro", "locale": "zh_CN",
              "permissions": {"screenRecording": false}})");
-    answerAlerts(platform::ui::kAlertFirstButtonReturn);
+    answerAlerts(ui::kAlertFirstButtonReturn);
     launch();
-    ASSERT_TRUE(runUntil([] { return platform::ui::Application::shared().terminateRequested(); }));
-
-    ASSERT_EQ(alerts().size(), 1u);
-    EXPECT_EQ(alerts()[0].message, "录屏权限未开启");
-    // The quit ran the clean-up.
+    ASSERT_TRUE(runUntil([] { return ui::Application::shared().terminateRequested(); }));
+    EXPECT_EQ(alerts(), std::vector<std::string>{"录屏权限未开启"});
     EXPECT_EQ(storedEvents(), std::vector<int64_t>{2});
 
-    // Glasses are not watched in this run.
-    auto pair = glasses("TAVRO2_FW_V1.65");
-    plug(pair);
+    plug(glasses("TAVRO2_FW_V1.65"));
     runFor(5);
     EXPECT_FALSE(delegate().glassStatus.load());
     EXPECT_EQ(shownPanel(), shell::Panel::Home);
@@ -164,27 +134,24 @@ TEST_F(ShellLaunchTest, StatusItemClicksShowThePopoverOnlyForTheConnectedPanelOr
     auto item = delegate().statusItem.get();
     auto popover = delegate().firstPopover.get();
     ASSERT_TRUE(item && popover);
-    auto& application = platform::ui::Application::shared();
-    auto click = [&](platform::ui::EventType type) {
-        application.sendEvent(platform::ui::Event::mouse(type, {5, 5}, item->window()));
+    auto& application = ui::Application::shared();
+    auto click = [&](bool right) {
+        using T = ui::EventType;
+        for (T type : {right ? T::RightMouseDown : T::LeftMouseDown,
+                       right ? T::RightMouseUp : T::LeftMouseUp})
+            application.sendEvent(ui::Event::mouse(type, {5, 5}, item->window()));
     };
-
-    click(platform::ui::EventType::LeftMouseDown);
-    click(platform::ui::EventType::LeftMouseUp);
+    click(false);
     EXPECT_FALSE(popover->isShown());  // no glasses: nothing to show
-
-    click(platform::ui::EventType::RightMouseDown);
-    click(platform::ui::EventType::RightMouseUp);
+    click(true);
     ASSERT_TRUE(popover->isShown());
     EXPECT_EQ(popover->contentViewController()->className(), "TavroExitAppViewController");
     auto firstExitScreen = popover->contentViewController();
 
-    // A click in another application closes it.
-    application.sendGlobalEvent(
-        platform::ui::Event::mouse(platform::ui::EventType::LeftMouseDown, {900, 500}));
+    // A click in another application closes it; the next one shows a new exit screen.
+    application.sendGlobalEvent(ui::Event::mouse(ui::EventType::LeftMouseDown, {900, 500}));
     EXPECT_FALSE(popover->isShown());
-    click(platform::ui::EventType::RightMouseDown);
-    click(platform::ui::EventType::RightMouseUp);
+    click(true);
     EXPECT_NE(popover->contentViewController(), firstExitScreen);
 
     // With the connected panel on screen, a left click shows its popover at its size.
@@ -192,8 +159,7 @@ TEST_F(ShellLaunchTest, StatusItemClicksShowThePopoverOnlyForTheConnectedPanelOr
     delegate().window.get()->setContentViewController(
         shell::panelController(shell::Panel::Connected));
     popover->close();
-    click(platform::ui::EventType::LeftMouseDown);
-    click(platform::ui::EventType::LeftMouseUp);
+    click(false);
     ASSERT_TRUE(popover->isShown());
     EXPECT_EQ(popover->contentViewController(), shell::connectedPopoverController());
     EXPECT_EQ(popover->contentSize(), shell::connectedPopoverController()->view()->frame().size);
@@ -203,20 +169,21 @@ TEST_F(ShellLaunchTest, StatusItemClicksShowThePopoverOnlyForTheConnectedPanelOr
 TEST_F(ShellLaunchTest, ObserversKeepWhatTheirNoticesCarry) {
     boot("macbook");
     launch();
-    auto& center = fd::NotificationCenter::defaultCenter();
-    center.post("SystemVolumeListener_Notification_Name", fd::Value(0.4f));
+    auto post = [](const std::string& name, fd::Value object) {
+        fd::NotificationCenter::defaultCenter().post(name, std::move(object));
+    };
+    post("SystemVolumeListener_Notification_Name", fd::Value(0.4f));
     EXPECT_FLOAT_EQ(delegate().volumeValue_V2.load(), 0.4f);
-    center.post("SystemVolumeListener_Notification_Name", fd::Value(int64_t{0}));  // muted
+    post("SystemVolumeListener_Notification_Name", fd::Value(int64_t{0}));  // muted
     EXPECT_FLOAT_EQ(delegate().volumeValue_V2.load(), 0.0f);
 
     const std::string displayStatus = common::AppIdentifier() + ".GlassDisplayStatus";
-    center.post(displayStatus, fd::Value(int64_t{3}));
+    post(displayStatus, fd::Value(int64_t{3}));
     EXPECT_EQ(delegate().glassDisplayStatus.load(), 3);
-    center.post(displayStatus, fd::Value(std::string("3")));
+    post(displayStatus, fd::Value(std::string("3")));
     EXPECT_EQ(delegate().glassDisplayStatus.load(), 2);
 
-    center.post("get_tavro_glass_version_NSNotificationName",
-                fd::Value(std::string("TAVRO2_FW_V1.65")));
+    post("get_tavro_glass_version_NSNotificationName", fd::Value(std::string("TAVRO2_FW_V1.65")));
     EXPECT_EQ(delegate().glassVersion.get(), "TAVRO2_FW_V1.65");
 }
 
@@ -227,12 +194,12 @@ TEST_F(ShellLaunchTest, AReopenBringsTheHiddenWindowBackAndChecksForUpdates) {
     window->close();
     EXPECT_FALSE(window->isVisible());
     const size_t queries = mac_->backend().updateQueries().size();
-    platform::ui::Application::shared().reopen();
+    ui::Application::shared().reopen();
     EXPECT_TRUE(window->isVisible());
     EXPECT_EQ(delegate().window.get(), window);  // the same window, never released
     EXPECT_TRUE(runUntil([&] { return mac_->backend().updateQueries().size() == queries + 1; }));
     // With the window visible a reopen only brings it to the front.
-    platform::ui::Application::shared().reopen();
+    ui::Application::shared().reopen();
     runFor(2);
     EXPECT_EQ(mac_->backend().updateQueries().size(), queries + 1);
 }

@@ -1,26 +1,20 @@
+// The quit: the glasses back in 2D, the usage stored, the brightness given back, and
+// neither an after-plug sequence nor the monitor thread holding it up.
 #include <cstdlib>
 #include <future>
 #include <thread>
 
-#include "platform/ui/Application.h"
 #include "stereo3d/TavroDepthCustomManager.h"
 #include "tests/TAVRO_3D/ShellHarness.h"
 
 namespace {
 
-class ShellTerminationTest : public ShellHarness {
-  protected:
-    void SetUp() override {
-        ShellHarness::SetUp();
-        boot("macbook");
-        launch();
-    }
-};
+using ShellTerminationTest = LaunchedShell;
 
 TEST_F(ShellTerminationTest, QuitWithGlassesSwitchesThemTo2DAndStoresTheUsage) {
     auto pair = glasses("TAVRO2_FW_V1.65");
     plug(pair);
-    ASSERT_TRUE(runUntil([&] { return countOf(commandsOf(pair), 6, 0) == 1; }));
+    ASSERT_TRUE(runUntil([&] { return sent(pair, 6, 0) == 1; }));
     delegate().depthManager.set(TavroDepthCustomManager::sharedPointer());
     const size_t before = commandsOf(pair).size();
 
@@ -31,18 +25,12 @@ TEST_F(ShellTerminationTest, QuitWithGlassesSwitchesThemTo2DAndStoresTheUsage) {
     ASSERT_GE(commands.size(), before + 1);
     EXPECT_EQ(countOf({commands.begin() + before, commands.end()}, 1, 3), commands.size() - before);
     EXPECT_TRUE(delegate().isExit.load());
-    // Stored, and in the table as the quit returns.
-    EXPECT_EQ(storedEvents(), (std::vector<int64_t>{2, 4}));
+    EXPECT_EQ(storedEvents(), (std::vector<int64_t>{2, 4}));  // in the table as the quit returns
 
     // The monitor thread is gone: the glasses leaving is no longer heard.
     unplug(pair);
     runFor(2);
     EXPECT_TRUE(delegate().glassStatus.load());
-}
-
-TEST_F(ShellTerminationTest, QuitWithoutGlassesStoresOnlyTheDuration) {
-    delegate().applicationWillTerminate();
-    EXPECT_EQ(storedEvents(), std::vector<int64_t>{2});
 }
 
 TEST_F(ShellTerminationTest, QuitWithThePrivacyScreenOnGivesTheBrightnessBackFirst) {
@@ -56,23 +44,19 @@ TEST_F(ShellTerminationTest, QuitWithThePrivacyScreenOnGivesTheBrightnessBackFir
 
 TEST_F(ShellTerminationTest, QuitEndsAnAfterPlugSequenceInTheMiddleOfItsWait) {
     auto pair = glasses("TAVRO2_FW_V1.65");
-    hold();
-    const uint64_t before = shell::plugGeneration();
-    plug(pair);
-    ASSERT_TRUE(runUntil([&] { return shell::plugGeneration() > before; }));
+    plugHeld(pair);
     // The sequence sleeps on the held clock; the quit must not wait for the clock to move.
     delegate().applicationWillTerminate();
     runFor(20);
-    EXPECT_EQ(countOf(commandsOf(pair), 0x0C, 4), 0u);
+    EXPECT_EQ(sent(pair, 0x0C, 4), 0u);
     EXPECT_NE(shownPanel(), shell::Panel::Start);
 }
 
 TEST_F(ShellTerminationTest, QuitNeverWaitsForAMonitorThreadThatWaitsForTheMainThread) {
     hold();
-    auto pair = glasses("TAVRO2_FW_V1.65");
     // The monitor thread posts the plug-in and waits for the main thread to handle it,
     // which it is not doing yet.
-    plug(pair);
+    plug(glasses("TAVRO2_FW_V1.65"));
     std::this_thread::sleep_for(std::chrono::milliseconds(100));
 
     std::promise<void> returned;

@@ -1,6 +1,5 @@
-// The start panel's five looks as the visibility table gives them, the name label, and the
+// The start panel's looks as the start and its results come, the name label, and the
 // hand-over with the privacy screen, also when the result comes after an unplug.
-
 #include "PanelFixture.h"
 #include "TAVRO_3D/TavroGlassConnectSuccessViewController.h"
 #include "TAVRO_3D/TavroHomeStartViewController.h"
@@ -15,27 +14,20 @@ namespace {
 // connectErrorTipsLabel: 1 shown, 0 hidden.
 using Look = std::array<int, 5>;
 constexpr Look kReady{1, 0, 1, 0, 0};
-constexpr Look kConnecting{0, 1, 1, 0, 0};
-constexpr Look kFailed{0, 1, 0, 1, 1};
-constexpr Look kHandedOver{0, 0, 1, 0, 0};
+constexpr Look kFailedAndGone{1, 0, 0, 1, 1};  // the labels keep their state
 
 class StartPanelTest : public PanelFixture {
   protected:
     void SetUp() override {
         PanelFixture::SetUp();
         boot("macbook");
-        server_ = std::make_shared<TavroVXServer>();
-        AppDelegate::shared().vxServer.set(server_);
+        AppDelegate::shared().vxServer.set(std::make_shared<TavroVXServer>());
         AppDelegate::shared().glassStatus = true;
-        connected_ = std::make_shared<TavroGlassConnectSuccessViewController>();
         AppDelegate::shared().glassConnectSuccessViewController.set(connected_);
-        panel_ = std::make_shared<TavroHomeStartViewController>();
-        window_->setContentViewController(panel_);
-        ASSERT_FALSE(panel_->loadError()) << panel_->loadError()->localizedDescription;
+        load(panel_);
     }
     void TearDown() override {
         AppDelegate::shared().glassConnectSuccessViewController.set(nullptr);
-        panel_.reset();
         PanelFixture::TearDown();
     }
     Look look() const {
@@ -48,53 +40,55 @@ class StartPanelTest : public PanelFixture {
         panel_->startButton.lock()->performClick();
         fdn::MainLoop::drain();
     }
-    static void post(const char* name, fdn::Value object) {
-        fdn::NotificationCenter::defaultCenter().post(name, std::move(object));
+    static void post(const char* name, int64_t object) {
+        fdn::NotificationCenter::defaultCenter().post(name, fdn::Value(object));
+    }
+    static void postResult(int64_t success) {
+        post(TavroHomeStartViewController::kStartResultNotification, success);
     }
 
-    std::shared_ptr<TavroVXServer> server_;
-    std::shared_ptr<TavroHomeStartViewController> panel_;
-    std::shared_ptr<TavroGlassConnectSuccessViewController> connected_;
+    std::shared_ptr<TavroHomeStartViewController> panel_ =
+        std::make_shared<TavroHomeStartViewController>();
+    std::shared_ptr<TavroGlassConnectSuccessViewController> connected_ =
+        std::make_shared<TavroGlassConnectSuccessViewController>();
 };
 
-TEST_F(StartPanelTest, LooksFollowTheStartAndItsResults) {
+TEST_F(StartPanelTest, LooksFollowTheStartAndItsResultsAndASuccessHandsOverAndDims) {
+    AppDelegate& delegate = AppDelegate::shared();
     EXPECT_EQ(look(), kReady);
-
     clickStart();  // the MacBook has its own screen: no virtual display, connecting at once
-    EXPECT_EQ(look(), kConnecting);
-    post(TavroHomeStartViewController::kStartResultNotification, fdn::Value(int64_t{0}));
-    EXPECT_EQ(look(), kFailed);
+    EXPECT_EQ(look(), (Look{0, 1, 1, 0, 0}));
+    postResult(0);
+    EXPECT_EQ(look(), (Look{0, 1, 0, 1, 1}));
     // A plug notification changes nothing; only an unplug brings the button back.
-    post(kGlassStatusChangeNotification, fdn::Value(int64_t{1}));
-    EXPECT_EQ(look(), kFailed);
-    AppDelegate::shared().glassStatus = false;
-    post(kGlassStatusChangeNotification, fdn::Value(int64_t{0}));
-    EXPECT_EQ(look(), (Look{1, 0, 0, 1, 1}));  // gone: the labels keep their state
+    post(kGlassStatusChangeNotification, 1);
+    EXPECT_EQ(look(), (Look{0, 1, 0, 1, 1}));
+    delegate.glassStatus = false;
+    post(kGlassStatusChangeNotification, 0);
+    EXPECT_EQ(look(), kFailedAndGone);
 
-    AppDelegate::shared().glassStatus = true;
+    delegate.glassStatus = true;
+    delegate.privacyScreenLockButtonState = 1;
+    ASSERT_NE(delegate.builtinDisplayID.load(), 0u);
     clickStart();
-    post(TavroHomeStartViewController::kStartResultNotification, fdn::Value(int64_t{1}));
-    EXPECT_EQ(look(), kHandedOver);
+    postResult(1);
+    EXPECT_EQ(look(), (Look{0, 0, 1, 0, 0}));
     EXPECT_EQ(window_->contentViewController(), connected_);
+    EXPECT_GT(delegate.defaultBrightness.load(), 0.0f);  // the fade has begun
 }
 
 TEST_F(StartPanelTest, VersionTextsUpdateTheDelegateAndTheNameLabel) {
-    post(kGlassVersionNotification, fdn::Value(std::string("TAVRO2_FW_V1.65")));
+    auto postVersion = [](const char* version) {
+        fdn::NotificationCenter::defaultCenter().post(kGlassVersionNotification,
+                                                      fdn::Value(std::string(version)));
+    };
+    postVersion("TAVRO2_FW_V1.65");
     EXPECT_EQ(AppDelegate::shared().glassVersion.get(), "TAVRO2_FW_V1.65");
     EXPECT_EQ(panel_->nameLabel.lock()->stringValue(), "TAVRO Glass 已连接");
     // Also while another panel fills the window.
     window_->setContentViewController(connected_);
-    post(kGlassVersionNotification, fdn::Value(std::string("TAVRO2_FW_V1.60")));
+    postVersion("TAVRO2_FW_V1.60");
     EXPECT_EQ(AppDelegate::shared().glassVersion.get(), "TAVRO2_FW_V1.60");
-}
-
-TEST_F(StartPanelTest, ASuccessDimsTheBuiltInScreenWhenThePrivacyToggleIsOn) {
-    AppDelegate& delegate = AppDelegate::shared();
-    ASSERT_NE(delegate.builtinDisplayID.load(), 0u);
-    delegate.privacyScreenLockButtonState = 1;
-    clickStart();
-    post(TavroHomeStartViewController::kStartResultNotification, fdn::Value(int64_t{1}));
-    EXPECT_GT(delegate.defaultBrightness.load(), 0.0f);  // the fade has begun
 }
 
 TEST_F(StartPanelTest, AResultAfterTheGlassesWentNeitherHandsOverNorDims) {
@@ -102,14 +96,14 @@ TEST_F(StartPanelTest, AResultAfterTheGlassesWentNeitherHandsOverNorDims) {
     delegate.privacyScreenLockButtonState = 1;
     clickStart();
     delegate.glassStatus = false;  // unplugged while the AI-3D mode was starting
-    post(TavroHomeStartViewController::kStartResultNotification, fdn::Value(int64_t{1}));
+    postResult(1);
     EXPECT_EQ(window_->contentViewController(), panel_);
     EXPECT_EQ(delegate.defaultBrightness.load(), 0.0f);
-    EXPECT_EQ(look(), (Look{1, 0, 1, 0, 0}));
+    EXPECT_EQ(look(), kReady);
 
     clickStart();
-    post(TavroHomeStartViewController::kStartResultNotification, fdn::Value(int64_t{0}));
-    EXPECT_EQ(look(), (Look{1, 0, 0, 1, 1}));
+    postResult(0);
+    EXPECT_EQ(look(), kFailedAndGone);
 }
 
 }  // namespace

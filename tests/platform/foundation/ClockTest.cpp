@@ -11,13 +11,9 @@
 using namespace platform::foundation;
 using namespace std::chrono_literals;
 
-namespace {
-
 // Sleepers below sleep on their clock object itself: the dispatch scheduler waits on the
 // installed clock too, so the waiter count of an installed clock is not theirs alone.
 using test_support::waitForWaiters;
-
-}  // namespace
 
 TEST(ManualClock, SleepersWakeOnlyWhenTimePassesTheirDeadlineOrTheConditionHolds) {
     auto clock = std::make_shared<ManualClock>();

@@ -12,6 +12,7 @@ namespace platform::ui {
 namespace {
 
 using LayerAnimationTest = testing::UiTest;
+using testing::basic;
 
 // Notes starts and stops (finished or cut short) into a log that several delegates share.
 struct Recorder : AnimationDelegate {
@@ -22,16 +23,6 @@ struct Recorder : AnimationDelegate {
     }
     std::vector<std::string>& events;
 };
-
-// A basic animation of `keyPath` over `duration` seconds.
-std::shared_ptr<Animation> basic(std::string keyPath, std::optional<AnimatableValue> from,
-                                 std::optional<AnimatableValue> to, double duration) {
-    auto animation = Animation::basic(std::move(keyPath));
-    animation->fromValue = from;
-    animation->toValue = to;
-    animation->duration = duration;
-    return animation;
-}
 
 double opacityShown(const Layer& layer) {
     return std::get<double>(*layer.presentationValue("opacity"));

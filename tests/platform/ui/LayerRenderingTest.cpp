@@ -41,11 +41,7 @@ TEST_F(LayerRenderingTest, FinsHangFromTheirAnchorAndTurnAboutTheCentre) {
 TEST_F(LayerRenderingTest, AnimatedOpacityIsPaintedAtItsCurrentValue) {
     auto host = View::create(Rect{0, 0, 10, 10});
     host->layer().setBackgroundColor(Color::rgb(0, 0, 1));
-    auto fade = Animation::basic("opacity");
-    fade->fromValue = 1.0;
-    fade->toValue = 0.0;
-    fade->duration = 1.0;
-    host->layer().addAnimation(fade, "fade");
+    host->layer().addAnimation(testing::basic("opacity", 1.0, 0.0, 1.0), "fade");
     advance(0.75);
     EXPECT_NEAR(alphaOf(renderView(*host).pixelFromBottom(5, 5)), 64, 2);
     advance(0.5);

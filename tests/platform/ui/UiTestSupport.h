@@ -12,6 +12,7 @@
 #include "platform/foundation/Clock.h"
 #include "platform/foundation/Dispatch.h"
 #include "platform/ui/Alert.h"
+#include "platform/ui/Animation.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/Image.h"
 #include "platform/ui/Renderer.h"
@@ -26,6 +27,16 @@ inline bool near(uint32_t argb, uint32_t expected, int tolerance = 2) {
            std::abs(greenOf(argb) - greenOf(expected)) <= tolerance &&
            std::abs(blueOf(argb) - blueOf(expected)) <= tolerance &&
            std::abs(alphaOf(argb) - alphaOf(expected)) <= tolerance;
+}
+
+// A basic animation of `keyPath` over `duration` seconds.
+inline std::shared_ptr<Animation> basic(std::string keyPath, std::optional<AnimatableValue> from,
+                                        std::optional<AnimatableValue> to, double duration) {
+    auto animation = Animation::basic(std::move(keyPath));
+    animation->fromValue = from;
+    animation->toValue = to;
+    animation->duration = duration;
+    return animation;
 }
 
 class UiTest : public ::testing::Test {
