@@ -38,8 +38,6 @@ TEST_F(UserDefaultsTest, TypedReadsConvertAcrossKinds) {
     EXPECT_EQ(defaults.integerForKey("YES"), 0);
     EXPECT_DOUBLE_EQ(defaults.doubleForKey(" -7.9 apples"), -7.9);
     EXPECT_EQ(defaults.stringForKey("1.75"), "1.75");
-    EXPECT_EQ(defaults.stringForKey("data"), std::nullopt);
-    EXPECT_EQ(defaults.dataForKey("42"), std::nullopt);
 }
 
 TEST_F(UserDefaultsTest, TheGlobalDomainIsReadOnlyAndShadowedByTheApplication) {

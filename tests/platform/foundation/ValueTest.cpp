@@ -55,6 +55,10 @@ TEST(ValueJson, RoundTripKeepsKindsAndPrettyTextIsTheCompactTextIndented) {
     EXPECT_EQ(prettyJsonText(value), "{\n  \"a\": [\n    1,\n    2\n  ],\n  \"b\": \"x\"\n}");
     EXPECT_EQ(jsonText(value), "{\"a\":[1,2],\"b\":\"x\"}");
     EXPECT_EQ(jsonText(Value(ValueArray{Value(0.1f), Value(0.01)})), "[0.1,0.01]");
+    for (const Value& unwritable : {Value(Bytes{1}), Value(Date{5}), Value(HUGE_VAL),
+                                    Value::object(std::make_shared<int>(1))}) {
+        EXPECT_FALSE(jsonText(Value(ValueArray{unwritable}))) << unwritable.description();
+    }
 }
 
 TEST(ValueJson, BadTextIsAnErrorNotACrash) {
