@@ -9,7 +9,7 @@ endif()
 # Clang checks the locking annotations of platform/foundation/Mutex.h: a member marked as
 # guarded by a mutex is touched only with that mutex held.
 if(CMAKE_CXX_COMPILER_ID STREQUAL "Clang")
-  list(APPEND TAVRO_WARNINGS -Wthread-safety)
+  list(APPEND TAVRO_WARNINGS -Wthread-safety -Wthread-safety-beta)
 endif()
 
 if(TAVRO_SANITIZE STREQUAL "address")

@@ -35,8 +35,9 @@ TavroLocalizationHelper::Language startLanguage() {
 
 struct LanguageBundleCache {
     Mutex mutex;
+    // By main bundle folder and raw value; never shrinks.
     std::map<std::pair<std::string, std::string>, std::shared_ptr<platform::foundation::Bundle>>
-        bundles;  // by main bundle folder and raw value; never shrinks
+        bundles TAVRO_GUARDED_BY(mutex);
 };
 
 LanguageBundleCache& languageBundleCache() {

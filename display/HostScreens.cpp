@@ -1,45 +1,34 @@
 
 #include "display/ScreenNames.h"
 #include "display/ScreenRecognition.h"
-#include "platform/foundation/Mutex.h"
+#include "platform/foundation/Guarded.h"
 #include "platform/screens/DisplayServices.h"
-
-using platform::foundation::Mutex;
-using platform::foundation::MutexLock;
 
 namespace {
 
-Mutex& cacheMutex() {
-    static Mutex mutex;
-    return mutex;
-}
-
-std::optional<Screen>& cachedBuiltin() {
-    static std::optional<Screen> screen;
+platform::foundation::Guarded<std::optional<Screen>>& cachedBuiltin() {
+    static platform::foundation::Guarded<std::optional<Screen>> screen;
     return screen;
 }
 
 }  // namespace
 
 std::optional<Screen> builtinScreen() {
-    {
-        MutexLock lock(cacheMutex());
-        if (cachedBuiltin()) return cachedBuiltin();
-    }
+    if (auto cached = cachedBuiltin().get()) return cached;
     for (const auto& screen : platform::screens::screens()) {
         auto number = displayNumberOf(screen);
         if (!number || !platform::screens::displayIsBuiltin(*number)) continue;
-        MutexLock lock(cacheMutex());
         // Another thread may have found it first; keep the one stored.
-        if (!cachedBuiltin()) cachedBuiltin() = screen;
-        return cachedBuiltin();
+        return cachedBuiltin().update([&](std::optional<Screen>& cached) {
+            if (!cached) cached = screen;
+            return cached;
+        });
     }
     return std::nullopt;
 }
 
 void display_detail::forgetBuiltinScreen() {
-    MutexLock lock(cacheMutex());
-    cachedBuiltin().reset();
+    cachedBuiltin().set(std::nullopt);
 }
 
 std::optional<Screen> findHostScreen() {

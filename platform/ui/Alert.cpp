@@ -2,19 +2,15 @@
 
 #include <cstdio>
 
-#include "platform/foundation/Mutex.h"
+#include "platform/foundation/Guarded.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/DisplayBackend.h"
 
 namespace platform::ui {
 
 namespace {
-foundation::Mutex& responderMutex() {
-    static foundation::Mutex mutex;
-    return mutex;
-}
-Alert::Responder& responder() {
-    static Alert::Responder current;
+foundation::Guarded<Alert::Responder>& responder() {
+    static foundation::Guarded<Alert::Responder> current;
     return current;
 }
 }  // namespace
@@ -34,8 +30,7 @@ std::vector<std::string> Alert::buttonTitles() const {
 }
 
 void Alert::setResponder(Responder answer) {
-    foundation::MutexLock lock(responderMutex());
-    responder() = std::move(answer);
+    responder().set(std::move(answer));
 }
 
 int Alert::runModal() {
@@ -59,11 +54,7 @@ int Alert::runModal() {
 }
 
 std::optional<int> Alert::askResponder(const Alert& alert) {
-    Responder answer;
-    {
-        foundation::MutexLock lock(responderMutex());
-        answer = responder();
-    }
+    Responder answer = responder().get();
     if (!answer) return std::nullopt;
     return answer(alert);
 }

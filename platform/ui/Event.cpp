@@ -1,6 +1,6 @@
 #include "platform/ui/Event.h"
 
-#include "platform/foundation/Mutex.h"
+#include "platform/foundation/Guarded.h"
 #include "platform/screens/DisplayServices.h"
 #include "platform/screens/Screen.h"
 #include "platform/ui/Layer.h"
@@ -9,12 +9,8 @@
 namespace platform::ui {
 
 namespace {
-foundation::Mutex& locationMutex() {
-    static foundation::Mutex mutex;
-    return mutex;
-}
-Point& location() {
-    static Point point;
+foundation::Guarded<Point>& location() {
+    static foundation::Guarded<Point> point;
     return point;
 }
 
@@ -61,8 +57,7 @@ Point Event::mouseLocation() {
     if (auto cursor = platform::screens::cursorPosition()) {
         return {cursor->x, mainDisplayHeight() - cursor->y};
     }
-    foundation::MutexLock lock(locationMutex());
-    return location();
+    return location().get();
 }
 
 void Event::setMouseLocation(Point point) {
@@ -70,8 +65,7 @@ void Event::setMouseLocation(Point point) {
         platform::screens::warpMouseCursorPosition({point.x, mainDisplayHeight() - point.y});
         return;
     }
-    foundation::MutexLock lock(locationMutex());
-    location() = point;
+    location().set(point);
 }
 
 }  // namespace platform::ui

@@ -3,19 +3,16 @@
 #include <map>
 
 #include "platform/foundation/Bundle.h"
-#include "platform/foundation/Mutex.h"
+#include "platform/foundation/Guarded.h"
 
 namespace platform::ui {
 
 namespace {
 
-foundation::Mutex& cacheMutex() {
-    static foundation::Mutex mutex;
-    return mutex;
-}
+using ImageCache = std::map<std::string, std::shared_ptr<Image>>;
 
-std::map<std::string, std::shared_ptr<Image>>& cache() {
-    static std::map<std::string, std::shared_ptr<Image>> images;
+foundation::Guarded<ImageCache>& cache() {
+    static foundation::Guarded<ImageCache> images;
     return images;
 }
 
@@ -36,16 +33,17 @@ std::shared_ptr<Image> Image::named(const std::string& rawName) {
     if (name.size() > 4 && name.compare(name.size() - 4, 4, ".png") == 0)
         name.resize(name.size() - 4);
     if (name.empty()) return nullptr;
-    {
-        foundation::MutexLock lock(cacheMutex());
-        if (auto it = cache().find(name); it != cache().end()) return it->second;
-    }
+    auto cached = cache().update([&](ImageCache& images) -> std::shared_ptr<Image> {
+        auto it = images.find(name);
+        return it != images.end() ? it->second : nullptr;
+    });
+    if (cached) return cached;
     auto path = findInBundle(name);
     if (!path) return nullptr;
     auto image = fromFile(*path, name);
     if (!image) return nullptr;
-    foundation::MutexLock lock(cacheMutex());
-    return cache().emplace(name, image).first->second;
+    return cache().update(
+        [&](ImageCache& images) { return images.emplace(name, image).first->second; });
 }
 
 std::shared_ptr<Image> Image::fromFile(const std::string& path, const std::string& name) {
@@ -61,8 +59,7 @@ std::shared_ptr<Image> Image::fromPixels(PixelBuffer pixels, std::string name, d
 }
 
 void Image::clearCache() {
-    foundation::MutexLock lock(cacheMutex());
-    cache().clear();
+    cache().set({});
 }
 
 }  // namespace platform::ui

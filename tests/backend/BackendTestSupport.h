@@ -41,7 +41,6 @@ class BackendTest : public ::testing::Test {
         TavroAlamofireManager::setTimeouts(0, 0);
         AppDelegate::shared().glassStatus = false;
     }
-
     static TavroFMDBManager::Rows storedRows(
         TavroFMDBManager& table = TavroFMDBManager::shareManager()) {
         std::promise<TavroFMDBManager::Rows> rows;
@@ -54,7 +53,6 @@ class BackendTest : public ::testing::Test {
         for (const auto& row : rows) found.push_back(row.at("uid").text());
         return found;
     }
-
     test_support::TemporaryHome home_{"tavro-backend"};
     platform::sim::SimBackendServer server_;
 };

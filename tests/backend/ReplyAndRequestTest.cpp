@@ -16,21 +16,13 @@ TEST(ReplyEnvelope, SuccessIsCode200AndAnythingElseIsAnErrorOrUnreadable) {
     ASSERT_TRUE(ok);
     EXPECT_TRUE(ok->success);
     EXPECT_EQ(ok->reply.at("data")["version"].text(), "1.2");
-
     auto refused = parse(R"({"code": 401, "msg": "no"})");
     ASSERT_TRUE(refused);
-    EXPECT_FALSE(refused->success);
-    EXPECT_EQ(refused->code, 401);
-
+    EXPECT_EQ(std::pair(refused->success, refused->code), std::pair(false, int64_t{401}));
     for (std::string_view bad : std::initializer_list<std::string_view>{
              "", "[1, 2]", "\"text\"", R"({"code": "200"})", R"({"msg": "x"})",
              R"({"code": 200.5})", "{\"code\": 200", std::string_view("\0\xff", 2)})
         EXPECT_FALSE(parse(bad)) << bad;
-}
-
-TEST(RequestQuery, ValuesAreWrittenAndEscapedInOrder) {
-    EXPECT_EQ(TavroAlamofireManager::queryText({{"flag", true}, {"ratio", 0.5}, {"name", "a b"}}),
-              "flag=true&ratio=0.5&name=a%20b");
 }
 
 using RequestTest = BackendTest;
@@ -67,12 +59,10 @@ TEST_F(RequestTest, EveryServerFaultEndsInFailureOrAnUnsuccessfulReplyAndEachReg
         EXPECT_FALSE(outcome.success.has_value());
     }
     EXPECT_EQ(request(Mode::Status424).error->code, 424);
-
     // The overseas region uses the overseas host; here the domestic one answers nothing.
     platform::net::BackendHosts::setCurrent({"http://127.0.0.1:1", server_.baseAddress()});
     AppDelegate::shared().isOverseas = true;
     EXPECT_EQ(request(Mode::Normal).success, true);
-    EXPECT_EQ(TavroAlamofireManager::apiBaseAddress(), server_.baseAddress() + "/api");
     AppDelegate::shared().isOverseas = false;
     EXPECT_TRUE(request(Mode::Normal).error.has_value());
 }

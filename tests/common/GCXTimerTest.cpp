@@ -87,31 +87,11 @@ TEST_F(GCXTimerTest, KeysStayDistinctWhileTasksLive) {
     EXPECT_NE(c, b);  // a count of live tasks would have given b's key again
     GCXTimer::cancelTimerTask(b);
     GCXTimer::cancelTimerTask(c);
-    // A keyed task is handed its own key.
     std::string own;
     const std::string d =
         GCXTimer::execTask2([&](const std::string& key) { own = key; }, 0, 0, false, false);
     advance(0.1);
     EXPECT_EQ(own, d);
-}
-
-TEST_F(GCXTimerTest, TargetsAreMessagedOnlyWhenTheyAnswer) {
-    struct Target : common::GCXTimerTarget {
-        bool respondsToSelector(const std::string& selector) const override {
-            return selector == "tick";
-        }
-        void performSelector(const std::string&) override { ++ticks; }
-        int ticks = 0;
-    };
-    auto target = std::make_shared<Target>();
-    EXPECT_FALSE(GCXTimer::execTarget(nullptr, "tick", 0, 1, true, false));
-    auto answered = GCXTimer::execTarget(target, "tick", 0, 0.5, true, false);
-    auto silent = GCXTimer::execTarget(target, "tock", 0, 0.5, true, false);
-    ASSERT_TRUE(answered && silent);
-    advance(1.2);
-    EXPECT_EQ(target->ticks, 3);
-    GCXTimer::cancelTimerTask(*answered);
-    GCXTimer::cancelTimerTask(*silent);
 }
 
 TEST_F(GCXTimerTest, ManyThreadsAddAndCancelWhileTasksFire) {
@@ -146,7 +126,6 @@ TEST_F(GCXTimerTest, ManyThreadsAddAndCancelWhileTasksFire) {
     fd::detail::Scheduler::shared().waitUntilIdle();  // what came due is on the queue
     test_support::waitUntil([&] { return repeatingRuns - before > kThreads; }, 0.2);
     EXPECT_LE(repeatingRuns - before, kThreads);  // at most a firing in flight each
-    EXPECT_EQ(oneShotRuns, kThreads * kPerThread);
 }
 
 }  // namespace

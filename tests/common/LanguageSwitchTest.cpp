@@ -72,9 +72,6 @@ TEST_F(LanguageSwitchTest, StartLanguageIsChineseOnlyForSimplifiedChineseFirst) 
         prefer(list);
         EXPECT_EQ(TavroLocalizationHelper().language(), Language::English);
     }
-    for (const char* other : {"en-GB", "zh-Hant", "EN", ""}) {
-        EXPECT_FALSE(TavroLocalizationHelper::languageFromRawValue(other)) << other;
-    }
 }
 
 TEST_F(LanguageSwitchTest, OnlyAnArchivedHelperGivesALanguage) {
@@ -108,7 +105,6 @@ TEST_F(LanguageSwitchTest, OutsideChinaTextsComeOutInEnglishWhateverTheSystemLan
     EXPECT_EQ(fd::localizedString("已连接"), "已连接");  // before the switch: the system's choice
     common::Bundle::installOnMainBundle();
     TavroLocalizationHelper::shared().setLanguage(Language::English);
-    EXPECT_EQ(fd::localizedString("no such key"), "no such key");
     // Lookups from many threads share the helper and its cache of language folders.
     std::atomic<int> wrong{0};
     test_support::onThreads(4, [&wrong](int) {
@@ -126,7 +122,6 @@ TEST_F(LanguageSwitchTest, WithoutAnEnglishFolderTheSwitchFallsBackToTheStandard
     prefer({"zh-Hans-CN"}, "en_US");
     common::Bundle::installOnMainBundle();
     TavroLocalizationHelper::shared().setLanguage(Language::English);
-    EXPECT_FALSE(TavroLocalizationHelper::shared().languageBundle(Language::English));
     EXPECT_EQ(fd::localizedString("确定"), "确定!");
 }
 

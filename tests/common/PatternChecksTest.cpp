@@ -17,9 +17,6 @@ TEST(PatternChecks, PhoneNumbersAndEmailsMatchAsAWhole) {
                             "someone@example.com ", "用户@例子.com"}) {
         EXPECT_FALSE(isValidEmail(bad)) << bad;
     }
-    EXPECT_TRUE(isValidPhoneOrEmail("13800138000"));
-    EXPECT_TRUE(isValidPhoneOrEmail("a@example.com"));
-    EXPECT_FALSE(isValidPhoneOrEmail("用户@例子.广告"));
 }
 
 TEST(PatternChecks, InternationalEmailTakesLettersOfAnyScriptInAnyCase) {

@@ -32,15 +32,11 @@ class TavroLogTest : public ::testing::Test {
 
 TEST_F(TavroLogTest, LinesAreStampedAndAppendedAndEmptyOnesWriteNothing) {
     TavroLog::logMessage("");
-    TavroLog::logMessage("", "ZeroTier");
     EXPECT_FALSE(fs::exists(logFile("3D-Halvane").parent_path()));
     TavroLog::logMessage("hello");
     TavroLog::logMessage("again");
     EXPECT_TRUE(
         std::regex_match(read("3D-Halvane"), std::regex(kStamp + "hello\n" + kStamp + "again\n")));
-    // A ZeroTier entry ends with an empty line.
-    TavroLog::logZTMessage("join", 3);
-    EXPECT_TRUE(std::regex_match(read("ZeroTier"), std::regex(kStamp + "join--3\n\n")));
 }
 
 TEST_F(TavroLogTest, FileAtTheLimitGrowsAndFileAboveItStartsOver) {

@@ -7,7 +7,6 @@
 
 #include <functional>
 #include <memory>
-#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -31,7 +30,6 @@ class DisplayHarness : public ::testing::Test {
   protected:
     void SetUp() override {
         fdn::UserDefaults::resetStandard();
-        display_detail::forgetBuiltinScreen();
         DummyManager::discardDummies();
     }
     void TearDown() override {
@@ -41,21 +39,16 @@ class DisplayHarness : public ::testing::Test {
         AppDelegate::shared().modelType = 0;
         fdn::UserDefaults::resetStandard();
     }
-
-    // A fresh machine: a shipped one by name or one described in JSON; `glassesMirrored`, when
-    // given, says how the glasses' display comes up.
-    platform::sim::SimMac& boot(const std::string& machine,
-                                std::optional<bool> glassesMirrored = std::nullopt) {
+    // A fresh machine: a shipped one by name or one described in JSON.
+    platform::sim::SimMac& boot(const std::string& machine) {
         auto profile = machine.starts_with("{") ? platform::sim::parseMachineProfile(machine)
                                                 : platform::sim::machineProfileNamed(machine);
         EXPECT_TRUE(profile) << machine;
-        if (glassesMirrored) profile->displays.glassesMirrored = *glassesMirrored;
         shutDown();  // one simulated Mac at a time
         display_detail::forgetBuiltinScreen();
         mac_ = std::make_unique<platform::sim::SimMac>(std::move(profile).value());
         return *mac_;
     }
-
     // Second-generation glasses on the bus; their display comes up with them.
     uint32_t plugGlasses() {
         mac_->plugDevice(glasses_ = platform::sim::SimMac::makeDevice({}));
@@ -63,26 +56,22 @@ class DisplayHarness : public ::testing::Test {
             if (display.name == "TAVRO Glass") return display.id;
         return 0;
     }
-
     screens::DisplayInfo info(uint32_t id) const {
         for (const auto& display : mac_->displays().displays())
             if (display.id == id) return display;
         return {};
     }
-
     static std::vector<std::string> screenNames() {
         std::vector<std::string> names;
         for (const auto& screen : screens::screens()) names.push_back(screen.localizedName);
         return names;
     }
-
     // The seconds `call` takes on the platform clock.
     static double secondsTaken(const std::function<void()>& call) {
         const auto before = fdn::Clock::current().now();
         call();
         return fdn::Clock::toSeconds(fdn::Clock::current().now() - before);
     }
-
     // Waits spent on the platform clock pass a thousand times faster.
     fdn::ScopedClock clock_{std::make_shared<fdn::RealClock>(1000.0)};
     std::unique_ptr<platform::sim::SimMac> mac_;

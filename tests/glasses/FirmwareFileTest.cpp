@@ -26,11 +26,9 @@ TEST(FirmwareFile, HeaderFieldsAndImageAreRead) {
     EXPECT_EQ(parsed.imageLength, 300);
     const auto body = parsed.image(file);
     EXPECT_EQ(std::vector<uint8_t>(body.begin(), body.end()), image(300));
-
     // Without the header the whole file is the image, expected to sum to 0.
     EXPECT_EQ(parseFirmwareFile(file, false).error, FirmwareFileError::ChecksumMismatch);
     EXPECT_EQ(parseFirmwareFile(std::vector<uint8_t>(10, 0), false).error, FirmwareFileError::None);
-
     // A 64-byte version fills its field without a terminator.
     const FirmwareFile longest =
         parseFirmwareFile(encodeFirmwareFile(std::string(64, 'V'), {}), true);

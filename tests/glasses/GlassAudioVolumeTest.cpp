@@ -117,7 +117,6 @@ TEST_F(GlassAudioVolumeTest, WaitingForTheDeviceEndsWhenTheGlassesGoOrItAppears)
     EXPECT_EQ(getAudioDevices(), dock);
     EXPECT_EQ(glassAudioDevice(), 0u);
     mac_->audio().removeDevice(dock);
-
     AppDelegate::shared().glassStatus = true;
     std::thread second([] { addAudioOutputVolumeListener(); });
     EXPECT_TRUE(test_support::waitForWaiters(*clock, 1));

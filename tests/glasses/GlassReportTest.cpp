@@ -66,27 +66,11 @@ TEST(GlassReportDecode, VersionTextIsBoundedByTheTextAreaAndTheReport) {
     GlassVersionReply version = decodeAs<GlassVersionReply>(2, report);
     EXPECT_EQ(version.length, 38u);
     EXPECT_EQ(version.imuId, 'C');
-
     // A report that ends inside the text area gives the text up to its end, and no IMU.
     version = decodeAs<GlassVersionReply>(2, test_support::firstBytes(report, 20));
     EXPECT_EQ(version.length, 6u);
     EXPECT_EQ(version.imuId, 0);
     EXPECT_EQ(decodeAs<GlassVersionReply>(2, test_support::firstBytes(report, 14)).length, 0u);
-}
-
-TEST(GlassReportDecode, BiasEntryValuesStartWhereTheTypeSays) {
-    Report report = biasReply(1, 0x30, {10, 11, 12, 13});
-    GlassBiasReply entry = decodeAs<GlassBiasReply>(2, report);
-    EXPECT_EQ(entry.type, 1);
-    EXPECT_EQ(entry.offset, 0x30);
-    EXPECT_EQ(entry.length, 16);
-    EXPECT_EQ((std::array<float, 4>{entry.temperature, entry.x, entry.y, entry.z}),
-              (std::array<float, 4>{10, 11, 12, 13}));
-
-    report[12] = 3;  // still an answered entry, without values
-    entry = decodeAs<GlassBiasReply>(2, report);
-    EXPECT_EQ(entry.type, 3);
-    EXPECT_EQ(entry.temperature, 0.0f);
 }
 
 TEST(GlassReportDecode, ReportsTooShortForTheirFieldsAreIgnored) {
@@ -142,7 +126,6 @@ TEST_F(GlassReportApplyTest, SamplesFillTheOutArgumentsOfTheirGenerationOnly) {
     EXPECT_EQ(first.quaternion, (std::array<float, 4>{0.5f, 1.5f, 2.5f, 3.5f}));
     EXPECT_EQ(first.at40, -7);
     EXPECT_EQ(glass_report_state::lastOrientation()[3], 3.5f);
-
     // The same place read as little-endian signed 16-bit values in the second generation.
     const Report raw = overlay(
         sample(),
@@ -188,7 +171,6 @@ TEST_F(GlassReportApplyTest, EighthBiasReplyCompletesTheTableWhateverItCarried) 
     EXPECT_EQ((*table)["type"], Value(9997));
     const Value entry = (*table)["value"].at(6);
     EXPECT_EQ(entry, Value(platform::foundation::ValueArray{2, 0, 20, 25.0f, 0.0f, 0.0f, 0.0f, 2}));
-
     // Later replies keep filling the same table; the dictionary is not rebuilt.
     parse(2, biasReply(1, 0, {std::numeric_limits<float>::infinity(), 0, 0, 0}));
     parse(2, biasReply(1, 0, {std::nanf(""), 1, 1, 1}));
@@ -213,18 +195,9 @@ TEST_F(GlassReportApplyTest, WearThresholdsAreStoredAndDisplayStatusIsPosted) {
     parse(1, reply(5, 2, {{14, {0x3D, 0x01, 66, 0}}}));
     EXPECT_EQ(glass_report_state::wearThresholds().first, 0x013D);
     EXPECT_EQ(glass_report_state::wearThresholds().second, 66);
-
     test_support::NotificationRecorder status({common::AppIdentifier() + ".GlassDisplayStatus"});
     parse(2, reply(0x10, 7, {{12, {0xFE, 0xFF}}}));
     EXPECT_EQ(status.objects(), std::vector<Value>{Value(0xFFFE)});
-}
-
-TEST(QuaternionValidity, NaNNeverAndAllZeroNot) {
-    EXPECT_FALSE(isQuaternionValid(0, 0, 0, 0));
-    EXPECT_FALSE(isQuaternionValid(-0.0f, 0, 0, 0));
-    EXPECT_FALSE(isQuaternionValid(1, std::nanf(""), 0, 0));
-    EXPECT_TRUE(isQuaternionValid(0, 0, 0, -std::numeric_limits<float>::infinity()));
-    EXPECT_TRUE(isQuaternionValid(0, 1e-30f, 0, 0));
 }
 
 }  // namespace

@@ -37,11 +37,9 @@ TEST(RFDevice, FrameShorterThanTheReportIsRefusedAndGoneDeviceReportsItsStatus) 
     std::array<uint8_t, 100> frame{};
     EXPECT_EQ(device.sendReport(frame, 2), platform::hid::kIOReturnBadArgument);
     EXPECT_TRUE(bus->outputReports().empty());
-
     auto [emptyBus, sizeless] = deviceWithReportSize(0);
     EXPECT_EQ(sizeless.sendReport(frame, 2), platform::hid::kIOReturnSuccess);
     EXPECT_TRUE(emptyBus->outputReports().at(0).bytes.empty());
-
     device.deviceInfo.device->markDetached();
     std::array<uint8_t, 200> bigger{};
     EXPECT_EQ(device.sendReport(bigger, 2), platform::hid::kIOReturnNotAttached);

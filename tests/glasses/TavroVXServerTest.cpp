@@ -123,7 +123,9 @@ class TavroVXServerTest : public ::testing::Test, public DfuCheckResultHandler {
 TEST_F(TavroVXServerTest, EveryCommandReachesSecondGenerationGlassesAsItsFrameAnd3DStepsTheScreen) {
     AppDelegate::shared().glassVersion.set("TAVRO2PRO_FW_V1.53");
     NotificationRecorder versions({kGlassVersionNotification});
-    auto glasses = plugGlasses(VirtualGlasses::secondGenerationPro());
+    auto pro = VirtualGlasses::secondGenerationPro();
+    pro.firmwareVersion = "tavro2pro_fw_v1.53";  // announced upper-cased
+    auto glasses = plugGlasses(pro);
     ASSERT_EQ(server_->glassGeneration(), 2);
     EXPECT_EQ(server_->glassName(), "TAVRO Glass");
     EXPECT_TRUE(AppDelegate::shared().glassStatus.load());
@@ -194,7 +196,6 @@ TEST_F(TavroVXServerTest, SecondGenerationCommandsAreRefusedWithoutGlassesOrOnFi
     }
     // No device to send to yet: the 3D switch itself sends nothing and reports 0.
     EXPECT_EQ(server_->change_display_3d(false), 0);
-
     auto glasses = plugGlasses(VirtualGlasses::firstGeneration());
     EXPECT_EQ(server_->glassGeneration(), 1);
     for (int32_t refused :
@@ -271,12 +272,10 @@ TEST_F(TavroVXServerTest, FirmwareDecisionComparesVersionsNumerically) {
         EXPECT_EQ(answerFor(generation, version), needed) << version;
     AppDelegate::shared().glassStatus = false;
     EXPECT_FALSE(answerFor(2, "TAVRO2_FW_V1.0"));
-
     EXPECT_EQ(numericCompare("V1.007", "V1.7"), 0);
     EXPECT_LT(numericCompare("V1", "V1.0"), 0);
     EXPECT_LT(numericCompare("V1.99999999999999999999999", "V1.100000000000000000000000"), 0);
     EXPECT_GT(numericCompare("b", "a1"), 0);
-
     // A bootloader taken for the glasses needs an update whatever the version says.
     auto config = VirtualGlasses::secondGeneration(0x0416, 0x3F00);
     config.identity.product = "";
@@ -294,7 +293,6 @@ TEST_F(TavroVXServerTest, ImmersionIsStoredAndSentOnlyWhenItMatters) {
     EXPECT_EQ(defaults.objectForKey(kImmersionDefaultsKey), Value("loud"));
     server_->changeImmersion(40);
     EXPECT_EQ(server_->getImmersion(), 40);
-
     auto glasses = plugGlasses(VirtualGlasses::secondGenerationPro());
     AppDelegate::shared().glassVersion.set("TAVRO2_FW_V1.65");
     EXPECT_EQ(server_->setImmersion(60, true), 0);  // not a Pro firmware
@@ -306,7 +304,6 @@ TEST_F(TavroVXServerTest, ImmersionIsStoredAndSentOnlyWhenItMatters) {
     ASSERT_TRUE(glasses->waitForOutputReports(2, std::chrono::seconds(5)));
     EXPECT_EQ(glasses->immersion(), 41);
     EXPECT_EQ(server_->getImmersion(), 40);  // sending does not store
-
     setPlugged(glasses, false, status_);
     EXPECT_EQ(server_->setImmersion(42, true), -1);
 }

@@ -70,13 +70,6 @@ class USBDeviceMonitorTest : public MonitorTest<USBDeviceMonitor> {
         : MonitorTest(
               {kUSBDeviceConnected, kUSBDeviceDisconnected},
               std::vector<std::pair<int64_t, int64_t>>{{0xFFFF, 0x8866}, {0x0483, 0x5750}}) {}
-    // The identifiers the departures carried.
-    std::vector<int64_t> departedIds() {
-        std::vector<int64_t> ids;
-        for (const auto& object : recorder_.objects(kUSBDeviceDisconnected))
-            ids.push_back(object["id"].asInt64());
-        return ids;
-    }
 };
 
 class SerialDeviceMonitorTest : public MonitorTest<SerialDeviceMonitor> {
@@ -102,7 +95,6 @@ TEST_F(USBDeviceMonitorTest, AnnouncesWatchedDevicesPresentAndArrivingAndTheirDe
     plug(usbDevice(0x05ac, 0x8104, "Unwatched"));
     auto arriving = plug(usbDevice(0x0483, 0x5750, "TAVRO Glass 1"));
     ASSERT_TRUE(recorder_.awaitCount(kUSBDeviceConnected, 2));
-
     auto devices = recorder_.devices<USBDevice>(kUSBDeviceConnected);
     ASSERT_EQ(devices.size(), 2u);
     EXPECT_EQ(
@@ -110,37 +102,17 @@ TEST_F(USBDeviceMonitorTest, AnnouncesWatchedDevicesPresentAndArrivingAndTheirDe
         std::make_tuple(present->registryEntryId(), "TAVRO Glass", 0xFFFF, 0x8866));
     EXPECT_EQ(std::tie(devices[1]->id, devices[1]->productId),
               std::make_tuple(arriving->registryEntryId(), 0x5750));
-
     // The device stays open while its record is held, and closes with the last copy.
     EXPECT_TRUE(present->isOpen());
     devices.clear();
     recorder_.clear();
     EXPECT_FALSE(present->isOpen());
-
     unplug(arriving);
     ASSERT_TRUE(recorder_.awaitCount(kUSBDeviceDisconnected, 1));
-    EXPECT_EQ(departedIds(), std::vector<int64_t>{int64_t(arriving->registryEntryId())});
+    EXPECT_EQ(recorder_.objects(kUSBDeviceDisconnected)[0]["id"].asInt64(),
+              int64_t(arriving->registryEntryId()));
     stop();
     EXPECT_EQ(recorder_.notices().size(), 1u);
-}
-
-TEST_F(USBDeviceMonitorTest, DevicesThatCannotBeOpenedAreSkippedButTheirDepartureIsNot) {
-    auto noPlugIn = plug(usbDevice(0xFFFF, 0x8866, "No plug-in"));
-    noPlugIn->setOffersPlugIn(false);
-    plug(usbDevice(0xFFFF, 0x8866, "Failing"))->setOpenStatus(platform::hid::kIOReturnNotAttached);
-    // Held by another client: still read and announced.
-    plug(usbDevice(0xFFFF, 0x8866, "Held"))->setOpenStatus(platform::hid::kIOReturnExclusiveAccess);
-    start();
-    ASSERT_TRUE(recorder_.awaitCount(kUSBDeviceConnected, 1));
-    unplug(noPlugIn);
-    ASSERT_TRUE(recorder_.awaitCount(kUSBDeviceDisconnected, 1));
-    stop();
-
-    auto devices = recorder_.devices<USBDevice>(kUSBDeviceConnected);
-    ASSERT_EQ(devices.size(), 1u);
-    EXPECT_EQ(devices[0]->name, "Held");
-    EXPECT_FALSE(devices[0]->deviceInterfacePtrPtr->isOpen());
-    EXPECT_EQ(departedIds(), std::vector<int64_t>{int64_t(noPlugIn->registryEntryId())});
 }
 
 TEST_F(USBDeviceMonitorTest, StopEndsTheMonitorAlsoWhenItComesFirst) {
@@ -157,69 +129,22 @@ TEST_F(SerialDeviceMonitorTest, AnnouncesPortsPresentAtStartThenComingAndGoing) 
     plug(std::make_shared<VirtualUsbDevice>(VirtualUsbIdentity{0x05ac, 0x8104, "Hub", "", "", {}}));
     start();
     ASSERT_TRUE(recorder_.awaitCount(kSerialDeviceAdded, 1));
-
     const auto port = recorder_.devices<SerialDevice>(kSerialDeviceAdded).at(0);
     ASSERT_TRUE(port);
     EXPECT_EQ(std::tie(port->path, port->name, port->vendorName, port->serialNumber, port->vendorId,
                        port->productId),
               std::make_tuple("/dev/cu.usbmodem1101", "TAVRO Serial", "STMicroelectronics",
                               "2070336B5852", 0x0483, 0x5740));
-
     auto second = plug(serialDevice("/dev/cu.usbserial-A10", "Adapter", 0x6001));
     ASSERT_TRUE(recorder_.awaitCount(kSerialDeviceAdded, 2));
     unplug(second);
     ASSERT_TRUE(recorder_.awaitCount(kSerialDeviceRemoved, 1));
     stop();
-
     EXPECT_EQ(paths(kSerialDeviceAdded),
               (std::vector<std::string>{"/dev/cu.usbmodem1101", "/dev/cu.usbserial-A10"}));
     EXPECT_EQ(paths(kSerialDeviceRemoved), (std::vector<std::string>{"/dev/cu.usbserial-A10"}));
     EXPECT_EQ(recorder_.devices<SerialDevice>(kSerialDeviceRemoved)[0]->name, "Adapter");
     EXPECT_EQ(monitor_.serialDevices(), std::vector{*port});  // by path
-}
-
-TEST_F(SerialDeviceMonitorTest, FilterDecidesWhichPortsCountAndCanBeChangedWhileRunning) {
-    plug(serialDevice("/dev/cu.usbmodem1101", "TAVRO Serial", 0x5740));
-    plug(serialDevice("/dev/cu.usbserial-A10", "Adapter", 0x6001));
-    monitor_.setFilterDevices([](std::vector<SerialDevice> devices) {
-        std::erase_if(devices, [](const SerialDevice& d) { return d.productId != 0x5740; });
-        return devices;
-    });
-    start();
-    ASSERT_TRUE(recorder_.awaitCount(kSerialDeviceAdded, 1));
-    EXPECT_EQ(paths(kSerialDeviceAdded), (std::vector<std::string>{"/dev/cu.usbmodem1101"}));
-
-    // An empty result makes every port seen before count as removed.
-    monitor_.setFilterDevices(
-        [](std::vector<SerialDevice>) { return std::vector<SerialDevice>{}; });
-    ASSERT_TRUE(recorder_.awaitCount(kSerialDeviceRemoved, 1));
-    stop();
-    EXPECT_EQ(paths(kSerialDeviceRemoved), (std::vector<std::string>{"/dev/cu.usbmodem1101"}));
-    EXPECT_EQ(paths(kSerialDeviceAdded).size(), 1u);
-    EXPECT_TRUE(monitor_.serialDevices().empty());
-}
-
-// Two services with one path are one port; a name changed under the path is kept, not
-// announced.
-TEST_F(SerialDeviceMonitorTest, APathIsOnePortWhateverItsServicesAndNames) {
-    auto first = plug(serialDevice("/dev/cu.usbmodem1101", "One"));
-    auto twin = plug(serialDevice("/dev/cu.usbmodem1101", "Two"));
-    start();
-    ASSERT_TRUE(recorder_.awaitCount(kSerialDeviceAdded, 1));
-    unplug(first);
-    twin->setProductName("After");
-    // A port plugged after these changes is announced only by a listing that saw them.
-    plug(serialDevice("/dev/cu.usbmodem2201", "Marker"));
-    ASSERT_TRUE(recorder_.awaitCount(kSerialDeviceAdded, 2));
-    EXPECT_TRUE(paths(kSerialDeviceRemoved).empty());
-
-    unplug(twin);
-    ASSERT_TRUE(recorder_.awaitCount(kSerialDeviceRemoved, 1));
-    stop();
-    EXPECT_EQ(paths(kSerialDeviceAdded),
-              (std::vector<std::string>{"/dev/cu.usbmodem1101", "/dev/cu.usbmodem2201"}));
-    EXPECT_EQ(paths(kSerialDeviceRemoved), (std::vector<std::string>{"/dev/cu.usbmodem1101"}));
-    EXPECT_EQ(recorder_.devices<SerialDevice>(kSerialDeviceRemoved)[0]->name, "After");
 }
 
 TEST_F(SerialDeviceMonitorTest, StopEndsEvenTheLongestWaitAndMayComeFirst) {
@@ -228,12 +153,10 @@ TEST_F(SerialDeviceMonitorTest, StopEndsEvenTheLongestWaitAndMayComeFirst) {
     start();
     plug(serialDevice("/dev/cu.usbmodem1101", "TAVRO Serial"));
     stop();  // would hang for 71 minutes if the wait ignored it
-
     SerialDeviceMonitor early;
     early.stop();
     early.start();
     EXPECT_TRUE(early.serialDevices().empty());
-
     early.setPortUsageIntervalTime(-1.0f);
     EXPECT_EQ(early.portUsageIntervalTime(), 0.0f);
     early.setPortUsageIntervalTime(std::numeric_limits<float>::quiet_NaN());

@@ -1,11 +1,10 @@
-// Messages to the user: toasts, activity overlays, the HUD facade and FNHUD.
+// Messages to the user: toasts, the HUD facade and FNHUD.
 
 #include <thread>
 
 #include "TAVRO_3D/ProgressHUD/FNHUD.h"
 #include "TAVRO_3D/ProgressHUD/HUDNoMouseView.h"
 #include "TAVRO_3D/ProgressHUD/ProgressHUD.h"
-#include "TAVRO_3D/Toast/ActivityView.h"
 #include "TAVRO_3D/Toast/ToastView.h"
 #include "TAVRO_3D/Toast/ViewToastOperations.h"
 #include "WidgetTestSupport.h"
@@ -44,7 +43,6 @@ TEST_F(FacadeTest, MessagesBecomeToastsOnTheMainQueueOverTheViewTheyWereFor) {
     auto toasts = toastsIn(*content_);
     ASSERT_EQ(toasts.size(), 1u);
     EXPECT_EQ(toasts[0]->message(), "Defaults restored");
-
     ui::Application::shared().setKeyWindow(nullptr);  // another application is active
     auto overlay = std::make_shared<ui::View>(ui::Rect{0, 0, 420, 620});
     content_->addSubview(overlay);
@@ -67,7 +65,6 @@ TEST_F(FacadeTest, LoadingSwallowsClicksUnlessClickThroughAndProgressHidesAtTheE
     ProgressHUD::showLoading("Loading", content_, true);
     click({20, 20});
     EXPECT_EQ(content_->clicks, 1);
-
     std::thread worker([view = std::static_pointer_cast<ui::View>(content_)] {
         ProgressHUD::showProgressLoading("Updating", view, true, 0.5);
     });
@@ -82,7 +79,6 @@ TEST_F(FacadeTest, LoadingSwallowsClicksUnlessClickThroughAndProgressHidesAtTheE
 }
 
 TEST(FNHUDColours, SixHexDigitsWithAGivenAlphaElseClear) {
-    // Six digits after "#", "0x" or nothing, else clear.
     const ui::Color grey = ui::Color::rgb(124 / 255.0, 124 / 255.0, 124 / 255.0);
     for (const char* text : {"#7c7c7c", " #7c7c7c\n", "0x7c7c7c", "0X7c7c7c", "7c7c7c"})
         EXPECT_EQ(FNHUD::colorWithHex(text, 1.0), grey) << text;
@@ -104,7 +100,6 @@ TEST_F(FacadeTest,
     EXPECT_TRUE(FNHUD::shownViews().empty());
     EXPECT_DOUBLE_EQ(first->alphaValue(), 0.0);
     EXPECT_EQ(first->superview(), content_.get());  // faded, left in place
-
     FNHUD::showSuccess("Saved", content_);
     first = FNHUD::shownViews().at(0);
     FNHUD::showError("Failed", content_);
@@ -116,7 +111,6 @@ TEST_F(FacadeTest,
     FNHUD::showMessage("", content_);  // no message: nothing
     FNHUD::showMessage("Lost", nullptr);
     EXPECT_EQ(FNHUD::shownViews().size(), 1u);
-
     // A masked loading HUD swallows the clicks behind it and does not hide itself.
     ProgressHUD::showLoadingFNHUD("Please wait", content_, false);
     auto backdrop = std::dynamic_pointer_cast<HUDNoMouseView>(FNHUD::shownViews().back());
@@ -151,7 +145,6 @@ TEST_F(ToastTest, ToastCoversItsHostAndCentresABubbleBuiltOncePerPlacement) {
     ASSERT_TRUE(label);
     EXPECT_EQ(label->string(), message);
     EXPECT_EQ(label->frame().size, text);
-
     // Placed again, it builds a second bubble over the first. Removed before its fade ends,
     // it is not rebuilt, and its fade finds nothing to remove.
     toast->removeFromSuperview();
@@ -206,21 +199,4 @@ TEST_F(ToastTest, WithoutKeyWindowTheToastGoesOverTheViewsSuperview) {
     EXPECT_TRUE(orphan->subviews().empty());
     addToast(*orphan, "Inside");
     EXPECT_EQ(toastsIn(*orphan).size(), 1u);
-}
-
-TEST_F(ToastTest, ActivityOverlayFadesInCoversTheHostAndFadesOut) {
-    hideActivity(*content_);  // none yet: nothing happens
-    showActivity(*content_);
-    ASSERT_EQ(content_->subviews().size(), 1u);
-    auto overlay = std::dynamic_pointer_cast<ActivityView>(content_->subviews()[0]);
-    ASSERT_TRUE(overlay);
-    EXPECT_EQ(overlay->frame(), (ui::Rect{0, 0, 420, 620}));
-    EXPECT_TRUE(overlay->indicator()->isAnimating());
-    advance(0.05);
-    EXPECT_NEAR(shownOpacity(overlay->layer()), 0.5, 0.2);
-    advance(0.1);
-    EXPECT_DOUBLE_EQ(overlay->layer().opacity(), 1.0);
-    hideActivity(*content_);
-    advance(0.2);
-    EXPECT_TRUE(content_->subviews().empty());
 }

@@ -93,7 +93,6 @@ TEST_F(ProgressHUDTest, AMaskDimsTheContainerAndTheRingRunsClockwiseFromTheTop) 
     const auto arc = arcFromTheTop(ops[1].path);
     EXPECT_EQ(arc.center, (ui::Point{hud_->boxRect().midX(), hud_->boxRect().maxY() - 36}));
     EXPECT_NEAR(arc.endAngle, 0, 1e-12);  // a quarter
-
     hud_->maskType = ProgressHUDMaskType::black();
     ops = drawing();
     ASSERT_EQ(ops.size(), 4u);
@@ -112,7 +111,6 @@ TEST_F(ProgressHUDTest, ShowAndHidePostTheirFourNotificationsInOrder) {
     EXPECT_EQ(log.names(), std::vector<std::string>{"ProgressHUD.willDisappear"});
     EXPECT_EQ(*completions, 0);
     log.clear();
-
     hud_->showStatus("Loading", ProgressHUDMode::indeterminate());
     EXPECT_EQ(log.names(), std::vector<std::string>{"ProgressHUD.willAppear"});
     EXPECT_TRUE(hud_->superview() == content_.get());
@@ -132,18 +130,6 @@ TEST_F(ProgressHUDTest, ShowAndHidePostTheirFourNotificationsInOrder) {
     EXPECT_EQ(*completions, 1);  // a hide after a show ends with the completion
 }
 
-TEST_F(ProgressHUDTest, HideDelayedHidesAtOnceOnlyForTheNumberZero) {
-    for (auto [object, animated] : {std::pair{fd::Value(0), false}, std::pair{fd::Value(1), true},
-                                    std::pair{fd::Value(), true}}) {
-        show("Loading");
-        hud_->hideDelayed(object);
-        EXPECT_EQ(hud_->useAnimation(), animated);
-        EXPECT_EQ(hud_->superview() == nullptr, !animated);
-        advance(0.25);
-        EXPECT_EQ(hud_->superview(), nullptr);
-    }
-}
-
 // A show while shown keeps the HUD's place and spinner; one during the fade-out leaves the
 // HUD shown.
 TEST_F(ProgressHUDTest, AShowWhileVisibleOrFadingOutKeepsTheHudShown) {
@@ -158,7 +144,6 @@ TEST_F(ProgressHUDTest, AShowWhileVisibleOrFadingOutKeepsTheHudShown) {
     EXPECT_EQ(std::count(content_->subviews().begin(), content_->subviews().end(), hud_), 1);
     EXPECT_EQ(hud_->statusLabel()->string(), "Two");
     EXPECT_EQ(log.names().size(), 4u);  // two pairs of appear notifications
-
     hud_->hideHUD(true);
     advance(0.1);  // half way out
     hud_->showStatus("Three", ProgressHUDMode::indeterminate());
@@ -216,7 +201,7 @@ TEST_F(ProgressHUDTest, WithoutAContainerTheHudShowsInItsOwnFloatingWindow) {
 
 using SpinnerLayersTest = WidgetTest;
 
-TEST_F(SpinnerLayersTest, FinsAreLaidOutByTheShorterSideAboutTheCentreAndGoWithTheLayer) {
+TEST_F(SpinnerLayersTest, FinsAreLaidOutByTheShorterSideGoWithTheLayerAndLightInTurn) {
     auto layer = layerWithFins(8);
     for (ui::Rect bounds : {ui::Rect{0, 0, 100, 60}, ui::Rect{0, 0, 60, 100}}) {
         layer->setBounds(bounds);
@@ -232,10 +217,7 @@ TEST_F(SpinnerLayersTest, FinsAreLaidOutByTheShorterSideAboutTheCentreAndGoWithT
     EXPECT_EQ(fin->superlayer(), nullptr);
     EXPECT_FALSE(fin->backgroundColor());
     EXPECT_TRUE(timer->isCancelled());
-}
-
-TEST_F(SpinnerLayersTest, AdvanceLightsTheNextFinWrapsAndLetsItFadeDown) {
-    auto layer = layerWithFins(3);
+    layer = layerWithFins(3);
     layer->fadeDownOpacity = 0.2;
     layer->fposition = 2;
     layer->advancePosition();
@@ -247,7 +229,6 @@ TEST_F(SpinnerLayersTest, AdvanceLightsTheNextFinWrapsAndLetsItFadeDown) {
     EXPECT_NEAR(shownOpacity(lit), 0.2, 1e-9);
     layer->advancePosition();
     EXPECT_EQ(layer->fposition, 1);
-
     auto empty = layerWithFins(0);
     empty->advancePosition();  // no fins: nothing to light
     EXPECT_EQ(empty->fposition, 0);
@@ -270,9 +251,8 @@ TEST_F(SpinnerLayersTest, DeterminateDrawingIsARingAndAPieFromTheTopClockwise) {
     EXPECT_EQ(ops[1].state.strokeColor, ui::Color::blueColor());
     EXPECT_EQ(ops[2].path.elements()[0].point, (ui::Point{50, 50}));
     EXPECT_DOUBLE_EQ(arcFromTheTop(ops[2].path).endAngle, -std::numbers::pi / 2);  // half
-
-    EXPECT_EQ(drawn(0).size(), 2u);  // no pie
-    layer->maxValue = 0;             // nothing to measure against: no division by zero
+    EXPECT_EQ(drawn(0).size(), 2u);                                                // no pie
+    layer->maxValue = 0;  // nothing to measure against: no division by zero
     EXPECT_EQ(drawn(3).size(), 2u);
 }
 

@@ -44,19 +44,15 @@ class WidgetTest : public ::testing::Test {
         ui::Application::shared().reset();
         fd::MainLoop::drain();
     }
-
     // Moves the clock on in animation-sized steps and runs what became due.
     void advance(double seconds) { test_support::advanceInSteps(*clock_, seconds, 1.0 / 60); }
-
     void click(ui::Point at) {
         for (auto type : {ui::EventType::LeftMouseDown, ui::EventType::LeftMouseUp})
             ui::Application::shared().sendEvent(ui::Event::mouse(type, at, window_));
     }
-
     static double shownOpacity(const ui::Layer& layer) {
         return std::get<double>(*layer.presentationValue("opacity"));
     }
-
     std::shared_ptr<fd::ManualClock> clock_ = std::make_shared<fd::ManualClock>();
     fd::ScopedClock scopedClock_{clock_};
     ui::WindowPtr window_;

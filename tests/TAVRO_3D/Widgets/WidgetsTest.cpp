@@ -57,7 +57,6 @@ TEST_F(AutoFittingLabelTest, ShrinksTheSystemFontUntilTheMeasuredTextFitsDownToA
     auto fits = label(2000, 200, 20);
     fits->awakeFromDescription();
     EXPECT_EQ(fits->font(), ui::Font::systemFont(19));  // one point smaller, even so
-
     auto narrow = label(250, 40, 20);
     narrow->fitFont();
     const double size = narrow->font().pointSize + 1;  // the last size measured
@@ -69,7 +68,6 @@ TEST_F(AutoFittingLabelTest, ShrinksTheSystemFontUntilTheMeasuredTextFitsDownToA
     EXPECT_LE(height(size), 40);
     EXPECT_GT(height(size + 1), 40);
     EXPECT_EQ(narrow->font().weight, ui::FontWeight::Regular);
-
     for (double width : {50.0, 10.0}) {
         auto hopeless = label(width, 5, 30);
         hopeless->fitFont();
@@ -101,7 +99,6 @@ TEST_F(WidgetTest, HoverButtonLightsOnlyWhileEnabledOverOneTrackingArea) {
     button->setImage(nullptr);
     button->mouseExited(move);
     EXPECT_EQ(shown(), "jiaozhengpingmu");
-
     button->updateTrackingAreas();
     button->setFrameSize({200, 50});
     button->updateTrackingAreas();

@@ -15,7 +15,7 @@ using namespace std::chrono_literals;
 // installed clock too, so the waiter count of an installed clock is not theirs alone.
 using test_support::waitForWaiters;
 
-TEST(ManualClock, SleepersWakeOnlyWhenTimePassesTheirDeadlineOrTheConditionHolds) {
+TEST(ManualClock, SleepersWakeOnlyWhenTimePassesTheirDeadline) {
     auto clock = std::make_shared<ManualClock>();
     std::atomic<bool> woke{false};
     std::thread sleeper([&] {
@@ -29,23 +29,9 @@ TEST(ManualClock, SleepersWakeOnlyWhenTimePassesTheirDeadlineOrTheConditionHolds
     clock->advanceSeconds(0.5);
     sleeper.join();
     EXPECT_EQ(clock->now().time_since_epoch(), 1s);
-    Mutex mutex;
-    ConditionVariable wake;
-    bool ready = false;
-    std::thread setter([&] {
-        EXPECT_TRUE(waitForWaiters(*clock, 1));
-        MutexLock guard(mutex);
-        ready = true;
-        wake.notify_all();
-    });
-    MutexLock lock(mutex);
-    EXPECT_TRUE(clock->waitUntil(mutex, wake, clock->now() + 10s,
-                                 [&]() TAVRO_REQUIRES(mutex) { return ready; }));
-    lock.unlock();
-    setter.join();
 }
 
-TEST(Clock, ReplacingTheClockReleasesItsSleepersAndRevivesOnReinstall) {
+TEST(Clock, ReplacingTheClockReleasesItsSleepers) {
     auto manual = std::make_shared<ManualClock>();
     auto previous = Clock::currentShared();
     Clock::setCurrent(manual);
@@ -53,24 +39,6 @@ TEST(Clock, ReplacingTheClockReleasesItsSleepersAndRevivesOnReinstall) {
     EXPECT_TRUE(waitForWaiters(*manual, 1));
     Clock::setCurrent(previous);
     sleeper.join();  // released, not stuck for an hour
-
-    // The clock put back in place blocks again.
-    Clock::setCurrent(manual);
-    std::atomic<bool> woke{false};
-    std::thread second([&] {
-        manual->sleepForSeconds(1);
-        woke = true;
-    });
-    EXPECT_TRUE(waitForWaiters(*manual, 1));
-    std::this_thread::sleep_for(10ms);
-    EXPECT_FALSE(woke);
-    // The sleeper may have started after an advance; keep time moving until it wakes.
-    for (int step = 0; step < 1000 && !woke; ++step) {
-        manual->advanceSeconds(1);
-        std::this_thread::sleep_for(1ms);
-    }
-    second.join();
-    Clock::setCurrent(previous);
 }
 
 TEST(Clock, SpeedScalesSleepsAndSecondsConversionClampsNegativeAndHuge) {

@@ -30,7 +30,6 @@ TEST_F(ProcessLockRegistryTest, ASecondCopySeesTheFirstAndBringsItToTheFront) {
         << "the holder's process identifier is read from its lock file";
     EXPECT_EQ(running[1], second.currentApplication());
     EXPECT_TRUE(second.runningApplicationsWithBundleIdentifier("com.example.other").empty());
-
     // The holder's entry is not the current one of the second copy only by position; the
     // second copy activates the holder through its socket.
     RunningApplication holder = running[0];

@@ -91,7 +91,6 @@ TEST(PropertyListTest, ReadsWhatOtherWritersProduce) {
     EXPECT_TRUE(std::isnan(value["nan"].asDouble()));
     EXPECT_EQ(value["twice"].asInt64(), 2);
     EXPECT_TRUE(value["true"].asBool());
-
     // A bare value without the <plist> wrapper, and UTF-16 input.
     EXPECT_EQ(parseOk("<array><string>x</string></array>"), Value(ValueArray{Value("x")}));
     const std::string utf16 =

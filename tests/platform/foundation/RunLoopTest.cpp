@@ -73,22 +73,6 @@ TEST(RunLoop, StopBeforeRunMakesRunReturnAtOnceAndPerformWaitsForARun) {
     EXPECT_EQ(ran.load(), 1);
 }
 
-TEST(RunLoop, PerformAfterWaitsForTheClock) {
-    auto clock = std::make_shared<ManualClock>();
-    ScopedClock scoped(clock);
-    LoopThread worker;
-    Counter ran;
-    worker.loop().performAfter(2s, [&] { ran.increment(); });
-    clock->advance(1s);
-    detail::Scheduler::shared().waitUntilIdle();
-    Counter barrier;
-    worker.loop().perform([&] { barrier.increment(); });
-    ASSERT_TRUE(barrier.waitFor(1));
-    EXPECT_EQ(ran.value(), 0);
-    clock->advance(1s);
-    EXPECT_TRUE(ran.waitFor(1));
-}
-
 TEST(RunLoopSource, EventsStillQueuedAtInvalidateAreDropped) {
     LoopThread worker;
     auto source = std::make_unique<RunLoopSource>(worker.loop());

@@ -1,7 +1,6 @@
 #pragma once
-// Helpers for the storage and system tests: byte/text conversions, files read and written
-// whole, parse results that must succeed, and an environment variable put back afterwards.
-// Single-threaded use.
+// Helpers for the storage and system tests: text as bytes, files read and written whole,
+// parse results that must succeed, and an environment variable put back afterwards.
 
 #include <gtest/gtest.h>
 
@@ -11,7 +10,6 @@
 #include <optional>
 #include <span>
 #include <string>
-#include <string_view>
 #include <vector>
 
 #include "platform/foundation/FileSystem.h"
@@ -33,17 +31,14 @@ inline std::string readText(const std::string& path) {
     return bytes ? std::string(bytes->begin(), bytes->end()) : "<unreadable>";
 }
 
-// Entry names of a folder, sorted.
-inline std::vector<std::string> folderEntries(const std::string& path) {
+inline std::vector<std::string> folderEntries(const std::string& path) {  // sorted
     std::vector<std::string> names;
-    for (const auto& entry : std::filesystem::directory_iterator(path)) {
+    for (const auto& entry : std::filesystem::directory_iterator(path))
         names.push_back(entry.path().filename());
-    }
     std::sort(names.begin(), names.end());
     return names;
 }
 
-// The value of a parse that must succeed; a failure is reported and gives an empty value.
 template <class Parsed>
 auto parsedOrFail(const Parsed& result) -> std::decay_t<decltype(result.value())> {
     if (result) return result.value();
@@ -51,8 +46,7 @@ auto parsedOrFail(const Parsed& result) -> std::decay_t<decltype(result.value())
     return {};
 }
 
-// An environment variable that set() changes (or, given nullopt, unsets) until the end of
-// the scope.
+// set() changes the variable (nullopt unsets it) until the end of the scope.
 class ScopedEnvironment {
   public:
     explicit ScopedEnvironment(const char* name) : name_(name) {

@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <limits>
 
 #include "platform/foundation/Value.h"
 #include "platform/foundation/ValueJson.h"
@@ -32,7 +31,6 @@ TEST(Value, ContainerAndObjectAccessNeverThrows) {
     EXPECT_DOUBLE_EQ(dict["value"].at(0).asDouble(), 1.5);
     EXPECT_TRUE(dict["value"].at(5).isNull());
     EXPECT_TRUE(Value(3)["x"].isNull());
-    EXPECT_EQ(Value(3).text(), "");
     struct Device {
         int id;
     };
@@ -56,26 +54,17 @@ TEST(ValueJson, RoundTripKeepsKindsAndPrettyTextIsTheCompactTextIndented) {
     Value value(ValueDictionary{{"a", Value(ValueArray{1, 2})}, {"b", "x"}});
     EXPECT_EQ(prettyJsonText(value), "{\n  \"a\": [\n    1,\n    2\n  ],\n  \"b\": \"x\"\n}");
     EXPECT_EQ(jsonText(value), "{\"a\":[1,2],\"b\":\"x\"}");
-}
-
-TEST(ValueJson, KindsJsonCannotCarryFailTheWholeConversion) {
     EXPECT_EQ(jsonText(Value(ValueArray{Value(0.1f), Value(0.01)})), "[0.1,0.01]");
-    EXPECT_FALSE(jsonText(Value(ValueDictionary{{"d", Value(Bytes{1, 2})}})));
-    EXPECT_FALSE(jsonText(Value(Date{5})));
-    EXPECT_FALSE(jsonText(Value::object(std::make_shared<int>(1))));
-    EXPECT_FALSE(jsonText(Value(std::numeric_limits<double>::infinity())));
-    EXPECT_FALSE(isValidJsonObject(Value("top-level text")));
-    EXPECT_FALSE(isValidJsonObject(Value(ValueArray{Value(std::nan(""))})));
-    EXPECT_FALSE(isValidJsonObject(Value(ValueDictionary{{"f", Value(HUGE_VALF)}})));
-    EXPECT_FALSE(prettyJsonText(Value(ValueArray{Value(Bytes{})})));
+    for (const Value& unwritable : {Value(Bytes{1}), Value(Date{5}), Value(HUGE_VAL),
+                                    Value::object(std::make_shared<int>(1))}) {
+        EXPECT_FALSE(jsonText(Value(ValueArray{unwritable}))) << unwritable.description();
+    }
 }
 
 TEST(ValueJson, BadTextIsAnErrorNotACrash) {
     for (const char* text : {"", "{", "[1,]", "{\"a\" 1}", "nul", "\xff\xfe"}) {
         EXPECT_FALSE(parseJsonText(text)) << text;
     }
-    std::string deep(100000, '[');
-    EXPECT_FALSE(parseJsonText(deep));
-    std::string nested = std::string(600, '[') + std::string(600, ']');
-    EXPECT_FALSE(parseJsonText(nested));
+    EXPECT_FALSE(parseJsonText(std::string(100000, '[')));
+    EXPECT_FALSE(parseJsonText(std::string(600, '[') + std::string(600, ']')));
 }

@@ -1,6 +1,5 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
-#include <stdlib.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -10,6 +9,7 @@
 #include "platform/foundation/Bundle.h"
 #include "platform/foundation/FileSystem.h"
 #include "platform/sim/MachineProfiles.h"
+#include "tests/support/TemporaryHome.h"
 
 namespace fd = platform::foundation;
 using platform::sim::machineProfileNamed;
@@ -20,26 +20,21 @@ namespace {
 class ProfileBundle {
   public:
     ProfileBundle() {
-        std::string pattern = fd::temporaryDirectory() + "/tavro-profiles-XXXXXX";
-        if (char* made = ::mkdtemp(pattern.data())) path_ = made;
         fd::createDirectory(file("machines"), true);
         // Readable as a profile too: loading it by a crafted name must still fail.
         write("Info.json", R"({"CFBundleIdentifier": "com.example.p", "model": "Mac13,1"})");
         write("machines/desk.json", R"({"model": "Mac13,1"})");
-        fd::Bundle::setMainBundlePath(path_);
+        fd::Bundle::setMainBundlePath(folder_.path());
     }
-    ~ProfileBundle() {
-        fd::Bundle::setMainBundlePath("");
-        fd::removeItem(path_);
-    }
-    std::string file(const std::string& name) const { return path_ + "/" + name; }
+    ~ProfileBundle() { fd::Bundle::setMainBundlePath(""); }
+    std::string file(const std::string& name) const { return folder_.file(name); }
     void write(const std::string& name, const std::string& text) const {
         fd::writeFileAtomically(
             file(name), std::span(reinterpret_cast<const uint8_t*>(text.data()), text.size()));
     }
 
   private:
-    std::string path_;
+    test_support::TemporaryFolder folder_{"tavro-profiles"};
 };
 
 bool refused(const std::string& name) {

@@ -8,16 +8,12 @@
 #include "platform/screens/DisplayServer.h"
 #include "platform/sim/PlatformBackends.h"
 #include "platform/ui/Screen.h"
+#include "tests/support/TemporaryHome.h"
 
 using namespace platform;
 using namespace platform::sim;
 
 namespace {
-
-std::string temporaryHome() {
-    std::string pattern = foundation::temporaryDirectory() + "/tavro-backends-XXXXXX";
-    return ::mkdtemp(pattern.data()) ? pattern : std::string();
-}
 
 MachineProfile macbook() {
     auto parsed = parseMachineProfile(R"({
@@ -31,8 +27,8 @@ MachineProfile macbook() {
 }
 
 TEST(PlatformBackends, ASimulatedRunReachesOnlyTheSimMac) {
-    const std::string home = temporaryHome();
-    ASSERT_FALSE(home.empty());
+    const test_support::TemporaryFolder folder("tavro-backends");
+    const std::string& home = folder.path();
     BackendChoice choice;
     choice.profile = macbook();
     choice.homeFolder = home;
@@ -73,7 +69,6 @@ TEST(PlatformBackends, ASimulatedRunReachesOnlyTheSimMac) {
     }
     EXPECT_NE(foundation::homeDirectory(), home);
     EXPECT_EQ(screens::displayServer(), nullptr);
-    foundation::removeItem(home);
 }
 
 TEST(PlatformBackends, ARealRunHasNoSimulatedMachine) {

@@ -36,26 +36,23 @@ TEST(Scenario, ReadsEveryKindOfStep) {
     EXPECT_FALSE(scenario.permissions->screenRecording);
     EXPECT_TRUE(scenario.permissions->accessibility);
     ASSERT_EQ(scenario.steps.size(), 19u);
-    EXPECT_EQ(scenario.steps[0].seconds, 1.5);
-    EXPECT_EQ(scenario.steps[1].glasses.kind, "gen1");
-    EXPECT_EQ(scenario.steps[1].glasses.firmware, "TAVRO_FW_V1.30");
-    EXPECT_EQ(scenario.steps[1].glasses.productId, 22136);
-    EXPECT_EQ(scenario.steps[1].imuRate, 500);
-    EXPECT_EQ(scenario.steps[2].afterBytes, 4096u);
-    EXPECT_EQ(scenario.steps[2].seconds, 30);
-    EXPECT_EQ(scenario.steps[10].button, 2);
-    EXPECT_EQ(scenario.steps[10].text, "Displays");
-    EXPECT_EQ(scenario.steps[11].seconds, 10) << "expectations wait 10 s unless told";
-    EXPECT_EQ(scenario.steps[12].seconds, 3);
-    EXPECT_EQ(scenario.steps[14].device, "g");
-    EXPECT_EQ(scenario.steps[14].text, "TAVRO_FW_V1.31");
-    EXPECT_EQ(scenario.steps[14].seconds, 5);
-    EXPECT_EQ(scenario.steps[15].backendMode, "hang");
-    EXPECT_EQ(scenario.steps[16].offerVersion, "9.9.9");
-    EXPECT_EQ(scenario.steps[16].releaseNote, "New");
-    EXPECT_EQ(scenario.steps[17].action, Action::ActivateApp);
-    EXPECT_EQ(scenario.steps[17].text, "Safari");
-    EXPECT_EQ(scenario.steps[18].action, Action::Quit);
+    const auto& step = scenario.steps;
+    EXPECT_EQ(step[0].seconds, 1.5);
+    EXPECT_EQ(std::tie(step[1].glasses.kind, step[1].glasses.firmware, step[1].glasses.productId,
+                       step[1].imuRate),
+              std::make_tuple("gen1", "TAVRO_FW_V1.30", 22136, 500));
+    EXPECT_EQ(std::tie(step[2].afterBytes, step[2].seconds), std::make_tuple(4096u, 30));
+    EXPECT_EQ(std::tie(step[10].button, step[10].text), std::make_tuple(2, "Displays"));
+    EXPECT_EQ(step[11].seconds, 10) << "expectations wait 10 s unless told";
+    EXPECT_EQ(step[12].seconds, 3);
+    EXPECT_EQ(std::tie(step[14].device, step[14].text, step[14].seconds),
+              std::make_tuple("g", "TAVRO_FW_V1.31", 5));
+    EXPECT_EQ(step[15].backendMode, "hang");
+    EXPECT_EQ(std::tie(step[16].offerVersion, step[16].releaseNote),
+              std::make_tuple("9.9.9", "New"));
+    EXPECT_EQ(std::tie(step[17].action, step[17].text),
+              std::make_tuple(Action::ActivateApp, "Safari"));
+    EXPECT_EQ(step[18].action, Action::Quit);
 }
 
 TEST(Scenario, MalformedScenariosAreErrorsNamingTheStep) {
@@ -83,8 +80,7 @@ TEST(Scenario, MalformedScenariosAreErrorsNamingTheStep) {
           "{\"steps\": [{\"do\": \"activateApp\"}]}",
           "{\"permissions\": {\"screenRecording\": 1}, \"steps\": []}",
           "{\"steps\": [{\"do\": \"wait\", \"seconds\": 1}, 7]}"}) {
-        auto parsed = parseScenario(bad);
-        EXPECT_FALSE(parsed) << bad;
+        EXPECT_FALSE(parseScenario(bad)) << bad;
     }
     auto parsed =
         parseScenario("{\"steps\": [{\"do\": \"wait\", \"seconds\": 1}, {\"do\": \"x\"}]}");

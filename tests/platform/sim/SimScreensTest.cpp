@@ -1,9 +1,6 @@
 #include <gtest/gtest.h>
 
-#include <future>
-
 #include "platform/foundation/Dispatch.h"
-#include "platform/foundation/NotificationCenter.h"
 #include "platform/screens/DisplayServices.h"
 #include "platform/sim/SimMac.h"
 #include "platform/ui/Application.h"
@@ -101,22 +98,4 @@ TEST(SimScreens, CapturedFramesShowTheWindowsOnTheDisplayOrAMovingPattern) {
     // A display that has gone gives no picture.
     EXPECT_EQ(frameOf(999, 10, 10), nullptr);
     ui::Application::shared().reset();
-}
-
-TEST(SimScreens, LockAndUnlockArePostedAndSeenInTheSession) {
-    sim::SimMac mac(macBook());
-    std::vector<std::string> seen;
-    auto& center = foundation::NotificationCenter::distributedCenter();
-    auto token =
-        center.addObserver({}, std::nullopt, nullptr,
-                           [&](const foundation::Notification& n) { seen.push_back(n.name); });
-    mac.lockScreen();
-    auto session = screens::sessionCopyCurrentDictionary();
-    ASSERT_TRUE(session);
-    EXPECT_TRUE(session->count("CGSSessionScreenIsLocked"));
-    mac.unlockScreen();
-    EXPECT_FALSE(screens::sessionCopyCurrentDictionary()->count("CGSSessionScreenIsLocked"));
-    token.reset();
-    EXPECT_EQ(seen,
-              (std::vector<std::string>{"com.apple.screenIsLocked", "com.apple.screenIsUnlocked"}));
 }

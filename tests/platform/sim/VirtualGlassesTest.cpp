@@ -3,14 +3,12 @@
 #include <optional>
 
 #include "platform/foundation/Clock.h"
-#include "platform/sim/SimUsbBus.h"
 #include "platform/sim/VirtualGlasses.h"
 #include "tests/support/DeviceBytes.h"
 #include "tests/support/Waits.h"
 
 namespace fd = platform::foundation;
 using platform::hid::ReportType;
-using platform::sim::SimUsbBus;
 using platform::sim::VirtualGlasses;
 
 using namespace test_support;
@@ -34,7 +32,6 @@ Bytes command(uint8_t code, uint8_t subcode, Runs payload = {}) {
 
 class VirtualGlassesBytes : public ::testing::Test {
   protected:
-    void TearDown() override { SimUsbBus::shared().unplug(glasses_); }
     VirtualGlasses& make(platform::sim::VirtualGlassesConfig config) {
         replies_.reset();
         glasses_ = std::make_shared<VirtualGlasses>(std::move(config));
@@ -161,29 +158,6 @@ TEST_F(VirtualGlassesBytes, SamplesFollowTheClockWhileTheStreamIsOn) {
     make(VirtualGlasses::firstGeneration()).setImuRate(1000);
     ASSERT_TRUE(pumpUntil(*clock_, 0.001, [&] { return replies_->count() >= 1; }));
     EXPECT_EQ(replies_->take()[0], frame(64, {{0, {0x20}}, {28, {0, 0, 0x80, 0x3F}}}));
-}
-
-TEST_F(VirtualGlassesBytes, TheyLeaveForTheirBootloaderAndComeBackWithTheVersionItWrote) {
-    auto& bus = SimUsbBus::shared();
-    make(VirtualGlasses::secondGeneration());
-    bus.plug(glasses_);
-    const auto& bootloader = glasses_->bootloader();
-    EXPECT_TRUE(send(command(9, 0, {{12, {1}}})).empty());
-    EXPECT_FALSE(bus.isPlugged(*glasses_));
-    ASSERT_TRUE(pumpUntil(*clock_, 0.1, [&] { return bus.isPlugged(*bootloader); }));
-
-    // A whole 104-byte image carrying its tag at 0x40: a first packet and one continuation.
-    const Bytes tag = text("TAVRO2_FW_V9.99");
-    const Bytes image = overlay(Bytes(104, 0xEE), {{0x40, tag}, {0x4F, {0}}});
-    const Bytes first =
-        frame(64, {{0, {0xA0}}, {4, {1}}, {12, {104}}, {16, firstBytes(image, 48)}});
-    const Bytes rest = frame(64, {{4, {3}}, {8, Bytes(image.begin() + 48, image.end())}});
-    for (const Bytes& packet : {first, rest, frame(64, {{0, {0xAB}}, {4, {5}}})}) {
-        bootloader->setReport(ReportType::Output, 0, packet);
-    }
-    EXPECT_FALSE(bus.isPlugged(*bootloader));
-    ASSERT_TRUE(pumpUntil(*clock_, 0.1, [&] { return bus.isPlugged(*glasses_); }));
-    EXPECT_EQ(send(command(8, 1)), Replies{command(8, 1, {{12, {15, 0}}, {14, tag}, {51, {'p'}}})});
 }
 
 // A test replaces its manual clock while the glasses stream: the stream goes on in the new

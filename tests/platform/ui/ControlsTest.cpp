@@ -21,8 +21,6 @@ TEST_F(ControlsTest, ImageViewScalesAsItsScalingSays) {
     view->setFrameSize({16, 16});
     view->setImageScaling(ImageScaling::ProportionallyDown);
     EXPECT_EQ(view->imageRect(), (Rect{0, 0, 16, 16}));
-    EXPECT_EQ(Image::named("demo-logo.png"), Image::named("demo-logo"));  // one cached picture
-    EXPECT_EQ(Image::named("no-such-picture"), nullptr);
 }
 
 TEST_F(ControlsTest, ProgressValuesStayWithinTheRange) {
@@ -30,8 +28,6 @@ TEST_F(ControlsTest, ProgressValuesStayWithinTheRange) {
     progress->setIndeterminate(false);
     progress->setDoubleValue(250);
     EXPECT_DOUBLE_EQ(progress->doubleValue(), 100);
-    progress->setDoubleValue(-3);
-    EXPECT_DOUBLE_EQ(progress->fraction(), 0);
     progress->setMaxValue(0);  // an empty range shows nothing rather than dividing by zero
     EXPECT_DOUBLE_EQ(progress->fraction(), 0);
 }
@@ -52,8 +48,6 @@ TEST_F(ControlsTest, ConstraintConstantsPlaceTheViewInEitherSpace) {
         leading.setConstant(262 - 20 + 7);
         EXPECT_DOUBLE_EQ(knob->frame().origin.x, 249);
     }
-    LayoutConstraint orphan(std::weak_ptr<View>(), LayoutAttribute::Width, 10);
-    orphan.setConstant(20);  // a constraint whose view is gone does nothing
 }
 
 // Views that leave the tree in the middle of an event sequence, also from their own action,
@@ -82,8 +76,6 @@ TEST_F(ControlsTest, ViewsLeavingDuringAClickGetNoMoreEvents) {
     click(window, {60, 60});
     EXPECT_EQ(actions, 1);
     EXPECT_TRUE(weakSelfRemoving.expired());
-    // A key with no first responder goes nowhere.
-    Application::shared().sendEvent(Event::key(EventType::KeyDown, "a", 0, window));
 }
 
 }  // namespace

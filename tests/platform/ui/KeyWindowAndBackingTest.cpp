@@ -26,7 +26,6 @@ TEST_F(KeyWindowTest, BorderlessWindowsLeaveKeyStatusWithTheMainWindow) {
     // A click on it does not take key status either.
     click(hud, {10, 10});
     EXPECT_TRUE(main->isKeyWindow());
-
     // A borderless window that says it can (a popover's) does become key.
     hud->setCanBecomeKeyWindow(true);
     hud->makeKeyWindow();
@@ -44,9 +43,8 @@ TEST_F(KeyWindowTest, ClosingTheKeyWindowHandsKeyStatusOn) {
     badge->orderFront();
     front->makeKeyAndOrderFront();
     ASSERT_TRUE(front->isKeyWindow());
-    EXPECT_EQ(Application::shared().orderedWindows().front(),
-              badge);  // a higher level stays in front
-    front->close();    // the frontmost window that can take it, never the borderless one
+    EXPECT_EQ(Application::shared().orderedWindows().front(), badge);  // a higher level
+    front->close();  // the frontmost window that can take it, never the borderless one
     EXPECT_TRUE(middle->isKeyWindow());
     middle->orderOut();
     EXPECT_TRUE(back->isKeyWindow());
@@ -131,10 +129,8 @@ TEST_F(LayerBackingTest, ALayerThatClearsItsContextClearsOnlyItsOwnBacking) {
 TEST_F(LayerBackingTest, SpinnerDrawsInTheTintItIsGiven) {
     auto brightest = [](const PixelBuffer& pixels) {
         int best = 0;
-        for (uint32_t p : pixels.argb) {
-            int level = std::min({int(p >> 16 & 0xFF), int(p >> 8 & 0xFF), int(p & 0xFF)});
-            best = std::max(best, level);
-        }
+        for (uint32_t p : pixels.argb)
+            best = std::max(best, std::min({redOf(p), greenOf(p), blueOf(p)}));
         return best;
     };
     for (bool white : {false, true}) {

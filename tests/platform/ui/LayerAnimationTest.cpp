@@ -57,21 +57,6 @@ TEST_F(LayerAnimationTest, BasicAnimationFollowsTheClockExactly) {
     EXPECT_EQ(AnimationEngine::shared().trackedCount(), 0u);
 }
 
-TEST_F(LayerAnimationTest, AnimationKeptAfterCompletionFillsForwardsOnlyWhenAsked) {
-    auto layer = Layer::make();
-    for (FillMode fill : {FillMode::Removed, FillMode::Forwards}) {
-        auto move = basic("position", Point{0, 0}, Point{100, 50}, 1.0);
-        move->removedOnCompletion = false;
-        move->fillMode = fill;
-        layer->addAnimation(move, "move");
-        advance(2.0);
-        ASSERT_NE(layer->animationForKey("move"), nullptr);
-        Point shown = std::get<Point>(*layer->presentationValue("position"));
-        EXPECT_EQ(shown, fill == FillMode::Forwards ? (Point{100, 50}) : (Point{0, 0}));
-        layer->removeAllAnimations();
-    }
-}
-
 TEST_F(LayerAnimationTest, ReplacingOrRemovingAnAnimationStopsItUnfinished) {
     auto layer = Layer::make();
     std::vector<std::string> log;
@@ -120,7 +105,6 @@ TEST_F(LayerAnimationTest, ImplicitActionsUseTheActionsTableAndTransactionsSwitc
     EXPECT_NE(fin->animationForKey("position"), nullptr);
     advance(1.0);
     EXPECT_DOUBLE_EQ(opacityShown(*fin), 0.3);
-
     // Layers outside a tree and a view's own layer do not animate implicitly.
     auto loose = Layer::make();
     loose->setOpacity(0.5);
@@ -128,16 +112,6 @@ TEST_F(LayerAnimationTest, ImplicitActionsUseTheActionsTableAndTransactionsSwitc
     auto view = View::create(Rect{0, 0, 10, 10});
     view->setAlphaValue(0.5);
     EXPECT_TRUE(view->layer().animationKeys().empty());
-    // Nested transactions restore the outer setting.
-    Transaction::begin();
-    Transaction::setDisableActions(true);
-    Transaction::begin();
-    Transaction::setDisableActions(false);
-    Transaction::commit();
-    EXPECT_TRUE(Transaction::disableActions());
-    Transaction::commit();
-    Transaction::commit();  // one too many: harmless
-    EXPECT_FALSE(Transaction::disableActions());
     // Outside any transaction the setting lasts until the main loop turns.
     Transaction::setDisableActions(true);
     EXPECT_TRUE(Transaction::disableActions());

@@ -1,14 +1,11 @@
-#include <cmath>
 #include <numbers>
 
 #include "UiTestSupport.h"
 #include "platform/ui/Layer.h"
-#include "platform/ui/PainterContext.h"
 #include "platform/ui/Renderer.h"
 #include "platform/ui/TextLayer.h"
 #include "platform/ui/Transaction.h"
 #include "platform/ui/View.h"
-#include "tests/support/RecordingContext.h"
 
 namespace platform::ui {
 namespace {
@@ -67,49 +64,12 @@ TEST_F(LayerRenderingTest, TextLayerDrawsItsStringCentredInItsColour) {
     EXPECT_EQ(alphaOf(pixels.pixelFromBottom(1, 1)), 0);  // the rounded corner
     // Four letters of about 16 points each stay in the middle of the 160-point text layer.
     int white[3] = {};  // left, middle and right thirds
-    for (int y = 10; y < 30; ++y) {
+    for (int y = 10; y < 30; ++y)
         for (int x = 20; x < 180; ++x)
             white[x < 60 ? 0 : x < 140 ? 1 : 2] += redOf(pixels.pixelFromBottom(x, y)) > 200;
-    }
     EXPECT_EQ(white[0], 0);
     EXPECT_GT(white[1], 20);
     EXPECT_EQ(white[2], 0);
-}
-
-TEST_F(LayerRenderingTest, MasksToBoundsClipsSublayersAndSubviews) {
-    auto host = View::create(Rect{0, 0, 40, 40});
-    auto clip = View::create(Rect{10, 10, 20, 20});
-    auto overflow = View::create(Rect{-10, -10, 40, 40});
-    overflow->layer().setBackgroundColor(Color::rgb(0, 1, 0));
-    clip->addSubview(overflow);
-    host->addSubview(clip);
-    EXPECT_TRUE(near(renderView(*host).pixelFromBottom(5, 5), 0xFF00FF00));
-    clip->layer().setMasksToBounds(true);
-    PixelBuffer clipped = renderView(*host);
-    EXPECT_EQ(alphaOf(clipped.pixelFromBottom(5, 5)), 0);
-    EXPECT_TRUE(near(clipped.pixelFromBottom(15, 15), 0xFF00FF00));
-}
-
-TEST_F(LayerRenderingTest, RecordedViewDrawingRunsInTheViewsOwnSpace) {
-    struct Marker : View {
-        using View::View;
-        void drawRect(const Rect&, GraphicsContext& context) override {
-            context.fillRect({0, 0, 1, 1});
-        }
-    };
-    auto host = View::create(Rect{0, 0, 100, 100});
-    auto marker = View::create<Marker>(Rect{30, 40, 10, 10});
-    host->addSubview(marker);
-    RecordingContext context;
-    drawViewTree(*host, context);
-    ASSERT_EQ(context.operations().size(), 1u);
-    const DrawOperation& op = context.operations()[0];
-    Point corner = op.state.ctm.apply(op.rect.origin);
-    EXPECT_EQ(corner, (Point{30, 40}));
-    marker->setHidden(true);
-    RecordingContext none;
-    drawViewTree(*host, none);
-    EXPECT_TRUE(none.operations().empty());
 }
 
 }  // namespace

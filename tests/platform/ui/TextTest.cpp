@@ -79,9 +79,8 @@ TEST_F(TextTest, TextIsPaintedInsideItsView) {
     text->setString("MMMM");
     PixelBuffer pixels = renderView(*text);
     int inked = 0;
-    for (int y = 0; y < pixels.height; ++y) {
+    for (int y = 0; y < pixels.height; ++y)
         for (int x = 0; x < pixels.width; ++x) inked += alphaOf(pixels.pixelFromTop(x, y)) > 128;
-    }
     EXPECT_GT(inked, 100);
     // The text starts at the top: the bottom rows stay empty.
     for (int x = 0; x < pixels.width; ++x) EXPECT_EQ(pixels.pixelFromBottom(x, 0), 0u);

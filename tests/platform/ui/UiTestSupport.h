@@ -59,7 +59,6 @@ class UiTest : public ::testing::Test {
         platform::foundation::Bundle::setMainBundlePath({});
         Image::clearCache();
     }
-
     // Moves the clock on and runs what became due on the main queue.
     void advance(double seconds) {
         clock_->advanceSeconds(seconds);

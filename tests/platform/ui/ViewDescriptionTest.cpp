@@ -1,5 +1,3 @@
-#include <filesystem>
-
 #include "UiTestSupport.h"
 #include "platform/ui/Button.h"
 #include "platform/ui/ImageView.h"
@@ -197,7 +195,6 @@ TEST_F(ViewDescriptionTest, DemoPanelRendersWhatItDescribesAndReactsToClicksAndD
     int white = 0;
     for (int x = 130; x < 290; ++x) white += near(px(x, 142), 0xFFFFFFFF, 40);
     EXPECT_GT(white, 5);
-
     // The panel reacts to clicks and drags.
     window->makeKeyAndOrderFront();
     click(window, {210, 142});
@@ -205,7 +202,6 @@ TEST_F(ViewDescriptionTest, DemoPanelRendersWhatItDescribesAndReactsToClicksAndD
     click(window, {60, 56});
     EXPECT_EQ(controller->tags, (std::vector<int>{7, 1, 1}));
     EXPECT_EQ(controller->modeButton.lock()->state(), StateOff);  // toggled on, then off
-
     // A click on the bar recognises at once; a drag begins, changes and ends.
     click(window, {40 + 50, 430});
     EXPECT_DOUBLE_EQ(controller->knobView.lock()->frame().origin.x, 50 - 12);
