@@ -4,6 +4,7 @@
 // record or awaits a condition on it; a wait that is not met in time fails instead of
 // hanging. Thread-safe.
 
+#include <algorithm>
 #include <chrono>
 #include <condition_variable>
 #include <functional>
@@ -16,31 +17,61 @@
 
 namespace test_support {
 
-using RecordedNotice = platform::foundation::Notification;
-
 class NotificationRecorder {
   public:
-    using Notices = std::vector<RecordedNotice>;
-    explicit NotificationRecorder(std::vector<std::string> names);
+    using Notices = std::vector<platform::foundation::Notification>;
+    explicit NotificationRecorder(const std::vector<std::string>& names) {
+        for (const auto& name : names) observe(name, nullptr);
+    }
     struct NamePrefix {};
-    NotificationRecorder(NamePrefix, std::string prefix);
+    NotificationRecorder(NamePrefix, std::string prefix) {
+        observe({}, [prefix](const std::string& name) { return name.starts_with(prefix); });
+    }
     NotificationRecorder(const NotificationRecorder&) = delete;
     NotificationRecorder& operator=(const NotificationRecorder&) = delete;
 
-    Notices notices() const;
-    std::vector<std::string> names() const;
+    Notices notices() const {
+        std::lock_guard lock(mutex_);
+        return notices_;
+    }
+    std::vector<std::string> names() const {
+        std::vector<std::string> names;
+        for (const auto& notice : notices()) names.push_back(notice.name);
+        return names;
+    }
     // The objects of the notices named `name` (of all when empty), in order; as integers.
-    std::vector<platform::foundation::Value> objects(const std::string& name = {}) const;
-    std::vector<int64_t> numbers(const std::string& name = {}) const;
+    std::vector<platform::foundation::Value> objects(const std::string& name = {}) const {
+        std::vector<platform::foundation::Value> objects;
+        for (const auto& notice : notices())
+            if (name.empty() || notice.name == name) objects.push_back(notice.object);
+        return objects;
+    }
+    std::vector<int64_t> numbers(const std::string& name = {}) const {
+        std::vector<int64_t> numbers;
+        for (const auto& object : objects(name)) numbers.push_back(object.asInt64());
+        return numbers;
+    }
     size_t size() const { return notices().size(); }
     size_t count(const std::string& name) const { return objects(name).size(); }
-    void clear();
+    void clear() {
+        std::lock_guard lock(mutex_);
+        notices_.clear();
+    }
 
     bool await(const std::function<bool(const Notices&)>& condition,
-               std::chrono::milliseconds timeout = std::chrono::seconds(20));
+               std::chrono::milliseconds timeout = std::chrono::seconds(20)) {
+        std::unique_lock lock(mutex_);
+        return changed_.wait_for(lock, timeout, [&] { return condition(notices_); });
+    }
     bool awaitCount(size_t count) { return awaitCount({}, count); }
     // Until `count` notices named `name` (of any name when empty) have come.
-    bool awaitCount(const std::string& name, size_t count);
+    bool awaitCount(const std::string& name, size_t count) {
+        return await([&](const Notices& notices) {
+            return size_t(std::count_if(notices.begin(), notices.end(), [&](auto& n) {
+                       return name.empty() || n.name == name;
+                   })) >= count;
+        });
+    }
 
     // The object's "device" entry as a T, for notices of `name`, in order.
     template <class T>
@@ -55,7 +86,18 @@ class NotificationRecorder {
     }
 
   private:
-    void observe(const std::string& name, std::function<bool(const std::string&)> wanted);
+    void observe(const std::string& name, std::function<bool(const std::string&)> wanted) {
+        tokens_.push_back(platform::foundation::NotificationCenter::defaultCenter().addObserver(
+            name, std::nullopt, nullptr,
+            [this, wanted](const platform::foundation::Notification& note) {
+                if (wanted && !wanted(note.name)) return;
+                // Notifies under the lock: a waiter may destroy the recorder once it has
+                // seen the notice.
+                std::lock_guard lock(mutex_);
+                notices_.push_back(note);
+                changed_.notify_all();
+            }));
+    }
 
     mutable std::mutex mutex_;
     std::condition_variable changed_;

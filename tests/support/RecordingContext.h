@@ -19,14 +19,12 @@ struct DrawOperation {
     Rect rect{};  // FillRect, Text, Image
     CompositingOperation op = CompositingOperation::SourceOver;
     std::string text{};  // Text; Image: the image's name
-    double imageAlpha = 1.0;
     GraphicsState state{};
 };
 
 class RecordingContext final : public GraphicsContext {
   public:
     const std::vector<DrawOperation>& operations() const { return operations_; }
-    void clearOperations() { operations_.clear(); }
 
   protected:
     void doFill(const Path& path, FillRule rule) override {
@@ -41,11 +39,8 @@ class RecordingContext final : public GraphicsContext {
     void doDrawText(const AttributedString& text, const Rect& rect) override {
         add({.kind = DrawOperation::Kind::Text, .rect = rect, .text = text.string});
     }
-    void doDrawImage(const Image& image, const Rect& rect, double alpha) override {
-        add({.kind = DrawOperation::Kind::Image,
-             .rect = rect,
-             .text = image.name(),
-             .imageAlpha = alpha});
+    void doDrawImage(const Image& image, const Rect& rect, double) override {
+        add({.kind = DrawOperation::Kind::Image, .rect = rect, .text = image.name()});
     }
 
   private:
