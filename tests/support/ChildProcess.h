@@ -2,12 +2,21 @@
 // A program started for the life of a test (or a benchmark run) and ended with it if it
 // is still running then. Main thread.
 
+#include <fcntl.h>
 #include <signal.h>
+#include <spawn.h>
 #include <sys/types.h>
+#include <sys/wait.h>
 
+#include <algorithm>
+#include <filesystem>
 #include <optional>
 #include <string>
 #include <vector>
+
+#include "tests/support/Waits.h"
+
+extern char** environ;
 
 namespace test_support {
 
@@ -23,19 +32,63 @@ class ChildProcess {
     };
 
     ChildProcess() = default;
-    ~ChildProcess();
+    ~ChildProcess() {
+        if (pid_ > 0 && !status_) {
+            ::kill(pid_, endSignal_);
+            ::waitpid(pid_, nullptr, 0);
+        }
+    }
     ChildProcess(const ChildProcess&) = delete;
     ChildProcess& operator=(const ChildProcess&) = delete;
 
     // `args[0]` is the program's path. False when it could not be started.
-    bool start(std::vector<std::string> args, const Options& options);
     bool start(std::vector<std::string> args) { return start(std::move(args), Options{}); }
+    bool start(std::vector<std::string> args, const Options& options) {
+        endSignal_ = options.endSignal;
+        const auto nameOf = [](const std::string& entry) {
+            return entry.substr(0, entry.find('='));
+        };
+        const auto named = [&](const std::vector<std::string>& list, const std::string& name) {
+            return std::any_of(list.begin(), list.end(),
+                               [&](auto& e) { return nameOf(e) == name; });
+        };
+        std::vector<std::string> environment = options.environment;
+        for (char** e = environ; *e; ++e) {
+            if (!named(environment, nameOf(*e)) && !named(options.withoutVariables, nameOf(*e)))
+                environment.push_back(*e);
+        }
+        std::vector<char*> argv, envp;
+        for (auto& a : args) argv.push_back(a.data());
+        for (auto& e : environment) envp.push_back(e.data());
+        argv.push_back(nullptr);
+        envp.push_back(nullptr);
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        if (options.discardOutput)
+            posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+        if (posix_spawn(&pid_, argv[0], &actions, nullptr, argv.data(), envp.data()) != 0)
+            pid_ = -1;
+        posix_spawn_file_actions_destroy(&actions);
+        return pid_ > 0;
+    }
     bool started() const { return pid_ > 0; }
     pid_t pid() const { return pid_; }
-    void signal(int number);
+    void signal(int number) {
+        if (pid_ > 0 && !status_) ::kill(pid_, number);
+    }
     // The exit status (128 + the signal's number when a signal ended it), or none when the
     // process still runs after `seconds` of real time.
-    std::optional<int> wait(double seconds);
+    std::optional<int> wait(double seconds) {
+        const auto ended = [&] {
+            int status = 0;
+            if (pid_ <= 0 || status_ || ::waitpid(pid_, &status, WNOHANG) != pid_)
+                return bool(status_);
+            status_ = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+            return true;
+        };
+        if (!ended()) waitUntil(ended, seconds);
+        return status_;
+    }
 
   private:
     pid_t pid_ = -1;
@@ -44,6 +97,12 @@ class ChildProcess {
 };
 
 // The path of a program in the usual system folders; empty when it is not installed.
-std::string findProgram(const std::string& name);
+inline std::string findProgram(const std::string& name) {
+    for (const char* dir : {"/usr/bin", "/usr/local/bin", "/bin"}) {
+        const std::string path = std::string(dir) + "/" + name;
+        if (std::filesystem::exists(path)) return path;
+    }
+    return {};
+}
 
 }  // namespace test_support

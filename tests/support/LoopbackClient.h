@@ -8,10 +8,9 @@
 #include <unistd.h>
 
 #include <chrono>
-#include <functional>
 #include <optional>
 #include <string>
-#include <thread>
+#include <utility>
 
 #include "tests/support/Waits.h"
 
@@ -28,11 +27,9 @@ class LoopbackClient {
     ~LoopbackClient() { close(); }
     LoopbackClient(const LoopbackClient&) = delete;
     LoopbackClient& operator=(const LoopbackClient&) = delete;
-
     bool connected() const { return connected_; }
     void close() {
-        if (fd_ >= 0) ::close(fd_);
-        fd_ = -1;
+        if (fd_ >= 0) ::close(std::exchange(fd_, -1));
     }
 
     bool send(const std::string& bytes) {
