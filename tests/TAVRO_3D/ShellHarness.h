@@ -18,7 +18,6 @@
 #include "TAVRO_3D/ShellNeighbours.h"
 #include "TAVRO_3D/TavroDFUUpdateViewController.h"
 #include "appstate/AppDelegate.h"
-#include "backend/TavroAppUpdateView.h"
 #include "backend/TavroFMDBManager.h"
 #include "common/GlobalHelpers.h"
 #include "common/TavroLocalizationHelper.h"

@@ -24,7 +24,7 @@ bool inOrder(const Commands& commands, const Commands& expected) {
     return next == expected.size();
 }
 
-TEST_F(ShellPlugTest, CurrentGlassesGetTheStartPanelAndTheirSetUpInOrder) {
+TEST_F(ShellPlugTest, CurrentGlassesGetTheirSetUpInOrderAndAnUnplugUndoesThePrivacyScreen) {
     auto pair = glasses("TAVRO2PRO_FW_V1.53", VirtualGlasses::secondGenerationPro());
     plug(pair);
     ASSERT_TRUE(runUntilShown(shell::Panel::Start));
@@ -35,6 +35,14 @@ TEST_F(ShellPlugTest, CurrentGlassesGetTheStartPanelAndTheirSetUpInOrder) {
     EXPECT_EQ(countOf(commands, 0x0C, 4), 1u);
     EXPECT_EQ(delegate().glassVersion.get(), "TAVRO2PRO_FW_V1.53");
     EXPECT_TRUE(alerts().empty());
+
+    const float bright = builtinBrightness();
+    ASSERT_GT(bright, 0);
+    delegate().closeBuiltinBrightness();
+    ASSERT_TRUE(runUntil([&] { return builtinBrightness() == 0; }));
+    unplug(pair);
+    ASSERT_TRUE(runUntilShown(shell::Panel::Home));
+    EXPECT_TRUE(runUntil([&] { return builtinBrightness() == bright; }));
 }
 
 TEST_F(ShellPlugTest, FirstGenerationGlassesGetNoSecondGenerationCommands) {
@@ -104,19 +112,6 @@ TEST_F(ShellPlugTest, AQuickReplugGivesOneSetUp) {
     runFor(20);
     EXPECT_EQ(sent(pair, 0x0C, 4), 1u);
     EXPECT_EQ(sent(pair, 6, 0), 1u);
-}
-
-TEST_F(ShellPlugTest, UnplugGivesTheDimmedBuiltInScreenItsBrightnessBack) {
-    auto pair = glasses("TAVRO2_FW_V1.65");
-    plug(pair);
-    ASSERT_TRUE(runUntilShown(shell::Panel::Start));
-    const float bright = builtinBrightness();
-    ASSERT_GT(bright, 0);
-    delegate().closeBuiltinBrightness();
-    ASSERT_TRUE(runUntil([&] { return builtinBrightness() == 0; }));
-    unplug(pair);
-    ASSERT_TRUE(runUntilShown(shell::Panel::Home));
-    EXPECT_TRUE(runUntil([&] { return builtinBrightness() == bright; }));
 }
 
 TEST_F(ShellPlugTest, StatusNoticesBackToBackLeaveTheLastOne) {
