@@ -151,7 +151,7 @@ TEST_F(VolumeKeysTest, OldFirmwareAndSecondGenerationGetNothingButTheKeysStillCo
     server_->setGlassGeneration(1);
 }
 
-TEST_F(VolumeKeysTest, OnlyReleasedVolumeKeysAreActedOn) {
+TEST_F(VolumeKeysTest, OnlyReleasedVolumeKeysAreActedOnAndAClockSetBackDoesNotFreezeThem) {
     AppDelegate& delegate = AppDelegate::shared();
     delegate.handleMediaKeyAt(ui::Event::key(ui::EventType::KeyDown, "a"), 1000);
     press(0x00000A00, 1100);  // volume up pressed (held keys repeat this)
@@ -160,9 +160,8 @@ TEST_F(VolumeKeysTest, OnlyReleasedVolumeKeysAreActedOn) {
     delegate.handleMediaKeyAt(ui::Event::systemDefined(7, kUp), 1400);
     EXPECT_TRUE(frames().empty());
     EXPECT_EQ(delegate.changeVolumeTime.load(), 0);
-}
 
-TEST_F(VolumeKeysTest, AClockSetBackDoesNotFreezeTheKeys) {
+    // A clock set back does not freeze the keys.
     press(kUp, 5'000'000);
     press(kUp, 1'000'000);  // the wall clock went back more than an hour
     EXPECT_EQ(frames(), (Frames{volumeFrame(4), volumeFrame(5)}));
