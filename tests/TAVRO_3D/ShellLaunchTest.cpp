@@ -12,12 +12,11 @@ namespace ui = platform::ui;
 namespace {
 
 using ShellLaunchTest = ShellHarness;
+using LaunchedShellTest = LaunchedShell;
 constexpr const char* kModeKey = "ScreenModeUserDefaultsKey";
 constexpr const char* kDepthKey = "depthScaleValue_UserDefault";
 
-TEST_F(ShellLaunchTest, FirstLaunchStoresTheDefaultsAndReportsTheInstallation) {
-    boot("macbook");
-    launch();
+TEST_F(LaunchedShellTest, FirstLaunchStoresTheDefaultsAndReportsTheInstallation) {
     auto& defaults = fd::UserDefaults::standard();
     EXPECT_EQ(defaults.objectForKey(kModeKey), fd::Value(int64_t{0}));
     EXPECT_EQ(defaults.objectForKey("privacyScreenLockState_UserDefault"), fd::Value(int64_t{0}));
@@ -128,9 +127,7 @@ TEST_F(ShellLaunchTest, WithoutScreenRecordingTheAlertQuitsWithCleanUpAndNoGlass
     EXPECT_EQ(shownPanel(), shell::Panel::Home);
 }
 
-TEST_F(ShellLaunchTest, StatusItemClicksShowThePopoverOnlyForTheConnectedPanelOrTheExitScreen) {
-    boot("macbook");
-    launch();
+TEST_F(LaunchedShellTest, StatusItemClicksShowThePopoverOnlyForTheConnectedPanelOrTheExitScreen) {
     auto item = delegate().statusItem.get();
     auto popover = delegate().firstPopover.get();
     ASSERT_TRUE(item && popover);
@@ -166,9 +163,7 @@ TEST_F(ShellLaunchTest, StatusItemClicksShowThePopoverOnlyForTheConnectedPanelOr
     delegate().glassStatus = false;
 }
 
-TEST_F(ShellLaunchTest, ObserversKeepWhatTheirNoticesCarry) {
-    boot("macbook");
-    launch();
+TEST_F(LaunchedShellTest, ObserversKeepWhatTheirNoticesCarry) {
     auto post = [](const std::string& name, fd::Value object) {
         fd::NotificationCenter::defaultCenter().post(name, std::move(object));
     };
@@ -187,9 +182,7 @@ TEST_F(ShellLaunchTest, ObserversKeepWhatTheirNoticesCarry) {
     EXPECT_EQ(delegate().glassVersion.get(), "TAVRO2_FW_V1.65");
 }
 
-TEST_F(ShellLaunchTest, AReopenBringsTheHiddenWindowBackAndChecksForUpdates) {
-    boot("macbook");
-    launch();
+TEST_F(LaunchedShellTest, AReopenBringsTheHiddenWindowBackAndChecksForUpdates) {
     auto window = delegate().window.get();
     window->close();
     EXPECT_FALSE(window->isVisible());
