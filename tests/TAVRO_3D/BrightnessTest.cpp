@@ -142,13 +142,11 @@ TEST_F(BrightnessTest, FadeWritesALinearRampOf251ValuesEndingAtZeroThenStops) {
     EXPECT_FLOAT_EQ(writes[125], 0.4f);  // linear: half way at half time
     EXPECT_EQ(writes[250], 0.0f);
     for (size_t i = 1; i < writes.size(); ++i) EXPECT_LT(writes[i], writes[i - 1]) << i;
-
     // Dark: a second call saves nothing new and starts no fade.
     delegate().closeBuiltinBrightness();
     idle(0.05);
     EXPECT_EQ(server_->writeCount(), 251u);
     EXPECT_EQ(delegate().defaultBrightness.load(), 0.8f);
-
     delegate().restoreBuiltinBrightness();
     EXPECT_EQ(server_->writes().back(), 0.8f);
     EXPECT_EQ(delegate().defaultBrightness.load(), 0.0f);
@@ -161,7 +159,6 @@ TEST_F(BrightnessTest, RestoreInTheMiddleOfAFadeStopsItAndWritesTheSavedValueLas
     EXPECT_EQ(server_->writeCount(), 101u);
     EXPECT_EQ(server_->writes().back(), 0.8f);
     EXPECT_EQ(delegate().defaultBrightness.load(), 0.0f);
-
     // Normal again: a restore writes nothing; a new fade starts from the restored value.
     delegate().restoreBuiltinBrightness();
     EXPECT_EQ(server_->writeCount(), 101u);
@@ -197,7 +194,6 @@ TEST_F(BrightnessTest, RetriesStopWhileThePanelIsGoneAndTheSavedValueStays) {
     idle(1.0);
     EXPECT_EQ(server_->writeCount(), 0u);
     EXPECT_EQ(delegate().defaultBrightness.load(), 0.6f);
-
     server_->setPanelPresent(true);
     delegate().restoreBuiltinBrightness();
     EXPECT_EQ(server_->writes(), std::vector<float>{0.6f});

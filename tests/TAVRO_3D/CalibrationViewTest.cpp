@@ -67,7 +67,6 @@ TEST_F(CalibrationViewTest, AClickOutsideTheBoxClosesOnlyWhileTheSuccessBoxShows
     EXPECT_FALSE(isShown());
     EXPECT_EQ(callbacks, 1);
     EXPECT_EQ(view_->calibrateStatus, -1);
-
     // The close button closes at any time, and forgets the failed readings.
     host_->addSubview(view_);
     view_->errorDataCount = 4;
@@ -118,7 +117,6 @@ TEST_F(CalibrationServerTest,
     EXPECT_EQ(server_.biasCount(), 0);
     EXPECT_EQ(server_.biasArray()->count(), 0u);
     expectTableSent();
-
     // The message arrives on the main queue, after the view has gone: on its host.
     fdn::MainLoop::drain();
     bool toastOnHost = false;

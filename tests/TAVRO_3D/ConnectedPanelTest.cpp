@@ -70,38 +70,19 @@ class ConnectedPanelTest : public PanelFixture {
 };
 
 TEST_F(ConnectedPanelTest, LoadsWithTheDelegatesSettings) {
-    struct Case {
-        int64_t mode;
-        int64_t privacy;
-        float depth;
-        Marks marks;
-        const char* toggleImage;
-        const char* label;
-        double knob;  // 262 / 100 * (depth / 0.00015) - 30 / 2
-    };
-    const Case cases[] = {
-        {0, 0, 0.01f, {true, false, false}, "Toggle_Off", "0.01", 159.6667},
-        {2, 1, 0.0075f, {false, false, true}, "Toggle_on", "0.0075", 116.0},
-        {1, 0, 0.0f, {false, true, false}, "Toggle_Off", "0", -7.0},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.mode);
-        delegate().modelType = c.mode;
-        delegate().privacyScreenLockButtonState = c.privacy;
-        delegate().depthValue = c.depth;
-        panel_ = std::make_shared<Panel>();
-        popover_ = std::make_shared<Popover>();
-        load();
-        EXPECT_EQ(marks(*panel_), c.marks);
-        EXPECT_EQ(marks(*popover_), c.marks);
-        auto toggle = panel_->privacyScreenLockButton.lock();
-        EXPECT_EQ(toggle->state(), c.privacy);
-        EXPECT_EQ(imageName(*toggle), c.toggleImage);
-        EXPECT_EQ(imageName(*popover_->privacyScreenLockButton.lock()), c.toggleImage);
-        EXPECT_EQ(depthLabel(), c.label);
-        EXPECT_NEAR(panelKnob(), c.knob, 1e-3);
-        EXPECT_TRUE(panel_->modeHelpTipsImgView.lock()->isHidden());
-    }
+    delegate().modelType = 2;
+    delegate().privacyScreenLockButtonState = 1;
+    delegate().depthValue = 0.0075f;
+    load();
+    EXPECT_EQ(marks(*panel_), (Marks{false, false, true}));
+    EXPECT_EQ(marks(*popover_), (Marks{false, false, true}));
+    auto toggle = panel_->privacyScreenLockButton.lock();
+    EXPECT_EQ(toggle->state(), 1);
+    EXPECT_EQ(imageName(*toggle), "Toggle_on");
+    EXPECT_EQ(imageName(*popover_->privacyScreenLockButton.lock()), "Toggle_on");
+    EXPECT_EQ(depthLabel(), "0.0075");
+    EXPECT_NEAR(panelKnob(), 116.0, 1e-3);  // 262 / 100 * (0.0075 / 0.00015) - 30 / 2
+    EXPECT_TRUE(panel_->modeHelpTipsImgView.lock()->isHidden());
 }
 
 TEST_F(ConnectedPanelTest, ClicksAndPansOnThePanelsBarSetDepthLabelKnobAndTellThePopover) {
@@ -135,7 +116,6 @@ TEST_F(ConnectedPanelTest, ClicksAndPansOnThePanelsBarSetDepthLabelKnobAndTellTh
         EXPECT_NEAR(popoverKnob(), c.popoverKnob, 1e-4);
     }
     EXPECT_EQ(toPopover.objects().size(), std::size(cases));
-
     // A pan changes the depth from its first movement on, not where it begins.
     const double y = bar->bounds().size.height / 2;
     send(ui::EventType::LeftMouseDown, inWindow(*bar, {40, y}));
@@ -145,7 +125,6 @@ TEST_F(ConnectedPanelTest, ClicksAndPansOnThePanelsBarSetDepthLabelKnobAndTellTh
     send(ui::EventType::LeftMouseUp, inWindow(*bar, {100, y}));
     EXPECT_FLOAT_EQ(delegate().depthValue.load(), 0.0057f);
     EXPECT_DOUBLE_EQ(panelKnob(), 85);
-
     // With a decimal comma the text does not read back: the depth keeps all its digits.
     setLocale("de_DE");
     clickAt(*bar, 100);
@@ -175,7 +154,6 @@ TEST_F(ConnectedPanelTest, ModeChangeOnThePanelSetsItsDefaultDepthStoresBothAndS
     // The popover has followed: its marks and its knob at 142 / 262 of the position.
     EXPECT_EQ(marks(*popover_), (Marks{false, true, false}));
     EXPECT_NEAR(popoverKnob(), 79.6667, 1e-3);
-
     // Video and web have their own defaults; an unknown mode keeps the depth.
     clickMode(box, 2);
     EXPECT_FLOAT_EQ(delegate().depthValue.load(), 0.012f);
@@ -190,21 +168,18 @@ TEST_F(ConnectedPanelTest, PopoverBarUsesItsOwnKnobMarginAndMovesThePanelsKnobBy
     load();
     auto bar = popover_->depthView.lock();  // 142 wide
     NotificationRecorder toPanel({"changeValue_NSNotification.Name"});
-
     // (30 - 16) / 2 = 7 < 7.5 <= (30 - 14) / 2 = 8: the knob centres on the position while
     // the depth snaps to 0.
     popover_->moveDepthPoint(7.5);
     popover_->updateDepthFromPosition(7.5);
     EXPECT_DOUBLE_EQ(popoverKnob(), 7.5 - 15);
     EXPECT_FLOAT_EQ(delegate().depthValue.load(), 0.0f);
-
     // A click in the middle: half of 0.015, and the panel's knob centres on 71 * 262 / 142.
     clickAt(*bar, 71);
     EXPECT_FLOAT_EQ(delegate().depthValue.load(), 0.0075f);
     EXPECT_FLOAT_EQ(storedDepth(), 0.0075f);
     EXPECT_NEAR(panelKnob(), 131 - 15, 1e-9);
     EXPECT_EQ(depthLabel(), "0.01");  // the panel's label does not follow the popover
-
     // The far end: the maximum, and the panel's knob at its own end.
     clickAt(*bar, 141.5);
     EXPECT_FLOAT_EQ(delegate().depthValue.load(), 0.015f);
@@ -222,7 +197,6 @@ TEST_F(ConnectedPanelTest, ModeChangeInThePopoverClosesItAndThePanelFollows) {
     ASSERT_TRUE(popover->isShown());
     delegate().firstPopover.set(popover);
     NotificationRecorder toPanel({"changeValue_NSNotification.Name"});
-
     clickMode(popover_->modeBgView.lock(), 2);
     EXPECT_FALSE(popover->isShown());
     EXPECT_EQ(delegate().modelType.load(), 2);
@@ -254,7 +228,6 @@ TEST_F(ConnectedPanelTest, PrivacyToggleDimsTheBuiltInScreenAndRestoresIt) {
     load();
     NotificationRecorder toPopover({"changeValue_NSNotification.NameSmall"});
     auto toggle = panel_->privacyScreenLockButton.lock();
-
     toggle->performClick();  // a toggle button flips its state first
     EXPECT_EQ(delegate().privacyScreenLockButtonState.load(), 1);
     EXPECT_EQ(imageName(*toggle), "Toggle_on");
@@ -265,7 +238,6 @@ TEST_F(ConnectedPanelTest, PrivacyToggleDimsTheBuiltInScreenAndRestoresIt) {
     auto popoverToggle = popover_->privacyScreenLockButton.lock();
     EXPECT_EQ(popoverToggle->state(), 1);
     EXPECT_EQ(imageName(*popoverToggle), "Toggle_on");
-
     // Off from the popover: the saved brightness is written back, and the panel follows.
     popoverToggle->performClick();
     EXPECT_EQ(delegate().privacyScreenLockButtonState.load(), 0);

@@ -43,7 +43,6 @@ TEST_F(DfuPanelTest, LooksFollowTheUpdatersNotices) {
     EXPECT_FALSE(AppDelegate::shared().isDfuUpdateStart.load());
     EXPECT_EQ(lookOf(*panel_), kOffer);
     EXPECT_EQ(versionLine(), "升级耗时约15秒");
-
     // The version line: the plain model shows its target, any other model the Pro's.
     post(".dfuUpdate_versionShow", fdn::Value(1.0f));
     EXPECT_EQ(versionLine(), "版本V1.65");
@@ -53,14 +52,12 @@ TEST_F(DfuPanelTest, LooksFollowTheUpdatersNotices) {
     EXPECT_EQ(versionLine(), "版本V1.53");
     post(".dfuUpdate_progress", fdn::Value(42.5f));
     EXPECT_EQ(panel_->progressIndicator.lock()->doubleValue(), 42.5);
-
     post(".dfuUpdate_status", fdn::Value(false));
     EXPECT_EQ(lookOf(*panel_), kFailed);
     AppDelegate::shared().isDfuUpdateStart = true;
     post(".dfuUpdate_status", fdn::Value(true));
     EXPECT_EQ(lookOf(*panel_), "update-dfu-success / 升级完成，请重新插入眼镜 red");
     EXPECT_FALSE(AppDelegate::shared().isDfuUpdateStart.load());
-
     panel_->isBeginUpdateDfu = true;
     panel_->resetDfuView();
     EXPECT_EQ(lookOf(*panel_), kOffer);
@@ -83,7 +80,6 @@ TEST_F(DfuPanelTest, WithoutGlassesTheBootloaderCommandFailsAtOnceAndRetryKeepsT
     fdn::MainLoop::drain();
     EXPECT_EQ(lookOf(*panel_), kFailed);
     EXPECT_TRUE(AppDelegate::shared().isDfuUpdateStart.load());  // kept on failure
-
     // A new attempt hides the button without restoring its colours.
     panel_->startDFUUpdate();
     EXPECT_EQ(lookOf(*panel_), "update-dfu / 正在升级，请勿拔出眼镜 red / progress");

@@ -41,7 +41,6 @@ TEST_F(ExitScreenTest, QuitsAtOnceAndTakesItsMonitorAlong) {
         EXPECT_EQ(application.monitorCount(), before + 1);
     }
     EXPECT_EQ(application.monitorCount(), before);
-
     auto screen = std::make_shared<TavroExitAppViewController>();
     screen->view();
     screen->extiButton.lock()->performClick();

@@ -136,7 +136,6 @@ TEST_F(PanelPicturesTest, FirmwareUpdatePanel) {
         auto panel = std::make_shared<TavroDFUUpdateViewController>();
         show(panel);
         picture("dfu-offer", language);
-
         // Updating: what a press shows, with the updater's version line and progress.
         panel->showTips("正在升级，请勿拔出眼镜");
         panel->updateButton.lock()->setHidden(true);
@@ -144,7 +143,6 @@ TEST_F(PanelPicturesTest, FirmwareUpdatePanel) {
         post(".dfuUpdate_versionShow", fdn::Value(1));
         post(".dfuUpdate_progress", fdn::Value(40.0f));
         picture("dfu-updating", language);
-
         post(".dfuUpdate_status", fdn::Value(false));
         picture("dfu-failed", language);
         post(".dfuUpdate_status", fdn::Value(true));
@@ -160,7 +158,6 @@ TEST_F(PanelPicturesTest, CalibrationScreen) {
         ASSERT_TRUE(calibration);
         panel->view()->addSubview(calibration);
         picture("calibration", language);
-
         auto reset = calibration->resetButton.lock();
         const ui::Point over = reset->convertPointToView(
             {reset->bounds().size.width / 2, reset->bounds().size.height / 2}, nullptr);

@@ -1,9 +1,8 @@
-// Launch: the settings stored or read back, the usage events, the machine's kind, a second
-// copy, a missing permission, the status item, the observers of the process's life, a reopen.
+// Launch: the settings stored or read back, the usage events, the machine's kind, a
+// missing permission, the status item, the observers of the process's life, a reopen.
 #include <limits>
 
 #include "common/AppIdentifier.h"
-#include "platform/foundation/Bundle.h"
 #include "tests/TAVRO_3D/ShellHarness.h"
 
 namespace fd = platform::foundation;
@@ -44,7 +43,6 @@ TEST_F(ShellLaunchTest, LaterLaunchesTakeTheStoredSettingsOrTheirDefaultsForOnes
     ASSERT_TRUE(awaitPostedEvents(2));
     runFor(2);
     EXPECT_EQ(postedEvents(), (std::vector<int64_t>{1, 3}));
-
     // Each case goes through the same reading again, as a next launch would.
     const double nan = std::numeric_limits<double>::quiet_NaN();
     const std::pair<fd::Value, fd::Value> wrong[] = {
@@ -82,36 +80,6 @@ TEST_F(ShellLaunchTest, AnIntelMacOutsideChinaIsOverseasWithTheEnglishInterface)
               common::TavroLocalizationHelper::Language::English);
 }
 
-// Another copy listed under the same bundle identifier, started earlier.
-struct TwoCopies final : fd::RunningApplicationRegistry {
-    std::vector<fd::RunningApplication> runningApplicationsWithBundleIdentifier(
-        const std::string& id) const override {
-        return {{100, id}, currentApplication()};
-    }
-    fd::RunningApplication currentApplication() const override {
-        return {200, fd::Bundle::main().bundleIdentifier()};
-    }
-    bool activate(const fd::RunningApplication& application) override {
-        activated.push_back(application.processIdentifier);
-        return true;
-    }
-    std::vector<int64_t> activated;
-};
-
-TEST_F(ShellLaunchTest, ASecondCopyHandsOverToTheFirstAndQuitsWithoutCleanUp) {
-    boot("macbook");
-    auto registry = std::make_shared<TwoCopies>();
-    fd::setRunningApplications(registry);
-    launch();
-    EXPECT_EQ(registry->activated, std::vector<int64_t>{100});
-    EXPECT_TRUE(delegate().isAppOpen.load());
-    EXPECT_TRUE(ui::Application::shared().terminateRequested());
-    EXPECT_EQ(logLinesWith("=== App Start ==="), 0u);
-    runFor(2);
-    EXPECT_TRUE(postedEvents().empty());
-    EXPECT_TRUE(storedEvents().empty());
-}
-
 TEST_F(ShellLaunchTest, WithoutScreenRecordingTheAlertQuitsWithCleanUpAndNoGlassesAreWatched) {
     boot(R"({"model": "MacBookPro18,3", "cpuBrand": "Apple M1 Pro", "locale": "zh_CN",
              "permissions": {"screenRecording": false}})");
@@ -120,7 +88,6 @@ TEST_F(ShellLaunchTest, WithoutScreenRecordingTheAlertQuitsWithCleanUpAndNoGlass
     ASSERT_TRUE(runUntil([] { return ui::Application::shared().terminateRequested(); }));
     EXPECT_EQ(alerts(), std::vector<std::string>{"录屏权限未开启"});
     EXPECT_EQ(storedEvents(), std::vector<int64_t>{2});
-
     plug(glasses("TAVRO2_FW_V1.65"));
     runFor(5);
     EXPECT_FALSE(delegate().glassStatus.load());
@@ -144,13 +111,11 @@ TEST_F(LaunchedShellTest, StatusItemClicksShowThePopoverOnlyForTheConnectedPanel
     ASSERT_TRUE(popover->isShown());
     EXPECT_EQ(popover->contentViewController()->className(), "TavroExitAppViewController");
     auto firstExitScreen = popover->contentViewController();
-
     // A click in another application closes it; the next one shows a new exit screen.
     application.sendGlobalEvent(ui::Event::mouse(ui::EventType::LeftMouseDown, {900, 500}));
     EXPECT_FALSE(popover->isShown());
     click(true);
     EXPECT_NE(popover->contentViewController(), firstExitScreen);
-
     // With the connected panel on screen, a left click shows its popover at its size.
     delegate().glassStatus = true;
     delegate().window.get()->setContentViewController(
@@ -171,15 +136,11 @@ TEST_F(LaunchedShellTest, ObserversKeepWhatTheirNoticesCarry) {
     EXPECT_FLOAT_EQ(delegate().volumeValue_V2.load(), 0.4f);
     post("SystemVolumeListener_Notification_Name", fd::Value(int64_t{0}));  // muted
     EXPECT_FLOAT_EQ(delegate().volumeValue_V2.load(), 0.0f);
-
     const std::string displayStatus = common::AppIdentifier() + ".GlassDisplayStatus";
     post(displayStatus, fd::Value(int64_t{3}));
     EXPECT_EQ(delegate().glassDisplayStatus.load(), 3);
     post(displayStatus, fd::Value(std::string("3")));
     EXPECT_EQ(delegate().glassDisplayStatus.load(), 2);
-
-    post("get_tavro_glass_version_NSNotificationName", fd::Value(std::string("TAVRO2_FW_V1.65")));
-    EXPECT_EQ(delegate().glassVersion.get(), "TAVRO2_FW_V1.65");
 }
 
 TEST_F(LaunchedShellTest, AReopenBringsTheHiddenWindowBackAndChecksForUpdates) {

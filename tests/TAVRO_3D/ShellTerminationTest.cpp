@@ -1,5 +1,5 @@
-// The quit: the glasses back in 2D, the usage stored, the brightness given back, and
-// neither an after-plug sequence nor the monitor thread holding it up.
+// The quit: the glasses back in 2D, the usage stored, and neither an after-plug sequence
+// nor the monitor thread holding it up.
 #include <cstdlib>
 #include <future>
 #include <thread>
@@ -17,29 +17,17 @@ TEST_F(ShellTerminationTest, QuitWithGlassesSwitchesThemTo2DAndStoresTheUsage) {
     ASSERT_TRUE(runUntil([&] { return sent(pair, 6, 0) == 1; }));
     delegate().depthManager.set(TavroDepthCustomManager::sharedPointer());
     const size_t before = commandsOf(pair).size();
-
     platform::ui::Application::shared().terminate();
-
     // 3D off, from the clean-up and again from stopping the AI-3D mode; nothing else.
     const auto commands = commandsOf(pair);
     ASSERT_GE(commands.size(), before + 1);
     EXPECT_EQ(countOf({commands.begin() + before, commands.end()}, 1, 3), commands.size() - before);
     EXPECT_TRUE(delegate().isExit.load());
     EXPECT_EQ(storedEvents(), (std::vector<int64_t>{2, 4}));  // in the table as the quit returns
-
     // The monitor thread is gone: the glasses leaving is no longer heard.
     unplug(pair);
     runFor(2);
     EXPECT_TRUE(delegate().glassStatus.load());
-}
-
-TEST_F(ShellTerminationTest, QuitWithThePrivacyScreenOnGivesTheBrightnessBackFirst) {
-    const float bright = builtinBrightness();
-    delegate().closeBuiltinBrightness();
-    ASSERT_TRUE(runUntil([&] { return builtinBrightness() == 0; }));
-    hold();  // nothing may run after the quit's own work
-    delegate().applicationWillTerminate();
-    EXPECT_EQ(builtinBrightness(), bright);
 }
 
 TEST_F(ShellTerminationTest, QuitEndsAnAfterPlugSequenceInTheMiddleOfItsWait) {
@@ -58,7 +46,6 @@ TEST_F(ShellTerminationTest, QuitNeverWaitsForAMonitorThreadThatWaitsForTheMainT
     // which it is not doing yet.
     plug(glasses("TAVRO2_FW_V1.65"));
     std::this_thread::sleep_for(std::chrono::milliseconds(100));
-
     std::promise<void> returned;
     std::thread watchdog([future = returned.get_future()]() mutable {
         if (future.wait_for(std::chrono::seconds(30)) == std::future_status::timeout) {

@@ -66,7 +66,6 @@ TEST_F(StartPanelTest, LooksFollowTheStartAndItsResultsAndASuccessHandsOverAndDi
     delegate.glassStatus = false;
     post(kGlassStatusChangeNotification, 0);
     EXPECT_EQ(look(), kFailedAndGone);
-
     delegate.glassStatus = true;
     delegate.privacyScreenLockButtonState = 1;
     ASSERT_NE(delegate.builtinDisplayID.load(), 0u);
@@ -100,7 +99,6 @@ TEST_F(StartPanelTest, AResultAfterTheGlassesWentNeitherHandsOverNorDims) {
     EXPECT_EQ(window_->contentViewController(), panel_);
     EXPECT_EQ(delegate.defaultBrightness.load(), 0.0f);
     EXPECT_EQ(look(), kReady);
-
     clickStart();
     postResult(0);
     EXPECT_EQ(look(), kFailedAndGone);

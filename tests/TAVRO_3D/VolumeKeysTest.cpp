@@ -94,17 +94,14 @@ TEST_F(VolumeKeysTest, KeysStepTheLevelWithinZeroToSixAndSendEachLevel) {
     EXPECT_EQ(stored(kLevelKey).asInt64(), 4);
     EXPECT_EQ(stored(kSoundOffKey), fd::Value(false));
     EXPECT_EQ(notices_.count("change_tavro_glass_volume_NSNotificationName"), 1u);
-
     press(kUp, 1005);  // 5 ms later: the same press seen twice
     EXPECT_TRUE(frames().empty());
     EXPECT_EQ(AppDelegate::shared().changeVolumeTime.load(), 1000);
-
     press(kUp, 1020);
     press(kUp, 1040);
     press(kUp, 1060);  // at 6 already: 6 again
     EXPECT_EQ(frames(), (Frames{volumeFrame(5), volumeFrame(6), volumeFrame(6)}));
     EXPECT_EQ(AppDelegate::shared().volumeLevel.load(), 6);
-
     for (int i = 0; i < 7; ++i) press(kDown, 2000 + 20 * i);
     EXPECT_EQ(frames().back(), volumeFrame(0));  // 6 down to 0, then 0 again
     EXPECT_EQ(stored(kLevelKey).asInt64(), 0);
@@ -116,12 +113,10 @@ TEST_F(VolumeKeysTest, MuteSendsZeroKeepsTheLevelAndAKeyOrSecondMuteUnmutes) {
     EXPECT_TRUE(AppDelegate::shared().isSoundOff.load());
     EXPECT_TRUE(stored(kSoundOffKey).asBool());
     EXPECT_EQ(AppDelegate::shared().volumeLevel.load(), 3);
-
     press(kUp, 1100);
     EXPECT_EQ(frames(), Frames{volumeFrame(4)});
     EXPECT_FALSE(AppDelegate::shared().isSoundOff.load());
     EXPECT_FALSE(stored(kSoundOffKey).asBool());
-
     press(kMute, 1200);
     press(kMute, 1300);
     EXPECT_EQ(frames(), (Frames{volumeFrame(0), volumeFrame(4)}));
@@ -139,11 +134,9 @@ TEST_F(VolumeKeysTest, OldFirmwareAndSecondGenerationGetNothingButTheKeysStillCo
     EXPECT_TRUE(delegate.isSoundOff.load());  // the mute key flips the flag all the same
     EXPECT_EQ(delegate.changeVolumeTime.load(), 1100);
     EXPECT_TRUE(stored(kLevelKey).isNull());
-
     delegate.glassVersion.set("TAVRO_FW_V1.100");  // numerically above 1.30
     press(kUp, 1200);
     EXPECT_EQ(frames(), Frames{volumeFrame(4)});
-
     server_->setGlassGeneration(2);
     press(kUp, 1300);
     EXPECT_TRUE(frames().empty());
@@ -160,7 +153,6 @@ TEST_F(VolumeKeysTest, OnlyReleasedVolumeKeysAreActedOnAndAClockSetBackDoesNotFr
     delegate.handleMediaKeyAt(ui::Event::systemDefined(7, kUp), 1400);
     EXPECT_TRUE(frames().empty());
     EXPECT_EQ(delegate.changeVolumeTime.load(), 0);
-
     // A clock set back does not freeze the keys.
     press(kUp, 5'000'000);
     press(kUp, 1'000'000);  // the wall clock went back more than an hour

@@ -1,12 +1,14 @@
 // The pure steps of the AI-3D mode: drawing an eye, estimating depth, filtering depth.
 
+#include <gtest/gtest.h>
+
 #include <algorithm>
 #include <vector>
 
 #include "stereo3d/DepthEstimate.h"
 #include "stereo3d/StereoGenerationHalf.h"
 #include "stereo3d/TavroDynamicDepthFilter.h"
-#include "tests/support/AI3DHarness.h"
+#include "tests/stereo3d/StereoTestPieces.h"
 
 namespace {
 

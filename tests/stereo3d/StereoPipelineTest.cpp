@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "tests/stereo3d/StereoTestPieces.h"
 #include "tests/support/AI3DHarness.h"
 
 using platform::ui::Rect;

@@ -3,6 +3,7 @@
 #include "glasses/GlassCommands.h"
 #include "glasses/TavroVXServer.h"
 #include "platform/sim/VirtualGlasses.h"
+#include "tests/stereo3d/StereoTestPieces.h"
 #include "tests/support/AI3DHarness.h"
 
 using AI3DStartTest = AI3DHarness;

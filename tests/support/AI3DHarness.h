@@ -13,23 +13,12 @@
 #include "platform/sim/MachineProfiles.h"
 #include "platform/sim/SimMac.h"
 #include "platform/ui/Application.h"
-#include "platform/ui/Screen.h"
 #include "platform/ui/Window.h"
 #include "stereo3d/TavroDepth3DViewController.h"
 #include "stereo3d/TavroDepthCustomManager.h"
 #include "tests/support/NotificationRecorder.h"
 #include "tests/support/TemporaryHome.h"
 #include "tests/support/Waits.h"
-
-// A depth map of `depth` everywhere, for a picture of the given size.
-inline DepthMap uniformDepth(size_t width, size_t height, float depth, size_t cell = 8) {
-    DepthMap map;
-    map.cellSize = cell;
-    map.width = (width + cell - 1) / cell;
-    map.height = (height + cell - 1) / cell;
-    map.depth.assign(map.width * map.height, depth);
-    return map;
-}
 
 class AI3DHarness : public ::testing::Test {
   protected:
@@ -68,13 +57,6 @@ class AI3DHarness : public ::testing::Test {
         glasses_ = platform::sim::SimMac::makeDevice({});
         mac_->plugDevice(glasses_);
         AppDelegate::shared().glassStatus = true;
-    }
-
-    static std::optional<platform::ui::Screen> screenNamed(const std::string& part) {
-        for (const auto& screen : platform::ui::Screen::screens()) {
-            if (screen.localizedName.find(part) != std::string::npos) return screen;
-        }
-        return std::nullopt;
     }
 
     std::vector<int64_t> results() const { return results_.numbers(); }

@@ -87,5 +87,4 @@ class LoopbackClient {
     std::string buffer_;
 };
 
-// Waits for a condition that another thread makes true.
 using test_support::waitUntil;

@@ -58,31 +58,15 @@ class NotificationRecorder {
         notices_.clear();
     }
 
-    bool await(const std::function<bool(const Notices&)>& condition,
-               std::chrono::milliseconds timeout = std::chrono::seconds(20)) {
-        std::unique_lock lock(mutex_);
-        return changed_.wait_for(lock, timeout, [&] { return condition(notices_); });
-    }
     bool awaitCount(size_t count) { return awaitCount({}, count); }
     // Until `count` notices named `name` (of any name when empty) have come.
     bool awaitCount(const std::string& name, size_t count) {
-        return await([&](const Notices& notices) {
-            return size_t(std::count_if(notices.begin(), notices.end(), [&](auto& n) {
+        std::unique_lock lock(mutex_);
+        return changed_.wait_for(lock, std::chrono::seconds(20), [&] {
+            return size_t(std::count_if(notices_.begin(), notices_.end(), [&](auto& n) {
                        return name.empty() || n.name == name;
                    })) >= count;
         });
-    }
-
-    // The object's "device" entry as a T, for notices of `name`, in order.
-    template <class T>
-    std::vector<std::shared_ptr<T>> devices(const std::string& name) const {
-        std::vector<std::shared_ptr<T>> found;
-        for (const auto& object : objects(name)) {
-            if (!object.isDictionary()) continue;
-            auto entry = object.dictionary().find("device");
-            if (entry != object.dictionary().end()) found.push_back(entry->second.objectAs<T>());
-        }
-        return found;
     }
 
   private:

@@ -2,6 +2,7 @@
 
 #include "platform/sim/SimUsbBus.h"
 #include "platform/sim/VirtualBootloader.h"
+#include "tests/platform/sim/InputRecorder.h"
 #include "tests/support/DeviceBytes.h"
 
 using platform::hid::ReportType;

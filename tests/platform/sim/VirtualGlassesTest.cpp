@@ -4,6 +4,7 @@
 
 #include "platform/foundation/Clock.h"
 #include "platform/sim/VirtualGlasses.h"
+#include "tests/platform/sim/InputRecorder.h"
 #include "tests/support/DeviceBytes.h"
 #include "tests/support/Waits.h"
 
