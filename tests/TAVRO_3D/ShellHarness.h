@@ -174,16 +174,7 @@ class ShellHarness : public ::testing::Test {
         release();
         runUntil([] { return false; }, seconds);
     }
-    // Holds the clock still and moves it by hand, then gives the woken threads a moment of
-    // real time and runs what they queued.
-    void advance(double seconds) {
-        hold();
-        clock_->advanceSeconds(seconds);
-        for (int i = 0; i < 20; ++i) {
-            std::this_thread::sleep_for(std::chrono::milliseconds(2));
-            platform::foundation::MainLoop::drain();
-        }
-    }
+    // Holds the clock still.
     void hold() { paused_ = true; }
     void release() { paused_ = false; }
 

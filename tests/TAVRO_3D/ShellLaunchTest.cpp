@@ -1,5 +1,5 @@
-// Launch: the settings stored or read back, the usage events, the machine's kind, a
-// missing permission, the status item, the observers of the process's life, a reopen.
+// Launch: the settings stored or read back, the usage events, the machine's kind, the
+// status item, the observers of the process's life, a reopen.
 #include <limits>
 
 #include "common/AppIdentifier.h"
@@ -78,20 +78,6 @@ TEST_F(ShellLaunchTest, AnIntelMacOutsideChinaIsOverseasWithTheEnglishInterface)
     EXPECT_FALSE(delegate().isCPUARM.load());
     EXPECT_EQ(common::TavroLocalizationHelper::shared().language(),
               common::TavroLocalizationHelper::Language::English);
-}
-
-TEST_F(ShellLaunchTest, WithoutScreenRecordingTheAlertQuitsWithCleanUpAndNoGlassesAreWatched) {
-    boot(R"({"model": "MacBookPro18,3", "cpuBrand": "Apple M1 Pro", "locale": "zh_CN",
-             "permissions": {"screenRecording": false}})");
-    answerAlerts(ui::kAlertFirstButtonReturn);
-    launch();
-    ASSERT_TRUE(runUntil([] { return ui::Application::shared().terminateRequested(); }));
-    EXPECT_EQ(alerts(), std::vector<std::string>{"录屏权限未开启"});
-    EXPECT_EQ(storedEvents(), std::vector<int64_t>{2});
-    plug(glasses("TAVRO2_FW_V1.65"));
-    runFor(5);
-    EXPECT_FALSE(delegate().glassStatus.load());
-    EXPECT_EQ(shownPanel(), shell::Panel::Home);
 }
 
 TEST_F(LaunchedShellTest, StatusItemClicksShowThePopoverOnlyForTheConnectedPanelOrTheExitScreen) {

@@ -1,14 +1,11 @@
 // The plug sequence on a launched shell: the set-up of each kind of glasses, the update
-// offer and the return of updated glasses, unplugs and re-plugs in the middle, the privacy
-// screen, a locked screen, the return home and the extended-display check.
-#include <thread>
-
+// offer and the return of updated glasses, an unplug in the middle, the privacy screen and
+// the extended-display check.
 #include "common/AppIdentifier.h"
 #include "display/tavroDisplayManager.h"
 #include "platform/foundation/Workspace.h"
 #include "tests/TAVRO_3D/ShellHarness.h"
 #include "tests/support/NotificationRecorder.h"
-#include "tests/support/Waits.h"
 
 namespace fd = platform::foundation;
 using platform::sim::VirtualGlasses;
@@ -112,23 +109,6 @@ TEST_F(ShellPlugTest, StatusNoticesBackToBackLeaveTheLastOne) {
     post(0), post(1);
     runFor(1);
     EXPECT_TRUE(delegate().glassStatus.load());
-}
-
-TEST_F(ShellPlugTest, ALockedScreenHoldsThePlugInUntilItIsUnlocked) {
-    mac_->displays().setScreenLocked(true);
-    auto pair = glasses("TAVRO2_FW_V1.65");
-    std::atomic<size_t> versionRequestsWhileLocked{99};
-    std::thread unlocker([&] {
-        test_support::waitUntil([] { return logLinesWith("屏幕锁定状态====(true)") >= 4; }, 20);
-        versionRequestsWhileLocked = sent(pair, 8, 1);
-        mac_->displays().setScreenLocked(false);
-    });
-    plug(pair);
-    const bool started = runUntilShown(shell::Panel::Start);
-    unlocker.join();
-    ASSERT_TRUE(started);
-    EXPECT_GE(logLinesWith("屏幕锁定状态====(true)"), 4u);
-    EXPECT_EQ(versionRequestsWhileLocked.load(), 0u);
 }
 
 TEST_F(ShellPlugTest, GlassesLeftAsTheMainDisplayRaiseTheExtendedDisplayAlert) {

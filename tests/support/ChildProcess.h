@@ -72,6 +72,7 @@ class ChildProcess {
         return pid_ > 0;
     }
     bool started() const { return pid_ > 0; }
+    pid_t pid() const { return pid_; }
     void signal(int number) {
         if (pid_ > 0 && !status_) ::kill(pid_, number);
     }
