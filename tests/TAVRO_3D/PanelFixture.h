@@ -1,15 +1,14 @@
 #pragma once
-// Shared set-up of the panel tests: a manual clock, a clean application and delegate, the
-// panels' stored defaults removed, the interface in Chinese with the "zh_CN" locale, a
-// window to show a panel in, and, for the panels that look at the machine, a simulated Mac
-// from a shipped profile whose displays are the interface's screens. Main thread.
+// Shared set-up of the panel tests: a manual clock, the interface in Chinese with the
+// "zh_CN" locale, a window to show a panel in, and, for the panels that look at the
+// machine, a simulated Mac from a shipped profile whose displays are the interface's
+// screens. Main thread.
 
 #include <gtest/gtest.h>
 
 #include "appstate/AppDelegate.h"
 #include "common/Bundle.h"
 #include "common/TavroLocalizationHelper.h"
-#include "platform/foundation/Bundle.h"
 #include "platform/foundation/SystemInfo.h"
 #include "platform/foundation/UserDefaults.h"
 #include "platform/sim/MachineProfiles.h"
@@ -42,14 +41,8 @@ inline void setLocale(const std::string& locale) {
 
 class PanelFixture : public ::testing::Test {
   protected:
+    // Each test runs in a process of its own: the delegate and the defaults start afresh.
     void SetUp() override {
-        ui::Image::clearCache();
-        ui::Application::shared().reset();
-        resetDelegate();
-        for (const char* key : {"depthScaleValue_UserDefault", "ScreenModeUserDefaultsKey",
-                                "privacyScreenLockState_UserDefault"})
-            fdn::UserDefaults::standard().removeObjectForKey(key);
-        languageBefore_ = common::TavroLocalizationHelper::shared().language();
         setLanguage(common::TavroLocalizationHelper::Language::Chinese);
         setLocale("zh_CN");
     }
@@ -59,29 +52,15 @@ class PanelFixture : public ::testing::Test {
         ui::setScreenSource(nullptr);
         fdn::MainLoop::drain();
         window_.reset();
-        resetDelegate();
-        mac_.reset();
-        fdn::MainLoop::drain();
-        fdn::clearMachineValues();
-        // Other tests of this binary read the interface as they found it: the bundle's own
-        // lookup by the machine's preferred languages.
-        common::TavroLocalizationHelper::shared().setLanguage(languageBefore_);
-        fdn::Bundle::main().setLookupRoute({});
-    }
-
-    static void resetDelegate() {
         AppDelegate& d = AppDelegate::shared();
-        d.depthValue = 0.01f;
-        d.modelType = d.privacyScreenLockButtonState = 0;
-        d.glassStatus = d.isDfuUpdateStart = d.isDfuUpdate = false;
-        d.defaultBrightness = 0;
         d.builtinDisplayID = 0;
-        d.changeVolumeTime = 0;
-        d.glassVersion.set({});
         d.window.set(nullptr);
         d.vxServer.set(nullptr);
         d.depthManager.set(nullptr);
         d.firstPopover.set(nullptr);
+        mac_.reset();
+        fdn::MainLoop::drain();
+        fdn::clearMachineValues();
     }
 
     // A simulated Mac from a shipped profile, its displays the interface's screens, and a
@@ -145,7 +124,6 @@ class PanelFixture : public ::testing::Test {
     std::optional<fdn::ScopedClock> scopedClock_{clock_};
     std::unique_ptr<platform::sim::SimMac> mac_;
     ui::WindowPtr window_;
-    common::TavroLocalizationHelper::Language languageBefore_{};
 };
 
 }  // namespace panel_fixture

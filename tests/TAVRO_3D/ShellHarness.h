@@ -1,9 +1,9 @@
 #pragma once
 // The application shell on a simulated Mac: a private home (defaults, log), a manual clock
 // that a driver thread moves on whenever some thread sleeps on it (and that a test can hold
-// still to look at one moment), alerts answered and recorded, and the delegate's state
-// afresh. Observers the delegate registers stay for the life of the process, as the
-// application's do; CTest runs every test in a process of its own. Main thread.
+// still to look at one moment), alerts answered and recorded. CTest runs every test in a
+// process of its own, so the delegate and the shared state start as the application's do,
+// and observers the delegate registers stay for the life of the process. Main thread.
 
 #include <gtest/gtest.h>
 
@@ -23,8 +23,6 @@
 #include "common/TavroLocalizationHelper.h"
 #include "common/TavroLog.h"
 #include "display/DummyManager.h"
-#include "display/ScreenRecognition.h"
-#include "platform/foundation/RunningApplication.h"
 #include "platform/foundation/UserDefaults.h"
 #include "platform/sim/MachineProfiles.h"
 #include "platform/sim/SimMac.h"
@@ -47,13 +45,6 @@ class ShellHarness : public ::testing::Test {
         namespace fd = platform::foundation;
         home_.emplace("tavro-shell");
         fd::UserDefaults::resetStandard();
-        display_detail::forgetBuiltinScreen();
-        DummyManager::discardDummies();
-        platform::ui::Application::shared().reset();
-        fd::setRunningApplications(nullptr);
-        // The language switch lasts for the process; each test starts in Chinese.
-        common::TavroLocalizationHelper::shared().setLanguage(
-            common::TavroLocalizationHelper::Language::Chinese);
         scopedClock_.emplace(clock_);
         driver_ = std::thread([this] {
             while (!stopDriver_) {
@@ -67,18 +58,8 @@ class ShellHarness : public ::testing::Test {
             alerts_.push_back(alert.messageText());
             return alertResponse_.load();
         });
-        AppDelegate& d = delegate();
-        d.init();
-        shell::createPanels(d);  // afresh: the last test let go of them
-        d.vxServer.set(std::make_shared<TavroVXServer>());
-        d.window.set(nullptr);
-        d.glassStatus = false;
-        d.glassVersion.set("V-1.0");
-        d.isDfuUpdate = d.isDfuUpdateStart = d.isAppOpen = false;
-        d.isOpen3D = true;
-        d.modelType = 0;
-        d.depthValue = 0.01f;
-        d.glassDisplayID = d.builtinDisplayID = 0;
+        delegate().init();
+        delegate().glassVersion.set("V-1.0");
     }
 
     void TearDown() override {

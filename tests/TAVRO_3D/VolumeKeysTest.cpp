@@ -40,8 +40,6 @@ class VolumeKeysTest : public ::testing::Test {
         auto profile = sim::machineProfileNamed("macbook");
         ASSERT_TRUE(profile);
         mac_ = std::make_unique<sim::SimMac>(std::move(profile).value());
-        for (const char* key : {kLevelKey, kSoundOffKey})
-            fd::UserDefaults::standard().removeObjectForKey(key);
         server_->shareManager();
         mac_->plugDevice(glasses_);
         ASSERT_TRUE(notices_.awaitCount(kGlassStatusChangeNotification, 1));
@@ -53,7 +51,6 @@ class VolumeKeysTest : public ::testing::Test {
     }
     void TearDown() override {
         AppDelegate::shared().vxServer.set(nullptr);
-        resetVolume();
         mac_->unplugDevice(glasses_);
         server_.reset();
         mac_.reset();
