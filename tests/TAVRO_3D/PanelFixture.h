@@ -54,10 +54,8 @@ class PanelFixture : public ::testing::Test {
         window_.reset();
         AppDelegate& d = AppDelegate::shared();
         d.builtinDisplayID = 0;
-        d.window.set(nullptr);
-        d.vxServer.set(nullptr);
-        d.depthManager.set(nullptr);
-        d.firstPopover.set(nullptr);
+        const auto drop = [](auto&... held) { (held.set(nullptr), ...); };
+        drop(d.window, d.vxServer, d.depthManager, d.firstPopover);
         mac_.reset();
         fdn::MainLoop::drain();
         fdn::clearMachineValues();

@@ -85,16 +85,12 @@ class ShellHarness : public ::testing::Test {
         // The interface goes before the process's own end, where the drawing library may
         // already be gone.
         AppDelegate& d = delegate();
-        d.window.set(nullptr);
-        d.homeNewViewController.set(nullptr);
-        d.homeStartViewController.set(nullptr);
-        d.dfuUpdateViewController.set(nullptr);
-        d.glassConnectSuccessViewController.set(nullptr);
-        d.glassConnectSuccessPopoverViewController.set(nullptr);
-        d.firstPopover.set(nullptr);
+        const auto drop = [](auto&... held) { (held.set(nullptr), ...); };
+        drop(d.window, d.homeNewViewController, d.homeStartViewController,
+             d.dfuUpdateViewController, d.glassConnectSuccessViewController,
+             d.glassConnectSuccessPopoverViewController, d.firstPopover, d.appUpdateView);
         if (auto item = d.statusItem.exchange(nullptr))
             platform::ui::StatusBar::system().removeStatusItem(item);
-        d.appUpdateView.set(nullptr);
         platform::ui::Application::shared().reset();
         DummyManager::discardDummies();
         scopedClock_.reset();
