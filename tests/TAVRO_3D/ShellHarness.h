@@ -9,7 +9,6 @@
 
 #include <algorithm>
 #include <atomic>
-#include <fstream>
 #include <future>
 #include <mutex>
 #include <thread>
@@ -21,7 +20,6 @@
 #include "backend/TavroFMDBManager.h"
 #include "common/GlobalHelpers.h"
 #include "common/TavroLocalizationHelper.h"
-#include "common/TavroLog.h"
 #include "display/DummyManager.h"
 #include "platform/foundation/UserDefaults.h"
 #include "platform/sim/MachineProfiles.h"
@@ -189,14 +187,6 @@ class ShellHarness : public ::testing::Test {
     static size_t sent(const Device& device, uint16_t command, uint16_t subcommand) {
         return countOf(commandsOf(device), command, subcommand);
     }
-    // The log file's lines that hold `text`.
-    static size_t logLinesWith(const std::string& text) {
-        std::ifstream file(common::TavroLog::logFilePathWithLogName("3D-Halvane"));
-        size_t count = 0;
-        for (std::string line; std::getline(file, line);) count += line.find(text) != line.npos;
-        return count;
-    }
-
     // Types of the usage events the SimMac's backend received, sorted (they are posted
     // from a concurrent queue).
     std::vector<int64_t> postedEvents() const {
