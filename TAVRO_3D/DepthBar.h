@@ -6,6 +6,8 @@
 
 #include <optional>
 
+#include "platform/ui/GestureRecognizer.h"
+
 namespace depthbar {
 
 inline constexpr float kMaxDepth = 0.015f;
@@ -31,5 +33,12 @@ double positionForDepth(float depth, double barWidth);
 
 // The default depth of a screen mode; none for an unknown mode (the depth stays).
 std::optional<float> defaultDepthForMode(long long mode);
+
+// Whether a pan in `state` moves the knob: while it changes and where it ends.
+inline bool panMovesKnob(platform::ui::GestureState state) {
+    using platform::ui::GestureState;
+    return state == GestureState::Changed || state == GestureState::Ended ||
+           state == GestureState::Cancelled;
+}
 
 }  // namespace depthbar

@@ -109,11 +109,7 @@ void TavroGlassConnectSuccessPopoverViewController::ClickGestureRecognizer(
 
 void TavroGlassConnectSuccessPopoverViewController::PanGestureRecognizer(
     ui::GestureRecognizer& recognizer) {
-    const auto state = recognizer.state();
-    if (state != ui::GestureState::Changed && state != ui::GestureState::Ended &&
-        state != ui::GestureState::Cancelled)
-        return;
-    ClickGestureRecognizer(recognizer);
+    if (depthbar::panMovesKnob(recognizer.state())) ClickGestureRecognizer(recognizer);
 }
 
 void TavroGlassConnectSuccessPopoverViewController::modelChangeClick(ui::UiObject& sender) {

@@ -173,11 +173,7 @@ void TavroGlassConnectSuccessViewController::ClickGestureRecognizer(
 
 void TavroGlassConnectSuccessViewController::PanGestureRecognizer(
     ui::GestureRecognizer& recognizer) {
-    const auto state = recognizer.state();
-    if (state != ui::GestureState::Changed && state != ui::GestureState::Ended &&
-        state != ui::GestureState::Cancelled)
-        return;
-    ClickGestureRecognizer(recognizer);
+    if (depthbar::panMovesKnob(recognizer.state())) ClickGestureRecognizer(recognizer);
 }
 
 void TavroGlassConnectSuccessViewController::modelChangeClick(ui::UiObject& sender) {
