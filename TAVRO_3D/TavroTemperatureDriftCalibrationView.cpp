@@ -1,5 +1,7 @@
 #include "TAVRO_3D/TavroTemperatureDriftCalibrationView.h"
 
+#include <utility>
+
 #include "TAVRO_3D/ProgressHUD/ProgressHUD.h"
 #include "TAVRO_3D/Widgets/ColorFromHex.h"
 #include "appstate/AppDelegate.h"
@@ -156,8 +158,13 @@ void TavroTemperatureDriftCalibrationView::resetButtonClick(ui::UiObject&) {
     resetTemperatureDrift();
 }
 
+void TavroTemperatureDriftCalibrationView::invalidateTimer() {
+    if (auto timer = std::exchange(timer_, nullptr)) timer->cancel();
+}
+
 void TavroTemperatureDriftCalibrationView::closeCalibrationView() {
     calibrateStatus = -1;
+    invalidateTimer();
     errorDataCount = 0;
     AppDelegate& delegate = AppDelegate::shared();
     if (delegate.privacyScreenLockButtonState.load() == 1) delegate.closeBuiltinBrightness();
@@ -167,6 +174,7 @@ void TavroTemperatureDriftCalibrationView::closeCalibrationView() {
 
 void TavroTemperatureDriftCalibrationView::resetTemperatureDrift() {
     calibrateStatus = -1;
+    invalidateTimer();
     errorDataCount = 0;
     if (auto server =
             std::dynamic_pointer_cast<TavroVXServer>(AppDelegate::shared().vxServer.get())) {

@@ -13,6 +13,7 @@
 #include <optional>
 #include <vector>
 
+#include "platform/foundation/Dispatch.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/Button.h"
 #include "platform/ui/DescriptionOwner.h"
@@ -55,6 +56,8 @@ class TavroTemperatureDriftCalibrationView : public platform::ui::View,
     std::function<void()> closeCallBack;
     int64_t allCount = 3000;
     bool isLegality_ = true;
+    // No timer is started; one would be invalidated and dropped on close and reset.
+    std::shared_ptr<platform::foundation::DispatchTimer> timer_;
     int64_t count_ = 0;
     bool loadingIsError = false;
 
@@ -73,5 +76,7 @@ class TavroTemperatureDriftCalibrationView : public platform::ui::View,
     void awakeFromDescription() override;
 
   private:
+    void invalidateTimer();
+
     std::optional<platform::ui::MonitorToken> mouseMonitor_;
 };

@@ -1,5 +1,6 @@
 #include "display/tavroDisplayManager.h"
 
+#include "display/DisplayManager.h"  // the second manager class, built with this one
 #include "display/DummyManager.h"
 #include "display/ScreenRecognition.h"
 #include "platform/foundation/Clock.h"

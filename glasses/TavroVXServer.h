@@ -19,6 +19,7 @@
 #include <memory>
 #include <span>
 #include <string>
+#include <vector>
 
 #include "appstate/DfuCheckResultHandler.h"
 #include "appstate/VXServerInterface.h"
@@ -68,6 +69,8 @@ class TavroVXServer : public VXServerInterface {
     std::shared_ptr<RFDevice> connectedDevice() const { return connectedDevice_.get(); }
     std::shared_ptr<RFDevice> hubDevice() const { return hubDevice_.get(); }
     platform::hid::DevicePtr hubHidDevice() const { return hubHidDevice_.get(); }
+    // Kept for the object's shape; nothing fills or reads it.
+    std::vector<std::shared_ptr<RFDevice>> deviceArray() const { return deviceArray_.get(); }
     platform::hid::DevicePtr ioHidDevice() const { return ioHidDevice_.get(); }
     int64_t glassGeneration() const { return glassGeneration_.load(); }
     void setGlassGeneration(int64_t generation) { glassGeneration_.store(generation); }
@@ -123,6 +126,7 @@ class TavroVXServer : public VXServerInterface {
     platform::foundation::Guarded<std::shared_ptr<RFDevice>> connectedDevice_;
     platform::foundation::Guarded<std::shared_ptr<RFDevice>> hubDevice_;
     platform::foundation::Guarded<platform::hid::DevicePtr> hubHidDevice_;
+    platform::foundation::Guarded<std::vector<std::shared_ptr<RFDevice>>> deviceArray_;
     platform::foundation::Guarded<platform::hid::DevicePtr> ioHidDevice_;
     std::atomic<int64_t> glassGeneration_{1};
     platform::foundation::Guarded<std::string> glassName_{std::string("TAVRO Glass")};

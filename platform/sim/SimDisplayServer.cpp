@@ -188,6 +188,11 @@ void SimDisplayServer::setSessionAvailable(bool available) {
     sessionAvailable_ = available;
 }
 
+void SimDisplayServer::setSessionEntry(const std::string& key, foundation::Value value) {
+    foundation::MutexLock lock(mutex_);
+    sessionEntries_[key] = std::move(value);
+}
+
 void SimDisplayServer::failNextCompletions(int count) {
     foundation::MutexLock lock(mutex_);
     failingCompletions_ = count;
@@ -309,6 +314,7 @@ std::optional<foundation::ValueDictionary> SimDisplayServer::sessionDictionary()
     session["kCGSSessionOnConsoleKey"] = true;
     // The platform lists the lock entry only while the screen is locked.
     if (locked_) session["CGSSessionScreenIsLocked"] = true;
+    for (const auto& [key, value] : sessionEntries_) session[key] = value;
     return session;
 }
 

@@ -9,6 +9,7 @@
 // Thread-safe.
 
 #include <optional>
+#include <string>
 #include <vector>
 
 #include "platform/foundation/Mutex.h"
@@ -31,6 +32,9 @@ class SimDisplayServer final : public screens::DisplayServer {
 
     void setScreenLocked(bool locked);
     void setSessionAvailable(bool available);
+    // An entry the session dictionary carries from now on, in place of the server's own
+    // (a lock entry of another kind than the platform's, for instance).
+    void setSessionEntry(const std::string& key, foundation::Value value);
     // The next `count` completions fail and change nothing.
     void failNextCompletions(int count);
     int completedConfigurations() const;
@@ -64,6 +68,7 @@ class SimDisplayServer final : public screens::DisplayServer {
     screens::DisplayId nextId_ TAVRO_GUARDED_BY(mutex_) = 1;
     bool locked_ TAVRO_GUARDED_BY(mutex_) = false;
     bool sessionAvailable_ TAVRO_GUARDED_BY(mutex_) = true;
+    foundation::ValueDictionary sessionEntries_ TAVRO_GUARDED_BY(mutex_);
     int failingCompletions_ TAVRO_GUARDED_BY(mutex_) = 0;
     int completed_ TAVRO_GUARDED_BY(mutex_) = 0;
     screens::Point cursor_ TAVRO_GUARDED_BY(mutex_);

@@ -5,13 +5,18 @@
 #include "platform/foundation/Mutex.h"
 #include "platform/foundation/NotificationCenter.h"
 #include "platform/ui/DisplayBackend.h"
+#include "platform/ui/KeepWindowsOnScreens.h"
 #include "platform/ui/Popover.h"
 #include "platform/ui/Window.h"
 
 namespace platform::ui {
 
 Application& Application::shared() {
-    static Application* application = new Application();
+    static Application* application = [] {
+        // The window server keeps the windows on the screens as the displays change.
+        followDisplayChanges();
+        return new Application();
+    }();
     return *application;
 }
 

@@ -1,6 +1,8 @@
 #pragma once
 // A graphics context that paints pixels: a transparent canvas of a size in points at a
-// number of pixels per point, painted with Qt. Main thread only.
+// number of pixels per point, painted with Qt. A size too large for a picture in memory
+// (or not a number) gets no canvas: nothing is painted and the pixels are empty.
+// Main thread only.
 
 #include <memory>
 
@@ -18,6 +20,7 @@ class PainterContext final : public GraphicsContext {
 
     Size size() const { return size_; }
     double scale() const { return scale_; }
+    bool hasCanvas() const;
     PixelBuffer pixels() const;
 
     std::unique_ptr<GraphicsContext> makeLayerBacking(Size size) override;

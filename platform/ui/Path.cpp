@@ -16,6 +16,7 @@ Point arcPoint(Point c, double r, double angle) {
 
 // Appends cubic curves approximating the arc, each spanning at most a quarter turn.
 void appendArcCurves(Path& out, Point c, double r, double start, double sweep) {
+    if (!std::isfinite(sweep)) return;  // angles that are not numbers draw no arc
     int segments = std::max(1, static_cast<int>(std::ceil(std::abs(sweep) / (kTwoPi / 4) - 1e-9)));
     double step = sweep / segments;
     double k = 4.0 / 3.0 * std::tan(step / 4);

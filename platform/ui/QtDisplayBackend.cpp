@@ -62,8 +62,8 @@ class WindowWidget final : public QWidget {
                      !window.isOpaque() || window.backgroundColor().alpha < 1);
         setWindowTitle(qt::toQString(window.title()));
         const Rect& f = window.frame();
-        setGeometry(static_cast<int>(f.origin.x), static_cast<int>(displayHeight() - f.maxY()),
-                    static_cast<int>(f.size.width), static_cast<int>(f.size.height));
+        setGeometry(qt::toQtInt(f.origin.x), qt::toQtInt(displayHeight() - f.maxY()),
+                    qt::toQtInt(f.size.width), qt::toQtInt(f.size.height));
         update();
     }
 
@@ -271,8 +271,7 @@ class QtDisplayBackend final : public DisplayBackend {
         return qt::toPixelBuffer(screen->grabWindow(0).toImage());
     }
     bool clickOnDisplay(Point screenPoint, bool rightButton) override {
-        QPoint global(static_cast<int>(screenPoint.x),
-                      static_cast<int>(displayHeight() - screenPoint.y));
+        QPoint global(qt::toQtInt(screenPoint.x), qt::toQtInt(displayHeight() - screenPoint.y));
         QWidget* target = QApplication::widgetAt(global);
         if (!target) return false;
         QPointF local = target->mapFromGlobal(QPointF(global));

@@ -108,27 +108,34 @@ void unflipAbout(QPainter& painter, const Rect& rect) {
 PainterContext::PainterContext(Size size, double scale)
     : impl_(std::make_unique<Impl>()), size_(size), scale_(scale > 0 ? scale : 1.0) {
     qt::ensureApplication();
-    int w = static_cast<int>(std::ceil(size.width * scale_));
-    int h = static_cast<int>(std::ceil(size.height * scale_));
-    impl_->canvas = qt::makeCanvas(w, h);
+    auto pixels = qt::canvasPixels(size, scale_);
+    if (!pixels) return;  // too large to paint: no canvas
+    impl_->canvas = qt::makeCanvas(pixels->width(), pixels->height());
     impl_->painter.begin(&impl_->canvas);
     impl_->base = QTransform(scale_, 0, 0, -scale_, 0, impl_->canvas.height());
 }
 
 PainterContext::~PainterContext() {
-    impl_->painter.end();
+    if (impl_->painter.isActive()) impl_->painter.end();
+}
+
+bool PainterContext::hasCanvas() const {
+    return impl_->painter.isActive();
 }
 
 PixelBuffer PainterContext::pixels() const {
+    if (!hasCanvas()) return {};
     return qt::toPixelBuffer(impl_->canvas);
 }
 
 void PainterContext::doFill(const Path& path, FillRule rule) {
+    if (!hasCanvas()) return;
     applyState(impl_->painter, impl_->base, state());
     impl_->painter.fillPath(toQPath(path, rule), qt::toQColor(state().fillColor));
 }
 
 void PainterContext::doStroke(const Path& path) {
+    if (!hasCanvas()) return;
     applyState(impl_->painter, impl_->base, state());
     QPen pen(qt::toQColor(state().strokeColor));
     pen.setWidthF(state().lineWidth);
@@ -140,6 +147,7 @@ void PainterContext::doStroke(const Path& path) {
 }
 
 void PainterContext::doFillRect(const Rect& rect, CompositingOperation op) {
+    if (!hasCanvas()) return;
     applyState(impl_->painter, impl_->base, state());
     impl_->painter.setCompositionMode(toQMode(op));
     impl_->painter.setRenderHint(QPainter::Antialiasing, false);
@@ -148,6 +156,7 @@ void PainterContext::doFillRect(const Rect& rect, CompositingOperation op) {
 }
 
 void PainterContext::doDrawText(const AttributedString& text, const Rect& rect) {
+    if (!hasCanvas()) return;
     applyState(impl_->painter, impl_->base, state());
     QPainter& painter = impl_->painter;
     const TextAttributes& a = text.attributes;
@@ -185,6 +194,7 @@ void PainterContext::doDrawText(const AttributedString& text, const Rect& rect) 
 }
 
 void PainterContext::doDrawImage(const Image& image, const Rect& rect, double alpha) {
+    if (!hasCanvas()) return;
     applyState(impl_->painter, impl_->base, state());
     QPainter& painter = impl_->painter;
     if (!state().flipped) {
@@ -203,6 +213,8 @@ std::unique_ptr<GraphicsContext> PainterContext::makeLayerBacking(Size size) {
     const AffineTransform& m = state().ctm;
     double zoom = std::sqrt(std::abs(m.a * m.d - m.b * m.c));
     auto backing = std::make_unique<PainterContext>(size, scale_ * std::max(zoom, 0.01));
+    // A layer too large for a backing of its own draws straight into this context.
+    if (!backing->hasCanvas()) return nullptr;
     if (state().flipped) {
         backing->concat({1, 0, 0, -1, 0, size.height});
         backing->setFlipped(true);

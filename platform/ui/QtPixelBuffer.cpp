@@ -24,8 +24,12 @@ platform::foundation::Result<PixelBuffer> PixelBuffer::readPng(const std::string
 }
 
 bool PixelBuffer::writePng(const std::string& path, platform::foundation::Error* error) const {
+    if (isEmpty()) {
+        if (error) *error = {"UIImageErrorDomain", 2, "cannot write " + path + ": no pixels"};
+        return false;
+    }
     QImageWriter writer(qt::toQString(path), "png");
-    if (isEmpty() || !writer.write(qt::toQImage(*this))) {
+    if (!writer.write(qt::toQImage(*this))) {
         if (error)
             *error = {"UIImageErrorDomain", 2,
                       "cannot write " + path + ": " + writer.errorString().toStdString()};

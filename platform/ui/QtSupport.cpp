@@ -4,6 +4,8 @@
 #include <QFontDatabase>
 #include <QFontMetricsF>
 #include <QTextLayout>
+#include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <filesystem>
 #include <mutex>
@@ -13,6 +15,11 @@ namespace platform::ui::qt {
 namespace {
 
 constexpr int kDotsPerMeterAt72Dpi = 2835;
+// The largest canvas painted: 16384 pixels each way and 2^26 pixels (256 MB) in all.
+constexpr double kMaxCanvasSide = 16384;
+constexpr double kMaxCanvasPixels = 1 << 26;
+// Qt's limit for window sizes (QWIDGETSIZE_MAX), used for coordinates too.
+constexpr double kQtGeometryLimit = 16777215;
 
 bool xServerReachable() {
     const char* display = std::getenv("DISPLAY");
@@ -105,6 +112,22 @@ QImage makeCanvas(int width, int height) {
     image.setDotsPerMeterY(kDotsPerMeterAt72Dpi);
     image.fill(Qt::transparent);
     return image;
+}
+
+std::optional<QSize> canvasPixels(Size size, double scale) {
+    const double width = std::max(std::ceil(size.width * scale), 1.0);
+    const double height = std::max(std::ceil(size.height * scale), 1.0);
+    // Written so that not-a-number fails every test.
+    if (!(width <= kMaxCanvasSide && height <= kMaxCanvasSide &&
+          width * height <= kMaxCanvasPixels)) {
+        return std::nullopt;
+    }
+    return QSize(static_cast<int>(width), static_cast<int>(height));
+}
+
+int toQtInt(double value) {
+    if (std::isnan(value)) return 0;
+    return static_cast<int>(std::clamp(value, -kQtGeometryLimit, kQtGeometryLimit));
 }
 
 namespace {

@@ -6,13 +6,16 @@
 #include <QColor>
 #include <QFont>
 #include <QImage>
+#include <QSize>
 #include <QString>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "platform/ui/AttributedString.h"
 #include "platform/ui/Color.h"
 #include "platform/ui/Font.h"
+#include "platform/ui/Geometry.h"
 #include "platform/ui/PixelBuffer.h"
 
 namespace platform::ui::qt {
@@ -30,6 +33,15 @@ QString toQString(const std::string& text);
 
 // A 72-dpi device, so that point sizes are pixel sizes.
 QImage makeCanvas(int width, int height);
+
+// The pixels of a canvas for a size in points at `scale` pixels per point, rounded up (at
+// least one each way); none when the size is not a number or the canvas would be wider,
+// taller or larger than a picture the machine can hold.
+std::optional<QSize> canvasPixels(Size size, double scale);
+
+// A coordinate or length for Qt's integer geometry: truncated toward zero and held within
+// the range Qt's windows accept; not-a-number gives 0.
+int toQtInt(double value);
 
 struct TextLine {
     QString text;

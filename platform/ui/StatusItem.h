@@ -76,9 +76,10 @@ class StatusBar {
     StatusItemPtr statusItemWithLength(double length);
     void removeStatusItem(const StatusItemPtr& item);
     const std::vector<StatusItemPtr>& items() const { return items_; }
+    // Places the items along the top of the main screen (again after the displays changed).
+    void layout();
 
   private:
-    void layout();
     std::vector<StatusItemPtr> items_;
 };
 

@@ -1,5 +1,6 @@
 #include <future>
 
+#include "display/ScreenHelpers.h"
 #include "display/VirtualDisplayRegistry.h"
 #include "display/tavroDisplayManager.h"
 #include "tests/display/DisplayHarness.h"
@@ -110,6 +111,33 @@ TEST_F(DisplayManager, ArrangeGlassDisplaysIsBounded) {
     manager_->moveTavroGlassPosition();
     fdn::MainLoop::drain();
     EXPECT_EQ(mac.displays().completedConfigurations(), applied);
+}
+
+// A screen's numbers from the display services and its product name from the registry's
+// display connections, where two displays of one vendor and model differ by serial only.
+TEST_F(DisplayManager, ScreenHelpersReadTheDisplayAndTheRegistry) {
+    auto& mac = boot("macmini");  // a Mac mini: the monitor dummy is made
+    const uint32_t unknown = screens::kUnknownDisplayNumber;
+    mac.displays().plugDisplay({"Studio Display", 7789, 1234, 55, {{2560, 1440, 60}}, 0});
+    mac.displays().plugDisplay({"Studio Display (2)", 7789, 1234, 56, {{2560, 1440, 60}}, 0});
+    mac.displays().plugDisplay({"Generic", unknown, unknown, 0, {{1280, 1024, 60}}, 0});
+    manager_->createMonitorDummy();
+    manager_->connectAllVirtualDisplays();
+    auto all = screens::screens();
+    ASSERT_EQ(all.size(), 4u);
+    EXPECT_EQ(screenDisplayID(all[1]), displayNumberOf(all[1]));
+    EXPECT_EQ(screenVendorNumber(all[1]), 7789u);
+    EXPECT_EQ(screenModelNumber(all[1]), 1234u);
+    EXPECT_EQ(screenSerialNumber(all[1]), 56u);
+    EXPECT_EQ(screenDisplayName(all[0]), "Studio Display");
+    EXPECT_EQ(screenDisplayName(all[1]), "Studio Display (2)");
+    // No vendor, model or serial: the registry entry that lacks them too.
+    EXPECT_FALSE(screenVendorNumber(all[2]) || screenModelNumber(all[2]) ||
+                 screenSerialNumber(all[2]));
+    EXPECT_EQ(screenDisplayName(all[2]), "Generic");
+    // The virtual monitor has a name on screen but no display connection in the registry.
+    ASSERT_EQ(all[3].localizedName, "TAVRO Monitor");
+    EXPECT_EQ(screenDisplayName(all[3]), std::nullopt);
 }
 
 }  // namespace

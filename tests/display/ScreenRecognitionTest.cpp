@@ -88,6 +88,24 @@ TEST_F(ScreenRecognition, AskingStartsTheCompanionServer) {
         ::testing::ExitedWithCode(0), "");
 }
 
+// Only a Boolean lock entry counts: a number or text under the key reads as unlocked, as
+// does a missing session.
+TEST_F(ScreenRecognition, OnlyABooleanLockEntryCountsAsLocked) {
+    auto& mac = boot("macbook");
+    EXPECT_FALSE(isScreenLocked());
+    mac.lockScreen();
+    EXPECT_TRUE(isScreenLocked());
+    for (const fdn::Value& entry : {fdn::Value(1), fdn::Value(1.0), fdn::Value("true"),
+                                    fdn::Value(fdn::ValueArray{true}), fdn::Value(false)}) {
+        mac.displays().setSessionEntry("CGSSessionScreenIsLocked", entry);
+        EXPECT_FALSE(isScreenLocked()) << entry.description();
+    }
+    mac.displays().setSessionEntry("CGSSessionScreenIsLocked", true);
+    EXPECT_TRUE(isScreenLocked());
+    mac.displays().setSessionAvailable(false);
+    EXPECT_FALSE(isScreenLocked());
+}
+
 // A MacBook whose glasses come up mirrored, a Mac mini with the glasses as its only display,
 // and an iMac with the glasses as main beside its built-in panel.
 TEST_F(ScreenRecognition, UnmirroringAndTheGlassesResolution) {

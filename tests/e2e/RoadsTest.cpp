@@ -10,6 +10,8 @@
 #include "platform/screens/DisplayServer.h"
 #include "platform/sim/VirtualBootloader.h"
 #include "platform/sim/VirtualGlasses.h"
+#include "platform/ui/Screen.h"
+#include "platform/ui/Window.h"
 
 namespace {
 
@@ -103,15 +105,20 @@ TEST(Roads, AQuickReplugGivesOneSetUp) {
 TEST(Roads, AMacMiniWithoutADisplayGetsTheMonitorVirtualDisplayAsMain) {
     bool monitorIsMain = false;
     std::string seen;
+    platform::ui::Rect window, mainScreen;
     auto result = e2e::playScenario("macmini-no-display", [&](app::RunView& run) {
         for (const auto& display : displaysOf(run)) {
             seen += display.name + "; ";
             if (display.isVirtual && display.name.find("Monitor") != std::string::npos)
                 monitorIsMain = display.origin.x == 0 && display.origin.y == 0;
         }
+        window = AppDelegate::shared().window.get()->frame();
+        mainScreen = platform::ui::Screen::screens().at(0).frame;
     });
     ASSERT_EQ(result.exitStatus, 0) << e2e::failuresOf(result);
     EXPECT_TRUE(monitorIsMain) << seen;
+    // The main window is wholly on the Monitor, as a user would see it there.
+    EXPECT_EQ(window.intersection(mainScreen), window);
 }
 
 TEST(Roads, AMacMiniWithAMonitorNeedsNoVirtualDisplay) {

@@ -18,14 +18,24 @@ void putI32(std::vector<uint8_t>& file, size_t offset, int32_t value) {
 }
 
 TEST(FirmwareFile, HeaderFieldsAndImageAreRead) {
-    const auto file = encodeFirmwareFile("TAVRO2_FW_V1.65", image(300));
+    // Written out by hand: a 40-byte header, "FW1.2" with its top bits inverted, the image's
+    // byte sum 0x1 + 0xFF + 0x80 and length 3, little-endian, zeros up to the image.
+    std::vector<uint8_t> file = {0x28, 0,    0,    0,    0x05, 0, 0,    0, 0xC6, 0xD7, 0xB1,
+                                 0xAE, 0xB2, 0x80, 0x01, 0,    0, 0x03, 0, 0,    0};
+    file.resize(40, 0);
+    file.insert(file.end(), {0x01, 0xFF, 0x80});
     const FirmwareFile parsed = parseFirmwareFile(file, true);
     ASSERT_EQ(parsed.error, FirmwareFileError::None);
-    EXPECT_EQ(std::string(parsed.version.data()), "TAVRO2_FW_V1.65");
-    EXPECT_EQ(parsed.headerLength, 128);
-    EXPECT_EQ(parsed.imageLength, 300);
+    EXPECT_EQ(std::string(parsed.version.data()), "FW1.2");
+    EXPECT_EQ(parsed.headerLength, 40);
+    EXPECT_EQ(parsed.versionLength, 5);
+    EXPECT_EQ(parsed.expectedChecksum, 0x180u);
+    EXPECT_EQ(parsed.imageLength, 3);
     const auto body = parsed.image(file);
-    EXPECT_EQ(std::vector<uint8_t>(body.begin(), body.end()), image(300));
+    EXPECT_EQ(std::vector<uint8_t>(body.begin(), body.end()),
+              (std::vector<uint8_t>{1, 0xFF, 0x80}));
+    // The writer the build uses for the shipped images writes those same bytes.
+    EXPECT_EQ(encodeFirmwareFile("FW1.2", std::vector<uint8_t>{1, 0xFF, 0x80}, 40), file);
     // Without the header the whole file is the image, expected to sum to 0.
     EXPECT_EQ(parseFirmwareFile(file, false).error, FirmwareFileError::ChecksumMismatch);
     EXPECT_EQ(parseFirmwareFile(std::vector<uint8_t>(10, 0), false).error, FirmwareFileError::None);

@@ -6,6 +6,7 @@
 #include "platform/ui/Application.h"
 #include "platform/ui/Event.h"
 #include "platform/ui/Screen.h"
+#include "platform/ui/StatusItem.h"
 #include "platform/ui/Window.h"
 
 using namespace platform;
@@ -97,5 +98,49 @@ TEST(SimScreens, CapturedFramesShowTheWindowsOnTheDisplayOrAMovingPattern) {
     EXPECT_EQ(pixel(*half, 60, 380), 0xFFFF0000u);
     // A display that has gone gives no picture.
     EXPECT_EQ(frameOf(999, 10, 10), nullptr);
+    ui::Application::shared().reset();
+}
+
+// As on the platform, a window that a display change leaves partly or wholly off the
+// screens is moved onto the main screen, and the status items follow the menu bar.
+TEST(SimScreens, WindowsADisplayChangeLeavesOffTheScreensMoveOntoTheMainScreen) {
+    sim::SimMac mac(
+        sim::parseMachineProfile(R"({"model": "Macmini9,1", "glassesDisplay": "extended"})")
+            .value());
+    EXPECT_TRUE(ui::Screen::screens().empty());
+    auto item = ui::StatusBar::system().statusItemWithLength(24);
+    auto glasses = sim::SimMac::makeDevice({});
+    mac.plugDevice(glasses);
+    foundation::MainLoop::drain();
+    // The glasses are the only screen: the menu bar, and the status item, are on them.
+    EXPECT_EQ(item->window()->frame().maxY(), 1080);
+    EXPECT_EQ(item->window()->frame().maxX(), 1920 - 120);
+    const auto dell =
+        mac.displays().plugDisplay({"DELL P2422H", 4268, 41200, 9, {{1920, 1080, 60}}, 0});
+    foundation::MainLoop::drain();
+    // One window across both screens, one on the DELL alone, one hidden there.
+    auto across = ui::Window::make({1700, 100, 400, 300}, ui::WindowStyleTitled);
+    auto onDell = ui::Window::make({2500, 200, 400, 300}, ui::WindowStyleTitled);
+    auto hidden = ui::Window::make({2600, 200, 400, 300}, ui::WindowStyleTitled);
+    across->orderFront();
+    onDell->orderFront();
+    mac.displays().plugDisplay({"LG HDR 4K", 7789, 30471, 3, {{1920, 1080, 60}}, 0});
+    foundation::MainLoop::drain();
+    EXPECT_EQ(across->frame().origin, (ui::Point{1700, 100}));  // wholly on the screens
+    mac.displays().unplugDisplay(dell);
+    foundation::MainLoop::drain();
+    // Into the glasses' area below the menu bar, the least way.
+    EXPECT_EQ(across->frame(), (ui::Rect{1520, 100, 400, 300}));
+    EXPECT_EQ(onDell->frame(), (ui::Rect{1520, 200, 400, 300}));
+    EXPECT_EQ(hidden->frame().origin, (ui::Point{2600, 200}));  // not on show
+    // Larger than the screen: its top-left corner comes to the screen's.
+    auto large = ui::Window::make({-50, -40, 2400, 1400}, ui::WindowStyleTitled);
+    large->orderFront();
+    mac.unplugDevice(glasses);
+    mac.plugDevice(glasses = sim::SimMac::makeDevice({}));
+    foundation::MainLoop::drain();
+    EXPECT_EQ(large->frame(), (ui::Rect{0, 1080 - ui::kMenuBarHeight - 1400, 2400, 1400}));
+    mac.unplugDevice(glasses);
+    ui::StatusBar::system().removeStatusItem(item);
     ui::Application::shared().reset();
 }

@@ -1,8 +1,13 @@
+#include <cmath>
+#include <limits>
 #include <numbers>
 
 #include "UiTestSupport.h"
+#include "platform/ui/Layer.h"
 #include "platform/ui/PainterContext.h"
+#include "platform/ui/View.h"
 #include "tests/support/RecordingContext.h"
+#include "tests/support/TemporaryHome.h"
 
 namespace platform::ui {
 namespace {
@@ -106,6 +111,46 @@ TEST_F(DrawingTest, ImagesAreDrawnUprightInBothSpaces) {
         EXPECT_EQ(pixels.pixelFromTop(1, 0), 0xFFFF0000u) << flipped;     // red stays on top
         EXPECT_EQ(pixels.pixelFromBottom(1, 0), 0xFF00FF00u) << flipped;  // green at the bottom
     }
+}
+
+// A layer far larger than any picture: it fills a small square at its corner.
+class HugeLayer : public Layer {
+  public:
+    void drawInContext(GraphicsContext& context) override {
+        context.setFillColor(Color::rgb(1, 0, 0));
+        context.fillRect({0, 0, 20, 20});
+    }
+};
+
+// Sizes beyond a picture in memory, or not numbers at all, are never turned into pixel
+// counts: such a window has no picture to write, and such a layer draws in place.
+TEST_F(DrawingTest, SizesTooLargeToPaintGiveNoPictureAndLayersDrawInPlace) {
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    test_support::TemporaryFolder folder("tavro-drawing");
+    for (Size size : {Size{3e9, 100}, Size{100, 1e300}, Size{20000, 20000}, Size{nan, 10}}) {
+        SCOPED_TRACE(::testing::Message() << size.width << " x " << size.height);
+        auto window = Window::make({0, 0, size.width, size.height}, WindowStyleTitled);
+        EXPECT_TRUE(renderWindow(*window).isEmpty());
+        platform::foundation::Error error;
+        EXPECT_FALSE(writeWindowPng(*window, folder.file("huge.png"), 1.0, &error));
+        EXPECT_FALSE(error.localizedDescription.empty());
+        EXPECT_FALSE(platform::foundation::fileExists(folder.file("huge.png")));
+    }
+    EXPECT_TRUE(PainterContext({10, 10}, 1e300).pixels().isEmpty());
+    auto host = View::create(Rect{0, 0, 100, 100});
+    auto layer = std::make_shared<HugeLayer>();
+    layer->setBounds({0, 0, 1e12, 1e12});
+    layer->setAnchorPoint({0, 0});
+    layer->setPosition({10, 10});
+    host->layer().addSublayer(layer);
+    const PixelBuffer pixels = renderView(*host);
+    EXPECT_EQ(pixels.pixelFromBottom(15, 15), 0xFFFF0000u);
+    EXPECT_EQ(pixels.pixelFromBottom(50, 50), 0u);
+    // An arc whose angles are not numbers adds no curves.
+    Path arc;
+    arc.addArc({50, 50}, 10, nan, 1, false);
+    const Path flat = arc.flattened();
+    for (const PathElement& e : flat.elements()) EXPECT_NE(e.kind, PathElement::Kind::CurveTo);
 }
 
 }  // namespace
