@@ -76,6 +76,28 @@ TEST_F(ShellPlugTest, OutdatedGlassesGetTheUpdatePanelAndComingBackUpdatedReport
     EXPECT_EQ(sent(updated, 0x0C, 4), 0u);
 }
 
+TEST_F(ShellPlugTest, AfterAnAbandonedUpdateTheNextGlassesAreANewPlugIn) {
+    test_support::NotificationRecorder statuses({common::AppIdentifier() + ".dfuUpdate_status"});
+    // Pulled out at the offer, and pulled out once the update had begun (the panel stays
+    // for its 5 s first).
+    for (bool begun : {false, true}) {
+        SCOPED_TRACE(begun);
+        auto old = glasses("TAVRO2_FW_V1.60");
+        plug(old);
+        ASSERT_TRUE(runUntilShown(shell::Panel::FirmwareUpdate));
+        delegate().isDfuUpdateStart = begun;
+        unplug(old);
+        ASSERT_TRUE(runUntilShown(shell::Panel::Home));
+        auto current = glasses("TAVRO2_FW_V1.65");
+        plug(current);
+        ASSERT_TRUE(runUntilShown(shell::Panel::Start));
+        EXPECT_TRUE(runUntil([&] { return sent(current, 6, 0) == 1; })) << "no set-up";
+        unplug(current);
+        ASSERT_TRUE(runUntilShown(shell::Panel::Home));
+    }
+    EXPECT_EQ(statuses.size(), 0u) << "no update was confirmed";
+}
+
 TEST_F(ShellPlugTest, NoConnectedDeviceCountsAsNotTheBootloader) {
     ASSERT_FALSE(shell::glassServer(delegate())->connectedDevice());
     EXPECT_FALSE(shell::connectedDeviceIsBootloader(delegate()));
