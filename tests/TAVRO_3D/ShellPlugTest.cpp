@@ -21,7 +21,7 @@ bool inOrder(const Commands& commands, const Commands& expected) {
     return next == expected.size();
 }
 
-TEST_F(ShellPlugTest, CurrentGlassesGetTheirSetUpInOrderAndAnUnplugUndoesThePrivacyScreen) {
+TEST_F(ShellPlugTest, CurrentGlassesGetTheirSetUpInOrderAndAnUnplugUndoesThePrivacyScreenAtTheLid) {
     auto pair = glasses("TAVRO2PRO_FW_V1.53", VirtualGlasses::secondGenerationPro());
     plug(pair);
     ASSERT_TRUE(runUntilShown(shell::Panel::Start));
@@ -36,8 +36,12 @@ TEST_F(ShellPlugTest, CurrentGlassesGetTheirSetUpInOrderAndAnUnplugUndoesThePriv
     ASSERT_GT(bright, 0);
     delegate().closeBuiltinBrightness();
     ASSERT_TRUE(runUntil([&] { return builtinBrightness() == 0; }));
+    // The lid is closed when the glasses go: the brightness comes back with the panel.
+    mac_->displays().setLidClosed(true);
     unplug(pair);
     ASSERT_TRUE(runUntilShown(shell::Panel::Home));
+    runFor(1);
+    mac_->displays().setLidClosed(false);
     EXPECT_TRUE(runUntil([&] { return builtinBrightness() == bright; }));
 }
 
