@@ -1,6 +1,7 @@
 // The plug sequence on a launched shell: the set-up of each kind of glasses, the update
 // offer and the return of updated glasses, an unplug in the middle, the privacy screen and
 // the extended-display check.
+#include "TAVRO_3D/TavroHomeStartViewController.h"
 #include "common/AppIdentifier.h"
 #include "display/tavroDisplayManager.h"
 #include "platform/foundation/Workspace.h"
@@ -21,10 +22,15 @@ bool inOrder(const Commands& commands, const Commands& expected) {
     return next == expected.size();
 }
 
-TEST_F(ShellPlugTest, CurrentGlassesGetTheirSetUpInOrderAndAnUnplugUndoesThePrivacyScreenAtTheLid) {
-    auto pair = glasses("TAVRO2PRO_FW_V1.53", VirtualGlasses::secondGenerationPro());
+TEST_F(ShellPlugTest, CurrentGlassesAreNamedAndSetUpInOrderAndTheirUnplugUndoesThePrivacyScreen) {
+    auto config = VirtualGlasses::secondGenerationPro();
+    config.identity.product = "TAVRO Glass Pro";
+    auto pair = glasses("TAVRO2PRO_FW_V1.53", config);
     plug(pair);
     ASSERT_TRUE(runUntilShown(shell::Panel::Start));
+    // The run's first plug-in: the version came before the panel was first shown.
+    EXPECT_EQ(delegate().homeStartViewController.get()->nameLabel.lock()->stringValue(),
+              "TAVRO Glass Pro 已连接");
     ASSERT_TRUE(runUntil([&] { return sent(pair, 6, 0) == 1; }));
     const Commands commands = commandsOf(pair);
     EXPECT_TRUE(inOrder(commands, {{0x0C, 1}, {8, 1}, {1, 9}, {0x0C, 4}, {5, 2}, {6, 0}}))
