@@ -31,12 +31,9 @@ bool lookForGlassScreen(AppDelegate& delegate) {
     return found;
 }
 
-void showStartPanel(AppDelegate& delegate, uint64_t generation) {
+void showStartPanelLater(AppDelegate& delegate, uint64_t generation) {
     fd::mainQueue()->async([&delegate, generation] {
-        if (!shell::plugIsCurrent(generation)) return;
-        if (auto window = delegate.window.get()) {
-            window->setContentViewController(shell::panelController(shell::Panel::Start));
-        }
+        if (shell::plugIsCurrent(generation)) shell::showStartPanel(delegate);
     });
 }
 
@@ -140,7 +137,7 @@ bool setUpAfterDfuCheck(AppDelegate& delegate, bool needsDfu, uint64_t generatio
     }
     auto server = glassServer(delegate);
     if (!server) return false;
-    showStartPanel(delegate, generation);
+    showStartPanelLater(delegate, generation);
     if (!sendSetUpCommands(delegate, *server, generation)) return false;
     return delegate.checkExtendedDisplay() && server->glassGeneration() == 2;
 }

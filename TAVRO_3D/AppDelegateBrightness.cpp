@@ -6,8 +6,12 @@
 // the main thread. Each fade has a state of its own whose lock every tick and every restore
 // takes, so a restore that has begun can never be followed by a dimmed write of a tick that
 // was already running (the timer's cancel alone only stops ticks that have not started).
+// A restore that finds the built-in panel offline (lid closed) stays pending until the panel
+// comes back, and is then carried out.
 
+#include <atomic>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -18,6 +22,7 @@
 #include "platform/foundation/Dispatch.h"
 #include "platform/foundation/Mutex.h"
 #include "platform/screens/DisplayServices.h"
+#include "platform/screens/Reconfiguration.h"
 
 using platform::foundation::Mutex;
 using platform::foundation::MutexLock;
@@ -89,17 +94,41 @@ bool displayIsOnline(uint32_t display) {
 
 enum class RestoreStep { Done, Retry, PanelGone };
 
+// A restore found the built-in panel offline and waits for it to come back.
+std::atomic<bool> gRestorePending{false};
+
+// Main thread: the built-in panel came back (lid opened) while a restore waited for it.
+void restoreWhenPanelReturns(AppDelegate& delegate, screens::DisplayId display, uint32_t flags) {
+    if (!(flags & screens::kDisplayAddFlag) || !gRestorePending.load()) return;
+    if (display == delegate.builtinDisplayID.load()) delegate.restoreBuiltinBrightness();
+}
+
+void watchForPanelReturn(AppDelegate& delegate) {
+    static std::once_flag registered;
+    std::call_once(registered, [&delegate] {
+        screens::registerReconfigurationCallback(
+            [&delegate](screens::DisplayId display, uint32_t flags) {
+                restoreWhenPanelReturns(delegate, display, flags);
+            });
+    });
+}
+
 // One attempt: writes the saved brightness and reads it back.
 RestoreStep restoreOnce(AppDelegate& delegate) {
     MutexLock lock(restoreMutex());
     stopFade(delegate);
+    gRestorePending = false;
     float saved = delegate.defaultBrightness.load();
     if (saved == 0) return RestoreStep::Done;
     uint32_t display = delegate.builtinDisplayID.load();
     // With the built-in panel gone (lid closed on a docked Mac, no built-in display) a write
-    // cannot take and retrying would spin for the rest of the run; the saved value stays so
-    // that the next restore writes it back.
-    if (!displayIsOnline(display)) return RestoreStep::PanelGone;
+    // cannot take and retrying would spin for the rest of the run; the saved value stays and
+    // is written back when the panel returns (or by the next restore).
+    if (!displayIsOnline(display)) {
+        gRestorePending = true;
+        watchForPanelReturn(delegate);
+        return RestoreStep::PanelGone;
+    }
     (void)screens::displayServicesSetBrightness(display, saved);
     if (common::builtinBrightness(display) == 0) return RestoreStep::Retry;
     delegate.defaultBrightness.store(0);
@@ -109,6 +138,8 @@ RestoreStep restoreOnce(AppDelegate& delegate) {
 }  // namespace
 
 void AppDelegate::closeBuiltinBrightness() {
+    // The privacy screen is wanted again: a panel that comes back stays dark.
+    gRestorePending = false;
     if (defaultBrightness.load() != 0) return;
     float saved = common::builtinBrightness(builtinDisplayID.load());
     defaultBrightness.store(saved);

@@ -34,6 +34,15 @@ void showPanel(AppDelegate& delegate, shell::Panel panel) {
     }
 }
 
+// The window goes home: whatever update was offered or under way is over, so glasses
+// plugged in later are a new plug-in, not the return of updated glasses.
+void showHome(AppDelegate& delegate) {
+    showPanel(delegate, shell::Panel::Home);
+    shell::resetDfuView();
+    delegate.isDfuUpdate = false;
+    delegate.isDfuUpdateStart = false;
+}
+
 }  // namespace
 
 void AppDelegate::handleGlassConnectionChange(const fd::Notification& note) {
@@ -71,8 +80,7 @@ void AppDelegate::showPanelAfterUnplug() {
     auto mainWindow = window.get();
     if (!mainWindow) return;
     if (!isDfuUpdate.load()) {
-        showPanel(*this, shell::Panel::Home);
-        shell::resetDfuView();
+        showHome(*this);
     } else {
         showPanel(*this, shell::Panel::FirmwareUpdate);
         scheduleShowHome();
@@ -92,8 +100,7 @@ void AppDelegate::showHomeTick() {
 }
 
 void AppDelegate::showHomePanel() {
-    showPanel(*this, shell::Panel::Home);
-    shell::resetDfuView();
+    showHome(*this);
 }
 
 void AppDelegate::closeGlass() {

@@ -26,6 +26,8 @@ platform::ui::ViewControllerPtr makeExitScreen();
 void resetDfuView();
 // Makes the firmware-update panel start its update as soon as it is shown.
 void beginUpdateWhenShown();
+// Puts the start panel into the main window, its name label showing the current glasses.
+void showStartPanel(AppDelegate& delegate);
 
 // A usage event for the backend; `store` keeps it in the usage table for a later upload
 // instead of posting it now. Any thread.

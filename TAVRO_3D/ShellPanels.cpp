@@ -1,5 +1,5 @@
-// The shell's calls into the panels: the delegate's five panel controllers, the exit screen
-// and the firmware-update panel's two entry points.
+// The shell's calls into the panels: the delegate's five panel controllers, the exit screen,
+// the firmware-update panel's two entry points and the start panel's showing.
 #include "TAVRO_3D/ShellNeighbours.h"
 #include "TAVRO_3D/TavroDFUUpdateViewController.h"
 #include "TAVRO_3D/TavroExitAppViewController.h"
@@ -8,6 +8,7 @@
 #include "TAVRO_3D/TavroHomeNewViewController.h"
 #include "TAVRO_3D/TavroHomeStartViewController.h"
 #include "appstate/AppDelegate.h"
+#include "platform/ui/Window.h"
 
 namespace ui = platform::ui;
 
@@ -48,6 +49,14 @@ ui::ViewControllerPtr makeExitScreen() {
 
 void resetDfuView() {
     if (auto panel = AppDelegate::shared().dfuUpdateViewController.get()) panel->resetDfuView();
+}
+
+void showStartPanel(AppDelegate& delegate) {
+    auto window = delegate.window.get();
+    auto panel = delegate.homeStartViewController.get();
+    if (!window || !panel) return;
+    window->setContentViewController(panel);
+    panel->updateNameLabel();
 }
 
 void beginUpdateWhenShown() {

@@ -49,6 +49,8 @@ void TavroHomeStartViewController::viewDidLoad() {
     setHidden(connectingLabel, false);
     setHidden(connectErrorLabel, true);
     setHidden(connectErrorTipsLabel, true);
+    // The version of the glasses that brought the panel up came before its observers.
+    updateNameLabel();
     registerObservers();
 }
 

@@ -35,6 +35,9 @@ class TavroHomeStartViewController : public platform::ui::ViewController {
     std::weak_ptr<platform::ui::TextField> connectErrorTipsLabel;
 
     void startButtonClick(platform::ui::UiObject& sender);
+    // The name label: the connected glasses' name and "已连接". Written when the view loads,
+    // whenever the plug sequence shows the panel, and with every version text.
+    void updateNameLabel();
 
     void handleGlassVersion(const platform::foundation::Notification& note);
     void handleGlassConnectionChange(const platform::foundation::Notification& note);
@@ -45,7 +48,6 @@ class TavroHomeStartViewController : public platform::ui::ViewController {
 
   private:
     void registerObservers();
-    void updateNameLabel();
     void launchAI3D();
     void showGlassesGoneLook();
 

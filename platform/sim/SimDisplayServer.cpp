@@ -22,6 +22,11 @@ DisplayInfo* findIn(std::vector<DisplayInfo>& displays, DisplayId id) {
     return nullptr;
 }
 
+bool isOnline(const std::vector<DisplayInfo>& displays, DisplayId id) {
+    return std::any_of(displays.begin(), displays.end(),
+                       [id](const DisplayInfo& display) { return display.id == id; });
+}
+
 // The x just right of every display that shows on its own.
 double rightEdge(const std::vector<DisplayInfo>& displays, DisplayId except) {
     double edge = 0;
@@ -167,13 +172,31 @@ void SimDisplayServer::remove(DisplayId id) {
         }
     }
     std::erase_if(displays_, [id](const DisplayInfo& display) { return display.id == id; });
-    std::erase_if(brightness_, [id](const auto& entry) { return entry.first == id; });
     normalise(displays_, main == id ? heir : main);
 }
 
 void SimDisplayServer::unplugDisplay(DisplayId id) {
     mutate([&]() TAVRO_REQUIRES(mutex_) {
         remove(id);
+        std::erase_if(brightness_, [id](const auto& entry) { return entry.first == id; });
+        return true;
+    });
+}
+
+void SimDisplayServer::setLidClosed(bool closed) {
+    mutate([&]() TAVRO_REQUIRES(mutex_) {
+        if (closed) {
+            for (const auto& display : displays_) {
+                if (display.builtin) offline_.push_back(display);
+            }
+            for (const auto& display : offline_) remove(display.id);
+            return true;
+        }
+        for (auto& display : offline_) {
+            displays_.push_back(display);
+            extend(displays_, displays_.back());
+        }
+        offline_.clear();
         return true;
     });
 }
@@ -290,6 +313,7 @@ void SimDisplayServer::removeVirtualDisplay(DisplayId id) {
 
 std::optional<float> SimDisplayServer::brightness(DisplayId display) const {
     foundation::MutexLock lock(mutex_);
+    if (!isOnline(displays_, display)) return std::nullopt;
     for (const auto& [id, value] : brightness_) {
         if (id == display) return value;
     }
@@ -298,6 +322,7 @@ std::optional<float> SimDisplayServer::brightness(DisplayId display) const {
 
 DisplayError SimDisplayServer::setBrightness(DisplayId display, float value) {
     foundation::MutexLock lock(mutex_);
+    if (!isOnline(displays_, display)) return screens::kDisplayFailure;
     for (auto& [id, stored] : brightness_) {
         if (id == display) {
             stored = std::clamp(value, 0.0f, 1.0f);

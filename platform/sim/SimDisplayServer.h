@@ -29,6 +29,10 @@ class SimDisplayServer final : public screens::DisplayServer {
     screens::DisplayId plugDisplay(const DisplayProfile& display, bool mirrored = false,
                                    bool builtin = false);
     void unplugDisplay(screens::DisplayId id);
+    // The lid: closing it takes the built-in panel offline, opening it brings the panel back
+    // to the right of the others. An offline panel keeps its identifier and its brightness,
+    // as a Mac's does, but its brightness can be neither read nor written.
+    void setLidClosed(bool closed);
 
     void setScreenLocked(bool locked);
     void setSessionAvailable(bool available);
@@ -64,6 +68,9 @@ class SimDisplayServer final : public screens::DisplayServer {
     const bool virtualDisplays_;
     mutable foundation::Mutex mutex_;
     std::vector<screens::DisplayInfo> displays_ TAVRO_GUARDED_BY(mutex_);
+    // The built-in panel while the lid is closed.
+    std::vector<screens::DisplayInfo> offline_ TAVRO_GUARDED_BY(mutex_);
+    // Kept for offline panels too.
     std::vector<std::pair<screens::DisplayId, float>> brightness_ TAVRO_GUARDED_BY(mutex_);
     screens::DisplayId nextId_ TAVRO_GUARDED_BY(mutex_) = 1;
     bool locked_ TAVRO_GUARDED_BY(mutex_) = false;

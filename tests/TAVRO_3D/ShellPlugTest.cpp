@@ -1,9 +1,14 @@
 // The plug sequence on a launched shell: the set-up of each kind of glasses, the update
 // offer and the return of updated glasses, an unplug in the middle, the privacy screen and
 // the extended-display check.
+#include "TAVRO_3D/TavroHomeStartViewController.h"
+#include "TAVRO_3D/TavroTemperatureDriftCalibrationView.h"
 #include "common/AppIdentifier.h"
 #include "display/tavroDisplayManager.h"
+#include "glasses/GlassAudioVolume.h"
+#include "localnet/TavroLocalServer.h"
 #include "platform/foundation/Workspace.h"
+#include "platform/ui/Event.h"
 #include "tests/TAVRO_3D/ShellHarness.h"
 #include "tests/support/NotificationRecorder.h"
 
@@ -13,6 +18,7 @@ using platform::sim::VirtualGlasses;
 namespace {
 
 using ShellPlugTest = LaunchedShell;
+using HeadlessShellTest = ShellHarness;
 
 // True when `expected` occurs in `commands` in this order (others may lie between).
 bool inOrder(const Commands& commands, const Commands& expected) {
@@ -21,10 +27,15 @@ bool inOrder(const Commands& commands, const Commands& expected) {
     return next == expected.size();
 }
 
-TEST_F(ShellPlugTest, CurrentGlassesGetTheirSetUpInOrderAndAnUnplugUndoesThePrivacyScreen) {
-    auto pair = glasses("TAVRO2PRO_FW_V1.53", VirtualGlasses::secondGenerationPro());
+TEST_F(ShellPlugTest, CurrentGlassesAreNamedAndSetUpInOrderAndTheirUnplugUndoesThePrivacyScreen) {
+    auto config = VirtualGlasses::secondGenerationPro();
+    config.identity.product = "TAVRO Glass Pro";
+    auto pair = glasses("TAVRO2PRO_FW_V1.53", config);
     plug(pair);
     ASSERT_TRUE(runUntilShown(shell::Panel::Start));
+    // The run's first plug-in: the version came before the panel was first shown.
+    EXPECT_EQ(delegate().homeStartViewController.get()->nameLabel.lock()->stringValue(),
+              "TAVRO Glass Pro 已连接");
     ASSERT_TRUE(runUntil([&] { return sent(pair, 6, 0) == 1; }));
     const Commands commands = commandsOf(pair);
     EXPECT_TRUE(inOrder(commands, {{0x0C, 1}, {8, 1}, {1, 9}, {0x0C, 4}, {5, 2}, {6, 0}}))
@@ -32,16 +43,24 @@ TEST_F(ShellPlugTest, CurrentGlassesGetTheirSetUpInOrderAndAnUnplugUndoesThePriv
     EXPECT_EQ(countOf(commands, 0x0C, 4), 1u);
     EXPECT_EQ(delegate().glassVersion.get(), "TAVRO2PRO_FW_V1.53");
     EXPECT_TRUE(alerts().empty());
+    EXPECT_TRUE(runUntil([] { return glassAudioDevice() != 0; })) << "their volume is followed";
+    EXPECT_EQ(TavroLocalServer::shareManager().imu_id(), 'p');
     const float bright = builtinBrightness();
     ASSERT_GT(bright, 0);
     delegate().closeBuiltinBrightness();
     ASSERT_TRUE(runUntil([&] { return builtinBrightness() == 0; }));
+    // The lid is closed when the glasses go: the brightness comes back with the panel.
+    mac_->displays().setLidClosed(true);
     unplug(pair);
     ASSERT_TRUE(runUntilShown(shell::Panel::Home));
+    EXPECT_EQ(delegate().glassVersion.get(), "TAVRO2PRO_FW_V-1.0");
+    EXPECT_EQ(TavroLocalServer::shareManager().imu_id(), 0);
+    runFor(1);
+    mac_->displays().setLidClosed(false);
     EXPECT_TRUE(runUntil([&] { return builtinBrightness() == bright; }));
 }
 
-TEST_F(ShellPlugTest, FirstGenerationGlassesGetNoSecondGenerationCommands) {
+TEST_F(ShellPlugTest, FirstGenerationGlassesGetNoSecondGenerationCommandsNorKeysOnceGone) {
     delegate().isOpen3D = false;
     auto pair = glasses("TAVRO_FW_V1.40", VirtualGlasses::firstGeneration());
     plug(pair);
@@ -51,6 +70,15 @@ TEST_F(ShellPlugTest, FirstGenerationGlassesGetNoSecondGenerationCommands) {
     EXPECT_GE(sent(pair, 0x0B, 2), 1u);  // their version arrived: the stored volume went out
     for (auto [command, sub] : Commands{{0x0C, 1}, {1, 9}, {0x0C, 4}, {5, 2}, {6, 0}})
         EXPECT_EQ(sent(pair, command, sub), 0u) << command;
+    EXPECT_EQ(glassAudioDevice(), 0u) << "their volume is their own";
+    // Gone, their version is "not read", too old for the volume command: a key changes
+    // nothing.
+    unplug(pair);
+    ASSERT_TRUE(runUntilShown(shell::Panel::Home));
+    EXPECT_EQ(delegate().glassVersion.get(), "TAVRO_FW_V-1.0");
+    const int64_t level = delegate().volumeLevel.load();
+    delegate().handleMediaKeyAt(platform::ui::Event::systemDefined(8, 0x00000B00), 1e12);
+    EXPECT_EQ(delegate().volumeLevel.load(), level);
 }
 
 TEST_F(ShellPlugTest, OutdatedGlassesGetTheUpdatePanelAndComingBackUpdatedReportSuccess) {
@@ -76,6 +104,122 @@ TEST_F(ShellPlugTest, OutdatedGlassesGetTheUpdatePanelAndComingBackUpdatedReport
     EXPECT_EQ(sent(updated, 0x0C, 4), 0u);
 }
 
+TEST_F(ShellPlugTest, AfterAnAbandonedUpdateTheNextGlassesAreANewPlugIn) {
+    test_support::NotificationRecorder statuses({common::AppIdentifier() + ".dfuUpdate_status"});
+    // Pulled out at the offer, and pulled out once the update had begun (the panel stays
+    // for its 5 s first).
+    for (bool begun : {false, true}) {
+        SCOPED_TRACE(begun);
+        auto old = glasses("TAVRO2_FW_V1.60");
+        plug(old);
+        ASSERT_TRUE(runUntilShown(shell::Panel::FirmwareUpdate));
+        delegate().isDfuUpdateStart = begun;
+        unplug(old);
+        ASSERT_TRUE(runUntilShown(shell::Panel::Home));
+        auto current = glasses("TAVRO2_FW_V1.65");
+        plug(current);
+        ASSERT_TRUE(runUntilShown(shell::Panel::Start));
+        EXPECT_TRUE(runUntil([&] { return sent(current, 6, 0) == 1; })) << "no set-up";
+        unplug(current);
+        ASSERT_TRUE(runUntilShown(shell::Panel::Home));
+    }
+    EXPECT_EQ(statuses.size(), 0u) << "no update was confirmed";
+}
+
+// Glasses that never answer the version request; they note when each one came.
+class SilentGlasses final : public VirtualGlasses {
+  public:
+    SilentGlasses() : VirtualGlasses(VirtualGlasses::secondGeneration()) {}
+    std::vector<double> requestTimes() const {
+        std::lock_guard lock(mutex_);
+        return times_;
+    }
+
+  protected:
+    void handleOutputReport(uint8_t id, std::span<const uint8_t> report) override {
+        if (report.size() >= 12 && report[8] == 8 && report[10] == 1) {
+            std::lock_guard lock(mutex_);
+            times_.push_back(fd::Clock::toSeconds(fd::Clock::current().now().time_since_epoch()));
+            return;
+        }
+        VirtualGlasses::handleOutputReport(id, report);
+    }
+
+  private:
+    mutable std::mutex mutex_;
+    std::vector<double> times_;
+};
+
+TEST_F(ShellPlugTest, AnUnansweredVersionRequestIsRepeatedEveryTwoSeconds) {
+    auto silent = std::make_shared<SilentGlasses>();
+    plug(silent);
+    ASSERT_TRUE(runUntil([&] { return silent->requestTimes().size() >= 5; }));
+    // The first request is the plug-in's; the wait's come every 8 polls of 0.25 s. A busy
+    // machine can only make a clock-driven interval longer, so one of them is exact.
+    const auto times = silent->requestTimes();
+    double shortest = 100;
+    for (size_t i = 2; i < times.size(); ++i) {
+        EXPECT_GE(times[i] - times[i - 1], 2.0 - 1e-6) << i;
+        shortest = std::min(shortest, times[i] - times[i - 1]);
+    }
+    EXPECT_LT(shortest, 2.2);
+    EXPECT_EQ(shownPanel(), shell::Panel::Home);  // no firmware check without a version
+}
+
+// Glasses that ignore the bootloader-entry command: the bootloader never comes.
+class StubbornGlasses final : public VirtualGlasses {
+  public:
+    StubbornGlasses()
+        : VirtualGlasses([] {
+              auto config = VirtualGlasses::secondGeneration();
+              config.firmwareVersion = "TAVRO2_FW_V1.60";
+              return config;
+          }()) {}
+
+  protected:
+    void enterBootloader() override {}
+};
+
+TEST_F(ShellPlugTest, TheUpdateWaitsFiveSecondsForTheBootloaderAfterItsCommand) {
+    auto stubborn = std::make_shared<StubbornGlasses>();
+    plug(stubborn);
+    ASSERT_TRUE(runUntilShown(shell::Panel::FirmwareUpdate));
+    std::atomic<double> failedAt{0};
+    auto clockSeconds = [] {
+        return fd::Clock::toSeconds(fd::Clock::current().now().time_since_epoch());
+    };
+    auto failed = fd::NotificationCenter::defaultCenter().addObserver(
+        common::AppIdentifier() + ".dfuUpdate_status", std::nullopt, nullptr,
+        [&](const fd::Notification&) { failedAt = clockSeconds(); });
+    hold();
+    const double clickedAt = clockSeconds();
+    delegate().dfuUpdateViewController.get()->updateButton.lock()->performClick();
+    ASSERT_EQ(sent(stubborn, 9, 0), 1u);
+    release();
+    ASSERT_TRUE(runUntil([&] { return failedAt.load() != 0; }));
+    // 1.25 s, then 20 looks 0.25 s apart; then the updater finds no bootloader. A busy
+    // machine can only make the wait longer.
+    EXPECT_GE(failedAt.load() - clickedAt, 6.25 - 1e-6);
+    EXPECT_LT(failedAt.load() - clickedAt, 7.0);
+}
+
+TEST_F(ShellPlugTest, TheCalibrationResetClearsTheFirstTwoUserDriftEntries) {
+    auto config = VirtualGlasses::secondGeneration();
+    config.userBias.fill({30.5f, 0.1f, -0.2f, 0.3f});
+    auto pair = glasses("TAVRO2_FW_V1.65", config);
+    plugHeld(pair);
+    auto calibration = TavroTemperatureDriftCalibrationView::fromDescription();
+    ASSERT_TRUE(calibration);
+    calibration->resetButton.lock()->performClick();
+    for (size_t entry = 0; entry < 3; ++entry) {
+        const auto bias = pair->userBiasEntry(entry);
+        const bool cleared = bias.temperature == 0 && bias.x == 0 && bias.y == 0 && bias.z == 0;
+        EXPECT_EQ(cleared, entry < 2) << entry;
+    }
+    unplug(pair);  // ends the wait for the bias table
+    runFor(1);
+}
+
 TEST_F(ShellPlugTest, NoConnectedDeviceCountsAsNotTheBootloader) {
     ASSERT_FALSE(shell::glassServer(delegate())->connectedDevice());
     EXPECT_FALSE(shell::connectedDeviceIsBootloader(delegate()));
@@ -86,7 +230,10 @@ TEST_F(ShellPlugTest, NoConnectedDeviceCountsAsNotTheBootloader) {
 
 TEST_F(ShellPlugTest, AnUnplugDuringTheWaitEndsTheSequenceAndGoesHome) {
     auto pair = glasses("TAVRO2_FW_V1.65");
+    // The privacy screen was switched on since the launch read its state.
+    fd::UserDefaults::standard().setInteger(1, "privacyScreenLockState_UserDefault");
     plugHeld(pair);
+    EXPECT_EQ(delegate().privacyScreenLockButtonState.load(), 1);
     plugHeld(pair, false);
     ASSERT_TRUE(runUntilShown(shell::Panel::Home));
     runFor(20);
@@ -95,6 +242,22 @@ TEST_F(ShellPlugTest, AnUnplugDuringTheWaitEndsTheSequenceAndGoesHome) {
     ASSERT_TRUE(awaitPostedEvents(4));  // launch's three, and the mode on the unplug
     const auto posted = postedEvents();
     EXPECT_EQ(std::count(posted.begin(), posted.end(), 4), 1);
+}
+
+TEST_F(HeadlessShellTest, AnUnplugDisconnectsTheMonitorVirtualDisplay) {
+    // A Mac with no screen of its own that is not a Mac mini: nothing but the unplug
+    // touches the Monitor.
+    boot(R"({"model": "iMac21,1", "cpuBrand": "Apple M1", "locale": "zh_CN",
+             "preferredLanguages": ["zh-Hans-CN"], "builtinDisplay": null,
+             "externalDisplays": []})");
+    launch();
+    auto monitor = DummyManager::findDummyByDefinitionId(0);
+    ASSERT_TRUE(monitor);
+    auto pair = glasses("TAVRO2_FW_V1.65");
+    plugHeld(pair);
+    ASSERT_TRUE(monitor->connect(false));  // as the start button does
+    plugHeld(pair, false);
+    EXPECT_FALSE(monitor->isConnected);
 }
 
 TEST_F(ShellPlugTest, StatusNoticesBackToBackLeaveTheLastOne) {

@@ -82,7 +82,7 @@ TEST(Roads, GlassesInTheirBootloaderAtPlugInAreUpdated) {
     EXPECT_TRUE(programmed);
 }
 
-TEST(Roads, UnplugInTheMiddleOfAnUpdateReturnsHomeAfterFiveSeconds) {
+TEST(Roads, UnplugInTheMiddleOfAnUpdateReturnsHomeAfterFiveSecondsAndEndsTheUpdate) {
     auto result = e2e::playScenario("unplug-during-update");
     ASSERT_EQ(result.exitStatus, 0) << e2e::failuresOf(result);
 }

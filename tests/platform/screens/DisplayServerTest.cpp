@@ -109,6 +109,15 @@ TEST_F(DisplayServerTest, ModesBrightnessSessionAndRegistry) {
     ASSERT_EQ(services->size(), 2u);
     EXPECT_FALSE((*services)[0].count("DisplaySerialNumber"));  // the panel reports none
     EXPECT_EQ((*services)[1].at("DisplayProductName")["en_US"], fdn::Value("DELL U2723QE"));
+    // A closed lid takes the panel offline: out of reach, its brightness kept for its return.
+    server_->setLidClosed(true);
+    EXPECT_FALSE(screens::displayIsBuiltin(panel));
+    EXPECT_NE(screens::displayServicesSetBrightness(panel, 0.9f), screens::kDisplaySuccess);
+    EXPECT_NE(screens::displayServicesGetBrightness(panel, value), screens::kDisplaySuccess);
+    server_->setLidClosed(false);
+    EXPECT_TRUE(screens::displayIsBuiltin(panel));
+    EXPECT_EQ(screens::displayServicesGetBrightness(panel, value), screens::kDisplaySuccess);
+    EXPECT_FLOAT_EQ(value, 0.25f);
 }
 
 TEST_F(DisplayServerTest, VirtualDisplayLivesAsLongAsItsLastReference) {
