@@ -152,6 +152,7 @@ class SilentGlasses final : public VirtualGlasses {
 
 TEST_F(ShellPlugTest, AnUnansweredVersionRequestIsRepeatedEveryTwoSeconds) {
     auto silent = std::make_shared<SilentGlasses>();
+    slowClock();
     plug(silent);
     ASSERT_TRUE(runUntil([&] { return silent->requestTimes().size() >= 5; }));
     // The first request is the plug-in's; the wait's come every 8 polls of 0.25 s. A busy
@@ -184,6 +185,7 @@ TEST_F(ShellPlugTest, TheUpdateWaitsFiveSecondsForTheBootloaderAfterItsCommand) 
     auto stubborn = std::make_shared<StubbornGlasses>();
     plug(stubborn);
     ASSERT_TRUE(runUntilShown(shell::Panel::FirmwareUpdate));
+    slowClock();
     std::atomic<double> failedAt{0};
     auto clockSeconds = [] {
         return fd::Clock::toSeconds(fd::Clock::current().now().time_since_epoch());
