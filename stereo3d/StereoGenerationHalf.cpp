@@ -29,8 +29,9 @@ void drawStereoEye(const StereoFrame& frame, const DepthMap& depth, float depthV
     const long width = long(frame.width);
     const size_t cell = depth.empty() ? frame.width : std::max<size_t>(1, depth.cellSize);
     const size_t cellsAcross = (frame.width + cell - 1) / cell;
-    // The right eye sees the picture moved right: its pixel x comes from x - disparity.
-    const long direction = eye == StereoEye::Right ? -1 : 1;
+    // The right eye's pixel x comes from x + disparity (the picture moves left), the left
+    // eye's from x - disparity (it moves right): crossed disparity, near content in front.
+    const long direction = eye == StereoEye::Right ? 1 : -1;
     const float pixelsPerDepth = depthValue * float(frame.width);
     std::vector<long> offsets(cellsAcross, 0);
     long mapRow = -1;

@@ -44,26 +44,30 @@ struct EdgePicture {
 
 }  // namespace
 
-TEST(StereoEyes, AVerticalEdgeMovesByTheDisparityOfItsDepthInEachEye) {
+TEST(StereoEyes, NearContentCrossesInFrontByTheDisparityOfItsDepth) {
     const EdgePicture picture(400, 32, 200);
     const DepthMap near = uniformDepth(400, 32, 1.0f);
-    // 0.015 × 400 pixels × depth 1 = 6 pixels.
+    // 0.015 × 400 pixels × depth 1 = 6 pixels. Crossed: the left eye's copy of the edge
+    // lies to the right of the right eye's, so it is seen in front of the screen.
     auto right = picture.eye(near, 0.015f, StereoEye::Right);
     auto left = picture.eye(near, 0.015f, StereoEye::Left);
     for (size_t y : {0, 11, 31}) {
-        EXPECT_EQ(picture.edgeIn(right, y), 206) << y;
-        EXPECT_EQ(picture.edgeIn(left, y), 194) << y;
+        EXPECT_EQ(picture.edgeIn(left, y), 206) << y;
+        EXPECT_EQ(picture.edgeIn(right, y), 194) << y;
     }
+    // More depth brings it further forward: 0.03 × 400 = 12 pixels each way.
+    EXPECT_EQ(picture.edgeIn(picture.eye(near, 0.03f, StereoEye::Left), 5), 212);
+    EXPECT_EQ(picture.edgeIn(picture.eye(near, 0.03f, StereoEye::Right), 5), 188);
     // 0.01 × 400 × 0.5 = 2 pixels; nothing at all for depth value 0.
     auto half = picture.eye(uniformDepth(400, 32, 0.5f), 0.01f, StereoEye::Right);
-    EXPECT_EQ(picture.edgeIn(half, 5), 202);
+    EXPECT_EQ(picture.edgeIn(half, 5), 198);
     EXPECT_EQ(picture.edgeIn(picture.eye(near, 0.0f, StereoEye::Right), 5), 200);
     // Upper half far (0), lower half near (1): only the lower rows' edge moves.
     DepthMap depth = uniformDepth(400, 32, 0.0f);
     std::fill(depth.depth.begin() + depth.depth.size() / 2, depth.depth.end(), 1.0f);
-    right = picture.eye(depth, 0.015f, StereoEye::Right);
-    EXPECT_EQ(picture.edgeIn(right, 2), 200);
-    EXPECT_EQ(picture.edgeIn(right, 30), 206);
+    left = picture.eye(depth, 0.015f, StereoEye::Left);
+    EXPECT_EQ(picture.edgeIn(left, 2), 200);
+    EXPECT_EQ(picture.edgeIn(left, 30), 206);
 }
 
 TEST(StereoEyes, EdgesRepeatTheOutputIsOpaqueAndOddInputsAreSafe) {
@@ -71,15 +75,15 @@ TEST(StereoEyes, EdgesRepeatTheOutputIsOpaqueAndOddInputsAreSafe) {
     // its edge columns instead of reading past the row.
     EdgePicture picture(64, 4, 32, 0x00000000);
     picture.pixels[0] = 0x00FF0000;  // a red first column in the first row
-    auto right = picture.eye(uniformDepth(64, 4, 1.0f), 0.1f, StereoEye::Right);  // 6 px
-    for (size_t x = 0; x <= 6; ++x) EXPECT_EQ(right[x], 0xFFFF0000) << x;
-    auto left = picture.eye(uniformDepth(64, 4, 1.0f), 0.1f, StereoEye::Left);
-    for (size_t x = 57; x < 64; ++x) EXPECT_EQ(left[x], kWhite) << x;
-    for (uint32_t pixel : left) EXPECT_EQ(pixel >> 24, 0xFFu);
+    auto left = picture.eye(uniformDepth(64, 4, 1.0f), 0.1f, StereoEye::Left);  // 6 px
+    for (size_t x = 0; x <= 6; ++x) EXPECT_EQ(left[x], 0xFFFF0000) << x;
+    auto right = picture.eye(uniformDepth(64, 4, 1.0f), 0.1f, StereoEye::Right);
+    for (size_t x = 57; x < 64; ++x) EXPECT_EQ(right[x], kWhite) << x;
+    for (uint32_t pixel : right) EXPECT_EQ(pixel >> 24, 0xFFu);
 
     // A depth map smaller than the picture (made for another size) is used up to its edge.
     const EdgePicture wide(40, 20, 20);
-    EXPECT_EQ(wide.edgeIn(wide.eye(uniformDepth(16, 8, 1.0f), 0.05f, StereoEye::Right), 19), 22);
+    EXPECT_EQ(wide.edgeIn(wide.eye(uniformDepth(16, 8, 1.0f), 0.05f, StereoEye::Left), 19), 22);
     std::vector<uint32_t> out(16, 0);
     drawStereoEye(StereoFrame{}, DepthMap{}, 0.01f, StereoEye::Left, out.data(), 4);
     const EdgePicture one(1, 1, 0);

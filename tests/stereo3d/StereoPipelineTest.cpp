@@ -76,16 +76,17 @@ TEST_F(StereoPipelineTest, EyesShowTheMainDisplayShiftedByTheDepthValueOfEachFra
     ASSERT_TRUE(right && left);
     EXPECT_EQ(right->width, 1512);  // the main display is captured at its own size
     EXPECT_EQ(right->height, 982);
-    // 0.01 × 1512 pixels × depth 1 = 15 pixels: right eye to the right, left eye to the left.
+    // 0.01 × 1512 pixels × depth 1 = 15 pixels, crossed (near): the left eye's edge to the
+    // right, the right eye's to the left.
     for (int y : {0, 491, 981}) {
-        EXPECT_EQ(edgeOf(*right, y), 756 + 15) << y;
-        EXPECT_EQ(edgeOf(*left, y), 756 - 15) << y;
+        EXPECT_EQ(edgeOf(*left, y), 756 + 15) << y;
+        EXPECT_EQ(edgeOf(*right, y), 756 - 15) << y;
     }
     // A new depth value (the depth bar) is taken at the next frame: 0.005 × 1512 = 8 pixels.
     AppDelegate::shared().depthValue = 0.005f;
     ASSERT_TRUE(nextFrame(controller));
-    EXPECT_EQ(edgeOf(*controller->rightEyeSurface()->picture(), 400), 756 + 8);
-    EXPECT_EQ(edgeOf(*controller->leftEyeSurface()->picture(), 400), 756 - 8);
+    EXPECT_EQ(edgeOf(*controller->leftEyeSurface()->picture(), 400), 756 + 8);
+    EXPECT_EQ(edgeOf(*controller->rightEyeSurface()->picture(), 400), 756 - 8);
 
     // Each eye fills its half of the glasses screen.
     auto glasses = screenNamed("TAVRO");
