@@ -91,21 +91,32 @@ TEST(StereoEyes, EdgesRepeatTheOutputIsOpaqueAndOddInputsAreSafe) {
     EXPECT_TRUE(estimateDepth(StereoFrame{}).empty());
 }
 
-TEST(DepthEstimate, DetailAndLowerPlacesAreNearer) {
-    // A smooth grey picture with a finely checkered block: the block is nearer than the
-    // smooth area beside it, and in the smooth area lower rows are nearer than upper ones.
+TEST(DepthEstimate, DetailWhereverItsEdgesLieAndLowerPlacesAreNearer) {
+    // A smooth grey picture with a checkered block of squares of `square` pixels: the block
+    // is nearer than the smooth area beside it, whether its edges fall on odd or even
+    // pixels (pixel-doubled content), and in the smooth area lower rows are nearer than
+    // upper ones.
     const size_t width = 256, height = 128;
-    std::vector<uint32_t> pixels(width * height, 0xFF808080);
-    for (size_t y = 40; y < 88; ++y)
-        for (size_t x = 160; x < 224; ++x) pixels[y * width + x] = (x + y) % 2 ? kWhite : kBlack;
-    DepthMap depth =
-        estimateDepth({reinterpret_cast<const uint8_t*>(pixels.data()), width, height, width * 4});
-    ASSERT_EQ(depth.width, 32u);
-    ASSERT_EQ(depth.height, 16u);
-    EXPECT_TRUE(std::all_of(depth.depth.begin(), depth.depth.end(),
-                            [](float value) { return value >= 0 && value <= 1; }));
-    EXPECT_GT(depth.at(24, 8), depth.at(4, 8) + 0.3f);
-    EXPECT_GT(depth.at(4, 15), depth.at(4, 0) + 0.2f);
+    for (size_t square : {1, 2, 3, 4}) {
+        std::vector<uint32_t> pixels(width * height, 0xFF808080);
+        for (size_t y = 40; y < 88; ++y)
+            for (size_t x = 160; x < 224; ++x)
+                pixels[y * width + x] = (x / square + y / square) % 2 ? kWhite : kBlack;
+        DepthMap depth = estimateDepth(
+            {reinterpret_cast<const uint8_t*>(pixels.data()), width, height, width * 4});
+        ASSERT_EQ(depth.width, 32u);
+        ASSERT_EQ(depth.height, 16u);
+        EXPECT_TRUE(std::all_of(depth.depth.begin(), depth.depth.end(),
+                                [](float value) { return value >= 0 && value <= 1; }));
+        EXPECT_GT(depth.at(24, 8), depth.at(4, 8) + 0.3f) << square;
+        EXPECT_GT(depth.at(4, 15), depth.at(4, 0) + 0.2f) << square;
+    }
+    // Alpha is no detail: a picture whose only change is its alpha reads as flat.
+    std::vector<uint32_t> veiled(width * height, 0xFF808080);
+    for (size_t i = 0; i < veiled.size(); i += 3) veiled[i] = 0x10808080;
+    DepthMap flat =
+        estimateDepth({reinterpret_cast<const uint8_t*>(veiled.data()), width, height, width * 4});
+    EXPECT_FLOAT_EQ(flat.at(24, 8), flat.at(4, 8));
 }
 
 TEST(DepthFilter, SmoothsSmallChangesLimitsStepsAndFollowsSceneCuts) {
