@@ -22,39 +22,64 @@ inline uint32_t colourStep(uint32_t a, uint32_t b) {
     return sum;
 }
 
-// The summed steps of the pixels of a cell (columns [x0, x1), rows [y0, y1)) to their
-// right and lower neighbours; the last column of the frame has no right neighbour and its
-// last row no lower one.
-uint32_t cellSteps(const StereoFrame& frame, size_t x0, size_t x1, size_t y0, size_t y1) {
-    const size_t last = frame.width - 1;
-    const size_t across = std::min(x1, last);  // the pixels that have a right neighbour
-    uint32_t sum = 0;
 #if defined(__SSE2__)
-    // Four pixels at a time: byte-wise sums of absolute differences of the masked colour
-    // bytes, with the right neighbours loaded one pixel further on.
+// The steps of four pixels to their right neighbours (loaded one pixel further on) and to
+// the pixels below: byte-wise sums of absolute differences of the masked colour bytes.
+inline __m128i fourSteps(const uint32_t* here, const uint32_t* below) {
     const __m128i colour = _mm_set1_epi32(int(kColour));
     auto load = [&](const uint32_t* at) {
         return _mm_and_si128(_mm_loadu_si128(reinterpret_cast<const __m128i*>(at)), colour);
     };
+    const __m128i pixels = load(here);
+    return _mm_add_epi64(_mm_sad_epu8(pixels, load(here + 1)), _mm_sad_epu8(pixels, load(below)));
+}
+
+inline uint32_t total(__m128i sums) {
+    return uint32_t(_mm_cvtsi128_si32(sums)) + uint32_t(_mm_cvtsi128_si32(_mm_srli_si128(sums, 8)));
+}
+
+// As cellSteps for a cell kWidth pixels wide (a multiple of four) that is not the last of
+// its row: the width known here lets the compiler unroll the row.
+template <size_t kWidth>
+uint32_t innerCellSteps(const StereoFrame& frame, size_t x0, size_t y0, size_t y1) {
+    static_assert(kWidth % 4 == 0);
+    __m128i sums = _mm_setzero_si128();
+    for (size_t y = y0; y < y1; ++y) {
+        const uint32_t* here = frame.row(y) + x0;
+        const uint32_t* below = frame.row(std::min(y + 1, frame.height - 1)) + x0;
+        for (size_t x = 0; x < kWidth; x += 4) {
+            sums = _mm_add_epi64(sums, fourSteps(here + x, below + x));
+        }
+    }
+    return total(sums);
+}
+#endif
+
+// The summed steps of the pixels of a cell (columns [x0, x1), rows [y0, y1)) to their
+// right and lower neighbours; the last column of the frame has no right neighbour and its
+// last row no lower one.
+uint32_t cellSteps(const StereoFrame& frame, size_t x0, size_t x1, size_t y0, size_t y1) {
+#if defined(__SSE2__)
+    if (x1 - x0 == kDepthCellSize && x1 < frame.width)
+        return innerCellSteps<kDepthCellSize>(frame, x0, y0, y1);
     __m128i sums = _mm_setzero_si128();
 #endif
+    const size_t last = frame.width - 1;
+    const size_t across = std::min(x1, last);  // the pixels that have a right neighbour
+    uint32_t sum = 0;
     for (size_t y = y0; y < y1; ++y) {
         const uint32_t* here = frame.row(y);
-        const uint32_t* below = y + 1 < frame.height ? frame.row(y + 1) : here;
+        const uint32_t* below = frame.row(std::min(y + 1, frame.height - 1));
         size_t x = x0;
 #if defined(__SSE2__)
-        for (; x + 4 <= across; x += 4) {
-            const __m128i pixels = load(here + x);
-            sums = _mm_add_epi64(sums, _mm_add_epi64(_mm_sad_epu8(pixels, load(here + x + 1)),
-                                                     _mm_sad_epu8(pixels, load(below + x))));
-        }
+        for (; x + 4 <= across; x += 4) sums = _mm_add_epi64(sums, fourSteps(here + x, below + x));
 #endif
         for (; x < across; ++x)
             sum += colourStep(here[x], here[x + 1]) + colourStep(here[x], below[x]);
         if (x1 > last) sum += colourStep(here[last], below[last]);
     }
 #if defined(__SSE2__)
-    sum += uint32_t(_mm_cvtsi128_si32(sums)) + uint32_t(_mm_cvtsi128_si32(_mm_srli_si128(sums, 8)));
+    sum += total(sums);
 #endif
     return sum;
 }
@@ -105,7 +130,7 @@ DepthMap estimateDepth(const StereoFrame& frame, size_t cellSize) {
             const size_t x0 = cx * cellSize;
             const size_t x1 = std::min(frame.width, x0 + cellSize);
             const float value =
-                float(cellSteps(frame, x0, x1, y0, y1)) / float((x1 - x0) * (y1 - y0));
+                float(cellSteps(frame, x0, x1, y0, y1)) * (1.0f / float((x1 - x0) * (y1 - y0)));
             detail[cy * map.width + cx] = value;
             largest = std::max(largest, value);
         }
