@@ -22,6 +22,18 @@ inline uint32_t colourStep(uint32_t a, uint32_t b) {
     return sum;
 }
 
+// The summed steps of the pixels [x0, x1) of a row to their right neighbours and to the
+// pixels below (`below` is the next row, or the row itself for the last one); the last
+// pixel of the row (`last`) has no right neighbour.
+uint32_t spanSteps(const uint32_t* here, const uint32_t* below, size_t x0, size_t x1, size_t last) {
+    uint32_t sum = 0;
+    const size_t across = std::min(x1, last);
+    for (size_t x = x0; x < across; ++x)
+        sum += colourStep(here[x], here[x + 1]) + colourStep(here[x], below[x]);
+    if (x1 > last) sum += colourStep(here[last], below[last]);
+    return sum;
+}
+
 #if defined(__SSE2__)
 // The steps of four pixels to their right neighbours (loaded one pixel further on) and to
 // the pixels below: byte-wise sums of absolute differences of the masked colour bytes.
@@ -37,52 +49,60 @@ inline __m128i fourSteps(const uint32_t* here, const uint32_t* below) {
 inline uint32_t total(__m128i sums) {
     return uint32_t(_mm_cvtsi128_si32(sums)) + uint32_t(_mm_cvtsi128_si32(_mm_srli_si128(sums, 8)));
 }
+#endif
 
-// As cellSteps for a cell kWidth pixels wide (a multiple of four) that is not the last of
-// its row: the width known here lets the compiler unroll the row.
-template <size_t kWidth>
-uint32_t innerCellSteps(const StereoFrame& frame, size_t x0, size_t y0, size_t y1) {
-    static_assert(kWidth % 4 == 0);
-    __m128i sums = _mm_setzero_si128();
-    for (size_t y = y0; y < y1; ++y) {
-        const uint32_t* here = frame.row(y) + x0;
-        const uint32_t* below = frame.row(std::min(y + 1, frame.height - 1)) + x0;
-        for (size_t x = 0; x < kWidth; x += 4) {
-            sums = _mm_add_epi64(sums, fourSteps(here + x, below + x));
+// Adds the steps of one row of a band of cells to each cell's sum. Cells of the usual width
+// that end before the last column, the most of them, are summed four pixels at a time
+// (into `wide`, a width the compiler can unroll); the others pixel by pixel.
+class BandSums {
+  public:
+    BandSums(size_t cells, size_t cellSize) : cellSize_(cellSize), sums_(cells) {
+#if defined(__SSE2__)
+        wide_.resize(cells);
+#endif
+    }
+    void clear() {
+        std::fill(sums_.begin(), sums_.end(), 0u);
+#if defined(__SSE2__)
+        std::fill(wide_.begin(), wide_.end(), Lanes{_mm_setzero_si128()});
+#endif
+    }
+    void addRow(const uint32_t* here, const uint32_t* below, size_t width) {
+        const size_t last = width - 1;
+        size_t cx = 0;
+#if defined(__SSE2__)
+        if (cellSize_ == kDepthCellSize) {
+            static_assert(kDepthCellSize % 4 == 0);
+            for (const size_t inner = last / kDepthCellSize; cx < inner; ++cx) {
+                const size_t x0 = cx * kDepthCellSize;
+                for (size_t x = x0; x < x0 + kDepthCellSize; x += 4)
+                    wide_[cx].sums = _mm_add_epi64(wide_[cx].sums, fourSteps(here + x, below + x));
+            }
+        }
+#endif
+        for (; cx < sums_.size(); ++cx) {
+            const size_t x0 = cx * cellSize_;
+            sums_[cx] += spanSteps(here, below, x0, std::min(width, x0 + cellSize_), last);
         }
     }
-    return total(sums);
-}
-#endif
-
-// The summed steps of the pixels of a cell (columns [x0, x1), rows [y0, y1)) to their
-// right and lower neighbours; the last column of the frame has no right neighbour and its
-// last row no lower one.
-uint32_t cellSteps(const StereoFrame& frame, size_t x0, size_t x1, size_t y0, size_t y1) {
+    uint32_t sum(size_t cx) const {
 #if defined(__SSE2__)
-    if (x1 - x0 == kDepthCellSize && x1 < frame.width)
-        return innerCellSteps<kDepthCellSize>(frame, x0, y0, y1);
-    __m128i sums = _mm_setzero_si128();
+        return sums_[cx] + total(wide_[cx].sums);
+#else
+        return sums_[cx];
 #endif
-    const size_t last = frame.width - 1;
-    const size_t across = std::min(x1, last);  // the pixels that have a right neighbour
-    uint32_t sum = 0;
-    for (size_t y = y0; y < y1; ++y) {
-        const uint32_t* here = frame.row(y);
-        const uint32_t* below = frame.row(std::min(y + 1, frame.height - 1));
-        size_t x = x0;
-#if defined(__SSE2__)
-        for (; x + 4 <= across; x += 4) sums = _mm_add_epi64(sums, fourSteps(here + x, below + x));
-#endif
-        for (; x < across; ++x)
-            sum += colourStep(here[x], here[x + 1]) + colourStep(here[x], below[x]);
-        if (x1 > last) sum += colourStep(here[last], below[last]);
     }
+
+  private:
+    const size_t cellSize_;
+    std::vector<uint32_t> sums_;
 #if defined(__SSE2__)
-    sum += total(sums);
+    struct Lanes {
+        __m128i sums;
+    };
+    std::vector<Lanes> wide_;
 #endif
-    return sum;
-}
+};
 
 // The mean of each value and its neighbours along a line of `count` values `stride` apart
 // in `in`, written likewise to `out`: two at the ends, three elsewhere.
@@ -121,16 +141,20 @@ DepthMap estimateDepth(const StereoFrame& frame, size_t cellSize) {
 
     // Detail per cell: the mean step of every pixel of the cell to its right and lower
     // neighbours, summed over the colour channels, so that an edge counts wherever it lies.
+    // The rows of a band of cells are walked from left to right, as they lie in memory.
     std::vector<float> detail(map.depth.size(), 0.0f);
+    BandSums band(map.width, cellSize);
     float largest = 0;
     for (size_t cy = 0; cy < map.height; ++cy) {
         const size_t y0 = cy * cellSize;
         const size_t y1 = std::min(frame.height, y0 + cellSize);
+        band.clear();
+        for (size_t y = y0; y < y1; ++y)
+            band.addRow(frame.row(y), frame.row(std::min(y + 1, frame.height - 1)), frame.width);
         for (size_t cx = 0; cx < map.width; ++cx) {
             const size_t x0 = cx * cellSize;
             const size_t x1 = std::min(frame.width, x0 + cellSize);
-            const float value =
-                float(cellSteps(frame, x0, x1, y0, y1)) * (1.0f / float((x1 - x0) * (y1 - y0)));
+            const float value = float(band.sum(cx)) * (1.0f / float((x1 - x0) * (y1 - y0)));
             detail[cy * map.width + cx] = value;
             largest = std::max(largest, value);
         }
