@@ -7,7 +7,12 @@
 // moved right. The eyes' copies of near content cross (the left eye's lies to the right of
 // the right eye's), so near content stands out in front of far content, the more so the
 // larger depthValue. Pixels that would come from outside the picture repeat its edge
-// column. The output is opaque.
+// column.
+//
+// Each row is drawn as runs of neighbouring cells that share a shift; the inside of a run
+// is moved in one copy, and only where a run meets the picture's edge are pixels repeated.
+// Pixels are carried as they are, alpha included: the capture makes its frames opaque
+// (StereoFrame.h), so the eyes are opaque too.
 //
 // Pure function; any thread. Output rows are `outputStride` pixels apart.
 

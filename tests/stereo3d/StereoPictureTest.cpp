@@ -70,16 +70,26 @@ TEST(StereoEyes, NearContentCrossesInFrontByTheDisparityOfItsDepth) {
     EXPECT_EQ(picture.edgeIn(left, 30), 206);
 }
 
-TEST(StereoEyes, EdgesRepeatTheOutputIsOpaqueAndOddInputsAreSafe) {
-    // A transparent capture still gives opaque eyes; pixels from outside the picture repeat
-    // its edge columns instead of reading past the row.
-    EdgePicture picture(64, 4, 32, 0x00000000);
-    picture.pixels[0] = 0x00FF0000;  // a red first column in the first row
-    auto left = picture.eye(uniformDepth(64, 4, 1.0f), 0.1f, StereoEye::Left);  // 6 px
+TEST(StereoEyes, EdgesRepeatPixelsAreCarriedAsTheyAreAndOddInputsAreSafe) {
+    // Pixels from outside the picture repeat its edge columns instead of reading past the
+    // row; the pixels themselves, alpha included, are copied unchanged.
+    EdgePicture picture(64, 4, 32);
+    picture.pixels[0] = 0xFFFF0000;   // a red first column in the first row
+    picture.pixels[40] = 0x80123456;  // and a half-transparent pixel in it
+    const DepthMap near = uniformDepth(64, 4, 1.0f);
+    auto left = picture.eye(near, 0.1f, StereoEye::Left);  // 6 px
     for (size_t x = 0; x <= 6; ++x) EXPECT_EQ(left[x], 0xFFFF0000) << x;
-    auto right = picture.eye(uniformDepth(64, 4, 1.0f), 0.1f, StereoEye::Right);
+    EXPECT_EQ(left[46], 0x80123456u);
+    auto right = picture.eye(near, 0.1f, StereoEye::Right);
     for (size_t x = 57; x < 64; ++x) EXPECT_EQ(right[x], kWhite) << x;
-    for (uint32_t pixel : right) EXPECT_EQ(pixel >> 24, 0xFFu);
+    EXPECT_EQ(right[34], 0x80123456u);
+    // A shift past the whole width shows nothing but the edge column.
+    left = picture.eye(near, 3.0f, StereoEye::Left);
+    right = picture.eye(near, 3.0f, StereoEye::Right);
+    for (size_t x = 0; x < 64; ++x) {
+        EXPECT_EQ(left[x], 0xFFFF0000) << x;
+        EXPECT_EQ(right[x], kWhite) << x;
+    }
 
     // A depth map smaller than the picture (made for another size) is used up to its edge.
     const EdgePicture wide(40, 20, 20);

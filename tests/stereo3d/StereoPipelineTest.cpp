@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "tests/stereo3d/StereoTestPieces.h"
 #include "tests/support/AI3DHarness.h"
 
@@ -76,6 +78,11 @@ TEST_F(StereoPipelineTest, EyesShowTheMainDisplayShiftedByTheDepthValueOfEachFra
     ASSERT_TRUE(right && left);
     EXPECT_EQ(right->width, 1512);  // the main display is captured at its own size
     EXPECT_EQ(right->height, 982);
+    // The capture makes its frames opaque, so the eyes that copy them are too.
+    for (const auto& eye : {left, right}) {
+        EXPECT_TRUE(std::all_of(eye->argb.begin(), eye->argb.end(),
+                                [](uint32_t pixel) { return pixel >> 24 == 0xFF; }));
+    }
     // 0.01 × 1512 pixels × depth 1 = 15 pixels, crossed (near): the left eye's edge to the
     // right, the right eye's to the left.
     for (int y : {0, 491, 981}) {
