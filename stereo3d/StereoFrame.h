@@ -1,7 +1,9 @@
 #pragma once
 // A captured picture as the stereo pipeline reads it: 32-bit pixels (BGRA bytes, that is
 // 0xAARRGGBB words on this little-endian machine), rows from the top, `bytesPerRow` apart.
-// A view of memory someone else owns; valid while that memory is. Value type.
+// Captured frames are opaque: the alpha is set where the frame is made, and the pipeline
+// takes it as it is. A view of memory someone else owns; valid while that memory is. Value
+// type.
 
 #include <cstddef>
 #include <cstdint>

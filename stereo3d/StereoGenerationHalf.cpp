@@ -1,24 +1,38 @@
 #include "stereo3d/StereoGenerationHalf.h"
 
 #include <algorithm>
-#include <cmath>
+#include <cstring>
 #include <vector>
 
 namespace {
 
-constexpr uint32_t kOpaque = 0xFF000000;
-
-// Copies `count` pixels starting at source column `from` (which may lie partly outside
-// the row: the edge columns repeat).
+// Copies `count` pixels starting at source column `from` of a row `width` pixels wide.
+// Columns left of the row repeat its first pixel, columns right of it its last; the
+// pixels inside are moved in one copy.
 inline void copyShifted(const uint32_t* source, long width, long from, uint32_t* out, long count) {
-    if (from >= 0 && from + count <= width) {
-        const uint32_t* in = source + from;
-        for (long i = 0; i < count; ++i) out[i] = in[i] | kOpaque;
-        return;
+    long done = 0;
+    if (from < 0) {
+        done = std::min(count, -from);
+        std::fill_n(out, done, source[0]);
     }
-    for (long i = 0; i < count; ++i) {
-        out[i] = source[std::clamp(from + i, 0L, width - 1)] | kOpaque;
+    const long inside = std::min(count, width - from) - done;
+    if (inside > 0) {
+        std::memcpy(out + done, source + from + done, size_t(inside) * sizeof(uint32_t));
+        done += inside;
     }
+    if (done < count) std::fill_n(out + done, count - done, source[width - 1]);
+}
+
+// A shift in pixels rounded to the nearest whole pixel, halves away from zero (as
+// std::lround, without its library call), held within ±limit: a shift by the whole width
+// of the picture already shows nothing but its edge column. Not a number gives no shift.
+inline long roundedShift(float shift, long limit) {
+    if (!(shift > -float(limit) && shift < float(limit))) {
+        return shift > 0 ? limit : shift < 0 ? -limit : 0;
+    }
+    const long whole = long(shift);
+    const float rest = shift - float(whole);  // exact: whole and shift are this close
+    return whole + (rest >= 0.5f) - (rest <= -0.5f);
 }
 
 }  // namespace
@@ -29,33 +43,39 @@ void drawStereoEye(const StereoFrame& frame, const DepthMap& depth, float depthV
     const long width = long(frame.width);
     const size_t cell = depth.empty() ? frame.width : std::max<size_t>(1, depth.cellSize);
     const size_t cellsAcross = (frame.width + cell - 1) / cell;
-    // The right eye sees the picture moved right: its pixel x comes from x - disparity.
-    const long direction = eye == StereoEye::Right ? -1 : 1;
+    // The right eye's pixel x comes from x + disparity (the picture moves left), the left
+    // eye's from x - disparity (it moves right): crossed disparity, near content in front.
+    const long direction = eye == StereoEye::Right ? 1 : -1;
     const float pixelsPerDepth = depthValue * float(frame.width);
+    // The runs of neighbouring cells that share a shift, for the cell row at hand: they
+    // are the same for all its pixel rows.
+    struct Run {
+        long x0, count, offset;
+    };
+    std::vector<Run> runs;
     std::vector<long> offsets(cellsAcross, 0);
     long mapRow = -1;
     for (size_t y = 0; y < frame.height; ++y) {
-        if (!depth.empty()) {
-            const long row = long(std::min(y / cell, depth.height - 1));
-            if (row != mapRow) {
-                mapRow = row;
+        const long row = depth.empty() ? 0 : long(std::min(y / cell, depth.height - 1));
+        if (row != mapRow) {
+            mapRow = row;
+            if (!depth.empty()) {
                 for (size_t cx = 0; cx < cellsAcross; ++cx) {
                     const float d = depth.at(std::min(cx, depth.width - 1), size_t(row));
-                    offsets[cx] = direction * std::lround(pixelsPerDepth * d);
+                    offsets[cx] = direction * roundedShift(pixelsPerDepth * d, width);
                 }
+            }
+            runs.clear();
+            for (size_t cx = 0, end = 0; cx < cellsAcross; cx = end) {
+                end = cx + 1;
+                while (end < cellsAcross && offsets[end] == offsets[cx]) ++end;
+                const long x0 = long(cx * cell);
+                runs.push_back({x0, std::min<long>(long(end * cell), width) - x0, offsets[cx]});
             }
         }
         const uint32_t* source = frame.row(y);
         uint32_t* out = output + y * outputStride;
-        // Neighbouring cells mostly share their shift: copy each run of them in one go.
-        size_t cx = 0;
-        while (cx < cellsAcross) {
-            size_t end = cx + 1;
-            while (end < cellsAcross && offsets[end] == offsets[cx]) ++end;
-            const long x0 = long(cx * cell);
-            const long x1 = std::min<long>(long(end * cell), width);
-            copyShifted(source, width, x0 + offsets[cx], out + x0, x1 - x0);
-            cx = end;
-        }
+        for (const Run& run : runs)
+            copyShifted(source, width, run.x0 + run.offset, out + run.x0, run.count);
     }
 }

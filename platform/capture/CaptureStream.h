@@ -25,8 +25,9 @@
 
 namespace platform::capture {
 
-// Produces the pictures of displays. `deliver` may be called on any thread, once per
-// request, with null when the display cannot be pictured (it has gone).
+// Produces the pictures of displays, opaque as a display shows them. `deliver` may be
+// called on any thread, once per request, with null when the display cannot be pictured
+// (it has gone).
 class FrameSource {
   public:
     virtual ~FrameSource() = default;

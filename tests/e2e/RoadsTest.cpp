@@ -6,12 +6,17 @@
 
 #include "E2eSupport.h"
 #include "appstate/AppDelegate.h"
+#include "platform/foundation/Mutex.h"
+#include "platform/foundation/NotificationCenter.h"
 #include "platform/foundation/Workspace.h"
 #include "platform/screens/DisplayServer.h"
 #include "platform/sim/VirtualBootloader.h"
 #include "platform/sim/VirtualGlasses.h"
 #include "platform/ui/Screen.h"
 #include "platform/ui/Window.h"
+#include "stereo3d/TavroDepth3DViewController.h"
+#include "stereo3d/TavroDepthCustomManager.h"
+#include "tests/support/Waits.h"
 
 namespace {
 
@@ -155,9 +160,70 @@ TEST(Roads, AnIntelMacReachesTheStartPanel) {
     EXPECT_FALSE(AppDelegate::shared().isCPUARM.load());
 }
 
+// Whether both eyes of the running AI-3D mode show a picture with something in it; false
+// for eyes that show no picture, that is the AI-3D window's black. Any thread.
+bool eyesShowPictures() {
+    auto manager = AppDelegate::shared().depthManager.get();
+    auto controller = manager ? manager->deopth3DViewController() : nullptr;
+    if (!controller) return false;
+    auto shows = [](const std::shared_ptr<MetalView::Surface>& eye) {
+        auto picture = eye->picture();
+        return picture && std::any_of(picture->argb.begin(), picture->argb.end(),
+                                      [](uint32_t pixel) { return (pixel & 0xFFFFFF) != 0; });
+    };
+    return shows(controller->leftEyeSurface()) && shows(controller->rightEyeSurface());
+}
+
+bool eyesBlack() {
+    auto manager = AppDelegate::shared().depthManager.get();
+    auto controller = manager ? manager->deopth3DViewController() : nullptr;
+    return controller && !controller->leftEyeSurface()->picture() &&
+           !controller->rightEyeSurface()->picture();
+}
+
+// What the eyes showed around a sleep, seen by observers of the workspace's sleep and wake
+// notices on the scenario's thread, which may wait there for the pipeline.
+struct SleepWatch {
+    std::atomic<bool> picturesBeforeSleep{false};
+    std::atomic<bool> blackWhileAsleep{false};
+    std::atomic<bool> picturesAfterWake{false};
+    platform::foundation::Mutex mutex;
+    std::vector<platform::foundation::Subscription> observers TAVRO_GUARDED_BY(mutex);
+
+    void keep(platform::foundation::Subscription observer) {
+        platform::foundation::MutexLock lock(mutex);
+        observers.push_back(std::move(observer));
+    }
+    void end() {
+        platform::foundation::MutexLock lock(mutex);
+        observers.clear();
+    }
+};
+
 TEST(Roads, SleepAndWakeDuringTheAI3DMode) {
+    namespace fdn = platform::foundation;
+    auto& workspace = fdn::NotificationCenter::workspaceCenter();
+    SleepWatch watch;
+    // Added before the application's own observers, so these run before its handlers: the
+    // eyes show the main display as the screens go to sleep, and nothing as the Mac wakes
+    // (before the screens do).
+    watch.keep(workspace.addObserver(
+        fdn::kWorkspaceScreensDidSleepNotification, std::nullopt, nullptr, [&](const auto&) {
+            watch.picturesBeforeSleep = test_support::waitUntil(eyesShowPictures, 20);
+            // Added now, after the application's: runs once its wake handler has.
+            watch.keep(workspace.addObserver(
+                fdn::kWorkspaceScreensDidWakeNotification, std::nullopt, nullptr, [&](const auto&) {
+                    watch.picturesAfterWake = test_support::waitUntil(eyesShowPictures, 20);
+                }));
+        }));
+    watch.keep(workspace.addObserver(fdn::kWorkspaceDidWakeNotification, std::nullopt, nullptr,
+                                     [&](const auto&) { watch.blackWhileAsleep = eyesBlack(); }));
     auto result = e2e::playScenario("sleep-wake-ai3d");
+    watch.end();
     ASSERT_EQ(result.exitStatus, 0) << e2e::failuresOf(result);
+    EXPECT_TRUE(watch.picturesBeforeSleep);
+    EXPECT_TRUE(watch.blackWhileAsleep) << "the capture stops while the screens sleep";
+    EXPECT_TRUE(watch.picturesAfterWake) << "the capture comes back after the wake";
 }
 
 TEST(Roads, FirstGenerationGlassesFollowTheVolumeKeys) {

@@ -44,42 +44,56 @@ struct EdgePicture {
 
 }  // namespace
 
-TEST(StereoEyes, AVerticalEdgeMovesByTheDisparityOfItsDepthInEachEye) {
+TEST(StereoEyes, NearContentCrossesInFrontByTheDisparityOfItsDepth) {
     const EdgePicture picture(400, 32, 200);
     const DepthMap near = uniformDepth(400, 32, 1.0f);
-    // 0.015 × 400 pixels × depth 1 = 6 pixels.
+    // 0.015 × 400 pixels × depth 1 = 6 pixels. Crossed: the left eye's copy of the edge
+    // lies to the right of the right eye's, so it is seen in front of the screen.
     auto right = picture.eye(near, 0.015f, StereoEye::Right);
     auto left = picture.eye(near, 0.015f, StereoEye::Left);
     for (size_t y : {0, 11, 31}) {
-        EXPECT_EQ(picture.edgeIn(right, y), 206) << y;
-        EXPECT_EQ(picture.edgeIn(left, y), 194) << y;
+        EXPECT_EQ(picture.edgeIn(left, y), 206) << y;
+        EXPECT_EQ(picture.edgeIn(right, y), 194) << y;
     }
+    // More depth brings it further forward: 0.03 × 400 = 12 pixels each way.
+    EXPECT_EQ(picture.edgeIn(picture.eye(near, 0.03f, StereoEye::Left), 5), 212);
+    EXPECT_EQ(picture.edgeIn(picture.eye(near, 0.03f, StereoEye::Right), 5), 188);
     // 0.01 × 400 × 0.5 = 2 pixels; nothing at all for depth value 0.
     auto half = picture.eye(uniformDepth(400, 32, 0.5f), 0.01f, StereoEye::Right);
-    EXPECT_EQ(picture.edgeIn(half, 5), 202);
+    EXPECT_EQ(picture.edgeIn(half, 5), 198);
     EXPECT_EQ(picture.edgeIn(picture.eye(near, 0.0f, StereoEye::Right), 5), 200);
     // Upper half far (0), lower half near (1): only the lower rows' edge moves.
     DepthMap depth = uniformDepth(400, 32, 0.0f);
     std::fill(depth.depth.begin() + depth.depth.size() / 2, depth.depth.end(), 1.0f);
-    right = picture.eye(depth, 0.015f, StereoEye::Right);
-    EXPECT_EQ(picture.edgeIn(right, 2), 200);
-    EXPECT_EQ(picture.edgeIn(right, 30), 206);
+    left = picture.eye(depth, 0.015f, StereoEye::Left);
+    EXPECT_EQ(picture.edgeIn(left, 2), 200);
+    EXPECT_EQ(picture.edgeIn(left, 30), 206);
 }
 
-TEST(StereoEyes, EdgesRepeatTheOutputIsOpaqueAndOddInputsAreSafe) {
-    // A transparent capture still gives opaque eyes; pixels from outside the picture repeat
-    // its edge columns instead of reading past the row.
-    EdgePicture picture(64, 4, 32, 0x00000000);
-    picture.pixels[0] = 0x00FF0000;  // a red first column in the first row
-    auto right = picture.eye(uniformDepth(64, 4, 1.0f), 0.1f, StereoEye::Right);  // 6 px
-    for (size_t x = 0; x <= 6; ++x) EXPECT_EQ(right[x], 0xFFFF0000) << x;
-    auto left = picture.eye(uniformDepth(64, 4, 1.0f), 0.1f, StereoEye::Left);
-    for (size_t x = 57; x < 64; ++x) EXPECT_EQ(left[x], kWhite) << x;
-    for (uint32_t pixel : left) EXPECT_EQ(pixel >> 24, 0xFFu);
+TEST(StereoEyes, EdgesRepeatPixelsAreCarriedAsTheyAreAndOddInputsAreSafe) {
+    // Pixels from outside the picture repeat its edge columns instead of reading past the
+    // row; the pixels themselves, alpha included, are copied unchanged.
+    EdgePicture picture(64, 4, 32);
+    picture.pixels[0] = 0xFFFF0000;   // a red first column in the first row
+    picture.pixels[40] = 0x80123456;  // and a half-transparent pixel in it
+    const DepthMap near = uniformDepth(64, 4, 1.0f);
+    auto left = picture.eye(near, 0.1f, StereoEye::Left);  // 6 px
+    for (size_t x = 0; x <= 6; ++x) EXPECT_EQ(left[x], 0xFFFF0000) << x;
+    EXPECT_EQ(left[46], 0x80123456u);
+    auto right = picture.eye(near, 0.1f, StereoEye::Right);
+    for (size_t x = 57; x < 64; ++x) EXPECT_EQ(right[x], kWhite) << x;
+    EXPECT_EQ(right[34], 0x80123456u);
+    // A shift past the whole width shows nothing but the edge column.
+    left = picture.eye(near, 3.0f, StereoEye::Left);
+    right = picture.eye(near, 3.0f, StereoEye::Right);
+    for (size_t x = 0; x < 64; ++x) {
+        EXPECT_EQ(left[x], 0xFFFF0000) << x;
+        EXPECT_EQ(right[x], kWhite) << x;
+    }
 
     // A depth map smaller than the picture (made for another size) is used up to its edge.
     const EdgePicture wide(40, 20, 20);
-    EXPECT_EQ(wide.edgeIn(wide.eye(uniformDepth(16, 8, 1.0f), 0.05f, StereoEye::Right), 19), 22);
+    EXPECT_EQ(wide.edgeIn(wide.eye(uniformDepth(16, 8, 1.0f), 0.05f, StereoEye::Left), 19), 22);
     std::vector<uint32_t> out(16, 0);
     drawStereoEye(StereoFrame{}, DepthMap{}, 0.01f, StereoEye::Left, out.data(), 4);
     const EdgePicture one(1, 1, 0);
@@ -87,21 +101,32 @@ TEST(StereoEyes, EdgesRepeatTheOutputIsOpaqueAndOddInputsAreSafe) {
     EXPECT_TRUE(estimateDepth(StereoFrame{}).empty());
 }
 
-TEST(DepthEstimate, DetailAndLowerPlacesAreNearer) {
-    // A smooth grey picture with a finely checkered block: the block is nearer than the
-    // smooth area beside it, and in the smooth area lower rows are nearer than upper ones.
+TEST(DepthEstimate, DetailWhereverItsEdgesLieAndLowerPlacesAreNearer) {
+    // A smooth grey picture with a checkered block of squares of `square` pixels: the block
+    // is nearer than the smooth area beside it, whether its edges fall on odd or even
+    // pixels (pixel-doubled content), and in the smooth area lower rows are nearer than
+    // upper ones.
     const size_t width = 256, height = 128;
-    std::vector<uint32_t> pixels(width * height, 0xFF808080);
-    for (size_t y = 40; y < 88; ++y)
-        for (size_t x = 160; x < 224; ++x) pixels[y * width + x] = (x + y) % 2 ? kWhite : kBlack;
-    DepthMap depth =
-        estimateDepth({reinterpret_cast<const uint8_t*>(pixels.data()), width, height, width * 4});
-    ASSERT_EQ(depth.width, 32u);
-    ASSERT_EQ(depth.height, 16u);
-    EXPECT_TRUE(std::all_of(depth.depth.begin(), depth.depth.end(),
-                            [](float value) { return value >= 0 && value <= 1; }));
-    EXPECT_GT(depth.at(24, 8), depth.at(4, 8) + 0.3f);
-    EXPECT_GT(depth.at(4, 15), depth.at(4, 0) + 0.2f);
+    for (size_t square : {1, 2, 3, 4}) {
+        std::vector<uint32_t> pixels(width * height, 0xFF808080);
+        for (size_t y = 40; y < 88; ++y)
+            for (size_t x = 160; x < 224; ++x)
+                pixels[y * width + x] = (x / square + y / square) % 2 ? kWhite : kBlack;
+        DepthMap depth = estimateDepth(
+            {reinterpret_cast<const uint8_t*>(pixels.data()), width, height, width * 4});
+        ASSERT_EQ(depth.width, 32u);
+        ASSERT_EQ(depth.height, 16u);
+        EXPECT_TRUE(std::all_of(depth.depth.begin(), depth.depth.end(),
+                                [](float value) { return value >= 0 && value <= 1; }));
+        EXPECT_GT(depth.at(24, 8), depth.at(4, 8) + 0.3f) << square;
+        EXPECT_GT(depth.at(4, 15), depth.at(4, 0) + 0.2f) << square;
+    }
+    // Alpha is no detail: a picture whose only change is its alpha reads as flat.
+    std::vector<uint32_t> veiled(width * height, 0xFF808080);
+    for (size_t i = 0; i < veiled.size(); i += 3) veiled[i] = 0x10808080;
+    DepthMap flat =
+        estimateDepth({reinterpret_cast<const uint8_t*>(veiled.data()), width, height, width * 4});
+    EXPECT_FLOAT_EQ(flat.at(24, 8), flat.at(4, 8));
 }
 
 TEST(DepthFilter, SmoothsSmallChangesLimitsStepsAndFollowsSceneCuts) {
