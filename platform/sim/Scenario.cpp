@@ -1,5 +1,6 @@
 #include "platform/sim/Scenario.h"
 
+#include <cerrno>
 #include <cmath>
 #include <map>
 #include <nlohmann/json.hpp>
@@ -13,6 +14,9 @@ namespace {
 
 using nlohmann::json;
 using Action = ScenarioStep::Action;
+
+// Scenarios are a few kilobytes; anything near this is not one.
+constexpr uint64_t kMaximumScenarioSize = 1024 * 1024;
 
 foundation::Error scenarioError(const std::string& what) {
     return {"SimMac.scenario", 1, "scenario: " + what};
@@ -228,8 +232,18 @@ foundation::Result<Scenario> parseScenario(std::string_view text) {
 }
 
 foundation::Result<Scenario> loadScenario(const std::string& path) {
-    TAVRO_TRY(data, foundation::readFile(path));
-    return parseScenario(std::string_view(reinterpret_cast<const char*>(data.data()), data.size()));
+    // The path comes from the command line: a FIFO must not block the start, nor a device or
+    // a huge file fill the memory.
+    auto data = foundation::readRegularFile(path, kMaximumScenarioSize);
+    if (!data) {
+        const int code = data.error().code;
+        if (code == EFBIG) return scenarioError("larger than a scenario can be (1 MiB)");
+        if (code == EINVAL || code == EISDIR)
+            return scenarioError("not a regular file (a folder, a FIFO or a device)");
+        return scenarioError(std::move(data).error().localizedDescription);
+    }
+    return parseScenario(
+        std::string_view(reinterpret_cast<const char*>(data->data()), data->size()));
 }
 
 }  // namespace platform::sim

@@ -81,7 +81,7 @@ struct Scenario {
 };
 
 foundation::Result<Scenario> parseScenario(std::string_view json);
-// Reads and parses the file.
+// Reads and parses the file: only a regular file of at most 1 MiB, opened without blocking.
 foundation::Result<Scenario> loadScenario(const std::string& path);
 
 }  // namespace platform::sim

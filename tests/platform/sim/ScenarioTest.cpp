@@ -1,9 +1,12 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <filesystem>
 
 #include "platform/foundation/Bundle.h"
+#include "platform/foundation/FileSystem.h"
 #include "platform/sim/Scenario.h"
+#include "tests/support/TemporaryHome.h"
 
 using namespace platform::sim;
 using Action = ScenarioStep::Action;
@@ -99,6 +102,29 @@ TEST(Scenario, EveryShippedScenarioReads) {
     }
     EXPECT_GT(count, 0);
     EXPECT_FALSE(loadScenario(folder + "/none.json"));
+}
+
+// A scenario named on the command line may be anything: it is read only when it is a
+// regular file of a scenario's size, and never waited for.
+TEST(Scenario, OnlyARegularFileOfBoundedSizeIsRead) {
+    test_support::TemporaryFolder folder("scenario-files");
+    const auto refused = [](const std::string& path, const std::string& why) {
+        auto loaded = loadScenario(path);
+        if (loaded) return ::testing::AssertionFailure() << path << " was read";
+        if (loaded.error().localizedDescription.find(why) == std::string::npos)
+            return ::testing::AssertionFailure() << loaded.error().localizedDescription;
+        return ::testing::AssertionSuccess();
+    };
+    // Valid JSON, only padded beyond any scenario's size.
+    const std::string padded = "{\"steps\": []}" + std::string(2 * 1024 * 1024, ' ');
+    ASSERT_FALSE(platform::foundation::writeFileAtomically(
+        folder.file("padded.json"),
+        {reinterpret_cast<const uint8_t*>(padded.data()), padded.size()}));
+    ASSERT_TRUE(refused(folder.file("padded.json"), "larger than a scenario"));
+    ASSERT_EQ(::mkfifo(folder.file("fifo.json").c_str(), 0600), 0);
+    EXPECT_TRUE(refused(folder.file("fifo.json"), "not a regular file"));
+    EXPECT_TRUE(refused("/dev/zero", "not a regular file"));
+    EXPECT_TRUE(refused(folder.path(), "not a regular file"));
 }
 
 }  // namespace
