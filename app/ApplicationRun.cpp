@@ -112,12 +112,20 @@ RunResult runApplication(const RunOptions& options,
         result.snapshotsFolder =
             fdn::appendPathComponent(backends->homeFolder(), "Runs/" + timeStamp());
     }
-    if (!result.snapshotsFolder.empty()) fdn::createDirectory(result.snapshotsFolder, true);
-    auto log = std::make_shared<sim::RunLog>(
+    const std::string runLogPath =
         result.snapshotsFolder.empty()
             ? std::string()
-            : fdn::appendPathComponent(result.snapshotsFolder, "run.log"),
-        options.echoLog);
+            : fdn::appendPathComponent(result.snapshotsFolder, "run.log");
+    if (!runLogPath.empty()) {
+        // A run that promises pictures and a log where none can be written has failed.
+        auto unwritable = fdn::createDirectory(result.snapshotsFolder, true);
+        if (!unwritable) unwritable = fdn::appendToFile(runLogPath, {});
+        if (unwritable) {
+            return cannotStart("cannot write pictures and log in " + result.snapshotsFolder + ": " +
+                               unwritable->localizedDescription);
+        }
+    }
+    auto log = std::make_shared<sim::RunLog>(runLogPath, options.echoLog);
     log->line("simulated Mac \"" + machine + "\", home folder " + result.homeFolder);
     log->line(headless ? "headless; pictures and log in " + result.snapshotsFolder
                        : "on display " + std::string(std::getenv("DISPLAY")) +
