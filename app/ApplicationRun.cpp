@@ -1,9 +1,14 @@
 #include "app/ApplicationRun.h"
 
+#include <signal.h>
+#include <unistd.h>
+
+#include <chrono>
 #include <cstdlib>
 #include <ctime>
 #include <memory>
 #include <optional>
+#include <thread>
 
 #include "app/QuitSignals.h"
 #include "appstate/AppDelegate.h"
@@ -62,10 +67,24 @@ std::shared_ptr<ui::DisplayBackend> startDisplay(RunOptions::Display display, st
     return backend;
 }
 
+// The test hook of RunOptions::quitSignalAt: a Ctrl-C at `moment`, taken before the start
+// goes on, so that the quit lands exactly there.
+void raiseQuitSignalAt(const RunOptions& options, const char* moment, const QuitSignals* signals) {
+    if (!signals || options.quitSignalAt != moment) return;
+    ::kill(::getpid(), SIGINT);
+    // Real time: the signal thread is not paced by the application's clock.
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (!signals->quitQueued() && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+}
+
 }  // namespace
 
 RunResult runApplication(const RunOptions& options,
                          const std::function<void(RunView&)>& afterQuit) {
+    // From the start on, a quit signal waits for the thread that takes it (and for threads
+    // to inherit the mask) instead of ending the process without its termination.
+    if (options.handleSignals) QuitSignals::block();
     // The scenario first: it may name the machine.
     std::optional<sim::Scenario> scenario;
     if (options.scenarioPath != "none") {
@@ -91,8 +110,7 @@ RunResult runApplication(const RunOptions& options,
     choice.homeFolder = options.homeFolder;
     choice.freshHome = options.freshHome;
 
-    // Before any thread starts: the signal mask that threads inherit, the clock, backends.
-    if (options.handleSignals) QuitSignals::block();
+    // Before any thread starts: the clock, the backends.
     fdn::Clock::setCurrent(std::make_shared<fdn::RealClock>(options.speed));
     auto installed = sim::PlatformBackends::install(std::move(choice));
     if (!installed)
@@ -145,14 +163,6 @@ RunResult runApplication(const RunOptions& options,
         });
     fdn::setRunningApplications(registry);
 
-    std::unique_ptr<QuitSignals> signals;
-    if (options.handleSignals) {
-        signals = std::make_unique<QuitSignals>([log] {
-            log->line("quit signal");
-            ui::Application::shared().terminate();
-        });
-    }
-
     std::unique_ptr<sim::ScenarioRunner> runner;
     if (scenario && backends->mac()) {
         sim::ScenarioRunner::Options runnerOptions;
@@ -161,14 +171,37 @@ RunResult runApplication(const RunOptions& options,
                                                        recorder, log, runnerOptions);
     }
 
+    // Main thread only, like the two tasks that read and write them: a quit signal may be
+    // handled before the launch (which then never runs) or at any moment after it began.
+    bool launchBegun = false;
+    bool quitBeforeLaunch = false;
+    std::unique_ptr<QuitSignals> signals;
+    if (options.handleSignals) {
+        signals = std::make_unique<QuitSignals>([&] {
+            log->line("quit signal");
+            if (runner) runner->quitByUser();
+            if (!launchBegun) {
+                // Nothing is set up yet: nothing to clean up either.
+                quitBeforeLaunch = true;
+                fdn::MainLoop::stop();
+                return;
+            }
+            ui::Application::shared().terminate();
+        });
+    }
+    raiseQuitSignalAt(options, "start", signals.get());
+
     AppDelegate& delegate = AppDelegate::shared();
     fdn::mainQueue()->async([&] {
+        if (quitBeforeLaunch) return;
+        launchBegun = true;
         delegate.applicationWillFinishLaunching();
-        if (ui::Application::shared().terminateRequested()) {
+        if (delegate.isAppOpen.load()) {
             result.duplicate = true;
             log->line("another copy runs on this Mac; it comes to the front");
             return;
         }
+        raiseQuitSignalAt(options, "launch", signals.get());
         // The machine and its user do not wait for the launch to end.
         if (runner) runner->start();
         delegate.applicationDidFinishLaunching();
@@ -177,6 +210,7 @@ RunResult runApplication(const RunOptions& options,
         ui::Application::shared().activate();
     });
     fdn::MainLoop::run();
+    if (quitBeforeLaunch) log->line("quit before the launch");
 
     if (runner) {
         runner->stop();

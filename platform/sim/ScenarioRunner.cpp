@@ -1,5 +1,7 @@
 #include "platform/sim/ScenarioRunner.h"
 
+#include <sys/stat.h>
+
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -113,6 +115,17 @@ bool ScenarioRunner::isSetUp(const ScenarioStep& step) {
 }
 
 void ScenarioRunner::start() {
+    std::error_code error;
+    const std::filesystem::path documents(foundation::documentsDirectory());
+    for (std::filesystem::recursive_directory_iterator it(documents, error), end;
+         !error && it != end; it.increment(error)) {
+        struct stat info {};
+        if (it->path().extension() == ".log" && ::stat(it->path().c_str(), &info) == 0 &&
+            S_ISREG(info.st_mode)) {
+            logStarts_[it->path().string()] = {static_cast<uint64_t>(info.st_ino),
+                                               static_cast<uint64_t>(info.st_size)};
+        }
+    }
     for (const auto& step : scenario_.steps) {
         if (!isSetUp(step)) break;
         perform(step);
@@ -127,8 +140,15 @@ void ScenarioRunner::stop() {
         stopping_ = true;
     }
     wake_.notify_all();
-    if (thread_.joinable()) thread_.join();
+    if (!thread_.joinable()) return;
+    thread_.join();
     ui::Alert::setResponder(nullptr);
+    logLastCommands();
+}
+
+void ScenarioRunner::quitByUser() {
+    foundation::MutexLock lock(mutex_);
+    userQuit_ = true;
 }
 
 bool ScenarioRunner::succeeded() const {
@@ -155,14 +175,16 @@ void ScenarioRunner::run() {
     for (size_t i = first; i < scenario_.steps.size(); ++i) {
         const auto& step = scenario_.steps[i];
         bool stopped;
+        bool userQuit;
         {
             foundation::MutexLock lock(mutex_);
             stopped = stopping_;
+            userQuit = userQuit_;
         }
         // An application that quits by itself before its scenario is over has not done
         // what the scenario expects of it; a user who quits early has just had enough.
         if (stopped) {
-            if (options_.quitAtEnd) {
+            if (options_.quitAtEnd && !userQuit) {
                 fail("the application quit before step " + std::to_string(i + 1) + " (" +
                      describe(step) + ")");
             }
@@ -176,17 +198,19 @@ void ScenarioRunner::run() {
         }
     }
     const auto failed = failures();
-    if (log_) {
-        log_->line(failed.empty()
-                       ? "scenario \"" + scenario_.name + "\" passed"
-                       : "scenario \"" + scenario_.name + "\" FAILED: " + failed.front());
-    }
-    finished_.store(true);
     bool stopped;
+    bool userQuit;
     {
         foundation::MutexLock lock(mutex_);
         stopped = stopping_;
+        userQuit = userQuit_;
     }
+    if (log_) {
+        log_->line(!failed.empty() ? "scenario \"" + scenario_.name + "\" FAILED: " + failed.front()
+                   : userQuit      ? "scenario \"" + scenario_.name + "\" ended by the user's quit"
+                                   : "scenario \"" + scenario_.name + "\" passed");
+    }
+    finished_.store(true);
     if (!stopped && !quitAsked && options_.quitAtEnd) {
         foundation::mainQueue()->async([screen = screen_, quit = options_.quit] {
             if (screen) screen->pictureVisibleWindows();
@@ -197,6 +221,8 @@ void ScenarioRunner::run() {
 
 void ScenarioRunner::fail(const std::string& why) {
     foundation::MutexLock lock(mutex_);
+    // What the user's quit cut short has not failed: it was never waited for to the end.
+    if (userQuit_) return;
     failures_.push_back(why);
 }
 
@@ -427,14 +453,52 @@ bool ScenarioRunner::logHolds(const std::string& text) const {
     const std::filesystem::path documents(foundation::documentsDirectory());
     for (std::filesystem::recursive_directory_iterator it(documents, error), end;
          !error && it != end; it.increment(error)) {
-        if (!it->is_regular_file(error) || it->path().extension() != ".log") continue;
+        struct stat info {};
+        if (it->path().extension() != ".log" || ::stat(it->path().c_str(), &info) != 0 ||
+            !S_ISREG(info.st_mode)) {
+            continue;
+        }
+        // A file of this run, or one that was replaced (a log over its size limit starts
+        // anew), is read whole; an earlier run's from where that run left it.
+        uint64_t from = 0;
+        if (auto start = logStarts_.find(it->path().string());
+            start != logStarts_.end() && start->second.inode == info.st_ino &&
+            start->second.size <= static_cast<uint64_t>(info.st_size)) {
+            from = start->second.size;
+        }
         std::ifstream file(it->path());
+        file.seekg(static_cast<std::streamoff>(from));
         std::string line;
         while (std::getline(file, line)) {
             if (line.find(text) != std::string::npos) return true;
         }
     }
     return false;
+}
+
+// What the glasses were told last shows whether the quit left them as it found them.
+void ScenarioRunner::logLastCommands() const {
+    if (!log_) return;
+    std::map<std::string, std::shared_ptr<VirtualHidDevice>> devices;
+    {
+        foundation::MutexLock lock(mutex_);
+        devices = devices_;
+    }
+    for (const auto& [name, device] : devices) {
+        const auto reports = device->outputReports();
+        if (reports.empty()) continue;
+        const auto& bytes = reports.back().bytes;
+        // Up to the last byte that is not zero: the rest of a report is padding.
+        size_t length = bytes.size();
+        while (length > 0 && bytes[length - 1] == 0) --length;
+        std::string hex;
+        for (size_t i = 0; i < length; ++i) {
+            char pair[4];
+            std::snprintf(pair, sizeof pair, "%s%02x", i == 0 ? "" : " ", bytes[i]);
+            hex += pair;
+        }
+        log_->line("device \"" + name + "\": last command " + hex);
+    }
 }
 
 int ScenarioRunner::answerAlert(const ui::Alert& alert) {
