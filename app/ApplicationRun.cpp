@@ -161,6 +161,10 @@ RunResult runApplication(const RunOptions& options,
             application.activate();
             application.reopen();
         });
+    if (!registry->cannotTell().empty()) {
+        registry->stop();
+        return cannotStart(registry->cannotTell());
+    }
     fdn::setRunningApplications(registry);
 
     std::unique_ptr<sim::ScenarioRunner> runner;
