@@ -28,6 +28,7 @@ const std::map<std::string, Action>& actionNames() {
         {"plug", Action::Plug},
         {"unplug", Action::Unplug},
         {"click", Action::Click},
+        {"clickStatusItem", Action::ClickStatusItem},
         {"volumeKey", Action::VolumeKey},
         {"lock", Action::Lock},
         {"unlock", Action::Unlock},
@@ -39,6 +40,7 @@ const std::map<std::string, Action>& actionNames() {
         {"expectAlert", Action::ExpectAlert},
         {"expectLog", Action::ExpectLog},
         {"expectFirmware", Action::ExpectFirmware},
+        {"expectQuit", Action::ExpectQuit},
         {"quit", Action::Quit},
         {"backend", Action::Backend},
         {"activateApp", Action::ActivateApp},
@@ -126,8 +128,22 @@ foundation::Result<ScenarioStep> parseStep(const json& entry) {
                 return wrong("within is a number of seconds");
             break;
         }
-        case Action::Click:
+        case Action::Click: {
             if (!readText(entry, "outlet", step.text, true)) return wrong("outlet is a text");
+            auto at = entry.find("at");
+            if (at != entry.end()) {
+                if (!at->is_number() || !(at->get<double>() >= 0 && at->get<double>() <= 1))
+                    return wrong("at is a number from 0 to 1");
+                step.at = at->get<double>();
+            }
+            break;
+        }
+        case Action::ClickStatusItem:
+            step.text = "left";
+            if (!readText(entry, "button", step.text, false) ||
+                (step.text != "left" && step.text != "right")) {
+                return wrong("button is \"left\" or \"right\"");
+            }
             break;
         case Action::VolumeKey:
             if (!readText(entry, "key", step.text, true) ||
@@ -147,6 +163,11 @@ foundation::Result<ScenarioStep> parseStep(const json& entry) {
             if (!readText(entry, "message", step.text, false)) return wrong("message is a text");
             break;
         }
+        case Action::ExpectQuit:
+            step.seconds = 10;
+            if (!readSeconds(entry, "within", step.seconds, false))
+                return wrong("within is a number of seconds");
+            break;
         case Action::ExpectFirmware:
             if (!readText(entry, "device", step.device, true)) return wrong("device is a text");
             if (!readText(entry, "firmware", step.text, true)) return wrong("firmware is a text");

@@ -2,6 +2,7 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -15,6 +16,7 @@
 #include "platform/ui/Alert.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/Event.h"
+#include "platform/ui/StatusItem.h"
 #include "platform/ui/View.h"
 #include "platform/ui/Window.h"
 
@@ -55,6 +57,8 @@ std::string describe(const ScenarioStep& step) {
             return "unplug " + step.device;
         case Action::Click:
             return "click " + step.text;
+        case Action::ClickStatusItem:
+            return step.text + " click on the status item";
         case Action::VolumeKey:
             return "volume key " + step.text;
         case Action::Lock:
@@ -77,6 +81,8 @@ std::string describe(const ScenarioStep& step) {
             return "expect log line \"" + step.text + "\"";
         case Action::ExpectFirmware:
             return "expect " + step.device + " at firmware " + step.text;
+        case Action::ExpectQuit:
+            return "expect the application to quit";
         case Action::Quit:
             return "quit";
         case Action::Backend:
@@ -182,8 +188,9 @@ void ScenarioRunner::run() {
             userQuit = userQuit_;
         }
         // An application that quits by itself before its scenario is over has not done
-        // what the scenario expects of it; a user who quits early has just had enough.
-        if (stopped) {
+        // what the scenario expects of it (unless that is what the scenario expects next); a
+        // user who quits early has just had enough.
+        if (stopped && step.action != Action::ExpectQuit) {
             if (options_.quitAtEnd && !userQuit) {
                 fail("the application quit before step " + std::to_string(i + 1) + " (" +
                      describe(step) + ")");
@@ -269,7 +276,9 @@ bool ScenarioRunner::perform(const ScenarioStep& step) {
         case Action::Unplug:
             return unplug(step);
         case Action::Click:
-            return click(step.text);
+            return click(step.text, step.at);
+        case Action::ClickStatusItem:
+            return clickStatusItem(step.text == "right");
         case Action::VolumeKey:
             return volumeKey(step.text);
         case Action::Lock:
@@ -300,6 +309,15 @@ bool ScenarioRunner::perform(const ScenarioStep& step) {
         case Action::ExpectLog:
         case Action::ExpectFirmware:
             return expect(step);
+        case Action::ExpectQuit: {
+            // The application's main loop has ended: the run stops its runner.
+            const bool quit = waitFor(step.seconds, [this] {
+                foundation::MutexLock lock(mutex_);
+                return stopping_;
+            });
+            if (!quit) fail(describe(step) + ": it still runs after " + seconds(step.seconds));
+            return quit;
+        }
         case Action::Quit:
             foundation::mainQueue()->async(options_.quit ? options_.quit : quitApplication);
             return true;
@@ -369,19 +387,44 @@ bool ScenarioRunner::unplug(const ScenarioStep& step) {
     return true;
 }
 
-bool ScenarioRunner::click(const std::string& outlet) {
-    return onMain("click " + outlet, [outlet] {
+namespace {
+
+// A press and a release of one mouse button at `view`'s point `at` along its width, halfway
+// up, as the user's click reaches the application.
+void clickView(ui::View& view, const ui::WindowPtr& window, double at, bool right) {
+    const auto bounds = view.bounds();
+    // The right end itself lies just outside the view.
+    const double x = std::min(at * bounds.size.width, std::max(0.0, bounds.size.width - 0.5));
+    const ui::Point point = view.convertPointToView(
+        {bounds.origin.x + x, bounds.origin.y + bounds.size.height / 2}, nullptr);
+    auto& app = ui::Application::shared();
+    app.sendEvent(ui::Event::mouse(
+        right ? ui::EventType::RightMouseDown : ui::EventType::LeftMouseDown, point, window));
+    app.sendEvent(ui::Event::mouse(right ? ui::EventType::RightMouseUp : ui::EventType::LeftMouseUp,
+                                   point, window));
+}
+
+}  // namespace
+
+bool ScenarioRunner::click(const std::string& outlet, double at) {
+    return onMain("click " + outlet, [outlet, at] {
         for (const auto& window : ui::Application::shared().orderedWindows()) {
             if (!window->isVisible() || !window->contentView()) continue;
             ui::View* view = window->contentView()->viewWithIdentifier(outlet);
             if (!view || view->isHiddenOrHasHiddenAncestor()) continue;
-            const auto bounds = view->bounds();
-            const ui::Point centre = view->convertPointToView(
-                {bounds.origin.x + bounds.size.width / 2, bounds.origin.y + bounds.size.height / 2},
-                nullptr);
-            auto& app = ui::Application::shared();
-            app.sendEvent(ui::Event::mouse(ui::EventType::LeftMouseDown, centre, window));
-            app.sendEvent(ui::Event::mouse(ui::EventType::LeftMouseUp, centre, window));
+            clickView(*view, window, at, false);
+            return true;
+        }
+        return false;
+    });
+}
+
+bool ScenarioRunner::clickStatusItem(bool right) {
+    return onMain(std::string(right ? "right" : "left") + " click on the status item", [right] {
+        for (const auto& item : ui::StatusBar::system().items()) {
+            const auto& button = item->button();
+            if (!item->isVisible() || !button || !item->window()) continue;
+            clickView(*button, item->window(), 0.5, right);
             return true;
         }
         return false;

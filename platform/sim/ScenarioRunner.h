@@ -1,8 +1,9 @@
 #pragma once
 // Plays a scenario against the running application on a simulated Mac, on a thread of its
 // own: it plugs and unplugs devices on the SimMac, waits on the platform clock, acts as the
-// user on the main thread (clicks, keys, reopening), answers alerts through the alert
-// responder, and checks what the screen recorder saw and what the application logged.
+// user on the main thread (clicks in windows, popovers and on the status item, keys,
+// reopening), answers alerts through the alert responder, and checks what the screen
+// recorder saw and what the application logged.
 // The first expectation that is not met ends the scenario as failed. When the scenario
 // ends (or fails) the runner asks the application to quit, unless told to leave it running.
 // A user who quits (a quit signal) ends the scenario early without failing it. Log lines
@@ -67,7 +68,8 @@ class ScenarioRunner {
     bool plug(const ScenarioStep& step);
     bool unplug(const ScenarioStep& step);
     bool onMain(const std::string& what, std::function<bool()> task);
-    bool click(const std::string& outlet);
+    bool click(const std::string& outlet, double at);
+    bool clickStatusItem(bool right);
     bool volumeKey(const std::string& key);
     bool expect(const ScenarioStep& step);
     bool logHolds(const std::string& text) const;
