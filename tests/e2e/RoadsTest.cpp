@@ -10,10 +10,10 @@
 #include "glasses/GlassCommands.h"
 #include "platform/foundation/UserDefaults.h"
 #include "platform/foundation/Workspace.h"
-#include "platform/ui/Popover.h"
 #include "platform/screens/DisplayServer.h"
 #include "platform/sim/VirtualBootloader.h"
 #include "platform/sim/VirtualGlasses.h"
+#include "platform/ui/Popover.h"
 
 namespace {
 
@@ -228,8 +228,9 @@ TEST(Roads, TheConnectedPopoverSteersThePanelAndItsExitButtonQuitsThroughTheClea
         auto knob = panel->depthPointImgView.lock();
         auto bar = panel->depthView.lock();
         auto leading = panel->depthPointImgViewLeftLayoutConstraint.lock();
-        knobAtTheRightEnd = knob && bar && leading &&
-                            leading->constant() + knob->frame().size.width > bar->frame().size.width;
+        knobAtTheRightEnd =
+            knob && bar && leading &&
+            leading->constant() + knob->frame().size.width > bar->frame().size.width;
     });
     ASSERT_EQ(result.exitStatus, 0) << e2e::failuresOf(result);
     auto& delegate = AppDelegate::shared();

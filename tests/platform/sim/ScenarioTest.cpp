@@ -31,14 +31,16 @@ TEST(Scenario, ReadsEveryKindOfStep) {
           {"do": "expectFirmware", "device": "g", "firmware": "TAVRO_FW_V1.31", "within": 5},
           {"do": "backend", "mode": "hang"},
           {"do": "backend", "offerVersion": "9.9.9", "releaseNote": "New"},
-          {"do": "activateApp", "name": "Safari"}, {"do": "quit"}]})");
+          {"do": "activateApp", "name": "Safari"}, {"do": "quit"},
+          {"do": "click", "outlet": "depthView", "at": 1}, {"do": "clickStatusItem"},
+          {"do": "clickStatusItem", "button": "right"}, {"do": "expectQuit", "within": 30}]})");
     ASSERT_TRUE(parsed) << parsed.error().localizedDescription;
     const auto& scenario = parsed.value();
     EXPECT_EQ(scenario.machine, "macmini");
     ASSERT_TRUE(scenario.permissions);
     EXPECT_FALSE(scenario.permissions->screenRecording);
     EXPECT_TRUE(scenario.permissions->accessibility);
-    ASSERT_EQ(scenario.steps.size(), 19u);
+    ASSERT_EQ(scenario.steps.size(), 23u);
     const auto& step = scenario.steps;
     EXPECT_EQ(step[0].seconds, 1.5);
     EXPECT_EQ(std::tie(step[1].glasses.kind, step[1].glasses.firmware, step[1].glasses.productId,
@@ -56,6 +58,12 @@ TEST(Scenario, ReadsEveryKindOfStep) {
     EXPECT_EQ(std::tie(step[17].action, step[17].text),
               std::make_tuple(Action::ActivateApp, "Safari"));
     EXPECT_EQ(step[18].action, Action::Quit);
+    EXPECT_EQ(step[3].at, 0.5) << "a click lands in the middle unless told";
+    EXPECT_EQ(std::tie(step[19].text, step[19].at), std::make_tuple("depthView", 1.0));
+    EXPECT_EQ(std::tie(step[20].action, step[20].text),
+              std::make_tuple(Action::ClickStatusItem, "left"));
+    EXPECT_EQ(step[21].text, "right");
+    EXPECT_EQ(std::tie(step[22].action, step[22].seconds), std::make_tuple(Action::ExpectQuit, 30));
 }
 
 TEST(Scenario, MalformedScenariosAreErrorsNamingTheStep) {
@@ -81,6 +89,10 @@ TEST(Scenario, MalformedScenariosAreErrorsNamingTheStep) {
           "{\"steps\": [{\"do\": \"backend\", \"mode\": \"slow\"}]}",
           "{\"steps\": [{\"do\": \"backend\", \"offerVersion\": 2}]}",
           "{\"steps\": [{\"do\": \"activateApp\"}]}",
+          "{\"steps\": [{\"do\": \"click\", \"outlet\": \"x\", \"at\": 1.5}]}",
+          "{\"steps\": [{\"do\": \"click\", \"outlet\": \"x\", \"at\": \"end\"}]}",
+          "{\"steps\": [{\"do\": \"clickStatusItem\", \"button\": \"middle\"}]}",
+          "{\"steps\": [{\"do\": \"expectQuit\", \"within\": -1}]}",
           "{\"permissions\": {\"screenRecording\": 1}, \"steps\": []}",
           "{\"steps\": [{\"do\": \"wait\", \"seconds\": 1}, 7]}"}) {
         EXPECT_FALSE(parseScenario(bad)) << bad;
