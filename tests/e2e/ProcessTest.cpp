@@ -10,7 +10,6 @@
 #include <vector>
 
 #include "E2eSupport.h"
-#include "glasses/GlassCommands.h"
 #include "tests/support/ChildProcess.h"
 #include "tests/support/Waits.h"
 
@@ -87,8 +86,7 @@ class AppProcess : public test_support::ChildProcess {
 
 // The 3D-off command as the run log shows what a device was told last.
 std::string threeDOffLine() {
-    std::vector<uint8_t> frame(64, 0);
-    glass_cmd_switch_3d(frame, false);
+    auto frame = e2e::threeDOffCommand();
     while (!frame.empty() && frame.back() == 0) frame.pop_back();
     std::string line = "device \"glasses\": last command";
     for (uint8_t byte : frame) {

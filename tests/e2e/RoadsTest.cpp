@@ -7,7 +7,6 @@
 #include "E2eSupport.h"
 #include "TAVRO_3D/TavroGlassConnectSuccessViewController.h"
 #include "appstate/AppDelegate.h"
-#include "glasses/GlassCommands.h"
 #include "platform/foundation/UserDefaults.h"
 #include "platform/foundation/Workspace.h"
 #include "platform/screens/DisplayServer.h"
@@ -203,13 +202,6 @@ std::vector<uint8_t> lastCommandOf(app::RunView& run, const std::string& device)
     return glasses->outputReports().back().bytes;
 }
 
-std::vector<uint8_t> threeDOff() {
-    std::vector<uint8_t> frame(100, 0);
-    glass_cmd_switch_3d(frame, false);
-    frame.resize(64);  // a report of the glasses' size
-    return frame;
-}
-
 TEST(Roads, TheConnectedPopoverSteersThePanelAndItsExitButtonQuitsThroughTheCleanUp) {
     std::vector<uint8_t> lastCommand;
     bool gameMarked = false, webMarked = true, knobAtTheRightEnd = false;
@@ -242,7 +234,7 @@ TEST(Roads, TheConnectedPopoverSteersThePanelAndItsExitButtonQuitsThroughTheClea
     EXPECT_FLOAT_EQ(storedDepth.asFloat(), 0.015f);
     EXPECT_TRUE(knobAtTheRightEnd) << "the panel's knob follows the popover's";
     EXPECT_TRUE(delegate.isExit.load()) << "the exit button quits through the clean-up";
-    EXPECT_EQ(lastCommand, threeDOff());
+    EXPECT_EQ(lastCommand, e2e::threeDOffCommand());
 }
 
 TEST(Roads, ARightClickOnTheStatusItemOpensTheExitScreenWhoseButtonQuits) {
