@@ -175,18 +175,26 @@ RunResult runApplication(const RunOptions& options,
                                                        recorder, log, runnerOptions);
     }
 
-    // Main thread only, like the two tasks that read and write them: a quit signal may be
-    // handled before the launch (which then never runs) or at any moment after it began.
-    bool launchBegun = false;
-    bool quitBeforeLaunch = false;
+    // How far the start has come, for the quit and the launch, which both run on the main
+    // thread: a quit signal may be handled before the launch (which then never runs) or at
+    // any moment after it began. Either task may still be queued when the run is over.
+    struct Start {
+        bool launchBegun = false;
+        bool quitBeforeLaunch = false;
+        bool over = false;
+    };
+    auto start = std::make_shared<Start>();
     std::unique_ptr<QuitSignals> signals;
     if (options.handleSignals) {
-        signals = std::make_unique<QuitSignals>([&] {
+        signals = std::make_unique<QuitSignals>([start, log, runner = runner.get()] {
+            // A quit already under way (the runner's, the menu's) is not run twice: its
+            // clean-up lets the main queue run while it waits for the glasses' thread.
+            if (start->over || ui::Application::shared().terminateRequested()) return;
             log->line("quit signal");
             if (runner) runner->quitByUser();
-            if (!launchBegun) {
+            if (!start->launchBegun) {
                 // Nothing is set up yet: nothing to clean up either.
-                quitBeforeLaunch = true;
+                start->quitBeforeLaunch = true;
                 fdn::MainLoop::stop();
                 return;
             }
@@ -196,9 +204,9 @@ RunResult runApplication(const RunOptions& options,
     raiseQuitSignalAt(options, "start", signals.get());
 
     AppDelegate& delegate = AppDelegate::shared();
-    fdn::mainQueue()->async([&] {
-        if (quitBeforeLaunch) return;
-        launchBegun = true;
+    fdn::mainQueue()->async([&, start] {
+        if (start->over || start->quitBeforeLaunch) return;
+        start->launchBegun = true;
         delegate.applicationWillFinishLaunching();
         if (delegate.isAppOpen.load()) {
             result.duplicate = true;
@@ -214,7 +222,8 @@ RunResult runApplication(const RunOptions& options,
         ui::Application::shared().activate();
     });
     fdn::MainLoop::run();
-    if (quitBeforeLaunch) log->line("quit before the launch");
+    start->over = true;
+    if (start->quitBeforeLaunch) log->line("quit before the launch");
 
     if (runner) {
         runner->stop();
