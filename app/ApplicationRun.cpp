@@ -1,9 +1,14 @@
 #include "app/ApplicationRun.h"
 
+#include <signal.h>
+#include <unistd.h>
+
+#include <chrono>
 #include <cstdlib>
 #include <ctime>
 #include <memory>
 #include <optional>
+#include <thread>
 
 #include "app/QuitSignals.h"
 #include "appstate/AppDelegate.h"
@@ -62,10 +67,24 @@ std::shared_ptr<ui::DisplayBackend> startDisplay(RunOptions::Display display, st
     return backend;
 }
 
+// The test hook of RunOptions::quitSignalAt: a Ctrl-C at `moment`, taken before the start
+// goes on, so that the quit lands exactly there.
+void raiseQuitSignalAt(const RunOptions& options, const char* moment, const QuitSignals* signals) {
+    if (!signals || options.quitSignalAt != moment) return;
+    ::kill(::getpid(), SIGINT);
+    // Real time: the signal thread is not paced by the application's clock.
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (!signals->quitQueued() && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+}
+
 }  // namespace
 
 RunResult runApplication(const RunOptions& options,
                          const std::function<void(RunView&)>& afterQuit) {
+    // From the start on, a quit signal waits for the thread that takes it (and for threads
+    // to inherit the mask) instead of ending the process without its termination.
+    if (options.handleSignals) QuitSignals::block();
     // The scenario first: it may name the machine.
     std::optional<sim::Scenario> scenario;
     if (options.scenarioPath != "none") {
@@ -91,8 +110,7 @@ RunResult runApplication(const RunOptions& options,
     choice.homeFolder = options.homeFolder;
     choice.freshHome = options.freshHome;
 
-    // Before any thread starts: the signal mask that threads inherit, the clock, backends.
-    if (options.handleSignals) QuitSignals::block();
+    // Before any thread starts: the clock, the backends.
     fdn::Clock::setCurrent(std::make_shared<fdn::RealClock>(options.speed));
     auto installed = sim::PlatformBackends::install(std::move(choice));
     if (!installed)
@@ -112,12 +130,20 @@ RunResult runApplication(const RunOptions& options,
         result.snapshotsFolder =
             fdn::appendPathComponent(backends->homeFolder(), "Runs/" + timeStamp());
     }
-    if (!result.snapshotsFolder.empty()) fdn::createDirectory(result.snapshotsFolder, true);
-    auto log = std::make_shared<sim::RunLog>(
+    const std::string runLogPath =
         result.snapshotsFolder.empty()
             ? std::string()
-            : fdn::appendPathComponent(result.snapshotsFolder, "run.log"),
-        options.echoLog);
+            : fdn::appendPathComponent(result.snapshotsFolder, "run.log");
+    if (!runLogPath.empty()) {
+        // A run that promises pictures and a log where none can be written has failed.
+        auto unwritable = fdn::createDirectory(result.snapshotsFolder, true);
+        if (!unwritable) unwritable = fdn::appendToFile(runLogPath, {});
+        if (unwritable) {
+            return cannotStart("cannot write pictures and log in " + result.snapshotsFolder + ": " +
+                               unwritable->localizedDescription);
+        }
+    }
+    auto log = std::make_shared<sim::RunLog>(runLogPath, options.echoLog);
     log->line("simulated Mac \"" + machine + "\", home folder " + result.homeFolder);
     log->line(headless ? "headless; pictures and log in " + result.snapshotsFolder
                        : "on display " + std::string(std::getenv("DISPLAY")) +
@@ -135,15 +161,11 @@ RunResult runApplication(const RunOptions& options,
             application.activate();
             application.reopen();
         });
-    fdn::setRunningApplications(registry);
-
-    std::unique_ptr<QuitSignals> signals;
-    if (options.handleSignals) {
-        signals = std::make_unique<QuitSignals>([log] {
-            log->line("quit signal");
-            ui::Application::shared().terminate();
-        });
+    if (!registry->cannotTell().empty()) {
+        registry->stop();
+        return cannotStart(registry->cannotTell());
     }
+    fdn::setRunningApplications(registry);
 
     std::unique_ptr<sim::ScenarioRunner> runner;
     if (scenario && backends->mac()) {
@@ -153,14 +175,45 @@ RunResult runApplication(const RunOptions& options,
                                                        recorder, log, runnerOptions);
     }
 
+    // How far the start has come, for the quit and the launch, which both run on the main
+    // thread: a quit signal may be handled before the launch (which then never runs) or at
+    // any moment after it began. Either task may still be queued when the run is over.
+    struct Start {
+        bool launchBegun = false;
+        bool quitBeforeLaunch = false;
+        bool over = false;
+    };
+    auto start = std::make_shared<Start>();
+    std::unique_ptr<QuitSignals> signals;
+    if (options.handleSignals) {
+        signals = std::make_unique<QuitSignals>([start, log, runner = runner.get()] {
+            // A quit already under way (the runner's, the menu's) is not run twice: its
+            // clean-up lets the main queue run while it waits for the glasses' thread.
+            if (start->over || ui::Application::shared().terminateRequested()) return;
+            log->line("quit signal");
+            if (runner) runner->quitByUser();
+            if (!start->launchBegun) {
+                // Nothing is set up yet: nothing to clean up either.
+                start->quitBeforeLaunch = true;
+                fdn::MainLoop::stop();
+                return;
+            }
+            ui::Application::shared().terminate();
+        });
+    }
+    raiseQuitSignalAt(options, "start", signals.get());
+
     AppDelegate& delegate = AppDelegate::shared();
-    fdn::mainQueue()->async([&] {
+    fdn::mainQueue()->async([&, start] {
+        if (start->over || start->quitBeforeLaunch) return;
+        start->launchBegun = true;
         delegate.applicationWillFinishLaunching();
-        if (ui::Application::shared().terminateRequested()) {
+        if (delegate.isAppOpen.load()) {
             result.duplicate = true;
             log->line("another copy runs on this Mac; it comes to the front");
             return;
         }
+        raiseQuitSignalAt(options, "launch", signals.get());
         // The machine and its user do not wait for the launch to end.
         if (runner) runner->start();
         delegate.applicationDidFinishLaunching();
@@ -169,6 +222,8 @@ RunResult runApplication(const RunOptions& options,
         ui::Application::shared().activate();
     });
     fdn::MainLoop::run();
+    start->over = true;
+    if (start->quitBeforeLaunch) log->line("quit before the launch");
 
     if (runner) {
         runner->stop();

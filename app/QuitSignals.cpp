@@ -15,6 +15,7 @@ sigset_t waitedSignals() {
     sigemptyset(&set);
     sigaddset(&set, SIGINT);
     sigaddset(&set, SIGTERM);
+    sigaddset(&set, SIGHUP);
     sigaddset(&set, kStopSignal);
     return set;
 }
@@ -26,16 +27,15 @@ void QuitSignals::block() {
 }
 
 QuitSignals::QuitSignals(std::function<void()> quit) {
-    thread_ = std::thread([quit = std::move(quit)] {
+    thread_ = std::thread([this, quit = std::move(quit)] {
         const sigset_t set = waitedSignals();
-        bool quitting = false;
         for (;;) {
             int signal = 0;
             if (sigwait(&set, &signal) != 0) continue;
             if (signal == kStopSignal) return;
-            if (!quitting) {
-                quitting = true;
+            if (!quitQueued_.load()) {
                 platform::foundation::mainQueue()->async(quit);
+                quitQueued_.store(true);
             }
         }
     });

@@ -1,12 +1,14 @@
 #pragma once
-// Ctrl-C (SIGINT) and SIGTERM quit the application the way its own quit does: through the
-// shared application's terminate, on the main queue, so that the termination's clean-up
-// runs. The signals are blocked in every thread (block() runs on the main thread before any
-// other thread starts, and threads inherit the mask) and taken by one thread of our own
-// with sigwait, so no handler ever runs inside arbitrary code.
+// Ctrl-C (SIGINT), SIGTERM and SIGHUP (the terminal that runs the application closes) quit
+// the application the way its own quit does: through the shared application's terminate,
+// on the main queue, so that the termination's clean-up runs. The signals are blocked in
+// every thread (block() runs on the main thread before any other thread starts, and
+// threads inherit the mask) and taken by one thread of our own with sigwait, so no handler
+// ever runs inside arbitrary code.
 
 #include <pthread.h>
 
+#include <atomic>
 #include <functional>
 #include <thread>
 
@@ -24,7 +26,11 @@ class QuitSignals {
     QuitSignals(const QuitSignals&) = delete;
     QuitSignals& operator=(const QuitSignals&) = delete;
 
+    // Whether a signal has been taken and its quit queued (any thread).
+    bool quitQueued() const { return quitQueued_.load(); }
+
   private:
+    std::atomic<bool> quitQueued_{false};
     std::thread thread_;
 };
 

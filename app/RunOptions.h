@@ -28,6 +28,10 @@ struct RunOptions {
     bool handleSignals = true;              // Ctrl-C and SIGTERM quit through the termination
     bool echoLog = true;                    // the run log also goes to standard output
     std::optional<bool> quitAtScenarioEnd;  // default: only when headless
+    // A Ctrl-C delivered at a moment of the start, for the process tests (the process entry
+    // takes it from TAVRO3D_QUIT_SIGNAL_AT): "start", before the launch is queued; "launch",
+    // inside the launch, before the delegate finishes launching. Empty: none.
+    std::string quitSignalAt;
 };
 
 inline constexpr const char* kRunOptionsErrorDomain = "Tavro3D.options";

@@ -1,6 +1,7 @@
 // Process entry: parses the options, runs the application on its simulated Mac until it
 // quits, and ends the process with the run's status.
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -16,6 +17,7 @@ int main(int argc, char** argv) {
         std::fputs(parsed.error().localizedDescription.c_str(), help ? stdout : stderr);
         return help ? 0 : 2;
     }
+    if (const char* moment = std::getenv("TAVRO3D_QUIT_SIGNAL_AT")) parsed->quitSignalAt = moment;
     const auto result = app::runApplication(*parsed);
     if (!result.error.empty()) std::fprintf(stderr, "Tavro3D: %s\n", result.error.c_str());
     for (const auto& failure : result.failures)

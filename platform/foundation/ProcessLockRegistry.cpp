@@ -55,29 +55,65 @@ ProcessLockRegistry::ProcessLockRegistry(std::string bundleIdentifier,
       onActivate_(std::move(onActivate)),
       lockPath_(appendPathComponent(registryFolder(), identifier_ + ".lock")) {
     createDirectory(registryFolder(), true);
+    // Two checks: the lock file, and the socket the first copy listens on. Either alone
+    // tells that another copy runs; when the lock cannot be had (a folder in its place, a
+    // folder this user cannot write), the socket decides alone.
+    bool locked = false;
     lockFd_ = ::open(lockPath_.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
     if (lockFd_ < 0) {
-        systemLog("running applications: cannot open " + lockPath_);
-        holder_ = true;  // alone, as far as anyone can tell
+        const int openError = errno;
+        systemLog("running applications: cannot open " + lockPath_ + ": " +
+                  std::strerror(openError) + "; the socket alone tells");
+    } else if (::flock(lockFd_, LOCK_EX | LOCK_NB) == 0) {
+        locked = true;
+    } else if (const int lockError = errno; lockError == EWOULDBLOCK) {
+        otherPid_ = readPid(lockFd_);
+        return;  // another copy runs
+    } else {
+        systemLog("running applications: cannot lock " + lockPath_ + ": " +
+                  std::strerror(lockError) + "; the socket alone tells");
+    }
+
+    sockaddr_un address;
+    const socklen_t length = socketAddress(lockPath_, address);
+    int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    if (fd >= 0 && ::bind(fd, reinterpret_cast<sockaddr*>(&address), length) != 0) {
+        const int bindError = errno;
+        ::close(fd);
+        fd = -1;
+        if (bindError == EADDRINUSE) {
+            // A copy that could not have the lock listens already.
+            if (locked) ::flock(lockFd_, LOCK_UN);
+            return;
+        }
+        errno = bindError;
+    }
+    if (fd < 0 || ::listen(fd, 4) != 0 || ::pipe2(wakePipe_, O_CLOEXEC) != 0) {
+        const int listenError = errno;
+        if (fd >= 0) ::close(fd);
+        if (!locked) {
+            // Neither check works: better no second start than two copies.
+            cannotTell_ = "cannot tell whether another copy runs: no lock at " + lockPath_ +
+                          " and no socket (" + std::strerror(listenError) + ")";
+            systemLog("running applications: " + cannotTell_);
+            return;
+        }
+        systemLog("running applications: cannot listen for " + lockPath_);
+        holder_ = true;
+        writePid();
         return;
     }
-    if (::flock(lockFd_, LOCK_EX | LOCK_NB) != 0) return;  // another copy runs
     holder_ = true;
+    if (locked) writePid();
+    listenFd_ = fd;
+    listener_ = std::thread([this] { listen(); });
+}
+
+void ProcessLockRegistry::writePid() {
     const std::string pid = std::to_string(::getpid()) + "\n";
     if (::ftruncate(lockFd_, 0) != 0 || ::pwrite(lockFd_, pid.data(), pid.size(), 0) < 0) {
         systemLog("running applications: cannot write " + lockPath_);
     }
-    sockaddr_un address;
-    const socklen_t length = socketAddress(lockPath_, address);
-    int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    if (fd < 0 || ::bind(fd, reinterpret_cast<sockaddr*>(&address), length) != 0 ||
-        ::listen(fd, 4) != 0 || ::pipe2(wakePipe_, O_CLOEXEC) != 0) {
-        systemLog("running applications: cannot listen for " + lockPath_);
-        if (fd >= 0) ::close(fd);
-        return;
-    }
-    listenFd_ = fd;
-    listener_ = std::thread([this] { listen(); });
 }
 
 ProcessLockRegistry::~ProcessLockRegistry() {
@@ -130,7 +166,7 @@ std::vector<RunningApplication> ProcessLockRegistry::runningApplicationsWithBund
     const std::string& bundleIdentifier) const {
     if (bundleIdentifier != identifier_) return {};
     std::vector<RunningApplication> list;
-    if (!holder_) list.push_back({lockFd_ >= 0 ? readPid(lockFd_) : 0, identifier_});
+    if (!holder_ && cannotTell_.empty()) list.push_back({otherPid_, identifier_});
     list.push_back(currentApplication());
     return list;
 }

@@ -3,8 +3,11 @@
 // processes of one bundle identifier meet in "Library/Application Support/.running". The
 // first holds an exclusive lock on "<identifier>.lock" (its process identifier written in
 // it) and listens on a Unix socket named after that lock file; a later process finds the lock
-// taken and sees two applications, the holder first. Activating the holder sends it a line
-// on the socket; the holder runs its activation handler on the main queue.
+// taken, or the socket's name in use, and sees two applications, the holder first. When
+// the lock file cannot be opened or locked, the socket alone decides; when neither works,
+// the registry cannot tell (cannotTell()) and the process must not start. Activating the
+// holder sends it a line on the socket; the holder runs its activation handler on the main
+// queue.
 //
 // Thread-safe. The listener runs on a thread of its own from construction until stop()
 // (or destruction), which the process entry does before main returns, so that no thread
@@ -28,8 +31,10 @@ class ProcessLockRegistry final : public RunningApplicationRegistry {
     ProcessLockRegistry(const ProcessLockRegistry&) = delete;
     ProcessLockRegistry& operator=(const ProcessLockRegistry&) = delete;
 
-    // True when this process holds the lock (it is the first copy).
+    // True when this process is the first copy.
     bool isHolder() const { return holder_; }
+    // Why it cannot be told whether another copy runs; empty when it can.
+    const std::string& cannotTell() const { return cannotTell_; }
     void stop();
 
     std::vector<RunningApplication> runningApplicationsWithBundleIdentifier(
@@ -39,11 +44,14 @@ class ProcessLockRegistry final : public RunningApplicationRegistry {
 
   private:
     void listen();
+    void writePid();
 
     const std::string identifier_;
     const std::function<void()> onActivate_;
     const std::string lockPath_;
     bool holder_ = false;
+    std::string cannotTell_;
+    int64_t otherPid_ = 0;  // the first copy's, when its lock file tells
     int lockFd_ = -1;
     int listenFd_ = -1;
     int wakePipe_[2] = {-1, -1};

@@ -1,5 +1,6 @@
 #include "platform/sim/Scenario.h"
 
+#include <cerrno>
 #include <cmath>
 #include <map>
 #include <nlohmann/json.hpp>
@@ -14,6 +15,9 @@ namespace {
 using nlohmann::json;
 using Action = ScenarioStep::Action;
 
+// Scenarios are a few kilobytes; anything near this is not one.
+constexpr uint64_t kMaximumScenarioSize = 1024 * 1024;
+
 foundation::Error scenarioError(const std::string& what) {
     return {"SimMac.scenario", 1, "scenario: " + what};
 }
@@ -24,6 +28,7 @@ const std::map<std::string, Action>& actionNames() {
         {"plug", Action::Plug},
         {"unplug", Action::Unplug},
         {"click", Action::Click},
+        {"clickStatusItem", Action::ClickStatusItem},
         {"volumeKey", Action::VolumeKey},
         {"lock", Action::Lock},
         {"unlock", Action::Unlock},
@@ -35,6 +40,7 @@ const std::map<std::string, Action>& actionNames() {
         {"expectAlert", Action::ExpectAlert},
         {"expectLog", Action::ExpectLog},
         {"expectFirmware", Action::ExpectFirmware},
+        {"expectQuit", Action::ExpectQuit},
         {"quit", Action::Quit},
         {"backend", Action::Backend},
         {"activateApp", Action::ActivateApp},
@@ -122,8 +128,22 @@ foundation::Result<ScenarioStep> parseStep(const json& entry) {
                 return wrong("within is a number of seconds");
             break;
         }
-        case Action::Click:
+        case Action::Click: {
             if (!readText(entry, "outlet", step.text, true)) return wrong("outlet is a text");
+            auto at = entry.find("at");
+            if (at != entry.end()) {
+                if (!at->is_number() || !(at->get<double>() >= 0 && at->get<double>() <= 1))
+                    return wrong("at is a number from 0 to 1");
+                step.at = at->get<double>();
+            }
+            break;
+        }
+        case Action::ClickStatusItem:
+            step.text = "left";
+            if (!readText(entry, "button", step.text, false) ||
+                (step.text != "left" && step.text != "right")) {
+                return wrong("button is \"left\" or \"right\"");
+            }
             break;
         case Action::VolumeKey:
             if (!readText(entry, "key", step.text, true) ||
@@ -143,6 +163,11 @@ foundation::Result<ScenarioStep> parseStep(const json& entry) {
             if (!readText(entry, "message", step.text, false)) return wrong("message is a text");
             break;
         }
+        case Action::ExpectQuit:
+            step.seconds = 10;
+            if (!readSeconds(entry, "within", step.seconds, false))
+                return wrong("within is a number of seconds");
+            break;
         case Action::ExpectFirmware:
             if (!readText(entry, "device", step.device, true)) return wrong("device is a text");
             if (!readText(entry, "firmware", step.text, true)) return wrong("firmware is a text");
@@ -228,8 +253,18 @@ foundation::Result<Scenario> parseScenario(std::string_view text) {
 }
 
 foundation::Result<Scenario> loadScenario(const std::string& path) {
-    TAVRO_TRY(data, foundation::readFile(path));
-    return parseScenario(std::string_view(reinterpret_cast<const char*>(data.data()), data.size()));
+    // The path comes from the command line: a FIFO must not block the start, nor a device or
+    // a huge file fill the memory.
+    auto data = foundation::readRegularFile(path, kMaximumScenarioSize);
+    if (!data) {
+        const int code = data.error().code;
+        if (code == EFBIG) return scenarioError("larger than a scenario can be (1 MiB)");
+        if (code == EINVAL || code == EISDIR)
+            return scenarioError("not a regular file (a folder, a FIFO or a device)");
+        return scenarioError(std::move(data).error().localizedDescription);
+    }
+    return parseScenario(
+        std::string_view(reinterpret_cast<const char*>(data->data()), data->size()));
 }
 
 }  // namespace platform::sim

@@ -1,5 +1,8 @@
 #include "platform/sim/ScenarioRunner.h"
 
+#include <sys/stat.h>
+
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -13,6 +16,7 @@
 #include "platform/ui/Alert.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/Event.h"
+#include "platform/ui/StatusItem.h"
 #include "platform/ui/View.h"
 #include "platform/ui/Window.h"
 
@@ -53,6 +57,8 @@ std::string describe(const ScenarioStep& step) {
             return "unplug " + step.device;
         case Action::Click:
             return "click " + step.text;
+        case Action::ClickStatusItem:
+            return step.text + " click on the status item";
         case Action::VolumeKey:
             return "volume key " + step.text;
         case Action::Lock:
@@ -75,6 +81,8 @@ std::string describe(const ScenarioStep& step) {
             return "expect log line \"" + step.text + "\"";
         case Action::ExpectFirmware:
             return "expect " + step.device + " at firmware " + step.text;
+        case Action::ExpectQuit:
+            return "expect the application to quit";
         case Action::Quit:
             return "quit";
         case Action::Backend:
@@ -113,6 +121,17 @@ bool ScenarioRunner::isSetUp(const ScenarioStep& step) {
 }
 
 void ScenarioRunner::start() {
+    std::error_code error;
+    const std::filesystem::path documents(foundation::documentsDirectory());
+    for (std::filesystem::recursive_directory_iterator it(documents, error), end;
+         !error && it != end; it.increment(error)) {
+        struct stat info {};
+        if (it->path().extension() == ".log" && ::stat(it->path().c_str(), &info) == 0 &&
+            S_ISREG(info.st_mode)) {
+            logStarts_[it->path().string()] = {static_cast<uint64_t>(info.st_ino),
+                                               static_cast<uint64_t>(info.st_size)};
+        }
+    }
     for (const auto& step : scenario_.steps) {
         if (!isSetUp(step)) break;
         perform(step);
@@ -127,8 +146,15 @@ void ScenarioRunner::stop() {
         stopping_ = true;
     }
     wake_.notify_all();
-    if (thread_.joinable()) thread_.join();
+    if (!thread_.joinable()) return;
+    thread_.join();
     ui::Alert::setResponder(nullptr);
+    logLastCommands();
+}
+
+void ScenarioRunner::quitByUser() {
+    foundation::MutexLock lock(mutex_);
+    userQuit_ = true;
 }
 
 bool ScenarioRunner::succeeded() const {
@@ -155,14 +181,17 @@ void ScenarioRunner::run() {
     for (size_t i = first; i < scenario_.steps.size(); ++i) {
         const auto& step = scenario_.steps[i];
         bool stopped;
+        bool userQuit;
         {
             foundation::MutexLock lock(mutex_);
             stopped = stopping_;
+            userQuit = userQuit_;
         }
         // An application that quits by itself before its scenario is over has not done
-        // what the scenario expects of it; a user who quits early has just had enough.
-        if (stopped) {
-            if (options_.quitAtEnd) {
+        // what the scenario expects of it (unless that is what the scenario expects next); a
+        // user who quits early has just had enough.
+        if (stopped && step.action != Action::ExpectQuit) {
+            if (options_.quitAtEnd && !userQuit) {
                 fail("the application quit before step " + std::to_string(i + 1) + " (" +
                      describe(step) + ")");
             }
@@ -176,17 +205,19 @@ void ScenarioRunner::run() {
         }
     }
     const auto failed = failures();
-    if (log_) {
-        log_->line(failed.empty()
-                       ? "scenario \"" + scenario_.name + "\" passed"
-                       : "scenario \"" + scenario_.name + "\" FAILED: " + failed.front());
-    }
-    finished_.store(true);
     bool stopped;
+    bool userQuit;
     {
         foundation::MutexLock lock(mutex_);
         stopped = stopping_;
+        userQuit = userQuit_;
     }
+    if (log_) {
+        log_->line(!failed.empty() ? "scenario \"" + scenario_.name + "\" FAILED: " + failed.front()
+                   : userQuit      ? "scenario \"" + scenario_.name + "\" ended by the user's quit"
+                                   : "scenario \"" + scenario_.name + "\" passed");
+    }
+    finished_.store(true);
     if (!stopped && !quitAsked && options_.quitAtEnd) {
         foundation::mainQueue()->async([screen = screen_, quit = options_.quit] {
             if (screen) screen->pictureVisibleWindows();
@@ -197,6 +228,8 @@ void ScenarioRunner::run() {
 
 void ScenarioRunner::fail(const std::string& why) {
     foundation::MutexLock lock(mutex_);
+    // What the user's quit cut short has not failed: it was never waited for to the end.
+    if (userQuit_) return;
     failures_.push_back(why);
 }
 
@@ -243,7 +276,9 @@ bool ScenarioRunner::perform(const ScenarioStep& step) {
         case Action::Unplug:
             return unplug(step);
         case Action::Click:
-            return click(step.text);
+            return click(step.text, step.at);
+        case Action::ClickStatusItem:
+            return clickStatusItem(step.text == "right");
         case Action::VolumeKey:
             return volumeKey(step.text);
         case Action::Lock:
@@ -274,6 +309,15 @@ bool ScenarioRunner::perform(const ScenarioStep& step) {
         case Action::ExpectLog:
         case Action::ExpectFirmware:
             return expect(step);
+        case Action::ExpectQuit: {
+            // The application's main loop has ended: the run stops its runner.
+            const bool quit = waitFor(step.seconds, [this] {
+                foundation::MutexLock lock(mutex_);
+                return stopping_;
+            });
+            if (!quit) fail(describe(step) + ": it still runs after " + seconds(step.seconds));
+            return quit;
+        }
         case Action::Quit:
             foundation::mainQueue()->async(options_.quit ? options_.quit : quitApplication);
             return true;
@@ -343,19 +387,44 @@ bool ScenarioRunner::unplug(const ScenarioStep& step) {
     return true;
 }
 
-bool ScenarioRunner::click(const std::string& outlet) {
-    return onMain("click " + outlet, [outlet] {
+namespace {
+
+// A press and a release of one mouse button at `view`'s point `at` along its width, halfway
+// up, as the user's click reaches the application.
+void clickView(ui::View& view, const ui::WindowPtr& window, double at, bool right) {
+    const auto bounds = view.bounds();
+    // The right end itself lies just outside the view.
+    const double x = std::min(at * bounds.size.width, std::max(0.0, bounds.size.width - 0.5));
+    const ui::Point point = view.convertPointToView(
+        {bounds.origin.x + x, bounds.origin.y + bounds.size.height / 2}, nullptr);
+    auto& app = ui::Application::shared();
+    app.sendEvent(ui::Event::mouse(
+        right ? ui::EventType::RightMouseDown : ui::EventType::LeftMouseDown, point, window));
+    app.sendEvent(ui::Event::mouse(right ? ui::EventType::RightMouseUp : ui::EventType::LeftMouseUp,
+                                   point, window));
+}
+
+}  // namespace
+
+bool ScenarioRunner::click(const std::string& outlet, double at) {
+    return onMain("click " + outlet, [outlet, at] {
         for (const auto& window : ui::Application::shared().orderedWindows()) {
             if (!window->isVisible() || !window->contentView()) continue;
             ui::View* view = window->contentView()->viewWithIdentifier(outlet);
             if (!view || view->isHiddenOrHasHiddenAncestor()) continue;
-            const auto bounds = view->bounds();
-            const ui::Point centre = view->convertPointToView(
-                {bounds.origin.x + bounds.size.width / 2, bounds.origin.y + bounds.size.height / 2},
-                nullptr);
-            auto& app = ui::Application::shared();
-            app.sendEvent(ui::Event::mouse(ui::EventType::LeftMouseDown, centre, window));
-            app.sendEvent(ui::Event::mouse(ui::EventType::LeftMouseUp, centre, window));
+            clickView(*view, window, at, false);
+            return true;
+        }
+        return false;
+    });
+}
+
+bool ScenarioRunner::clickStatusItem(bool right) {
+    return onMain(std::string(right ? "right" : "left") + " click on the status item", [right] {
+        for (const auto& item : ui::StatusBar::system().items()) {
+            const auto& button = item->button();
+            if (!item->isVisible() || !button || !item->window()) continue;
+            clickView(*button, item->window(), 0.5, right);
             return true;
         }
         return false;
@@ -427,14 +496,52 @@ bool ScenarioRunner::logHolds(const std::string& text) const {
     const std::filesystem::path documents(foundation::documentsDirectory());
     for (std::filesystem::recursive_directory_iterator it(documents, error), end;
          !error && it != end; it.increment(error)) {
-        if (!it->is_regular_file(error) || it->path().extension() != ".log") continue;
+        struct stat info {};
+        if (it->path().extension() != ".log" || ::stat(it->path().c_str(), &info) != 0 ||
+            !S_ISREG(info.st_mode)) {
+            continue;
+        }
+        // A file of this run, or one that was replaced (a log over its size limit starts
+        // anew), is read whole; an earlier run's from where that run left it.
+        uint64_t from = 0;
+        if (auto start = logStarts_.find(it->path().string());
+            start != logStarts_.end() && start->second.inode == info.st_ino &&
+            start->second.size <= static_cast<uint64_t>(info.st_size)) {
+            from = start->second.size;
+        }
         std::ifstream file(it->path());
+        file.seekg(static_cast<std::streamoff>(from));
         std::string line;
         while (std::getline(file, line)) {
             if (line.find(text) != std::string::npos) return true;
         }
     }
     return false;
+}
+
+// What the glasses were told last shows whether the quit left them as it found them.
+void ScenarioRunner::logLastCommands() const {
+    if (!log_) return;
+    std::map<std::string, std::shared_ptr<VirtualHidDevice>> devices;
+    {
+        foundation::MutexLock lock(mutex_);
+        devices = devices_;
+    }
+    for (const auto& [name, device] : devices) {
+        const auto reports = device->outputReports();
+        if (reports.empty()) continue;
+        const auto& bytes = reports.back().bytes;
+        // Up to the last byte that is not zero: the rest of a report is padding.
+        size_t length = bytes.size();
+        while (length > 0 && bytes[length - 1] == 0) --length;
+        std::string hex;
+        for (size_t i = 0; i < length; ++i) {
+            char pair[4];
+            std::snprintf(pair, sizeof pair, "%s%02x", i == 0 ? "" : " ", bytes[i]);
+            hex += pair;
+        }
+        log_->line("device \"" + name + "\": last command " + hex);
+    }
 }
 
 int ScenarioRunner::answerAlert(const ui::Alert& alert) {

@@ -3,14 +3,17 @@
 // scenarios, on a fast clock, in a home folder of its own that is removed afterwards. The
 // test may look at the SimMac and the delegate after the application quit, before the
 // machine is taken down. One run per test process (ctest runs each test on its own).
+// Also what the run tests compare with: the command the glasses get at a quit.
 
 #include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "app/ApplicationRun.h"
+#include "glasses/GlassCommands.h"
 #include "platform/foundation/Bundle.h"
 #include "tests/support/TemporaryHome.h"
 
@@ -42,6 +45,14 @@ inline app::RunResult playScenario(const std::string& name,
     options.echoLog = std::getenv("TAVRO_E2E_ECHO") != nullptr;
     options.quitAtScenarioEnd = true;
     return app::runApplication(options, afterQuit);
+}
+
+// The 3D-off command as it reaches the glasses: a report of their 64 bytes.
+inline std::vector<uint8_t> threeDOffCommand() {
+    std::vector<uint8_t> frame(100, 0);
+    glass_cmd_switch_3d(frame, false);
+    frame.resize(64);
+    return frame;
 }
 
 // The failures of a run, one per line, for assertion messages.

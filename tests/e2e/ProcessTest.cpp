@@ -1,10 +1,13 @@
 // The application as a process: a second copy hands over to the first and ends at once;
-// SIGTERM and Ctrl-C quit the first through its termination, with exit status 0.
+// Ctrl-C, SIGTERM and SIGHUP quit it through its termination, with exit status 0, at any
+// moment from the start on.
 #include <gtest/gtest.h>
 #include <signal.h>
+#include <sqlite3.h>
 
 #include <fstream>
 #include <sstream>
+#include <vector>
 
 #include "E2eSupport.h"
 #include "tests/support/ChildProcess.h"
@@ -18,14 +21,19 @@ constexpr double kPatience = 60;
 class AppProcess : public test_support::ChildProcess {
   public:
     // Started with TMPDIR = `machineRoot`, so its SimMac's home folder is the test's own.
-    AppProcess(const std::string& machineRoot, const std::string& pictures) : pictures_(pictures) {
+    AppProcess(const std::string& machineRoot, const std::string& pictures,
+               const std::string& scenario = "second-instance",
+               const std::string& quitSignalAt = {})
+        : pictures_(pictures) {
         Options options;
         options.environment = {"TMPDIR=" + machineRoot, "QT_QPA_PLATFORM=offscreen"};
+        if (!quitSignalAt.empty())
+            options.environment.push_back("TAVRO3D_QUIT_SIGNAL_AT=" + quitSignalAt);
         options.withoutVariables = {"DISPLAY"};
         options.discardOutput = true;
         options.endSignal = SIGKILL;
-        start({TAVRO_APP_BINARY, "--scenario", e2e::scenarioPath("second-instance"), "--speed",
-               "20", "--snapshots", pictures},
+        start({TAVRO_APP_BINARY, "--scenario", e2e::scenarioPath(scenario), "--speed", "20",
+               "--snapshots", pictures},
               options);
     }
     std::string log() const {
@@ -34,16 +42,60 @@ class AppProcess : public test_support::ChildProcess {
         text << file.rdbuf();
         return text.str();
     }
-    // False when the process ended or the log did not get the line within kPatience.
-    bool logHolds(const std::string& part) {
-        return test_support::waitUntil(
-                   [&] { return log().find(part) != std::string::npos || wait(0); }, kPatience) &&
-               log().find(part) != std::string::npos;
+    bool logHas(const std::string& part, size_t times = 1) const {
+        const std::string text = log();
+        size_t found = 0;
+        for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1))
+            ++found;
+        return found >= times;
+    }
+    // False when the process ended or the log did not get the line `times` within kPatience.
+    bool logHolds(const std::string& part, size_t times = 1) {
+        return test_support::waitUntil([&] { return logHas(part, times) || wait(0); }, kPatience) &&
+               logHas(part, times);
+    }
+    // The usage events of `type` stored in the SimMac's usage table (-1: no table).
+    int storedEvents(int type) const {
+        const std::string text = log();
+        const std::string marker = "home folder ";
+        const auto at = text.find(marker);
+        if (at == std::string::npos) return -1;
+        const std::string home =
+            text.substr(at + marker.size(), text.find('\n', at) - at - marker.size());
+        const std::string database = home + "/Library/Application Support/Halvane3D.db";
+        sqlite3* db = nullptr;
+        int count = -1;
+        if (sqlite3_open_v2(database.c_str(), &db, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK) {
+            sqlite3_stmt* statement = nullptr;
+            if (sqlite3_prepare_v2(
+                    db, "SELECT COUNT(*) FROM tavroUserBehaviorTable WHERE eventType = ?", -1,
+                    &statement, nullptr) == SQLITE_OK &&
+                sqlite3_bind_int(statement, 1, type) == SQLITE_OK &&
+                sqlite3_step(statement) == SQLITE_ROW) {
+                count = sqlite3_column_int(statement, 0);
+            }
+            sqlite3_finalize(statement);
+        }
+        sqlite3_close(db);
+        return count;
     }
 
   private:
     std::string pictures_;
 };
+
+// The 3D-off command as the run log shows what a device was told last.
+std::string threeDOffLine() {
+    auto frame = e2e::threeDOffCommand();
+    while (!frame.empty() && frame.back() == 0) frame.pop_back();
+    std::string line = "device \"glasses\": last command";
+    for (uint8_t byte : frame) {
+        char hex[4];
+        std::snprintf(hex, sizeof hex, " %02x", byte);
+        line += hex;
+    }
+    return line + "\n";
+}
 
 TEST(Process, ASecondCopyHandsOverAndSigtermQuitsTheFirstCleanly) {
     test_support::TemporaryFolder root("tavro-e2e");
@@ -54,26 +106,60 @@ TEST(Process, ASecondCopyHandsOverAndSigtermQuitsTheFirstCleanly) {
     AppProcess second(root.path(), root.path() + "/second");
     ASSERT_TRUE(second.started());
     EXPECT_EQ(second.wait(kPatience), 0);
-    EXPECT_NE(second.log().find("another copy runs"), std::string::npos) << second.log();
-    EXPECT_EQ(second.log().find("] panel "), std::string::npos) << "the second copy shows nothing";
+    EXPECT_TRUE(second.logHas("another copy runs")) << second.log();
+    EXPECT_FALSE(second.logHas("] panel ")) << "the second copy shows nothing";
     EXPECT_TRUE(first.logHolds("this one comes to the front")) << first.log();
 
     first.signal(SIGTERM);
     EXPECT_EQ(first.wait(kPatience), 0);
-    EXPECT_NE(first.log().find("quit signal"), std::string::npos) << first.log();
-    EXPECT_NE(first.log().find("] quit\n"), std::string::npos) << first.log();
+    EXPECT_TRUE(first.logHas("quit signal")) << first.log();
+    EXPECT_TRUE(first.logHas("] quit\n")) << first.log();
 }
 
-TEST(Process, CtrlCQuitsThroughTheTermination) {
+// Each quit signal, while the scenario waits for the glasses to be taken off: the quit is
+// the user's, not a failure of the scenario, and the termination leaves the glasses in 2D
+// and stores the usage events.
+class QuitSignal : public ::testing::TestWithParam<int> {};
+
+TEST_P(QuitSignal, WhileTheScenarioWaitsQuitsThroughTheTermination) {
     test_support::TemporaryFolder root("tavro-e2e");
-    AppProcess app(root.path(), root.path() + "/pictures");
+    AppProcess app(root.path(), root.path() + "/pictures", "connected-until-quit");
     ASSERT_TRUE(app.started());
-    ASSERT_TRUE(app.logHolds("] panel TavroHomeNewViewController")) << app.log();
-    app.signal(SIGINT);
-    EXPECT_EQ(app.wait(kPatience), 0);
-    // The termination's clean-up ran: it logs nothing of its own, but the usage table
-    // it writes to is in the SimMac's home folder, never in the user's.
-    EXPECT_NE(app.log().find("quit signal"), std::string::npos) << app.log();
+    // The last step: the second wait for the home panel.
+    ASSERT_TRUE(app.logHolds("step: expect panel TavroHomeNewViewController", 2)) << app.log();
+    app.signal(GetParam());
+    EXPECT_EQ(app.wait(kPatience), 0) << app.log();
+    EXPECT_TRUE(app.logHas("quit signal")) << app.log();
+    EXPECT_TRUE(app.logHas("ended by the user's quit")) << app.log();
+    EXPECT_FALSE(app.logHas("FAILED")) << app.log();
+    EXPECT_TRUE(app.logHas(threeDOffLine())) << app.log();
+    EXPECT_EQ(app.storedEvents(2), 1) << "app_use_duration";
+    EXPECT_EQ(app.storedEvents(4), 1) << "use_mode_type, with glasses connected";
+}
+
+INSTANTIATE_TEST_SUITE_P(Process, QuitSignal, ::testing::Values(SIGINT, SIGTERM, SIGHUP),
+                         [](const auto& signal) {
+                             return std::string(sigabbrev_np(signal.param));
+                         });
+
+// A Ctrl-C taken at a chosen moment of the start (the process's own test hook): before the
+// launch the process ends at once; inside it, through the termination.
+TEST(Process, ACtrlCBeforeTheLaunchEndsAtOnce) {
+    test_support::TemporaryFolder root("tavro-e2e");
+    AppProcess app(root.path(), root.path() + "/pictures", "second-instance", "start");
+    ASSERT_TRUE(app.started());
+    EXPECT_EQ(app.wait(kPatience), 0) << app.log();
+    EXPECT_TRUE(app.logHas("quit before the launch")) << app.log();
+    EXPECT_FALSE(app.logHas("] panel ")) << app.log();
+}
+
+TEST(Process, ACtrlCDuringTheLaunchQuitsThroughTheTermination) {
+    test_support::TemporaryFolder root("tavro-e2e");
+    AppProcess app(root.path(), root.path() + "/pictures", "second-instance", "launch");
+    ASSERT_TRUE(app.started());
+    EXPECT_EQ(app.wait(kPatience), 0) << app.log();
+    EXPECT_TRUE(app.logHas("] quit\n")) << app.log();
+    EXPECT_EQ(app.storedEvents(2), 1) << "app_use_duration";
 }
 
 }  // namespace

@@ -5,13 +5,16 @@
 #include <algorithm>
 
 #include "E2eSupport.h"
+#include "TAVRO_3D/TavroGlassConnectSuccessViewController.h"
 #include "appstate/AppDelegate.h"
 #include "platform/foundation/Mutex.h"
 #include "platform/foundation/NotificationCenter.h"
+#include "platform/foundation/UserDefaults.h"
 #include "platform/foundation/Workspace.h"
 #include "platform/screens/DisplayServer.h"
 #include "platform/sim/VirtualBootloader.h"
 #include "platform/sim/VirtualGlasses.h"
+#include "platform/ui/Popover.h"
 #include "platform/ui/Screen.h"
 #include "platform/ui/Window.h"
 #include "stereo3d/TavroDepth3DViewController.h"
@@ -263,6 +266,60 @@ TEST(Roads, ABackendThatIsDownDoesNotStopTheSetUp) {
 TEST(Roads, ABackendThatHangsDoesNotStopTheSetUp) {
     auto result = e2e::playScenario("backend-hanging");
     ASSERT_EQ(result.exitStatus, 0) << e2e::failuresOf(result);
+}
+
+// What the glasses were told last, as they received it.
+std::vector<uint8_t> lastCommandOf(app::RunView& run, const std::string& device) {
+    auto glasses = run.runner ? run.runner->device(device) : nullptr;
+    if (!glasses || glasses->outputReportCount() == 0) return {};
+    return glasses->outputReports().back().bytes;
+}
+
+TEST(Roads, TheConnectedPopoverSteersThePanelAndItsExitButtonQuitsThroughTheCleanUp) {
+    std::vector<uint8_t> lastCommand;
+    bool gameMarked = false, webMarked = true, knobAtTheRightEnd = false;
+    platform::foundation::Value storedMode, storedDepth;
+    auto result = e2e::playScenario("connected-popover", [&](app::RunView& run) {
+        lastCommand = lastCommandOf(run, "glasses");
+        auto& defaults = platform::foundation::UserDefaults::standard();
+        storedMode = defaults.objectForKey("ScreenModeUserDefaultsKey");
+        storedDepth = defaults.objectForKey("depthScaleValue_UserDefault");
+        auto panel = AppDelegate::shared().glassConnectSuccessViewController.get();
+        if (!panel) return;
+        auto game = panel->gameModelSelectedImageView.lock();
+        auto web = panel->webModelSelectedImageView.lock();
+        gameMarked = game && !game->isHidden();
+        webMarked = !web || !web->isHidden();
+        auto knob = panel->depthPointImgView.lock();
+        auto bar = panel->depthView.lock();
+        auto leading = panel->depthPointImgViewLeftLayoutConstraint.lock();
+        knobAtTheRightEnd =
+            knob && bar && leading &&
+            leading->constant() + knob->frame().size.width > bar->frame().size.width;
+    });
+    ASSERT_EQ(result.exitStatus, 0) << e2e::failuresOf(result);
+    auto& delegate = AppDelegate::shared();
+    EXPECT_EQ(delegate.modelType.load(), 1) << "the popover's game mode";
+    EXPECT_EQ(storedMode, platform::foundation::Value(1));
+    EXPECT_TRUE(gameMarked);
+    EXPECT_FALSE(webMarked);
+    EXPECT_EQ(delegate.depthValue.load(), 0.015f) << "the popover's depth bar at its right end";
+    EXPECT_FLOAT_EQ(storedDepth.asFloat(), 0.015f);
+    EXPECT_TRUE(knobAtTheRightEnd) << "the panel's knob follows the popover's";
+    EXPECT_TRUE(delegate.isExit.load()) << "the exit button quits through the clean-up";
+    EXPECT_EQ(lastCommand, e2e::threeDOffCommand());
+}
+
+TEST(Roads, ARightClickOnTheStatusItemOpensTheExitScreenWhoseButtonQuits) {
+    std::string content;
+    auto result = e2e::playScenario("exit-screen", [&](app::RunView&) {
+        auto popover = AppDelegate::shared().firstPopover.get();
+        if (popover && popover->contentViewController())
+            content = popover->contentViewController()->className();
+    });
+    ASSERT_EQ(result.exitStatus, 0) << e2e::failuresOf(result);
+    EXPECT_EQ(content, "TavroExitAppViewController");
+    EXPECT_TRUE(AppDelegate::shared().isExit.load());
 }
 
 }  // namespace

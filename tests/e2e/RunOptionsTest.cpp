@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "E2eSupport.h"
 #include "app/RunOptions.h"
 
 namespace {
@@ -41,6 +42,33 @@ TEST(RunOptions, ABadCommandLineIsAnErrorText) {
         auto parsed = app::parseRunOptions(bad);
         ASSERT_FALSE(parsed) << bad[0];
         EXPECT_NE(parsed.error().localizedDescription.find("usage: "), std::string::npos);
+    }
+}
+
+// Pictures and a log that cannot be written are no run: the start stops with the reason,
+// and no folder is announced (the process entry prints the folder the result names).
+TEST(RunOptions, APictureFolderThatCannotBeWrittenStopsTheStart) {
+    test_support::TemporaryFolder root("tavro-e2e");
+    ASSERT_FALSE(platform::foundation::writeFileAtomically(root.file("a-file"), {}));
+    // Should the run start anyway, it ends at once.
+    const std::string quit = R"({"steps": [{"do": "quit"}]})";
+    ASSERT_FALSE(platform::foundation::writeFileAtomically(
+        root.file("quit.json"), {reinterpret_cast<const uint8_t*>(quit.data()), quit.size()}));
+    for (const std::string& folder : {root.file("a-file") + "/pictures", std::string("/proc")}) {
+        app::RunOptions options;
+        options.scenarioPath = root.file("quit.json");
+        options.display = app::RunOptions::Display::Headless;
+        options.homeFolder = root.path() + "/home";
+        options.snapshotsFolder = folder;
+        options.handleSignals = false;
+        options.echoLog = false;
+        options.quitAtScenarioEnd = true;
+        const auto result = app::runApplication(options);
+        ASSERT_EQ(result.exitStatus, 2) << folder;
+        EXPECT_NE(result.error.find("cannot write pictures and log in " + folder),
+                  std::string::npos)
+            << result.error;
+        EXPECT_TRUE(result.snapshotsFolder.empty()) << folder;
     }
 }
 

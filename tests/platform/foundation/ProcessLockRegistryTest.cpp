@@ -3,6 +3,7 @@
 #include <atomic>
 
 #include "platform/foundation/Dispatch.h"
+#include "platform/foundation/FileSystem.h"
 #include "platform/foundation/ProcessLockRegistry.h"
 #include "tests/support/TemporaryHome.h"
 
@@ -47,6 +48,32 @@ TEST_F(ProcessLockRegistryTest, TheLockIsFreeAgainWhenTheFirstCopyEnds) {
     EXPECT_TRUE(next.isHolder());
     RunningApplication gone{-1, "com.example.other"};
     EXPECT_FALSE(next.activate(gone)) << "nobody listens";
+}
+
+// A lock file that cannot be opened (here a folder in its place; for a user, a lock folder
+// left to root by a start with sudo) leaves the socket to tell: never two first copies.
+TEST_F(ProcessLockRegistryTest, WithoutTheLockFileTheSocketTellsThatACopyRuns) {
+    const std::string lock = applicationSupportDirectory() + "/.running/com.example.app.lock";
+    ASSERT_FALSE(createDirectory(lock, true));
+    std::atomic<int> firstActivated{0};
+    {
+        ProcessLockRegistry first("com.example.app", [&] { ++firstActivated; });
+        EXPECT_TRUE(first.isHolder());
+        ProcessLockRegistry second("com.example.app", nullptr);
+        EXPECT_FALSE(second.isHolder());
+        auto running = second.runningApplicationsWithBundleIdentifier("com.example.app");
+        ASSERT_EQ(running.size(), 2u);
+        EXPECT_TRUE(second.activate(running[0]));
+        EXPECT_TRUE(MainLoop::runUntilSeconds([&] { return firstActivated.load() == 1; }, 5));
+
+        // A copy that can have the lock still meets the one that could not.
+        ASSERT_FALSE(removeItem(lock));
+        ProcessLockRegistry third("com.example.app", nullptr);
+        EXPECT_FALSE(third.isHolder());
+        EXPECT_TRUE(third.cannotTell().empty());
+    }
+    ProcessLockRegistry alone("com.example.app", nullptr);
+    EXPECT_TRUE(alone.isHolder());
 }
 
 }  // namespace

@@ -1,9 +1,12 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <filesystem>
 
 #include "platform/foundation/Bundle.h"
+#include "platform/foundation/FileSystem.h"
 #include "platform/sim/Scenario.h"
+#include "tests/support/TemporaryHome.h"
 
 using namespace platform::sim;
 using Action = ScenarioStep::Action;
@@ -28,14 +31,16 @@ TEST(Scenario, ReadsEveryKindOfStep) {
           {"do": "expectFirmware", "device": "g", "firmware": "TAVRO_FW_V1.31", "within": 5},
           {"do": "backend", "mode": "hang"},
           {"do": "backend", "offerVersion": "9.9.9", "releaseNote": "New"},
-          {"do": "activateApp", "name": "Safari"}, {"do": "quit"}]})");
+          {"do": "activateApp", "name": "Safari"}, {"do": "quit"},
+          {"do": "click", "outlet": "depthView", "at": 1}, {"do": "clickStatusItem"},
+          {"do": "clickStatusItem", "button": "right"}, {"do": "expectQuit", "within": 30}]})");
     ASSERT_TRUE(parsed) << parsed.error().localizedDescription;
     const auto& scenario = parsed.value();
     EXPECT_EQ(scenario.machine, "macmini");
     ASSERT_TRUE(scenario.permissions);
     EXPECT_FALSE(scenario.permissions->screenRecording);
     EXPECT_TRUE(scenario.permissions->accessibility);
-    ASSERT_EQ(scenario.steps.size(), 19u);
+    ASSERT_EQ(scenario.steps.size(), 23u);
     const auto& step = scenario.steps;
     EXPECT_EQ(step[0].seconds, 1.5);
     EXPECT_EQ(std::tie(step[1].glasses.kind, step[1].glasses.firmware, step[1].glasses.productId,
@@ -53,6 +58,12 @@ TEST(Scenario, ReadsEveryKindOfStep) {
     EXPECT_EQ(std::tie(step[17].action, step[17].text),
               std::make_tuple(Action::ActivateApp, "Safari"));
     EXPECT_EQ(step[18].action, Action::Quit);
+    EXPECT_EQ(step[3].at, 0.5) << "a click lands in the middle unless told";
+    EXPECT_EQ(std::tie(step[19].text, step[19].at), std::make_tuple("depthView", 1.0));
+    EXPECT_EQ(std::tie(step[20].action, step[20].text),
+              std::make_tuple(Action::ClickStatusItem, "left"));
+    EXPECT_EQ(step[21].text, "right");
+    EXPECT_EQ(std::tie(step[22].action, step[22].seconds), std::make_tuple(Action::ExpectQuit, 30));
 }
 
 TEST(Scenario, MalformedScenariosAreErrorsNamingTheStep) {
@@ -78,6 +89,10 @@ TEST(Scenario, MalformedScenariosAreErrorsNamingTheStep) {
           "{\"steps\": [{\"do\": \"backend\", \"mode\": \"slow\"}]}",
           "{\"steps\": [{\"do\": \"backend\", \"offerVersion\": 2}]}",
           "{\"steps\": [{\"do\": \"activateApp\"}]}",
+          "{\"steps\": [{\"do\": \"click\", \"outlet\": \"x\", \"at\": 1.5}]}",
+          "{\"steps\": [{\"do\": \"click\", \"outlet\": \"x\", \"at\": \"end\"}]}",
+          "{\"steps\": [{\"do\": \"clickStatusItem\", \"button\": \"middle\"}]}",
+          "{\"steps\": [{\"do\": \"expectQuit\", \"within\": -1}]}",
           "{\"permissions\": {\"screenRecording\": 1}, \"steps\": []}",
           "{\"steps\": [{\"do\": \"wait\", \"seconds\": 1}, 7]}"}) {
         EXPECT_FALSE(parseScenario(bad)) << bad;
@@ -99,6 +114,29 @@ TEST(Scenario, EveryShippedScenarioReads) {
     }
     EXPECT_GT(count, 0);
     EXPECT_FALSE(loadScenario(folder + "/none.json"));
+}
+
+// A scenario named on the command line may be anything: it is read only when it is a
+// regular file of a scenario's size, and never waited for.
+TEST(Scenario, OnlyARegularFileOfBoundedSizeIsRead) {
+    test_support::TemporaryFolder folder("scenario-files");
+    const auto refused = [](const std::string& path, const std::string& why) {
+        auto loaded = loadScenario(path);
+        if (loaded) return ::testing::AssertionFailure() << path << " was read";
+        if (loaded.error().localizedDescription.find(why) == std::string::npos)
+            return ::testing::AssertionFailure() << loaded.error().localizedDescription;
+        return ::testing::AssertionSuccess();
+    };
+    // Valid JSON, only padded beyond any scenario's size.
+    const std::string padded = "{\"steps\": []}" + std::string(2 * 1024 * 1024, ' ');
+    ASSERT_FALSE(platform::foundation::writeFileAtomically(
+        folder.file("padded.json"),
+        {reinterpret_cast<const uint8_t*>(padded.data()), padded.size()}));
+    ASSERT_TRUE(refused(folder.file("padded.json"), "larger than a scenario"));
+    ASSERT_EQ(::mkfifo(folder.file("fifo.json").c_str(), 0600), 0);
+    EXPECT_TRUE(refused(folder.file("fifo.json"), "not a regular file"));
+    EXPECT_TRUE(refused("/dev/zero", "not a regular file"));
+    EXPECT_TRUE(refused(folder.path(), "not a regular file"));
 }
 
 }  // namespace
