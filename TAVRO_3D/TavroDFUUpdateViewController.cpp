@@ -1,6 +1,5 @@
 #include "TAVRO_3D/TavroDFUUpdateViewController.h"
 
-#include "TAVRO_3D/Widgets/ColorFromHex.h"
 #include "appstate/AppDelegate.h"
 #include "common/AppIdentifier.h"
 #include "common/GlobalHelpers.h"
@@ -12,6 +11,7 @@
 #include "platform/foundation/OperationQueue.h"
 #include "platform/ui/AttributedString.h"
 #include "platform/ui/Image.h"
+#include "widgets/ColorFromHex.h"
 
 namespace fdn = platform::foundation;
 namespace ui = platform::ui;

@@ -1,7 +1,7 @@
 #include "TAVRO_3D/TavroExitAppViewController.h"
 
-#include "TAVRO_3D/Widgets/ColorFromHex.h"
 #include "platform/ui/ViewDescription.h"
+#include "widgets/ColorFromHex.h"
 
 namespace ui = platform::ui;
 

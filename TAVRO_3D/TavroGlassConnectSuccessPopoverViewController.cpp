@@ -2,12 +2,12 @@
 
 #include "TAVRO_3D/ConnectedSettings.h"
 #include "TAVRO_3D/DepthBar.h"
-#include "TAVRO_3D/Widgets/ColorFromHex.h"
 #include "appstate/AppDelegate.h"
 #include "common/DecimalNumberFormatter.h"
 #include "platform/foundation/OperationQueue.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/Popover.h"
+#include "widgets/ColorFromHex.h"
 
 namespace fdn = platform::foundation;
 namespace ui = platform::ui;

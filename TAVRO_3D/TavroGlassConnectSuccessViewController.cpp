@@ -3,7 +3,6 @@
 #include "TAVRO_3D/ConnectedSettings.h"
 #include "TAVRO_3D/DepthBar.h"
 #include "TAVRO_3D/DepthFilterParameters.h"
-#include "TAVRO_3D/Widgets/ColorFromHex.h"
 #include "appstate/AppDelegate.h"
 #include "common/DecimalNumberFormatter.h"
 #include "glasses/TavroVXServer.h"
@@ -11,6 +10,7 @@
 #include "platform/foundation/OperationQueue.h"
 #include "platform/ui/Image.h"
 #include "platform/ui/Window.h"
+#include "widgets/ColorFromHex.h"
 
 namespace fdn = platform::foundation;
 namespace ui = platform::ui;

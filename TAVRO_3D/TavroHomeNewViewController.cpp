@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cctype>
 
-#include "TAVRO_3D/Widgets/ColorFromHex.h"
 #include "appstate/AppDelegate.h"
 #include "common/GCXTimer.h"
 #include "common/GlobalHelpers.h"
@@ -21,6 +20,7 @@
 #include "platform/ui/Application.h"
 #include "platform/ui/Event.h"
 #include "platform/ui/Screen.h"
+#include "widgets/ColorFromHex.h"
 
 namespace fdn = platform::foundation;
 namespace ui = platform::ui;

@@ -1,7 +1,6 @@
 #include "TAVRO_3D/TavroHomeStartViewController.h"
 
 #include "TAVRO_3D/TavroGlassConnectSuccessViewController.h"
-#include "TAVRO_3D/Widgets/ColorFromHex.h"
 #include "appstate/AppDelegate.h"
 #include "display/ScreenRecognition.h"
 #include "display/tavroDisplayManager.h"
@@ -12,6 +11,7 @@
 #include "platform/foundation/OperationQueue.h"
 #include "platform/ui/Window.h"
 #include "stereo3d/TavroDepthCustomManager.h"
+#include "widgets/ColorFromHex.h"
 
 namespace fdn = platform::foundation;
 namespace ui = platform::ui;

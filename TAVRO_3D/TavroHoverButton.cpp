@@ -1,7 +1,7 @@
 #include "TAVRO_3D/TavroHoverButton.h"
 
-#include "TAVRO_3D/Widgets/ColorFromHex.h"
-#include "TAVRO_3D/Widgets/HoverTrackingArea.h"
+#include "widgets/ColorFromHex.h"
+#include "widgets/HoverTrackingArea.h"
 
 namespace ui = platform::ui;
 

@@ -2,8 +2,6 @@
 
 #include <utility>
 
-#include "TAVRO_3D/ProgressHUD/ProgressHUD.h"
-#include "TAVRO_3D/Widgets/ColorFromHex.h"
 #include "appstate/AppDelegate.h"
 #include "common/TavroLocalizationHelper.h"
 #include "glasses/TavroVXServer.h"
@@ -14,6 +12,8 @@
 #include "platform/ui/AttributedString.h"
 #include "platform/ui/Image.h"
 #include "platform/ui/ViewDescription.h"
+#include "widgets/ColorFromHex.h"
+#include "widgets/ProgressHUD/ProgressHUD.h"
 
 namespace fdn = platform::foundation;
 namespace ui = platform::ui;

@@ -1,6 +1,5 @@
 #include "stereo3d/TavroDepthCustomManager.h"
 
-#include "TAVRO_3D/ProgressHUD/ProgressHUD.h"
 #include "appstate/AppDelegate.h"
 #include "common/GCXTimer.h"
 #include "common/GlobalHelpers.h"
@@ -15,6 +14,7 @@
 #include "platform/ui/Screen.h"
 #include "platform/ui/Window.h"
 #include "stereo3d/TavroDepth3DViewController.h"
+#include "widgets/ProgressHUD/ProgressHUD.h"
 
 using platform::foundation::Mutex;
 using platform::foundation::MutexLock;

@@ -5,9 +5,9 @@
 
 #include "PanelFixture.h"
 #include "TAVRO_3D/TavroTemperatureDriftCalibrationView.h"
-#include "TAVRO_3D/Widgets/ColorFromHex.h"
 #include "localnet/TavroLocalServer.h"
 #include "tests/support/LoopbackClient.h"
+#include "widgets/ColorFromHex.h"
 
 namespace {
 

@@ -3,9 +3,9 @@
 // tests'.
 #include "PanelFixture.h"
 #include "TAVRO_3D/TavroDFUUpdateViewController.h"
-#include "TAVRO_3D/Widgets/ColorFromHex.h"
 #include "common/AppIdentifier.h"
 #include "common/GlobalHelpers.h"
+#include "widgets/ColorFromHex.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 // pictures'), the quit button, and its mouse monitor going with it.
 #include "PanelFixture.h"
 #include "TAVRO_3D/TavroExitAppViewController.h"
-#include "TAVRO_3D/Widgets/ColorFromHex.h"
+#include "widgets/ColorFromHex.h"
 
 using namespace panel_fixture;
 

@@ -1,16 +1,16 @@
-#include "TAVRO_3D/ProgressHUD/FNHUD.h"
+#include "widgets/ProgressHUD/FNHUD.h"
 
 #include <algorithm>
 #include <cctype>
 #include <optional>
 
-#include "TAVRO_3D/ProgressHUD/HUDNoMouseView.h"
 #include "platform/foundation/Dispatch.h"
 #include "platform/ui/AnimationContext.h"
 #include "platform/ui/ImageView.h"
 #include "platform/ui/ProgressIndicator.h"
 #include "platform/ui/TextField.h"
 #include "platform/ui/TextMeasurement.h"
+#include "widgets/ProgressHUD/HUDNoMouseView.h"
 
 using namespace platform::ui;
 

@@ -2,17 +2,17 @@
 // their fades. A delegate holds its view weakly: the view's place in the tree decides how
 // long it lives, and a fade that ends after the view has gone does nothing.
 
-#include "TAVRO_3D/Toast/ViewToastOperations.h"
+#include "widgets/Toast/ViewToastOperations.h"
 
 #include <map>
 #include <memory>
 
-#include "TAVRO_3D/Toast/ActivityView.h"
-#include "TAVRO_3D/Toast/ToastView.h"
 #include "platform/ui/Animation.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/Layer.h"
 #include "platform/ui/Window.h"
+#include "widgets/Toast/ActivityView.h"
+#include "widgets/Toast/ToastView.h"
 
 using namespace platform::ui;
 

@@ -2,11 +2,11 @@
 
 #include <numbers>
 
-#include "TAVRO_3D/ProgressHUD/ProgressHUD.h"
-#include "TAVRO_3D/ProgressHUD/ProgressIndicatorLayer.h"
-#include "TAVRO_3D/Widgets/SpinningProgressIndicatorLayer.h"
 #include "WidgetTestSupport.h"
 #include "tests/support/RecordingContext.h"
+#include "widgets/ProgressHUD/ProgressHUD.h"
+#include "widgets/ProgressHUD/ProgressIndicatorLayer.h"
+#include "widgets/SpinningProgressIndicatorLayer.h"
 
 using namespace widget_testing;
 using ui::DrawOperation;

@@ -1,4 +1,4 @@
-#include "TAVRO_3D/ProgressHUD/ProgressHUDTypes.h"
+#include "widgets/ProgressHUD/ProgressHUDTypes.h"
 
 using platform::ui::Color;
 

@@ -1,4 +1,4 @@
-#include "TAVRO_3D/Widgets/SpinningProgressIndicatorLayer.h"
+#include "widgets/SpinningProgressIndicatorLayer.h"
 
 #include <algorithm>
 #include <numbers>

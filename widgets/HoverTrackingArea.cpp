@@ -1,4 +1,4 @@
-#include "TAVRO_3D/Widgets/HoverTrackingArea.h"
+#include "widgets/HoverTrackingArea.h"
 
 #include <vector>
 

@@ -1,4 +1,4 @@
-#include "TAVRO_3D/Toast/ActivityView.h"
+#include "widgets/Toast/ActivityView.h"
 
 using namespace platform::ui;
 

@@ -1,4 +1,4 @@
-#include "TAVRO_3D/Widgets/ColorFromHex.h"
+#include "widgets/ColorFromHex.h"
 
 #include <cstdint>
 #include <string>

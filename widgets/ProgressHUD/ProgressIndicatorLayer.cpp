@@ -1,4 +1,4 @@
-#include "TAVRO_3D/ProgressHUD/ProgressIndicatorLayer.h"
+#include "widgets/ProgressHUD/ProgressIndicatorLayer.h"
 
 #include <algorithm>
 #include <numbers>

@@ -1,12 +1,12 @@
 // The small widgets: hex colours, the integer formatter, the auto-fitting label measured
 // with the real fonts, the hover button's pictures and tracking area.
 
-#include "TAVRO_3D/Widgets/ColorFromHex.h"
-#include "TAVRO_3D/Widgets/OnlyIntegerValueFormatter.h"
-#include "TAVRO_3D/Widgets/TavroAutoFittingTextFieldLabel.h"
-#include "TAVRO_3D/Widgets/TavroCustomButton.h"
 #include "WidgetTestSupport.h"
 #include "platform/ui/TextMeasurement.h"
+#include "widgets/ColorFromHex.h"
+#include "widgets/OnlyIntegerValueFormatter.h"
+#include "widgets/TavroAutoFittingTextFieldLabel.h"
+#include "widgets/TavroCustomButton.h"
 
 using namespace widget_testing;
 using platform::ui::Color;

@@ -1,11 +1,11 @@
 // Pictures for a person to judge, written as PNG files into the build folder: a HUD in each
 // mode and a toast over the 420 x 620 main window.
 
-#include "TAVRO_3D/ProgressHUD/ProgressHUD.h"
-#include "TAVRO_3D/Toast/ViewToastOperations.h"
-#include "TAVRO_3D/Widgets/ColorFromHex.h"
 #include "WidgetTestSupport.h"
 #include "platform/ui/Renderer.h"
+#include "widgets/ColorFromHex.h"
+#include "widgets/ProgressHUD/ProgressHUD.h"
+#include "widgets/Toast/ViewToastOperations.h"
 
 using namespace widget_testing;
 
@@ -13,7 +13,7 @@ TEST_F(WidgetTest, PicturesOfTheHudInEachModeAndOfAToast) {
     content_->setWantsLayer(true);
     content_->layer().setBackgroundColor(initWithHexString("#EEF1F7"));
     auto write = [&](const std::string& name) {
-        const std::string path = std::string(TAVRO_3D_TEST_OUTPUT_DIR) + "/" + name + ".png";
+        const std::string path = std::string(WIDGETS_TEST_OUTPUT_DIR) + "/" + name + ".png";
         fd::Error error;
         EXPECT_TRUE(ui::writeWindowPng(*window_, path, 2.0, &error)) << error.localizedDescription;
     };

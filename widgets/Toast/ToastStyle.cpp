@@ -1,6 +1,6 @@
-#include "TAVRO_3D/Toast/ToastStyle.h"
+#include "widgets/Toast/ToastStyle.h"
 
-#include "TAVRO_3D/Widgets/ColorFromHex.h"
+#include "widgets/ColorFromHex.h"
 
 using platform::ui::Color;
 

@@ -1,4 +1,4 @@
-#include "TAVRO_3D/Widgets/OnlyIntegerValueFormatter.h"
+#include "widgets/OnlyIntegerValueFormatter.h"
 
 #include <algorithm>
 

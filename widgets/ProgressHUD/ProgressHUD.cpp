@@ -1,17 +1,17 @@
 // Construction, showing, hiding, layout and clicks of the progress HUD; its drawing is in
 // ProgressHUDDrawing.cpp and its class operations in ProgressHUDFacade.cpp.
 
-#include "TAVRO_3D/ProgressHUD/ProgressHUD.h"
+#include "widgets/ProgressHUD/ProgressHUD.h"
 
 #include <algorithm>
 #include <cmath>
 
-#include "TAVRO_3D/ProgressHUD/ProgressIndicatorLayer.h"
 #include "platform/foundation/Dispatch.h"
 #include "platform/foundation/NotificationCenter.h"
 #include "platform/ui/AnimationContext.h"
 #include "platform/ui/Screen.h"
 #include "platform/ui/TextMeasurement.h"
+#include "widgets/ProgressHUD/ProgressIndicatorLayer.h"
 
 using namespace platform::ui;
 

@@ -1,4 +1,4 @@
-#include "TAVRO_3D/Toast/ToastView.h"
+#include "widgets/Toast/ToastView.h"
 
 #include "platform/ui/TextLayer.h"
 #include "platform/ui/TextMeasurement.h"

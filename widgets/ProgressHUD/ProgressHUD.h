@@ -19,12 +19,12 @@
 #include <string>
 #include <string_view>
 
-#include "TAVRO_3D/ProgressHUD/ProgressHUDTypes.h"
 #include "platform/foundation/Value.h"
 #include "platform/ui/Font.h"
 #include "platform/ui/Text.h"
 #include "platform/ui/View.h"
 #include "platform/ui/WindowController.h"
+#include "widgets/ProgressHUD/ProgressHUDTypes.h"
 
 class ProgressIndicatorLayer;
 

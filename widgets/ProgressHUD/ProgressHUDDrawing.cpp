@@ -4,8 +4,8 @@
 #include <cmath>
 #include <numbers>
 
-#include "TAVRO_3D/ProgressHUD/ProgressHUD.h"
 #include "platform/ui/GraphicsContext.h"
+#include "widgets/ProgressHUD/ProgressHUD.h"
 
 using namespace platform::ui;
 

@@ -1,7 +1,7 @@
-#include "TAVRO_3D/Widgets/TavroCustomButton.h"
+#include "widgets/TavroCustomButton.h"
 
-#include "TAVRO_3D/Widgets/HoverTrackingArea.h"
 #include "platform/foundation/Bundle.h"
+#include "widgets/HoverTrackingArea.h"
 
 namespace {
 

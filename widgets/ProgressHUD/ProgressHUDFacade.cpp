@@ -1,13 +1,13 @@
 // The class operations of ProgressHUD: loading and progress displays on the shared HUD,
 // the FNHUD loading display, and messages as toasts.
 
-#include "TAVRO_3D/ProgressHUD/FNHUD.h"
-#include "TAVRO_3D/ProgressHUD/ProgressHUD.h"
-#include "TAVRO_3D/Toast/ViewToastOperations.h"
-#include "TAVRO_3D/Widgets/ColorFromHex.h"
 #include "platform/foundation/Dispatch.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/Window.h"
+#include "widgets/ColorFromHex.h"
+#include "widgets/ProgressHUD/FNHUD.h"
+#include "widgets/ProgressHUD/ProgressHUD.h"
+#include "widgets/Toast/ViewToastOperations.h"
 
 using namespace platform::ui;
 using platform::foundation::isMainThread;

@@ -4,9 +4,9 @@
 
 #include <memory>
 
-#include "TAVRO_3D/Toast/ToastStyle.h"
 #include "platform/ui/ProgressIndicator.h"
 #include "platform/ui/View.h"
+#include "widgets/Toast/ToastStyle.h"
 
 class ActivityView : public platform::ui::View {
     struct Passkey {};

@@ -1,4 +1,4 @@
-#include "TAVRO_3D/Widgets/PrivacyOverlayWindow.h"
+#include "widgets/PrivacyOverlayWindow.h"
 
 std::shared_ptr<PrivacyOverlayWindow> PrivacyOverlayWindow::initWithContentRect(
     const platform::ui::Rect& contentRect, unsigned styleMask, BackingStoreType /*backing*/,

@@ -2,14 +2,14 @@
 
 #include <thread>
 
-#include "TAVRO_3D/ProgressHUD/FNHUD.h"
-#include "TAVRO_3D/ProgressHUD/HUDNoMouseView.h"
-#include "TAVRO_3D/ProgressHUD/ProgressHUD.h"
-#include "TAVRO_3D/Toast/ToastView.h"
-#include "TAVRO_3D/Toast/ViewToastOperations.h"
 #include "WidgetTestSupport.h"
 #include "platform/ui/TextLayer.h"
 #include "platform/ui/TextMeasurement.h"
+#include "widgets/ProgressHUD/FNHUD.h"
+#include "widgets/ProgressHUD/HUDNoMouseView.h"
+#include "widgets/ProgressHUD/ProgressHUD.h"
+#include "widgets/Toast/ToastView.h"
+#include "widgets/Toast/ViewToastOperations.h"
 
 using namespace widget_testing;
 

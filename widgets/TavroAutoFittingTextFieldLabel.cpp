@@ -1,4 +1,4 @@
-#include "TAVRO_3D/Widgets/TavroAutoFittingTextFieldLabel.h"
+#include "widgets/TavroAutoFittingTextFieldLabel.h"
 
 #include <algorithm>
 #include <limits>

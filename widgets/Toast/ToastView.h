@@ -7,8 +7,8 @@
 #include <memory>
 #include <string>
 
-#include "TAVRO_3D/Toast/ToastStyle.h"
 #include "platform/ui/View.h"
+#include "widgets/Toast/ToastStyle.h"
 
 class ToastView : public platform::ui::View {
     struct Passkey {};
