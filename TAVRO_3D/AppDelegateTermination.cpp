@@ -4,6 +4,7 @@
 #include "TAVRO_3D/AppDelegateShell.h"
 #include "TAVRO_3D/ShellNeighbours.h"
 #include "appstate/AppDelegate.h"
+#include "platform/foundation/BackgroundWork.h"
 #include "platform/foundation/Clock.h"
 #include "platform/foundation/Dispatch.h"
 
@@ -41,6 +42,8 @@ void AppDelegate::applicationWillTerminate() {
     // No after-plug sequence may outlive the process's state.
     shell::endPlugSequences();
     if (!isAppOpen.load()) exitCleanup();
+    // Uploads, a firmware update, exchanges with the backend: none may outlive the process.
+    fd::BackgroundWork::finish();
     stopGlassMonitorThread(*this);
 }
 
