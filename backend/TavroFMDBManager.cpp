@@ -255,10 +255,6 @@ bool TavroFMDBManager::setAsideDamaged(const std::string& path, const std::strin
                        " aside: " + aside.error().localizedDescription);
         return false;
     }
-    // A journal belongs to its database: left behind, it would be played into the new one.
-    for (const char* suffix : {"-journal", "-wal", "-shm"}) {
-        if (fdn::fileExists(path + suffix)) fdn::moveItem(path + suffix, *aside + suffix);
-    }
     fdn::systemLog("usage table: kept the unreadable " + path + " as " + *aside +
                    "; a new table starts");
     return true;

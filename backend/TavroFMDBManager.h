@@ -5,7 +5,7 @@
 // Application Support folder of that moment, and reopens after closeDatabase().
 //
 // A file that is not a database, or a damaged one, is logged and kept aside as
-// "Halvane3D.db.unreadable" (or "-2", "-3", ..., with its journal beside it), and a fresh
+// "Halvane3D.db.unreadable" (or "-2", "-3", ...), and a fresh
 // table starts in its place. While another process holds the file, a statement waits for
 // it at most 2 s of clock time, and the quit's writes together at most 1 s
 // (finishBeforeQuit); an event that cannot be stored is named in the log.
