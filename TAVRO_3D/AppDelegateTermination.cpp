@@ -41,9 +41,10 @@ bool AppDelegate::applicationShouldTerminate() {
 void AppDelegate::applicationWillTerminate() {
     // No after-plug sequence may outlive the process's state.
     shell::endPlugSequences();
-    if (!isAppOpen.load()) exitCleanup();
-    // Uploads, a firmware update, exchanges with the backend: none may outlive the process.
+    // Uploads, a firmware update, exchanges with the backend: none may outlive the process,
+    // nor talk to the glasses while the clean-up does.
     fd::BackgroundWork::finish();
+    if (!isAppOpen.load()) exitCleanup();
     stopGlassMonitorThread(*this);
 }
 
