@@ -11,6 +11,7 @@
 #include "display/ScreenRecognition.h"
 #include "glasses/GlassAudioVolume.h"
 #include "glasses/HIDDeviceMonitor.h"
+#include "platform/foundation/BackgroundWork.h"
 #include "platform/foundation/Bundle.h"
 #include "platform/foundation/NotificationCenter.h"
 #include "platform/foundation/OperationQueue.h"
@@ -124,6 +125,7 @@ void AppDelegate::applicationDidFinishLaunching() {
 void AppDelegate::runLaunchSequence() {
     init();
     shell::allowPlugSequences();
+    fd::BackgroundWork::resume();
     shell::startAppMonitor(*this);
     common::TavroLog::logMessage("=== App Start ===");
 

@@ -4,6 +4,7 @@
 #include "TAVRO_3D/AppDelegateShell.h"
 #include "TAVRO_3D/ShellNeighbours.h"
 #include "appstate/AppDelegate.h"
+#include "platform/foundation/BackgroundWork.h"
 #include "platform/foundation/Clock.h"
 #include "platform/foundation/Dispatch.h"
 
@@ -40,6 +41,9 @@ bool AppDelegate::applicationShouldTerminate() {
 void AppDelegate::applicationWillTerminate() {
     // No after-plug sequence may outlive the process's state.
     shell::endPlugSequences();
+    // Uploads, a firmware update, exchanges with the backend: none may outlive the process,
+    // nor talk to the glasses while the clean-up does.
+    fd::BackgroundWork::finish();
     if (!isAppOpen.load()) exitCleanup();
     stopGlassMonitorThread(*this);
 }

@@ -18,14 +18,12 @@ void createUsageTable() {
 }
 
 void finishUsageTableWrites() {
-    TavroFMDBManager::shareManager().drainDatabaseQueue();
+    TavroFMDBManager::shareManager().finishBeforeQuit();
 }
 
 void uploadStoredUsageEvents() {
-    TavroFMDBManager::selectedUserBehaviorTableCompletion(
-        [](TavroFMDBManager::Rows rows, int64_t, std::string) {
-            uploadStoredEvents(std::move(rows));
-        });
+    // Not the whole table at once: it may hold a great many rows.
+    uploadStoredEventsInBatches();
 }
 
 void startAppMonitor(AppDelegate& delegate) {

@@ -34,9 +34,10 @@ void showStartPanel(AppDelegate& delegate);
 void recordUsageEvent(BehaviorEventType type, bool store);
 void createUsageTable();
 // Waits until the usage table's queued writes are done (quit: the stored events must be in
-// the file before the process ends).
+// the file before the process ends), each waiting only briefly for a file another process
+// holds.
 void finishUsageTableWrites();
-// Reads every stored usage row and hands them to the stored-event upload.
+// Uploads the stored usage rows, reading the table a batch at a time.
 void uploadStoredUsageEvents();
 // A new foreground-application monitor, stored in the delegate and started.
 void startAppMonitor(AppDelegate& delegate);

@@ -5,8 +5,8 @@
 #include "common/GlobalHelpers.h"
 #include "glasses/DfuUpgrade.h"
 #include "glasses/TavroVXServer.h"
+#include "platform/foundation/BackgroundWork.h"
 #include "platform/foundation/Bundle.h"
-#include "platform/foundation/Clock.h"
 #include "platform/foundation/Dispatch.h"
 #include "platform/foundation/OperationQueue.h"
 #include "platform/ui/AttributedString.h"
@@ -169,8 +169,9 @@ void TavroDFUUpdateViewController::startDFUUpdate() {
     if (auto button = updateButton.lock()) button->setHidden(true);
     if (progress) progress->setHidden(false);
 
+    // The update runs on a worker thread, which the quit ends and waits for.
     if (connectedDeviceIsBootloader()) {
-        fdn::globalQueue()->async(&TavroDFUUpdateViewController::runDfuUpgrade);
+        fdn::globalQueue()->async([hold = fdn::BackgroundWork::hold()] { runDfuUpgrade(); });
         return;
     }
     auto server = glassesServer();
@@ -178,18 +179,20 @@ void TavroDFUUpdateViewController::startDFUUpdate() {
         postFailure();
         return;
     }
-    fdn::globalQueue()->asyncAfterSeconds(kBootloaderStartDelay,
-                                          [flag = beginUpdateFlag_] { waitForDFUStart(flag); });
+    fdn::globalQueue()->async([hold = fdn::BackgroundWork::hold(), flag = beginUpdateFlag_] {
+        if (fdn::BackgroundWork::sleepForSeconds(kBootloaderStartDelay)) waitForDFUStart(flag);
+    });
 }
 
 void TavroDFUUpdateViewController::runDfuUpgrade() {
+    if (fdn::BackgroundWork::stopping()) return;
     if (run_glass_dfu_upgrade() == -1) postFailure();
 }
 
 void TavroDFUUpdateViewController::waitForDFUStart(
     const std::shared_ptr<std::atomic<bool>>& beginUpdate) {
     for (int poll = 0; poll < kBootloaderPolls && !beginUpdate->load(); ++poll) {
-        fdn::Clock::current().sleepForSeconds(kBootloaderPoll);
+        if (!fdn::BackgroundWork::sleepForSeconds(kBootloaderPoll)) return;
     }
     if (AppDelegate::shared().glassStatus.load()) runDfuUpgrade();
 }

@@ -2,19 +2,47 @@
 
 #include <sqlite3.h>
 
+#include <chrono>
 #include <set>
 
 #include "backend/UserBehaviorRecord.h"
+#include "platform/foundation/Clock.h"
 #include "platform/foundation/FileSystem.h"
 #include "platform/foundation/SystemInfo.h"
 #include "platform/foundation/ValueJson.h"
 
 namespace fdn = platform::foundation;
 
+namespace {
+
+constexpr auto kBusyStep = std::chrono::milliseconds(10);
+
+struct BusyWait {
+    fdn::Clock::TimePoint since{};  // when the current statement found the file held
+    const std::atomic<int64_t>* limit = nullptr;
+};
+
+// Another process (a second copy at start-up) may hold the file for a moment: wait for it
+// in steps of clock time, at most kBusySeconds a statement and never past the wait limit.
+int waitWhileBusy(void* user, int attempt) {
+    auto* wait = static_cast<BusyWait*>(user);
+    auto clock = fdn::Clock::current();
+    const auto now = clock.now();
+    if (attempt == 0) wait->since = now;
+    if (now - wait->since >= fdn::Clock::fromSeconds(TavroFMDBManager::kBusySeconds)) return 0;
+    const int64_t limit = wait->limit->load();
+    if (limit != 0 && now.time_since_epoch().count() >= limit) return 0;
+    clock.sleepFor(kBusyStep);
+    return 1;
+}
+
+}  // namespace
+
 struct TavroFMDBManager::Connection {
     sqlite3* db = nullptr;
     bool tableReady = false;
     std::set<std::string> columns;  // of the table, once ready
+    BusyWait busy;
 
     ~Connection() { sqlite3_close_v2(db); }
 };
@@ -31,12 +59,31 @@ std::string sqlName(std::string_view name) {
 }
 
 const std::string& tableName() {
-    static const std::string name = sqlName(TavroFMDBManager::kTableName);
-    return name;
+    // Never destroyed: work on the database queue may still run while the process ends.
+    static const auto* name = new std::string(sqlName(TavroFMDBManager::kTableName));
+    return *name;
 }
 
-bool exec(sqlite3* db, const std::string& sql) {
-    return sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr) == SQLITE_OK;
+// What a failed step left: SQLite's result code and its message.
+struct Outcome {
+    int code = SQLITE_OK;
+    std::string message;
+    explicit operator bool() const { return code == SQLITE_OK; }
+};
+
+Outcome failure(sqlite3* db, int code) {
+    return {code == SQLITE_OK ? SQLITE_ERROR : code, sqlite3_errmsg(db)};
+}
+
+// The file is not a database, or its content is damaged: it will not get better.
+bool isDamage(int code) {
+    const int primary = code & 0xFF;
+    return primary == SQLITE_NOTADB || primary == SQLITE_CORRUPT;
+}
+
+Outcome exec(sqlite3* db, const std::string& sql) {
+    const int code = sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr);
+    return code == SQLITE_OK ? Outcome{} : failure(db, code);
 }
 
 struct Statement {
@@ -111,8 +158,8 @@ std::set<std::string> tableColumns(sqlite3* db) {
 
 // Creates the table or brings an older one up to the current columns, in one transaction,
 // so a failure part-way leaves the old table as it was.
-bool prepareTable(sqlite3* db, std::set<std::string>& columns) {
-    if (!exec(db, "BEGIN IMMEDIATE")) return false;
+Outcome prepareTable(sqlite3* db, std::set<std::string>& columns) {
+    if (Outcome begun = exec(db, "BEGIN IMMEDIATE"); !begun) return begun;
     std::string create = "CREATE TABLE IF NOT EXISTS " + tableName() + " (";
     bool first = true;
     for (const auto& column : userbehavior::kColumns) {
@@ -122,31 +169,46 @@ bool prepareTable(sqlite3* db, std::set<std::string>& columns) {
         if (column.name == userbehavior::kUid) create += " UNIQUE";
     }
     create += ")";
-    bool ok = exec(db, create);
-    std::set<std::string> existing = ok ? tableColumns(db) : std::set<std::string>{};
+    Outcome outcome = exec(db, create);
+    std::set<std::string> existing = outcome ? tableColumns(db) : std::set<std::string>{};
     for (const auto& column : userbehavior::kColumns) {
-        if (!ok || existing.count(std::string(column.name))) continue;
+        if (!outcome || existing.count(std::string(column.name))) continue;
         // SQLite cannot add a UNIQUE column; the uid's uniqueness comes from the index below.
-        ok = exec(db, "ALTER TABLE " + tableName() + " ADD COLUMN " + sqlName(column.name) + " " +
-                          std::string(column.sqlType));
+        outcome = exec(db, "ALTER TABLE " + tableName() + " ADD COLUMN " + sqlName(column.name) +
+                               " " + std::string(column.sqlType));
     }
     // Rows of an older table without a uid could never be deleted after their upload.
-    ok = ok && exec(db, "UPDATE " + tableName() + " SET " + sqlName(userbehavior::kUid) +
-                            " = lower(hex(randomblob(16))) WHERE " + sqlName(userbehavior::kUid) +
-                            " IS NULL");
-    ok = ok &&
-         exec(db, "CREATE UNIQUE INDEX IF NOT EXISTS " + sqlName("tavroUserBehaviorTable_uid") +
-                      " ON " + tableName() + " (" + sqlName(userbehavior::kUid) + ")");
-    if (!ok) {
-        exec(db, "ROLLBACK");
-        return false;
+    if (outcome) {
+        outcome = exec(db, "UPDATE " + tableName() + " SET " + sqlName(userbehavior::kUid) +
+                               " = lower(hex(randomblob(16))) WHERE " +
+                               sqlName(userbehavior::kUid) + " IS NULL");
     }
-    if (!exec(db, "COMMIT")) {
+    if (outcome) {
+        outcome =
+            exec(db, "CREATE UNIQUE INDEX IF NOT EXISTS " + sqlName("tavroUserBehaviorTable_uid") +
+                         " ON " + tableName() + " (" + sqlName(userbehavior::kUid) + ")");
+    }
+    if (outcome) outcome = exec(db, "COMMIT");
+    if (!outcome) {
         exec(db, "ROLLBACK");
-        return false;
+        return outcome;
     }
     columns = tableColumns(db);
-    return true;
+    return {};
+}
+
+fdn::ValueDictionary readRow(sqlite3_stmt* statement, int firstColumn) {
+    fdn::ValueDictionary row;
+    const int count = sqlite3_column_count(statement);
+    for (int i = firstColumn; i < count; ++i)
+        row[sqlite3_column_name(statement, i)] = columnValue(statement, i);
+    return row;
+}
+
+std::string eventNameOf(const fdn::ValueDictionary& record) {
+    auto name = record.find(userbehavior::kEventName);
+    std::string text = name != record.end() && name->second.isText() ? name->second.text() : "";
+    return text.empty() ? "an event" : "\"" + text + "\"";
 }
 
 }  // namespace
@@ -170,23 +232,49 @@ std::string TavroFMDBManager::databasePath() const {
     return fdn::appendPathComponent(fdn::applicationSupportDirectory(), kDatabaseName);
 }
 
-TavroFMDBManager::Connection* TavroFMDBManager::open() {
-    if (!connection_) {
-        std::string path = databasePath();
-        fdn::createDirectory(fdn::deletingLastPathComponent(path), true);
-        auto connection = std::make_unique<Connection>();
-        int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_FULLMUTEX;
-        if (sqlite3_open_v2(path.c_str(), &connection->db, flags, nullptr) != SQLITE_OK) {
-            fdn::systemLog("usage table: cannot open " + path);
-            return nullptr;
-        }
-        // Another process (a second copy at start-up) may hold the file for a moment.
-        sqlite3_busy_timeout(connection->db, 2000);
-        connection_ = std::move(connection);
+std::unique_ptr<TavroFMDBManager::Connection> TavroFMDBManager::connect(const std::string& path) {
+    fdn::createDirectory(fdn::deletingLastPathComponent(path), true);
+    auto connection = std::make_unique<Connection>();
+    int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_FULLMUTEX;
+    if (sqlite3_open_v2(path.c_str(), &connection->db, flags, nullptr) != SQLITE_OK) {
+        fdn::systemLog("usage table: cannot open " + path + ": " +
+                       (connection->db ? sqlite3_errmsg(connection->db) : "out of memory"));
+        return nullptr;
     }
-    if (!connection_->tableReady)
-        connection_->tableReady = prepareTable(connection_->db, connection_->columns);
-    return connection_->tableReady ? connection_.get() : nullptr;
+    connection->busy.limit = &waitLimit_;
+    sqlite3_busy_handler(connection->db, waitWhileBusy, &connection->busy);
+    return connection;
+}
+
+bool TavroFMDBManager::setAsideDamaged(const std::string& path, const std::string& reason) {
+    fdn::systemLog("usage table: " + path + " is unreadable: " + reason);
+    connection_.reset();
+    auto aside = fdn::moveUnreadableAside(path);
+    if (!aside) {
+        fdn::systemLog("usage table: cannot keep " + path +
+                       " aside: " + aside.error().localizedDescription);
+        return false;
+    }
+    fdn::systemLog("usage table: kept the unreadable " + path + " as " + *aside +
+                   "; a new table starts");
+    return true;
+}
+
+TavroFMDBManager::Connection* TavroFMDBManager::open() {
+    const std::string path = databasePath();
+    if (!connection_ && !(connection_ = connect(path))) return nullptr;
+    if (connection_->tableReady) return connection_.get();
+    Outcome prepared = prepareTable(connection_->db, connection_->columns);
+    if (!prepared && isDamage(prepared.code) && setAsideDamaged(path, prepared.message)) {
+        if (!(connection_ = connect(path))) return nullptr;
+        prepared = prepareTable(connection_->db, connection_->columns);
+    }
+    if (!prepared) {
+        fdn::systemLog("usage table: cannot prepare " + path + ": " + prepared.message);
+        return nullptr;
+    }
+    connection_->tableReady = true;
+    return connection_.get();
 }
 
 void TavroFMDBManager::createFMDBTable() {
@@ -195,30 +283,43 @@ void TavroFMDBManager::createFMDBTable() {
 
 void TavroFMDBManager::insertUserBehavior(fdn::ValueDictionary record) {
     queue_->async([this, record = std::move(record)]() mutable {
-        Connection* connection = open();
-        if (!connection) return;
         if (!record[userbehavior::kUid].isText() || record[userbehavior::kUid].text().empty())
             record[userbehavior::kUid] = fdn::uuidString();
-        std::string names, marks;
-        std::vector<const fdn::Value*> values;
-        for (const auto& [name, value] : record) {
-            if (!connection->columns.count(name)) continue;
-            if (!names.empty()) {
-                names += ", ";
-                marks += ", ";
+        Outcome stored;
+        // A file found damaged only now is set aside, and the record goes into the new one.
+        for (int attempt = 0; attempt < 2; ++attempt) {
+            Connection* connection = open();
+            if (!connection) {
+                stored = {SQLITE_CANTOPEN, "the usage table cannot be opened"};
+                break;
             }
-            names += sqlName(name);
-            marks += "?";
-            values.push_back(&value);
+            std::string names, marks;
+            std::vector<const fdn::Value*> values;
+            for (const auto& [name, value] : record) {
+                if (!connection->columns.count(name)) continue;
+                if (!names.empty()) {
+                    names += ", ";
+                    marks += ", ";
+                }
+                names += sqlName(name);
+                marks += "?";
+                values.push_back(&value);
+            }
+            Statement insert(connection->db, "INSERT INTO " + tableName() + " (" + names +
+                                                 ") VALUES (" + marks + ")");
+            int code = insert ? SQLITE_OK : sqlite3_errcode(connection->db);
+            for (size_t i = 0; insert && i < values.size(); ++i)
+                bindValue(insert.handle, static_cast<int>(i + 1), *values[i]);
+            if (insert && (code = sqlite3_step(insert.handle)) == SQLITE_DONE) code = SQLITE_OK;
+            stored = code == SQLITE_OK ? Outcome{} : failure(connection->db, code);
+            if (stored || !isDamage(stored.code) ||
+                !setAsideDamaged(databasePath(), stored.message))
+                break;
         }
-        Statement insert(connection->db,
-                         "INSERT INTO " + tableName() + " (" + names + ") VALUES (" + marks + ")");
-        if (!insert) return;
-        for (size_t i = 0; i < values.size(); ++i)
-            bindValue(insert.handle, static_cast<int>(i + 1), *values[i]);
-        if (sqlite3_step(insert.handle) != SQLITE_DONE)
-            fdn::systemLog(std::string("usage table: insert failed: ") +
-                           sqlite3_errmsg(connection->db));
+        if (!stored) {
+            fdn::systemLog("usage table: not stored: " + eventNameOf(record) + " " +
+                           record[userbehavior::kUid].text() + ": " + stored.message);
+        }
     });
 }
 
@@ -267,21 +368,44 @@ void TavroFMDBManager::selectAll(SelectCompletion completion) {
         Statement select(connection->db, "SELECT * FROM " + tableName() + " ORDER BY rowid");
         int code = select ? SQLITE_OK : sqlite3_errcode(connection->db);
         int step = SQLITE_DONE;
-        while (select && (step = sqlite3_step(select.handle)) == SQLITE_ROW) {
-            fdn::ValueDictionary row;
-            int count = sqlite3_column_count(select.handle);
-            for (int i = 0; i < count; ++i)
-                row[sqlite3_column_name(select.handle, i)] = columnValue(select.handle, i);
-            rows.push_back(std::move(row));
-        }
+        while (select && (step = sqlite3_step(select.handle)) == SQLITE_ROW)
+            rows.push_back(readRow(select.handle, 0));
         if (select && step != SQLITE_DONE) code = step;
         std::string message = code == SQLITE_OK ? "" : sqlite3_errmsg(connection->db);
         if (completion) completion(std::move(rows), code, std::move(message));
     });
 }
 
+TavroFMDBManager::Batch TavroFMDBManager::selectBatch(int64_t afterRowId, size_t limit) {
+    Batch batch;
+    batch.lastRowId = afterRowId;
+    queue_->sync([&] {
+        Connection* connection = open();
+        if (!connection) return;
+        Statement select(connection->db, "SELECT rowid, * FROM " + tableName() +
+                                             " WHERE rowid > ? ORDER BY rowid LIMIT ?");
+        if (!select) return;
+        sqlite3_bind_int64(select.handle, 1, afterRowId);
+        sqlite3_bind_int64(select.handle, 2, static_cast<sqlite3_int64>(limit));
+        while (sqlite3_step(select.handle) == SQLITE_ROW) {
+            batch.lastRowId = sqlite3_column_int64(select.handle, 0);
+            batch.rows.push_back(readRow(select.handle, 1));
+        }
+    });
+    return batch;
+}
+
 void TavroFMDBManager::drainDatabaseQueue() {
     queue_->sync([] {});
+}
+
+void TavroFMDBManager::finishBeforeQuit() {
+    const auto now = fdn::Clock::current().now();
+    waitLimit_ = fdn::Clock::later(now, fdn::Clock::fromSeconds(kQuitWaitSeconds))
+                     .time_since_epoch()
+                     .count();
+    drainDatabaseQueue();
+    waitLimit_ = 0;
 }
 
 void TavroFMDBManager::closeDatabase() {

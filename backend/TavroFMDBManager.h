@@ -4,8 +4,15 @@
 // serial queue, in the order it was asked for; the connection opens on first use, at the
 // Application Support folder of that moment, and reopens after closeDatabase().
 //
+// A file that is not a database, or a damaged one, is logged and kept aside as
+// "Halvane3D.db.unreadable" (or "-2", "-3", ...), and a fresh
+// table starts in its place. While another process holds the file, a statement waits for
+// it at most 2 s of clock time, and the quit's writes together at most 1 s
+// (finishBeforeQuit); an event that cannot be stored is named in the log.
+//
 // Any thread may call; completions run on the database queue.
 
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -19,6 +26,8 @@ class TavroFMDBManager {
   public:
     static constexpr const char* kDatabaseName = "Halvane3D.db";
     static constexpr const char* kTableName = "tavroUserBehaviorTable";
+    static constexpr double kBusySeconds = 2;
+    static constexpr double kQuitWaitSeconds = 1;
 
     using Rows = std::vector<platform::foundation::ValueDictionary>;
     // Rows keyed by column name; the SQLite result code (0 on success) and the error text
@@ -46,9 +55,22 @@ class TavroFMDBManager {
     static void selectedUserBehaviorTableCompletion(SelectCompletion completion);
     void selectAll(SelectCompletion completion);
 
-    // Waits until every operation asked for so far has finished (the quit's clean-up
-    // calls it, so that stored events reach the file before the process ends).
+    // Up to `limit` rows stored after the row `afterRowId` (0: from the first), in the order
+    // they were stored, and the row id of the last of them (`afterRowId` when there is
+    // none). Answers on the calling thread, after the work queued before it, so that a
+    // large table is read a bounded part at a time.
+    struct Batch {
+        Rows rows;
+        int64_t lastRowId = 0;
+    };
+    Batch selectBatch(int64_t afterRowId, size_t limit);
+
+    // Waits until every operation asked for so far has finished.
     void drainDatabaseQueue();
+    // The quit's clean-up: as drainDatabaseQueue, but a file held by another process holds
+    // those operations up for at most 1 s of clock time in all, so that the quit is not
+    // kept waiting; what could not be stored by then is logged.
+    void finishBeforeQuit();
     // Drains, then closes the connection; the next operation opens it again.
     void closeDatabase();
 
@@ -61,6 +83,12 @@ class TavroFMDBManager {
     platform::foundation::DispatchQueuePtr queue_;
     // Touched on the database queue only.
     std::unique_ptr<Connection> connection_;
+    // Clock time (since the clock's start, in nanoseconds) past which no statement waits
+    // for the file any more; 0 when there is no such limit.
+    std::atomic<int64_t> waitLimit_{0};
 
     Connection* open();
+    std::unique_ptr<Connection> connect(const std::string& path);
+    // Closes the connection and keeps the damaged file aside; true when it is out of the way.
+    bool setAsideDamaged(const std::string& path, const std::string& reason);
 };

@@ -1,11 +1,13 @@
 #include "backend/UploadStoredEvents.h"
 
 #include <atomic>
+#include <memory>
+#include <utility>
 
 #include "backend/TavroAlamofireManager.h"
 #include "backend/TavroUserBehaviorReporting.h"
 #include "backend/UserBehaviorRecord.h"
-#include "platform/foundation/Clock.h"
+#include "platform/foundation/BackgroundWork.h"
 
 namespace fdn = platform::foundation;
 
@@ -27,24 +29,52 @@ bool uploadRow(TavroFMDBManager& table, const fdn::ValueDictionary& row) {
     return true;
 }
 
+// Uploads the rows `nextRows` hands over until it hands over none or the quit begins.
+void runPass(const std::function<TavroFMDBManager::Rows()>& nextRows,
+             const std::function<void(size_t)>& done) {
+    if (passRunning.exchange(true)) {
+        if (done) done(0);
+        return;
+    }
+    TavroFMDBManager& table = TavroFMDBManager::shareManager();
+    size_t uploaded = 0;
+    bool going = true;
+    while (going) {
+        TavroFMDBManager::Rows rows = nextRows();
+        if (rows.empty()) break;
+        for (const auto& row : rows) {
+            going = fdn::BackgroundWork::sleepForSeconds(kSecondsBeforeEachRow);
+            if (!going) break;
+            if (uploadRow(table, row)) ++uploaded;
+        }
+    }
+    // The deletions are queued; the next pass must not read the rows again before them.
+    table.drainDatabaseQueue();
+    passRunning = false;
+    if (done) done(uploaded);
+}
+
+void startPass(std::function<TavroFMDBManager::Rows()> nextRows, std::function<void(size_t)> done) {
+    fdn::globalQueue(fdn::QualityOfService::Default)
+        ->async([hold = fdn::BackgroundWork::hold(), nextRows = std::move(nextRows),
+                 done = std::move(done)] { runPass(nextRows, done); });
+}
+
 }  // namespace
 
 void uploadStoredEvents(TavroFMDBManager::Rows rows, std::function<void(size_t)> done) {
-    fdn::globalQueue(fdn::QualityOfService::Default)
-        ->async([rows = std::move(rows), done = std::move(done)] {
-            if (passRunning.exchange(true)) {
-                if (done) done(0);
-                return;
-            }
-            TavroFMDBManager& table = TavroFMDBManager::shareManager();
-            size_t uploaded = 0;
-            for (const auto& row : rows) {
-                fdn::Clock::current().sleepForSeconds(kSecondsBeforeEachRow);
-                if (uploadRow(table, row)) ++uploaded;
-            }
-            // The deletions are queued; the next pass must not read the rows again before them.
-            table.drainDatabaseQueue();
-            passRunning = false;
-            if (done) done(uploaded);
-        });
+    auto handedOver = std::make_shared<TavroFMDBManager::Rows>(std::move(rows));
+    startPass([handedOver] { return std::exchange(*handedOver, {}); }, std::move(done));
+}
+
+void uploadStoredEventsInBatches(std::function<void(size_t)> done) {
+    // Rows stay in the table when they fail: each batch starts after the last one read.
+    auto lastRowId = std::make_shared<int64_t>(0);
+    startPass(
+        [lastRowId] {
+            auto batch = TavroFMDBManager::shareManager().selectBatch(*lastRowId, kUploadBatchRows);
+            *lastRowId = batch.lastRowId;
+            return std::move(batch.rows);
+        },
+        std::move(done));
 }

@@ -1,8 +1,17 @@
 #include "glasses/HidIO.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <vector>
+
+#include "platform/foundation/BackgroundWork.h"
+
+namespace {
+
+constexpr int kReadSliceMs = 100;
+
+}  // namespace
 
 HidIO::HidIO() : api_(platform::hid::hidApiShared()) {
     if (api_->hid_init() != 0) std::printf("***hid_init failed!***");
@@ -49,7 +58,14 @@ bool HidIO::read(uint8_t* buffer, size_t length, int* count, int timeoutMs) {
         return false;
     }
     std::vector<uint8_t> received(length);
-    const int got = api_->hid_read_timeout(handle_, received.data(), length, timeoutMs);
+    // In slices, so that a reply that never comes does not hold up the application's quit.
+    int got = 0;
+    for (int left = timeoutMs; got == 0;) {
+        const int slice = timeoutMs < 0 ? kReadSliceMs : std::min(left, kReadSliceMs);
+        got = api_->hid_read_timeout(handle_, received.data(), length, slice);
+        if (timeoutMs >= 0 && (left -= slice) <= 0) break;
+        if (platform::foundation::BackgroundWork::stopping()) break;
+    }
     if (count) *count = got;
     if (got < 0 || static_cast<size_t>(got) != length) return false;
     std::memcpy(buffer, received.data(), length);

@@ -23,7 +23,8 @@ class HidIO {
     // Any interface when `interface` is -1. The device is switched to blocking reads.
     bool open(uint16_t vendor, uint16_t product, int interface);
     // True only when exactly `length` bytes came within the time-out; `count` (when given)
-    // receives the bytes read or the negative error.
+    // receives the bytes read or the negative error. Gives up early, within a tenth of a
+    // second, once the application quits (BackgroundWork::stopping()).
     bool read(uint8_t* buffer, size_t length, int* count, int timeoutMs);
     // True when all bytes, or all but the report number, were written.
     bool write(const uint8_t* bytes, size_t length);

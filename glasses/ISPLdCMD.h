@@ -8,7 +8,8 @@
 // its port is closed.
 //
 // Blocking; used by one thread at a time (the update run's). Replies are awaited up to
-// 5 s for queries and 25 s for programming packets.
+// 5 s for queries and 25 s for programming packets. Programming stops between two packets,
+// as a failure, once the application quits.
 
 #include <array>
 #include <cstdint>

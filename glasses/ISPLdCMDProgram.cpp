@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "glasses/ISPLdCMD.h"
+#include "platform/foundation/BackgroundWork.h"
 
 namespace {
 
@@ -127,6 +128,12 @@ void ISPLdCMD::programAprom() {
     uint32_t position = 0;
     int lastPercent = 0;
     while (position < total) {
+        // The application quits: the image stays half written, and the glasses stay in their
+        // bootloader, where the next update finds them.
+        if (platform::foundation::BackgroundWork::stopping()) {
+            std::printf("\nStopped: the application quits");
+            break;
+        }
         uint32_t written = 0;
         updateBlock(startAddress_, total, startAddress_ + position, image_.data() + position,
                     &written);

@@ -119,6 +119,18 @@ std::optional<Error> moveItem(const std::string& from, const std::string& to) {
     return std::nullopt;
 }
 
+Result<std::string> moveUnreadableAside(const std::string& path) {
+    std::optional<Error> failure;
+    for (int attempt = 1; attempt <= 100; ++attempt) {
+        std::string aside = path + ".unreadable";
+        if (attempt > 1) aside += "-" + std::to_string(attempt);
+        failure = moveItem(path, aside);
+        if (!failure) return aside;
+        if (failure->code != EEXIST) break;
+    }
+    return *failure;
+}
+
 std::optional<Error> appendToFile(const std::string& path, std::span<const uint8_t> bytes) {
     FileDescriptor fd(openRetrying(path.c_str(), O_WRONLY | O_APPEND | O_CREAT, 0644));
     if (!fd.valid()) return posixError(errno, "cannot open " + path);

@@ -47,6 +47,10 @@ Result<FileAttributes> attributesOfItem(const std::string& path);
 std::optional<Error> removeItem(const std::string& path);  // files and whole folders
 // Renames within one file system; fails rather than replace an existing `to`.
 std::optional<Error> moveItem(const std::string& from, const std::string& to);
+// Moves a file that cannot be read as what it should hold to the first free
+// "<path>.unreadable" ("<path>.unreadable-2", "-3", ...), so that what replaces it does not
+// destroy what it held; answers the name it now has.
+Result<std::string> moveUnreadableAside(const std::string& path);
 std::optional<Error> appendToFile(const std::string& path, std::span<const uint8_t> bytes);
 // Writes the whole file through a temporary file in the same folder and a rename, so a
 // reader sees the old or the new content, never a part.

@@ -4,8 +4,6 @@
 
 #include "platform/foundation/UserDefaults.h"
 
-#include <cerrno>
-
 #include "platform/foundation/Bundle.h"
 #include "platform/foundation/DefaultsText.h"
 #include "platform/foundation/FileSystem.h"
@@ -51,21 +49,13 @@ LoadedFile loadFile(const std::string& path) {
     return {{}, true};
 }
 
-// Moves an unreadable file to the first free "<path>.unreadable[-N]", so that saving the
-// new defaults does not destroy what it held.
+// Moves an unreadable file aside, so that saving the new defaults does not destroy what it
+// held.
 std::optional<Error> putAside(const std::string& path) {
-    std::optional<Error> failure;
-    for (int attempt = 1; attempt <= 100; ++attempt) {
-        std::string aside = path + ".unreadable";
-        if (attempt > 1) aside += "-" + std::to_string(attempt);
-        failure = moveItem(path, aside);
-        if (!failure) {
-            systemLog("UserDefaults: kept the unreadable " + path + " as " + aside);
-            return std::nullopt;
-        }
-        if (failure->code != EEXIST) break;
-    }
-    return failure;
+    auto aside = moveUnreadableAside(path);
+    if (!aside) return aside.error();
+    systemLog("UserDefaults: kept the unreadable " + path + " as " + *aside);
+    return std::nullopt;
 }
 
 // The global domain, read-only, from the machine's settings.

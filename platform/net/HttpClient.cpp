@@ -6,6 +6,7 @@
 #include <memory>
 #include <mutex>
 
+#include "platform/foundation/BackgroundWork.h"
 #include "platform/net/QueryText.h"
 
 namespace platform::net {
@@ -26,9 +27,25 @@ long milliseconds(double seconds, double fallback) {
     return std::max(1L, static_cast<long>(std::min(seconds, 86400.0) * 1000.0));
 }
 
+// How often a transfer in progress looks whether the application is quitting.
+constexpr int kQuitCheckMilliseconds = 50;
+
+struct Body {
+    std::string bytes;
+    size_t limit = 0;
+    bool tooLarge = false;
+};
+
 size_t appendBody(char* data, size_t size, size_t count, void* user) {
-    static_cast<std::string*>(user)->append(data, size * count);
-    return size * count;
+    auto* body = static_cast<Body*>(user);
+    const size_t length = size * count;
+    if (length > body->limit - body->bytes.size()) {
+        // Anything but the length handed in ends the transfer as a failure.
+        body->tooLarge = true;
+        return 0;
+    }
+    body->bytes.append(data, length);
+    return length;
 }
 
 fdn::Error transportError(CURLcode code, const char* detail) {
@@ -43,6 +60,41 @@ struct EasyDeleter {
 struct ListDeleter {
     void operator()(curl_slist* list) const { curl_slist_free_all(list); }
 };
+struct MultiDeleter {
+    void operator()(CURLM* handle) const { curl_multi_cleanup(handle); }
+};
+
+// Runs the transfer to its end, or until the application quits (then false, with `code`
+// untouched).
+bool runTransfer(CURL* easy, CURLcode& code) {
+    std::unique_ptr<CURLM, MultiDeleter> multi(curl_multi_init());
+    if (!multi || curl_multi_add_handle(multi.get(), easy) != CURLM_OK) {
+        code = CURLE_FAILED_INIT;
+        return true;
+    }
+    bool ended = false;
+    for (;;) {
+        if (platform::foundation::BackgroundWork::stopping()) break;
+        int running = 0;
+        if (curl_multi_perform(multi.get(), &running) != CURLM_OK) {
+            code = CURLE_FAILED_INIT;
+            ended = true;
+            break;
+        }
+        if (running == 0) {
+            int left = 0;
+            code = CURLE_GOT_NOTHING;
+            while (CURLMsg* message = curl_multi_info_read(multi.get(), &left)) {
+                if (message->msg == CURLMSG_DONE) code = message->data.result;
+            }
+            ended = true;
+            break;
+        }
+        curl_multi_poll(multi.get(), nullptr, 0, kQuitCheckMilliseconds, nullptr);
+    }
+    curl_multi_remove_handle(multi.get(), easy);
+    return ended;
+}
 
 }  // namespace
 
@@ -53,7 +105,9 @@ HttpResult HttpClient::perform(const HttpRequest& request) {
     CURL* handle = easy.get();
 
     std::string url = urlWithQuery(request.url, request.query);
-    std::string body;
+    Body body;
+    body.limit = request.maxResponseBytes > 0 ? request.maxResponseBytes
+                                              : HttpRequest::kDefaultMaxResponseBytes;
     char errorText[CURL_ERROR_SIZE] = {};
     curl_slist* rawHeaders = nullptr;
     for (const auto& [name, value] : request.headers)
@@ -95,24 +149,34 @@ HttpResult HttpClient::perform(const HttpRequest& request) {
                          static_cast<curl_off_t>(request.jsonBody.size()));
     }
 
-    CURLcode code = curl_easy_perform(handle);
+    CURLcode code = CURLE_OK;
+    if (!runTransfer(handle, code)) {
+        return fdn::Error{kHttpErrorDomain, CURLE_ABORTED_BY_CALLBACK,
+                          "abandoned: the application quits"};
+    }
+    if (body.tooLarge) {
+        return fdn::Error{kHttpErrorDomain, CURLE_FILESIZE_EXCEEDED,
+                          "the reply is larger than " + std::to_string(body.limit) + " bytes"};
+    }
     if (code != CURLE_OK) return transportError(code, errorText);
     HttpResponse response;
     curl_easy_getinfo(handle, CURLINFO_RESPONSE_CODE, &response.statusCode);
-    response.body = std::move(body);
+    response.body = std::move(body.bytes);
     return response;
 }
 
 void HttpClient::send(HttpRequest request, fdn::DispatchQueuePtr completionQueue,
                       std::function<void(HttpResult)> completion) {
     if (!completionQueue) completionQueue = fdn::mainQueue();
+    // Held until the completion has run: the quit waits for both.
+    auto hold = fdn::BackgroundWork::hold();
     fdn::globalQueue(fdn::QualityOfService::Default)
         ->async([request = std::move(request), completionQueue = std::move(completionQueue),
-                 completion = std::move(completion)]() mutable {
+                 completion = std::move(completion), hold]() mutable {
             auto result = std::make_shared<HttpResult>(perform(request));
             if (!completion) return;
             completionQueue->async(
-                [result, completion = std::move(completion)] { completion(*result); });
+                [result, completion = std::move(completion), hold] { completion(*result); });
         });
 }
 

@@ -3,6 +3,7 @@
 // order, an optional JSON body, headers, time limits) and the response (status and body).
 // Plain values; not synchronised.
 
+#include <cstddef>
 #include <string>
 #include <utility>
 #include <vector>
@@ -32,6 +33,9 @@ struct HttpRequest {
     std::vector<std::pair<std::string, std::string>> headers;
     double connectTimeoutSeconds = kDefaultConnectTimeoutSeconds;
     double timeoutSeconds = kDefaultTimeoutSeconds;  // the whole exchange
+    // A reply body beyond this many bytes ends the exchange as a failure; 0: the default.
+    static constexpr size_t kDefaultMaxResponseBytes = size_t{1} << 20;
+    size_t maxResponseBytes = kDefaultMaxResponseBytes;
 };
 
 struct HttpResponse {

@@ -69,6 +69,15 @@ bool answerFault(SimBackendServer::Mode mode, httplib::Response& response) {
             response.status = 200;
             response.set_content(envelope(500, "server error", nullptr), "application/json");
             return true;
+        case Mode::Endless:
+            response.status = 200;
+            // A JSON text that keeps opening arrays, until the client gives up.
+            response.set_chunked_content_provider(
+                "application/json", [](size_t, httplib::DataSink& sink) {
+                    const std::string chunk(64 * 1024, '[');
+                    return sink.is_writable() && sink.write(chunk.data(), chunk.size());
+                });
+            return true;
     }
     return false;
 }
@@ -145,6 +154,7 @@ std::optional<SimBackendServer::Mode> SimBackendServer::modeNamed(std::string_vi
     if (name == "garbage") return Mode::Garbage;
     if (name == "424") return Mode::Status424;
     if (name == "envelopeError") return Mode::EnvelopeError;
+    if (name == "endless") return Mode::Endless;
     return std::nullopt;
 }
 

@@ -5,8 +5,9 @@
 // envelope: {"code": 200, "msg": "success", "data": ...}; any other code is an error.
 //
 // Tests and scenarios steer it: fail (HTTP 500), hang (hold every request until the mode
-// changes or the server stops), answer garbage, answer 424, answer an envelope error, or
-// offer a newer version. Received events are stamped with the injectable clock's time.
+// changes or the server stops), answer garbage, answer 424, answer an envelope error, send
+// a reply that never ends, or offer a newer version. Received events are stamped with the
+// injectable clock's time.
 //
 // The server answers on its own threads; every operation here is thread-safe. Stopping
 // (or destroying) it releases held requests first.
@@ -35,9 +36,11 @@ class SimBackendServer {
         Garbage,        // HTTP 200 with bytes that are not JSON
         Status424,      // HTTP 424 with an error envelope
         EnvelopeError,  // HTTP 200 with an envelope whose code is not 200
+        Endless,        // HTTP 200 with a body that never ends
     };
 
-    // "normal", "fail", "hang", "garbage", "424", "envelopeError"; none for another name.
+    // "normal", "fail", "hang", "garbage", "424", "envelopeError", "endless"; none for
+    // another name.
     static std::optional<Mode> modeNamed(std::string_view name);
 
     struct Release {

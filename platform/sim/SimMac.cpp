@@ -60,11 +60,18 @@ SimMac::SimMac(MachineProfile profile, SimUsbBus& bus)
 
 SimMac::~SimMac() {
     std::vector<std::shared_ptr<VirtualHidDevice>> plugged;
+    std::vector<std::weak_ptr<VirtualGlasses>> glasses;
     {
         foundation::MutexLock lock(mutex_);
         plugged = plugged_;
+        glasses = glasses_;
     }
     for (const auto& device : plugged) unplugDevice(device);
+    // Glasses in the middle of an update would otherwise join the bus again later, when
+    // the process may already be ending.
+    for (const auto& weak : glasses) {
+        if (auto pair = weak.lock()) pair->retire();
+    }
     busListener_.reset();
     hid::installSerialPortSource(nullptr);
     if (screens::displayServer() == displays_) screens::installDisplayServer(nullptr);
@@ -134,6 +141,8 @@ void SimMac::plugDevice(const std::shared_ptr<VirtualHidDevice>& device) {
         if (std::find(plugged_.begin(), plugged_.end(), device) == plugged_.end()) {
             plugged_.push_back(device);
         }
+        if (auto glasses = std::dynamic_pointer_cast<VirtualGlasses>(device))
+            glasses_.push_back(glasses);
     }
     bus_.plug(device);
 }

@@ -2,7 +2,8 @@
 // The simulated Mac: built from a machine profile, it installs the machine's system values
 // and plugs the profile's glasses into the simulated USB bus (whose devices with a serial
 // interface are then the machine's serial ports); tests and scenarios act on it
-// (plug and unplug devices). Leaving, it unplugs its devices and restores this machine's
+// (plug and unplug devices). Leaving, it unplugs its devices (glasses in the middle of an
+// update do not come back later) and restores this machine's
 // own values. One SimMac at a time; its operations are thread-safe.
 
 #include <map>
@@ -83,6 +84,8 @@ class SimMac {
     mutable foundation::Mutex mutex_;
     std::vector<std::shared_ptr<VirtualHidDevice>> profileDevices_ TAVRO_GUARDED_BY(mutex_);
     std::vector<std::shared_ptr<VirtualHidDevice>> plugged_ TAVRO_GUARDED_BY(mutex_);
+    // Every pair of glasses ever plugged in, retired as the machine goes.
+    std::vector<std::weak_ptr<VirtualGlasses>> glasses_ TAVRO_GUARDED_BY(mutex_);
     std::shared_ptr<SimDisplayServer> displays_;
     std::map<const hid::BusDevice*, screens::DisplayId> glassesDisplays_ TAVRO_GUARDED_BY(mutex_);
     std::shared_ptr<audio::AudioHardware> audio_;

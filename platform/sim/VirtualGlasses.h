@@ -63,6 +63,11 @@ class VirtualGlasses : public VirtualHidDevice {
     const std::shared_ptr<VirtualBootloader>& bootloader() const { return bootloader_; }
     // Clock time between leaving the bus and the next device joining it.
     static constexpr double kRestartSeconds = 0.5;
+    // Takes the glasses and their bootloader off the bus, and drops every restart still
+    // pending (their bootloader about to join, the glasses about to come back from an
+    // update), so that nothing joins the bus later. The machine they were plugged into
+    // calls it as it goes.
+    void retire();
 
     // Reports sent as the glasses would on their own.
     void reportDisplayStatus(uint16_t status);
@@ -86,7 +91,9 @@ class VirtualGlasses : public VirtualHidDevice {
     void sendReply(uint16_t command, uint16_t subcommand, std::array<uint8_t, 64>& reply);
     void streamImu();
     void sendImuSample(uint64_t index);
-    void restartFrom(const std::vector<uint8_t>& image);
+    void restartFrom(const std::vector<uint8_t>& image, uint64_t restart);
+    // Plugs `device` in unless the glasses were retired since `restart` was current.
+    void rejoin(const std::shared_ptr<VirtualHidDevice>& device, uint64_t restart);
 
     const VirtualGlassesConfig config_;
     mutable foundation::Mutex mutex_;
@@ -100,6 +107,9 @@ class VirtualGlasses : public VirtualHidDevice {
     std::thread streamThread_;
     std::string firmwareVersion_;
     const std::shared_ptr<VirtualBootloader> bootloader_;
+    // Held while a pending restart plugs a device in, so that retire() waits for it.
+    foundation::Mutex restartMutex_;
+    uint64_t restarts_ TAVRO_GUARDED_BY(restartMutex_) = 0;  // advanced by retire()
 };
 
 // A wake device (0x0483:0x6001 or 0x1234:0x5678): it sends what it is told and answers

@@ -1,9 +1,11 @@
-// The quit: the glasses back in 2D, the usage stored, and neither an after-plug sequence
-// nor the monitor thread holding it up.
+// The quit: the glasses back in 2D, the usage stored, neither an after-plug sequence nor
+// the monitor thread holding it up, and no firmware update left running.
 #include <cstdlib>
 #include <future>
 #include <thread>
 
+#include "platform/foundation/BackgroundWork.h"
+#include "platform/hid/SimulatedHidApi.h"
 #include "stereo3d/TavroDepthCustomManager.h"
 #include "tests/TAVRO_3D/ShellHarness.h"
 
@@ -38,6 +40,28 @@ TEST_F(ShellTerminationTest, QuitEndsAnAfterPlugSequenceInTheMiddleOfItsWait) {
     runFor(20);
     EXPECT_EQ(sent(pair, 0x0C, 4), 0u);
     EXPECT_NE(shownPanel(), shell::Panel::Start);
+}
+
+// The update runs on a worker thread that must not outlive the process: the quit stops it
+// between two packets and returns only once it has ended. The glasses stay in their
+// bootloader, where the next update finds them.
+TEST_F(ShellTerminationTest, QuitInTheMiddleOfAFirmwareUpdateEndsTheUpdateFirst) {
+    platform::hid::setHidApi(platform::hid::makeSimulatedHidApi());
+    auto old = glasses("TAVRO2_FW_V1.60");
+    plug(old);
+    ASSERT_TRUE(runUntilShown(shell::Panel::FirmwareUpdate));
+    delegate().dfuUpdateViewController.get()->updateButton.lock()->performClick();
+    const auto& loader = old->bootloader();
+    // From here on the main thread is the test's: the runner stops at its next progress
+    // notice, which waits for the main thread, halfway through the image.
+    ASSERT_TRUE(runUntil([&] { return loader->bytesProgrammed() > 0; }));
+    ASSERT_EQ(platform::foundation::BackgroundWork::running(), 1);
+    delegate().applicationWillTerminate();
+    EXPECT_EQ(platform::foundation::BackgroundWork::running(), 0);
+    EXPECT_FALSE(loader->programmingComplete());
+    runFor(5);
+    EXPECT_EQ(old->firmwareVersion(), "TAVRO2_FW_V1.60");
+    platform::hid::setHidApi(nullptr);
 }
 
 TEST_F(ShellTerminationTest, QuitNeverWaitsForAMonitorThreadThatWaitsForTheMainThread) {

@@ -2,9 +2,15 @@
 
 #include <sqlite3.h>
 
+#include <algorithm>
+#include <chrono>
+#include <future>
+
 #include "BackendTestSupport.h"
 #include "backend/TavroUserBehaviorReporting.h"
 #include "backend/UserBehaviorRecord.h"
+#include "platform/foundation/Clock.h"
+#include "platform/foundation/FileSystem.h"
 
 using namespace backendtest;
 
@@ -50,19 +56,23 @@ TEST_F(UsageTableTest, ARowWithAUidAlreadyStoredAndUnknownColumnsAreLeftOut) {
 }
 
 TEST_F(UsageTableTest, AnEventStoredAtQuitIsInTheFileAfterARestartAndOneNotStoredIsPosted) {
+    auto clock = std::make_shared<fdn::ManualClock>();
+    fdn::ScopedClock scoped(clock);
     AppDelegate::shared().glassStatus = true;
     AppDelegate::shared().modelType = 2;
-    auto& reporting = *TavroUserBehaviorReporting::shared();
+    TavroUserBehaviorReporting reporting;  // as at launch
+    clock->advanceSeconds(42);
     reporting.recordEvent(BehaviorEventType::app_use_duration, true);
     reporting.recordEvent(BehaviorEventType::use_mode_type, true);
     reporting.recordEvent(BehaviorEventType::app_launcheds, false);
     // The quit's clean-up: wait for the queue, then the process may end.
-    TavroFMDBManager::shareManager().drainDatabaseQueue();
+    TavroFMDBManager::shareManager().finishBeforeQuit();
     TavroFMDBManager::shareManager().closeDatabase();
     TavroFMDBManager nextLaunch(TavroFMDBManager::shareManager().databasePath());
     auto rows = storedRows(nextLaunch);
     ASSERT_EQ(rows.size(), 2u);
     EXPECT_EQ(rows[0].at("eventName").text(), "app_use_duration");
+    EXPECT_DOUBLE_EQ(rows[0].at("duration").asDouble(), 42);  // the time since launch
     EXPECT_EQ(rows[1].at("eventName").text(), "use_mode_type");
     EXPECT_EQ(rows[1].at("glassStatus").asInt64(), 1);
     ASSERT_TRUE(drainUntil([&] { return server_.receivedEvents().size() == 1; }));
@@ -71,4 +81,64 @@ TEST_F(UsageTableTest, AnEventStoredAtQuitIsInTheFileAfterARestartAndOneNotStore
     EXPECT_EQ(body.at("modeType").asInt64(), 2);
     EXPECT_EQ(body.at("region").text(), "domestic");
     AppDelegate::shared().modelType = 0;
+}
+
+// A file that is not a database, or a damaged one, would lose every event for ever: it is
+// kept aside under a name of its own, and a fresh table takes the events.
+TEST_F(UsageTableTest, AnUnreadableFileIsKeptAsideAndAFreshTableTakesTheEvents) {
+    auto& table = TavroFMDBManager::shareManager();
+    const std::string path = table.databasePath();
+    // A database whose pages past the header are overwritten: "malformed".
+    table.insertUserBehavior({{"uid", "lost"}, {"eventType", 1}});
+    table.closeDatabase();
+    auto malformed = fdn::readFile(path).value();
+    ASSERT_GT(malformed.size(), 4096u);
+    std::fill(malformed.begin() + 100, malformed.end(), 0xFF);
+    const fdn::Bytes notADatabase(3000, 'x');
+    const std::vector<fdn::Bytes> contents = {notADatabase, malformed};
+    for (size_t i = 0; i < contents.size(); ++i) {
+        ASSERT_FALSE(fdn::writeFileAtomically(path, contents[i]).has_value());
+        ::testing::internal::CaptureStderr();
+        const std::string uid = "kept-" + std::to_string(i);
+        table.insertUserBehavior({{"uid", uid}, {"eventType", 2}});
+        EXPECT_EQ(uids(), std::vector<std::string>{uid});
+        const std::string log = ::testing::internal::GetCapturedStderr();
+        table.closeDatabase();
+        const std::string aside = path + ".unreadable" + (i ? "-2" : "");
+        EXPECT_NE(log.find("kept the unreadable " + path + " as " + aside), std::string::npos)
+            << log;
+        EXPECT_EQ(fdn::readFile(aside).value(), contents[i]);
+    }
+}
+
+// Another process holding the file must not keep the quit waiting for seconds: the quit's
+// writes wait 1 s of clock time in all, and the log says which events were not stored.
+TEST_F(UsageTableTest, AFileHeldByAnotherProcessHoldsTheQuitUpOnlyBriefly) {
+    auto clock = std::make_shared<fdn::ManualClock>();
+    fdn::ScopedClock scoped(clock);
+    auto& table = TavroFMDBManager::shareManager();
+    table.createFMDBTable();
+    table.drainDatabaseQueue();
+    sqlite3* other = nullptr;
+    ASSERT_EQ(sqlite3_open(table.databasePath().c_str(), &other), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(other, "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr), SQLITE_OK);
+
+    ::testing::internal::CaptureStderr();
+    table.insertUserBehavior({{"uid", "first"}, {"eventName", "app_use_duration"}});
+    table.insertUserBehavior({{"uid", "second"}, {"eventName", "use_mode_type"}});
+    auto quit = std::async(std::launch::async, [&] { table.finishBeforeQuit(); });
+    // The first insert waits on the clock, which moves only by hand here.
+    ASSERT_TRUE(test_support::waitForWaiters(*clock, 1));
+    EXPECT_EQ(quit.wait_for(std::chrono::milliseconds(50)), std::future_status::timeout);
+    clock->advanceSeconds(TavroFMDBManager::kQuitWaitSeconds);
+    ASSERT_EQ(quit.wait_for(std::chrono::seconds(20)), std::future_status::ready);
+    const std::string log = ::testing::internal::GetCapturedStderr();
+    EXPECT_NE(log.find("not stored: \"app_use_duration\" first"), std::string::npos) << log;
+    EXPECT_NE(log.find("not stored: \"use_mode_type\" second"), std::string::npos) << log;
+
+    sqlite3_exec(other, "ROLLBACK", nullptr, nullptr, nullptr);
+    sqlite3_close(other);
+    // Once the file is free again, the next event is stored as usual.
+    table.insertUserBehavior({{"uid", "third"}});
+    EXPECT_EQ(uids(), std::vector<std::string>{"third"});
 }

@@ -7,6 +7,7 @@
 #include "E2eSupport.h"
 #include "TAVRO_3D/TavroGlassConnectSuccessViewController.h"
 #include "appstate/AppDelegate.h"
+#include "platform/foundation/BackgroundWork.h"
 #include "platform/foundation/Mutex.h"
 #include "platform/foundation/NotificationCenter.h"
 #include "platform/foundation/UserDefaults.h"
@@ -77,6 +78,16 @@ TEST(Roads, FirmwareUpdateFrom160To165) {
     ASSERT_EQ(result.exitStatus, 0) << e2e::failuresOf(result);
     EXPECT_EQ(version, "TAVRO2_FW_V1.65");
     EXPECT_EQ(AppDelegate::shared().isDfuUpdate.load(), false);
+}
+
+// The update runs on a worker thread: the quit ends it before the process ends.
+TEST(Roads, AQuitDuringAFirmwareUpdateEndsTheUpdateFirst) {
+    int running = -1;
+    auto result = e2e::playScenario("quit-during-update", [&](app::RunView&) {
+        running = platform::foundation::BackgroundWork::running();
+    });
+    ASSERT_EQ(result.exitStatus, 0) << e2e::failuresOf(result);
+    EXPECT_EQ(running, 0);
 }
 
 TEST(Roads, GlassesInTheirBootloaderAtPlugInAreUpdated) {

@@ -1,9 +1,11 @@
 // Usage events stored by an earlier run (at its quit) are uploaded when a later run becomes
-// active, and leave the table once the backend took them.
+// active, and leave the table once the backend took them; a quit during the upload keeps
+// them.
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 
 #include "E2eSupport.h"
+#include "platform/foundation/BackgroundWork.h"
 #include "platform/foundation/FileSystem.h"
 #include "platform/sim/SimBackendServer.h"
 #include "platform/sim/SimMac.h"
@@ -29,16 +31,25 @@ int rowsLeftOfTheEarlierRun(const std::string& database) {
     return count;
 }
 
-TEST(StoredEvents, ALaterRunUploadsWhatAnEarlierRunStored) {
+struct StoredRun {
+    app::RunResult result;
+    bool uploaded = false;  // the backend received the earlier run's row
+    int leftOfTheEarlierRun = -1;
+    int backgroundWorkAtQuit = -1;
+};
+
+// Runs the application through `scenario` on a usage table an earlier run left with one row.
+StoredRun runOverAnEarlierTable(const std::string& scenario) {
+    StoredRun run;
     test_support::TemporaryFolder root("tavro-e2e");
     const std::string home = root.path() + "/home";
     const std::string support = home + "/Library/Application Support";
-    ASSERT_FALSE(platform::foundation::createDirectory(support, true));
+    EXPECT_FALSE(platform::foundation::createDirectory(support, true));
     const std::string database = support + "/Halvane3D.db";
     {
         sqlite3* db = nullptr;
-        ASSERT_EQ(sqlite3_open(database.c_str(), &db), SQLITE_OK);
-        ASSERT_EQ(sqlite3_exec(db,
+        EXPECT_EQ(sqlite3_open(database.c_str(), &db), SQLITE_OK);
+        EXPECT_EQ(sqlite3_exec(db,
                                "CREATE TABLE tavroUserBehaviorTable (uid TEXT UNIQUE, eventType "
                                "INTEGER, eventName TEXT, duration REAL);"
                                "INSERT INTO tavroUserBehaviorTable VALUES "
@@ -49,7 +60,7 @@ TEST(StoredEvents, ALaterRunUploadsWhatAnEarlierRunStored) {
     }
 
     app::RunOptions options;
-    options.scenarioPath = e2e::scenarioPath("stored-events-upload");
+    options.scenarioPath = e2e::scenarioPath(scenario);
     options.speed = e2e::kSpeed;
     options.display = app::RunOptions::Display::Headless;
     options.homeFolder = home;
@@ -57,18 +68,33 @@ TEST(StoredEvents, ALaterRunUploadsWhatAnEarlierRunStored) {
     options.freshHome = false;
     options.handleSignals = false;
     options.quitAtScenarioEnd = true;
-    bool uploaded = false;
-    auto result = app::runApplication(options, [&](app::RunView& run) {
-        for (const auto& event : run.backends.mac()->backend().receivedEvents()) {
+    run.result = app::runApplication(options, [&](app::RunView& view) {
+        run.backgroundWorkAtQuit = platform::foundation::BackgroundWork::running();
+        for (const auto& event : view.backends.mac()->backend().receivedEvents()) {
             auto uid = event.body.find("uid");
             if (uid != event.body.end() && uid->second.text() == "stored-by-an-earlier-run") {
-                uploaded = true;
+                run.uploaded = true;
             }
         }
     });
-    ASSERT_EQ(result.exitStatus, 0) << e2e::failuresOf(result);
-    EXPECT_TRUE(uploaded);
-    EXPECT_EQ(rowsLeftOfTheEarlierRun(database), 0);
+    run.leftOfTheEarlierRun = rowsLeftOfTheEarlierRun(database);
+    return run;
+}
+
+TEST(StoredEvents, ALaterRunUploadsWhatAnEarlierRunStored) {
+    auto run = runOverAnEarlierTable("stored-events-upload");
+    ASSERT_EQ(run.result.exitStatus, 0) << e2e::failuresOf(run.result);
+    EXPECT_TRUE(run.uploaded);
+    EXPECT_EQ(run.leftOfTheEarlierRun, 0);
+}
+
+// The upload runs on a worker thread: the quit abandons its request, ends it before the
+// process ends, and the row stays for the next run.
+TEST(StoredEvents, AQuitDuringTheUploadKeepsTheRowAndEndsTheUploadFirst) {
+    auto run = runOverAnEarlierTable("quit-during-upload");
+    ASSERT_EQ(run.result.exitStatus, 0) << e2e::failuresOf(run.result);
+    EXPECT_EQ(run.backgroundWorkAtQuit, 0);
+    EXPECT_EQ(run.leftOfTheEarlierRun, 1);
 }
 
 }  // namespace

@@ -38,13 +38,16 @@ TEST_F(TavroLocalServerTest, SendsOneJsonObjectPerCrLfLine) {
     ASSERT_TRUE(waitUntil([&] { return server.hasClient(); }));
 
     server.sendTextMessageWithDict(ValueDictionary{{"type", 1}});
-    server.sendTextMessageWithDict(Value(ValueDictionary{}));                    // empty: nothing
-    server.sendTextMessageWithDict(ValueDictionary{{"type", 5}, {"value", 1}});  // no glasses
+    server.sendTextMessageWithDict(Value(ValueDictionary{}));  // empty: nothing
+    // The glasses' own messages go out only while glasses are there.
+    for (int type : {5, 7, 8}) server.sendTextMessageWithDict(ValueDictionary{{"type", type}});
     AppDelegate::shared().glassStatus = true;
     server.sendTextMessageWithDict(ValueDictionary{{"type", 7}, {"name", "镜"}});
+    server.sendTextMessageWithDict(ValueDictionary{{"type", 8}});
 
     EXPECT_EQ(client.readLine(), "{\"type\":1}\r\n");
     EXPECT_EQ(client.readLine(), "{\"name\":\"镜\",\"type\":7}\r\n");
+    EXPECT_EQ(client.readLine(), "{\"type\":8}\r\n");
 }
 
 // One client at a time: a second is turned away while the first is served; once the

@@ -1,7 +1,10 @@
 #include <gtest/gtest.h>
 
+#include "platform/foundation/Clock.h"
 #include "platform/foundation/SystemInfo.h"
 #include "platform/sim/SimMac.h"
+#include "tests/support/DeviceBytes.h"
+#include "tests/support/Waits.h"
 
 using namespace platform::sim;
 
@@ -42,6 +45,31 @@ TEST(SimMac, InstallsTheMachineAndPlugsItsGlasses) {
     }
     EXPECT_TRUE(platform::hid::HIDBus::system().devices().empty());
     EXPECT_NE(platform::foundation::sysctlString("hw.model"), "Macmini9,1");
+}
+
+// Glasses that leave for their bootloader are followed by it a moment later, unless their
+// machine has gone meanwhile: then nothing joins the bus any more (the process may be
+// ending by then).
+TEST(SimMac, GlassesRestartingWhenTheMachineGoesStayOffTheBus) {
+    auto clock = std::make_shared<platform::foundation::ManualClock>();
+    platform::foundation::ScopedClock scoped(clock);
+    auto& bus = platform::hid::HIDBus::system();
+    auto glasses = std::make_shared<VirtualGlasses>(VirtualGlasses::secondGeneration());
+    const auto enterBootloader = test_support::frame(64, {{0, {0x40}}, {8, {9}}});
+    auto restarted = [&] { return bus.isAttached(glasses->bootloader().get()); };
+    {
+        SimMac mac(parseMachineProfile("{}").value());
+        mac.plugDevice(glasses);
+        glasses->setReport(platform::hid::ReportType::Output, 2, enterBootloader);
+        clock->advanceSeconds(VirtualGlasses::kRestartSeconds);
+        ASSERT_TRUE(test_support::waitUntil(restarted));
+        mac.unplugDevice(glasses->bootloader());
+        mac.plugDevice(glasses);
+        glasses->setReport(platform::hid::ReportType::Output, 2, enterBootloader);
+    }
+    clock->advanceSeconds(VirtualGlasses::kRestartSeconds);
+    EXPECT_FALSE(test_support::waitUntil(restarted, 0.5));
+    EXPECT_TRUE(bus.devices().empty());
 }
 
 }  // namespace

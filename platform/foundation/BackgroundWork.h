@@ -1,0 +1,43 @@
+#pragma once
+// Work on worker threads that may still be running when the application quits: an upload
+// of stored usage events, a firmware update, an HTTP exchange. Once the quit is over the
+// process ends and its static state goes, so such work must be over by then. It holds a
+// BackgroundWork::Hold from the moment it is queued until it has returned, looks at
+// stopping() between its steps, and sleeps through sleepForSeconds(), which ends at once
+// when the quit begins. The quit calls finish(): from then on stopping() is true, and
+// finish() waits until every hold has been dropped.
+//
+// Thread-safe. finish() keeps the main queue running while it waits when it is called on
+// the main thread, since the work may be posting to main-queue observers.
+
+#include <chrono>
+#include <memory>
+
+namespace platform::foundation {
+
+class BackgroundWork {
+  public:
+    using Hold = std::shared_ptr<void>;
+
+    // How long the quit waits at most for work to end (real time: it guards the end of the
+    // process against a call that never returns, it is not the application's own time).
+    static constexpr std::chrono::milliseconds kFinishLimit{5000};
+
+    // Counts as running until the last copy is dropped.
+    static Hold hold();
+    static bool stopping();
+    // Sleeps `seconds` of clock time; false, and at once, when the quit has begun.
+    static bool sleepForSeconds(double seconds);
+
+    // The quit: asks every piece of work to stop and waits until all of it has returned, for
+    // at most `limit`. True when none is left running; logs what is when not.
+    static bool finish(std::chrono::milliseconds limit = kFinishLimit);
+    // Work may run again (a launch after a quit in the same process: tests).
+    static void resume();
+    // Holds alive right now.
+    static int running();
+
+    BackgroundWork() = delete;
+};
+
+}  // namespace platform::foundation
