@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "app/RunOptions.h"
-#include "platform/sim/PlatformBackends.h"
+#include "platform/backends/PlatformBackends.h"
 #include "platform/sim/ScenarioRunner.h"
 #include "platform/sim/ScreenRecorder.h"
 
@@ -31,7 +31,7 @@ struct RunResult {
 
 // What a test may look at after the main loop has ended, before the backends go.
 struct RunView {
-    platform::sim::PlatformBackends& backends;
+    platform::backends::PlatformBackends& backends;
     platform::sim::ScenarioRunner* runner;  // null without a scenario
     platform::sim::ScreenRecorder& screen;
 };
