@@ -14,9 +14,9 @@ using foundation::Clock;
 using hid::BusDevice;
 using hid::BusDevicePtr;
 using hid::HidApi;
+using hid::HIDBus;
 using hid::HidDeviceHandle;
 using hid::HidDeviceInfo;
-using hid::HIDBus;
 using hid::kIOReturnSuccess;
 using hid::ReportType;
 

@@ -106,8 +106,7 @@ TEST(PlatformBackends, ASimulatedRunReachesOnlyTheSimMac) {
     EXPECT_EQ(capture::captureMachine(), nullptr);
     EXPECT_EQ(capture::frameSource(), nullptr);
     EXPECT_NE(foundation::sysctlString("hw.model"), "MacBookPro18,3");
-    EXPECT_EQ(net::BackendHosts::current().domestic,
-              net::BackendHosts::deployment().domestic);
+    EXPECT_EQ(net::BackendHosts::current().domestic, net::BackendHosts::deployment().domestic);
     EXPECT_NE(net::BackendHosts::current().overseas, backendAddress);
 }
 

@@ -108,9 +108,8 @@ TEST(SimScreens, CapturedFramesShowTheWindowsOnTheDisplayOrAMovingPattern) {
 // screens is moved onto the main screen, and the status items follow the menu bar.
 TEST(SimScreens, WindowsADisplayChangeLeavesOffTheScreensMoveOntoTheMainScreen) {
     test_support::InstalledSimMac mac;
-    mac.boot(
-        sim::parseMachineProfile(R"({"model": "Macmini9,1", "glassesDisplay": "extended"})")
-            .value());
+    mac.boot(sim::parseMachineProfile(R"({"model": "Macmini9,1", "glassesDisplay": "extended"})")
+                 .value());
     EXPECT_TRUE(ui::Screen::screens().empty());
     auto item = ui::StatusBar::system().statusItemWithLength(24);
     auto glasses = sim::SimMac::makeDevice({});
