@@ -1,10 +1,10 @@
 #pragma once
 // One run of the whole application, as the process entry makes it: the clock at the asked
-// speed, every platform backend (the simulated Mac of the profile, its own home folder),
-// the display (a real one when DISPLAY is set, else headless) with the screen recorder in
-// front of it, the running-application registry that keeps one copy per home folder, the
-// quit signals, the delegate's launch on the main loop, and the scenario. It returns when
-// the application has quit (or, headless, when its scenario is over).
+// speed, every platform backend through the factory (the simulated Mac of the profile, its
+// own home folder), the display (a real one when DISPLAY is set, else headless) with the
+// screen recorder in front of it, the running-application registry that keeps one copy per
+// home folder, the quit signals, the delegate's launch on the main loop, and the scenario.
+// It returns when the application has quit (or, headless, when its scenario is over).
 //
 // Main thread only; one run at a time per process (the delegate is process-wide).
 
