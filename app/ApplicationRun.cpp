@@ -103,7 +103,7 @@ RunResult runApplication(const RunOptions& options,
         return cannotStart("no machine \"" + machine +
                            "\": " + profile.error().localizedDescription);
     }
-    sim::BackendChoice choice;
+    platform::backends::BackendChoice choice;
     choice.profile = std::move(profile).value();
     if (scenario && scenario->permissions) choice.profile.permissions = *scenario->permissions;
     choice.machineName = machine;
@@ -112,7 +112,7 @@ RunResult runApplication(const RunOptions& options,
 
     // Before any thread starts: the clock, the backends.
     fdn::Clock::setCurrent(std::make_shared<fdn::RealClock>(options.speed));
-    auto installed = sim::PlatformBackends::install(std::move(choice));
+    auto installed = platform::backends::PlatformBackends::install(std::move(choice));
     if (!installed)
         return cannotStart("cannot set the machine up: " + installed.error().localizedDescription);
     auto backends = std::move(installed).value();

@@ -1,10 +1,10 @@
 #pragma once
 // One run of the whole application, as the process entry makes it: the clock at the asked
-// speed, every platform backend (the simulated Mac of the profile, its own home folder),
-// the display (a real one when DISPLAY is set, else headless) with the screen recorder in
-// front of it, the running-application registry that keeps one copy per home folder, the
-// quit signals, the delegate's launch on the main loop, and the scenario. It returns when
-// the application has quit (or, headless, when its scenario is over).
+// speed, every platform backend through the factory (the simulated Mac of the profile, its
+// own home folder), the display (a real one when DISPLAY is set, else headless) with the
+// screen recorder in front of it, the running-application registry that keeps one copy per
+// home folder, the quit signals, the delegate's launch on the main loop, and the scenario.
+// It returns when the application has quit (or, headless, when its scenario is over).
 //
 // Main thread only; one run at a time per process (the delegate is process-wide).
 
@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "app/RunOptions.h"
-#include "platform/sim/PlatformBackends.h"
+#include "platform/backends/PlatformBackends.h"
 #include "platform/sim/ScenarioRunner.h"
 #include "platform/sim/ScreenRecorder.h"
 
@@ -31,7 +31,7 @@ struct RunResult {
 
 // What a test may look at after the main loop has ended, before the backends go.
 struct RunView {
-    platform::sim::PlatformBackends& backends;
+    platform::backends::PlatformBackends& backends;
     platform::sim::ScenarioRunner* runner;  // null without a scenario
     platform::sim::ScreenRecorder& screen;
 };

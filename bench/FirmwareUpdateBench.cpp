@@ -10,8 +10,8 @@
 #include "glasses/FirmwareFileWriter.h"
 #include "glasses/ISPLdCMD.h"
 #include "platform/hid/HidApi.h"
-#include "platform/hid/SimulatedHidApi.h"
 #include "platform/sim/SimUsbBus.h"
+#include "platform/sim/SimulatedHidApi.h"
 #include "platform/sim/VirtualBootloader.h"
 
 namespace {
@@ -27,7 +27,7 @@ class Counting final : public IProgramFlashCallback {
 };
 
 void programWholeAprom(benchmark::State& state) {
-    platform::hid::setHidApi(platform::hid::makeSimulatedHidApi());
+    platform::hid::setHidApi(platform::sim::makeSimulatedHidApi());
     std::vector<uint8_t> image(ISPLdCMD::kApromSize);
     for (size_t i = 0; i < image.size(); ++i) image[i] = static_cast<uint8_t>(i * 13 + 5);
     const auto path = std::filesystem::temp_directory_path() /

@@ -1,9 +1,9 @@
 #pragma once
 // Screen-capture permission, accessibility trust and synthetic input events: what the
 // application may do to the screen and the pointer. The machine's answers come from the
-// installed capture machine (the simulated Mac installs one with its profile's
-// permissions); without one the process may neither record the screen nor is it trusted,
-// and posted events go nowhere.
+// installed capture machine (on a simulated Mac the run's factory installs the SimMac's,
+// with its profile's permissions); without one the process may neither record the screen
+// nor is it trusted, and posted events go nowhere.
 //
 // Thread-safe; requestShareableContent calls its completion on a global queue.
 

@@ -8,9 +8,9 @@
 // the handler after that completion. A frame still being produced when the next one is due is not
 // asked for twice: a slow frame delays the next one.
 //
-// Where frames come from is the installed frame source (the simulated Mac installs one
-// that renders what its displays show); without a source, or for a display the source
-// does not know, start fails.
+// Where frames come from is the installed frame source (on a simulated Mac the run's
+// factory installs the SimMac's, which renders what its displays show); without a source,
+// or for a display the source does not know, start fails.
 //
 // Thread-safe; the stream may be released from any thread (it stops itself).
 

@@ -1,9 +1,10 @@
 #pragma once
 // System values of the machine: the sysctl-style values, memory, the machine's locale and
 // preferred languages, UUIDs, and the two diagnostic outlets (system log, standard
-// output). The simulated Mac installs its profile's values with setMachineValues; without
-// them the values come from this Linux machine where it has them ("machdep.cpu.brand_string"
-// from /proc/cpuinfo) and are missing where it does not ("hw.model").
+// output). The run's factory installs a simulated Mac's profile values with
+// setMachineValues; without them the values come from this Linux machine where it has
+// them ("machdep.cpu.brand_string" from /proc/cpuinfo) and are missing where it does not
+// ("hw.model").
 // Thread-safe.
 
 #include <cstdint>

@@ -2,7 +2,6 @@
 
 #include "platform/foundation/InstalledBackend.h"
 #include "platform/hid/RealHidApi.h"
-#include "platform/hid/SimulatedHidApi.h"
 
 namespace platform::hid {
 namespace {
@@ -17,10 +16,6 @@ void HidApi::hid_free_enumeration(HidDeviceInfo* devices) {
         delete devices;
         devices = next;
     }
-}
-
-std::shared_ptr<HidApi> makeHidApi(HidApiBackend backend) {
-    return backend == HidApiBackend::Real ? makeRealHidApi() : makeSimulatedHidApi();
 }
 
 std::shared_ptr<HidApi> hidApiShared() {

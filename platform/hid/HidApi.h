@@ -1,7 +1,8 @@
 #pragma once
 // The hidapi calls the firmware updater's transport uses, behind one interface with two
-// backends: the real hidapi library (hidraw) for real devices, and the machine's HID bus
-// for the simulated Mac. One backend is installed for the process at start (setHidApi).
+// backends: the real hidapi library (hidraw, RealHidApi.h) for real devices, and the
+// simulated Mac's HID bus (platform/sim/SimulatedHidApi.h). The run's factory
+// (platform/backends) installs one of them for the process at start (setHidApi).
 // The calls keep the library's names, argument order and results (negative on failure),
 // so the transport reads as it would against the library.
 //
@@ -55,9 +56,6 @@ class HidApi {
     virtual std::string hid_error(HidDeviceHandle* device) = 0;
 };
 
-enum class HidApiBackend { Real, Simulated };
-
-std::shared_ptr<HidApi> makeHidApi(HidApiBackend backend);
 // The installed backend (the real library until another is installed). Users keep the
 // pointer for as long as they hold handles from it, so that a later selection cannot pull
 // the backend from under them.

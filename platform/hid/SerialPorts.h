@@ -5,7 +5,8 @@
 // "idProduct"), found by searching the client and then its parents.
 //
 // Where the listing comes from is chosen in one place: the serial ports this Linux machine
-// lists, unless a source is installed (the simulated Mac installs its USB registry's).
+// lists, unless a source is installed (the run's factory installs a simulated Mac's USB
+// registry's).
 // Every call is thread-safe; a listing is a snapshot.
 
 #include <memory>

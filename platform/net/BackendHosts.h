@@ -1,7 +1,7 @@
 #pragma once
 // The backend's addresses by region: the domestic and the overseas host ("scheme://host[:port]",
-// no trailing "/"). They are deployment values; the simulated Mac points both at its own
-// backend server while it lives. Thread-safe.
+// no trailing "/"). They are deployment values; on a simulated Mac the run's factory points
+// both at the SimMac's own backend server. Thread-safe.
 
 #include <string>
 

@@ -2,8 +2,8 @@
 // The machine's display server as the display services see it: the online displays, an
 // atomic application of a display configuration, modes, virtual displays, brightness,
 // the session dictionary and the cursor. One implementation is installed per process (the
-// simulated Mac installs its own); without one the machine has no displays and no virtual
-// displays can be made.
+// run's factory installs a simulated Mac's own); without one the machine has no displays
+// and no virtual displays can be made.
 //
 // Implementations are thread-safe: the main thread reads, the HID thread plugs the glasses'
 // display, global queues un-mirror.

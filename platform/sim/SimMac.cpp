@@ -5,9 +5,6 @@
 #include "platform/foundation/Mutex.h"
 #include "platform/foundation/NotificationCenter.h"
 #include "platform/foundation/Workspace.h"
-#include "platform/hid/SerialPorts.h"
-#include "platform/net/BackendHosts.h"
-#include "platform/screens/DisplayServer.h"
 #include "platform/screens/PowerManagement.h"
 
 namespace platform::sim {
@@ -21,13 +18,6 @@ SimMac::SimMac(MachineProfile profile, SimUsbBus& bus)
                                                          profile_.permissions.accessibility)),
       frames_(std::make_shared<SimDisplayFrames>(displays_)),
       backend_(std::make_unique<SimBackendServer>()) {
-    net::BackendHosts::setCurrent({backend_->baseAddress(), backend_->baseAddress()});
-    foundation::setMachineValues(profile_.machine);
-    screens::installDisplayServer(displays_);
-    audio::installAudioHardware(audio_);
-    capture::installCaptureMachine(capture_);
-    capture::installFrameSource(frames_);
-    hid::installSerialPortSource(hid::registrySerialPorts(bus_.usbRegistry()));
     busListener_ =
         bus_.hidBus().addListener([this](const hid::BusDevicePtr& device, bool attached) {
             if (!dynamic_cast<const VirtualGlasses*>(device.get())) return;
@@ -73,13 +63,6 @@ SimMac::~SimMac() {
         if (auto pair = weak.lock()) pair->retire();
     }
     busListener_.reset();
-    hid::installSerialPortSource(nullptr);
-    if (screens::displayServer() == displays_) screens::installDisplayServer(nullptr);
-    if (audio::audioHardware() == audio_) audio::installAudioHardware(nullptr);
-    if (capture::captureMachine() == capture_) capture::installCaptureMachine(nullptr);
-    if (capture::frameSource() == frames_) capture::installFrameSource(nullptr);
-    foundation::clearMachineValues();
-    net::BackendHosts::setCurrent(net::BackendHosts::deployment());
     backend_->stop();
 }
 

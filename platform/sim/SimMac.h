@@ -1,10 +1,11 @@
 #pragma once
-// The simulated Mac: built from a machine profile, it installs the machine's system values
-// and plugs the profile's glasses into the simulated USB bus (whose devices with a serial
-// interface are then the machine's serial ports); tests and scenarios act on it
-// (plug and unplug devices). Leaving, it unplugs its devices (glasses in the middle of an
-// update do not come back later) and restores this machine's
-// own values. One SimMac at a time; its operations are thread-safe.
+// The simulated Mac: built from a machine profile, it models the machine (its displays,
+// audio hardware, capture permissions, backend server and the simulated USB bus, whose
+// devices with a serial interface are its serial ports) and plugs the profile's glasses into
+// the bus; tests and scenarios act on it (plug and unplug devices). It installs nothing
+// itself: the run's factory (platform/backends) makes its parts the platform's backends.
+// Leaving, it unplugs its devices (glasses in the middle of an update do not come back
+// later). One SimMac at a time; its operations are thread-safe.
 
 #include <map>
 #include <memory>
@@ -32,19 +33,25 @@ class SimMac {
 
     const MachineProfile& profile() const { return profile_; }
     SimUsbBus& usbBus() { return bus_; }
-    // The machine's displays, installed as the display server while the SimMac lives;
-    // glasses on the bus bring their display.
+    // The machine's displays; glasses on the bus bring their display.
     SimDisplayServer& displays() { return *displays_; }
-    // The machine's audio hardware, installed while the SimMac lives; glasses on the bus
-    // bring their audio output device ("TAVRO Glass").
+    // The machine's audio hardware; glasses on the bus bring their audio output device
+    // ("TAVRO Glass").
     audio::AudioHardware& audio() { return *audio_; }
     // The audio device of plugged glasses, 0 when they have none (or are not plugged).
     audio::AudioObjectId audioDeviceOf(const std::shared_ptr<VirtualHidDevice>& device) const;
     // Screen-recording permission, accessibility trust and the events the application
-    // posted, installed while the SimMac lives.
+    // posted.
     capture::CaptureMachine& capture() { return *capture_; }
-    // The machine's backend server; both region hosts point at it while the SimMac lives.
+    // The machine's backend server, running while the SimMac lives.
     SimBackendServer& backend() { return *backend_; }
+
+    // The parts that the factory installs as the display server, the audio hardware, the
+    // capture machine and the frame source; made with the SimMac and never replaced.
+    std::shared_ptr<SimDisplayServer> displayServer() const { return displays_; }
+    std::shared_ptr<audio::AudioHardware> audioHardware() const { return audio_; }
+    std::shared_ptr<capture::CaptureMachine> captureMachine() const { return capture_; }
+    std::shared_ptr<SimDisplayFrames> frameSource() const { return frames_; }
 
     // Another application became the active one, or quit: posted on the workspace centre
     // on the calling thread, as the system's workspace notices are.

@@ -9,6 +9,7 @@
 #include "appstate/AppDelegate.h"
 #include "common/Bundle.h"
 #include "common/TavroLocalizationHelper.h"
+#include "platform/foundation/FileSystem.h"
 #include "platform/foundation/SystemInfo.h"
 #include "platform/foundation/UserDefaults.h"
 #include "platform/sim/MachineProfiles.h"
@@ -18,6 +19,7 @@
 #include "platform/ui/Screen.h"
 #include "platform/ui/ViewController.h"
 #include "platform/ui/Window.h"
+#include "tests/support/InstalledSimMac.h"
 #include "tests/support/NotificationRecorder.h"
 #include "tests/support/Waits.h"
 
@@ -67,7 +69,7 @@ class PanelFixture : public ::testing::Test {
         mac_.reset();
         auto parsed = platform::sim::machineProfileNamed(profile);
         ASSERT_TRUE(parsed);
-        mac_ = std::make_unique<platform::sim::SimMac>(std::move(parsed).value());
+        mac_.boot(std::move(parsed).value(), fdn::homeDirectory());
         std::vector<ui::Screen> list;
         for (const auto& display : mac_->displays().displays()) {
             const ui::Rect frame{display.origin.x, -display.origin.y, double(display.mode().width),
@@ -120,7 +122,7 @@ class PanelFixture : public ::testing::Test {
 
     std::shared_ptr<fdn::ManualClock> clock_ = std::make_shared<fdn::ManualClock>();
     std::optional<fdn::ScopedClock> scopedClock_{clock_};
-    std::unique_ptr<platform::sim::SimMac> mac_;
+    test_support::InstalledSimMac mac_;
     ui::WindowPtr window_;
 };
 

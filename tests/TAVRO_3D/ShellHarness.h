@@ -30,6 +30,7 @@
 #include "platform/ui/Popover.h"
 #include "platform/ui/StatusItem.h"
 #include "platform/ui/Window.h"
+#include "tests/support/InstalledSimMac.h"
 #include "tests/support/TemporaryHome.h"
 
 // (command, subcommand) pairs of the reports sent to a device.
@@ -103,8 +104,7 @@ class ShellHarness : public ::testing::Test {
         auto parsed = profile.starts_with("{") ? platform::sim::parseMachineProfile(profile)
                                                : platform::sim::machineProfileNamed(profile);
         ASSERT_TRUE(parsed) << profile;
-        mac_.reset();
-        mac_ = std::make_unique<platform::sim::SimMac>(std::move(parsed).value());
+        mac_.boot(std::move(parsed).value(), home_->path());
     }
     // As the entry does.
     void launch() {
@@ -232,7 +232,7 @@ class ShellHarness : public ::testing::Test {
     std::atomic<bool> paused_{false}, keepRunning_{false}, stopDriver_{false};
     std::atomic<int64_t> clockStep_{5000};  // microseconds of clock time per driver step
     std::thread driver_;
-    std::unique_ptr<platform::sim::SimMac> mac_;
+    test_support::InstalledSimMac mac_;
     std::vector<Device> plugged_;
     std::optional<test_support::TemporaryHome> home_;
     std::atomic<int> alertResponse_{platform::ui::kAlertSecondButtonReturn};

@@ -5,7 +5,6 @@
 #include <thread>
 
 #include "platform/foundation/BackgroundWork.h"
-#include "platform/hid/SimulatedHidApi.h"
 #include "stereo3d/TavroDepthCustomManager.h"
 #include "tests/TAVRO_3D/ShellHarness.h"
 
@@ -46,7 +45,6 @@ TEST_F(ShellTerminationTest, QuitEndsAnAfterPlugSequenceInTheMiddleOfItsWait) {
 // between two packets and returns only once it has ended. The glasses stay in their
 // bootloader, where the next update finds them.
 TEST_F(ShellTerminationTest, QuitInTheMiddleOfAFirmwareUpdateEndsTheUpdateFirst) {
-    platform::hid::setHidApi(platform::hid::makeSimulatedHidApi());
     auto old = glasses("TAVRO2_FW_V1.60");
     plug(old);
     ASSERT_TRUE(runUntilShown(shell::Panel::FirmwareUpdate));
@@ -61,7 +59,6 @@ TEST_F(ShellTerminationTest, QuitInTheMiddleOfAFirmwareUpdateEndsTheUpdateFirst)
     EXPECT_FALSE(loader->programmingComplete());
     runFor(5);
     EXPECT_EQ(old->firmwareVersion(), "TAVRO2_FW_V1.60");
-    platform::hid::setHidApi(nullptr);
 }
 
 TEST_F(ShellTerminationTest, QuitNeverWaitsForAMonitorThreadThatWaitsForTheMainThread) {

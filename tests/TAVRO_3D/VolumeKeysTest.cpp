@@ -6,11 +6,13 @@
 #include "glasses/GlassCommands.h"
 #include "glasses/TavroVXServer.h"
 #include "platform/foundation/Dispatch.h"
+#include "platform/foundation/FileSystem.h"
 #include "platform/foundation/UserDefaults.h"
 #include "platform/sim/MachineProfiles.h"
 #include "platform/sim/SimMac.h"
 #include "platform/sim/VirtualGlasses.h"
 #include "platform/ui/Event.h"
+#include "tests/support/InstalledSimMac.h"
 #include "tests/support/NotificationRecorder.h"
 
 namespace fd = platform::foundation;
@@ -39,7 +41,7 @@ class VolumeKeysTest : public ::testing::Test {
     void SetUp() override {
         auto profile = sim::machineProfileNamed("macbook");
         ASSERT_TRUE(profile);
-        mac_ = std::make_unique<sim::SimMac>(std::move(profile).value());
+        mac_.boot(std::move(profile).value(), fd::homeDirectory());
         server_->shareManager();
         mac_->plugDevice(glasses_);
         ASSERT_TRUE(notices_.awaitCount(kGlassStatusChangeNotification, 1));
@@ -77,7 +79,7 @@ class VolumeKeysTest : public ::testing::Test {
         return fd::UserDefaults::standard().objectForKey(key);
     }
 
-    std::unique_ptr<sim::SimMac> mac_;
+    test_support::InstalledSimMac mac_;
     std::shared_ptr<TavroVXServer> server_ = std::make_shared<TavroVXServer>();
     std::shared_ptr<sim::VirtualGlasses> glasses_ =
         std::make_shared<sim::VirtualGlasses>(sim::VirtualGlasses::firstGeneration());

@@ -21,6 +21,7 @@
 #include "platform/screens/Screen.h"
 #include "platform/sim/MachineProfiles.h"
 #include "platform/sim/SimMac.h"
+#include "tests/support/InstalledSimMac.h"
 #include "tests/support/TemporaryHome.h"
 
 namespace fdn = platform::foundation;
@@ -46,7 +47,7 @@ class DisplayHarness : public ::testing::Test {
         EXPECT_TRUE(profile) << machine;
         shutDown();  // one simulated Mac at a time
         display_detail::forgetBuiltinScreen();
-        mac_ = std::make_unique<platform::sim::SimMac>(std::move(profile).value());
+        mac_.boot(std::move(profile).value(), home_.path());
         return *mac_;
     }
     // Second-generation glasses on the bus; their display comes up with them.
@@ -74,7 +75,7 @@ class DisplayHarness : public ::testing::Test {
     }
     // Waits spent on the platform clock pass a thousand times faster.
     fdn::ScopedClock clock_{std::make_shared<fdn::RealClock>(1000.0)};
-    std::unique_ptr<platform::sim::SimMac> mac_;
+    test_support::InstalledSimMac mac_;
     std::shared_ptr<platform::sim::VirtualHidDevice> glasses_;
     test_support::TemporaryHome home_{"tavro-display"};
 

@@ -19,8 +19,8 @@
 #include "platform/foundation/Bundle.h"
 #include "platform/foundation/Clock.h"
 #include "platform/hid/HidApi.h"
-#include "platform/hid/SimulatedHidApi.h"
 #include "platform/sim/SimUsbBus.h"
+#include "platform/sim/SimulatedHidApi.h"
 #include "platform/sim/VirtualBootloader.h"
 #include "tests/support/DeviceBytes.h"
 #include "tests/support/NotificationRecorder.h"
@@ -55,7 +55,7 @@ class RecordingCallback final : public IProgramFlashCallback {
 
 class DfuTest : public ::testing::Test {
   protected:
-    void SetUp() override { platform::hid::setHidApi(platform::hid::makeSimulatedHidApi()); }
+    void SetUp() override { platform::hid::setHidApi(platform::sim::makeSimulatedHidApi()); }
     void TearDown() override {
         for (const auto& device : plugged_) platform::sim::SimUsbBus::shared().unplug(device);
         platform::hid::setHidApi(nullptr);

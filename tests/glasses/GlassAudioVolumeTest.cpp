@@ -5,8 +5,10 @@
 #include "appstate/AppDelegate.h"
 #include "glasses/GlassAudioVolume.h"
 #include "platform/foundation/Clock.h"
+#include "platform/foundation/FileSystem.h"
 #include "platform/sim/SimMac.h"
 #include "platform/sim/VirtualGlasses.h"
+#include "tests/support/InstalledSimMac.h"
 #include "tests/support/NotificationRecorder.h"
 #include "tests/support/Waits.h"
 
@@ -21,7 +23,7 @@ class GlassAudioVolumeTest : public ::testing::Test {
     void SetUp() override {
         auto profile = platform::sim::parseMachineProfile(R"({"model": "Macmini9,1"})");
         ASSERT_TRUE(profile);
-        mac_ = std::make_unique<platform::sim::SimMac>(std::move(profile).value());
+        mac_.boot(std::move(profile).value(), fd::homeDirectory());
         AppDelegate::shared().glassStatus = true;
     }
     void TearDown() override {
@@ -41,7 +43,7 @@ class GlassAudioVolumeTest : public ::testing::Test {
         return volume_.objects();
     }
 
-    std::unique_ptr<platform::sim::SimMac> mac_;
+    test_support::InstalledSimMac mac_;
     std::shared_ptr<VirtualGlasses> glasses_;
     test_support::NotificationRecorder volume_{{kSystemVolumeNotification}};
 };

@@ -11,12 +11,14 @@
 #include "glasses/TavroVXServer.h"
 #include "platform/foundation/Clock.h"
 #include "platform/foundation/Dispatch.h"
+#include "platform/foundation/FileSystem.h"
 #include "platform/foundation/UserDefaults.h"
 #include "platform/screens/DisplayServices.h"
 #include "platform/screens/Screen.h"
 #include "platform/sim/SimMac.h"
 #include "platform/sim/VirtualGlasses.h"
 #include "tests/support/DeviceBytes.h"
+#include "tests/support/InstalledSimMac.h"
 #include "tests/support/NotificationRecorder.h"
 
 using platform::foundation::Value;
@@ -48,7 +50,7 @@ class TavroVXServerTest : public ::testing::Test, public DfuCheckResultHandler {
                                "modes": [{"width": 1512, "height": 982}]},
             "glassesDisplay": "extended"})");
         ASSERT_TRUE(profile);
-        mac_ = std::make_unique<platform::sim::SimMac>(std::move(profile).value());
+        mac_.boot(std::move(profile).value(), platform::foundation::homeDirectory());
         platform::foundation::UserDefaults::standard().removeObjectForKey(kImmersionDefaultsKey);
         resetDelegate();
         server_ = std::make_unique<TavroVXServer>();
@@ -112,7 +114,7 @@ class TavroVXServerTest : public ::testing::Test, public DfuCheckResultHandler {
 
     platform::foundation::ScopedClock clock_{
         std::make_shared<platform::foundation::RealClock>(20.0)};
-    std::unique_ptr<platform::sim::SimMac> mac_;
+    test_support::InstalledSimMac mac_;
     std::unique_ptr<TavroVXServer> server_;
     std::vector<std::shared_ptr<VirtualHidDevice>> plugged_;
     std::vector<bool> answers_;

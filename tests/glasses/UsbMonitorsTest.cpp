@@ -10,8 +10,10 @@
 #include "glasses/USBDevice.h"
 #include "glasses/USBDeviceMonitor.h"
 #include "glasses/USBDeviceNotifications.h"
+#include "platform/foundation/FileSystem.h"
 #include "platform/hid/HIDTypes.h"
 #include "platform/sim/SimMac.h"
+#include "tests/support/InstalledSimMac.h"
 #include "tests/support/NotificationRecorder.h"
 
 using platform::sim::VirtualUsbDevice;
@@ -56,11 +58,11 @@ class MonitorTest : public ::testing::Test {
 
     std::shared_ptr<VirtualUsbDevice> plug(std::shared_ptr<VirtualUsbDevice> device) {
         plugged_.push_back(device);
-        mac_.usbBus().plugUsb(device);
+        mac_->usbBus().plugUsb(device);
         return device;
     }
     void unplug(const std::shared_ptr<VirtualUsbDevice>& device) {
-        mac_.usbBus().unplugUsb(device);
+        mac_->usbBus().unplugUsb(device);
     }
     void start() {
         thread_ = std::thread([this] { monitor_.start(); });
@@ -70,7 +72,8 @@ class MonitorTest : public ::testing::Test {
         if (thread_.joinable()) thread_.join();
     }
 
-    platform::sim::SimMac mac_{platform::sim::MachineProfile{}};
+    test_support::InstalledSimMac mac_{platform::sim::MachineProfile{},
+                                       platform::foundation::homeDirectory()};
     test_support::NotificationRecorder recorder_;
     Monitor monitor_;
     std::thread thread_;

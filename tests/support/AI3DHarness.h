@@ -3,7 +3,7 @@
 // clock, a private home, the shared state afresh, a log of the start results, and helpers
 // that move the clock on while the main queue and the pipeline's threads catch up. Shared by
 // the AI-3D tests and the display folder's sleep and wake tests; header only, so that only
-// its users link the AI-3D library. Main thread.
+// its users link the AI-3D library (and the factory, `backends`). Main thread.
 
 #include <gtest/gtest.h>
 
@@ -16,6 +16,7 @@
 #include "platform/ui/Window.h"
 #include "stereo3d/TavroDepth3DViewController.h"
 #include "stereo3d/TavroDepthCustomManager.h"
+#include "tests/support/InstalledSimMac.h"
 #include "tests/support/NotificationRecorder.h"
 #include "tests/support/TemporaryHome.h"
 #include "tests/support/Waits.h"
@@ -48,7 +49,7 @@ class AI3DHarness : public ::testing::Test {
         auto profile = platform::sim::machineProfileNamed(name);
         EXPECT_TRUE(profile) << name;
         profile->displays.glassesMirrored = false;
-        mac_ = std::make_unique<platform::sim::SimMac>(std::move(profile).value());
+        mac_.boot(std::move(profile).value(), home_.path());
         return *mac_;
     }
 
@@ -89,7 +90,7 @@ class AI3DHarness : public ::testing::Test {
         std::make_shared<platform::foundation::ManualClock>();
     platform::foundation::ScopedClock scopedClock_{clock_};
     test_support::TemporaryHome home_{"tavro-ai3d"};
-    std::unique_ptr<platform::sim::SimMac> mac_;
+    test_support::InstalledSimMac mac_;
     std::shared_ptr<platform::sim::VirtualHidDevice> glasses_;
     test_support::NotificationRecorder results_{{kGlassDisplayStatusSuccessOrErrorNotification}};
 };

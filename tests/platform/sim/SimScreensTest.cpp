@@ -8,6 +8,7 @@
 #include "platform/ui/Screen.h"
 #include "platform/ui/StatusItem.h"
 #include "platform/ui/Window.h"
+#include "tests/support/InstalledSimMac.h"
 
 using namespace platform;
 
@@ -45,7 +46,8 @@ uint32_t pixel(capture::PixelBuffer& buffer, size_t x, size_t y) {
 }  // namespace
 
 TEST(SimScreens, TheInterfacesScreensFollowTheGlassesAndShareOneCursor) {
-    sim::SimMac mac(macBook());
+    test_support::InstalledSimMac mac;
+    mac.boot(macBook());
     auto screens = ui::Screen::screens();
     ASSERT_EQ(screens.size(), 1u);
     EXPECT_EQ(screens[0].localizedName, "Built-in Retina Display");
@@ -53,19 +55,19 @@ TEST(SimScreens, TheInterfacesScreensFollowTheGlassesAndShareOneCursor) {
     EXPECT_EQ(screens[0].visibleFrame, (ui::Rect{0, 0, 1512, 982 - ui::kMenuBarHeight}));
 
     auto glasses = sim::SimMac::makeDevice({});
-    mac.plugDevice(glasses);
+    mac->plugDevice(glasses);
     screens = ui::Screen::screens();
     ASSERT_EQ(screens.size(), 2u);
     EXPECT_EQ(screens[1].localizedName, "TAVRO Glass");
     // Extended to the right, top edges aligned: y-up frames put it 98 points lower.
     EXPECT_EQ(screens[1].frame, (ui::Rect{1512, 982 - 1080, 1920, 1080}));
     EXPECT_EQ(screens[1].visibleFrame, screens[1].frame);  // the menu bar is on the main one
-    mac.unplugDevice(glasses);
+    mac->unplugDevice(glasses);
     EXPECT_EQ(ui::Screen::screens().size(), 1u);
 
     // The interface's pointer is the display server's cursor, in each one's coordinates.
     ui::Event::setMouseLocation({100, 900});
-    EXPECT_EQ(mac.displays().cursorPosition(), (screens::Point{100, 82}));
+    EXPECT_EQ(mac->displays().cursorPosition(), (screens::Point{100, 82}));
     screens::warpMouseCursorPosition({40, 2});
     EXPECT_EQ(ui::Event::mouseLocation(), (ui::Point{40, 980}));
 }
@@ -73,7 +75,8 @@ TEST(SimScreens, TheInterfacesScreensFollowTheGlassesAndShareOneCursor) {
 TEST(SimScreens, CapturedFramesShowTheWindowsOnTheDisplayOrAMovingPattern) {
     auto clock = std::make_shared<foundation::ManualClock>();
     foundation::ScopedClock scoped(clock);
-    sim::SimMac mac(macBook());
+    test_support::InstalledSimMac mac;
+    mac.boot(macBook());
     const uint32_t builtin = screens::mainDisplayId();
 
     auto first = frameOf(builtin, 1512, 982);
@@ -104,19 +107,19 @@ TEST(SimScreens, CapturedFramesShowTheWindowsOnTheDisplayOrAMovingPattern) {
 // As on the platform, a window that a display change leaves partly or wholly off the
 // screens is moved onto the main screen, and the status items follow the menu bar.
 TEST(SimScreens, WindowsADisplayChangeLeavesOffTheScreensMoveOntoTheMainScreen) {
-    sim::SimMac mac(
-        sim::parseMachineProfile(R"({"model": "Macmini9,1", "glassesDisplay": "extended"})")
-            .value());
+    test_support::InstalledSimMac mac;
+    mac.boot(sim::parseMachineProfile(R"({"model": "Macmini9,1", "glassesDisplay": "extended"})")
+                 .value());
     EXPECT_TRUE(ui::Screen::screens().empty());
     auto item = ui::StatusBar::system().statusItemWithLength(24);
     auto glasses = sim::SimMac::makeDevice({});
-    mac.plugDevice(glasses);
+    mac->plugDevice(glasses);
     foundation::MainLoop::drain();
     // The glasses are the only screen: the menu bar, and the status item, are on them.
     EXPECT_EQ(item->window()->frame().maxY(), 1080);
     EXPECT_EQ(item->window()->frame().maxX(), 1920 - 120);
     const auto dell =
-        mac.displays().plugDisplay({"DELL P2422H", 4268, 41200, 9, {{1920, 1080, 60}}, 0});
+        mac->displays().plugDisplay({"DELL P2422H", 4268, 41200, 9, {{1920, 1080, 60}}, 0});
     foundation::MainLoop::drain();
     // One window across both screens, one on the DELL alone, one hidden there.
     auto across = ui::Window::make({1700, 100, 400, 300}, ui::WindowStyleTitled);
@@ -124,10 +127,10 @@ TEST(SimScreens, WindowsADisplayChangeLeavesOffTheScreensMoveOntoTheMainScreen) 
     auto hidden = ui::Window::make({2600, 200, 400, 300}, ui::WindowStyleTitled);
     across->orderFront();
     onDell->orderFront();
-    mac.displays().plugDisplay({"LG HDR 4K", 7789, 30471, 3, {{1920, 1080, 60}}, 0});
+    mac->displays().plugDisplay({"LG HDR 4K", 7789, 30471, 3, {{1920, 1080, 60}}, 0});
     foundation::MainLoop::drain();
     EXPECT_EQ(across->frame().origin, (ui::Point{1700, 100}));  // wholly on the screens
-    mac.displays().unplugDisplay(dell);
+    mac->displays().unplugDisplay(dell);
     foundation::MainLoop::drain();
     // Into the glasses' area below the menu bar, the least way.
     EXPECT_EQ(across->frame(), (ui::Rect{1520, 100, 400, 300}));
@@ -136,11 +139,11 @@ TEST(SimScreens, WindowsADisplayChangeLeavesOffTheScreensMoveOntoTheMainScreen) 
     // Larger than the screen: its top-left corner comes to the screen's.
     auto large = ui::Window::make({-50, -40, 2400, 1400}, ui::WindowStyleTitled);
     large->orderFront();
-    mac.unplugDevice(glasses);
-    mac.plugDevice(glasses = sim::SimMac::makeDevice({}));
+    mac->unplugDevice(glasses);
+    mac->plugDevice(glasses = sim::SimMac::makeDevice({}));
     foundation::MainLoop::drain();
     EXPECT_EQ(large->frame(), (ui::Rect{0, 1080 - ui::kMenuBarHeight - 1400, 2400, 1400}));
-    mac.unplugDevice(glasses);
+    mac->unplugDevice(glasses);
     ui::StatusBar::system().removeStatusItem(item);
     ui::Application::shared().reset();
 }

@@ -1,4 +1,4 @@
-#include "platform/hid/SimulatedHidApi.h"
+#include "platform/sim/SimulatedHidApi.h"
 
 #include <cstring>
 #include <deque>
@@ -7,10 +7,18 @@
 #include "platform/foundation/Clock.h"
 #include "platform/foundation/Mutex.h"
 
-namespace platform::hid {
+namespace platform::sim {
 namespace {
 
 using foundation::Clock;
+using hid::BusDevice;
+using hid::BusDevicePtr;
+using hid::HidApi;
+using hid::HIDBus;
+using hid::HidDeviceHandle;
+using hid::HidDeviceInfo;
+using hid::kIOReturnSuccess;
+using hid::ReportType;
 
 constexpr size_t kQueuedReportLimit = 30;
 // A read "without limit" still wakes now and then; the device's removal wakes it at once.
@@ -172,8 +180,8 @@ class SimulatedHidApi final : public HidApi {
 
 }  // namespace
 
-std::shared_ptr<HidApi> makeSimulatedHidApi(HIDBus& bus) {
+std::shared_ptr<hid::HidApi> makeSimulatedHidApi(hid::HIDBus& bus) {
     return std::make_shared<SimulatedHidApi>(bus);
 }
 
-}  // namespace platform::hid
+}  // namespace platform::sim

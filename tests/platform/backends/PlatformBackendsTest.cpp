@@ -2,22 +2,29 @@
 #include <stdlib.h>
 
 #include "platform/audio/AudioHardware.h"
+#include "platform/backends/PlatformBackends.h"
 #include "platform/capture/CaptureServices.h"
+#include "platform/capture/CaptureStream.h"
 #include "platform/foundation/FileSystem.h"
+#include "platform/foundation/SystemInfo.h"
 #include "platform/hid/HidApi.h"
+#include "platform/hid/SerialPorts.h"
+#include "platform/net/BackendHosts.h"
 #include "platform/screens/DisplayServer.h"
-#include "platform/sim/PlatformBackends.h"
+#include "platform/sim/VirtualUsbDevice.h"
 #include "platform/ui/Screen.h"
 #include "tests/support/TemporaryHome.h"
 
 using namespace platform;
-using namespace platform::sim;
+using namespace platform::backends;
+using platform::sim::MachineProfile;
+using platform::sim::SimMac;
 
 namespace {
 
 MachineProfile macbook() {
-    auto parsed = parseMachineProfile(R"({
-        "model": "MacBookPro18,3",
+    auto parsed = sim::parseMachineProfile(R"({
+        "model": "MacBookPro18,3", "locale": "en_US",
         "builtinDisplay": {"name": "Built-in Retina Display", "vendorId": 1552,
                            "productId": 41240, "modes": [{"width": 1512, "height": 982}]},
         "externalDisplays": [{"name": "DELL U2723QE", "vendorId": 4268, "productId": 16800,
@@ -26,12 +33,21 @@ MachineProfile macbook() {
     return parsed.value();
 }
 
+size_t serialPortCount() {
+    foundation::ValueDictionary streams = hid::serviceMatching("IOSerialBSDClient").dictionary();
+    streams[hid::kIOSerialBSDTypeKey] = std::string(hid::kIOSerialBSDAllTypes);
+    auto services = hid::matchingSerialServices(foundation::Value(streams));
+    return services ? services->size() : 0;
+}
+
 TEST(PlatformBackends, ASimulatedRunReachesOnlyTheSimMac) {
+    const test_support::TemporaryHome outer("tavro-backends-outer");
     const test_support::TemporaryFolder folder("tavro-backends");
     const std::string& home = folder.path();
     BackendChoice choice;
     choice.profile = macbook();
     choice.homeFolder = home;
+    std::string backendAddress;
     {
         auto installed = PlatformBackends::install(choice);
         ASSERT_TRUE(installed);
@@ -43,6 +59,8 @@ TEST(PlatformBackends, ASimulatedRunReachesOnlyTheSimMac) {
         EXPECT_EQ(foundation::homeDirectory(), home);
         EXPECT_TRUE(foundation::isDirectory(home + "/Library/Application Support"));
         EXPECT_EQ(foundation::documentsDirectory(), home + "/Documents");
+        EXPECT_EQ(foundation::sysctlString("hw.model"), "MacBookPro18,3");
+        EXPECT_EQ(foundation::appleLocale(), "en_US");
 
         // The display server, the interface's screens (main first, y-up), audio, capture.
         EXPECT_EQ(screens::displayServer().get(), &mac.displays());
@@ -54,9 +72,17 @@ TEST(PlatformBackends, ASimulatedRunReachesOnlyTheSimMac) {
         EXPECT_EQ(shown[1].localizedName, "DELL U2723QE");
         EXPECT_EQ(audio::audioHardware().get(), &mac.audio());
         EXPECT_EQ(capture::captureMachine().get(), &mac.capture());
+        EXPECT_EQ(capture::frameSource(), mac.frameSource());
         EXPECT_FALSE(mac.capture().screenRecordingAllowed());
 
-        // hidapi for the firmware updater reaches the simulated bus.
+        // Both region hosts reach the SimMac's backend server.
+        backendAddress = mac.backend().baseAddress();
+        EXPECT_NE(mac.backend().port(), 0);
+        EXPECT_EQ(net::BackendHosts::current().domestic, backendAddress);
+        EXPECT_EQ(net::BackendHosts::current().overseas, backendAddress);
+
+        // hidapi for the firmware updater reaches the simulated bus, and the serial ports
+        // are those of the SimMac's USB devices.
         auto glasses = SimMac::makeDevice({});
         mac.plugDevice(glasses);
         auto api = hid::hidApiShared();
@@ -66,9 +92,22 @@ TEST(PlatformBackends, ASimulatedRunReachesOnlyTheSimMac) {
         EXPECT_EQ(ui::Screen::screens().size(), 3u) << "the glasses bring their screen";
         mac.unplugDevice(glasses);
         EXPECT_EQ(ui::Screen::screens().size(), 2u);
+        auto modem = std::make_shared<sim::VirtualUsbDevice>(sim::VirtualUsbIdentity{
+            0x2341, 0x0043, "Modem", "Vendor", "SN1", std::string("/dev/cu.usbmodem1")});
+        mac.usbBus().plugUsb(modem);
+        EXPECT_EQ(serialPortCount(), 1u);
+        mac.usbBus().unplugUsb(modem);
+        EXPECT_EQ(serialPortCount(), 0u);
     }
-    EXPECT_NE(foundation::homeDirectory(), home);
+    // Taken down again: the home folder is the one before the run.
+    EXPECT_EQ(foundation::homeDirectory(), outer.path());
     EXPECT_EQ(screens::displayServer(), nullptr);
+    EXPECT_EQ(audio::audioHardware(), nullptr);
+    EXPECT_EQ(capture::captureMachine(), nullptr);
+    EXPECT_EQ(capture::frameSource(), nullptr);
+    EXPECT_NE(foundation::sysctlString("hw.model"), "MacBookPro18,3");
+    EXPECT_EQ(net::BackendHosts::current().domestic, net::BackendHosts::deployment().domestic);
+    EXPECT_NE(net::BackendHosts::current().overseas, backendAddress);
 }
 
 TEST(PlatformBackends, ARealRunHasNoSimulatedMachine) {

@@ -15,8 +15,8 @@
 #include "platform/hid/HIDBus.h"
 #include "platform/hid/HidApi.h"
 
-namespace platform::hid {
+namespace platform::sim {
 
-std::shared_ptr<HidApi> makeSimulatedHidApi(HIDBus& bus = HIDBus::system());
+std::shared_ptr<hid::HidApi> makeSimulatedHidApi(hid::HIDBus& bus = hid::HIDBus::system());
 
-}  // namespace platform::hid
+}  // namespace platform::sim

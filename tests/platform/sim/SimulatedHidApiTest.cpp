@@ -5,13 +5,14 @@
 
 #include "platform/foundation/Clock.h"
 #include "platform/hid/HidApi.h"
-#include "platform/hid/SimulatedHidApi.h"
+#include "platform/sim/SimulatedHidApi.h"
 #include "platform/sim/VirtualHidDevice.h"
 #include "tests/support/Waits.h"
 
 namespace {
 
 using namespace platform::hid;
+using platform::sim::makeSimulatedHidApi;
 using platform::sim::VirtualHidDevice;
 using platform::sim::VirtualHidIdentity;
 
