@@ -28,13 +28,19 @@ endif()
 # build is RelWithDebInfo, so NDEBUG cannot tell the two apart.
 add_compile_definitions($<$<NOT:$<CONFIG:Release>>:TAVRO_ASSERTIONS_STOP>)
 
-# tavro_library(name SOURCES ... DEPS ...): one static library per folder.
+# tavro_library(name SOURCES ... DEPS ... LINKS ...): one static library per folder.
+# DEPS are exactly the libraries whose headers the folder includes (scripts/check-deps.py
+# keeps it so); a third-party library that the folder wraps is linked PRIVATE after the call.
+# LINKS are libraries it needs only when linking, for code declared elsewhere (the
+# delegate's behaviour is declared in appstate and defined by the shell); it includes none
+# of their headers.
 function(tavro_library name)
-  cmake_parse_arguments(ARG "" "" "SOURCES;DEPS" ${ARGN})
+  cmake_parse_arguments(ARG "" "" "SOURCES;DEPS;LINKS" ${ARGN})
   add_library(${name} STATIC ${ARG_SOURCES})
   target_compile_options(${name} PRIVATE ${TAVRO_WARNINGS})
   target_include_directories(${name} PUBLIC ${CMAKE_SOURCE_DIR})
   target_link_libraries(${name} PUBLIC ${ARG_DEPS})
+  target_link_libraries(${name} PRIVATE ${ARG_LINKS})
   set_property(GLOBAL APPEND PROPERTY TAVRO_LIBRARIES ${name})
 endfunction()
 
