@@ -12,6 +12,7 @@
 // stream runs on a thread of its own, paced by the platform clock.
 
 #include <array>
+#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -79,7 +80,7 @@ class VirtualGlasses : public VirtualHidDevice {
     bool imuStreamOn() const;
     uint64_t imuSamplesSent() const;
 
-    uint8_t immersion() const;
+    uint8_t immersion() const { return immersion_.load(); }
     BiasEntry userBiasEntry(size_t index) const;
 
   protected:
@@ -100,13 +101,13 @@ class VirtualGlasses : public VirtualHidDevice {
     mutable foundation::Mutex mutex_;
     foundation::ConditionVariable streamChanged_;
     std::array<BiasEntry, 6> userBias_ TAVRO_GUARDED_BY(mutex_);
-    uint8_t immersion_ TAVRO_GUARDED_BY(mutex_) = 0;
     bool streamOn_ TAVRO_GUARDED_BY(mutex_) = true;
     double imuRate_ TAVRO_GUARDED_BY(mutex_) = 0;
     bool stopping_ TAVRO_GUARDED_BY(mutex_) = false;
     uint64_t samplesSent_ TAVRO_GUARDED_BY(mutex_) = 0;
     std::thread streamThread_;
     foundation::Guarded<std::string> firmwareVersion_;
+    std::atomic<uint8_t> immersion_{0};
     const std::shared_ptr<VirtualBootloader> bootloader_;
     // Held while a pending restart plugs a device in, so that retire() waits for it.
     foundation::Mutex restartMutex_;
