@@ -6,6 +6,7 @@
 #include "common/TavroFirmwareVersions.h"
 #include "display/ScreenRecognition.h"
 #include "glasses/GlassAudioVolume.h"
+#include "platform/foundation/AssertMainThread.h"
 #include "platform/foundation/Clock.h"
 #include "platform/foundation/Dispatch.h"
 #include "platform/screens/DisplayServices.h"
@@ -69,6 +70,7 @@ void AppDelegate::handleDfuCheckResult(bool needsDfu) {
 }
 
 void AppDelegate::showFirmwareUpdatePanel() {
+    TAVRO_ASSERT_MAIN_THREAD();
     if (shell::connectedDeviceIsBootloader(*this)) shell::beginUpdateWhenShown();
     if (auto mainWindow = window.get()) {
         mainWindow->setContentViewController(shell::panelController(shell::Panel::FirmwareUpdate));

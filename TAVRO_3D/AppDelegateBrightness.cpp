@@ -18,6 +18,7 @@
 #include "appstate/AppDelegate.h"
 #include "common/GCXTimer.h"
 #include "common/GlobalHelpers.h"
+#include "platform/foundation/AssertMainThread.h"
 #include "platform/foundation/Clock.h"
 #include "platform/foundation/Dispatch.h"
 #include "platform/foundation/Mutex.h"
@@ -138,6 +139,7 @@ RestoreStep restoreOnce(AppDelegate& delegate) {
 }  // namespace
 
 void AppDelegate::closeBuiltinBrightness() {
+    TAVRO_ASSERT_MAIN_THREAD();
     // The privacy screen is wanted again: a panel that comes back stays dark.
     gRestorePending = false;
     if (defaultBrightness.load() != 0) return;

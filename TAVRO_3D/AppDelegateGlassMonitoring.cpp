@@ -7,6 +7,7 @@
 #include "display/tavroDisplayManager.h"
 #include "glasses/TavroUSBServiceOC.h"
 #include "glasses/TavroVXServer.h"
+#include "platform/foundation/AssertMainThread.h"
 #include "platform/foundation/Bundle.h"
 #include "platform/foundation/Clock.h"
 #include "platform/foundation/Dispatch.h"
@@ -25,6 +26,7 @@ std::string localized(const std::string& key) {
 }  // namespace
 
 void AppDelegate::startGlassMonitoring() {
+    TAVRO_ASSERT_MAIN_THREAD();
     while (!cancelMirroring(false, true)) fd::Clock::current().sleepForSeconds(1.25);
 
     if (!TavroUSBServiceOC::shareManager().canRecordScreen()) {
@@ -47,6 +49,7 @@ void AppDelegate::startGlassMonitoring() {
 }
 
 void AppDelegate::showScreenRecordingAlert() {
+    TAVRO_ASSERT_MAIN_THREAD();
     ui::Alert alert;
     alert.setAlertStyle(ui::AlertStyle::Critical);
     alert.setMessageText(localized("录屏权限未开启"));
@@ -70,6 +73,7 @@ bool AppDelegate::checkExtendedDisplay() {
 }
 
 void AppDelegate::showExtendedDisplayAlert() {
+    TAVRO_ASSERT_MAIN_THREAD();
     ui::Alert alert;
     alert.setAlertStyle(ui::AlertStyle::Critical);
     alert.setMessageText(localized("TAVRO Glass 不是扩展显示器"));

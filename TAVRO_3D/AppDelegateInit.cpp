@@ -5,9 +5,11 @@
 #include "appstate/AppDelegate.h"
 #include "display/tavroDisplayManager.h"
 #include "glasses/TavroVXServer.h"
+#include "platform/foundation/AssertMainThread.h"
 #include "platform/ui/Menu.h"
 
 void AppDelegate::init() {
+    TAVRO_ASSERT_MAIN_THREAD();
     static std::once_flag once;
     std::call_once(once, [this] {
         shell::createPanels(*this);

@@ -11,6 +11,7 @@
 #include "display/ScreenRecognition.h"
 #include "glasses/GlassAudioVolume.h"
 #include "glasses/HIDDeviceMonitor.h"
+#include "platform/foundation/AssertMainThread.h"
 #include "platform/foundation/BackgroundWork.h"
 #include "platform/foundation/Bundle.h"
 #include "platform/foundation/NotificationCenter.h"
@@ -89,6 +90,7 @@ void scanScreens(AppDelegate& delegate) {
 }  // namespace
 
 void AppDelegate::applicationWillFinishLaunching() {
+    TAVRO_ASSERT_MAIN_THREAD();
     auto& application = platform::ui::Application::shared();
     application.setTerminateHandler([this] {
         if (applicationShouldTerminate()) {
@@ -102,6 +104,7 @@ void AppDelegate::applicationWillFinishLaunching() {
 }
 
 void AppDelegate::enforceSingleInstance() {
+    TAVRO_ASSERT_MAIN_THREAD();
     auto registry = fd::runningApplications();
     const auto running =
         registry->runningApplicationsWithBundleIdentifier(fd::Bundle::main().bundleIdentifier());
@@ -117,12 +120,14 @@ void AppDelegate::enforceSingleInstance() {
 }
 
 void AppDelegate::applicationDidFinishLaunching() {
+    TAVRO_ASSERT_MAIN_THREAD();
     // A copy that handed over to the one already running ends without launching.
     if (isAppOpen.load()) return;
     runLaunchSequence();
 }
 
 void AppDelegate::runLaunchSequence() {
+    TAVRO_ASSERT_MAIN_THREAD();
     init();
     shell::allowPlugSequences();
     fd::BackgroundWork::resume();
@@ -154,6 +159,7 @@ void AppDelegate::runLaunchSequence() {
 }
 
 void AppDelegate::registerAppObservers() {
+    TAVRO_ASSERT_MAIN_THREAD();
     auto& center = fd::NotificationCenter::defaultCenter();
     auto main = fd::OperationQueue::main();
     Observers observers;
@@ -171,11 +177,13 @@ void AppDelegate::registerAppObservers() {
 }
 
 void AppDelegate::handleDidBecomeActive(const fd::Notification&) {
+    TAVRO_ASSERT_MAIN_THREAD();
     shell::uploadStoredUsageEvents();
     checkAppUpdate();
 }
 
 void AppDelegate::handleGlassVersion(const fd::Notification& note) {
+    TAVRO_ASSERT_MAIN_THREAD();
     if (note.object.isText()) glassVersion.set(note.object.text());
     auto server = shell::glassServer(*this);
     if (!server || server->glassGeneration() != 1) return;
@@ -185,6 +193,7 @@ void AppDelegate::handleGlassVersion(const fd::Notification& note) {
 }
 
 void AppDelegate::handleSystemVolume(const fd::Notification& note) {
+    TAVRO_ASSERT_MAIN_THREAD();
     const auto kind = note.object.kind();
     const bool isFloat = kind == fd::Value::Kind::Float || kind == fd::Value::Kind::Double;
     volumeValue_V2 = isFloat ? note.object.asFloat() : 0.0f;

@@ -1,5 +1,6 @@
 #include "TAVRO_3D/ShellNeighbours.h"
 #include "appstate/AppDelegate.h"
+#include "platform/foundation/AssertMainThread.h"
 #include "platform/ui/Button.h"
 #include "platform/ui/Window.h"
 
@@ -14,6 +15,7 @@ constexpr unsigned kFullScreenPrimary = 1u << 7;
 }  // namespace
 
 void AppDelegate::showMainWindow() {
+    TAVRO_ASSERT_MAIN_THREAD();
     auto mainWindow = window.get();
     if (!mainWindow) {
         mainWindow = ui::Window::make({{0, 0}, {kMainWindowWidth, kMainWindowHeight}},
@@ -36,6 +38,7 @@ void AppDelegate::showMainWindow() {
 }
 
 bool AppDelegate::applicationShouldHandleReopen(bool hasVisibleWindows) {
+    TAVRO_ASSERT_MAIN_THREAD();
     if (!hasVisibleWindows) checkAppUpdate([](bool) {});
     if (auto mainWindow = window.get()) mainWindow->makeKeyAndOrderFront();
     return true;

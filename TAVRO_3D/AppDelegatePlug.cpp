@@ -8,6 +8,7 @@
 #include "display/ScreenRecognition.h"
 #include "glasses/GlassAudioVolume.h"
 #include "localnet/TavroLocalServer.h"
+#include "platform/foundation/AssertMainThread.h"
 #include "platform/foundation/Clock.h"
 #include "platform/foundation/Dispatch.h"
 #include "platform/foundation/NotificationCenter.h"
@@ -46,6 +47,7 @@ void showHome(AppDelegate& delegate) {
 }  // namespace
 
 void AppDelegate::handleGlassConnectionChange(const fd::Notification& note) {
+    TAVRO_ASSERT_MAIN_THREAD();
     const bool plugged = note.object.asBool();
     const uint64_t generation = shell::advancePlugGeneration();
     // Written here, on the main queue, so that the flag follows the notices in the order
@@ -77,6 +79,7 @@ void AppDelegate::handleGlassConnectionChange(const fd::Notification& note) {
 }
 
 void AppDelegate::showPanelAfterUnplug() {
+    TAVRO_ASSERT_MAIN_THREAD();
     auto mainWindow = window.get();
     if (!mainWindow) return;
     if (!isDfuUpdate.load()) {
@@ -89,6 +92,7 @@ void AppDelegate::showPanelAfterUnplug() {
 }
 
 void AppDelegate::scheduleShowHome() {
+    TAVRO_ASSERT_MAIN_THREAD();
     common::GCXTimer::cancelTimerTask(showHomeTimerIdentification.get());
     const double start = isDfuUpdateStart.load() ? 5.0 : 0.0;
     showHomeTimerIdentification.set(
@@ -100,10 +104,12 @@ void AppDelegate::showHomeTick() {
 }
 
 void AppDelegate::showHomePanel() {
+    TAVRO_ASSERT_MAIN_THREAD();
     showHome(*this);
 }
 
 void AppDelegate::closeGlass() {
+    TAVRO_ASSERT_MAIN_THREAD();
     glassDisplayStatus = 1;
     restoreBuiltinBrightness();
     shell::stopAI3D(*this);

@@ -2,6 +2,7 @@
 #include "TAVRO_3D/ShellNeighbours.h"
 #include "appstate/AppDelegate.h"
 #include "display/ScreenRecognition.h"
+#include "platform/foundation/AssertMainThread.h"
 #include "platform/foundation/Bundle.h"
 #include "platform/screens/DisplayServices.h"
 #include "platform/ui/Application.h"
@@ -14,6 +15,7 @@
 namespace ui = platform::ui;
 
 void AppDelegate::setUpStatusItem() {
+    TAVRO_ASSERT_MAIN_THREAD();
     auto item = ui::StatusBar::system().statusItemWithLength(ui::StatusBar::kVariableLength);
     statusItem.set(item);
     item->setBehavior(ui::StatusItemRemovalAllowed);
@@ -56,6 +58,7 @@ void AppDelegate::setUpStatusItem() {
 }
 
 void AppDelegate::choosePopoverContent() {
+    TAVRO_ASSERT_MAIN_THREAD();
     auto popover = firstPopover.get();
     if (!popover) return;
     popover->setContentViewController(nullptr);
@@ -68,6 +71,7 @@ void AppDelegate::choosePopoverContent() {
 }
 
 void AppDelegate::itemActionWithBtn() {
+    TAVRO_ASSERT_MAIN_THREAD();
     const auto& event = ui::Application::shared().currentEvent();
     if (!event) return;
     mouseClick = event->type == ui::EventType::RightMouseUp ? 2 : 1;
@@ -75,6 +79,7 @@ void AppDelegate::itemActionWithBtn() {
 }
 
 void AppDelegate::handleStatusItemClick() {
+    TAVRO_ASSERT_MAIN_THREAD();
     auto item = statusItem.get();
     if (!item || !item->button()) return;
     auto popover = firstPopover.get();
@@ -97,10 +102,12 @@ void AppDelegate::handleStatusItemClick() {
 }
 
 void AppDelegate::closePopoverOnOutsideClick() {
+    TAVRO_ASSERT_MAIN_THREAD();
     auto popover = firstPopover.get();
     if (popover && popover->isShown()) popover->close();
 }
 
 void AppDelegate::menuDidClose() {
+    TAVRO_ASSERT_MAIN_THREAD();
     if (auto item = statusItem.get()) item->setMenu(nullptr);
 }

@@ -4,6 +4,7 @@
 #include "TAVRO_3D/AppDelegateShell.h"
 #include "TAVRO_3D/ShellNeighbours.h"
 #include "appstate/AppDelegate.h"
+#include "platform/foundation/AssertMainThread.h"
 #include "platform/foundation/BackgroundWork.h"
 #include "platform/foundation/Clock.h"
 #include "platform/foundation/Dispatch.h"
@@ -39,6 +40,7 @@ bool AppDelegate::applicationShouldTerminate() {
 }
 
 void AppDelegate::applicationWillTerminate() {
+    TAVRO_ASSERT_MAIN_THREAD();
     // No after-plug sequence may outlive the process's state.
     shell::endPlugSequences();
     // Uploads, a firmware update, exchanges with the backend: none may outlive the process,
@@ -49,10 +51,12 @@ void AppDelegate::applicationWillTerminate() {
 }
 
 void AppDelegate::exitAppWithIsRecover(bool) {
+    TAVRO_ASSERT_MAIN_THREAD();
     exitCleanup();
 }
 
 void AppDelegate::exitCleanup() {
+    TAVRO_ASSERT_MAIN_THREAD();
     restoreBuiltinBrightnessBeforeQuit();
     isExit = true;
     auto server = shell::glassServer(*this);

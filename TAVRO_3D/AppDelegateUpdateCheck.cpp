@@ -7,6 +7,7 @@
 #include "backend/TavroAppUpdateView.h"
 #include "common/TavroLog.h"
 #include "glasses/NumericCompare.h"
+#include "platform/foundation/AssertMainThread.h"
 #include "platform/foundation/Bundle.h"
 #include "platform/foundation/Dispatch.h"
 #include "platform/ui/ViewController.h"
@@ -32,6 +33,7 @@ std::string textOf(const fdn::Value& value) {
 }  // namespace
 
 void AppDelegate::checkAppUpdate(std::function<void(bool)> completion) {
+    TAVRO_ASSERT_MAIN_THREAD();
     auto shownWindow = window.get();
     auto content = shownWindow ? shownWindow->contentViewController() : nullptr;
     // Never over the connected panel or a firmware update.
@@ -54,6 +56,7 @@ void AppDelegate::checkAppUpdate(std::function<void(bool)> completion) {
 void AppDelegate::handleUpdateCheckReply(bool success,
                                          const std::optional<fdn::ValueDictionary>& reply,
                                          const std::function<void(bool)>& completion) {
+    TAVRO_ASSERT_MAIN_THREAD();
     auto goOn = [&](bool value) {
         if (completion) completion(value);
     };
@@ -101,5 +104,6 @@ void AppDelegate::handleUpdateCheckReply(bool success,
 
 void AppDelegate::handleUpdateCheckFailure(const fdn::Error& /*error*/,
                                            const std::function<void(bool)>& completion) {
+    TAVRO_ASSERT_MAIN_THREAD();
     if (completion) completion(true);
 }

@@ -7,6 +7,7 @@
 #include "common/DateFormat.h"
 #include "glasses/NumericCompare.h"
 #include "glasses/TavroVXServer.h"
+#include "platform/foundation/AssertMainThread.h"
 #include "platform/foundation/NotificationCenter.h"
 #include "platform/foundation/UserDefaults.h"
 #include "platform/ui/Event.h"
@@ -37,10 +38,12 @@ void store(const fdn::Value& value, const char* key) {
 }  // namespace
 
 void AppDelegate::handleMediaKey(const ui::Event& event) {
+    TAVRO_ASSERT_MAIN_THREAD();
     handleMediaKeyAt(event, common::secondsSince1970Now() * 1000.0);
 }
 
 void AppDelegate::handleMediaKeyAt(const ui::Event& event, double now) {
+    TAVRO_ASSERT_MAIN_THREAD();
     if (event.type != ui::EventType::SystemDefined || event.subtype != kMediaKeySubtype) return;
     if (event.data1 != kVolumeUpReleased && event.data1 != kVolumeDownReleased &&
         event.data1 != kMuteReleased) {
@@ -64,6 +67,7 @@ void AppDelegate::handleMediaKeyAt(const ui::Event& event, double now) {
 }
 
 void AppDelegate::setGlassVolume(int64_t level, bool mute) {
+    TAVRO_ASSERT_MAIN_THREAD();
     auto server = std::dynamic_pointer_cast<TavroVXServer>(vxServer.get());
     if (!server || server->glassGeneration() != 1) return;
     if (numericCompare(glassVersion.get(), checkVolumeVersion_V1) < 0) return;

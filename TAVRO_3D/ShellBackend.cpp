@@ -6,6 +6,7 @@
 #include "backend/TavroFMDBManager.h"
 #include "backend/TavroUserBehaviorReporting.h"
 #include "backend/UploadStoredEvents.h"
+#include "platform/foundation/AssertMainThread.h"
 
 namespace shell {
 
@@ -14,25 +15,30 @@ void recordUsageEvent(BehaviorEventType type, bool store) {
 }
 
 void createUsageTable() {
+    TAVRO_ASSERT_MAIN_THREAD();
     TavroFMDBManager::shareManager().createFMDBTable();
 }
 
 void finishUsageTableWrites() {
+    TAVRO_ASSERT_MAIN_THREAD();
     TavroFMDBManager::shareManager().finishBeforeQuit();
 }
 
 void uploadStoredUsageEvents() {
+    TAVRO_ASSERT_MAIN_THREAD();
     // Not the whole table at once: it may hold a great many rows.
     uploadStoredEventsInBatches();
 }
 
 void startAppMonitor(AppDelegate& delegate) {
+    TAVRO_ASSERT_MAIN_THREAD();
     auto monitor = std::make_shared<AppMonitor>();
     delegate.appMonitor.set(monitor);
     monitor->setUpAppMonitor();
 }
 
 void takeReportingManager(AppDelegate& delegate) {
+    TAVRO_ASSERT_MAIN_THREAD();
     delegate.userBehaviorReportingManager.set(TavroUserBehaviorReporting::shared());
 }
 

@@ -8,6 +8,7 @@
 #include "TAVRO_3D/TavroHomeNewViewController.h"
 #include "TAVRO_3D/TavroHomeStartViewController.h"
 #include "appstate/AppDelegate.h"
+#include "platform/foundation/AssertMainThread.h"
 #include "platform/ui/Window.h"
 
 namespace ui = platform::ui;
@@ -15,6 +16,7 @@ namespace ui = platform::ui;
 namespace shell {
 
 void createPanels(AppDelegate& delegate) {
+    TAVRO_ASSERT_MAIN_THREAD();
     delegate.homeNewViewController.set(std::make_shared<TavroHomeNewViewController>());
     delegate.homeStartViewController.set(std::make_shared<TavroHomeStartViewController>());
     delegate.dfuUpdateViewController.set(std::make_shared<TavroDFUUpdateViewController>());
@@ -44,14 +46,17 @@ ui::ViewControllerPtr connectedPopoverController() {
 }
 
 ui::ViewControllerPtr makeExitScreen() {
+    TAVRO_ASSERT_MAIN_THREAD();
     return std::make_shared<TavroExitAppViewController>();
 }
 
 void resetDfuView() {
+    TAVRO_ASSERT_MAIN_THREAD();
     if (auto panel = AppDelegate::shared().dfuUpdateViewController.get()) panel->resetDfuView();
 }
 
 void showStartPanel(AppDelegate& delegate) {
+    TAVRO_ASSERT_MAIN_THREAD();
     auto window = delegate.window.get();
     auto panel = delegate.homeStartViewController.get();
     if (!window || !panel) return;

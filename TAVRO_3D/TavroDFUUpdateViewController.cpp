@@ -5,6 +5,7 @@
 #include "common/GlobalHelpers.h"
 #include "glasses/DfuUpgrade.h"
 #include "glasses/TavroVXServer.h"
+#include "platform/foundation/AssertMainThread.h"
 #include "platform/foundation/BackgroundWork.h"
 #include "platform/foundation/Bundle.h"
 #include "platform/foundation/Dispatch.h"
@@ -60,6 +61,7 @@ TavroDFUUpdateViewController::TavroDFUUpdateViewController() {
 }
 
 void TavroDFUUpdateViewController::viewDidLoad() {
+    TAVRO_ASSERT_MAIN_THREAD();
     ViewController::viewDidLoad();
     AppDelegate::shared().isDfuUpdateStart = false;
     view()->setWantsLayer(true);
@@ -99,6 +101,7 @@ void TavroDFUUpdateViewController::viewDidLoad() {
 }
 
 void TavroDFUUpdateViewController::showTips(const std::string& text) {
+    TAVRO_ASSERT_MAIN_THREAD();
     auto label = tipsLabel1.lock();
     if (!label) return;
     ui::TextAttributes attributes;
@@ -110,6 +113,7 @@ void TavroDFUUpdateViewController::showTips(const std::string& text) {
 }
 
 void TavroDFUUpdateViewController::showDfuVersion(const fdn::Notification& note) {
+    TAVRO_ASSERT_MAIN_THREAD();
     if (!note.object.isNumber()) return;
     AppDelegate& delegate = AppDelegate::shared();
     const bool plain = note.object.asFloat() == 1.0f;
@@ -121,10 +125,12 @@ void TavroDFUUpdateViewController::showDfuVersion(const fdn::Notification& note)
 }
 
 void TavroDFUUpdateViewController::updateDfuProgress(const fdn::Notification& note) {
+    TAVRO_ASSERT_MAIN_THREAD();
     if (auto progress = progressIndicator.lock()) progress->setDoubleValue(note.object.asFloat());
 }
 
 void TavroDFUUpdateViewController::handleDfuStatus(const fdn::Notification& note) {
+    TAVRO_ASSERT_MAIN_THREAD();
     isBeginUpdateDfu = false;
     const bool success = note.object.asBool();
     std::weak_ptr<ui::UiObject> weakSelf = weak_from_this();
@@ -135,6 +141,7 @@ void TavroDFUUpdateViewController::handleDfuStatus(const fdn::Notification& note
 }
 
 void TavroDFUUpdateViewController::showDfuResult(bool success) {
+    TAVRO_ASSERT_MAIN_THREAD();
     auto button = updateButton.lock();
     auto progress = progressIndicator.lock();
     auto image = updateImageView.lock();
@@ -157,10 +164,12 @@ void TavroDFUUpdateViewController::showDfuResult(bool success) {
 }
 
 void TavroDFUUpdateViewController::updateButtonClick(ui::UiObject&) {
+    TAVRO_ASSERT_MAIN_THREAD();
     startDFUUpdate();
 }
 
 void TavroDFUUpdateViewController::startDFUUpdate() {
+    TAVRO_ASSERT_MAIN_THREAD();
     if (auto image = updateImageView.lock()) image->setImage(ui::Image::named("update-dfu"));
     AppDelegate::shared().isDfuUpdateStart = true;
     auto progress = progressIndicator.lock();
@@ -198,6 +207,7 @@ void TavroDFUUpdateViewController::waitForDFUStart(
 }
 
 void TavroDFUUpdateViewController::resetDfuView() {
+    TAVRO_ASSERT_MAIN_THREAD();
     if (!isViewLoaded()) return;
     isBeginUpdateDfu = false;
     if (auto image = updateImageView.lock()) image->setImage(ui::Image::named("update-dfu"));

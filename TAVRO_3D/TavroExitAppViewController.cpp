@@ -1,5 +1,6 @@
 #include "TAVRO_3D/TavroExitAppViewController.h"
 
+#include "platform/foundation/AssertMainThread.h"
 #include "platform/ui/ViewDescription.h"
 #include "widgets/ColorFromHex.h"
 
@@ -27,6 +28,7 @@ TavroExitAppViewController::~TavroExitAppViewController() {
 }
 
 void TavroExitAppViewController::viewDidLoad() {
+    TAVRO_ASSERT_MAIN_THREAD();
     ui::ViewController::viewDidLoad();
     view()->setWantsLayer(true);
     view()->layer().setBackgroundColor(initWithHexString("#e7e9e7"));
@@ -42,6 +44,7 @@ void TavroExitAppViewController::viewDidLoad() {
 }
 
 void TavroExitAppViewController::handleExitHover(const ui::Event& event) {
+    TAVRO_ASSERT_MAIN_THREAD();
     auto button = extiButton.lock();
     if (!button) return;
     const ui::ViewPtr& root = view();
@@ -53,6 +56,7 @@ void TavroExitAppViewController::handleExitHover(const ui::Event& event) {
 }
 
 void TavroExitAppViewController::exitAppClick(ui::UiObject& /*sender*/) {
+    TAVRO_ASSERT_MAIN_THREAD();
     ui::Application::shared().terminate();
 }
 

@@ -4,6 +4,7 @@
 #include "TAVRO_3D/DepthBar.h"
 #include "appstate/AppDelegate.h"
 #include "common/DecimalNumberFormatter.h"
+#include "platform/foundation/AssertMainThread.h"
 #include "platform/foundation/OperationQueue.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/Popover.h"
@@ -52,6 +53,7 @@ TavroGlassConnectSuccessPopoverViewController::TavroGlassConnectSuccessPopoverVi
 }
 
 void TavroGlassConnectSuccessPopoverViewController::viewDidLoad() {
+    TAVRO_ASSERT_MAIN_THREAD();
     ViewController::viewDidLoad();
     view()->setWantsLayer(true);
     if (auto colour = initWithHexString("#ECEDEE", 1.0))
@@ -83,6 +85,7 @@ double TavroGlassConnectSuccessPopoverViewController::depthBarWidth() const {
 }
 
 void TavroGlassConnectSuccessPopoverViewController::moveDepthPoint(double x) {
+    TAVRO_ASSERT_MAIN_THREAD();
     auto constraint = depthPointImgViewLeftLayoutConstraint.lock();
     auto knob = depthPointImgView.lock();
     if (!constraint || !knob) return;
@@ -91,6 +94,7 @@ void TavroGlassConnectSuccessPopoverViewController::moveDepthPoint(double x) {
 }
 
 void TavroGlassConnectSuccessPopoverViewController::updateDepthFromPosition(double x) {
+    TAVRO_ASSERT_MAIN_THREAD();
     const double width = depthBarWidth();
     const double pos = depthbar::clampedPosition(x, width);
     auto knob = depthPointImgView.lock();
@@ -102,6 +106,7 @@ void TavroGlassConnectSuccessPopoverViewController::updateDepthFromPosition(doub
 
 void TavroGlassConnectSuccessPopoverViewController::ClickGestureRecognizer(
     ui::GestureRecognizer& recognizer) {
+    TAVRO_ASSERT_MAIN_THREAD();
     const double x = recognizer.locationInView(depthView.lock().get()).x;
     moveDepthPoint(x);
     updateDepthFromPosition(x);
@@ -109,14 +114,17 @@ void TavroGlassConnectSuccessPopoverViewController::ClickGestureRecognizer(
 
 void TavroGlassConnectSuccessPopoverViewController::PanGestureRecognizer(
     ui::GestureRecognizer& recognizer) {
+    TAVRO_ASSERT_MAIN_THREAD();
     if (depthbar::panMovesKnob(recognizer.state())) ClickGestureRecognizer(recognizer);
 }
 
 void TavroGlassConnectSuccessPopoverViewController::modelChangeClick(ui::UiObject& sender) {
+    TAVRO_ASSERT_MAIN_THREAD();
     if (auto* view = dynamic_cast<ui::View*>(&sender)) changeScreenMode(view->tag());
 }
 
 void TavroGlassConnectSuccessPopoverViewController::changeScreenMode(int64_t mode) {
+    TAVRO_ASSERT_MAIN_THREAD();
     connected::storeScreenMode(mode);
     refreshModeUI();
     connected::postModeChange(connected::kChangeValueToPanel, mode);
@@ -130,16 +138,19 @@ void TavroGlassConnectSuccessPopoverViewController::changeScreenMode(int64_t mod
 }
 
 void TavroGlassConnectSuccessPopoverViewController::refreshModeUI() {
+    TAVRO_ASSERT_MAIN_THREAD();
     connected::showModeMarks({webModelSelectedImageView.lock(), gameModelSelectedImageView.lock(),
                               videoModelSelectedImageView.lock()});
     if (auto toggle = privacyScreenLockButton.lock()) connected::showPrivacyState(*toggle);
 }
 
 void TavroGlassConnectSuccessPopoverViewController::privacyScreenLockButtonClick(ui::UiObject&) {
+    TAVRO_ASSERT_MAIN_THREAD();
     togglePrivacyScreenLock();
 }
 
 void TavroGlassConnectSuccessPopoverViewController::togglePrivacyScreenLock() {
+    TAVRO_ASSERT_MAIN_THREAD();
     auto toggle = privacyScreenLockButton.lock();
     if (!toggle) return;
     const int64_t state = toggle->state();
@@ -150,11 +161,13 @@ void TavroGlassConnectSuccessPopoverViewController::togglePrivacyScreenLock() {
 }
 
 void TavroGlassConnectSuccessPopoverViewController::exitButtonClick(ui::UiObject&) {
+    TAVRO_ASSERT_MAIN_THREAD();
     ui::Application::shared().terminate();
 }
 
 void TavroGlassConnectSuccessPopoverViewController::handleChangeValue(
     const fdn::Notification& note) {
+    TAVRO_ASSERT_MAIN_THREAD();
     auto message = connected::readChangeValue(note);
     if (!message) return;
     switch (message->type) {

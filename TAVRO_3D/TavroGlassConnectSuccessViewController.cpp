@@ -6,6 +6,7 @@
 #include "appstate/AppDelegate.h"
 #include "common/DecimalNumberFormatter.h"
 #include "glasses/TavroVXServer.h"
+#include "platform/foundation/AssertMainThread.h"
 #include "platform/foundation/Bundle.h"
 #include "platform/foundation/OperationQueue.h"
 #include "platform/ui/Image.h"
@@ -76,6 +77,7 @@ TavroGlassConnectSuccessViewController::~TavroGlassConnectSuccessViewController(
 }
 
 void TavroGlassConnectSuccessViewController::viewDidLoad() {
+    TAVRO_ASSERT_MAIN_THREAD();
     ViewController::viewDidLoad();
     view()->setWantsLayer(true);
     if (auto colour = initWithHexString("#ECEDEE", 1.0))
@@ -130,11 +132,13 @@ double TavroGlassConnectSuccessViewController::depthBarWidth() const {
 }
 
 void TavroGlassConnectSuccessViewController::handleGlassVersion(const fdn::Notification& note) {
+    TAVRO_ASSERT_MAIN_THREAD();
     AppDelegate::shared().glassVersion.set(note.object.text());
     updateGlassLabels();
 }
 
 void TavroGlassConnectSuccessViewController::updateGlassLabels() {
+    TAVRO_ASSERT_MAIN_THREAD();
     auto server = std::dynamic_pointer_cast<TavroVXServer>(AppDelegate::shared().vxServer.get());
     if (auto label = nameLabel.lock(); label && server) label->setStringValue(server->glassName());
     const auto pieces = splitAt(AppDelegate::shared().glassVersion.get(), "_V");
@@ -145,6 +149,7 @@ void TavroGlassConnectSuccessViewController::updateGlassLabels() {
 }
 
 void TavroGlassConnectSuccessViewController::moveDepthPoint(double x) {
+    TAVRO_ASSERT_MAIN_THREAD();
     auto constraint = depthPointImgViewLeftLayoutConstraint.lock();
     auto knob = depthPointImgView.lock();
     if (!constraint || !knob) return;
@@ -153,6 +158,7 @@ void TavroGlassConnectSuccessViewController::moveDepthPoint(double x) {
 }
 
 void TavroGlassConnectSuccessViewController::updateDepthFromPosition(double x) {
+    TAVRO_ASSERT_MAIN_THREAD();
     const double width = depthBarWidth();
     const double pos = depthbar::clampedPosition(x, width);
     auto knob = depthPointImgView.lock();
@@ -166,6 +172,7 @@ void TavroGlassConnectSuccessViewController::updateDepthFromPosition(double x) {
 
 void TavroGlassConnectSuccessViewController::ClickGestureRecognizer(
     ui::GestureRecognizer& recognizer) {
+    TAVRO_ASSERT_MAIN_THREAD();
     const double x = recognizer.locationInView(depthView.lock().get()).x;
     moveDepthPoint(x);
     updateDepthFromPosition(x);
@@ -173,14 +180,17 @@ void TavroGlassConnectSuccessViewController::ClickGestureRecognizer(
 
 void TavroGlassConnectSuccessViewController::PanGestureRecognizer(
     ui::GestureRecognizer& recognizer) {
+    TAVRO_ASSERT_MAIN_THREAD();
     if (depthbar::panMovesKnob(recognizer.state())) ClickGestureRecognizer(recognizer);
 }
 
 void TavroGlassConnectSuccessViewController::modelChangeClick(ui::UiObject& sender) {
+    TAVRO_ASSERT_MAIN_THREAD();
     if (auto* view = dynamic_cast<ui::View*>(&sender)) changeScreenMode(view->tag());
 }
 
 void TavroGlassConnectSuccessViewController::changeScreenMode(int64_t mode) {
+    TAVRO_ASSERT_MAIN_THREAD();
     connected::storeScreenMode(mode);
     refreshModeUI();
     connected::postModeChange(connected::kChangeValueToPopover, mode);
@@ -193,6 +203,7 @@ void TavroGlassConnectSuccessViewController::changeScreenMode(int64_t mode) {
 }
 
 void TavroGlassConnectSuccessViewController::refreshModeUI() {
+    TAVRO_ASSERT_MAIN_THREAD();
     connected::showModeMarks({webModelSelectedImageView.lock(), gameModelSelectedImageView.lock(),
                               videoModelSelectedImageView.lock()});
     applyDepthFilterParameters();
@@ -200,10 +211,12 @@ void TavroGlassConnectSuccessViewController::refreshModeUI() {
 }
 
 void TavroGlassConnectSuccessViewController::privacyScreenLockButtonClick(ui::UiObject&) {
+    TAVRO_ASSERT_MAIN_THREAD();
     togglePrivacyScreenLock();
 }
 
 void TavroGlassConnectSuccessViewController::togglePrivacyScreenLock() {
+    TAVRO_ASSERT_MAIN_THREAD();
     auto toggle = privacyScreenLockButton.lock();
     if (!toggle) return;
     const int64_t state = toggle->state();
@@ -214,6 +227,7 @@ void TavroGlassConnectSuccessViewController::togglePrivacyScreenLock() {
 }
 
 void TavroGlassConnectSuccessViewController::handleChangeValue(const fdn::Notification& note) {
+    TAVRO_ASSERT_MAIN_THREAD();
     auto message = connected::readChangeValue(note);
     if (!message) return;
     switch (message->type) {
@@ -232,6 +246,7 @@ void TavroGlassConnectSuccessViewController::handleChangeValue(const fdn::Notifi
 }
 
 void TavroGlassConnectSuccessViewController::updateModeHelpTip() {
+    TAVRO_ASSERT_MAIN_THREAD();
     const ui::Point mouse = ui::Event::mouseLocation();
     if (!isViewLoaded()) return;
     ui::Window* window = view()->window();

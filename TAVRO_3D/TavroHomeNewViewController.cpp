@@ -13,6 +13,7 @@
 #include "glasses/TavroUSBServiceOC.h"
 #include "glasses/TavroVXServer.h"
 #include "localnet/TavroLocalServer.h"
+#include "platform/foundation/AssertMainThread.h"
 #include "platform/foundation/Bundle.h"
 #include "platform/foundation/NotificationCenter.h"
 #include "platform/screens/DisplayServices.h"
@@ -91,6 +92,7 @@ TavroHomeNewViewController::~TavroHomeNewViewController() {
 }
 
 void TavroHomeNewViewController::viewDidLoad() {
+    TAVRO_ASSERT_MAIN_THREAD();
     ui::ViewController::viewDidLoad();
     reconfigurationToken_ = screens::registerReconfigurationCallback(
         &TavroHomeNewViewController::displayReconfigurationCallback);
@@ -115,6 +117,7 @@ void TavroHomeNewViewController::viewDidLoad() {
 }
 
 void TavroHomeNewViewController::setUpAppearance() {
+    TAVRO_ASSERT_MAIN_THREAD();
     auto background = initWithHexString("#ECEDEE", 1.0);
     if (auto title = titleView.lock()) {
         title->setWantsLayer(true);
@@ -145,6 +148,7 @@ void TavroHomeNewViewController::checkAccessibilityTick() {
 }
 
 void TavroHomeNewViewController::displayReconfigurationCallback(uint32_t display, uint32_t flags) {
+    TAVRO_ASSERT_MAIN_THREAD();
     uint32_t glassDisplay = AppDelegate::shared().glassDisplayID.load();
     if (flags & screens::kDisplayAddFlag) {
         if (isMacMini() && display != glassDisplay && common::onlineDisplayCount() >= 2) {

@@ -6,6 +6,7 @@
 #include "display/tavroDisplayManager.h"
 #include "glasses/HIDDeviceMonitor.h"
 #include "glasses/TavroVXServer.h"
+#include "platform/foundation/AssertMainThread.h"
 #include "platform/foundation/Bundle.h"
 #include "platform/foundation/Dispatch.h"
 #include "platform/foundation/OperationQueue.h"
@@ -37,6 +38,7 @@ TavroHomeStartViewController::TavroHomeStartViewController()
 }
 
 void TavroHomeStartViewController::viewDidLoad() {
+    TAVRO_ASSERT_MAIN_THREAD();
     ui::ViewController::viewDidLoad();
     auto background = initWithHexString("#ECEDEE", 1.0);
     view()->setWantsLayer(true);
@@ -75,11 +77,13 @@ void TavroHomeStartViewController::registerObservers() {
 }
 
 void TavroHomeStartViewController::handleGlassVersion(const fdn::Notification& note) {
+    TAVRO_ASSERT_MAIN_THREAD();
     AppDelegate::shared().glassVersion.set(note.object.text());
     updateNameLabel();
 }
 
 void TavroHomeStartViewController::updateNameLabel() {
+    TAVRO_ASSERT_MAIN_THREAD();
     auto label = nameLabel.lock();
     if (!label) return;
     std::string name;
@@ -90,6 +94,7 @@ void TavroHomeStartViewController::updateNameLabel() {
 }
 
 void TavroHomeStartViewController::handleGlassConnectionChange(const fdn::Notification& note) {
+    TAVRO_ASSERT_MAIN_THREAD();
     if (!note.object.asBool()) showGlassesGoneLook();
 }
 
@@ -99,6 +104,7 @@ void TavroHomeStartViewController::showGlassesGoneLook() {
 }
 
 void TavroHomeStartViewController::startButtonClick(ui::UiObject& /*sender*/) {
+    TAVRO_ASSERT_MAIN_THREAD();
     if (!findHostScreen()) {
         // Blocks this thread for the display manager's wait; the panel changes afterwards.
         tavroDisplayManager::shared()->connectMonitorAndMakeMain();
@@ -119,6 +125,7 @@ void TavroHomeStartViewController::launchAI3D() {
 }
 
 void TavroHomeStartViewController::handleConnectResult(const fdn::Notification& note) {
+    TAVRO_ASSERT_MAIN_THREAD();
     auto& delegate = AppDelegate::shared();
     // A result that arrives after the glasses went is stale: handing the window to the
     // connected panel would show controls for glasses that are gone, and dimming the

@@ -6,6 +6,7 @@
 #include "common/TavroLocalizationHelper.h"
 #include "glasses/TavroVXServer.h"
 #include "localnet/TavroLocalServer.h"
+#include "platform/foundation/AssertMainThread.h"
 #include "platform/foundation/Bundle.h"
 #include "platform/foundation/Clock.h"
 #include "platform/foundation/Dispatch.h"
@@ -71,6 +72,7 @@ void TavroTemperatureDriftCalibrationView::awakeFromDescription() {
 }
 
 void TavroTemperatureDriftCalibrationView::awakeFromNib() {
+    TAVRO_ASSERT_MAIN_THREAD();
     setWantsLayer(true);
     layer().setBackgroundColor(hex("#000000", 0.4));
     if (auto content = contentBgView.lock()) {
@@ -111,6 +113,7 @@ void TavroTemperatureDriftCalibrationView::awakeFromNib() {
 }
 
 void TavroTemperatureDriftCalibrationView::showCalibrationTips(const std::string& text) {
+    TAVRO_ASSERT_MAIN_THREAD();
     auto label = tipsLabel.lock();
     if (!label) return;
     const bool chinese = common::TavroLocalizationHelper::rawValue(
@@ -125,6 +128,7 @@ void TavroTemperatureDriftCalibrationView::showCalibrationTips(const std::string
 }
 
 void TavroTemperatureDriftCalibrationView::handleCalibrationMouse(const ui::Event& event) {
+    TAVRO_ASSERT_MAIN_THREAD();
     if (event.windowPtr().get() != window()) return;
     auto content = contentBgView.lock();
     auto reset = resetButton.lock();
@@ -151,10 +155,12 @@ void TavroTemperatureDriftCalibrationView::handleCalibrationMouse(const ui::Even
 }
 
 void TavroTemperatureDriftCalibrationView::closeButtonClick(ui::UiObject&) {
+    TAVRO_ASSERT_MAIN_THREAD();
     closeCalibrationView();
 }
 
 void TavroTemperatureDriftCalibrationView::resetButtonClick(ui::UiObject&) {
+    TAVRO_ASSERT_MAIN_THREAD();
     resetTemperatureDrift();
 }
 
@@ -163,6 +169,7 @@ void TavroTemperatureDriftCalibrationView::invalidateTimer() {
 }
 
 void TavroTemperatureDriftCalibrationView::closeCalibrationView() {
+    TAVRO_ASSERT_MAIN_THREAD();
     calibrateStatus = -1;
     invalidateTimer();
     errorDataCount = 0;
@@ -173,6 +180,7 @@ void TavroTemperatureDriftCalibrationView::closeCalibrationView() {
 }
 
 void TavroTemperatureDriftCalibrationView::resetTemperatureDrift() {
+    TAVRO_ASSERT_MAIN_THREAD();
     calibrateStatus = -1;
     invalidateTimer();
     errorDataCount = 0;

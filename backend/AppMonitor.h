@@ -40,7 +40,7 @@ class AppMonitor {
     bool endStay(double now, double& seconds, std::string& name) TAVRO_REQUIRES(mutex_);
 
     mutable platform::foundation::Mutex mutex_;
-    std::vector<platform::foundation::Subscription> observers_;
+    std::vector<platform::foundation::Subscription> observers_ TAVRO_GUARDED_BY(mutex_);
     double startTimer_ TAVRO_GUARDED_BY(mutex_) = 0;
     double endTimer_ TAVRO_GUARDED_BY(mutex_) = 0;
     std::string useAppName_ TAVRO_GUARDED_BY(mutex_);

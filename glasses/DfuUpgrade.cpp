@@ -34,7 +34,8 @@ Mutex& runMutex() {
     return mutex;
 }
 
-CurrentUpdate& currentUpdate() {
+// One run at a time: the slot is reached only with runMutex() held.
+CurrentUpdate& currentUpdate() TAVRO_REQUIRES(runMutex()) {
     static CurrentUpdate slot;
     return slot;
 }

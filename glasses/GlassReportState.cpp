@@ -2,17 +2,13 @@
 
 #include <atomic>
 
-#include "platform/foundation/Mutex.h"
-
-using platform::foundation::Mutex;
-using platform::foundation::MutexLock;
+#include "platform/foundation/Guarded.h"
 
 namespace glass_report_state {
 namespace {
 
 std::atomic<int32_t> gLastMode{1};
-Mutex gOrientationMutex;
-std::array<float, 4> gLastOrientation TAVRO_GUARDED_BY(gOrientationMutex){};
+constinit platform::foundation::Guarded<std::array<float, 4>> gLastOrientation;
 // Both thresholds in one word, so a reader never sees one of a pair with the other.
 std::atomic<uint32_t> gWearThresholds{0};
 
@@ -26,13 +22,11 @@ void setLastMode(int32_t mode) {
 }
 
 std::array<float, 4> lastOrientation() {
-    MutexLock lock(gOrientationMutex);
-    return gLastOrientation;
+    return gLastOrientation.get();
 }
 
 void setLastOrientation(const std::array<float, 4>& quaternion) {
-    MutexLock lock(gOrientationMutex);
-    gLastOrientation = quaternion;
+    gLastOrientation.set(quaternion);
 }
 
 WearThresholds wearThresholds() {

@@ -116,33 +116,3 @@ void HIDDeviceMonitor::handleInputReport(const DevicePtr& device, std::span<cons
     if (auto read = readCallBack())
         read(quaternion[0], quaternion[1], quaternion[2], quaternion[3]);
 }
-
-HIDDeviceMonitor::DeviceCallback HIDDeviceMonitor::devicePlugIn() const {
-    MutexLock lock(mutex_);
-    return devicePlugIn_;
-}
-
-void HIDDeviceMonitor::setDevicePlugIn(DeviceCallback callback) {
-    MutexLock lock(mutex_);
-    devicePlugIn_ = std::move(callback);
-}
-
-HIDDeviceMonitor::DeviceCallback HIDDeviceMonitor::devicePullOut() const {
-    MutexLock lock(mutex_);
-    return devicePullOut_;
-}
-
-void HIDDeviceMonitor::setDevicePullOut(DeviceCallback callback) {
-    MutexLock lock(mutex_);
-    devicePullOut_ = std::move(callback);
-}
-
-HIDDeviceMonitor::ReadCallback HIDDeviceMonitor::readCallBack() const {
-    MutexLock lock(mutex_);
-    return readCallBack_;
-}
-
-void HIDDeviceMonitor::setReadCallBack(ReadCallback callback) {
-    MutexLock lock(mutex_);
-    readCallBack_ = std::move(callback);
-}

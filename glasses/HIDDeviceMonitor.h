@@ -15,9 +15,11 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "glasses/HIDMonitorData.h"
+#include "platform/foundation/Guarded.h"
 #include "platform/foundation/Mutex.h"
 #include "platform/foundation/RunLoop.h"
 #include "platform/hid/Manager.h"
@@ -45,12 +47,12 @@ class HIDDeviceMonitor {
     // thread, also before start().
     void stop();
 
-    DeviceCallback devicePlugIn() const;
-    void setDevicePlugIn(DeviceCallback callback);
-    DeviceCallback devicePullOut() const;
-    void setDevicePullOut(DeviceCallback callback);
-    ReadCallback readCallBack() const;
-    void setReadCallBack(ReadCallback callback);
+    DeviceCallback devicePlugIn() const { return devicePlugIn_.get(); }
+    void setDevicePlugIn(DeviceCallback callback) { devicePlugIn_.set(std::move(callback)); }
+    DeviceCallback devicePullOut() const { return devicePullOut_.get(); }
+    void setDevicePullOut(DeviceCallback callback) { devicePullOut_.set(std::move(callback)); }
+    ReadCallback readCallBack() const { return readCallBack_.get(); }
+    void setReadCallBack(ReadCallback callback) { readCallBack_.set(std::move(callback)); }
 
     int64_t glassGeneration() const { return glassGeneration_.load(); }
     void setGlassGeneration(int64_t generation) { glassGeneration_.store(generation); }
@@ -65,10 +67,11 @@ class HIDDeviceMonitor {
     virtual void handleDeviceRemoved(const platform::hid::DevicePtr& device);
 
   private:
+    platform::foundation::Guarded<DeviceCallback> devicePlugIn_;
+    platform::foundation::Guarded<DeviceCallback> devicePullOut_;
+    platform::foundation::Guarded<ReadCallback> readCallBack_;
+
     mutable platform::foundation::Mutex mutex_;
-    DeviceCallback devicePlugIn_ TAVRO_GUARDED_BY(mutex_);
-    DeviceCallback devicePullOut_ TAVRO_GUARDED_BY(mutex_);
-    ReadCallback readCallBack_ TAVRO_GUARDED_BY(mutex_);
     platform::hid::ManagerPtr managerRef_ TAVRO_GUARDED_BY(mutex_);
     platform::foundation::RunLoop* runLoop_ TAVRO_GUARDED_BY(mutex_) = nullptr;
     bool stopRequested_ TAVRO_GUARDED_BY(mutex_) = false;

@@ -68,7 +68,7 @@ void SerialDeviceMonitor::start() {
         lock.lock();
         // Taken on each turn: a clock replaced meanwhile would end every wait at once.
         const auto clock = Clock::current();
-        const auto deadline = clock.now() + Clock::fromSeconds(portUsageIntervalTime_);
+        const auto deadline = clock.now() + Clock::fromSeconds(portUsageIntervalTime());
         clock.waitUntil(mutex_, stopped_, deadline,
                         [this]() TAVRO_REQUIRES(mutex_) { return stopRequested_; });
     }
@@ -97,32 +97,9 @@ void SerialDeviceMonitor::scan(const std::vector<platform::hid::SerialService>& 
     const std::vector<SerialDevice> previous = serialDevices();
     postMissing(kSerialDeviceRemoved, previous, pathsOf(found));
     postMissing(kSerialDeviceAdded, found, pathsOf(previous));
-
-    MutexLock lock(mutex_);
-    serialDevices_ = std::move(found);
-}
-
-std::vector<SerialDevice> SerialDeviceMonitor::serialDevices() const {
-    MutexLock lock(mutex_);
-    return serialDevices_;
-}
-
-SerialDeviceMonitor::Filter SerialDeviceMonitor::filterDevices() const {
-    MutexLock lock(mutex_);
-    return filterDevices_;
-}
-
-void SerialDeviceMonitor::setFilterDevices(Filter filter) {
-    MutexLock lock(mutex_);
-    filterDevices_ = std::move(filter);
-}
-
-float SerialDeviceMonitor::portUsageIntervalTime() const {
-    MutexLock lock(mutex_);
-    return portUsageIntervalTime_;
+    serialDevices_.set(std::move(found));
 }
 
 void SerialDeviceMonitor::setPortUsageIntervalTime(float seconds) {
-    MutexLock lock(mutex_);
-    portUsageIntervalTime_ = std::isnan(seconds) ? 0.25f : std::clamp(seconds, 0.0f, 4294.0f);
+    portUsageIntervalTime_.store(std::isnan(seconds) ? 0.25f : std::clamp(seconds, 0.0f, 4294.0f));
 }

@@ -9,10 +9,13 @@
 // call and the posts happen there. stop(), the filter and the interval may be used from any
 // thread.
 
+#include <atomic>
 #include <functional>
+#include <utility>
 #include <vector>
 
 #include "glasses/SerialDevice.h"
+#include "platform/foundation/Guarded.h"
 #include "platform/foundation/Mutex.h"
 #include "platform/hid/SerialPorts.h"
 
@@ -32,21 +35,22 @@ class SerialDeviceMonitor {
     void stop();
 
     // The ports of the last listing.
-    std::vector<SerialDevice> serialDevices() const;
+    std::vector<SerialDevice> serialDevices() const { return serialDevices_.get(); }
     // An empty filter is none. The filter runs on the polling thread, without a lock held.
-    Filter filterDevices() const;
-    void setFilterDevices(Filter filter);
+    Filter filterDevices() const { return filterDevices_.get(); }
+    void setFilterDevices(Filter filter) { filterDevices_.set(std::move(filter)); }
     // Seconds between listings; kept within 0..4294 (a NaN is the default 0.25).
-    float portUsageIntervalTime() const;
+    float portUsageIntervalTime() const { return portUsageIntervalTime_.load(); }
     void setPortUsageIntervalTime(float seconds);
 
   private:
     void scan(const std::vector<platform::hid::SerialService>& services);
 
-    mutable platform::foundation::Mutex mutex_;
+    platform::foundation::Guarded<std::vector<SerialDevice>> serialDevices_;
+    platform::foundation::Guarded<Filter> filterDevices_;
+    std::atomic<float> portUsageIntervalTime_{0.25f};
+
+    platform::foundation::Mutex mutex_;
     platform::foundation::ConditionVariable stopped_;
-    std::vector<SerialDevice> serialDevices_;
-    Filter filterDevices_;
-    float portUsageIntervalTime_ = 0.25f;
-    bool stopRequested_ = false;
+    bool stopRequested_ TAVRO_GUARDED_BY(mutex_) = false;
 };

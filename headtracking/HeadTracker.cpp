@@ -3,10 +3,6 @@
 #include <algorithm>
 
 #include "platform/foundation/InstalledBackend.h"
-#include "platform/foundation/Mutex.h"
-
-using platform::foundation::Mutex;
-using platform::foundation::MutexLock;
 
 namespace headtracking {
 namespace {
@@ -14,16 +10,6 @@ namespace {
 constinit platform::foundation::InstalledBackend<HeadTracker> current;
 
 }  // namespace
-
-void HeadTracker::setOrientation(const Quaternion& orientation) {
-    MutexLock lock(mutex_);
-    orientation_ = orientation;
-}
-
-Quaternion HeadTracker::orientation() const {
-    MutexLock lock(mutex_);
-    return orientation_;
-}
 
 std::shared_ptr<HeadTracker> currentHeadTracker() {
     return current.get();

@@ -1,7 +1,7 @@
 #pragma once
-// The head tracker's fused orientation, kept under the tracker's lock so that the fusion
-// thread can write it while any other thread reads it; and the process-wide tracker, which
-// exists only once head tracking has been started.
+// The head tracker's fused orientation, guarded so that the fusion thread can write it while
+// any other thread reads it; and the process-wide tracker, which exists only once head
+// tracking has been started.
 //
 // Thread-safe.
 
@@ -9,7 +9,7 @@
 #include <memory>
 #include <span>
 
-#include "platform/foundation/Mutex.h"
+#include "platform/foundation/Guarded.h"
 
 namespace headtracking {
 
@@ -18,12 +18,11 @@ using Quaternion = std::array<float, 4>;
 
 class HeadTracker {
   public:
-    void setOrientation(const Quaternion& orientation);
-    Quaternion orientation() const;
+    void setOrientation(const Quaternion& orientation) { orientation_.set(orientation); }
+    Quaternion orientation() const { return orientation_.get(); }
 
   private:
-    mutable platform::foundation::Mutex mutex_;
-    Quaternion orientation_ TAVRO_GUARDED_BY(mutex_){0.0f, 0.0f, 0.0f, 1.0f};
+    platform::foundation::Guarded<Quaternion> orientation_{Quaternion{0.0f, 0.0f, 0.0f, 1.0f}};
 };
 
 // The running tracker, or null.

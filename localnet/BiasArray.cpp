@@ -1,26 +1,17 @@
 #include "localnet/BiasArray.h"
 
-#include "platform/foundation/Mutex.h"
-
-using platform::foundation::Mutex;
-using platform::foundation::MutexLock;
+#include <utility>
 
 void BiasArray::addObject(platform::foundation::ValueArray entry) {
-    MutexLock lock(mutex_);
-    entries_.emplace_back(std::move(entry));
+    entries_.update(
+        [&](platform::foundation::ValueArray& entries) { entries.emplace_back(std::move(entry)); });
 }
 
 void BiasArray::removeAllObjects() {
-    MutexLock lock(mutex_);
-    entries_.clear();
+    entries_.set({});
 }
 
 size_t BiasArray::count() const {
-    MutexLock lock(mutex_);
-    return entries_.size();
-}
-
-platform::foundation::ValueArray BiasArray::entries() const {
-    MutexLock lock(mutex_);
-    return entries_;
+    return entries_.update(
+        [](const platform::foundation::ValueArray& entries) { return entries.size(); });
 }

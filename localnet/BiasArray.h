@@ -4,7 +4,7 @@
 // as long as the companion server; the completion dictionary refers to this object, so
 // entries appended after completion show through it. Thread-safe.
 
-#include "platform/foundation/Mutex.h"
+#include "platform/foundation/Guarded.h"
 #include "platform/foundation/Value.h"
 
 class BiasArray {
@@ -12,9 +12,9 @@ class BiasArray {
     void addObject(platform::foundation::ValueArray entry);
     void removeAllObjects();
     size_t count() const;
-    platform::foundation::ValueArray entries() const;
+    platform::foundation::ValueArray entries() const { return entries_.get(); }
 
   private:
-    mutable platform::foundation::Mutex mutex_;
-    platform::foundation::ValueArray entries_ TAVRO_GUARDED_BY(mutex_);
+    // Mutable: count() reads the size under the value's lock without copying the entries.
+    mutable platform::foundation::Guarded<platform::foundation::ValueArray> entries_;
 };

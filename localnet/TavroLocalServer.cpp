@@ -3,12 +3,8 @@
 #include <string>
 
 #include "appstate/AppDelegate.h"
-#include "platform/foundation/Mutex.h"
 #include "platform/foundation/SystemInfo.h"
 #include "platform/foundation/ValueJson.h"
-
-using platform::foundation::Mutex;
-using platform::foundation::MutexLock;
 
 using platform::foundation::Value;
 
@@ -30,28 +26,13 @@ uint16_t TavroLocalServer::defaultPort() {
 TavroLocalServer::TavroLocalServer(uint16_t preferredPort) : socket_(preferredPort) {}
 
 std::optional<Value> TavroLocalServer::biasDict() const {
-    MutexLock lock(mutex_);
-    if (!biasDict_) return std::nullopt;
+    const std::optional<BiasDict> bias = biasDict_.get();
+    if (!bias) return std::nullopt;
     platform::foundation::ValueDictionary dict;
-    dict.emplace("type", biasDict_->type);
-    dict.emplace("value", biasDict_->value ? biasDict_->value->entries()
-                                           : platform::foundation::ValueArray{});
+    dict.emplace("type", bias->type);
+    dict.emplace("value",
+                 bias->value ? bias->value->entries() : platform::foundation::ValueArray{});
     return Value(std::move(dict));
-}
-
-void TavroLocalServer::setBiasDict(std::optional<BiasDict> dict) {
-    MutexLock lock(mutex_);
-    biasDict_ = std::move(dict);
-}
-
-Value TavroLocalServer::offsetDict() const {
-    MutexLock lock(mutex_);
-    return offsetDict_;
-}
-
-void TavroLocalServer::setOffsetDict(Value dict) {
-    MutexLock lock(mutex_);
-    offsetDict_ = std::move(dict);
 }
 
 void TavroLocalServer::sendTextMessageWithDict(const Value& dict) {

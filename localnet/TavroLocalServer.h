@@ -13,10 +13,11 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 
 #include "localnet/BiasArray.h"
 #include "localnet/LoopbackLineServer.h"
-#include "platform/foundation/Mutex.h"
+#include "platform/foundation/Guarded.h"
 #include "platform/foundation/Value.h"
 
 class TavroLocalServer {
@@ -45,10 +46,10 @@ class TavroLocalServer {
     };
     // The dictionary as it reads now (entries appended since it was set included).
     std::optional<platform::foundation::Value> biasDict() const;
-    void setBiasDict(std::optional<BiasDict> dict);
+    void setBiasDict(std::optional<BiasDict> dict) { biasDict_.set(std::move(dict)); }
 
-    platform::foundation::Value offsetDict() const;
-    void setOffsetDict(platform::foundation::Value dict);
+    platform::foundation::Value offsetDict() const { return offsetDict_.get(); }
+    void setOffsetDict(platform::foundation::Value dict) { offsetDict_.set(std::move(dict)); }
 
     int64_t imu_id() const { return imuId_.load(); }
     void setImu_id(int64_t imuId) { imuId_.store(imuId); }
@@ -68,8 +69,6 @@ class TavroLocalServer {
     std::shared_ptr<BiasArray> biasArray_ = std::make_shared<BiasArray>();
     std::atomic<int32_t> biasCount_{0};
     std::atomic<int64_t> imuId_{0};
-
-    mutable platform::foundation::Mutex mutex_;
-    std::optional<BiasDict> biasDict_ TAVRO_GUARDED_BY(mutex_);
-    platform::foundation::Value offsetDict_ TAVRO_GUARDED_BY(mutex_);
+    platform::foundation::Guarded<std::optional<BiasDict>> biasDict_;
+    platform::foundation::Guarded<platform::foundation::Value> offsetDict_;
 };

@@ -2,6 +2,7 @@
 
 #include "appstate/AppDelegate.h"
 #include "platform/capture/CaptureStream.h"
+#include "platform/foundation/AssertMainThread.h"
 #include "platform/foundation/Mutex.h"
 #include "platform/screens/DisplayServices.h"
 #include "stereo3d/ModeUsageReport.h"
@@ -148,6 +149,7 @@ void TavroDepth3DViewController::stopCapture() {
 }
 
 void TavroDepth3DViewController::replaceEyeViews() {
+    TAVRO_ASSERT_MAIN_THREAD();
     if (!isViewLoaded()) return;
     const auto& pair = view();
     if (leftView_) leftView_->removeFromSuperview();

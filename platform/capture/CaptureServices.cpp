@@ -69,11 +69,6 @@ int CaptureMachine::accessibilityPrompts() const {
     return accessibilityPrompts_;
 }
 
-std::vector<PostedEvent> CaptureMachine::postedEvents() const {
-    foundation::MutexLock lock(mutex_);
-    return posted_;
-}
-
 std::shared_ptr<CaptureMachine> captureMachine() {
     return installed.get();
 }
@@ -114,8 +109,9 @@ bool isProcessTrusted(bool prompt) {
 void postEvent(EventTap tap, const InputEvent& event) {
     auto machine = captureMachine();
     if (!machine) return;
-    foundation::MutexLock lock(machine->mutex_);
-    machine->posted_.push_back({tap, event});
+    machine->posted_.update([&](std::vector<PostedEvent>& posted) {
+        posted.push_back({tap, event});
+    });
 }
 
 }  // namespace platform::capture

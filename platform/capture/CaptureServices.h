@@ -12,6 +12,7 @@
 #include <memory>
 #include <vector>
 
+#include "platform/foundation/Guarded.h"
 #include "platform/foundation/Mutex.h"
 
 namespace platform::capture {
@@ -64,7 +65,7 @@ class CaptureMachine {
     // How often the system's permission prompts were raised.
     int screenRecordingPrompts() const;
     int accessibilityPrompts() const;
-    std::vector<PostedEvent> postedEvents() const;
+    std::vector<PostedEvent> postedEvents() const { return posted_.get(); }
 
   private:
     friend bool requestShareableContentPrompt();
@@ -76,7 +77,7 @@ class CaptureMachine {
     bool accessibilityTrusted_ TAVRO_GUARDED_BY(mutex_);
     int screenRecordingPrompts_ TAVRO_GUARDED_BY(mutex_) = 0;
     int accessibilityPrompts_ TAVRO_GUARDED_BY(mutex_) = 0;
-    std::vector<PostedEvent> posted_ TAVRO_GUARDED_BY(mutex_);
+    foundation::Guarded<std::vector<PostedEvent>> posted_;
 };
 
 std::shared_ptr<CaptureMachine> captureMachine();

@@ -3,7 +3,7 @@
 #include <chrono>
 #include <memory>
 
-#include "platform/foundation/Assert.h"
+#include "platform/foundation/AssertMainThread.h"
 #include "platform/foundation/ClockDeadline.h"
 #include "platform/foundation/Mutex.h"
 
@@ -68,7 +68,7 @@ bool MainQueue::runOne() {
 }
 
 void MainQueue::run() {
-    TAVRO_ASSERT(isMainThread(), "the main loop runs on the main thread only");
+    TAVRO_ASSERT_MAIN_THREAD();
     RunningScope scope(running_);
     for (;;) {
         Task task;
@@ -88,7 +88,7 @@ void MainQueue::run() {
 }
 
 bool MainQueue::runUntil(const std::function<bool()>& done, Clock::Duration timeout) {
-    TAVRO_ASSERT(isMainThread(), "the main loop runs on the main thread only");
+    TAVRO_ASSERT_MAIN_THREAD();
     RunningScope scope(running_);
     ClockDeadline deadline(timeout);
     for (;;) {
@@ -102,7 +102,7 @@ bool MainQueue::runUntil(const std::function<bool()>& done, Clock::Duration time
 }
 
 int MainQueue::drain() {
-    TAVRO_ASSERT(isMainThread(), "the main loop runs on the main thread only");
+    TAVRO_ASSERT_MAIN_THREAD();
     size_t due = 0;
     {
         MutexLock lock(mutex_);

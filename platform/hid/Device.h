@@ -69,7 +69,7 @@ class Device : public std::enable_shared_from_this<Device> {
     std::span<uint8_t> buffer_ TAVRO_GUARDED_BY(mutex_);
     InputReportCallback callback_ TAVRO_GUARDED_BY(mutex_);
     bool attached_ TAVRO_GUARDED_BY(mutex_) = true;
-    foundation::Subscription inputListener_;
+    foundation::Subscription inputListener_ TAVRO_GUARDED_BY(mutex_);
 };
 
 }  // namespace platform::hid

@@ -62,7 +62,7 @@ class Manager : public std::enable_shared_from_this<Manager> {
     DeviceCallback removalCallback_ TAVRO_GUARDED_BY(mutex_);
     std::map<const BusDevice*, DevicePtr> devices_ TAVRO_GUARDED_BY(mutex_);
     bool open_ TAVRO_GUARDED_BY(mutex_) = false;
-    foundation::Subscription busListener_;
+    foundation::Subscription busListener_ TAVRO_GUARDED_BY(mutex_);
 };
 
 using ManagerPtr = std::shared_ptr<Manager>;

@@ -30,7 +30,7 @@ struct UsbNotificationPort::Registration {
     std::shared_ptr<UsbServiceIterator> iterator = std::make_shared<UsbServiceIterator>();
     foundation::Mutex mutex;
     bool live TAVRO_GUARDED_BY(mutex) = true;
-    foundation::Subscription listener;  // guarded by `mutex`
+    foundation::Subscription listener TAVRO_GUARDED_BY(mutex);
 };
 
 int32_t UsbService::release() {

@@ -227,8 +227,7 @@ int SimDisplayServer::completedConfigurations() const {
 }
 
 std::optional<screens::Point> SimDisplayServer::cursorPosition() const {
-    foundation::MutexLock lock(mutex_);
-    return cursor_;
+    return cursor_.get();
 }
 
 std::vector<DisplayInfo> SimDisplayServer::displays() const {
@@ -344,8 +343,7 @@ std::optional<foundation::ValueDictionary> SimDisplayServer::sessionDictionary()
 }
 
 DisplayError SimDisplayServer::moveCursor(screens::Point point) {
-    foundation::MutexLock lock(mutex_);
-    cursor_ = point;
+    cursor_.set(point);
     return screens::kDisplaySuccess;
 }
 

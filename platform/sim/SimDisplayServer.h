@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/foundation/Guarded.h"
 #include "platform/foundation/Mutex.h"
 #include "platform/screens/DisplayServer.h"
 #include "platform/sim/DisplayProfile.h"
@@ -78,7 +79,7 @@ class SimDisplayServer final : public screens::DisplayServer {
     foundation::ValueDictionary sessionEntries_ TAVRO_GUARDED_BY(mutex_);
     int failingCompletions_ TAVRO_GUARDED_BY(mutex_) = 0;
     int completed_ TAVRO_GUARDED_BY(mutex_) = 0;
-    screens::Point cursor_ TAVRO_GUARDED_BY(mutex_);
+    foundation::Guarded<screens::Point> cursor_;
 };
 
 }  // namespace platform::sim

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "platform/foundation/Clock.h"
+#include "platform/foundation/Guarded.h"
 #include "platform/foundation/Mutex.h"
 
 namespace platform::sim {
@@ -94,9 +95,9 @@ class SimDevice final : public HidDeviceHandle {
     const BusDevicePtr device_;
     foundation::Mutex mutex_;
     foundation::ConditionVariable arrived_;
-    std::deque<std::vector<uint8_t>> queue_;
-    bool gone_ = false;
-    bool nonblocking_ = false;
+    std::deque<std::vector<uint8_t>> queue_ TAVRO_GUARDED_BY(mutex_);
+    bool gone_ TAVRO_GUARDED_BY(mutex_) = false;
+    bool nonblocking_ TAVRO_GUARDED_BY(mutex_) = false;
     // Last, so the listeners go before the state they reach.
     foundation::Subscription inputListener_;
     foundation::Subscription busListener_;
@@ -162,20 +163,13 @@ class SimulatedHidApi final : public HidApi {
 
     void hid_close(HidDeviceHandle* device) override { delete device; }
 
-    std::string hid_error(HidDeviceHandle*) override {
-        foundation::MutexLock lock(mutex_);
-        return error_;
-    }
+    std::string hid_error(HidDeviceHandle*) override { return error_.get(); }
 
   private:
-    void setError(std::string text) {
-        foundation::MutexLock lock(mutex_);
-        error_ = std::move(text);
-    }
+    void setError(std::string text) { error_.set(std::move(text)); }
 
     HIDBus& bus_;
-    foundation::Mutex mutex_;
-    std::string error_;
+    foundation::Guarded<std::string> error_;
 };
 
 }  // namespace

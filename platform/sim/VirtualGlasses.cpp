@@ -138,10 +138,7 @@ void VirtualGlasses::handleOutputReport(uint8_t, std::span<const uint8_t> report
             sendReply(5, 2, reply);
             break;
         case 0x0001'0009:
-            if (report.size() > 12) {
-                foundation::MutexLock lock(mutex_);
-                immersion_ = report[12];
-            }
+            if (report.size() > 12) immersion_ = report[12];
             break;
         case 0x0009'0000:
             enterBootloader();
@@ -188,10 +185,7 @@ void VirtualGlasses::reportDisplayStatus(uint16_t status) {
 }
 
 void VirtualGlasses::reportImmersionChange(uint8_t value) {
-    {
-        foundation::MutexLock lock(mutex_);
-        immersion_ = value;
-    }
+    immersion_ = value;
     Frame reply{};
     reply[12] = value;
     sendReply(2, 9, reply);
@@ -213,11 +207,6 @@ bool VirtualGlasses::imuStreamOn() const {
 uint64_t VirtualGlasses::imuSamplesSent() const {
     foundation::MutexLock lock(mutex_);
     return samplesSent_;
-}
-
-uint8_t VirtualGlasses::immersion() const {
-    foundation::MutexLock lock(mutex_);
-    return immersion_;
 }
 
 BiasEntry VirtualGlasses::userBiasEntry(size_t index) const {

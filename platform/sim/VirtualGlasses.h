@@ -12,11 +12,13 @@
 // stream runs on a thread of its own, paced by the platform clock.
 
 #include <array>
+#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <string>
 #include <thread>
 
+#include "platform/foundation/Guarded.h"
 #include "platform/foundation/Mutex.h"
 #include "platform/sim/VirtualBootloader.h"
 #include "platform/sim/VirtualHidDevice.h"
@@ -57,7 +59,7 @@ class VirtualGlasses : public VirtualHidDevice {
 
     const VirtualGlassesConfig& config() const { return config_; }
     // The configured version until a firmware update writes another.
-    std::string firmwareVersion() const;
+    std::string firmwareVersion() const { return firmwareVersion_.get(); }
     // The bootloader they restart into (on the shared simulated bus); tests inject its
     // faults before sending the entry command.
     const std::shared_ptr<VirtualBootloader>& bootloader() const { return bootloader_; }
@@ -78,7 +80,7 @@ class VirtualGlasses : public VirtualHidDevice {
     bool imuStreamOn() const;
     uint64_t imuSamplesSent() const;
 
-    uint8_t immersion() const;
+    uint8_t immersion() const { return immersion_.load(); }
     BiasEntry userBiasEntry(size_t index) const;
 
   protected:
@@ -98,14 +100,14 @@ class VirtualGlasses : public VirtualHidDevice {
     const VirtualGlassesConfig config_;
     mutable foundation::Mutex mutex_;
     foundation::ConditionVariable streamChanged_;
-    std::array<BiasEntry, 6> userBias_;
-    uint8_t immersion_ = 0;
-    bool streamOn_ = true;
-    double imuRate_ = 0;
-    bool stopping_ = false;
-    uint64_t samplesSent_ = 0;
+    std::array<BiasEntry, 6> userBias_ TAVRO_GUARDED_BY(mutex_);
+    bool streamOn_ TAVRO_GUARDED_BY(mutex_) = true;
+    double imuRate_ TAVRO_GUARDED_BY(mutex_) = 0;
+    bool stopping_ TAVRO_GUARDED_BY(mutex_) = false;
+    uint64_t samplesSent_ TAVRO_GUARDED_BY(mutex_) = 0;
     std::thread streamThread_;
-    std::string firmwareVersion_;
+    foundation::Guarded<std::string> firmwareVersion_;
+    std::atomic<uint8_t> immersion_{0};
     const std::shared_ptr<VirtualBootloader> bootloader_;
     // Held while a pending restart plugs a device in, so that retire() waits for it.
     foundation::Mutex restartMutex_;

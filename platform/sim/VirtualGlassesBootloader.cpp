@@ -7,11 +7,6 @@
 
 namespace platform::sim {
 
-std::string VirtualGlasses::firmwareVersion() const {
-    foundation::MutexLock lock(mutex_);
-    return firmwareVersion_;
-}
-
 void VirtualGlasses::enterBootloader() {
     auto self = std::static_pointer_cast<VirtualGlasses>(weak_from_this().lock());
     if (!self) return;
@@ -34,10 +29,7 @@ void VirtualGlasses::enterBootloader() {
 }
 
 void VirtualGlasses::restartFrom(const std::vector<uint8_t>& image, uint64_t restart) {
-    if (auto tag = imageVersionTag(image)) {
-        foundation::MutexLock lock(mutex_);
-        firmwareVersion_ = *tag;
-    }
+    if (auto tag = imageVersionTag(image)) firmwareVersion_.set(*tag);
     rejoin(std::static_pointer_cast<VirtualHidDevice>(shared_from_this()), restart);
 }
 

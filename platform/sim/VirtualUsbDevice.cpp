@@ -4,11 +4,6 @@
 
 namespace platform::sim {
 
-uint64_t VirtualUsbDevice::registryEntryId() const {
-    foundation::MutexLock lock(mutex_);
-    return entryId_;
-}
-
 std::string VirtualUsbDevice::registryEntryName() const {
     foundation::MutexLock lock(mutex_);
     return identity_.productName;
@@ -30,11 +25,6 @@ std::optional<std::string> VirtualUsbDevice::calloutDevice() const {
     return identity_.calloutPath;
 }
 
-bool VirtualUsbDevice::offersPlugIn() const {
-    foundation::MutexLock lock(mutex_);
-    return offersPlugIn_;
-}
-
 int32_t VirtualUsbDevice::open() {
     foundation::MutexLock lock(mutex_);
     if (openStatus_ != hid::kIOReturnSuccess) return openStatus_;
@@ -48,19 +38,9 @@ void VirtualUsbDevice::close() {
     open_ = false;
 }
 
-void VirtualUsbDevice::setRegistryEntryId(uint64_t id) {
-    foundation::MutexLock lock(mutex_);
-    entryId_ = id;
-}
-
 void VirtualUsbDevice::setProductName(std::string name) {
     foundation::MutexLock lock(mutex_);
     identity_.productName = std::move(name);
-}
-
-void VirtualUsbDevice::setOffersPlugIn(bool offers) {
-    foundation::MutexLock lock(mutex_);
-    offersPlugIn_ = offers;
 }
 
 void VirtualUsbDevice::setOpenStatus(int32_t status) {

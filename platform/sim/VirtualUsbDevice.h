@@ -6,9 +6,11 @@
 //
 // Thread-safe.
 
+#include <atomic>
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <utility>
 
 #include "platform/foundation/Mutex.h"
 #include "platform/hid/HIDTypes.h"
@@ -29,27 +31,28 @@ class VirtualUsbDevice : public hid::UsbRegistryDevice {
   public:
     explicit VirtualUsbDevice(VirtualUsbIdentity identity) : identity_(std::move(identity)) {}
 
-    uint64_t registryEntryId() const override;
+    uint64_t registryEntryId() const override { return entryId_.load(); }
     std::string registryEntryName() const override;
     foundation::Value property(const std::string& key) const override;
     std::optional<std::string> calloutDevice() const override;
-    bool offersPlugIn() const override;
+    bool offersPlugIn() const override { return offersPlugIn_.load(); }
     int32_t open() override;
     void close() override;
 
     // Set by the bus when the device plugs in.
-    void setRegistryEntryId(uint64_t id);
+    void setRegistryEntryId(uint64_t id) { entryId_.store(id); }
     void setProductName(std::string name);
-    void setOffersPlugIn(bool offers);
+    void setOffersPlugIn(bool offers) { offersPlugIn_.store(offers); }
     // The status of every later open; kIOReturnSuccess lets it open (once at a time).
     void setOpenStatus(int32_t status);
     bool isOpen() const;
 
   private:
+    std::atomic<uint64_t> entryId_{0};
+    std::atomic<bool> offersPlugIn_{true};
+
     mutable foundation::Mutex mutex_;
     VirtualUsbIdentity identity_ TAVRO_GUARDED_BY(mutex_);
-    uint64_t entryId_ TAVRO_GUARDED_BY(mutex_) = 0;
-    bool offersPlugIn_ TAVRO_GUARDED_BY(mutex_) = true;
     int32_t openStatus_ TAVRO_GUARDED_BY(mutex_) = hid::kIOReturnSuccess;
     bool open_ TAVRO_GUARDED_BY(mutex_) = false;
 };

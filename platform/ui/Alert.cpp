@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "platform/foundation/AssertMainThread.h"
 #include "platform/foundation/Guarded.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/DisplayBackend.h"
@@ -34,6 +35,7 @@ void Alert::setResponder(Responder answer) {
 }
 
 int Alert::runModal() {
+    TAVRO_ASSERT_MAIN_THREAD();
     // An alert without buttons has the platform's one "OK" button.
     if (buttons_.empty()) addButtonWithTitle("OK");
     int last = kAlertFirstButtonReturn + static_cast<int>(buttons_.size()) - 1;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "platform/foundation/AssertMainThread.h"
 #include "platform/foundation/Mutex.h"
 #include "platform/foundation/NotificationCenter.h"
 #include "platform/ui/DisplayBackend.h"
@@ -94,6 +95,7 @@ bool isMouseDown(EventType type) {
 }  // namespace
 
 void Application::sendEvent(const Event& incoming) {
+    TAVRO_ASSERT_MAIN_THREAD();
     std::vector<Monitor> monitors;
     {
         foundation::MutexLock lock(monitorMutex_);
@@ -129,6 +131,7 @@ void Application::sendEvent(const Event& incoming) {
 }
 
 void Application::sendGlobalEvent(const Event& event) {
+    TAVRO_ASSERT_MAIN_THREAD();
     std::vector<Monitor> monitors;
     {
         foundation::MutexLock lock(monitorMutex_);
@@ -168,6 +171,7 @@ size_t Application::monitorCount() const {
 }
 
 void Application::setActive(bool active) {
+    TAVRO_ASSERT_MAIN_THREAD();
     if (active == active_) return;
     active_ = active;
     platform::foundation::NotificationCenter::defaultCenter().post(
@@ -175,6 +179,7 @@ void Application::setActive(bool active) {
 }
 
 void Application::reopen() {
+    TAVRO_ASSERT_MAIN_THREAD();
     bool visible =
         std::any_of(windows_.begin(), windows_.end(), [](const std::shared_ptr<Window>& w) {
             return w->isVisible() && w->level() == WindowLevelNormal;
@@ -186,6 +191,7 @@ void Application::reopen() {
 }
 
 void Application::terminate() {
+    TAVRO_ASSERT_MAIN_THREAD();
     terminateRequested_ = true;
     if (terminateHandler_) terminateHandler_();
 }

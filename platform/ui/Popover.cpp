@@ -1,5 +1,6 @@
 #include "platform/ui/Popover.h"
 
+#include "platform/foundation/AssertMainThread.h"
 #include "platform/ui/Application.h"
 
 namespace platform::ui {
@@ -9,6 +10,7 @@ Popover::~Popover() {
 }
 
 void Popover::setContentViewController(ViewControllerPtr controller) {
+    TAVRO_ASSERT_MAIN_THREAD();
     content_ = std::move(controller);
     if (content_ && contentSize_ == Size{}) contentSize_ = content_->view()->frame().size;
     if (shown_ && window_) {
@@ -25,6 +27,7 @@ void Popover::setContentSize(Size size) {
 }
 
 void Popover::showRelativeToRect(const Rect& rect, View& view, RectEdge preferredEdge) {
+    TAVRO_ASSERT_MAIN_THREAD();
     if (!content_ || !view.window()) return;
     Rect anchor = view.window()->convertRectToScreen(view.convertRectToView(rect, nullptr));
     Size size = contentSize_ == Size{} ? content_->view()->frame().size : contentSize_;
@@ -69,6 +72,7 @@ void Popover::showRelativeToRect(const Rect& rect, View& view, RectEdge preferre
 }
 
 void Popover::close() {
+    TAVRO_ASSERT_MAIN_THREAD();
     if (!shown_) return;
     shown_ = false;
     if (window_) {

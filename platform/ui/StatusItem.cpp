@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "platform/foundation/AssertMainThread.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/DisplayBackend.h"
 
@@ -61,6 +62,7 @@ StatusBar& StatusBar::system() {
 }
 
 StatusItemPtr StatusBar::statusItemWithLength(double length) {
+    TAVRO_ASSERT_MAIN_THREAD();
     auto item = std::make_shared<StatusItem>(length);
     items_.push_back(item);
     layout();
@@ -70,6 +72,7 @@ StatusItemPtr StatusBar::statusItemWithLength(double length) {
 }
 
 void StatusBar::removeStatusItem(const StatusItemPtr& item) {
+    TAVRO_ASSERT_MAIN_THREAD();
     if (!item) return;
     items_.erase(std::remove(items_.begin(), items_.end(), item), items_.end());
     item->window()->orderOut();

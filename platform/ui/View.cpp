@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "platform/foundation/Assert.h"
+#include "platform/foundation/AssertMainThread.h"
 #include "platform/ui/LayoutConstraint.h"
 #include "platform/ui/Window.h"
 
@@ -20,6 +21,7 @@ View::~View() {
 // --- geometry -------------------------------------------------------------------------
 
 void View::setFrame(const Rect& frame) {
+    TAVRO_ASSERT_MAIN_THREAD();
     Size oldSize = bounds_.size;
     frame_ = frame;
     bounds_.size = frame.size;
@@ -62,6 +64,7 @@ void View::resizeSubviews(Size oldSize) {
 // --- looks ------------------------------------------------------------------------------
 
 void View::setHidden(bool hidden) {
+    TAVRO_ASSERT_MAIN_THREAD();
     hidden_ = hidden;
     layer_->setHidden(hidden);
 }
@@ -82,6 +85,7 @@ void View::addSubview(const ViewPtr& view) {
 }
 
 void View::insertSubview(const ViewPtr& view, size_t index) {
+    TAVRO_ASSERT_MAIN_THREAD();
     if (!view || view.get() == this || isDescendantOf(view.get())) return;
     ViewPtr keep = view;
     if (keep->superview_ == this) {
@@ -102,6 +106,7 @@ void View::insertSubview(const ViewPtr& view, size_t index) {
 }
 
 void View::removeFromSuperview() {
+    TAVRO_ASSERT_MAIN_THREAD();
     View* parent = superview_;
     if (!parent) return;
     ViewPtr self = sharedView();  // the view may have no other owner than its superview

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "platform/foundation/AssertMainThread.h"
 #include "platform/ui/ViewDescription.h"
 
 namespace platform::ui {
@@ -10,6 +11,7 @@ ViewController::ViewController(std::string descriptionName)
     : descriptionName_(std::move(descriptionName)) {}
 
 const ViewPtr& ViewController::view() {
+    TAVRO_ASSERT_MAIN_THREAD();
     if (!view_ && !loading_) {
         loading_ = true;
         loadView();

@@ -4,6 +4,7 @@
 #include <atomic>
 #include <functional>
 
+#include "platform/foundation/AssertMainThread.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/Button.h"
 #include "platform/ui/DisplayBackend.h"
@@ -67,6 +68,7 @@ Button* Window::standardWindowButton(WindowButton which) const {
 }
 
 void Window::setContentView(std::shared_ptr<View> view) {
+    TAVRO_ASSERT_MAIN_THREAD();
     if (view == contentView_) return;
     if (contentView_) {
         viewWillLeave(contentView_.get());
@@ -82,6 +84,7 @@ void Window::setContentView(std::shared_ptr<View> view) {
 }
 
 void Window::setContentViewController(std::shared_ptr<ViewController> controller) {
+    TAVRO_ASSERT_MAIN_THREAD();
     if (controller == contentViewController_) return;
     contentViewController_ = std::move(controller);
     if (!contentViewController_) {
@@ -106,6 +109,7 @@ bool Window::canBecomeKeyWindow() const {
 }
 
 void Window::makeKeyAndOrderFront() {
+    TAVRO_ASSERT_MAIN_THREAD();
     auto self = weak_from_this().lock();
     if (!self) return;  // only windows made by make() go on screen
     bool wasVisible = visible_;
@@ -122,6 +126,7 @@ void Window::makeKeyWindow() {
 }
 
 void Window::orderFront() {
+    TAVRO_ASSERT_MAIN_THREAD();
     auto self = weak_from_this().lock();
     if (!self) return;
     bool wasVisible = visible_;
@@ -133,6 +138,7 @@ void Window::orderFront() {
 }
 
 void Window::orderOut() {
+    TAVRO_ASSERT_MAIN_THREAD();
     if (!visible_) return;
     visible_ = false;
     Application::shared().windowOrderedOut(this);
@@ -140,6 +146,7 @@ void Window::orderOut() {
 }
 
 void Window::close() {
+    TAVRO_ASSERT_MAIN_THREAD();
     orderOut();
 }
 
@@ -224,6 +231,7 @@ void Window::viewWillLeave(View* view) {
 }
 
 void Window::sendEvent(const Event& event) {
+    TAVRO_ASSERT_MAIN_THREAD();
     if (event.type == EventType::KeyDown || event.type == EventType::KeyUp) {
         auto responder = firstResponder_.lock();
         if (responder && event.type == EventType::KeyDown) responder->keyDown(event);

@@ -1,5 +1,6 @@
 // Launch: the settings stored or read back, the usage events, the machine's kind, the
-// status item, the observers of the process's life, a reopen.
+// status item, the observers of the process's life, a reopen; the main-thread contract of
+// the delegate and the panels.
 #include <limits>
 
 #include "common/AppIdentifier.h"
@@ -141,6 +142,19 @@ TEST_F(LaunchedShellTest, AReopenBringsTheHiddenWindowBackAndChecksForUpdates) {
     ui::Application::shared().reopen();
     runFor(2);
     EXPECT_EQ(mac_->backend().updateQueries().size(), queries + 1);
+}
+
+// A call from another thread stops the run where it is made instead of racing.
+TEST(ShellThreadDeathTest, TheDelegatesAndPanelsMainThreadOperationsStopOnAnotherThread) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_DEATH(std::thread([] { AppDelegate::shared().showMainWindow(); }).join(),
+                 "main thread only: showMainWindow");
+    EXPECT_DEATH(
+        {
+            auto panel = std::make_shared<TavroDFUUpdateViewController>();
+            std::thread([&] { panel->resetDfuView(); }).join();
+        },
+        "main thread only: resetDfuView");
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 #include <cctype>
 #include <optional>
 
+#include "platform/foundation/AssertMainThread.h"
 #include "platform/foundation/Dispatch.h"
 #include "platform/ui/AnimationContext.h"
 #include "platform/ui/ImageView.h"
@@ -78,24 +79,29 @@ const std::vector<std::shared_ptr<View>>& FNHUD::shownViews() {
 }
 
 void FNHUD::showLoading(const std::string& message, bool mask, const std::shared_ptr<View>& view) {
+    TAVRO_ASSERT_MAIN_THREAD();
     _createUIWithMsg(message, nullptr, view, mask, false);
 }
 
 void FNHUD::showMessage(const std::string& message, const std::shared_ptr<View>& view) {
+    TAVRO_ASSERT_MAIN_THREAD();
     _createUIWithMsg(message, nullptr, view, false, true);
 }
 
 void FNHUD::showSuccess(const std::string& message, const std::shared_ptr<View>& view) {
+    TAVRO_ASSERT_MAIN_THREAD();
     ensureSetUp();
     _createUIWithMsg(message, looks().success, view, false, true);
 }
 
 void FNHUD::showError(const std::string& message, const std::shared_ptr<View>& view) {
+    TAVRO_ASSERT_MAIN_THREAD();
     ensureSetUp();
     _createUIWithMsg(message, looks().failure, view, false, true);
 }
 
 void FNHUD::hide() {
+    TAVRO_ASSERT_MAIN_THREAD();
     ensureSetUp();
     for (const auto& shown : std::vector<std::shared_ptr<View>>(*looks().shown)) {
         std::weak_ptr<View> weak = shown;

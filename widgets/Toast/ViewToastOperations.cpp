@@ -7,6 +7,7 @@
 #include <map>
 #include <memory>
 
+#include "platform/foundation/AssertMainThread.h"
 #include "platform/ui/Animation.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/Layer.h"
@@ -76,6 +77,7 @@ std::map<std::weak_ptr<View>, std::shared_ptr<View>, std::owner_less<>>& activit
 }  // namespace
 
 void showToast(View& view, const std::string& message) {
+    TAVRO_ASSERT_MAIN_THREAD();
     View* host = nullptr;
     if (auto window = Application::shared().keyWindow()) host = window->contentView().get();
     if (!host) host = view.superview();
@@ -86,12 +88,14 @@ void showToast(View& view, const std::string& message) {
 }
 
 void addToast(View& view, const std::string& message) {
+    TAVRO_ASSERT_MAIN_THREAD();
     auto toast = ToastView::initWithMessage(message);
     view.addSubview(toast);
     hideToastAnimated(*toast);
 }
 
 void showActivity(View& view) {
+    TAVRO_ASSERT_MAIN_THREAD();
     auto overlay = ActivityView::init();
     if (auto covered = view.sharedView()) activityViews()[covered] = overlay;
     overlay->layer().setOpacity(0.0);
@@ -100,6 +104,7 @@ void showActivity(View& view) {
 }
 
 void hideActivity(View& view) {
+    TAVRO_ASSERT_MAIN_THREAD();
     auto covered = view.sharedView();
     if (!covered) return;
     auto& views = activityViews();
@@ -109,6 +114,7 @@ void hideActivity(View& view) {
 }
 
 void hideToastAnimated(View& view) {
+    TAVRO_ASSERT_MAIN_THREAD();
     addFade(view, 1.0, 0.0, kToastStay, kToastFade,
             std::make_shared<HideAnimationDelegate>(view.sharedView()), kHideAnimationKey);
 }
