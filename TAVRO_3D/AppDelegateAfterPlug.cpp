@@ -103,7 +103,7 @@ void waitForGlassDisplayFor(AppDelegate& delegate, uint64_t generation) {
 
     int polls = 0;
     while (plugIsCurrent(generation) &&
-           delegate.glassVersion.get().find(common::kGlassVersionMissing) != std::string::npos) {
+           common::isGlassVersionMissing(delegate.glassVersion.get())) {
         if (connectedDeviceIsBootloader(delegate)) break;
         if (!sleepWhileCurrent(0.25, generation)) return;
         if (++polls == 8) {

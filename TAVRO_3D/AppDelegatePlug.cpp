@@ -20,14 +20,6 @@ namespace {
 
 constexpr const char* kPrivacyScreenKey = "privacyScreenLockState_UserDefault";
 
-// The version of the glasses just pulled out becomes its family's "not read" tag.
-std::string placeholderFor(const std::string& version) {
-    for (const char* family : {"TAVRO_FW_V", "TAVRO2_FW_V", "TAVRO2PRO_FW_V"}) {
-        if (version.find(family) != std::string::npos) return std::string(family) + "-1.0";
-    }
-    return version;
-}
-
 void showPanel(AppDelegate& delegate, shell::Panel panel) {
     if (auto window = delegate.window.get()) {
         window->setContentViewController(shell::panelController(panel));
@@ -55,7 +47,7 @@ void AppDelegate::handleGlassConnectionChange(const fd::Notification& note) {
     auto server = shell::glassServer(*this);
     if (!plugged) {
         shell::recordUsageEvent(BehaviorEventType::use_mode_type, false);
-        glassVersion.set(placeholderFor(glassVersion.get()));
+        glassVersion.set(std::string(common::glassVersionAfterUnplug(glassVersion.get())));
         TavroLocalServer::shareManager().setImu_id(0);
         if (server && server->glassGeneration() == 2) removeAudioOutputVolumeListener();
         fd::mainQueue()->async([this] { showPanelAfterUnplug(); });

@@ -101,8 +101,7 @@ bool connectedDeviceIsBootloader(const AppDelegate& delegate) {
     auto server = glassServer(delegate);
     if (!server) return false;
     auto device = server->connectedDevice();
-    return device && device->deviceInfo.vendorId == 0x0416 &&
-           device->deviceInfo.productId == 0x3F00;
+    return device && isBootloaderDevice(device->deviceInfo.vendorId, device->deviceInfo.productId);
 }
 
 }  // namespace shell

@@ -72,8 +72,8 @@ void startGlassSetupFor(AppDelegate& delegate, uint64_t generation);
 void waitForGlassDisplayFor(AppDelegate& delegate, uint64_t generation);
 void handleDfuCheckResultFor(AppDelegate& delegate, bool needsDfu, uint64_t generation);
 
-// True when the glasses server's connected device is the firmware-update bootloader
-// (0x0416:0x3F00); an absent device is not. Any thread.
+// True when the glasses server's connected device is the firmware-update bootloader; an
+// absent device is not. Any thread.
 bool connectedDeviceIsBootloader(const AppDelegate& delegate);
 
 }  // namespace shell

@@ -3,6 +3,7 @@
 #include "appstate/AppDelegate.h"
 #include "common/AppIdentifier.h"
 #include "common/GlobalHelpers.h"
+#include "common/TavroFirmwareVersions.h"
 #include "glasses/DfuUpgrade.h"
 #include "glasses/TavroVXServer.h"
 #include "platform/foundation/BackgroundWork.h"
@@ -113,11 +114,16 @@ void TavroDFUUpdateViewController::showDfuVersion(const fdn::Notification& note)
     if (!note.object.isNumber()) return;
     AppDelegate& delegate = AppDelegate::shared();
     const bool plain = note.object.asFloat() == 1.0f;
-    std::string tag = plain ? delegate.dfuUpdateVersion_V2 : delegate.dfuUpdateVersion_V2Pro;
-    const std::string prefix = plain ? "TAVRO2_FW_V" : "TAVRO2PRO_FW_V";
-    for (size_t at = 0; (at = tag.find(prefix, at)) != std::string::npos; at += 1)
-        tag.replace(at, prefix.size(), "V");
-    if (auto label = tipsLabel2.lock()) label->setStringValue(fdn::localizedString("版本") + tag);
+    const std::string& tag = plain ? delegate.dfuUpdateVersion_V2 : delegate.dfuUpdateVersion_V2Pro;
+    const std::string_view prefix =
+        plain ? common::kFirmwareFamilyV2.prefix : common::kFirmwareFamilyV2Pro.prefix;
+    // The family prefix reads as a plain "V" before the version number.
+    std::string shown;
+    size_t from = 0;
+    for (size_t at; (at = tag.find(prefix, from)) != std::string::npos; from = at + prefix.size())
+        shown.append(tag, from, at - from).append("V");
+    shown.append(tag, from);
+    if (auto label = tipsLabel2.lock()) label->setStringValue(fdn::localizedString("版本") + shown);
 }
 
 void TavroDFUUpdateViewController::updateDfuProgress(const fdn::Notification& note) {

@@ -15,11 +15,13 @@
 #include "platform/screens/DisplayServices.h"
 #include "platform/screens/Screen.h"
 #include "platform/sim/SimMac.h"
+#include "platform/sim/VirtualBootloader.h"
 #include "platform/sim/VirtualGlasses.h"
 #include "tests/support/DeviceBytes.h"
 #include "tests/support/NotificationRecorder.h"
 
 using platform::foundation::Value;
+using platform::sim::VirtualBootloader;
 using platform::sim::VirtualGlasses;
 using platform::sim::VirtualHidDevice;
 using test_support::NotificationRecorder;
@@ -277,7 +279,8 @@ TEST_F(TavroVXServerTest, FirmwareDecisionComparesVersionsNumerically) {
     EXPECT_LT(numericCompare("V1.99999999999999999999999", "V1.100000000000000000000000"), 0);
     EXPECT_GT(numericCompare("b", "a1"), 0);
     // A bootloader taken for the glasses needs an update whatever the version says.
-    auto config = VirtualGlasses::secondGeneration(0x0416, 0x3F00);
+    auto config = VirtualGlasses::secondGeneration(VirtualBootloader::kVendorId,
+                                                   VirtualBootloader::kProductId);
     config.identity.product = "";
     plugGlasses(config);
     EXPECT_TRUE(answerFor(2, ""));
