@@ -5,6 +5,7 @@
 #include "common/GlobalHelpers.h"
 #include "common/TavroFirmwareVersions.h"
 #include "glasses/DfuUpgrade.h"
+#include "glasses/GlassServer.h"
 #include "glasses/TavroVXServer.h"
 #include "platform/foundation/BackgroundWork.h"
 #include "platform/foundation/Bundle.h"
@@ -19,8 +20,6 @@ namespace ui = platform::ui;
 
 namespace {
 
-constexpr int64_t kBootloaderVendor = 0x0416;
-constexpr int64_t kBootloaderProduct = 0x3F00;
 constexpr double kBootloaderStartDelay = 1.25;
 constexpr double kBootloaderPoll = 0.25;
 constexpr int kBootloaderPolls = 20;
@@ -35,17 +34,6 @@ ui::Color hex(const char* text) {
 
 void postFailure() {
     common::postNotification(dfuName(".dfuUpdate_status"), fdn::Value(false));
-}
-
-std::shared_ptr<TavroVXServer> glassesServer() {
-    return std::dynamic_pointer_cast<TavroVXServer>(AppDelegate::shared().vxServer.get());
-}
-
-bool connectedDeviceIsBootloader() {
-    auto server = glassesServer();
-    auto device = server ? server->connectedDevice() : nullptr;
-    return device && device->deviceInfo.vendorId == kBootloaderVendor &&
-           device->deviceInfo.productId == kBootloaderProduct;
 }
 
 }  // namespace
@@ -176,12 +164,12 @@ void TavroDFUUpdateViewController::startDFUUpdate() {
     if (progress) progress->setHidden(false);
 
     // The update runs on a worker thread, which the quit ends and waits for.
-    if (connectedDeviceIsBootloader()) {
+    auto server = glassServer(AppDelegate::shared());
+    if (server->connectedDeviceIsBootloader()) {
         fdn::globalQueue()->async([hold = fdn::BackgroundWork::hold()] { runDfuUpgrade(); });
         return;
     }
-    auto server = glassesServer();
-    if ((server ? server->enterDfu() : -1) != 0) {
+    if (server->enterDfu() != 0) {
         postFailure();
         return;
     }

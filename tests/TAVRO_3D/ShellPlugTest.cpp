@@ -223,8 +223,8 @@ TEST_F(ShellPlugTest, TheCalibrationResetClearsTheFirstTwoUserDriftEntries) {
 }
 
 TEST_F(ShellPlugTest, NoConnectedDeviceCountsAsNotTheBootloader) {
-    ASSERT_FALSE(shell::glassServer(delegate())->connectedDevice());
-    EXPECT_FALSE(shell::connectedDeviceIsBootloader(delegate()));
+    ASSERT_FALSE(glassServer(delegate())->connectedDevice());
+    EXPECT_FALSE(glassServer(delegate())->connectedDeviceIsBootloader());
     delegate().showFirmwareUpdatePanel();
     EXPECT_EQ(shownPanel(), shell::Panel::FirmwareUpdate);
     EXPECT_FALSE(updateBegunWhenShown());

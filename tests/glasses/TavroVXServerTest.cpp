@@ -6,6 +6,7 @@
 #include "appstate/AppDelegate.h"
 #include "common/AppIdentifier.h"
 #include "glasses/GlassCommands.h"
+#include "glasses/GlassServer.h"
 #include "glasses/HIDDeviceMonitor.h"
 #include "glasses/NumericCompare.h"
 #include "glasses/TavroVXServer.h"
@@ -331,6 +332,23 @@ TEST_F(TavroVXServerTest, CommandsRaceWithPlugAndPullOut) {
     for (auto& sender : senders) sender.join();
     EXPECT_EQ(status_.notices().size(), 11u);
     EXPECT_TRUE(server_->ioHidDevice());
+}
+
+// Every holder of the concrete server reaches the delegate's one; a server of another kind,
+// or none, in its place is a fault of the program, not a reason to skip the work quietly.
+TEST(GlassServerDeathTest, TheDelegatesServerIsReachedWholeAndAnotherKindStopsTheProgram) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    AppDelegate& delegate = AppDelegate::shared();
+    auto server = std::make_shared<TavroVXServer>();
+    delegate.vxServer.set(server);
+    EXPECT_EQ(glassServer(delegate), server);
+    struct OtherServer : VXServerInterface {
+        void changeImmersion(int32_t) override {}
+    };
+    delegate.vxServer.set(std::make_shared<OtherServer>());
+    EXPECT_DEATH(glassServer(delegate), "the delegate holds its glasses server");
+    delegate.vxServer.set(nullptr);
+    EXPECT_DEATH(glassServer(delegate), "the delegate holds its glasses server");
 }
 
 }  // namespace
