@@ -6,6 +6,7 @@
 #include "common/TavroFirmwareVersions.h"
 #include "display/ScreenRecognition.h"
 #include "glasses/GlassAudioVolume.h"
+#include "glasses/GlassServer.h"
 #include "platform/foundation/AssertMainThread.h"
 #include "platform/foundation/Clock.h"
 #include "platform/foundation/Dispatch.h"
@@ -55,79 +56,44 @@ bool sendSetUpCommands(AppDelegate& delegate, TavroVXServer& server, uint64_t ge
     return shell::plugIsCurrent(generation);
 }
 
-}  // namespace
-
-void AppDelegate::startGlassSetup() {
-    shell::startGlassSetupFor(*this, shell::plugGeneration());
-}
-
-void AppDelegate::waitForGlassDisplay() {
-    shell::waitForGlassDisplayFor(*this, shell::plugGeneration());
-}
-
-void AppDelegate::handleDfuCheckResult(bool needsDfu) {
-    shell::handleDfuCheckResultFor(*this, needsDfu, shell::plugGeneration());
-}
-
-void AppDelegate::showFirmwareUpdatePanel() {
-    TAVRO_ASSERT_MAIN_THREAD();
-    if (shell::connectedDeviceIsBootloader(*this)) shell::beginUpdateWhenShown();
-    if (auto mainWindow = window.get()) {
-        mainWindow->setContentViewController(shell::panelController(shell::Panel::FirmwareUpdate));
+// The un-mirroring and the search for the glasses screen. False when the glasses went
+// meanwhile.
+bool waitForGlassScreen(AppDelegate& delegate, uint64_t generation) {
+    while (!cancelMirroring(true, true)) {
+        if (!shell::plugIsCurrent(generation)) return false;
+        if (!shell::sleepWhileCurrent(1.25, generation)) return false;
+    }
+    const int lookLimit = delegate.isCPUARM.load() ? 5 : 15;
+    for (int looks = 0;; ++looks) {
+        if (!shell::sleepWhileCurrent(1, generation)) return false;
+        if (lookForGlassScreen(delegate) || looks == lookLimit) return true;
     }
 }
 
-namespace shell {
-
-void startGlassSetupFor(AppDelegate& delegate, uint64_t generation) {
-    fd::globalQueue()->async(
-        [&delegate, generation] { waitForGlassDisplayFor(delegate, generation); });
-}
-
-void waitForGlassDisplayFor(AppDelegate& delegate, uint64_t generation) {
-    PlugSequenceScope running;
-    auto server = glassServer(delegate);
-    if (!server) return;
-
-    // Glasses that come up in their bootloader bring no screen: waiting for one (or for a
-    // second screen to un-mirror) would last as long as the bootloader stays.
-    if (!connectedDeviceIsBootloader(delegate)) {
-        while (!cancelMirroring(true, true)) {
-            if (!plugIsCurrent(generation)) return;
-            if (!sleepWhileCurrent(1.25, generation)) return;
-        }
-        const int lookLimit = delegate.isCPUARM.load() ? 5 : 15;
-        for (int looks = 0;; ++looks) {
-            if (!sleepWhileCurrent(1, generation)) return;
-            if (lookForGlassScreen(delegate) || looks == lookLimit) break;
-        }
-    }
-
+// Asks the glasses for their version again every 2 s until it is there (a bootloader has
+// none to give). False when the glasses went meanwhile.
+bool waitForGlassVersion(AppDelegate& delegate, TavroVXServer& server, uint64_t generation) {
     int polls = 0;
-    while (plugIsCurrent(generation) &&
-           delegate.glassVersion.get().find(common::kGlassVersionMissing) != std::string::npos) {
-        if (connectedDeviceIsBootloader(delegate)) break;
-        if (!sleepWhileCurrent(0.25, generation)) return;
+    while (shell::plugIsCurrent(generation) &&
+           common::isGlassVersionMissing(delegate.glassVersion.get())) {
+        if (server.connectedDeviceIsBootloader()) break;
+        if (!shell::sleepWhileCurrent(0.25, generation)) return false;
         if (++polls == 8) {
-            server->getTavroGlassFirmwareVersion();
+            server.getTavroGlassFirmwareVersion();
             polls = 0;
         }
     }
-    if (!plugIsCurrent(generation)) return;
-    PlugDfuCheckHandler handler(delegate, generation);
-    server->checkDfuUpdate(handler);
+    return shell::plugIsCurrent(generation);
 }
-
-namespace {
 
 // The firmware decision's steps; true when the glasses' volume is to be followed.
 bool setUpAfterDfuCheck(AppDelegate& delegate, bool needsDfu, uint64_t generation) {
-    PlugSequenceScope running;
-    if (!plugIsCurrent(generation)) return false;
+    shell::PlugSequenceScope running;
+    if (!shell::plugIsCurrent(generation)) return false;
     if (needsDfu) {
         delegate.isDfuUpdate = true;
         fd::mainQueue()->async([&delegate, generation] {
-            if (plugIsCurrent(generation)) delegate.showFirmwareUpdatePanel();
+            if (shell::plugIsCurrent(generation)) delegate.showFirmwareUpdatePanel();
         });
         return false;
     }
@@ -138,7 +104,6 @@ bool setUpAfterDfuCheck(AppDelegate& delegate, bool needsDfu, uint64_t generatio
         return false;
     }
     auto server = glassServer(delegate);
-    if (!server) return false;
     showStartPanelLater(delegate, generation);
     if (!sendSetUpCommands(delegate, *server, generation)) return false;
     return delegate.checkExtendedDisplay() && server->glassGeneration() == 2;
@@ -146,10 +111,32 @@ bool setUpAfterDfuCheck(AppDelegate& delegate, bool needsDfu, uint64_t generatio
 
 }  // namespace
 
-void handleDfuCheckResultFor(AppDelegate& delegate, bool needsDfu, uint64_t generation) {
-    // Outside the sequence's scope: the listener waits for the glasses' audio device for as
-    // long as the glasses stay, and the quit must not wait for that.
-    if (setUpAfterDfuCheck(delegate, needsDfu, generation)) addAudioOutputVolumeListener();
+void AppDelegate::startGlassSetup(uint64_t plugGeneration) {
+    fd::globalQueue()->async([this, plugGeneration] { waitForGlassDisplay(plugGeneration); });
 }
 
-}  // namespace shell
+void AppDelegate::waitForGlassDisplay(uint64_t plugGeneration) {
+    shell::PlugSequenceScope running;
+    auto server = glassServer(*this);
+    // Glasses that come up in their bootloader bring no screen: waiting for one (or for a
+    // second screen to un-mirror) would last as long as the bootloader stays.
+    if (!server->connectedDeviceIsBootloader() && !waitForGlassScreen(*this, plugGeneration))
+        return;
+    if (!waitForGlassVersion(*this, *server, plugGeneration)) return;
+    shell::PlugDfuCheckHandler handler(*this, plugGeneration);
+    server->checkDfuUpdate(handler);
+}
+
+void AppDelegate::handleDfuCheckResult(bool needsDfu, uint64_t plugGeneration) {
+    // Outside the sequence's scope: the listener waits for the glasses' audio device for as
+    // long as the glasses stay, and the quit must not wait for that.
+    if (setUpAfterDfuCheck(*this, needsDfu, plugGeneration)) addAudioOutputVolumeListener();
+}
+
+void AppDelegate::showFirmwareUpdatePanel() {
+    TAVRO_ASSERT_MAIN_THREAD();
+    if (glassServer(*this)->connectedDeviceIsBootloader()) shell::beginUpdateWhenShown();
+    if (auto mainWindow = window.get()) {
+        mainWindow->setContentViewController(shell::panelController(shell::Panel::FirmwareUpdate));
+    }
+}

@@ -5,6 +5,7 @@
 #include "display/DummyManager.h"
 #include "display/ScreenRecognition.h"
 #include "display/tavroDisplayManager.h"
+#include "glasses/GlassServer.h"
 #include "glasses/TavroUSBServiceOC.h"
 #include "glasses/TavroVXServer.h"
 #include "platform/foundation/AssertMainThread.h"
@@ -43,7 +44,7 @@ void AppDelegate::startGlassMonitoring() {
         kGlassStatusChangeNotification, std::nullopt, fd::OperationQueue::main(),
         [this](const fd::Notification& note) { handleGlassConnectionChange(note); }));
     glassMonitoringObservers.exchange(std::move(observers));
-    if (auto server = shell::glassServer(*this)) server->shareManager();
+    glassServer(*this)->shareManager();
     DummyManager::setupDummyDefinitions();
     if (auto manager = displayManager.get()) manager->createMonitorDummy();
 }

@@ -10,6 +10,7 @@
 #include "common/TavroLog.h"
 #include "display/ScreenRecognition.h"
 #include "glasses/GlassAudioVolume.h"
+#include "glasses/GlassServer.h"
 #include "glasses/HIDDeviceMonitor.h"
 #include "platform/foundation/AssertMainThread.h"
 #include "platform/foundation/BackgroundWork.h"
@@ -185,8 +186,7 @@ void AppDelegate::handleDidBecomeActive(const fd::Notification&) {
 void AppDelegate::handleGlassVersion(const fd::Notification& note) {
     TAVRO_ASSERT_MAIN_THREAD();
     if (note.object.isText()) glassVersion.set(note.object.text());
-    auto server = shell::glassServer(*this);
-    if (!server || server->glassGeneration() != 1) return;
+    if (glassServer(*this)->glassGeneration() != 1) return;
     const fd::Value soundOff = fd::UserDefaults::standard().objectForKey(kSoundOffKey);
     isSoundOff = soundOff.isBoolean() && soundOff.asBool();
     setGlassVolume(volumeLevel.load(), isSoundOff.load());

@@ -7,6 +7,7 @@
 #include "display/DummyManager.h"
 #include "display/ScreenRecognition.h"
 #include "glasses/GlassAudioVolume.h"
+#include "glasses/GlassServer.h"
 #include "localnet/TavroLocalServer.h"
 #include "platform/foundation/AssertMainThread.h"
 #include "platform/foundation/Clock.h"
@@ -20,14 +21,6 @@ namespace fd = platform::foundation;
 namespace {
 
 constexpr const char* kPrivacyScreenKey = "privacyScreenLockState_UserDefault";
-
-// The version of the glasses just pulled out becomes its family's "not read" tag.
-std::string placeholderFor(const std::string& version) {
-    for (const char* family : {"TAVRO_FW_V", "TAVRO2_FW_V", "TAVRO2PRO_FW_V"}) {
-        if (version.find(family) != std::string::npos) return std::string(family) + "-1.0";
-    }
-    return version;
-}
 
 void showPanel(AppDelegate& delegate, shell::Panel panel) {
     if (auto window = delegate.window.get()) {
@@ -54,12 +47,12 @@ void AppDelegate::handleGlassConnectionChange(const fd::Notification& note) {
     // they came; written from a concurrent queue a 0 and a 1 could land swapped.
     glassStatus = plugged;
 
-    auto server = shell::glassServer(*this);
+    auto server = glassServer(*this);
     if (!plugged) {
         shell::recordUsageEvent(BehaviorEventType::use_mode_type, false);
-        glassVersion.set(placeholderFor(glassVersion.get()));
+        glassVersion.set(std::string(common::glassVersionAfterUnplug(glassVersion.get())));
         TavroLocalServer::shareManager().setImu_id(0);
-        if (server && server->glassGeneration() == 2) removeAudioOutputVolumeListener();
+        if (server->glassGeneration() == 2) removeAudioOutputVolumeListener();
         fd::mainQueue()->async([this] { showPanelAfterUnplug(); });
         closeGlass();
         return;
@@ -70,11 +63,11 @@ void AppDelegate::handleGlassConnectionChange(const fd::Notification& note) {
         fd::Clock::current().sleepForSeconds(0.5);
     }
     common::GCXTimer::cancelTimerTask(showHomeTimerIdentification.get());
-    if (server) server->changeIMUWithGlassWithIsClose(true);
+    server->changeIMUWithGlassWithIsClose(true);
     privacyScreenLockButtonState = fd::UserDefaults::standard().integerForKey(kPrivacyScreenKey);
-    if (server) server->getTavroGlassFirmwareVersion();
+    server->getTavroGlassFirmwareVersion();
     checkAppUpdate([this, generation](bool goOn) {
-        if (goOn) shell::startGlassSetupFor(*this, generation);
+        if (goOn) startGlassSetup(generation);
     });
 }
 

@@ -25,10 +25,6 @@ Mutex& gSleepMutex = *new Mutex;
 ConditionVariable& gSleepWake = *new ConditionVariable;
 }  // namespace
 
-std::shared_ptr<TavroVXServer> glassServer(const AppDelegate& delegate) {
-    return std::dynamic_pointer_cast<TavroVXServer>(delegate.vxServer.get());
-}
-
 uint64_t plugGeneration() {
     return gPlugGeneration.load();
 }
@@ -85,7 +81,7 @@ void endPlugSequences() {
 }
 
 void PlugDfuCheckHandler::handleDfuCheckResult(bool needsUpdate) {
-    handleDfuCheckResultFor(delegate_, needsUpdate, generation_);
+    delegate_.handleDfuCheckResult(needsUpdate, generation_);
 }
 
 void StatusMenuDelegate::menuDidClose(platform::ui::Menu&) {
@@ -95,14 +91,6 @@ void StatusMenuDelegate::menuDidClose(platform::ui::Menu&) {
 StatusMenuDelegate& statusMenuDelegate() {
     static StatusMenuDelegate delegate;
     return delegate;
-}
-
-bool connectedDeviceIsBootloader(const AppDelegate& delegate) {
-    auto server = glassServer(delegate);
-    if (!server) return false;
-    auto device = server->connectedDevice();
-    return device && device->deviceInfo.vendorId == 0x0416 &&
-           device->deviceInfo.productId == 0x3F00;
 }
 
 }  // namespace shell

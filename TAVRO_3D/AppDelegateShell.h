@@ -18,9 +18,6 @@
 
 namespace shell {
 
-// The delegate's glasses server (null before init). Any thread.
-std::shared_ptr<TavroVXServer> glassServer(const AppDelegate& delegate);
-
 // The current plug generation; advanced on the main thread by every glasses notice.
 uint64_t plugGeneration();
 uint64_t advancePlugGeneration();
@@ -64,16 +61,5 @@ class StatusMenuDelegate final : public platform::ui::MenuDelegate {
     void menuDidClose(platform::ui::Menu&) override;
 };
 StatusMenuDelegate& statusMenuDelegate();
-
-// The plug sequence's steps for one plug generation (the delegate's own operations use
-// the current generation). startGlassSetupFor: any thread; waitForGlassDisplayFor and
-// handleDfuCheckResultFor: the global queue.
-void startGlassSetupFor(AppDelegate& delegate, uint64_t generation);
-void waitForGlassDisplayFor(AppDelegate& delegate, uint64_t generation);
-void handleDfuCheckResultFor(AppDelegate& delegate, bool needsDfu, uint64_t generation);
-
-// True when the glasses server's connected device is the firmware-update bootloader
-// (0x0416:0x3F00); an absent device is not. Any thread.
-bool connectedDeviceIsBootloader(const AppDelegate& delegate);
 
 }  // namespace shell

@@ -4,6 +4,7 @@
 #include "TAVRO_3D/AppDelegateShell.h"
 #include "TAVRO_3D/ShellNeighbours.h"
 #include "appstate/AppDelegate.h"
+#include "glasses/GlassServer.h"
 #include "platform/foundation/AssertMainThread.h"
 #include "platform/foundation/BackgroundWork.h"
 #include "platform/foundation/Clock.h"
@@ -17,8 +18,10 @@ namespace {
 // have run, so it is stopped from another thread while this one keeps the main queue
 // draining; joining it from the main thread alone could wait forever.
 void stopGlassMonitorThread(AppDelegate& delegate) {
-    auto server = shell::glassServer(delegate);
-    if (!server) return;
+    // A copy that hands over to the one already running ends before its launch made a
+    // server: there is no thread to stop.
+    if (!delegate.vxServer.get()) return;
+    auto server = glassServer(delegate);
     if (!fd::isMainThread()) {
         server->stopMonitoring();
         return;
@@ -59,9 +62,9 @@ void AppDelegate::exitCleanup() {
     TAVRO_ASSERT_MAIN_THREAD();
     restoreBuiltinBrightnessBeforeQuit();
     isExit = true;
-    auto server = shell::glassServer(*this);
+    auto server = glassServer(*this);
     // stop_display_3d rebuilds the connected device from the held glasses, then sends 3D off.
-    if (server && server->ioHidDevice()) server->stop_display_3d();
+    if (server->ioHidDevice()) server->stop_display_3d();
     shell::stopAI3D(*this);
     shell::recordUsageEvent(BehaviorEventType::app_use_duration, true);
     if (glassStatus.load()) shell::recordUsageEvent(BehaviorEventType::use_mode_type, true);

@@ -5,6 +5,7 @@
 
 #include "appstate/AppDelegate.h"
 #include "common/DateFormat.h"
+#include "glasses/GlassServer.h"
 #include "glasses/NumericCompare.h"
 #include "glasses/TavroVXServer.h"
 #include "platform/foundation/AssertMainThread.h"
@@ -68,8 +69,8 @@ void AppDelegate::handleMediaKeyAt(const ui::Event& event, double now) {
 
 void AppDelegate::setGlassVolume(int64_t level, bool mute) {
     TAVRO_ASSERT_MAIN_THREAD();
-    auto server = std::dynamic_pointer_cast<TavroVXServer>(vxServer.get());
-    if (!server || server->glassGeneration() != 1) return;
+    auto server = glassServer(*this);
+    if (server->glassGeneration() != 1) return;
     if (numericCompare(glassVersion.get(), checkVolumeVersion_V1) < 0) return;
 
     auto& center = fdn::NotificationCenter::defaultCenter();

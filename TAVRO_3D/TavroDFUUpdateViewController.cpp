@@ -3,7 +3,9 @@
 #include "appstate/AppDelegate.h"
 #include "common/AppIdentifier.h"
 #include "common/GlobalHelpers.h"
+#include "common/TavroFirmwareVersions.h"
 #include "glasses/DfuUpgrade.h"
+#include "glasses/GlassServer.h"
 #include "glasses/TavroVXServer.h"
 #include "platform/foundation/AssertMainThread.h"
 #include "platform/foundation/BackgroundWork.h"
@@ -19,8 +21,6 @@ namespace ui = platform::ui;
 
 namespace {
 
-constexpr int64_t kBootloaderVendor = 0x0416;
-constexpr int64_t kBootloaderProduct = 0x3F00;
 constexpr double kBootloaderStartDelay = 1.25;
 constexpr double kBootloaderPoll = 0.25;
 constexpr int kBootloaderPolls = 20;
@@ -35,17 +35,6 @@ ui::Color hex(const char* text) {
 
 void postFailure() {
     common::postNotification(dfuName(".dfuUpdate_status"), fdn::Value(false));
-}
-
-std::shared_ptr<TavroVXServer> glassesServer() {
-    return std::dynamic_pointer_cast<TavroVXServer>(AppDelegate::shared().vxServer.get());
-}
-
-bool connectedDeviceIsBootloader() {
-    auto server = glassesServer();
-    auto device = server ? server->connectedDevice() : nullptr;
-    return device && device->deviceInfo.vendorId == kBootloaderVendor &&
-           device->deviceInfo.productId == kBootloaderProduct;
 }
 
 }  // namespace
@@ -117,11 +106,16 @@ void TavroDFUUpdateViewController::showDfuVersion(const fdn::Notification& note)
     if (!note.object.isNumber()) return;
     AppDelegate& delegate = AppDelegate::shared();
     const bool plain = note.object.asFloat() == 1.0f;
-    std::string tag = plain ? delegate.dfuUpdateVersion_V2 : delegate.dfuUpdateVersion_V2Pro;
-    const std::string prefix = plain ? "TAVRO2_FW_V" : "TAVRO2PRO_FW_V";
-    for (size_t at = 0; (at = tag.find(prefix, at)) != std::string::npos; at += 1)
-        tag.replace(at, prefix.size(), "V");
-    if (auto label = tipsLabel2.lock()) label->setStringValue(fdn::localizedString("版本") + tag);
+    const std::string& tag = plain ? delegate.dfuUpdateVersion_V2 : delegate.dfuUpdateVersion_V2Pro;
+    const std::string_view prefix =
+        plain ? common::kFirmwareFamilyV2.prefix : common::kFirmwareFamilyV2Pro.prefix;
+    // The family prefix reads as a plain "V" before the version number.
+    std::string shown;
+    size_t from = 0;
+    for (size_t at; (at = tag.find(prefix, from)) != std::string::npos; from = at + prefix.size())
+        shown.append(tag, from, at - from).append("V");
+    shown.append(tag, from);
+    if (auto label = tipsLabel2.lock()) label->setStringValue(fdn::localizedString("版本") + shown);
 }
 
 void TavroDFUUpdateViewController::updateDfuProgress(const fdn::Notification& note) {
@@ -179,12 +173,12 @@ void TavroDFUUpdateViewController::startDFUUpdate() {
     if (progress) progress->setHidden(false);
 
     // The update runs on a worker thread, which the quit ends and waits for.
-    if (connectedDeviceIsBootloader()) {
+    auto server = glassServer(AppDelegate::shared());
+    if (server->connectedDeviceIsBootloader()) {
         fdn::globalQueue()->async([hold = fdn::BackgroundWork::hold()] { runDfuUpgrade(); });
         return;
     }
-    auto server = glassesServer();
-    if ((server ? server->enterDfu() : -1) != 0) {
+    if (server->enterDfu() != 0) {
         postFailure();
         return;
     }

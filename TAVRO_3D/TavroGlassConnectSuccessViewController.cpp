@@ -5,6 +5,7 @@
 #include "TAVRO_3D/DepthFilterParameters.h"
 #include "appstate/AppDelegate.h"
 #include "common/DecimalNumberFormatter.h"
+#include "glasses/GlassServer.h"
 #include "glasses/TavroVXServer.h"
 #include "platform/foundation/AssertMainThread.h"
 #include "platform/foundation/Bundle.h"
@@ -139,8 +140,8 @@ void TavroGlassConnectSuccessViewController::handleGlassVersion(const fdn::Notif
 
 void TavroGlassConnectSuccessViewController::updateGlassLabels() {
     TAVRO_ASSERT_MAIN_THREAD();
-    auto server = std::dynamic_pointer_cast<TavroVXServer>(AppDelegate::shared().vxServer.get());
-    if (auto label = nameLabel.lock(); label && server) label->setStringValue(server->glassName());
+    if (auto label = nameLabel.lock())
+        label->setStringValue(glassServer(AppDelegate::shared())->glassName());
     const auto pieces = splitAt(AppDelegate::shared().glassVersion.get(), "_V");
     if (pieces.size() != 2) return;
     const std::string version = splitAt(pieces[1], "-").front();

@@ -1,8 +1,5 @@
 #include "TAVRO_3D/TavroHomeNewViewController.h"
 
-#include <algorithm>
-#include <cctype>
-
 #include "appstate/AppDelegate.h"
 #include "common/GCXTimer.h"
 #include "common/GlobalHelpers.h"
@@ -35,12 +32,6 @@ constexpr ui::EventMask kMediaKeyEventMask =
     ui::eventMask(ui::EventType::KeyDown) | ui::eventMask(ui::EventType::SystemDefined);
 static_assert(kMediaKeyEventMask == 17408);
 
-std::string lowercase(std::string text) {
-    std::transform(text.begin(), text.end(), text.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return text;
-}
-
 bool isMacMini() {
     return TavroLocalServer::getDeviceModel().find("Mac mini") != std::string::npos;
 }
@@ -53,8 +44,7 @@ void replayGlassesPlug() {
     auto& center = fdn::NotificationCenter::defaultCenter();
     center.post(kGlassStatusChangeNotification, fdn::Value(int64_t{0}));
     for (const auto& screen : ui::Screen::screens()) {
-        std::string name = lowercase(screen.localizedName);
-        if (name.find("tavro") != std::string::npos && name.find("monitor") == std::string::npos) {
+        if (isTavroGlassScreenName(screen.localizedName)) {
             center.post(kGlassStatusChangeNotification, fdn::Value(int64_t{1}));
             break;
         }

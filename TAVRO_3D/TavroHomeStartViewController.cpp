@@ -4,6 +4,7 @@
 #include "appstate/AppDelegate.h"
 #include "display/ScreenRecognition.h"
 #include "display/tavroDisplayManager.h"
+#include "glasses/GlassServer.h"
 #include "glasses/HIDDeviceMonitor.h"
 #include "glasses/TavroVXServer.h"
 #include "platform/foundation/AssertMainThread.h"
@@ -86,11 +87,8 @@ void TavroHomeStartViewController::updateNameLabel() {
     TAVRO_ASSERT_MAIN_THREAD();
     auto label = nameLabel.lock();
     if (!label) return;
-    std::string name;
-    if (auto server =
-            std::dynamic_pointer_cast<TavroVXServer>(AppDelegate::shared().vxServer.get()))
-        name = server->glassName();
-    label->setStringValue(name + " " + fdn::localizedString("已连接"));
+    label->setStringValue(glassServer(AppDelegate::shared())->glassName() + " " +
+                          fdn::localizedString("已连接"));
 }
 
 void TavroHomeStartViewController::handleGlassConnectionChange(const fdn::Notification& note) {

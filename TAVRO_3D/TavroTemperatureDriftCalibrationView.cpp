@@ -4,6 +4,7 @@
 
 #include "appstate/AppDelegate.h"
 #include "common/TavroLocalizationHelper.h"
+#include "glasses/GlassServer.h"
 #include "glasses/TavroVXServer.h"
 #include "localnet/TavroLocalServer.h"
 #include "platform/foundation/AssertMainThread.h"
@@ -184,11 +185,9 @@ void TavroTemperatureDriftCalibrationView::resetTemperatureDrift() {
     calibrateStatus = -1;
     invalidateTimer();
     errorDataCount = 0;
-    if (auto server =
-            std::dynamic_pointer_cast<TavroVXServer>(AppDelegate::shared().vxServer.get())) {
-        server->setUserTempDrift(0, 0.0f, 0.0f, 0.0f, 0.0f);
-        server->setUserTempDrift(1, 0.0f, 0.0f, 0.0f, 0.0f);
-    }
+    auto server = glassServer(AppDelegate::shared());
+    server->setUserTempDrift(0, 0.0f, 0.0f, 0.0f, 0.0f);
+    server->setUserTempDrift(1, 0.0f, 0.0f, 0.0f, 0.0f);
     // This view closes below, before the message is shown: the message goes onto the view
     // that stays beneath it.
     ui::ViewPtr stays = superview() ? superview()->sharedView() : nullptr;

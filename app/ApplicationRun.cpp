@@ -78,30 +78,37 @@ void raiseQuitSignalAt(const RunOptions& options, const char* moment, const Quit
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
 }
 
-}  // namespace
-
-RunResult runApplication(const RunOptions& options,
-                         const std::function<void(RunView&)>& afterQuit) {
-    // From the start on, a quit signal waits for the thread that takes it (and for threads
-    // to inherit the mask) instead of ending the process without its termination.
-    if (options.handleSignals) QuitSignals::block();
-    // The scenario first: it may name the machine.
-    std::optional<sim::Scenario> scenario;
-    if (options.scenarioPath != "none") {
-        std::string path = options.scenarioPath;
-        if (path.empty()) path = defaultScenarioPath().value_or("");
-        if (path.empty()) return cannotStart("the bundle has no default scenario");
-        auto loaded = sim::loadScenario(path);
-        if (!loaded) return cannotStart(path + ": " + loaded.error().localizedDescription);
-        scenario = std::move(loaded).value();
+// The scenario the run plays (none for "none"); false, with the reason, when it cannot be
+// read.
+bool loadRunScenario(const RunOptions& options, std::optional<sim::Scenario>& scenario,
+                     std::string& error) {
+    if (options.scenarioPath == "none") return true;
+    std::string path = options.scenarioPath;
+    if (path.empty()) path = defaultScenarioPath().value_or("");
+    if (path.empty()) {
+        error = "the bundle has no default scenario";
+        return false;
     }
+    auto loaded = sim::loadScenario(path);
+    if (!loaded) {
+        error = path + ": " + loaded.error().localizedDescription;
+        return false;
+    }
+    scenario = std::move(loaded).value();
+    return true;
+}
+
+// The simulated Mac to run on: the options' machine unless the scenario names one and the
+// options do not; the scenario's permissions over the profile's.
+std::optional<platform::backends::BackendChoice> chooseMachine(
+    const RunOptions& options, const std::optional<sim::Scenario>& scenario, std::string& error) {
     const std::string machine = !options.machineGiven && scenario && scenario->machine
                                     ? *scenario->machine
                                     : options.machine;
     auto profile = sim::machineProfileNamed(machine);
     if (!profile) {
-        return cannotStart("no machine \"" + machine +
-                           "\": " + profile.error().localizedDescription);
+        error = "no machine \"" + machine + "\": " + profile.error().localizedDescription;
+        return std::nullopt;
     }
     platform::backends::BackendChoice choice;
     choice.profile = std::move(profile).value();
@@ -109,111 +116,110 @@ RunResult runApplication(const RunOptions& options,
     choice.machineName = machine;
     choice.homeFolder = options.homeFolder;
     choice.freshHome = options.freshHome;
+    return choice;
+}
 
-    // Before any thread starts: the clock, the backends.
-    fdn::Clock::setCurrent(std::make_shared<fdn::RealClock>(options.speed));
-    auto installed = platform::backends::PlatformBackends::install(std::move(choice));
-    if (!installed)
-        return cannotStart("cannot set the machine up: " + installed.error().localizedDescription);
-    auto backends = std::move(installed).value();
-
-    RunResult result;
-    result.homeFolder = backends->homeFolder();
-    std::string displayError;
-    auto display = startDisplay(options.display, displayError);
-    if (options.display == RunOptions::Display::Required && !display) {
-        return cannotStart("no display: " + displayError);
-    }
-    const bool headless = display == nullptr;
+// Where the pictures and the log go: the options' folder, else on a headless run a folder
+// of its own in the machine's home; none on a display without one. False, with the reason,
+// when a promised folder cannot be written.
+bool prepareSnapshots(const RunOptions& options, bool headless, RunResult& result,
+                      std::string& runLogPath, std::string& error) {
     result.snapshotsFolder = options.snapshotsFolder;
     if (result.snapshotsFolder.empty() && headless) {
-        result.snapshotsFolder =
-            fdn::appendPathComponent(backends->homeFolder(), "Runs/" + timeStamp());
+        result.snapshotsFolder = fdn::appendPathComponent(result.homeFolder, "Runs/" + timeStamp());
     }
-    const std::string runLogPath =
-        result.snapshotsFolder.empty()
-            ? std::string()
-            : fdn::appendPathComponent(result.snapshotsFolder, "run.log");
-    if (!runLogPath.empty()) {
-        // A run that promises pictures and a log where none can be written has failed.
-        auto unwritable = fdn::createDirectory(result.snapshotsFolder, true);
-        if (!unwritable) unwritable = fdn::appendToFile(runLogPath, {});
-        if (unwritable) {
-            return cannotStart("cannot write pictures and log in " + result.snapshotsFolder + ": " +
-                               unwritable->localizedDescription);
-        }
+    if (result.snapshotsFolder.empty()) return true;
+    runLogPath = fdn::appendPathComponent(result.snapshotsFolder, "run.log");
+    // A run that promises pictures and a log where none can be written has failed.
+    auto unwritable = fdn::createDirectory(result.snapshotsFolder, true);
+    if (!unwritable) unwritable = fdn::appendToFile(runLogPath, {});
+    if (unwritable) {
+        error = "cannot write pictures and log in " + result.snapshotsFolder + ": " +
+                unwritable->localizedDescription;
+        return false;
     }
-    auto log = std::make_shared<sim::RunLog>(runLogPath, options.echoLog);
-    log->line("simulated Mac \"" + machine + "\", home folder " + result.homeFolder);
-    log->line(headless ? "headless; pictures and log in " + result.snapshotsFolder
-                       : "on display " + std::string(std::getenv("DISPLAY")) +
-                             (result.snapshotsFolder.empty()
-                                  ? std::string()
-                                  : "; pictures and log in " + result.snapshotsFolder));
-    auto recorder = std::make_shared<sim::ScreenRecorder>(display, result.snapshotsFolder, log);
-    ui::Application::shared().setBackend(recorder);
+    return true;
+}
 
-    // One copy per home folder: a later copy hands over to the first.
-    auto registry =
-        std::make_shared<fdn::ProcessLockRegistry>(fdn::Bundle::main().bundleIdentifier(), [log] {
+void announceRun(sim::RunLog& log, const std::string& machine, bool headless,
+                 const RunResult& result) {
+    log.line("simulated Mac \"" + machine + "\", home folder " + result.homeFolder);
+    log.line(headless ? "headless; pictures and log in " + result.snapshotsFolder
+                      : "on display " + std::string(std::getenv("DISPLAY")) +
+                            (result.snapshotsFolder.empty()
+                                 ? std::string()
+                                 : "; pictures and log in " + result.snapshotsFolder));
+}
+
+// One copy per home folder: a later copy hands over to the first, which comes to the front.
+std::shared_ptr<fdn::ProcessLockRegistry> registerRunningCopy(
+    const std::shared_ptr<sim::RunLog>& log) {
+    return std::make_shared<fdn::ProcessLockRegistry>(
+        fdn::Bundle::main().bundleIdentifier(), [log] {
             log->line("another copy was started; this one comes to the front");
             auto& application = ui::Application::shared();
             application.activate();
             application.reopen();
         });
-    if (!registry->cannotTell().empty()) {
-        registry->stop();
-        return cannotStart(registry->cannotTell());
-    }
-    fdn::setRunningApplications(registry);
+}
 
-    std::unique_ptr<sim::ScenarioRunner> runner;
-    if (scenario && backends->mac()) {
-        sim::ScenarioRunner::Options runnerOptions;
-        runnerOptions.quitAtEnd = options.quitAtScenarioEnd.value_or(headless);
-        runner = std::make_unique<sim::ScenarioRunner>(std::move(*scenario), *backends->mac(),
-                                                       recorder, log, runnerOptions);
-    }
+// The player of the scenario on the simulated Mac; none without either. A headless run
+// quits when its scenario is over, unless the options say otherwise.
+std::unique_ptr<sim::ScenarioRunner> makeScenarioRunner(
+    const RunOptions& options, bool headless, std::optional<sim::Scenario>& scenario,
+    platform::backends::PlatformBackends& backends,
+    const std::shared_ptr<sim::ScreenRecorder>& recorder, const std::shared_ptr<sim::RunLog>& log) {
+    if (!scenario || !backends.mac()) return nullptr;
+    sim::ScenarioRunner::Options runnerOptions;
+    runnerOptions.quitAtEnd = options.quitAtScenarioEnd.value_or(headless);
+    return std::make_unique<sim::ScenarioRunner>(std::move(*scenario), *backends.mac(), recorder,
+                                                 log, runnerOptions);
+}
 
-    // How far the start has come, for the quit and the launch, which both run on the main
-    // thread: a quit signal may be handled before the launch (which then never runs) or at
-    // any moment after it began. Either task may still be queued when the run is over.
-    struct Start {
-        bool launchBegun = false;
-        bool quitBeforeLaunch = false;
-        bool over = false;
-    };
-    auto start = std::make_shared<Start>();
-    std::unique_ptr<QuitSignals> signals;
-    if (options.handleSignals) {
-        signals = std::make_unique<QuitSignals>([start, log, runner = runner.get()] {
-            // A quit already under way (the runner's, the menu's) is not run twice: its
-            // clean-up lets the main queue run while it waits for the glasses' thread.
-            if (start->over || ui::Application::shared().terminateRequested()) return;
-            log->line("quit signal");
-            if (runner) runner->quitByUser();
-            if (!start->launchBegun) {
-                // Nothing is set up yet: nothing to clean up either.
-                start->quitBeforeLaunch = true;
-                fdn::MainLoop::stop();
-                return;
-            }
-            ui::Application::shared().terminate();
-        });
-    }
-    raiseQuitSignalAt(options, "start", signals.get());
+// How far the start has come, for the quit and the launch, which both run on the main
+// thread: a quit signal may be handled before the launch (which then never runs) or at any
+// moment after it began. Either task may still be queued when the run is over.
+struct StartState {
+    bool launchBegun = false;
+    bool quitBeforeLaunch = false;
+    bool over = false;
+};
 
-    AppDelegate& delegate = AppDelegate::shared();
-    fdn::mainQueue()->async([&, start] {
+std::unique_ptr<QuitSignals> takeQuitSignals(const std::shared_ptr<StartState>& start,
+                                             const std::shared_ptr<sim::RunLog>& log,
+                                             sim::ScenarioRunner* runner) {
+    return std::make_unique<QuitSignals>([start, log, runner] {
+        // A quit already under way (the runner's, the menu's) is not run twice: its
+        // clean-up lets the main queue run while it waits for the glasses' thread.
+        if (start->over || ui::Application::shared().terminateRequested()) return;
+        log->line("quit signal");
+        if (runner) runner->quitByUser();
+        if (!start->launchBegun) {
+            // Nothing is set up yet: nothing to clean up either.
+            start->quitBeforeLaunch = true;
+            fdn::MainLoop::stop();
+            return;
+        }
+        ui::Application::shared().terminate();
+    });
+}
+
+// The delegate's launch, as the main loop's first task. A copy that finds another running
+// hands over to it and launches nothing; otherwise the scenario starts with the launch.
+void queueLaunch(const RunOptions& options, const std::shared_ptr<StartState>& start,
+                 RunResult& result, const std::shared_ptr<sim::RunLog>& log,
+                 const QuitSignals* signals, sim::ScenarioRunner* runner) {
+    fdn::mainQueue()->async([&options, start, &result, log, signals, runner] {
         if (start->over || start->quitBeforeLaunch) return;
         start->launchBegun = true;
+        AppDelegate& delegate = AppDelegate::shared();
         delegate.applicationWillFinishLaunching();
         if (delegate.isAppOpen.load()) {
             result.duplicate = true;
             log->line("another copy runs on this Mac; it comes to the front");
             return;
         }
-        raiseQuitSignalAt(options, "launch", signals.get());
+        raiseQuitSignalAt(options, "launch", signals);
         // The machine and its user do not wait for the launch to end.
         if (runner) runner->start();
         delegate.applicationDidFinishLaunching();
@@ -221,6 +227,58 @@ RunResult runApplication(const RunOptions& options,
         // is when it uploads the usage events an earlier run stored.
         ui::Application::shared().activate();
     });
+}
+
+}  // namespace
+
+RunResult runApplication(const RunOptions& options,
+                         const std::function<void(RunView&)>& afterQuit) {
+    // From the start on, a quit signal waits for the thread that takes it (and for threads
+    // to inherit the mask) instead of ending the process without its termination.
+    if (options.handleSignals) QuitSignals::block();
+    std::string error;
+    // The scenario first: it may name the machine.
+    std::optional<sim::Scenario> scenario;
+    if (!loadRunScenario(options, scenario, error)) return cannotStart(error);
+    auto choice = chooseMachine(options, scenario, error);
+    if (!choice) return cannotStart(error);
+    const std::string machine = choice->machineName;
+
+    // Before any thread starts: the clock, the backends.
+    fdn::Clock::setCurrent(std::make_shared<fdn::RealClock>(options.speed));
+    auto installed = platform::backends::PlatformBackends::install(std::move(*choice));
+    if (!installed)
+        return cannotStart("cannot set the machine up: " + installed.error().localizedDescription);
+    auto backends = std::move(installed).value();
+
+    RunResult result;
+    result.homeFolder = backends->homeFolder();
+    auto display = startDisplay(options.display, error);
+    if (options.display == RunOptions::Display::Required && !display) {
+        return cannotStart("no display: " + error);
+    }
+    const bool headless = display == nullptr;
+    std::string runLogPath;
+    if (!prepareSnapshots(options, headless, result, runLogPath, error)) return cannotStart(error);
+    auto log = std::make_shared<sim::RunLog>(runLogPath, options.echoLog);
+    announceRun(*log, machine, headless, result);
+    auto recorder = std::make_shared<sim::ScreenRecorder>(display, result.snapshotsFolder, log);
+    ui::Application::shared().setBackend(recorder);
+
+    auto registry = registerRunningCopy(log);
+    if (!registry->cannotTell().empty()) {
+        registry->stop();
+        return cannotStart(registry->cannotTell());
+    }
+    fdn::setRunningApplications(registry);
+
+    auto runner = makeScenarioRunner(options, headless, scenario, *backends, recorder, log);
+
+    auto start = std::make_shared<StartState>();
+    std::unique_ptr<QuitSignals> signals;
+    if (options.handleSignals) signals = takeQuitSignals(start, log, runner.get());
+    raiseQuitSignalAt(options, "start", signals.get());
+    queueLaunch(options, start, result, log, signals.get(), runner.get());
     fdn::MainLoop::run();
     start->over = true;
     if (start->quitBeforeLaunch) log->line("quit before the launch");

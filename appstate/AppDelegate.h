@@ -68,6 +68,9 @@ class AppDelegate {
     Object<TavroGlassConnectSuccessPopoverViewController> glassConnectSuccessPopoverViewController;
     Object<tavroDisplayManager> displayManager;
     Object<TavroUserBehaviorReporting> userBehaviorReportingManager;
+    // The glasses server, a TavroVXServer, held as the part of it that this record's users
+    // below the glasses link may call; the others reach it whole through glassServer
+    // (glasses/GlassServer.h).
     Object<VXServerInterface> vxServer;
     Object<platform::ui::StatusItem> statusItem;
     Object<platform::ui::Popover> firstPopover;
@@ -162,12 +165,14 @@ class AppDelegate {
     void scheduleShowHome();
     void showHomeTick();  // global queue (timer)
     void showHomePanel();
-    void startGlassSetup();      // any thread; hands over to the global queue
-    void waitForGlassDisplay();  // global queue
+    // The after-plug sequence. Each step carries the plug generation of the plug-in that
+    // started it and ends once a later glasses notice has come (the shell counts them).
+    void startGlassSetup(uint64_t plugGeneration);  // any thread; hands over to the global queue
+    void waitForGlassDisplay(uint64_t plugGeneration);  // global queue
     // The caller's thread. The shell hands the glasses server a DfuCheckResultHandler that
-    // forwards here (the delegate itself has no virtual functions, so that libraries below
-    // the shell can link the record without the shell).
-    void handleDfuCheckResult(bool needsDfu);
+    // forwards here with its plug generation (the delegate itself has no virtual functions,
+    // so that libraries below the shell can link the record without the shell).
+    void handleDfuCheckResult(bool needsDfu, uint64_t plugGeneration);
     void showFirmwareUpdatePanel();
     void closeGlass();
     bool checkExtendedDisplay();  // any thread

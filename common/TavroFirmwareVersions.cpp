@@ -2,10 +2,21 @@
 
 namespace common {
 
+bool isVersionOfFamily(std::string_view version, const FirmwareFamily& family) {
+    return version.find(family.prefix) != std::string_view::npos;
+}
+
 std::optional<FirmwareFamily> firmwareFamilyOfVersion(std::string_view version) {
-    for (const FirmwareFamily& family :
-         {kFirmwareFamilyV1, kFirmwareFamilyV2, kFirmwareFamilyV2Pro}) {
-        if (version.find(family.prefix) != std::string_view::npos) return family;
+    for (const FirmwareFamily& family : kFirmwareFamilies) {
+        if (isVersionOfFamily(version, family)) return family;
+    }
+    return std::nullopt;
+}
+
+std::optional<std::string_view> firmwareUpdateTarget(std::string_view version) {
+    for (const FirmwareFamily& family : kFirmwareFamilies) {
+        if (!family.updateTarget.empty() && isVersionOfFamily(version, family))
+            return family.updateTarget;
     }
     return std::nullopt;
 }

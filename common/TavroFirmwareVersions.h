@@ -5,6 +5,7 @@
 // inside another, so a containment test picks exactly one family. Constants only;
 // thread-safe.
 
+#include <array>
 #include <optional>
 #include <string_view>
 
@@ -34,8 +35,16 @@ inline constexpr FirmwareFamily kFirmwareFamilyV2{"TAVRO2_FW_V", "TAVRO2_FW_V-1.
 inline constexpr FirmwareFamily kFirmwareFamilyV2Pro{"TAVRO2PRO_FW_V", "TAVRO2PRO_FW_V-1.0",
                                                      dfuUpdateVersion_V2Pro};
 
+// In the order a tag is tried against them.
+inline constexpr std::array<FirmwareFamily, 3> kFirmwareFamilies{
+    kFirmwareFamilyV1, kFirmwareFamilyV2, kFirmwareFamilyV2Pro};
+
+bool isVersionOfFamily(std::string_view version, const FirmwareFamily& family);
 // The family whose prefix the tag contains, if any.
 std::optional<FirmwareFamily> firmwareFamilyOfVersion(std::string_view version);
+// The version the tag's family is updated to; nothing for a family that is never updated
+// and for a text of no family.
+std::optional<std::string_view> firmwareUpdateTarget(std::string_view version);
 bool isGlassVersionMissing(std::string_view version);
 // What the version becomes when the glasses go away: its family's placeholder, so the family
 // survives while the version is forgotten; a text of no family stays as it is.

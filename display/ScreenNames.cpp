@@ -1,27 +1,35 @@
 #include "display/ScreenNames.h"
 
-#include <algorithm>
 #include <string>
 
 #include "display/ScreenRecognition.h"
+#include "platform/foundation/AsciiLowercased.h"
 
-std::string lowercasedName(std::string_view name) {
-    std::string lowered(name);
-    std::transform(lowered.begin(), lowered.end(), lowered.begin(),
-                   [](unsigned char c) { return char(std::tolower(c)); });
-    return lowered;
+namespace {
+
+struct NameWords {
+    bool tavro = false;
+    bool monitor = false;
+};
+
+// The two words the rules look for: the glasses' screens and the application's virtual
+// displays are named with "tavro", the virtual displays also with "monitor".
+NameWords wordsOf(std::string_view name) {
+    const std::string lowered = platform::foundation::asciiLowercased(name);
+    return {lowered.find("tavro") != std::string::npos,
+            lowered.find("monitor") != std::string::npos};
 }
 
+}  // namespace
+
 bool isTavroGlassScreenName(std::string_view name) {
-    std::string lowered = lowercasedName(name);
-    return lowered.find("tavro") != std::string::npos &&
-           lowered.find("monitor") == std::string::npos;
+    const NameWords words = wordsOf(name);
+    return words.tavro && !words.monitor;
 }
 
 bool isHostScreenName(std::string_view name) {
-    std::string lowered = lowercasedName(name);
-    return lowered.find("tavro") == std::string::npos &&
-           lowered.find("monitor") == std::string::npos;
+    const NameWords words = wordsOf(name);
+    return !words.tavro && !words.monitor;
 }
 
 std::optional<uint32_t> displayNumberOf(const Screen& screen) {

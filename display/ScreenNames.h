@@ -1,9 +1,7 @@
 #pragma once
 // The name tests of the screen rules, on the lower-cased localised name. Any thread.
 
-#include <string>
 #include <string_view>
 
-std::string lowercasedName(std::string_view name);
 // Neither "tavro" nor "monitor": neither the glasses nor a virtual display.
 bool isHostScreenName(std::string_view name);

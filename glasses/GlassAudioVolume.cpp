@@ -1,14 +1,13 @@
 #include "glasses/GlassAudioVolume.h"
 
-#include <algorithm>
 #include <array>
 #include <atomic>
-#include <cctype>
 #include <cstdio>
 #include <string>
 #include <vector>
 
 #include "appstate/AppDelegate.h"
+#include "platform/foundation/AsciiLowercased.h"
 #include "platform/foundation/Clock.h"
 #include "platform/foundation/NotificationCenter.h"
 #include "platform/foundation/SystemInfo.h"
@@ -87,12 +86,6 @@ audio::Status volumeListener(audio::AudioObjectId, uint32_t addressCount,
     return 0;
 }
 
-std::string lowerCased(std::string text) {
-    std::transform(text.begin(), text.end(), text.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return text;
-}
-
 }  // namespace
 
 audio::AudioObjectId findGlassAudioDevice() {
@@ -119,7 +112,7 @@ audio::AudioObjectId findGlassAudioDevice() {
         }
         name.back() = '\0';
         log("--name = %s--", name.data());
-        if (lowerCased(name.data()).find("tavro") == std::string::npos) continue;
+        if (fd::asciiLowercased(name.data()).find("tavro") == std::string::npos) continue;
         uint32_t streamsSize = 0;
         if (audio::getPropertyDataSize(device, kStreamsAddress, streamsSize) !=
             audio::kAudioNoError) {

@@ -13,6 +13,10 @@ struct HIDMonitorData {
     bool operator==(const HIDMonitorData&) const = default;
 };
 
+// The glasses' microcontroller in its firmware-update bootloader: where the updater opens its
+// link and what tells that glasses came up for an update rather than as glasses.
+inline constexpr HIDMonitorData kBootloaderDevice{0x0416, 0x3F00};
+
 inline constexpr std::array<HIDMonitorData, 11> watchedHIDDevices{{
     {0x0483, 0x5750},  // first generation
     {0xFFFF, 0x8866},  // second generation
@@ -22,7 +26,7 @@ inline constexpr std::array<HIDMonitorData, 11> watchedHIDDevices{{
     {0x0483, 0x8002},
     {0x0483, 0x8001},
     {0x3318, 0x0428},  // glasses of no named generation
-    {0x0416, 0x3F00},  // the firmware bootloader
+    kBootloaderDevice,
     {0x1234, 0x5678},  // wake devices
     {0x0483, 0x6001},
 }};
@@ -30,3 +34,4 @@ inline constexpr std::array<HIDMonitorData, 11> watchedHIDDevices{{
 // 1 or 2 for the pairs that name a generation; `current` for every other pair.
 int64_t glassGenerationForDevice(int64_t vendorId, int64_t productId, int64_t current);
 bool isWakeDevice(int64_t vendorId, int64_t productId);
+bool isBootloaderDevice(int64_t vendorId, int64_t productId);

@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "glasses/FirmwareFile.h"
+#include "glasses/HIDMonitorData.h"
 #include "glasses/HidIO.h"
 #include "glasses/IProgramFlashCallback.h"
 #include "glasses/IspPacket.h"
@@ -34,8 +35,8 @@ struct FirmwareFileInfo {
 
 class ISPLdCMD {
   public:
-    static constexpr uint16_t kVendorId = 0x0416;
-    static constexpr uint16_t kProductId = 0x3F00;
+    static constexpr uint16_t kVendorId = kBootloaderDevice.vendorId;
+    static constexpr uint16_t kProductId = kBootloaderDevice.productId;
     static constexpr int kInterface = 0;
     static constexpr int kQueryTimeoutMs = 5000;
     static constexpr int kProgramTimeoutMs = 25000;

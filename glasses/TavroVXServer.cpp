@@ -4,6 +4,8 @@
 
 #include "appstate/AppDelegate.h"
 #include "common/AppIdentifier.h"
+#include "common/TavroFirmwareVersions.h"
+#include "glasses/HIDMonitorData.h"
 #include "glasses/NumericCompare.h"
 #include "platform/foundation/Mutex.h"
 #include "platform/foundation/NotificationCenter.h"
@@ -23,10 +25,6 @@ std::string wakeNotificationName() {
 
 void post(const std::string& name, int64_t object) {
     fd::NotificationCenter::defaultCenter().post(name, fd::Value(object));
-}
-
-bool isBootloader(const HIDDevice& info) {
-    return info.vendorId == 0x0416 && info.productId == 0x3F00;
 }
 
 }  // namespace
@@ -147,21 +145,19 @@ void TavroVXServer::changeImmersion(int32_t value) {
     defaults.synchronize();
 }
 
+bool TavroVXServer::connectedDeviceIsBootloader() const {
+    auto device = connectedDevice_.get();
+    return device && isBootloaderDevice(device->deviceInfo.vendorId, device->deviceInfo.productId);
+}
+
 void TavroVXServer::checkDfuUpdate(DfuCheckResultHandler& appDelegate) {
     AppDelegate& shared = AppDelegate::shared();
     bool needsUpdate = false;
     if (glassGeneration_.load() >= 2) {
         const std::string version = shared.glassVersion.get();
-        const std::string* target = nullptr;
-        if (version.find("TAVRO2_FW_V") != std::string::npos) {
-            target = &shared.dfuUpdateVersion_V2;
-        } else if (version.find("TAVRO2PRO_FW_V") != std::string::npos) {
-            target = &shared.dfuUpdateVersion_V2Pro;
-        }
-        if (target) needsUpdate = numericCompare(version, *target) < 0;
+        if (auto target = common::firmwareUpdateTarget(version))
+            needsUpdate = numericCompare(version, *target) < 0;
     }
-    if (auto device = connectedDevice_.get(); device && isBootloader(device->deviceInfo)) {
-        needsUpdate = true;
-    }
+    if (connectedDeviceIsBootloader()) needsUpdate = true;
     appDelegate.handleDfuCheckResult(shared.glassStatus.load() && needsUpdate);
 }

@@ -23,6 +23,7 @@
 
 #include "appstate/DfuCheckResultHandler.h"
 #include "appstate/VXServerInterface.h"
+#include "common/TavroFirmwareVersions.h"
 #include "glasses/HIDDeviceMonitor.h"
 #include "glasses/HIDMonitorThread.h"
 #include "glasses/RFDevice.h"
@@ -67,6 +68,8 @@ class TavroVXServer : public VXServerInterface {
     void setReadCallBack(ReadCallback callback) { readCallBack_.set(callback); }
 
     std::shared_ptr<RFDevice> connectedDevice() const { return connectedDevice_.get(); }
+    // True when the connected device is the firmware-update bootloader; no device is not.
+    bool connectedDeviceIsBootloader() const;
     std::shared_ptr<RFDevice> hubDevice() const { return hubDevice_.get(); }
     platform::hid::DevicePtr hubHidDevice() const { return hubHidDevice_.get(); }
     // Kept for the object's shape; nothing fills or reads it.
@@ -129,7 +132,7 @@ class TavroVXServer : public VXServerInterface {
     platform::foundation::Guarded<std::vector<std::shared_ptr<RFDevice>>> deviceArray_;
     platform::foundation::Guarded<platform::hid::DevicePtr> ioHidDevice_;
     std::atomic<int64_t> glassGeneration_{1};
-    platform::foundation::Guarded<std::string> glassName_{std::string("TAVRO Glass")};
+    platform::foundation::Guarded<std::string> glassName_{std::string(common::kDefaultGlassName)};
     // Shared with the delayed resolution step and its completion, which may outlive us.
     std::shared_ptr<std::atomic<bool>> resolutionIdle_ = std::make_shared<std::atomic<bool>>(true);
     // Plug-in and pull-out decisions are made whole under this lock.

@@ -2,6 +2,7 @@
 #include <vector>
 
 #include "appstate/AppDelegate.h"
+#include "common/TavroFirmwareVersions.h"
 #include "glasses/GlassCommands.h"
 #include "glasses/TavroVXServer.h"
 #include "platform/foundation/SystemInfo.h"
@@ -130,7 +131,8 @@ int32_t TavroVXServer::enterDfu() {
 
 int32_t TavroVXServer::setImmersion(int32_t value, bool isFirst) {
     if (glassGeneration_.load() != 2) return -1;
-    if (AppDelegate::shared().glassVersion.get().find("TAVRO2PRO_FW_V") == std::string::npos) {
+    if (!common::isVersionOfFamily(AppDelegate::shared().glassVersion.get(),
+                                   common::kFirmwareFamilyV2Pro)) {
         return 0;
     }
     if (getImmersion() == value && !isFirst) return 0;

@@ -5,6 +5,7 @@
 #include "common/GlobalHelpers.h"
 #include "common/TavroLog.h"
 #include "display/ScreenRecognition.h"
+#include "glasses/GlassServer.h"
 #include "glasses/TavroVXServer.h"
 #include "platform/foundation/Bundle.h"
 #include "platform/foundation/Dispatch.h"
@@ -171,11 +172,8 @@ void TavroDepthCustomManager::stopAI3D() {
     const uint64_t stop = ++startGeneration_;
     // A watchdog left armed would post 0 into a later start.
     cancelWatchdog();
-    if (auto server =
-            std::dynamic_pointer_cast<TavroVXServer>(AppDelegate::shared().vxServer.get());
-        server && server->ioHidDevice()) {
+    if (auto server = glassServer(AppDelegate::shared()); server->ioHidDevice())
         server->stop_display_3d();
-    }
     auto window = depthWindow();
     if (!window) return;
     // The capture stops at once, not with the window: at quit the main queue may not run

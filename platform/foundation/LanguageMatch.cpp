@@ -1,18 +1,16 @@
 #include "platform/foundation/LanguageMatch.h"
 
-#include <cctype>
+#include <algorithm>
+
+#include "platform/foundation/AsciiLowercased.h"
 
 namespace platform::foundation {
 
 namespace {
 
 std::string normalized(const std::string& tag) {
-    std::string out;
-    out.reserve(tag.size());
-    for (char c : tag) {
-        out.push_back(c == '_' ? '-'
-                               : static_cast<char>(std::tolower(static_cast<unsigned char>(c))));
-    }
+    std::string out = asciiLowercased(tag);
+    std::replace(out.begin(), out.end(), '_', '-');
     return out;
 }
 

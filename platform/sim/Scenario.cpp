@@ -4,6 +4,8 @@
 #include <cmath>
 #include <map>
 #include <nlohmann/json.hpp>
+#include <optional>
+#include <string>
 
 #include "platform/foundation/FileSystem.h"
 #include "platform/sim/SimBackendServer.h"
@@ -78,133 +80,160 @@ bool readInteger(const json& object, const char* key, std::optional<int64_t>& ou
     return true;
 }
 
-foundation::Result<ScenarioStep> parseStep(const json& entry) {
-    ScenarioStep step;
-    if (!entry.is_object()) return scenarioError("a step is an object");
-    std::string name;
-    if (!readText(entry, "do", name, true)) return scenarioError("a step names what to do");
-    auto action = actionNames().find(name);
-    if (action == actionNames().end()) return scenarioError("unknown step \"" + name + "\"");
-    step.action = action->second;
-    auto wrong = [&](const std::string& what) {
-        return scenarioError("step \"" + name + "\": " + what);
-    };
+// What is wrong with a step's fields, or nothing when they are all right.
+using Complaint = std::optional<std::string>;
+
+Complaint readWait(const json& entry, ScenarioStep& step) {
+    if (!readSeconds(entry, "seconds", step.seconds, true))
+        return "seconds is a number from 0 to 86400";
+    return std::nullopt;
+}
+
+Complaint readPlug(const json& entry, ScenarioStep& step) {
+    std::string kind = "gen2";
+    if (!readText(entry, "device", step.device, true)) return "device is a text";
+    if (!readText(entry, "kind", kind, false)) return "kind is a text";
+    if (kind != "gen1" && kind != "gen2" && kind != "gen2pro" && kind != "wake" &&
+        kind != "bootloader") {
+        return "unknown kind " + kind;
+    }
+    step.glasses.kind = kind;
+    std::string version;
+    if (!readText(entry, "firmware", version, false)) return "firmware is a text";
+    if (entry.contains("firmware")) step.glasses.firmware = version;
+    if (!readInteger(entry, "vendorId", step.glasses.vendorId) ||
+        !readInteger(entry, "productId", step.glasses.productId)) {
+        return "vendorId and productId are integers";
+    }
+    if (!readSeconds(entry, "imuRate", step.imuRate, false))
+        return "imuRate is a number of samples a second";
+    for (auto* id : {&step.glasses.vendorId, &step.glasses.productId}) {
+        if (*id && (**id < 0 || **id > 0xFFFF)) return "identifiers are 16-bit";
+    }
+    return std::nullopt;
+}
+
+Complaint readUnplug(const json& entry, ScenarioStep& step) {
+    if (!readText(entry, "device", step.device, true)) return "device is a text";
+    std::optional<int64_t> bytes;
+    if (!readInteger(entry, "afterBytes", bytes) || (bytes && *bytes < 0))
+        return "afterBytes is a count of bytes";
+    if (bytes) step.afterBytes = static_cast<uint64_t>(*bytes);
+    if (!readSeconds(entry, "within", step.seconds, false)) return "within is a number of seconds";
+    return std::nullopt;
+}
+
+Complaint readClick(const json& entry, ScenarioStep& step) {
+    if (!readText(entry, "outlet", step.text, true)) return "outlet is a text";
+    auto at = entry.find("at");
+    if (at != entry.end()) {
+        if (!at->is_number() || !(at->get<double>() >= 0 && at->get<double>() <= 1))
+            return "at is a number from 0 to 1";
+        step.at = at->get<double>();
+    }
+    return std::nullopt;
+}
+
+Complaint readClickStatusItem(const json& entry, ScenarioStep& step) {
+    step.text = "left";
+    if (!readText(entry, "button", step.text, false) ||
+        (step.text != "left" && step.text != "right")) {
+        return "button is \"left\" or \"right\"";
+    }
+    return std::nullopt;
+}
+
+Complaint readVolumeKey(const json& entry, ScenarioStep& step) {
+    if (!readText(entry, "key", step.text, true) ||
+        (step.text != "up" && step.text != "down" && step.text != "mute")) {
+        return "key is \"up\", \"down\" or \"mute\"";
+    }
+    return std::nullopt;
+}
+
+Complaint readAnswerAlert(const json& entry, ScenarioStep& step) {
+    auto button = entry.find("button");
+    if (button != entry.end()) {
+        if (!button->is_number_integer() || button->get<int64_t>() < 1 ||
+            button->get<int64_t>() > 16) {
+            return "button is a number from 1";
+        }
+        step.button = static_cast<int>(button->get<int64_t>());
+    }
+    if (!readText(entry, "message", step.text, false)) return "message is a text";
+    return std::nullopt;
+}
+
+// An expectation waits 10 s unless told otherwise.
+Complaint readWithin(const json& entry, ScenarioStep& step) {
+    step.seconds = 10;
+    if (!readSeconds(entry, "within", step.seconds, false)) return "within is a number of seconds";
+    return std::nullopt;
+}
+
+Complaint readExpectFirmware(const json& entry, ScenarioStep& step) {
+    if (!readText(entry, "device", step.device, true)) return "device is a text";
+    if (!readText(entry, "firmware", step.text, true)) return "firmware is a text";
+    return readWithin(entry, step);
+}
+
+// expectPanel, expectAlert and expectLog: the text to find, under a key of their own.
+Complaint readExpectText(const json& entry, ScenarioStep& step) {
+    const char* key = step.action == Action::ExpectPanel   ? "panel"
+                      : step.action == Action::ExpectAlert ? "message"
+                                                           : "line";
+    if (!readText(entry, key, step.text, true)) return std::string(key) + " is a text";
+    return readWithin(entry, step);
+}
+
+Complaint readBackend(const json& entry, ScenarioStep& step) {
+    if (!readText(entry, "mode", step.backendMode, false) ||
+        !readText(entry, "offerVersion", step.offerVersion, false) ||
+        !readText(entry, "releaseNote", step.releaseNote, false)) {
+        return "mode, offerVersion and releaseNote are texts";
+    }
+    if (!step.backendMode.empty() && !SimBackendServer::modeNamed(step.backendMode))
+        return "unknown mode " + step.backendMode;
+    if (step.backendMode.empty() && step.offerVersion.empty())
+        return "names a mode or a version to offer";
+    return std::nullopt;
+}
+
+Complaint readApplicationName(const json& entry, ScenarioStep& step) {
+    if (!readText(entry, "name", step.text, true) || step.text.empty()) return "name is a text";
+    return std::nullopt;
+}
+
+// The fields of the step's action.
+Complaint readFields(const json& entry, ScenarioStep& step) {
     switch (step.action) {
         case Action::Wait:
-            if (!readSeconds(entry, "seconds", step.seconds, true))
-                return wrong("seconds is a number from 0 to 86400");
-            break;
-        case Action::Plug: {
-            std::optional<std::string> firmware;
-            std::string kind = "gen2";
-            if (!readText(entry, "device", step.device, true)) return wrong("device is a text");
-            if (!readText(entry, "kind", kind, false)) return wrong("kind is a text");
-            if (kind != "gen1" && kind != "gen2" && kind != "gen2pro" && kind != "wake" &&
-                kind != "bootloader") {
-                return wrong("unknown kind " + kind);
-            }
-            step.glasses.kind = kind;
-            std::string version;
-            if (!readText(entry, "firmware", version, false)) return wrong("firmware is a text");
-            if (entry.contains("firmware")) step.glasses.firmware = version;
-            if (!readInteger(entry, "vendorId", step.glasses.vendorId) ||
-                !readInteger(entry, "productId", step.glasses.productId)) {
-                return wrong("vendorId and productId are integers");
-            }
-            if (!readSeconds(entry, "imuRate", step.imuRate, false))
-                return wrong("imuRate is a number of samples a second");
-            for (auto* id : {&step.glasses.vendorId, &step.glasses.productId}) {
-                if (*id && (**id < 0 || **id > 0xFFFF)) return wrong("identifiers are 16-bit");
-            }
-            break;
-        }
-        case Action::Unplug: {
-            if (!readText(entry, "device", step.device, true)) return wrong("device is a text");
-            std::optional<int64_t> bytes;
-            if (!readInteger(entry, "afterBytes", bytes) || (bytes && *bytes < 0))
-                return wrong("afterBytes is a count of bytes");
-            if (bytes) step.afterBytes = static_cast<uint64_t>(*bytes);
-            if (!readSeconds(entry, "within", step.seconds, false))
-                return wrong("within is a number of seconds");
-            break;
-        }
-        case Action::Click: {
-            if (!readText(entry, "outlet", step.text, true)) return wrong("outlet is a text");
-            auto at = entry.find("at");
-            if (at != entry.end()) {
-                if (!at->is_number() || !(at->get<double>() >= 0 && at->get<double>() <= 1))
-                    return wrong("at is a number from 0 to 1");
-                step.at = at->get<double>();
-            }
-            break;
-        }
+            return readWait(entry, step);
+        case Action::Plug:
+            return readPlug(entry, step);
+        case Action::Unplug:
+            return readUnplug(entry, step);
+        case Action::Click:
+            return readClick(entry, step);
         case Action::ClickStatusItem:
-            step.text = "left";
-            if (!readText(entry, "button", step.text, false) ||
-                (step.text != "left" && step.text != "right")) {
-                return wrong("button is \"left\" or \"right\"");
-            }
-            break;
+            return readClickStatusItem(entry, step);
         case Action::VolumeKey:
-            if (!readText(entry, "key", step.text, true) ||
-                (step.text != "up" && step.text != "down" && step.text != "mute")) {
-                return wrong("key is \"up\", \"down\" or \"mute\"");
-            }
-            break;
-        case Action::AnswerAlert: {
-            auto button = entry.find("button");
-            if (button != entry.end()) {
-                if (!button->is_number_integer() || button->get<int64_t>() < 1 ||
-                    button->get<int64_t>() > 16) {
-                    return wrong("button is a number from 1");
-                }
-                step.button = static_cast<int>(button->get<int64_t>());
-            }
-            if (!readText(entry, "message", step.text, false)) return wrong("message is a text");
-            break;
-        }
+            return readVolumeKey(entry, step);
+        case Action::AnswerAlert:
+            return readAnswerAlert(entry, step);
         case Action::ExpectQuit:
-            step.seconds = 10;
-            if (!readSeconds(entry, "within", step.seconds, false))
-                return wrong("within is a number of seconds");
-            break;
+            return readWithin(entry, step);
         case Action::ExpectFirmware:
-            if (!readText(entry, "device", step.device, true)) return wrong("device is a text");
-            if (!readText(entry, "firmware", step.text, true)) return wrong("firmware is a text");
-            step.seconds = 10;
-            if (!readSeconds(entry, "within", step.seconds, false))
-                return wrong("within is a number of seconds");
-            break;
+            return readExpectFirmware(entry, step);
         case Action::ExpectPanel:
         case Action::ExpectAlert:
-        case Action::ExpectLog: {
-            const char* key = step.action == Action::ExpectPanel   ? "panel"
-                              : step.action == Action::ExpectAlert ? "message"
-                                                                   : "line";
-            if (!readText(entry, key, step.text, true))
-                return wrong(std::string(key) + " is a text");
-            step.seconds = 10;
-            if (!readSeconds(entry, "within", step.seconds, false))
-                return wrong("within is a number of seconds");
-            break;
-        }
-        case Action::Backend: {
-            if (!readText(entry, "mode", step.backendMode, false) ||
-                !readText(entry, "offerVersion", step.offerVersion, false) ||
-                !readText(entry, "releaseNote", step.releaseNote, false)) {
-                return wrong("mode, offerVersion and releaseNote are texts");
-            }
-            if (!step.backendMode.empty() && !SimBackendServer::modeNamed(step.backendMode))
-                return wrong("unknown mode " + step.backendMode);
-            if (step.backendMode.empty() && step.offerVersion.empty())
-                return wrong("names a mode or a version to offer");
-            break;
-        }
+        case Action::ExpectLog:
+            return readExpectText(entry, step);
+        case Action::Backend:
+            return readBackend(entry, step);
         case Action::ActivateApp:
         case Action::QuitApp:
-            if (!readText(entry, "name", step.text, true) || step.text.empty())
-                return wrong("name is a text");
-            break;
+            return readApplicationName(entry, step);
         case Action::Lock:
         case Action::Unlock:
         case Action::Sleep:
@@ -213,6 +242,19 @@ foundation::Result<ScenarioStep> parseStep(const json& entry) {
         case Action::Quit:
             break;
     }
+    return std::nullopt;
+}
+
+foundation::Result<ScenarioStep> parseStep(const json& entry) {
+    ScenarioStep step;
+    if (!entry.is_object()) return scenarioError("a step is an object");
+    std::string name;
+    if (!readText(entry, "do", name, true)) return scenarioError("a step names what to do");
+    auto action = actionNames().find(name);
+    if (action == actionNames().end()) return scenarioError("unknown step \"" + name + "\"");
+    step.action = action->second;
+    if (auto complaint = readFields(entry, step))
+        return scenarioError("step \"" + name + "\": " + *complaint);
     return step;
 }
 

@@ -31,6 +31,9 @@ enum class BootloaderFault { NoReply, WrongChecksum, WrongPacketNumber, ShortRep
 class VirtualBootloader : public VirtualHidDevice {
   public:
     static constexpr uint32_t kApromSize = 0x78000;
+    // The device's own identity, kept here as the hardware carries it: the application's
+    // copy is in its table of watched devices, and the two meet only on the bus, as a
+    // separate device and its host do (the platform never includes the application).
     static constexpr int64_t kVendorId = 0x0416;
     static constexpr int64_t kProductId = 0x3F00;
 

@@ -1,7 +1,6 @@
 #include "platform/ui/Menu.h"
 
-#include <cctype>
-
+#include "platform/foundation/AsciiLowercased.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/DisplayBackend.h"
 
@@ -40,18 +39,11 @@ MenuItemPtr Menu::itemWithTitle(const std::string& title) const {
     return nullptr;
 }
 
-namespace {
-std::string lower(std::string text) {
-    for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return text;
-}
-}  // namespace
-
 bool Menu::performKeyEquivalent(const Event& event) {
     if (event.type != EventType::KeyDown || event.characters.empty()) return false;
     for (const auto& item : items_) {
-        if (!item->keyEquivalent().empty() &&
-            lower(item->keyEquivalent()) == lower(event.characters)) {
+        if (!item->keyEquivalent().empty() && foundation::asciiLowercased(item->keyEquivalent()) ==
+                                                  foundation::asciiLowercased(event.characters)) {
             if (item->perform()) {
                 close();
                 return true;

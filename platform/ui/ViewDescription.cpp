@@ -37,24 +37,9 @@ std::optional<Color> parseColor(const json& value) {
         return Color::rgb(c[0], c[1], c[2], c[3]);
     }
     if (!value.is_string()) return std::nullopt;
-    std::string text = value.get<std::string>();
-    if (text.empty() || text[0] != '#' || (text.size() != 7 && text.size() != 9))
-        return std::nullopt;
-    uint32_t parts[4] = {0, 0, 0, 255};
-    for (size_t i = 0; i + 1 < text.size(); i += 2) {
-        unsigned byte = 0;
-        for (size_t k = 1; k <= 2; ++k) {
-            char ch = text[i + k];
-            int digit = std::isdigit(static_cast<unsigned char>(ch)) ? ch - '0'
-                        : (ch >= 'a' && ch <= 'f')                   ? ch - 'a' + 10
-                        : (ch >= 'A' && ch <= 'F')                   ? ch - 'A' + 10
-                                                                     : -1;
-            if (digit < 0) return std::nullopt;
-            byte = byte * 16 + static_cast<unsigned>(digit);
-        }
-        parts[i / 2] = byte;
-    }
-    return Color::rgb(parts[0] / 255.0, parts[1] / 255.0, parts[2] / 255.0, parts[3] / 255.0);
+    const std::string text = value.get<std::string>();
+    if (!text.starts_with('#')) return std::nullopt;
+    return Color::fromHexDigits(std::string_view(text).substr(1));
 }
 
 std::optional<TextAlignment> parseAlignment(const std::string& text) {

@@ -9,6 +9,7 @@
 #include "appstate/AppDelegate.h"
 #include "common/Bundle.h"
 #include "common/TavroLocalizationHelper.h"
+#include "glasses/TavroVXServer.h"
 #include "platform/foundation/FileSystem.h"
 #include "platform/foundation/SystemInfo.h"
 #include "platform/foundation/UserDefaults.h"
@@ -47,6 +48,8 @@ class PanelFixture : public ::testing::Test {
     void SetUp() override {
         setLanguage(common::TavroLocalizationHelper::Language::Chinese);
         setLocale("zh_CN");
+        // As the delegate's init leaves it: a glasses server, not started.
+        AppDelegate::shared().vxServer.set(std::make_shared<TavroVXServer>());
     }
     void TearDown() override {
         AppDelegate::shared().restoreBuiltinBrightness();

@@ -17,7 +17,6 @@
 #include "TAVRO_3D/TavroTemperatureDriftCalibrationView.h"
 #include "common/AppIdentifier.h"
 #include "common/GlobalHelpers.h"
-#include "glasses/TavroVXServer.h"
 #include "platform/ui/PixelBuffer.h"
 #include "platform/ui/Renderer.h"
 
@@ -180,8 +179,6 @@ TEST_F(PanelPicturesTest, HomePanel) {
 
 TEST_F(PanelPicturesTest, StartPanel) {
     boot("macbook");
-    auto server = std::make_shared<TavroVXServer>();
-    AppDelegate::shared().vxServer.set(server);
     AppDelegate::shared().glassStatus = true;
     inBothLanguages([&](Language language) {
         auto panel = std::make_shared<TavroHomeStartViewController>();

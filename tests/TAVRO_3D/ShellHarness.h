@@ -21,6 +21,7 @@
 #include "common/GlobalHelpers.h"
 #include "common/TavroLocalizationHelper.h"
 #include "display/DummyManager.h"
+#include "glasses/GlassServer.h"
 #include "platform/foundation/UserDefaults.h"
 #include "platform/sim/MachineProfiles.h"
 #include "platform/sim/SimMac.h"
@@ -65,14 +66,12 @@ class ShellHarness : public ::testing::Test {
         namespace fd = platform::foundation;
         shell::endPlugSequences();  // as the quit does: no sequence outlives the test
         // Stops the monitor thread the way the application does, draining the main queue.
-        if (auto server = shell::glassServer(delegate())) {
-            std::atomic<bool> stopped{false};
-            fd::globalQueue()->async([server, &stopped] {
-                server->stopMonitoring();
-                stopped = true;
-            });
-            while (!stopped) runUntil([&] { return stopped.load(); }, 1);
-        }
+        std::atomic<bool> stopped{false};
+        fd::globalQueue()->async([server = glassServer(delegate()), &stopped] {
+            server->stopMonitoring();
+            stopped = true;
+        });
+        while (!stopped) runUntil([&] { return stopped.load(); }, 1);
         for (auto& device : plugged_) mac_->unplugDevice(device);
         plugged_.clear();
         mac_.reset();

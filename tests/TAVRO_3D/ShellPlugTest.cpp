@@ -223,8 +223,8 @@ TEST_F(ShellPlugTest, TheCalibrationResetClearsTheFirstTwoUserDriftEntries) {
 }
 
 TEST_F(ShellPlugTest, NoConnectedDeviceCountsAsNotTheBootloader) {
-    ASSERT_FALSE(shell::glassServer(delegate())->connectedDevice());
-    EXPECT_FALSE(shell::connectedDeviceIsBootloader(delegate()));
+    ASSERT_FALSE(glassServer(delegate())->connectedDevice());
+    EXPECT_FALSE(glassServer(delegate())->connectedDeviceIsBootloader());
     delegate().showFirmwareUpdatePanel();
     EXPECT_EQ(shownPanel(), shell::Panel::FirmwareUpdate);
     EXPECT_FALSE(updateBegunWhenShown());
@@ -244,6 +244,27 @@ TEST_F(ShellPlugTest, AnUnplugDuringTheWaitEndsTheSequenceAndGoesHome) {
     ASSERT_TRUE(awaitPostedEvents(4));  // launch's three, and the mode on the unplug
     const auto posted = postedEvents();
     EXPECT_EQ(std::count(posted.begin(), posted.end(), 4), 1);
+}
+
+TEST_F(ShellPlugTest, AnUpdateCheckAnsweredAfterAReplugLeavesTheSetUpToTheLatestPlugIn) {
+    // Each plug-in's update check carries its plug-in into the sequence it starts: the
+    // first check, answered only after the glasses went and came back, starts nothing.
+    auto pair = glasses("TAVRO2_FW_V1.65");
+    using Mode = platform::sim::SimBackendServer::Mode;
+    mac_->backend().setMode(Mode::Hang);
+    const size_t before = mac_->backend().requestCount();
+    plugHeld(pair);
+    plugHeld(pair, false);
+    ASSERT_TRUE(runUntilShown(shell::Panel::Home));
+    plugHeld(pair);
+    ASSERT_TRUE(runUntil([&] { return mac_->backend().requestCount() >= before + 2; }));
+    mac_->backend().setMode(Mode::Normal);
+    release();
+    ASSERT_TRUE(runUntilShown(shell::Panel::Start));
+    ASSERT_TRUE(runUntil([&] { return sent(pair, 5, 2) >= 1; }));
+    runFor(5);
+    EXPECT_EQ(sent(pair, 0x0C, 4), 1u) << "the IMU offsets are asked for once";
+    EXPECT_EQ(sent(pair, 5, 2), 1u) << "the wear information is asked for once";
 }
 
 TEST_F(HeadlessShellTest, AnUnplugDisconnectsTheMonitorVirtualDisplay) {

@@ -4,7 +4,6 @@
 #include "TAVRO_3D/TavroGlassConnectSuccessViewController.h"
 #include "TAVRO_3D/TavroHomeStartViewController.h"
 #include "glasses/HIDDeviceMonitor.h"
-#include "glasses/TavroVXServer.h"
 
 using namespace panel_fixture;
 
@@ -21,7 +20,6 @@ class StartPanelTest : public PanelFixture {
     void SetUp() override {
         PanelFixture::SetUp();
         boot("macbook");
-        AppDelegate::shared().vxServer.set(std::make_shared<TavroVXServer>());
         AppDelegate::shared().glassStatus = true;
         AppDelegate::shared().glassConnectSuccessViewController.set(connected_);
         load(panel_);

@@ -6,6 +6,7 @@
 #include "appstate/AppDelegate.h"
 #include "common/AppIdentifier.h"
 #include "glasses/GlassCommands.h"
+#include "glasses/GlassServer.h"
 #include "glasses/HIDDeviceMonitor.h"
 #include "glasses/NumericCompare.h"
 #include "glasses/TavroVXServer.h"
@@ -16,12 +17,14 @@
 #include "platform/screens/DisplayServices.h"
 #include "platform/screens/Screen.h"
 #include "platform/sim/SimMac.h"
+#include "platform/sim/VirtualBootloader.h"
 #include "platform/sim/VirtualGlasses.h"
 #include "tests/support/DeviceBytes.h"
 #include "tests/support/InstalledSimMac.h"
 #include "tests/support/NotificationRecorder.h"
 
 using platform::foundation::Value;
+using platform::sim::VirtualBootloader;
 using platform::sim::VirtualGlasses;
 using platform::sim::VirtualHidDevice;
 using test_support::NotificationRecorder;
@@ -279,7 +282,8 @@ TEST_F(TavroVXServerTest, FirmwareDecisionComparesVersionsNumerically) {
     EXPECT_LT(numericCompare("V1.99999999999999999999999", "V1.100000000000000000000000"), 0);
     EXPECT_GT(numericCompare("b", "a1"), 0);
     // A bootloader taken for the glasses needs an update whatever the version says.
-    auto config = VirtualGlasses::secondGeneration(0x0416, 0x3F00);
+    auto config = VirtualGlasses::secondGeneration(VirtualBootloader::kVendorId,
+                                                   VirtualBootloader::kProductId);
     config.identity.product = "";
     plugGlasses(config);
     EXPECT_TRUE(answerFor(2, ""));
@@ -330,6 +334,23 @@ TEST_F(TavroVXServerTest, CommandsRaceWithPlugAndPullOut) {
     for (auto& sender : senders) sender.join();
     EXPECT_EQ(status_.notices().size(), 11u);
     EXPECT_TRUE(server_->ioHidDevice());
+}
+
+// Every holder of the concrete server reaches the delegate's one; a server of another kind,
+// or none, in its place is a fault of the program, not a reason to skip the work quietly.
+TEST(GlassServerDeathTest, TheDelegatesServerIsReachedWholeAndAnotherKindStopsTheProgram) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    AppDelegate& delegate = AppDelegate::shared();
+    auto server = std::make_shared<TavroVXServer>();
+    delegate.vxServer.set(server);
+    EXPECT_EQ(glassServer(delegate), server);
+    struct OtherServer : VXServerInterface {
+        void changeImmersion(int32_t) override {}
+    };
+    delegate.vxServer.set(std::make_shared<OtherServer>());
+    EXPECT_DEATH(glassServer(delegate), "the delegate holds its glasses server");
+    delegate.vxServer.set(nullptr);
+    EXPECT_DEATH(glassServer(delegate), "the delegate holds its glasses server");
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include "appstate/AppDelegate.h"
+#include "glasses/TavroVXServer.h"
 #include "platform/foundation/Clock.h"
 #include "platform/foundation/UserDefaults.h"
 #include "platform/sim/MachineProfiles.h"
@@ -40,7 +41,8 @@ class AI3DHarness : public ::testing::Test {
         delegate.depthValue = 0.01f;
         delegate.modelType = 0;
         delegate.window.set(nullptr);
-        delegate.vxServer.set(nullptr);
+        // As the delegate's init leaves it: a glasses server, not started.
+        delegate.vxServer.set(std::make_shared<TavroVXServer>());
         delegate.depthManager.set(nullptr);
     }
 

@@ -129,12 +129,8 @@ Color FNHUD::colorWithHex(std::string_view hex, double alpha) {
             text.erase(0, 1);
         }
     }
-    if (text.size() != 6 ||
-        !std::all_of(text.begin(), text.end(), [](char c) { return std::isxdigit(c) != 0; })) {
-        return Color::clearColor();
-    }
-    auto pair = [&text](size_t at) { return std::stoi(text.substr(at, 2), nullptr, 16) / 255.0; };
-    return Color::rgb(pair(0), pair(2), pair(4), alpha);
+    const auto colour = text.size() == 6 ? Color::fromHexDigits(text) : std::nullopt;
+    return colour ? colour->withAlpha(alpha) : Color::clearColor();
 }
 
 Rect FNHUD::_calcRectWithMessage(const std::string& message, bool hasImage, Size parentSize) {

@@ -101,6 +101,11 @@ TEST(Scenario, MalformedScenariosAreErrorsNamingTheStep) {
         parseScenario("{\"steps\": [{\"do\": \"wait\", \"seconds\": 1}, {\"do\": \"x\"}]}");
     ASSERT_FALSE(parsed);
     EXPECT_NE(parsed.error().localizedDescription.find("step 2"), std::string::npos);
+    parsed = parseScenario("{\"steps\": [{\"do\": \"volumeKey\", \"key\": \"louder\"}]}");
+    ASSERT_FALSE(parsed);
+    EXPECT_NE(parsed.error().localizedDescription.find("step \"volumeKey\": key is"),
+              std::string::npos)
+        << parsed.error().localizedDescription;
 }
 
 TEST(Scenario, EveryShippedScenarioReads) {
