@@ -51,6 +51,13 @@ const std::map<std::string, Action>& actionNames() {
     return names;
 }
 
+std::string actionName(Action action) {
+    for (const auto& [name, named] : actionNames()) {
+        if (named == action) return name;
+    }
+    return "?";
+}
+
 // Field readers: false when the field is there with the wrong kind (or, for required
 // fields, missing).
 bool readText(const json& object, const char* key, std::string& out, bool required) {
@@ -124,7 +131,10 @@ Complaint readUnplug(const json& entry, ScenarioStep& step) {
 }
 
 Complaint readClick(const json& entry, ScenarioStep& step) {
-    if (!readText(entry, "outlet", step.text, true)) return "outlet is a text";
+    // An empty name would find the window's content view and click its middle, which checks
+    // nothing the scenario meant.
+    if (!readText(entry, "outlet", step.text, true) || step.text.empty())
+        return "outlet names a view";
     auto at = entry.find("at");
     if (at != entry.end()) {
         if (!at->is_number() || !(at->get<double>() >= 0 && at->get<double>() <= 1))
@@ -282,13 +292,25 @@ foundation::Result<Scenario> parseScenario(std::string_view text) {
     }
     auto steps = root.find("steps");
     if (steps == root.end() || !steps->is_array()) return scenarioError("steps is a list");
+    const auto atStep = [](foundation::Error error, size_t index) {
+        error.localizedDescription += " (step " + std::to_string(index + 1) + ")";
+        return error;
+    };
+    // Once the application has quit, asked to or by itself, there is nothing left to act on
+    // or to check: the steps after it could only be skipped, and the scenario would pass
+    // what it never looked at.
+    std::optional<size_t> quitAt;
     for (size_t i = 0; i < steps->size(); ++i) {
         auto step = parseStep((*steps)[i]);
-        if (!step) {
-            foundation::Error error = std::move(step).error();
-            error.localizedDescription += " (step " + std::to_string(i + 1) + ")";
-            return error;
+        if (!step) return atStep(std::move(step).error(), i);
+        if (quitAt) {
+            return atStep(
+                scenarioError("step \"" + actionName(step->action) + "\" comes after \"" +
+                              actionName(scenario.steps[*quitAt].action) + "\" at step " +
+                              std::to_string(*quitAt + 1) + ": the application is gone by then"),
+                i);
         }
+        if (step->action == Action::Quit || step->action == Action::ExpectQuit) quitAt = i;
         scenario.steps.push_back(std::move(step).value());
     }
     return scenario;

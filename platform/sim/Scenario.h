@@ -29,9 +29,10 @@
 // glasses of a device name carry that "firmware" version, within); expectQuit (the application
 // quits by itself, within); backend (the simulated backend's "mode": "normal" | "fail" | "hang"
 // | "garbage" | "424" | "envelopeError", and/or "offerVersion" with an optional "releaseNote");
-// activateApp and quitApp (another application's "name" becomes active or quits); quit. Times
-// are clock seconds (a fast clock shortens them). Parsing is pure and never throws: anything
-// malformed is an Error naming the step.
+// activateApp and quitApp (another application's "name" becomes active or quits); quit. A
+// quit or an expectQuit is the last step: after it there is no application to act on or
+// check. Times are clock seconds (a fast clock shortens them). Parsing is pure and never
+// throws: anything malformed is an Error naming the step.
 
 #include <optional>
 #include <string>

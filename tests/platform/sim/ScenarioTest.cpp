@@ -31,7 +31,7 @@ TEST(Scenario, ReadsEveryKindOfStep) {
           {"do": "expectFirmware", "device": "g", "firmware": "TAVRO_FW_V1.31", "within": 5},
           {"do": "backend", "mode": "hang"},
           {"do": "backend", "offerVersion": "9.9.9", "releaseNote": "New"},
-          {"do": "activateApp", "name": "Safari"}, {"do": "quit"},
+          {"do": "activateApp", "name": "Safari"},
           {"do": "click", "outlet": "depthView", "at": 1}, {"do": "clickStatusItem"},
           {"do": "clickStatusItem", "button": "right"}, {"do": "expectQuit", "within": 30}]})");
     ASSERT_TRUE(parsed) << parsed.error().localizedDescription;
@@ -40,7 +40,7 @@ TEST(Scenario, ReadsEveryKindOfStep) {
     ASSERT_TRUE(scenario.permissions);
     EXPECT_FALSE(scenario.permissions->screenRecording);
     EXPECT_TRUE(scenario.permissions->accessibility);
-    ASSERT_EQ(scenario.steps.size(), 23u);
+    ASSERT_EQ(scenario.steps.size(), 22u);
     const auto& step = scenario.steps;
     EXPECT_EQ(step[0].seconds, 1.5);
     EXPECT_EQ(std::tie(step[1].glasses.kind, step[1].glasses.firmware, step[1].glasses.productId,
@@ -57,13 +57,16 @@ TEST(Scenario, ReadsEveryKindOfStep) {
               std::make_tuple("9.9.9", "New"));
     EXPECT_EQ(std::tie(step[17].action, step[17].text),
               std::make_tuple(Action::ActivateApp, "Safari"));
-    EXPECT_EQ(step[18].action, Action::Quit);
     EXPECT_EQ(step[3].at, 0.5) << "a click lands in the middle unless told";
-    EXPECT_EQ(std::tie(step[19].text, step[19].at), std::make_tuple("depthView", 1.0));
-    EXPECT_EQ(std::tie(step[20].action, step[20].text),
+    EXPECT_EQ(std::tie(step[18].text, step[18].at), std::make_tuple("depthView", 1.0));
+    EXPECT_EQ(std::tie(step[19].action, step[19].text),
               std::make_tuple(Action::ClickStatusItem, "left"));
-    EXPECT_EQ(step[21].text, "right");
-    EXPECT_EQ(std::tie(step[22].action, step[22].seconds), std::make_tuple(Action::ExpectQuit, 30));
+    EXPECT_EQ(step[20].text, "right");
+    EXPECT_EQ(std::tie(step[21].action, step[21].seconds), std::make_tuple(Action::ExpectQuit, 30));
+
+    auto quitting = parseScenario(R"({"steps": [{"do": "lock"}, {"do": "quit"}]})");
+    ASSERT_TRUE(quitting) << quitting.error().localizedDescription;
+    EXPECT_EQ(quitting->steps.back().action, Action::Quit);
 }
 
 TEST(Scenario, MalformedScenariosAreErrorsNamingTheStep) {
@@ -106,6 +109,41 @@ TEST(Scenario, MalformedScenariosAreErrorsNamingTheStep) {
     EXPECT_NE(parsed.error().localizedDescription.find("step \"volumeKey\": key is"),
               std::string::npos)
         << parsed.error().localizedDescription;
+}
+
+// Steps that could never be played, or that would check nothing, are refused when read: a
+// scenario must not pass what it did not look at.
+TEST(Scenario, StepsAfterTheQuitAndClicksOnNoViewAreRefused) {
+    const struct {
+        const char* json;
+        const char* error;
+    } refused[] = {
+        {R"({"steps": [{"do": "quit"}, {"do": "expectPanel", "panel": "NoSuchPanel"}]})",
+         "step \"expectPanel\" comes after \"quit\" at step 1: the application is gone by then "
+         "(step 2)"},
+        {R"({"steps": [{"do": "wait", "seconds": 1}, {"do": "quit"}, {"do": "wait", "seconds": 1},
+                       {"do": "expectLog", "line": "x"}]})",
+         "step \"wait\" comes after \"quit\" at step 2: the application is gone by then (step 3)"},
+        // An answer given after the quit would never be taken either.
+        {R"({"steps": [{"do": "quit"}, {"do": "answerAlert", "button": 1}]})",
+         "step \"answerAlert\" comes after \"quit\" at step 1"},
+        // The application that quit by itself cannot be played with any more than one asked to.
+        {R"({"steps": [{"do": "lock"}, {"do": "expectQuit"}, {"do": "unlock"}]})",
+         "step \"unlock\" comes after \"expectQuit\" at step 2: the application is gone by then "
+         "(step 3)"},
+        {R"({"steps": [{"do": "expectQuit"}, {"do": "expectQuit"}]})",
+         "comes after \"expectQuit\" at step 1"},
+        {R"({"steps": [{"do": "wait", "seconds": 1}, {"do": "click", "outlet": ""}]})",
+         "step \"click\": outlet names a view (step 2)"},
+        {R"({"steps": [{"do": "click", "outlet": "", "at": 0.2}]})",
+         "step \"click\": outlet names a view (step 1)"},
+    };
+    for (const auto& [json, error] : refused) {
+        auto parsed = parseScenario(json);
+        ASSERT_FALSE(parsed) << json;
+        EXPECT_NE(parsed.error().localizedDescription.find(error), std::string::npos)
+            << parsed.error().localizedDescription;
+    }
 }
 
 TEST(Scenario, EveryShippedScenarioReads) {
