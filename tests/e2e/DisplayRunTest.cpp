@@ -1,13 +1,17 @@
 // The application on a real X display (a private Xvfb with a tray host): its window, its
 // tray icon and an alert appear there, and the window on the display looks as the headless
-// run draws it. Runs as the ctest "e2e_display"; skipped when Xvfb is missing or not asked.
+// run draws it; the run goes on after its scenario until it is quit. Runs as the ctests
+// "e2e_display*"; skipped when Xvfb is missing or not asked.
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cstdlib>
+#include <thread>
 
 #include "E2eSupport.h"
 #include "platform/foundation/Clock.h"
 #include "platform/foundation/Dispatch.h"
+#include "platform/foundation/FileSystem.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/Renderer.h"
 #include "platform/ui/StatusItem.h"
@@ -45,6 +49,19 @@ int changedPixels(const ui::PixelBuffer& before, const ui::PixelBuffer& after) {
     return changed;
 }
 
+// A run of `scenario` on the display DISPLAY names, on the fast clock, in `home`.
+app::RunOptions displayRun(const test_support::TemporaryFolder& home, const std::string& scenario) {
+    app::RunOptions options;
+    options.scenarioPath = scenario;
+    options.speed = e2e::kSpeed;
+    options.display = app::RunOptions::Display::Required;
+    options.homeFolder = home.path() + "/home";
+    options.snapshotsFolder = home.path() + "/pictures";
+    options.handleSignals = false;
+    options.echoLog = false;
+    return options;
+}
+
 TEST(DisplayRun, WindowTrayIconAndAlertAppearOnTheXDisplay) {
     if (!std::getenv("TAVRO_E2E_DISPLAY_TEST")) GTEST_SKIP() << "runs as the ctest e2e_display";
     test_support::XvfbServer server;
@@ -54,14 +71,7 @@ TEST(DisplayRun, WindowTrayIconAndAlertAppearOnTheXDisplay) {
     const bool trayStarted = server.startTrayHost();
 
     test_support::TemporaryFolder home("tavro-e2e");
-    app::RunOptions options;
-    options.scenarioPath = e2e::scenarioPath("screen-recording-denied");
-    options.speed = e2e::kSpeed;
-    options.display = app::RunOptions::Display::Required;
-    options.homeFolder = home.path() + "/home";
-    options.snapshotsFolder = home.path() + "/pictures";
-    options.handleSignals = false;
-    options.echoLog = false;
+    auto options = displayRun(home, e2e::scenarioPath("screen-recording-denied"));
     options.quitAtScenarioEnd = true;
 
     bool windowShown = false, trayShown = false, trayHost = false;
@@ -102,6 +112,42 @@ TEST(DisplayRun, WindowTrayIconAndAlertAppearOnTheXDisplay) {
     ASSERT_EQ(result.screen.alertDisplays.size(), 1u);
     // The dialog stood on the display when it was answered and is gone now.
     EXPECT_GT(changedPixels(result.screen.alertDisplays.front(), finalDisplay), 100);
+    ::unsetenv("DISPLAY");
+}
+
+// On a display the application is its user's: the end of its scenario does not quit it, the
+// user's quit does, and the run then ends with status 0. Runs as the ctest
+// "e2e_display_until_quit" (a run of its own: one run per test process).
+TEST(DisplayRunUntilQuit, TheApplicationOutlivesItsScenarioUntilItIsQuit) {
+    if (!std::getenv("TAVRO_E2E_DISPLAY_TEST")) GTEST_SKIP() << "runs as a display ctest";
+    test_support::XvfbServer server;
+    if (!server.start(170, "1280x800x24")) GTEST_SKIP() << "Xvfb is not installed or did not start";
+    ::setenv("DISPLAY", server.display().c_str(), 1);
+
+    test_support::TemporaryFolder home("tavro-e2e");
+    // Whether the run quits at the scenario's end is left to the run itself.
+    const auto options = displayRun(home, e2e::writeScenario(home, R"({"name": "home", "steps": [
+        {"do": "expectPanel", "panel": "TavroHomeNewViewController", "within": 30}]})"));
+
+    std::atomic<bool> over{false};
+    std::atomic<bool> outlived{false};
+    std::thread user([&] {
+        const auto passed = [&] {
+            auto log = platform::foundation::readFile(options.snapshotsFolder + "/run.log");
+            return log && std::string(log->begin(), log->end()).find("\"home\" passed") !=
+                              std::string::npos;
+        };
+        test_support::waitUntil([&] { return over || passed(); }, 60);
+        // Time enough, on the run's own clock, for a quit at the scenario's end to be over.
+        platform::foundation::Clock::current().sleepForSeconds(20);
+        outlived = passed() && !over;
+        platform::foundation::mainQueue()->async([] { ui::Application::shared().terminate(); });
+    });
+    const auto result = app::runApplication(options);
+    over = true;
+    user.join();
+    EXPECT_TRUE(outlived) << "the run was still going a moment after its scenario passed";
+    EXPECT_EQ(result.exitStatus, 0) << e2e::failuresOf(result);
     ::unsetenv("DISPLAY");
 }
 

@@ -1,8 +1,8 @@
 #pragma once
 // Runs the whole application headless on a simulated Mac through one of the bundle's
-// scenarios, on a fast clock, in a home folder of its own that is removed afterwards. The
-// test may look at the SimMac and the delegate after the application quit, before the
-// machine is taken down. One run per test process (ctest runs each test on its own).
+// scenarios (or a test's own), on a fast clock, in a home folder of its own that is removed
+// afterwards. The test may look at the SimMac and the delegate after the application quit,
+// before the machine is taken down. One run per test process (ctest runs each test on its own).
 // Also what the run tests compare with: the command the glasses get at a quit.
 
 #include <gtest/gtest.h>
@@ -15,6 +15,7 @@
 #include "app/ApplicationRun.h"
 #include "glasses/GlassCommands.h"
 #include "platform/foundation/Bundle.h"
+#include "platform/foundation/FileSystem.h"
 #include "tests/support/TemporaryHome.h"
 
 namespace e2e {
@@ -22,8 +23,19 @@ namespace e2e {
 // Waits shrink twentyfold: a 5 s return-to-home takes a quarter of a second.
 constexpr double kSpeed = 20;
 
+// The bundle's scenario of that name, or the file a full path names.
 inline std::string scenarioPath(const std::string& name) {
+    if (name.starts_with('/')) return name;
     return platform::foundation::Bundle::main().bundlePath() + "/scenarios/" + name + ".json";
+}
+
+// A scenario of the test's own, written into `folder`: its path.
+inline std::string writeScenario(const test_support::TemporaryFolder& folder,
+                                 const std::string& json) {
+    const std::string path = folder.file("scenario.json");
+    EXPECT_FALSE(platform::foundation::writeFileAtomically(
+        path, {reinterpret_cast<const uint8_t*>(json.data()), json.size()}));
+    return path;
 }
 
 inline app::RunResult playScenario(const std::string& name,

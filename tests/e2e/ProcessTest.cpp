@@ -1,6 +1,6 @@
 // The application as a process: a second copy hands over to the first and ends at once;
 // Ctrl-C, SIGTERM and SIGHUP quit it through its termination, with exit status 0, at any
-// moment from the start on.
+// moment from the start on; a scenario that fails ends it with status 1.
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sqlite3.h>
@@ -114,6 +114,19 @@ TEST(Process, ASecondCopyHandsOverAndSigtermQuitsTheFirstCleanly) {
     EXPECT_EQ(first.wait(kPatience), 0);
     EXPECT_TRUE(first.logHas("quit signal")) << first.log();
     EXPECT_TRUE(first.logHas("] quit\n")) << first.log();
+}
+
+// Without a display the run quits by itself once its scenario is over, and the process's
+// status says whether the scenario held.
+TEST(Process, AnUnmetExpectationEndsAHeadlessRunByItselfWithStatusOne) {
+    test_support::TemporaryFolder root("tavro-e2e");
+    const std::string scenario = e2e::writeScenario(root, R"({"steps": [
+        {"do": "expectPanel", "panel": "NoSuchViewController", "within": 1}]})");
+    AppProcess app(root.path(), root.path() + "/pictures", scenario);
+    ASSERT_TRUE(app.started());
+    EXPECT_EQ(app.wait(kPatience), 1) << app.log();
+    EXPECT_TRUE(app.logHas("FAILED: expect panel NoSuchViewController")) << app.log();
+    EXPECT_FALSE(app.logHas("quit signal")) << app.log();
 }
 
 // Each quit signal, while the scenario waits for the glasses to be taken off: the quit is

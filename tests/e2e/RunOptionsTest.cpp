@@ -51,12 +51,10 @@ TEST(RunOptions, APictureFolderThatCannotBeWrittenStopsTheStart) {
     test_support::TemporaryFolder root("tavro-e2e");
     ASSERT_FALSE(platform::foundation::writeFileAtomically(root.file("a-file"), {}));
     // Should the run start anyway, it ends at once.
-    const std::string quit = R"({"steps": [{"do": "quit"}]})";
-    ASSERT_FALSE(platform::foundation::writeFileAtomically(
-        root.file("quit.json"), {reinterpret_cast<const uint8_t*>(quit.data()), quit.size()}));
+    const std::string quit = e2e::writeScenario(root, R"({"steps": [{"do": "quit"}]})");
     for (const std::string& folder : {root.file("a-file") + "/pictures", std::string("/proc")}) {
         app::RunOptions options;
-        options.scenarioPath = root.file("quit.json");
+        options.scenarioPath = quit;
         options.display = app::RunOptions::Display::Headless;
         options.homeFolder = root.path() + "/home";
         options.snapshotsFolder = folder;
