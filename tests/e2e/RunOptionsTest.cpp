@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include "E2eSupport.h"
 #include "app/RunOptions.h"
@@ -45,8 +46,8 @@ TEST(RunOptions, ABadCommandLineIsAnErrorText) {
     }
 }
 
-// Pictures and a log that cannot be written are no run: the start stops with the reason,
-// and no folder is announced (the process entry prints the folder the result names).
+// Pictures and a log that cannot be written are no run: the start stops with the reason
+// (status 2), and no folder is announced (the process entry prints the folder the result names).
 TEST(RunOptions, APictureFolderThatCannotBeWrittenStopsTheStart) {
     test_support::TemporaryFolder root("tavro-e2e");
     ASSERT_FALSE(platform::foundation::writeFileAtomically(root.file("a-file"), {}));
@@ -54,7 +55,11 @@ TEST(RunOptions, APictureFolderThatCannotBeWrittenStopsTheStart) {
     const std::string quit = R"({"steps": [{"do": "quit"}]})";
     ASSERT_FALSE(platform::foundation::writeFileAtomically(
         root.file("quit.json"), {reinterpret_cast<const uint8_t*>(quit.data()), quit.size()}));
-    for (const std::string& folder : {root.file("a-file") + "/pictures", std::string("/proc")}) {
+    // A FIFO named as the log would hold the start, where no quit signal is taken yet.
+    ASSERT_FALSE(platform::foundation::createDirectory(root.file("fifo"), false));
+    ASSERT_EQ(::mkfifo(root.file("fifo/run.log").c_str(), 0600), 0);
+    for (const std::string& folder :
+         {root.file("a-file") + "/pictures", std::string("/proc"), root.file("fifo")}) {
         app::RunOptions options;
         options.scenarioPath = root.file("quit.json");
         options.display = app::RunOptions::Display::Headless;
