@@ -140,15 +140,9 @@ TEST(PlatformBackends, TheDefaultHomeIsTheSameForOneMachineAndApartFromTheUsers)
 TEST(PlatformBackends, TheSimMacsFolderIsTheUsersAloneOrTheRunDoesNotStart) {
     const test_support::TemporaryHome outer("tavro-backends-outer");
     const test_support::TemporaryFolder temporary("tavro-backends-tmp");
-    struct ScopedTmpdir {
-        explicit ScopedTmpdir(const std::string& path) { ::setenv("TMPDIR", path.c_str(), 1); }
-        ~ScopedTmpdir() {
-            previous ? ::setenv("TMPDIR", previous->c_str(), 1) : ::unsetenv("TMPDIR");
-        }
-        std::optional<std::string> previous =
-            std::getenv("TMPDIR") ? std::optional<std::string>(std::getenv("TMPDIR"))
-                                  : std::nullopt;
-    } tmpdir(temporary.path());
+    const std::optional<std::string> previousTmp =
+        std::getenv("TMPDIR") ? std::optional<std::string>(std::getenv("TMPDIR")) : std::nullopt;
+    ::setenv("TMPDIR", temporary.path().c_str(), 1);
     const std::string shared = temporary.file("Tavro3D-SimMac-" + std::to_string(::getuid()));
     const auto install = [] {
         BackendChoice choice;
@@ -168,7 +162,9 @@ TEST(PlatformBackends, TheSimMacsFolderIsTheUsersAloneOrTheRunDoesNotStart) {
               std::string::npos)
         << refused.error().localizedDescription;
     EXPECT_FALSE(foundation::fileExists(temporary.file("theirs/macmini")));
+    // An earlier run's folder, open to all, is closed; what the run makes is private.
     ASSERT_FALSE(foundation::removeItem(shared));
+    ASSERT_EQ(::mkdir(shared.c_str(), 0755), 0);
     {
         auto installed = install();
         ASSERT_TRUE(installed) << installed.error().localizedDescription;
@@ -181,6 +177,7 @@ TEST(PlatformBackends, TheSimMacsFolderIsTheUsersAloneOrTheRunDoesNotStart) {
         EXPECT_NE(refused.error().localizedDescription.find("belongs to user 65534"),
                   std::string::npos);
     }
+    previousTmp ? ::setenv("TMPDIR", previousTmp->c_str(), 1) : ::unsetenv("TMPDIR");
 }
 
 }  // namespace

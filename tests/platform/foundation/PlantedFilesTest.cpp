@@ -1,5 +1,5 @@
 // What another user, or an unlucky disk, may put in the way of the files a run writes: a
-// link, a FIFO, a device, a folder of someone else's, a full disk.
+// link, a FIFO, a device, a full disk.
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -17,11 +17,6 @@ namespace platform::foundation {
 namespace {
 
 using Folder = test_support::TemporaryFolder;
-
-mode_t modeOf(const std::string& path) {
-    struct stat info {};
-    return ::lstat(path.c_str(), &info) == 0 ? info.st_mode : 0;
-}
 
 TEST(PlantedFiles, WritesNeitherFollowALinkNorWaitOnAFifoNorPassAFullDisk) {
     Folder folder("tavro-planted");
@@ -52,30 +47,6 @@ TEST(PlantedFiles, WritesNeitherFollowALinkNorWaitOnAFifoNorPassAFullDisk) {
         EXPECT_TRUE(appendToFile(folder.file("log"), bytesOf("nor this\n")));
     }
     EXPECT_EQ(readText(folder.file("log")).substr(0, 5), "kept\n");
-}
-
-TEST(PlantedFiles, APrivateFolderIsTheUsersOwnAndReadableByItAlone) {
-    Folder folder("tavro-planted");
-    const std::string mine = folder.file("mine");
-    ASSERT_FALSE(createDirectory(mine + "/a/b", true, FolderAccess::OwnerOnly));
-    for (const char* made : {"", "/a", "/a/b"}) EXPECT_EQ(modeOf(mine + made) & 0777, 0700u);
-    ASSERT_EQ(::chmod(mine.c_str(), 0755), 0);
-    ASSERT_FALSE(claimPrivateFolder(mine));
-    EXPECT_EQ(modeOf(mine) & 0777, 0700u) << "an older, open folder is closed";
-    ASSERT_FALSE(claimPrivateFolder(folder.file("new")));
-    EXPECT_EQ(modeOf(folder.file("new")) & 0777, 0700u);
-
-    ASSERT_EQ(::symlink(mine.c_str(), folder.file("link").c_str()), 0);
-    auto refused = claimPrivateFolder(folder.file("link"));
-    ASSERT_TRUE(refused);
-    EXPECT_NE(refused->localizedDescription.find("symbolic link"), std::string::npos);
-    writeText(folder.file("file"), "");
-    EXPECT_TRUE(claimPrivateFolder(folder.file("file")));
-    if (::chown(mine.c_str(), 65534, 65534) != 0) GTEST_SKIP() << "cannot give a folder away";
-    refused = claimPrivateFolder(mine);
-    ASSERT_TRUE(refused);
-    EXPECT_NE(refused->localizedDescription.find("belongs to user 65534"), std::string::npos)
-        << refused->localizedDescription;
 }
 
 // A link in the lock file's place is left alone: the socket tells then.
