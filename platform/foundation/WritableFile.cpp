@@ -15,14 +15,17 @@ namespace platform::foundation {
 Result<WritableFile> WritableFile::open(const std::string& path, Mode mode) {
     const int flags =
         O_WRONLY | O_CREAT | O_NOFOLLOW | O_NONBLOCK | (mode == Mode::Append ? O_APPEND : O_TRUNC);
+    const auto notRegular = [&path](int code) {
+        return Error{"NSPOSIXErrorDomain", code,
+                     "not a regular file: " + path + ", cannot write it"};
+    };
     FileDescriptor fd(openRetrying(path.c_str(), flags, 0644));
+    // What a FIFO without a reader answers a non-blocking open for writing.
+    if (!fd.valid() && errno == ENXIO) return notRegular(ENXIO);
     if (!fd.valid()) return posixError(errno, "cannot open " + path);
     struct stat info {};
     if (::fstat(fd.get(), &info) != 0) return posixError(errno, "cannot open " + path);
-    if (!S_ISREG(info.st_mode)) {
-        return posixError(S_ISDIR(info.st_mode) ? EISDIR : EINVAL,
-                          "not a regular file: " + path + ", cannot write it");
-    }
+    if (!S_ISREG(info.st_mode)) return notRegular(S_ISDIR(info.st_mode) ? EISDIR : EINVAL);
     // Only the open had to be spared a wait; the writes block as writes to a file do.
     const int status = ::fcntl(fd.get(), F_GETFL);
     if (status < 0 || ::fcntl(fd.get(), F_SETFL, status & ~O_NONBLOCK) != 0)
