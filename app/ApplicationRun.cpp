@@ -297,6 +297,7 @@ RunResult runApplication(const RunOptions& options,
     result.screen = recorder->record();
     result.exitStatus = result.failures.empty() ? 0 : 1;
     log->line(result.exitStatus == 0 ? "quit" : "quit; the scenario failed");
+    result.logFailure = log->failure();
     runner.reset();
     ui::Application::shared().setBackend(nullptr);
     backends.reset();

@@ -26,6 +26,9 @@ struct RunResult {
     bool duplicate = false;             // handed over to a copy already running
     std::string homeFolder;
     std::string snapshotsFolder;
+    // Why the run log misses lines (a full disk); empty when it holds them all. The status
+    // stays the scenario's: the application's run is not the worse for its log.
+    std::string logFailure;
     platform::sim::ScreenRecorder::Record screen;
 };
 

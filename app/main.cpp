@@ -22,6 +22,8 @@ int main(int argc, char** argv) {
     if (!result.error.empty()) std::fprintf(stderr, "Tavro3D: %s\n", result.error.c_str());
     for (const auto& failure : result.failures)
         std::fprintf(stderr, "Tavro3D: scenario: %s\n", failure.c_str());
+    if (!result.logFailure.empty())
+        std::fprintf(stderr, "Tavro3D: the run log is incomplete: %s\n", result.logFailure.c_str());
     if (!result.snapshotsFolder.empty())
         std::printf("Pictures and log: %s\n", result.snapshotsFolder.c_str());
     return result.exitStatus;

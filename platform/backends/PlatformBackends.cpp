@@ -20,11 +20,19 @@
 
 namespace platform::backends {
 
+namespace {
+
+// The folder of this user's SimMacs, in the temporary folder that every user shares.
+std::string simMacsFolder() {
+    return foundation::appendPathComponent(foundation::temporaryDirectory(),
+                                           "Tavro3D-SimMac-" + std::to_string(::getuid()));
+}
+
+}  // namespace
+
 std::string simMacHomeFolder(const std::string& machineName) {
-    std::string folder = foundation::temporaryDirectory();
-    folder =
-        foundation::appendPathComponent(folder, "Tavro3D-SimMac-" + std::to_string(::getuid()));
-    return foundation::appendPathComponent(folder, machineName.empty() ? "mac" : machineName);
+    return foundation::appendPathComponent(simMacsFolder(),
+                                           machineName.empty() ? "mac" : machineName);
 }
 
 foundation::Result<std::unique_ptr<PlatformBackends>> PlatformBackends::install(
@@ -33,6 +41,15 @@ foundation::Result<std::unique_ptr<PlatformBackends>> PlatformBackends::install(
     backends->previousHome_ = foundation::homeDirectory();
     const bool simulated = choice.machine == BackendChoice::Machine::Simulated;
     if (simulated) {
+        if (choice.homeFolder.empty()) {
+            // Another user could have put a link or a folder of theirs under this name, to
+            // have the run write (and truncate) files where they choose, or read its files.
+            if (auto unsafe = foundation::claimPrivateFolder(simMacsFolder())) {
+                unsafe->localizedDescription =
+                    "the simulated Macs' folder is unsafe: " + unsafe->localizedDescription;
+                return *unsafe;
+            }
+        }
         backends->home_ =
             choice.homeFolder.empty() ? simMacHomeFolder(choice.machineName) : choice.homeFolder;
         if (choice.freshHome) foundation::removeItem(backends->home_);
@@ -40,10 +57,13 @@ foundation::Result<std::unique_ptr<PlatformBackends>> PlatformBackends::install(
         backends->home_ = choice.homeFolder;
     }
     if (!backends->home_.empty()) {
+        // The SimMac's files are its user's alone, as a Mac's home folder is.
+        const auto access =
+            simulated ? foundation::FolderAccess::OwnerOnly : foundation::FolderAccess::Default;
         for (const char* folder : {"Documents", "Library/Application Support", "Library/Caches",
                                    "Library/Preferences"}) {
             auto path = foundation::appendPathComponent(backends->home_, folder);
-            if (auto error = foundation::createDirectory(path, true)) return *error;
+            if (auto error = foundation::createDirectory(path, true, access)) return *error;
         }
         foundation::setHomeDirectory(backends->home_);
     } else {

@@ -40,7 +40,8 @@ struct BackendChoice {
 
 // The default home folder of a SimMac: "<temporary folder>/Tavro3D-SimMac-<user id>/<name>",
 // the same for every run of one machine name, so that a second start of the application
-// meets the first.
+// meets the first. A simulated run makes its folders readable by their user alone, and
+// refuses a "Tavro3D-SimMac-<user id>" that is a link or another user's folder.
 std::string simMacHomeFolder(const std::string& machineName);
 
 class PlatformBackends {

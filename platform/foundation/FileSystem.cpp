@@ -11,55 +11,15 @@
 #include <cerrno>
 #include <filesystem>
 #include <limits>
+#include <string>
 
+#include "platform/foundation/Descriptors.h"
 #include "platform/foundation/PosixError.h"
+#include "platform/foundation/WritableFile.h"
 
 namespace platform::foundation {
 
 namespace {
-
-// Closes the descriptor on every way out of a function.
-class FileDescriptor {
-  public:
-    explicit FileDescriptor(int fd) : fd_(fd) {}
-    ~FileDescriptor() { close(); }
-    FileDescriptor(const FileDescriptor&) = delete;
-    FileDescriptor& operator=(const FileDescriptor&) = delete;
-    int get() const { return fd_; }
-    bool valid() const { return fd_ >= 0; }
-    // Close errors matter for writes (delayed write-back failures surface here).
-    int close() {
-        if (fd_ < 0) return 0;
-        int result = ::close(fd_);
-        fd_ = -1;
-        return result;
-    }
-
-  private:
-    int fd_;
-};
-
-int openRetrying(const char* path, int flags, mode_t mode = 0) {
-    int fd;
-    do {
-        fd = ::open(path, flags | O_CLOEXEC, mode);
-    } while (fd < 0 && errno == EINTR);
-    return fd;
-}
-
-// Writes everything, continuing after partial writes and interruptions; 0 or an errno.
-int writeAll(int fd, std::span<const uint8_t> bytes) {
-    size_t done = 0;
-    while (done < bytes.size()) {
-        ssize_t written = ::write(fd, bytes.data() + done, bytes.size() - done);
-        if (written < 0) {
-            if (errno == EINTR) continue;
-            return errno;
-        }
-        done += static_cast<size_t>(written);
-    }
-    return 0;
-}
 
 Date dateOf(const struct timespec& time) {
     return Date{static_cast<double>(time.tv_sec) + static_cast<double>(time.tv_nsec) / 1e9};
@@ -77,15 +37,47 @@ bool isDirectory(const std::string& path) {
     return !path.empty() && ::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
 }
 
-std::optional<Error> createDirectory(const std::string& path, bool withIntermediates) {
-    std::error_code error;
-    if (withIntermediates) {
-        std::filesystem::create_directories(path, error);
-        // An existing folder is what was asked for, however create_directories saw it.
-        if (isDirectory(path)) return std::nullopt;
-        return posixError(error ? error.value() : ENOTDIR, "cannot create folder " + path);
+std::optional<Error> createDirectory(const std::string& path, bool withIntermediates,
+                                     FolderAccess access) {
+    const mode_t mode = access == FolderAccess::OwnerOnly ? 0700 : 0777;
+    if (!withIntermediates) {
+        if (::mkdir(path.c_str(), mode) != 0)
+            return posixError(errno, "cannot create folder " + path);
+        return std::nullopt;
     }
-    if (::mkdir(path.c_str(), 0777) != 0) return posixError(errno, "cannot create folder " + path);
+    // From the top down, so that every folder made here gets the mode, not only the last.
+    for (size_t end = path.find('/', 1);; end = path.find('/', end + 1)) {
+        const std::string folder = path.substr(0, end);
+        if (::mkdir(folder.c_str(), mode) != 0 && errno != EEXIST)
+            return posixError(errno, "cannot create folder " + path);
+        if (end == std::string::npos) break;
+    }
+    // An existing folder is what was asked for; anything else in its place is not.
+    if (isDirectory(path)) return std::nullopt;
+    return posixError(ENOTDIR, "cannot create folder " + path);
+}
+
+std::optional<Error> claimPrivateFolder(const std::string& path) {
+    if (::mkdir(path.c_str(), 0700) != 0 && errno != EEXIST)
+        return posixError(errno, "cannot create folder " + path);
+    // Checked on the opened folder, so that what is checked is what is used.
+    FileDescriptor folder(openRetrying(path.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW));
+    if (!folder.valid()) {
+        const int code = errno;
+        struct stat info {};
+        if (::lstat(path.c_str(), &info) == 0 && S_ISLNK(info.st_mode))
+            return Error{"NSPOSIXErrorDomain", ELOOP, path + " is a symbolic link, not a folder"};
+        return posixError(code, "cannot open folder " + path);
+    }
+    struct stat info {};
+    if (::fstat(folder.get(), &info) != 0) return posixError(errno, "cannot open folder " + path);
+    if (info.st_uid != ::geteuid()) {
+        return Error{"NSPOSIXErrorDomain", EPERM,
+                     path + " belongs to user " + std::to_string(info.st_uid) +
+                         ", not to this user (" + std::to_string(::geteuid()) + ")"};
+    }
+    if ((info.st_mode & 077) != 0 && ::fchmod(folder.get(), 0700) != 0)
+        return posixError(errno, "cannot make " + path + " private");
     return std::nullopt;
 }
 
@@ -132,11 +124,10 @@ Result<std::string> moveUnreadableAside(const std::string& path) {
 }
 
 std::optional<Error> appendToFile(const std::string& path, std::span<const uint8_t> bytes) {
-    FileDescriptor fd(openRetrying(path.c_str(), O_WRONLY | O_APPEND | O_CREAT, 0644));
-    if (!fd.valid()) return posixError(errno, "cannot open " + path);
-    if (int code = writeAll(fd.get(), bytes)) return posixError(code, "cannot write " + path);
-    if (fd.close() != 0) return posixError(errno, "cannot write " + path);
-    return std::nullopt;
+    auto file = WritableFile::open(path, WritableFile::Mode::Append);
+    if (!file) return file.error();
+    if (auto error = file->write(bytes)) return error;
+    return file->close();
 }
 
 std::optional<Error> writeFileAtomically(const std::string& path, std::span<const uint8_t> bytes) {
@@ -154,9 +145,12 @@ std::optional<Error> writeFileAtomically(const std::string& path, std::span<cons
         return posixError(code, what + path);
     };
     // mkostemp makes the file private; keep the mode of the file being replaced, or the
-    // usual mode of a new file.
+    // usual mode of a new file (also in place of a link, which the rename replaces: its
+    // target's mode is not the file's).
     struct stat existing {};
-    const mode_t mode = ::stat(path.c_str(), &existing) == 0 ? (existing.st_mode & 07777) : 0644;
+    const mode_t mode = ::lstat(path.c_str(), &existing) == 0 && S_ISREG(existing.st_mode)
+                            ? (existing.st_mode & 07777)
+                            : 0644;
     if (::fchmod(fd.get(), mode) != 0) return fail(errno, "cannot set the mode of the file for ");
     if (int code = writeAll(fd.get(), bytes)) return fail(code, "cannot write ");
     if (::fsync(fd.get()) != 0) return fail(errno, "cannot flush ");

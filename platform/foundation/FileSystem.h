@@ -42,7 +42,18 @@ struct FileAttributes {
 
 bool fileExists(const std::string& path);
 bool isDirectory(const std::string& path);
-std::optional<Error> createDirectory(const std::string& path, bool withIntermediates);
+enum class FolderAccess {
+    Default,    // as the process's umask allows
+    OwnerOnly,  // readable by its owner alone
+};
+// Each folder it makes gets `access`; an existing folder is taken as it is.
+std::optional<Error> createDirectory(const std::string& path, bool withIntermediates,
+                                     FolderAccess access = FolderAccess::Default);
+// For a folder in a place where every user may create files (the temporary folder): makes
+// `path` readable by its owner alone, or takes the folder there when it is this user's own
+// (and makes it private); refuses a symbolic link or a folder of another user, which would
+// let that user choose where this user's files are written or read them.
+std::optional<Error> claimPrivateFolder(const std::string& path);
 Result<FileAttributes> attributesOfItem(const std::string& path);
 std::optional<Error> removeItem(const std::string& path);  // files and whole folders
 // Renames within one file system; fails rather than replace an existing `to`.
@@ -51,9 +62,12 @@ std::optional<Error> moveItem(const std::string& from, const std::string& to);
 // "<path>.unreadable" ("<path>.unreadable-2", "-3", ...), so that what replaces it does not
 // destroy what it held; answers the name it now has.
 Result<std::string> moveUnreadableAside(const std::string& path);
+// Appends to a regular file, created when missing; a link in its place is not followed and a
+// FIFO or device is refused at once (see WritableFile.h).
 std::optional<Error> appendToFile(const std::string& path, std::span<const uint8_t> bytes);
 // Writes the whole file through a temporary file in the same folder and a rename, so a
-// reader sees the old or the new content, never a part.
+// reader sees the old or the new content, never a part. A link in the file's place is
+// replaced, not written through; a write that fails (a full disk) is an error.
 std::optional<Error> writeFileAtomically(const std::string& path, std::span<const uint8_t> bytes);
 Result<Bytes> readFile(const std::string& path);
 // For files named from outside: only a regular file (or a link to one) of at most

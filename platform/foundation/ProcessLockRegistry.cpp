@@ -59,7 +59,7 @@ ProcessLockRegistry::ProcessLockRegistry(std::string bundleIdentifier,
     // tells that another copy runs; when the lock cannot be had (a folder in its place, a
     // folder this user cannot write), the socket decides alone.
     bool locked = false;
-    lockFd_ = ::open(lockPath_.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    lockFd_ = ::open(lockPath_.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600);
     if (lockFd_ < 0) {
         const int openError = errno;
         systemLog("running applications: cannot open " + lockPath_ + ": " +

@@ -32,8 +32,15 @@ struct LoadedFile {
     bool unreadable = false;
 };
 
+// The defaults are a few settings and an account's tokens; a Mac's own defaults stop at
+// 4 MiB, and the XML form takes up to a third more for data values. Twice that holds any
+// file a run writes, while a device, a FIFO or a runaway file in its place is refused at
+// once instead of read into memory without end or waited on (which would hold up the
+// launch, quit signals and all).
+constexpr uint64_t kMaximumFileSize = 8 * 1024 * 1024;
+
 LoadedFile loadFile(const std::string& path) {
-    auto bytes = readFile(path);
+    auto bytes = readRegularFile(path, kMaximumFileSize);
     if (!bytes) {
         if (!fileExists(path)) return {};
         systemLog("UserDefaults: starting empty, " + path +

@@ -87,15 +87,19 @@ void ScreenRecorder::takePicture(int windowNumber, const std::string& panel) {
     foundation::mainQueue()->async([this, windowNumber, panel] {
         for (const auto& window : ui::Application::shared().orderedWindows()) {
             if (window->windowNumber() != windowNumber || panelOf(*window) != panel) continue;
-            const std::string path = nextPictureName(panel);
-            if (ui::writeWindowPng(*window, path)) {
-                foundation::MutexLock lock(mutex_);
-                record_.pictures.push_back(path);
-            } else if (log_) {
-                log_->line("could not write " + path);
-            }
+            writePicture(ui::renderWindow(*window), nextPictureName(panel));
         }
     });
+}
+
+void ScreenRecorder::writePicture(const ui::PixelBuffer& picture, const std::string& path) {
+    foundation::Error error;
+    if (!picture.writePng(path, &error)) {
+        if (log_) log_->line("picture not written: " + error.localizedDescription);
+        return;
+    }
+    foundation::MutexLock lock(mutex_);
+    record_.pictures.push_back(path);
 }
 
 void ScreenRecorder::pictureVisibleWindows() {
@@ -103,13 +107,7 @@ void ScreenRecorder::pictureVisibleWindows() {
     for (const auto& window : ui::Application::shared().orderedWindows()) {
         const std::string panel = panelOf(*window);
         if (!window->isVisible() || panel.empty()) continue;
-        const std::string path = nextPictureName("end-" + panel);
-        if (ui::writeWindowPng(*window, path)) {
-            foundation::MutexLock lock(mutex_);
-            record_.pictures.push_back(path);
-        } else if (log_) {
-            log_->line("could not write " + path);
-        }
+        writePicture(ui::renderWindow(*window), nextPictureName("end-" + panel));
     }
 }
 
@@ -154,13 +152,7 @@ std::optional<int> ScreenRecorder::runAlert(const ui::Alert& alert) {
         record_.alerts.push_back(alert.messageText());
     }
     if (log_) log_->line("alert \"" + alert.messageText() + "\"");
-    if (!folder_.empty()) {
-        const std::string path = nextPictureName("alert");
-        if (renderAlert(alert).writePng(path)) {
-            foundation::MutexLock lock(mutex_);
-            record_.pictures.push_back(path);
-        }
-    }
+    if (!folder_.empty()) writePicture(renderAlert(alert), nextPictureName("alert"));
     // Headless, the responder answers (Alert::runModal asks it when no backend does).
     return inner_ ? inner_->runAlert(alert) : std::nullopt;
 }
@@ -168,7 +160,7 @@ std::optional<int> ScreenRecorder::runAlert(const ui::Alert& alert) {
 void ScreenRecorder::alertUp(const ui::Alert&) {
     if (!inner_) return;
     ui::PixelBuffer shown = inner_->grabDisplay();
-    if (!folder_.empty()) shown.writePng(nextPictureName("alert-on-display"));
+    if (!folder_.empty()) writePicture(shown, nextPictureName("alert-on-display"));
     foundation::MutexLock lock(mutex_);
     record_.alertDisplays.push_back(std::move(shown));
 }

@@ -67,6 +67,8 @@ class ScreenRecorder final : public ui::DisplayBackend {
   private:
     void notePanel(ui::Window& window);
     void takePicture(int windowNumber, const std::string& panel);
+    // Records the picture only when it was wholly written, and logs it otherwise.
+    void writePicture(const ui::PixelBuffer& picture, const std::string& path);
     std::string nextPictureName(const std::string& what);
 
     const std::shared_ptr<ui::DisplayBackend> inner_;

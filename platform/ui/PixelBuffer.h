@@ -23,7 +23,9 @@ struct PixelBuffer {
     // Pixel at column x, row y counted from the bottom (the y-up convention of views).
     uint32_t pixelFromBottom(int x, int y) const { return pixelFromTop(x, height - 1 - y); }
 
-    // PNG files through Qt's codec; failures are reported, never thrown.
+    // PNG files through Qt's codec; failures are reported, never thrown. A picture is written
+    // as a file in a shared folder must be (see foundation/WritableFile.h), and one the disk
+    // did not wholly take is removed and reported as not written.
     static platform::foundation::Result<PixelBuffer> readPng(const std::string& path);
     bool writePng(const std::string& path, platform::foundation::Error* error = nullptr) const;
 };

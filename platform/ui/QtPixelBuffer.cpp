@@ -1,7 +1,11 @@
 // PNG reading and writing of PixelBuffer through Qt's image codecs.
+#include <QBuffer>
+#include <QByteArray>
 #include <QImageReader>
 #include <QImageWriter>
 
+#include "platform/foundation/FileSystem.h"
+#include "platform/foundation/WritableFile.h"
 #include "platform/ui/PixelBuffer.h"
 #include "platform/ui/QtSupport.h"
 
@@ -24,16 +28,32 @@ platform::foundation::Result<PixelBuffer> PixelBuffer::readPng(const std::string
 }
 
 bool PixelBuffer::writePng(const std::string& path, platform::foundation::Error* error) const {
-    if (isEmpty()) {
-        if (error) *error = {"UIImageErrorDomain", 2, "cannot write " + path + ": no pixels"};
+    namespace fdn = platform::foundation;
+    const auto failed = [error](fdn::Error why) {
+        if (error) *error = std::move(why);
         return false;
-    }
-    QImageWriter writer(qt::toQString(path), "png");
+    };
+    if (isEmpty()) return failed({"UIImageErrorDomain", 2, "cannot write " + path + ": no pixels"});
+    // Encoded in memory, then written with the file's own checks: Qt's file device neither
+    // refuses a link or a FIFO in the picture's place nor reports a write that the disk did
+    // not take.
+    QByteArray encoded;
+    QBuffer buffer(&encoded);
+    buffer.open(QIODevice::WriteOnly);
+    QImageWriter writer(&buffer, "png");
     if (!writer.write(qt::toQImage(*this))) {
-        if (error)
-            *error = {"UIImageErrorDomain", 2,
-                      "cannot write " + path + ": " + writer.errorString().toStdString()};
-        return false;
+        return failed({"UIImageErrorDomain", 2,
+                       "cannot write " + path + ": " + writer.errorString().toStdString()});
+    }
+    auto file = fdn::WritableFile::open(path, fdn::WritableFile::Mode::Replace);
+    if (!file) return failed(file.error());
+    auto written = file->write(
+        std::span(reinterpret_cast<const uint8_t*>(encoded.constData()), encoded.size()));
+    if (!written) written = file->close();
+    if (written) {
+        // Half a picture is no picture: it must not pass for one.
+        fdn::removeItem(path);
+        return failed(*written);
     }
     return true;
 }

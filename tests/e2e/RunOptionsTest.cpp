@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include "E2eSupport.h"
 #include "app/RunOptions.h"
@@ -45,14 +46,18 @@ TEST(RunOptions, ABadCommandLineIsAnErrorText) {
     }
 }
 
-// Pictures and a log that cannot be written are no run: the start stops with the reason,
-// and no folder is announced (the process entry prints the folder the result names).
+// Pictures and a log that cannot be written are no run: the start stops with the reason
+// (status 2), and no folder is announced (the process entry prints the folder the result names).
 TEST(RunOptions, APictureFolderThatCannotBeWrittenStopsTheStart) {
     test_support::TemporaryFolder root("tavro-e2e");
     ASSERT_FALSE(platform::foundation::writeFileAtomically(root.file("a-file"), {}));
     // Should the run start anyway, it ends at once.
     const std::string quit = e2e::writeScenario(root, R"({"steps": [{"do": "quit"}]})");
-    for (const std::string& folder : {root.file("a-file") + "/pictures", std::string("/proc")}) {
+    // A FIFO named as the log would hold the start, where no quit signal is taken yet.
+    ASSERT_FALSE(platform::foundation::createDirectory(root.file("fifo"), false));
+    ASSERT_EQ(::mkfifo(root.file("fifo/run.log").c_str(), 0600), 0);
+    for (const std::string& folder :
+         {root.file("a-file") + "/pictures", std::string("/proc"), root.file("fifo")}) {
         app::RunOptions options;
         options.scenarioPath = quit;
         options.display = app::RunOptions::Display::Headless;
@@ -67,6 +72,11 @@ TEST(RunOptions, APictureFolderThatCannotBeWrittenStopsTheStart) {
                   std::string::npos)
             << result.error;
         EXPECT_TRUE(result.snapshotsFolder.empty()) << folder;
+        if (folder == root.file("fifo")) {
+            EXPECT_NE(result.error.find("not a regular file: " + folder + "/run.log"),
+                      std::string::npos)
+                << result.error;
+        }
     }
 }
 

@@ -1,5 +1,10 @@
 #include <gtest/gtest.h>
 #include <stdlib.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <optional>
+#include <string>
 
 #include "platform/audio/AudioHardware.h"
 #include "platform/backends/PlatformBackends.h"
@@ -128,6 +133,51 @@ TEST(PlatformBackends, TheDefaultHomeIsTheSameForOneMachineAndApartFromTheUsers)
     if (user && *user) {
         EXPECT_NE(simMacHomeFolder("macbook").rfind(user, 0), 0u);
     }
+}
+
+// The SimMacs' folder lies in the temporary folder every user shares: made or taken only as
+// this user's own private folder, never through a link or in another user's folder.
+TEST(PlatformBackends, TheSimMacsFolderIsTheUsersAloneOrTheRunDoesNotStart) {
+    const test_support::TemporaryHome outer("tavro-backends-outer");
+    const test_support::TemporaryFolder temporary("tavro-backends-tmp");
+    const std::optional<std::string> previousTmp =
+        std::getenv("TMPDIR") ? std::optional<std::string>(std::getenv("TMPDIR")) : std::nullopt;
+    ::setenv("TMPDIR", temporary.path().c_str(), 1);
+    const std::string shared = temporary.file("Tavro3D-SimMac-" + std::to_string(::getuid()));
+    const auto install = [] {
+        BackendChoice choice;
+        choice.profile = macbook();
+        choice.machineName = "macmini";
+        return PlatformBackends::install(choice);
+    };
+    const auto modeOf = [](const std::string& path) {
+        struct stat info {};
+        return ::lstat(path.c_str(), &info) == 0 ? info.st_mode & 0777 : 0;
+    };
+    ASSERT_FALSE(foundation::createDirectory(temporary.file("theirs"), false));
+    ASSERT_EQ(::symlink(temporary.file("theirs").c_str(), shared.c_str()), 0);
+    auto refused = install();
+    ASSERT_FALSE(refused);
+    EXPECT_NE(refused.error().localizedDescription.find(shared + " is a symbolic link"),
+              std::string::npos)
+        << refused.error().localizedDescription;
+    EXPECT_FALSE(foundation::fileExists(temporary.file("theirs/macmini")));
+    // An earlier run's folder, open to all, is closed; what the run makes is private.
+    ASSERT_FALSE(foundation::removeItem(shared));
+    ASSERT_EQ(::mkdir(shared.c_str(), 0755), 0);
+    {
+        auto installed = install();
+        ASSERT_TRUE(installed) << installed.error().localizedDescription;
+        for (const char* folder : {"", "/macmini", "/macmini/Library/Preferences"})
+            EXPECT_EQ(modeOf(shared + folder), 0700u) << folder;
+    }
+    if (::chown(shared.c_str(), 65534, 65534) == 0) {
+        refused = install();
+        ASSERT_FALSE(refused);
+        EXPECT_NE(refused.error().localizedDescription.find("belongs to user 65534"),
+                  std::string::npos);
+    }
+    previousTmp ? ::setenv("TMPDIR", previousTmp->c_str(), 1) : ::unsetenv("TMPDIR");
 }
 
 }  // namespace

@@ -1,10 +1,18 @@
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <functional>
+#include <future>
 
 #include "StorageTestSupport.h"
 #include "platform/foundation/Bundle.h"
 #include "platform/foundation/PropertyList.h"
 #include "platform/foundation/SystemInfo.h"
 #include "platform/foundation/UserDefaults.h"
+#include "tests/support/FileSizeLimit.h"
 #include "tests/support/Threads.h"
 
 namespace platform::foundation {
@@ -104,6 +112,69 @@ TEST_F(UserDefaultsTest, AFailedWriteKeepsTheLastGoodFile) {
     }
     EXPECT_EQ(readText(path), before);
     EXPECT_EQ(folderEntries(folder).size(), 1u) << "no temporary file is left";
+}
+
+// A FIFO, a device or a huge file in the defaults' place is not read (a FIFO would hold the
+// launch until a writer came, /dev/zero would fill the memory): the defaults start empty at
+// once, and what was there is kept aside by the first save, not followed or replaced.
+TEST_F(UserDefaultsTest, WhatIsNoFileOfDefaultsIsNotReadButKeptAside) {
+    createDirectory(folder_.file("Preferences"), true);
+    const std::string path = plistPath(), aside = plistPath() + ".unreadable";
+    const std::function<void()> plant[] = {
+        [&] { ASSERT_EQ(::mkfifo(path.c_str(), 0600), 0); },
+        [&] { ASSERT_EQ(::symlink("/dev/zero", path.c_str()), 0); },
+        [&] {
+            writeText(path, "");
+            ASSERT_EQ(::truncate(path.c_str(), 64LL << 30), 0);  // sparse: no disk used
+        }};
+    for (size_t i = 0; i < std::size(plant); ++i) {
+        plant[i]();
+        auto loading =
+            std::async(std::launch::async, [&] { return UserDefaults(path).boolForKey("x"); });
+        if (loading.wait_for(std::chrono::seconds(5)) != std::future_status::ready) {
+            ::close(::open(path.c_str(), O_WRONLY | O_NONBLOCK));  // lets a stuck read end
+            FAIL() << i << ": the load waits";
+        }
+        struct stat before {};
+        ASSERT_EQ(::lstat(path.c_str(), &before), 0);
+        {
+            UserDefaults defaults(path);
+            EXPECT_TRUE(defaults.dictionaryRepresentation().empty()) << i;
+            defaults.setInteger(3, "volume");
+            EXPECT_TRUE(defaults.synchronize()) << i;
+        }
+        EXPECT_EQ(UserDefaults(path).integerForKey("volume"), 3) << i;
+        struct stat kept {};
+        ASSERT_EQ(::lstat(aside.c_str(), &kept), 0) << i;
+        EXPECT_EQ(kept.st_ino, before.st_ino) << i;
+        removeItem(path);
+        removeItem(aside);
+    }
+}
+
+// A save replaces a link in the file's place instead of writing through it, and a save the
+// disk does not take is reported, the last good file left whole.
+TEST_F(UserDefaultsTest, ASaveNeitherGoesThroughALinkNorPassesAFullDisk) {
+    createDirectory(folder_.file("Preferences"), true);
+    const std::string elsewhere = folder_.file("elsewhere.plist");
+    writeText(elsewhere,
+              R"(<plist version="1.0"><dict><key>volume</key><integer>7</integer></dict></plist>)");
+    ASSERT_EQ(::symlink(elsewhere.c_str(), plistPath().c_str()), 0);
+    UserDefaults defaults(plistPath());
+    EXPECT_EQ(defaults.integerForKey("volume"), 7);
+    defaults.setInteger(8, "volume");
+    ASSERT_TRUE(defaults.synchronize());
+    EXPECT_NE(readText(elsewhere).find("<integer>7</integer>"), std::string::npos);
+    const std::string saved = readText(plistPath());
+    EXPECT_NE(saved.find("<integer>8</integer>"), std::string::npos);
+    defaults.setObject(Value(std::string(4096, 'a')), "long");
+    {
+        const test_support::FileSizeLimit full(1024);
+        EXPECT_FALSE(defaults.synchronize());
+    }
+    EXPECT_EQ(readText(plistPath()), saved);
+    EXPECT_EQ(folderEntries(folder_.file("Preferences")).size(), 1u) << "no temporary file left";
+    EXPECT_TRUE(defaults.synchronize()) << "the change is still to be saved";
 }
 
 TEST_F(UserDefaultsTest, ConcurrentWritersAndSavesLoseNothing) {
