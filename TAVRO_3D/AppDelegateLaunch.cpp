@@ -107,13 +107,17 @@ void AppDelegate::applicationWillFinishLaunching() {
 void AppDelegate::enforceSingleInstance() {
     TAVRO_ASSERT_MAIN_THREAD();
     auto registry = fd::runningApplications();
-    const auto running =
-        registry->runningApplicationsWithBundleIdentifier(fd::Bundle::main().bundleIdentifier());
+    const std::string identifier = fd::Bundle::main().bundleIdentifier();
+    const auto running = registry->runningApplicationsWithBundleIdentifier(identifier);
     if (running.size() < 2) return;
     const auto self = registry->currentApplication();
     for (const auto& application : running) {
         if (application == self) continue;
-        registry->activate(application);
+        // A copy that is quitting refuses; once it has gone, this copy is the one that runs.
+        if (!registry->activate(application) &&
+            registry->runningApplicationsWithBundleIdentifier(identifier).size() < 2) {
+            return;
+        }
         isAppOpen = true;
         platform::ui::Application::shared().terminate();
         return;

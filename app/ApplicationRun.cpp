@@ -78,6 +78,18 @@ void raiseQuitSignalAt(const RunOptions& options, const char* moment, const Quit
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
 }
 
+// The test hook of RunOptions::holdQuitForStart. Real time: the other copy's start is not
+// paced by this run's clock.
+void holdQuitForStart(const RunOptions& options, const fdn::ProcessLockRegistry& registry,
+                      sim::RunLog& log) {
+    if (!options.holdQuitForStart) return;
+    log.line("the quit waits for another start");
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (registry.refusedHandOvers() == 0 && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    if (registry.refusedHandOvers() > 0) log.line("another copy was started while this one quit");
+}
+
 // The scenario the run plays (none for "none"); false, with the reason, when it cannot be
 // read.
 bool loadRunScenario(const RunOptions& options, std::optional<sim::Scenario>& scenario,
@@ -281,6 +293,9 @@ RunResult runApplication(const RunOptions& options,
     queueLaunch(options, start, result, log, signals.get(), runner.get());
     fdn::MainLoop::run();
     start->over = true;
+    // Nothing brings this copy to the front any more: a copy started now runs once it ends.
+    registry->refuseHandOvers();
+    holdQuitForStart(options, *registry, *log);
     if (start->quitBeforeLaunch) log->line("quit before the launch");
 
     if (runner) {

@@ -18,6 +18,7 @@ int main(int argc, char** argv) {
         return help ? 0 : 2;
     }
     if (const char* moment = std::getenv("TAVRO3D_QUIT_SIGNAL_AT")) parsed->quitSignalAt = moment;
+    parsed->holdQuitForStart = std::getenv("TAVRO3D_HOLD_QUIT_FOR_START") != nullptr;
     const auto result = app::runApplication(*parsed);
     if (!result.error.empty()) std::fprintf(stderr, "Tavro3D: %s\n", result.error.c_str());
     for (const auto& failure : result.failures)

@@ -1,44 +1,28 @@
 #include "platform/foundation/ProcessLockRegistry.h"
 
 #include <fcntl.h>
-#include <poll.h>
 #include <sys/file.h>
-#include <sys/socket.h>
-#include <sys/un.h>
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstddef>
-#include <cstdio>
+#include <cstdlib>
 #include <cstring>
-#include <functional>
 
+#include "platform/foundation/BackgroundWork.h"
 #include "platform/foundation/Dispatch.h"
 #include "platform/foundation/FileSystem.h"
-#include "platform/foundation/Mutex.h"
+#include "platform/foundation/HandOverSocket.h"
 #include "platform/foundation/SystemInfo.h"
 
 namespace platform::foundation {
 
 namespace {
 
-constexpr const char* kActivateLine = "activate\n";
+// How often a copy waiting for the holder to end looks again.
+constexpr std::chrono::milliseconds kTakeOverRetry{20};
 
 std::string registryFolder() {
     return appendPathComponent(applicationSupportDirectory(), ".running");
-}
-
-// The socket lives in the abstract namespace under a name made from the lock file's path:
-// a home folder's path may be longer than a socket path can be, and an abstract socket
-// goes with its process, so none is ever left behind.
-socklen_t socketAddress(const std::string& lockPath, sockaddr_un& address) {
-    std::memset(&address, 0, sizeof address);
-    address.sun_family = AF_UNIX;
-    char name[64];
-    const int length = std::snprintf(name, sizeof name, "tavro-running-%016zx",
-                                     std::hash<std::string>{}(lockPath));
-    std::memcpy(address.sun_path + 1, name, static_cast<size_t>(length));
-    return static_cast<socklen_t>(offsetof(sockaddr_un, sun_path) + 1 + length);
 }
 
 int64_t readPid(int fd) {
@@ -50,63 +34,85 @@ int64_t readPid(int fd) {
 }  // namespace
 
 ProcessLockRegistry::ProcessLockRegistry(std::string bundleIdentifier,
-                                         std::function<void()> onActivate)
+                                         std::function<void()> onActivate, Patience patience)
     : identifier_(std::move(bundleIdentifier)),
       onActivate_(std::move(onActivate)),
-      lockPath_(appendPathComponent(registryFolder(), identifier_ + ".lock")) {
+      lockPath_(appendPathComponent(registryFolder(), identifier_ + ".lock")),
+      patience_(patience) {
     createDirectory(registryFolder(), true);
-    // Two checks: the lock file, and the socket the first copy listens on. Either alone
-    // tells that another copy runs; when the lock cannot be had (a folder in its place, a
-    // folder this user cannot write), the socket decides alone.
-    bool locked = false;
+    MutexLock lock(mutex_);
     lockFd_ = ::open(lockPath_.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600);
     if (lockFd_ < 0) {
         const int openError = errno;
         systemLog("running applications: cannot open " + lockPath_ + ": " +
                   std::strerror(openError) + "; the socket alone tells");
-    } else if (::flock(lockFd_, LOCK_EX | LOCK_NB) == 0) {
-        locked = true;
-    } else if (const int lockError = errno; lockError == EWOULDBLOCK) {
-        otherPid_ = readPid(lockFd_);
-        return;  // another copy runs
-    } else {
-        systemLog("running applications: cannot lock " + lockPath_ + ": " +
-                  std::strerror(lockError) + "; the socket alone tells");
     }
+    std::string why;
+    if (claim(true, why) == Claim::Neither) {
+        // Neither check works: better no second start than two copies.
+        cannotTell_ = "cannot tell whether another copy runs: no lock at " + lockPath_ +
+                      " and no socket (" + why + ")";
+        systemLog("running applications: " + cannotTell_);
+    }
+}
 
-    sockaddr_un address;
-    const socklen_t length = socketAddress(lockPath_, address);
-    int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    if (fd >= 0 && ::bind(fd, reinterpret_cast<sockaddr*>(&address), length) != 0) {
-        const int bindError = errno;
-        ::close(fd);
-        fd = -1;
-        if (bindError == EADDRINUSE) {
-            // A copy that could not have the lock listens already.
-            if (locked) ::flock(lockFd_, LOCK_UN);
-            return;
+// Two checks: the lock file, and the socket the first copy listens on. Either alone tells
+// that another copy runs; when the lock cannot be had (a folder in its place, a folder this
+// user cannot write), the socket decides alone, and when the socket cannot be made (no
+// descriptors left), the lock does.
+ProcessLockRegistry::Claim ProcessLockRegistry::claim(bool report, std::string& why) {
+    bool locked = false;
+    if (lockFd_ >= 0) {
+        if (::flock(lockFd_, LOCK_EX | LOCK_NB) == 0) {
+            locked = true;
+        } else if (const int lockError = errno; lockError == EWOULDBLOCK) {
+            otherPid_ = readPid(lockFd_);
+            return Claim::Taken;
+        } else if (report) {
+            systemLog("running applications: cannot lock " + lockPath_ + ": " +
+                      std::strerror(lockError) + "; the socket alone tells");
         }
-        errno = bindError;
     }
-    if (fd < 0 || ::listen(fd, 4) != 0 || ::pipe2(wakePipe_, O_CLOEXEC) != 0) {
+    const int fd = listenForHandOvers(lockPath_);
+    if (fd < 0 && errno == EADDRINUSE) {
+        // A copy that could not have the lock listens already, or one that has let go of
+        // the lock and not yet of its socket.
+        if (locked) ::flock(lockFd_, LOCK_UN);
+        return Claim::Taken;
+    }
+    if (fd < 0 || ::pipe2(wakePipe_, O_CLOEXEC) != 0) {
         const int listenError = errno;
         if (fd >= 0) ::close(fd);
         if (!locked) {
-            // Neither check works: better no second start than two copies.
-            cannotTell_ = "cannot tell whether another copy runs: no lock at " + lockPath_ +
-                          " and no socket (" + std::strerror(listenError) + ")";
-            systemLog("running applications: " + cannotTell_);
-            return;
+            why = std::strerror(listenError);
+            return Claim::Neither;
         }
-        systemLog("running applications: cannot listen for " + lockPath_);
+        systemLog("running applications: cannot listen for " + lockPath_ +
+                  "; the lock alone tells");
         holder_ = true;
         writePid();
-        return;
+        return Claim::Held;
     }
     holder_ = true;
     if (locked) writePid();
     listenFd_ = fd;
-    listener_ = std::thread([this] { listen(); });
+    listener_ = std::thread([this, fd, wakeFd = wakePipe_[0]] {
+        serveHandOvers(
+            fd, wakeFd, [this] { return answerHandOver(); }, patience_.silentPeer);
+    });
+    return Claim::Held;
+}
+
+// On the listener's thread.
+bool ProcessLockRegistry::answerHandOver() {
+    // A copy whose quit has begun is about to end; coming to the front would leave no copy
+    // running, so the new one must run itself.
+    if (refusing_.load() || BackgroundWork::stopping()) {
+        ++refused_;
+        return false;
+    }
+    if (onActivate_) mainQueue()->async(onActivate_);
+    return true;
 }
 
 void ProcessLockRegistry::writePid() {
@@ -121,12 +127,14 @@ ProcessLockRegistry::~ProcessLockRegistry() {
 }
 
 void ProcessLockRegistry::stop() {
-    MutexLock lock(stopMutex_);
+    MutexLock lock(mutex_);
+    stopped_ = true;
     if (wakePipe_[1] >= 0) {
         const char byte = 0;
         if (::write(wakePipe_[1], &byte, 1) < 0) systemLog("running applications: cannot wake");
     }
     if (listener_.joinable()) listener_.join();
+    // The socket before the lock: a copy that finds the lock free finds the name free too.
     if (listenFd_ >= 0) {
         ::close(listenFd_);
         listenFd_ = -1;
@@ -139,34 +147,11 @@ void ProcessLockRegistry::stop() {
     lockFd_ = -1;
 }
 
-// Every connection that says "activate" brings this copy to the front.
-void ProcessLockRegistry::listen() {
-    for (;;) {
-        pollfd fds[2] = {{listenFd_, POLLIN, 0}, {wakePipe_[0], POLLIN, 0}};
-        if (::poll(fds, 2, -1) < 0) {
-            if (errno == EINTR) continue;
-            return;
-        }
-        if (fds[1].revents != 0) return;
-        if ((fds[0].revents & POLLIN) == 0) continue;
-        int client = ::accept4(listenFd_, nullptr, nullptr, SOCK_CLOEXEC);
-        if (client < 0) continue;
-        // A peer that connects and says nothing must not hold the listener up for long.
-        pollfd in = {client, POLLIN, 0};
-        char line[16] = {};
-        if (::poll(&in, 1, 1000) > 0 && ::read(client, line, sizeof line - 1) > 0 &&
-            std::strncmp(line, kActivateLine, std::strlen(kActivateLine)) == 0 && onActivate_) {
-            mainQueue()->async(onActivate_);
-        }
-        ::close(client);
-    }
-}
-
 std::vector<RunningApplication> ProcessLockRegistry::runningApplicationsWithBundleIdentifier(
     const std::string& bundleIdentifier) const {
     if (bundleIdentifier != identifier_) return {};
     std::vector<RunningApplication> list;
-    if (!holder_ && cannotTell_.empty()) list.push_back({otherPid_, identifier_});
+    if (!holder_.load() && cannotTell_.empty()) list.push_back({otherPid_.load(), identifier_});
     list.push_back(currentApplication());
     return list;
 }
@@ -181,14 +166,30 @@ bool ProcessLockRegistry::activate(const RunningApplication& application) {
         if (onActivate_) mainQueue()->async(onActivate_);
         return true;
     }
-    sockaddr_un address;
-    const socklen_t length = socketAddress(lockPath_, address);
-    int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    if (fd < 0) return false;
-    const bool sent = ::connect(fd, reinterpret_cast<sockaddr*>(&address), length) == 0 &&
-                      ::send(fd, kActivateLine, std::strlen(kActivateLine), MSG_NOSIGNAL) > 0;
-    ::close(fd);
-    return sent;
+    if (askForHandOver(lockPath_, patience_.answer) == HandOverAnswer::Accepted) return true;
+    if (!holder_.load() && cannotTell_.empty()) takeOverWhenFree();
+    return false;
+}
+
+// The holder is quitting, or cannot answer: once it has ended, this copy runs in its place.
+void ProcessLockRegistry::takeOverWhenFree() {
+    const auto deadline = std::chrono::steady_clock::now() + patience_.holderEnd;
+    for (;;) {
+        {
+            MutexLock lock(mutex_);
+            std::string why;
+            if (stopped_) return;
+            if (claim(false, why) == Claim::Held) {
+                systemLog("running applications: the other copy has ended; this one runs");
+                return;
+            }
+        }
+        if (std::chrono::steady_clock::now() >= deadline) {
+            systemLog("running applications: the other copy has not ended in time");
+            return;
+        }
+        std::this_thread::sleep_for(kTakeOverRetry);
+    }
 }
 
 }  // namespace platform::foundation

@@ -27,7 +27,9 @@ class RunningApplicationRegistry {
     // This process.
     virtual RunningApplication currentApplication() const = 0;
     // Asks the application to come to the front (as a reopen does); false when it could
-    // not be reached.
+    // not be reached or did not take the request (it is quitting). A registry may then wait,
+    // bounded, for that application to end, so that a second look at the list no longer
+    // shows it.
     virtual bool activate(const RunningApplication& application) = 0;
 };
 

@@ -1,4 +1,5 @@
-// The application as a process: a second copy hands over to the first and ends at once;
+// The application as a process: a second copy hands over to the first and ends at once,
+// unless the first is quitting, when it runs once the first has ended;
 // Ctrl-C, SIGTERM and SIGHUP quit it through its termination, with exit status 0, at any
 // moment from the start on; a scenario that fails ends it with status 1.
 #include <gtest/gtest.h>
@@ -23,10 +24,13 @@ class AppProcess : public test_support::ChildProcess {
     // Started with TMPDIR = `machineRoot`, so its SimMac's home folder is the test's own.
     AppProcess(const std::string& machineRoot, const std::string& pictures,
                const std::string& scenario = "second-instance",
-               const std::string& quitSignalAt = {})
+               const std::string& quitSignalAt = {},
+               const std::vector<std::string>& environment = {})
         : pictures_(pictures) {
         Options options;
-        options.environment = {"TMPDIR=" + machineRoot, "QT_QPA_PLATFORM=offscreen"};
+        options.environment = environment;
+        options.environment.push_back("TMPDIR=" + machineRoot);
+        options.environment.push_back("QT_QPA_PLATFORM=offscreen");
         if (!quitSignalAt.empty())
             options.environment.push_back("TAVRO3D_QUIT_SIGNAL_AT=" + quitSignalAt);
         options.withoutVariables = {"DISPLAY"};
@@ -127,6 +131,35 @@ TEST(Process, AnUnmetExpectationEndsAHeadlessRunByItselfWithStatusOne) {
     EXPECT_EQ(app.wait(kPatience), 1) << app.log();
     EXPECT_TRUE(app.logHas("FAILED: expect panel NoSuchViewController")) << app.log();
     EXPECT_FALSE(app.logHas("quit signal")) << app.log();
+}
+
+// Quit and start again at once: the quitting copy refuses to come to the front, and the new
+// one runs as soon as the old one has ended. The first copy's quit waits for the start (a
+// test hook), so the start always lands while it quits. The quit comes as a SIGTERM while
+// it runs, or as a Ctrl-C before its launch (which never reaches the termination).
+TEST(Process, AStartWhileTheRunningCopyQuitsRunsOnceItHasEnded) {
+    for (const std::string quitSignalAt : {"", "start"}) {
+        SCOPED_TRACE("quit signal at \"" + quitSignalAt + "\"");
+        test_support::TemporaryFolder root("tavro-e2e");
+        AppProcess first(root.path(), root.path() + "/first", "second-instance", quitSignalAt,
+                         {"TAVRO3D_HOLD_QUIT_FOR_START=1"});
+        ASSERT_TRUE(first.started());
+        if (quitSignalAt.empty()) {
+            ASSERT_TRUE(first.logHolds("] panel TavroHomeNewViewController")) << first.log();
+            first.signal(SIGTERM);
+        }
+        ASSERT_TRUE(first.logHolds("the quit waits for another start")) << first.log();
+
+        AppProcess second(root.path(), root.path() + "/second");
+        ASSERT_TRUE(second.started());
+        EXPECT_EQ(first.wait(kPatience), 0);
+        EXPECT_TRUE(first.logHas("another copy was started while this one quit")) << first.log();
+        EXPECT_TRUE(second.logHolds("] panel TavroHomeNewViewController")) << second.log();
+        EXPECT_FALSE(second.logHas("another copy runs")) << second.log();
+        second.signal(SIGTERM);
+        EXPECT_EQ(second.wait(kPatience), 0) << second.log();
+        EXPECT_TRUE(second.logHas("] quit\n")) << second.log();
+    }
 }
 
 // Each quit signal, while the scenario waits for the glasses to be taken off: the quit is

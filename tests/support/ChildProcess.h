@@ -5,8 +5,10 @@
 #include <fcntl.h>
 #include <signal.h>
 #include <spawn.h>
+#include <sys/resource.h>
 #include <sys/types.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <filesystem>
@@ -29,6 +31,8 @@ class ChildProcess {
         // Sent to a child still running at the end: a server given SIGTERM removes its own
         // files (an X server its lock); a child that may hang gets SIGKILL.
         int endSignal = SIGTERM;
+        // The child's limit of open descriptors, set in the child before it runs the program.
+        std::optional<rlim_t> fileLimit;
     };
 
     ChildProcess() = default;
@@ -62,6 +66,7 @@ class ChildProcess {
         for (auto& e : environment) envp.push_back(e.data());
         argv.push_back(nullptr);
         envp.push_back(nullptr);
+        if (options.fileLimit) return forkWithFileLimit(argv, envp, options);
         posix_spawn_file_actions_t actions;
         posix_spawn_file_actions_init(&actions);
         if (options.discardOutput)
@@ -91,6 +96,23 @@ class ChildProcess {
     }
 
   private:
+    // posix_spawn cannot set a limit; between fork and exec only async-signal-safe calls.
+    bool forkWithFileLimit(std::vector<char*>& argv, std::vector<char*>& envp,
+                           const Options& options) {
+        const rlimit limit{*options.fileLimit, *options.fileLimit};
+        pid_ = ::fork();
+        if (pid_ == 0) {
+            if (options.discardOutput) {
+                const int null = ::open("/dev/null", O_WRONLY | O_CLOEXEC);
+                if (null >= 0) ::dup2(null, 1);
+            }
+            if (::setrlimit(RLIMIT_NOFILE, &limit) == 0)
+                ::execve(argv[0], argv.data(), envp.data());
+            ::_exit(127);
+        }
+        return pid_ > 0;
+    }
+
     pid_t pid_ = -1;
     int endSignal_ = SIGTERM;
     std::optional<int> status_;

@@ -1,14 +1,50 @@
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <atomic>
+#include <chrono>
+#include <filesystem>
+#include <optional>
+#include <thread>
+#include <vector>
 
+#include "platform/foundation/BackgroundWork.h"
 #include "platform/foundation/Dispatch.h"
 #include "platform/foundation/FileSystem.h"
+#include "platform/foundation/HandOverSocket.h"
 #include "platform/foundation/ProcessLockRegistry.h"
+#include "tests/platform/foundation/StorageTestSupport.h"
+#include "tests/support/ChildProcess.h"
 #include "tests/support/TemporaryHome.h"
+#include "tests/support/Waits.h"
 
 namespace platform::foundation {
 namespace {
+
+using namespace std::chrono_literals;
+
+constexpr const char* kApp = "com.example.app";
+
+std::string lockPath() {
+    return applicationSupportDirectory() + "/.running/com.example.app.lock";
+}
+
+// The holder as another process sees it: in this test program both registrations share one
+// process identifier, which would make the holder's entry the current application.
+RunningApplication holderSeenBy(const ProcessLockRegistry& registry) {
+    RunningApplication holder = registry.runningApplicationsWithBundleIdentifier(kApp).at(0);
+    holder.processIdentifier = -1;
+    return holder;
+}
+
+// The quit of this process begun for the life of the object, as the termination begins it.
+struct QuitBegun {
+    QuitBegun() { BackgroundWork::finish(0ms); }
+    ~QuitBegun() { BackgroundWork::resume(); }
+    QuitBegun(const QuitBegun&) = delete;
+    QuitBegun& operator=(const QuitBegun&) = delete;
+};
 
 // Two registrations stand for two copies of the application: the lock is taken per open
 // file, so a second registration in one process meets the first as another process would.
@@ -36,8 +72,70 @@ TEST_F(ProcessLockRegistryTest, ASecondCopySeesTheFirstAndBringsItToTheFront) {
     RunningApplication holder = running[0];
     holder.processIdentifier = -1;  // what a real other process looks like to this one
     EXPECT_TRUE(second.activate(holder));
+    EXPECT_FALSE(second.isHolder()) << "a holder that accepted goes on running";
+    EXPECT_EQ(first.refusedHandOvers(), 0);
     EXPECT_TRUE(MainLoop::runUntilSeconds([&] { return firstActivated.load() == 1; }, 5));
     EXPECT_EQ(secondActivated.load(), 0);
+}
+
+// A holder whose quit has begun refuses to come to the front, since it is about to end: the
+// new copy waits for it to end and runs in its place. Its quit begins either way: its
+// background work told to stop, or its main loop over.
+TEST_F(ProcessLockRegistryTest, AQuittingHolderRefusesAndTheNewCopyRunsOnceItHasEnded) {
+    for (const bool mainLoopOver : {false, true}) {
+        SCOPED_TRACE(mainLoopOver ? "main loop over" : "background work stopping");
+        std::atomic<int> firstActivated{0};
+        std::atomic<int> secondActivated{0};
+        ProcessLockRegistry first(kApp, [&] { ++firstActivated; });
+        ProcessLockRegistry second(kApp, [&] { ++secondActivated; });
+        ASSERT_FALSE(second.isHolder());
+        const RunningApplication holder = holderSeenBy(second);
+        {
+            std::optional<QuitBegun> quit;
+            if (mainLoopOver) {
+                first.refuseHandOvers();
+            } else {
+                quit.emplace();
+            }
+            // The first copy ends once it has refused.
+            std::thread quitEnds([&] {
+                test_support::waitUntil([&] { return first.refusedHandOvers() > 0; });
+                first.stop();
+            });
+            EXPECT_FALSE(second.activate(holder));
+            quitEnds.join();
+        }
+        EXPECT_EQ(first.refusedHandOvers(), 1);
+        EXPECT_TRUE(second.isHolder());
+        EXPECT_EQ(second.runningApplicationsWithBundleIdentifier(kApp).size(), 1u);
+
+        // In the first one's place, it answers the next start.
+        ProcessLockRegistry third(kApp, nullptr);
+        EXPECT_FALSE(third.isHolder());
+        EXPECT_TRUE(third.activate(holderSeenBy(third)));
+        EXPECT_TRUE(MainLoop::runUntilSeconds([&] { return secondActivated.load() == 1; }, 5));
+        EXPECT_EQ(firstActivated.load(), 0);
+    }
+}
+
+// Local peers that connect, say nothing and stay connected for the whole test. Served one
+// after another, each would hold up the start and the quit behind it for a second.
+TEST_F(ProcessLockRegistryTest, ASilentPeerHoldsUpNeitherAStartNorTheQuit) {
+    std::atomic<int> activated{0};
+    std::vector<int> silent;
+    const auto began = std::chrono::steady_clock::now();
+    for (int round = 0; round < 3; ++round) {
+        ProcessLockRegistry first(kApp, [&] { ++activated; });
+        ProcessLockRegistry second(kApp, nullptr);
+        silent.push_back(connectForHandOver(lockPath(), 1s));
+        EXPECT_GE(silent.back(), 0);
+        EXPECT_TRUE(second.activate(holderSeenBy(second)));
+        first.stop();
+    }
+    const auto took = std::chrono::steady_clock::now() - began;
+    for (int fd : silent) ::close(fd);
+    EXPECT_LT(took, 2s);
+    EXPECT_TRUE(MainLoop::runUntilSeconds([&] { return activated.load() == 3; }, 5));
 }
 
 TEST_F(ProcessLockRegistryTest, TheLockIsFreeAgainWhenTheFirstCopyEnds) {
@@ -74,6 +172,59 @@ TEST_F(ProcessLockRegistryTest, WithoutTheLockFileTheSocketTellsThatACopyRuns) {
     }
     ProcessLockRegistry alone("com.example.app", nullptr);
     EXPECT_TRUE(alone.isHolder());
+}
+
+// A copy that cannot make its socket (out of descriptors) holds the lock, and the lock alone
+// keeps a second copy out: that one waits its while for the first to end and does not run.
+TEST_F(ProcessLockRegistryTest, WithoutASocketTheLockAloneKeepsASecondCopyOut) {
+    test_support::ChildProcess child;
+    test_support::ChildProcess::Options options;
+    options.environment = {"TAVRO_LOCK_CHILD_HOME=" + home_.path()};
+    options.fileLimit = 64;
+    options.discardOutput = true;
+    options.endSignal = SIGKILL;
+    ASSERT_TRUE(child.start({std::filesystem::read_symlink("/proc/self/exe").string(),
+                             "--gtest_filter=ProcessLockRegistryChild.*"},
+                            options));
+    const std::string report = home_.path() + "/child";
+    const auto reported = [&] {
+        const std::string text = readText(report);
+        return text == "holder" || text == "not holder";
+    };
+    ASSERT_TRUE(test_support::waitUntil([&] { return reported() || child.wait(0); }, 30));
+    ASSERT_EQ(readText(report), "holder");
+
+    ProcessLockRegistry second(kApp, nullptr, {.answer = 500ms, .holderEnd = 500ms});
+    EXPECT_FALSE(second.isHolder());
+    EXPECT_TRUE(second.cannotTell().empty());
+    const auto running = second.runningApplicationsWithBundleIdentifier(kApp);
+    ASSERT_EQ(running.size(), 2u);
+    EXPECT_EQ(running[0].processIdentifier, child.pid());
+    const auto began = std::chrono::steady_clock::now();
+    EXPECT_FALSE(second.activate(running[0]));
+    EXPECT_LT(std::chrono::steady_clock::now() - began, 5s);
+    EXPECT_FALSE(second.isHolder());
+    EXPECT_EQ(second.runningApplicationsWithBundleIdentifier(kApp).size(), 2u);
+}
+
+// The first copy of the test above, in a process of its own whose descriptors run out right
+// after the lock file: it reports whether it holds the registry, then waits to be ended.
+TEST(ProcessLockRegistryChild, HoldsTheLockWithoutASocket) {
+    const char* home = std::getenv("TAVRO_LOCK_CHILD_HOME");
+    if (!home) GTEST_SKIP() << "runs as the child of WithoutASocketTheLockAloneKeepsASecondCopyOut";
+    setHomeDirectory(home);
+    // The undefined-behaviour sanitizer checks an object's type, the first time it meets
+    // it, through a pipe of its own: a registry made while descriptors are free spares it that.
+    ProcessLockRegistry("com.example.warm-up", nullptr).stop();
+    std::vector<int> spare;
+    for (int fd; (fd = ::open("/dev/null", O_RDONLY | O_CLOEXEC)) >= 0;) spare.push_back(fd);
+    ASSERT_FALSE(spare.empty());
+    ::close(spare.back());  // room for the lock file alone
+    spare.pop_back();
+    ProcessLockRegistry holder(kApp, nullptr);
+    for (int fd : spare) ::close(fd);
+    writeText(std::string(home) + "/child", holder.isHolder() ? "holder" : "not holder");
+    std::this_thread::sleep_for(60s);
 }
 
 }  // namespace
