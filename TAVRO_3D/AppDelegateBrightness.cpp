@@ -7,7 +7,8 @@
 // takes, so a restore that has begun can never be followed by a dimmed write of a tick that
 // was already running (the timer's cancel alone only stops ticks that have not started).
 // A restore that finds the built-in panel offline (lid closed) stays pending until the panel
-// comes back, and is then carried out.
+// comes back, and is then carried out; so does a fade asked for while the panel is offline,
+// which has no brightness to save until then.
 
 #include <atomic>
 #include <memory>
@@ -97,11 +98,19 @@ enum class RestoreStep { Done, Retry, PanelGone };
 
 // A restore found the built-in panel offline and waits for it to come back.
 std::atomic<bool> gRestorePending{false};
+// The privacy screen was switched on while the built-in panel was offline: the panel must go
+// dark when it comes back.
+std::atomic<bool> gFadePending{false};
 
-// Main thread: the built-in panel came back (lid opened) while a restore waited for it.
-void restoreWhenPanelReturns(AppDelegate& delegate, screens::DisplayId display, uint32_t flags) {
-    if (!(flags & screens::kDisplayAddFlag) || !gRestorePending.load()) return;
-    if (display == delegate.builtinDisplayID.load()) delegate.restoreBuiltinBrightness();
+// Main thread: the built-in panel came back (lid opened) while a restore or a fade waited for
+// it.
+void finishWhenPanelReturns(AppDelegate& delegate, screens::DisplayId display, uint32_t flags) {
+    if (!(flags & screens::kDisplayAddFlag) || display != delegate.builtinDisplayID.load()) return;
+    if (gFadePending.exchange(false)) {
+        delegate.closeBuiltinBrightness();
+    } else if (gRestorePending.load()) {
+        delegate.restoreBuiltinBrightness();
+    }
 }
 
 void watchForPanelReturn(AppDelegate& delegate) {
@@ -109,7 +118,7 @@ void watchForPanelReturn(AppDelegate& delegate) {
     std::call_once(registered, [&delegate] {
         screens::registerReconfigurationCallback(
             [&delegate](screens::DisplayId display, uint32_t flags) {
-                restoreWhenPanelReturns(delegate, display, flags);
+                finishWhenPanelReturns(delegate, display, flags);
             });
     });
 }
@@ -119,6 +128,7 @@ RestoreStep restoreOnce(AppDelegate& delegate) {
     MutexLock lock(restoreMutex());
     stopFade(delegate);
     gRestorePending = false;
+    gFadePending = false;
     float saved = delegate.defaultBrightness.load();
     if (saved == 0) return RestoreStep::Done;
     uint32_t display = delegate.builtinDisplayID.load();
@@ -143,9 +153,18 @@ void AppDelegate::closeBuiltinBrightness() {
     // The privacy screen is wanted again: a panel that comes back stays dark.
     gRestorePending = false;
     if (defaultBrightness.load() != 0) return;
-    float saved = common::builtinBrightness(builtinDisplayID.load());
+    const uint32_t display = builtinDisplayID.load();
+    float saved = common::builtinBrightness(display);
     defaultBrightness.store(saved);
-    if (saved == 0) return;
+    if (saved == 0) {
+        // An offline panel (lid closed) reads as 0 and has nothing to save: left as it is, it
+        // would come back bright while the privacy screen is on. It fades once it is back.
+        if (display != 0 && !displayIsOnline(display)) {
+            gFadePending = true;
+            watchForPanelReturn(*this);
+        }
+        return;
+    }
 
     auto fade = std::make_shared<BrightnessFade>();
     {

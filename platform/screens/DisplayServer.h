@@ -60,6 +60,12 @@ class DisplayServer {
     // Where the one cursor of the machine is (global coordinates), none when the server
     // does not track it.
     virtual std::optional<Point> cursorPosition() const { return std::nullopt; }
+    // The product names ({locale: name}) the registry's display connection of a physical
+    // display carries, when they are other than the display's own name under "en_US"; the
+    // registry is written by drivers and may hold anything there.
+    virtual std::optional<foundation::Value> registryProductNames(DisplayId) const {
+        return std::nullopt;
+    }
 };
 
 // The installed server, or null.

@@ -124,7 +124,9 @@ std::optional<std::vector<foundation::ValueDictionary>> displayConnectInfoDictio
             info["DisplayProductID"] = int64_t(display.model);
         }
         if (display.serial != 0) info["DisplaySerialNumber"] = int64_t(display.serial);
-        info["DisplayProductName"] = foundation::ValueDictionary{{"en_US", display.name}};
+        info["DisplayProductName"] =
+            server->registryProductNames(display.id)
+                .value_or(foundation::ValueDictionary{{"en_US", display.name}});
         services.push_back(std::move(info));
     }
     return services;

@@ -216,6 +216,11 @@ void SimDisplayServer::setSessionEntry(const std::string& key, foundation::Value
     sessionEntries_[key] = std::move(value);
 }
 
+void SimDisplayServer::setRegistryProductNames(DisplayId id, foundation::Value names) {
+    foundation::MutexLock lock(mutex_);
+    productNames_[id] = std::move(names);
+}
+
 void SimDisplayServer::failNextCompletions(int count) {
     foundation::MutexLock lock(mutex_);
     failingCompletions_ = count;
@@ -329,6 +334,13 @@ DisplayError SimDisplayServer::setBrightness(DisplayId display, float value) {
         }
     }
     return screens::kDisplayFailure;
+}
+
+std::optional<foundation::Value> SimDisplayServer::registryProductNames(DisplayId id) const {
+    foundation::MutexLock lock(mutex_);
+    auto found = productNames_.find(id);
+    if (found == productNames_.end()) return std::nullopt;
+    return found->second;
 }
 
 std::optional<foundation::ValueDictionary> SimDisplayServer::sessionDictionary() const {

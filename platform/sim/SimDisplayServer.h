@@ -8,6 +8,7 @@
 // Tests act on it: plug and unplug displays, lock the screen, make completions fail.
 // Thread-safe.
 
+#include <map>
 #include <optional>
 #include <string>
 #include <vector>
@@ -40,6 +41,9 @@ class SimDisplayServer final : public screens::DisplayServer {
     // An entry the session dictionary carries from now on, in place of the server's own
     // (a lock entry of another kind than the platform's, for instance).
     void setSessionEntry(const std::string& key, foundation::Value value);
+    // The product names the registry's connection of a display carries from now on, in
+    // place of {"en_US": its name}.
+    void setRegistryProductNames(screens::DisplayId id, foundation::Value names);
     // The next `count` completions fail and change nothing.
     void failNextCompletions(int count);
     int completedConfigurations() const;
@@ -59,6 +63,7 @@ class SimDisplayServer final : public screens::DisplayServer {
     std::optional<foundation::ValueDictionary> sessionDictionary() const override;
     screens::DisplayError moveCursor(screens::Point point) override;
     std::optional<screens::Point> cursorPosition() const override;
+    std::optional<foundation::Value> registryProductNames(screens::DisplayId id) const override;
 
   private:
     // Runs `change` on the display list under the lock and announces what it changed.
@@ -77,6 +82,7 @@ class SimDisplayServer final : public screens::DisplayServer {
     bool locked_ TAVRO_GUARDED_BY(mutex_) = false;
     bool sessionAvailable_ TAVRO_GUARDED_BY(mutex_) = true;
     foundation::ValueDictionary sessionEntries_ TAVRO_GUARDED_BY(mutex_);
+    std::map<screens::DisplayId, foundation::Value> productNames_ TAVRO_GUARDED_BY(mutex_);
     int failingCompletions_ TAVRO_GUARDED_BY(mutex_) = 0;
     int completed_ TAVRO_GUARDED_BY(mutex_) = 0;
     foundation::Guarded<screens::Point> cursor_;

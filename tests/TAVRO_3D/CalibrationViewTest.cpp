@@ -5,6 +5,7 @@
 
 #include "PanelFixture.h"
 #include "TAVRO_3D/TavroTemperatureDriftCalibrationView.h"
+#include "common/GlobalHelpers.h"
 #include "localnet/TavroLocalServer.h"
 #include "tests/support/LoopbackClient.h"
 #include "widgets/ColorFromHex.h"
@@ -73,6 +74,23 @@ TEST_F(CalibrationViewTest, AClickOutsideTheBoxClosesOnlyWhileTheSuccessBoxShows
     view_->closeButton.lock()->performClick();
     EXPECT_FALSE(isShown());
     EXPECT_EQ(view_->errorDataCount, 0);
+}
+
+TEST_F(CalibrationViewTest, ClosingDimsTheBuiltInDisplayOnlyWhileThePrivacyScreenIsOn) {
+    boot("macbook");
+    window_->setContentView(host_);
+    AppDelegate& delegate = AppDelegate::shared();
+    const float bright = common::builtinBrightness(delegate.builtinDisplayID);
+    ASSERT_GT(bright, 0);
+    for (int64_t privacy : {0, 1}) {
+        SCOPED_TRACE(privacy);
+        delegate.privacyScreenLockButtonState = privacy;
+        host_->addSubview(view_);
+        view_->closeButton.lock()->performClick();
+        ASSERT_FALSE(isShown());
+        // A fade saves the brightness it starts from.
+        EXPECT_EQ(delegate.defaultBrightness.load(), privacy == 1 ? bright : 0.0f);
+    }
 }
 
 // With the companion server's client connected, the glasses plugged and the clock fast.

@@ -205,6 +205,39 @@ TEST_F(ShellPlugTest, TheUpdateWaitsFiveSecondsForTheBootloaderAfterItsCommand) 
     EXPECT_LT(failedAt.load() - clickedAt, 7.0);
 }
 
+// The glasses are pulled out while the panel waits for their bootloader, before it has
+// joined the bus or once the panel has been shown again for it: no update starts, the
+// bootloader gets no request, and the panel shows neither progress nor a failure.
+TEST_F(ShellPlugTest, GlassesPulledOutDuringTheBootloaderWaitStartNoUpdate) {
+    using test_support::NotificationRecorder;
+    for (bool joined : {false, true}) {
+        SCOPED_TRACE(joined);
+        NotificationRecorder notices(NotificationRecorder::NamePrefix{},
+                                     common::AppIdentifier() + ".dfuUpdate_");
+        auto old = glasses("TAVRO2_FW_V1.60");
+        plug(old);
+        ASSERT_TRUE(runUntilShown(shell::Panel::FirmwareUpdate));
+        auto panel = delegate().dfuUpdateViewController.get();
+        // From here the clock moves only as the test moves it: the wait ends at the earliest
+        // 1.25 s after the click.
+        hold();
+        panel->updateButton.lock()->performClick();
+        ASSERT_EQ(sent(old, 9, 0), 1u);
+        if (joined) {
+            clock_->advanceSeconds(VirtualGlasses::kRestartSeconds);
+            ASSERT_TRUE(runUntil([&] { return updateBegunWhenShown(); }));
+        }
+        old->retire();
+        ASSERT_TRUE(runUntil([&] { return !delegate().glassStatus.load(); }));
+        runFor(8);  // past the wait's 1.25 + 5 s and the panel's return home
+        EXPECT_TRUE(notices.notices().empty()) << notices.names().front();
+        EXPECT_EQ(old->bootloader()->bytesProgrammed(), 0u);
+        EXPECT_EQ(shownPanel(), shell::Panel::Home);
+        EXPECT_TRUE(panel->progressIndicator.lock()->isHidden());
+        EXPECT_EQ(panel->updateImageView.lock()->image()->name(), "update-dfu");
+    }
+}
+
 TEST_F(ShellPlugTest, TheCalibrationResetClearsTheFirstTwoUserDriftEntries) {
     auto config = VirtualGlasses::secondGeneration();
     config.userBias.fill({30.5f, 0.1f, -0.2f, 0.3f});

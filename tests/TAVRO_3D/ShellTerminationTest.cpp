@@ -82,3 +82,24 @@ TEST_F(ShellTerminationTest, QuitNeverWaitsForAMonitorThreadThatWaitsForTheMainT
 }
 
 }  // namespace
+
+namespace {
+
+// Glasses whose set-up is over but whose AI-3D mode never started (the start panel's
+// hand-over did not come): the quit still puts them back in 2D, with that one command.
+TEST_F(ShellTerminationTest, QuitSwitchesThe3DOffAlsoWhenTheAI3DModeNeverStarted) {
+    auto pair = glasses("TAVRO2_FW_V1.65");
+    plug(pair);
+    ASSERT_TRUE(runUntil([&] { return sent(pair, 6, 0) == 1; }));
+    runFor(3);
+    ASSERT_FALSE(delegate().depthManager.get());
+    const size_t before = pair->outputReports().size();
+    platform::ui::Application::shared().terminate();
+    const auto reports = pair->outputReports();
+    const auto commands = commandsOf(pair);
+    EXPECT_EQ(Commands(commands.begin() + before, commands.end()), (Commands{{1, 3}}));
+    ASSERT_EQ(reports.size(), before + 1);
+    EXPECT_EQ(reports.back().bytes[12], 1) << "off";
+}
+
+}  // namespace

@@ -2,6 +2,7 @@
 #include <netinet/in.h>
 #include <sys/socket.h>
 
+#include "display/ScreenHelpers.h"
 #include "localnet/TavroLocalServer.h"
 #include "tests/display/DisplayHarness.h"
 #include "tests/support/LoopbackClient.h"
@@ -104,6 +105,30 @@ TEST_F(ScreenRecognition, OnlyABooleanLockEntryCountsAsLocked) {
     EXPECT_TRUE(isScreenLocked());
     mac.displays().setSessionAvailable(false);
     EXPECT_FALSE(isScreenLocked());
+}
+
+// The registry's product names are written by the display's driver: a name is taken only
+// from a dictionary whose every value is a text, wherever the odd value sits in it.
+TEST_F(ScreenRecognition, AProductNameComesOnlyFromADictionaryOfTexts) {
+    auto& mac = boot(desktopWith("Studio Display"));
+    auto screen = findExternalHostScreen();
+    ASSERT_TRUE(screen);
+    const uint32_t id = screenDisplayID(*screen);
+    EXPECT_EQ(screenDisplayName(*screen), "Studio Display");
+    using Dictionary = fdn::ValueDictionary;
+    const std::pair<fdn::Value, std::optional<std::string>> cases[] = {
+        {Dictionary{{"de_DE", "Studio-Bildschirm"}, {"en_US", "Studio"}}, "Studio-Bildschirm"},
+        {Dictionary{{"de_DE", 7}, {"en_US", "Studio"}}, std::nullopt},
+        {Dictionary{{"en_US", "Studio"}, {"fr_FR", fdn::ValueArray{"Studio"}}}, std::nullopt},
+        {Dictionary{{"en_US", fdn::Value()}}, std::nullopt},
+        {Dictionary{}, std::nullopt},
+        {fdn::Value("Studio"), std::nullopt},
+    };
+    for (const auto& [names, expected] : cases) {
+        SCOPED_TRACE(names.description());
+        mac.displays().setRegistryProductNames(id, names);
+        EXPECT_EQ(screenDisplayName(*screen), expected);
+    }
 }
 
 // A MacBook whose glasses come up mirrored, a Mac mini with the glasses as its only display,

@@ -7,6 +7,7 @@
 #include <iterator>
 #include <numeric>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "common/AppIdentifier.h"
@@ -16,6 +17,7 @@
 #include "glasses/IProgramFlashCallback.h"
 #include "glasses/ISPLdCMD.h"
 #include "glasses/IspPacket.h"
+#include "platform/foundation/BackgroundWork.h"
 #include "platform/foundation/Bundle.h"
 #include "platform/foundation/Clock.h"
 #include "platform/hid/HidApi.h"
@@ -25,6 +27,7 @@
 #include "tests/support/DeviceBytes.h"
 #include "tests/support/NotificationRecorder.h"
 #include "tests/support/TemporaryHome.h"
+#include "tests/support/Waits.h"
 
 using namespace test_support;
 using platform::sim::BootloaderFault;
@@ -273,6 +276,39 @@ TEST_F(FirmwareUpdateTest, MissingBootloaderOrResourceEndsWithoutAStatusARefused
     EXPECT_EQ(run_glass_dfu_upgrade(), -1);
     EXPECT_EQ(notices_.objects(dfu("status")), Values{false});
     EXPECT_EQ(bootloader->bytesProgrammed(), 0u);
+}
+
+// The bootloader stops answering in the middle of the image and the application quits: the
+// read that waits for the reply ends with the slice of its wait under way when the quit
+// begins, not after the whole wait of a programming reply (25 s).
+TEST_F(FirmwareUpdateTest, AQuitEndsTheReadOfABootloaderThatStoppedAnsweringAtOnce) {
+    namespace fd = platform::foundation;
+    auto clock = std::make_shared<fd::ManualClock>();
+    fd::ScopedClock manual(clock);
+    auto bootloader = plugBootloader(1);
+    bootloader->injectFault(BootloaderFault::NoReply, isp::kCmdContinuation, 5);
+    std::atomic<bool> ended{false};
+    std::thread update([&] {
+        auto hold = fd::BackgroundWork::hold();
+        run_glass_dfu_upgrade();
+        ended = true;
+    });
+    // The replies before come at once: the only wait on the clock is the unanswered one.
+    ASSERT_TRUE(waitForWaiters(*clock, 1));
+    std::thread quit([] { fd::BackgroundWork::finish(); });
+    ASSERT_TRUE(waitUntil([] { return fd::BackgroundWork::stopping(); }));
+    clock->advanceSeconds(0.1);
+    EXPECT_TRUE(waitUntil([&] { return ended.load(); }))
+        << "the read went on after the quit had begun";
+    while (!ended) {  // lets a read that failed to stop run out its wait
+        clock->advanceSeconds(1);
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    update.join();
+    quit.join();
+    fd::BackgroundWork::resume();
+    EXPECT_LT(bootloader->bytesProgrammed(), ISPLdCMD::kApromSize);
+    EXPECT_FALSE(bootloader->programmingComplete());
 }
 
 }  // namespace

@@ -129,6 +129,30 @@ TEST(DepthEstimate, DetailWhereverItsEdgesLieAndLowerPlacesAreNearer) {
     EXPECT_FLOAT_EQ(flat.at(24, 8), flat.at(4, 8));
 }
 
+// A thin line is as near at the picture's right edge as at its left: a line from the left
+// edge and its mirror image from the right edge give the same depth at their outer ends,
+// whether the last cell is whole or narrower than the others. (The lines end inside a
+// cell, so that their inner ends weigh alike and neither picture's largest detail differs.)
+TEST(DepthEstimate, ALineIsAsNearAtTheRightEdgeAsAtTheLeft) {
+    const size_t height = 32, row = 12, line = row / kDepthCellSize;
+    for (size_t width : {size_t{128}, size_t{124}}) {
+        SCOPED_TRACE(width);
+        auto depthOfLine = [&](bool fromTheRight) {
+            std::vector<uint32_t> pixels(width * height, 0xFF808080);
+            for (size_t x = 0; x < width / 2 - 3; ++x)
+                pixels[row * width + (fromTheRight ? width - 1 - x : x)] = kWhite;
+            return estimateDepth(
+                {reinterpret_cast<const uint8_t*>(pixels.data()), width, height, width * 4});
+        };
+        const DepthMap left = depthOfLine(false), right = depthOfLine(true);
+        const size_t last = left.width - 1;
+        // Seen at all: nearer than the far end of the same row, where the picture is flat.
+        EXPECT_GT(left.at(0, line), left.at(last, line) + 0.1f);
+        for (size_t cx = 0; cx < 4; ++cx)
+            EXPECT_NEAR(right.at(last - cx, line), left.at(cx, line), 1e-5f) << cx;
+    }
+}
+
 TEST(DepthFilter, SmoothsSmallChangesLimitsStepsAndFollowsSceneCuts) {
     TavroDynamicDepthFilter filter;
     filter.setParameters({0.5f, 0.3f, 0.1f});
