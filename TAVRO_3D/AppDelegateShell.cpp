@@ -75,8 +75,7 @@ void endPlugSequences() {
     // Every wait of a sequence wakes on the new generation; what is left is a command or a
     // display change in progress, which may need the main queue. A step that never returns
     // must not keep the process from ending: the wait has the quit's bound (real time).
-    const auto deadline =
-        std::chrono::steady_clock::now() + fd::BackgroundWork::kFinishLimit;
+    const auto deadline = std::chrono::steady_clock::now() + fd::BackgroundWork::kFinishLimit;
     const auto over = [&] {
         return gRunningSequences.load() == 0 || std::chrono::steady_clock::now() >= deadline;
     };
