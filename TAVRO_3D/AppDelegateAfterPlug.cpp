@@ -59,8 +59,9 @@ bool sendSetUpCommands(AppDelegate& delegate, TavroVXServer& server, uint64_t ge
 // The un-mirroring and the search for the glasses screen. False when the glasses went
 // meanwhile.
 bool waitForGlassScreen(AppDelegate& delegate, uint64_t generation) {
-    while (!cancelMirroring(true, true)) {
+    for (;;) {
         if (!shell::plugIsCurrent(generation)) return false;
+        if (cancelMirroring(true, true)) break;
         if (!shell::sleepWhileCurrent(1.25, generation)) return false;
     }
     const int lookLimit = delegate.isCPUARM.load() ? 5 : 15;
@@ -112,11 +113,17 @@ bool setUpAfterDfuCheck(AppDelegate& delegate, bool needsDfu, uint64_t generatio
 }  // namespace
 
 void AppDelegate::startGlassSetup(uint64_t plugGeneration) {
+    // An update check answered late (after an unplug, or dropped by the quit) sets nothing
+    // up.
+    if (!shell::plugIsCurrent(plugGeneration)) return;
     fd::globalQueue()->async([this, plugGeneration] { waitForGlassDisplay(plugGeneration); });
 }
 
 void AppDelegate::waitForGlassDisplay(uint64_t plugGeneration) {
+    // Counted before the look at the generation, so that a quit either sees this sequence
+    // running and waits for it, or has ended the sequences before the look.
     shell::PlugSequenceScope running;
+    if (!shell::plugIsCurrent(plugGeneration)) return;
     auto server = glassServer(*this);
     // Glasses that come up in their bootloader bring no screen: waiting for one (or for a
     // second screen to un-mirror) would last as long as the bootloader stays.
@@ -128,8 +135,8 @@ void AppDelegate::waitForGlassDisplay(uint64_t plugGeneration) {
 }
 
 void AppDelegate::handleDfuCheckResult(bool needsDfu, uint64_t plugGeneration) {
-    // Outside the sequence's scope: the listener waits for the glasses' audio device for as
-    // long as the glasses stay, and the quit must not wait for that.
+    // The listener waits for the glasses' audio device for as long as the glasses stay; the
+    // wait ends at the quit, which waits for this sequence.
     if (setUpAfterDfuCheck(*this, needsDfu, plugGeneration)) addAudioOutputVolumeListener();
 }
 

@@ -9,6 +9,7 @@
 #include "glasses/TavroUSBServiceOC.h"
 #include "glasses/TavroVXServer.h"
 #include "platform/foundation/AssertMainThread.h"
+#include "platform/foundation/BackgroundWork.h"
 #include "platform/foundation/Bundle.h"
 #include "platform/foundation/Clock.h"
 #include "platform/foundation/Dispatch.h"
@@ -28,7 +29,11 @@ std::string localized(const std::string& key) {
 
 void AppDelegate::startGlassMonitoring() {
     TAVRO_ASSERT_MAIN_THREAD();
-    while (!cancelMirroring(false, true)) fd::Clock::current().sleepForSeconds(1.25);
+    // Holds the main thread until the displays are un-mirrored, or a quit begins: then the
+    // glasses are not watched, and the quit runs once the launch has returned.
+    while (!cancelMirroring(false, true)) {
+        if (!fd::BackgroundWork::sleepForSeconds(1.25)) return;
+    }
 
     if (!TavroUSBServiceOC::shareManager().canRecordScreen()) {
         fd::mainQueue()->async([this] { showScreenRecordingAlert(); });

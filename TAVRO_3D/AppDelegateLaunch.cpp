@@ -135,7 +135,6 @@ void AppDelegate::runLaunchSequence() {
     TAVRO_ASSERT_MAIN_THREAD();
     init();
     shell::allowPlugSequences();
-    fd::BackgroundWork::resume();
     shell::startAppMonitor(*this);
     common::TavroLog::logMessage("=== App Start ===");
 
@@ -183,6 +182,7 @@ void AppDelegate::registerAppObservers() {
 
 void AppDelegate::handleDidBecomeActive(const fd::Notification&) {
     TAVRO_ASSERT_MAIN_THREAD();
+    if (fd::BackgroundWork::stopping()) return;  // nothing to upload or ask while quitting
     shell::uploadStoredUsageEvents();
     checkAppUpdate();
 }

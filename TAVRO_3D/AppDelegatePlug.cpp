@@ -10,7 +10,7 @@
 #include "glasses/GlassServer.h"
 #include "localnet/TavroLocalServer.h"
 #include "platform/foundation/AssertMainThread.h"
-#include "platform/foundation/Clock.h"
+#include "platform/foundation/BackgroundWork.h"
 #include "platform/foundation/Dispatch.h"
 #include "platform/foundation/NotificationCenter.h"
 #include "platform/foundation/UserDefaults.h"
@@ -47,6 +47,15 @@ void AppDelegate::handleGlassConnectionChange(const fd::Notification& note) {
     // they came; written from a concurrent queue a 0 and a 1 could land swapped.
     glassStatus = plugged;
 
+    // While the quit runs, a notice changes nothing but the flag: the quit's clean-up leaves
+    // the glasses and the displays as they are to be left, and nothing may be set up now.
+    // The unplug's usage event is kept for a later upload (the quit stores the mode event
+    // only while glasses are connected).
+    if (fd::BackgroundWork::stopping()) {
+        if (!plugged) shell::recordUsageEvent(BehaviorEventType::use_mode_type, true);
+        return;
+    }
+
     auto server = glassServer(*this);
     if (!plugged) {
         shell::recordUsageEvent(BehaviorEventType::use_mode_type, false);
@@ -58,9 +67,10 @@ void AppDelegate::handleGlassConnectionChange(const fd::Notification& note) {
         return;
     }
 
+    // The wait for the unlock ends at the quit, which then runs once this handler returns.
     while (isScreenLocked()) {
         common::TavroLog::logMessage("屏幕锁定状态====(true)");
-        fd::Clock::current().sleepForSeconds(0.5);
+        if (!fd::BackgroundWork::sleepForSeconds(0.5)) return;
     }
     common::GCXTimer::cancelTimerTask(showHomeTimerIdentification.get());
     server->changeIMUWithGlassWithIsClose(true);

@@ -2,9 +2,11 @@
 
 #include <thread>
 
+#include "platform/foundation/BackgroundWork.h"
 #include "platform/foundation/Clock.h"
 #include "platform/foundation/Dispatch.h"
 #include "platform/foundation/Mutex.h"
+#include "platform/foundation/SystemInfo.h"
 
 using platform::foundation::ConditionVariable;
 using platform::foundation::Mutex;
@@ -40,8 +42,10 @@ uint64_t advancePlugGeneration() {
 }
 
 bool plugIsCurrent(uint64_t generation) {
-    return !gSequencesEnded.load() && gPlugGeneration.load() == generation &&
-           AppDelegate::shared().glassStatus.load();
+    // Once the quit has begun no step touches the displays or the glasses any more, even
+    // before the quit gets to end the sequences.
+    return !gSequencesEnded.load() && !fd::BackgroundWork::stopping() &&
+           gPlugGeneration.load() == generation && AppDelegate::shared().glassStatus.load();
 }
 
 bool sleepWhileCurrent(double seconds, uint64_t generation) {
@@ -69,14 +73,21 @@ void endPlugSequences() {
     gSequencesEnded = true;
     advancePlugGeneration();
     // Every wait of a sequence wakes on the new generation; what is left is a command or a
-    // display change in progress, which may need the main queue.
-    while (gRunningSequences.load() > 0) {
+    // display change in progress, which may need the main queue. A step that never returns
+    // must not keep the process from ending: the wait has the quit's bound (real time).
+    const auto deadline = std::chrono::steady_clock::now() + fd::BackgroundWork::kFinishLimit;
+    const auto over = [&] {
+        return gRunningSequences.load() == 0 || std::chrono::steady_clock::now() >= deadline;
+    };
+    while (!over()) {
         if (fd::isMainThread()) {
-            fd::MainLoop::runUntil([] { return gRunningSequences.load() == 0; },
-                                   fd::Clock::fromSeconds(1));
+            fd::MainLoop::runUntil(over, fd::Clock::fromSeconds(1));
         } else {
             std::this_thread::sleep_for(std::chrono::milliseconds(1));
         }
+    }
+    if (const int left = gRunningSequences.load(); left > 0) {
+        fd::systemLog("quit: " + std::to_string(left) + " after-plug sequence(s) still running");
     }
 }
 

@@ -21,7 +21,8 @@ namespace shell {
 // The current plug generation; advanced on the main thread by every glasses notice.
 uint64_t plugGeneration();
 uint64_t advancePlugGeneration();
-// True while `generation` is the current one and the glasses are connected.
+// True while `generation` is the current one, the glasses are connected and no quit has
+// begun.
 bool plugIsCurrent(uint64_t generation);
 // Sleeps `seconds` of clock time, waking early when the generation changes; answers
 // plugIsCurrent afterwards.
@@ -37,8 +38,8 @@ class PlugSequenceScope {
     PlugSequenceScope& operator=(const PlugSequenceScope&) = delete;
 };
 // Ends every after-plug sequence for good (the quit): none goes on or starts afterwards.
-// Waits until they have returned, running the main queue meanwhile when called on the main
-// thread.
+// Waits until they have returned, for at most the quit's bound, running the main queue
+// meanwhile when called on the main thread.
 void endPlugSequences();
 // Launch: sequences may run (again).
 void allowPlugSequences();

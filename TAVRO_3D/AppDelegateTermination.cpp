@@ -1,4 +1,5 @@
 #include <atomic>
+#include <chrono>
 #include <memory>
 
 #include "TAVRO_3D/AppDelegateShell.h"
@@ -9,6 +10,7 @@
 #include "platform/foundation/BackgroundWork.h"
 #include "platform/foundation/Clock.h"
 #include "platform/foundation/Dispatch.h"
+#include "platform/foundation/SystemInfo.h"
 
 namespace fd = platform::foundation;
 
@@ -31,9 +33,14 @@ void stopGlassMonitorThread(AppDelegate& delegate) {
         server->stopMonitoring();
         stopped->store(true);
     });
-    while (!stopped->load()) {
-        fd::MainLoop::runUntil([&] { return stopped->load(); }, fd::Clock::fromSeconds(1));
-    }
+    // Bounded like the rest of the quit (real time): a thread that never lets go must not
+    // keep the process from ending.
+    const auto deadline = std::chrono::steady_clock::now() + fd::BackgroundWork::kFinishLimit;
+    const auto over = [&] {
+        return stopped->load() || std::chrono::steady_clock::now() >= deadline;
+    };
+    while (!over()) fd::MainLoop::runUntil(over, fd::Clock::fromSeconds(1));
+    if (!stopped->load()) fd::systemLog("quit: the glasses' monitor thread did not stop");
 }
 
 }  // namespace
@@ -44,6 +51,9 @@ bool AppDelegate::applicationShouldTerminate() {
 
 void AppDelegate::applicationWillTerminate() {
     TAVRO_ASSERT_MAIN_THREAD();
+    // From here on nothing starts new work: waits end, and what the main loop runs while
+    // the quit waits below (a late reply, a glasses notice) sets nothing up.
+    fd::BackgroundWork::beginQuit();
     // No after-plug sequence may outlive the process's state.
     shell::endPlugSequences();
     // Uploads, a firmware update, exchanges with the backend: none may outlive the process,

@@ -8,6 +8,7 @@
 #include "common/TavroLog.h"
 #include "glasses/NumericCompare.h"
 #include "platform/foundation/AssertMainThread.h"
+#include "platform/foundation/BackgroundWork.h"
 #include "platform/foundation/Bundle.h"
 #include "platform/foundation/Dispatch.h"
 #include "platform/ui/ViewController.h"
@@ -34,6 +35,8 @@ std::string textOf(const fdn::Value& value) {
 
 void AppDelegate::checkAppUpdate(std::function<void(bool)> completion) {
     TAVRO_ASSERT_MAIN_THREAD();
+    // A quit under way asks nothing and lets nothing go on.
+    if (fdn::BackgroundWork::stopping()) return;
     auto shownWindow = window.get();
     auto content = shownWindow ? shownWindow->contentViewController() : nullptr;
     // Never over the connected panel or a firmware update.

@@ -8,8 +8,8 @@
 #include "glasses/TavroVXServer.h"
 #include "localnet/TavroLocalServer.h"
 #include "platform/foundation/AssertMainThread.h"
+#include "platform/foundation/BackgroundWork.h"
 #include "platform/foundation/Bundle.h"
-#include "platform/foundation/Clock.h"
 #include "platform/foundation/Dispatch.h"
 #include "platform/ui/AttributedString.h"
 #include "platform/ui/Image.h"
@@ -200,15 +200,18 @@ void TavroTemperatureDriftCalibrationView::sendBiasTable(std::function<void(bool
     TavroLocalServer& server = TavroLocalServer::shareManager();
     server.biasArray()->removeAllObjects();
     server.setBiasCount(0);
-    fdn::globalQueue()->async([completion = std::move(completion)] {
-        TavroLocalServer& local = TavroLocalServer::shareManager();
-        // A reply beyond the table's size must end the wait as well as the last one does.
-        while (local.biasCount() < local.maxBiasCount1() &&
-               AppDelegate::shared().glassStatus.load()) {
-            fdn::Clock::current().sleepForSeconds(0.5);
-        }
-        local.sendTextMessageWithDict(
-            local.biasDict().value_or(fdn::Value(fdn::ValueDictionary{})));
-        if (completion) completion(true);
-    });
+    // Held, so that the quit waits for it rather than ending the process under it.
+    fdn::globalQueue()->async(
+        [completion = std::move(completion), held = fdn::BackgroundWork::hold()] {
+            TavroLocalServer& local = TavroLocalServer::shareManager();
+            // A reply beyond the table's size must end the wait as well as the last one does; the
+            // quit ends it without sending.
+            while (local.biasCount() < local.maxBiasCount1() &&
+                   AppDelegate::shared().glassStatus.load()) {
+                if (!fdn::BackgroundWork::sleepForSeconds(0.5)) return;
+            }
+            local.sendTextMessageWithDict(
+                local.biasDict().value_or(fdn::Value(fdn::ValueDictionary{})));
+            if (completion) completion(true);
+        });
 }

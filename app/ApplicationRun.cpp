@@ -12,6 +12,7 @@
 
 #include "app/QuitSignals.h"
 #include "appstate/AppDelegate.h"
+#include "platform/foundation/BackgroundWork.h"
 #include "platform/foundation/Bundle.h"
 #include "platform/foundation/Clock.h"
 #include "platform/foundation/Dispatch.h"
@@ -256,7 +257,9 @@ RunResult runApplication(const RunOptions& options,
     if (!choice) return cannotStart(error);
     const std::string machine = choice->machineName;
 
-    // Before any thread starts: the clock, the backends.
+    // Before any thread starts: the clock, the backends. An earlier run in this process
+    // (tests) has quit; this one may work until its own quit begins.
+    fdn::BackgroundWork::resume();
     fdn::Clock::setCurrent(std::make_shared<fdn::RealClock>(options.speed));
     auto installed = platform::backends::PlatformBackends::install(std::move(*choice));
     if (!installed)

@@ -2,6 +2,7 @@
 
 #include <csignal>
 
+#include "platform/foundation/BackgroundWork.h"
 #include "platform/foundation/Dispatch.h"
 
 namespace app {
@@ -34,6 +35,10 @@ QuitSignals::QuitSignals(std::function<void()> quit) {
             if (sigwait(&set, &signal) != 0) continue;
             if (signal == kStopSignal) return;
             if (!quitQueued_.load()) {
+                // At once, not when the main thread gets to it: a wait that holds the main
+                // thread (a locked screen, the launch's un-mirroring) ends at the quit, and
+                // nothing starts new work meanwhile.
+                platform::foundation::BackgroundWork::beginQuit();
                 platform::foundation::mainQueue()->async(quit);
                 quitQueued_.store(true);
             }

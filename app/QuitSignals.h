@@ -19,8 +19,9 @@ class QuitSignals {
     // Main thread, before any other thread exists.
     static void block();
 
-    // Starts the thread that waits for the signals; `quit` is queued on the main queue at
-    // the first one (later ones while quitting are ignored).
+    // Starts the thread that waits for the signals. At the first one the quit begins
+    // (BackgroundWork::beginQuit) and `quit` is queued on the main queue; later ones are
+    // ignored.
     explicit QuitSignals(std::function<void()> quit);
     ~QuitSignals();  // stops and joins the thread
     QuitSignals(const QuitSignals&) = delete;

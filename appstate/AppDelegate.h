@@ -194,7 +194,8 @@ class AppDelegate {
     void restoreBuiltinBrightnessBeforeQuit();
 
     // Application update check: the completion receives true (go on) or false (an update
-    // is offered and shown).
+    // is offered and shown). Once the quit has begun nothing is asked and the completion is
+    // not called.
     void checkAppUpdate(std::function<void(bool)> completion = nullptr);
     // The check's two outcomes, on the main queue: the backend's reply (its success flag and
     // reply dictionary) or a failure of the request.
@@ -206,9 +207,10 @@ class AppDelegate {
 
     // Termination.
     bool applicationShouldTerminate();  // answers "terminate now"
-    // The clean-up (unless this copy only handed over to another), then the glasses
-    // server's monitor thread is stopped while the main queue still runs, since that thread
-    // waits for main-queue observers of its posts.
+    // Begins the quit (BackgroundWork::beginQuit), ends the after-plug sequences and the
+    // background work, runs the clean-up (unless this copy only handed over to another), then
+    // stops the glasses server's monitor thread while the main queue still runs, since that
+    // thread waits for main-queue observers of its posts. Every wait has the quit's bound.
     void applicationWillTerminate();
     void exitAppWithIsRecover(bool isRecover);
     void exitCleanup();

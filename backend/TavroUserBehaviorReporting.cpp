@@ -8,6 +8,7 @@
 #include "backend/TavroFMDBManager.h"
 #include "backend/UserBehaviorRecord.h"
 #include "common/GlobalHelpers.h"
+#include "platform/foundation/BackgroundWork.h"
 #include "platform/foundation/Bundle.h"
 #include "platform/foundation/Clock.h"
 #include "platform/foundation/SystemInfo.h"
@@ -70,7 +71,9 @@ fdn::ValueDictionary TavroUserBehaviorReporting::makeRecord(
 void TavroUserBehaviorReporting::recordEvent(BehaviorEventType type, bool store,
                                              const BehaviorEventDetails& details) {
     fdn::ValueDictionary record = makeRecord(type, details);
-    if (store) {
+    // Once the quit has begun an upload can no longer run: the event waits in the table
+    // for a later upload instead of being lost.
+    if (store || fdn::BackgroundWork::stopping()) {
         TavroFMDBManager::shareManager().insertUserBehavior(std::move(record));
         return;
     }

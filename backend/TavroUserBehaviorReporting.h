@@ -30,6 +30,8 @@ class TavroUserBehaviorReporting {
     // Created on first use.
     static std::shared_ptr<TavroUserBehaviorReporting> shared();
 
+    // Uploads the event at once, or with `store` (and whenever the quit has begun) keeps it
+    // in the usage table for a later upload.
     void recordEvent(BehaviorEventType type, bool store, const BehaviorEventDetails& details = {});
     // The record recordEvent would send or store, with a fresh uid.
     platform::foundation::ValueDictionary makeRecord(

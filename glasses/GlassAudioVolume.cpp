@@ -8,7 +8,7 @@
 
 #include "appstate/AppDelegate.h"
 #include "platform/foundation/AsciiLowercased.h"
-#include "platform/foundation/Clock.h"
+#include "platform/foundation/BackgroundWork.h"
 #include "platform/foundation/NotificationCenter.h"
 #include "platform/foundation/SystemInfo.h"
 
@@ -132,7 +132,8 @@ void addAudioOutputVolumeListener() {
     gDevice.store(findGlassAudioDevice());
     while (gDevice.load() == 0) {
         if (!AppDelegate::shared().glassStatus.load()) return;
-        fd::Clock::current().sleepForSeconds(0.25);
+        // The search has no end of its own while the glasses stay: it ends at the quit.
+        if (!fd::BackgroundWork::sleepForSeconds(0.25)) return;
         gDevice.store(findGlassAudioDevice());
     }
     const audio::AudioObjectId device = gDevice.load();

@@ -19,7 +19,7 @@ inline constexpr const char* kSystemVolumeNotification = "SystemVolumeListener_N
 platform::audio::AudioObjectId findGlassAudioDevice();
 // Finds the device (looking again every 0.25 s while glasses are connected), installs the
 // volume and mute listeners and reads both values once. Installs nothing when the glasses
-// go before their device appears.
+// go, or the quit begins, before their device appears.
 void addAudioOutputVolumeListener();
 void removeAudioOutputVolumeListener();
 // Sets the device's volume (0 to 1); 0 also mutes, and a positive volume unmutes a muted

@@ -55,10 +55,15 @@ bool BackgroundWork::sleepForSeconds(double seconds) {
     return !s.stopping.load();
 }
 
-bool BackgroundWork::finish(std::chrono::milliseconds limit) {
+void BackgroundWork::beginQuit() {
     State& s = state();
     s.stopping = true;
     notify(s);
+}
+
+bool BackgroundWork::finish(std::chrono::milliseconds limit) {
+    beginQuit();
+    State& s = state();
     const auto deadline = std::chrono::steady_clock::now() + limit;
     const auto over = [&] {
         return s.holds.load() == 0 || std::chrono::steady_clock::now() >= deadline;

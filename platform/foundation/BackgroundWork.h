@@ -4,8 +4,9 @@
 // process ends and its static state goes, so such work must be over by then. It holds a
 // BackgroundWork::Hold from the moment it is queued until it has returned, looks at
 // stopping() between its steps, and sleeps through sleepForSeconds(), which ends at once
-// when the quit begins. The quit calls finish(): from then on stopping() is true, and
-// finish() waits until every hold has been dropped.
+// when the quit begins. The quit begins with beginQuit() (a quit signal taken, the
+// application told to terminate): from then on stopping() is true, every such sleep ends,
+// and nothing may start new work. finish() then waits until every hold has been dropped.
 //
 // Thread-safe. finish() keeps the main queue running while it waits when it is called on
 // the main thread, since the work may be posting to main-queue observers.
@@ -25,14 +26,19 @@ class BackgroundWork {
 
     // Counts as running until the last copy is dropped.
     static Hold hold();
+    // True from the moment the quit has begun.
     static bool stopping();
     // Sleeps `seconds` of clock time; false, and at once, when the quit has begun.
     static bool sleepForSeconds(double seconds);
 
-    // The quit: asks every piece of work to stop and waits until all of it has returned, for
+    // The quit has begun: every piece of work is asked to stop, and sleepers wake. Does not
+    // wait. Any thread.
+    static void beginQuit();
+    // The quit: begins it (when it has not begun yet) and waits until all of it has returned, for
     // at most `limit`. True when none is left running; logs what is when not.
     static bool finish(std::chrono::milliseconds limit = kFinishLimit);
-    // Work may run again (a launch after a quit in the same process: tests).
+    // Work may run again: a new run of the application in this process, before it starts
+    // anything (tests run several).
     static void resume();
     // Holds alive right now.
     static int running();

@@ -36,6 +36,9 @@ void Alert::setResponder(Responder answer) {
 
 int Alert::runModal() {
     TAVRO_ASSERT_MAIN_THREAD();
+    // A terminating application asks its user nothing more: what the alert guards does not
+    // happen, and the quit is not held up by a dialog.
+    if (Application::shared().terminateRequested()) return kAlertNotAnswered;
     // An alert without buttons has the platform's one "OK" button.
     if (buttons_.empty()) addButtonWithTitle("OK");
     int last = kAlertFirstButtonReturn + static_cast<int>(buttons_.size()) - 1;

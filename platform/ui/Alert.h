@@ -3,8 +3,10 @@
 // added. runModal answers 1000 for the first button, 1001 for the second, and so on. With
 // a display the alert is a real dialog; without one, the responder that a test or a
 // scenario set answers it; with neither, runModal answers AlertNotAnswered (as if the
-// modal session had been aborted) so that nothing the alert guards happens. Main thread
-// only; the responder may be set from any thread.
+// modal session had been aborted) so that nothing the alert guards happens. Once the
+// application is terminating, runModal answers AlertNotAnswered at once, and an alert on
+// the display closes the same way as soon as the termination has run. Main thread only;
+// the responder may be set from any thread.
 
 #include <functional>
 #include <memory>

@@ -96,6 +96,9 @@ bool isMouseDown(EventType type) {
 
 void Application::sendEvent(const Event& incoming) {
     TAVRO_ASSERT_MAIN_THREAD();
+    // A terminating application takes no more input: the quit runs the main loop while it
+    // waits, and a click then must not start anything.
+    if (terminateRequested_) return;
     std::vector<Monitor> monitors;
     {
         foundation::MutexLock lock(monitorMutex_);
@@ -132,6 +135,7 @@ void Application::sendEvent(const Event& incoming) {
 
 void Application::sendGlobalEvent(const Event& event) {
     TAVRO_ASSERT_MAIN_THREAD();
+    if (terminateRequested_) return;
     std::vector<Monitor> monitors;
     {
         foundation::MutexLock lock(monitorMutex_);
@@ -192,6 +196,9 @@ void Application::reopen() {
 
 void Application::terminate() {
     TAVRO_ASSERT_MAIN_THREAD();
+    // However many ways the quit comes (a signal, the menu, an alert's own button while a
+    // signal's quit runs), it runs once.
+    if (terminateRequested_) return;
     terminateRequested_ = true;
     if (terminateHandler_) terminateHandler_();
 }

@@ -61,7 +61,9 @@ class Application {
     void removeMonitor(MonitorToken token);
     size_t monitorCount() const;
 
-    // What terminate() runs; set by the application shell.
+    // What terminate() runs; set by the application shell. terminate() runs it once: later
+    // calls do nothing, and from the first on the application takes no more events (and
+    // shows no more alerts, Alert.h).
     void setTerminateHandler(std::function<void()> handler) {
         terminateHandler_ = std::move(handler);
     }

@@ -204,9 +204,14 @@ class QtDisplayBackend final : public DisplayBackend {
             buttons.push_back(box.addButton(qt::toQString(title), QMessageBox::ActionRole));
         }
         // The main queue keeps running while the alert is up, as it does in a modal session.
+        // When what it ran was the termination (a quit signal), the session is aborted: the
+        // process ends instead of waiting for an answer.
         QTimer drain;
         drain.setInterval(10);
-        QObject::connect(&drain, &QTimer::timeout, [] { fdn::MainLoop::drain(); });
+        QObject::connect(&drain, &QTimer::timeout, [&box] {
+            fdn::MainLoop::drain();
+            if (Application::shared().terminateRequested()) box.reject();
+        });
         drain.start();
         // A responder answers real dialogs too, once they are on screen.
         QTimer answer;

@@ -22,6 +22,7 @@
 #include "common/TavroLocalizationHelper.h"
 #include "display/DummyManager.h"
 #include "glasses/GlassServer.h"
+#include "platform/foundation/BackgroundWork.h"
 #include "platform/foundation/UserDefaults.h"
 #include "platform/sim/MachineProfiles.h"
 #include "platform/sim/SimMac.h"
@@ -44,6 +45,7 @@ class ShellHarness : public ::testing::Test {
     void SetUp() override {
         namespace fd = platform::foundation;
         home_.emplace("tavro-shell");
+        fd::BackgroundWork::resume();  // as a run of the application does before it starts
         fd::UserDefaults::resetStandard();
         scopedClock_.emplace(clock_);
         driver_ = std::thread([this] {

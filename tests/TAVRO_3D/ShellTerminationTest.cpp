@@ -4,13 +4,40 @@
 #include <future>
 #include <thread>
 
+#include "glasses/GlassAudioVolume.h"
 #include "platform/foundation/BackgroundWork.h"
+#include "platform/foundation/Dispatch.h"
 #include "stereo3d/TavroDepthCustomManager.h"
 #include "tests/TAVRO_3D/ShellHarness.h"
 
 namespace {
 
+namespace fd = platform::foundation;
 using ShellTerminationTest = LaunchedShell;
+using UnlaunchedShellTest = ShellHarness;
+
+// What a quit signal does (app/QuitSignals): the quit begins at once, from another thread,
+// and the termination is queued for the main thread.
+void quitSignal() {
+    fd::BackgroundWork::beginQuit();
+    fd::mainQueue()->async([] { platform::ui::Application::shared().terminate(); });
+}
+
+// Aborts the test binary when `body` does not return within 30 s of real time, so that a
+// quit that hangs fails instead of stalling the suite.
+template <class Body>
+void withinThirtySeconds(Body body) {
+    std::promise<void> returned;
+    std::thread watchdog([future = returned.get_future()]() mutable {
+        if (future.wait_for(std::chrono::seconds(30)) == std::future_status::timeout) {
+            ADD_FAILURE() << "it did not end";
+            std::abort();
+        }
+    });
+    body();
+    returned.set_value();
+    watchdog.join();
+}
 
 TEST_F(ShellTerminationTest, QuitWithGlassesSwitchesThemTo2DAndStoresTheUsage) {
     auto pair = glasses("TAVRO2_FW_V1.65");
@@ -67,18 +94,112 @@ TEST_F(ShellTerminationTest, QuitNeverWaitsForAMonitorThreadThatWaitsForTheMainT
     // which it is not doing yet.
     plug(glasses("TAVRO2_FW_V1.65"));
     std::this_thread::sleep_for(std::chrono::milliseconds(100));
-    std::promise<void> returned;
-    std::thread watchdog([future = returned.get_future()]() mutable {
-        if (future.wait_for(std::chrono::seconds(30)) == std::future_status::timeout) {
-            ADD_FAILURE() << "the quit did not end";
-            std::abort();
-        }
-    });
-    delegate().applicationWillTerminate();
-    returned.set_value();
-    watchdog.join();
+    withinThirtySeconds([] { delegate().applicationWillTerminate(); });
     // The plug-in was handled while the quit waited for the thread.
     EXPECT_TRUE(delegate().glassStatus.load());
+}
+
+// Glasses that come up mirrored while the backend is slow, and a quit before the update
+// check is answered: the quit drops the request, whose failure would let the set-up go on;
+// nothing of it may run, least of all the un-mirroring.
+TEST_F(ShellTerminationTest, AnUpdateCheckDroppedByTheQuitSetsNothingUp) {
+    using Mode = platform::sim::SimBackendServer::Mode;
+    ASSERT_TRUE(awaitPostedEvents(3));  // the launch's
+    const size_t requests = mac_->backend().requestCount();
+    mac_->backend().setMode(Mode::Hang);
+    auto pair = glasses("TAVRO2_FW_V1.65");
+    plug(pair);
+    ASSERT_TRUE(runUntil([&] { return mac_->backend().requestCount() > requests; }));
+    const int configurations = mac_->displays().completedConfigurations();
+    const size_t before = commandsOf(pair).size();
+    platform::ui::Application::shared().terminate();
+    runFor(10);
+    EXPECT_EQ(mac_->displays().completedConfigurations(), configurations);
+    const auto commands = commandsOf(pair);
+    EXPECT_EQ(Commands(commands.begin() + static_cast<long>(before), commands.end()),
+              (Commands{{1, 3}}))
+        << "only the clean-up's 3D off";
+    EXPECT_EQ(shownPanel(), shell::Panel::Home);
+}
+
+// Second-generation glasses whose audio output never appears: the volume listener looks
+// for it for as long as the glasses stay, but the quit ends the search rather than waiting
+// for it, and a device that comes later is not taken.
+TEST_F(ShellTerminationTest, TheQuitEndsTheSearchForTheGlassesAudioDevice) {
+    auto pair = glasses("TAVRO2_FW_V1.65");
+    plugHeld(pair);
+    mac_->audio().removeDevice(mac_->audioDeviceOf(pair));
+    release();
+    ASSERT_TRUE(runUntil([&] { return sent(pair, 6, 0) == 1; }));
+    runFor(2);
+    ASSERT_EQ(glassAudioDevice(), 0u);
+    const auto begun = std::chrono::steady_clock::now();
+    withinThirtySeconds([] { platform::ui::Application::shared().terminate(); });
+    EXPECT_LT(std::chrono::steady_clock::now() - begun, fd::BackgroundWork::kFinishLimit / 2)
+        << "the quit waited for the search";
+    const auto late = mac_->audio().addDevice({"TAVRO Glass", 1, 0, 0.5f, false});
+    runFor(2);
+    EXPECT_EQ(mac_->audio().listenerCount(late), 0u);
+    EXPECT_EQ(storedEvents(), (std::vector<int64_t>{2, 4}));
+}
+
+// The plug-in waits on the main thread while the screen is locked; a quit signal meanwhile
+// ends the wait, and the termination runs with its whole clean-up.
+TEST_F(ShellTerminationTest, AQuitSignalEndsTheWaitForTheUnlockAndCleansUp) {
+    mac_->lockScreen();
+    auto pair = glasses("TAVRO2_FW_V1.65");
+    const uint64_t generation = shell::plugGeneration();
+    plug(pair);
+    std::thread signal([&] {
+        while (shell::plugGeneration() == generation)
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        // The handler is in its wait now; let it sleep a few times.
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        quitSignal();
+    });
+    bool quit = false;
+    withinThirtySeconds([&] {
+        quit = runUntil([] { return platform::ui::Application::shared().terminateRequested(); });
+    });
+    signal.join();
+    ASSERT_TRUE(quit);
+    const auto commands = commandsOf(pair);
+    EXPECT_EQ(countOf(commands, 8, 1), 0u) << "no version request: the screen stayed locked";
+    EXPECT_EQ(countOf(commands, 1, 3), 1u) << "3D off";
+    EXPECT_EQ(storedEvents(), (std::vector<int64_t>{2, 4}));
+}
+
+// A quit signal while an alert is up runs the termination inside the alert's session; the
+// alert's own quit button, answered afterwards, must not run it again.
+TEST_F(ShellTerminationTest, AQuitThatComesTwiceCleansUpOnce) {
+    platform::ui::Alert::setResponder([](const platform::ui::Alert&) {
+        platform::ui::Application::shared().terminate();  // the signal's quit
+        return platform::ui::kAlertFirstButtonReturn;     // "切换并退出App"
+    });
+    delegate().showExtendedDisplayAlert();
+    platform::ui::Application::shared().terminate();
+    EXPECT_EQ(storedEvents(), (std::vector<int64_t>{2}));
+}
+
+// The launch holds the main thread until the displays are un-mirrored; when that never
+// succeeds, a quit signal still ends the launch, and the quit runs.
+TEST_F(UnlaunchedShellTest, AQuitSignalEndsTheLaunchsUnmirroringRetries) {
+    // A Mac mini whose only screen, the glasses', is mirrored to a monitor.
+    boot("macmini");
+    auto& displays = mac_->displays();
+    displays.plugDisplay(platform::sim::SimDisplayServer::glassesDisplay());
+    platform::sim::DisplayProfile monitor{"Monitor", 1, 2, 3, {{1920, 1080, 60}}};
+    displays.plugDisplay(monitor, true);
+    displays.failNextCompletions(1 << 30);
+    std::thread signal([] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        quitSignal();
+    });
+    withinThirtySeconds([&] { launch(); });
+    signal.join();
+    EXPECT_TRUE(runUntil([] { return platform::ui::Application::shared().terminateRequested(); }));
+    // The launch's events could no longer be uploaded: they wait in the table with the quit's.
+    EXPECT_EQ(storedEvents(), (std::vector<int64_t>{0, 3, 1, 2}));
 }
 
 }  // namespace

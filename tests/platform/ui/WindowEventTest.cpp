@@ -235,5 +235,31 @@ TEST_F(WindowEventTest, ActivationIsAnnouncedOncePerChangeAndReopenSeesVisibleWi
     EXPECT_EQ(reopened, (std::vector<bool>{false, true}));
 }
 
+// However many ways a quit comes, it runs once; from then on the application takes no input
+// and asks nothing, so that the quit, which runs the main loop while it waits, starts
+// nothing.
+TEST_F(WindowEventTest, ATerminatingApplicationQuitsOnceAndTakesNoMoreInputNorAlerts) {
+    Scene s;
+    int quits = 0;
+    Application::shared().setTerminateHandler([&] {
+        // An alert's own quit button, answered inside the quit.
+        if (++quits == 1) Application::shared().terminate();
+    });
+    int asked = 0;
+    Alert::setResponder([&](const Alert&) {
+        ++asked;
+        return kAlertFirstButtonReturn;
+    });
+    Application::shared().terminate();
+    Application::shared().terminate();
+    EXPECT_EQ(quits, 1);
+    click(s.window, {50, 20});
+    EXPECT_EQ(s.actions, 0);
+    Alert alert;
+    alert.addButtonWithTitle("Quit");
+    EXPECT_EQ(alert.runModal(), kAlertNotAnswered);
+    EXPECT_EQ(asked, 0);
+}
+
 }  // namespace
 }  // namespace platform::ui
