@@ -5,6 +5,7 @@
 #include <chrono>
 #include <set>
 
+#include "backend/UsageTableDamage.h"
 #include "backend/UserBehaviorRecord.h"
 #include "platform/foundation/Clock.h"
 #include "platform/foundation/FileSystem.h"
@@ -75,12 +76,6 @@ Outcome failure(sqlite3* db, int code) {
     return {code == SQLITE_OK ? SQLITE_ERROR : code, sqlite3_errmsg(db)};
 }
 
-// The file is not a database, or its content is damaged: it will not get better.
-bool isDamage(int code) {
-    const int primary = code & 0xFF;
-    return primary == SQLITE_NOTADB || primary == SQLITE_CORRUPT;
-}
-
 Outcome exec(sqlite3* db, const std::string& sql) {
     const int code = sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr);
     return code == SQLITE_OK ? Outcome{} : failure(db, code);
@@ -143,6 +138,44 @@ fdn::Value columnValue(sqlite3_stmt* statement, int index) {
         default:
             return fdn::Value();
     }
+}
+
+// Renamed over or removed since it was opened: the connection would write where no one
+// reads again.
+bool fileHasMoved(sqlite3* db) {
+    int moved = 0;
+    return sqlite3_file_control(db, "main", SQLITE_FCNTL_HAS_MOVED, &moved) == SQLITE_OK &&
+           moved != 0;
+}
+
+bool hasUid(sqlite3* db, const std::string& uid) {
+    Statement query(
+        db, "SELECT 1 FROM " + tableName() + " WHERE " + sqlName(userbehavior::kUid) + " = ?");
+    if (!query) return false;
+    bindValue(query.handle, 1, fdn::Value(uid));
+    return sqlite3_step(query.handle) == SQLITE_ROW;
+}
+
+Outcome insertRecord(sqlite3* db, const std::set<std::string>& columns,
+                     const fdn::ValueDictionary& record) {
+    std::string names, marks;
+    std::vector<const fdn::Value*> values;
+    for (const auto& [name, value] : record) {
+        if (!columns.count(name)) continue;
+        if (!names.empty()) {
+            names += ", ";
+            marks += ", ";
+        }
+        names += sqlName(name);
+        marks += "?";
+        values.push_back(&value);
+    }
+    Statement insert(db, "INSERT INTO " + tableName() + " (" + names + ") VALUES (" + marks + ")");
+    int code = insert ? SQLITE_OK : sqlite3_errcode(db);
+    for (size_t i = 0; insert && i < values.size(); ++i)
+        bindValue(insert.handle, static_cast<int>(i + 1), *values[i]);
+    if (insert && (code = sqlite3_step(insert.handle)) == SQLITE_DONE) code = SQLITE_OK;
+    return code == SQLITE_OK ? Outcome{} : failure(db, code);
 }
 
 std::set<std::string> tableColumns(sqlite3* db) {
@@ -235,7 +268,9 @@ std::string TavroFMDBManager::databasePath() const {
 std::unique_ptr<TavroFMDBManager::Connection> TavroFMDBManager::connect(const std::string& path) {
     fdn::createDirectory(fdn::deletingLastPathComponent(path), true);
     auto connection = std::make_unique<Connection>();
-    int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_FULLMUTEX;
+    // A link put in place after the look in open() is refused, not followed.
+    int flags =
+        SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_FULLMUTEX | SQLITE_OPEN_NOFOLLOW;
     if (sqlite3_open_v2(path.c_str(), &connection->db, flags, nullptr) != SQLITE_OK) {
         fdn::systemLog("usage table: cannot open " + path + ": " +
                        (connection->db ? sqlite3_errmsg(connection->db) : "out of memory"));
@@ -262,19 +297,30 @@ bool TavroFMDBManager::setAsideDamaged(const std::string& path, const std::strin
 
 TavroFMDBManager::Connection* TavroFMDBManager::open() {
     const std::string path = databasePath();
-    if (!connection_ && !(connection_ = connect(path))) return nullptr;
-    if (connection_->tableReady) return connection_.get();
-    Outcome prepared = prepareTable(connection_->db, connection_->columns);
-    if (!prepared && isDamage(prepared.code) && setAsideDamaged(path, prepared.message)) {
-        if (!(connection_ = connect(path))) return nullptr;
-        prepared = prepareTable(connection_->db, connection_->columns);
+    if (connection_ && fileHasMoved(connection_->db)) {
+        fdn::systemLog("usage table: " + path + " was replaced or removed; opening it again");
+        connection_.reset();
     }
-    if (!prepared) {
-        fdn::systemLog("usage table: cannot prepare " + path + ": " + prepared.message);
-        return nullptr;
+    if (connection_ && connection_->tableReady) return connection_.get();
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        if (!connection_) {
+            if (auto unusable = usagetable::unusableItem(path);
+                unusable && !setAsideDamaged(path, *unusable))
+                return nullptr;
+            if (!(connection_ = connect(path))) return nullptr;
+        }
+        Outcome prepared = prepareTable(connection_->db, connection_->columns);
+        if (prepared) {
+            connection_->tableReady = true;
+            return connection_.get();
+        }
+        if (attempt > 0 || !usagetable::isDamage(prepared.code) ||
+            !setAsideDamaged(path, prepared.message)) {
+            fdn::systemLog("usage table: cannot prepare " + path + ": " + prepared.message);
+            return nullptr;
+        }
     }
-    connection_->tableReady = true;
-    return connection_.get();
+    return nullptr;
 }
 
 void TavroFMDBManager::createFMDBTable() {
@@ -285,6 +331,7 @@ void TavroFMDBManager::insertUserBehavior(fdn::ValueDictionary record) {
     queue_->async([this, record = std::move(record)]() mutable {
         if (!record[userbehavior::kUid].isText() || record[userbehavior::kUid].text().empty())
             record[userbehavior::kUid] = fdn::uuidString();
+        const std::string uid = record[userbehavior::kUid].text();
         Outcome stored;
         // A file found damaged only now is set aside, and the record goes into the new one.
         for (int attempt = 0; attempt < 2; ++attempt) {
@@ -293,32 +340,15 @@ void TavroFMDBManager::insertUserBehavior(fdn::ValueDictionary record) {
                 stored = {SQLITE_CANTOPEN, "the usage table cannot be opened"};
                 break;
             }
-            std::string names, marks;
-            std::vector<const fdn::Value*> values;
-            for (const auto& [name, value] : record) {
-                if (!connection->columns.count(name)) continue;
-                if (!names.empty()) {
-                    names += ", ";
-                    marks += ", ";
-                }
-                names += sqlName(name);
-                marks += "?";
-                values.push_back(&value);
-            }
-            Statement insert(connection->db, "INSERT INTO " + tableName() + " (" + names +
-                                                 ") VALUES (" + marks + ")");
-            int code = insert ? SQLITE_OK : sqlite3_errcode(connection->db);
-            for (size_t i = 0; insert && i < values.size(); ++i)
-                bindValue(insert.handle, static_cast<int>(i + 1), *values[i]);
-            if (insert && (code = sqlite3_step(insert.handle)) == SQLITE_DONE) code = SQLITE_OK;
-            stored = code == SQLITE_OK ? Outcome{} : failure(connection->db, code);
-            if (stored || !isDamage(stored.code) ||
-                !setAsideDamaged(databasePath(), stored.message))
-                break;
+            stored = insertRecord(connection->db, connection->columns, record);
+            if (stored || !usagetable::isDamage(stored.code)) break;
+            // A record stored before: the table takes records, only not this one again.
+            if ((stored.code & 0xFF) == SQLITE_CONSTRAINT && hasUid(connection->db, uid)) break;
+            if (attempt > 0 || !setAsideDamaged(databasePath(), stored.message)) break;
         }
         if (!stored) {
-            fdn::systemLog("usage table: not stored: " + eventNameOf(record) + " " +
-                           record[userbehavior::kUid].text() + ": " + stored.message);
+            fdn::systemLog("usage table: not stored: " + eventNameOf(record) + " " + uid + ": " +
+                           stored.message);
         }
     });
 }
@@ -342,13 +372,7 @@ void TavroFMDBManager::deleteUserBehaviorWithUid(std::string uid, std::function<
 bool TavroFMDBManager::containsUid(const std::string& uid) {
     bool found = false;
     queue_->sync([&] {
-        Connection* connection = open();
-        if (!connection) return;
-        Statement query(connection->db, "SELECT 1 FROM " + tableName() + " WHERE " +
-                                            sqlName(userbehavior::kUid) + " = ?");
-        if (!query) return;
-        bindValue(query.handle, 1, fdn::Value(uid));
-        found = sqlite3_step(query.handle) == SQLITE_ROW;
+        if (Connection* connection = open()) found = hasUid(connection->db, uid);
     });
     return found;
 }

@@ -4,11 +4,16 @@
 // serial queue, in the order it was asked for; the connection opens on first use, at the
 // Application Support folder of that moment, and reopens after closeDatabase().
 //
-// A file that is not a database, or a damaged one, is logged and kept aside as
-// "Halvane3D.db.unreadable" (or "-2", "-3", ...), and a fresh
-// table starts in its place. While another process holds the file, a statement waits for
-// it at most 2 s of clock time, and the quit's writes together at most 1 s
-// (finishBeforeQuit); an event that cannot be stored is named in the log.
+// Damage is logged and kept aside as "Halvane3D.db.unreadable" (or "-2", "-3", ...), and a
+// fresh table starts in its place, also when it is met only by an event's insert, which
+// then goes into the fresh table: a file that is not a database or a damaged one, an item
+// that is not a regular file (a folder, a device, a symbolic link, which is never
+// followed), or a table of that name that refuses the records (UsageTableDamage.h). A table
+// that only lacks columns gains them. A file replaced or removed while open is opened
+// again at the next operation. While another process holds the file, a statement waits
+// for it at most 2 s of clock time, and the quit's writes together at most 1 s
+// (finishBeforeQuit); such a file, like one that cannot be written (a full disk), stays
+// where it is, and an event that cannot be stored is named in the log.
 //
 // Any thread may call; completions run on the database queue.
 

@@ -10,6 +10,7 @@
 #include "backend/UploadStoredEvents.h"
 #include "platform/foundation/BackgroundWork.h"
 #include "platform/foundation/Clock.h"
+#include "platform/foundation/NotificationCenter.h"
 #include "platform/foundation/SystemInfo.h"
 
 using namespace backendtest;
@@ -147,4 +148,27 @@ TEST_F(UploadStoredEventsTest, AQuitEndsAPassOverALargeTableReadABatchAtATime) {
     EXPECT_EQ(*uploaded, 0);
     fdn::BackgroundWork::resume();
     EXPECT_EQ(rowCount(), kRows);  // the row in flight too
+}
+
+// Each time the application becomes active a pass runs: a later one uploads the rows stored
+// since the first, and the row the backend refused then.
+TEST_F(UploadStoredEventsTest, ALaterPassUploadsWhatWasStoredSinceTheFirst) {
+    fdn::ScopedClock fast(std::make_shared<fdn::RealClock>(100.0));
+    auto becomeActive = [] {
+        AppDelegate::shared().handleDidBecomeActive({});
+        // The pass, and the update check that comes with it, have ended.
+        return drainUntil([] { return fdn::BackgroundWork::running() == 0; });
+    };
+    storeRows({"first", "refused"});
+    server_.setEventRejection(
+        [](const fdn::ValueDictionary& event) { return event.at("uid").text() == "refused"; });
+    ASSERT_TRUE(becomeActive());
+    EXPECT_EQ(uids(), std::vector<std::string>{"refused"});
+
+    server_.setEventRejection(nullptr);
+    storeRows({"later"});
+    ASSERT_TRUE(becomeActive());
+    EXPECT_TRUE(storedRows().empty());
+    // The server keeps only the events it took.
+    EXPECT_EQ(receivedUids(), (std::vector<std::string>{"first", "refused", "later"}));
 }

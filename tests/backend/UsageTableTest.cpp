@@ -1,6 +1,8 @@
 // The usage table over the real SQLite library, and usage records stored through it.
 
+#include <signal.h>
 #include <sqlite3.h>
+#include <sys/resource.h>
 
 #include <algorithm>
 #include <chrono>
@@ -141,4 +143,60 @@ TEST_F(UsageTableTest, AFileHeldByAnotherProcessHoldsTheQuitUpOnlyBriefly) {
     // Once the file is free again, the next event is stored as usual.
     table.insertUserBehavior({{"uid", "third"}});
     EXPECT_EQ(uids(), std::vector<std::string>{"third"});
+}
+
+// A file held for a moment by another process while the application runs (a second copy, a
+// backup) only delays the event: it is stored once the file is free, in the user's file.
+TEST_F(UsageTableTest, AFileHeldForAMomentWhileRunningStillTakesTheEvent) {
+    auto clock = std::make_shared<fdn::ManualClock>();
+    fdn::ScopedClock scoped(clock);
+    auto& table = TavroFMDBManager::shareManager();
+    table.insertUserBehavior({{"uid", "before"}});
+    table.drainDatabaseQueue();
+    sqlite3* other = nullptr;
+    ASSERT_EQ(sqlite3_open(table.databasePath().c_str(), &other), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(other, "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr), SQLITE_OK);
+
+    table.insertUserBehavior({{"uid", "held"}});
+    ASSERT_TRUE(test_support::waitForWaiters(*clock, 1));
+    clock->advanceSeconds(TavroFMDBManager::kBusySeconds / 2);
+    ASSERT_TRUE(test_support::waitForWaiters(*clock, 1));  // still waiting for the file
+    sqlite3_exec(other, "ROLLBACK", nullptr, nullptr, nullptr);
+    sqlite3_close(other);
+    clock->advanceSeconds(0.05);
+    EXPECT_EQ(uids(), (std::vector<std::string>{"before", "held"}));
+    EXPECT_FALSE(fdn::fileExists(table.databasePath() + ".unreadable"));
+}
+
+// A file that cannot be written (a full disk; here a file-size limit) is no damage: the
+// event is reported as not stored, and the user's file stays to take the next one.
+TEST_F(UsageTableTest, AFileThatCannotBeWrittenStaysAndTheLostEventIsNamed) {
+    auto& table = TavroFMDBManager::shareManager();
+    table.insertUserBehavior({{"uid", "before"}});
+    table.drainDatabaseQueue();
+    ::testing::internal::CaptureStderr();
+    {
+        // Small enough for no page of the journal, large enough for the captured log.
+        struct FileSizeLimit {
+            rlimit before{};
+            void (*signalBefore)(int) = ::signal(SIGXFSZ, SIG_IGN);
+            FileSizeLimit() {
+                ::getrlimit(RLIMIT_FSIZE, &before);
+                rlimit limited = before;
+                limited.rlim_cur = 2048;
+                ::setrlimit(RLIMIT_FSIZE, &limited);
+            }
+            ~FileSizeLimit() {
+                ::setrlimit(RLIMIT_FSIZE, &before);
+                ::signal(SIGXFSZ, signalBefore);
+            }
+        } full;
+        table.insertUserBehavior({{"uid", "refused"}, {"eventName", "app_use_duration"}});
+        table.drainDatabaseQueue();
+    }
+    const std::string log = ::testing::internal::GetCapturedStderr();
+    EXPECT_NE(log.find("not stored: \"app_use_duration\" refused"), std::string::npos) << log;
+    EXPECT_FALSE(fdn::fileExists(table.databasePath() + ".unreadable"));
+    table.insertUserBehavior({{"uid", "after"}});
+    EXPECT_EQ(uids(), (std::vector<std::string>{"before", "after"}));
 }
