@@ -13,6 +13,7 @@
 #include "E2eSupport.h"
 #include "tests/support/ChildProcess.h"
 #include "tests/support/Waits.h"
+#include "tests/support/XvfbServer.h"
 
 namespace {
 
@@ -25,15 +26,22 @@ class AppProcess : public test_support::ChildProcess {
     AppProcess(const std::string& machineRoot, const std::string& pictures,
                const std::string& scenario = "second-instance",
                const std::string& quitSignalAt = {},
-               const std::vector<std::string>& environment = {})
+               const std::vector<std::string>& environment = {},
+               const std::string& display = {})
         : pictures_(pictures) {
         Options options;
         options.environment = environment;
         options.environment.push_back("TMPDIR=" + machineRoot);
-        options.environment.push_back("QT_QPA_PLATFORM=offscreen");
         if (!quitSignalAt.empty())
             options.environment.push_back("TAVRO3D_QUIT_SIGNAL_AT=" + quitSignalAt);
-        options.withoutVariables = {"DISPLAY"};
+        // Headless unless a display is given.
+        if (display.empty()) {
+            options.environment.push_back("QT_QPA_PLATFORM=offscreen");
+            options.withoutVariables = {"DISPLAY"};
+        } else {
+            options.environment.push_back("DISPLAY=" + display);
+            options.withoutVariables = {"QT_QPA_PLATFORM"};
+        }
         options.discardOutput = true;
         options.endSignal = SIGKILL;
         start({TAVRO_APP_BINARY, "--scenario", e2e::scenarioPath(scenario), "--speed", "20",
@@ -206,6 +214,39 @@ TEST(Process, ACtrlCDuringTheLaunchQuitsThroughTheTermination) {
     EXPECT_EQ(app.wait(kPatience), 0) << app.log();
     EXPECT_TRUE(app.logHas("] quit\n")) << app.log();
     EXPECT_EQ(app.storedEvents(2), 1) << "app_use_duration";
+}
+
+// A quit signal while the plug-in waits on the main thread for the screen to be unlocked:
+// the wait ends, and the termination runs with its whole clean-up.
+TEST(Process, AQuitSignalWhileTheScreenIsLockedAtAPlugInCleansUp) {
+    test_support::TemporaryFolder root("tavro-e2e");
+    AppProcess app(root.path(), root.path() + "/pictures", "locked-until-quit");
+    ASSERT_TRUE(app.started());
+    ASSERT_TRUE(app.logHolds("step: expect panel TavroHomeStartViewController")) << app.log();
+    app.signal(SIGTERM);
+    EXPECT_EQ(app.wait(kPatience), 0) << app.log();
+    EXPECT_TRUE(app.logHas("] quit\n")) << app.log();
+    EXPECT_TRUE(app.logHas(threeDOffLine())) << app.log();
+    EXPECT_EQ(app.storedEvents(2), 1) << "app_use_duration";
+    EXPECT_EQ(app.storedEvents(4), 1) << "use_mode_type, with glasses connected";
+}
+
+// On a real display an alert runs a modal session of its own: a quit signal meanwhile ends
+// the process (the alert does not wait for an answer), and cleans up once. Runs as the
+// ctest "e2e_display_process" on a private Xvfb.
+TEST(DisplayProcess, AQuitSignalWhileAnAlertIsUpEndsTheRunAndCleansUpOnce) {
+    if (!std::getenv("TAVRO_E2E_DISPLAY_TEST")) GTEST_SKIP() << "runs as e2e_display_process";
+    test_support::XvfbServer server;
+    if (!server.start(150, "1280x800x24")) GTEST_SKIP() << "Xvfb is not installed or did not start";
+    test_support::TemporaryFolder root("tavro-e2e");
+    AppProcess app(root.path(), root.path() + "/pictures", "alert-until-quit", {}, {},
+                   server.display());
+    ASSERT_TRUE(app.started());
+    ASSERT_TRUE(app.logHolds("step: expect the application to quit")) << app.log();
+    app.signal(SIGINT);
+    EXPECT_EQ(app.wait(kPatience), 0) << app.log();
+    EXPECT_TRUE(app.logHas("] quit\n")) << app.log();
+    EXPECT_EQ(app.storedEvents(2), 1) << "app_use_duration, once";
 }
 
 }  // namespace
