@@ -188,8 +188,6 @@ void ProcessLockRegistry::takeOverWhenFree() {
             systemLog("running applications: the other copy has not ended in time");
             return;
         }
-        // A quit of this copy meanwhile ends the wait: it then ends as a second copy would.
-        if (BackgroundWork::stopping()) return;
         std::this_thread::sleep_for(kTakeOverRetry);
     }
 }
