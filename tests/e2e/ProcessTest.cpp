@@ -26,8 +26,7 @@ class AppProcess : public test_support::ChildProcess {
     AppProcess(const std::string& machineRoot, const std::string& pictures,
                const std::string& scenario = "second-instance",
                const std::string& quitSignalAt = {},
-               const std::vector<std::string>& environment = {},
-               const std::string& display = {})
+               const std::vector<std::string>& environment = {}, const std::string& display = {})
         : pictures_(pictures) {
         Options options;
         options.environment = environment;
