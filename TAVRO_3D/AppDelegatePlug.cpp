@@ -49,10 +49,11 @@ void AppDelegate::handleGlassConnectionChange(const fd::Notification& note) {
 
     // While the quit runs, a notice changes nothing but the flag: the quit's clean-up leaves
     // the glasses and the displays as they are to be left, and nothing may be set up now.
-    // The unplug's usage event is kept for a later upload (the quit stores the mode event
-    // only while glasses are connected).
+    // The unplug's usage event is kept for a later upload, unless the clean-up has stored
+    // it already (the monitor thread clears the connected flag before the notice comes).
     if (fd::BackgroundWork::stopping()) {
-        if (!plugged) shell::recordUsageEvent(BehaviorEventType::use_mode_type, true);
+        if (!plugged && !shell::quitStoredModeEvent())
+            shell::recordUsageEvent(BehaviorEventType::use_mode_type, true);
         return;
     }
 

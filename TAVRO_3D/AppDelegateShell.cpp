@@ -91,6 +91,18 @@ void endPlugSequences() {
     }
 }
 
+namespace {
+bool gQuitStoredModeEvent = false;
+}  // namespace
+
+void setQuitStoredModeEvent(bool stored) {
+    gQuitStoredModeEvent = stored;
+}
+
+bool quitStoredModeEvent() {
+    return gQuitStoredModeEvent;
+}
+
 void PlugDfuCheckHandler::handleDfuCheckResult(bool needsUpdate) {
     delegate_.handleDfuCheckResult(needsUpdate, generation_);
 }

@@ -44,6 +44,11 @@ void endPlugSequences();
 // Launch: sequences may run (again).
 void allowPlugSequences();
 
+// Whether the quit's clean-up has stored the mode event of glasses connected then; an unplug
+// heard later in the quit stores none of its own. Main thread.
+void setQuitStoredModeEvent(bool stored);
+bool quitStoredModeEvent();
+
 // The glasses server's firmware decision for one plug-in, handed to the delegate.
 class PlugDfuCheckHandler final : public DfuCheckResultHandler {
   public:

@@ -77,6 +77,8 @@ void AppDelegate::exitCleanup() {
     if (server->ioHidDevice()) server->stop_display_3d();
     shell::stopAI3D(*this);
     shell::recordUsageEvent(BehaviorEventType::app_use_duration, true);
-    if (glassStatus.load()) shell::recordUsageEvent(BehaviorEventType::use_mode_type, true);
+    const bool connected = glassStatus.load();
+    if (connected) shell::recordUsageEvent(BehaviorEventType::use_mode_type, true);
+    shell::setQuitStoredModeEvent(connected);
     shell::finishUsageTableWrites();
 }

@@ -181,6 +181,28 @@ TEST_F(ShellTerminationTest, AQuitThatComesTwiceCleansUpOnce) {
     EXPECT_EQ(storedEvents(), (std::vector<int64_t>{2}));
 }
 
+// Glasses taken off while the quit runs: their mode event is stored once, by the clean-up
+// when they were still connected then, else by the unplug.
+TEST_F(ShellTerminationTest, GlassesLeavingDuringTheQuitStoreOneModeEvent) {
+    auto pair = glasses("TAVRO2_FW_V1.65");
+    plug(pair);
+    ASSERT_TRUE(runUntil([&] { return sent(pair, 6, 0) == 1; }));
+    const fd::Notification unplugged{kGlassStatusChangeNotification, fd::Value(false), {}};
+    platform::ui::Application::shared().terminate();
+    delegate().handleGlassConnectionChange(unplugged);  // heard after the clean-up
+    EXPECT_EQ(storedEvents(), (std::vector<int64_t>{2, 4}));
+}
+
+TEST_F(ShellTerminationTest, GlassesLeavingBeforeTheCleanUpStoreTheirModeEventThemselves) {
+    auto pair = glasses("TAVRO2_FW_V1.65");
+    plug(pair);
+    ASSERT_TRUE(runUntil([&] { return sent(pair, 6, 0) == 1; }));
+    fd::BackgroundWork::beginQuit();
+    delegate().handleGlassConnectionChange({kGlassStatusChangeNotification, fd::Value(false), {}});
+    platform::ui::Application::shared().terminate();
+    EXPECT_EQ(storedEvents(), (std::vector<int64_t>{4, 2}));
+}
+
 // The launch holds the main thread until the displays are un-mirrored; when that never
 // succeeds, a quit signal still ends the launch, and the quit runs.
 TEST_F(UnlaunchedShellTest, AQuitSignalEndsTheLaunchsUnmirroringRetries) {
