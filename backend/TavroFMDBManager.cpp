@@ -268,10 +268,13 @@ std::string TavroFMDBManager::databasePath() const {
 std::unique_ptr<TavroFMDBManager::Connection> TavroFMDBManager::connect(const std::string& path) {
     fdn::createDirectory(fdn::deletingLastPathComponent(path), true);
     auto connection = std::make_unique<Connection>();
-    // A link put in place after the look in open() is refused, not followed.
+    // A link put in place after the look in open() is refused, not followed. SQLite refuses a
+    // link anywhere along the path, though, and the folders above (a linked home or temporary
+    // folder) are the user's own layout: it is given the path with those resolved.
     int flags =
         SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_FULLMUTEX | SQLITE_OPEN_NOFOLLOW;
-    if (sqlite3_open_v2(path.c_str(), &connection->db, flags, nullptr) != SQLITE_OK) {
+    const std::string resolved = fdn::resolvingFolders(path);
+    if (sqlite3_open_v2(resolved.c_str(), &connection->db, flags, nullptr) != SQLITE_OK) {
         fdn::systemLog("usage table: cannot open " + path + ": " +
                        (connection->db ? sqlite3_errmsg(connection->db) : "out of memory"));
         return nullptr;

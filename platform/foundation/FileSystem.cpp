@@ -9,8 +9,10 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdlib>
 #include <filesystem>
 #include <limits>
+#include <memory>
 #include <string>
 
 #include "platform/foundation/Descriptors.h"
@@ -26,6 +28,16 @@ Date dateOf(const struct timespec& time) {
 }
 
 }  // namespace
+
+std::string resolvingFolders(const std::string& path) {
+    const std::string name = lastPathComponent(path);
+    if (name.empty() || name == "/" || name == "." || name == "..") return path;
+    const std::string folder = deletingLastPathComponent(path);
+    std::unique_ptr<char, decltype(&std::free)> resolved(
+        ::realpath(folder.empty() ? "." : folder.c_str(), nullptr), &std::free);
+    if (!resolved) return path;
+    return appendPathComponent(resolved.get(), name);
+}
 
 bool fileExists(const std::string& path) {
     struct stat info {};

@@ -30,6 +30,11 @@ std::string temporaryDirectory();
 std::string appendPathComponent(const std::string& path, const std::string& component);
 std::string lastPathComponent(const std::string& path);
 std::string deletingLastPathComponent(const std::string& path);
+// `path` with the folders above it resolved to where they really are (their links followed,
+// "." and ".." and doubled separators gone), and its last component kept as it is spelled:
+// a link in a folder above is the user's own layout, while a link in the item's own place
+// is for the caller to refuse. `path` unchanged when its folder cannot be resolved.
+std::string resolvingFolders(const std::string& path);
 
 enum class FileType { Regular, Directory, Other };
 

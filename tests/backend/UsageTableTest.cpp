@@ -3,6 +3,7 @@
 #include <signal.h>
 #include <sqlite3.h>
 #include <sys/resource.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
@@ -83,6 +84,26 @@ TEST_F(UsageTableTest, AnEventStoredAtQuitIsInTheFileAfterARestartAndOneNotStore
     EXPECT_EQ(body.at("modeType").asInt64(), 2);
     EXPECT_EQ(body.at("region").text(), "domestic");
     AppDelegate::shared().modelType = 0;
+}
+
+// A home or temporary folder reached through a link, or spelled with a doubled separator, is
+// the user's own layout: the events are stored there as anywhere else.
+TEST_F(UsageTableTest, AFolderAboveTheTableReachedThroughALinkStillTakesTheEvents) {
+    test_support::TemporaryFolder place("tavro-linked");
+    const std::string real = place.file("real");
+    ASSERT_FALSE(fdn::createDirectory(real, false).has_value());
+    ASSERT_EQ(::symlink(real.c_str(), place.file("linked").c_str()), 0);
+    for (const std::string& spelled :
+         {place.file("linked/Halvane3D.db"), place.path() + "//linked/./Halvane3D.db"}) {
+        SCOPED_TRACE(spelled);
+        TavroFMDBManager table(spelled);
+        table.insertUserBehavior({{"uid", "through-a-link"}, {"eventType", 2}});
+        EXPECT_EQ(uids(storedRows(table)), std::vector<std::string>{"through-a-link"});
+        table.closeDatabase();
+        EXPECT_EQ(fdn::attributesOfItem(real + "/Halvane3D.db").value().type,
+                  fdn::FileType::Regular);
+        fdn::removeItem(real + "/Halvane3D.db");
+    }
 }
 
 // A file that is not a database, or a damaged one, would lose every event for ever: it is
