@@ -61,6 +61,9 @@ void AppDelegate::applicationWillTerminate() {
     fd::BackgroundWork::finish();
     if (!isAppOpen.load()) exitCleanup();
     stopGlassMonitorThread(*this);
+    // An unplug heard while the thread stopped stored its mode event after the clean-up's
+    // writes: it too is in the table before the process ends.
+    shell::finishUsageTableWrites();
 }
 
 void AppDelegate::exitAppWithIsRecover(bool) {

@@ -7,6 +7,8 @@
 #include "glasses/GlassAudioVolume.h"
 #include "platform/foundation/BackgroundWork.h"
 #include "platform/foundation/Dispatch.h"
+#include "platform/foundation/NotificationCenter.h"
+#include "platform/foundation/OperationQueue.h"
 #include "stereo3d/TavroDepthCustomManager.h"
 #include "tests/TAVRO_3D/ShellHarness.h"
 
@@ -201,6 +203,54 @@ TEST_F(ShellTerminationTest, GlassesLeavingBeforeTheCleanUpStoreTheirModeEventTh
     delegate().handleGlassConnectionChange({kGlassStatusChangeNotification, fd::Value(false), {}});
     platform::ui::Application::shared().terminate();
     EXPECT_EQ(storedEvents(), (std::vector<int64_t>{4, 2}));
+}
+
+// The monitor thread clears the connected flag before the clean-up looks at it, and its
+// notice is heard only after the clean-up: the unplug stores the mode event then.
+TEST_F(ShellTerminationTest, GlassesLeavingJustBeforeTheCleanUpStoreTheirModeEventOnce) {
+    auto pair = glasses("TAVRO2_FW_V1.65");
+    plug(pair);
+    ASSERT_TRUE(runUntil([&] { return sent(pair, 6, 0) == 1; }));
+    delegate().glassStatus = false;  // as the monitor thread does at the unplug
+    platform::ui::Application::shared().terminate();
+    delegate().handleGlassConnectionChange({kGlassStatusChangeNotification, fd::Value(false), {}});
+    EXPECT_EQ(storedEvents(), (std::vector<int64_t>{2, 4}));
+}
+
+// Glasses pulled out just as the quit begins: their notice waits for the main thread and is
+// heard while the quit stops the monitor thread, after the clean-up's writes. What it
+// stores is in the file, as the next launch reads it, by the time the quit returns, also
+// when the table's queue is slow to get to it.
+TEST_F(UnlaunchedShellTest, AnUnplugHeardWhileTheMonitorThreadStopsIsInTheTableAtTheQuitsEnd) {
+    boot("macbook");
+    std::atomic<bool> slowDisk{false};
+    // Registered before the launch, so it is heard just before the delegate's own observer.
+    auto slowWrite = fd::NotificationCenter::defaultCenter().addObserver(
+        kGlassStatusChangeNotification, std::nullopt, fd::OperationQueue::main(),
+        [&](const fd::Notification& note) {
+            if (note.object.asBool() || !slowDisk) return;
+            TavroFMDBManager::shareManager().queue()->async(
+                [] { std::this_thread::sleep_for(std::chrono::milliseconds(300)); });
+        });
+    launch();
+    auto pair = glasses("TAVRO2_FW_V1.65");
+    plug(pair);
+    ASSERT_TRUE(runUntil([&] { return sent(pair, 6, 0) == 1; }));
+    runFor(3);
+    slowDisk = true;
+    unplug(pair);
+    const auto bound = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (delegate().glassStatus.load() && std::chrono::steady_clock::now() < bound)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    ASSERT_FALSE(delegate().glassStatus.load());
+    platform::ui::Application::shared().terminate();
+    TavroFMDBManager nextLaunch(TavroFMDBManager::shareManager().databasePath());
+    std::vector<int64_t> stored;
+    nextLaunch.selectAll([&](TavroFMDBManager::Rows rows, int64_t, std::string) {
+        for (const auto& row : rows) stored.push_back(row.at("eventType").asInt64());
+    });
+    nextLaunch.drainDatabaseQueue();
+    EXPECT_EQ(stored, (std::vector<int64_t>{2, 4}));
 }
 
 // The launch holds the main thread until the displays are un-mirrored; when that never
