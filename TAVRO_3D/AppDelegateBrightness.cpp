@@ -11,16 +11,17 @@
 // which has no brightness to save until then.
 
 #include <atomic>
+#include <chrono>
 #include <memory>
 #include <mutex>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "appstate/AppDelegate.h"
 #include "common/GCXTimer.h"
 #include "common/GlobalHelpers.h"
 #include "platform/foundation/AssertMainThread.h"
-#include "platform/foundation/Clock.h"
 #include "platform/foundation/Dispatch.h"
 #include "platform/foundation/Mutex.h"
 #include "platform/screens/DisplayServices.h"
@@ -37,8 +38,10 @@ namespace {
 constexpr float kFadeSteps = 250.0f;
 constexpr double kFadeInterval = 0.001;
 constexpr double kRestoreRetryDelay = 0.15;
-// At quit the retries run on the quitting thread; this bounds how long it may wait.
+// At quit the retries run on the quitting thread; this bounds how long it may wait, in real
+// time whatever the clock's speed, since it holds up the end of the process.
 constexpr int kRestoreTriesBeforeQuit = 10;
+constexpr auto kRestoreRetryPauseBeforeQuit = std::chrono::milliseconds(150);
 
 struct BrightnessFade {
     Mutex mutex;
@@ -191,6 +194,6 @@ void AppDelegate::restoreBuiltinBrightness() {
 void AppDelegate::restoreBuiltinBrightnessBeforeQuit() {
     for (int attempt = 0; attempt < kRestoreTriesBeforeQuit; ++attempt) {
         if (restoreOnce(*this) != RestoreStep::Retry) return;
-        fdn::Clock::current().sleepForSeconds(kRestoreRetryDelay);
+        std::this_thread::sleep_for(kRestoreRetryPauseBeforeQuit);
     }
 }

@@ -1,7 +1,5 @@
 #include "TAVRO_3D/AppDelegateShell.h"
 
-#include <thread>
-
 #include "platform/foundation/BackgroundWork.h"
 #include "platform/foundation/Clock.h"
 #include "platform/foundation/Dispatch.h"
@@ -75,17 +73,7 @@ void endPlugSequences() {
     // Every wait of a sequence wakes on the new generation; what is left is a command or a
     // display change in progress, which may need the main queue. A step that never returns
     // must not keep the process from ending: the wait has the quit's bound (real time).
-    const auto deadline = std::chrono::steady_clock::now() + fd::BackgroundWork::kFinishLimit;
-    const auto over = [&] {
-        return gRunningSequences.load() == 0 || std::chrono::steady_clock::now() >= deadline;
-    };
-    while (!over()) {
-        if (fd::isMainThread()) {
-            fd::MainLoop::runUntil(over, fd::Clock::fromSeconds(1));
-        } else {
-            std::this_thread::sleep_for(std::chrono::milliseconds(1));
-        }
-    }
+    fd::BackgroundWork::waitDuringQuit([] { return gRunningSequences.load() == 0; });
     if (const int left = gRunningSequences.load(); left > 0) {
         fd::systemLog("quit: " + std::to_string(left) + " after-plug sequence(s) still running");
     }

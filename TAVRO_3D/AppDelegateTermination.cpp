@@ -1,5 +1,4 @@
 #include <atomic>
-#include <chrono>
 #include <memory>
 
 #include "TAVRO_3D/AppDelegateShell.h"
@@ -8,7 +7,6 @@
 #include "glasses/GlassServer.h"
 #include "platform/foundation/AssertMainThread.h"
 #include "platform/foundation/BackgroundWork.h"
-#include "platform/foundation/Clock.h"
 #include "platform/foundation/Dispatch.h"
 #include "platform/foundation/SystemInfo.h"
 
@@ -35,12 +33,8 @@ void stopGlassMonitorThread(AppDelegate& delegate) {
     });
     // Bounded like the rest of the quit (real time): a thread that never lets go must not
     // keep the process from ending.
-    const auto deadline = std::chrono::steady_clock::now() + fd::BackgroundWork::kFinishLimit;
-    const auto over = [&] {
-        return stopped->load() || std::chrono::steady_clock::now() >= deadline;
-    };
-    while (!over()) fd::MainLoop::runUntil(over, fd::Clock::fromSeconds(1));
-    if (!stopped->load()) fd::systemLog("quit: the glasses' monitor thread did not stop");
+    if (!fd::BackgroundWork::waitDuringQuit([&] { return stopped->load(); }))
+        fd::systemLog("quit: the glasses' monitor thread did not stop");
 }
 
 }  // namespace

@@ -4,11 +4,13 @@
 
 #include <chrono>
 #include <set>
+#include <thread>
 
 #include "backend/UsageTableDamage.h"
 #include "backend/UserBehaviorRecord.h"
 #include "platform/foundation/Clock.h"
 #include "platform/foundation/FileSystem.h"
+#include "platform/foundation/Mutex.h"
 #include "platform/foundation/SystemInfo.h"
 #include "platform/foundation/ValueJson.h"
 
@@ -18,22 +20,46 @@ namespace {
 
 constexpr auto kBusyStep = std::chrono::milliseconds(10);
 
+int64_t steadyNow() {
+    return std::chrono::steady_clock::now().time_since_epoch().count();
+}
+
+}  // namespace
+
+// The limit of the quit's writes, and what wakes a wait for the file when the quit sets it.
+struct TavroFMDBManager::QuitLimit {
+    fdn::Mutex mutex;
+    fdn::ConditionVariable set;
+    // The steady-clock time (in nanoseconds) past which no statement waits for the file any
+    // more; 0 while the quit's writes are not running.
+    std::atomic<int64_t> steadyLimit{0};
+};
+
+namespace {
+
 struct BusyWait {
     fdn::Clock::TimePoint since{};  // when the current statement found the file held
-    const std::atomic<int64_t>* limit = nullptr;
+    TavroFMDBManager::QuitLimit* quit = nullptr;
 };
 
 // Another process (a second copy at start-up) may hold the file for a moment: wait for it
-// in steps of clock time, at most kBusySeconds a statement and never past the wait limit.
+// in steps of clock time, at most kBusySeconds a statement. During the quit the steps are
+// real time and end at the quit's limit, whatever the clock's speed.
 int waitWhileBusy(void* user, int attempt) {
     auto* wait = static_cast<BusyWait*>(user);
     auto clock = fdn::Clock::current();
     const auto now = clock.now();
     if (attempt == 0) wait->since = now;
     if (now - wait->since >= fdn::Clock::fromSeconds(TavroFMDBManager::kBusySeconds)) return 0;
-    const int64_t limit = wait->limit->load();
-    if (limit != 0 && now.time_since_epoch().count() >= limit) return 0;
-    clock.sleepFor(kBusyStep);
+    auto& quit = *wait->quit;
+    if (const int64_t limit = quit.steadyLimit.load(); limit != 0) {
+        if (steadyNow() >= limit) return 0;
+        std::this_thread::sleep_for(kBusyStep);
+        return 1;
+    }
+    fdn::MutexLock lock(quit.mutex);
+    clock.waitUntil(quit.mutex, quit.set, fdn::Clock::later(now, kBusyStep),
+                    [&] { return quit.steadyLimit.load() != 0; });
     return 1;
 }
 
@@ -254,7 +280,8 @@ TavroFMDBManager& TavroFMDBManager::shareManager() {
 
 TavroFMDBManager::TavroFMDBManager(std::string databasePath)
     : configuredPath_(std::move(databasePath)),
-      queue_(fdn::makeSerialQueue("com.tavro.userBehaviorDatabase")) {}
+      queue_(fdn::makeSerialQueue("com.tavro.userBehaviorDatabase")),
+      quitLimit_(std::make_unique<QuitLimit>()) {}
 
 TavroFMDBManager::~TavroFMDBManager() {
     closeDatabase();
@@ -279,7 +306,7 @@ std::unique_ptr<TavroFMDBManager::Connection> TavroFMDBManager::connect(const st
                        (connection->db ? sqlite3_errmsg(connection->db) : "out of memory"));
         return nullptr;
     }
-    connection->busy.limit = &waitLimit_;
+    connection->busy.quit = quitLimit_.get();
     sqlite3_busy_handler(connection->db, waitWhileBusy, &connection->busy);
     return connection;
 }
@@ -427,12 +454,13 @@ void TavroFMDBManager::drainDatabaseQueue() {
 }
 
 void TavroFMDBManager::finishBeforeQuit() {
-    const auto now = fdn::Clock::current().now();
-    waitLimit_ = fdn::Clock::later(now, fdn::Clock::fromSeconds(kQuitWaitSeconds))
-                     .time_since_epoch()
-                     .count();
+    {
+        fdn::MutexLock lock(quitLimit_->mutex);
+        quitLimit_->steadyLimit = steadyNow() + std::chrono::nanoseconds(kQuitWait).count();
+    }
+    quitLimit_->set.notify_all();
     drainDatabaseQueue();
-    waitLimit_ = 0;
+    quitLimit_->steadyLimit = 0;
 }
 
 void TavroFMDBManager::closeDatabase() {

@@ -11,13 +11,14 @@
 // followed), or a table of that name that refuses the records (UsageTableDamage.h). A table
 // that only lacks columns gains them. A file replaced or removed while open is opened
 // again at the next operation. While another process holds the file, a statement waits
-// for it at most 2 s of clock time, and the quit's writes together at most 1 s
+// for it at most 2 s of clock time, and the quit's writes together at most 1 s of real time
 // (finishBeforeQuit); such a file, like one that cannot be written (a full disk), stays
 // where it is, and an event that cannot be stored is named in the log.
 //
 // Any thread may call; completions run on the database queue.
 
 #include <atomic>
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -32,7 +33,8 @@ class TavroFMDBManager {
     static constexpr const char* kDatabaseName = "Halvane3D.db";
     static constexpr const char* kTableName = "tavroUserBehaviorTable";
     static constexpr double kBusySeconds = 2;
-    static constexpr double kQuitWaitSeconds = 1;
+    // Real time: it guards the end of the process, whatever the clock's speed.
+    static constexpr std::chrono::milliseconds kQuitWait{1000};
 
     using Rows = std::vector<platform::foundation::ValueDictionary>;
     // Rows keyed by column name; the SQLite result code (0 on success) and the error text
@@ -73,8 +75,8 @@ class TavroFMDBManager {
     // Waits until every operation asked for so far has finished.
     void drainDatabaseQueue();
     // The quit's clean-up: as drainDatabaseQueue, but a file held by another process holds
-    // those operations up for at most 1 s of clock time in all, so that the quit is not
-    // kept waiting; what could not be stored by then is logged.
+    // those operations up for at most kQuitWait in all, so that the quit is not kept
+    // waiting; what could not be stored by then is logged.
     void finishBeforeQuit();
     // Drains, then closes the connection; the next operation opens it again.
     void closeDatabase();
@@ -82,15 +84,15 @@ class TavroFMDBManager {
     std::string databasePath() const;
     const platform::foundation::DispatchQueuePtr& queue() const { return queue_; }
 
+    struct QuitLimit;
+
   private:
     struct Connection;
     std::string configuredPath_;
     platform::foundation::DispatchQueuePtr queue_;
     // Touched on the database queue only.
     std::unique_ptr<Connection> connection_;
-    // Clock time (since the clock's start, in nanoseconds) past which no statement waits
-    // for the file any more; 0 when there is no such limit.
-    std::atomic<int64_t> waitLimit_{0};
+    std::unique_ptr<QuitLimit> quitLimit_;
 
     Connection* open();
     std::unique_ptr<Connection> connect(const std::string& path);

@@ -1,6 +1,8 @@
 #include "platform/foundation/BackgroundWork.h"
 
+#include <algorithm>
 #include <atomic>
+#include <thread>
 
 #include "platform/foundation/Clock.h"
 #include "platform/foundation/Dispatch.h"
@@ -61,18 +63,33 @@ void BackgroundWork::beginQuit() {
     notify(s);
 }
 
+bool BackgroundWork::waitDuringQuit(const std::function<bool()>& done,
+                                    std::chrono::milliseconds limit) {
+    using Steady = std::chrono::steady_clock;
+    const auto deadline = Steady::now() + limit;
+    const auto over = [&] { return done() || Steady::now() >= deadline; };
+    while (!over()) {
+        if (isMainThread()) {
+            // The loop looks at `over` every few milliseconds; its own timeout, in clock time,
+            // is only a slice, never longer than the real time left.
+            const auto left = std::chrono::duration_cast<Clock::Duration>(deadline - Steady::now());
+            MainLoop::runUntil(over, std::max(left, Clock::Duration{0}));
+        } else {
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+    }
+    return done();
+}
+
 bool BackgroundWork::finish(std::chrono::milliseconds limit) {
     beginQuit();
     State& s = state();
-    const auto deadline = std::chrono::steady_clock::now() + limit;
-    const auto over = [&] {
-        return s.holds.load() == 0 || std::chrono::steady_clock::now() >= deadline;
-    };
     if (isMainThread()) {
-        while (!over()) MainLoop::runUntil(over, Clock::fromSeconds(1));
+        waitDuringQuit([&] { return s.holds.load() == 0; }, limit);
     } else {
         MutexLock lock(s.mutex);
-        s.changed.wait_until(lock, deadline, [&] { return s.holds.load() == 0; });
+        s.changed.wait_until(lock, std::chrono::steady_clock::now() + limit,
+                             [&] { return s.holds.load() == 0; });
     }
     const int left = s.holds.load();
     if (left > 0) {

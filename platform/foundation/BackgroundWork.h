@@ -12,6 +12,7 @@
 // the main thread, since the work may be posting to main-queue observers.
 
 #include <chrono>
+#include <functional>
 #include <memory>
 
 namespace platform::foundation {
@@ -37,6 +38,11 @@ class BackgroundWork {
     // The quit: begins it (when it has not begun yet) and waits until all of it has returned, for
     // at most `limit`. True when none is left running; logs what is when not.
     static bool finish(std::chrono::milliseconds limit = kFinishLimit);
+    // Waits until `done()` or `limit` of real time, whatever the clock's speed; on the main
+    // thread it keeps the main queue running meanwhile. Returns done(). For the quit's own
+    // waits, which guard the end of the process.
+    static bool waitDuringQuit(const std::function<bool()>& done,
+                               std::chrono::milliseconds limit = kFinishLimit);
     // Work may run again: a new run of the application in this process, before it starts
     // anything (tests run several).
     static void resume();
