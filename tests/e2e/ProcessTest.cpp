@@ -1,7 +1,8 @@
 // The application as a process: a second copy hands over to the first and ends at once,
 // unless the first is quitting, when it runs once the first has ended;
 // Ctrl-C, SIGTERM and SIGHUP quit it through its termination, with exit status 0, at any
-// moment from the start on; a scenario that fails ends it with status 1.
+// moment from the start on; a scenario that fails ends it with status 1; a run log that
+// misses lines is told on standard error.
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sqlite3.h>
@@ -22,14 +23,17 @@ constexpr double kPatience = 60;
 
 class AppProcess : public test_support::ChildProcess {
   public:
-    // Started with TMPDIR = `machineRoot`, so its SimMac's home folder is the test's own.
+    // Started with TMPDIR = `machineRoot`, so its SimMac's home folder is the test's own;
+    // `base` gives further options (limits, standard error kept).
     AppProcess(const std::string& machineRoot, const std::string& pictures,
                const std::string& scenario = "second-instance",
                const std::string& quitSignalAt = {},
-               const std::vector<std::string>& environment = {}, const std::string& display = {})
+               const std::vector<std::string>& environment = {}, const std::string& display = {},
+               const Options& base = {})
         : pictures_(pictures) {
-        Options options;
-        options.environment = environment;
+        Options options = base;
+        options.environment.insert(options.environment.end(), environment.begin(),
+                                   environment.end());
         options.environment.push_back("TMPDIR=" + machineRoot);
         if (!quitSignalAt.empty())
             options.environment.push_back("TAVRO3D_QUIT_SIGNAL_AT=" + quitSignalAt);
@@ -138,6 +142,24 @@ TEST(Process, AnUnmetExpectationEndsAHeadlessRunByItselfWithStatusOne) {
     EXPECT_EQ(app.wait(kPatience), 1) << app.log();
     EXPECT_TRUE(app.logHas("FAILED: expect panel NoSuchViewController")) << app.log();
     EXPECT_FALSE(app.logHas("quit signal")) << app.log();
+}
+
+// A disk that fills while the process runs: it tells that its run log is incomplete, and
+// why, and its status stays the scenario's.
+TEST(Process, ARunLogThatMissesLinesIsToldOnStandardError) {
+    test_support::TemporaryFolder root("tavro-e2e");
+    const std::string scenario = e2e::writeScenario(root, R"({"steps": [
+        {"do": "expectPanel", "panel": "TavroHomeNewViewController", "within": 30}]})");
+    test_support::ChildProcess::Options full;
+    full.fileSizeLimit = 256;  // more than the start needs, less than the run log grows to
+    full.keepErrors = true;
+    AppProcess app(root.path(), root.path() + "/pictures", scenario, {}, {}, {}, full);
+    ASSERT_TRUE(app.started());
+    EXPECT_EQ(app.wait(kPatience), 0) << app.errors();
+    EXPECT_NE(app.errors().find("Tavro3D: the run log is incomplete: cannot write " + root.path() +
+                                "/pictures/run.log"),
+              std::string::npos)
+        << app.errors();
 }
 
 // Quit and start again at once: the quitting copy refuses to come to the front, and the new

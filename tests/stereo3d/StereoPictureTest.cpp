@@ -101,6 +101,29 @@ TEST(StereoEyes, EdgesRepeatPixelsAreCarriedAsTheyAreAndOddInputsAreSafe) {
     EXPECT_TRUE(estimateDepth(StereoFrame{}).empty());
 }
 
+// Half pixels round away from zero, for both eyes alike, and each eye repeats the pixel at
+// the edge it moves away from: one row 10..17 at one depth (one cell across), padded with
+// pixels no eye may show.
+TEST(StereoEyes, HalfPixelShiftsRoundAwayFromZeroAndTheUncoveredEdgeRepeatsItsPixel) {
+    const std::vector<uint32_t> row = {10, 11, 12, 13, 14, 15, 16, 17, 99, 99};
+    const StereoFrame frame{reinterpret_cast<const uint8_t*>(row.data()), 8, 1, row.size() * 4};
+    // depthValue 0.5 × 8 pixels × depth: exact in floats.
+    auto eye = [&](float depth, StereoEye which) {
+        std::vector<uint32_t> out(8, 0);
+        drawStereoEye(frame, uniformDepth(8, 1, depth), 0.5f, which, out.data(), 8);
+        return out;
+    };
+    using Row = std::vector<uint32_t>;
+    // 2.5 pixels: 3.
+    EXPECT_EQ(eye(0.625f, StereoEye::Right), (Row{13, 14, 15, 16, 17, 17, 17, 17}));
+    EXPECT_EQ(eye(0.625f, StereoEye::Left), (Row{10, 10, 10, 10, 11, 12, 13, 14}));
+    // 0.5 pixels: 1; 1.5 pixels: 2.
+    EXPECT_EQ(eye(0.125f, StereoEye::Right), (Row{11, 12, 13, 14, 15, 16, 17, 17}));
+    EXPECT_EQ(eye(0.125f, StereoEye::Left), (Row{10, 10, 11, 12, 13, 14, 15, 16}));
+    EXPECT_EQ(eye(0.375f, StereoEye::Right), (Row{12, 13, 14, 15, 16, 17, 17, 17}));
+    EXPECT_EQ(eye(0.375f, StereoEye::Left), (Row{10, 10, 10, 11, 12, 13, 14, 15}));
+}
+
 TEST(DepthEstimate, DetailWhereverItsEdgesLieAndLowerPlacesAreNearer) {
     // A smooth grey picture with a checkered block of squares of `square` pixels: the block
     // is nearer than the smooth area beside it, whether its edges fall on odd or even

@@ -49,6 +49,25 @@ TEST(PlantedFiles, WritesNeitherFollowALinkNorWaitOnAFifoNorPassAFullDisk) {
     EXPECT_EQ(readText(folder.file("log")).substr(0, 5), "kept\n");
 }
 
+// An atomic save replaces a link in the file's place by a file of its own, of the usual
+// mode: a target open to all would otherwise lend its mode to the saved file.
+TEST(PlantedFiles, AnAtomicSaveOntoALinkMakesAFileOfTheUsualModeAndLeavesTheTarget) {
+    Folder folder("tavro-planted");
+    writeText(folder.file("elsewhere"), "precious");
+    ASSERT_EQ(::chmod(folder.file("elsewhere").c_str(), 0666), 0);
+    ASSERT_EQ(::symlink(folder.file("elsewhere").c_str(), folder.file("settings").c_str()), 0);
+    ASSERT_FALSE(writeFileAtomically(folder.file("settings"), bytesOf("saved")));
+    struct stat saved {};
+    ASSERT_EQ(::lstat(folder.file("settings").c_str(), &saved), 0);
+    EXPECT_TRUE(S_ISREG(saved.st_mode));
+    EXPECT_EQ(saved.st_mode & 07777, 0644u);
+    EXPECT_EQ(readText(folder.file("settings")), "saved");
+    struct stat target {};
+    ASSERT_EQ(::stat(folder.file("elsewhere").c_str(), &target), 0);
+    EXPECT_EQ(target.st_mode & 07777, 0666u);
+    EXPECT_EQ(readText(folder.file("elsewhere")), "precious");
+}
+
 // A link in the lock file's place is left alone: the socket tells then.
 TEST(PlantedFiles, TheLockFileDoesNotFollowALink) {
     const test_support::TemporaryHome home("tavro-planted");
