@@ -118,6 +118,28 @@ TEST_F(ProcessLockRegistryTest, AQuittingHolderRefusesAndTheNewCopyRunsOnceItHas
     }
 }
 
+// One home reached through a link, or spelled with a doubled "/", is one lock file: the copies
+// meet on one socket, and the later one brings the first to the front.
+TEST_F(ProcessLockRegistryTest, OneHomeSpelledTwoWaysMeetsOnOneSocket) {
+    const std::string home = home_.path();
+    ASSERT_EQ(::symlink(home.c_str(), (home + "/alias").c_str()), 0);
+    std::string doubled = home;
+    doubled.insert(doubled.rfind('/'), "/");
+    std::atomic<int> activated{0};
+    ProcessLockRegistry first(kApp, [&] { ++activated; });
+    ASSERT_TRUE(first.isHolder());
+    for (const std::string& spelled : {home + "/alias", doubled}) {
+        SCOPED_TRACE(spelled);
+        setHomeDirectory(spelled);
+        ProcessLockRegistry second(kApp, nullptr, {.answer = 2000ms, .holderEnd = 200ms});
+        setHomeDirectory(home);
+        EXPECT_FALSE(second.isHolder());
+        EXPECT_TRUE(second.activate(holderSeenBy(second)));
+        EXPECT_TRUE(second.handOverAccepted());
+    }
+    EXPECT_TRUE(MainLoop::runUntilSeconds([&] { return activated.load() == 2; }, 5));
+}
+
 // Local peers that connect, say nothing and stay connected for the whole test. Served one
 // after another, each would hold up the start and the quit behind it for a second.
 TEST_F(ProcessLockRegistryTest, ASilentPeerHoldsUpNeitherAStartNorTheQuit) {
