@@ -138,13 +138,21 @@ std::optional<platform::backends::BackendChoice> chooseMachine(
 bool prepareSnapshots(const RunOptions& options, bool headless, RunResult& result,
                       std::string& runLogPath, std::string& error) {
     result.snapshotsFolder = options.snapshotsFolder;
+    std::optional<fdn::Error> unwritable;
     if (result.snapshotsFolder.empty() && headless) {
-        result.snapshotsFolder = fdn::appendPathComponent(result.homeFolder, "Runs/" + timeStamp());
+        // A new folder even when a run started within the same second (a quit and a start at
+        // once): each run's pictures and log stay its own.
+        const std::string stamped =
+            fdn::appendPathComponent(result.homeFolder, "Runs/" + timeStamp());
+        auto made = fdn::createNewDirectory(stamped);
+        result.snapshotsFolder = made ? *made : stamped;
+        if (!made) unwritable = made.error();
+    } else if (!result.snapshotsFolder.empty()) {
+        unwritable = fdn::createDirectory(result.snapshotsFolder, true);
     }
     if (result.snapshotsFolder.empty()) return true;
     runLogPath = fdn::appendPathComponent(result.snapshotsFolder, "run.log");
     // A run that promises pictures and a log where none can be written has failed.
-    auto unwritable = fdn::createDirectory(result.snapshotsFolder, true);
     if (!unwritable) unwritable = fdn::appendToFile(runLogPath, {});
     if (unwritable) {
         error = "cannot write pictures and log in " + result.snapshotsFolder + ": " +

@@ -5,7 +5,11 @@
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sqlite3.h>
+#include <unistd.h>
 
+#include <algorithm>
+#include <ctime>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <vector>
@@ -43,9 +47,11 @@ class AppProcess : public test_support::ChildProcess {
         }
         options.discardOutput = true;
         options.endSignal = SIGKILL;
-        start({TAVRO_APP_BINARY, "--scenario", e2e::scenarioPath(scenario), "--speed", "20",
-               "--snapshots", pictures},
-              options);
+        // Without a pictures folder the run makes one of its own in the home's "Runs".
+        std::vector<std::string> arguments = {TAVRO_APP_BINARY, "--scenario",
+                                              e2e::scenarioPath(scenario), "--speed", "20"};
+        if (!pictures.empty()) arguments.insert(arguments.end(), {"--snapshots", pictures});
+        start(arguments, options);
     }
     std::string log() const {
         std::ifstream file(pictures_ + "/run.log");
@@ -167,6 +173,59 @@ TEST(Process, AStartWhileTheRunningCopyQuitsRunsOnceItHasEnded) {
         EXPECT_EQ(second.wait(kPatience), 0) << second.log();
         EXPECT_TRUE(second.logHas("] quit\n")) << second.log();
     }
+}
+
+// A run without a pictures folder writes into a new folder of the home's "Runs", named after
+// the second it starts in. Two runs started at once, with the folders of the coming seconds
+// taken beforehand (as runs a moment earlier would have left them), get one each: neither
+// writes into a folder that was there, nor into the other's.
+TEST(Process, EachRunWritesIntoAFolderOfItsOwn) {
+    test_support::TemporaryFolder root("tavro-e2e");
+    const std::string runs =
+        root.path() + "/Tavro3D-SimMac-" + std::to_string(::getuid()) + "/macbook/Runs";
+    ASSERT_FALSE(platform::foundation::createDirectory(
+        runs, true, platform::foundation::FolderAccess::OwnerOnly));
+    const std::string earlier = "[00:00:00.000] an earlier run\n";
+    std::vector<std::string> taken;
+    for (std::time_t second = std::time(nullptr), last = second + 30; second <= last; ++second) {
+        std::tm local{};
+        localtime_r(&second, &local);
+        char stamp[32];
+        std::strftime(stamp, sizeof stamp, "%Y%m%d-%H%M%S", &local);
+        taken.push_back(runs + "/" + stamp);
+        ASSERT_FALSE(platform::foundation::createDirectory(taken.back(), false));
+        ASSERT_FALSE(platform::foundation::appendToFile(
+            taken.back() + "/run.log",
+            {reinterpret_cast<const uint8_t*>(earlier.data()), earlier.size()}));
+    }
+    const std::string scenario = e2e::writeScenario(root, R"({"steps": [
+        {"do": "expectPanel", "panel": "TavroHomeNewViewController", "within": 60}]})");
+    AppProcess one(root.path(), "", scenario);
+    AppProcess other(root.path(), "", scenario);
+    ASSERT_TRUE(one.started() && other.started());
+    EXPECT_EQ(one.wait(kPatience), 0);
+    EXPECT_EQ(other.wait(kPatience), 0);
+
+    for (const auto& folder : taken) {
+        std::ifstream file(folder + "/run.log");
+        std::stringstream text;
+        text << file.rdbuf();
+        EXPECT_EQ(text.str(), earlier) << folder;
+    }
+    std::vector<std::string> made;
+    for (const auto& entry : std::filesystem::directory_iterator(runs)) {
+        if (std::find(taken.begin(), taken.end(), entry.path().string()) != taken.end()) continue;
+        made.push_back(entry.path().string());
+        std::ifstream file(entry.path() / "run.log");
+        std::stringstream text;
+        text << file.rdbuf();
+        const std::string log = text.str();
+        const auto announced = log.find("simulated Mac");
+        EXPECT_NE(announced, std::string::npos) << made.back();
+        EXPECT_EQ(log.find("simulated Mac", announced + 1), std::string::npos)
+            << made.back() << " holds the lines of two runs";
+    }
+    EXPECT_EQ(made.size(), 2u);
 }
 
 // Each quit signal, while the scenario waits for the glasses to be taken off: the quit is
