@@ -175,6 +175,63 @@ TEST(Process, AStartWhileTheRunningCopyQuitsRunsOnceItHasEnded) {
     }
 }
 
+// A first copy that quits at once (a Ctrl-C before its launch) and whose quit waits until two
+// starts have asked it to come to the front (a test hook; ten seconds at most), so that the
+// starts of a test land while it quits.
+class ProcessWhileTheFirstQuits : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        ASSERT_TRUE(first_.started());
+        ASSERT_TRUE(first_.logHolds("the quit waits for another start")) << first_.log();
+    }
+    test_support::TemporaryFolder root_{"tavro-e2e"};
+    AppProcess first_{root_.path(),
+                      root_.path() + "/first",
+                      "second-instance",
+                      "start",
+                      {"TAVRO3D_HOLD_QUIT_FOR_START=2"}};
+};
+
+// Two starts while the running copy quits: the one that takes its place runs, and the other,
+// still waiting, asks that one to come to the front and ends at once, as any second start
+// does.
+TEST_F(ProcessWhileTheFirstQuits, OfTwoStartsOneRunsAndTheOtherHandsOverToIt) {
+    AppProcess second(root_.path(), root_.path() + "/second");
+    AppProcess third(root_.path(), root_.path() + "/third");
+    ASSERT_TRUE(second.started() && third.started());
+    EXPECT_EQ(first_.wait(kPatience), 0);
+    EXPECT_TRUE(first_.logHas("another copy was started while this one quit", 2)) << first_.log();
+    ASSERT_TRUE(
+        test_support::waitUntil([&] { return second.wait(0) || third.wait(0); }, kPatience));
+    AppProcess& ended = second.wait(0) ? second : third;
+    AppProcess& runs = second.wait(0) ? third : second;
+    EXPECT_EQ(ended.wait(0), 0);
+    EXPECT_TRUE(ended.logHas("another copy runs on this Mac; it comes to the front"))
+        << ended.log();
+    EXPECT_FALSE(ended.logHas("] panel ")) << ended.log();
+    EXPECT_TRUE(runs.logHolds("another copy was started; this one comes to the front"))
+        << runs.log();
+    EXPECT_TRUE(runs.logHolds("] panel TavroHomeNewViewController")) << runs.log();
+    runs.signal(SIGTERM);
+    EXPECT_EQ(runs.wait(kPatience), 0) << runs.log();
+}
+
+// A quit signal while a start waits for the quitting copy to end (which goes on quitting, as
+// it waits for a second start): the start stops waiting, launches nothing and ends with
+// status 0 before the copy it waited for.
+TEST_F(ProcessWhileTheFirstQuits, AQuitSignalWhileAStartWaitsLaunchesNothing) {
+    AppProcess second(root_.path(), root_.path() + "/second");
+    ASSERT_TRUE(second.started());
+    ASSERT_TRUE(first_.logHolds("another copy was started while this one quit")) << first_.log();
+    second.signal(SIGTERM);
+    EXPECT_EQ(second.wait(kPatience), 0) << second.log();
+    EXPECT_FALSE(first_.wait(0)) << "the start ended only once the quitting copy had";
+    EXPECT_TRUE(second.logHas("quit before the launch")) << second.log();
+    EXPECT_FALSE(second.logHas("] panel ")) << second.log();
+    EXPECT_FALSE(second.logHas("another copy runs")) << second.log();
+    EXPECT_LE(second.storedEvents(1), 0) << "app_launcheds";
+}
+
 // A run without a pictures folder writes into a new folder of the home's "Runs", named after
 // the second it starts in. Two runs started at once, with the folders of the coming seconds
 // taken beforehand (as runs a moment earlier would have left them), get one each: neither
