@@ -114,8 +114,10 @@ void AppDelegate::enforceSingleInstance() {
     for (const auto& application : running) {
         if (application == self) continue;
         // A copy that is quitting refuses; once it has gone, this copy is the one that runs.
+        // A quit of this copy while it waited ends it as a quit before the launch does.
         if (!registry->activate(application) &&
-            registry->runningApplicationsWithBundleIdentifier(identifier).size() < 2) {
+            (registry->runningApplicationsWithBundleIdentifier(identifier).size() < 2 ||
+             fd::BackgroundWork::stopping())) {
             return;
         }
         isAppOpen = true;

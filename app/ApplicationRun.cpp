@@ -79,16 +79,23 @@ void raiseQuitSignalAt(const RunOptions& options, const char* moment, const Quit
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
 }
 
-// The test hook of RunOptions::holdQuitForStart. Real time: the other copy's start is not
-// paced by this run's clock.
-void holdQuitForStart(const RunOptions& options, const fdn::ProcessLockRegistry& registry,
-                      sim::RunLog& log) {
-    if (!options.holdQuitForStart) return;
+// The test hook of RunOptions::holdQuitForStarts. Real time: the other copies' starts are
+// not paced by this run's clock.
+void holdQuitForStarts(const RunOptions& options, const fdn::ProcessLockRegistry& registry,
+                       sim::RunLog& log) {
+    if (options.holdQuitForStarts <= 0) return;
     log.line("the quit waits for another start");
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-    while (registry.refusedHandOvers() == 0 && std::chrono::steady_clock::now() < deadline)
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    if (registry.refusedHandOvers() > 0) log.line("another copy was started while this one quit");
+    for (int logged = 0; logged < options.holdQuitForStarts;) {
+        if (registry.refusedHandOvers() > logged) {
+            log.line("another copy was started while this one quit");
+            ++logged;
+        } else if (std::chrono::steady_clock::now() >= deadline) {
+            return;
+        } else {
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        }
+    }
 }
 
 // The scenario the run plays (none for "none"); false, with the reason, when it cannot be
@@ -138,13 +145,21 @@ std::optional<platform::backends::BackendChoice> chooseMachine(
 bool prepareSnapshots(const RunOptions& options, bool headless, RunResult& result,
                       std::string& runLogPath, std::string& error) {
     result.snapshotsFolder = options.snapshotsFolder;
+    std::optional<fdn::Error> unwritable;
     if (result.snapshotsFolder.empty() && headless) {
-        result.snapshotsFolder = fdn::appendPathComponent(result.homeFolder, "Runs/" + timeStamp());
+        // A new folder even when a run started within the same second (a quit and a start at
+        // once): each run's pictures and log stay its own.
+        const std::string stamped =
+            fdn::appendPathComponent(result.homeFolder, "Runs/" + timeStamp());
+        auto made = fdn::createNewDirectory(stamped);
+        result.snapshotsFolder = made ? *made : stamped;
+        if (!made) unwritable = made.error();
+    } else if (!result.snapshotsFolder.empty()) {
+        unwritable = fdn::createDirectory(result.snapshotsFolder, true);
     }
     if (result.snapshotsFolder.empty()) return true;
     runLogPath = fdn::appendPathComponent(result.snapshotsFolder, "run.log");
     // A run that promises pictures and a log where none can be written has failed.
-    auto unwritable = fdn::createDirectory(result.snapshotsFolder, true);
     if (!unwritable) unwritable = fdn::appendToFile(runLogPath, {});
     if (unwritable) {
         error = "cannot write pictures and log in " + result.snapshotsFolder + ": " +
@@ -165,15 +180,18 @@ void announceRun(sim::RunLog& log, const std::string& machine, bool headless,
 }
 
 // One copy per home folder: a later copy hands over to the first, which comes to the front.
+// A later copy that waits for a quitting first one stops waiting at its own quit.
 std::shared_ptr<fdn::ProcessLockRegistry> registerRunningCopy(
     const std::shared_ptr<sim::RunLog>& log) {
     return std::make_shared<fdn::ProcessLockRegistry>(
-        fdn::Bundle::main().bundleIdentifier(), [log] {
+        fdn::Bundle::main().bundleIdentifier(),
+        [log] {
             log->line("another copy was started; this one comes to the front");
             auto& application = ui::Application::shared();
             application.activate();
             application.reopen();
-        });
+        },
+        fdn::ProcessLockRegistry::Patience{}, [] { return fdn::BackgroundWork::stopping(); });
 }
 
 // The player of the scenario on the simulated Mac; none without either. A headless run
@@ -221,15 +239,26 @@ std::unique_ptr<QuitSignals> takeQuitSignals(const std::shared_ptr<StartState>& 
 // hands over to it and launches nothing; otherwise the scenario starts with the launch.
 void queueLaunch(const RunOptions& options, const std::shared_ptr<StartState>& start,
                  RunResult& result, const std::shared_ptr<sim::RunLog>& log,
-                 const QuitSignals* signals, sim::ScenarioRunner* runner) {
-    fdn::mainQueue()->async([&options, start, &result, log, signals, runner] {
+                 const QuitSignals* signals,
+                 std::shared_ptr<const fdn::ProcessLockRegistry> registry,
+                 sim::ScenarioRunner* runner) {
+    fdn::mainQueue()->async([&options, start, &result, log, signals, registry, runner] {
         if (start->over || start->quitBeforeLaunch) return;
         start->launchBegun = true;
         AppDelegate& delegate = AppDelegate::shared();
         delegate.applicationWillFinishLaunching();
         if (delegate.isAppOpen.load()) {
             result.duplicate = true;
-            log->line("another copy runs on this Mac; it comes to the front");
+            log->line(registry->handOverAccepted()
+                          ? "another copy runs on this Mac; it comes to the front"
+                          : "another copy runs on this Mac but did not come to the front; this "
+                            "one ends");
+            return;
+        }
+        // A quit taken while this copy waited for a quitting one: nothing is set up, and the
+        // quit queued behind this task ends the run as one before the launch.
+        if (fdn::BackgroundWork::stopping()) {
+            start->launchBegun = false;
             return;
         }
         raiseQuitSignalAt(options, "launch", signals);
@@ -293,12 +322,12 @@ RunResult runApplication(const RunOptions& options,
     std::unique_ptr<QuitSignals> signals;
     if (options.handleSignals) signals = takeQuitSignals(start, log, runner.get());
     raiseQuitSignalAt(options, "start", signals.get());
-    queueLaunch(options, start, result, log, signals.get(), runner.get());
+    queueLaunch(options, start, result, log, signals.get(), registry, runner.get());
     fdn::MainLoop::run();
     start->over = true;
     // Nothing brings this copy to the front any more: a copy started now runs once it ends.
     registry->refuseHandOvers();
-    holdQuitForStart(options, *registry, *log);
+    holdQuitForStarts(options, *registry, *log);
     if (start->quitBeforeLaunch) log->line("quit before the launch");
 
     if (runner) {

@@ -32,10 +32,11 @@ struct RunOptions {
     // takes it from TAVRO3D_QUIT_SIGNAL_AT): "start", before the launch is queued; "launch",
     // inside the launch, before the delegate finishes launching. Empty: none.
     std::string quitSignalAt;
-    // The quit, its main loop over, keeps this copy's lock until another copy has asked it to
-    // come to the front (ten seconds at most), so that a start lands while this copy quits:
-    // for the process tests (the process entry sets it when TAVRO3D_HOLD_QUIT_FOR_START is).
-    bool holdQuitForStart = false;
+    // The quit, its main loop over, keeps this copy's lock until that many other copies have
+    // asked it to come to the front (ten seconds at most), so that starts land while this
+    // copy quits: for the process tests (the process entry takes it from
+    // TAVRO3D_HOLD_QUIT_FOR_START, 1 when the variable is set without a count). 0: no hold.
+    int holdQuitForStarts = 0;
 };
 
 inline constexpr const char* kRunOptionsErrorDomain = "Tavro3D.options";

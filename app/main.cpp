@@ -1,5 +1,6 @@
 // Process entry: parses the options, runs the application on its simulated Mac until it
 // quits, and ends the process with the run's status.
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -18,7 +19,8 @@ int main(int argc, char** argv) {
         return help ? 0 : 2;
     }
     if (const char* moment = std::getenv("TAVRO3D_QUIT_SIGNAL_AT")) parsed->quitSignalAt = moment;
-    parsed->holdQuitForStart = std::getenv("TAVRO3D_HOLD_QUIT_FOR_START") != nullptr;
+    if (const char* starts = std::getenv("TAVRO3D_HOLD_QUIT_FOR_START"))
+        parsed->holdQuitForStarts = std::max(1, std::atoi(starts));
     const auto result = app::runApplication(*parsed);
     if (!result.error.empty()) std::fprintf(stderr, "Tavro3D: %s\n", result.error.c_str());
     for (const auto& failure : result.failures)

@@ -69,6 +69,18 @@ std::optional<Error> createDirectory(const std::string& path, bool withIntermedi
     return posixError(ENOTDIR, "cannot create folder " + path);
 }
 
+Result<std::string> createNewDirectory(const std::string& path) {
+    if (auto error = createDirectory(deletingLastPathComponent(path), true)) return *error;
+    std::optional<Error> failure;
+    for (int attempt = 1; attempt <= 1000; ++attempt) {
+        const std::string name = attempt == 1 ? path : path + "-" + std::to_string(attempt);
+        failure = createDirectory(name, false);
+        if (!failure) return name;
+        if (failure->code != EEXIST) break;
+    }
+    return *failure;
+}
+
 std::optional<Error> claimPrivateFolder(const std::string& path) {
     if (::mkdir(path.c_str(), 0700) != 0 && errno != EEXIST)
         return posixError(errno, "cannot create folder " + path);

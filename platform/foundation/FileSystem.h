@@ -54,6 +54,11 @@ enum class FolderAccess {
 // Each folder it makes gets `access`; an existing folder is taken as it is.
 std::optional<Error> createDirectory(const std::string& path, bool withIntermediates,
                                      FolderAccess access = FolderAccess::Default);
+// Makes a folder that did not exist: `path`, or when that name is taken the first free
+// "<path>-2", "<path>-3", ...; the folders above it are made as needed. An existing folder
+// is never taken, so that two processes asking for one name at once get one folder each.
+// Answers the path of the folder it made.
+Result<std::string> createNewDirectory(const std::string& path);
 // For a folder in a place where every user may create files (the temporary folder): makes
 // `path` readable by its owner alone, or takes the folder there when it is this user's own
 // (and makes it private); refuses a symbolic link or a folder of another user, which would

@@ -1,8 +1,10 @@
 #pragma once
 // The socket through which a later copy of the application asks the running copy to come
 // to the front. The running copy listens on an abstract Unix socket named after its lock
-// file and answers every request: "accepted" when it comes to the front, "refused" when it
-// is quitting, so that the later copy knows whether it may end or must run itself.
+// file's real place (the folders' links and doubled separators resolved, so that one home
+// spelled two ways is one socket) and answers every request: "accepted" when it comes to
+// the front, "refused" when it is quitting, so that the later copy knows whether it may end
+// or must run itself.
 //
 // The waits are real time: the other copy's answer is not paced by this run's clock.
 

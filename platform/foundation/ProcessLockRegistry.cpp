@@ -4,6 +4,7 @@
 #include <sys/file.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -34,11 +35,13 @@ int64_t readPid(int fd) {
 }  // namespace
 
 ProcessLockRegistry::ProcessLockRegistry(std::string bundleIdentifier,
-                                         std::function<void()> onActivate, Patience patience)
+                                         std::function<void()> onActivate, Patience patience,
+                                         std::function<bool()> ownQuitBegun)
     : identifier_(std::move(bundleIdentifier)),
       onActivate_(std::move(onActivate)),
       lockPath_(appendPathComponent(registryFolder(), identifier_ + ".lock")),
-      patience_(patience) {
+      patience_(patience),
+      ownQuitBegun_(std::move(ownQuitBegun)) {
     createDirectory(registryFolder(), true);
     MutexLock lock(mutex_);
     lockFd_ = ::open(lockPath_.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600);
@@ -166,27 +169,52 @@ bool ProcessLockRegistry::activate(const RunningApplication& application) {
         if (onActivate_) mainQueue()->async(onActivate_);
         return true;
     }
-    if (askForHandOver(lockPath_, patience_.answer) == HandOverAnswer::Accepted) return true;
-    if (!holder_.load() && cannotTell_.empty()) takeOverWhenFree();
-    return false;
+    const HandOverAnswer answer = askForHandOver(lockPath_, patience_.answer);
+    bool accepted = answer == HandOverAnswer::Accepted;
+    if (!accepted && !holder_.load() && cannotTell_.empty())
+        accepted = takeOverWhenFree(answer == HandOverAnswer::Refused ? otherPid_.load() : -1);
+    accepted_ = accepted;
+    return accepted;
 }
 
 // The holder is quitting, or cannot answer: once it has ended, this copy runs in its place.
-void ProcessLockRegistry::takeOverWhenFree() {
+// Another copy started meanwhile may take the place first and run; it is then asked to come
+// to the front as the holder was, and true answers that it accepted. `refusedBy`: the
+// process identifier of the holder that refused (0: not known; -1: none refused).
+bool ProcessLockRegistry::takeOverWhenFree(int64_t refusedBy) {
     const auto deadline = std::chrono::steady_clock::now() + patience_.holderEnd;
     for (;;) {
+        // The copy's own quit: it launches nothing, so it need not wait nor run.
+        if (ownQuitBegun_ && ownQuitBegun_()) {
+            systemLog("running applications: this copy quits; it waits no longer");
+            return false;
+        }
         {
             MutexLock lock(mutex_);
             std::string why;
-            if (stopped_) return;
+            if (stopped_) return false;
             if (claim(false, why) == Claim::Held) {
                 systemLog("running applications: the other copy has ended; this one runs");
-                return;
+                return false;
             }
+        }
+        // Asked once per holder, so that a quitting holder is not asked again and again: the
+        // lock file tells which process holds it (when it cannot, each look asks).
+        const int64_t holder = otherPid_.load();
+        const auto now = std::chrono::steady_clock::now();
+        if (holder == 0 || holder != refusedBy) {
+            const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - now);
+            const auto answer = askForHandOver(
+                lockPath_, std::clamp(left, std::chrono::milliseconds{0}, patience_.answer));
+            if (answer == HandOverAnswer::Accepted) {
+                systemLog("running applications: another new copy runs; it comes to the front");
+                return true;
+            }
+            if (answer == HandOverAnswer::Refused) refusedBy = holder;
         }
         if (std::chrono::steady_clock::now() >= deadline) {
             systemLog("running applications: the other copy has not ended in time");
-            return;
+            return false;
         }
         std::this_thread::sleep_for(kTakeOverRetry);
     }

@@ -13,7 +13,9 @@
 // (BackgroundWork::stopping(), or refuseHandOvers()) refuses, since it is about to end. A
 // refused, unanswered or unreachable request makes the later process wait, bounded, for the
 // holder to end, and take its place when it does: a start during a quit is not lost, and
-// two copies never run.
+// two copies never run. When another later process takes the place first, the waiting one
+// asks that one to come to the front instead, and ends as any second start does once it
+// accepts. The waiting process's own quit ends the wait.
 //
 // Thread-safe. The listener runs on a thread of its own from the moment this process holds
 // the registry until stop() (or destruction), which the process entry does before main
@@ -40,9 +42,12 @@ class ProcessLockRegistry final : public RunningApplicationRegistry {
     };
 
     // Registers this process under `bundleIdentifier`; `onActivate` runs on the main queue
-    // when another process activates this one.
+    // when another process activates this one. `ownQuitBegun` tells whether this process's
+    // quit has begun (BackgroundWork::stopping() for the application); a wait for the holder
+    // to end is then over. None: the wait keeps its bound (two registrations in one test
+    // program share the process's quit, which is the holder's there).
     ProcessLockRegistry(std::string bundleIdentifier, std::function<void()> onActivate,
-                        Patience patience);
+                        Patience patience, std::function<bool()> ownQuitBegun = nullptr);
     ProcessLockRegistry(std::string bundleIdentifier, std::function<void()> onActivate)
         : ProcessLockRegistry(std::move(bundleIdentifier), std::move(onActivate), Patience{}) {}
     ~ProcessLockRegistry() override;
@@ -57,6 +62,9 @@ class ProcessLockRegistry final : public RunningApplicationRegistry {
     void refuseHandOvers() { refusing_ = true; }
     // The requests refused so far.
     int refusedHandOvers() const { return refused_.load(); }
+    // True when the last activate() of another copy was taken: by the holder, or by the copy
+    // that took the quitting holder's place meanwhile.
+    bool handOverAccepted() const { return accepted_.load(); }
     void stop();
 
     std::vector<RunningApplication> runningApplicationsWithBundleIdentifier(
@@ -64,13 +72,14 @@ class ProcessLockRegistry final : public RunningApplicationRegistry {
     RunningApplication currentApplication() const override;
     // True when the holder accepted. Otherwise waits up to Patience::holderEnd for it to end,
     // takes its place if it does, and answers false; the list then shows this process alone.
+    // True too when another copy took the place first and accepted.
     bool activate(const RunningApplication& application) override;
 
   private:
     enum class Claim { Held, Taken, Neither };
     // One try at holding the registry; `report` logs what keeps it from working well.
     Claim claim(bool report, std::string& why) TAVRO_REQUIRES(mutex_);
-    void takeOverWhenFree();
+    bool takeOverWhenFree(int64_t refusedBy);
     bool answerHandOver();
     void writePid() TAVRO_REQUIRES(mutex_);
 
@@ -78,11 +87,13 @@ class ProcessLockRegistry final : public RunningApplicationRegistry {
     const std::function<void()> onActivate_;
     const std::string lockPath_;
     const Patience patience_;
+    const std::function<bool()> ownQuitBegun_;
     std::string cannotTell_;  // set by the constructor alone
     std::atomic<bool> holder_{false};
     std::atomic<int64_t> otherPid_{0};  // the first copy's, when its lock file tells
     std::atomic<bool> refusing_{false};
     std::atomic<int> refused_{0};
+    std::atomic<bool> accepted_{false};
     Mutex mutex_;  // stop() may come from two threads, a take-over from a third
     bool stopped_ TAVRO_GUARDED_BY(mutex_) = false;
     int lockFd_ TAVRO_GUARDED_BY(mutex_) = -1;

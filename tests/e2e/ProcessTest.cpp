@@ -6,7 +6,11 @@
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sqlite3.h>
+#include <unistd.h>
 
+#include <algorithm>
+#include <ctime>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <vector>
@@ -47,9 +51,11 @@ class AppProcess : public test_support::ChildProcess {
         }
         options.discardOutput = true;
         options.endSignal = SIGKILL;
-        start({TAVRO_APP_BINARY, "--scenario", e2e::scenarioPath(scenario), "--speed", "20",
-               "--snapshots", pictures},
-              options);
+        // Without a pictures folder the run makes one of its own in the home's "Runs".
+        std::vector<std::string> arguments = {TAVRO_APP_BINARY, "--scenario",
+                                              e2e::scenarioPath(scenario), "--speed", "20"};
+        if (!pictures.empty()) arguments.insert(arguments.end(), {"--snapshots", pictures});
+        start(arguments, options);
     }
     std::string log() const {
         std::ifstream file(pictures_ + "/run.log");
@@ -189,6 +195,116 @@ TEST(Process, AStartWhileTheRunningCopyQuitsRunsOnceItHasEnded) {
         EXPECT_EQ(second.wait(kPatience), 0) << second.log();
         EXPECT_TRUE(second.logHas("] quit\n")) << second.log();
     }
+}
+
+// A first copy that quits at once (a Ctrl-C before its launch) and whose quit waits until two
+// starts have asked it to come to the front (a test hook; ten seconds at most), so that the
+// starts of a test land while it quits.
+class ProcessWhileTheFirstQuits : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        ASSERT_TRUE(first_.started());
+        ASSERT_TRUE(first_.logHolds("the quit waits for another start")) << first_.log();
+    }
+    test_support::TemporaryFolder root_{"tavro-e2e"};
+    AppProcess first_{root_.path(),
+                      root_.path() + "/first",
+                      "second-instance",
+                      "start",
+                      {"TAVRO3D_HOLD_QUIT_FOR_START=2"}};
+};
+
+// Two starts while the running copy quits: the one that takes its place runs, and the other,
+// still waiting, asks that one to come to the front and ends at once, as any second start
+// does.
+TEST_F(ProcessWhileTheFirstQuits, OfTwoStartsOneRunsAndTheOtherHandsOverToIt) {
+    AppProcess second(root_.path(), root_.path() + "/second");
+    AppProcess third(root_.path(), root_.path() + "/third");
+    ASSERT_TRUE(second.started() && third.started());
+    EXPECT_EQ(first_.wait(kPatience), 0);
+    EXPECT_TRUE(first_.logHas("another copy was started while this one quit", 2)) << first_.log();
+    ASSERT_TRUE(
+        test_support::waitUntil([&] { return second.wait(0) || third.wait(0); }, kPatience));
+    AppProcess& ended = second.wait(0) ? second : third;
+    AppProcess& runs = second.wait(0) ? third : second;
+    EXPECT_EQ(ended.wait(0), 0);
+    EXPECT_TRUE(ended.logHas("another copy runs on this Mac; it comes to the front"))
+        << ended.log();
+    EXPECT_FALSE(ended.logHas("] panel ")) << ended.log();
+    EXPECT_TRUE(runs.logHolds("another copy was started; this one comes to the front"))
+        << runs.log();
+    EXPECT_TRUE(runs.logHolds("] panel TavroHomeNewViewController")) << runs.log();
+    runs.signal(SIGTERM);
+    EXPECT_EQ(runs.wait(kPatience), 0) << runs.log();
+}
+
+// A quit signal while a start waits for the quitting copy to end (which goes on quitting, as
+// it waits for a second start): the start stops waiting, launches nothing and ends with
+// status 0 before the copy it waited for.
+TEST_F(ProcessWhileTheFirstQuits, AQuitSignalWhileAStartWaitsLaunchesNothing) {
+    AppProcess second(root_.path(), root_.path() + "/second");
+    ASSERT_TRUE(second.started());
+    ASSERT_TRUE(first_.logHolds("another copy was started while this one quit")) << first_.log();
+    second.signal(SIGTERM);
+    EXPECT_EQ(second.wait(kPatience), 0) << second.log();
+    EXPECT_FALSE(first_.wait(0)) << "the start ended only once the quitting copy had";
+    EXPECT_TRUE(second.logHas("quit before the launch")) << second.log();
+    EXPECT_FALSE(second.logHas("] panel ")) << second.log();
+    EXPECT_FALSE(second.logHas("another copy runs")) << second.log();
+    EXPECT_LE(second.storedEvents(1), 0) << "app_launcheds";
+}
+
+// A run without a pictures folder writes into a new folder of the home's "Runs", named after
+// the second it starts in. Two runs started at once, with the folders of the coming seconds
+// taken beforehand (as runs a moment earlier would have left them), get one each: neither
+// writes into a folder that was there, nor into the other's.
+TEST(Process, EachRunWritesIntoAFolderOfItsOwn) {
+    test_support::TemporaryFolder root("tavro-e2e");
+    const std::string runs =
+        root.path() + "/Tavro3D-SimMac-" + std::to_string(::getuid()) + "/macbook/Runs";
+    ASSERT_FALSE(platform::foundation::createDirectory(
+        runs, true, platform::foundation::FolderAccess::OwnerOnly));
+    const std::string earlier = "[00:00:00.000] an earlier run\n";
+    std::vector<std::string> taken;
+    for (std::time_t second = std::time(nullptr), last = second + 30; second <= last; ++second) {
+        std::tm local{};
+        localtime_r(&second, &local);
+        char stamp[32];
+        std::strftime(stamp, sizeof stamp, "%Y%m%d-%H%M%S", &local);
+        taken.push_back(runs + "/" + stamp);
+        ASSERT_FALSE(platform::foundation::createDirectory(taken.back(), false));
+        ASSERT_FALSE(platform::foundation::appendToFile(
+            taken.back() + "/run.log",
+            {reinterpret_cast<const uint8_t*>(earlier.data()), earlier.size()}));
+    }
+    const std::string scenario = e2e::writeScenario(root, R"({"steps": [
+        {"do": "expectPanel", "panel": "TavroHomeNewViewController", "within": 60}]})");
+    AppProcess one(root.path(), "", scenario);
+    AppProcess other(root.path(), "", scenario);
+    ASSERT_TRUE(one.started() && other.started());
+    EXPECT_EQ(one.wait(kPatience), 0);
+    EXPECT_EQ(other.wait(kPatience), 0);
+
+    for (const auto& folder : taken) {
+        std::ifstream file(folder + "/run.log");
+        std::stringstream text;
+        text << file.rdbuf();
+        EXPECT_EQ(text.str(), earlier) << folder;
+    }
+    std::vector<std::string> made;
+    for (const auto& entry : std::filesystem::directory_iterator(runs)) {
+        if (std::find(taken.begin(), taken.end(), entry.path().string()) != taken.end()) continue;
+        made.push_back(entry.path().string());
+        std::ifstream file(entry.path() / "run.log");
+        std::stringstream text;
+        text << file.rdbuf();
+        const std::string log = text.str();
+        const auto announced = log.find("simulated Mac");
+        EXPECT_NE(announced, std::string::npos) << made.back();
+        EXPECT_EQ(log.find("simulated Mac", announced + 1), std::string::npos)
+            << made.back() << " holds the lines of two runs";
+    }
+    EXPECT_EQ(made.size(), 2u);
 }
 
 // Each quit signal, while the scenario waits for the glasses to be taken off: the quit is

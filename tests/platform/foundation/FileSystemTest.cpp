@@ -1,7 +1,11 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <string>
+#include <thread>
+#include <vector>
 
 #include "StorageTestSupport.h"
 #include "platform/foundation/FileSystem.h"
@@ -87,6 +91,28 @@ TEST(FileSystemTest, FoldersAreCreatedAndRemovedWhole) {
     ASSERT_FALSE(appendToFile(appendPathComponent(deep, "file"), bytesOf("x")));
     ASSERT_FALSE(removeItem(folder.file("a")));
     EXPECT_FALSE(fileExists(folder.file("a")));
+}
+
+// Threads stand for processes started within one second, asking for one name at once.
+TEST(FileSystemTest, ANewFolderIsNeverOneThatExists) {
+    Folder folder("tavro-files");
+    const std::string wanted = folder.file("Runs/20260101-120000");
+    ASSERT_FALSE(createDirectory(wanted, true));
+    ASSERT_FALSE(appendToFile(appendPathComponent(wanted, "run.log"), bytesOf("earlier run")));
+    constexpr int kRuns = 8;
+    std::vector<std::string> made(kRuns);
+    std::vector<std::thread> runs;
+    for (int i = 0; i < kRuns; ++i) {
+        runs.emplace_back([&, i] {
+            auto run = createNewDirectory(wanted);
+            if (run) made[i] = *run;
+        });
+    }
+    for (auto& run : runs) run.join();
+    std::sort(made.begin(), made.end());
+    for (int i = 0; i < kRuns; ++i) EXPECT_EQ(made[i], wanted + "-" + std::to_string(i + 2));
+    EXPECT_EQ(readText(appendPathComponent(wanted, "run.log")), "earlier run");
+    EXPECT_EQ(folderEntries(folder.file("Runs")).size(), kRuns + 1u);
 }
 
 }  // namespace

@@ -46,6 +46,29 @@ struct QuitBegun {
     QuitBegun& operator=(const QuitBegun&) = delete;
 };
 
+// Starts `test` of ProcessLockRegistryChild, a first copy in a process of its own (with at
+// most `fileLimit` descriptors), and waits until it reports whether it holds the registry:
+// true when it does.
+bool startFirstCopy(test_support::ChildProcess& child, const std::string& home,
+                    const std::string& test, std::optional<rlim_t> fileLimit = std::nullopt) {
+    test_support::ChildProcess::Options options;
+    options.environment = {"TAVRO_LOCK_CHILD_HOME=" + home};
+    options.fileLimit = fileLimit;
+    options.discardOutput = true;
+    options.endSignal = SIGKILL;
+    if (!child.start({std::filesystem::read_symlink("/proc/self/exe").string(),
+                      "--gtest_filter=ProcessLockRegistryChild." + test},
+                     options))
+        return false;
+    const std::string report = home + "/child";
+    const auto reported = [&] {
+        const std::string text = readText(report);
+        return text == "holder" || text == "not holder";
+    };
+    return test_support::waitUntil([&] { return reported() || child.wait(0); }, 30) &&
+           readText(report) == "holder";
+}
+
 // Two registrations stand for two copies of the application: the lock is taken per open
 // file, so a second registration in one process meets the first as another process would.
 class ProcessLockRegistryTest : public ::testing::Test {
@@ -118,6 +141,87 @@ TEST_F(ProcessLockRegistryTest, AQuittingHolderRefusesAndTheNewCopyRunsOnceItHas
     }
 }
 
+// A quit of the waiting copy itself (a Ctrl-C while it waits) ends its wait at once: it
+// launches nothing, so it need not wait for the holder, nor run in its place.
+TEST_F(ProcessLockRegistryTest, ItsOwnQuitEndsTheWaitForAQuittingHolder) {
+    ProcessLockRegistry first(kApp, nullptr);
+    first.refuseHandOvers();
+    std::atomic<bool> quitting{false};
+    ProcessLockRegistry second(kApp, nullptr, ProcessLockRegistry::Patience{},
+                               [&] { return quitting.load(); });
+    std::thread quit([&] {
+        test_support::waitUntil([&] { return first.refusedHandOvers() > 0; });
+        std::this_thread::sleep_for(50ms);  // well inside the wait
+        quitting = true;
+    });
+    const auto began = std::chrono::steady_clock::now();
+    EXPECT_FALSE(second.activate(holderSeenBy(second)));
+    EXPECT_LT(std::chrono::steady_clock::now() - began, 5s) << "the wait is ten seconds";
+    quit.join();
+    EXPECT_FALSE(second.isHolder());
+    EXPECT_FALSE(second.handOverAccepted());
+    EXPECT_EQ(first.refusedHandOvers(), 1);
+}
+
+// One home reached through a link, or spelled with a doubled "/", is one lock file: the copies
+// meet on one socket, and the later one brings the first to the front.
+TEST_F(ProcessLockRegistryTest, OneHomeSpelledTwoWaysMeetsOnOneSocket) {
+    const std::string home = home_.path();
+    ASSERT_EQ(::symlink(home.c_str(), (home + "/alias").c_str()), 0);
+    std::string doubled = home;
+    doubled.insert(doubled.rfind('/'), "/");
+    std::atomic<int> activated{0};
+    ProcessLockRegistry first(kApp, [&] { ++activated; });
+    ASSERT_TRUE(first.isHolder());
+    for (const std::string& spelled : {home + "/alias", doubled}) {
+        SCOPED_TRACE(spelled);
+        setHomeDirectory(spelled);
+        ProcessLockRegistry second(kApp, nullptr, {.answer = 2000ms, .holderEnd = 200ms});
+        setHomeDirectory(home);
+        EXPECT_FALSE(second.isHolder());
+        EXPECT_TRUE(second.activate(holderSeenBy(second)));
+        EXPECT_TRUE(second.handOverAccepted());
+    }
+    EXPECT_TRUE(MainLoop::runUntilSeconds([&] { return activated.load() == 2; }, 5));
+}
+
+// A quitting first copy in a process of its own (the child below) refuses two starts, then
+// ends. One of them takes its place and runs; the other, still waiting, asks that one to
+// come to the front and ends at once, as any second start does.
+TEST_F(ProcessLockRegistryTest, TwoStartsWhileTheHolderQuitsOneRunsTheOtherBringsItToTheFront) {
+    test_support::ChildProcess child;
+    ASSERT_TRUE(startFirstCopy(child, home_.path(), "RefusesTwoStartsThenEnds"));
+
+    std::atomic<int> activated[2] = {0, 0};
+    ProcessLockRegistry second(kApp, [&] { ++activated[0]; });
+    ProcessLockRegistry third(kApp, [&] { ++activated[1]; });
+    ProcessLockRegistry* const copies[2] = {&second, &third};
+    bool answers[2] = {false, false};
+    const auto began = std::chrono::steady_clock::now();
+    std::vector<std::thread> starts;
+    for (int i = 0; i < 2; ++i) {
+        ASSERT_FALSE(copies[i]->isHolder());
+        const RunningApplication holder =
+            copies[i]->runningApplicationsWithBundleIdentifier(kApp).at(0);
+        ASSERT_EQ(holder.processIdentifier, child.pid());
+        starts.emplace_back([&, i, holder] { answers[i] = copies[i]->activate(holder); });
+    }
+    for (auto& start : starts) start.join();
+    EXPECT_LT(std::chrono::steady_clock::now() - began, 5s) << "the wait is ten seconds";
+    EXPECT_EQ(child.wait(30), 0);
+
+    const int runs = second.isHolder() ? 0 : 1;
+    const int ends = 1 - runs;
+    ASSERT_TRUE(copies[runs]->isHolder());
+    EXPECT_FALSE(answers[runs]);
+    EXPECT_FALSE(copies[runs]->handOverAccepted());
+    EXPECT_FALSE(copies[ends]->isHolder());
+    EXPECT_TRUE(answers[ends]);
+    EXPECT_TRUE(copies[ends]->handOverAccepted());
+    EXPECT_TRUE(MainLoop::runUntilSeconds([&] { return activated[runs].load() == 1; }, 5));
+    EXPECT_EQ(activated[ends].load(), 0);
+}
+
 // Local peers that connect, say nothing and stay connected for the whole test. Served one
 // after another, each would hold up the start and the quit behind it for a second.
 TEST_F(ProcessLockRegistryTest, ASilentPeerHoldsUpNeitherAStartNorTheQuit) {
@@ -178,21 +282,7 @@ TEST_F(ProcessLockRegistryTest, WithoutTheLockFileTheSocketTellsThatACopyRuns) {
 // keeps a second copy out: that one waits its while for the first to end and does not run.
 TEST_F(ProcessLockRegistryTest, WithoutASocketTheLockAloneKeepsASecondCopyOut) {
     test_support::ChildProcess child;
-    test_support::ChildProcess::Options options;
-    options.environment = {"TAVRO_LOCK_CHILD_HOME=" + home_.path()};
-    options.fileLimit = 64;
-    options.discardOutput = true;
-    options.endSignal = SIGKILL;
-    ASSERT_TRUE(child.start({std::filesystem::read_symlink("/proc/self/exe").string(),
-                             "--gtest_filter=ProcessLockRegistryChild.*"},
-                            options));
-    const std::string report = home_.path() + "/child";
-    const auto reported = [&] {
-        const std::string text = readText(report);
-        return text == "holder" || text == "not holder";
-    };
-    ASSERT_TRUE(test_support::waitUntil([&] { return reported() || child.wait(0); }, 30));
-    ASSERT_EQ(readText(report), "holder");
+    ASSERT_TRUE(startFirstCopy(child, home_.path(), "HoldsTheLockWithoutASocket", 64));
 
     ProcessLockRegistry second(kApp, nullptr, {.answer = 500ms, .holderEnd = 500ms});
     EXPECT_FALSE(second.isHolder());
@@ -203,6 +293,7 @@ TEST_F(ProcessLockRegistryTest, WithoutASocketTheLockAloneKeepsASecondCopyOut) {
     const auto began = std::chrono::steady_clock::now();
     EXPECT_FALSE(second.activate(running[0]));
     EXPECT_LT(std::chrono::steady_clock::now() - began, 5s);
+    EXPECT_FALSE(second.handOverAccepted()) << "nothing was taken: the run must not say so";
     EXPECT_FALSE(second.isHolder());
     EXPECT_EQ(second.runningApplicationsWithBundleIdentifier(kApp).size(), 2u);
 }
@@ -225,6 +316,19 @@ TEST(ProcessLockRegistryChild, HoldsTheLockWithoutASocket) {
     for (int fd : spare) ::close(fd);
     writeText(std::string(home) + "/child", holder.isHolder() ? "holder" : "not holder");
     std::this_thread::sleep_for(60s);
+}
+
+// The quitting first copy of TwoStartsWhileTheHolderQuitsOneRunsTheOtherBringsItToTheFront,
+// in a process of its own: the new copies see another process identifier in the lock file
+// than their own.
+TEST(ProcessLockRegistryChild, RefusesTwoStartsThenEnds) {
+    const char* home = std::getenv("TAVRO_LOCK_CHILD_HOME");
+    if (!home) GTEST_SKIP() << "runs as the child of TwoStartsWhileTheHolderQuits...";
+    setHomeDirectory(home);
+    ProcessLockRegistry holder(kApp, nullptr);
+    holder.refuseHandOvers();
+    writeText(std::string(home) + "/child", holder.isHolder() ? "holder" : "not holder");
+    test_support::waitUntil([&] { return holder.refusedHandOvers() >= 2; }, 30);
 }
 
 }  // namespace
