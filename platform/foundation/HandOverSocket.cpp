@@ -10,11 +10,12 @@
 #include <climits>
 #include <cstddef>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <string_view>
 #include <thread>
 #include <vector>
+
+#include "platform/foundation/FileSystem.h"
 
 namespace platform::foundation {
 
@@ -34,30 +35,17 @@ constexpr std::chrono::milliseconds kAcceptBackOff{100};
 // A full backlog empties as the holder accepts; a moment later there is room again.
 constexpr std::chrono::milliseconds kConnectRetry{10};
 
-// The lock file's real place: one home reached through a link, or spelled with a doubled
-// "/", is one lock file, and its copies must meet on one socket. The spelled path when the
-// folder cannot be resolved.
-std::string realLockPath(const std::string& lockPath) {
-    const size_t slash = lockPath.rfind('/');
-    if (slash == std::string::npos) return lockPath;
-    const std::string folder = slash == 0 ? "/" : lockPath.substr(0, slash);
-    char* resolved = ::realpath(folder.c_str(), nullptr);
-    if (!resolved) return lockPath;
-    std::string real = resolved;
-    std::free(resolved);
-    if (real.back() != '/') real += '/';
-    return real + lockPath.substr(slash + 1);
-}
-
 // The socket lives in the abstract namespace under a name made from the lock file's path:
 // a home folder's path may be longer than a socket path can be, and an abstract socket
-// goes with its process, so none is ever left behind.
+// goes with its process, so none is ever left behind. The path is the file's real place: one
+// home reached through a link, or spelled with a doubled "/", is one lock file, and its
+// copies must meet on one socket.
 socklen_t socketAddress(const std::string& lockPath, sockaddr_un& address) {
     std::memset(&address, 0, sizeof address);
     address.sun_family = AF_UNIX;
     char name[64];
     const int length = std::snprintf(name, sizeof name, "tavro-running-%016zx",
-                                     std::hash<std::string>{}(realLockPath(lockPath)));
+                                     std::hash<std::string>{}(resolvingFolders(lockPath)));
     std::memcpy(address.sun_path + 1, name, static_cast<size_t>(length));
     return static_cast<socklen_t>(offsetof(sockaddr_un, sun_path) + 1 + length);
 }
