@@ -10,6 +10,7 @@
 #include "platform/foundation/NotificationCenter.h"
 #include "platform/foundation/OperationQueue.h"
 #include "stereo3d/TavroDepthCustomManager.h"
+#include "tests/TAVRO_3D/QuitTestSupport.h"
 #include "tests/TAVRO_3D/ShellHarness.h"
 
 namespace {
@@ -18,28 +19,8 @@ namespace fd = platform::foundation;
 using ShellTerminationTest = LaunchedShell;
 using UnlaunchedShellTest = ShellHarness;
 
-// What a quit signal does (app/QuitSignals): the quit begins at once, from another thread,
-// and the termination is queued for the main thread.
-void quitSignal() {
-    fd::BackgroundWork::beginQuit();
-    fd::mainQueue()->async([] { platform::ui::Application::shared().terminate(); });
-}
-
-// Aborts the test binary when `body` does not return within 30 s of real time, so that a
-// quit that hangs fails instead of stalling the suite.
-template <class Body>
-void withinThirtySeconds(Body body) {
-    std::promise<void> returned;
-    std::thread watchdog([future = returned.get_future()]() mutable {
-        if (future.wait_for(std::chrono::seconds(30)) == std::future_status::timeout) {
-            ADD_FAILURE() << "it did not end";
-            std::abort();
-        }
-    });
-    body();
-    returned.set_value();
-    watchdog.join();
-}
+using quit_test::quitSignal;
+using quit_test::withinThirtySeconds;
 
 TEST_F(ShellTerminationTest, QuitWithGlassesSwitchesThemTo2DAndStoresTheUsage) {
     auto pair = glasses("TAVRO2_FW_V1.65");
