@@ -1,13 +1,16 @@
 // The quit's beginning as background work sees it: a sleep ends at once, not at the end of
-// its own time.
+// its own time. And the quit's own waits: they end at their bound in real time, whatever the
+// application's clock does, and keep the main queue running while they wait.
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <chrono>
 #include <future>
 #include <thread>
 
 #include "platform/foundation/BackgroundWork.h"
 #include "platform/foundation/Clock.h"
+#include "platform/foundation/Dispatch.h"
 
 namespace platform::foundation {
 namespace {
@@ -45,6 +48,32 @@ TEST_F(BackgroundWorkTest, ASleepWithoutAQuitLastsItsTimeAndSaysSo) {
     const auto begun = std::chrono::steady_clock::now();
     EXPECT_TRUE(BackgroundWork::sleepForSeconds(0.2));
     EXPECT_GE(std::chrono::steady_clock::now() - begun, std::chrono::milliseconds(200));
+}
+
+TEST(WaitDuringQuit, EndsAtItsRealTimeBoundOnASlowOrStoppedClock) {
+    using namespace std::chrono_literals;
+    for (auto clock : std::vector<std::shared_ptr<Clock>>{std::make_shared<ManualClock>(),
+                                                          std::make_shared<RealClock>(0.01)}) {
+        ScopedClock scoped(clock);
+        std::atomic<int> ran{0};
+        mainQueue()->async([&] { ++ran; });
+        const auto begun = std::chrono::steady_clock::now();
+        EXPECT_FALSE(BackgroundWork::waitDuringQuit([] { return false; }, 200ms));
+        const auto took = std::chrono::steady_clock::now() - begun;
+        EXPECT_GE(took, 200ms);
+        EXPECT_LT(took, 1500ms);
+        EXPECT_EQ(ran.load(), 1) << "the main queue ran while it waited";
+    }
+}
+
+TEST(WaitDuringQuit, EndsAsSoonAsItsConditionHolds) {
+    ScopedClock scoped(std::make_shared<ManualClock>());
+    std::atomic<bool> done{false};
+    globalQueue()->async([&] { done = true; });
+    const auto begun = std::chrono::steady_clock::now();
+    EXPECT_TRUE(
+        BackgroundWork::waitDuringQuit([&] { return done.load(); }, std::chrono::seconds(10)));
+    EXPECT_LT(std::chrono::steady_clock::now() - begun, std::chrono::seconds(2));
 }
 
 }  // namespace
