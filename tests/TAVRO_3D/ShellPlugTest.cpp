@@ -1,16 +1,19 @@
-// The plug sequence on a launched shell: the set-up of each kind of glasses, the update
-// offer and the return of updated glasses, an unplug in the middle, the privacy screen and
-// the extended-display check.
+// The plug sequence on a launched shell: the set-up of each kind of glasses, the search for
+// a glasses screen that comes late, the update offer and the return of updated glasses, an
+// unplug in the middle (and the failed update's five seconds before home), the privacy
+// screen and the extended-display check.
 #include "TAVRO_3D/TavroHomeStartViewController.h"
 #include "TAVRO_3D/TavroTemperatureDriftCalibrationView.h"
 #include "common/AppIdentifier.h"
 #include "display/tavroDisplayManager.h"
 #include "glasses/GlassAudioVolume.h"
 #include "localnet/TavroLocalServer.h"
+#include "platform/foundation/Clock.h"
 #include "platform/foundation/Workspace.h"
 #include "platform/ui/Event.h"
 #include "tests/TAVRO_3D/ShellHarness.h"
 #include "tests/support/NotificationRecorder.h"
+#include "tests/support/Waits.h"
 
 namespace fd = platform::foundation;
 using platform::sim::VirtualGlasses;
@@ -350,6 +353,74 @@ TEST_F(ShellPlugTest, GlassesLeftAsTheMainDisplayRaiseTheExtendedDisplayAlert) {
     // Apple silicon makes the Mac's own screen main instead, and the check passes.
     delegate().isCPUARM = true;
     EXPECT_TRUE(delegate().checkExtendedDisplay());
+}
+
+}  // namespace
+
+namespace {
+
+using platform::sim::SimDisplayServer;
+using GlassScreenSearchTest = LaunchedShell;
+
+// The test's clock, in seconds.
+double clockSeconds() {
+    return fd::Clock::toSeconds(fd::Clock::current().now().time_since_epoch());
+}
+
+TEST_F(GlassScreenSearchTest, OnAnArmMacAScreenFourSecondsLateIsFoundAndTheGlassesSetUpOnce) {
+    ASSERT_TRUE(delegate().isCPUARM.load());
+    auto& displays = mac_->displays();
+    const int configurations = displays.completedConfigurations();
+    auto pair = glasses("TAVRO2_FW_V1.65");
+    plugHeld(pair);
+    // The sequence's first turn un-mirrors the glasses' screen, which comes up mirrored; its
+    // next, 1.25 s later, finds the screens apart, and the search begins.
+    ASSERT_TRUE(runUntil([&] { return displays.completedConfigurations() > configurations; }));
+    const double searchBegins = clockSeconds() + 1.25;
+    const auto runUntilClock = [&](double seconds) {
+        release();
+        ASSERT_TRUE(runUntil([&] { return clockSeconds() >= seconds; }));
+        hold();
+    };
+    // Before the search's first look, the screen goes for a while.
+    runUntilClock(searchBegins + 0.5);
+    for (const auto& display : displays.displays()) {
+        if (display.name == SimDisplayServer::glassesDisplay().name)
+            displays.unplugDisplay(display.id);
+    }
+    runUntilClock(searchBegins + 4);
+    const auto late = displays.plugDisplay(SimDisplayServer::glassesDisplay());
+    release();
+    ASSERT_TRUE(runUntilShown(shell::Panel::Start));
+    ASSERT_TRUE(runUntil([&] { return sent(pair, 6, 0) == 1; }));
+    runFor(10);
+    EXPECT_EQ(delegate().glassDisplayID.load(), late) << "the search gave up before it came";
+    for (auto [command, subcommand] : Commands{{0x0C, 4}, {5, 2}, {6, 0}})
+        EXPECT_EQ(sent(pair, command, subcommand), 1u) << command << " " << subcommand;
+}
+
+}  // namespace
+
+namespace {
+
+using FailedUpdateReturnHomeTest = LaunchedShell;
+
+TEST_F(FailedUpdateReturnHomeTest, ThePanelGoesHomeAfterFiveSecondsNotBefore) {
+    auto old = glasses("TAVRO2_FW_V1.60");
+    plug(old);
+    ASSERT_TRUE(runUntilShown(shell::Panel::FirmwareUpdate));
+    delegate().isDfuUpdateStart = true;  // as the update button does
+    plugHeld(old, false);                // from here the clock moves only as the test moves it
+    platform::foundation::MainLoop::drain();
+    ASSERT_EQ(shownPanel(), shell::Panel::FirmwareUpdate);
+    const auto homeWithin = [&](double seconds) {
+        return test_support::drainUntil([&] { return shownPanel() == shell::Panel::Home; },
+                                        seconds);
+    };
+    test_support::advanceInSteps(*clock_, 4.5, 0.25);
+    EXPECT_FALSE(homeWithin(0.3)) << "home before its five seconds";
+    test_support::advanceInSteps(*clock_, 1, 0.25);
+    EXPECT_TRUE(homeWithin(5));
 }
 
 }  // namespace
