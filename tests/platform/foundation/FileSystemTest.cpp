@@ -1,8 +1,10 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
+#include <filesystem>
 #include <string>
 #include <thread>
 #include <vector>
@@ -113,6 +115,68 @@ TEST(FileSystemTest, ANewFolderIsNeverOneThatExists) {
     for (int i = 0; i < kRuns; ++i) EXPECT_EQ(made[i], wanted + "-" + std::to_string(i + 2));
     EXPECT_EQ(readText(appendPathComponent(wanted, "run.log")), "earlier run");
     EXPECT_EQ(folderEntries(folder.file("Runs")).size(), kRuns + 1u);
+    // The folders above are made as needed.
+    const auto deeper = createNewDirectory(folder.file("Other/Runs/first"));
+    ASSERT_TRUE(deeper);
+    EXPECT_EQ(*deeper, folder.file("Other/Runs/first"));
+    EXPECT_TRUE(isDirectory(*deeper));
+}
+
+// One place spelled several ways comes out as one path; the item's own name is kept as it is
+// spelled, a link there too, and a path whose folder does not exist comes back unchanged.
+TEST(FileSystemTest, ResolvingFoldersResolvesTheFoldersAboveAndKeepsTheName) {
+    Folder folder("tavro-files");
+    const std::string real = std::filesystem::canonical(folder.path()).string();
+    ASSERT_FALSE(createDirectory(folder.file("home/sub"), true));
+    ASSERT_EQ(::symlink(folder.file("home").c_str(), folder.file("alias").c_str()), 0);
+    ASSERT_EQ(::symlink(folder.file("elsewhere").c_str(), folder.file("home/lock").c_str()), 0);
+    for (const std::string& spelled : {folder.file("alias/lock"), folder.file("home//lock"),
+                                       folder.file("./home/sub/../lock")}) {
+        EXPECT_EQ(resolvingFolders(spelled), real + "/home/lock") << spelled;
+    }
+    EXPECT_EQ(resolvingFolders("lock"),
+              std::filesystem::canonical(std::filesystem::current_path()).string() + "/lock");
+    EXPECT_EQ(resolvingFolders(folder.file("missing/lock")), folder.file("missing/lock"));
+}
+
+// A folder in a place where every user may create files is made private, or refused when it
+// is a link (whose target another user chose) or another user's folder.
+TEST(FileSystemTest, AFolderIsClaimedPrivateAndALinkOrAnotherUsersIsRefused) {
+    Folder folder("tavro-files");
+    const std::string shared = folder.file("shared"), link = folder.file("link");
+    ASSERT_FALSE(createDirectory(shared, false));
+    ASSERT_EQ(::chmod(shared.c_str(), 0755), 0);
+    ASSERT_EQ(::symlink(shared.c_str(), link.c_str()), 0);
+    auto refused = claimPrivateFolder(link);
+    ASSERT_TRUE(refused);
+    EXPECT_EQ(refused->code, ELOOP);
+    ASSERT_FALSE(claimPrivateFolder(shared));
+    struct stat info {};
+    ASSERT_EQ(::stat(shared.c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0700u);
+    // Only a privileged run can give a folder to another user.
+    if (::chown(shared.c_str(), ::geteuid() + 1, ::getegid()) == 0) {
+        refused = claimPrivateFolder(shared);
+        ASSERT_TRUE(refused);
+        EXPECT_EQ(refused->code, EPERM);
+    }
+}
+
+// A file named from outside is read only up to the size it may have, whatever its size says:
+// a file of the kernel's tells none.
+TEST(FileSystemTest, ARegularFileIsReadUpToItsLimitAndNoFurther) {
+    Folder folder("tavro-files");
+    writeText(folder.file("five"), "12345");
+    ASSERT_EQ(::symlink(folder.file("five").c_str(), folder.file("link").c_str()), 0);
+    const auto whole = readRegularFile(folder.file("link"), 5);
+    ASSERT_TRUE(whole);
+    EXPECT_EQ(whole->size(), 5u);
+    for (const auto& [path, limit] :
+         {std::pair{folder.file("five"), 4}, {std::string("/proc/self/status"), 16}}) {
+        const auto refused = readRegularFile(path, limit);
+        ASSERT_FALSE(refused) << path;
+        EXPECT_EQ(refused.error().code, EFBIG) << path;
+    }
 }
 
 }  // namespace
