@@ -50,6 +50,25 @@ TEST_F(BackgroundWorkTest, ASleepWithoutAQuitLastsItsTimeAndSaysSo) {
     EXPECT_GE(std::chrono::steady_clock::now() - begun, std::chrono::milliseconds(200));
 }
 
+// Off the main thread the quit waits on the holds themselves: it ends as the last one is
+// dropped, not at its bound, and at its bound when one is never dropped.
+TEST_F(BackgroundWorkTest, AQuitOffTheMainThreadEndsWithTheLastHoldOrAtItsBound) {
+    using namespace std::chrono_literals;
+    BackgroundWork::Hold work = BackgroundWork::hold();
+    auto quit = std::async(std::launch::async, [] { return BackgroundWork::finish(3s); });
+    EXPECT_EQ(quit.wait_for(50ms), std::future_status::timeout) << "the quit left the work running";
+    work.reset();
+    ASSERT_EQ(quit.wait_for(1s), std::future_status::ready) << "the quit waited on";
+    EXPECT_TRUE(quit.get());
+
+    BackgroundWork::Hold stuck = BackgroundWork::hold();
+    auto bounded = std::async(std::launch::async, [] { return BackgroundWork::finish(100ms); });
+    const bool endedAtItsBound = bounded.wait_for(2s) == std::future_status::ready;
+    stuck.reset();  // lets a quit that waits on end
+    EXPECT_TRUE(endedAtItsBound);
+    EXPECT_FALSE(bounded.get());
+}
+
 TEST(WaitDuringQuit, EndsAtItsRealTimeBoundOnASlowOrStoppedClock) {
     using namespace std::chrono_literals;
     for (auto clock : std::vector<std::shared_ptr<Clock>>{std::make_shared<ManualClock>(),
