@@ -1,6 +1,7 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <poll.h>
+#include <sys/file.h>
 #include <sys/socket.h>
 #include <sys/un.h>
 #include <unistd.h>
@@ -9,8 +10,11 @@
 #include <cerrno>
 #include <chrono>
 #include <filesystem>
+#include <functional>
+#include <future>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <thread>
 #include <vector>
 
@@ -51,11 +55,43 @@ struct QuitBegun {
     QuitBegun& operator=(const QuitBegun&) = delete;
 };
 
+// A thread that does `then` once `holder` has refused to come to the front, while the copy
+// that asked waits for it to end.
+std::thread onceRefused(const ProcessLockRegistry& holder, std::function<void()> then) {
+    return std::thread([&holder, then = std::move(then)] {
+        test_support::waitUntil([&] { return holder.refusedHandOvers() > 0; });
+        then();
+    });
+}
+
+// Writes `text` over the start of the lock file, as a copy taking the holder's place writes
+// its process identifier there.
+void overwriteLockFile(const std::string& text) {
+    const int fd = ::open(lockPath().c_str(), O_WRONLY | O_CLOEXEC);
+    ASSERT_GE(fd, 0);
+    EXPECT_EQ(::pwrite(fd, text.data(), text.size(), 0), static_cast<ssize_t>(text.size()));
+    ::close(fd);
+}
+
+// The lock of another copy of the test's own making, which answers only if the test listens for
+// it: held, its process identifier written. -1 when it cannot be had.
+int holdLockAsAnotherCopy() {
+    if (createDirectory(deletingLastPathComponent(lockPath()), true)) return -1;
+    const int fd = ::open(lockPath().c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    if (fd >= 0 && ::flock(fd, LOCK_EX | LOCK_NB) == 0) {
+        overwriteLockFile(std::to_string(::getpid() + 1) + "\n");
+        return fd;
+    }
+    if (fd >= 0) ::close(fd);
+    return -1;
+}
+
 // Starts `test` of ProcessLockRegistryChild, a first copy in a process of its own (with at
-// most `fileLimit` descriptors), and waits until it reports whether it holds the registry:
-// true when it does.
-bool startFirstCopy(test_support::ChildProcess& child, const std::string& home,
-                    const std::string& test, std::optional<rlim_t> fileLimit = std::nullopt) {
+// most `fileLimit` descriptors), and waits until it reports what it found: "holder", "not
+// holder" or "cannot tell" (empty when it reports nothing).
+std::string startFirstCopy(test_support::ChildProcess& child, const std::string& home,
+                           const std::string& test,
+                           std::optional<rlim_t> fileLimit = std::nullopt) {
     test_support::ChildProcess::Options options;
     options.environment = {"TAVRO_LOCK_CHILD_HOME=" + home};
     options.fileLimit = fileLimit;
@@ -64,14 +100,21 @@ bool startFirstCopy(test_support::ChildProcess& child, const std::string& home,
     if (!child.start({std::filesystem::read_symlink("/proc/self/exe").string(),
                       "--gtest_filter=ProcessLockRegistryChild." + test},
                      options))
-        return false;
+        return {};
     const std::string report = home + "/child";
     const auto reported = [&] {
         const std::string text = readText(report);
-        return text == "holder" || text == "not holder";
+        return text == "holder" || text == "not holder" || text == "cannot tell";
     };
-    return test_support::waitUntil([&] { return reported() || child.wait(0); }, 30) &&
-           readText(report) == "holder";
+    if (!test_support::waitUntil([&] { return reported() || child.wait(0); }, 30)) return {};
+    return reported() ? readText(report) : std::string();
+}
+
+// Writes what `registry`, the child's, found for its parent to read.
+void reportToParent(const std::string& home, const ProcessLockRegistry& registry) {
+    writeText(home + "/child", registry.isHolder()             ? "holder"
+                               : registry.cannotTell().empty() ? "not holder"
+                                                               : "cannot tell");
 }
 
 // Two registrations stand for two copies of the application: the lock is taken per open
@@ -168,6 +211,96 @@ TEST_F(ProcessLockRegistryTest, ItsOwnQuitEndsTheWaitForAQuittingHolder) {
     EXPECT_EQ(first.refusedHandOvers(), 1);
 }
 
+// A stop while the copy waits for a quitting holder (its run is over) ends the wait, and the
+// stopped copy takes no place, not even once the holder has gone.
+TEST_F(ProcessLockRegistryTest, AStopEndsTheWaitAndTheStoppedCopyTakesNoPlace) {
+    ProcessLockRegistry first(kApp, nullptr);
+    first.refuseHandOvers();
+    ProcessLockRegistry second(kApp, nullptr, {.answer = 2000ms, .holderEnd = 5000ms});
+    std::thread stops = onceRefused(first, [&] {
+        second.stop();
+        first.stop();
+    });
+    const auto began = std::chrono::steady_clock::now();
+    EXPECT_FALSE(second.activate(holderSeenBy(second)));
+    EXPECT_LT(std::chrono::steady_clock::now() - began, 2s);
+    stops.join();
+    EXPECT_FALSE(second.isHolder());
+}
+
+// The waiting copy asks each copy in the holder's place once, so that a quitting one is not
+// asked again and again: the lock file's process identifier tells a new one (written here as
+// a copy taking the place writes it) from the one that has refused.
+TEST_F(ProcessLockRegistryTest, EachCopyInTheHoldersPlaceIsAskedOnce) {
+    ProcessLockRegistry first(kApp, nullptr);
+    first.refuseHandOvers();
+    ProcessLockRegistry second(kApp, nullptr, {.answer = 2000ms, .holderEnd = 300ms});
+    std::thread placeTaken =
+        onceRefused(first, [] { overwriteLockFile(std::to_string(::getpid() + 1) + "\n"); });
+    EXPECT_FALSE(second.activate(holderSeenBy(second)));
+    placeTaken.join();
+    EXPECT_EQ(first.refusedHandOvers(), 2);
+}
+
+// When the lock file does not tell which copy holds the place (it is empty), the copy there
+// may be a new one, which is not quitting: each look asks. The holder that refused ends its
+// quit here, as such a new copy would.
+TEST_F(ProcessLockRegistryTest, WhenTheLockFileDoesNotTellTheHolderEachLookAsks) {
+    std::atomic<int> activated{0};
+    ProcessLockRegistry first(kApp, [&] { ++activated; });
+    ASSERT_EQ(::truncate(lockPath().c_str(), 0), 0);
+    ProcessLockRegistry second(kApp, nullptr, {.answer = 2000ms, .holderEnd = 2000ms});
+    std::optional<QuitBegun> quit(std::in_place);
+    std::thread quitOver = onceRefused(first, [&] { quit.reset(); });
+    EXPECT_TRUE(second.activate(holderSeenBy(second)));
+    quitOver.join();
+    EXPECT_TRUE(second.handOverAccepted());
+    EXPECT_TRUE(MainLoop::runUntilSeconds([&] { return activated.load() == 1; }, 5));
+}
+
+// A copy in the holder's place that takes connections and never answers (frozen) holds the
+// waiting copy up no longer than the wait's bound: each ask is cut to the time left.
+TEST_F(ProcessLockRegistryTest, AHolderThatNeverAnswersHoldsTheWaitUpNoLongerThanItsBound) {
+    const int lock = holdLockAsAnotherCopy();
+    ASSERT_GE(lock, 0);
+    const int frozen = listenForHandOvers(lockPath());
+    ASSERT_GE(frozen, 0);
+    ProcessLockRegistry second(kApp, nullptr, {.answer = 600ms, .holderEnd = 50ms});
+    ASSERT_FALSE(second.isHolder());
+    const auto began = std::chrono::steady_clock::now();
+    EXPECT_FALSE(second.activate(holderSeenBy(second)));
+    const auto took = std::chrono::steady_clock::now() - began;
+    EXPECT_GE(took, 650ms);
+    EXPECT_LT(took, 950ms) << "an ask outlasted the wait";
+    ::close(frozen);
+    ::close(lock);
+}
+
+// A holder that cannot be reached at first (its socket not made yet, or its queue full) has
+// not refused: the waiting copy asks it again, and ends as a second start once it accepts.
+TEST_F(ProcessLockRegistryTest, AHolderNotReachedAtFirstIsAskedAgain) {
+    const int lock = holdLockAsAnotherCopy();
+    ASSERT_GE(lock, 0);
+    ProcessLockRegistry second(kApp, nullptr, {.answer = 2000ms, .holderEnd = 2000ms});
+    ASSERT_FALSE(second.isHolder());
+    int wake[2];
+    ASSERT_EQ(::pipe2(wake, O_CLOEXEC), 0);
+    std::atomic<int> asked{0};
+    std::thread holder([&] {
+        std::this_thread::sleep_for(50ms);  // after the first ask
+        const int listenFd = listenForHandOvers(lockPath());
+        serveHandOvers(
+            listenFd, wake[0], [&] { return ++asked, true; }, 1s);
+        ::close(listenFd);
+    });
+    EXPECT_TRUE(second.activate(holderSeenBy(second)));
+    const char byte = 0;
+    EXPECT_EQ(::write(wake[1], &byte, 1), 1);
+    holder.join();
+    EXPECT_EQ(asked.load(), 1);
+    for (int fd : {wake[0], wake[1], lock}) ::close(fd);
+}
+
 // One home reached through a link, or spelled with a doubled "/", is one lock file: the copies
 // meet on one socket, and the later one brings the first to the front.
 TEST_F(ProcessLockRegistryTest, OneHomeSpelledTwoWaysMeetsOnOneSocket) {
@@ -195,7 +328,7 @@ TEST_F(ProcessLockRegistryTest, OneHomeSpelledTwoWaysMeetsOnOneSocket) {
 // come to the front and ends at once, as any second start does.
 TEST_F(ProcessLockRegistryTest, TwoStartsWhileTheHolderQuitsOneRunsTheOtherBringsItToTheFront) {
     test_support::ChildProcess child;
-    ASSERT_TRUE(startFirstCopy(child, home_.path(), "RefusesTwoStartsThenEnds"));
+    ASSERT_EQ(startFirstCopy(child, home_.path(), "RefusesTwoStartsThenEnds"), "holder");
 
     std::atomic<int> activated[2] = {0, 0};
     ProcessLockRegistry second(kApp, [&] { ++activated[0]; });
@@ -287,7 +420,7 @@ TEST_F(ProcessLockRegistryTest, WithoutTheLockFileTheSocketTellsThatACopyRuns) {
 // keeps a second copy out: that one waits its while for the first to end and does not run.
 TEST_F(ProcessLockRegistryTest, WithoutASocketTheLockAloneKeepsASecondCopyOut) {
     test_support::ChildProcess child;
-    ASSERT_TRUE(startFirstCopy(child, home_.path(), "HoldsTheLockWithoutASocket", 64));
+    ASSERT_EQ(startFirstCopy(child, home_.path(), "HoldsTheLockWithoutASocket", 64), "holder");
 
     ProcessLockRegistry second(kApp, nullptr, {.answer = 500ms, .holderEnd = 500ms});
     EXPECT_FALSE(second.isHolder());
@@ -319,8 +452,30 @@ TEST(ProcessLockRegistryChild, HoldsTheLockWithoutASocket) {
     spare.pop_back();
     ProcessLockRegistry holder(kApp, nullptr);
     for (int fd : spare) ::close(fd);
-    writeText(std::string(home) + "/child", holder.isHolder() ? "holder" : "not holder");
+    reportToParent(home, holder);
     std::this_thread::sleep_for(60s);
+}
+
+// Without the lock file (a folder in its place) and without a socket (no descriptors left,
+// in the child below), a copy cannot tell whether another runs: it says so and holds
+// nothing, rather than run beside a copy it cannot see.
+TEST_F(ProcessLockRegistryTest, WithoutLockAndSocketACopyCannotTell) {
+    ASSERT_FALSE(createDirectory(lockPath(), true));
+    test_support::ChildProcess child;
+    EXPECT_EQ(startFirstCopy(child, home_.path(), "FindsNeitherLockNorSocket", 64), "cannot tell");
+    EXPECT_EQ(child.wait(30), 0);
+}
+
+TEST(ProcessLockRegistryChild, FindsNeitherLockNorSocket) {
+    const char* home = std::getenv("TAVRO_LOCK_CHILD_HOME");
+    if (!home) GTEST_SKIP() << "runs as the child of WithoutLockAndSocketACopyCannotTell";
+    setHomeDirectory(home);
+    ProcessLockRegistry("com.example.warm-up", nullptr).stop();  // as in the child above
+    std::vector<int> spare;
+    for (int fd; (fd = ::open("/dev/null", O_RDONLY | O_CLOEXEC)) >= 0;) spare.push_back(fd);
+    ProcessLockRegistry copy(kApp, nullptr);
+    for (int fd : spare) ::close(fd);
+    reportToParent(home, copy);
 }
 
 // The quitting first copy of TwoStartsWhileTheHolderQuitsOneRunsTheOtherBringsItToTheFront,
@@ -332,7 +487,7 @@ TEST(ProcessLockRegistryChild, RefusesTwoStartsThenEnds) {
     setHomeDirectory(home);
     ProcessLockRegistry holder(kApp, nullptr);
     holder.refuseHandOvers();
-    writeText(std::string(home) + "/child", holder.isHolder() ? "holder" : "not holder");
+    reportToParent(home, holder);
     test_support::waitUntil([&] { return holder.refusedHandOvers() >= 2; }, 30);
 }
 
@@ -345,6 +500,27 @@ int acceptWithin(int listenFd, std::chrono::milliseconds patience) {
     pollfd in = {listenFd, POLLIN, 0};
     if (::poll(&in, 1, static_cast<int>(patience.count())) <= 0) return -1;
     return ::accept4(listenFd, nullptr, nullptr, SOCK_CLOEXEC);
+}
+
+// Connections to `listenFd` until its queue of waiting ones is full.
+std::vector<int> fillQueue(int listenFd) {
+    sockaddr_un address{};
+    socklen_t length = sizeof address;
+    std::vector<int> waiting;
+    if (::getsockname(listenFd, reinterpret_cast<sockaddr*>(&address), &length) != 0)
+        return waiting;
+    for (int i = 0; i < 1000; ++i) {
+        const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
+        if (fd < 0) break;
+        if (::connect(fd, reinterpret_cast<sockaddr*>(&address), length) != 0) {
+            const int error = errno;
+            ::close(fd);
+            EXPECT_EQ(error, EAGAIN) << "a full queue turns a connection away at once";
+            break;
+        }
+        waiting.push_back(fd);
+    }
+    return waiting;
 }
 
 class HandOverSocketTest : public ::testing::Test {
@@ -392,21 +568,7 @@ TEST_F(HandOverSocketTest, ALateAnswerIsTakenWithinThePatienceAndNotBeyond) {
 TEST_F(HandOverSocketTest, AHolderWhoseQueueIsFullForAMomentIsStillReached) {
     const int listenFd = listenForHandOvers(lockPath_);
     ASSERT_GE(listenFd, 0);
-    sockaddr_un address{};
-    socklen_t length = sizeof address;
-    ASSERT_EQ(::getsockname(listenFd, reinterpret_cast<sockaddr*>(&address), &length), 0);
-    std::vector<int> waiting;
-    for (int i = 0; i < 1000; ++i) {
-        const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
-        ASSERT_GE(fd, 0);
-        if (::connect(fd, reinterpret_cast<sockaddr*>(&address), length) != 0) {
-            const int error = errno;
-            ::close(fd);
-            ASSERT_EQ(error, EAGAIN) << "a full queue turns a connection away at once";
-            break;
-        }
-        waiting.push_back(fd);
-    }
+    const std::vector<int> waiting = fillQueue(listenFd);
     ASSERT_FALSE(waiting.empty());
     std::atomic<bool> roomMade{false};
     std::vector<int> accepted;
@@ -416,6 +578,12 @@ TEST_F(HandOverSocketTest, AHolderWhoseQueueIsFullForAMomentIsStillReached) {
         for (int fd; (fd = ::accept4(listenFd, nullptr, nullptr, SOCK_CLOEXEC)) >= 0;)
             accepted.push_back(fd);
     });
+    // While the queue stays full, a copy waits no longer than its patience.
+    const auto began = SteadyClock::now();
+    const int impatient = connectForHandOver(lockPath_, 50ms);
+    EXPECT_LT(impatient, 0);
+    EXPECT_LT(SteadyClock::now() - began, 190ms);
+    if (impatient >= 0) ::close(impatient);
     const int fd = connectForHandOver(lockPath_, 2s);
     const bool waitedForRoom = roomMade.load();
     holder.join();
@@ -425,6 +593,67 @@ TEST_F(HandOverSocketTest, AHolderWhoseQueueIsFullForAMomentIsStillReached) {
     for (int each : waiting) ::close(each);
     for (int each : accepted) ::close(each);
     ::close(listenFd);
+}
+
+// A holder whose full queue makes room only once the asker's patience is over, and that then
+// never answers: the connection made late does not keep the asker waiting for an answer.
+TEST_F(HandOverSocketTest, AConnectionMadeAfterThePatienceWaitsForNoAnswer) {
+    const int listenFd = listenForHandOvers(lockPath_);
+    ASSERT_GE(listenFd, 0);
+    const std::vector<int> waiting = fillQueue(listenFd);
+    ASSERT_FALSE(waiting.empty());
+    int roomMade = -1;
+    std::thread holder([&] {
+        std::this_thread::sleep_for(3ms);
+        roomMade = ::accept4(listenFd, nullptr, nullptr, SOCK_CLOEXEC);
+    });
+    auto asked = std::async(std::launch::async, [&] { return askForHandOver(lockPath_, 1ms); });
+    const bool answered = asked.wait_for(1s) == std::future_status::ready;
+    ::close(listenFd);  // ends an asker that waits on, its connection gone
+    holder.join();
+    EXPECT_TRUE(answered) << "the asker waited on past its patience";
+    EXPECT_EQ(asked.get(), HandOverAnswer::NoAnswer);
+    for (int fd : waiting) ::close(fd);
+    if (roomMade >= 0) ::close(roomMade);
+}
+
+// The holder's side: a peer that sends something else than the request, or nothing, is
+// dropped unanswered, the oldest silent one at once when too many wait, so that neither can
+// bring the holder to the front nor use up its descriptors.
+TEST_F(HandOverSocketTest, APeerThatSaysSomethingElseOrNothingIsDroppedUnanswered) {
+    const int listenFd = listenForHandOvers(lockPath_);
+    ASSERT_GE(listenFd, 0);
+    int wake[2];
+    ASSERT_EQ(::pipe2(wake, O_CLOEXEC), 0);
+    std::atomic<int> decided{0};
+    std::thread holder([&] {
+        serveHandOvers(
+            listenFd, wake[0], [&] { return ++decided, true; }, 500ms);
+    });
+    // True when the holder has closed `fd` without a word, within `patience`.
+    const auto droppedWithin = [](int fd, std::chrono::milliseconds patience) {
+        pollfd in = {fd, POLLIN, 0};
+        char byte;
+        return ::poll(&in, 1, static_cast<int>(patience.count())) == 1 &&
+               ::recv(fd, &byte, 1, MSG_DONTWAIT) == 0;
+    };
+    std::vector<int> silent;
+    for (int i = 0; i < 40; ++i) silent.push_back(connectForHandOver(lockPath_, 1s));
+    const int other = connectForHandOver(lockPath_, 1s);
+    const std::string_view something = "something else\n";
+    EXPECT_EQ(::send(other, something.data(), something.size(), MSG_NOSIGNAL),
+              static_cast<ssize_t>(something.size()));
+    EXPECT_EQ(askForHandOver(lockPath_, 2s), HandOverAnswer::Accepted);
+    EXPECT_TRUE(droppedWithin(other, 1s));
+    EXPECT_TRUE(droppedWithin(silent.front(), 0ms)) << "the oldest silent peer waits on";
+    EXPECT_FALSE(droppedWithin(silent.back(), 0ms)) << "dropped before its time";
+    EXPECT_TRUE(droppedWithin(silent.back(), 2s)) << "a silent peer is never dropped";
+    EXPECT_EQ(decided.load(), 1);
+    const char byte = 0;
+    EXPECT_EQ(::write(wake[1], &byte, 1), 1);
+    holder.join();
+    for (int fd : silent) ::close(fd);
+    for (int fd : {other, wake[0], wake[1], listenFd}) ::close(fd);
 }
 
 }  // namespace
