@@ -230,16 +230,21 @@ TEST_F(ProcessLockRegistryTest, AStopEndsTheWaitAndTheStoppedCopyTakesNoPlace) {
 
 // The waiting copy asks each copy in the holder's place once, so that a quitting one is not
 // asked again and again: the lock file's process identifier tells a new one (written here as
-// a copy taking the place writes it) from the one that has refused.
+// a copy taking the place writes it) from the one that has refused. A place that stays taken
+// ends the wait at its bound, neither sooner nor much later.
 TEST_F(ProcessLockRegistryTest, EachCopyInTheHoldersPlaceIsAskedOnce) {
     ProcessLockRegistry first(kApp, nullptr);
     first.refuseHandOvers();
     ProcessLockRegistry second(kApp, nullptr, {.answer = 2000ms, .holderEnd = 300ms});
     std::thread placeTaken =
         onceRefused(first, [] { overwriteLockFile(std::to_string(::getpid() + 1) + "\n"); });
+    const auto began = std::chrono::steady_clock::now();
     EXPECT_FALSE(second.activate(holderSeenBy(second)));
+    const auto took = std::chrono::steady_clock::now() - began;
     placeTaken.join();
     EXPECT_EQ(first.refusedHandOvers(), 2);
+    EXPECT_GE(took, 300ms);
+    EXPECT_LT(took, 550ms);
 }
 
 // When the lock file does not tell which copy holds the place (it is empty), the copy there
@@ -619,12 +624,18 @@ TEST_F(HandOverSocketTest, AConnectionMadeAfterThePatienceWaitsForNoAnswer) {
 
 // The holder's side: a peer that sends something else than the request, or nothing, is
 // dropped unanswered, the oldest silent one at once when too many wait, so that neither can
-// bring the holder to the front nor use up its descriptors.
+// bring the holder to the front nor use up its descriptors; one that has gone costs nothing.
 TEST_F(HandOverSocketTest, APeerThatSaysSomethingElseOrNothingIsDroppedUnanswered) {
     const int listenFd = listenForHandOvers(lockPath_);
     ASSERT_GE(listenFd, 0);
     int wake[2];
     ASSERT_EQ(::pipe2(wake, O_CLOEXEC), 0);
+    // A peer that asks and goes before the holder gets to it: its answer finds nobody, which
+    // must not end the holder.
+    const int gone = connectForHandOver(lockPath_, 1s);
+    ASSERT_GE(gone, 0);
+    ASSERT_EQ(::send(gone, "activate\n", 9, MSG_NOSIGNAL), 9);
+    ::close(gone);
     std::atomic<int> decided{0};
     std::thread holder([&] {
         serveHandOvers(
@@ -648,7 +659,7 @@ TEST_F(HandOverSocketTest, APeerThatSaysSomethingElseOrNothingIsDroppedUnanswere
     EXPECT_TRUE(droppedWithin(silent.front(), 0ms)) << "the oldest silent peer waits on";
     EXPECT_FALSE(droppedWithin(silent.back(), 0ms)) << "dropped before its time";
     EXPECT_TRUE(droppedWithin(silent.back(), 2s)) << "a silent peer is never dropped";
-    EXPECT_EQ(decided.load(), 1);
+    EXPECT_EQ(decided.load(), 2) << "the request of the peer gone, and the real one";
     const char byte = 0;
     EXPECT_EQ(::write(wake[1], &byte, 1), 1);
     holder.join();
