@@ -367,6 +367,28 @@ TEST_F(QuitGuardsTest, APlugSequenceThatNeverEndsHoldsTheTerminationNoLongerThan
     EXPECT_LT(took, fd::BackgroundWork::kFinishLimit + kMargin);
 }
 
+// A command or display change of an after-plug sequence in progress as the quit begins: the
+// clean-up talks to the glasses only once it has returned.
+TEST_F(QuitGuardsTest, TheCleanUpWaitsForAPlugSequenceStepInProgress) {
+    auto pair = glasses("TAVRO2_FW_V1.65");
+    plug(pair);
+    ASSERT_TRUE(runUntil([&] { return sent(pair, 6, 0) == 1; }));
+    const size_t offBefore = sent(pair, 1, 3);
+    std::promise<void> inStep;
+    std::atomic<size_t> offAtStepEnd{0};
+    std::thread step([&] {
+        shell::PlugSequenceScope running;
+        inStep.set_value();
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        offAtStepEnd = sent(pair, 1, 3);
+    });
+    inStep.get_future().wait();
+    timedTermination();
+    step.join();
+    EXPECT_EQ(offAtStepEnd.load(), offBefore) << "the 3D went off while the step still ran";
+    EXPECT_GT(sent(pair, 1, 3), offBefore);
+}
+
 TEST_F(QuitGuardsTest, AMonitorThreadThatNeverLetsGoHoldsTheTerminationNoLongerThanItsBound) {
     // An observer on the monitor thread that keeps the plug-in's notice (and so the
     // thread) until the test lets it go.
