@@ -72,9 +72,15 @@ TEST_F(ShellTerminationTest, QuitWithGlassesSwitchesThemTo2DAndStoresTheUsage) {
 
 TEST_F(ShellTerminationTest, QuitEndsAnAfterPlugSequenceInTheMiddleOfItsWait) {
     auto pair = glasses("TAVRO2_FW_V1.65");
+    const int configurations = mac_->displays().completedConfigurations();
     plugHeld(pair);
-    // The sequence sleeps on the held clock; the quit must not wait for the clock to move.
+    // The sequence has un-mirrored the glasses' screen and sleeps on the held clock; the quit
+    // must not wait for the clock to move, nor until its own bound has passed.
+    ASSERT_TRUE(
+        runUntil([&] { return mac_->displays().completedConfigurations() > configurations; }));
+    const auto begun = std::chrono::steady_clock::now();
     delegate().applicationWillTerminate();
+    EXPECT_LT(std::chrono::steady_clock::now() - begun, fd::BackgroundWork::kFinishLimit / 2);
     runFor(20);
     EXPECT_EQ(sent(pair, 0x0C, 4), 0u);
     EXPECT_NE(shownPanel(), shell::Panel::Start);
