@@ -183,6 +183,11 @@ TEST_F(BrightnessTest, RetriesStopWhileThePanelIsGoneAndTheSavedValueStays) {
     idle(1.0);
     EXPECT_EQ(server_->writeCount(), 0u);
     EXPECT_EQ(delegate().defaultBrightness.load(), 0.6f);
+    // Nor does the quit wait for a panel that is gone (a lid closed on a docked Mac).
+    const auto begun = std::chrono::steady_clock::now();
+    delegate().restoreBuiltinBrightnessBeforeQuit();
+    EXPECT_LT(std::chrono::steady_clock::now() - begun, std::chrono::milliseconds(140));
+    EXPECT_EQ(server_->writeCount(), 0u);
     server_->setPanelPresent(true);
     delegate().restoreBuiltinBrightness();
     EXPECT_EQ(server_->writes(), std::vector<float>{0.6f});

@@ -1,9 +1,12 @@
 // Launch: the settings stored or read back, the usage events, the machine's kind, the
 // status item, the observers of the process's life, a reopen; the main-thread contract of
 // the delegate and the panels.
+#include <atomic>
 #include <limits>
 
 #include "common/AppIdentifier.h"
+#include "platform/foundation/Bundle.h"
+#include "platform/foundation/RunningApplication.h"
 #include "tests/TAVRO_3D/ShellHarness.h"
 
 namespace fd = platform::foundation;
@@ -68,6 +71,55 @@ TEST_F(ShellLaunchTest, LaterLaunchesTakeTheStoredSettingsOrTheirDefaultsForOnes
     delegate().runLaunchSequence();
     EXPECT_EQ(delegate().modelType.load(), 1);
     EXPECT_FLOAT_EQ(delegate().depthValue.load(), 0.015f);
+}
+
+// Another copy of the application in the list, whose answer to a hand-over the test
+// chooses; one that refuses (it is quitting) may end meanwhile, as the registry waits for.
+class OtherCopyRegistry final : public fd::RunningApplicationRegistry {
+  public:
+    OtherCopyRegistry(bool accepts, bool endsWhenRefusing)
+        : accepts_(accepts), endsWhenRefusing_(endsWhenRefusing) {}
+    std::vector<fd::RunningApplication> runningApplicationsWithBundleIdentifier(
+        const std::string&) const override {
+        if (ended_) return {currentApplication()};
+        return {{1, fd::Bundle::main().bundleIdentifier()}, currentApplication()};
+    }
+    fd::RunningApplication currentApplication() const override {
+        return {2, fd::Bundle::main().bundleIdentifier()};
+    }
+    bool activate(const fd::RunningApplication&) override {
+        ended_ = !accepts_ && endsWhenRefusing_;
+        return accepts_;
+    }
+
+  private:
+    const bool accepts_, endsWhenRefusing_;
+    std::atomic<bool> ended_{false};
+};
+
+// A copy started while another runs ends without launching, whether the other took the
+// hand-over or neither took it nor ended in time: two copies never run on one Mac. Once the
+// other has ended, the start is the copy that runs.
+TEST_F(ShellLaunchTest, AStartEndsUnlessTheCopyItFoundHasEnded) {
+    boot("macbook");
+    for (const bool accepts : {true, false}) {
+        SCOPED_TRACE(accepts ? "taken" : "neither taken nor ended");
+        fd::setRunningApplications(std::make_shared<OtherCopyRegistry>(accepts, false));
+        launch();
+        EXPECT_TRUE(delegate().isAppOpen.load());
+        EXPECT_TRUE(ui::Application::shared().terminateRequested());
+        EXPECT_FALSE(delegate().window.get()) << "it launched";
+        EXPECT_TRUE(storedEvents().empty()) << "the quit's clean-up ran";
+        delegate().isAppOpen = false;
+        ui::Application::shared().reset();
+        fd::BackgroundWork::resume();
+    }
+    fd::setRunningApplications(std::make_shared<OtherCopyRegistry>(false, true));
+    launch();
+    fd::setRunningApplications(nullptr);
+    EXPECT_FALSE(delegate().isAppOpen.load());
+    EXPECT_FALSE(ui::Application::shared().terminateRequested());
+    EXPECT_TRUE(delegate().window.get());
 }
 
 TEST_F(ShellLaunchTest, AnIntelMacOutsideChinaIsOverseasWithTheEnglishInterface) {

@@ -72,9 +72,15 @@ TEST_F(ShellTerminationTest, QuitWithGlassesSwitchesThemTo2DAndStoresTheUsage) {
 
 TEST_F(ShellTerminationTest, QuitEndsAnAfterPlugSequenceInTheMiddleOfItsWait) {
     auto pair = glasses("TAVRO2_FW_V1.65");
+    const int configurations = mac_->displays().completedConfigurations();
     plugHeld(pair);
-    // The sequence sleeps on the held clock; the quit must not wait for the clock to move.
+    // The sequence has un-mirrored the glasses' screen and sleeps on the held clock; the quit
+    // must not wait for the clock to move, nor until its own bound has passed.
+    ASSERT_TRUE(
+        runUntil([&] { return mac_->displays().completedConfigurations() > configurations; }));
+    const auto begun = std::chrono::steady_clock::now();
     delegate().applicationWillTerminate();
+    EXPECT_LT(std::chrono::steady_clock::now() - begun, fd::BackgroundWork::kFinishLimit / 2);
     runFor(20);
     EXPECT_EQ(sent(pair, 0x0C, 4), 0u);
     EXPECT_NE(shownPanel(), shell::Panel::Start);
@@ -365,6 +371,28 @@ TEST_F(QuitGuardsTest, APlugSequenceThatNeverEndsHoldsTheTerminationNoLongerThan
     letGo.set_value();
     step.join();
     EXPECT_LT(took, fd::BackgroundWork::kFinishLimit + kMargin);
+}
+
+// A command or display change of an after-plug sequence in progress as the quit begins: the
+// clean-up talks to the glasses only once it has returned.
+TEST_F(QuitGuardsTest, TheCleanUpWaitsForAPlugSequenceStepInProgress) {
+    auto pair = glasses("TAVRO2_FW_V1.65");
+    plug(pair);
+    ASSERT_TRUE(runUntil([&] { return sent(pair, 6, 0) == 1; }));
+    const size_t offBefore = sent(pair, 1, 3);
+    std::promise<void> inStep;
+    std::atomic<size_t> offAtStepEnd{0};
+    std::thread step([&] {
+        shell::PlugSequenceScope running;
+        inStep.set_value();
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        offAtStepEnd = sent(pair, 1, 3);
+    });
+    inStep.get_future().wait();
+    timedTermination();
+    step.join();
+    EXPECT_EQ(offAtStepEnd.load(), offBefore) << "the 3D went off while the step still ran";
+    EXPECT_GT(sent(pair, 1, 3), offBefore);
 }
 
 TEST_F(QuitGuardsTest, AMonitorThreadThatNeverLetsGoHoldsTheTerminationNoLongerThanItsBound) {

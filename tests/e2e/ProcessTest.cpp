@@ -307,6 +307,41 @@ TEST(Process, EachRunWritesIntoAFolderOfItsOwn) {
     EXPECT_EQ(made.size(), 2u);
 }
 
+// The command line's answers: the usage for --help (status 0) and for a command line it
+// cannot read (status 2), and the reason a start cannot run (status 2), on standard error.
+TEST(Process, TheCommandLineGetsTheUsageOrTheReasonTheStartCannotRun) {
+    test_support::TemporaryFolder root("tavro-e2e");
+    ASSERT_FALSE(platform::foundation::writeFileAtomically(root.file("a-file"), {}));
+    const std::string unwritable = root.file("a-file") + "/pictures";
+    struct Case {
+        std::vector<std::string> arguments;
+        int status;
+        std::string error;
+    };
+    for (const Case& given : {Case{{"--help"}, 0, ""}, Case{{"--speed"}, 2, "usage: Tavro3D"},
+                              Case{{"--scenario", "none", "--snapshots", unwritable},
+                                   2,
+                                   "Tavro3D: cannot write pictures and log in " + unwritable}}) {
+        SCOPED_TRACE(given.arguments.front());
+        test_support::ChildProcess app;
+        test_support::ChildProcess::Options options;
+        options.environment = {"TMPDIR=" + root.path(), "QT_QPA_PLATFORM=offscreen"};
+        options.withoutVariables = {"DISPLAY"};
+        options.discardOutput = true;
+        options.keepErrors = true;
+        options.endSignal = SIGKILL;
+        std::vector<std::string> arguments = {TAVRO_APP_BINARY};
+        arguments.insert(arguments.end(), given.arguments.begin(), given.arguments.end());
+        ASSERT_TRUE(app.start(arguments, options));
+        EXPECT_EQ(app.wait(kPatience), given.status);
+        if (given.error.empty()) {
+            EXPECT_EQ(app.errors(), "");
+        } else {
+            EXPECT_NE(app.errors().find(given.error), std::string::npos) << app.errors();
+        }
+    }
+}
+
 // Each quit signal, while the scenario waits for the glasses to be taken off: the quit is
 // the user's, not a failure of the scenario, and the termination leaves the glasses in 2D
 // and stores the usage events.

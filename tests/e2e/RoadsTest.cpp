@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <optional>
 
 #include "E2eSupport.h"
 #include "TAVRO_3D/TavroGlassConnectSuccessViewController.h"
@@ -52,13 +53,18 @@ TEST(Roads, LaunchShowsTheHomePanelAndWritesItsPicture) {
 
 TEST(Roads, MirroredGlassesAreUnmirroredAndReachTheConnectedPanel) {
     bool extended = false;
+    std::optional<bool> capturingAfterQuit;
     auto result = e2e::playScenario("default", [&](app::RunView& run) {
         auto displays = displaysOf(run);
         const auto* glasses = displayNamed(displays, "TAVRO Glass");
         extended = glasses && glasses->mirrorOf == 0;
+        if (auto view = TavroDepthCustomManager::shared().deopth3DViewController())
+            capturingAfterQuit = view->isCapturing();
     });
     ASSERT_EQ(result.exitStatus, 0) << e2e::failuresOf(result);
     EXPECT_TRUE(extended);
+    // The run quit in the AI-3D mode: the capture's threads do not outlive it.
+    EXPECT_EQ(capturingAfterQuit, std::optional<bool>(false));
     EXPECT_EQ(timesShown(result, "TavroDFUUpdateViewController"), 0u);
 
     // The run ends with a picture of each window's last look, the AI-3D window's among them.
