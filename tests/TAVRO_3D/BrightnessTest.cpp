@@ -186,7 +186,7 @@ TEST_F(BrightnessTest, RetriesStopWhileThePanelIsGoneAndTheSavedValueStays) {
     // Nor does the quit wait for a panel that is gone (a lid closed on a docked Mac).
     const auto begun = std::chrono::steady_clock::now();
     delegate().restoreBuiltinBrightnessBeforeQuit();
-    EXPECT_LT(std::chrono::steady_clock::now() - begun, std::chrono::milliseconds(140));
+    EXPECT_LT(std::chrono::steady_clock::now() - begun, std::chrono::milliseconds(750));
     EXPECT_EQ(server_->writeCount(), 0u);
     server_->setPanelPresent(true);
     delegate().restoreBuiltinBrightness();
