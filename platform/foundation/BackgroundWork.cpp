@@ -19,6 +19,7 @@ struct State {
     ConditionVariable changed;
     std::atomic<int> holds{0};
     std::atomic<bool> stopping{false};
+    std::atomic<std::chrono::milliseconds> quitLimit{BackgroundWork::kFinishLimit};
 };
 
 State& state() {
@@ -96,6 +97,14 @@ bool BackgroundWork::finish(std::chrono::milliseconds limit) {
         systemLog("quit: " + std::to_string(left) + " piece(s) of background work still running");
     }
     return left == 0;
+}
+
+std::chrono::milliseconds BackgroundWork::quitLimit() {
+    return state().quitLimit.load();
+}
+
+void BackgroundWork::setQuitLimit(std::chrono::milliseconds limit) {
+    state().quitLimit = limit;
 }
 
 void BackgroundWork::resume() {

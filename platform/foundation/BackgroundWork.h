@@ -24,6 +24,10 @@ class BackgroundWork {
     // How long the quit waits at most for work to end (real time: it guards the end of the
     // process against a call that never returns, it is not the application's own time).
     static constexpr std::chrono::milliseconds kFinishLimit{5000};
+    // The bound the quit's waits keep: kFinishLimit, or what a test has set, so that a check
+    // of the bound itself need not wait it out.
+    static std::chrono::milliseconds quitLimit();
+    static void setQuitLimit(std::chrono::milliseconds limit);
 
     // Counts as running until the last copy is dropped.
     static Hold hold();
@@ -37,12 +41,12 @@ class BackgroundWork {
     static void beginQuit();
     // The quit: begins it (when it has not begun yet) and waits until all of it has returned, for
     // at most `limit`. True when none is left running; logs what is when not.
-    static bool finish(std::chrono::milliseconds limit = kFinishLimit);
+    static bool finish(std::chrono::milliseconds limit = quitLimit());
     // Waits until `done()` or `limit` of real time, whatever the clock's speed; on the main
     // thread it keeps the main queue running meanwhile. Returns done(). For the quit's own
     // waits, which guard the end of the process.
     static bool waitDuringQuit(const std::function<bool()>& done,
-                               std::chrono::milliseconds limit = kFinishLimit);
+                               std::chrono::milliseconds limit = quitLimit());
     // Work may run again: a new run of the application in this process, before it starts
     // anything (tests run several).
     static void resume();
