@@ -48,6 +48,8 @@ void AppDelegate::applicationWillTerminate() {
     // From here on nothing starts new work: waits end, and what the main loop runs while
     // the quit waits below (a late reply, a glasses notice) sets nothing up.
     fd::BackgroundWork::beginQuit();
+    // A table that never answers holds the quit up for its second, not longer.
+    shell::beginUsageTableQuit();
     // No after-plug sequence may outlive the process's state.
     shell::endPlugSequences();
     // Uploads, a firmware update, exchanges with the backend: none may outlive the process,

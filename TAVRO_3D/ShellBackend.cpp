@@ -19,6 +19,11 @@ void createUsageTable() {
     TavroFMDBManager::shareManager().createFMDBTable();
 }
 
+void beginUsageTableQuit() {
+    TAVRO_ASSERT_MAIN_THREAD();
+    TavroFMDBManager::shareManager().beginQuitWrites();
+}
+
 void finishUsageTableWrites() {
     TAVRO_ASSERT_MAIN_THREAD();
     TavroFMDBManager::shareManager().finishBeforeQuit();

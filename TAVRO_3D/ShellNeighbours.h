@@ -33,9 +33,12 @@ void showStartPanel(AppDelegate& delegate);
 // instead of posting it now. Any thread.
 void recordUsageEvent(BehaviorEventType type, bool store);
 void createUsageTable();
+// The quit's waits for the usage table begin: the finishUsageTableWrites calls that follow
+// wait one second of real time between them.
+void beginUsageTableQuit();
 // Waits until the usage table's queued writes are done (quit: the stored events must be in
-// the file before the process ends), each waiting only briefly for a file another process
-// holds.
+// the file before the process ends), within what is left of the quit's second; the events
+// still not stored then are named in the log.
 void finishUsageTableWrites();
 // Uploads the stored usage rows, reading the table a batch at a time.
 void uploadStoredUsageEvents();

@@ -2,9 +2,12 @@
 
 #include <sqlite3.h>
 
+#include <algorithm>
 #include <chrono>
+#include <map>
 #include <set>
 #include <thread>
+#include <utility>
 
 #include "backend/UsageTableDamage.h"
 #include "backend/UserBehaviorRecord.h"
@@ -26,20 +29,40 @@ int64_t steadyNow() {
 
 }  // namespace
 
-// The limit of the quit's writes, and what wakes a wait for the file when the quit sets it.
-struct TavroFMDBManager::QuitLimit {
+// The quit's writes: their limit, what wakes a wait for the file when the quit sets it, the
+// time the quit has waited so far, and the events queued and not yet through, to be named
+// when the quit stops waiting for them.
+struct TavroFMDBManager::QuitWrites {
     fdn::Mutex mutex;
     fdn::ConditionVariable set;
     // The steady-clock time (in nanoseconds) past which no statement waits for the file any
     // more; 0 while the quit's writes are not running.
     std::atomic<int64_t> steadyLimit{0};
+    std::atomic<std::chrono::steady_clock::duration> waited{};
+    uint64_t lastEntry TAVRO_GUARDED_BY(mutex) = 0;
+    std::map<uint64_t, std::string> unstored TAVRO_GUARDED_BY(mutex);  // "name uid"
+
+    uint64_t remember(std::string event) {
+        fdn::MutexLock lock(mutex);
+        unstored.emplace(++lastEntry, std::move(event));
+        return lastEntry;
+    }
+    void forget(uint64_t entry) {
+        fdn::MutexLock lock(mutex);
+        unstored.erase(entry);
+    }
+    // Each event once: what the queue does with it later is past the quit's end.
+    std::map<uint64_t, std::string> takeUnstored() {
+        fdn::MutexLock lock(mutex);
+        return std::exchange(unstored, {});
+    }
 };
 
 namespace {
 
 struct BusyWait {
     fdn::Clock::TimePoint since{};  // when the current statement found the file held
-    TavroFMDBManager::QuitLimit* quit = nullptr;
+    TavroFMDBManager::QuitWrites* quit = nullptr;
 };
 
 // Another process (a second copy at start-up) may hold the file for a moment: wait for it
@@ -281,7 +304,7 @@ TavroFMDBManager& TavroFMDBManager::shareManager() {
 TavroFMDBManager::TavroFMDBManager(std::string databasePath)
     : configuredPath_(std::move(databasePath)),
       queue_(fdn::makeSerialQueue("com.tavro.userBehaviorDatabase")),
-      quitLimit_(std::make_unique<QuitLimit>()) {}
+      quit_(std::make_unique<QuitWrites>()) {}
 
 TavroFMDBManager::~TavroFMDBManager() {
     closeDatabase();
@@ -306,7 +329,7 @@ std::unique_ptr<TavroFMDBManager::Connection> TavroFMDBManager::connect(const st
                        (connection->db ? sqlite3_errmsg(connection->db) : "out of memory"));
         return nullptr;
     }
-    connection->busy.quit = quitLimit_.get();
+    connection->busy.quit = quit_.get();
     sqlite3_busy_handler(connection->db, waitWhileBusy, &connection->busy);
     return connection;
 }
@@ -358,10 +381,11 @@ void TavroFMDBManager::createFMDBTable() {
 }
 
 void TavroFMDBManager::insertUserBehavior(fdn::ValueDictionary record) {
-    queue_->async([this, record = std::move(record)]() mutable {
-        if (!record[userbehavior::kUid].isText() || record[userbehavior::kUid].text().empty())
-            record[userbehavior::kUid] = fdn::uuidString();
-        const std::string uid = record[userbehavior::kUid].text();
+    if (!record[userbehavior::kUid].isText() || record[userbehavior::kUid].text().empty())
+        record[userbehavior::kUid] = fdn::uuidString();
+    const std::string uid = record[userbehavior::kUid].text();
+    const uint64_t entry = quit_->remember(eventNameOf(record) + " " + uid);
+    queue_->async([this, entry, uid, record = std::move(record)] {
         Outcome stored;
         // A file found damaged only now is set aside, and the record goes into the new one.
         for (int attempt = 0; attempt < 2; ++attempt) {
@@ -380,6 +404,7 @@ void TavroFMDBManager::insertUserBehavior(fdn::ValueDictionary record) {
             fdn::systemLog("usage table: not stored: " + eventNameOf(record) + " " + uid + ": " +
                            stored.message);
         }
+        quit_->forget(entry);
     });
 }
 
@@ -453,14 +478,49 @@ void TavroFMDBManager::drainDatabaseQueue() {
     queue_->sync([] {});
 }
 
-void TavroFMDBManager::finishBeforeQuit() {
+void TavroFMDBManager::beginQuitWrites() {
+    quit_->waited = std::chrono::steady_clock::duration::zero();
+}
+
+bool TavroFMDBManager::finishBeforeQuit() {
+    using Steady = std::chrono::steady_clock;
+    QuitWrites& quit = *quit_;
+    const auto begun = Steady::now();
+    const auto left = std::max<Steady::duration>(kQuitWait - quit.waited.load(), {});
+    const auto deadline = begun + left;
     {
-        fdn::MutexLock lock(quitLimit_->mutex);
-        quitLimit_->steadyLimit = steadyNow() + std::chrono::nanoseconds(kQuitWait).count();
+        // A statement waiting for a held file gives up a little before the quit stops waiting,
+        // so that the operations queued behind it still end, their events named, in time.
+        fdn::MutexLock lock(quit.mutex);
+        quit.steadyLimit = (begun + left * 4 / 5).time_since_epoch().count();
     }
-    quitLimit_->set.notify_all();
-    drainDatabaseQueue();
-    quitLimit_->steadyLimit = 0;
+    quit.set.notify_all();
+    // Not a sync on the queue: a statement that never returns would hold the quit for ever.
+    struct Drained {
+        fdn::Mutex mutex;
+        fdn::ConditionVariable changed;
+        bool done TAVRO_GUARDED_BY(mutex) = false;
+    };
+    auto drained = std::make_shared<Drained>();
+    queue_->async([drained] {
+        fdn::MutexLock lock(drained->mutex);
+        drained->done = true;
+        drained->changed.notify_all();
+    });
+    bool done = false;
+    {
+        fdn::MutexLock lock(drained->mutex);
+        done = drained->changed.wait_until(
+            lock, deadline, [&]() TAVRO_REQUIRES(drained->mutex) { return drained->done; });
+    }
+    quit.waited = quit.waited.load() + (Steady::now() - begun);
+    quit.steadyLimit = 0;
+    if (!done) {
+        for (const auto& [entry, event] : quit.takeUnstored())
+            fdn::systemLog("usage table: not stored: " + event +
+                           ": the quit did not wait for the usage table any longer");
+    }
+    return done;
 }
 
 void TavroFMDBManager::closeDatabase() {

@@ -11,9 +11,11 @@
 // followed), or a table of that name that refuses the records (UsageTableDamage.h). A table
 // that only lacks columns gains them. A file replaced or removed while open is opened
 // again at the next operation. While another process holds the file, a statement waits
-// for it at most 2 s of clock time, and the quit's writes together at most 1 s of real time
-// (finishBeforeQuit); such a file, like one that cannot be written (a full disk), stays
-// where it is, and an event that cannot be stored is named in the log.
+// for it at most 2 s of clock time. The quit waits for the table at most 1 s of real time in
+// all (finishBeforeQuit), also for a statement that never returns (a file system that stops
+// answering). A held file, like one that cannot be written (a full disk), stays where it
+// is, and an event that cannot be stored, or was not stored when the quit stopped waiting,
+// is named in the log.
 //
 // Any thread may call; completions run on the database queue.
 
@@ -74,17 +76,21 @@ class TavroFMDBManager {
 
     // Waits until every operation asked for so far has finished.
     void drainDatabaseQueue();
-    // The quit's clean-up: as drainDatabaseQueue, but a file held by another process holds
-    // those operations up for at most kQuitWait in all, so that the quit is not kept
-    // waiting; what could not be stored by then is logged.
-    void finishBeforeQuit();
+    // The quit's writes begin: the finishBeforeQuit calls that follow wait kQuitWait of real
+    // time between them.
+    void beginQuitWrites();
+    // The quit's clean-up: as drainDatabaseQueue, but it waits no longer than what is left of
+    // the quit's kQuitWait, whatever the operations do (a file held by another process gives
+    // up by then too). True when they all finished; otherwise the events not stored by then
+    // are named in the log.
+    bool finishBeforeQuit();
     // Drains, then closes the connection; the next operation opens it again.
     void closeDatabase();
 
     std::string databasePath() const;
     const platform::foundation::DispatchQueuePtr& queue() const { return queue_; }
 
-    struct QuitLimit;
+    struct QuitWrites;
 
   private:
     struct Connection;
@@ -92,7 +98,7 @@ class TavroFMDBManager {
     platform::foundation::DispatchQueuePtr queue_;
     // Touched on the database queue only.
     std::unique_ptr<Connection> connection_;
-    std::unique_ptr<QuitLimit> quitLimit_;
+    std::unique_ptr<QuitWrites> quit_;
 
     Connection* open();
     std::unique_ptr<Connection> connect(const std::string& path);

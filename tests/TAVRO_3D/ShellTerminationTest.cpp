@@ -425,6 +425,31 @@ TEST_F(QuitGuardsTest, AMonitorThreadThatNeverLetsGoHoldsTheTerminationNoLongerT
     EXPECT_LT(took, ShortQuitLimit::kLimit + kMargin);
 }
 
+// A usage table whose statements never return (a file system that stops answering): the
+// quit waits for it no longer than its second, names the events it could not store, and
+// goes on with its clean-up to the end: the glasses back in 2D, the monitor thread stopped.
+TEST_F(QuitGuardsTest, AUsageTableThatNeverAnswersHoldsTheTerminationNoLongerThanItsSecond) {
+    auto pair = glasses("TAVRO2_FW_V1.65");
+    plug(pair);
+    ASSERT_TRUE(runUntil([&] { return sent(pair, 6, 0) == 1; }));
+    ASSERT_TRUE(runUntil([] { return fd::BackgroundWork::running() == 0; }));
+    const size_t offBefore = sent(pair, 1, 3);
+    std::promise<void> answers;
+    TavroFMDBManager::shareManager().queue()->async(
+        [stuck = answers.get_future().share()] { stuck.wait(); });
+    ::testing::internal::CaptureStderr();
+    const auto took = timedTermination();
+    const std::string log = ::testing::internal::GetCapturedStderr();
+    answers.set_value();
+    EXPECT_LT(took, TavroFMDBManager::kQuitWait + kMargin);
+    EXPECT_GT(sent(pair, 1, 3), offBefore);
+    EXPECT_NE(log.find("not stored: \"app_use_duration\""), std::string::npos) << log;
+    EXPECT_NE(log.find("not stored: \"use_mode_type\""), std::string::npos) << log;
+    unplug(pair);
+    runFor(2);
+    EXPECT_TRUE(delegate().glassStatus.load()) << "the monitor thread still hears the glasses";
+}
+
 // Process CPU time, all threads.
 double cpuSeconds() {
     return double(std::clock()) / CLOCKS_PER_SEC;

@@ -1,8 +1,10 @@
 // The usage table over the real SQLite library, and usage records stored through it.
 
+#include <fcntl.h>
 #include <signal.h>
 #include <sqlite3.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -170,6 +172,59 @@ TEST_F(UsageTableTest, AFileHeldByAnotherProcessHoldsTheQuitUpOnlyBriefly) {
     // Once the file is free again, the next event is stored as usual.
     table.insertUserBehavior({{"uid", "third"}});
     EXPECT_EQ(uids(), std::vector<std::string>{"third"});
+}
+
+// A named pipe where SQLite looks for a hot journal: the statement that meets it never
+// returns (as on a file system that stops answering). The quit waits for the table one
+// second in all, over both of its calls, names the event it could not store, and leaves the
+// rows stored before as they were.
+TEST_F(UsageTableTest, AStatementThatNeverReturnsHoldsTheQuitOnlyForItsSecond) {
+    using Steady = std::chrono::steady_clock;
+    auto& table = TavroFMDBManager::shareManager();
+    const std::string path = table.databasePath();
+    table.insertUserBehavior({{"uid", "stored"}, {"eventType", 1}});
+    table.closeDatabase();
+    const std::string journal = path + "-journal";
+    ASSERT_EQ(::mkfifo(journal.c_str(), 0600), 0);
+    // A writer wakes the statement, which then reads an empty journal: nothing to recover.
+    const auto answerAgain = [&] {
+        const int writer = ::open(journal.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
+        ::unlink(journal.c_str());
+        if (writer >= 0) ::close(writer);
+    };
+
+    ::testing::internal::CaptureStderr();
+    table.insertUserBehavior({{"uid", "late"}, {"eventName", "app_use_duration"}});
+    table.beginQuitWrites();
+    const auto begun = Steady::now();
+    auto cleanUp = std::async(std::launch::async, [&] { return table.finishBeforeQuit(); });
+    if (cleanUp.wait_for(std::chrono::seconds(10)) != std::future_status::ready) {
+        answerAgain();
+        FAIL() << "the quit waited for a statement that never returns";
+    }
+    const auto firstCall = Steady::now() - begun;
+    EXPECT_FALSE(cleanUp.get());
+    const auto second = Steady::now();
+    EXPECT_FALSE(table.finishBeforeQuit());  // after the glasses' thread has stopped
+    const auto secondCall = Steady::now() - second;
+    const std::string log = ::testing::internal::GetCapturedStderr();
+    answerAgain();
+    EXPECT_GE(firstCall, TavroFMDBManager::kQuitWait * 9 / 10);
+    EXPECT_LT(firstCall, TavroFMDBManager::kQuitWait * 2);
+    EXPECT_LT(secondCall, TavroFMDBManager::kQuitWait / 2) << "each call waited its own second";
+    EXPECT_NE(log.find("not stored: \"app_use_duration\" late: the quit did not wait"),
+              std::string::npos)
+        << log;
+    EXPECT_EQ(log.find("late", log.find("late") + 1), std::string::npos) << "named twice: " << log;
+
+    // The next quit, once the table answers, waits for it as usual.
+    table.beginQuitWrites();
+    table.insertUserBehavior({{"uid", "after"}});
+    EXPECT_TRUE(table.finishBeforeQuit());
+    const auto kept = uids();
+    EXPECT_EQ(kept.front(), "stored");
+    EXPECT_EQ(kept.back(), "after");
+    EXPECT_FALSE(fdn::fileExists(path + ".unreadable"));
 }
 
 // A file held for a moment by another process while the application runs (a second copy, a
