@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sqlite3.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -386,6 +387,39 @@ TEST(Process, ACtrlCDuringTheLaunchQuitsThroughTheTermination) {
     EXPECT_EQ(app.wait(kPatience), 0) << app.log();
     EXPECT_TRUE(app.logHas("] quit\n")) << app.log();
     EXPECT_EQ(app.storedEvents(2), 1) << "app_use_duration";
+}
+
+// A usage table whose statement never returns: a named pipe where SQLite looks for a hot
+// journal. The quit waits for the table only its second, names what it could not store,
+// and the process ends with status 0, the rows of earlier runs kept.
+TEST(Process, AUsageTableThatNeverAnswersHoldsTheQuitOnlyBriefly) {
+    test_support::TemporaryFolder root("tavro-e2e");
+    const std::string support = root.path() + "/Tavro3D-SimMac-" + std::to_string(::getuid()) +
+                                "/macbook/Library/Application Support";
+    ASSERT_FALSE(platform::foundation::createDirectory(
+        support, true, platform::foundation::FolderAccess::OwnerOnly));
+    const std::string database = support + "/Halvane3D.db";
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open(database.c_str(), &db), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(db,
+                           "CREATE TABLE tavroUserBehaviorTable (uid TEXT, eventType INTEGER);"
+                           "INSERT INTO tavroUserBehaviorTable VALUES ('earlier', 7);",
+                           nullptr, nullptr, nullptr),
+              SQLITE_OK);
+    sqlite3_close(db);
+    ASSERT_EQ(::mkfifo((database + "-journal").c_str(), 0600), 0);
+
+    test_support::ChildProcess::Options told;
+    told.keepErrors = true;
+    AppProcess app(root.path(), root.path() + "/pictures", "second-instance", "launch", {}, {},
+                   told);
+    ASSERT_TRUE(app.started());
+    EXPECT_EQ(app.wait(kPatience), 0) << app.log();
+    EXPECT_TRUE(app.logHas("] quit\n")) << app.log();
+    EXPECT_NE(app.errors().find("not stored: \"app_use_duration\""), std::string::npos)
+        << app.errors();
+    ::unlink((database + "-journal").c_str());
+    EXPECT_EQ(app.storedEvents(7), 1);
 }
 
 // A quit signal while the plug-in waits on the main thread for the screen to be unlocked:
