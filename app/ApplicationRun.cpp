@@ -182,7 +182,9 @@ void announceRun(sim::RunLog& log, const std::string& machine, bool headless,
 // One copy per home folder: a later copy hands over to the first, which comes to the front.
 // A later copy that waits for a quitting first one stops waiting at its own quit.
 std::shared_ptr<fdn::ProcessLockRegistry> registerRunningCopy(
-    const std::shared_ptr<sim::RunLog>& log) {
+    const RunOptions& options, const std::shared_ptr<sim::RunLog>& log) {
+    fdn::ProcessLockRegistry::Patience patience;
+    if (options.quittingCopyWait) patience.holderEnd = *options.quittingCopyWait;
     return std::make_shared<fdn::ProcessLockRegistry>(
         fdn::Bundle::main().bundleIdentifier(),
         [log] {
@@ -191,7 +193,7 @@ std::shared_ptr<fdn::ProcessLockRegistry> registerRunningCopy(
             application.activate();
             application.reopen();
         },
-        fdn::ProcessLockRegistry::Patience{}, [] { return fdn::BackgroundWork::stopping(); });
+        patience, [] { return fdn::BackgroundWork::stopping(); });
 }
 
 // The player of the scenario on the simulated Mac; none without either. A headless run
@@ -249,10 +251,15 @@ void queueLaunch(const RunOptions& options, const std::shared_ptr<StartState>& s
         delegate.applicationWillFinishLaunching();
         if (delegate.isAppOpen.load()) {
             result.duplicate = true;
-            log->line(registry->handOverAccepted()
-                          ? "another copy runs on this Mac; it comes to the front"
-                          : "another copy runs on this Mac but did not come to the front; this "
-                            "one ends");
+            if (registry->handOverAccepted()) {
+                log->line("another copy runs on this Mac; it comes to the front");
+                return;
+            }
+            // The copy it waited for is still quitting: this start has not run, and says so.
+            log->line("another copy runs on this Mac but did not come to the front; this one ends");
+            result.error =
+                "another copy of the application is still quitting; start it again "
+                "once that copy has ended";
             return;
         }
         // A quit taken while this copy waited for a quitting one: nothing is set up, and the
@@ -309,7 +316,7 @@ RunResult runApplication(const RunOptions& options,
     auto recorder = std::make_shared<sim::ScreenRecorder>(display, result.snapshotsFolder, log);
     ui::Application::shared().setBackend(recorder);
 
-    auto registry = registerRunningCopy(log);
+    auto registry = registerRunningCopy(options, log);
     if (!registry->cannotTell().empty()) {
         registry->stop();
         return cannotStart(registry->cannotTell());
@@ -342,8 +349,10 @@ RunResult runApplication(const RunOptions& options,
         afterQuit(view);
     }
     result.screen = recorder->record();
-    result.exitStatus = result.failures.empty() ? 0 : 1;
-    log->line(result.exitStatus == 0 ? "quit" : "quit; the scenario failed");
+    result.exitStatus = !result.error.empty() ? 2 : result.failures.empty() ? 0 : 1;
+    log->line(result.exitStatus == 0   ? "quit"
+              : result.exitStatus == 2 ? "quit; this copy did not start"
+                                       : "quit; the scenario failed");
     result.logFailure = log->failure();
     runner.reset();
     ui::Application::shared().setBackend(nullptr);

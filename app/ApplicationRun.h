@@ -20,8 +20,10 @@
 namespace app {
 
 struct RunResult {
-    int exitStatus = 0;  // 0 quit normally; 1 the scenario failed; 2 the run could not start
-    std::string error;   // why it could not start
+    // 0 quit normally (or handed over to the copy that runs); 1 the scenario failed; 2 the
+    // run could not start (also a start that gave up waiting for a quitting copy to end)
+    int exitStatus = 0;
+    std::string error;                  // why it could not start
     std::vector<std::string> failures;  // the scenario's unmet expectations
     bool duplicate = false;             // handed over to a copy already running
     std::string homeFolder;

@@ -5,6 +5,7 @@
 // Parsing is pure and never throws; a bad command line, or a request for help, is an Error
 // whose description is the text to show (the usage included).
 
+#include <chrono>
 #include <optional>
 #include <string>
 #include <vector>
@@ -37,6 +38,10 @@ struct RunOptions {
     // copy quits: for the process tests (the process entry takes it from
     // TAVRO3D_HOLD_QUIT_FOR_START, 1 when the variable is set without a count). 0: no hold.
     int holdQuitForStarts = 0;
+    // How long a start waits for a quitting copy to end before it gives up, for the process
+    // tests (the process entry takes it in milliseconds from TAVRO3D_QUITTING_COPY_WAIT_MS).
+    // None: the registry's own patience.
+    std::optional<std::chrono::milliseconds> quittingCopyWait;
 };
 
 inline constexpr const char* kRunOptionsErrorDomain = "Tavro3D.options";

@@ -1,6 +1,7 @@
 // Process entry: parses the options, runs the application on its simulated Mac until it
 // quits, and ends the process with the run's status.
 #include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -21,6 +22,8 @@ int main(int argc, char** argv) {
     if (const char* moment = std::getenv("TAVRO3D_QUIT_SIGNAL_AT")) parsed->quitSignalAt = moment;
     if (const char* starts = std::getenv("TAVRO3D_HOLD_QUIT_FOR_START"))
         parsed->holdQuitForStarts = std::max(1, std::atoi(starts));
+    if (const char* wait = std::getenv("TAVRO3D_QUITTING_COPY_WAIT_MS"))
+        parsed->quittingCopyWait = std::chrono::milliseconds(std::max(0, std::atoi(wait)));
     const auto result = app::runApplication(*parsed);
     if (!result.error.empty()) std::fprintf(stderr, "Tavro3D: %s\n", result.error.c_str());
     for (const auto& failure : result.failures)

@@ -255,6 +255,25 @@ TEST_F(ProcessWhileTheFirstQuits, AQuitSignalWhileAStartWaitsLaunchesNothing) {
     EXPECT_LE(second.storedEvents(1), 0) << "app_launcheds";
 }
 
+// A start whose wait for the quitting copy runs out (shortened here), that copy still there:
+// it ran nothing, and its status and standard error say so; its log says another copy runs,
+// never that one comes to the front.
+TEST_F(ProcessWhileTheFirstQuits, AStartThatGivesUpWaitingEndsWithAFailureAndSaysWhy) {
+    test_support::ChildProcess::Options told;
+    told.keepErrors = true;
+    AppProcess second(root_.path(), root_.path() + "/second", "second-instance", {},
+                      {"TAVRO3D_QUITTING_COPY_WAIT_MS=500"}, {}, told);
+    ASSERT_TRUE(second.started());
+    EXPECT_EQ(second.wait(kPatience), 2) << second.log();
+    EXPECT_FALSE(first_.wait(0)) << "the copy it waited for had ended";
+    EXPECT_NE(second.errors().find("Tavro3D: another copy of the application is still quitting"),
+              std::string::npos)
+        << second.errors();
+    EXPECT_TRUE(second.logHas("another copy runs on this Mac")) << second.log();
+    EXPECT_FALSE(second.logHas("comes to the front")) << second.log();
+    EXPECT_FALSE(second.logHas("] panel ")) << second.log();
+}
+
 // A run without a pictures folder writes into a new folder of the home's "Runs", named after
 // the second it starts in. Two runs started at once, with the folders of the coming seconds
 // taken beforehand (as runs a moment earlier would have left them), get one each: neither
